@@ -1,0 +1,15 @@
+# velt_add_gtest(<target> SOURCES <files...> LIBS <libs...> [LABELS <labels...>])
+# Builds a GoogleTest executable into build/tests and registers its cases with CTest.
+# Every test sees where the programs, the sources and the shared test data are.
+function(velt_add_gtest target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} velt_test_support GTest::gtest GTest::gtest_main)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_dependencies(${target} data_files)
+    set(props ENVIRONMENT "VELTRANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELTRANE_LIB_DIR=${CMAKE_BINARY_DIR}/lib;VELTRANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};VELTRANE_TESTDATA_DIR=${CMAKE_SOURCE_DIR}/../shared/testdata")
+    if(ARG_LABELS)
+        list(APPEND props LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
