@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace velt::engine {
 
@@ -127,5 +128,48 @@ struct StatusValues {
     float referencePitch = 440;
     std::string chordText = "N/C";  // at most 5 characters
 };
+
+// One cell of the frame history: what the note decisions found for one key in one frame.
+struct HistoryCell {
+    int32_t level = 0;       // decided level times the gain, 0 = silent
+    int32_t bend = 0;        // fine offset in 1/32 semitone
+    int32_t brightness = 0;  // 1..127, 0 = none
+};
+
+constexpr int kKeyCount = 128;
+constexpr int kSlotCount = 384;
+
+// State shared between the block loop, the key measurement, the note decisions and the tracker.
+struct AnalysisState {
+    std::vector<int> samples;                 // current block: element 0 unused, samples from 1
+    std::vector<HistoryCell> history = std::vector<HistoryCell>(kKeyCount * kSlotCount);
+    int slot = -1;                            // ring position; -1 = ring empty
+    std::vector<float> KeyLevel = std::vector<float>(kKeyCount + 2);
+    std::vector<float> KeyBend = std::vector<float>(kKeyCount + 2);   // 1/32 semitone
+    std::vector<int> NoteLevel = std::vector<int>(kKeyCount + 2);
+    std::vector<uint8_t> KeyEnabled = std::vector<uint8_t>(kKeyCount + 2, 1);
+    std::vector<int> beatLengths = std::vector<int>(kSlotCount);      // per-slot beat length, ms
+    std::array<int64_t, 12> pitchClassTotals{};                       // for key detection
+    double TuningSum = 0;
+    double TuningWeight = 0;
+
+    HistoryCell& cell(int key, int slotIndex) { return history[key * kSlotCount + slotIndex]; }
+};
+
+struct RunState {
+    ProjectSettings settings;
+    Geometry geo;
+    StatusValues status;
+    AnalysisState analysis;
+};
+
+// The one run of this process.
+RunState& run();
+// Back to the state of a fresh process (tests drive several runs in one process).
+void resetRun();
+
+// Ends the run with an outcome: type 0 is success and returns; any other type (1 cancel, 2 and
+// higher errors) does the finish and unwinds to main, which then exits with status 0.
+void FinishRun(int type, int detail);
 
 }  // namespace velt::engine

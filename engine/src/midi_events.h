@@ -1,0 +1,23 @@
+// The one entry for every MIDI event the engine produces. Where the events go is chosen at set-up:
+// the MIDI file writer in a file run, the output device in a live run. Tests install a sink of
+// their own to watch the events.
+#pragma once
+
+namespace velt::engine {
+
+class MidiEventSink {
+public:
+    virtual ~MidiEventSink() = default;
+    // delta: the caller's accumulator of hops since its last event (one hop = 24 ticks).
+    // status: 0x90, 0x80, 0xB0, 0xE0 or another channel status; 0xFF the chord-text meta;
+    // 0x51 the tempo meta with data1 = beat length in ms. channel is 0-based, -1 = no channel.
+    virtual void emit(int& delta, int status, int data1, int data2, int channel) = 0;
+};
+
+// Sends one event to the installed sink; without a sink the event is dropped.
+void EmitMidiEvent(int& delta, int status, int data1, int data2, int channel);
+
+// Installs the sink for the rest of the run (nullptr: none). The caller keeps it alive.
+void SetMidiEventSink(MidiEventSink* sink);
+
+}  // namespace velt::engine

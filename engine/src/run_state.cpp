@@ -1,0 +1,12 @@
+#include "run_state.h"
+
+namespace velt::engine {
+
+RunState& run() {
+    static RunState state;
+    return state;
+}
+
+void resetRun() { run() = RunState{}; }
+
+}  // namespace velt::engine
