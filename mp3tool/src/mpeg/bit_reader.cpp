@@ -1,0 +1,37 @@
+// Bounded most-significant-first bit reading.
+#include "mpeg/bit_reader.h"
+
+namespace velt::mpeg {
+
+void BitReader::reset(const std::uint8_t* data, std::size_t bytes) {
+    data_ = data;
+    bytes_ = data ? bytes : 0;
+    position_ = 0;
+    overrun_ = false;
+}
+
+void BitReader::setPosition(std::size_t bits) {
+    position_ = bits;
+    if (position_ > sizeBits()) overrun_ = true;
+}
+
+std::uint32_t BitReader::read(int n) {
+    if (n <= 0) return 0;
+    if (n > 32) n = 32;
+    // Gather the (at most five) bytes that hold the bits; missing bytes count as zeros.
+    const std::size_t first = position_ >> 3;
+    const int offset = static_cast<int>(position_ & 7);
+    const int byteCount = (offset + n + 7) >> 3;
+    std::uint64_t acc = 0;
+    for (int i = 0; i < byteCount; ++i) {
+        const std::size_t index = first + static_cast<std::size_t>(i);
+        acc = (acc << 8) | (index < bytes_ ? data_[index] : 0u);
+    }
+    const int unusedLow = byteCount * 8 - offset - n;
+    position_ += static_cast<std::size_t>(n);
+    if (position_ > sizeBits()) overrun_ = true;
+    const std::uint64_t mask = (std::uint64_t{1} << n) - 1;
+    return static_cast<std::uint32_t>((acc >> unusedLow) & mask);
+}
+
+}  // namespace velt::mpeg
