@@ -1,0 +1,127 @@
+// Polyphase synthesis: matrixing through a fast cosine transform, windowing over the 16 most
+// recent vectors, rounding and clamping to 16-bit samples.
+#include "mpeg/synthesis.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "mpeg/synthesis_window.h"
+
+namespace velt::mpeg {
+namespace {
+
+// Butterfly factors 1 / (2 cos((2k + 1) pi / (2n))) for n = 32, 16, 8, 4, 2, stored one level
+// after the other (16 + 8 + 4 + 2 + 1 values).
+const std::array<float, 31>& butterflyFactors() {
+    static const std::array<float, 31> factors = [] {
+        std::array<float, 31> f{};
+        int at = 0;
+        for (int n = 32; n >= 2; n /= 2) {
+            for (int k = 0; k < n / 2; ++k) {
+                f[at++] =
+                    static_cast<float>(0.5 / std::cos((2 * k + 1) * std::numbers::pi / (2.0 * n)));
+            }
+        }
+        return f;
+    }();
+    return factors;
+}
+
+// Lee's recursion: the even outputs are the half-size transform of the sums, the odd outputs
+// the sums of neighbouring outputs of the half-size transform of the scaled differences.
+void cosineTransform(const float* in, float* out, int n, const float* factors) {
+    if (n == 1) {
+        out[0] = in[0];
+        return;
+    }
+    const int half = n / 2;
+    float sums[16];
+    float diffs[16];
+    for (int k = 0; k < half; ++k) {
+        sums[k] = in[k] + in[n - 1 - k];
+        diffs[k] = (in[k] - in[n - 1 - k]) * factors[k];
+    }
+    float evens[16];
+    float odds[16];
+    cosineTransform(sums, evens, half, factors + half);
+    cosineTransform(diffs, odds, half, factors + half);
+    for (int m = 0; m < half; ++m) {
+        out[2 * m] = evens[m];
+        out[2 * m + 1] = odds[m] + (m + 1 < half ? odds[m + 1] : 0.0f);
+    }
+}
+
+// The window scaled to 16-bit sample units: D[i] x 32768.
+const std::array<float, 512>& scaledWindow() {
+    static const std::array<float, 512> window = [] {
+        std::array<float, 512> w{};
+        for (int i = 0; i < 512; ++i) w[i] = static_cast<float>(kSynthesisWindow[i]) * 0.5f;
+        return w;
+    }();
+    return window;
+}
+
+}  // namespace
+
+std::int16_t pcmSample(double sum, bool fullRate) {
+    // Half-way cases go to the even neighbour: the floor is taken and corrected by hand, so
+    // the result does not depend on the floating-point rounding mode.
+    double r = std::trunc(sum);
+    if (fullRate) {
+        r = std::floor(sum);
+        const double rest = sum - r;
+        if (rest > 0.5 || (rest == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
+    }
+    if (r >= 32767.0) return 32767;
+    if (r <= -32768.0) return -32768;
+    return static_cast<std::int16_t>(r);
+}
+
+void fastCosineTransform32(const float* in, float* out) {
+    cosineTransform(in, out, 32, butterflyFactors().data());
+}
+
+void SynthesisChannel::clear() {
+    for (auto& v : history_) v.fill(0.0f);
+    ring_ = 0;
+}
+
+void SynthesisChannel::synthesize(const float* subbands) {
+    float samples[32];
+    for (int i = 0; i < 32; ++i) samples[i] = gains_ ? subbands[i] * (*gains_)[i] : subbands[i];
+
+    // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
+    // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m].
+    float x[32];
+    fastCosineTransform32(samples, x);
+    ring_ = (ring_ + 15) & 15;
+    std::array<float, 64>& v = history_[ring_];
+    for (int i = 0; i < 16; ++i) v[i] = x[16 + i];
+    v[16] = 0.0f;
+    for (int i = 17; i < 48; ++i) v[i] = -x[48 - i];
+    for (int i = 48; i < 64; ++i) v[i] = -x[i - 48];
+
+    // Windowing: sample j = sum over the 16 most recent vectors t of D[32t + j] times entry j
+    // (t even) or entry 32 + j (t odd) of vector t.
+    const std::array<float, 512>& d = scaledWindow();
+    const int every = 1 << shift_;
+    for (int j = 0; j < 32; j += every) {
+        double sum = 0.0;
+        for (int t = 0; t < 16; ++t) {
+            const std::array<float, 64>& vt = history_[(ring_ + t) & 15];
+            sum += static_cast<double>(d[32 * t + j]) * vt[(t & 1) ? 32 + j : j];
+        }
+        *out_ = pcmSample(sum, shift_ == 0);
+        out_ += step_;
+    }
+}
+
+void SynthesisChannel::silentSlot() {
+    const int count = 32 >> shift_;
+    for (int i = 0; i < count; ++i) {
+        *out_ = 0;
+        out_ += step_;
+    }
+}
+
+}  // namespace velt::mpeg

@@ -1,0 +1,62 @@
+// One channel of the polyphase synthesis filterbank (ISO/IEC 11172-3, 2.4.3.2.2): each slot of
+// 32 subband samples (full scale = 1.0) becomes 32 16-bit PCM samples, written straight into the
+// frame's PCM buffer at the channel's own position and step, so that two channels interleave.
+//
+// Rate reduction by 2 or 4 (shift 1 or 2) keeps only every second or fourth output sample; the
+// layer decoders have already silenced the subbands above the kept band. Sums are rounded to the
+// nearest integer (ties to even) at full rate, truncated toward zero with reduction, and clamped
+// to -32768..32767. No allocation happens per slot.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace velt::mpeg {
+
+class SynthesisChannel {
+  public:
+    SynthesisChannel() { clear(); }
+
+    // Silence: empties the filter history (used when the stream is flushed or repositioned).
+    void clear();
+
+    // Rate reduction shift 0, 1 or 2 (other values count as 0).
+    void setReduction(int shift) { shift_ = (shift == 1 || shift == 2) ? shift : 0; }
+    int reduction() const { return shift_; }
+
+    // Where the next sample goes and how many samples separate consecutive ones (1 for a single
+    // output channel, 2 for interleaved stereo). The caller's buffer must hold the whole frame.
+    void setOutput(std::int16_t* out, int step) {
+        out_ = out;
+        step_ = step;
+    }
+    std::int16_t* output() const { return out_; }
+
+    // Per-subband gains applied before synthesis; none by default.
+    void setGains(const std::optional<std::array<float, 32>>& gains) { gains_ = gains; }
+    const std::optional<std::array<float, 32>>& gains() const { return gains_; }
+
+    // Filters one slot of 32 subband samples and writes 32 >> shift samples.
+    void synthesize(const float* subbands);
+    // Writes 32 >> shift zero samples; the filter history is left as it is.
+    void silentSlot();
+
+  private:
+    std::array<std::array<float, 64>, 16> history_{};  // the 16 most recent vectors V
+    int ring_ = 0;                                     // index of the newest vector
+    int shift_ = 0;
+    std::int16_t* out_ = nullptr;
+    int step_ = 1;
+    std::optional<std::array<float, 32>> gains_;
+};
+
+// Turns a filter sum into a sample: nearest integer with ties to even at full rate, truncation
+// toward zero with rate reduction; clamped to -32768..32767.
+std::int16_t pcmSample(double sum, bool fullRate);
+
+// The 32-point cosine transform X[m] = sum_k in[k] cos(m (2k + 1) pi / 64), m = 0..31, computed
+// by even/odd splitting in O(n log n); the matrixing of the filter is built from it.
+void fastCosineTransform32(const float* in, float* out);
+
+}  // namespace velt::mpeg
