@@ -1,0 +1,21 @@
+#include "app/decoder_setup.h"
+
+#include "modules/file_input.h"
+#include "modules/file_output.h"
+#include "modules/wave_codec.h"
+
+namespace velt::mp3 {
+
+int buildDecoder(std::unique_ptr<Decoder>& decoder) {
+    const int created = Decoder::create(decoder);
+    if (created < 0) return created;
+    // Codecs are asked newest first: the WAVE codec (which takes only names ending in "wav") is
+    // registered after the MPEG codec (which takes every stream) so that it is asked first.
+    // Registration results are not checked: a module that fails to register is simply absent.
+    decoder->registerCodecModule(waveCodecModule());
+    decoder->registerInputModule(fileInputModule());
+    decoder->registerOutputModule(fileOutputModule());
+    return created;
+}
+
+}  // namespace velt::mp3

@@ -1,0 +1,129 @@
+#include "app/mpunpack_run.h"
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <system_error>
+
+#include "app/decoder_setup.h"
+#include "app/status_file.h"
+#include "framework/decoder.h"
+#include "framework/error_codes.h"
+
+namespace velt::mp3 {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kUsage = R"(USAGE: "mp3 filename" "wav filename" ["status filename"])";
+constexpr std::string_view kStandardStream = "-";
+
+std::string errorLine(std::string_view what, int code) {
+    std::string line = "ERROR: ";
+    line += what;
+    line += " (";
+    line += errorText(code);
+    line += ")";
+    return line;
+}
+
+std::string cannotWrite(int code) {
+    return errorLine("Cannot write to wav file", code);
+}
+std::string cannotOpen(int code) {
+    return errorLine("Cannot open mp3 file", code);
+}
+std::string cannotDecode(int code) {
+    return errorLine("Cannot decode mp3 file", code);
+}
+
+// True when two path arguments name the same file, whether it exists yet or not.
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty() || a == kStandardStream || b == kStandardStream) return false;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec) && !ec) return true;
+    const fs::path ca = fs::weakly_canonical(a, ec);
+    if (ec) return false;
+    const fs::path cb = fs::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+class Run {
+  public:
+    Run(std::ostream& report, StatusFile& status) : report_(report), status_(status) {}
+
+    int finish(const std::string& line, int exitCode) {
+        report_ << line << '\n' << std::flush;
+        status_.writeOutcome(line);
+        return exitCode;
+    }
+
+    // Steps 4 on of a run whose arguments were accepted.
+    int decode(Decoder& decoder, const std::string& mp3Path, const std::string& wavPath) {
+        // Opening the output would destroy the input before it is read.
+        if (sameFile(mp3Path, wavPath)) return finish(cannotWrite(kInvalidParameters), 1);
+
+        // Selection results are not looked at: a module that could not be selected leaves no
+        // instance, and opening then reports it.
+        decoder.selectOutput("wav:" + wavPath);
+        if (const int code = decoder.openOutput(); code < 0) return finish(cannotWrite(code), 1);
+
+        decoder.selectInput(mp3Path);
+        if (const int code = decoder.openInput(); code < 0) {
+            // The WAV file stays as created (empty): it was never finished.
+            decoder.discardOutput();
+            return finish(cannotOpen(code), 1);
+        }
+
+        int end = kOk;
+        do {
+            end = decoder.decodeStep();
+        } while (end == kOk || end == kInvalidFrame || end == kTimeout);
+
+        decoder.outputSetControls(nullptr, kOutputEndOfStream);
+        decoder.closeInput();
+        // Closing writes the final WAV header, also after a failure, so what was decoded stays
+        // a playable file.
+        if (const int code = decoder.closeOutput(); code < 0) return finish(cannotWrite(code), 1);
+        if (end != kEndOfStream) return finish(cannotDecode(end), 1);
+        if (decoder.pcmBytesWritten() == 0) return finish(cannotDecode(kUnsupportedFormat), 1);
+        return finish("DONE", 0);
+    }
+
+  private:
+    std::ostream& report_;
+    StatusFile& status_;
+};
+
+}  // namespace
+
+int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::unique_ptr<Decoder> decoder;
+    if (const int code = buildDecoder(decoder); code < 0) {
+        out << "ERROR: Cannot initialize decoder (" << errorText(code) << ")" << std::flush;
+        return 1;
+    }
+    if (args.size() < 2) {
+        out << kUsage << '\n' << std::flush;
+        return 1;
+    }
+    const std::string& mp3Path = args[0];
+    const std::string& wavPath = args[1];
+
+    // A status file that is the input or the WAV file would destroy it: go on without one.
+    StatusFile status;
+    if (args.size() >= 3 && !sameFile(args[2], mp3Path) && !sameFile(args[2], wavPath)) {
+        status.create(args[2]);
+    }
+    // When the PCM goes to standard output, the outcome must not end up inside it.
+    Run run(wavPath == kStandardStream ? err : out, status);
+    try {
+        return run.decode(*decoder, mp3Path, wavPath);
+    } catch (const std::bad_alloc&) {
+        return run.finish(cannotDecode(kOutOfMemory), 1);
+    }
+}
+
+}  // namespace velt::mp3

@@ -1,0 +1,14 @@
+// The output module "Output To File": writes the PCM to a file, or to standard output when the
+// file name is "-", in the form its name's prefix chooses: "wav:" a 16-bit PCM WAV file whose
+// header is rewritten with the final sizes at close; "raw:", "aiff:", "sun:" or no prefix
+// headerless PCM. Any failed or short write, a size the WAV header cannot hold, or a failed
+// header rewrite or close makes close return kWriteFailed.
+#pragma once
+
+#include "framework/output_module.h"
+
+namespace velt::mp3 {
+
+OutputModule fileOutputModule();
+
+}  // namespace velt::mp3
