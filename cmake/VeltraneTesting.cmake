@@ -7,9 +7,22 @@ function(velt_add_gtest target)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} velt_test_support GTest::gtest GTest::gtest_main)
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_dependencies(${target} data_files)
-    set(props ENVIRONMENT "VELTRANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELTRANE_LIB_DIR=${CMAKE_BINARY_DIR}/lib;VELTRANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};VELTRANE_TESTDATA_DIR=${CMAKE_SOURCE_DIR}/../shared/testdata")
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+    # Test discovery flattens list-valued properties (only the first variable would arrive), so the
+    # environment and the labels are set by a script that CTest runs after the discovered tests.
+    set(env
+        "VELTRANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+        "VELTRANE_LIB_DIR=${CMAKE_BINARY_DIR}/lib"
+        "VELTRANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+        "VELTRANE_TESTDATA_DIR=${CMAKE_SOURCE_DIR}/../shared/testdata")
+    set(props "ENVIRONMENT [==[${env}]==]")
     if(ARG_LABELS)
-        list(APPEND props LABELS "${ARG_LABELS}")
+        string(APPEND props " LABELS [==[${ARG_LABELS}]==]")
     endif()
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake)
+    file(WRITE ${script}
+        "if(${target}_TESTS)\n"
+        "    set_tests_properties(\${${target}_TESTS} PROPERTIES ${props})\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
