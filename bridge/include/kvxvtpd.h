@@ -1,0 +1,80 @@
+/* kvxvtpd: the conversion bridge. Starts the transcription engine kvxvtpd64 detached on one
+ * project, then talks to it only through two files in the user's private temp folder: it writes
+ * commands into "~kvxcmnd.txt" and reads the engine's one-line status file "~kvxstat.txt".
+ * One conversion at a time per loaded library; call it from one thread.
+ *
+ * Result codes of every entry point:
+ *   0 done
+ *   1 no conversion is running (any call but BeginConvert before a start or after the end was read)
+ *   2 BeginConvert while a conversion is running
+ *   3 the engine could not be started
+ *   4 status file missing or incomplete (GetStatus; poll again)
+ *   5 command file could not be written
+ *
+ * The engine is kvxvtpd64 in the folder named by VELTRANE_SYSTEM_DIR, or else in the folder
+ * "bin" beside the folder that holds this library. */
+#ifndef KVXVTPD_H
+#define KVXVTPD_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#else
+#include <assert.h>
+#endif
+
+#define KVX_API __attribute__((visibility("default")))
+
+/* The engine's status line, field by field (60 bytes). */
+typedef struct ConvertStatus {
+    float status;     /* percent done (live: input level); 100000 finished; negative: outcome
+                         -(type + detail / 1000); -8.000: the engine stopped without reporting */
+    int32_t lowKey;   /* lowest key of any note so far (128 before the first) */
+    int32_t highKey;  /* highest key of any note so far (-1 before the first) */
+    int32_t keySig;   /* key signature -7..7 (+ sharps, - flats), 8 = none */
+    int32_t keyMode;  /* 0 major, 1 minor */
+    float tempo;      /* BPM */
+    float resolution; /* resolution exponent, -1 = automatic */
+    float startPoint; /* start time in seconds */
+    int32_t chordRes; /* chord resolution */
+    int32_t timeSigNumerator; /* 0 = none */
+    int32_t noteKey;          /* key of the note just started, 0 = none */
+    float noteBend;           /* that note's pitch bend + 64 */
+    float referencePitch;     /* Hz */
+    char chord[6];            /* chord text, at most 5 characters and a terminating zero */
+} ConvertStatus;
+
+static_assert(sizeof(ConvertStatus) == 60, "the status record is 60 bytes");
+static_assert(offsetof(ConvertStatus, lowKey) == 4, "status record layout");
+static_assert(offsetof(ConvertStatus, keyMode) == 16, "status record layout");
+static_assert(offsetof(ConvertStatus, tempo) == 20, "status record layout");
+static_assert(offsetof(ConvertStatus, startPoint) == 28, "status record layout");
+static_assert(offsetof(ConvertStatus, chordRes) == 32, "status record layout");
+static_assert(offsetof(ConvertStatus, noteKey) == 40, "status record layout");
+static_assert(offsetof(ConvertStatus, noteBend) == 44, "status record layout");
+static_assert(offsetof(ConvertStatus, referencePitch) == 48, "status record layout");
+static_assert(offsetof(ConvertStatus, chord) == 52, "status record layout");
+
+/* Starts the engine on a project file: 0, 2 or 3. Stale exchange files are deleted first. */
+KVX_API int BeginConvert(const char* projectFile);
+
+/* Fills the record from the status file: 0, 1 or 4. A final status (100000 or negative) ends
+ * the run: both exchange files are deleted and the next call returns 1. */
+KVX_API int GetStatus(ConvertStatus* status);
+
+/* Asks the engine to cancel ("1"): 0, 1 or 5. The run ends when GetStatus reads -1.000. */
+KVX_API int CancelConvert(void);
+
+/* Live runs: take twice the current input peak as the threshold ("2"): 0, 1 or 5. */
+KVX_API int SetThreshold(void);
+
+/* Live runs: switch the live part to program `patch` ("3 <patch>"): 0, 1 or 5. */
+KVX_API int SetPatch(int patch);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KVXVTPD_H */

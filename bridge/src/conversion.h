@@ -1,0 +1,49 @@
+// One conversion run of the bridge: starting the engine, its commands and its status.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kvxvtpd.h"
+
+namespace velt::bridge {
+
+// Result codes of the entry points.
+enum Result : int {
+    kDone = 0,
+    kNotRunning = 1,
+    kAlreadyRunning = 2,
+    kEngineNotStarted = 3,
+    kNoCompleteStatus = 4,
+    kCommandNotWritten = 5,
+};
+
+inline constexpr const char* kEngineName = "kvxvtpd64";
+inline constexpr const char* kStatusFileName = "~kvxstat.txt";
+inline constexpr const char* kCommandFileName = "~kvxcmnd.txt";
+
+// Idle until begin() starts the engine; running until status() has read a final status line,
+// or has found that the engine ended without one.
+class Conversion {
+  public:
+    Result begin(const std::string& projectFile);
+    Result status(ConvertStatus& record);
+    Result command(std::string_view text);
+
+  private:
+    void endRun(bool engineCollected);
+    void collectEndedEngines();
+
+    bool running_ = false;
+    std::filesystem::path statusFile_;
+    std::filesystem::path commandFile_;
+    pid_t engine_ = -1;
+    // Engines of runs that have ended, kept until their exit is collected (no zombies).
+    std::vector<pid_t> endedEngines_;
+};
+
+}  // namespace velt::bridge

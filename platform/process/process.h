@@ -1,0 +1,27 @@
+// Starting programs detached from the caller, and telling whether they still run.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velt::platform {
+
+// Starts `program` in a session of its own, without a terminal, with standard input and output
+// on /dev/null (standard error stays the caller's) and no other open files of the caller.
+// `arguments` become argv as they are, argv[0] first; no quoting is needed or wanted.
+// Returns the process id, or nullopt when the program could not be started (missing, not
+// executable); `problem` then tells why.
+std::optional<pid_t> startDetached(const std::filesystem::path& program,
+                                   const std::vector<std::string>& arguments,
+                                   std::string* problem = nullptr);
+
+// True while the process runs. For a child of the caller that has ended, this collects its exit
+// (so no zombie stays behind and a zombie never counts as alive); ask no more once it said false,
+// since the id may then be given to another process.
+bool isAlive(pid_t pid);
+
+}  // namespace velt::platform

@@ -1,0 +1,105 @@
+#include "platform/process/process.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+using velt::platform::isAlive;
+using velt::platform::startDetached;
+using velt::test::TempDir;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The state letter of a process in /proc ('R', 'S', 'Z', ...), or 0 when it is gone.
+char processState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t end = text.rfind(')');
+    return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
+}
+
+}  // namespace
+
+TEST(StartDetached, PassesArgumentsAsTheyAreInANewSessionWithoutTheCallersFiles) {
+    TempDir dir;
+    fs::path report = dir / "report";
+    int inherited = open("/dev/null", O_RDONLY);  // deliberately without close-on-exec
+    ASSERT_GE(inherited, 3);
+    std::string script =
+        "in=$(readlink /proc/$$/fd/0) out=$(readlink /proc/$$/fd/1);"
+        "{ for a in \"$0\" \"$@\"; do echo \"[$a]\"; done;"
+        "  echo sid=$(cut -d' ' -f6 /proc/$$/stat) pid=$$;"
+        "  echo in=$in out=$out;"
+        "  test -e /proc/$$/fd/" +
+        std::to_string(inherited) +
+        " && echo leaked;"
+        "  echo end; } > " +
+        velt::test::shellQuote(report.string()) +
+        ".part;"
+        "mv " +
+        velt::test::shellQuote(report.string()) + ".part " +
+        velt::test::shellQuote(report.string());
+    std::optional<pid_t> pid =
+        startDetached("/bin/sh", {"sh", "-c", script, "name", "two words", "\"quoted\"", ""});
+    close(inherited);
+    ASSERT_TRUE(pid);
+    ASSERT_TRUE(waitFor([&] { return fs::exists(report); }));
+    EXPECT_EQ(velt::test::readFile(report),
+              "[name]\n[two words]\n[\"quoted\"]\n[]\n"
+              "sid=" +
+                  std::to_string(*pid) + " pid=" + std::to_string(*pid) +
+                  "\n"
+                  "in=/dev/null out=/dev/null\nend\n");
+    EXPECT_TRUE(waitFor([&] { return !isAlive(*pid); }));
+}
+
+TEST(StartDetached, ReportsAProgramThatCannotStart) {
+    TempDir dir;
+    fs::path notExecutable = dir / "plain";
+    velt::test::writeFile(notExecutable, "#!/bin/sh\n");
+    for (const fs::path& program : {dir / "missing", notExecutable, dir.path()}) {
+        SCOPED_TRACE(program);
+        std::string problem;
+        EXPECT_EQ(startDetached(program, {program.string()}, &problem), std::nullopt);
+        EXPECT_NE(problem.find(program.string()), std::string::npos) << problem;
+    }
+}
+
+TEST(IsAlive, TellsARunningChildFromAnEndedOneAndCollectsTheEnded) {
+    std::optional<pid_t> sleeper = startDetached("/bin/sleep", {"sleep", "30"});
+    std::optional<pid_t> quick = startDetached("/bin/true", {"true"});
+    ASSERT_TRUE(sleeper && quick);
+    EXPECT_TRUE(isAlive(*sleeper));
+
+    // An ended child that nobody has collected is a zombie: it still answers kill(pid, 0).
+    ASSERT_TRUE(waitFor([&] { return processState(*quick) == 'Z'; }));
+    EXPECT_FALSE(isAlive(*quick));
+    EXPECT_EQ(processState(*quick), 0) << "the zombie was collected";
+
+    kill(*sleeper, SIGKILL);
+    EXPECT_TRUE(waitFor([&] { return !isAlive(*sleeper); }));
+}
+
+TEST(IsAlive, AsksTheKernelAboutProcessesThatAreNotOurChildren) {
+    EXPECT_TRUE(isAlive(getppid()));
+    EXPECT_FALSE(isAlive(0));
+    EXPECT_FALSE(isAlive(-1));
+}
