@@ -1,0 +1,153 @@
+// Frame synchronisation, frame reading and the Layer III bit reservoir.
+#include "mpeg/frame_reader.h"
+
+#include <algorithm>
+
+#include "mpeg/result_codes.h"
+
+namespace velt::mpeg {
+
+void FrameReader::reset() {
+    state_ = State::FindHeader;
+    cachedValid_ = false;
+    inSync_ = false;
+    writePos_ = 0;
+    frameStart_ = 0;
+    carried_ = 0;
+    bits_.reset(nullptr, 0);
+}
+
+int FrameReader::syncSearch() {
+    std::uint8_t bytes[4];
+    int r = input_.read(bytes, 4);
+    if (r != kOk) {
+        inSync_ = false;
+        return r;
+    }
+    std::uint32_t word = std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
+                         std::uint32_t(bytes[2]) << 8 | bytes[3];
+    while (!hasSync(word)) {
+        inSync_ = false;
+        std::uint8_t next;
+        r = input_.read(&next, 1);
+        if (r != kOk) return r;
+        word = (word << 8) | next;
+    }
+    header_ = parseFrameHeader(word);
+    return kOk;
+}
+
+int FrameReader::firstPartBytes() const {
+    const int crc = header_.crcProtected ? 2 : 0;
+    if (header_.layer == 3) return header_.sideInfoBytes() + crc;
+    return header_.frameBytes() - 4;
+}
+
+int FrameReader::mainDataBytes() const {
+    return std::max(0, header_.frameBytes() - 4 - firstPartBytes());
+}
+
+int FrameReader::readFrame() {
+    for (;;) {
+        switch (state_) {
+            case State::FindHeader: {
+                if (cachedValid_) {
+                    header_ = cached_;
+                    cachedValid_ = false;
+                } else {
+                    int r = syncSearch();
+                    if (r != kOk) return r;
+                    while (!isValidHeader(header_)) {
+                        inSync_ = false;
+                        r = syncSearch();
+                        if (r != kOk) return r;
+                    }
+                }
+                state_ = State::ReadFirstPart;
+                break;
+            }
+            case State::ReadFirstPart: {
+                const int bytes = firstPartBytes();
+                const int r = input_.read(frame_.data(), static_cast<std::size_t>(bytes));
+                if (r != kOk) return r;
+                bits_.reset(frame_.data(), static_cast<std::size_t>(bytes));
+                if (header_.layer != 3) return acceptFrame();
+                state_ = State::StoreMainData;
+                break;
+            }
+            case State::StoreMainData: {
+                frameStart_ = writePos_;
+                const std::size_t bytes = static_cast<std::size_t>(mainDataBytes());
+                if (writePos_ + bytes > kRingBytes) {
+                    const int r = input_.read(ring_.data() + writePos_, kRingBytes - writePos_);
+                    if (r != kOk) return r;
+                    state_ = State::StoreRest;
+                    break;
+                }
+                const int r = input_.read(ring_.data() + writePos_, bytes);
+                if (r != kOk) return r;
+                writePos_ = (writePos_ + bytes) % kRingBytes;
+                return acceptFrame();
+            }
+            case State::StoreRest: {
+                const std::size_t rest = frameStart_ + mainDataBytes() - kRingBytes;
+                const int r = input_.read(ring_.data(), rest);
+                if (r != kOk) return r;
+                writePos_ = rest;
+                return acceptFrame();
+            }
+            case State::CheckNext: {
+                std::uint8_t bytes[4];
+                const int r = input_.read(bytes, 4);
+                if (r == kEndOfStream) {
+                    state_ = State::FindHeader;
+                    return kOk;
+                }
+                if (r != kOk) return r;
+                state_ = State::FindHeader;
+                const FrameHeader next =
+                    parseFrameHeader(std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
+                                     std::uint32_t(bytes[2]) << 8 | bytes[3]);
+                if (!isValidHeader(next)) return kInvalidFrame;
+                cached_ = next;
+                cachedValid_ = true;
+                inSync_ = true;
+                return kOk;
+            }
+        }
+    }
+}
+
+int FrameReader::acceptFrame() {
+    if (header_.crcProtected) bits_.skip(16);
+    if (inSync_) {
+        state_ = State::FindHeader;
+        return kOk;
+    }
+    state_ = State::CheckNext;
+    return readFrame();
+}
+
+bool FrameReader::loadMainData(int mainDataBegin, int bitCount) {
+    const std::size_t own = (writePos_ + kRingBytes - frameStart_) % kRingBytes;
+    carried_ += own;
+    const std::size_t back = static_cast<std::size_t>(std::max(0, mainDataBegin));
+    if (carried_ < back + own) {
+        bits_.reset(nullptr, 0);
+        return false;
+    }
+    carried_ = std::min(carried_, kRingBytes);
+    // Copy what the granules need, but never more than is stored: back-pointed bytes plus
+    // this frame's own main data.
+    const std::size_t wanted = (static_cast<std::size_t>(std::max(0, bitCount)) + 7) / 8;
+    const std::size_t bytes = std::min({wanted, back + own, mainData_.size()});
+    std::size_t from = (frameStart_ + kRingBytes - back % kRingBytes) % kRingBytes;
+    for (std::size_t i = 0; i < bytes; ++i) {
+        mainData_[i] = ring_[from];
+        from = (from + 1) % kRingBytes;
+    }
+    bits_.reset(mainData_.data(), bytes);
+    return true;
+}
+
+}  // namespace velt::mpeg

@@ -1,0 +1,74 @@
+// Finds MPEG audio frames in a byte stream, checks their headers, reads each frame into the
+// frame buffer and keeps the Layer III main-data ring (bit reservoir).
+//
+// Synchronisation: bytes that are no sync are skipped one at a time; an invalid header costs its
+// four bytes. After a loss of sync (and at the start) a frame is accepted only when a valid
+// header follows it; while in sync each header is checked by itself. A frame whose follower is
+// missing or invalid is refused with -700; the end of the input right after a frame accepts it.
+// A read failure keeps the reader's state, so the next call resumes at the same step.
+//
+// Layer I and II frames land whole in the frame buffer; for Layer III the frame buffer holds the
+// side information and the main data goes to the ring. The CRC is skipped, never checked.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "mpeg/bit_reader.h"
+#include "mpeg/byte_input.h"
+#include "mpeg/frame_header.h"
+
+namespace velt::mpeg {
+
+class FrameReader {
+  public:
+    static constexpr std::size_t kFrameBufferBytes = 2048;
+    static constexpr std::size_t kRingBytes = 4096;
+
+    explicit FrameReader(ByteInput& input) : input_(input) {}
+
+    // Back to the start state: no cached header, not in sync, ring empty.
+    void reset();
+
+    // Reads the next frame: 0 with header() and bits() set up, -700 for a refused frame, or the
+    // input's code (-514 at the end). bits() starts after the header and the CRC and covers the
+    // frame's remaining bytes (Layers I and II) or the side information (Layer III).
+    int readFrame();
+
+    const FrameHeader& header() const { return header_; }
+    BitReader& bits() { return bits_; }
+    bool inSync() const { return inSync_; }
+
+    // Layer III: makes the main data of the current frame readable through bits(). The frame's
+    // data starts mainDataBegin bytes before this frame's own main data in the ring and spans
+    // bitCount bits (the sum of the granules' part2_3_length). Returns false when the ring does
+    // not reach back that far (after a seek, or at the stream start): the frame is then silent.
+    // Bits beyond the main data stored so far read as zeros with the overrun flag.
+    bool loadMainData(int mainDataBegin, int bitCount);
+
+  private:
+    enum class State { FindHeader, ReadFirstPart, StoreMainData, StoreRest, CheckNext };
+
+    int syncSearch();
+    int firstPartBytes() const;
+    int mainDataBytes() const;
+    int acceptFrame();
+
+    ByteInput& input_;
+    State state_ = State::FindHeader;
+    FrameHeader header_;
+    FrameHeader cached_;
+    bool cachedValid_ = false;
+    bool inSync_ = false;
+
+    std::array<std::uint8_t, kFrameBufferBytes> frame_{};
+    BitReader bits_;
+
+    std::array<std::uint8_t, kRingBytes> ring_{};
+    std::size_t writePos_ = 0;    // where the next main data byte goes
+    std::size_t frameStart_ = 0;  // where the current frame's own main data begins
+    std::size_t carried_ = 0;     // main data bytes held from earlier frames (at most the ring)
+    std::array<std::uint8_t, kFrameBufferBytes + 4> mainData_{};
+};
+
+}  // namespace velt::mpeg
