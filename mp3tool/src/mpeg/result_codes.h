@@ -1,12 +1,14 @@
-// Result codes the MPEG decoding units return; they are the decoder tool's own codes, so a
-// frame reader result can be passed on unchanged by the codec module.
+// The decoder tool's result codes that the MPEG decoding units return, so a frame reader result
+// can be passed on unchanged by the codec module.
 #pragma once
+
+#include "framework/error_codes.h"
 
 namespace velt::mpeg {
 
-constexpr int kOk = 0;
-constexpr int kEndOfStream = -514;   // "end of input stream"
-constexpr int kInvalidFrame = -700;  // "invalid frame": the frame is dropped, decoding goes on
-constexpr int kOutOfMemory = -100;   // "out of memory"
+using mp3::kEndOfStream;   // "end of input stream"
+using mp3::kInvalidFrame;  // "invalid frame": the frame is dropped, decoding goes on
+using mp3::kOk;
+using mp3::kOutOfMemory;
 
 }  // namespace velt::mpeg
