@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_types.h"
+
 namespace velt::engine {
 
 // Project keys, with the engine's defaults before set-up. 999 in a numeric key means "not given".
@@ -152,6 +154,12 @@ struct AnalysisState {
     std::array<int64_t, 12> pitchClassTotals{};                       // for key detection
     double TuningSum = 0;
     double TuningWeight = 0;
+
+    // Owned by the key measurement, note decisions and note tracker (analysis/).
+    std::array<int, 12> HarmonicOffsets{};  // index 1..11: key distance of harmonic i
+    ResonatorBank bank;
+    SingleLineState singleLine;
+    TrackerState tracker;
 
     HistoryCell& cell(int key, int slotIndex) { return history[key * kSlotCount + slotIndex]; }
 };

@@ -1,0 +1,77 @@
+// State owned by the key measurement, the note decisions and the note tracker. It lives inside the
+// run state (run_state.h) so that a fresh run starts from a clean slate.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velt::engine {
+
+// One resonator of the bank: three Hann-windowed sine/cosine windows tuned a third of a semitone
+// below, on and above the key.
+struct KeyRecord {
+    std::array<double, 3> period{};       // samples per cycle of each window
+    std::array<int32_t, 3> tableStart{};  // first entry of each window in the shared tables
+    std::array<int32_t, 3> length{};      // window length in samples (17 periods)
+    int32_t minFrames = 0;                // shortest note of this key, in frames
+    std::array<double, 3> normaliser{};   // entries x 32767^2
+};
+
+constexpr int kFineResponseCount = 257;
+constexpr int kFineResponseCentre = 114;  // the entry of an exactly tuned sine
+
+struct ResonatorBank {
+    std::vector<KeyRecord> records;  // indexed by key; keys below LowKey - 1 stay zero
+    // Window entries fit 16 bits (|entry| <= 32767), which halves the memory the correlation
+    // streams through; the results are those of 32-bit tables.
+    std::vector<int16_t> sineTable;
+    std::vector<int16_t> cosineTable;
+    std::array<double, kFineResponseCount> fineResponse{};
+    std::vector<double> energies;      // E(k) of the current frame, indexed by key
+    std::vector<int16_t> narrowFrame;  // the frame as 16-bit samples when every sample fits
+    int firstKey = 0;                  // LowKey - 1
+    int lastKey = -1;                  // KeyMax + 1
+};
+
+// The single-line decision's memory of its last choice.
+struct SingleLineState {
+    int LastKey = 0;
+    float LastBend = 0;
+    std::vector<int> brightness;  // per key, this frame's brightness value
+};
+
+// The note tracker's record of one key.
+struct NoteState {
+    int32_t level = 0;
+    int32_t previous = 0;
+    int32_t peak = 0;
+    int32_t expression = 0;
+    int32_t frames = 0;
+    int32_t confirmed = 0;
+    int32_t sounding = 0;
+    int32_t release = 0;
+    int32_t start = 0;
+    int32_t bend = 0;
+    int32_t reattack = 0;
+    int32_t rising = 0;
+    int32_t sentThisTick = 0;
+    int32_t expressionSent = 0;
+    int32_t bendSent = 0;
+    int32_t deferredRelease = 0;
+    int32_t brightness = 0;
+};
+
+struct TrackerState {
+    int tickCounter = 0;  // hops since the last event; negative during the look-ahead
+    int framePhase = 0;
+    int leadingSilence = 1;
+    int lastTempo = 0;
+    std::string lastChord = "N/C";
+    std::vector<NoteState> notes;  // indexed by key
+    std::vector<int> lastBendSent;
+    std::vector<int> lastBrightnessSent;
+};
+
+}  // namespace velt::engine

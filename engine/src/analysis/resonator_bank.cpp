@@ -1,0 +1,233 @@
+#include "resonator_bank.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "analysis_api.h"
+#include "correlation_kernel.h"
+#include "rounding.h"
+#include "run_state.h"
+
+namespace velt::engine {
+
+namespace {
+
+constexpr double kTwoPi = 6.2831853071796;
+constexpr double kFullScaleSquared = 1073676289.0;  // 32767^2
+constexpr int kPeriodsPerWindow = 17;
+
+double keyFrequency(double reference, double key) {
+    return reference * std::pow(2.0, (key - 69) / 12.0);
+}
+
+double energyOf(const Correlation& sums, double normaliser) {
+    double s = static_cast<double>(sums.sine) / normaliser;
+    double c = static_cast<double>(sums.cosine) / normaliser;
+    return 4 * 127 * std::sqrt(s * s + c * c);
+}
+
+// Entries of a window that the frame can supply: a window never reads past the buffer's end.
+int usableEntries(const KeyRecord& record, int window, int frameCount) {
+    return std::clamp(record.length[window] + 1, 0, std::max(frameCount, 0));
+}
+
+bool validWindow(const ResonatorBank& bank, int key, int window) {
+    return key >= bank.firstKey && key <= bank.lastKey &&
+           key < static_cast<int>(bank.records.size()) && window >= 0 && window < 3 &&
+           !bank.sineTable.empty();
+}
+
+void fillWindow(ResonatorBank& bank, const KeyRecord& record, int window) {
+    int n = record.length[window] + 1;
+    double period = record.period[window];
+    for (int e = 0; e < n; ++e) {
+        double hann = 0.5 * (1 - std::cos(kTwoPi * e / n));
+        double phase = e * kTwoPi / period;
+        bank.sineTable[record.tableStart[window] + e] =
+            static_cast<int16_t>(roundAway(32767 * hann * std::sin(phase)));
+        bank.cosineTable[record.tableStart[window] + e] =
+            static_cast<int16_t>(roundAway(32767 * hann * std::cos(phase)));
+    }
+}
+
+// Responses of the lowest key's middle window to full-scale sines detuned in 1/33 semitone
+// steps; the fine-pitch search matches a key's three window energies against them.
+void buildFineResponse(ResonatorBank& bank, double reference, double rate) {
+    int k0 = bank.firstKey;
+    const KeyRecord& record = bank.records[k0];
+    std::vector<int> samples(record.length[1] + 2, 0);
+    std::vector<int16_t> narrow;
+    for (int g = -kFineResponseCentre; g < kFineResponseCount - kFineResponseCentre; ++g) {
+        double f = keyFrequency(reference, k0 - g / 33.0);
+        for (int m = 0; m < record.length[1]; ++m)
+            samples[m + 1] = roundAway(32767 * std::sin(m * kTwoPi * f / rate));
+        bank.fineResponse[g + kFineResponseCentre] =
+            WindowEnergy(bank, k0, 1, viewFrame(samples, narrow));
+    }
+}
+
+}  // namespace
+
+FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& narrowBuffer) {
+    FrameView view;
+    if (samples.size() < 2) return view;
+    view.wide = reinterpret_cast<const int32_t*>(samples.data() + 1);
+    view.count = static_cast<int>(samples.size() - 1);
+    narrowBuffer.resize(view.count);
+    for (int i = 0; i < view.count; ++i) {
+        int v = view.wide[i];
+        if (v < -32768 || v > 32767) return view;
+        narrowBuffer[i] = static_cast<int16_t>(v);
+    }
+    view.narrow = narrowBuffer.data();
+    return view;
+}
+
+double WindowEnergy(const ResonatorBank& bank, int key, int window, const FrameView& frame) {
+    if (!validWindow(bank, key, window) || frame.wide == nullptr) return 0;
+    const KeyRecord& record = bank.records[key];
+    int n = usableEntries(record, window, frame.count);
+    const int16_t* sine = bank.sineTable.data() + record.tableStart[window];
+    const int16_t* cosine = bank.cosineTable.data() + record.tableStart[window];
+    Correlation sums = frame.narrow != nullptr ? correlateNarrow(sine, cosine, frame.narrow, n)
+                                               : correlateWide(sine, cosine, frame.wide, n);
+    return energyOf(sums, record.normaliser[window]);
+}
+
+double WindowEnergyReference(const ResonatorBank& bank, int key, int window,
+                             const std::vector<int>& samples) {
+    if (!validWindow(bank, key, window) || samples.size() < 2) return 0;
+    const KeyRecord& record = bank.records[key];
+    int n = usableEntries(record, window, static_cast<int>(samples.size() - 1));
+    Correlation sums = correlateReference(bank.sineTable.data() + record.tableStart[window],
+                                          bank.cosineTable.data() + record.tableStart[window],
+                                          reinterpret_cast<const int32_t*>(samples.data() + 1), n);
+    return energyOf(sums, record.normaliser[window]);
+}
+
+double KeyEnergy(int key, int window) {
+    auto& analysis = run().analysis;
+    return WindowEnergy(analysis.bank, key, window,
+                        viewFrame(analysis.samples, analysis.bank.narrowFrame));
+}
+
+double EstimateFinePitch(const ResonatorBank& bank, int key, double middleEnergy,
+                         const FrameView& frame) {
+    const double u[3] = {WindowEnergy(bank, key, 0, frame), middleEnergy,
+                         WindowEnergy(bank, key, 2, frame)};
+    double sumU = u[0] + u[1] + u[2];
+    double spreadU = 3 * (u[0] * u[0] + u[1] * u[1] + u[2] * u[2]) - sumU * sumU;
+    const auto& response = bank.fineResponse;
+    double bestScore = -1;
+    int bestIndex = kFineResponseCentre;  // no score above -1: no offset
+    for (int j = 98; j <= 130; ++j) {
+        const double v[3] = {response[j - 11], response[j], response[j + 11]};
+        double sumV = v[0] + v[1] + v[2];
+        double sumUV = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+        double spreadV = 3 * (v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) - sumV * sumV;
+        double r = (3 * sumUV - sumU * sumV) / std::sqrt(spreadU * spreadV);
+        if (r > bestScore) {  // NaN (a flat triple) never wins
+            bestScore = r;
+            bestIndex = j;
+        }
+    }
+    return (kFineResponseCentre - bestIndex) / 33.0;
+}
+
+double EstimateFinePitch(int key, double middleEnergy) {
+    auto& analysis = run().analysis;
+    return EstimateFinePitch(analysis.bank, key, middleEnergy,
+                             viewFrame(analysis.samples, analysis.bank.narrowFrame));
+}
+
+void BuildHarmonicTable() {
+    auto& offsets = run().analysis.HarmonicOffsets;
+    offsets.fill(0);
+    for (int i = 1; i <= 11; ++i)
+        offsets[i] = roundHalfUp(12 * std::log2(i * std::pow(2.0, -5.75)) + 69);
+}
+
+void BuildResonatorBank() {
+    RunState& state = run();
+    const Geometry& geo = state.geo;
+    const ProjectSettings& settings = state.settings;
+    ResonatorBank& bank = state.analysis.bank;
+    bank = ResonatorBank{};
+
+    double rate = geo.sampleRate;
+    double reference = settings.ReferencePitch;
+    // Keys beyond 0..128 would fall outside the per-key arrays.
+    bank.firstKey = std::max(geo.LowKey - 1, 0);
+    bank.lastKey = std::min(settings.KeyMax + 1, kKeyCount);
+    if (rate <= 0 || reference <= 0 || bank.lastKey < bank.firstKey) {
+        bank.lastKey = bank.firstKey - 1;
+        return;
+    }
+    bool singleKey = geo.singleKeyMode;
+
+    int64_t tableSize = 0;
+    try {
+        bank.records.assign(bank.lastKey + 2, KeyRecord{});
+        bank.energies.assign(bank.lastKey + 2, 0.0);
+    } catch (const std::bad_alloc&) {
+        FinishRun(6, 13);
+        return;
+    }
+    for (int k = bank.firstKey; k <= bank.lastKey; ++k) {
+        KeyRecord& record = bank.records[k];
+        for (int w = 0; w < 3; ++w) {
+            record.period[w] = rate / keyFrequency(reference, k + (w - 1) / 3.0);
+            if (singleKey) continue;
+            record.length[w] = roundHalfUp(kPeriodsPerWindow * record.period[w]);
+            record.normaliser[w] = (record.length[w] + 1) * kFullScaleSquared;
+            tableSize += record.length[w] + 1;
+        }
+    }
+
+    if (!singleKey) {
+        if (tableSize > std::numeric_limits<int32_t>::max()) {
+            FinishRun(6, 14);
+            return;
+        }
+        try {
+            bank.sineTable.assign(tableSize, 0);
+            bank.cosineTable.assign(tableSize, 0);
+        } catch (const std::bad_alloc&) {
+            FinishRun(6, 14);
+            return;
+        }
+        int32_t next = 0;
+        for (int k = bank.firstKey; k <= bank.lastKey; ++k) {
+            for (int w = 0; w < 3; ++w) {
+                KeyRecord& record = bank.records[k];
+                record.tableStart[w] = next;
+                fillWindow(bank, record, w);
+                next += record.length[w] + 1;
+            }
+        }
+    }
+
+    // Shortest note per key: the middle window's span in frames, at least six frames.
+    int lowest = std::max(settings.KeyMin, bank.firstKey);
+    int highest = std::min(geo.TopKey, bank.lastKey);
+    for (int k = lowest; k <= highest; ++k) {
+        KeyRecord& record = bank.records[k];
+        if (geo.liveRun || singleKey || geo.hopSamples <= 0)
+            record.minFrames = settings.MinimumLength;
+        else
+            record.minFrames = std::max(6, truncToInt(record.length[1] / geo.hopSamples + 1));
+    }
+
+    if (!singleKey) buildFineResponse(bank, reference, rate);
+}
+
+int TailFrameCount() {
+    const auto& bank = run().analysis.bank;
+    int key = run().settings.KeyMin;
+    if (key < 0 || key >= static_cast<int>(bank.records.size())) return 0;
+    return bank.records[key].minFrames;
+}
+
+}  // namespace velt::engine

@@ -1,0 +1,78 @@
+#include "analysis/chord_naming.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "analysis/analysis_api.h"
+#include "run_state.h"
+
+namespace velt::engine {
+namespace {
+
+std::array<int64_t, 12> classes(std::initializer_list<int> pitchClasses, int64_t amount = 100) {
+    std::array<int64_t, 12> h{};
+    for (int pc : pitchClasses) h[pc] += amount;
+    return h;
+}
+
+TEST(ChordName, NamesTheBestTriadOrExtensionOfTheKey) {
+    struct Case {
+        const char* name;
+        std::array<int64_t, 12> histogram;
+        int keySignature;
+        int minor;
+        int transpose;
+        const char* expected;
+    };
+    std::array<int64_t, 12> allEqual;
+    allEqual.fill(7);
+    const Case cases[] = {
+        {"empty ring", {}, 0, 0, 0, "N/C"},
+        {"all classes equal", allEqual, 0, 0, 0, "N/C"},
+        {"C major in C", classes({0, 4, 7}), 0, 0, 0, "C"},
+        {"C major with flats", classes({0, 4, 7}), -3, 0, 0, "C"},
+        {"D flat with flats", classes({1, 5, 8}), -5, 0, 0, "Db"},
+        {"D flat with sharps", classes({1, 5, 8}), 0, 0, 0, "C#"},
+        {"A minor in C", classes({9, 0, 4}), 0, 0, 0, "Am"},
+        {"A minor in A minor", classes({9, 0, 4}), 0, 1, 0, "Am"},
+        {"G seventh", classes({7, 11, 2, 5}), 0, 0, 0, "G7"},
+        {"C major seventh", classes({0, 4, 7, 11}), 0, 0, 0, "CM7"},
+        {"C sixth", classes({0, 4, 7, 9}), 0, 0, 0, "C6"},
+        {"transposed up a tone", classes({0, 4, 7}), 2, 0, 2, "D"},
+        {"no key signature spells sharps", classes({6, 10, 1}), 8, 0, 0, "F#"},
+        {"huge sums stay exact", classes({0, 4, 7}, int64_t{1} << 40), 0, 0, 0, "C"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChordName(c.histogram, c.keySignature, c.minor, c.transpose), c.expected)
+            << c.name;
+}
+
+TEST(NameChord, SumsTheRingIntoTheChordTextAndTheKeyTotals) {
+    resetRun();
+    RunState& state = run();
+    state.settings.KeyMin = 28;
+    state.settings.KeyMax = 85;
+    state.settings.PitchMode = 30;
+    state.geo.TopKey = 85;
+    state.status.keySignature = 0;
+    for (int slot = 0; slot <= 2; ++slot)
+        for (int key : {57, 60, 64}) state.analysis.cell(key, slot).level = 10;
+    state.analysis.cell(60, 3).level = 1000;  // beyond the ring position: not counted
+    state.analysis.slot = 2;
+    NameChord();
+    EXPECT_EQ(state.status.chordText, "Am");
+    EXPECT_EQ(state.analysis.pitchClassTotals[9], 30);
+    EXPECT_EQ(state.analysis.pitchClassTotals[0], 30);
+    EXPECT_EQ(state.analysis.pitchClassTotals[4], 30);
+
+    state.settings.AutoDetectKey = 0;
+    state.settings.PitchMode = 0;  // drum runs name no chords
+    state.status.chordText = "N/C";
+    NameChord();
+    EXPECT_EQ(state.status.chordText, "N/C");
+    EXPECT_EQ(state.analysis.pitchClassTotals[9], 30);
+}
+
+}  // namespace
+}  // namespace velt::engine

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "analysis_fixture.h"
+
+namespace velt::engine {
+namespace {
+
+// A run over keys 28..85 with levels placed by hand, as the key measurement would leave them.
+class FrameDecisions : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::setUpPitchedRun(44100, 28, 85);
+        analysis().slot = 3;
+    }
+    AnalysisState& analysis() { return run().analysis; }
+    void levels(const std::map<int, float>& keyLevels) {
+        for (auto [k, v] : keyLevels) analysis().KeyLevel[k] = v;
+    }
+    int level(int key) { return analysis().cell(key, 3).level; }
+};
+
+TEST_F(FrameDecisions, HarmonicToneLeavesOnlyItsFundamentalWithTheSummedLevel) {
+    levels({{48, 100}, {60, 60}, {67, 40}});
+    AnalyseFrame();
+    EXPECT_EQ(level(48), 200);
+    EXPECT_EQ(level(60), 0);
+    EXPECT_EQ(level(67), 0);
+    EXPECT_EQ(analysis().KeyLevel[48], 100);  // the fundamental's own level is kept
+}
+
+TEST_F(FrameDecisions, ARealNoteOnAPartialSurvivesWithTheRemainder) {
+    levels({{48, 100}, {60, 60}, {67, 140}});
+    AnalyseFrame();
+    EXPECT_EQ(level(48), 220);  // 100 + 60 + the predicted 60 taken from 67
+    EXPECT_EQ(level(60), 0);
+    EXPECT_EQ(level(67), 80);
+}
+
+TEST_F(FrameDecisions, AWeakHarmonicLowersTheAmountForTheFollowingOnes) {
+    // The octave is weaker than the fundamental: it is zeroed and the amount drops to 30, so the
+    // fifth above keeps all but 30 (the fit of 100, 30 predicts 9 there, below the amount).
+    levels({{40, 100}, {52, 30}, {59, 50}});
+    AnalyseFrame();
+    EXPECT_EQ(level(40), 160);
+    EXPECT_EQ(level(52), 0);
+    EXPECT_EQ(level(59), 20);
+}
+
+TEST_F(FrameDecisions, GainBendAndDisabledKeys) {
+    run().geo.gainFactor = 1.5;
+    levels({{50, 10}, {70, 21}});
+    analysis().KeyBend[50] = -3.7f;
+    analysis().KeyBend[70] = 4.5f;
+    analysis().KeyEnabled[70] = 0;
+    AnalyseFrame();
+    EXPECT_EQ(level(50), 15);
+    EXPECT_EQ(analysis().cell(50, 3).bend, -3);  // trunc(x + 0.5)
+    EXPECT_EQ(level(70), 0);
+    EXPECT_EQ(analysis().cell(70, 3).bend, 5);
+    EXPECT_EQ(analysis().cell(50, 3).brightness, 0);
+}
+
+class SingleLine : public FrameDecisions {
+  protected:
+    void SetUp() override {
+        FrameDecisions::SetUp();
+        run().settings.PitchMode = 1;
+        run().settings.Brightness = 74;
+    }
+    SingleLineState& line() { return analysis().singleLine; }
+};
+
+TEST_F(SingleLine, PicksTheKeyWhoseHarmonicsExplainTheFrame) {
+    levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
+    AnalyseFrame();
+    EXPECT_EQ(level(61), 200);
+    for (int k : {49, 73, 80, 85}) EXPECT_EQ(level(k), 0) << k;
+    EXPECT_EQ(line().LastKey, 61);
+}
+
+TEST_F(SingleLine, NoKeyAboveZeroDecidesNothingAndKeepsTheLastKey) {
+    line().LastKey = 55;
+    line().LastBend = 3;
+    AnalyseFrame();
+    for (int k = 28; k <= 85; ++k) ASSERT_EQ(level(k), 0);
+    EXPECT_EQ(line().LastKey, 55);
+    EXPECT_EQ(line().LastBend, 3);
+}
+
+TEST_F(SingleLine, AStepUpWithinHalfASemitoneBendsTheLastKey) {
+    line().LastKey = 60;
+    line().LastBend = 30;
+    levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
+    analysis().KeyBend[61] = 5;
+    AnalyseFrame();
+    EXPECT_EQ(level(60), 200);
+    EXPECT_EQ(level(61), 0);
+    EXPECT_EQ(analysis().cell(60, 3).bend, 37);  // more than a semitone's 32
+    EXPECT_EQ(line().LastKey, 60);
+    EXPECT_EQ(line().LastBend, 37);
+}
+
+TEST_F(SingleLine, AStepDownWithinHalfASemitoneBendsTheLastKey) {
+    line().LastKey = 62;
+    line().LastBend = -20;
+    levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
+    analysis().KeyBend[61] = 10;
+    AnalyseFrame();
+    EXPECT_EQ(level(62), 200);
+    EXPECT_EQ(analysis().cell(62, 3).bend, -21);  // -22 rounded by trunc(x + 0.5)
+}
+
+TEST_F(SingleLine, BrightnessFollowsTheSlopeOfTheHarmonics) {
+    struct Case {
+        const char* name;
+        std::map<int, float> levels;
+        int expected;
+    };
+    const Case cases[] = {
+        {"equal harmonics", {{48, 50}, {60, 50}, {67, 50}, {72, 50}}, 127},
+        {"rising harmonics", {{48, 20}, {60, 40}, {67, 60}}, 127},
+        {"one counted harmonic", {{48, 80}}, 64},
+        {"steeply falling", {{48, 1000}, {60, 10}, {67, 1}}, 1},
+        {"gently falling", {{48, 40}, {60, 30}, {67, 20}, {72, 10}}, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        // Only 48 may be chosen, so that equal or rising harmonics do not move the choice up.
+        std::fill(analysis().KeyEnabled.begin(), analysis().KeyEnabled.end(), 0);
+        analysis().KeyEnabled[48] = 1;
+        levels(c.levels);
+        AnalyseFrame();
+        EXPECT_EQ(analysis().cell(48, 3).brightness, c.expected);
+    }
+}
+
+TEST_F(SingleLine, PartRangeLimitsTheSearch) {
+    run().settings.KeyMin0 = 50;
+    levels({{48, 100}, {60, 60}, {67, 40}});
+    AnalyseFrame();
+    EXPECT_EQ(level(48), 0);
+    EXPECT_NE(line().LastKey, 48);
+}
+
+}  // namespace
+}  // namespace velt::engine

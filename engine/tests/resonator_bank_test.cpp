@@ -1,0 +1,205 @@
+#include "analysis/resonator_bank.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "analysis_fixture.h"
+
+namespace velt::engine {
+namespace {
+
+using testing::fillSine;
+using testing::keyFrequency;
+using testing::setUpPitchedRun;
+
+int loudestKey() {
+    const auto& e = run().analysis.bank.energies;
+    int best = run().analysis.bank.firstKey;
+    for (int k = best; k <= run().analysis.bank.lastKey; ++k)
+        if (e[k] > e[best]) best = k;
+    return best;
+}
+
+TEST(HarmonicTable, HoldsTheKeyDistancesOfHarmonicsOneToEleven) {
+    BuildHarmonicTable();
+    const std::array<int, 12> expected{0, 0, 12, 19, 24, 28, 31, 34, 36, 38, 40, 42};
+    EXPECT_EQ(run().analysis.HarmonicOffsets, expected);
+}
+
+TEST(ResonatorBank, CoversTheRangeWithOneKeyOfMarginAndContiguousWindows) {
+    setUpPitchedRun(44100, 28, 85);
+    const ResonatorBank& bank = run().analysis.bank;
+    EXPECT_EQ(bank.firstKey, 27);
+    EXPECT_EQ(bank.lastKey, 86);
+    ASSERT_EQ(bank.records.size(), 88u);  // KeyMax + 3 records indexed by key
+    EXPECT_EQ(bank.records[26].length[1], 0);
+    int32_t next = 0;
+    for (int k = 27; k <= 86; ++k) {
+        for (int w = 0; w < 3; ++w) {
+            const KeyRecord& r = bank.records[k];
+            EXPECT_EQ(r.tableStart[w], next);
+            EXPECT_EQ(r.length[w], static_cast<int>(17 * r.period[w] + 0.5));
+            EXPECT_DOUBLE_EQ(r.normaliser[w], (r.length[w] + 1) * 1073676289.0);
+            next += r.length[w] + 1;
+        }
+    }
+    EXPECT_EQ(static_cast<size_t>(next), bank.sineTable.size());
+    // A440's middle window: 44100 / 440 samples a period.
+    EXPECT_NEAR(bank.records[69].period[1], 100.227, 0.001);
+    EXPECT_EQ(bank.records[69].length[1], 1704);
+    // Shortest note: the middle window's span in hops, at least 6.
+    EXPECT_EQ(bank.records[28].minFrames,
+              std::max(6, int(bank.records[28].length[1] / (44100 / 64.0) + 1)));
+    EXPECT_EQ(bank.records[85].minFrames, 6);
+    EXPECT_EQ(TailFrameCount(), bank.records[28].minFrames);
+    // The exactly tuned entry of the fine response is its largest.
+    int best = 0;
+    for (int j = 0; j < kFineResponseCount; ++j)
+        if (bank.fineResponse[j] > bank.fineResponse[best]) best = j;
+    EXPECT_EQ(best, kFineResponseCentre);
+}
+
+TEST(KeyEnergies, FullScaleA440PeaksAtKey69NearLevel127WithNoOffset) {
+    for (int rate : {44100, 96000}) {
+        SCOPED_TRACE(rate);
+        setUpPitchedRun(rate, 28, 85);
+        fillSine(440, 32767);
+        MeasureKeyEnergies();
+        const AnalysisState& a = run().analysis;
+        EXPECT_EQ(loudestKey(), 69);
+        EXPECT_NEAR(a.KeyLevel[69], 127, 3);
+        EXPECT_NEAR(a.KeyBend[69], 0, 1.0);
+        EXPECT_EQ(a.KeyLevel[68], 0);
+        EXPECT_EQ(a.KeyLevel[70], 0);
+        EXPECT_GT(a.TuningWeight, 100);
+        EXPECT_NEAR(a.TuningSum / a.TuningWeight, 0, 0.04);
+    }
+}
+
+TEST(KeyEnergies, QuarterSemitoneSharpStaysOnItsKeyWithAnOffsetNearPlusEight) {
+    for (int rate : {44100, 96000}) {
+        SCOPED_TRACE(rate);
+        setUpPitchedRun(rate, 28, 85);
+        fillSine(keyFrequency(60.25), 32767);
+        MeasureKeyEnergies();
+        const AnalysisState& a = run().analysis;
+        EXPECT_GT(a.KeyLevel[60], 50);
+        EXPECT_EQ(a.KeyLevel[61], 0);
+        EXPECT_NEAR(a.KeyBend[60], 8, 1.5);
+    }
+}
+
+TEST(KeyEnergies, TuningAccumulatorsMeasureA446Sine) {
+    setUpPitchedRun(44100, 28, 85);
+    for (double phase : {0.0, 1.0, 2.0}) {
+        fillSine(446, 20000, phase);
+        MeasureKeyEnergies();
+    }
+    const AnalysisState& a = run().analysis;
+    double semitones = a.TuningSum / a.TuningWeight;
+    EXPECT_NEAR(440 * std::pow(2, semitones / 12), 446, 1.0);
+}
+
+TEST(KeyEnergies, AQuietLocalPeakBelowOneHalfIsNoCandidate) {
+    setUpPitchedRun(44100, 28, 85);
+    int below = 0;
+    int above = 0;
+    for (int amplitude = 100; amplitude <= 160; amplitude += 2) {
+        fillSine(440, amplitude);
+        MeasureKeyEnergies();
+        const auto& e = run().analysis.bank.energies;
+        ASSERT_GT(e[69], e[68]);
+        ASSERT_GT(e[69], e[70]);
+        bool candidate = run().analysis.KeyLevel[69] > 0;
+        EXPECT_EQ(candidate, e[69] >= 0.5) << "energy " << e[69];
+        (e[69] < 0.5 ? below : above)++;
+    }
+    EXPECT_GT(below, 0);  // the sweep crossed the floor
+    EXPECT_GT(above, 0);
+}
+
+TEST(KeyEnergies, EightBitInputStillFindsItsKey) {
+    setUpPitchedRun(44100, 28, 85);
+    // 8-bit samples scaled up by the normaliser: coarse steps of 258.
+    auto& x = run().analysis.samples;
+    for (int m = 0; m < run().geo.blockLength; ++m)
+        x[m + 1] =
+            static_cast<int>(std::lround(127 * std::sin(6.2831853071796 * 523.25 * m / 44100))) *
+            258;
+    MeasureKeyEnergies();
+    EXPECT_EQ(loudestKey(), 72);
+    EXPECT_NEAR(run().analysis.KeyBend[72], 0, 1.0);
+}
+
+TEST(KeyEnergies, FastPathIsBitIdenticalToThePlainLoop) {
+    setUpPitchedRun(44100, 21, 108);
+    std::mt19937 random(7);
+    auto& x = run().analysis.samples;
+    const ResonatorBank& bank = run().analysis.bank;
+    // Narrow frames, frames with samples beyond 16 bits (a large normaliser), and extremes.
+    for (int spread : {32767, 32768, 200000, 1 << 24}) {
+        std::uniform_int_distribution<int> sample(-spread, spread - 1);
+        for (size_t i = 1; i < x.size(); ++i) x[i] = sample(random);
+        if (spread == 32768) x[5] = -32768;
+        std::vector<int16_t> narrow;
+        FrameView view = viewFrame(x, narrow);
+        EXPECT_EQ(view.narrow != nullptr, spread <= 32768);
+        for (int k = bank.firstKey; k <= bank.lastKey; ++k)
+            for (int w = 0; w < 3; ++w)
+                ASSERT_EQ(WindowEnergy(bank, k, w, view), WindowEnergyReference(bank, k, w, x))
+                    << "key " << k << " window " << w << " spread " << spread;
+    }
+}
+
+TEST(KeyEnergies, WideSamplesUse64BitProducts) {
+    setUpPitchedRun(44100, 28, 85);
+    fillSine(440, 32767);
+    double fullScale = KeyEnergy(69, 1);
+    for (int& v : run().analysis.samples) v *= 64;  // products beyond 32 bits
+    EXPECT_NEAR(KeyEnergy(69, 1), 64 * fullScale, 1e-6 * fullScale);
+}
+
+TEST(KeyEnergies, WindowsLongerThanTheFrameReadOnlyTheFrame) {
+    setUpPitchedRun(44100, 28, 85);
+    fillSine(keyFrequency(27), 32767);
+    // The lowest key's lowest window is longer than the block; a shorter buffer must be safe too.
+    const ResonatorBank& bank = run().analysis.bank;
+    EXPECT_GE(bank.records[27].length[0] + 1, static_cast<int>(run().analysis.samples.size()) - 1);
+    double full = KeyEnergy(27, 0);
+    run().analysis.samples.resize(100);
+    double cut = KeyEnergy(27, 0);
+    EXPECT_GT(full, cut);
+    EXPECT_EQ(cut, WindowEnergyReference(bank, 27, 0, run().analysis.samples));
+}
+
+TEST(FinePitch, FlatEnergiesGiveNoOffset) {
+    setUpPitchedRun(44100, 28, 85);
+    EXPECT_EQ(EstimateFinePitch(60, 0.0), 0.0);  // silent frame: all three energies 0
+}
+
+TEST(SingleKeyMode, ReportsThePeakOnTheDrumKeyWhateverTheSpectrum) {
+    resetRun();
+    RunState& state = run();
+    state.settings.KeyMin = state.settings.KeyMax = 38;
+    state.settings.MinimumLength = 1;
+    state.geo.singleKeyMode = true;
+    state.geo.sampleRate = 44100;
+    state.geo.LowKey = state.geo.TopKey = 38;
+    state.analysis.slot = 0;
+    BuildHarmonicTable();
+    BuildResonatorBank();
+    EXPECT_TRUE(state.analysis.bank.sineTable.empty());
+    EXPECT_EQ(TailFrameCount(), 1);
+    for (int peak : {0, 255, 256, 12345, 32767}) {
+        state.analysis.KeyBend[38] = 5;
+        MeasureKeys(peak);
+        DecideSingleLine();
+        EXPECT_EQ(state.analysis.NoteLevel[38], peak >> 8);
+        EXPECT_EQ(state.analysis.cell(38, 0).level, peak >> 8);
+        EXPECT_EQ(state.analysis.cell(38, 0).bend, 0);
+    }
+}
+
+}  // namespace
+}  // namespace velt::engine
