@@ -3,6 +3,7 @@
 #include "modules/file_input.h"
 #include "modules/file_output.h"
 #include "modules/wave_codec.h"
+#include "mpeg/mpeg_codec.h"
 
 namespace velt::mp3 {
 
@@ -12,6 +13,7 @@ int buildDecoder(std::unique_ptr<Decoder>& decoder) {
     // Codecs are asked newest first: the WAVE codec (which takes only names ending in "wav") is
     // registered after the MPEG codec (which takes every stream) so that it is asked first.
     // Registration results are not checked: a module that fails to register is simply absent.
+    decoder->registerCodecModule(mpegCodecModule());
     decoder->registerCodecModule(waveCodecModule());
     decoder->registerInputModule(fileInputModule());
     decoder->registerOutputModule(fileOutputModule());
