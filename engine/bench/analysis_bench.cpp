@@ -1,0 +1,141 @@
+// Speed of the engine's analysis on a 60-second piano render: every frame goes through the key
+// measurement, the frame decisions, chord naming and the note tracker, as in a file run.
+// Reports the real-time factor (seconds of audio analysed per second) for the default key range
+// 28..85 and for the piano range 21..108, and the plain reference loop for comparison.
+// Run: build/bench/engine_bench (pin to one core with taskset -c 0 for steady figures).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "analysis/analysis_api.h"
+#include "analysis/resonator_bank.h"
+#include "piano_score.h"
+#include "run_state.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace velt::engine;
+
+constexpr int kRate = 44100;
+constexpr double kSeconds = 60;
+
+// The render, mono 16-bit, made once per process.
+const std::vector<int16_t>& pianoAudio() {
+    static std::vector<int16_t> audio = [] {
+        velt::test::TempDir dir;
+        auto wav = dir / "piano.wav";
+        auto raw = dir / "piano.raw";
+        if (!velt::test::renderScore(velt::test::pianoPiece(kSeconds), dir.path(), wav, kRate) ||
+            velt::test::runCommand("sox -D " + velt::test::shellQuote(wav.string()) +
+                                   " -t raw -e signed-integer -b 16 -c 1 " +
+                                   velt::test::shellQuote(raw.string()))
+                    .exitCode != 0) {
+            std::fprintf(stderr, "could not render the piano piece (fluidsynth, csvmidi, sox)\n");
+            std::exit(1);
+        }
+        std::string bytes = velt::test::readFile(raw);
+        std::vector<int16_t> samples(bytes.size() / 2);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                              (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+        return samples;
+    }();
+    return audio;
+}
+
+// The geometry the run set-up derives for a key range at 120 BPM with automatic resolution
+// and sensitivity.
+void setUpRun(int keyMin, int keyMax) {
+    resetRun();
+    RunState& state = run();
+    ProjectSettings& s = state.settings;
+    s.KeyMin = keyMin;
+    s.KeyMax = keyMax;
+    s.KeyMin0 = keyMin;
+    s.KeyMax0 = keyMax;
+    s.Track0 = 0;
+    s.Poly0 = s.PitchMode;
+    s.OutputThreshold = 5;
+    s.MinimumLength = 2;
+    Geometry& g = state.geo;
+    g.sampleRate = kRate;
+    g.LowKey = keyMin;
+    g.TopKey = keyMax;
+    double f = s.ReferencePitch;
+    g.blockLength = static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+    double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
+    double beatsPerSecond = 2;
+    int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
+    double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
+    int sensitivity = std::clamp(static_cast<int>(std::log2(hop / window) + 0.5), 0, 7);
+    g.hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
+    g.subdivisionExp = sensitivity;
+    g.slotCount = 1;
+    state.analysis.samples.assign(g.blockLength + 2, 0);
+    BuildHarmonicTable();
+    BuildResonatorBank();
+}
+
+// Runs the frame loop over the whole render; plainLoop measures the energies with the reference
+// loop instead of the engine's frame path.
+void analyseRender(bool plainLoop) {
+    const auto& audio = pianoAudio();
+    RunState& state = run();
+    AnalysisState& a = state.analysis;
+    int peakAll = 1;
+    for (int16_t v : audio) peakAll = std::max(peakAll, std::abs(int{v}));
+    double normaliser = 32767.0 / peakAll;
+    const int block = state.geo.blockLength;
+    EmitNotes(1);
+    for (double h = 0; h + block < audio.size(); h += state.geo.hopSamples) {
+        size_t p = static_cast<size_t>(h + 0.5);
+        int peak = 0;
+        for (int m = 0; m < block; ++m) {
+            int v = static_cast<int>(audio[p + m] * normaliser);
+            a.samples[m + 1] = v;
+            peak = std::max(peak, std::abs(v));
+        }
+        a.slot = 0;
+        if (peak <= state.settings.InputThreshold) {
+            for (int k = state.settings.KeyMin; k <= state.settings.KeyMax; ++k)
+                a.KeyLevel[k] = a.KeyBend[k] = a.NoteLevel[k] = 0;
+        } else if (plainLoop) {
+            for (int k = a.bank.firstKey; k <= a.bank.lastKey; ++k)
+                a.bank.energies[k] = WindowEnergyReference(a.bank, k, 1, a.samples);
+        } else {
+            MeasureKeyEnergies();
+        }
+        AnalyseFrame();
+        NameChord();
+        EmitNotes(0);
+    }
+}
+
+void BM_AnalysePianoRender(benchmark::State& bench) {
+    pianoAudio();
+    setUpRun(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)));
+    bool plain = bench.range(2) != 0;
+    for (auto _ : bench) analyseRender(plain);
+    double audioSeconds = pianoAudio().size() / double(kRate);
+    bench.counters["x_realtime"] =
+        benchmark::Counter(audioSeconds, benchmark::Counter::kIsIterationInvariantRate);
+    bench.counters["hop"] = run().geo.hopSamples;
+}
+
+BENCHMARK(BM_AnalysePianoRender)
+    ->ArgNames({"keyMin", "keyMax", "plainLoop"})
+    ->Args({28, 85, 0})
+    ->Args({21, 108, 0})
+    ->Args({28, 85, 1})
+    ->Args({21, 108, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();

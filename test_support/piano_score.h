@@ -1,0 +1,35 @@
+// A reproducible test piece for transcription: a score, its MIDI text for csvmidi, and its audio
+// rendered by fluidsynth with the General MIDI sound font (reverb and chorus off).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velt::test {
+
+struct ScoreNote {
+    double onset = 0;     // seconds
+    double duration = 0;  // seconds
+    int key = 60;
+    int velocity = 90;
+};
+
+// A piano piece of the given length: a melody over a slower bass line with occasional chords,
+// keys within 40..84, the same notes on every call.
+std::vector<ScoreNote> pianoPiece(double seconds);
+
+// The score as midicsv text: format 0, 120 BPM, 480 ticks a quarter, the given program.
+std::string scoreCsv(const std::vector<ScoreNote>& notes, int program = 0);
+
+// Writes the score as a MIDI file (csvmidi) and renders it into a WAV file at the given rate.
+// Returns false when a tool failed.
+bool renderScore(const std::vector<ScoreNote>& notes, const std::filesystem::path& folder,
+                 const std::filesystem::path& wav, int rate = 44100, int program = 0);
+
+// Onset-and-pitch F-measure of transcribed notes against the score: a transcribed note matches
+// an unmatched score note of the same key whose onset lies within the window (seconds).
+double onsetFMeasure(const std::vector<ScoreNote>& score, const std::vector<ScoreNote>& found,
+                     double window = 0.07);
+
+}  // namespace velt::test
