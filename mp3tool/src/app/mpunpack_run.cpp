@@ -99,9 +99,11 @@ class Run {
 
 }  // namespace
 
-int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const DecoderBuilder& build) {
     std::unique_ptr<Decoder> decoder;
-    if (const int code = buildDecoder(decoder); code < 0) {
+    const int built = build ? build(decoder) : buildDecoder(decoder);
+    if (const int code = built < 0 ? built : (decoder ? kOk : kOutOfMemory); code < 0) {
         out << "ERROR: Cannot initialize decoder (" << errorText(code) << ")" << std::flush;
         return 1;
     }

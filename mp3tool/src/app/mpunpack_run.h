@@ -13,13 +13,22 @@
 // where %s is the error text of the code.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "framework/decoder.h"
+
 namespace velt::mp3 {
 
-// args: the arguments after the program name. Returns the exit code.
-int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Creates a control block with its modules registered; 0 or a negative code.
+using DecoderBuilder = std::function<int(std::unique_ptr<Decoder>&)>;
+
+// args: the arguments after the program name. Returns the exit code. The builder is the tool's own
+// (buildDecoder) unless a test hands in one with modules of its own.
+int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const DecoderBuilder& build = {});
 
 }  // namespace velt::mp3

@@ -1,0 +1,146 @@
+// The file output module: the 44-byte WAV header rewritten with the final sizes at close, the raw
+// forms chosen by prefix, and every failure to write the file reported at close.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "fake_modules.h"
+#include "framework/decoder.h"
+#include "framework/error_codes.h"
+#include "modules/file_output.h"
+#include "modules/wav_header.h"
+#include "test_support.h"
+#include "wav_bytes.h"
+
+namespace velt::mp3 {
+namespace {
+
+namespace fs = std::filesystem;
+using wavbytes::readHeader;
+
+TEST(WavHeader, DescribesSixteenBitPcmWithTheGivenSizes) {
+    const auto h = makeWavHeader(1000, 2, 44100);
+    const std::string bytes(h.begin(), h.end());
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(bytes.substr(36, 4), "data");
+    EXPECT_EQ(wavbytes::readLe(bytes, 16, 4), 16u);
+    EXPECT_EQ(wavbytes::readLe(bytes, 20, 2), 1u);
+    const auto f = readHeader(bytes);
+    EXPECT_EQ(f.riffSize, 1036u);
+    EXPECT_EQ(f.dataSize, 1000u);
+    EXPECT_EQ(f.channels, 2u);
+    EXPECT_EQ(f.sampleRate, 44100u);
+    EXPECT_EQ(f.byteRate, 176400u);
+    EXPECT_EQ(f.blockAlign, 4u);
+    EXPECT_EQ(f.bits, 16u);
+}
+
+class FileOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GE(decoder.registerOutputModule(fileOutputModule()), 0);
+        ASSERT_GE(decoder.registerInputModule(fake::inputModule(log)), 0);
+    }
+
+    // Decodes the scripted steps into the named output and closes it; returns close's result.
+    int decodeInto(const std::string& outputName, std::deque<fake::Step> script) {
+        decoder.registerCodecModule(fake::codecModule(log, std::move(script)));
+        decoder.selectOutput(outputName);
+        if (const int r = decoder.openOutput(); r < 0) return r;
+        decoder.selectInput("in");
+        EXPECT_EQ(decoder.openInput(), kOk);
+        while (decoder.decodeStep() == kOk) {
+        }
+        decoder.closeInput();
+        return decoder.closeOutput();
+    }
+
+    velt::test::TempDir dir;
+    fake::Log log;
+    Decoder decoder;
+};
+
+TEST_F(FileOutputTest, WavFileGetsItsFinalSizesAndTheFirstWritesFormat) {
+    const fs::path path = dir / "out.wav";
+    ASSERT_EQ(decodeInto("wav:" + path.string(), {fake::Step{.samplesPerChannel = 100,
+                                                             .channels = 1,
+                                                             .sampleRate = 22050,
+                                                             .fill = 0x42},
+                                                  fake::Step{.samplesPerChannel = 50,
+                                                             .channels = 1,
+                                                             .sampleRate = 22050,
+                                                             .fill = 0x43}}),
+              kOk);
+    const std::string file = velt::test::readFile(path);
+    ASSERT_EQ(file.size(), 44u + 300u);
+    const auto h = readHeader(file);
+    EXPECT_EQ(h.dataSize, 300u);
+    EXPECT_EQ(h.riffSize, 336u);
+    EXPECT_EQ(h.channels, 1u);
+    EXPECT_EQ(h.sampleRate, 22050u);
+    EXPECT_EQ(file.substr(44, 200), std::string(200, '\x42'));
+    EXPECT_EQ(file.substr(244), std::string(100, '\x43'));
+}
+
+TEST_F(FileOutputTest, AStreamWithoutPcmLeavesOnlyTheDefaultHeader) {
+    const fs::path path = dir / "empty.wav";
+    ASSERT_EQ(decodeInto("wav:" + path.string(), {}), kOk);
+    const std::string file = velt::test::readFile(path);
+    ASSERT_EQ(file.size(), 44u);
+    const auto h = readHeader(file);
+    EXPECT_EQ(h.dataSize, 0u);
+    EXPECT_EQ(h.sampleRate, 44100u);
+    EXPECT_EQ(h.channels, 2u);
+}
+
+TEST_F(FileOutputTest, AnOutputThatIsNeverFinishedStaysEmpty) {
+    const fs::path path = dir / "left.wav";
+    decoder.selectOutput("wav:" + path.string());
+    ASSERT_EQ(decoder.openOutput(), kOk);
+    decoder.discardOutput();
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(fs::file_size(path), 0u);
+}
+
+TEST_F(FileOutputTest, OtherPrefixesWriteHeaderlessPcmUnderTheStrippedName) {
+    const char* prefixes[] = {"raw:", "aiff:", "sun:", ""};
+    for (const char* prefix : prefixes) {
+        SCOPED_TRACE(prefix);
+        const fs::path path = dir / (std::string("pcm") + prefix + "x");
+        ASSERT_EQ(decodeInto(prefix + path.string(), {fake::Step{.samplesPerChannel = 8}}), kOk);
+        EXPECT_EQ(fs::file_size(path), 32u);
+    }
+}
+
+TEST_F(FileOutputTest, FailuresToCreateOrWriteTheFileAreReported) {
+    EXPECT_EQ(decodeInto("wav:" + (dir / "no" / "such" / "folder.wav").string(), {}), kOpenFailed);
+    // A full device takes the buffered writes and fails when they reach it.
+    EXPECT_EQ(decodeInto("wav:/dev/full", {fake::Step{.samplesPerChannel = 1152}}), kWriteFailed);
+    EXPECT_EQ(decodeInto("wav:/dev/full", {}), kWriteFailed);  // the header alone fails too
+}
+
+TEST_F(FileOutputTest, AWriteProtectedTargetIsPermissionDenied) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+    const fs::path path = dir / "locked.wav";
+    velt::test::writeFile(path, "");
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_EQ(decodeInto("wav:" + path.string(), {}), kPermissionDenied);
+}
+
+TEST(FileOutputLimits, RefusesDataTheWavHeaderCannotDescribe) {
+    std::unique_ptr<OutputInstance> out;
+    Decoder decoder;
+    ASSERT_EQ(fileOutputModule().create(out, "wav:/dev/null", 0, decoder), kOk);
+    ASSERT_EQ(out->open(), kOk);
+    const std::vector<std::uint8_t> mebibyte(1 << 20);
+    std::int64_t accepted = 0;
+    for (int i = 0; i < 4096; ++i) accepted += out->write(mebibyte, 2, 2, 44100);
+    EXPECT_EQ(static_cast<std::uint64_t>(accepted), 4095ull << 20);  // the last one would overflow
+    EXPECT_EQ(out->close(), kWriteFailed);
+}
+
+}  // namespace
+}  // namespace velt::mp3
