@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mpeg/byte_input.h"
+#include "mpeg/frame_header.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/result_codes.h"
 #include "test_support.h"
@@ -50,6 +51,20 @@ inline Decoded decodeBytes(std::vector<std::uint8_t> bytes, int routing = 0, int
                        frame.begin() + info.samplesPerChannel * info.channels);
     }
     return out;
+}
+
+// A frame of the given header word whose remaining bytes are all `fill` (zeros: a Layer I or II
+// frame without allocations, which decodes to silence).
+inline std::vector<std::uint8_t> frameBytes(std::uint32_t header, std::uint8_t fill = 0) {
+    // A header without a length of its own (free format) gets 500 bytes.
+    const int length = parseFrameHeader(header).frameBytes();
+    std::vector<std::uint8_t> bytes(length > 4 ? static_cast<std::size_t>(length) : 500u, fill);
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(header >> (24 - 8 * i));
+    return bytes;
+}
+
+inline void append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes) {
+    to.insert(to.end(), bytes.begin(), bytes.end());
 }
 
 inline std::vector<std::int16_t> readPcm(const std::filesystem::path& file) {

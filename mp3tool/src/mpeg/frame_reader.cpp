@@ -17,23 +17,34 @@ void FrameReader::reset() {
     bits_.reset(nullptr, 0);
 }
 
-int FrameReader::syncSearch() {
-    std::uint8_t bytes[4];
-    int r = input_.read(bytes, 4);
-    if (r != kOk) {
-        inSync_ = false;
-        return r;
+int FrameReader::syncSearch(bool fresh) {
+    if (fresh) {
+        std::uint8_t bytes[4];
+        const int r = input_.read(bytes, 4);
+        if (r != kOk) {
+            inSync_ = false;
+            return r;
+        }
+        word_ = std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
+                std::uint32_t(bytes[2]) << 8 | bytes[3];
+    } else {
+        // Move on by one byte from the word that was no valid header.
+        std::uint8_t next;
+        const int r = input_.read(&next, 1);
+        if (r != kOk) {
+            inSync_ = false;
+            return r;
+        }
+        word_ = (word_ << 8) | next;
     }
-    std::uint32_t word = std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
-                         std::uint32_t(bytes[2]) << 8 | bytes[3];
-    while (!hasSync(word)) {
+    while (!hasSync(word_)) {
         inSync_ = false;
         std::uint8_t next;
-        r = input_.read(&next, 1);
+        const int r = input_.read(&next, 1);
         if (r != kOk) return r;
-        word = (word << 8) | next;
+        word_ = (word_ << 8) | next;
     }
-    header_ = parseFrameHeader(word);
+    header_ = parseFrameHeader(word_);
     return kOk;
 }
 
@@ -55,11 +66,13 @@ int FrameReader::readFrame() {
                     header_ = cached_;
                     cachedValid_ = false;
                 } else {
-                    int r = syncSearch();
+                    // An invalid header is left one byte at a time, so a frame that starts
+                    // inside it (after a stray 0xFF) is still found.
+                    int r = syncSearch(true);
                     if (r != kOk) return r;
                     while (!isValidHeader(header_)) {
                         inSync_ = false;
-                        r = syncSearch();
+                        r = syncSearch(false);
                         if (r != kOk) return r;
                     }
                 }

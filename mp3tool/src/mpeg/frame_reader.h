@@ -1,8 +1,8 @@
 // Finds MPEG audio frames in a byte stream, checks their headers, reads each frame into the
 // frame buffer and keeps the Layer III main-data ring (bit reservoir).
 //
-// Synchronisation: bytes that are no sync are skipped one at a time; an invalid header costs its
-// four bytes. After a loss of sync (and at the start) a frame is accepted only when a valid
+// Synchronisation: bytes that are no sync, and the first byte of an invalid header, are skipped
+// one at a time. After a loss of sync (and at the start) a frame is accepted only when a valid
 // header follows it; while in sync each header is checked by itself. A frame whose follower is
 // missing or invalid is refused with -700; the end of the input right after a frame accepts it.
 // A read failure keeps the reader's state, so the next call resumes at the same step.
@@ -49,7 +49,9 @@ class FrameReader {
   private:
     enum class State { FindHeader, ReadFirstPart, StoreMainData, StoreRest, CheckNext };
 
-    int syncSearch();
+    // Finds the next word with a sync: from four new bytes (fresh), or by moving on one byte
+    // from the last word found.
+    int syncSearch(bool fresh);
     int firstPartBytes() const;
     int mainDataBytes() const;
     int acceptFrame();
@@ -60,6 +62,7 @@ class FrameReader {
     FrameHeader cached_;
     bool cachedValid_ = false;
     bool inSync_ = false;
+    std::uint32_t word_ = 0;  // the last four bytes the search looked at
 
     std::array<std::uint8_t, kFrameBufferBytes> frame_{};
     BitReader bits_;
