@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,8 @@ struct Geometry {
     bool liveRun = false;
     bool singleKeyMode = false;
     bool filterInUse = false;
+    bool riffFile = false;    // false: raw PCM without a RIFF/WAVE header
+    bool partActive = true;   // part 0 sends its start controllers
 
     int channels = 0;         // 1 or 2
     int sampleRate = 0;       // Hz
@@ -96,16 +100,21 @@ struct Geometry {
 
     int blockLength = 0;      // S, samples per analysis block
     int64_t blockBytes = 0;   // S x bytes per frame
+    int sampleBufferLength = 0;  // ints in the sample buffer: the longest analysis window + 3
     double hopSamples = 0;    // samples between analysis blocks
+    double hopBytes = 0;      // bytes per frame x hop
     double analysisWindow = 0;  // R, samples; used by tempo detection
     double beatsPerSecond = 2;
-    int resolution = -1;      // e: log2 of the note subdivision per whole note
+    double resolution = -1;   // e: log2 of the note subdivision per whole note (fraction: triplets)
     int subdivisionExp = 0;   // s: frames per tracker tick are 2^s
     int denominatorExp = 2;   // d as an exponent
     int slotCount = 1;        // frames in the chord ring (1..384)
+    int blocksPerBeat = 0;    // tempo file: whole blocks per beat (0: several beats per block)
+    int wordsPerBlock = 1;    // tempo file: words summed per block when blocksPerBeat is 0
     double speedFactor = 1;   // Speed / 100
     double gainFactor = 1;    // Gain / 100
     int fixedVelocity = 64;
+    double tempoFactor = 1;   // AutoTiming correction of the header's timing
 
     int64_t startByte = 0;    // first byte of the analysed range
     int64_t endByte = 0;      // end of the analysed range
@@ -120,14 +129,14 @@ struct StatusValues {
     int highestKey = -1;
     int keySignature = 8;
     int majorMinor = 0;
-    float tempo = 120;
+    double tempo = 120;
     float resolution = -1;
     float startTime = 0;
     int chordRes = 0;
     int numerator = 0;
     int startedKey = 0;         // key of the note just started, 0 = none
     float startedBend = 0;      // its bend in 1/32 semitone (field 12 adds 64)
-    float referencePitch = 440;
+    double referencePitch = 440;
     std::string chordText = "N/C";  // at most 5 characters
 };
 
@@ -164,11 +173,61 @@ struct AnalysisState {
     HistoryCell& cell(int key, int slotIndex) { return history[key * kSlotCount + slotIndex]; }
 };
 
+struct FileCloser {
+    void operator()(std::FILE* file) const {
+        if (file != nullptr) std::fclose(file);
+    }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Paths from the command line and the project, and the files the run holds open.
+struct RunFiles {
+    std::string statusPath;
+    std::string commandPath;
+    std::string midiPath;       // the output this run writes
+    bool midiCreated = false;   // only a file this run created may be deleted
+    FileHandle audio;
+    FileHandle tempo;
+};
+
+// Block loop bookkeeping: progress, the block reader's history, the tempo file's position.
+struct LoopState {
+    float progress = 0;         // percent
+    float progressStep = 0;     // percent per block
+    std::vector<int> peaks = std::vector<int>(kSlotCount);  // block peak per ring slot
+    int previousPeak = 0;       // peak of the block before (block classification)
+    bool previousOnset = false; // drum runs: the block before was an onset
+    int lastPeak = 0;           // peak of the last block read (live threshold command)
+    std::array<int, 15> compressorHistory{};  // block peaks, newest first
+    std::vector<unsigned char> readBuffer;
+    bool tempoWordsDone = false;  // an end word or the end of the tempo file was read
+    int blockInBeat = 0;        // tempo file: blocks of the current beat so far
+    int beatWord = 0;           // tempo file: the current beat length in ms
+};
+
+// The MIDI file being written (a file run's event sink).
+struct MidiWriterState {
+    FileHandle file;
+    int64_t eventBytes = 0;     // track bytes written after the header area
+    int runningStatus = -1;     // last status byte written (0xFF after a chord meta, 0x51 tempo)
+    int64_t velocityTotal = 0;  // note-on velocities, for the velocity pass
+    int64_t velocityCount = 0;
+    bool chordPending = true;   // the first chord name waits for the first event
+    std::string pendingChord;
+    // Beat intervals collected by the AutoTiming bookkeeping (sum of weight x interval in hops).
+    int64_t intervalSum = 0;
+    int64_t weightSum = 0;
+};
+
 struct RunState {
     ProjectSettings settings;
     Geometry geo;
     StatusValues status;
     AnalysisState analysis;
+    RunFiles files;
+    LoopState loop;
+    MidiWriterState midi;
+    bool finishing = false;     // the finish has begun
 };
 
 // The one run of this process.
@@ -176,8 +235,15 @@ RunState& run();
 // Back to the state of a fresh process (tests drive several runs in one process).
 void resetRun();
 
+// How a run ended: type 0 success, 1 cancel, 2 and higher errors (detail says which).
+struct RunOutcome {
+    int type = 0;
+    int detail = 0;
+};
+
 // Ends the run with an outcome: type 0 is success and returns; any other type (1 cancel, 2 and
-// higher errors) does the finish and unwinds to main, which then exits with status 0.
+// higher errors) does the finish and then throws the RunOutcome, which RunConversion catches and
+// carries back to main (exit status 0 in every case).
 void FinishRun(int type, int detail);
 
 }  // namespace velt::engine

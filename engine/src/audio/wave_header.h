@@ -1,0 +1,40 @@
+// The WAV header: where the format is and where the samples lie. The first 4,132 bytes of the file
+// are searched for the "fmt " and "data" tags in any chunk order. A file that does not start with
+// RIFF....WAVE is raw PCM whose format the project gives.
+//
+// Sample range: the first sample byte is 32 bytes after the "data" tag and the range ends 74 bytes
+// before the RIFF size (the offsets every canonical 44-byte-header file has always been read
+// with); the end is also held to the end of the "data" chunk and the end of the file, so chunks
+// after the audio are not analysed and an unfinished recording (RIFF size 0xFFFFFFFF, truncated
+// body) still converts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace velt::engine {
+
+constexpr size_t kWaveHeaderWindow = 4132;  // bytes searched for the tags
+
+struct WaveHeader {
+    int outcomeType = 0;  // 0, or the outcome that ends the run (with outcomeDetail)
+    int outcomeDetail = 0;
+    bool riff = false;  // false: raw PCM, the project's Tracks, Rate and BitsPerSample apply
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    int64_t dataOffset = 0;
+    int64_t dataLength = 0;
+    int64_t endOfData = 0;
+};
+
+// Reads the header from the first bytes of a file of fileSize bytes (window: the first
+// kWaveHeaderWindow bytes; a shorter window gives outcome 2.16).
+WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSize);
+
+// Opens the project's audio file for the run and reads its header into the run's geometry.
+// Ends the run with 3.15 (not opened), 2.16, 4.43, 4.17 or 4.18. Returns true for a RIFF file.
+bool ReadWaveHeader();
+
+}  // namespace velt::engine

@@ -1,0 +1,61 @@
+#include "driver/command_file.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace velt::engine {
+
+namespace {
+
+// One "%d" conversion: spaces, an optional sign, at least one digit.
+std::optional<int> scanInt(const std::string& text, size_t& at) {
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+    size_t start = at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    size_t digits = at;
+    long long value = 0;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        if (value < 1000000000LL) value = value * 10 + (text[at] - '0');
+        ++at;
+    }
+    if (at == digits) {
+        at = start;
+        return std::nullopt;
+    }
+    if (text[start] == '-') value = -value;
+    return int(value);
+}
+
+}  // namespace
+
+std::optional<Command> ParseCommand(const std::string& text) {
+    size_t at = 0;
+    auto code = scanInt(text, at);
+    if (!code) return std::nullopt;
+    Command command{*code, std::nullopt};
+    if (*code == 3) command.argument = scanInt(text, at);
+    return command;
+}
+
+std::optional<Command> TakeCommand(const std::string& commandPath) {
+    if (commandPath.empty()) return std::nullopt;
+    const std::string taken = commandPath + ".taken" + std::to_string(getpid());
+    if (std::rename(commandPath.c_str(), taken.c_str()) != 0) return std::nullopt;
+    std::ostringstream content;
+    {
+        std::ifstream in(taken, std::ios::binary);
+        content << in.rdbuf();
+    }
+    auto command = ParseCommand(content.str());
+    // No integer yet: the writer may still be filling the file. Put it back (unless a new command
+    // file appeared meanwhile) so the next poll reads it complete.
+    if (!command) (void)link(taken.c_str(), commandPath.c_str());
+    std::remove(taken.c_str());
+    return command;
+}
+
+}  // namespace velt::engine

@@ -1,0 +1,33 @@
+#include <cstdio>
+
+#include "driver/run_conversion.h"
+#include "status/status_file.h"
+
+namespace velt::engine {
+
+int EngineMain(int argc, const char* const* argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s <project file> <status file> <command file>\n",
+                     argc > 0 ? argv[0] : "kvxvtpd64");
+        return 2;
+    }
+    RunState& state = run();
+    state.files.statusPath = argv[2];
+    state.files.commandPath = argv[3];
+
+    std::fputs("Veltrane(R) ", stdout);
+    std::fputs("Rizaduzede", stdout);
+    std::fputs(" MP3 to MIDI Converter\n", stdout);
+    std::fputs("Version 8.1.2\n", stdout);
+    std::fputs(
+        "\nDO NOT RUN THIS PROGRAM DIRECTLY! -- RUN VELTDESKE.EXE OR VELTDESKP.EXE INSTEAD.\n",
+        stdout);
+    std::fflush(stdout);
+
+    state.status = StatusValues{};
+    WriteStatus();
+    RunConversion(argv[1]);
+    return 0;
+}
+
+}  // namespace velt::engine

@@ -1,0 +1,101 @@
+// The one place where every run ends. Success and cancel first complete the MIDI file (pending
+// slots, a silent tail that ends every sounding note, End of Track, key, tempo, header, velocity
+// pass); every outcome then closes the files, deletes the MIDI file of a failed run (only when
+// this run created it), writes the final status line, and, except for success, unwinds to main.
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/analysis_api.h"
+#include "driver/key_detection.h"
+#include "live/live_io.h"
+#include "midi/midi_file_writer.h"
+#include "midi_events.h"
+#include "run_state.h"
+#include "status/status_file.h"
+
+namespace velt::engine {
+
+namespace {
+
+// The played tempo that the MIDI writer measured under AutoTiming replaces the nominal one;
+// the factor between them rescales the header's timing.
+void correctTempo(RunState& state) {
+    const MidiWriterState& midi = state.midi;
+    state.geo.tempoFactor = 1;
+    if (state.settings.AutoTiming != 1 || midi.weightSum <= 0) return;
+    const double measured = 60 / ((double(midi.intervalSum) / double(midi.weightSum)) *
+                                  state.geo.hopSamples / state.geo.sampleRate);
+    const double tempo = state.status.tempo;
+    const double n = std::trunc(tempo / measured + 0.5);
+    const double corrected = n != 0 ? n * measured : measured / std::trunc(measured / tempo + 0.5);
+    if (!std::isfinite(corrected) || corrected <= 0) return;
+    state.geo.tempoFactor = tempo / corrected;
+    state.status.tempo = corrected;
+}
+
+void completeOutput(RunState& state) {
+    const Geometry& g = state.geo;
+    const ProjectSettings& s = state.settings;
+    AnalysisState& a = state.analysis;
+
+    if (!g.liveRun && a.slot >= 0) {
+        const int last = a.slot;
+        NameChord();
+        for (int i = 0; i <= last; ++i) {
+            a.slot = i;
+            EmitNotes(0);
+        }
+    }
+    // Silent tail: long enough for every sounding note to reach its end.
+    const int tail = 2 * TailFrameCount();
+    for (int t = 0; t <= tail; ++t) {
+        const int slot = t % kSlotCount;
+        for (int k = s.KeyMin; k <= s.KeyMax; ++k) a.cell(k, slot) = HistoryCell{};
+        a.slot = slot;
+        EmitNotes(0);
+    }
+    a.slot = -1;
+
+    if (!g.liveRun) {
+        WriteEndOfTrack();
+        if (s.AutoDetectKey == 1) {
+            DetectedKey key = DetectKey(a.pitchClassTotals, s.Transpose);
+            state.status.keySignature = key.keySignature;
+            state.status.majorMinor = key.majorMinor;
+        }
+        correctTempo(state);
+        WriteMidiHeader();
+        ScaleVelocities();
+        if (a.TuningWeight != 0 && s.PitchMode > 0) {
+            state.status.referencePitch *= std::pow(2.0, (a.TuningSum / a.TuningWeight) / 12);
+        }
+    }
+}
+
+}  // namespace
+
+void FinishRun(int type, int detail) {
+    RunState& state = run();
+    const bool live = state.geo.liveRun;
+    if ((type == 0 || type == 1) && !state.finishing) {
+        state.finishing = true;
+        completeOutput(state);
+    }
+    state.finishing = true;
+
+    SetMidiEventSink(nullptr);
+    if (live) CloseLiveDevices(type != 10 && type != 11, type != 11);
+    state.files.tempo.reset();
+    state.files.audio.reset();
+    state.midi.file.reset();
+    if (type > 1 && state.files.midiCreated) {
+        std::remove(state.files.midiPath.c_str());
+        state.files.midiCreated = false;
+    }
+
+    state.status.value = OutcomeStatusValue(type, detail);
+    WriteStatus();
+    if (type != 0) throw RunOutcome{type, detail};
+}
+
+}  // namespace velt::engine

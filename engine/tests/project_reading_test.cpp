@@ -1,0 +1,289 @@
+// Reading the project file and setting the run up: key matching, number reading, clamps, the
+// single-key mode and the derived geometry.
+#include <cmath>
+
+#include "engine_fixtures.h"
+#include "project/project_text.h"
+
+namespace velt::engine::test {
+namespace {
+
+TEST(ProjectText, NumbersReadLikeTheCLibraryWhateverTheLocale) {
+    struct Case {
+        const char* text;
+        int integer;
+        double decimal;
+    };
+    const Case cases[] = {
+        {"42", 42, 42},
+        {"  -7xyz", -7, -7},
+        {"+3", 3, 3},
+        {"abc", 0, 0},
+        {"", 0, 0},
+        {"439,5", 439, 439.5},
+        {"439.5", 439, 439.5},
+        {"99999999999", 2147483647, 99999999999.0},
+        {"-99999999999", -2147483647 - 1, -99999999999.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseLeadingInt(c.text), c.integer);
+        EXPECT_DOUBLE_EQ(ParseLeadingDouble(c.text), c.decimal);
+    }
+}
+
+TEST(ProjectText, KeysMatchAnywhereLastLineWinsAndCrLfReadsAsLf) {
+    ProjectText text(
+        "[pitch]\r\nReferencePitch=439,5\r\n"
+        "junk before KeyMin=40\r\n"
+        "KeyMax=70\r\nKeyMax=72\r\n"
+        "AudioFile=\r\n"
+        "AudioFile=/music/a.wav\r\n"
+        "  MidiFile=\r\n");
+    double pitch = 0;
+    int keyMin = 0, keyMax = 0;
+    std::string audio, midi = "unchanged";
+    EXPECT_TRUE(text.readDouble("ReferencePitch=", pitch));
+    EXPECT_DOUBLE_EQ(pitch, 439.5);
+    EXPECT_TRUE(text.readInt("KeyMin=", keyMin));
+    EXPECT_EQ(keyMin, 40);
+    EXPECT_TRUE(text.readInt("KeyMax=", keyMax));
+    EXPECT_EQ(keyMax, 72);
+    // The bare "AudioFile=" line is too short to count; the CR never reaches the path.
+    EXPECT_TRUE(text.readString("AudioFile=", 11, audio));
+    EXPECT_EQ(audio, "/music/a.wav");
+    // Passes the length test with nothing after the key: the setting becomes empty.
+    EXPECT_TRUE(text.readString("MidiFile=", 10, midi));
+    EXPECT_EQ(midi, "");
+    int untouched = 5;
+    EXPECT_FALSE(text.readInt("Gain=", untouched));
+    EXPECT_EQ(untouched, 5);
+}
+
+class ProjectSetUp : public ::testing::Test {
+  protected:
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "sine_a4_44100hz_1s_mono.wav", 44100, 16, 1, "1 sine 440");
+
+    RunOutcome setUp(const std::string& extra, const fs::path& audio = {}) {
+        fs::path project = writeProject(
+            dir / "p.vpr", timedProject(audio.empty() ? wav : audio, dir / "out.mid", extra));
+        return setUpProject(project, dir / "status.txt");
+    }
+};
+
+TEST_F(ProjectSetUp, KeyClampsTable) {
+    struct Case {
+        const char* project;
+        int ProjectSettings::*field;
+        int expected;
+    };
+    const Case cases[] = {
+        {"StereoPan=150\n", &ProjectSettings::StereoPan, 100},
+        {"StereoPan=-3\n", &ProjectSettings::StereoPan, 0},
+        {"KeySignature=9\nConstrain=1\n", &ProjectSettings::KeySignature, 0},
+        {"KeySignature=9\nConstrain=1\n", &ProjectSettings::Constrain, 0},
+        {"InputThreshold=40000\n", &ProjectSettings::InputThreshold, 0},
+        {"OutputThreshold=0\n", &ProjectSettings::OutputThreshold, 5},
+        {"OutputThreshold=80\n", &ProjectSettings::OutputThreshold, 63},
+        {"PitchMode=200\n", &ProjectSettings::PitchMode, 128},
+        {"Controller=128\n", &ProjectSettings::Controller, 11},
+        {"PitchMode=1\nBrightness=-1\n", &ProjectSettings::Brightness, 74},
+        {"Brightness=20\n", &ProjectSettings::Brightness, 0},  // only single-line runs
+        {"Transpose=200\n", &ProjectSettings::Transpose, 0},
+        {"Speed=0\n", &ProjectSettings::Speed, 100},
+        {"Gain=5000\n", &ProjectSettings::Gain, 999},
+        {"VelocityOn=7\n", &ProjectSettings::VelocityOn, 1},
+        {"Sensitivity=9\n", &ProjectSettings::Sensitivity, 1},
+        {"Compress=5\n", &ProjectSettings::Compress, 0},
+        {"", &ProjectSettings::Compress, 1},
+        {"KeyMin=0\n", &ProjectSettings::KeyMin, 1},
+        {"", &ProjectSettings::KeyMin, 28},
+        {"", &ProjectSettings::KeyMax, 85},
+        {"KeyMin=60\nKeyMax=50\n", &ProjectSettings::KeyMax, 60},
+        {"KeyMax=200\n", &ProjectSettings::KeyMax, 127},
+        {"KeyMin=300\n", &ProjectSettings::KeyMin, 127},
+        {"MinimumLength=0\n", &ProjectSettings::MinimumLength, 2},
+        {"TimeSignatureDenominator=9\n", &ProjectSettings::TimeSignatureDenominator, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        ASSERT_EQ(setUp(c.project).type, 0);
+        EXPECT_EQ(run().settings.*c.field, c.expected);
+    }
+}
+
+TEST_F(ProjectSetUp, KeyMaxStaysBelowHalfTheSampleRate) {
+    fs::path low = makeWav(dir / "sine_8000hz.wav", 8000, 16, 1, "1 sine 440");
+    ASSERT_EQ(setUp("KeyMax=120\nKeyMax0=120\n", low).type, 0);
+    // 12 x log2(4000 / 440) + 69 = 107.2
+    EXPECT_EQ(run().settings.KeyMax, 107);
+    EXPECT_EQ(run().settings.KeyMax0, 107);
+    EXPECT_EQ(NyquistKey(8000, 440), 107);
+}
+
+TEST_F(ProjectSetUp, DecimalCommaReferencePitch) {
+    ASSERT_EQ(setUp("ReferencePitch=439,5\n").type, 0);
+    EXPECT_DOUBLE_EQ(run().settings.ReferencePitch, 439.5);
+    ASSERT_EQ(setUp("ReferencePitch=500\n").type, 0);
+    EXPECT_DOUBLE_EQ(run().settings.ReferencePitch, 452.8);
+}
+
+TEST_F(ProjectSetUp, DrumChannelMakesSingleKeyModeOnTheDrumKey) {
+    ASSERT_EQ(setUp("Channel=10\nPitchMode=30\nMidiPat=38\nActive0=1\nTranspose=5\n").type, 0);
+    const RunState& state = run();
+    EXPECT_TRUE(state.geo.singleKeyMode);
+    EXPECT_EQ(state.settings.PitchMode, 0);
+    EXPECT_EQ(state.settings.KeyMin, 38);
+    EXPECT_EQ(state.settings.KeyMax, 38);
+    EXPECT_EQ(state.settings.Transpose, 0);
+    EXPECT_EQ(state.settings.OutputThreshold, 1);
+    EXPECT_EQ(state.geo.partChannel, 9);
+    EXPECT_EQ(state.geo.reservedBytes, 7);
+    EXPECT_EQ(state.geo.slotCount, 1);
+    EXPECT_EQ(state.geo.blockLength, int(0.04269 * 44100));
+    for (int k = 0; k < kKeyCount; ++k) EXPECT_EQ(state.analysis.KeyEnabled[k], k == 38) << k;
+}
+
+TEST_F(ProjectSetUp, PartZeroReservationAndChannel) {
+    struct Case {
+        const char* project;
+        bool active;
+        int reserved;
+        int channel;
+    };
+    const Case cases[] = {
+        {"", true, 0, 0},
+        {"Active0=1\n", true, 7, 0},
+        {"Active0=0\n", false, 0, 0},
+        {"Active0=1\nChannel=0\n", true, 0, -1},
+        {"Active0=1\nChannel=3\nMidiChan=5\n", true, 7, 4},
+        {"Channel=40\n", true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        ASSERT_EQ(setUp(c.project).type, 0);
+        EXPECT_EQ(run().geo.partActive, c.active);
+        EXPECT_EQ(run().geo.reservedBytes, c.reserved);
+        EXPECT_EQ(run().geo.partChannel, c.channel);
+    }
+}
+
+TEST_F(ProjectSetUp, ConstrainMasksKeysOutsideTheScale) {
+    ASSERT_EQ(setUp("KeySignature=1\nConstrain=1\nKeyMin=60\nKeyMax=72\n").type, 0);
+    // G major: G A B C D E F#
+    const int expected[] = {1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 1};
+    for (int k = 60; k <= 72; ++k) EXPECT_EQ(run().analysis.KeyEnabled[k], expected[k - 60]) << k;
+    EXPECT_EQ(run().settings.AutoDetectKey, 0);
+    EXPECT_EQ(run().status.keySignature, 1);
+}
+
+TEST_F(ProjectSetUp, GeometryOfKnownProjects) {
+    struct Case {
+        const char* project;
+        int blockLength;
+        double hop;
+        double resolution;
+        int subdivision;
+        int slots;
+    };
+    // 120 BPM at 44100 Hz: 22050 samples a beat; a quarter beat (d = 4).
+    const Case cases[] = {
+        // Automatic resolution: trunc(log2(22050 / R) + 2.5), R = 17 periods of key 85.
+        // trunc(7.53) is held to 6; the subdivision then rounds log2(hop / R) = 1.03 to 1.
+        {"", 19651, 22050.0 / 32, 6, 1, 64},
+        {"Resolution=3\nSensitivity=0\n", 19651, 22050.0 / 2, 3, 0, 4},
+        {"Resolution=2\nSensitivity=2\nChordRes=1\n", 19651, 22050.0 / 4, 2, 2, 4},
+        {"Resolution=4\nSensitivity=0\nKeyMin=40\n", 9825, 22050.0 / 4, 4, 0, 8},
+        {"Resolution=4\nSensitivity=0\nTimeSignatureDenominator=3\n", 19651, 22050.0 / 2, 4, 0, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        ASSERT_EQ(setUp(c.project).type, 0);
+        const Geometry& g = run().geo;
+        EXPECT_EQ(g.blockLength, c.blockLength);
+        EXPECT_EQ(g.blockBytes, int64_t(c.blockLength) * 2);
+        EXPECT_NEAR(g.hopSamples, c.hop, 1e-9);
+        EXPECT_EQ(g.resolution, c.resolution);
+        EXPECT_EQ(g.subdivisionExp, c.subdivision);
+        EXPECT_EQ(g.slotCount, c.slots);
+        EXPECT_GE(g.sampleBufferLength, g.blockLength + 2);
+    }
+}
+
+TEST_F(ProjectSetUp, TimeRangeFromStartAndEndPoints) {
+    fs::path three = makeWav(dir / "sine_3s.wav", 44100, 16, 1, "3 sine 440");
+    struct Case {
+        const char* project;
+        double start;
+        double end;
+    };
+    const double length = (3 * 44100 * 2 - 38 - 68) / 2.0 / 44100;  // canonical header offsets
+    const Case cases[] = {
+        {"StartPoint=1\nEndPoint=2\n", 1, 2},
+        {"StartPoint=1,5\n", 1.5, length},
+        {"StartPoint=9\nEndPoint=2\n", 0, 2},
+        {"StartPoint=2\nEndPoint=1\n", 2, length},
+        {"StartPoint=1\nEndPoint=2\nEntireAudio=1\n", 0, length},
+        {"StartPoint=-4\n", 0, length},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        ASSERT_EQ(setUp(c.project, three).type, 0);
+        const Geometry& g = run().geo;
+        EXPECT_EQ(g.startByte, 68 + 2 * int64_t(std::trunc(44100 * c.start + 0.5)));
+        EXPECT_EQ(g.endByte, 68 + 2 * int64_t(std::trunc(44100 * c.end + 0.5)));
+        EXPECT_FLOAT_EQ(run().status.startTime, float(c.start));
+    }
+}
+
+TEST_F(ProjectSetUp, TempoNotGivenOrUnusableIsDetected) {
+    // Detection ends with "too little to go on" until it is built; never a loop without end.
+    for (const char* tempo : {"Tempo=0\n", "Tempo=-5\n", "Tempo=nan\n", "Tempo=inf\n"}) {
+        SCOPED_TRACE(tempo);
+        fs::path project =
+            writeProject(dir / "t.vpr", "AudioFile=" + wav.string() +
+                                            "\nTimeSignatureNumerator=4\nChordRes=2\n" + tempo);
+        RunOutcome outcome = setUpProject(project, dir / "status.txt");
+        EXPECT_EQ(outcome.type, 9);
+        EXPECT_EQ(outcome.detail, 36);
+        EXPECT_EQ(run().settings.TempoDetect, 1);
+    }
+}
+
+TEST_F(ProjectSetUp, TimingThatNoMidiHeaderCanCarry) {
+    struct Case {
+        const char* project;
+        int detail;
+    };
+    const Case cases[] = {
+        {"Resolution=0\nSensitivity=0\nTimeSignatureDenominator=6\n", 24},
+        {"Resolution=7\nSensitivity=7\nTimeSignatureDenominator=0\nSpeed=999\n", 25},
+        {"Tempo=1000000000\nResolution=4\nSensitivity=0\n", 26},
+        {"Tempo=0,001\nResolution=4\nSensitivity=0\n", 27},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        RunOutcome outcome = setUp(c.project);
+        EXPECT_EQ(outcome.type, 7);
+        EXPECT_EQ(outcome.detail, c.detail);
+    }
+}
+
+TEST_F(ProjectSetUp, EmptyMidiFileNamesTheAudioWithMidExtension) {
+    fs::path project = writeProject(dir / "p.vpr", "AudioFile=" + wav.string() +
+                                                       "\nTempo=100\nTimeSignatureNumerator=3\n"
+                                                       "ChordRes=3\n");
+    ASSERT_EQ(setUpProject(project, dir / "status.txt").type, 0);
+    EXPECT_EQ(run().files.midiPath, (dir / "sine_a4_44100hz_1s_mono.mid").string());
+}
+
+TEST_F(ProjectSetUp, ProjectThatCannotBeOpened) {
+    RunOutcome outcome = setUpProject(dir / "missing.vpr", dir / "status.txt");
+    EXPECT_EQ(outcome.type, 3);
+    EXPECT_EQ(outcome.detail, 8);
+    EXPECT_EQ(statusValue(velt::test::readFile(dir / "status.txt")), "-3.008");
+}
+
+}  // namespace
+}  // namespace velt::engine::test

@@ -1,0 +1,209 @@
+// The engine as the bridge runs it: command line, banner, status lines, outcome codes, the
+// command file, and what happens to the MIDI file of a run that fails.
+#include <sys/stat.h>
+
+#include <thread>
+
+#include "driver/command_file.h"
+#include "driver/key_detection.h"
+#include "driver/run_conversion.h"
+#include "engine_fixtures.h"
+
+namespace velt::engine::test {
+namespace {
+
+const char* const kBanner =
+    "Veltrane(R) Rizaduzede MP3 to MIDI Converter\nVersion 8.1.2\n\n"
+    "DO NOT RUN THIS PROGRAM DIRECTLY! -- RUN VELTDESKE.EXE OR VELTDESKP.EXE INSTEAD.\n";
+
+class EngineProgram : public ::testing::Test {
+  protected:
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "sine_a4_44100hz_2s_mono.wav", 44100, 16, 1, "2 sine 440");
+    fs::path status = dir / "status.txt";
+    fs::path command = dir / "command.txt";
+    fs::path midi = dir / "out.mid";
+
+    EngineRun convert(const std::string& projectText) {
+        return runEngine(writeProject(dir / "p.vpr", projectText), status, command);
+    }
+};
+
+TEST_F(EngineProgram, SuccessfulRunPrintsTheBannerAndEndsWith100000) {
+    EngineRun result = convert(timedProject(wav, midi));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, kBanner);
+    EXPECT_EQ(statusValue(result.status), "100000.000");
+    EXPECT_EQ(velt::test::splitLines(result.status).size(), 1u);
+    EXPECT_TRUE(fs::exists(midi));
+}
+
+TEST_F(EngineProgram, FewerThanThreeArgumentsGiveUsage) {
+    fs::path engine = velt::test::binDir() / "kvxvtpd64";
+    auto result = runCommand(shellQuote(engine.string()) + " " + shellQuote(status.string()) +
+                             " 2>" + shellQuote((dir / "err.txt").string()));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.output, "");
+    EXPECT_NE(velt::test::readFile(dir / "err.txt").find("usage:"), std::string::npos);
+    EXPECT_FALSE(fs::exists(status));
+}
+
+TEST_F(EngineProgram, OutcomeCodesForBadInput) {
+    // Damaged audio files made from the sox tone.
+    auto bytes = velt::test::readBytes(wav);
+    auto damaged = [&](const char* name, size_t at, std::vector<unsigned char> patch) {
+        auto b = bytes;
+        std::copy(patch.begin(), patch.end(), b.begin() + at);
+        velt::test::writeFile(dir / name, std::string(b.begin(), b.end()));
+        return dir / name;
+    };
+    velt::test::writeFile(dir / "short.wav", std::string(bytes.begin(), bytes.begin() + 1000));
+    struct Case {
+        std::string project;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {timedProject(dir / "absent.wav", midi), "-3.015"},
+        {timedProject(dir / "short.wav", midi), "-2.016"},
+        {timedProject(damaged("nofmt.wav", 12, {'x'}), midi), "-4.043"},
+        {timedProject(damaged("nodata.wav", 36, {'x'}), midi), "-4.018"},
+        {timedProject(damaged("float.wav", 20, {3, 0}), midi), "-4.017"},
+        {timedProject(damaged("mono3.wav", 22, {3, 0}), midi), "-4.009"},
+        {timedProject(damaged("bits12.wav", 34, {12, 0}), midi), "-4.011"},
+        {timedProject(damaged("rate0.wav", 24, {0, 0, 0, 0}), midi), "-4.010"},
+        {timedProject(wav, wav), "-3.006"},
+        {timedProject(wav, dir / "no-such-folder" / "x.mid"), "-3.006"},
+        {timedProject(wav, midi, "Resolution=0\nSensitivity=0\nTimeSignatureDenominator=6\n"),
+         "-7.024"},
+        {"AudioFile=" + wav.string() + "\nMidiFile=" + midi.string() + "\n", "-9.036"},
+    };
+    velt::test::writeFile(midi, "an older good result");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        EngineRun result = convert(c.project);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(statusValue(result.status), c.expected);
+        EXPECT_EQ(velt::test::readFile(midi), "an older good result");
+    }
+    EXPECT_EQ(velt::test::readFile(wav).size(), bytes.size()) << "the audio is never written";
+    EngineRun missing = runEngine(dir / "absent.vpr", status, command);
+    EXPECT_EQ(statusValue(missing.status), "-3.008");
+}
+
+TEST_F(EngineProgram, LongPathsWork) {
+    fs::path deep = dir.path();
+    for (int i = 0; i < 8; ++i) deep /= std::string(40, char('a' + i));
+    fs::create_directories(deep);
+    fs::path audio = deep / "tone.wav";
+    fs::copy_file(wav, audio);
+    fs::path longMidi = deep / "tone-result.mid";
+    fs::path longStatus = deep / "status.txt";
+    fs::path project = writeProject(deep / "project.vpr", timedProject(audio, longMidi));
+    ASSERT_GT(longMidi.string().size(), 300u);
+    EngineRun result = runEngine(project, longStatus, deep / "command.txt");
+    EXPECT_EQ(statusValue(result.status), "100000.000");
+    EXPECT_TRUE(fs::exists(longMidi));
+}
+
+TEST_F(EngineProgram, CancelBeforeTheFirstBlockEndsAfterIt) {
+    velt::test::writeFile(command, "1");
+    EngineRun result = convert(timedProject(wav, midi));
+    EXPECT_EQ(statusValue(result.status), "-1.000");
+    EXPECT_FALSE(fs::exists(command));
+    // The file written so far is complete: the readers accept it.
+    auto csv = runCommand("midicsv " + shellQuote(midi.string()) + " 2>&1");
+    EXPECT_EQ(csv.exitCode, 0) << csv.output;
+    EXPECT_NE(csv.output.find("End_track"), std::string::npos);
+    auto mido = runCommand("/usr/bin/python3 -c \"import mido,sys; mido.MidiFile(sys.argv[1])\" " +
+                           shellQuote(midi.string()) + " 2>&1");
+    EXPECT_EQ(mido.exitCode, 0) << mido.output;
+}
+
+TEST_F(EngineProgram, CommandsForLiveRunsAreDeletedAndIgnored) {
+    for (const char* text : {"2", "3 40", "7"}) {
+        SCOPED_TRACE(text);
+        velt::test::writeFile(command, text);
+        EngineRun result = convert(timedProject(wav, midi));
+        EXPECT_EQ(statusValue(result.status), "100000.000");
+        EXPECT_FALSE(fs::exists(command));
+    }
+}
+
+TEST_F(EngineProgram, TempoFileOfZeroBeatsStillEnds) {
+    velt::test::writeFile(dir / "zeros.tt", std::string(64, '\0'));
+    EngineRun result =
+        convert(timedProject(wav, midi, "TempoFile=" + (dir / "zeros.tt").string() + "\n"));
+    EXPECT_EQ(statusValue(result.status), "100000.000");
+}
+
+TEST(CommandFile, TakenOnlyWhenItHoldsAnInteger) {
+    velt::test::TempDir dir;
+    fs::path file = dir / "cmd.txt";
+    EXPECT_FALSE(TakeCommand(file.string()));
+    velt::test::writeFile(file, " 1\n");
+    auto command = TakeCommand(file.string());
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->code, 1);
+    EXPECT_FALSE(fs::exists(file));
+    velt::test::writeFile(file, "3 17");
+    command = TakeCommand(file.string());
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->argument.value_or(-1), 17);
+    // Not yet written by its writer: kept for the next poll.
+    velt::test::writeFile(file, "");
+    EXPECT_FALSE(TakeCommand(file.string()));
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(KeyDetection, EdgeCasesAndClearKeys) {
+    std::array<int64_t, 12> silence{};
+    EXPECT_EQ(DetectKey(silence, 0).keySignature, 0);
+    EXPECT_EQ(DetectKey(silence, 0).majorMinor, 0);
+    EXPECT_EQ(DetectKey(silence, -5).keySignature, 1) << "C major transposed to G";
+
+    // D major triad and scale, A minor (relative of C) with a strong A and E.
+    std::array<int64_t, 12> dMajor{};
+    for (int pc : {2, 4, 6, 7, 9, 11, 1}) dMajor[pc] = 100;
+    dMajor[2] = dMajor[9] = 400;
+    DetectedKey d = DetectKey(dMajor, 0);
+    EXPECT_EQ(d.keySignature, 2);
+    EXPECT_EQ(d.majorMinor, 0);
+
+    std::array<int64_t, 12> aMinor{};
+    for (int pc : {0, 2, 4, 5, 7, 9, 11}) aMinor[pc] = 100;
+    aMinor[9] = 800;
+    aMinor[4] = 500;
+    aMinor[0] = 300;
+    DetectedKey a = DetectKey(aMinor, 0);
+    EXPECT_EQ(a.majorMinor, 1);
+    EXPECT_EQ(a.keySignature, 0);
+}
+
+// The block loop covers the project's time range: the progress reaches 100 % with one step per
+// block, and a block is read at every hop from the start point.
+TEST(BlockLoop, RunsOverTheTimeRange) {
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "sine_3s.wav", 44100, 16, 1, "3 sine 440");
+    fs::path project = writeProject(
+        dir / "p.vpr", timedProject(wav, dir / "o.mid",
+                                    "StartPoint=0,5\nEndPoint=2,5\nResolution=3\nSensitivity=0\n"));
+    ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
+    RunOutcome outcome;
+    try {
+        SetUpAnalysis();
+        RunBlockLoop();
+    } catch (const RunOutcome& o) {
+        outcome = o;
+    }
+    ASSERT_EQ(outcome.type, 0);
+    const Geometry& g = run().geo;
+    // 2 s of a 11025-sample hop: blocks at 0, 11025, ..., 77175 samples after the start: 8.
+    EXPECT_DOUBLE_EQ(g.hopSamples, 11025);
+    const float step = float(100 * g.hopBytes / (double(g.endByte - g.startByte) + g.hopBytes));
+    EXPECT_NEAR(run().loop.progress, 8 * step, 1e-3);
+    EXPECT_NEAR(run().loop.progress, 100 * 8.0 / 9.0, 1e-3);
+}
+
+}  // namespace
+}  // namespace velt::engine::test

@@ -1,0 +1,313 @@
+// WAV header reading and block input, on files made by sox and on headers damaged from them.
+#include <cstring>
+
+#include "audio/block_reader.h"
+#include "audio/wave_header.h"
+#include "driver/run_conversion.h"
+#include "engine_fixtures.h"
+
+namespace velt::engine::test {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
+}
+void put16(Bytes& b, size_t at, uint16_t v) {
+    b[at] = v & 0xFF;
+    b[at + 1] = v >> 8;
+}
+uint32_t get32(const Bytes& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+size_t find(const Bytes& b, const char* tag) {
+    for (size_t i = 0; i + 4 <= b.size(); ++i) {
+        if (std::memcmp(b.data() + i, tag, 4) == 0) return i;
+    }
+    return std::string::npos;
+}
+WaveHeader parse(const Bytes& b) {
+    return ParseWaveHeader(b, int64_t(b.size()));
+}
+void writeBytes(const fs::path& file, const Bytes& b) {
+    velt::test::writeFile(file, std::string(b.begin(), b.end()));
+}
+
+class WaveInput : public ::testing::Test {
+  protected:
+    velt::test::TempDir dir;
+    Bytes monoTone = velt::test::readBytes(
+        makeWav(dir / "sine_440hz_44100hz_1s_mono_16bit.wav", 44100, 16, 1, "1 sine 440"));
+};
+
+TEST_F(WaveInput, FormatsMadeBySox) {
+    struct Case {
+        int rate, bits, channels;
+        const char* extra;
+    };
+    const Case cases[] = {
+        {8000, 8, 1, "-e unsigned-integer"},
+        {22050, 16, 2, ""},
+        {44100, 24, 1, ""},
+        {48000, 32, 2, ""},
+        {96000, 16, 1, ""},
+        {44100, 24, 2, ""},
+    };
+    for (const Case& c : cases) {
+        std::string name = std::to_string(c.rate) + "_" + std::to_string(c.bits) + "_" +
+                           std::to_string(c.channels) + ".wav";
+        SCOPED_TRACE(name);
+        Bytes b = velt::test::readBytes(
+            makeWav(dir / name, c.rate, c.bits, c.channels, "1 sine 440", c.extra));
+        WaveHeader h = parse(b);
+        ASSERT_EQ(h.outcomeType, 0);
+        EXPECT_TRUE(h.riff);
+        EXPECT_EQ(h.sampleRate, c.rate);
+        EXPECT_EQ(h.bitsPerSample, c.bits);
+        EXPECT_EQ(h.channels, c.channels);
+        size_t data = find(b, "data");
+        EXPECT_EQ(h.dataOffset, int64_t(data) + 32);
+        EXPECT_LE(h.endOfData, int64_t(b.size()));
+    }
+}
+
+TEST_F(WaveInput, CanonicalHeaderKeepsItsOffsets) {
+    ASSERT_EQ(find(monoTone, "fmt "), 12u);
+    ASSERT_EQ(find(monoTone, "data"), 36u);
+    WaveHeader h = parse(monoTone);
+    const int64_t riffSize = get32(monoTone, 4);
+    EXPECT_EQ(h.dataOffset, 68);
+    EXPECT_EQ(h.dataLength, riffSize - 142);
+    EXPECT_EQ(h.endOfData, riffSize - 74);
+}
+
+TEST_F(WaveInput, DataRangeEndsAtTheEarliestEnd) {
+    const uint32_t dataSize = get32(monoTone, 40);
+    const int64_t chunkEnd = 44 + int64_t(dataSize);
+    Bytes list = {'L', 'I', 'S', 'T', 92, 0, 0, 0};
+    list.resize(100, 'x');
+
+    Bytes listAfter = monoTone;
+    listAfter.insert(listAfter.end(), list.begin(), list.end());
+    put32(listAfter, 4, uint32_t(listAfter.size() - 8));
+    EXPECT_EQ(parse(listAfter).endOfData, chunkEnd) << "chunks after the audio are not analysed";
+
+    Bytes listBefore = monoTone;
+    listBefore.insert(listBefore.begin() + 36, list.begin(), list.end());
+    put32(listBefore, 4, uint32_t(listBefore.size() - 8));
+    WaveHeader before = parse(listBefore);
+    EXPECT_EQ(before.dataOffset, 36 + 100 + 32);
+    EXPECT_EQ(before.endOfData, int64_t(listBefore.size()) - 8 - 74);
+
+    Bytes unfinished = monoTone;
+    put32(unfinished, 4, 0xFFFFFFFF);
+    EXPECT_EQ(parse(unfinished).endOfData, chunkEnd);
+    put32(unfinished, 40, 0xFFFFFFFF);
+    EXPECT_EQ(parse(unfinished).endOfData, int64_t(unfinished.size()));
+
+    Bytes truncated(monoTone.begin(), monoTone.begin() + 20000);
+    WaveHeader cut = parse(truncated);
+    EXPECT_EQ(cut.endOfData, 20000);
+    EXPECT_EQ(cut.dataLength, 20000 - 68);
+}
+
+TEST_F(WaveInput, DamagedHeaders) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int type, detail;
+    };
+    Bytes noFmt = monoTone;
+    std::memcpy(noFmt.data() + 12, "fmx ", 4);
+    Bytes noData = monoTone;
+    std::memcpy(noData.data() + 36, "dat_", 4);
+    Bytes floatTag = monoTone;
+    put16(floatTag, 20, 3);
+    Bytes shortFile(monoTone.begin(), monoTone.begin() + 4131);
+    // "fmt " so late that its fields would run past the searched bytes.
+    Bytes lateFmt = monoTone;
+    std::memcpy(lateFmt.data() + 12, "junk", 4);
+    std::memcpy(lateFmt.data() + 4110, "fmt ", 4);
+    const Case cases[] = {
+        {"no fmt", noFmt, 4, 43},
+        {"no data", noData, 4, 18},
+        {"format tag 3", floatTag, 4, 17},
+        {"under 4132 bytes", shortFile, 2, 16},
+        {"fmt at the window's end", lateFmt, 4, 43},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WaveHeader h = parse(c.bytes);
+        EXPECT_EQ(h.outcomeType, c.type);
+        EXPECT_EQ(h.outcomeDetail, c.detail);
+    }
+    Bytes floatFile = velt::test::readBytes(
+        makeWav(dir / "float.wav", 44100, 32, 1, "1 sine 440", "-e floating-point"));
+    EXPECT_EQ(parse(floatFile).outcomeDetail, 17) << "float data is not PCM";
+}
+
+TEST_F(WaveInput, RawFileIsReadWholeWithTheProjectsFormat) {
+    Bytes raw(monoTone.begin() + 44, monoTone.end());
+    WaveHeader h = parse(raw);
+    EXPECT_FALSE(h.riff);
+    EXPECT_EQ(h.dataOffset, 0);
+    EXPECT_EQ(h.endOfData, int64_t(raw.size()));
+
+    writeBytes(dir / "tone.raw", raw);
+    fs::path project =
+        writeProject(dir / "raw.vpr", timedProject(dir / "tone.raw", dir / "raw.mid",
+                                                   "Tracks=1\nRate=44100\nBitsPerSample=16\n"));
+    ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
+    EXPECT_EQ(run().geo.endByte, int64_t(raw.size()));
+}
+
+TEST_F(WaveInput, UnsupportedFormatsEndTheRunWithTheirCodes) {
+    Bytes twelveBits = monoTone;
+    put16(twelveBits, 34, 12);
+    Bytes rateZero = monoTone;
+    put32(rateZero, 24, 0);
+    writeBytes(dir / "twelve.wav", twelveBits);
+    writeBytes(dir / "rate0.wav", rateZero);
+    makeWav(dir / "three.wav", 44100, 16, 3, "1 sine 440");
+    struct Case {
+        const char* file;
+        int type, detail;
+    };
+    const Case cases[] = {
+        {"three.wav", 4, 9}, {"twelve.wav", 4, 11}, {"rate0.wav", 4, 10}, {"absent.wav", 3, 15}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        fs::path project = writeProject(dir / "p.vpr", timedProject(dir / c.file, dir / "out.mid"));
+        RunOutcome outcome = setUpProject(project, dir / "s.txt");
+        EXPECT_EQ(outcome.type, c.type);
+        EXPECT_EQ(outcome.detail, c.detail);
+    }
+}
+
+TEST(SampleConversion, FormatsAndStereoBalance) {
+    struct Case {
+        const char* name;
+        SampleFormat format;
+        Bytes bytes;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {"8-bit unsigned", {1, 8, 50}, {0x80, 0xFF, 0x00}, {0, 127 * 256, -128 * 256}},
+        {"16-bit", {1, 16, 50}, {0x01, 0x80, 0xFF, 0x7F}, {-32767, 32767}},
+        {"24-bit top bytes", {1, 24, 50}, {0xAA, 0x00, 0x80, 0x55, 0x34, 0x12}, {-32768, 0x1234}},
+        {"32-bit top bytes", {1, 32, 50}, {1, 2, 0xFF, 0xFF}, {-1}},
+        {"stereo pan 0 = left", {2, 16, 0}, {0x10, 0x00, 0x20, 0x00}, {16}},
+        {"stereo pan 100 = right", {2, 16, 100}, {0x10, 0x00, 0x20, 0x00}, {32}},
+        {"stereo pan 50", {2, 16, 50}, {0x10, 0x00, 0x21, 0x00}, {24}},
+        {"stereo truncates toward zero", {2, 16, 50}, {0xFF, 0xFF, 0xFE, 0xFF}, {-1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<int> out(c.expected.size() + 1, 99);
+        int peak = ConvertFrames(c.bytes, c.format, out);
+        std::vector<int> got(out.begin() + 1, out.end());
+        EXPECT_EQ(got, c.expected);
+        int expectedPeak = 0;
+        for (int v : c.expected) expectedPeak = std::max(expectedPeak, std::abs(v));
+        EXPECT_EQ(peak, expectedPeak);
+    }
+}
+
+TEST(SampleConversion, CompressorWeighsRecentPeaks) {
+    std::array<int, 15> history;
+    history.fill(32767);
+    double gain = CompressorGain(history, 16384);
+    EXPECT_EQ(history[0], 16384);
+    EXPECT_EQ(history[14], 32767);
+    double sum = 16384;
+    for (int i = 1; i < 15; ++i) sum += 32767.0 / (1 << i);
+    EXPECT_DOUBLE_EQ(gain, 32767 / (0.5 * sum));
+}
+
+class BlockReading : public ::testing::Test {
+  protected:
+    velt::test::TempDir dir;
+
+    // Sets a run up on a stereo file whose left channel is 440 Hz and right channel 660 Hz.
+    Bytes setUp(const std::string& extra) {
+        fs::path wav = makeWav(dir / "stereo_440l_660r.wav", 44100, 16, 2, "1 sine 440 sine 660");
+        fs::path project = writeProject(dir / "p.vpr", timedProject(wav, dir / "out.mid", extra));
+        EXPECT_EQ(setUpProject(project, dir / "s.txt").type, 0);
+        try {
+            SetUpAnalysis();
+        } catch (const RunOutcome& outcome) {
+            ADD_FAILURE() << "set-up ended with " << outcome.type << "." << outcome.detail;
+        }
+        return velt::test::readBytes(wav);
+    }
+    int sampleAt(const Bytes& b, int64_t frame, int channel) {
+        size_t at = size_t(68 + frame * 4 + channel * 2);
+        return int16_t(b[at] | (b[at + 1] << 8));
+    }
+};
+
+TEST_F(BlockReading, StereoBalanceChoosesTheChannels) {
+    for (int pan : {0, 50, 100}) {
+        SCOPED_TRACE(pan);
+        Bytes b = setUp("StereoPan=" + std::to_string(pan) + "\nInputThreshold=32767\n");
+        const Geometry& g = run().geo;
+        const int64_t frameAt = 1000;
+        int peak = ReadBlock(g.dataOffset + frameAt * 4);
+        int expectedPeak = 0;
+        for (int i = 0; i < g.blockLength; ++i) {
+            int left = sampleAt(b, frameAt + i, 0), right = sampleAt(b, frameAt + i, 1);
+            int mixed = (pan * right + (100 - pan) * left) / 100;
+            ASSERT_EQ(run().analysis.samples[size_t(i) + 1], mixed) << i;
+            expectedPeak = std::max(expectedPeak, std::abs(mixed));
+        }
+        EXPECT_EQ(peak, expectedPeak);
+    }
+}
+
+TEST_F(BlockReading, EdgesOfTheDataReadAsSilence) {
+    setUp("InputThreshold=32767\n");
+    const Geometry& g = run().geo;
+    const std::vector<int>& samples = run().analysis.samples;
+    // Before the data: the frames before the data offset are zero, the rest is audio.
+    ReadBlock(g.dataOffset - 40);
+    for (int i = 1; i <= 10; ++i) EXPECT_EQ(samples[size_t(i)], 0);
+    // Straddling the end: audio, then zeros.
+    const int64_t tailFrames = 100;
+    ReadBlock(g.endOfData - tailFrames * 4);
+    for (int i = int(tailFrames) + 1; i <= g.blockLength; ++i) ASSERT_EQ(samples[size_t(i)], 0);
+    // Past the end: all zeros, peak 0.
+    EXPECT_EQ(ReadBlock(g.endOfData + 8), 0);
+    for (int i = 1; i <= g.blockLength; ++i) ASSERT_EQ(samples[size_t(i)], 0);
+}
+
+TEST_F(BlockReading, ScalingAboveTheThresholdOnly) {
+    setUp("Compress=0\nInputThreshold=384\n");
+    const Geometry& g = run().geo;
+    ASSERT_GT(g.normaliser, 1.0);  // sox's sine peaks below full scale
+    std::vector<int> raw(size_t(g.blockLength) + 1);
+    const int64_t at = g.dataOffset + 4000 * 4;
+    run().settings.InputThreshold = 32767;
+    ReadBlock(at);
+    raw = run().analysis.samples;
+    run().settings.InputThreshold = 384;
+    ReadBlock(at);
+    for (int i = 1; i <= g.blockLength; ++i) {
+        ASSERT_EQ(run().analysis.samples[size_t(i)], int(raw[size_t(i)] * g.normaliser)) << i;
+    }
+}
+
+TEST_F(BlockReading, NormaliserFromTheLargestBlockPeak) {
+    setUp("Compress=0\n");
+    const Geometry& g = run().geo;
+    int largest = 0;
+    for (int64_t p = g.startByte; p + g.blockBytes <= g.endByte; p += g.blockBytes) {
+        largest = std::max(largest, BlockPeak(p));
+    }
+    ASSERT_GT(largest, 0);
+    EXPECT_DOUBLE_EQ(g.normaliser, 32767.0 / largest);
+    EXPECT_EQ(BlockPeak(0), 0) << "a block before the data";
+}
+
+}  // namespace
+}  // namespace velt::engine::test
