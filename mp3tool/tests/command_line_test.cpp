@@ -16,7 +16,7 @@ using velt::test::readFile;
 using velt::test::shellQuote;
 
 class CommandLineTest : public ::testing::Test {
-protected:
+  protected:
     velt::test::CommandResult mpunpack(const std::string& args) {
         return velt::test::runCommand(shellQuote((velt::test::binDir() / "mpunpack").string()) +
                                       " " + args);

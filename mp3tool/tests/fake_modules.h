@@ -38,7 +38,7 @@ struct Log {
 };
 
 class Input : public InputInstance {
-public:
+  public:
     explicit Input(Log& log) : log_(log) {}
     int open() override {
         ++log_.inputOpens;
@@ -63,13 +63,13 @@ public:
     bool seekable() override { return log_.inputSeekable; }
     std::uint64_t size() override { return log_.inputSeekable ? log_.inputBytes.size() : 0; }
 
-private:
+  private:
     Log& log_;
     std::size_t pos_ = 0;
 };
 
 class Output : public OutputInstance {
-public:
+  public:
     explicit Output(Log& log) : log_(log) {}
     int open() override { return kOk; }
     int close() override {
@@ -85,7 +85,7 @@ public:
         return kOk;
     }
 
-private:
+  private:
     Log& log_;
 };
 
@@ -101,7 +101,7 @@ struct Step {
 };
 
 class Codec : public CodecInstance {
-public:
+  public:
     Codec(Log& log, std::deque<Step> script) : log_(log), script_(std::move(script)) {}
     int decode(PcmRecord& pcm, StreamInfo&) override {
         log_.codecCalls.push_back("decode");
@@ -110,7 +110,8 @@ public:
         script_.pop_front();
         if (step.reject) throw FrameRejected{};
         if (step.result != kOk) return step.result;
-        const std::size_t bytes = static_cast<std::size_t>(step.samplesPerChannel) * 2 * step.channels;
+        const std::size_t bytes =
+            static_cast<std::size_t>(step.samplesPerChannel) * 2 * step.channels;
         std::memset(pcm.data.data(), step.fill, std::min(bytes, pcm.data.size()));
         pcm.samplesPerChannel = step.samplesPerChannel;
         pcm.channels = step.channels;
@@ -135,7 +136,7 @@ public:
         return kOk;
     }
 
-private:
+  private:
     Log& log_;
     std::deque<Step> script_;
 };

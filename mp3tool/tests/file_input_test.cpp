@@ -1,5 +1,7 @@
 // The file input module: opening files (and refusing what cannot be read), whole-block reads,
 // and the ID3v1 tag published as stream properties.
+#include "modules/file_input.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 #include "fake_modules.h"
 #include "framework/decoder.h"
 #include "framework/error_codes.h"
-#include "modules/file_input.h"
 #include "test_support.h"
 
 namespace velt::mp3 {
@@ -25,7 +26,7 @@ std::string id3v1(const std::string& title, const std::string& artist, char genr
 }
 
 class FileInputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         decoder.setErrorCallback([this](int, std::string_view message, std::string_view detail) {
             messages.push_back(std::string(message) + ": " + std::string(detail));
@@ -86,8 +87,8 @@ TEST_F(FileInputTest, ReadsNoTagWhereThereIsNone) {
     };
     const Case cases[] = {
         {"upper.MP3", std::string(200, 'x') + id3v1("Hidden", "", 1)},  // only ".mp3" is looked at
-        {"short.mp3", "TAGshort"},                                       // shorter than a tag
-        {"plain.mp3", std::string(400, 'x')},                            // no "TAG"
+        {"short.mp3", "TAGshort"},                                      // shorter than a tag
+        {"plain.mp3", std::string(400, 'x')},                           // no "TAG"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

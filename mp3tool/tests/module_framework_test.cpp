@@ -20,11 +20,12 @@ struct Reported {
 };
 
 class FrameworkTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        decoder.setErrorCallback([this](int code, std::string_view message, std::string_view detail) {
-            reported.push_back({code, std::string(message), std::string(detail)});
-        });
+        decoder.setErrorCallback(
+            [this](int code, std::string_view message, std::string_view detail) {
+                reported.push_back({code, std::string(message), std::string(detail)});
+            });
     }
 
     // Registers the fake input and output and a codec with the given script, opens both ends.
@@ -98,8 +99,8 @@ TEST_F(FrameworkTest, SelectionWalksNewestFirstAndKeepsAnUnchangedSelection) {
 }
 
 TEST_F(FrameworkTest, TheNewestCodecThatAcceptsTheStreamIsChosen) {
-    ASSERT_EQ(decoder.registerCodecModule(fake::codecModule(other, {})), 0);           // all
-    ASSERT_EQ(decoder.registerCodecModule(fake::codecModule(log, {}, ".wav")), 1);     // .wav
+    ASSERT_EQ(decoder.registerCodecModule(fake::codecModule(other, {})), 0);        // all
+    ASSERT_EQ(decoder.registerCodecModule(fake::codecModule(log, {}, ".wav")), 1);  // .wav
     ASSERT_GE(decoder.registerInputModule(fake::inputModule(log)), 0);
 
     ASSERT_EQ(decoder.selectInput("a.wav"), kOk);

@@ -16,7 +16,7 @@ namespace velt::mp3 {
 namespace {
 
 class RunOutcomeTest : public ::testing::Test {
-protected:
+  protected:
     // Runs the tool over a small real input file with the scripted codec as its only codec.
     std::string run(std::deque<fake::Step> script, std::vector<std::string> extraArgs = {}) {
         velt::test::writeFile(input(), std::string(1000, 'x'));

@@ -39,7 +39,7 @@ TEST(WavHeader, DescribesSixteenBitPcmWithTheGivenSizes) {
 }
 
 class FileOutputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_GE(decoder.registerOutputModule(fileOutputModule()), 0);
         ASSERT_GE(decoder.registerInputModule(fake::inputModule(log)), 0);
@@ -65,15 +65,13 @@ protected:
 
 TEST_F(FileOutputTest, WavFileGetsItsFinalSizesAndTheFirstWritesFormat) {
     const fs::path path = dir / "out.wav";
-    ASSERT_EQ(decodeInto("wav:" + path.string(), {fake::Step{.samplesPerChannel = 100,
-                                                             .channels = 1,
-                                                             .sampleRate = 22050,
-                                                             .fill = 0x42},
-                                                  fake::Step{.samplesPerChannel = 50,
-                                                             .channels = 1,
-                                                             .sampleRate = 22050,
-                                                             .fill = 0x43}}),
-              kOk);
+    ASSERT_EQ(
+        decodeInto(
+            "wav:" + path.string(),
+            {fake::Step{.samplesPerChannel = 100, .channels = 1, .sampleRate = 22050, .fill = 0x42},
+             fake::Step{
+                 .samplesPerChannel = 50, .channels = 1, .sampleRate = 22050, .fill = 0x43}}),
+        kOk);
     const std::string file = velt::test::readFile(path);
     ASSERT_EQ(file.size(), 44u + 300u);
     const auto h = readHeader(file);

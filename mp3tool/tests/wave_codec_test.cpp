@@ -1,5 +1,7 @@
 // The WAVE codec: 16-bit PCM WAV input passes through to the output sample for sample, whatever
 // chunks surround the data; every other format and every damaged header is refused.
+#include "modules/wave_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,7 +9,6 @@
 
 #include "app/mpunpack_run.h"
 #include "framework/module_types.h"
-#include "modules/wave_codec.h"
 #include "test_support.h"
 #include "wav_bytes.h"
 
@@ -24,7 +25,7 @@ struct Outcome {
 };
 
 class WaveCodecTest : public ::testing::Test {
-protected:
+  protected:
     Outcome decode(const std::string& inputName, const std::string& content) {
         const std::string in = (dir / inputName).string();
         writeFile(in, content);
@@ -43,9 +44,9 @@ protected:
     // Makes a WAV with sox from a synthesized tone; sox arguments give the format.
     std::string sox(const std::string& name, const std::string& format) {
         const std::string path = (dir / name).string();
-        const auto r = velt::test::runCommand("sox -D -n " + format + " " +
-                                              velt::test::shellQuote(path) +
-                                              " synth 0.3 sine 440 2>&1");
+        const auto r =
+            velt::test::runCommand("sox -D -n " + format + " " + velt::test::shellQuote(path) +
+                                   " synth 0.3 sine 440 2>&1");
         EXPECT_EQ(r.exitCode, 0) << r.output;
         return path;
     }
@@ -140,8 +141,8 @@ TEST_F(WaveCodecTest, DamagedHeadersAreRefused) {
         {"no fmt before data", riff(chunk("data", data) + fmt)},
         {"zero channels", riff(fmtChunk(1, 0, 44100, 16) + chunk("data", data))},
         {"zero rate", riff(fmtChunk(1, 2, 0, 16) + chunk("data", data))},
-        {"short fmt chunk", riff(chunk("fmt ", fmtPayload(1, 2, 44100, 16).substr(0, 12)) +
-                                 chunk("data", data))},
+        {"short fmt chunk",
+         riff(chunk("fmt ", fmtPayload(1, 2, 44100, 16).substr(0, 12)) + chunk("data", data))},
         {"extensible without PCM subformat",
          riff(chunk("fmt ", fmtPayload(0xFFFE, 2, 44100, 16) + le(22, 2) + le(16, 2) + le(3, 4) +
                                 std::string(16, '\x07')) +

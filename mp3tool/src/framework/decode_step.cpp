@@ -31,7 +31,7 @@ int Decoder::decodeStep() {
     if (!codec_.instance) return kNoCodec;
 
     const auto wanted = static_cast<std::size_t>(std::max(codec_.maxOutputBytes, 0));
-    std::span<std::uint8_t> buffer = output_.instance->bufferRequest(wanted);
+    std::span<std::uint8_t> buffer = outputLink().bufferRequest(wanted);
     if (buffer.empty() || buffer.size() < wanted) {
         if (pcmBuffer_.size() < wanted) pcmBuffer_.resize(wanted);
         buffer = pcmBuffer_;
@@ -69,14 +69,14 @@ int Decoder::decodeStep() {
     pcm_.changeFlags = flags;
     if (flags != 0) {
         const OutputControls controls{pcm_.bytesPerSample, pcm_.sampleRate, pcm_.channels, {}};
-        if (output_.instance->setControls(&controls, flags) == kUnsupportedOutputType) {
+        if (outputLink().setControls(&controls, flags) == kUnsupportedOutputType) {
             return kUnsupportedOutputType;
         }
     }
 
     if (output_.capabilities & kOutputHasDelay) {
         int delay = 0;
-        pcm_.outputDelay = output_.instance->delayQuery(delay) == 0 ? delay : 0;
+        pcm_.outputDelay = outputLink().delayQuery(delay) == 0 ? delay : 0;
     }
 
     if (pcm_.samplesPerChannel < 0 || pcm_.bytesPerSample < 0 || pcm_.channels < 0) {
@@ -89,8 +89,8 @@ int Decoder::decodeStep() {
     if (bytes > buffer.size()) return kInternalError;
     if (bytes > 0) {
         const std::int64_t written =
-            output_.instance->write(buffer.first(static_cast<std::size_t>(bytes)),
-                                    pcm_.bytesPerSample, pcm_.channels, pcm_.sampleRate);
+            outputLink().write(buffer.first(static_cast<std::size_t>(bytes)), pcm_.bytesPerSample,
+                               pcm_.channels, pcm_.sampleRate);
         if (written > 0) pcmBytesWritten_ += static_cast<std::uint64_t>(written);
     }
     return kOk;

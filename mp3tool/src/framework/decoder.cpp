@@ -56,8 +56,9 @@ Decoder::Decoder() : pcmBuffer_(kPcmBufferBytes) {}
 Decoder::~Decoder() {
     // free_decoder: the input first, then the output (closing it finishes the file), the codec.
     deleteInputInstance();
-    if (output_.open) closeOutput();
+    inputFilters_.clear();
     deleteOutputInstance();
+    outputFilters_.clear();
     codec_.instance.reset();
 }
 
@@ -155,6 +156,7 @@ int Decoder::selectInput(std::string_view name, int index) {
         input_.module = nullptr;
         return result < 0 ? result : kInternalError;
     }
+    inputFilters_.setTerminal(input_.instance.get());
     return kOk;
 }
 
@@ -184,17 +186,20 @@ int Decoder::selectOutput(std::string_view name, int index) {
         output_.module = nullptr;
         return result < 0 ? result : kInternalError;
     }
+    outputFilters_.setTerminal(output_.instance.get());
     return kOk;
 }
 
 void Decoder::deleteInputInstance() {
     if (input_.open) closeInput();
+    inputFilters_.setTerminal(nullptr);
     input_.instance.reset();
     input_.module = nullptr;
 }
 
 void Decoder::deleteOutputInstance() {
     if (output_.open) closeOutput();
+    outputFilters_.setTerminal(nullptr);
     output_.instance.reset();
     output_.module = nullptr;
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/codec_module.h"
+#include "framework/filter_chain.h"
 #include "framework/input_module.h"
 #include "framework/module_types.h"
 #include "framework/output_module.h"
@@ -84,6 +85,17 @@ class Decoder {
     int outputControl(int a, int b, int c);
     bool outputIsOpen() const { return output_.open; }
 
+    // --- Filters. add: the new filter's id, kInvalidParameters when the table has no new
+    // operation or the position is below kFilterFirst, kVersionMismatch, or new's failure.
+    // remove (by id, or kRemoveByName with a name, kRemoveFirst, kRemoveLast): the id of the first
+    // remaining filter (0 when none), or -1 when no filter matched.
+    int addInputFilter(const InputFilterModule& module, int position);
+    int removeInputFilter(int id, std::string_view name = {});
+    void forEachInputFilter(const std::function<void(int id, InputFilter& filter)>& visit) const;
+    int addOutputFilter(const OutputFilterModule& module, int position);
+    int removeOutputFilter(int id, std::string_view name = {});
+    void forEachOutputFilter(const std::function<void(int id, OutputFilter& filter)>& visit) const;
+
     // --- Decoding.
     int decodeStep();
     int flushCodec();
@@ -145,6 +157,10 @@ class Decoder {
         int maxOutputBytes = 0;
     };
 
+    // The first link of each chain: a filter, or the module instance.
+    InputInstance& inputLink() const { return *inputFilters_.head(); }
+    OutputInstance& outputLink() const { return *outputFilters_.head(); }
+
     int chooseCodec();
     void deleteInputInstance();
     void deleteOutputInstance();
@@ -164,6 +180,8 @@ class Decoder {
     bool firstStepOfStream_ = true;
     std::uint64_t pcmBytesWritten_ = 0;
 
+    InputFilterChain inputFilters_;
+    OutputFilterChain outputFilters_;
     PropertyList streamProperties_;
     PropertyList environment_;
     CodecOptions options_;

@@ -31,11 +31,11 @@ int Decoder::openInput() {
     input_.streamType = "unknown";
     firstStepOfStream_ = true;
 
-    const int opened = input_.instance->open();
+    const int opened = inputLink().open();
     if (opened < 0) return opened;
     input_.open = true;
-    if (input_.size == 0) input_.size = input_.instance->size();
-    input_.seekable = input_.instance->seekable();
+    if (input_.size == 0) input_.size = inputLink().size();
+    input_.seekable = inputLink().seekable();
 
     int result = chooseCodec();
     if (result < 0) {
@@ -90,7 +90,7 @@ int Decoder::closeInput() {
     input_.size = 0;
     input_.bytePosition = 0;
     input_.streamType = "unknown";
-    const int result = input_.instance->close();
+    const int result = inputLink().close();
     input_.open = false;
     if (codec_.instance) codec_.instance->streamClosed();
     return result;
@@ -102,7 +102,7 @@ std::int64_t Decoder::readInputSome(std::span<std::uint8_t> buffer) {
         return kInternalError;
     }
     if (buffer.empty()) return 0;
-    const std::int64_t got = input_.instance->read(buffer);
+    const std::int64_t got = inputLink().read(buffer);
     if (got < 0) return got;
     if (got == 0) return kEndOfStream;
     // A module never delivers more than it was asked for; a count beyond that is its fault.
@@ -133,7 +133,7 @@ int Decoder::seekInput(std::uint64_t offset) {
     }
     if (!input_.seekable || input_.size == 0) return -1;
     offset = std::min(offset, input_.size);
-    const int result = input_.instance->seek(offset);
+    const int result = inputLink().seek(offset);
     if (result != 0) return result;
     input_.bytePosition = offset;
     status_.position = byteFraction(offset);
@@ -173,7 +173,7 @@ int Decoder::seekInputTime(const TimeRecord* time) {
 
 int Decoder::inputControl(int a, int b, int c) {
     if (!input_.instance) return -1;
-    return input_.instance->control(a, b, c);
+    return inputLink().control(a, b, c);
 }
 
 int Decoder::flushCodec() {

@@ -13,13 +13,13 @@ int Decoder::openOutput() {
         reportError(kInternalError, "internal error", "null output instance");
         return kInternalError;
     }
-    const int result = output_.instance->open();
+    const int result = outputLink().open();
     if (result < 0) return result;
     pcm_.bytesPerSample = 0;
     pcm_.channels = 0;
     pcm_.sampleRate = 0;
     pcmBytesWritten_ = 0;
-    output_.capabilities = output_.instance->capabilities();
+    output_.capabilities = outputLink().capabilities();
     output_.open = true;
     return kOk;
 }
@@ -31,12 +31,13 @@ int Decoder::closeOutput() {
     }
     output_.capabilities = kDefaultOutputCapabilities;
     output_.open = false;
-    return output_.instance->close();
+    return outputLink().close();
 }
 
 void Decoder::discardOutput() {
     output_.open = false;
     output_.capabilities = kDefaultOutputCapabilities;
+    outputFilters_.setTerminal(nullptr);
     output_.instance.reset();
     output_.module = nullptr;
 }
@@ -46,7 +47,7 @@ int Decoder::outputSetControls(const OutputControls* record, int mask) {
         reportError(kInternalError, "internal error", "output not open");
         return kInternalError;
     }
-    return output_.instance->setControls(record, mask);
+    return outputLink().setControls(record, mask);
 }
 
 int Decoder::outputGetControls(OutputControls* record, int mask) {
@@ -58,12 +59,12 @@ int Decoder::outputGetControls(OutputControls* record, int mask) {
         reportError(kInternalError, "internal error", "null control block");
         return kInternalError;
     }
-    return output_.instance->getControls(*record, mask);
+    return outputLink().getControls(*record, mask);
 }
 
 int Decoder::outputControl(int a, int b, int c) {
     if (!output_.instance) return -1;
-    return output_.instance->control(a, b, c);
+    return outputLink().control(a, b, c);
 }
 
 }  // namespace velt::mp3
