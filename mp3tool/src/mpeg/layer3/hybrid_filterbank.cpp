@@ -1,0 +1,163 @@
+#include "mpeg/layer3/hybrid_filterbank.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace velt::mpeg::layer3 {
+namespace {
+
+struct Tables {
+    float cos36[36][18];
+    float cos12[12][6];
+    float window[4][36];
+    float cs[8];
+    float ca[8];
+
+    Tables() {
+        const double pi = std::numbers::pi;
+        for (int i = 0; i < 36; ++i)
+            for (int k = 0; k < 18; ++k)
+                cos36[i][k] =
+                    static_cast<float>(std::cos(pi / 72.0 * (2 * i + 1 + 18) * (2 * k + 1)));
+        for (int i = 0; i < 12; ++i)
+            for (int k = 0; k < 6; ++k)
+                cos12[i][k] =
+                    static_cast<float>(std::cos(pi / 24.0 * (2 * i + 1 + 6) * (2 * k + 1)));
+        for (int i = 0; i < 36; ++i) {
+            const double longSine = std::sin(pi / 36.0 * (i + 0.5));
+            window[0][i] = static_cast<float>(longSine);
+            // Start block: long rise, flat, short fall, zero.
+            window[1][i] = static_cast<float>(i < 18   ? longSine
+                                              : i < 24 ? 1.0
+                                              : i < 30 ? std::sin(pi / 12.0 * (i - 18 + 0.5))
+                                                       : 0.0);
+            // Stop block: zero, short rise, flat, long fall.
+            window[3][i] = static_cast<float>(i < 6    ? 0.0
+                                              : i < 12 ? std::sin(pi / 12.0 * (i - 6 + 0.5))
+                                              : i < 18 ? 1.0
+                                                       : longSine);
+            window[2][i] = i < 12 ? static_cast<float>(std::sin(pi / 12.0 * (i + 0.5))) : 0.0f;
+        }
+        for (int i = 0; i < 8; ++i) {
+            const double c = kAntialiasC[static_cast<size_t>(i)];
+            cs[i] = static_cast<float>(1.0 / std::sqrt(1.0 + c * c));
+            ca[i] = static_cast<float>(c / std::sqrt(1.0 + c * c));
+        }
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+void antialias(std::array<float, kGranuleLines>& x, int boundaries) {
+    const Tables& t = tables();
+    for (int sb = 1; sb <= boundaries; ++sb) {
+        float* upper = &x[static_cast<size_t>(sb * 18)];
+        for (int i = 0; i < 8; ++i) {
+            const float lower = upper[-1 - i];
+            const float higher = upper[i];
+            upper[-1 - i] = lower * t.cs[i] - higher * t.ca[i];
+            upper[i] = higher * t.cs[i] + lower * t.ca[i];
+        }
+    }
+}
+
+}  // namespace
+
+double antialiasCs(int i) {
+    return tables().cs[i & 7];
+}
+double antialiasCa(int i) {
+    return tables().ca[i & 7];
+}
+
+void imdct36(const float* in, float* out) {
+    const Tables& t = tables();
+    for (int i = 0; i < 36; ++i) {
+        double sum = 0.0;
+        for (int k = 0; k < 18; ++k) sum += static_cast<double>(in[k]) * t.cos36[i][k];
+        out[i] = static_cast<float>(sum);
+    }
+}
+
+void imdct12(const float* in, float* out) {
+    const Tables& t = tables();
+    for (int i = 0; i < 12; ++i) {
+        double sum = 0.0;
+        for (int k = 0; k < 6; ++k) sum += static_cast<double>(in[k]) * t.cos12[i][k];
+        out[i] = static_cast<float>(sum);
+    }
+}
+
+float imdctWindow(int blockType, int i) {
+    return tables().window[blockType & 3][i % 36];
+}
+
+void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
+                               int subbandLimit, SubbandSlots& out) {
+    const Tables& t = tables();
+    const bool shortBlocks = gc.shortBlocks();
+    const int blockType = gc.windowSwitching ? gc.blockType : 0;
+
+    // Highest subband holding a non-zero line; the antialias step can spread it one subband up.
+    int top = -1;
+    for (int i = kGranuleLines - 1; i >= 0; --i) {
+        if (lines[static_cast<size_t>(i)] != 0.0f) {
+            top = i / 18;
+            break;
+        }
+    }
+    if (!shortBlocks) {
+        antialias(lines, std::min(top + 1, kSubbands - 1));
+    } else if (gc.mixedBlock) {
+        antialias(lines, 1);
+    }
+    const int active = std::min(std::min(top + 2, kSubbands), subbandLimit);
+
+    for (int sb = 0; sb < kSubbands; ++sb) {
+        float* overlap = &overlap_[static_cast<size_t>(sb * 18)];
+        float z[36];
+        if (sb >= subbandLimit) {
+            for (int i = 0; i < 18; ++i) {
+                out[static_cast<size_t>(i)][static_cast<size_t>(sb)] = 0.0f;
+                overlap[i] = 0.0f;
+            }
+            continue;
+        }
+        if (sb >= active) {
+            // No lines here: the transform gives zeros, so only the overlap remains.
+            for (int i = 0; i < 18; ++i) {
+                const float v = overlap[i];
+                out[static_cast<size_t>(i)][static_cast<size_t>(sb)] =
+                    ((sb & 1) && (i & 1)) ? -v : v;
+                overlap[i] = 0.0f;
+            }
+            continue;
+        }
+        const float* x = &lines[static_cast<size_t>(sb * 18)];
+        // The mixed flag gives the two lowest subbands the normal window, whatever the block
+        // type (start and stop blocks with the flag set exist in conforming streams).
+        const bool lowMixed = gc.windowSwitching && gc.mixedBlock && sb < 2;
+        if (!shortBlocks || lowMixed) {
+            const int type = lowMixed ? 0 : blockType;
+            imdct36(x, z);
+            for (int i = 0; i < 36; ++i) z[i] *= t.window[type][i];
+        } else {
+            for (float& v : z) v = 0.0f;
+            for (int w = 0; w < 3; ++w) {
+                float y[12];
+                imdct12(x + w * 6, y);
+                for (int i = 0; i < 12; ++i) z[6 + w * 6 + i] += y[i] * t.window[2][i];
+            }
+        }
+        for (int i = 0; i < 18; ++i) {
+            const float v = z[i] + overlap[i];
+            out[static_cast<size_t>(i)][static_cast<size_t>(sb)] = ((sb & 1) && (i & 1)) ? -v : v;
+            overlap[i] = z[18 + i];
+        }
+    }
+}
+
+}  // namespace velt::mpeg::layer3

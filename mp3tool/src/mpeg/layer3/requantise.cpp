@@ -1,0 +1,103 @@
+#include "mpeg/layer3/requantise.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "mpeg/layer3/scale_factor_tables.h"
+
+namespace velt::mpeg::layer3 {
+namespace {
+
+// 2^(quarters / 4), exact in its power of two.
+float powerOfTwoQuarters(int quarters) {
+    static constexpr double kQuarter[4] = {1.0, 1.18920711500272106672, 1.41421356237309504880,
+                                           1.68179283050742908606};
+    const int whole = quarters >= 0 ? quarters / 4 : -((-quarters + 3) / 4);
+    return static_cast<float>(std::ldexp(kQuarter[quarters - whole * 4], whole));
+}
+
+float line(int value, float gain) {
+    const float magnitude = pow43(std::abs(value)) * gain;
+    return value < 0 ? -magnitude : magnitude;
+}
+
+void requantiseLong(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
+                    const std::array<int, kGranuleLines>& values, int endLine, int bandEnd,
+                    std::array<float, kGranuleLines>& xr) {
+    const int shift = 2 * (gc.scalefacScale + 1);
+    for (int b = 0; b < bandEnd; ++b) {
+        const int first = bands.longStart[static_cast<size_t>(b)];
+        if (first >= endLine) break;
+        const int last = std::min<int>(bands.longStart[static_cast<size_t>(b) + 1], endLine);
+        const int scale = sf.longBand[static_cast<size_t>(b)] +
+                          (sf.preflag ? kPretab[static_cast<size_t>(b)] : 0);
+        const float gain = powerOfTwoQuarters(gc.globalGain - 210 - shift * scale);
+        for (int i = first; i < last; ++i)
+            xr[static_cast<size_t>(i)] = line(values[static_cast<size_t>(i)], gain);
+    }
+}
+
+void requantiseShort(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
+                     const std::array<int, kGranuleLines>& values, int endLine, int firstBand,
+                     std::array<float, kGranuleLines>& xr) {
+    const int shift = 2 * (gc.scalefacScale + 1);
+    for (int b = firstBand; b < kShortBands; ++b) {
+        const int start = bands.shortStart[static_cast<size_t>(b)];
+        const int width = bands.shortStart[static_cast<size_t>(b) + 1] - start;
+        for (int w = 0; w < 3; ++w) {
+            const int source = start * 3 + w * width;
+            if (source >= endLine) return;
+            const float gain = powerOfTwoQuarters(
+                gc.globalGain - 210 - 8 * gc.subblockGain[static_cast<size_t>(w)] -
+                shift * sf.shortBand[static_cast<size_t>(b)][static_cast<size_t>(w)]);
+            for (int i = 0; i < width; ++i) {
+                const int frequency = start + i;
+                const int target = (frequency / 6) * 18 + w * 6 + frequency % 6;
+                if (target >= kGranuleLines) continue;
+                xr[static_cast<size_t>(target)] =
+                    line(values[static_cast<size_t>(source + i)], gain);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+float pow43(int n) {
+    static const std::vector<float> table = [] {
+        std::vector<float> t(kPow43Size);
+        for (int i = 0; i < kPow43Size; ++i)
+            t[static_cast<size_t>(i)] = static_cast<float>(std::pow(i, 4.0 / 3.0));
+        return t;
+    }();
+    if (n < 0 || n >= kPow43Size) return 0.0f;
+    return table[static_cast<size_t>(n)];
+}
+
+void requantise(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
+                const std::array<int, kGranuleLines>& values, int decodedLines,
+                std::array<float, kGranuleLines>& xr) {
+    xr.fill(0.0f);
+    if (!gc.shortBlocks()) {
+        requantiseLong(gc, sf, bands, values, decodedLines, kLongBands, xr);
+        return;
+    }
+    if (!gc.mixedBlock) {
+        requantiseShort(gc, sf, bands, values, decodedLines, 0, xr);
+        return;
+    }
+    // Mixed: long bands below line 36, short bands from the first one at or above it.
+    int longBands = 0;
+    while (longBands < kLongBands &&
+           bands.longStart[static_cast<size_t>(longBands) + 1] <= kMixedLongLines)
+        ++longBands;
+    int firstShort = 0;
+    while (firstShort < kShortBands &&
+           bands.shortStart[static_cast<size_t>(firstShort)] * 3 < kMixedLongLines)
+        ++firstShort;
+    requantiseLong(gc, sf, bands, values, std::min(decodedLines, kMixedLongLines), longBands, xr);
+    requantiseShort(gc, sf, bands, values, decodedLines, firstShort, xr);
+}
+
+}  // namespace velt::mpeg::layer3
