@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "mpeg/byte_input.h"
@@ -101,6 +103,74 @@ inline Difference compare(const std::vector<std::int16_t>& a, const std::vector<
 // than 2.
 inline bool fullAccuracy(const Difference& d) {
     return d.rms < 0.289 && d.maxAbs <= 2;
+}
+
+// Writes bits most significant first, for building frames in tests.
+class BitWriter {
+  public:
+    void put(std::uint32_t value, int bits) {
+        for (int i = bits - 1; i >= 0; --i) {
+            if (used_ % 8 == 0) bytes_.push_back(0);
+            if ((value >> i) & 1) bytes_.back() |= static_cast<std::uint8_t>(0x80 >> (used_ % 8));
+            ++used_;
+        }
+    }
+    std::size_t bits() const { return used_; }
+    // The bytes written, zero-padded to `length` bytes.
+    std::vector<std::uint8_t> bytes(std::size_t length) const {
+        std::vector<std::uint8_t> out = bytes_;
+        out.resize(std::max(length, out.size()), 0);
+        return out;
+    }
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+    std::size_t used_ = 0;
+};
+
+// True when every program named is on the PATH.
+inline bool haveTools(std::initializer_list<const char*> tools) {
+    for (const char* tool : tools) {
+        const std::string probe = std::string("command -v ") + tool + " >/dev/null 2>&1";
+        if (velt::test::runCommand(probe).exitCode != 0) return false;
+    }
+    return true;
+}
+
+struct WavData {
+    int sampleRate = 0;
+    int channels = 0;
+    std::vector<std::int16_t> pcm;
+};
+
+// Reads a 16-bit PCM WAV file: the "fmt " values and the "data" chunk (to the file end when its
+// size is wrong, as in a stream written to a pipe).
+inline WavData readWav(const std::filesystem::path& file) {
+    const std::vector<unsigned char> b = velt::test::readBytes(file);
+    WavData w;
+    auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                                          b[at + 3] << 24);
+    };
+    std::size_t at = 12;
+    while (at + 8 <= b.size()) {
+        const std::string id(b.begin() + static_cast<long>(at),
+                             b.begin() + static_cast<long>(at) + 4);
+        std::size_t size = u32(at + 4);
+        if (id == "fmt " && at + 16 <= b.size()) {
+            w.channels = b[at + 10] | b[at + 11] << 8;
+            w.sampleRate = static_cast<int>(u32(at + 12));
+        }
+        if (id == "data") {
+            size = std::min(size, b.size() - at - 8);
+            for (std::size_t i = 0; i + 1 < size; i += 2) {
+                w.pcm.push_back(static_cast<std::int16_t>(b[at + 8 + i] | b[at + 9 + i] << 8));
+            }
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return w;
 }
 
 }  // namespace velt::mpeg::test
