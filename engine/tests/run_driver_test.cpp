@@ -205,5 +205,29 @@ TEST(BlockLoop, RunsOverTheTimeRange) {
     EXPECT_NEAR(run().loop.progress, 100 * 8.0 / 9.0, 1e-3);
 }
 
+// A cancel waiting before the loop starts is taken after the first block: that block is read and
+// analysed, its progress step is not counted, and the file written so far is kept.
+TEST(BlockLoop, CancelIsTakenAfterTheFirstBlock) {
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "sine_3s.wav", 44100, 16, 1, "3 sine 440");
+    fs::path project = writeProject(dir / "p.vpr", timedProject(wav, dir / "o.mid"));
+    ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
+    run().files.commandPath = (dir / "cmd.txt").string();
+    RunOutcome outcome;
+    try {
+        SetUpAnalysis();
+        velt::test::writeFile(dir / "cmd.txt", "1");
+        RunBlockLoop();
+    } catch (const RunOutcome& o) {
+        outcome = o;
+    }
+    EXPECT_EQ(outcome.type, 1);
+    EXPECT_GT(run().loop.lastPeak, 0) << "the first block was read";
+    EXPECT_EQ(run().loop.progress, 0) << "and nothing after it";
+    EXPECT_FALSE(fs::exists(dir / "cmd.txt"));
+    EXPECT_TRUE(fs::exists(dir / "o.mid"));
+    EXPECT_EQ(statusValue(velt::test::readFile(dir / "s.txt")), "-1.000");
+}
+
 }  // namespace
 }  // namespace velt::engine::test

@@ -52,11 +52,12 @@ int foldKey(int key) {
     return key;
 }
 
-int noteKey(int data1) {
+int noteKey(int data1, int channel) {
     const RunState& state = run();
     const ProjectSettings& s = state.settings;
     if (!state.geo.singleKeyMode) return foldKey(data1 + s.Transpose);
-    if (state.geo.partChannel == 9) return (data1 < 27 || data1 > 87) ? 38 : data1;
+    // The drum channel maps sounds outside the General MIDI percussion keys to the snare.
+    if (channel == 9) return (data1 < 27 || data1 > 87) ? 38 : data1;
     return foldKey(60 + s.Transpose);
 }
 
@@ -131,7 +132,7 @@ void EmitFileMidiEvent(int& delta, int status, int data1, int data2, int channel
 
     const bool note = status == 0x90 || status == 0x80;
     if (note) {
-        data1 = noteKey(data1);
+        data1 = noteKey(data1, channel);
         data2 = noteVelocity(status, data2);
         if (status == 0x90) {
             midi.velocityTotal += data2;

@@ -27,15 +27,16 @@ float OutcomeStatusValue(int type, int detail) {
     return static_cast<float>(-(type + detail / 1000.0));
 }
 
-std::string FormatStatusLine(StatusValues& status) {
+std::string FormatStatusLine(const StatusValues& status) {
     // The bend travels in 1/32 half step; beyond half a half step the note is nearer the next key.
-    if (status.startedKey == 0) status.startedBend = 0;
-    if (status.startedBend > 16) {
-        status.startedKey += 1;
-        status.startedBend -= 32;
-    } else if (status.startedBend < -16) {
-        status.startedKey -= 1;
-        status.startedBend += 32;
+    int key = status.startedKey;
+    double bend = key == 0 ? 0 : status.startedBend;
+    if (bend > 16) {
+        key += 1;
+        bend -= 32;
+    } else if (bend < -16) {
+        key -= 1;
+        bend += 32;
     }
 
     std::string line;
@@ -49,12 +50,12 @@ std::string FormatStatusLine(StatusValues& status) {
         line += ' ';
         appendFixed(line, field, 6);
     }
-    for (int field : {status.chordRes, status.numerator, status.startedKey}) {
+    for (int field : {status.chordRes, status.numerator, key}) {
         line += ' ';
         appendInt(line, field);
     }
     line += ' ';
-    appendFixed(line, status.startedBend + 64.0, 6);
+    appendFixed(line, bend + 64.0, 6);
     line += ' ';
     appendFixed(line, status.referencePitch, 6);
     line += ' ';

@@ -11,9 +11,10 @@ namespace velt::engine {
 // The status value of an outcome: 100000 for success, -(type + detail / 1000) otherwise.
 float OutcomeStatusValue(int type, int detail);
 
-// Formats the line. The key of the note just started is moved to the nearest key when its bend
-// is more than half a half step away (stored key and bend change with it, so the next line agrees).
-std::string FormatStatusLine(StatusValues& status);
+// Formats the line. The key of the note just started is shown as the nearest key when its bend is
+// more than half a half step away. Only the line shows the moved key: the tracker keeps its own
+// key, so it can still clear it when the note ends, and every later line shows the same note.
+std::string FormatStatusLine(const StatusValues& status);
 
 // Rewrites the status file of the run with the current values; an unopenable file is skipped.
 void WriteStatus();
