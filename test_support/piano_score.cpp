@@ -16,14 +16,14 @@ constexpr double kSecondsPerQuarter = 0.5;
 
 // A small linear congruential generator: the same piece on every machine.
 class Lcg {
-public:
+  public:
     explicit Lcg(uint32_t seed) : state_(seed) {}
     int below(int n) {
         state_ = state_ * 1664525u + 1013904223u;
         return static_cast<int>((state_ >> 8) % static_cast<uint32_t>(n));
     }
 
-private:
+  private:
     uint32_t state_;
 };
 
@@ -39,7 +39,7 @@ std::vector<ScoreNote> pianoPiece(double seconds) {
     std::vector<ScoreNote> notes;
     // Melody: quarters and eighths over C4..C6, moving by small steps.
     int degree = 14;
-    for (double t = 0.25; t < seconds - 1; ) {
+    for (double t = 0.25; t < seconds - 1;) {
         double length = random.below(3) == 0 ? 0.25 : 0.5;
         degree = std::clamp(degree + random.below(5) - 2, 7, 21);
         int key = 48 + 12 * (degree / 7) + kScale[degree % 7];
@@ -65,10 +65,11 @@ std::string scoreCsv(const std::vector<ScoreNote>& notes, int program) {
     };
     std::vector<Row> rows;
     for (const ScoreNote& n : notes) {
-        rows.push_back({ticksOf(n.onset), 1,
-                        "Note_on_c, 0, " + std::to_string(n.key) + ", " + std::to_string(n.velocity)});
-        rows.push_back({ticksOf(n.onset + n.duration), 0,
-                        "Note_off_c, 0, " + std::to_string(n.key) + ", 0"});
+        rows.push_back(
+            {ticksOf(n.onset), 1,
+             "Note_on_c, 0, " + std::to_string(n.key) + ", " + std::to_string(n.velocity)});
+        rows.push_back(
+            {ticksOf(n.onset + n.duration), 0, "Note_off_c, 0, " + std::to_string(n.key) + ", 0"});
     }
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
         return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
@@ -93,7 +94,8 @@ bool renderScore(const std::vector<ScoreNote>& notes, const std::filesystem::pat
     auto csv = folder / "score.csv";
     auto mid = folder / "score.mid";
     writeFile(csv, scoreCsv(notes, program));
-    if (runCommand("csvmidi " + shellQuote(csv.string()) + " " + shellQuote(mid.string())).exitCode != 0)
+    if (runCommand("csvmidi " + shellQuote(csv.string()) + " " + shellQuote(mid.string()))
+            .exitCode != 0)
         return false;
     std::string render = "fluidsynth -n -i -q -R 0 -C 0 -g 0.6 -r " + std::to_string(rate) +
                          " -F " + shellQuote(wav.string()) +

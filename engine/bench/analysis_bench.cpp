@@ -67,7 +67,8 @@ void setUpRun(int keyMin, int keyMax) {
     g.LowKey = keyMin;
     g.TopKey = keyMax;
     double f = s.ReferencePitch;
-    g.blockLength = static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+    g.blockLength =
+        static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
     double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
     double beatsPerSecond = 2;
     int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));

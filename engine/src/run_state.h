@@ -169,6 +169,7 @@ struct AnalysisState {
     ResonatorBank bank;
     SingleLineState singleLine;
     TrackerState tracker;
+    FilterState filter;
 
     HistoryCell& cell(int key, int slotIndex) { return history[key * kSlotCount + slotIndex]; }
 };

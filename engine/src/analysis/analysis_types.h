@@ -63,6 +63,21 @@ struct NoteState {
     int32_t brightness = 0;
 };
 
+// Instrument filter templates: per key slot 0..109, 3 x 3 segments of 129 key bins.
+constexpr int kFilterKeySlots = 110;
+constexpr int kFilterBins = 129;
+constexpr int kFilterSegments = 9;
+
+struct FilterState {
+    std::vector<float> table;  // empty until loaded; then kFilterKeySlots x 9 x kFilterBins
+    std::array<std::vector<float>, 3> history;  // the last three frames' key levels, oldest first
+    int lastIterations = 0;                     // iterations of the last matching (for tests)
+
+    float at(int key, int i, int j, int bin) const {
+        return table[((key * 3 + i) * 3 + j) * kFilterBins + bin];
+    }
+};
+
 struct TrackerState {
     int tickCounter = 0;  // hops since the last event; negative during the look-ahead
     int framePhase = 0;

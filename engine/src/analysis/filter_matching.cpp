@@ -1,19 +1,121 @@
-// Instrument-filter matching. Until filter tables are loaded a frame decided this way is silent.
+// Instrument-filter matching: the last three frames' key levels are explained as a sum of the
+// instrument's note templates, one key at a time (matching pursuit), and each chosen key sounds
+// with its coefficient as level.
 #include "filter_matching.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "rounding.h"
 #include "run_state.h"
 
 namespace velt::engine {
 
+namespace {
+
+constexpr int kIterationsPerVoice = 64;  // far above what a real frame needs; only stops runaways
+
+}  // namespace
+
 void MatchFilters() {
-    AnalysisState& analysis = run().analysis;
+    RunState& state = run();
+    const ProjectSettings& settings = state.settings;
+    AnalysisState& analysis = state.analysis;
+    FilterState& filter = analysis.filter;
     if (analysis.slot < 0 || analysis.slot >= kSlotCount) return;
-    int hi = std::min(run().geo.TopKey, kKeyCount - 1);
-    for (int k = std::max(run().settings.KeyMin, 0); k <= hi; ++k) {
+
+    // Keys the templates cover: bins up to 127, key slots up to 109.
+    const int keyMin = std::max(settings.KeyMin, 0);
+    const int topKey = std::min({state.geo.TopKey, kFilterKeySlots - 1, kFilterBins - 2});
+    const int keyMax = std::min(settings.KeyMax, kKeyCount - 1);
+    for (int k = keyMin; k <= topKey; ++k) {
         analysis.cell(k, analysis.slot).level = 0;
         analysis.cell(k, analysis.slot).bend = 0;
+    }
+
+    for (auto& frame : filter.history) frame.resize(kKeyCount, 0.0f);
+    for (int k = keyMin; k <= keyMax; ++k) {
+        filter.history[0][k] = filter.history[1][k];
+        filter.history[1][k] = filter.history[2][k];
+        filter.history[2][k] = 127 * analysis.KeyLevel[k];
+    }
+    filter.lastIterations = 0;
+    if (filter.table.empty() || topKey < keyMin) return;
+
+    // Observation: nine segments (i, j) over keys keyMin..topKey, segment (i, j) = frame j.
+    const int width = topKey - keyMin + 1;
+    std::vector<double> observation(size_t{kFilterSegments} * width);
+    for (int s = 0; s < kFilterSegments; ++s)
+        for (int b = 0; b < width; ++b)
+            observation[s * width + b] = filter.history[s % 3][keyMin + b];
+    auto templateAt = [&](int key, int s, int b) {
+        return static_cast<double>(filter.at(key, s / 3, s % 3, keyMin + b));
+    };
+
+    const int polyphony = settings.Poly0;
+    const int partLow = settings.KeyMin0;
+    const int partHigh = settings.KeyMax0;
+    const double gain = state.geo.gainFactor;
+    std::vector<double> coefficient(kKeyCount, 0.0);
+    int chosen = 0;
+    double previous = 2147483647.0;
+    double stopLevel = 0;
+    const int cap = kIterationsPerVoice * std::max(polyphony, 1);
+    for (int iteration = 0; iteration < cap; ++iteration) {
+        double bestResidual = 2147483647.0;
+        double t = 0;
+        int bestKey = -1;
+        int candidates = 0;
+        for (int k = keyMin; k <= topKey; ++k) {
+            bool candidate = analysis.KeyEnabled[k] != 0 && analysis.KeyLevel[k] > 0.5f &&
+                             settings.Track0 == 0 && k >= partLow && k <= partHigh &&
+                             (chosen < polyphony || coefficient[k] != 0);
+            if (!candidate) continue;
+            ++candidates;
+            double fy = 0;
+            double ff = 0;
+            for (int s = 0; s < kFilterSegments; ++s) {
+                for (int b = 0; b < width; ++b) {
+                    double f = templateAt(k, s, b);
+                    fy += f * observation[s * width + b];
+                    ff += f * f;
+                }
+            }
+            double a = ff == 0 ? 0 : fy / ff;
+            double residual = 0;
+            for (int s = 0; s < kFilterSegments; ++s) {
+                for (int b = 0; b < width; ++b) {
+                    double r = observation[s * width + b] - a * templateAt(k, s, b);
+                    residual += r * r;
+                }
+            }
+            if (residual < bestResidual && a + coefficient[k] >= 0) {
+                bestResidual = residual;
+                t = a;
+                bestKey = k;
+            }
+        }
+        filter.lastIterations = iteration + 1;
+        if (iteration == 0) {
+            // No candidate: the stop level is unbounded and the loop ends now.
+            stopLevel = candidates == 0 ? INFINITY : 1 / (2.0 * candidates * candidates * gain);
+        }
+        if (t != 0 && bestKey >= 0) {
+            if (coefficient[bestKey] == 0) ++chosen;
+            coefficient[bestKey] += t;
+            for (int s = 0; s < kFilterSegments; ++s)
+                for (int b = 0; b < width; ++b)
+                    observation[s * width + b] -= t * templateAt(bestKey, s, b);
+        }
+        bool more = std::fabs(t) > stopLevel || std::fabs(previous) > stopLevel;
+        previous = t;
+        if (!more) break;
+    }
+
+    for (int k = keyMin; k <= topKey; ++k) {
+        HistoryCell& cell = analysis.cell(k, analysis.slot);
+        cell.level = roundHalfUp(gain * coefficient[k]);
+        if (cell.level != 0) cell.bend = roundHalfUp(analysis.KeyBend[k]);
     }
 }
 

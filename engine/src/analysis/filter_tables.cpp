@@ -1,0 +1,163 @@
+#include "filter_tables.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "run_state.h"
+
+namespace velt::engine {
+
+namespace {
+
+constexpr int kNotGiven = 999;
+constexpr int kFirstSlot = 21;
+constexpr int kFirstBin = 21;
+constexpr int kLastBin = 127;
+constexpr int kBinsPerSegment = 107;
+
+// The standard decimal conversion: leading blanks, a sign, digits; no digits give 0.
+int leadingInt(const std::string& text) {
+    return std::atoi(text.c_str());
+}
+
+std::vector<std::string> splitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t from = 0;
+    while (true) {
+        size_t comma = line.find(',', from);
+        fields.push_back(
+            line.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+    }
+    return fields;
+}
+
+uint32_t readU32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+int selectedProgram(const ProjectSettings& settings) {
+    return settings.MidiPat != kNotGiven ? settings.MidiPat : settings.Patch;
+}
+
+}  // namespace
+
+std::optional<FilterIndexLine> FindFilterInstrument(std::istream& index, int program) {
+    std::string line;
+    int number = 0;
+    while (std::getline(index, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (leadingInt(line) != program) continue;
+        auto fields = splitFields(line);
+        FilterIndexLine found;
+        found.lineNumber = number;
+        if (fields.size() > 1) found.keyMin = leadingInt(fields[1]);
+        if (fields.size() > 2) found.keyMax = leadingInt(fields[2]);
+        if (fields.size() > 3) found.polyphony = leadingInt(fields[3]);
+        return found;
+    }
+    return std::nullopt;
+}
+
+FilterEntryRange LocateFilterEntry(std::istream& file, int64_t fileSize, int entry) {
+    FilterEntryRange range;
+    if (fileSize < 1) {
+        range.damaged = true;
+        return range;
+    }
+    int64_t countAt = fileSize - 1;
+    uint8_t count = 0;
+    file.clear();
+    if (!file.seekg(countAt) || !file.read(reinterpret_cast<char*>(&count), 1)) {
+        range.damaged = true;
+        return range;
+    }
+    int64_t tableAt = countAt - 4 * int64_t{count};
+    if (tableAt < 0) {
+        range.damaged = true;
+        return range;
+    }
+    if (entry < 1 || entry > count) return range;  // not in the file: nothing to read
+    std::vector<uint8_t> offsets(4 * size_t{count});
+    if (count > 0 && (!file.seekg(tableAt) ||
+                      !file.read(reinterpret_cast<char*>(offsets.data()), offsets.size()))) {
+        range.damaged = true;
+        return range;
+    }
+    range.start = readU32(&offsets[4 * (entry - 1)]);
+    range.end = entry < count ? int64_t{readU32(&offsets[4 * entry])} : tableAt;
+    range.end = std::min(range.end, tableAt);  // offsets beyond the entries stop there
+    return range;
+}
+
+void PlaceFilterRecords(std::vector<float>& table, const std::vector<uint8_t>& records) {
+    table.resize(size_t{kFilterKeySlots} * kFilterSegments * kFilterBins, 0.0f);
+    int key = kFirstSlot;
+    int segment = 0;  // i * 3 + j
+    int bin = kFirstBin;
+    for (size_t r = 0; r + 3 <= records.size(); r += 3) {
+        if (r > 0) bin += records[r];
+        while (bin > kLastBin) {
+            bin -= kBinsPerSegment;
+            if (++segment == kFilterSegments) {
+                segment = 0;
+                ++key;
+            }
+        }
+        if (key >= kFilterKeySlots) return;
+        table[(size_t{static_cast<size_t>(key)} * kFilterSegments + segment) * kFilterBins + bin] =
+            records[r + 1] + records[r + 2] / 256.0f;
+    }
+}
+
+void LoadFilters() {
+    RunState& state = run();
+    ProjectSettings& settings = state.settings;
+    FilterState& filter = state.analysis.filter;
+    filter = FilterState{};
+
+    std::ifstream index(settings.ExePath + "filter.txt");
+    if (!index) {
+        settings.Filter = -1;
+        return;
+    }
+    std::ifstream templates(settings.ExePath + "filter.ifd", std::ios::binary);
+    if (!templates) {
+        settings.Filter = -1;
+        return;
+    }
+    templates.seekg(0, std::ios::end);
+    int64_t size = static_cast<int64_t>(templates.tellg());
+
+    auto line = FindFilterInstrument(index, selectedProgram(settings));
+    if (!line) {
+        settings.Filter = -1;
+        return;
+    }
+    if (line->keyMin != 0 && settings.KeyMin == kNotGiven) settings.KeyMin = line->keyMin;
+    if (line->keyMax != 0 && settings.KeyMax == kNotGiven) settings.KeyMax = line->keyMax;
+    if (line->polyphony != 0 && settings.PitchMode == kNotGiven)
+        settings.PitchMode = line->polyphony;
+
+    FilterEntryRange range = LocateFilterEntry(templates, size, line->lineNumber);
+    if (range.damaged) {
+        FinishRun(2, 33);
+        return;
+    }
+    filter.table.assign(size_t{kFilterKeySlots} * kFilterSegments * kFilterBins, 0.0f);
+    if (settings.Filter == 0 && range.start < range.end) {
+        std::vector<uint8_t> records(static_cast<size_t>(range.end - range.start));
+        templates.clear();
+        if (!templates.seekg(range.start) ||
+            !templates.read(reinterpret_cast<char*>(records.data()), records.size())) {
+            FinishRun(2, 33);
+            return;
+        }
+        PlaceFilterRecords(filter.table, records);
+    }
+}
+
+}  // namespace velt::engine

@@ -1,0 +1,234 @@
+#include "analysis/filter_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "analysis/analysis_api.h"
+#include "analysis/filter_matching.h"
+#include "run_state.h"
+#include "test_support.h"
+
+namespace velt::engine {
+namespace {
+
+float tableAt(const std::vector<float>& table, int key, int segment, int bin) {
+    return table[(size_t(key) * kFilterSegments + segment) * kFilterBins + bin];
+}
+
+// A template file: the entries' record bytes, their offset table and the entry count.
+std::string ifdFile(const std::vector<std::vector<uint8_t>>& entries) {
+    std::string bytes;
+    std::vector<uint32_t> offsets;
+    for (const auto& e : entries) {
+        offsets.push_back(static_cast<uint32_t>(bytes.size()));
+        bytes.append(e.begin(), e.end());
+    }
+    for (uint32_t o : offsets)
+        for (int i = 0; i < 4; ++i) bytes += static_cast<char>((o >> (8 * i)) & 0xFF);
+    bytes += static_cast<char>(entries.size());
+    return bytes;
+}
+
+TEST(FilterIndex, FindsTheInstrumentLineAndItsDefaults) {
+    const std::string text =
+        "0 Acoustic Grand Piano,21,108,10\n"
+        "24 Nylon Guitar,40,88,6\r\n"
+        "73 Flute,60,96,1";  // the last line has no line end
+    struct Case {
+        int program;
+        int line;
+        int keyMin, keyMax, polyphony;
+    };
+    for (Case c : {Case{0, 1, 21, 108, 10}, Case{24, 2, 40, 88, 6}, Case{73, 3, 60, 96, 1}}) {
+        std::istringstream in(text);
+        auto found = FindFilterInstrument(in, c.program);
+        ASSERT_TRUE(found) << c.program;
+        EXPECT_EQ(found->lineNumber, c.line);
+        EXPECT_EQ(found->keyMin, c.keyMin);
+        EXPECT_EQ(found->keyMax, c.keyMax);
+        EXPECT_EQ(found->polyphony, c.polyphony);
+    }
+    std::istringstream in(text);
+    EXPECT_FALSE(FindFilterInstrument(in, 40));
+    std::istringstream longLine(std::string(1000, ' ') + "5 Long," + std::string(500, 'x'));
+    EXPECT_TRUE(FindFilterInstrument(longLine, 5));  // no line length limit
+}
+
+TEST(FilterRecords, PlaceAlongBinsSegmentsAndKeySlots) {
+    std::vector<float> table;
+    PlaceFilterRecords(table,
+                       {9,   1, 128,  // first record: step ignored, slot 21 (0,0) bin 21
+                        107, 2, 0,    // same bin, next segment
+                        0,   3, 64,   // step 0 overwrites
+                        106, 4, 0,    // bin 127 of segment 1
+                        1,   5, 0,    // wraps to bin 21 of segment 2
+                        255, 6, 0,    // skips segments: 21 + 255 = 276 -> 169 -> 62 of segment 4
+                        1,   7});     // a partial record is ignored
+    EXPECT_EQ(tableAt(table, 21, 0, 21), 1.5f);
+    EXPECT_EQ(tableAt(table, 21, 1, 21), 3.25f);
+    EXPECT_EQ(tableAt(table, 21, 1, 127), 4.0f);
+    EXPECT_EQ(tableAt(table, 21, 2, 21), 5.0f);
+    EXPECT_EQ(tableAt(table, 21, 4, 62), 6.0f);
+    EXPECT_EQ(tableAt(table, 21, 4, 63), 0.0f);
+
+    // A walk that runs past key slot 109 stops there.
+    std::vector<uint8_t> far;
+    for (int i = 0; i < 2000; ++i) far.insert(far.end(), {255, 1, 0});
+    PlaceFilterRecords(table, far);
+    EXPECT_EQ(table.size(), size_t(kFilterKeySlots) * kFilterSegments * kFilterBins);
+}
+
+TEST(FilterEntries, RangesComeFromTheOffsetTable) {
+    std::string file = ifdFile({{1, 2, 3}, {4, 5, 6, 7, 8, 9}, {}});
+    struct Case {
+        int entry;
+        int64_t start, end;
+    };
+    for (Case c : {Case{1, 0, 3}, Case{2, 3, 9}, Case{3, 9, 9}, Case{4, 0, 0}, Case{0, 0, 0}}) {
+        std::istringstream in(file);
+        auto range = LocateFilterEntry(in, file.size(), c.entry);
+        EXPECT_FALSE(range.damaged);
+        EXPECT_EQ(range.start, c.start) << c.entry;
+        EXPECT_EQ(range.end, c.end) << c.entry;
+    }
+    // Too short for its own offset table, or empty.
+    for (std::string damaged : {std::string("\x05", 1), std::string(), std::string("abc\x01", 4)}) {
+        std::istringstream in(damaged);
+        EXPECT_TRUE(LocateFilterEntry(in, damaged.size(), 1).damaged);
+    }
+    // An offset beyond the entries reads nothing.
+    std::string beyond = file;
+    beyond[9] = char(0xFF);
+    std::istringstream in(beyond);
+    auto range = LocateFilterEntry(in, beyond.size(), 1);
+    EXPECT_GE(range.start, range.end);
+}
+
+class LoadFiltersTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetRun();
+        run().settings.ExePath = dir.path().string() + "/";
+        run().settings.Filter = 0;
+        run().settings.Patch = 24;
+        velt::test::writeFile(dir / "filter.txt", "0 Piano,21,108,10\n24 Guitar,40,88,6");
+        velt::test::writeFile(dir / "filter.ifd", ifdFile({{0, 1, 0}, {0, 2, 0, 1, 3, 0}}));
+    }
+    velt::test::TempDir dir;
+};
+
+TEST_F(LoadFiltersTest, LoadsTheInstrumentsTemplatesAndUnsetDefaults) {
+    run().settings.KeyMax = 80;  // given by the project: kept
+    LoadFilters();
+    const auto& s = run().settings;
+    EXPECT_EQ(s.Filter, 0);
+    EXPECT_EQ(s.KeyMin, 40);
+    EXPECT_EQ(s.KeyMax, 80);
+    const auto& table = run().analysis.filter.table;
+    EXPECT_EQ(tableAt(table, 21, 0, 21), 2.0f);
+    EXPECT_EQ(tableAt(table, 21, 0, 22), 3.0f);
+}
+
+TEST_F(LoadFiltersTest, OtherFilterNumbersKeepTheDefaultsButNoTemplates) {
+    run().settings.Filter = 3;
+    LoadFilters();
+    EXPECT_EQ(run().settings.Filter, 3);
+    EXPECT_EQ(run().settings.KeyMin, 40);
+    for (float v : run().analysis.filter.table) ASSERT_EQ(v, 0.0f);
+}
+
+TEST_F(LoadFiltersTest, MissingFilesOrInstrumentMeanNoFilter) {
+    struct Case {
+        const char* name;
+        void (*prepare)(const std::filesystem::path&);
+    };
+    const Case cases[] = {
+        {"no index",
+         [](const std::filesystem::path& d) { std::filesystem::remove(d / "filter.txt"); }},
+        {"no templates",
+         [](const std::filesystem::path& d) { std::filesystem::remove(d / "filter.ifd"); }},
+        {"no such instrument", [](const std::filesystem::path&) { run().settings.Patch = 73; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        c.prepare(dir.path());
+        LoadFilters();
+        EXPECT_EQ(run().settings.Filter, -1);
+        EXPECT_EQ(run().settings.KeyMin, 999);
+    }
+}
+
+// One-hot templates: key k's template holds the value v at bin k in all nine segments.
+class FilterMatching : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetRun();
+        ProjectSettings& s = run().settings;
+        s.KeyMin = s.KeyMin0 = 40;
+        s.KeyMax = s.KeyMax0 = 80;
+        s.Track0 = 0;
+        s.Poly0 = 4;
+        run().geo.TopKey = 80;
+        run().analysis.slot = 0;
+        run().analysis.filter.table.assign(size_t(kFilterKeySlots) * kFilterSegments * kFilterBins,
+                                           0);
+    }
+    void oneHot(int key, float value) {
+        for (int s = 0; s < kFilterSegments; ++s)
+            run().analysis.filter.table[(size_t(key) * kFilterSegments + s) * kFilterBins + key] =
+                value;
+    }
+    // Three frames of the same levels fill the spectral history.
+    void observe(const std::vector<std::pair<int, float>>& levels) {
+        for (int frame = 0; frame < 3; ++frame) {
+            std::fill(run().analysis.KeyLevel.begin(), run().analysis.KeyLevel.end(), 0.0f);
+            for (auto [k, v] : levels) run().analysis.KeyLevel[k] = v;
+            MatchFilters();
+        }
+    }
+    int level(int key) { return run().analysis.cell(key, 0).level; }
+};
+
+TEST_F(FilterMatching, TwiceATemplateGivesACoefficientOfTwo) {
+    oneHot(60, 63.5f);
+    run().analysis.KeyBend[60] = 3.4f;
+    observe({{60, 1.0f}});  // observation 127 = 2 x 63.5
+    EXPECT_EQ(level(60), 2);
+    EXPECT_EQ(run().analysis.cell(60, 0).bend, 3);
+    // The key is found, then two iterations find nothing more: two successive small ones stop.
+    EXPECT_EQ(run().analysis.filter.lastIterations, 3);
+}
+
+TEST_F(FilterMatching, NoCandidateMeansNoNotes) {
+    oneHot(60, 63.5f);
+    observe({{60, 0.4f}});  // below the candidate floor
+    EXPECT_EQ(level(60), 0);
+    EXPECT_EQ(run().analysis.filter.lastIterations, 1);
+}
+
+TEST_F(FilterMatching, SeveralKeysAreSeparatedWithinThePolyphony) {
+    oneHot(50, 10);
+    oneHot(57, 10);
+    oneHot(64, 10);
+    observe({{50, 10.0f}, {57, 5.0f}, {64, 1.0f}});
+    EXPECT_EQ(level(50), 127);
+    EXPECT_EQ(level(57), 64);  // 63.5 rounded
+    EXPECT_EQ(level(64), 13);
+    run().settings.Poly0 = 1;
+    observe({{50, 10.0f}, {57, 5.0f}, {64, 1.0f}});
+    EXPECT_EQ(level(50), 127);
+    EXPECT_EQ(level(57), 0);
+    EXPECT_EQ(level(64), 0);
+}
+
+TEST_F(FilterMatching, AnEmptyTableDecidesNothing) {
+    run().analysis.filter.table.clear();
+    observe({{60, 50.0f}});
+    EXPECT_EQ(level(60), 0);
+}
+
+}  // namespace
+}  // namespace velt::engine
