@@ -38,10 +38,6 @@ uint32_t readU32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-int selectedProgram(const ProjectSettings& settings) {
-    return settings.MidiPat != kNotGiven ? settings.MidiPat : settings.Patch;
-}
-
 }  // namespace
 
 std::optional<FilterIndexLine> FindFilterInstrument(std::istream& index, int program) {
@@ -132,7 +128,7 @@ void LoadFilters() {
     templates.seekg(0, std::ios::end);
     int64_t size = static_cast<int64_t>(templates.tellg());
 
-    auto line = FindFilterInstrument(index, selectedProgram(settings));
+    auto line = FindFilterInstrument(index, settings.Patch);
     if (!line) {
         settings.Filter = -1;
         return;

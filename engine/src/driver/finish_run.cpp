@@ -2,6 +2,7 @@
 // slots, a silent tail that ends every sounding note, End of Track, key, tempo, header, velocity
 // pass); every outcome then closes the files, deletes the MIDI file of a failed run (only when
 // this run created it), writes the final status line, and, except for success, unwinds to main.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -46,11 +47,14 @@ void completeOutput(RunState& state) {
             EmitNotes(0);
         }
     }
-    // Silent tail: long enough for every sounding note to reach its end.
+    // Silent tail: long enough for every sounding note to reach its end. Each pass uses a cleared
+    // slot of the ring with no beat length, so the tail adds note offs and never a stray tempo.
     const int tail = 2 * TailFrameCount();
+    const int ring = std::clamp(g.slotCount, 1, kSlotCount);
     for (int t = 0; t <= tail; ++t) {
-        const int slot = t % kSlotCount;
+        const int slot = t % ring;
         for (int k = s.KeyMin; k <= s.KeyMax; ++k) a.cell(k, slot) = HistoryCell{};
+        a.beatLengths[size_t(slot)] = 0;
         a.slot = slot;
         EmitNotes(0);
     }

@@ -1,0 +1,198 @@
+// WAV in, MIDI out: the engine program on sox and fluidsynth fixtures, the result read by midicsv.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+#include "piano_score.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using velt::test::shellQuote;
+
+struct MidiNote {
+    double seconds;
+    long ticks;
+    int channel;
+    int key;
+    int velocity;
+};
+
+struct Transcription {
+    std::string status;            // the final status line
+    std::vector<std::string> csv;  // midicsv lines
+    std::vector<MidiNote> notes;   // note ons with a velocity
+    std::vector<std::string> fields(const std::string& type) const;
+    std::set<int> keys() const {
+        std::set<int> out;
+        for (const MidiNote& n : notes) out.insert(n.key);
+        return out;
+    }
+};
+
+std::vector<std::string> splitCsv(const std::string& line) {
+    std::vector<std::string> out;
+    std::stringstream in(line);
+    std::string field;
+    while (std::getline(in, field, ',')) {
+        size_t a = field.find_first_not_of(' ');
+        out.push_back(a == std::string::npos ? "" : field.substr(a));
+    }
+    return out;
+}
+
+std::vector<std::string> Transcription::fields(const std::string& type) const {
+    for (const std::string& line : csv) {
+        auto f = splitCsv(line);
+        if (f.size() > 2 && f[2] == type) return f;
+    }
+    return {};
+}
+
+// Status field n (1-based) of a status line.
+std::string statusField(const std::string& status, int n) {
+    std::stringstream in(status);
+    std::string field;
+    for (int i = 0; i < n; ++i) in >> field;
+    return field;
+}
+
+class Transcribe : public ::testing::Test {
+  protected:
+    fs::path sox(const std::string& name, const std::string& args, int rate = 44100,
+                 int bits = 16) {
+        fs::path wav = dir / name;
+        std::string cmd = "sox -D -n -r " + std::to_string(rate) + " -b " + std::to_string(bits) +
+                          " -c 1 " + shellQuote(wav.string()) + " " + args + " 2>&1";
+        auto result = velt::test::runCommand(cmd);
+        EXPECT_EQ(result.exitCode, 0) << cmd << "\n" << result.output;
+        return wav;
+    }
+
+    Transcription transcribe(const fs::path& wav, const std::string& keys) {
+        fs::path project = dir / (wav.stem().string() + ".vpr");
+        fs::path mid = dir / (wav.stem().string() + ".mid");
+        fs::path status = dir / "status.txt";
+        velt::test::writeFile(
+            project, "[audio]\nAudioFile=" + wav.string() + "\n[midi]\nMidiFile=" + mid.string() +
+                         "\n[timing]\nTempo=120\nTimeSignatureNumerator=4\nChordRes=1\n" + keys);
+        std::string cmd = shellQuote((velt::test::binDir() / "kvxvtpd64").string()) + " " +
+                          shellQuote(project.string()) + " " + shellQuote(status.string()) + " " +
+                          shellQuote((dir / "command.txt").string()) + " >/dev/null";
+        EXPECT_EQ(velt::test::runCommand(cmd).exitCode, 0);
+        Transcription t;
+        t.status = velt::test::readFile(status);
+        auto csv = velt::test::runCommand("midicsv " + shellQuote(mid.string()));
+        t.csv = velt::test::splitLines(csv.output);
+        long division = 480;
+        std::vector<std::pair<long, long>> tempos;  // tick, microseconds a quarter
+        for (const std::string& line : t.csv) {
+            auto f = splitCsv(line);
+            if (f.size() > 5 && f[2] == "Header") division = std::stol(f[5]);
+            if (f.size() > 3 && f[2] == "Tempo")
+                tempos.emplace_back(std::stol(f[1]), std::stol(f[3]));
+        }
+        auto seconds = [&](long tick) {
+            double s = 0;
+            long at = 0;
+            long tempo = 500000;
+            for (auto [when, value] : tempos) {
+                if (when >= tick) break;
+                s += (when - at) * tempo / 1e6 / division;
+                at = when;
+                tempo = value;
+            }
+            return s + (tick - at) * tempo / 1e6 / division;
+        };
+        for (const std::string& line : t.csv) {
+            auto f = splitCsv(line);
+            if (f.size() > 5 && f[2] == "Note_on_c" && std::stoi(f[5]) > 0) {
+                long tick = std::stol(f[1]);
+                t.notes.push_back(
+                    {seconds(tick), tick, std::stoi(f[3]), std::stoi(f[4]), std::stoi(f[5])});
+            }
+        }
+        return t;
+    }
+
+    velt::test::TempDir dir;
+};
+
+TEST_F(Transcribe, SineA4GivesOnlyKey69) {
+    for (auto [rate, bits] : {std::pair{44100, 16}, std::pair{96000, 16}, std::pair{44100, 8}}) {
+        SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(bits) + " bits");
+        auto t = transcribe(sox("a4.wav", "synth 2 sine 440 vol 0.5", rate, bits), "");
+        EXPECT_EQ(statusField(t.status, 1), "100000.000") << t.status;
+        EXPECT_EQ(t.keys(), (std::set<int>{69}));
+        EXPECT_EQ(statusField(t.status, 2), "69");
+        EXPECT_EQ(statusField(t.status, 3), "69");
+    }
+}
+
+TEST_F(Transcribe, SineTriadGivesItsThreeKeys) {
+    auto t =
+        transcribe(sox("triad.wav", "synth 2 sine 261.63 sine 329.63 sine 392.00 remix 1-3"), "");
+    EXPECT_EQ(t.keys(), (std::set<int>{60, 64, 67}));
+}
+
+TEST_F(Transcribe, ThreePartialToneGivesOnlyItsFundamental) {
+    auto t = transcribe(
+        sox("c3.wav", "synth 2 sine 130.81 sine 261.63 sine 392.44 remix 1v0.5,2v0.3,3v0.2"), "");
+    EXPECT_EQ(t.keys(), (std::set<int>{48}));
+}
+
+TEST_F(Transcribe, DMajorScaleGivesItsKeysAndKeySignature) {
+    std::string args;
+    for (double f : {293.66, 329.63, 369.99, 392.00, 440.00, 493.88, 554.37, 587.33})
+        args += (args.empty() ? "" : " : ") + std::string("synth 0.5 sine ") + std::to_string(f) +
+                " vol 0.5";
+    auto t = transcribe(sox("scale.wav", args), "");
+    EXPECT_EQ(t.keys(), (std::set<int>{62, 64, 66, 67, 69, 71, 73, 74}));
+    auto key = t.fields("Key_signature");
+    ASSERT_GE(key.size(), 5u);
+    EXPECT_EQ(key[3], "2");
+    EXPECT_EQ(key[4], "\"major\"");
+}
+
+TEST_F(Transcribe, DrumClicksGiveOneNoteEachOnChannel10) {
+    auto t = transcribe(sox("clicks.wav", "synth 0.004 square 800 pad 0 0.246 repeat 15"),
+                        "[pitch]\nPitchMode=0\n[midi]\nChannel=10\nMidiPat=38\n");
+    EXPECT_EQ(t.notes.size(), 16u);
+    for (const MidiNote& n : t.notes) {
+        EXPECT_EQ(n.channel, 9);
+        EXPECT_EQ(n.key, 38);
+    }
+}
+
+TEST_F(Transcribe, AGlideGivesPitchBends) {
+    auto t = transcribe(sox("glide.wav", "synth 3 sine 440-494 vol 0.5"), "[pitch]\nPitchMode=1\n");
+    int bends = 0;
+    for (const std::string& line : t.csv)
+        if (line.find("Pitch_bend_c") != std::string::npos) ++bends;
+    EXPECT_GT(bends, 3);
+    EXPECT_FALSE(t.notes.empty());
+}
+
+TEST_F(Transcribe, TheFinalReferencePitchReportsTheMeasuredTuning) {
+    auto t = transcribe(sox("a446.wav", "synth 3 sine 446 vol 0.5"), "");
+    EXPECT_NEAR(std::stod(statusField(t.status, 13)), 446, 1.0) << t.status;
+}
+
+TEST_F(Transcribe, PianoRenderScoresAgainstItsScore) {
+    auto score = velt::test::pianoPiece(60);
+    fs::path wav = dir / "piano.wav";
+    ASSERT_TRUE(velt::test::renderScore(score, dir.path(), wav));
+    auto t = transcribe(wav, "");
+    std::vector<velt::test::ScoreNote> found;
+    for (const MidiNote& n : t.notes) found.push_back({n.seconds, 0.1, n.key, n.velocity});
+    double f = velt::test::onsetFMeasure(score, found, 0.07);
+    std::printf("piano render: %zu notes found, %zu in the score, F-measure %.3f\n", found.size(),
+                score.size(), f);
+    EXPECT_GE(f, 0.6);
+}
+
+}  // namespace
