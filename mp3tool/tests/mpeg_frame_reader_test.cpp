@@ -99,6 +99,9 @@ TEST(MpegFrameReader, ReadsTheHeaderFieldsAndSkipsTheCrc) {
     EXPECT_TRUE(reader.header().crcProtected);
     EXPECT_EQ(reader.bits().read(8), 0x12u);
     EXPECT_EQ(reader.bits().sizeBits(), (48u - 4u) * 8u);
+    ASSERT_EQ(reader.body().size(), 42u);  // after the header and the CRC
+    EXPECT_EQ(reader.body()[0], 0x12);
+    EXPECT_TRUE(reader.afterSyncLoss());
 }
 
 TEST(MpegFrameReader, DamagedCopiesNeverCrashOrHang) {
@@ -145,11 +148,17 @@ TEST(MpegFrameReader, MainDataComesFromTheReservoir) {
     FrameReader reader(input);
 
     ASSERT_EQ(reader.readFrame(), kOk);
+    // The body holds the side information and the frame's own main data in one piece.
+    ASSERT_EQ(reader.body().size(), 188u);
+    EXPECT_EQ(reader.body()[16], 0);
+    EXPECT_EQ(reader.body()[17], 0x11);
     EXPECT_EQ(reader.bits().read(9), 0u);
     ASSERT_TRUE(reader.loadMainData(0, 171 * 8));
     EXPECT_EQ(reader.bits().read(8), 0x11u);
 
     ASSERT_EQ(reader.readFrame(), kOk);
+    EXPECT_FALSE(reader.afterSyncLoss());
+    EXPECT_EQ(reader.body()[17], 0x22);
     EXPECT_EQ(reader.bits().read(9), 10u);
     ASSERT_TRUE(reader.loadMainData(10, 20 * 8));
     for (int i = 0; i < 10; ++i) EXPECT_EQ(reader.bits().read(8), 0x11u);

@@ -15,6 +15,7 @@ void FrameReader::reset() {
     frameStart_ = 0;
     carried_ = 0;
     bits_.reset(nullptr, 0);
+    bodyBytes_ = 0;
 }
 
 int FrameReader::syncSearch(bool fresh) {
@@ -84,29 +85,25 @@ int FrameReader::readFrame() {
                 const int r = input_.read(frame_.data(), static_cast<std::size_t>(bytes));
                 if (r != kOk) return r;
                 bits_.reset(frame_.data(), static_cast<std::size_t>(bytes));
+                bodyBytes_ = static_cast<std::size_t>(bytes);
+                afterSyncLoss_ = !inSync_;
                 if (header_.layer != 3) return acceptFrame();
                 state_ = State::StoreMainData;
                 break;
             }
             case State::StoreMainData: {
-                frameStart_ = writePos_;
+                // The main data lands after the side information in the frame buffer (so the
+                // whole body stays readable in one piece) and is copied into the ring.
+                const std::size_t first = static_cast<std::size_t>(firstPartBytes());
                 const std::size_t bytes = static_cast<std::size_t>(mainDataBytes());
-                if (writePos_ + bytes > kRingBytes) {
-                    const int r = input_.read(ring_.data() + writePos_, kRingBytes - writePos_);
-                    if (r != kOk) return r;
-                    state_ = State::StoreRest;
-                    break;
+                const int r = input_.read(frame_.data() + first, bytes);
+                if (r != kOk) return r;
+                frameStart_ = writePos_;
+                for (std::size_t i = 0; i < bytes; ++i) {
+                    ring_[writePos_] = frame_[first + i];
+                    writePos_ = (writePos_ + 1) % kRingBytes;
                 }
-                const int r = input_.read(ring_.data() + writePos_, bytes);
-                if (r != kOk) return r;
-                writePos_ = (writePos_ + bytes) % kRingBytes;
-                return acceptFrame();
-            }
-            case State::StoreRest: {
-                const std::size_t rest = frameStart_ + mainDataBytes() - kRingBytes;
-                const int r = input_.read(ring_.data(), rest);
-                if (r != kOk) return r;
-                writePos_ = rest;
+                bodyBytes_ = first + bytes;
                 return acceptFrame();
             }
             case State::CheckNext: {
@@ -129,6 +126,12 @@ int FrameReader::readFrame() {
             }
         }
     }
+}
+
+std::span<const std::uint8_t> FrameReader::body() const {
+    const std::size_t crc = header_.crcProtected ? 2 : 0;
+    if (bodyBytes_ < crc) return {};
+    return std::span<const std::uint8_t>(frame_.data() + crc, bodyBytes_ - crc);
 }
 
 int FrameReader::acceptFrame() {

@@ -7,12 +7,14 @@
 // missing or invalid is refused with -700; the end of the input right after a frame accepts it.
 // A read failure keeps the reader's state, so the next call resumes at the same step.
 //
-// Layer I and II frames land whole in the frame buffer; for Layer III the frame buffer holds the
-// side information and the main data goes to the ring. The CRC is skipped, never checked.
+// Every frame lands whole in the frame buffer; for Layer III its main data is also kept in the
+// ring, from which loadMainData gathers what a frame points back to. The CRC is skipped, never
+// checked.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "mpeg/bit_reader.h"
 #include "mpeg/byte_input.h"
@@ -36,6 +38,12 @@ class FrameReader {
     int readFrame();
 
     const FrameHeader& header() const { return header_; }
+    // The current frame's bytes after the header and the CRC, in one piece (for Layer III: the
+    // side information followed by the frame's own main data).
+    std::span<const std::uint8_t> body() const;
+    // True when the current frame was found after a loss of sync (or at the start or after a
+    // reset): main data that earlier frames left may belong to another stream.
+    bool afterSyncLoss() const { return afterSyncLoss_; }
     BitReader& bits() { return bits_; }
     bool inSync() const { return inSync_; }
 
@@ -47,7 +55,7 @@ class FrameReader {
     bool loadMainData(int mainDataBegin, int bitCount);
 
   private:
-    enum class State { FindHeader, ReadFirstPart, StoreMainData, StoreRest, CheckNext };
+    enum class State { FindHeader, ReadFirstPart, StoreMainData, CheckNext };
 
     // Finds the next word with a sync: from four new bytes (fresh), or by moving on one byte
     // from the last word found.
@@ -65,6 +73,8 @@ class FrameReader {
     std::uint32_t word_ = 0;  // the last four bytes the search looked at
 
     std::array<std::uint8_t, kFrameBufferBytes> frame_{};
+    std::size_t bodyBytes_ = 0;  // bytes of the current frame in frame_ (header not included)
+    bool afterSyncLoss_ = true;
     BitReader bits_;
 
     std::array<std::uint8_t, kRingBytes> ring_{};
