@@ -5,8 +5,8 @@
 #include <string>
 
 #include "layer3_bit_writer.h"
+#include "layer3_stream_decoder.h"
 #include "mpeg/layer3/huffman_decoder.h"
-#include "mpeg/layer3/layer3_decoder.h"
 #include "mpeg/layer3/scale_factors.h"
 #include "mpeg/layer3/side_info.h"
 
@@ -266,65 +266,93 @@ TEST(Layer3Huffman, Count1QuadruplesEndAtTheGranuleEnd) {
     for (int i = 8; i < 12; ++i) EXPECT_EQ(values[static_cast<size_t>(i)], 0);
 }
 
-bool allZero(const Layer3Output& out) {
-    for (int gr = 0; gr < out.granules; ++gr)
-        for (int ch = 0; ch < out.channels; ++ch)
-            for (const auto& slot : out.slots[static_cast<size_t>(gr)][static_cast<size_t>(ch)])
-                for (float v : slot)
-                    if (v != 0.0f) return false;
+// A whole MPEG-1 Layer III frame: 44.1 kHz, 128 kbit/s, single channel, no CRC; 417 bytes of
+// which 396 are main data, filled with `fill`.
+constexpr uint32_t kMonoHeader = 0xFFFB90C0;
+constexpr size_t kMonoMainBytes = 417 - 4 - 17;
+
+std::vector<uint8_t> monoFrame(int mainDataBegin, const Fields& g0, const Fields& g1,
+                               uint8_t fill) {
+    std::vector<uint8_t> frame = {0xFF, 0xFB, 0x90, 0xC0};
+    const std::vector<uint8_t> side = mpeg1MonoSideInfo(mainDataBegin, g0, g1);
+    frame.insert(frame.end(), side.begin(), side.end());
+    frame.resize(frame.size() + kMonoMainBytes, fill);
+    return frame;
+}
+
+void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+    to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+bool silent(const std::vector<int16_t>& samples, size_t from, size_t count) {
+    for (size_t i = from; i < from + count && i < samples.size(); ++i)
+        if (samples[i] != 0) return false;
     return true;
 }
 
-std::vector<uint8_t> frameBody(std::vector<uint8_t> side, size_t mainBytes, uint8_t fill) {
-    side.resize(side.size() + mainBytes, fill);
-    return side;
+// Big values over the whole granule with table 1, whose all-zero code word is the pair (1, 1):
+// main data of zero bits decodes loud.
+Fields loud(int part23) {
+    Fields f;
+    f.part23 = part23;
+    f.bigValues = 288;
+    f.globalGain = 200;
+    f.region0 = 15;
+    f.region1 = 7;
+    return f;
 }
 
-TEST(Layer3Reservoir, BackPointerIntoMissingDataGivesSilence) {
-    Layer3Decoder decoder;
-    Layer3Output out;
-    const std::vector<uint8_t> body =
-        frameBody(mpeg1MonoSideInfo(511, Fields{}, Fields{}), 400, 0x55);
-    EXPECT_EQ(decoder.decodeFrame(mono(), body, 32, out), Layer3Status::Silent);
-    EXPECT_EQ(out.granules, 2);
-    EXPECT_TRUE(allZero(out));
+TEST(Layer3Reservoir, FirstFramePointingBackDecodesToSilence) {
+    std::vector<uint8_t> stream = monoFrame(511, loud(1000), loud(1000), 0);
+    append(stream, monoFrame(0, loud(1000), loud(1000), 0));
+    const test::DecodedStream decoded = test::decodeLayer3Stream(stream);
+    ASSERT_EQ(decoded.frames, 2);
+    EXPECT_EQ(decoded.refused, 0);
+    EXPECT_TRUE(silent(decoded.samples, 0, 1152));
+    EXPECT_FALSE(silent(decoded.samples, 1152, 1152));
 }
 
 TEST(Layer3Reservoir, MoreBitsThanReservoirAndFrameHoldDropTheFrame) {
-    Layer3Decoder decoder;
-    Layer3Output out;
-    Fields huge;
-    huge.part23 = 4095;
-    const std::vector<uint8_t> body = frameBody(mpeg1MonoSideInfo(0, huge, Fields{}), 400, 0x55);
-    EXPECT_EQ(decoder.decodeFrame(mono(), body, 32, out), Layer3Status::Damaged);
-    EXPECT_EQ(out.granules, 0);
+    // 4095 + 0 bits need 512 bytes; the stream holds 396 before this frame's end.
+    std::vector<uint8_t> stream = monoFrame(0, loud(4095), Fields{}, 0);
+    append(stream, monoFrame(0, Fields{}, Fields{}, 0));
+    const test::DecodedStream decoded = test::decodeLayer3Stream(stream);
+    EXPECT_EQ(decoded.refused, 1);
+    EXPECT_EQ(decoded.frames, 1);
 }
 
-TEST(Layer3Reservoir, BackPointerReachesThePreviousFrameUntilReset) {
-    Layer3Decoder decoder;
-    Layer3Output out;
-    // Frame 1 holds 100 bytes of main data it does not use.
-    const std::vector<uint8_t> first =
-        frameBody(mpeg1MonoSideInfo(0, Fields{}, Fields{}), 100, 0x00);
-    EXPECT_EQ(decoder.decodeFrame(mono(), first, 32, out), Layer3Status::Decoded);
-    EXPECT_TRUE(allZero(out));
-    // Frame 2 points 100 bytes back: big values coded with table 1 there.
-    Fields loud;
-    loud.part23 = 5 * 20;
-    loud.bigValues = 20;
-    loud.globalGain = 250;
-    loud.region0 = 15;
-    loud.region1 = 7;
-    const std::vector<uint8_t> side = mpeg1MonoSideInfo(100, loud, Fields{});
-    // Zero bits in table 1 are the pair (1, 1) with plus signs: the output is not silent.
-    EXPECT_EQ(decoder.decodeFrame(mono(), frameBody(side, 10, 0xff), 32, out),
-              Layer3Status::Decoded);
-    EXPECT_FALSE(allZero(out));
-    // After a reset (loss of sync) the same back-pointer finds nothing.
-    decoder.resetReservoir();
-    EXPECT_EQ(decoder.decodeFrame(mono(), frameBody(side, 10, 0xff), 32, out),
-              Layer3Status::Silent);
-    EXPECT_TRUE(allZero(out));
+TEST(Layer3Reservoir, LossOfSyncForgetsTheReservoir) {
+    const std::vector<uint8_t> pointsBack = monoFrame(300, loud(1200), loud(1200), 0xff);
+    std::vector<uint8_t> stream = monoFrame(0, Fields{}, Fields{}, 0);
+    append(stream, pointsBack);                      // reaches into the first frame's zeros: loud
+    append(stream, std::vector<uint8_t>(37, 0x00));  // junk: sync lost
+    append(stream, pointsBack);  // would reach into bytes before the junk: silent
+    append(stream, monoFrame(0, Fields{}, Fields{}, 0));
+    const test::DecodedStream decoded = test::decodeLayer3Stream(stream);
+    ASSERT_EQ(decoded.frames, 4);
+    EXPECT_TRUE(silent(decoded.samples, 0, 1152));
+    EXPECT_FALSE(silent(decoded.samples, 1152, 1152));
+    EXPECT_TRUE(silent(decoded.samples, 2 * 1152, 1152));
+}
+
+TEST(Layer3Reservoir, ScaleFactorsBeyondTheGranuleGiveSilence) {
+    Fields overrun = loud(40);  // long-block scale factors of compress 15 need 74 bits
+    overrun.scalefacCompress = 15;
+    Fields fits = loud(200);
+    fits.scalefacCompress = 15;
+    std::vector<uint8_t> stream = monoFrame(0, overrun, overrun, 0);
+    append(stream, monoFrame(0, fits, fits, 0));
+    const test::DecodedStream decoded = test::decodeLayer3Stream(stream);
+    ASSERT_EQ(decoded.frames, 2);
+    EXPECT_TRUE(silent(decoded.samples, 0, 1152));
+    EXPECT_FALSE(silent(decoded.samples, 1152, 1152));
+}
+
+TEST(Layer3Reservoir, GranuleWithoutBitsIsSilent) {
+    std::vector<uint8_t> stream = monoFrame(0, Fields{}, Fields{}, 0xff);
+    const test::DecodedStream decoded = test::decodeLayer3Stream(stream);
+    ASSERT_EQ(decoded.frames, 1);
+    EXPECT_TRUE(silent(decoded.samples, 0, 1152));
 }
 
 }  // namespace

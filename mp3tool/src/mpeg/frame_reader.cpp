@@ -136,6 +136,9 @@ std::span<const std::uint8_t> FrameReader::body() const {
 
 int FrameReader::acceptFrame() {
     if (header_.crcProtected) bits_.skip(16);
+    // Out of sync, the main data before this frame may belong to a lost or foreign stretch of the
+    // input: no back-pointer may reach it.
+    if (!inSync_) carried_ = 0;
     if (inSync_) {
         state_ = State::FindHeader;
         return kOk;

@@ -7,10 +7,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "framework/decoder.h"
 #include "framework/error_codes.h"
+#include "mpeg/layer3/layer3_layer_decoder.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/stream_probe.h"
 
@@ -47,8 +49,7 @@ std::int8_t byteFromGain(float g) {
 class MpegCodec : public CodecInstance {
   public:
     explicit MpegCodec(Decoder& decoder) : decoder_(decoder), input_(decoder), core_(input_) {
-        // The Layer III decoder plugs in here (core_.setLayer3); without one its frames are
-        // refused as invalid.
+        core_.setLayer3(std::make_unique<mpeg::layer3::Layer3LayerDecoder>());
     }
 
     int newStream(std::string_view, std::string_view) override {

@@ -13,7 +13,7 @@ namespace velt::mpeg::layer3 {
 inline constexpr int kSubbands = 32;
 inline constexpr int kSlots = 18;
 
-using SubbandSlots = std::array<std::array<float, kSubbands>, kSlots>;  // [slot][subband]
+using SubbandSlots = float[kSlots][kSubbands];  // [slot][subband]
 
 // The standard's antialias coefficients c_i, and cs_i = 1 / sqrt(1 + c_i^2), ca_i = c_i cs_i.
 inline constexpr std::array<double, 8> kAntialiasC = {-0.6,   -0.535, -0.33,   -0.185,

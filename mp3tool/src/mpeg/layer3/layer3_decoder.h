@@ -1,7 +1,8 @@
-// The Layer III frame decoder: side information, main data from the bit reservoir, scale
-// factors, Huffman decoding, requantisation, stereo processing and the hybrid filterbank. It
-// turns one frame into 18 slots of 32 subband samples per granule and channel, ready for the
-// polyphase synthesis.
+// The Layer III granule decoder: from a frame's side information and main data it reads the
+// scale factors and Huffman data, requantises, applies stereo processing and the hybrid
+// filterbank, giving 18 slots of 32 subband samples per granule and channel for the polyphase
+// synthesis. It keeps the overlap memory and granule 0's scale factors (for scfsi) between
+// calls; the bit reservoir belongs to the frame reader.
 #pragma once
 
 #include <array>
@@ -10,7 +11,6 @@
 
 #include "mpeg/layer3/huffman_decoder.h"
 #include "mpeg/layer3/hybrid_filterbank.h"
-#include "mpeg/layer3/main_data_reservoir.h"
 #include "mpeg/layer3/scale_factors.h"
 #include "mpeg/layer3/side_info.h"
 #include "mpeg/layer3/stereo.h"
@@ -18,38 +18,28 @@
 namespace velt::mpeg::layer3 {
 
 struct Layer3Output {
-    int granules = 0;  // 2 for MPEG-1, 1 for the low sampling rates; 0 for a damaged frame
+    int granules = 0;  // 2 for MPEG-1, 1 for the low sampling rates
     int channels = 0;
-    std::array<std::array<SubbandSlots, 2>, 2> slots{};  // [granule][channel]
-};
-
-enum class Layer3Status {
-    Decoded,  // the frame decoded into `slots`
-    Silent,   // its main data lies before the reservoir's bytes: silent slots, overlap cleared
-    Damaged,  // impossible side information or main-data size: no output, drop the frame
+    float slots[2][2][kSlots][kSubbands] = {};  // [granule][channel][slot][subband]
 };
 
 class Layer3Decoder {
   public:
-    // `body`: the frame's bytes after the header and after the CRC word, if any (side
-    // information, then main data). `subbandLimit` (32, 16 or 8) bounds the decoded band for
-    // rate reduction; subbands above it are zero.
-    Layer3Status decodeFrame(const FrameFormat& format, std::span<const uint8_t> body,
-                             int subbandLimit, Layer3Output& out);
+    // Decodes every granule of a frame. `mainData` starts at the frame's main_data_begin and
+    // holds the part2_3_length bits of all granules (bits past it read as 0). `subbandLimit`
+    // (32, 16 or 8) bounds the decoded band for rate reduction: subbands above it are 0.
+    void decodeFrame(const FrameFormat& format, const SideInfo& side,
+                     std::span<const uint8_t> mainData, int subbandLimit, Layer3Output& out);
 
-    // Forgets the reservoir and the overlap memory (flush, seek).
-    void flush();
-    // Forgets the reservoir only (loss of sync: later back-pointers must not reach foreign
-    // bytes).
-    void resetReservoir() { reservoir_.reset(); }
+    // Forgets the overlap memory (flush, seek, and frames whose main data is missing).
+    void clearOverlap();
 
   private:
-    void decodeGranule(const FrameFormat& format, std::span<const uint8_t> mainData, int granule,
-                       size_t& bitPosition, int subbandLimit, Layer3Output& out);
+    void decodeGranule(const FrameFormat& format, const SideInfo& side,
+                       std::span<const uint8_t> mainData, int granule, size_t& bitPosition,
+                       int subbandLimit, Layer3Output& out);
 
-    MainDataReservoir reservoir_;
     std::array<HybridFilterbank, 2> filterbank_;
-    SideInfo side_;
     std::array<ScaleFactors, 2> scaleFactors_;
     std::array<int, kGranuleLines> values_{};
     std::array<Spectrum, 2> lines_{};

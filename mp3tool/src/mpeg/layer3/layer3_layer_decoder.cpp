@@ -1,0 +1,64 @@
+#include "mpeg/layer3/layer3_layer_decoder.h"
+
+#include <algorithm>
+
+#include "mpeg/result_codes.h"
+
+namespace velt::mpeg::layer3 {
+namespace {
+
+FrameFormat formatOf(const FrameHeader& header) {
+    FrameFormat format;
+    format.versionCode = static_cast<int>(header.version);
+    format.samplingIndex = header.samplingIndex;
+    format.mode = header.mode;
+    format.modeExtension = header.modeExtension;
+    return format;
+}
+
+// Silent slots for the synthesis channels the routing uses; their history stays as it is.
+void silentSlots(FrameContext& frame, int slots) {
+    const bool stereo = frame.header.channels() == 2;
+    const bool left = !stereo || frame.routing != kRouteRight;
+    const bool right = stereo && (frame.routing == kRouteStereo || frame.routing == kRouteRight);
+    for (int s = 0; s < slots; ++s) {
+        if (left) frame.left.silentSlot();
+        if (right) frame.right.silentSlot();
+    }
+}
+
+}  // namespace
+
+int Layer3LayerDecoder::decode(FrameContext& frame) {
+    const FrameFormat format = formatOf(frame.header);
+    BitReader& bits = frame.reader.bits();
+    std::array<uint8_t, 32> sideBytes{};
+    const size_t sideCount = static_cast<size_t>(format.sideInfoBytes());
+    for (size_t i = 0; i < sideCount; ++i) sideBytes[i] = static_cast<uint8_t>(bits.read(8));
+
+    if (!parseSideInfo(std::span<const uint8_t>(sideBytes.data(), sideCount), format, side_)) {
+        // The frame's own main data still belongs to the reservoir.
+        frame.reader.loadMainData(0, 0);
+        return kInvalidFrame;
+    }
+    if (!frame.reader.loadMainData(side_.mainDataBegin, side_.part23Sum)) {
+        silentSlots(frame, format.granules() * kSlots);
+        decoder_.clearOverlap();
+        return kOk;
+    }
+    BitReader& main = frame.reader.bits();
+    const size_t needed = (static_cast<size_t>(side_.part23Sum) + 7) / 8;
+    if (main.sizeBits() < static_cast<size_t>(side_.part23Sum) || needed > mainData_.size())
+        return kInvalidFrame;  // more bits than the reservoir and the frame hold
+    for (size_t i = 0; i < needed; ++i) mainData_[i] = static_cast<uint8_t>(main.read(8));
+
+    const int limit = 32 >> std::clamp(frame.shift, 0, 2);
+    decoder_.decodeFrame(format, side_, std::span<const uint8_t>(mainData_.data(), needed), limit,
+                         output_);
+    for (int gr = 0; gr < output_.granules; ++gr) {
+        synthesiseSlots(frame, output_.slots[gr][0], output_.slots[gr][1], kSlots);
+    }
+    return kOk;
+}
+
+}  // namespace velt::mpeg::layer3
