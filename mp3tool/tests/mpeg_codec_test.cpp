@@ -182,6 +182,11 @@ TEST(MpegCodec, XingFrameCountFixesDurationAndTheSeekTableMapsTime) {
     ASSERT_EQ(s.decoder->seekInputFraction(0.5), 0);
     EXPECT_EQ(s.decoder->inputBytePosition(),
               static_cast<std::uint64_t>(mp2.size() * (100.0 / 256.0)));
+    // The ends of the play time: entry 0 (0) and the data's end.
+    ASSERT_EQ(s.decoder->seekInputFraction(1.0), 0);
+    EXPECT_EQ(s.decoder->inputBytePosition(), mp2.size());
+    ASSERT_EQ(s.decoder->seekInputFraction(0.0), 0);
+    EXPECT_EQ(s.decoder->inputBytePosition(), 0u);
     s.decodeAll();
     EXPECT_EQ(s.decoder->status().info.durationMs, duration) << "the frame count stays in force";
 }
@@ -257,6 +262,12 @@ TEST(MpegCodec, GainOptionScalesTheSubbands) {
     while (decoder->decodeStep() == mp3::kOk) {
     }
     EXPECT_EQ((*decoder->options().option3)[5], -32);
+    // Gains 1 / (1 + 128/32) = 0.2 and 1 + 127/32 = 4.96875 read back as the same bytes.
+    gains[0] = -128;
+    gains[63] = 127;
+    decoder->setOption3(gains);
+    EXPECT_EQ((*decoder->options().option3)[0], -128);
+    EXPECT_EQ((*decoder->options().option3)[63], 127);
     decoder->closeInput();
     decoder->closeOutput();
     const std::vector<std::int16_t> full = rawPcm(dir / "plain.raw");

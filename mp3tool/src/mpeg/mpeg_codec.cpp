@@ -140,7 +140,7 @@ class MpegCodec : public CodecInstance {
   private:
     void forgetPublished() {
         level_ = layer_ = mode_ = -1;
-        rate_ = frameBitrate_ = 0;
+        rate_ = 0;
     }
     void publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& info);
     void estimateDuration(StreamInfo& info) const;
@@ -155,7 +155,6 @@ class MpegCodec : public CodecInstance {
     int layer_ = -1;
     int mode_ = -1;
     int rate_ = 0;
-    int frameBitrate_ = 0;
 
     bool frameCountKnown_ = false;     // a Xing or VBRI frame count fixed duration and bit rate
     std::int64_t averageBitrate_ = 0;  // smoothed, in 1/1024 kbit/s; 0 = none yet
@@ -233,7 +232,6 @@ int MpegCodec::probe(StreamInfo& info) {
     info.sampleRate = h.sampleRate();
     rate_ = info.sampleRate;
     info.bitRate = bitrate;
-    frameBitrate_ = h.bitrateKbps();
     info.durationMs = duration;
     StreamInfo ignored;
     publishHeaderProperties(h, ignored);
@@ -273,7 +271,6 @@ int MpegCodec::decode(PcmRecord& pcm, StreamInfo& info) {
     // The published bit rate follows a smoothed average of the frames' rates and moves only
     // when the average leaves a band of 1/32 around it.
     const int bitrate = frame.header.bitrateKbps();
-    frameBitrate_ = bitrate;
     const int published = info.bitRate;
     if (published == 0) {
         info.bitRate = bitrate;
