@@ -125,6 +125,13 @@ TEST(MpegFrameReader, DamagedCopiesNeverCrashOrHang) {
         EXPECT_EQ(d.endCode, kEndOfStream);
         EXPECT_LE(d.frames, 20 + 20);  // damaged bytes can look like short frames, never more
     }
+    // Random bytes, with many 0xFF bytes so that false syncs are frequent.
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::uint8_t> bytes(20000);
+        for (std::uint8_t& b : bytes) b = rng() % 3 == 0 ? 0xff : static_cast<std::uint8_t>(rng());
+        const test::Decoded d = test::decodeBytes(bytes);
+        EXPECT_EQ(d.endCode, kEndOfStream);
+    }
 }
 
 // MPEG-1 Layer III, 48 kHz, single channel, 64 kbit/s, no CRC: 192-byte frames with 17 bytes of

@@ -215,6 +215,18 @@ TEST_P(MpegGeneratedStreams, MatchMpg123WithFullAccuracy) {
     ASSERT_EQ(got.pcm.size(), want.pcm.size());
     const test::Difference d = test::compare(got.pcm, want.pcm, want.pcm.size());
     EXPECT_TRUE(test::fullAccuracy(d)) << "rms " << d.rms << " max " << d.maxAbs;
+
+    // mpunpack writes the same samples with the stream's rate and channel count.
+    const auto wav = dir / "ours.wav";
+    const auto tool = velt::test::binDir() / "mpunpack";
+    const auto run = velt::test::runCommand(velt::test::shellQuote(tool.string()) + " " +
+                                            velt::test::shellQuote(stream.string()) + " " +
+                                            velt::test::shellQuote(wav.string()));
+    EXPECT_EQ(run.output, "DONE\n");
+    const test::WavData written = test::readWav(wav);
+    EXPECT_EQ(written.sampleRate, want.sampleRate);
+    EXPECT_EQ(written.channels, want.channels);
+    EXPECT_EQ(written.pcm, got.pcm);
 }
 
 INSTANTIATE_TEST_SUITE_P(
