@@ -159,6 +159,41 @@ INSTANTIATE_TEST_SUITE_P(
                       LameCase{"tag_frame_and_id3v2", "-b 128 --add-id3v2 --tt Title", true}),
     [](const ::testing::TestParamInfo<LameCase>& info) { return std::string(info.param.name); });
 
+// Routing and rate reduction through the Layer III path: the mix is the mean of the two
+// channels (synthesis is linear, so within rounding), left and right only give one channel each,
+// and reduction by 4 keeps a quarter of the samples at a quarter of the rate.
+TEST(Layer3Stream, RoutingAndRateReduction) {
+    if (!haveTools()) GTEST_SKIP() << "lame, mpg123 or sox missing";
+    velt::test::TempDir dir;
+    const fs::path source = makeSource(dir);
+    const fs::path mp3 = dir / "coded.mp3";
+    ASSERT_EQ(runCommand("lame --quiet -t -b 128 " + shellQuote(source.string()) + " " +
+                         shellQuote(mp3.string()))
+                  .exitCode,
+              0);
+    const std::vector<uint8_t> bytes = readStream(mp3);
+    const test::DecodedStream stereo = decodeLayer3Stream(bytes, 0);
+    const test::DecodedStream left = decodeLayer3Stream(bytes, 1);
+    const test::DecodedStream right = decodeLayer3Stream(bytes, 2);
+    const test::DecodedStream mix = decodeLayer3Stream(bytes, 3);
+    ASSERT_EQ(stereo.channels, 2);
+    ASSERT_EQ(mix.channels, 1);
+    ASSERT_EQ(mix.samples.size() * 2, stereo.samples.size());
+    ASSERT_EQ(left.samples.size(), mix.samples.size());
+    int worst = 0;
+    for (size_t i = 0; i < mix.samples.size(); ++i) {
+        EXPECT_EQ(left.samples[i], stereo.samples[2 * i]);
+        EXPECT_EQ(right.samples[i], stereo.samples[2 * i + 1]);
+        const double mean = (stereo.samples[2 * i] + stereo.samples[2 * i + 1]) / 2.0;
+        worst = std::max(worst, static_cast<int>(std::ceil(std::abs(mix.samples[i] - mean))));
+    }
+    EXPECT_LE(worst, 1);
+
+    const test::DecodedStream quarter = decodeLayer3Stream(bytes, 0, 2);
+    EXPECT_EQ(quarter.sampleRate, 44100 / 4);
+    EXPECT_EQ(quarter.samples.size() * 4, stereo.samples.size());
+}
+
 // Cut and damaged copies of real streams: every one must decode to an end, without reading
 // outside its buffers (the sanitizer build checks that) and without hanging.
 TEST(Layer3Stream, CutAndDamagedStreamsNeverCrash) {
