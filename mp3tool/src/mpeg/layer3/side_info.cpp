@@ -67,8 +67,6 @@ bool parseSideInfo(std::span<const uint8_t> bytes, const FrameFormat& format, Si
                 gc.mixedBlock = bits.read(1) != 0;
                 for (int r = 0; r < 2; ++r) gc.tableSelect[r] = static_cast<int>(bits.read(5));
                 for (int w = 0; w < 3; ++w) gc.subblockGain[w] = static_cast<int>(bits.read(3));
-                gc.region0Count = gc.blockType == 2 ? 8 : 7;
-                gc.region1Count = 36 - gc.region0Count;
             } else {
                 for (int r = 0; r < 3; ++r) gc.tableSelect[r] = static_cast<int>(bits.read(5));
                 gc.region0Count = static_cast<int>(bits.read(4));

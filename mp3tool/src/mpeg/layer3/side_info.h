@@ -37,7 +37,7 @@ struct GranuleChannel {
     bool mixedBlock = false;
     std::array<int, 3> tableSelect{};
     std::array<int, 3> subblockGain{};
-    int region0Count = 0;
+    int region0Count = 0;  // without window switching only
     int region1Count = 0;
     int region1Start = 0;  // first line of region 1
     int region2Start = 0;  // first line of region 2 (576: no region 2)
