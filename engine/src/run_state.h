@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/analysis_types.h"
+#include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
 
@@ -215,9 +216,7 @@ struct MidiWriterState {
     int64_t velocityCount = 0;
     bool chordPending = true;   // the first chord name waits for the first event
     std::string pendingChord;
-    // Beat intervals collected by the AutoTiming bookkeeping (sum of weight x interval in hops).
-    int64_t intervalSum = 0;
-    int64_t weightSum = 0;
+    AutoTimingMeter autoTiming;  // note-on rhythm, measured under AutoTiming
 };
 
 struct RunState {

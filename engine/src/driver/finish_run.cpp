@@ -9,6 +9,7 @@
 #include "analysis/analysis_api.h"
 #include "driver/key_detection.h"
 #include "live/live_io.h"
+#include "midi/auto_timing.h"
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
 #include "run_state.h"
@@ -17,22 +18,6 @@
 namespace velt::engine {
 
 namespace {
-
-// The played tempo that the MIDI writer measured under AutoTiming replaces the nominal one;
-// the factor between them rescales the header's timing.
-void correctTempo(RunState& state) {
-    const MidiWriterState& midi = state.midi;
-    state.geo.tempoFactor = 1;
-    if (state.settings.AutoTiming != 1 || midi.weightSum <= 0) return;
-    const double measured = 60 / ((double(midi.intervalSum) / double(midi.weightSum)) *
-                                  state.geo.hopSamples / state.geo.sampleRate);
-    const double tempo = state.status.tempo;
-    const double n = std::trunc(tempo / measured + 0.5);
-    const double corrected = n != 0 ? n * measured : measured / std::trunc(measured / tempo + 0.5);
-    if (!std::isfinite(corrected) || corrected <= 0) return;
-    state.geo.tempoFactor = tempo / corrected;
-    state.status.tempo = corrected;
-}
 
 void completeOutput(RunState& state) {
     const Geometry& g = state.geo;
@@ -67,7 +52,7 @@ void completeOutput(RunState& state) {
             state.status.keySignature = key.keySignature;
             state.status.majorMinor = key.majorMinor;
         }
-        correctTempo(state);
+        CorrectAutoTimingTempo();
         WriteMidiHeader();
         ScaleVelocities();
         if (a.TuningWeight != 0 && s.PitchMode > 0) {

@@ -21,8 +21,12 @@ namespace velt::engine {
 
 class AutoTimingMeter {
   public:
+    AutoTimingMeter() = default;  // no bins: measures nothing until reset
     // binCount: trunc(3 seconds / tick length), at least 1.
-    explicit AutoTimingMeter(int binCount);
+    explicit AutoTimingMeter(int binCount) { reset(binCount); }
+
+    // Starts over with a ring of binCount bins (throws std::bad_alloc when it cannot have them).
+    void reset(int binCount);
 
     // Sees one event before it is written. delta: the caller's accumulator in ticks, set to 0 while
     // no note-on has come yet. Returns the ticks of leading silence at the first note-on, else 0.
@@ -37,7 +41,7 @@ class AutoTimingMeter {
     bool inRing(int64_t position) const { return position >= 0 && position < binCount_; }
     void advance(int64_t ticks);
 
-    int64_t binCount_;
+    int64_t binCount_ = 0;
     std::vector<int64_t> bins_;
     int64_t current_ = 0;    // ring position of the newest group; >= binCount_: left the ring
     int64_t previous_ = -1;  // ring position of the group before it; -1: none yet

@@ -1,4 +1,4 @@
-#include "tempo/auto_timing.h"
+#include "tempo/auto_timing_meter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,11 @@ namespace {
 constexpr int kNoteOn = 0x90;
 }
 
-AutoTimingMeter::AutoTimingMeter(int binCount)
-    : binCount_(std::max(1, binCount)), bins_(static_cast<size_t>(binCount_), 0) {}
+void AutoTimingMeter::reset(int binCount) {
+    *this = AutoTimingMeter();
+    binCount_ = std::max(1, binCount);
+    bins_.assign(static_cast<size_t>(binCount_), 0);
+}
 
 int64_t AutoTimingMeter::observe(int& delta, int status, int velocity) {
     counter_ += delta;

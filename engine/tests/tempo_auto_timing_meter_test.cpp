@@ -1,7 +1,7 @@
 // AutoTiming: the note-on rhythm meter and the tempo correction at the finish.
 #include <gtest/gtest.h>
 
-#include "tempo/auto_timing.h"
+#include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
 namespace {
