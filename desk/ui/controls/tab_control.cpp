@@ -1,0 +1,120 @@
+#include "desk/ui/controls/tab_control.h"
+
+#include <QSignalBlocker>
+#include <QTabBar>
+
+#include "desk/ui/form.h"
+
+namespace velt::ui {
+
+void TabControl::resetState() {
+    s_ = State{};
+    bar_ = nullptr;
+    pages_.clear();
+}
+
+QWidget* TabControl::createWidget(QWidget* parent) {
+    auto* w = new QWidget(parent);
+    bar_ = new QTabBar(w);
+    bar_->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(bar_, &QTabBar::tabBarClicked, guard(), [this](int i) {
+        if (i < 0) return;
+        if (form_->ActiveControl() != this && !form_->userMove(*this, FocusReason::Mouse, [] {})) {
+            push();
+            return;
+        }
+        userSelect(i);
+    });
+    widget_ = w;
+    push();
+    return w;
+}
+
+void TabControl::push() {
+    if (!widget_ || bar_ == nullptr) return;
+    QSignalBlocker block(bar_);
+    while (bar_->count() > Tabs()) bar_->removeTab(bar_->count() - 1);
+    while (bar_->count() < Tabs()) bar_->addTab(QString());
+    for (int i = 0; i < Tabs(); ++i) {
+        bar_->setTabText(i, QString::fromStdString(s_.captions[static_cast<size_t>(i)]));
+    }
+    while (static_cast<int>(pages_.size()) < Tabs()) {
+        auto* page = new QWidget(widget_);
+        pages_.push_back(page);
+    }
+    bar_->setCurrentIndex(s_.tab);
+    for (size_t i = 0; i < pages_.size(); ++i) pages_[i]->setVisible(static_cast<int>(i) == s_.tab);
+    widgetMoved();
+}
+
+void TabControl::widgetMoved() {
+    if (!widget_ || bar_ == nullptr) return;
+    int barHeight = bar_->sizeHint().height();
+    bar_->setGeometry(0, 0, widget_->width(), barHeight);
+    // Page coordinates start at the top left of the whole control, as the classic tab dialog's.
+    for (QWidget* page : pages_) page->setGeometry(0, 0, widget_->width(), widget_->height());
+    bar_->raise();
+}
+
+QWidget* TabControl::childArea(int page) {
+    if (page < 0 || page >= static_cast<int>(pages_.size())) return widget_;
+    return pages_[static_cast<size_t>(page)];
+}
+
+Status TabControl::setTabs(int n) {
+    if (inert()) return Status::Refused;
+    if (n < 1 || n > 64) return refused("Tabs out of range");
+    while (Tabs() < n) s_.captions.push_back("Tab " + std::to_string(Tabs()));
+    // Pages keep their widgets; only the captions beyond n go.
+    s_.captions.resize(static_cast<size_t>(n));
+    if (s_.tab >= n) s_.tab = n - 1;
+    push();
+    return Status::Ok;
+}
+
+std::string TabControl::TabCaption(int i) const {
+    return (i >= 0 && i < Tabs()) ? s_.captions[static_cast<size_t>(i)] : std::string();
+}
+
+Status TabControl::setTabCaption(int i, const std::string& caption) {
+    if (inert()) return Status::Refused;
+    if (i < 0 || i >= Tabs()) return refused("TabCaption index out of range");
+    s_.captions[static_cast<size_t>(i)] = caption;
+    push();
+    return Status::Ok;
+}
+
+void TabControl::select(int i, Raise kind) {
+    int previous = s_.tab;
+    s_.tab = i;
+    push();
+    // Controls on a page that went away can't keep the focus.
+    if (form_->ActiveControl() != nullptr && !form_->ActiveControl()->canTakeFocusNow()) {
+        form_->focusLost(*form_->ActiveControl());
+    }
+    raise("Click", Click, kind, previous);
+}
+
+Status TabControl::setTab(int i) {
+    if (inert()) return Status::Refused;
+    if (i < 0 || i >= Tabs()) return refused("Tab out of range");
+    if (i == s_.tab) return Status::Ok;
+    select(i, Raise::CodeClick);
+    return Status::Ok;
+}
+
+void TabControl::userSelect(int i) {
+    if (inert() || !enabledChain() || !form_->userReachable() || i < 0 || i >= Tabs()) return;
+    if (i == s_.tab || running("Click")) {
+        push();
+        return;
+    }
+    select(i, Raise::User);
+}
+
+void TabControl::userKey(Key key) {
+    if (key == Key::Right) userSelect(s_.tab + 1);
+    if (key == Key::Left) userSelect(s_.tab - 1);
+}
+
+}  // namespace velt::ui

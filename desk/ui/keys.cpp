@@ -1,0 +1,53 @@
+#include "desk/ui/keys.h"
+
+namespace velt::ui {
+
+std::optional<Key> translateKey(const QKeyEvent& e) {
+    switch (e.key()) {
+        case Qt::Key_Tab:
+            return (e.modifiers() & Qt::ShiftModifier) ? Key::ShiftTab : Key::Tab;
+        case Qt::Key_Backtab:
+            return Key::ShiftTab;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return Key::Enter;
+        case Qt::Key_Escape:
+            return Key::Esc;
+        case Qt::Key_Delete:
+            return Key::Delete;
+        case Qt::Key_Left:
+            return Key::Left;
+        case Qt::Key_Right:
+            return Key::Right;
+        case Qt::Key_Up:
+            return Key::Up;
+        case Qt::Key_Down:
+            return Key::Down;
+        case Qt::Key_Home:
+            return Key::Home;
+        case Qt::Key_End:
+            return Key::End;
+        case Qt::Key_PageUp:
+            return Key::PageUp;
+        case Qt::Key_PageDown:
+            return Key::PageDown;
+        case Qt::Key_F1:
+            return Key::F1;
+        default:
+            return std::nullopt;
+    }
+}
+
+int translateAscii(const QKeyEvent& e) {
+    if (e.key() == Qt::Key_Backspace) return 8;
+    if ((e.modifiers() & Qt::ControlModifier) && e.key() >= Qt::Key_A && e.key() <= Qt::Key_Z) {
+        return e.key() - Qt::Key_A + 1;
+    }
+    if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return 0;
+    QString text = e.text();
+    if (text.size() != 1) return 0;
+    int code = text.at(0).unicode();
+    return (code >= 32 && code != 127 && code < 256) ? code : 0;
+}
+
+}  // namespace velt::ui

@@ -1,0 +1,16 @@
+// Translation of Qt key events into the runtime's keys and classic key codes.
+#pragma once
+
+#include <QKeyEvent>
+#include <optional>
+
+#include "desk/ui/control.h"
+
+namespace velt::ui {
+
+// Tab, Enter, Esc, Delete, arrows, Home/End, PageUp/PageDown and F1.
+std::optional<Key> translateKey(const QKeyEvent& event);
+// Printable characters (their code), Backspace 8 and Ctrl+A..Z 1..26; 0 for other keys.
+int translateAscii(const QKeyEvent& event);
+
+}  // namespace velt::ui

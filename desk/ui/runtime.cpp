@@ -1,0 +1,46 @@
+#include "desk/ui/runtime.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/help/help.h"
+
+namespace velt::ui {
+
+Runtime& Runtime::instance() {
+    static Runtime runtime;
+    return runtime;
+}
+
+void Runtime::useTestClock(platform::ManualClock* clock) {
+    manualClock_ = clock;
+    clock_ = clock;
+}
+
+void Runtime::refuse(const std::string& what) {
+    refusals_.push_back(what);
+    // Bounded, so a loop of refused assignments can't eat the memory.
+    if (refusals_.size() > 10000) refusals_.erase(refusals_.begin(), refusals_.begin() + 5000);
+}
+
+void Runtime::reportHandlerFailure(const std::string& where, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", where.c_str(), message.c_str());
+    if (driver) driver->handlerFailed(where, message);
+}
+
+bool showHelpTopic(long topic) {
+    if (topic == 0 || runtime().help == nullptr) return false;
+    return runtime().help->showTopic(topic);
+}
+
+void prepareDisplay(bool batchMode) {
+    if (!batchMode) return;
+    const char* platformName = std::getenv("QT_QPA_PLATFORM");
+    if (platformName != nullptr && *platformName != '\0') return;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    bool display = (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+    if (!display) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+}  // namespace velt::ui

@@ -1,0 +1,94 @@
+// Small value types shared by the forms runtime: results, events, colours and twips.
+#pragma once
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+namespace velt::ui {
+
+// Where a classic runtime raised a run-time error, ours leaves the state unchanged and answers.
+enum class Status { Ok, Refused, AlreadyShown };
+
+// Message box results (the classic numbers).
+enum Answer { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+// Message box styles: one value of each group, added.
+enum BoxStyle {
+    OKOnly = 0,
+    OKCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+    DefaultButton1 = 0,
+    DefaultButton2 = 256,
+    DefaultButton3 = 512,
+    ApplicationModal = 0,
+    SystemModal = 4096
+};
+
+enum class DialogResult { Ok, Cancelled };
+
+struct InputResult {
+    bool answered = false;
+    std::string text;
+};
+
+enum ShowMode { Modeless = 0, Modal = 1 };
+
+// Directions of a slider drag or a spinner press.
+enum Direction { Left, Right, Up, Down };
+
+// System colours: the classic constants, resolved from the Fusion palette when drawn.
+namespace SysColor {
+constexpr long ScrollBars = 0x80000000L;
+constexpr long Desktop = 0x80000001L;
+constexpr long ActiveTitleBar = 0x80000002L;
+constexpr long InactiveTitleBar = 0x80000003L;
+constexpr long MenuBar = 0x80000004L;
+constexpr long WindowBackground = 0x80000005L;
+constexpr long WindowFrame = 0x80000006L;
+constexpr long MenuText = 0x80000007L;
+constexpr long WindowText = 0x80000008L;
+constexpr long TitleBarText = 0x80000009L;
+constexpr long Highlight = 0x8000000DL;
+constexpr long HighlightText = 0x8000000EL;
+constexpr long ButtonFace = 0x8000000FL;
+constexpr long ButtonShadow = 0x80000010L;
+constexpr long GrayText = 0x80000011L;
+constexpr long ButtonText = 0x80000012L;
+}  // namespace SysColor
+
+constexpr long RGB(int r, int g, int b) {
+    return r + 256L * g + 65536L * b;
+}
+
+// Geometry is kept in twips (15 per pixel) as assigned and drawn at the nearest pixel.
+constexpr double TwipsPerPixel = 15.0;
+inline int toPixels(double twips) {
+    return static_cast<int>(std::floor(twips / TwipsPerPixel + 0.5));
+}
+
+// One event of a control: the form wires a handler once; the runtime raises it.
+template <class... A>
+class Event {
+  public:
+    Event& operator=(std::function<void(A...)> handler) {
+        handler_ = std::move(handler);
+        return *this;
+    }
+    explicit operator bool() const { return static_cast<bool>(handler_); }
+    void call(A... args) const {
+        if (handler_) handler_(args...);
+    }
+
+  private:
+    std::function<void(A...)> handler_;
+};
+
+}  // namespace velt::ui
