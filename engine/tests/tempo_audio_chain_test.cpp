@@ -16,27 +16,30 @@ using velt::test::runCommand;
 using velt::test::shellQuote;
 using velt::test::TempDir;
 
-// Raw 16-bit mono PCM at 44.1 kHz made by a sox effect chain.
-std::vector<uint8_t> soxRaw(const TempDir& dir, const std::string& effects) {
+// Raw 16-bit mono PCM made by a sox effect chain.
+std::vector<uint8_t> soxRaw(const TempDir& dir, const std::string& effects, int rate = 44100) {
     const auto file = dir / "audio.raw";
-    const auto result = runCommand("sox -D -r 44100 -c 1 -n -b 16 -e signed " +
-                                   shellQuote(file.string()) + " " + effects + " 2>&1");
+    const auto result =
+        runCommand("sox -D -r " + std::to_string(rate) + " -c 1 -n -b 16 -e signed " +
+                   shellQuote(file.string()) + " " + effects + " 2>&1");
     EXPECT_EQ(result.exitCode, 0) << result.output;
     return velt::test::readBytes(file);
 }
 
 // A click track: 20 ms of 1 kHz fading from its first period, then silence up to one beat.
-std::vector<uint8_t> clickTrack(const TempDir& dir, double bpm, int beats) {
-    const int beatFrames = static_cast<int>(44100 * 60 / bpm);
-    return soxRaw(dir, "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 0 " +
-                           std::to_string(beatFrames - 882) + "s repeat " +
-                           std::to_string(beats - 1));
+std::vector<uint8_t> clickTrack(const TempDir& dir, double bpm, int beats, int rate = 44100) {
+    const int beatFrames = static_cast<int>(rate * 60 / bpm);
+    return soxRaw(dir,
+                  "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 0 " +
+                      std::to_string(beatFrames - rate / 50) + "s repeat " +
+                      std::to_string(beats - 1),
+                  rate);
 }
 
 TimingDecision scanAndDecide(const std::vector<uint8_t>& pcm, const TimingSettings& settings,
-                             int channels = 1) {
+                             int channels = 1, int rate = 44100) {
     OnsetScanParams params;
-    params.sampleRate = 44100;
+    params.sampleRate = rate;
     params.channels = channels;
     params.bitsPerSample = 16;
     params.endByte = static_cast<int64_t>(pcm.size());
@@ -55,13 +58,17 @@ TimingSettings detectAll() {
 TEST(TempoAudioChain, ClickTracks) {
     struct Case {
         double bpm, expected;
+        int rate;
     };
-    // 200 BPM is outside 60 ... 120 and comes out at half speed.
-    const Case cases[] = {{90, 90}, {100, 100}, {200, 100}};
+    // 200 BPM is outside 60 ... 120 and comes out at half speed. Rates that are not multiples of
+    // 11025 Hz keep their tempo too.
+    const Case cases[] = {{90, 90, 44100},   {100, 100, 44100}, {200, 100, 44100},
+                          {100, 100, 48000}, {90, 90, 22050},   {100, 100, 8000}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.bpm);
+        SCOPED_TRACE(::testing::Message() << c.bpm << " BPM at " << c.rate << " Hz");
         TempDir dir;
-        const TimingDecision d = scanAndDecide(clickTrack(dir, c.bpm, 60), detectAll());
+        const TimingDecision d =
+            scanAndDecide(clickTrack(dir, c.bpm, 60, c.rate), detectAll(), 1, c.rate);
         ASSERT_EQ(d.finishType, 0);
         EXPECT_NEAR(d.beatsPerSecond * 60, c.expected, 0.5);
         EXPECT_EQ(d.numerator, 4);
