@@ -54,7 +54,7 @@ bool hasScheme(const std::string& target) {
 
 }  // namespace
 
-bool startDetached(const std::vector<std::string>& argv, const std::string& workingFolder) {
+bool launchDetached(const std::vector<std::string>& argv, const std::string& workingFolder) {
     if (argv.empty()) return false;
     std::string program = findProgram(argv[0]);
     if (program.empty()) return false;
@@ -107,12 +107,12 @@ bool startDetached(const std::vector<std::string>& argv, const std::string& work
 bool SystemShell::openDocument(const std::string& target) {
     if (target.empty()) return false;
     if (!hasScheme(target) && !std::filesystem::exists(target)) return false;
-    return startDetached({"xdg-open", target});
+    return launchDetached({"xdg-open", target});
 }
 
 bool SystemShell::startProgram(const std::string& commandLine, WindowStyle,
                                const std::string& workingFolder) {
-    return startDetached(splitCommandLine(commandLine), workingFolder);
+    return launchDetached(splitCommandLine(commandLine), workingFolder);
 }
 
 bool RecordingShell::openDocument(const std::string& target) {

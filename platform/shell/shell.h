@@ -52,6 +52,6 @@ class RecordingShell : public Shell {
 
 // Starts argv[0] (searched on PATH when it holds no "/") with the arguments, in its own session,
 // not as a child of this process (no zombie is left behind). False when it can't be executed.
-bool startDetached(const std::vector<std::string>& argv, const std::string& workingFolder = "");
+bool launchDetached(const std::vector<std::string>& argv, const std::string& workingFolder = "");
 
 }  // namespace velt::platform
