@@ -157,6 +157,34 @@ TEST(TempoDecision, NumeratorsWithoutABarGridAreDetectedAgain) {
     }
 }
 
+TEST(TempoDecision, FinestTernaryLevelMakesACompoundMetre) {
+    // Sixteenths at 100 BPM with a triplet of thirty-seconds on the third one: the automatic
+    // refinement ends on a ternary level.
+    std::vector<int32_t> onsets;
+    for (int beat = 0; beat < 60; ++beat) {
+        for (int offset : {0, 1654, 3307, 3858, 4409, 4961})
+            onsets.push_back(1000 + beat * 6615 + offset);
+    }
+    struct Case {
+        double resolution;
+        int numerator, denominatorExp;
+    };
+    // Only the automatic resolution -1 turns 4 into 12/8; other automatic values keep 4/4.
+    const Case cases[] = {{-1, 12, 3}, {-2, 4, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.resolution);
+        TimingSettings settings = detectAll();
+        settings.resolution = c.resolution;
+        FakeScan scan{onsets};
+        const TimingDecision d = DecideTiming(settings, scan.fn());
+        EXPECT_TRUE(d.lastSplitTernary);
+        EXPECT_EQ(d.numerator, c.numerator);
+        EXPECT_EQ(d.denominatorExp, c.denominatorExp);
+        EXPECT_EQ(d.chordRes, 2);  // settled on the detected 4
+        EXPECT_NEAR(d.beatsPerSecond * 60, 100, 0.05);
+    }
+}
+
 TEST(TempoDecision, ChordResIsSettledAgainstTheNumerator) {
     const std::pair<int, int> cases[] = {{3, 4}, {2, 2}, {8, 8}, {0, 2}, {5, 4}};
     for (auto [given, expected] : cases) {
