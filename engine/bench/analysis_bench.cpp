@@ -4,11 +4,13 @@
 // 28..85 and for the piano range 21..108, and the plain reference loop for comparison.
 // Run: build/bench/engine_bench (pin to one core with taskset -c 0 for steady figures).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "analysis/analysis_api.h"
@@ -24,14 +26,21 @@ using namespace velt::engine;
 constexpr int kRate = 44100;
 constexpr double kSeconds = 60;
 
-// The render, mono 16-bit, made once per process.
-const std::vector<int16_t>& pianoAudio() {
-    static std::vector<int16_t> audio = [] {
-        velt::test::TempDir dir;
-        auto wav = dir / "piano.wav";
-        auto raw = dir / "piano.raw";
-        if (!velt::test::renderScore(velt::test::pianoPiece(kSeconds), dir.path(), wav, kRate) ||
-            velt::test::runCommand("sox -D " + velt::test::shellQuote(wav.string()) +
+// The render (a WAV file for the engine program, mono 16-bit samples for the frame loop), made
+// once per process and kept until it ends.
+struct Render {
+    velt::test::TempDir dir;
+    std::filesystem::path wav = dir / "piano.wav";
+    std::vector<int16_t> mono;
+};
+
+const Render& pianoRender() {
+    static const std::unique_ptr<Render> render = [] {
+        auto r = std::make_unique<Render>();
+        auto raw = r->dir / "piano.raw";
+        if (!velt::test::renderScore(velt::test::pianoPiece(kSeconds), r->dir.path(), r->wav,
+                                     kRate) ||
+            velt::test::runCommand("sox -D " + velt::test::shellQuote(r->wav.string()) +
                                    " -t raw -e signed-integer -b 16 -c 1 " +
                                    velt::test::shellQuote(raw.string()))
                     .exitCode != 0) {
@@ -39,13 +48,17 @@ const std::vector<int16_t>& pianoAudio() {
             std::exit(1);
         }
         std::string bytes = velt::test::readFile(raw);
-        std::vector<int16_t> samples(bytes.size() / 2);
-        for (size_t i = 0; i < samples.size(); ++i)
-            samples[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+        r->mono.resize(bytes.size() / 2);
+        for (size_t i = 0; i < r->mono.size(); ++i)
+            r->mono[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
                                               (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
-        return samples;
+        return r;
     }();
-    return audio;
+    return *render;
+}
+
+const std::vector<int16_t>& pianoAudio() {
+    return pianoRender().mono;
 }
 
 // The geometry the run set-up derives for a key range at 120 BPM with automatic resolution
@@ -127,6 +140,47 @@ void BM_AnalysePianoRender(benchmark::State& bench) {
         benchmark::Counter(audioSeconds, benchmark::Counter::kIsIterationInvariantRate);
     bench.counters["hop"] = run().geo.hopSamples;
 }
+
+// A whole run of the engine program on the render: project reading, WAV input, analysis, MIDI
+// file and status file.
+void BM_EngineRun(benchmark::State& bench) {
+    const Render& render = pianoRender();
+    auto project = render.dir / "bench.vpr";
+    velt::test::writeFile(project, "AudioFile=" + render.wav.string() +
+                                       "\nMidiFile=" + (render.dir / "bench.mid").string() +
+                                       "\nKeyMin=" + std::to_string(bench.range(0)) +
+                                       "\nKeyMax=" + std::to_string(bench.range(1)) +
+                                       "\nTempo=120\nTimeSignatureNumerator=4\nChordRes=1\n");
+    // The exchange files live where the bridge puts them: the user's runtime folder, a memory
+    // file system. On a disk file system the status rewrites of the first two seconds would
+    // dominate the run.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::filesystem::path exchange = runtime != nullptr && *runtime != 0 ? runtime : "/dev/shm";
+    if (!std::filesystem::is_directory(exchange)) exchange = render.dir.path();
+    auto statusFile = exchange / ("velt-bench-status-" + std::to_string(getpid()) + ".txt");
+    auto commandFile = exchange / ("velt-bench-command-" + std::to_string(getpid()) + ".txt");
+    std::string command = velt::test::shellQuote(VELT_ENGINE_BINARY) + " " +
+                          velt::test::shellQuote(project.string()) + " " +
+                          velt::test::shellQuote(statusFile.string()) + " " +
+                          velt::test::shellQuote(commandFile.string()) + " >/dev/null";
+    for (auto _ : bench) {
+        if (velt::test::runCommand(command).exitCode != 0) bench.SkipWithError("engine failed");
+    }
+    std::string status = velt::test::readFile(statusFile);
+    std::filesystem::remove(statusFile);
+    if (status.rfind("100000", 0) != 0) bench.SkipWithError(("status " + status).c_str());
+    double audioSeconds = render.mono.size() / double(kRate);
+    bench.counters["x_realtime"] =
+        benchmark::Counter(audioSeconds, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK(BM_EngineRun)
+    ->ArgNames({"keyMin", "keyMax"})
+    ->Args({28, 85})
+    ->Args({21, 108})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 BENCHMARK(BM_AnalysePianoRender)
     ->ArgNames({"keyMin", "keyMax", "plainLoop"})

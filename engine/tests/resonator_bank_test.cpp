@@ -138,17 +138,24 @@ TEST(KeyEnergies, FastPathIsBitIdenticalToThePlainLoop) {
     auto& x = run().analysis.samples;
     const ResonatorBank& bank = run().analysis.bank;
     // Narrow frames, frames with samples beyond 16 bits (a large normaliser), and extremes.
-    for (int spread : {32767, 32768, 200000, 1 << 24}) {
-        std::uniform_int_distribution<int> sample(-spread, spread - 1);
+    struct Case {
+        int spread;  // samples drawn from -spread..spread
+        int planes;
+    };
+    for (Case c : {Case{32767, 2}, Case{32768, 2}, Case{200000, 3}, Case{1 << 23, 3},
+                   Case{1 << 24, 4}, Case{INT32_MAX, 4}}) {
+        std::uniform_int_distribution<int> sample(-c.spread,
+                                                  c.spread == INT32_MAX ? c.spread : c.spread - 1);
         for (size_t i = 1; i < x.size(); ++i) x[i] = sample(random);
-        if (spread == 32768) x[5] = -32768;
-        std::vector<int16_t> narrow;
-        FrameView view = viewFrame(x, narrow);
-        EXPECT_EQ(view.narrow != nullptr, spread <= 32768);
+        if (c.spread == 32768) x[5] = -32768;
+        if (c.spread == INT32_MAX) x[7] = INT32_MIN;
+        std::vector<int16_t> planes;
+        FrameView view = viewFrame(x, planes);
+        EXPECT_EQ(view.planes.count, c.planes) << c.spread;
         for (int k = bank.firstKey; k <= bank.lastKey; ++k)
             for (int w = 0; w < 3; ++w)
                 ASSERT_EQ(WindowEnergy(bank, k, w, view), WindowEnergyReference(bank, k, w, x))
-                    << "key " << k << " window " << w << " spread " << spread;
+                    << "key " << k << " window " << w << " spread " << c.spread;
     }
 }
 

@@ -30,7 +30,7 @@ struct ResonatorBank {
     std::vector<int16_t> cosineTable;
     std::array<double, kFineResponseCount> fineResponse{};
     std::vector<double> energies;      // E(k) of the current frame, indexed by key
-    std::vector<int16_t> narrowFrame;  // the frame as 16-bit samples when every sample fits
+    std::vector<int16_t> framePlanes;  // the frame split into byte planes for the correlation
     int firstKey = 0;                  // LowKey - 1
     int lastKey = -1;                  // KeyMax + 1
 };

@@ -16,7 +16,7 @@ void MeasureKeyEnergies() {
     RunState& state = run();
     AnalysisState& analysis = state.analysis;
     ResonatorBank& bank = analysis.bank;
-    FrameView frame = viewFrame(analysis.samples, bank.narrowFrame);
+    FrameView frame = viewFrame(analysis.samples, bank.framePlanes);
 
     for (int k = bank.firstKey; k <= bank.lastKey; ++k) {
         analysis.KeyLevel[k] = 0;

@@ -58,30 +58,31 @@ void buildFineResponse(ResonatorBank& bank, double reference, double rate) {
     int k0 = bank.firstKey;
     const KeyRecord& record = bank.records[k0];
     std::vector<int> samples(record.length[1] + 2, 0);
-    std::vector<int16_t> narrow;
+    std::vector<int16_t> planes;
     for (int g = -kFineResponseCentre; g < kFineResponseCount - kFineResponseCentre; ++g) {
         double f = keyFrequency(reference, k0 - g / 33.0);
         for (int m = 0; m < record.length[1]; ++m)
             samples[m + 1] = roundAway(32767 * std::sin(m * kTwoPi * f / rate));
         bank.fineResponse[g + kFineResponseCentre] =
-            WindowEnergy(bank, k0, 1, viewFrame(samples, narrow));
+            WindowEnergy(bank, k0, 1, viewFrame(samples, planes));
     }
 }
 
 }  // namespace
 
-FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& narrowBuffer) {
+FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& buffer) {
     FrameView view;
     if (samples.size() < 2) return view;
-    view.wide = reinterpret_cast<const int32_t*>(samples.data() + 1);
+    view.wide = samples.data() + 1;
     view.count = static_cast<int>(samples.size() - 1);
-    narrowBuffer.resize(view.count);
-    for (int i = 0; i < view.count; ++i) {
-        int v = view.wide[i];
-        if (v < -32768 || v > 32767) return view;
-        narrowBuffer[i] = static_cast<int16_t>(v);
-    }
-    view.narrow = narrowBuffer.data();
+    int32_t smallest = 0;
+    int32_t largest = 0;
+    sampleRange(view.wide, view.count, smallest, largest);
+    view.planes.count = planesFor(smallest, largest);
+    buffer.resize(size_t(view.planes.count) * view.count);
+    splitIntoPlanes(view.wide, view.count, view.planes.count, buffer.data());
+    for (int k = 0; k < view.planes.count; ++k)
+        view.planes.plane[k] = buffer.data() + size_t(k) * view.count;
     return view;
 }
 
@@ -91,8 +92,7 @@ double WindowEnergy(const ResonatorBank& bank, int key, int window, const FrameV
     int n = usableEntries(record, window, frame.count);
     const int16_t* sine = bank.sineTable.data() + record.tableStart[window];
     const int16_t* cosine = bank.cosineTable.data() + record.tableStart[window];
-    Correlation sums = frame.narrow != nullptr ? correlateNarrow(sine, cosine, frame.narrow, n)
-                                               : correlateWide(sine, cosine, frame.wide, n);
+    Correlation sums = correlatePlanes(sine, cosine, frame.planes, n);
     return energyOf(sums, record.normaliser[window]);
 }
 
@@ -103,14 +103,14 @@ double WindowEnergyReference(const ResonatorBank& bank, int key, int window,
     int n = usableEntries(record, window, static_cast<int>(samples.size() - 1));
     Correlation sums = correlateReference(bank.sineTable.data() + record.tableStart[window],
                                           bank.cosineTable.data() + record.tableStart[window],
-                                          reinterpret_cast<const int32_t*>(samples.data() + 1), n);
+                                          samples.data() + 1, n);
     return energyOf(sums, record.normaliser[window]);
 }
 
 double KeyEnergy(int key, int window) {
     auto& analysis = run().analysis;
     return WindowEnergy(analysis.bank, key, window,
-                        viewFrame(analysis.samples, analysis.bank.narrowFrame));
+                        viewFrame(analysis.samples, analysis.bank.framePlanes));
 }
 
 double EstimateFinePitch(const ResonatorBank& bank, int key, double middleEnergy,
@@ -139,7 +139,7 @@ double EstimateFinePitch(const ResonatorBank& bank, int key, double middleEnergy
 double EstimateFinePitch(int key, double middleEnergy) {
     auto& analysis = run().analysis;
     return EstimateFinePitch(analysis.bank, key, middleEnergy,
-                             viewFrame(analysis.samples, analysis.bank.narrowFrame));
+                             viewFrame(analysis.samples, analysis.bank.framePlanes));
 }
 
 void BuildHarmonicTable() {

@@ -6,19 +6,20 @@
 #include <vector>
 
 #include "analysis_types.h"
+#include "correlation_kernel.h"
 
 namespace velt::engine {
 
 // The samples of one frame as the correlation reads them: wide points at the first sample,
-// narrow (or null) holds the same samples as 16-bit values when every one fits.
+// planes holds the same samples split into byte planes (see correlation_kernel.h).
 struct FrameView {
     const int32_t* wide = nullptr;
-    const int16_t* narrow = nullptr;
+    SamplePlanes planes;
     int count = 0;
 };
 
-// A view of samples[1..] (element 0 precedes the window); narrowBuffer receives the 16-bit copy.
-FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& narrowBuffer);
+// A view of samples[1..] (element 0 precedes the window); buffer receives the planes.
+FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& buffer);
 
 // Energy of one window of one key over a frame: 4 x 127 x |(S, C)| / N. A full-scale sine at the
 // key's pitch gives about 127.
