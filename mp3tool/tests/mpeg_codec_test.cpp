@@ -80,6 +80,24 @@ std::vector<std::int16_t> rawPcm(const fs::path& file) {
     return test::readPcm(file);
 }
 
+TEST(MpegCodec, DescribesItself) {
+    std::unique_ptr<mp3::Decoder> decoder;
+    ASSERT_EQ(mp3::buildDecoder(decoder), mp3::kOk);
+    mp3::ModuleDescription d;
+    ASSERT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoName | mp3::kInfoDevices), mp3::kOk);
+    EXPECT_EQ(d.name, "MPEG Audio Codec");
+    EXPECT_EQ(d.version, "Version 1.2");
+    EXPECT_EQ(d.devices, 1);
+    ASSERT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoDevice), mp3::kOk);
+    EXPECT_EQ(d.deviceName, "MP1, MP2, MP3");
+    EXPECT_EQ(d.deviceDescription, "MPEG 1 or 2 audio");
+    ASSERT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoMaxOutput | mp3::kInfoKindWord), mp3::kOk);
+    EXPECT_EQ(d.maxOutputBytes, 4608);
+    EXPECT_EQ(d.infoWord, 3);
+    d.device = 1;
+    EXPECT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoDevice), mp3::kInvalidParameters);
+}
+
 TEST(MpegCodec, ProbePublishesTheHeaderFactsAndTheDuration) {
     TempDir dir;
     const std::vector<std::uint8_t> mp2 = encode(dir, 44100, 2, "-b 128 -m j");
