@@ -18,13 +18,13 @@
 namespace velt::ui::test {
 
 struct BoxMatch {
-    std::optional<std::string> text;
-    std::optional<std::string> textStartsWith;
-    std::optional<std::string> title;
-    std::optional<int> icon;           // 16, 32, 48, 64
-    std::optional<int> buttons;        // style & 7
-    std::optional<int> defaultAnswer;  // the answer of the default button
-    std::optional<long> help;
+    std::optional<std::string> text = std::nullopt;
+    std::optional<std::string> textStartsWith = std::nullopt;
+    std::optional<std::string> title = std::nullopt;
+    std::optional<int> icon = std::nullopt;           // 16, 32, 48, 64
+    std::optional<int> buttons = std::nullopt;        // style & 7
+    std::optional<int> defaultAnswer = std::nullopt;  // the answer of the default button
+    std::optional<long> help = std::nullopt;
 };
 
 struct BoxRecord {
@@ -51,13 +51,13 @@ class BoxExpectation {
         return *this;
     }
     BoxMatch match;
-    std::optional<int> answer_;
+    std::optional<int> answer_ = std::nullopt;
     int helpPresses_ = 0;
 };
 
 struct InputMatch {
-    std::optional<std::string> prompt;
-    std::optional<std::string> title;
+    std::optional<std::string> prompt = std::nullopt;
+    std::optional<std::string> title = std::nullopt;
 };
 
 class InputExpectation {
@@ -73,18 +73,18 @@ class InputExpectation {
         return *this;
     }
     InputMatch match;
-    std::optional<std::string> text_;
+    std::optional<std::string> text_ = std::nullopt;
     bool cancel_ = false;
 };
 
 struct FileMatch {
-    std::optional<std::string> title;
-    std::optional<std::string> filter;
-    std::optional<long> flags;
-    std::optional<std::string> initDir;
-    std::optional<std::string> fileName;
-    std::optional<std::string> defaultExt;
-    std::optional<bool> save;
+    std::optional<std::string> title = std::nullopt;
+    std::optional<std::string> filter = std::nullopt;
+    std::optional<long> flags = std::nullopt;
+    std::optional<std::string> initDir = std::nullopt;
+    std::optional<std::string> fileName = std::nullopt;
+    std::optional<std::string> defaultExt = std::nullopt;
+    std::optional<bool> save = std::nullopt;
 };
 
 class FileExpectation {
@@ -99,7 +99,7 @@ class FileExpectation {
         return *this;
     }
     FileMatch match;
-    std::optional<std::string> path_;
+    std::optional<std::string> path_ = std::nullopt;
 };
 
 // Acts as the user on shown forms, following the runtime's focus and event rules.

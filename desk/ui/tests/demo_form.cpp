@@ -141,14 +141,15 @@ void frmDemo::design() {
     tabPages.setTabs(2);
     tabPages.setTabCaption(0, "Audio");
     tabPages.setTabCaption(1, "MIDI");
+    tabPages.setTabIndex(12);
     txtPage0.setContainer(tabPages, 0);
     txtPage0.Move(120, 600, 1500, 315);
     txtPage0.setText("page 0");
-    txtPage0.setTabIndex(12);
+    txtPage0.setTabIndex(13);
     txtPage1.setContainer(tabPages, 1);
     txtPage1.Move(120, 600, 1500, 315);
     txtPage1.setText("page 1");
-    txtPage1.setTabIndex(13);
+    txtPage1.setTabIndex(14);
 
     prgDone.Move(240, 4440, 7800, 255);
     prgDone.setValue(42);
@@ -156,14 +157,14 @@ void frmDemo::design() {
     cmdOK.Move(3960, 4920, 1215, 375);
     cmdOK.setCaption("&OK");
     cmdOK.setDefault(true);
-    cmdOK.setTabIndex(14);
+    cmdOK.setTabIndex(15);
     cmdCancel.Move(5280, 4920, 1215, 375);
     cmdCancel.setCaption("&Cancel");
     cmdCancel.setCancel(true);
-    cmdCancel.setTabIndex(15);
+    cmdCancel.setTabIndex(16);
     cmdApply.Move(6600, 4920, 1215, 375);
     cmdApply.setCaption("&Apply");
-    cmdApply.setTabIndex(16);
+    cmdApply.setTabIndex(17);
     cmdApply.setHelpContextID(32);
 
     cdlFile.setDialogTitle("Select Audio File");
