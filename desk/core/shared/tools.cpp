@@ -1,0 +1,148 @@
+#include "desk/core/shared/tools.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "desk/core/global.h"
+#include "desk/core/shared/message.h"
+#include "desk/core/shared/services.h"
+#include "desk/core/shared/text_pieces.h"
+#include "platform/help/help.h"
+#include "platform/shell/shell.h"
+
+namespace velt::desk {
+
+namespace {
+
+bool isProgram(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
+// The full path of a program on PATH, or "".
+std::string findOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t colon = folders.find(':', start);
+        std::string folder =
+            folders.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        if (!folder.empty() && isProgram(folder + "/" + name)) return folder + "/" + name;
+        if (colon == std::string::npos) break;
+        start = colon + 1;
+    }
+    return "";
+}
+
+void defaultTool(std::string& tool, const std::vector<std::string>& candidates,
+                 const std::string& lastResort) {
+    std::error_code ec;
+    if (!tool.empty() && std::filesystem::exists(tool, ec)) return;
+    for (const auto& name : candidates) {
+        std::string found = findOnPath(name);
+        if (!found.empty()) {
+            tool = found;
+            return;
+        }
+    }
+    tool = lastResort;
+}
+
+std::string editorCommand(const std::string& editor, const std::string& file) {
+    const std::string& q = G().Quote;
+    std::string command = q + editor + q;
+    if (file.empty()) return command;
+    if (file.find(' ') != std::string::npos) return command + " " + q + file + q;
+    return command + " " + file;
+}
+
+std::string upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+}  // namespace
+
+void ShowHelpTopic(long topic) {
+    if (DeskHelp().showTopic(topic)) return;
+    int answer = ShowMessage(
+        "To use Veltrane's help system with your version of Windows, you will need to install "
+        "HTML Help.  Would you like to install it now?",
+        4 + 32, "Help");
+    if (answer == 6) OpenUrl(kHelpInstallAddress);
+}
+
+std::string MidiEditorCommand() {
+    return editorCommand(G().MidiEditor, G().MidiFileToEdit);
+}
+
+std::string AudioEditorCommand() {
+    const Global& g = G();
+    const std::string& file = g.AudioFileToEdit;
+    // An editor that can't read AAC gets the decoded copy.
+    bool aac = file.size() >= 4 && upper(file.substr(file.size() - 4)) == ".AAC";
+    if (!aac || g.AudioEditor.find("mplay") == std::string::npos)
+        return editorCommand(g.AudioEditor, file);
+    std::string command = g.Quote + g.AudioEditor + g.Quote;
+    if (file.find(' ') != std::string::npos)
+        return command + " " + g.Quote + g.WorkWaveFile + g.Quote;
+    return command + " " + g.WorkWaveFile;
+}
+
+void OpenMidiInEditor() {
+    if (!DeskShell().startProgram(MidiEditorCommand(), platform::WindowStyle::Normal))
+        ShowMessage("Unable to run MIDI Editor.", 16, "MIDI Editor", 89);
+}
+
+void OpenAudioInEditor() {
+    if (!DeskShell().startProgram(AudioEditorCommand(), platform::WindowStyle::Normal))
+        ShowMessage("Unable to run Audio File Editor.", 16, "Audio File Editor", 86);
+}
+
+void OpenUrl(const std::string& address) {
+    if (!DeskShell().openDocument(address))
+        ShowMessage(G().AppTitle +
+                        " is unable to open your Web browser.  Please open it manually and enter "
+                        "the address: " +
+                        address,
+                    48, "Open Web Page", 155);
+}
+
+void OpenSoundControlPanel() {
+    for (const char* name : {"pavucontrol", "pavucontrol-qt"}) {
+        std::string program = findOnPath(name);
+        if (!program.empty()) {
+            DeskShell().startProgram(G().Quote + program + G().Quote);
+            return;
+        }
+    }
+}
+
+void OpenRecordingMixer() {
+    const Global& g = G();
+    if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
+        ShowMessage("Unable to open Mixer.", 16, "Recording Mixer", 146);
+}
+
+void SetDefaultToolPaths() {
+    Global& g = G();
+    defaultTool(g.AudioEditor, {"audacity", "tenacity"}, "xdg-open");
+    defaultTool(g.MidiEditor, {"rosegarden", "musescore", "mscore", "musescore3"}, "xdg-open");
+    defaultTool(g.CDPlayer, {"vlc"}, "xdg-open");
+    defaultTool(g.Mixer, {"pavucontrol", "pavucontrol-qt"}, "pavucontrol");
+    // xdg-open is named by its full path when installed, so it counts as an existing file.
+    for (std::string* tool : {&g.AudioEditor, &g.MidiEditor, &g.CDPlayer, &g.Mixer}) {
+        if (tool->find('/') == std::string::npos) {
+            std::string found = findOnPath(*tool);
+            if (!found.empty()) *tool = found;
+        }
+    }
+}
+
+}  // namespace velt::desk

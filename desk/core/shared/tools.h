@@ -1,0 +1,36 @@
+// Help, outside editors, the web browser, the sound settings and the default tool paths.
+// Every outside program is started, never waited for; failures are reported with the messages
+// below and change nothing else.
+#pragma once
+
+#include <string>
+
+namespace velt::desk {
+
+// Opens the help at a topic; when there is no help to open, offers to install it.
+void ShowHelpTopic(long topic);
+
+// Start MidiEditor on MidiFileToEdit / AudioEditor on AudioFileToEdit (or alone when empty).
+// The command lines are built as the program always built them; exposed for the tests.
+std::string MidiEditorCommand();
+std::string AudioEditorCommand();
+void OpenMidiInEditor();
+void OpenAudioInEditor();
+
+// Opens a web address in the user's browser.
+void OpenUrl(const std::string& address);
+
+// Starts the system's sound settings program; failures are ignored.
+void OpenSoundControlPanel();
+// Starts the recording mixer (Mixer).
+void OpenRecordingMixer();
+
+// Gives each of AudioEditor, MidiEditor, CDPlayer and Mixer that is empty or names no existing
+// file an installed program: the first of its candidates found on PATH, else the last resort
+// (xdg-open, which opens a file in the desktop's default program; pavucontrol for the mixer).
+void SetDefaultToolPaths();
+
+// The address offered when no help can be shown.
+inline const std::string kHelpInstallAddress = "https://www.veltrane.org/help/";
+
+}  // namespace velt::desk

@@ -1,0 +1,94 @@
+// MIDI output devices: numbering, names, opening, short messages, reset and close, with the
+// classic multimedia error numbers the programs' messages are written around.
+//
+// Devices come from one of three sources, chosen by the layer, never by program code:
+// - the system's MIDI output ports (RtMidi over the ALSA sequencer); a machine without a
+//   sequencer has no device (count 0, open gives NoDevice);
+// - with VELTRANE_MIDIOUT_LOG=<file> in the environment, one recording device that appends a line
+//   per event to that file: "<ms> <bytes as lower-case hex, blank-separated>", "<ms> reset",
+//   "<ms> close", with ms counted from the first use of MIDI output in the process;
+// - an in-process device set installed by a test (RecordingMidiOut below).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velt::platform::midi_out {
+
+// The classic multimedia result numbers.
+enum Result : int32_t {
+    NoError = 0,
+    BadDeviceId = 2,
+    Allocated = 4,
+    InvalidHandle = 5,
+    NoDriver = 6,
+    BadFormat = 32,
+    NotReady = 67,
+    NoDevice = 68,
+};
+
+// Our text for a result number ("" for NoError, a generic text for numbers not in the table).
+std::string errorText(int32_t result);
+
+// One open port of a device.
+class Port {
+  public:
+    virtual ~Port() = default;
+    virtual int32_t send(const std::vector<uint8_t>& bytes) = 0;
+    virtual int32_t reset() = 0;  // all notes off and sustain off on every channel
+    virtual void close() = 0;
+};
+
+// A set of devices, numbered from 0.
+class Devices {
+  public:
+    virtual ~Devices() = default;
+    virtual int32_t count() = 0;
+    virtual std::string name(int32_t id) = 0;
+    virtual int32_t open(int32_t id, std::unique_ptr<Port>& port) = 0;
+};
+
+// Selects the devices for this process: nullptr goes back to the layer's own choice
+// (the log device when VELTRANE_MIDIOUT_LOG is set, else the system's ports).
+void useDevices(Devices* devices);
+
+int32_t deviceCount();
+std::string deviceName(int32_t id);  // "" for an id out of range
+
+// Opens device `id` (-1: the default device, the first one). `handle` gets a non-zero number on
+// success and 0 on failure. Opening a device already open in this process gives Allocated.
+int32_t open(int32_t& handle, int32_t id);
+// Sends a packed short message: status in the low byte, then the data bytes. A data byte as
+// status (below 0x80) repeats the port's last status (running status).
+int32_t shortMessage(int32_t handle, uint32_t packed);
+int32_t reset(int32_t handle);
+int32_t close(int32_t handle);
+
+// The number of bytes a short message with this status byte has (1..3).
+int messageLength(uint8_t status);
+
+// The test double: records every event in memory and answers with the results set on it.
+class RecordingMidiOut : public Devices {
+  public:
+    struct Event {
+        enum class Kind { Open, Message, Reset, Close } kind;
+        int32_t device = 0;
+        std::vector<uint8_t> bytes;
+    };
+
+    explicit RecordingMidiOut(int32_t devices = 1) : devices_(devices) {}
+    int32_t count() override { return devices_; }
+    std::string name(int32_t id) override;
+    int32_t open(int32_t id, std::unique_ptr<Port>& port) override;
+
+    std::vector<Event> events;
+    int32_t openResult = NoError;
+    int32_t sendResult = NoError;  // the result every send gives
+
+  private:
+    int32_t devices_;
+};
+
+}  // namespace velt::platform::midi_out
