@@ -1,20 +1,17 @@
-// The outside services the shared procedures use: the shell that starts programs and opens
-// documents, and the help viewer. The program uses the system's; a test installs the platform's
-// recording doubles.
+// The shell through which the shared procedures start outside programs and open documents. The
+// program uses the system's; a test installs the platform's recording double. (Help goes through
+// the forms runtime's help service, which the message boxes' Help buttons use too.)
 #pragma once
 
 namespace velt::platform {
 class Shell;
-class Help;
 }  // namespace velt::platform
 
 namespace velt::desk {
 
 platform::Shell& DeskShell();
-platform::Help& DeskHelp();  // the help pages of InstallFolder, opened through DeskShell
 
-// nullptr goes back to the system's service.
+// nullptr goes back to the system's shell.
 void UseShell(platform::Shell* shell);
-void UseHelp(platform::Help* help);
 
 }  // namespace velt::desk

@@ -10,7 +10,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
-#include "platform/help/help.h"
+#include "desk/ui/runtime.h"
 #include "platform/shell/shell.h"
 
 namespace velt::desk {
@@ -70,7 +70,7 @@ std::string upper(std::string text) {
 }  // namespace
 
 void ShowHelpTopic(long topic) {
-    if (DeskHelp().showTopic(topic)) return;
+    if (ui::showHelpTopic(topic)) return;
     int answer = ShowMessage(
         "To use Veltrane's help system with your version of Windows, you will need to install "
         "HTML Help.  Would you like to install it now?",

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "box_match.h"
 #include "desk/core/global.h"
 #include "desk/core/project/tap_file.h"
 #include "test_support.h"
@@ -79,6 +80,7 @@ class ProjectFile : public ::testing::Test {
         g.WorkMidiFile = d + "/take 1.mid";
     }
 
+    ui::test::Script ui;  // a box that no test expects fails the test
     test::TempDir dir;
 };
 
@@ -227,6 +229,7 @@ TEST_F(ProjectFile, RefusalsLeaveTheOpenProjectAlone) {
 
         G().ProjectFile = "/open/project.vpr";
         G().Tempo = 88;
+        ui.expectBox(test_boxes::Box(c.text, "Open Project", 16, c.help)).answer(ui::OK);
         EXPECT_FALSE(OpenProfile(c.file));
         EXPECT_EQ(G().ProjectFile, "/open/project.vpr");
         EXPECT_EQ(G().Tempo, 88);
@@ -422,6 +425,11 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldProject) {
     // The temporary file's name is taken by a folder: nothing can be written.
     const auto blocker = dir / ("song.vpr.~" + std::to_string(getpid()));
     std::filesystem::create_directory(blocker);
+    auto expectSaveError = [&] {
+        ui.expectBox(test_boxes::Box("Error saving project: ", "Save Project", 48, 0, true))
+            .answer(ui::OK);
+    };
+    expectSaveError();
     EXPECT_FALSE(SaveProfile());
     EXPECT_EQ(test::readFile(project), before);
     EXPECT_TRUE(G().ProjectChanged);
@@ -429,6 +437,7 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldProject) {
 
     // A line break in a name would split its line: refused, the old file kept.
     G().Ensemble = "two\nlines";
+    expectSaveError();
     EXPECT_FALSE(SaveProfile());
     EXPECT_EQ(test::readFile(project), before);
     G().Ensemble = "Strings";
@@ -436,6 +445,7 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldProject) {
     // A read-only folder (root may write anyway, so only checked for other users).
     if (geteuid() != 0) {
         chmod(dir.path().c_str(), 0555);
+        expectSaveError();
         EXPECT_FALSE(SaveProfile());
         chmod(dir.path().c_str(), 0755);
         EXPECT_EQ(test::readFile(project), before);
@@ -444,7 +454,9 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldProject) {
 
     // A working save that fails restores the project's name.
     G().TempProject = (dir / "missing-folder/~temp.vpr").string();
+    expectSaveError();
     EXPECT_FALSE(SaveProfile(true));
+    EXPECT_EQ(ui.boxes().size(), geteuid() != 0 ? 4u : 3u);
     EXPECT_EQ(G().ProjectFile, project.string());
 }
 
