@@ -137,13 +137,17 @@ bool WriteProjectFiles(bool working, std::string& problem) {
         problem = "a file name or text holds a line break";
         return false;
     }
-    // The project goes last: when the tap file can't be written the old project stays whole.
+    // Both files are written beside their targets first; only then do they replace the old ones,
+    // so a failure leaves the old project and its taps as they were.
+    PendingFile project;
+    if (!project.write(g.ProjectFile, *text, problem)) return false;
     if (!g.TempoTaps.empty()) {
-        if (!WriteTapFile(g.TempoFile, g.TempoTaps, problem)) return false;
+        PendingFile taps;
+        if (!taps.write(g.TempoFile, g.TempoTaps, problem) || !taps.commit(problem)) return false;
     } else {
         std::filesystem::remove(g.TempoFile, ec);  // a failure here is of no consequence
     }
-    return WriteFileReplacing(g.ProjectFile, *text, problem);
+    return project.commit(problem);
 }
 
 }  // namespace velt::desk

@@ -40,37 +40,37 @@ TapRead ReadTapFile(const std::string& path) {
     return read;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem) {
-    std::filesystem::path target(path);
-    std::filesystem::path temp = target;
-    temp += ".~" + std::to_string(getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            problem = std::string(std::strerror(errno)) + " (" + path + ")";
-            return false;
-        }
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            problem = std::string(std::strerror(errno)) + " (" + path + ")";
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
+PendingFile::~PendingFile() {
+    if (!temp_.empty()) std::remove(temp_.c_str());
+}
+
+bool PendingFile::write(const std::string& path, const std::string& content, std::string& problem) {
+    path_ = path;
+    temp_ = path + ".~" + std::to_string(getpid());
+    std::ofstream out(temp_, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        problem = std::string(std::strerror(errno)) + " (" + path + ")";
+        temp_.clear();  // nothing was created
+        return false;
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, target, ec);
-    if (ec) {
-        problem = ec.message() + " (" + path + ")";
-        std::filesystem::remove(temp, ec);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.flush();
+    if (!out) {
+        problem = std::string(std::strerror(errno)) + " (" + path + ")";
         return false;
     }
     return true;
 }
 
-bool WriteTapFile(const std::string& path, const std::string& taps, std::string& problem) {
-    return WriteFileReplacing(path, taps, problem);
+bool PendingFile::commit(std::string& problem) {
+    std::error_code ec;
+    std::filesystem::rename(temp_, path_, ec);
+    if (ec) {
+        problem = ec.message() + " (" + path_ + ")";
+        return false;
+    }
+    temp_.clear();
+    return true;
 }
 
 }  // namespace velt::desk

@@ -20,11 +20,20 @@ struct TapRead {
 // Reads a tap file. A missing file, a folder or an unreadable file gives found = false.
 TapRead ReadTapFile(const std::string& path);
 
-// Writes `taps` to `path` through a temporary file in the same folder; false with the reason in
-// `problem` when it can't be written (an older file is then left as it was).
-bool WriteTapFile(const std::string& path, const std::string& taps, std::string& problem);
+// A file written in two steps: the content goes to a temporary file beside `path`; commit renames
+// it over `path`. A file never committed is removed when this object goes away.
+class PendingFile {
+  public:
+    PendingFile() = default;
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
 
-// Writes a whole file through a temporary file in its folder and a rename over the old one.
-bool WriteFileReplacing(const std::string& path, const std::string& content, std::string& problem);
+    bool write(const std::string& path, const std::string& content, std::string& problem);
+    bool commit(std::string& problem);
+
+  private:
+    std::string path_, temp_;
+};
 
 }  // namespace velt::desk

@@ -435,6 +435,18 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldProject) {
     EXPECT_TRUE(G().ProjectChanged);
     std::filesystem::remove(blocker);
 
+    // The same for the tap file: neither file changes.
+    const auto tapBlocker = dir / ("song.tt.~" + std::to_string(getpid()));
+    std::filesystem::create_directory(tapBlocker);
+    expectSaveError();
+    EXPECT_FALSE(SaveProfile());
+    EXPECT_EQ(test::readFile(project), before);
+    EXPECT_EQ(test::readFile(dir / "song.tt"), "taps");
+    std::filesystem::remove(tapBlocker);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2);  // no temporary file left behind
+
     // A line break in a name would split its line: refused, the old file kept.
     G().Ensemble = "two\nlines";
     expectSaveError();
@@ -456,7 +468,7 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldProject) {
     G().TempProject = (dir / "missing-folder/~temp.vpr").string();
     expectSaveError();
     EXPECT_FALSE(SaveProfile(true));
-    EXPECT_EQ(ui.boxes().size(), geteuid() != 0 ? 4u : 3u);
+    EXPECT_EQ(ui.boxes().size(), geteuid() != 0 ? 5u : 4u);
     EXPECT_EQ(G().ProjectFile, project.string());
 }
 
