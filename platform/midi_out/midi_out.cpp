@@ -107,9 +107,10 @@ Devices& devices() {
     if (s.chosen) return *s.chosen;
     if (!s.own) {
         const char* log = std::getenv("VELTRANE_MIDIOUT_LOG");
-        if (log && *log)
+        if (log && *log) {
+            elapsedMs();  // the log's times count from here
             s.own = std::make_unique<LogDevices>(log);
-        else
+        } else
             s.own = makeSystemDevices();
     }
     return *s.own;

@@ -25,7 +25,7 @@ bool holdsNumber(const std::string& text) {
 // [low, high] reads as `fallback`.
 class IntKeys {
   public:
-    IntKeys(const std::string& path) {
+    explicit IntKeys(const std::string& path) {
         if (!path.empty()) ini_.load(path);
     }
     int32_t read(const char* section, const std::string& key, int32_t fallback, int32_t low,
