@@ -1,6 +1,11 @@
 # velt_add_gtest(<target> SOURCES <files...> LIBS <libs...> [LABELS <labels...>])
 # Builds a GoogleTest executable into build/tests and registers its cases with CTest.
 # Every test sees where the programs, the sources and the shared test data are.
+# The shared test data sits beside the repository; a checkout elsewhere (a worktree) can point
+# at it with -DVELTRANE_TESTDATA_DIR=<folder>.
+set(VELTRANE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH
+    "Folder of the shared test data")
+
 function(velt_add_gtest target)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${target} ${ARG_SOURCES})
@@ -14,7 +19,7 @@ function(velt_add_gtest target)
         "VELTRANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
         "VELTRANE_LIB_DIR=${CMAKE_BINARY_DIR}/lib"
         "VELTRANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-        "VELTRANE_TESTDATA_DIR=${CMAKE_SOURCE_DIR}/../shared/testdata")
+        "VELTRANE_TESTDATA_DIR=${VELTRANE_TESTDATA_DIR}")
     set(props "ENVIRONMENT [==[${env}]==]")
     if(ARG_LABELS)
         string(APPEND props " LABELS [==[${ARG_LABELS}]==]")
