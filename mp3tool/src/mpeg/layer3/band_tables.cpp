@@ -51,6 +51,15 @@ int rateIndex(int versionCode, int samplingIndex) {
     return family * 3 + index;
 }
 
+MixedSplit mixedSplit(const BandTable& bands) {
+    MixedSplit split;
+    split.longLines = bands.shortStart[3] * 3;
+    while (split.longBands < kLongBands &&
+           bands.longStart[static_cast<std::size_t>(split.longBands) + 1] <= split.longLines)
+        ++split.longBands;
+    return split;
+}
+
 const BandTable& bandTable(int rateIndex) {
     if (rateIndex < 0 || rateIndex >= kRateCount) rateIndex = 0;
     return kBandTables[static_cast<std::size_t>(rateIndex)];

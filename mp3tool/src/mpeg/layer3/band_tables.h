@@ -21,6 +21,15 @@ struct BandTable {
     std::array<uint16_t, kShortBands + 1> shortStart;
 };
 
+// The long part of a mixed block: the long bands below the start of short band 3, which is
+// line 36 at every rate but 8 kHz (72); short bands 3..12 follow.
+struct MixedSplit {
+    int longBands = 0;  // long bands 0 .. longBands - 1
+    int longLines = 0;  // lines they hold
+    int firstShortBand = 3;
+};
+MixedSplit mixedSplit(const BandTable& bands);
+
 // versionCode: 1 MPEG-1, 0 MPEG-2, 2 MPEG 2.5; samplingIndex 0..2.
 int rateIndex(int versionCode, int samplingIndex);
 const BandTable& bandTable(int rateIndex);

@@ -1,5 +1,6 @@
 #include "mpeg/layer3/requantise.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -87,17 +88,19 @@ void requantise(const GranuleChannel& gc, const ScaleFactors& sf, const BandTabl
         requantiseShort(gc, sf, bands, values, decodedLines, 0, xr);
         return;
     }
-    // Mixed: long bands below line 36, short bands from the first one at or above it.
-    int longBands = 0;
-    while (longBands < kLongBands &&
-           bands.longStart[static_cast<size_t>(longBands) + 1] <= kMixedLongLines)
-        ++longBands;
-    int firstShort = 0;
-    while (firstShort < kShortBands &&
-           bands.shortStart[static_cast<size_t>(firstShort)] * 3 < kMixedLongLines)
-        ++firstShort;
-    requantiseLong(gc, sf, bands, values, std::min(decodedLines, kMixedLongLines), longBands, xr);
-    requantiseShort(gc, sf, bands, values, decodedLines, firstShort, xr);
+    // Mixed: the long bands below short band 3, then short bands from 3.
+    const MixedSplit split = mixedSplit(bands);
+    requantiseLong(gc, sf, bands, values, std::min(decodedLines, split.longLines), split.longBands,
+                   xr);
+    // At 8 kHz the long part reaches past the two long subbands; the short transforms of those
+    // subbands read its lines j = 3k + w as line k of window w (the common decoders' reading).
+    for (int sb = 2; sb < split.longLines / 18; ++sb) {
+        float* lines = &xr[static_cast<size_t>(sb * 18)];
+        float copy[18];
+        std::copy(lines, lines + 18, copy);
+        for (int j = 0; j < 18; ++j) lines[(j % 3) * 6 + j / 3] = copy[j];
+    }
+    requantiseShort(gc, sf, bands, values, decodedLines, split.firstShortBand, xr);
 }
 
 }  // namespace velt::mpeg::layer3

@@ -19,9 +19,6 @@ inline constexpr int kPow43Size = 8207;
 // |n|^(4/3) for 0 <= n < kPow43Size; values outside give 0.
 float pow43(int n);
 
-// Lines of the long part of a mixed block: the two lowest subbands.
-inline constexpr int kMixedLongLines = 36;
-
 void requantise(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
                 const std::array<int, kGranuleLines>& values, int decodedLines,
                 std::array<float, kGranuleLines>& xr);

@@ -11,13 +11,15 @@ namespace {
 
 constexpr int kMaxBigValues = 288;
 
-// Region boundaries. With window switching the regions are implicit: region 1 begins after
-// the first three short bands (short blocks) or the first eight long bands (start and stop
-// blocks), which is line 36 at the MPEG-1 rates, 36 or 54 at 16..24 kHz and 72 or 108 at
-// 8 kHz; there is no region 2.
-void setRegions(GranuleChannel& gc, const BandTable& bands) {
+// Region boundaries. With window switching the regions are implicit and there is no region 2:
+// region 1 begins after the first three short bands (short blocks) or the first eight long
+// bands (start and stop blocks): line 36 at the MPEG-1 rates, 36 or 54 at 16..24 kHz, 36 or 54
+// at 11.025 and 12 kHz and 72 or 108 at 8 kHz. Mixed blocks count as short, except at the
+// MPEG 2.5 rates, where they count as long (108 at 8 kHz), as the common decoders read them.
+void setRegions(GranuleChannel& gc, const FrameFormat& format, const BandTable& bands) {
     if (gc.windowSwitching) {
-        gc.region1Start = gc.blockType == 2 ? bands.shortStart[3] * 3 : bands.longStart[8];
+        const bool shortRegions = gc.blockType == 2 && !(format.versionCode == 2 && gc.mixedBlock);
+        gc.region1Start = shortRegions ? bands.shortStart[3] * 3 : bands.longStart[8];
         gc.region2Start = 576;
         return;
     }
@@ -79,7 +81,7 @@ bool parseSideInfo(std::span<const uint8_t> bytes, const FrameFormat& format, Si
             if (gc.bigValues > kMaxBigValues) valid = false;
             if (gc.windowSwitching && gc.blockType == 0) valid = false;
             if (!valid) continue;
-            setRegions(gc, bands);
+            setRegions(gc, format, bands);
             if (!tablesValid(gc)) valid = false;
             info.part23Sum += gc.part23Length;
         }

@@ -93,20 +93,15 @@ void buildPositionMap(const FrameFormat& format, const GranuleChannel& right,
         mapShortBands(format, sf, bands, shortBounds(bands, lines, 0), map);
         return;
     }
-    int longBands = 0;
-    while (longBands < kLongBands &&
-           bands.longStart[static_cast<size_t>(longBands) + 1] <= kMixedLongLines)
-        ++longBands;
-    int firstShort = 0;
-    while (firstShort < kShortBands &&
-           bands.shortStart[static_cast<size_t>(firstShort)] * 3 < kMixedLongLines)
-        ++firstShort;
+    const MixedSplit split = mixedSplit(bands);
+    const int firstShort = split.firstShortBand;
     const std::array<int, 3> bounds = shortBounds(bands, lines, firstShort);
     const bool shortPartSilent =
         bounds[0] == firstShort && bounds[1] == firstShort && bounds[2] == firstShort;
     if (shortPartSilent) {
         // The bound lies in the long part: its upper long bands and every short band.
-        mapLongBands(format, sf, bands, longBound(bands, lines, kMixedLongLines), longBands, map);
+        mapLongBands(format, sf, bands, longBound(bands, lines, split.longLines), split.longBands,
+                     map);
     }
     mapShortBands(format, sf, bands, bounds, map);
 }
