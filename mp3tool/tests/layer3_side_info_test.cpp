@@ -166,19 +166,23 @@ TEST(Layer3SideInfo, RegionStartsWithWindowSwitching) {
         int versionCode;
         int samplingIndex;
         int blockType;
+        bool mixed;
         int region1Start;
     };
     const Case cases[] = {
-        {"MPEG-1 start block", 1, 0, 1, 36},   {"MPEG-1 short", 1, 1, 2, 36},
-        {"22.05 kHz stop block", 0, 0, 3, 54}, {"22.05 kHz short", 0, 0, 2, 36},
-        {"16 kHz start block", 0, 2, 1, 54},   {"8 kHz start block", 2, 2, 1, 108},
-        {"8 kHz short", 2, 2, 2, 72},
+        {"MPEG-1 start block", 1, 0, 1, false, 36}, {"MPEG-1 short", 1, 1, 2, false, 36},
+        {"MPEG-1 mixed", 1, 2, 2, true, 36},        {"22.05 kHz stop block", 0, 0, 3, false, 54},
+        {"22.05 kHz short", 0, 0, 2, false, 36},    {"22.05 kHz mixed", 0, 0, 2, true, 36},
+        {"16 kHz start block", 0, 2, 1, false, 54}, {"11.025 kHz short", 2, 0, 2, false, 36},
+        {"11.025 kHz mixed", 2, 0, 2, true, 54},    {"8 kHz start block", 2, 2, 1, false, 108},
+        {"8 kHz short", 2, 2, 2, false, 72},        {"8 kHz mixed", 2, 2, 2, true, 108},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Fields f;
         f.windowSwitching = true;
         f.blockType = c.blockType;
+        f.mixed = c.mixed;
         BitWriter w;
         w.put(0, 8).put(0, 1);
         putGranule(w, f, true);
