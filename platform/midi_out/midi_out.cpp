@@ -119,26 +119,9 @@ Devices& devices() {
 }  // namespace
 
 std::string errorText(int32_t result) {
-    switch (result) {
-        case NoError:
-            return "";
-        case BadDeviceId:
-            return "The specified device identifier is out of range.";
-        case Allocated:
-            return "The specified device is already in use.";
-        case InvalidHandle:
-            return "The specified device handle is invalid.";
-        case NoDriver:
-            return "There is no driver installed on your system.";
-        case BadFormat:
-            return "The specified format is not supported.";
-        case NotReady:
-            return "The hardware is busy with other data.";
-        case NoDevice:
-            return "There is no MIDI output device on this system.";
-        default:
-            return "Error " + std::to_string(result) + ".";
-    }
+    if (result == NoError) return "";
+    std::string text = mmErrorText(result);
+    return text.empty() ? "Error " + std::to_string(result) + "." : text;
 }
 
 void useDevices(Devices* chosen) {
@@ -155,7 +138,9 @@ int32_t deviceCount() {
 
 std::string deviceName(int32_t id) {
     if (id < 0 || id >= deviceCount()) return "";
-    return devices().name(id);
+    std::string name = devices().name(id);
+    if (name.size() > kMaxDeviceNameLength) name.resize(kMaxDeviceNameLength);
+    return name;
 }
 
 int32_t open(int32_t& handle, int32_t id) {
@@ -199,12 +184,31 @@ int32_t shortMessage(int32_t handle, uint32_t packed) {
         for (int i = 0; i < length - 1; ++i)
             bytes.push_back(static_cast<uint8_t>((packed >> (8 * i)) & 0x7F));
     } else {
+        if (first == 0xF0 || first == 0xF7) return InvalidParam;
         int length = messageLength(first);
-        for (int i = 0; i < length; ++i)
-            bytes.push_back(static_cast<uint8_t>((packed >> (8 * i)) & 0xFF));
-        if (first < 0xF0) open.lastStatus = first;
+        bytes.push_back(first);
+        for (int i = 1; i < length; ++i)
+            bytes.push_back(static_cast<uint8_t>((packed >> (8 * i)) & 0x7F));
+        // Channel messages set the running status, system common messages cancel it and
+        // real-time messages (0xF8 and up) leave it alone.
+        if (first < 0xF0) {
+            open.lastStatus = first;
+        } else if (first < 0xF8) {
+            open.lastStatus = 0;
+        }
     }
     return open.port->send(bytes);
+}
+
+int32_t sendResetMessages(Port& port) {
+    int32_t result = NoError;
+    for (uint8_t channel = 0; channel < 16; ++channel) {
+        for (uint8_t controller : {64, 123}) {  // sustain off, then all notes off
+            int32_t r = port.send({static_cast<uint8_t>(0xB0 | channel), controller, 0});
+            if (r != NoError) result = r;
+        }
+    }
+    return result;
 }
 
 int32_t reset(int32_t handle) {

@@ -2,8 +2,9 @@
 // classic multimedia error numbers the programs' messages are written around.
 //
 // Devices come from one of three sources, chosen by the layer, never by program code:
-// - the system's MIDI output ports (RtMidi over the ALSA sequencer); a machine without a
-//   sequencer has no device (count 0, open gives NoDevice);
+// - the system's devices: first the built-in software synthesizer (soft_synth.h) when it is
+//   available, then the MIDI output ports of the ALSA sequencer (RtMidi); a machine with neither
+//   has no device (count 0, open gives NoDevice);
 // - with VELTRANE_MIDIOUT_LOG=<file> in the environment, one recording device that appends a line
 //   per event to that file: "<ms> <bytes as lower-case hex, blank-separated>", "<ms> reset",
 //   "<ms> close", with ms counted from the first use of MIDI output in the process;
@@ -15,19 +16,25 @@
 #include <string>
 #include <vector>
 
+#include "platform/mm_error/mm_error.h"
+
 namespace velt::platform::midi_out {
 
-// The classic multimedia result numbers.
+// The classic multimedia result numbers (platform/mm_error).
 enum Result : int32_t {
-    NoError = 0,
-    BadDeviceId = 2,
-    Allocated = 4,
-    InvalidHandle = 5,
-    NoDriver = 6,
-    BadFormat = 32,
-    NotReady = 67,
-    NoDevice = 68,
+    NoError = kMmOk,
+    BadDeviceId = kMmBadDeviceId,
+    Allocated = kMmAllocated,
+    InvalidHandle = kMmInvalidHandle,
+    NoDriver = kMmNoDriver,
+    InvalidParam = kMmInvalidParam,
+    BadFormat = kWaveBadFormat,
+    NotReady = kMidiNotReady,
+    NoDevice = kMidiNoDevice,
 };
+
+// Device names are cut to this many characters, as the device lists show them.
+constexpr size_t kMaxDeviceNameLength = 31;
 
 // Our text for a result number ("" for NoError, a generic text for numbers not in the table).
 std::string errorText(int32_t result);
@@ -55,19 +62,25 @@ class Devices {
 void useDevices(Devices* devices);
 
 int32_t deviceCount();
-std::string deviceName(int32_t id);  // "" for an id out of range
+std::string deviceName(int32_t id);  // "" for an id out of range; at most kMaxDeviceNameLength
 
 // Opens device `id` (-1: the default device, the first one). `handle` gets a non-zero number on
 // success and 0 on failure. Opening a device already open in this process gives Allocated.
 int32_t open(int32_t& handle, int32_t id);
-// Sends a packed short message: status in the low byte, then the data bytes. A data byte as
-// status (below 0x80) repeats the port's last status (running status).
+// Sends a packed short message: status in the low byte, then the data bytes (cut to 7 bits, so a
+// stray high bit never turns into a status byte on the wire). A data byte as status (below 0x80)
+// repeats the port's last status (running status). System exclusive (0xF0, 0xF7) cannot travel
+// as a short message: InvalidParam.
 int32_t shortMessage(int32_t handle, uint32_t packed);
 int32_t reset(int32_t handle);
 int32_t close(int32_t handle);
 
 // The number of bytes a short message with this status byte has (1..3).
 int messageLength(uint8_t status);
+
+// The reset sequence on all sixteen channels (controller 64 = 0: sustain off, controller 123 = 0:
+// all notes off), sent through a port's send; ports of real devices use it for their reset.
+int32_t sendResetMessages(Port& port);
 
 // The test double: records every event in memory and answers with the results set on it.
 class RecordingMidiOut : public Devices {

@@ -3,23 +3,43 @@
 #include <alsa/asoundlib.h>
 #include <rtmidi/RtMidi.h>
 
+#include <iostream>
+#include <regex>
+
+#include "platform/device_log/quiet_libraries.h"
+
 namespace velt::platform::midi_out {
 
 namespace {
 
-// ALSA prints its own complaints (no sequencer on a server, for instance) to standard error;
-// the layer reports through its result numbers instead.
-void silentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+constexpr const char* kSynthName = "Software Synthesizer (GM)";
 
 void quietRtMidi(RtMidiError::Type, const std::string&, void*) {}
 
+// RtMidi prints its errors to std::cerr before it throws; while it builds its client its error
+// callback cannot be set yet, so the stream is muted instead.
+class MutedCerr {
+  public:
+    MutedCerr() : saved_(std::cerr.rdbuf(nullptr)) {}
+    ~MutedCerr() {
+        std::cerr.rdbuf(saved_);
+        std::cerr.clear();
+    }
+    MutedCerr(const MutedCerr&) = delete;
+    MutedCerr& operator=(const MutedCerr&) = delete;
+
+  private:
+    std::streambuf* saved_;
+};
+
 std::unique_ptr<RtMidiOut> makeClient() {
-    snd_lib_error_set_handler(silentAlsaError);
-    // RtMidi prints its own message when the sequencer is missing; ask ALSA quietly first.
+    quietOutsideSoundLibraries();
+    // Ask ALSA (quietly) whether there is a sequencer at all before RtMidi tries.
     snd_seq_t* probe = nullptr;
     if (snd_seq_open(&probe, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) return nullptr;
     snd_seq_close(probe);
     try {
+        MutedCerr muted;
         auto client = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, "Veltrane");
         client->setErrorCallback(quietRtMidi, nullptr);
         return client;
@@ -39,15 +59,7 @@ class RtPort : public Port {
             return NotReady;
         }
     }
-    int32_t reset() override {
-        for (uint8_t channel = 0; channel < 16; ++channel) {
-            int32_t r = send({static_cast<uint8_t>(0xB0 | channel), 64, 0});  // sustain off
-            if (r == NoError)
-                r = send({static_cast<uint8_t>(0xB0 | channel), 123, 0});  // notes off
-            if (r != NoError) return r;
-        }
-        return NoError;
-    }
+    int32_t reset() override { return sendResetMessages(*this); }
     void close() override {
         try {
             client_->closePort();
@@ -59,9 +71,10 @@ class RtPort : public Port {
     std::unique_ptr<RtMidiOut> client_;
 };
 
-class RtDevices : public Devices {
+// The ALSA sequencer's output ports, numbered from 0 in RtMidi's order.
+class AlsaPorts {
   public:
-    int32_t count() override {
+    int32_t count() {
         auto client = makeClient();
         if (!client) return 0;
         try {
@@ -70,16 +83,16 @@ class RtDevices : public Devices {
             return 0;
         }
     }
-    std::string name(int32_t id) override {
+    std::string name(int32_t id) {
         auto client = makeClient();
         if (!client) return "";
         try {
-            return client->getPortName(static_cast<unsigned>(id));
+            return alsaPortName(client->getPortName(static_cast<unsigned>(id)));
         } catch (const RtMidiError&) {
             return "";
         }
     }
-    int32_t open(int32_t id, std::unique_ptr<Port>& port) override {
+    int32_t open(int32_t id, std::unique_ptr<Port>& port) {
         auto client = makeClient();
         if (!client) return NoDriver;
         try {
@@ -94,10 +107,39 @@ class RtDevices : public Devices {
     }
 };
 
+class SystemDevices : public Devices {
+  public:
+    explicit SystemDevices(SoftSynthOptions synthOptions)
+        : hasSynth_(softSynthAvailable(synthOptions.soundFont)), synth_(std::move(synthOptions)) {}
+
+    int32_t count() override { return (hasSynth_ ? 1 : 0) + alsa_.count(); }
+    std::string name(int32_t id) override {
+        if (hasSynth_ && id == 0) return kSynthName;
+        return alsa_.name(hasSynth_ ? id - 1 : id);
+    }
+    int32_t open(int32_t id, std::unique_ptr<Port>& port) override {
+        if (hasSynth_ && id == 0) return synth_.openPort(port);
+        return alsa_.open(hasSynth_ ? id - 1 : id, port);
+    }
+
+  private:
+    bool hasSynth_;
+    SoftSynth synth_;  // keeps its loaded sound font between opens
+    AlsaPorts alsa_;
+};
+
 }  // namespace
 
-std::unique_ptr<Devices> makeSystemDevices() {
-    return std::make_unique<RtDevices>();
+std::string alsaPortName(const std::string& rtMidiName) {
+    static const std::regex address(R"( [0-9]+:[0-9]+$)");
+    std::string name = std::regex_replace(rtMidiName, address, "");
+    size_t colon = name.find(':');
+    if (colon != std::string::npos && colon + 1 < name.size()) name = name.substr(colon + 1);
+    return name;
+}
+
+std::unique_ptr<Devices> makeSystemDevices(SoftSynthOptions synthOptions) {
+    return std::make_unique<SystemDevices>(std::move(synthOptions));
 }
 
 }  // namespace velt::platform::midi_out

@@ -1,9 +1,14 @@
 // MIDI output: handles and result numbers, running status, the recording double, the log device
-// chosen by VELTRANE_MIDIOUT_LOG, and a machine without a sequencer.
+// chosen by VELTRANE_MIDIOUT_LOG, a machine without a sequencer, and the software synthesizer.
 #include "platform/midi_out/midi_out.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "platform/midi_out/soft_synth.h"
+#include "platform/midi_out/system_devices.h"
 #include "scoped_env.h"
 #include "test_support.h"
 
@@ -55,6 +60,49 @@ TEST_F(MidiOut, HandlesAndResultNumbers) {
     EXPECT_EQ(open(second, 0), NoDriver);
 }
 
+TEST_F(MidiOut, ShortMessagesBecomeTheBytesTheirStatusTakes) {
+    struct Case {
+        const char* name;
+        uint32_t packed;
+        std::vector<uint8_t> bytes;  // empty: refused with InvalidParam
+    };
+    const Case cases[] = {
+        {"program change on channel 10", 0xC9 + 0xFFFF00, {0xC9, 0x7F}},
+        {"channel pressure", 0xD3 + 5 * 256, {0xD3, 5}},
+        {"pitch bend", 0xE0 + 0x40 * 65536, {0xE0, 0, 0x40}},
+        {"pan controller", 0xB2 + 10 * 256 + 64 * 65536, {0xB2, 10, 64}},
+        {"data bytes cut to seven bits", 0x90 + 0xBC * 256 + 0xE4 * 65536, {0x90, 60, 100}},
+        {"system exclusive", 0xF0 + 0x7E * 256, {}},
+        {"end of exclusive", 0xF7, {}},
+        {"song select", 0xF3 + 7 * 256, {0xF3, 7}},
+        {"timing clock", 0xF8, {0xF8}},
+    };
+    RecordingMidiOut devices;
+    useDevices(&devices);
+    int32_t handle = 0;
+    ASSERT_EQ(open(handle, 0), NoError);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        devices.events.clear();
+        EXPECT_EQ(shortMessage(handle, c.packed), c.bytes.empty() ? InvalidParam : NoError);
+        if (c.bytes.empty()) {
+            EXPECT_TRUE(devices.events.empty());
+        } else {
+            ASSERT_EQ(devices.events.size(), 1u);
+            EXPECT_EQ(devices.events[0].bytes, c.bytes);
+        }
+    }
+    // Real-time messages keep the running status, system common messages end it.
+    ASSERT_EQ(shortMessage(handle, 0x91 + 60 * 256 + 1 * 65536), NoError);
+    ASSERT_EQ(shortMessage(handle, 0xF8), NoError);
+    devices.events.clear();
+    EXPECT_EQ(shortMessage(handle, 62 + 2 * 256), NoError);
+    ASSERT_EQ(devices.events.size(), 1u);
+    EXPECT_EQ(devices.events[0].bytes, (std::vector<uint8_t>{0x91, 62, 2}));
+    ASSERT_EQ(shortMessage(handle, 0xF3 + 7 * 256), NoError);
+    EXPECT_NE(shortMessage(handle, 62 + 2 * 256), NoError);
+}
+
 TEST_F(MidiOut, ErrorTextsCoverEveryNumber) {
     for (int32_t code : std::initializer_list<int32_t>{
              BadDeviceId, Allocated, InvalidHandle, NoDriver, BadFormat, NotReady, NoDevice, 99}) {
@@ -62,6 +110,8 @@ TEST_F(MidiOut, ErrorTextsCoverEveryNumber) {
         EXPECT_FALSE(errorText(code).empty());
     }
     EXPECT_EQ(errorText(NoError), "");
+    EXPECT_EQ(errorText(99), "Error 99.");
+    EXPECT_EQ(errorText(BadDeviceId), "The specified device identifier is out of range.");
     EXPECT_EQ(errorText(InvalidHandle), "The specified device handle is invalid.");
     EXPECT_EQ(errorText(NotReady), "The hardware is busy with other data.");
 }
@@ -86,16 +136,80 @@ TEST_F(MidiOut, LogDeviceAppendsOneLinePerEvent) {
     for (const auto& line : lines) EXPECT_GE(std::stol(line), 0);
 }
 
-TEST_F(MidiOut, SystemDevicesWithoutASequencerReportNoDevice) {
-    test::ScopedEnv env("VELTRANE_MIDIOUT_LOG", std::nullopt);
-    useDevices(nullptr);
+TEST_F(MidiOut, SystemDevicesWithoutASequencerReportNoDeviceAndSayNothing) {
+    SoftSynthOptions noFont;
+    noFont.soundFont = "/nonexistent/font.sf2";
+    testing::internal::CaptureStderr();
+    std::unique_ptr<Devices> system = makeSystemDevices(noFont);
+    useDevices(system.get());
     int32_t count = deviceCount();
+    int32_t handle = 5;
+    int32_t opened = open(handle, -1);
+    close(handle);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     ASSERT_GE(count, 0);
     if (count == 0) {
-        int32_t handle = 5;
-        EXPECT_EQ(open(handle, 0), NoDevice);
+        EXPECT_EQ(opened, NoDevice);
         EXPECT_EQ(handle, 0);
     }
+}
+
+TEST_F(MidiOut, DeviceNamesAreThePortsOwnNamesCutTo31Characters) {
+    EXPECT_EQ(alsaPortName("Midi Through:Midi Through Port-0 14:0"), "Midi Through Port-0");
+    EXPECT_EQ(alsaPortName("USB Keys:USB Keys MIDI 1 20:0"), "USB Keys MIDI 1");
+    EXPECT_EQ(alsaPortName("Plain"), "Plain");
+
+    class LongNames : public RecordingMidiOut {
+      public:
+        std::string name(int32_t) override { return std::string(40, 'x'); }
+    } devices;
+    useDevices(&devices);
+    EXPECT_EQ(deviceName(0), std::string(kMaxDeviceNameLength, 'x'));
+}
+
+// The peak of a 16-bit WAV file's data chunk; -1 when it has none.
+int wavPeak(const std::filesystem::path& file) {
+    std::vector<unsigned char> bytes = test::readBytes(file);
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        uint32_t size = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 |
+                        static_cast<uint32_t>(bytes[at + 7]) << 24;
+        if (std::string(bytes.begin() + at, bytes.begin() + at + 4) == "data") {
+            int peak = 0;
+            for (size_t i = at + 8; i + 1 < bytes.size(); i += 2) {
+                peak = std::max(peak, std::abs(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8)));
+            }
+            return peak;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+TEST_F(MidiOut, TheSoftwareSynthesizerIsTheDefaultDeviceAndSoundsItsNotes) {
+    if (!softSynthAvailable()) GTEST_SKIP() << "no FluidSynth or no GM sound font";
+    test::TempDir dir;
+    SoftSynthOptions options;
+    options.audioDriver = "file";  // renders into a WAV file in real time
+    options.outputFile = dir / "synth.wav";
+    std::unique_ptr<Devices> system = makeSystemDevices(options);
+    useDevices(system.get());
+    EXPECT_EQ(deviceName(0), "Software Synthesizer (GM)");
+    int32_t handle = 0;
+    ASSERT_EQ(open(handle, -1), NoError);
+    EXPECT_EQ(shortMessage(handle, 0xC0), NoError);
+    EXPECT_EQ(shortMessage(handle, 0x90 + 60 * 256 + 110 * 65536), NoError);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(reset(handle), NoError);
+    EXPECT_EQ(close(handle), NoError);
+    EXPECT_GT(wavPeak(options.outputFile), 1000);
+
+    // The second open keeps the loaded sound font and starts a new output.
+    std::filesystem::remove(options.outputFile);
+    ASSERT_EQ(open(handle, 0), NoError);
+    EXPECT_EQ(shortMessage(handle, 0x99 + 38 * 256 + 120 * 65536), NoError);  // snare, channel 10
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(close(handle), NoError);
+    EXPECT_GT(wavPeak(options.outputFile), 1000);
 }
 
 }  // namespace
