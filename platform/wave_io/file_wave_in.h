@@ -1,0 +1,38 @@
+// The file-backed input device of tests and machines without sound hardware
+// (VELTRANE_WAVEIN_FILE): one device that "hears" a WAV file. From the start of capture its
+// position grows with the wall clock, 44.1 samples a millisecond, until the file's last sample;
+// then the device is done. The file must hold 44.1 kHz mono 16-bit PCM, and capture must ask for
+// that format: anything else is BadFormat; a file that cannot be read is NoDriver. The file is
+// read at open.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "platform/clock/clock.h"
+#include "platform/wave_io/wave_in.h"
+
+namespace velt::platform::wave_in {
+
+class FileDevices : public Devices {
+  public:
+    // `clock` (not owned; null: the real clock) paces the capture; it must outlive the devices.
+    explicit FileDevices(std::filesystem::path file, const Clock* clock = nullptr)
+        : file_(std::move(file)), clock_(clock) {}
+
+    int32_t count() override { return 1; }
+    std::string name(int32_t) override { return "WAV File Input"; }
+    int32_t open(int32_t id, const Format& format, std::unique_ptr<Capture>& capture) override;
+
+  private:
+    std::filesystem::path file_;
+    const Clock* clock_;
+    SteadyClock steady_;
+};
+
+// The samples of a 44.1 kHz mono 16-bit PCM WAV file; nullopt with `result` BadFormat for another
+// format or a damaged file, NoDriver when it cannot be read.
+std::optional<std::vector<int16_t>> readLiveWav(const std::filesystem::path& file, int32_t& result);
+
+}  // namespace velt::platform::wave_in
