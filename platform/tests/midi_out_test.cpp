@@ -154,6 +154,19 @@ TEST_F(MidiOut, SystemDevicesWithoutASequencerReportNoDeviceAndSayNothing) {
     }
 }
 
+TEST_F(MidiOut, TheSynthesizerWithoutSoundOutputFailsQuietly) {
+    if (!softSynthAvailable()) GTEST_SKIP() << "no FluidSynth or no GM sound font";
+    testing::internal::CaptureStderr();
+    std::unique_ptr<Devices> system = makeSystemDevices();
+    useDevices(system.get());
+    int32_t handle = 0;
+    int32_t opened = open(handle, -1);
+    close(handle);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    // With a sound server or card it plays; without, its output cannot start.
+    EXPECT_TRUE(opened == NoError || opened == NoDriver) << opened;
+}
+
 TEST_F(MidiOut, DeviceNamesAreThePortsOwnNamesCutTo31Characters) {
     EXPECT_EQ(alsaPortName("Midi Through:Midi Through Port-0 14:0"), "Midi Through Port-0");
     EXPECT_EQ(alsaPortName("USB Keys:USB Keys MIDI 1 20:0"), "USB Keys MIDI 1");

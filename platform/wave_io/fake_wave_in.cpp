@@ -17,7 +17,9 @@ class FakeCapture : public Capture {
         return owner_.reportsPosition;
     }
     bool done() override { return owner_.finished_; }
-    void read(int64_t first, std::span<int16_t> out) override { owner_.ring_.read(first, out); }
+    bool read(int64_t first, std::span<int16_t> out) override {
+        return owner_.ring_.read(first, out);
+    }
     void stop() override { owner_.capturing = false; }
 
   private:

@@ -35,8 +35,13 @@ class FileCapture : public Capture {
         position(at);
         return at >= static_cast<int64_t>(samples_.size());
     }
-    void read(int64_t first, std::span<int16_t> out) override {
+    bool read(int64_t first, std::span<int16_t> out) override {
+        if (first < 0 ||
+            first + static_cast<int64_t>(out.size()) > static_cast<int64_t>(samples_.size())) {
+            return false;
+        }
         std::copy_n(samples_.begin() + first, out.size(), out.begin());
+        return true;
     }
     void stop() override {
         if (startMs_ && !stoppedAt_) stoppedAt_ = playedNow();

@@ -31,16 +31,21 @@ void SampleRing::write(std::span<const int16_t> samples) {
     written_.store(at, std::memory_order_release);
 }
 
-void SampleRing::read(int64_t first, std::span<int16_t> out) const {
+bool SampleRing::read(int64_t first, std::span<int16_t> out) const {
     std::lock_guard lock(mutex_);
-    if (frames_ == 0) return;
     size_t frames = out.size() / static_cast<size_t>(channels_);
+    int64_t written = written_.load(std::memory_order_relaxed);
+    if (first < 0 || first < written - static_cast<int64_t>(frames_) ||
+        first + static_cast<int64_t>(frames) > written || frames > frames_) {
+        return false;
+    }
     for (size_t f = 0; f < frames; ++f) {
         size_t slot =
             static_cast<size_t>((first + static_cast<int64_t>(f)) % static_cast<int64_t>(frames_)) *
             channels_;
         for (int32_t c = 0; c < channels_; ++c) out[f * channels_ + c] = samples_[slot + c];
     }
+    return true;
 }
 
 }  // namespace velt::platform::wave_in

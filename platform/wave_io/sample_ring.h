@@ -18,9 +18,9 @@ class SampleRing {
     void write(std::span<const int16_t> samples);
     // Frames written so far.
     int64_t written() const { return written_.load(std::memory_order_acquire); }
-    // Copies frames first .. first + out.size() / channels - 1; the caller has checked that they
-    // are in the ring.
-    void read(int64_t first, std::span<int16_t> out) const;
+    // Copies frames first .. first + out.size() / channels - 1; false (and nothing copied) when
+    // some of them have not been written or have been overwritten.
+    bool read(int64_t first, std::span<int16_t> out) const;
 
   private:
     mutable std::mutex mutex_;

@@ -85,7 +85,7 @@ class RtCapture : public Capture {
         return true;
     }
     bool done() override { return false; }
-    void read(int64_t first, std::span<int16_t> out) override { ring_.read(first, out); }
+    bool read(int64_t first, std::span<int16_t> out) override { return ring_.read(first, out); }
     void stop() override {
         try {
             if (client_->isStreamRunning()) client_->stopStream();

@@ -138,7 +138,7 @@ int32_t read(int32_t handle, int64_t end, std::span<int16_t> out) {
     int64_t oldest = captured - static_cast<int64_t>(entry->ringSamples);
     int64_t first = end - frames;
     if (end > captured || first < 0 || first < oldest) return InvalidParam;
-    if (frames > 0) entry->capture->read(first, out);
+    if (frames > 0 && !entry->capture->read(first, out)) return InvalidParam;
     return NoError;
 }
 

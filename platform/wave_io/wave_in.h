@@ -61,9 +61,9 @@ class Capture {
     virtual bool position(int64_t& samples) = 0;
     // True when the device will deliver nothing more (a file device at the end of its file).
     virtual bool done() = 0;
-    // Copies samples first .. first + out.size() - 1; the layer has checked that they arrived
-    // and are still in the ring.
-    virtual void read(int64_t first, std::span<int16_t> out) = 0;
+    // Copies frames first .. first + out.size() / channels - 1; the layer has checked that they
+    // arrived and were in the ring. False when capture has overwritten some of them meanwhile.
+    virtual bool read(int64_t first, std::span<int16_t> out) = 0;
     // Stops capturing; what arrived stays readable.
     virtual void stop() = 0;
 };
