@@ -196,3 +196,91 @@ TEST_F(Transcribe, PianoRenderScoresAgainstItsScore) {
 }
 
 }  // namespace
+
+namespace {
+
+// Runs with instrument filters: the shipped data files, or damaged and partial copies of them.
+class TranscribeWithFilter : public Transcribe {
+  protected:
+    std::string filterKeys(const fs::path& folder, int filter, int program) {
+        return "[midi]\nExePath=" + folder.string() + "/\nFilter=" + std::to_string(filter) +
+               "\nPatch=" + std::to_string(program) + "\n";
+    }
+    fs::path installedData() { return velt::test::binDir(); }
+};
+
+TEST_F(TranscribeWithFilter, PianoRenderWithThePianoFilter) {
+    auto score = velt::test::pianoPiece(60);
+    fs::path wav = dir / "piano.wav";
+    ASSERT_TRUE(velt::test::renderScore(score, dir.path(), wav));
+    double f[2];
+    size_t found[2];
+    for (int withFilter : {0, 1}) {
+        auto t = transcribe(wav, withFilter ? filterKeys(installedData(), 0, 0) : "");
+        EXPECT_EQ(statusField(t.status, 1), "100000.000") << t.status;
+        std::vector<velt::test::ScoreNote> notes;
+        for (const MidiNote& n : t.notes) notes.push_back({n.seconds, 0.1, n.key, n.velocity});
+        f[withFilter] = velt::test::onsetFMeasure(score, notes, 0.07);
+        found[withFilter] = notes.size();
+    }
+    std::printf(
+        "piano render, %zu notes in the score: without a filter %zu notes, F %.3f; "
+        "with the piano filter %zu notes, F %.3f\n",
+        score.size(), found[0], f[0], found[1], f[1]);
+    EXPECT_GE(f[1], 0.6);
+}
+
+TEST_F(TranscribeWithFilter, MissingFilesOrInstrumentRunAsWithoutAFilter) {
+    fs::path wav = sox("triad.wav", "synth 1.5 sine 261.63 sine 329.63 sine 392.00 remix 1-3");
+    auto plain = transcribe(wav, "");
+    fs::path empty = dir / "empty";
+    fs::create_directories(empty);
+    fs::path noPiano = dir / "nopiano";
+    fs::create_directories(noPiano);
+    velt::test::writeFile(noPiano / "filter.txt", "24 Nylon Guitar,40,84,6\n");
+    fs::copy_file(installedData() / "filter.ifd", noPiano / "filter.ifd");
+    fs::path onlyIndex = dir / "onlyindex";
+    fs::create_directories(onlyIndex);
+    fs::copy_file(installedData() / "filter.txt", onlyIndex / "filter.txt");
+    for (const fs::path& folder : {empty, noPiano, onlyIndex}) {
+        auto t = transcribe(wav, filterKeys(folder, 0, 0));
+        EXPECT_EQ(t.status, plain.status) << folder;
+        EXPECT_EQ(t.csv, plain.csv) << folder;
+    }
+    EXPECT_EQ(plain.keys(), (std::set<int>{60, 64, 67}));
+}
+
+TEST_F(TranscribeWithFilter, OtherFilterNumbersGiveNoNotes) {
+    auto t =
+        transcribe(sox("a4.wav", "synth 1.5 sine 440 vol 0.5"), filterKeys(installedData(), 3, 0));
+    EXPECT_EQ(statusField(t.status, 1), "100000.000") << t.status;
+    EXPECT_TRUE(t.notes.empty());
+}
+
+TEST_F(TranscribeWithFilter, DamagedTemplateFilesEndTheRunOrStopTheReading) {
+    fs::path wav = sox("a4.wav", "synth 1.5 sine 440 vol 0.5");
+    std::string shipped = velt::test::readFile(installedData() / "filter.ifd");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* status;  // first status field
+    };
+    const Case cases[] = {
+        {"empty", "", "-2.033"},
+        {"too short for its offset table", std::string(1, char(200)), "-2.033"},
+        {"records cut short", shipped.substr(0, 5000) + shipped.substr(shipped.size() - 513),
+         "100000.000"},
+        {"offsets beyond the file", std::string(4, char(0xFF)) + std::string(1, char(1)),
+         "100000.000"},
+    };
+    for (const Case& c : cases) {
+        fs::path folder = dir / c.name;
+        fs::create_directories(folder);
+        fs::copy_file(installedData() / "filter.txt", folder / "filter.txt");
+        velt::test::writeFile(folder / "filter.ifd", c.bytes);
+        auto t = transcribe(wav, filterKeys(folder, 0, 0));
+        EXPECT_EQ(statusField(t.status, 1), c.status) << c.name << ": " << t.status;
+    }
+}
+
+}  // namespace

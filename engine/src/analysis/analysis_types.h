@@ -73,6 +73,13 @@ struct FilterState {
     std::array<std::vector<float>, 3> history;  // the last three frames' key levels, oldest first
     int lastIterations = 0;                     // iterations of the last matching (for tests)
 
+    // Each key's template as its non-zero values over the observation (segment x key), with its
+    // squared norm; made on the first matching of a run, for the key range then in force.
+    std::vector<std::vector<std::pair<int, double>>> sparse;
+    std::vector<double> norm;
+    int sparseKeyMin = -1;
+    int sparseTopKey = -1;
+
     float at(int key, int i, int j, int bin) const {
         return table[((key * 3 + i) * 3 + j) * kFilterBins + bin];
     }

@@ -48,9 +48,23 @@ void MatchFilters() {
     for (int s = 0; s < kFilterSegments; ++s)
         for (int b = 0; b < width; ++b)
             observation[s * width + b] = filter.history[s % 3][keyMin + b];
-    auto templateAt = [&](int key, int s, int b) {
-        return static_cast<double>(filter.at(key, s / 3, s % 3, keyMin + b));
-    };
+    if (filter.sparseKeyMin != keyMin || filter.sparseTopKey != topKey) {
+        // Templates hold few non-zero values: keep those, and each template's squared norm.
+        filter.sparse.assign(kKeyCount, {});
+        filter.norm.assign(kKeyCount, 0.0);
+        for (int k = keyMin; k <= topKey; ++k) {
+            for (int s = 0; s < kFilterSegments; ++s) {
+                for (int b = 0; b < width; ++b) {
+                    double f = filter.at(k, s / 3, s % 3, keyMin + b);
+                    if (f == 0) continue;
+                    filter.sparse[k].emplace_back(s * width + b, f);
+                    filter.norm[k] += f * f;
+                }
+            }
+        }
+        filter.sparseKeyMin = keyMin;
+        filter.sparseTopKey = topKey;
+    }
 
     const int polyphony = settings.Poly0;
     const int partLow = settings.KeyMin0;
@@ -62,6 +76,8 @@ void MatchFilters() {
     double stopLevel = 0;
     const int cap = kIterationsPerVoice * std::max(polyphony, 1);
     for (int iteration = 0; iteration < cap; ++iteration) {
+        double energy = 0;  // sum of Y^2
+        for (double y : observation) energy += y * y;
         double bestResidual = 2147483647.0;
         double t = 0;
         int bestKey = -1;
@@ -73,22 +89,11 @@ void MatchFilters() {
             if (!candidate) continue;
             ++candidates;
             double fy = 0;
-            double ff = 0;
-            for (int s = 0; s < kFilterSegments; ++s) {
-                for (int b = 0; b < width; ++b) {
-                    double f = templateAt(k, s, b);
-                    fy += f * observation[s * width + b];
-                    ff += f * f;
-                }
-            }
-            double a = ff == 0 ? 0 : fy / ff;
-            double residual = 0;
-            for (int s = 0; s < kFilterSegments; ++s) {
-                for (int b = 0; b < width; ++b) {
-                    double r = observation[s * width + b] - a * templateAt(k, s, b);
-                    residual += r * r;
-                }
-            }
+            for (const auto& [index, f] : filter.sparse[k]) fy += f * observation[index];
+            const double ff = filter.norm[k];
+            const double a = ff == 0 ? 0 : fy / ff;
+            // Sum of (Y - aF)^2, expanded: Y^2 - 2a FY + a^2 FF.
+            const double residual = energy - 2 * a * fy + a * a * ff;
             if (residual < bestResidual && a + coefficient[k] >= 0) {
                 bestResidual = residual;
                 t = a;
@@ -103,9 +108,7 @@ void MatchFilters() {
         if (t != 0 && bestKey >= 0) {
             if (coefficient[bestKey] == 0) ++chosen;
             coefficient[bestKey] += t;
-            for (int s = 0; s < kFilterSegments; ++s)
-                for (int b = 0; b < width; ++b)
-                    observation[s * width + b] -= t * templateAt(bestKey, s, b);
+            for (const auto& [index, f] : filter.sparse[bestKey]) observation[index] -= t * f;
         }
         bool more = std::fabs(t) > stopLevel || std::fabs(previous) > stopLevel;
         previous = t;

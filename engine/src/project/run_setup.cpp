@@ -190,9 +190,11 @@ void resolveKeys(RunState& state) {
     Geometry& g = state.geo;
     const int nyquist = NyquistKey(g.sampleRate, s.ReferencePitch);
     if (s.KeyMin == kNotGiven) s.KeyMin = 28;
-    s.KeyMin = std::clamp(s.KeyMin, g.filterInUse ? 21 : 1, 127);
+    // Filter templates cover keys 21..108: a filter run stays inside them.
+    const int highest = g.filterInUse ? 108 : 127;
+    s.KeyMin = std::clamp(s.KeyMin, g.filterInUse ? 21 : 1, highest);
     if (s.KeyMax == kNotGiven) s.KeyMax = (g.singleKeyMode && !g.filterInUse) ? s.KeyMin : 85;
-    s.KeyMax = std::min(std::max(s.KeyMax, s.KeyMin), 127);
+    s.KeyMax = std::min(std::max(s.KeyMax, s.KeyMin), highest);
     if (s.PitchMode > 0) s.KeyMax = std::min(s.KeyMax, nyquist);
     g.TopKey = g.filterInUse ? std::min(s.KeyMax, 108) : s.KeyMax;
     if (s.KeyMin0 == kNotGiven) s.KeyMin0 = s.KeyMin;

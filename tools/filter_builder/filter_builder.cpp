@@ -1,0 +1,192 @@
+// filterbuild: makes "filter.ifd" from "filter.txt". Every instrument of the index is rendered
+// with fluidsynth and the General MIDI sound font, one note per key of its range in three
+// loudness layers; the engine's own key measurement reads three successive frames at each
+// note's start, and the levels, scaled so that each layer's loudest is 127, become the key's
+// template: segment (i, j) holds layer i, frame j.
+//
+//   filterbuild data/filter.txt data/filter.ifd [work folder]
+//
+// Needs csvmidi, fluidsynth, sox and the sound font /usr/share/sounds/sf2/FluidR3_GM.sf2. The
+// output depends only on these and on the engine's measurement, so it can be made again.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_api.h"
+#include "piano_score.h"
+#include "run_state.h"
+#include "template_writer.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace velt::engine;
+
+constexpr int kRate = 44100;
+constexpr int kLowestKey = 21;  // filter runs analyse from here
+constexpr int kHighestKey = 108;
+constexpr double kNoteSpacing = 1.0;  // seconds between note starts
+constexpr double kNoteLength = 0.6;
+constexpr int kLayers[3] = {50, 85, 120};  // velocities of the three layers
+
+struct Instrument {
+    int program = 0;
+    int keyMin = 0;
+    int keyMax = 0;
+};
+
+std::vector<Instrument> readIndex(const fs::path& index) {
+    std::vector<Instrument> out;
+    std::ifstream in(index);
+    std::string line;
+    while (std::getline(in, line)) {
+        Instrument i;
+        i.program = std::atoi(line.c_str());
+        size_t comma = line.find(',');
+        if (comma != std::string::npos) {
+            i.keyMin = std::atoi(line.c_str() + comma + 1);
+            size_t second = line.find(',', comma + 1);
+            if (second != std::string::npos) i.keyMax = std::atoi(line.c_str() + second + 1);
+        }
+        out.push_back(i);
+    }
+    return out;
+}
+
+// The run geometry of a filter run over the instrument's range at 120 BPM with automatic
+// resolution and sensitivity, as the engine's set-up derives it.
+void setUpRun(int keyMin, int keyMax) {
+    resetRun();
+    RunState& state = run();
+    ProjectSettings& s = state.settings;
+    s.KeyMin = s.KeyMin0 = keyMin;
+    s.KeyMax = s.KeyMax0 = keyMax;
+    s.Track0 = 0;
+    Geometry& g = state.geo;
+    g.sampleRate = kRate;
+    g.LowKey = keyMin;
+    g.TopKey = keyMax;
+    const double f = s.ReferencePitch;
+    g.blockLength =
+        static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+    const double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
+    const double beatsPerSecond = 2;
+    int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
+    double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
+    int sensitivity = std::clamp(static_cast<int>(std::floor(std::log2(hop / window) + 0.5)), 0, 7);
+    g.hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
+    state.analysis.samples.assign(size_t(g.blockLength) + 3, 0);
+    BuildHarmonicTable();
+    BuildResonatorBank();
+}
+
+std::vector<int16_t> readMono(const fs::path& wav, const fs::path& raw) {
+    auto result = velt::test::runCommand("sox -D " + velt::test::shellQuote(wav.string()) +
+                                         " -t raw -e signed-integer -b 16 -c 1 " +
+                                         velt::test::shellQuote(raw.string()));
+    if (result.exitCode != 0) return {};
+    std::string bytes = velt::test::readFile(raw);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                          (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+    return samples;
+}
+
+// Renders and measures one instrument; empty when it has no playable key.
+velt::tools::InstrumentTemplates measureInstrument(const Instrument& instrument,
+                                                   const fs::path& work) {
+    velt::tools::InstrumentTemplates templates;
+    const int low = std::max(instrument.keyMin, kLowestKey);
+    const int high = std::min(instrument.keyMax > 0 ? instrument.keyMax : kHighestKey, kHighestKey);
+    if (instrument.keyMin <= 0 || low > high) return templates;
+
+    std::vector<velt::test::ScoreNote> notes;
+    for (int key = low; key <= high; ++key)
+        for (int velocity : kLayers)
+            notes.push_back({0.5 + notes.size() * kNoteSpacing, kNoteLength, key, velocity});
+    fs::path wav = work / "instrument.wav";
+    if (!velt::test::renderScore(notes, work, wav, kRate, instrument.program)) {
+        std::cerr << "rendering program " << instrument.program << " failed\n";
+        std::exit(1);
+    }
+    std::vector<int16_t> audio = readMono(wav, work / "instrument.raw");
+    int peak = 1;
+    for (int16_t v : audio) peak = std::max(peak, std::abs(int{v}));
+    const double normaliser = 32767.0 / peak;
+
+    setUpRun(kLowestKey, high);
+    RunState& state = run();
+    auto& samples = state.analysis.samples;
+    const int block = state.geo.blockLength;
+    for (size_t n = 0; n < notes.size(); ++n) {
+        const int key = notes[n].key;
+        const int layer = static_cast<int>(n % 3);
+        const size_t start = static_cast<size_t>(notes[n].onset * kRate + 0.5);
+        std::vector<float> levels(3 * (kHighestKey + 2), 0.0f);
+        float loudest = 0;
+        for (int frame = 0; frame < 3; ++frame) {
+            size_t at = start + static_cast<size_t>(frame * state.geo.hopSamples + 0.5);
+            for (int m = 0; m < block; ++m)
+                samples[size_t(m) + 1] =
+                    at + m < audio.size() ? int(audio[at + m] * normaliser) : 0;
+            MeasureKeyEnergies();
+            for (int bin = kLowestKey; bin <= high; ++bin) {
+                float level = state.analysis.KeyLevel[size_t(bin)];
+                levels[size_t(frame) * (kHighestKey + 2) + size_t(bin)] = level;
+                loudest = std::max(loudest, level);
+            }
+        }
+        if (loudest <= 0) continue;
+        for (int frame = 0; frame < 3; ++frame)
+            for (int bin = kLowestKey; bin <= high; ++bin) {
+                float level = levels[size_t(frame) * (kHighestKey + 2) + size_t(bin)];
+                if (level > 0) templates[{key, layer * 3 + frame, bin}] = 127 * level / loudest;
+            }
+    }
+    return templates;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: filterbuild filter.txt filter.ifd [work folder]\n";
+        return 2;
+    }
+    std::vector<Instrument> instruments = readIndex(argv[1]);
+    if (instruments.empty() || instruments.size() > 255) {
+        std::cerr << "filter.txt must list 1 to 255 instruments\n";
+        return 1;
+    }
+    std::unique_ptr<velt::test::TempDir> temp;
+    fs::path work;
+    if (argc > 3) {
+        work = argv[3];
+        fs::create_directories(work);
+    } else {
+        temp = std::make_unique<velt::test::TempDir>();
+        work = temp->path();
+    }
+    std::vector<std::vector<uint8_t>> entries;
+    for (const Instrument& instrument : instruments) {
+        auto templates = measureInstrument(instrument, work);
+        entries.push_back(velt::tools::encodeEntry(templates));
+        std::cout << "program " << instrument.program << ": " << templates.size() << " values, "
+                  << entries.back().size() << " bytes\n"
+                  << std::flush;
+    }
+    std::ofstream out(argv[2], std::ios::binary);
+    std::string file = velt::tools::buildFilterFile(entries);
+    out.write(file.data(), static_cast<std::streamsize>(file.size()));
+    return out ? 0 : 1;
+}
