@@ -451,7 +451,16 @@ void ReadProject(const std::string& projectPath) {
     g.liveRun = s.AudioFile.empty();
     state.files.midiPath =
         s.MidiFile.empty() && !g.liveRun ? defaultMidiPath(s.AudioFile) : s.MidiFile;
-    if (s.Filter != -1 && s.PitchMode != 1) LoadFilters();
+    if (s.Filter != -1 && s.PitchMode != 1) {
+        // A polyphony the project leaves out comes from the instrument's line of the filter index.
+        int given = 0;
+        const int projectPitchMode = s.PitchMode;
+        if (!text->readInt("PitchMode=", given)) s.PitchMode = kNotGiven;
+        LoadFilters();
+        if (s.PitchMode == kNotGiven) s.PitchMode = projectPitchMode;
+        s.PitchMode = std::clamp(s.PitchMode, 0, 128);
+        s.Poly0 = s.PitchMode < 2 ? 1 : s.PitchMode;
+    }
     g.filterInUse = s.Filter != -1 && s.PitchMode != 1;
     openAudioInput(state);
 
