@@ -1,18 +1,24 @@
 #include "desk/core/shared/audio_input.h"
 
+#include "platform/outside/level_meter.h"
+#include "platform/wave_io/wave_in.h"
+
 namespace velt::desk {
 
 namespace {
 
-// The platform's sound input. Until the platform offers capture devices and its level meter,
-// the system has no device and no meter.
+// The platform's sound input and its level meter.
 class SystemAudioInput : public AudioInput {
   public:
-    bool deviceName(int32_t, std::string&) override { return false; }
-    bool meterAvailable() override { return false; }
-    int32_t meterOpen(int32_t) override { return 68; }
-    int32_t meterLevel() override { return 0; }
-    int32_t meterClose() override { return 0; }
+    bool deviceName(int32_t device, std::string& name) override {
+        if (device < 0 || device >= platform::wave_in::deviceCount()) return false;
+        name = platform::wave_in::deviceName(device);
+        return true;
+    }
+    bool meterAvailable() override { return true; }
+    int32_t meterOpen(int32_t device) override { return platform::outside::WaveOpen(device); }
+    int32_t meterLevel() override { return platform::outside::WaveLevel(); }
+    int32_t meterClose() override { return platform::outside::WaveClose(); }
 };
 
 AudioInput*& installed() {

@@ -10,6 +10,7 @@
 #include "desk/core/global.h"
 #include "desk/core/options/frm_customize.h"
 #include "platform/midi_out/midi_out.h"
+#include "platform/wave_io/fake_wave_in.h"
 #include "test_support.h"
 
 namespace velt::desk {
@@ -326,6 +327,39 @@ TEST_F(OptionsDialog, MissingMeterAndMissingDevices) {
     ui.user().click(empty.cmdOK);
     EXPECT_EQ(G().AudioDevice, 0);  // OK without edits
     platform::midi_out::useDevices(&midi);
+}
+
+// Without a stand-in the dialog lists the platform's devices and watches the platform's meter.
+TEST(OptionsDialogDevices, ListsAndMeterComeFromThePlatform) {
+    ResetGlobal();
+    ui::test::Script ui;
+    platform::midi_out::RecordingMidiOut midi(1);
+    platform::midi_out::useDevices(&midi);
+    platform::wave_in::FakeWaveIn input(2);
+    platform::wave_in::useDevices(&input);
+    G().AudioDevice = 1;
+    G().InputThreshold = 384;
+
+    frmCustomize& f = ui::Load<frmCustomize>();
+    f.Show();
+    ASSERT_EQ(f.cboWaveDevice.ListCount(), 2);
+    EXPECT_EQ(f.cboWaveDevice.List(0), platform::wave_in::deviceName(0));
+    EXPECT_EQ(f.cboWaveDevice.ListIndex(), 1);
+    EXPECT_EQ(f.cboMidiDevice.List(0), platform::midi_out::deviceName(0));
+    EXPECT_TRUE(input.capturing);
+    ui.advance(1);
+    EXPECT_EQ(f.shpAudio.FillColor(), frmCustomize::kQuiet);
+    const std::vector<int16_t> loud(4410, 12000);
+    input.deliver(loud);
+    ui.advance(1);
+    EXPECT_EQ(f.shpAudio.FillColor(), frmCustomize::kSignal);
+    ui.user().click(f.cmdCancel);
+    EXPECT_FALSE(input.capturing);
+
+    ui::Release<frmCustomize>();
+    platform::wave_in::useDevices(nullptr);
+    platform::midi_out::useDevices(nullptr);
+    ResetGlobal();
 }
 
 }  // namespace
