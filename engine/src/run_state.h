@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/analysis_types.h"
+#include "live/live_state.h"
 #include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
@@ -227,6 +228,7 @@ struct RunState {
     RunFiles files;
     LoopState loop;
     MidiWriterState midi;
+    LiveState live;
     bool finishing = false;     // the finish has begun
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "live/live_io.h"
 #include "run_state.h"
 
 namespace velt::engine {
@@ -126,6 +127,16 @@ int ReadBlock(int64_t position) {
     RunState& state = run();
     const Geometry& geo = state.geo;
     const ProjectSettings& settings = state.settings;
+    if (geo.liveRun) {
+        // Live frames are scaled only by the compressor.
+        const int peak = ReadLiveSamples();
+        if (peak > settings.InputThreshold && settings.Compress == 1) {
+            const double gain = CompressorGain(state.loop.compressorHistory, peak);
+            std::vector<int>& samples = state.analysis.samples;
+            for (int i = 1; i <= geo.blockLength; ++i) samples[i] = int(samples[i] * gain);
+        }
+        return peak;
+    }
     std::vector<unsigned char>& buffer = state.loop.readBuffer;
     std::FILE* file = state.files.audio.get();
 

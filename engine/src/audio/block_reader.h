@@ -32,7 +32,8 @@ double CompressorGain(std::span<int, 15> history, int peak);
 
 // Reads the block at byte position of the audio file into the run's sample buffer, scales it and
 // returns its peak before scaling. Bytes before the data offset and past the end of the data read
-// as silence. Seek failure: outcome 2.21; read failure: 2.39.
+// as silence. Seek failure: outcome 2.21; read failure: 2.39. A live run reads the newest
+// captured samples instead (position unused).
 int ReadBlock(int64_t position);
 
 // The largest absolute sample of the block at position over every channel (no mixing, no pan);

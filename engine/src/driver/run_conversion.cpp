@@ -257,12 +257,31 @@ void RunBlockLoop() {
     }
 }
 
+void RunLiveLoop() {
+    RunState& state = run();
+    StatusCadence cadence(wholeSeconds());
+    for (;;) {
+        state.analysis.slot = 0;
+        const int peak = ReadBlock(0);
+        state.loop.peaks[0] = peak;
+        state.status.value = float(peak);
+        classifyBlock(state, peak);
+        flushRing(state, 0);
+        if (cadence.afterBlock(wholeSeconds())) WriteStatus();
+        PollCommandFile();
+    }
+}
+
 RunOutcome RunConversion(const std::string& projectPath) {
     try {
         try {
             ReadProject(projectPath);
             SetUpAnalysis();
-            if (!run().geo.liveRun) RunBlockLoop();
+            if (run().geo.liveRun) {
+                RunLiveLoop();
+            } else {
+                RunBlockLoop();
+            }
             FinishRun(0, 0);
         } catch (const std::bad_alloc&) {
             FinishRun(6, 1);

@@ -16,6 +16,7 @@ RunOutcome RunConversion(const std::string& projectPath);
 // RunOutcome from FinishRun).
 void SetUpAnalysis();  // after ReadProject: buffers, normaliser, MIDI file, start events
 void RunBlockLoop();   // file runs: every block from the start point to the end point
+void RunLiveLoop();    // live runs: one frame of the newest input after another, until a cancel
 void PollCommandFile();
 
 // The process entry: arguments (program, project, status file, command file), banner, first

@@ -1,23 +1,159 @@
-// Live capture is not built yet: every live run finds no input device (68: no device).
+// Live runs: capture from the wave input device into a ring, the newest block of samples for
+// each frame, and the notes sent at once to the MIDI output device.
 #include "live/live_io.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "midi/note_mapping.h"
+#include "midi_events.h"
+#include "platform/midi_out/midi_out.h"
+#include "platform/mm_error/mm_error.h"
+#include "platform/wave_io/wave_in.h"
+#include "run_state.h"
 
 namespace velt::engine {
 
 namespace {
-constexpr int kNoDevice = 68;
+
+constexpr int kNoPosition = 98;  // the device cannot report how much it has captured
+constexpr int kNoBuffer = 99;    // the capture buffer could not be allocated
+
+void send(std::initializer_list<int> bytes) {
+    const int32_t output = run().live.output;
+    if (output == 0) return;
+    uint32_t packed = 0;
+    int shift = 0;
+    for (int b : bytes) {
+        packed |= uint32_t(b & 0xFF) << shift;
+        shift += 8;
+    }
+    platform::midi_out::shortMessage(output, packed);
 }
 
-int OpenLiveInput(int) {
-    return kNoDevice;
+class LiveSink : public MidiEventSink {
+  public:
+    void emit(int& delta, int status, int data1, int data2, int channel) override {
+        if (channel < 0) return;  // no output channel: dropped
+        // Chord names and tempo are file events; a device gets channel messages only.
+        if (status == 0xFF || status == 0x51) {
+            delta = 0;
+            return;
+        }
+        if (status == 0x90 || status == 0x80) {
+            data1 = MidiNoteKey(data1, channel);
+            data2 = MidiNoteVelocity(status, data2);
+        }
+        const int statusByte = (status & 0xF0) | (channel & 0x0F);
+        if (data2 < 0) {
+            send({statusByte, std::clamp(data1, 0, 127)});
+        } else {
+            send({statusByte, std::clamp(data1, 0, 127), std::clamp(data2, 0, 127)});
+        }
+        delta = 0;
+    }
+};
+LiveSink liveSink;  // stateless: the devices are in run().live
+
+void sendProgram(int program) {
+    const int channel = run().geo.partChannel;
+    if (channel < 0) return;
+    if (channel == 9) {
+        send({0xC9, 0});
+    } else {
+        send({0xC0 | channel, std::clamp(program, 0, 127)});
+    }
 }
-int OpenLiveOutput(int) {
-    return kNoDevice;
+
+}  // namespace
+
+int OpenLiveInput(int device) {
+    namespace wave_in = platform::wave_in;
+    LiveState& live = run().live;
+    int error = wave_in::open(live.input, device, wave_in::kLiveFormat);
+    if (error != wave_in::NoError) return error;
+    error = wave_in::start(live.input, live.captureSamples);
+    if (error == wave_in::NoMemory) return kNoBuffer;
+    if (error != wave_in::NoError) return error;
+    int64_t position = 0;
+    if (wave_in::position(live.input, position) != wave_in::NoError) return kNoPosition;
+    live.lastEnd = 0;
+    return wave_in::NoError;
 }
-void SendLivePartSetup() {}
+
+int OpenLiveOutput(int device) {
+    LiveState& live = run().live;
+    int error = platform::midi_out::open(live.output, device);
+    if (error != platform::kMmOk) return error;
+    SetMidiEventSink(&liveSink);
+    return platform::kMmOk;
+}
+
+void SendLivePartSetup() {
+    const int channel = run().geo.partChannel;
+    if (channel < 0) return;
+    sendProgram(run().geo.partProgram);
+    send({0xB0 | channel, 10, 64});
+}
+
+void SendLiveProgram(int program) {
+    sendProgram(program);
+}
+
 int ReadLiveSamples() {
-    return 0;
+    namespace wave_in = platform::wave_in;
+    RunState& state = run();
+    LiveState& live = state.live;
+    if (live.input == 0) return 0;
+    sched_yield();
+    const int64_t length = state.geo.blockLength;
+    int64_t end = 0;
+    wave_in::position(live.input, end);
+    int64_t start = end - length;
+    if (start < live.lastEnd || start < 0) {
+        // Fewer new samples than a frame: the frame takes the newest samples again, unless the
+        // device will deliver nothing more.
+        bool done = false;
+        wave_in::isDone(live.input, done);
+        if (done && end <= live.lastEnd) return 0;
+        wave_in::position(live.input, end);
+        start = std::max<int64_t>(end - length, 0);
+    }
+    live.lastEnd = end;
+
+    const int64_t count = end - start;
+    live.frame.assign(size_t(count), 0);
+    if (count > 0 && wave_in::read(live.input, end, live.frame) != wave_in::NoError) {
+        std::fill(live.frame.begin(), live.frame.end(), 0);
+    }
+    std::vector<int>& samples = state.analysis.samples;
+    const bool reversed = state.geo.filterInUse;
+    int peak = 0;
+    for (int64_t i = 0; i < length; ++i) {
+        const int value = i < count ? live.frame[size_t(i)] : 0;
+        const size_t at = reversed ? size_t(length - i) : size_t(i + 1);
+        samples[at] = value;
+        peak = std::max(peak, std::abs(value));
+    }
+    return peak;
 }
-void SendLiveProgram(int) {}
-void CloseLiveDevices(bool, bool) {}
+
+void CloseLiveDevices(bool closeOutput, bool closeInput) {
+    LiveState& live = run().live;
+    if (closeOutput && live.output != 0) {
+        platform::midi_out::reset(live.output);
+        platform::midi_out::close(live.output);
+        live.output = 0;
+    }
+    if (closeInput && live.input != 0) {
+        platform::wave_in::stop(live.input);
+        sched_yield();
+        platform::wave_in::close(live.input);
+        live.input = 0;
+        live.frame = {};
+    }
+}
 
 }  // namespace velt::engine

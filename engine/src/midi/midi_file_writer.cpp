@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "midi/auto_timing.h"
+#include "midi/note_mapping.h"
 #include "midi_events.h"
 #include "run_state.h"
 
@@ -43,32 +44,6 @@ void writeChordMetas(const std::string& text, bool leadingDelta) {
     writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()}, 29);
     state.midi.eventBytes += n;
     state.midi.runningStatus = 0xFF;
-}
-
-// Folds a key into 0..127 by whole octaves.
-int foldKey(int key) {
-    while (key > 127) key -= 12;
-    while (key < 0) key += 12;
-    return key;
-}
-
-int noteKey(int data1, int channel) {
-    const RunState& state = run();
-    const ProjectSettings& s = state.settings;
-    if (!state.geo.singleKeyMode) return foldKey(data1 + s.Transpose);
-    // The drum channel maps sounds outside the General MIDI percussion keys to the snare.
-    if (channel == 9) return (data1 < 27 || data1 > 87) ? 38 : data1;
-    return foldKey(60 + s.Transpose);
-}
-
-int noteVelocity(int status, int data2) {
-    const RunState& state = run();
-    const ProjectSettings& s = state.settings;
-    double v = std::max(0, data2);
-    if (s.Compress == 0) v = std::trunc(std::sqrt(v / 127) * 127 + 0.5);
-    if (status == 0x90 && s.VelocityOn == 0) return state.geo.fixedVelocity;
-    if (status == 0x80 && s.VelocityOff == 0) return state.geo.fixedVelocity;
-    return int(std::clamp(v, 1.0, 127.0));
 }
 
 }  // namespace
@@ -132,8 +107,8 @@ void EmitFileMidiEvent(int& delta, int status, int data1, int data2, int channel
 
     const bool note = status == 0x90 || status == 0x80;
     if (note) {
-        data1 = noteKey(data1, channel);
-        data2 = noteVelocity(status, data2);
+        data1 = MidiNoteKey(data1, channel);
+        data2 = MidiNoteVelocity(status, data2);
         if (status == 0x90) {
             midi.velocityTotal += data2;
             midi.velocityCount += 1;

@@ -214,6 +214,7 @@ void deriveTiming(RunState& state) {
     if (g.liveRun) {
         // Live timing has no beat to come from when the project gives no tempo: 120 BPM.
         g.beatsPerSecond = (s.Tempo > 0 ? s.Tempo : 120.0) / 60;
+        status.tempo = g.beatsPerSecond * 60;
         if (resolution < 0) resolution = 0;
     } else {
         g.beatsPerSecond = s.Tempo / 60;
