@@ -63,20 +63,6 @@ const std::array<float, 512>& scaledWindow() {
 
 }  // namespace
 
-std::int16_t pcmSample(double sum, bool fullRate) {
-    // Half-way cases go to the even neighbour: the floor is taken and corrected by hand, so
-    // the result does not depend on the floating-point rounding mode.
-    double r = std::trunc(sum);
-    if (fullRate) {
-        r = std::floor(sum);
-        const double rest = sum - r;
-        if (rest > 0.5 || (rest == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
-    }
-    if (r >= 32767.0) return 32767;
-    if (r <= -32768.0) return -32768;
-    return static_cast<std::int16_t>(r);
-}
-
 void fastCosineTransform32(const float* in, float* out) {
     cosineTransform(in, out, 32, butterflyFactors().data());
 }
@@ -102,16 +88,32 @@ void SynthesisChannel::synthesize(const float* subbands) {
     for (int i = 48; i < 64; ++i) v[i] = -x[i - 48];
 
     // Windowing: sample j = sum over the 16 most recent vectors t of D[32t + j] times entry j
-    // (t even) or entry 32 + j (t odd) of vector t.
-    const std::array<float, 512>& d = scaledWindow();
+    // (t even) or entry 32 + j (t odd) of vector t. The loop runs over t outside and j inside,
+    // so that each step is a contiguous multiply-add over 32 values the compiler vectorises;
+    // each sample's sum still adds its 16 terms in the order of t.
+    // The sums live in the channel, not on the stack: GCC vectorises the loop only then.
+    const float* __restrict d = scaledWindow().data();
+    double* __restrict sums = sums_.data();
+    for (int j = 0; j < 32; ++j) sums[j] = 0.0;
+    for (int t = 0; t < 16; ++t) {
+        const float* __restrict vt = history_[(ring_ + t) & 15].data() + ((t & 1) ? 32 : 0);
+        const float* __restrict dt = d + 32 * t;
+        for (int j = 0; j < 32; ++j) {
+            sums[j] += static_cast<double>(dt[j]) * static_cast<double>(vt[j]);
+        }
+    }
+    if (shift_ == 0) {
+        std::int16_t* __restrict pcm = pcm_.data();
+        for (int j = 0; j < 32; ++j) pcm[j] = pcmSample(sums[j], true);
+        for (int j = 0; j < 32; ++j) {
+            *out_ = pcm[j];
+            out_ += step_;
+        }
+        return;
+    }
     const int every = 1 << shift_;
     for (int j = 0; j < 32; j += every) {
-        double sum = 0.0;
-        for (int t = 0; t < 16; ++t) {
-            const std::array<float, 64>& vt = history_[(ring_ + t) & 15];
-            sum += static_cast<double>(d[32 * t + j]) * vt[(t & 1) ? 32 + j : j];
-        }
-        *out_ = pcmSample(sum, shift_ == 0);
+        *out_ = pcmSample(sums[j], false);
         out_ += step_;
     }
 }
