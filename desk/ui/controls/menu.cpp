@@ -1,6 +1,7 @@
 #include "desk/ui/controls/menu.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -52,11 +53,13 @@ QWidget* MenuItem::createWidget(QWidget*) {
 
 void MenuItem::push() {
     if (action_ == nullptr) return;
-    action_->setText(QString::fromStdString(s_.caption));
+    // A separator shows no text (some styles would draw it as a section title).
+    action_->setText(isSeparator() ? QString() : QString::fromStdString(s_.caption));
     action_->setSeparator(isSeparator());
     action_->setCheckable(s_.checked);
     action_->setChecked(s_.checked);
     action_->setShortcut(QKeySequence(QString::fromStdString(s_.shortcut)));
+    action_->setIcon(s_.picture.empty() ? QIcon() : QIcon(QPixmap::fromImage(*s_.picture.image())));
     action_->setVisible(Visible());
     action_->setEnabled(Enabled());
 }
@@ -78,6 +81,13 @@ Status MenuItem::setChecked(bool v) {
 Status MenuItem::setShortcut(const std::string& v) {
     if (inert()) return Status::Refused;
     s_.shortcut = v;
+    push();
+    return Status::Ok;
+}
+
+Status MenuItem::setPicture(const Picture& p) {
+    if (inert()) return Status::Refused;
+    s_.picture = p;
     push();
     return Status::Ok;
 }

@@ -1,10 +1,12 @@
 // Menus: items with a parent item (none for a top menu of the form's menu bar). Caption with an
-// "&" mnemonic ("-" makes a separator), Enabled, Visible, Checked, Shortcut ("Ctrl+O"), Click. A
+// "&" mnemonic ("-" makes a separator), Enabled, Visible, Checked, Shortcut ("Ctrl+O"), Picture
+// (the bitmap drawn beside the caption, the same for both check states), Click. A
 // top menu raises Click just before it opens. Disabled or invisible items and separators raise
 // nothing. Menu clicks move no focus.
 #pragma once
 
 #include "desk/ui/control.h"
+#include "desk/ui/picture.h"
 
 class QAction;
 class QMenu;
@@ -23,6 +25,8 @@ class MenuItem : public Control {
     Status setChecked(bool v);
     const std::string& Shortcut() const { return s_.shortcut; }
     Status setShortcut(const std::string& v);
+    const Picture& getPicture() const { return s_.picture; }
+    Status setPicture(const Picture& p);
     Status setVisible(bool v) override;
     Status setEnabled(bool v) override;
     bool isSeparator() const { return s_.caption == "-"; }
@@ -44,6 +48,7 @@ class MenuItem : public Control {
     struct State {
         std::string caption, shortcut;
         bool checked = false;
+        Picture picture;
     } s_;
     MenuItem* parent_;
     QAction* action_ = nullptr;

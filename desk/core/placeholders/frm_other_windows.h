@@ -1,0 +1,41 @@
+// Stand-ins for the ensemble and drum kit editors, the options dialog and the live control
+// window. The editors' Apply keeps the working ensemble as it is and reports it applied
+// (EnsembleApplied); the options dialog and the live window only close.
+#pragma once
+
+#include "desk/core/placeholders/placeholder_form.h"
+
+namespace velt::desk {
+
+class frmEns : public PlaceholderForm {
+  public:
+    frmEns();
+    ui::CommandButton cmdApply{this, "cmdApply"};
+    void cmdApply_Click();
+
+  protected:
+    void design() override;
+    void Form_Load() override;
+};
+
+class frmDrum : public PlaceholderForm {
+  public:
+    frmDrum();
+    ui::CommandButton cmdApply{this, "cmdApply"};
+    void cmdApply_Click();
+
+  protected:
+    void design() override;
+};
+
+class frmCustomize : public PlaceholderForm {
+  public:
+    frmCustomize();
+};
+
+class frmLive : public PlaceholderForm {
+  public:
+    frmLive();
+};
+
+}  // namespace velt::desk

@@ -1,0 +1,81 @@
+// A main window under test: folders and the settings store in a temporary folder, the recording
+// shell, a registry double, the test script. start() loads the window as the program does with
+// the editor link settled, and cancels the wizard that the start opens.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "box_match.h"
+#include "desk/core/global.h"
+#include "desk/core/main_window/editor_link.h"
+#include "desk/core/main_window/frm_main.h"
+#include "desk/core/placeholders/frm_wizard.h"
+#include "desk/core/shared/services.h"
+#include "desk/core/startup/start_up.h"
+#include "platform/registry/registry.h"
+#include "platform/settings_store/settings_store.h"
+#include "platform/shell/shell.h"
+#include "scoped_env.h"
+#include "test_support.h"
+
+namespace velt::desk {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetGlobal();
+        UseShell(&shell);
+        UseRegistry(&registry);
+        ProgramEndHook() = [this] { ++programEnds; };
+        Global& g = G();
+        g.InstallFolder = folder("install");
+        g.UserFolder = folder("docs/Veltrane");
+        g.MusicFolder = folder("music");
+        g.TempFolder = folder("tmp");
+        g.TempFolder.pop_back();
+        g.TempProject = g.TempFolder + "/~temp.vpr";
+        g.TempTapFile = g.TempFolder + "/~temp.tt";
+    }
+    void TearDown() override {
+        ui::forms::releaseAll();
+        ProgramEndHook() = nullptr;
+        UseShell(nullptr);
+        UseRegistry(nullptr);
+        ResetGlobal();
+    }
+
+    // A folder of the test, made, as text ending in "/".
+    std::string folder(const std::string& name) {
+        std::filesystem::create_directories(dir / name);
+        return (dir / name).string() + "/";
+    }
+    platform::SettingsStore store() { return platform::SettingsStore(G().AppTitle); }
+
+    // Loads the main window with the editor link settled; the start's wizard is cancelled.
+    frmMain& start() {
+        store().saveSetting("Path", "AS", "1");
+        cancelWizard();
+        return MainForm();
+    }
+    void cancelWizard() {
+        ui.onModal<frmWizard>([](frmWizard& w, ui::test::User& u) { u.click(w.cmdClose); });
+    }
+    // A small PCM WAV file (a RIFF WAVE header is all the stand-ins look at).
+    std::string wave(const std::string& name) {
+        std::string header = std::string("RIFF") + std::string(4, '\0') + "WAVEfmt ";
+        test::writeFile(dir / name, header);
+        return (dir / name).string();
+    }
+
+    test::TempDir dir;
+    test::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
+    ui::test::Script ui;
+    platform::RecordingShell shell;
+    platform::RegistryDouble registry;
+    int programEnds = 0;
+};
+
+}  // namespace velt::desk
