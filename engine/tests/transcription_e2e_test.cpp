@@ -284,3 +284,31 @@ TEST_F(TranscribeWithFilter, DamagedTemplateFilesEndTheRunOrStopTheReading) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Transcribe, TheFinishTailEndsNotesWithoutStrayTempos) {
+    // Beat lengths alternate, so a tail pass over an old slot would repeat one of them.
+    std::string beats;
+    for (int i = 0; i < 40; ++i) {
+        int ms = i % 2 == 0 ? 500 : 520;
+        beats += static_cast<char>(ms & 0xFF);
+        beats += static_cast<char>(ms >> 8);
+    }
+    velt::test::writeFile(dir / "beats.bin", beats);
+    auto t = transcribe(sox("a4.wav", "synth 2 sine 440 vol 0.5"),
+                        "ChordRes=4\nTempoFile=" + (dir / "beats.bin").string() + "\n");
+    ASSERT_EQ(t.keys(), (std::set<int>{69}));
+    long lastNoteOff = -1;
+    std::vector<long> tempoTicks;
+    for (const std::string& line : t.csv) {
+        auto f = splitCsv(line);
+        if (f.size() > 2 && f[2] == "Note_off_c") lastNoteOff = std::stol(f[1]);
+        if (f.size() > 2 && f[2] == "Tempo") tempoTicks.push_back(std::stol(f[1]));
+    }
+    ASSERT_GT(lastNoteOff, 0);
+    EXPECT_GT(tempoTicks.size(), 2u);  // the tempo file's changes are there
+    for (long tick : tempoTicks) EXPECT_LT(tick, lastNoteOff);
+}
+
+}  // namespace
