@@ -3,6 +3,7 @@
 #include "desk/core/about/frm_about.h"
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
+#include "desk/core/options/frm_customize.h"
 #include "desk/core/placeholders/frm_media.h"
 #include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/core/placeholders/frm_properties.h"
@@ -164,6 +165,7 @@ void frmMain::mnuPlayer_Click() {
 
 void frmMain::mnuCustomize_Click() {
     ui::forms::get<frmCustomize>().Show(ui::Modal);
+    ui::Release<frmCustomize>();
     RefreshToolbar();
 }
 

@@ -42,10 +42,6 @@ void frmDrum::cmdApply_Click() {
     g.EnsDrumKit = g.EnsDrumKit.empty() ? "35,38,42,47,57," : g.EnsDrumKit;
 }
 
-frmCustomize::frmCustomize()
-    : PlaceholderForm("frmCustomize", "Options",
-                      "The options dialog is not available in this build.") {}
-
 frmLive::frmLive()
     : PlaceholderForm("frmLive", "Real Time Control Panel",
                       "Live conversion is not available in this build.") {}

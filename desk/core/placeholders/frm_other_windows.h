@@ -1,6 +1,6 @@
-// Stand-ins for the ensemble and drum kit editors, the options dialog and the live control
-// window. The editors' Apply keeps the working ensemble as it is and reports it applied
-// (EnsembleApplied); the options dialog and the live window only close.
+// Stand-ins for the ensemble and drum kit editors and the live control window. The editors'
+// Apply keeps the working ensemble as it is and reports it applied (EnsembleApplied); the live
+// window only closes.
 #pragma once
 
 #include "desk/core/placeholders/placeholder_form.h"
@@ -26,11 +26,6 @@ class frmDrum : public PlaceholderForm {
 
   protected:
     void design() override;
-};
-
-class frmCustomize : public PlaceholderForm {
-  public:
-    frmCustomize();
 };
 
 class frmLive : public PlaceholderForm {
