@@ -76,6 +76,28 @@ TEST_F(MainWindowTest, FirstStartWithAnEmptyStore) {
     EXPECT_EQ(s.getSetting("Recent File List", "File-2", "none"), "none");
 }
 
+// The toolbar's positions matter: the project procedures switch buttons 3, 5, 7 and 8.
+TEST_F(MainWindowTest, ToolbarOrderAndMenuPictures) {
+    frmMain& f = start();
+    const char* keys[] = {"New", "Open",      "Save",     "",        "Edit Project",
+                          "",    "Recognize", "SyncPlay", "Options", "Help"};
+    ASSERT_EQ(f.Toolbar.ButtonCount(), 10);
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(f.Toolbar.Buttons(i).Key(), keys[i - 1]) << i;
+        EXPECT_EQ(f.Toolbar.Buttons(i).Style() == ui::ToolbarButton::Separator, i == 4 || i == 6);
+    }
+    MainWindow().enableSave(true);
+    MainWindow().enablePlayer(true);
+    MainWindow().enableRecognize(true);
+    for (int i : {3, 7, 8}) EXPECT_TRUE(f.Toolbar.Buttons(i).Enabled()) << i;
+    EXPECT_TRUE(f.mnuSaveAs.Enabled() && f.mnuPlayer.Enabled() && f.mnuRecognize.Enabled());
+    ui::MenuItem* pictured[] = {&f.mnuNew,       &f.mnuOpen,   &f.mnuSave,      &f.mnuProject,
+                                &f.mnuRecognize, &f.mnuPlayer, &f.mnuCustomize, &f.mnuTopics};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(pictured[i]->getPicture() == f.picMenu.ListImages(i + 1).picture) << i;
+    EXPECT_TRUE(f.mnuExit.getPicture().empty());
+}
+
 TEST_F(MainWindowTest, AnOlderVersionsKeysAreReadAndWrittenBackUnderTheNewNames) {
     const std::string editor = (dir / "wave-editor").string();
     test::writeFile(editor, "#!/bin/sh\n");
