@@ -4,12 +4,16 @@
 #include "desk/core/startup/start_up.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "desk/core/global.h"
 #include "platform/folders/instance_lock.h"
+#include "platform/process/process.h"
 #include "scoped_env.h"
 #include "test_support.h"
 
@@ -99,6 +103,37 @@ TEST_F(Program, ASecondCopyIsRefused) {
         EXPECT_EQ(exitCode, 1);
     }
     EXPECT_FALSE(fs::exists(dir / "cfg"));
+}
+
+TEST_F(Program, TwoProgramsRunOneAtATime) {
+    // The first copy shows its main window (offscreen) and waits in its wizard.
+    fs::create_directories(dir / "cfg" / "Veltrane Rizaduzede");
+    test::writeFile(dir / "cfg" / "Veltrane Rizaduzede" / "settings.ini", "[Path]\nAS=1\n");
+    fs::create_directories(dir / "nothing");
+    pid_t first = 0;
+    {
+        test::ScopedEnv runtime("XDG_RUNTIME_DIR", (dir / "run").string());
+        test::ScopedEnv config("XDG_CONFIG_HOME", (dir / "cfg").string());
+        test::ScopedEnv home("HOME", (dir / "home").string());
+        test::ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
+        test::ScopedEnv path("PATH", (dir / "nothing").string());  // no browser, no tools
+        auto pid = platform::startDetached(test::binDir() / "veltdesk", {"veltdesk"});
+        ASSERT_TRUE(pid);
+        first = *pid;
+        // Wait until it holds the lock.
+        for (int i = 0; i < 200; ++i) {
+            if (!platform::InstanceLock::acquire(kInstanceLockName)) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    EXPECT_TRUE(platform::isAlive(first));
+    EXPECT_EQ(run(""),
+              "Veltrane Rizaduzede: Veltrane Rizaduzede is already running.  You can only run one "
+              "instance of Veltrane Rizaduzede at a time.\n");
+    EXPECT_EQ(exitCode, 1);
+    kill(first, SIGKILL);
+    for (int i = 0; i < 100 && platform::isAlive(first); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 TEST_F(Program, AProjectThatCantBeCopiedIsNeverConverted) {
