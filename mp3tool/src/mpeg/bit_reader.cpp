@@ -1,6 +1,9 @@
 // Bounded most-significant-first bit reading.
 #include "mpeg/bit_reader.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velt::mpeg {
 
 void BitReader::reset(const std::uint8_t* data, std::size_t bytes) {
@@ -18,9 +21,18 @@ void BitReader::setPosition(std::size_t bits) {
 std::uint32_t BitReader::read(int n) {
     if (n <= 0) return 0;
     if (n > 32) n = 32;
-    // Gather the (at most five) bytes that hold the bits; missing bytes count as zeros.
     const std::size_t first = position_ >> 3;
     const int offset = static_cast<int>(position_ & 7);
+    if (first + 8 <= bytes_) {
+        // Well inside the buffer: one big-endian load of eight bytes holds all the bits.
+        std::uint64_t word;
+        std::memcpy(&word, data_ + first, sizeof word);
+        if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+        position_ += static_cast<std::size_t>(n);
+        return static_cast<std::uint32_t>((word << offset) >> (64 - n));
+    }
+    // Near the end: gather the (at most five) bytes that hold the bits; missing bytes count as
+    // zeros.
     const int byteCount = (offset + n + 7) >> 3;
     std::uint64_t acc = 0;
     for (int i = 0; i < byteCount; ++i) {

@@ -44,10 +44,12 @@ class SynthesisChannel {
     void silentSlot();
 
   private:
-    std::array<std::array<float, 64>, 16> history_{};  // the 16 most recent vectors V
-    int ring_ = 0;                                     // index of the newest vector
-    std::array<double, 32> sums_{};                    // the current slot's windowing sums
-    std::array<std::int16_t, 32> pcm_{};               // and its samples
+    // The 16 most recent vectors V: single-precision values, held as doubles so that the
+    // windowing is a plain double multiply-add the compiler vectorises.
+    std::array<std::array<double, 64>, 16> history_{};
+    int ring_ = 0;                        // index of the newest vector
+    std::array<double, 32> sums_{};       // the current slot's windowing sums
+    std::array<std::int16_t, 32> pcm_{};  // and its samples
     int shift_ = 0;
     std::int16_t* out_ = nullptr;
     int step_ = 1;
