@@ -368,8 +368,15 @@ bool Control::filterEvent(QObject* watched, QEvent* event) {
             // The press moves the focus first; a LostFocus that keeps it drops the press.
             return !form_->userMove(*this, FocusReason::Mouse, [] {});
         }
+        case QEvent::Shortcut:
+            // A button's "&" mnemonic: a user move, then the button's own action.
+            form_->userMove(*this, FocusReason::Mnemonic, [this] { mnemonicAction(); });
+            return true;
         case QEvent::KeyPress: {
             auto* ke = static_cast<QKeyEvent*>(event);
+            if ((ke->modifiers() & Qt::AltModifier) && ke->key() >= Qt::Key_A && ke->key() <= Qt::Key_Z) {
+                return form_->dispatchMnemonic(static_cast<char>('a' + (ke->key() - Qt::Key_A)));
+            }
             if (auto key = translateKey(*ke)) {
                 form_->dispatchKey(*key);
                 return true;

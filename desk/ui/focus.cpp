@@ -3,7 +3,9 @@
 // new one, then run the action; a LostFocus handler that sets the focus anywhere drops the move.
 #include <algorithm>
 
+#include "desk/ui/controls/check_box.h"
 #include "desk/ui/controls/command_button.h"
+#include "desk/ui/controls/label.h"
 #include "desk/ui/controls/option_button.h"
 #include "desk/ui/form.h"
 #include "desk/ui/runtime.h"
@@ -20,6 +22,61 @@ void mirrorFocus(Control& c, FocusReason reason) {
 }
 
 }  // namespace
+
+namespace {
+
+// The letter a caption marks with a single "&" ("&&" is a plain "&"), or 0.
+char mnemonicOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        char c = caption[i + 1];
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return 0;
+}
+
+std::string captionOf(Control* c) {
+    if (auto* b = dynamic_cast<CommandButton*>(c)) return b->Caption();
+    if (auto* b = dynamic_cast<CheckBox*>(c)) return b->Caption();
+    if (auto* b = dynamic_cast<OptionButton*>(c)) return b->Caption();
+    if (auto* b = dynamic_cast<Label*>(c)) return b->Caption();
+    return "";
+}
+
+}  // namespace
+
+bool Form::dispatchMnemonic(char letter) {
+    if (!userReachable()) return false;
+    if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
+    for (Control* c : controls_) {
+        if (mnemonicOf(captionOf(c)) != letter || !c->visibleChain() || !c->enabledChain()) continue;
+        if (dynamic_cast<Label*>(c) != nullptr) {
+            // The label's mnemonic moves to the next stop after it in the tab order (ties go
+            // by the order of the form's controls).
+            auto position = [this](Control* x) {
+                return std::make_pair(x->TabIndex(), std::find(controls_.begin(), controls_.end(), x) -
+                                                         controls_.begin());
+            };
+            Control* next = nullptr;
+            for (Control* other : controls_) {
+                if (!other->canTakeFocusNow() || !other->TabStop() || position(other) <= position(c)) {
+                    continue;
+                }
+                if (next == nullptr || position(other) < position(next)) next = other;
+            }
+            if (next != nullptr) userMove(*next, FocusReason::Mnemonic, [] {});
+            return true;
+        }
+        if (!c->canTakeFocusNow()) continue;
+        userMove(*c, FocusReason::Mnemonic, [c] { c->mnemonicAction(); });
+        return true;
+    }
+    return false;
+}
 
 bool Form::userMove(Control& target, FocusReason reason, const std::function<void()>& action) {
     if (!userReachable() || !target.canTakeFocusNow()) return false;

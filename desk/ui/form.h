@@ -91,6 +91,9 @@ class Form {
     void dispatchKey(Key key);
     void dispatchAscii(int keyAscii);
     int previewKeyPress(int keyAscii);  // Form_KeyPress when KeyPreview is on
+    // Alt+letter: the control whose caption marks the letter with "&" (a label passes it on to
+    // the next stop after it). False when no control has that mnemonic.
+    bool dispatchMnemonic(char letter);
     bool userReachable() const;         // shown and enabled
     // The window's frame close button (or Alt+F4).
     void userClose();

@@ -158,6 +158,13 @@ void ComboBox::userAscii(int k) {
     }
 }
 
+bool ComboBox::filterEvent(QObject* watched, QEvent* event) {
+    // The editable combo's line edit has the focus: its keys count as the combo's.
+    auto* c = qobject_cast<QComboBox*>(widget_.data());
+    if (c != nullptr && c->lineEdit() != nullptr && watched == c->lineEdit()) watched = widget_;
+    return Control::filterEvent(watched, event);
+}
+
 void ComboBox::userKey(Key key) {
     int row = s_.items.index;
     if (key == Key::Down || (key == Key::Right && s_.style == DropDownList)) {

@@ -39,6 +39,7 @@ class ComboBox : public Control {
     void userPick(int row);
     void userAscii(int keyAscii) override;
     void userKey(Key key) override;
+    bool filterEvent(QObject* watched, QEvent* event) override;
 
   protected:
     QWidget* createWidget(QWidget* parent) override;

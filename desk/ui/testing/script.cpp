@@ -388,4 +388,8 @@ void User::closeBox(Form& f) {
     f.userClose();
 }
 
+bool User::mnemonic(Form& f, char letter) {
+    return f.dispatchMnemonic(letter);
+}
+
 }  // namespace velt::ui::test

@@ -128,6 +128,7 @@ class User {
     void menu(MenuItem& item);
     void toolbar(Toolbar& bar, const std::string& key);
     void closeBox(Form& f);
+    bool mnemonic(Form& f, char letter);  // Alt+letter
 
   private:
     bool ensureFocus(Control& c);

@@ -79,6 +79,7 @@ void frmDemo::design() {
     spnTempo.setBuddy(txtTempo, true);
     lblStart.Move(240, 1440, 1200, 255);
     lblStart.setCaption("Start &Time:");
+    lblStart.setTabIndex(2);
     txtStartPoint.Move(1440, 1410, 1200, 315);
     txtStartPoint.setMask("##:##:##");
     txtStartPoint.setTabIndex(2);

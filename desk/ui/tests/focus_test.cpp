@@ -134,5 +134,26 @@ TEST(Focus, F1OpensTheNearestHelpTopicAndKeyPreviewComesFirst) {
     EXPECT_EQ(f.txtName.Text(), "ab");
 }
 
+TEST(Focus, MnemonicsAreUserMoves) {
+    test::Script ui;
+    auto& f = forms::get<frmDemo>();
+    f.Show();
+    auto u = ui.user();
+    ui.clearEvents();
+    EXPECT_TRUE(u.mnemonic(f, 'a'));  // "&Apply"
+    EXPECT_TRUE(u.mnemonic(f, 'D'));  // "&Drums"
+    EXPECT_TRUE(u.mnemonic(f, 'e'));  // "&Ensemble"
+    EXPECT_TRUE(u.mnemonic(f, 't'));  // the label "Start &Time:" passes on to its box
+    EXPECT_FALSE(u.mnemonic(f, 'z'));
+    EXPECT_EQ(f.chkDrums.Value(), 1);
+    EXPECT_TRUE(f.optMode(1).Value());
+    EXPECT_EQ(f.ActiveControl(), &f.txtStartPoint);
+    EXPECT_EQ(ui.trace(), (std::vector<std::string>{
+                              "txtName_LostFocus", "cmdApply_GotFocus", "cmdApply_Click",
+                              "cmdApply_LostFocus", "chkDrums_GotFocus", "chkDrums_Click",
+                              "chkDrums_LostFocus", "optMode(1)_GotFocus", "optMode(1)_Click",
+                              "optMode(1)_LostFocus", "txtStartPoint_GotFocus"}));
+}
+
 }  // namespace
 }  // namespace velt::ui
