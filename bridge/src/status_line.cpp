@@ -78,6 +78,10 @@ bool parseStatusLine(std::string_view line, ConvertStatus& record) {
                     readInt(words, read.chordRes) && readInt(words, read.timeSigNumerator) &&
                     readInt(words, read.noteKey) && readFloat(words, read.noteBend) &&
                     readFloat(words, read.referencePitch) && readChord(words, read.chord);
+    // The engine writes fourteen fields; more means the line is not the engine's (two writes
+    // run together, a foreign file), and none of its values can be trusted.
+    std::string_view extra;
+    if (complete && words.next(extra)) complete = false;
     if (complete) record = read;
     return complete;
 }

@@ -9,8 +9,8 @@ namespace velt::bridge {
 
 // Reads the fourteen blank-separated fields of a status line into `record`: numbers without
 // regard to the locale ("," accepted for "."), the chord text cut to 5 characters. False when a
-// field is missing or unreadable (the file was read while the engine rewrote it); `record` is
-// then left as it was.
+// field is missing or unreadable (the file was read while the engine rewrote it) or when more
+// words follow the chord; `record` is then left as it was.
 bool parseStatusLine(std::string_view line, ConvertStatus& record);
 
 // A status value that ends the run: 100000 (finished) or below 0 (outcome code).

@@ -80,6 +80,7 @@ TEST(StatusLine, RefusesAShortOrDamagedLineAndLeavesTheRecordAlone) {
         "37x 48 84 -3 1 96.5 2 0.25 1 4 61 52 441.25 C",              // junk in a number
         "37.125 99999999999 84 -3 1 96.5 2 0.25 1 4 61 52 441.25 C",  // int out of range
         "N/C 48 84 -3 1 96.5 2 0.25 1 4 61 52 441.25 C",
+        "37.125 48 84 -3 1 96.5 2 0.25 1 4 61 52 441.25 C 7",  // a fifteenth field
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);

@@ -212,6 +212,21 @@ struct MainWindowHooks {
     std::function<void(bool)> enablePlayer;     // toolbar button 8 and the player menu item
     std::function<void(bool)> enableRecognize;  // toolbar button 7 and the Recognize item
     std::function<void()> runSaveCommand;       // the File menu's Save command
+
+    // What a conversion run needs of the main window. The progress window leaves the outcome of
+    // its run in the status bar ("Finished", "User abort", "Error"), where Recognize reads it.
+    std::function<std::string()> caption;
+    std::function<std::string()> statusText;
+    std::function<void(const std::string&)> setStatusText;
+    std::function<void()> bringToFront;       // front and repaint (toolbar) after a modal window
+    std::function<void()> closeProgram;       // the converter could not be started: close up
+    std::function<void()> runNewCommand;      // mnuNew_Click
+    std::function<void()> runPlayerCommand;   // mnuPlayer_Click
+    std::function<void()> runProjectCommand;  // mnuProject_Click
+    std::function<void()> runSaveAsCommand;   // mnuSaveAs_Click
+    // Windows of other parts of the program that a conversion opens, until they are built.
+    std::function<void()> showLiveWindow;    // frmLive, modal
+    std::function<void()> chooseMidiEditor;  // the options dialog's MIDI editor browse and OK
 };
 MainWindowHooks& MainWindow();
 

@@ -1,20 +1,23 @@
-// The conversion road as the main window and the start-up reach it. The main window's Convert
-// command (menu item mnuRecognize, toolbar key "Recognize") runs RunRecognize; a command-line
-// conversion (/prf=) runs RunBatchConversion once the named project has been copied over the
-// working project TempProject.
+// The conversion road as the main window and the start-up reach it.
+//
+// RunRecognize is the main window's Convert command (menu item mnuRecognize, toolbar key
+// "Recognize"): it asks before replacing MIDI files, has compressed audio decoded, writes the
+// working project for each audio file and runs one progress window per file (or the live window
+// for a project without audio), merges what several runs detected, and after a single-file run
+// offers the results window and carries out the follow-up chosen there.
+//
+// RunBatchConversion is the command-line conversion ("/prf="), run by the start-up once the named
+// project has been copied over the working project TempProject: it converts TempProject under a
+// minimized progress window, which appends one line to the log LogFile.
 #pragma once
 
 #include <string>
 
 namespace velt::desk {
 
-// The Convert command: checks the files, decodes compressed audio, writes the working project
-// and runs the progress window per audio file (or the live window), then the results window.
 void RunRecognize();
 
-// A command-line conversion of TempProject under the progress window in batch mode (no user);
-// the outcome goes to LogFile as one line. Returns the program's exit status: 0 after a
-// successful conversion, 1 after any failure.
+// The program's exit status: 0 after a successful conversion, 1 after any failure.
 int RunBatchConversion();
 
 // Appends one line to the batch log LogFile: the date and time, ProjectFile and `outcome`,
