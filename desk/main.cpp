@@ -17,6 +17,9 @@ namespace {
 // expected and would only clutter standard error.
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (message.startsWith("This plugin does not support")) return;
+    // A command-line conversion on a server often runs without a session's runtime folder; the
+    // program keeps its own files in its private temp folder, so Qt's fallback is of no concern.
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR")) return;
     qt_message_output(type, context, message);
 }
 

@@ -153,6 +153,19 @@ void frmMain::wireHooks() {
         mnuRecognize.setEnabled(on);
     };
     hooks.runSaveCommand = [this] { mnuSave_Click(); };
+    // The conversion windows' reach into this window.
+    hooks.caption = [this] { return Caption(); };
+    hooks.statusText = [this] { return sbStatusBar.Text(); };
+    hooks.setStatusText = [this](const std::string& text) { sbStatusBar.setText(text); };
+    hooks.bringToFront = [this] {
+        BringToFront();
+        RefreshToolbar();
+    };
+    hooks.closeProgram = [this] { unload(); };
+    hooks.runNewCommand = [this] { mnuNew_Click(); };
+    hooks.runPlayerCommand = [this] { mnuPlayer_Click(); };
+    hooks.runProjectCommand = [this] { mnuProject_Click(); };
+    hooks.runSaveAsCommand = [this] { mnuSaveAs_Click(); };
 }
 
 void frmMain::BringToFront() {

@@ -3,10 +3,22 @@
 #include <algorithm>
 #include <cctype>
 
-#include "desk/core/global.h"
-#include "desk/core/shared/message.h"
+#include "desk/core/placeholders/frm_decoders.h"
+#include "desk/ui/ui.h"
 
 namespace velt::desk {
+
+namespace {
+
+// The hand-over: shown modally, released afterwards; the window sets WaveReady itself.
+template <class F>
+void decodeWith() {
+    ui::Load<F>();
+    if (ui::isLoaded<F>()) ui::forms::get<F>().Show(ui::Modal);
+    ui::Release<F>();
+}
+
+}  // namespace
 
 DecodingWindow DecodingWindowFor(const std::string& audioFile) {
     std::string ending = audioFile.size() >= 4 ? audioFile.substr(audioFile.size() - 4) : audioFile;
@@ -18,14 +30,21 @@ DecodingWindow DecodingWindowFor(const std::string& audioFile) {
     return DecodingWindow::AIFF;
 }
 
-// Until the decoding windows are built, every compressed format is refused the way a failed
-// decode is: a message of the window's own, and WaveReady left false.
 void DecodeSourceAudio(const std::string& chosenBy) {
-    (void)DecodingWindowFor(chosenBy);
-    Global& g = G();
-    g.WaveReady = false;
-    ShowMessage("Unable to decode '" + g.SourceAudioFile + "'. This audio format is not supported.",
-                48, "Decode Error");
+    switch (DecodingWindowFor(chosenBy)) {
+        case DecodingWindow::MP3:
+            decodeWith<frmMP3>();
+            break;
+        case DecodingWindow::WMA:
+            decodeWith<frmWMA>();
+            break;
+        case DecodingWindow::AAC:
+            decodeWith<frmAAC>();
+            break;
+        case DecodingWindow::AIFF:
+            decodeWith<frmAIFF>();
+            break;
+    }
 }
 
 }  // namespace velt::desk

@@ -41,7 +41,6 @@ std::string timeText(int32_t seconds) {
     return TrimTime(hms);
 }
 
-
 bool sameTextNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==

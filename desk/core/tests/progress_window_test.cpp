@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "box_match.h"
+#include "desk/core/placeholders/frm_decoders.h"
 #include "desk/core/recognize.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
@@ -266,7 +267,7 @@ TEST_F(ProgressWindow, SeveralFilesEachGetAWindowAndTheirRangesAreMerged) {
         const char* pitch;
     } runs[] = {{"Converting: a", 1, 40, 70, "442.000000"},
                 {"Converting: c", 3, 45, 80, "438.000000"}};
-    for (const Run& run : runs) {
+    auto expectRun = [&](const Run& run) {
         ui.onModal<frmStatus>([&, run](frmStatus& f, User&) {
             EXPECT_EQ(f.Caption(), run.caption);
             EXPECT_EQ(g.ConvertIndex, run.index);
@@ -281,7 +282,15 @@ TEST_F(ProgressWindow, SeveralFilesEachGetAWindowAndTheirRangesAreMerged) {
             writeStatus(done);
             ui.advance(56);
         });
-    }
+    };
+    expectRun(runs[0]);
+    ui.onModal<frmMP3>([&](frmMP3& decoder, User&) {
+        EXPECT_FALSE(g.WaveReady);
+        EXPECT_EQ(g.SourceAudioFile, g.AudioFiles(2));
+        EXPECT_EQ(g.WorkWaveFile, g.TempFolder + "/~temp.wav");
+        ui.advance(decoder.tmrStatus.Interval());
+    });
+    expectRun(runs[1]);
     ui.expectBox({.title = "Decode Error"}).answer(ui::OK);
     RunRecognize();
     EXPECT_TRUE(waitUntil([&] { return startedProjects().size() == 2; }));

@@ -1,0 +1,133 @@
+// veltdesk /prf=<project> /log=<log> as a user runs it on a machine with no display: the real
+// program, bridge and engine convert a sox tone and a fluidsynth render, each run adds one line
+// to the log, and the exit status tells the outcome.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+
+class VeltdeskBatch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(dir / "run");
+        chmod((dir / "run").c_str(), 0700);
+        fs::create_directories(dir / "home");
+    }
+    // Runs veltdesk with the arguments; gives what it wrote to standard output and error.
+    std::string veltdesk(const std::string& args) {
+        std::string env =
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
+            "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
+            test::shellQuote((dir / "run").string()) +
+            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
+            " HOME=" + test::shellQuote((dir / "home").string()) + " ";
+        auto result = test::runCommand(
+            env + test::shellQuote((test::binDir() / "veltdesk").string()) + " " + args + " 2>&1");
+        exitCode = result.exitCode;
+        return result.output;
+    }
+    void writeProject(const fs::path& project, const fs::path& wav, const fs::path& mid,
+                      const std::string& pitchKeys) {
+        test::writeFile(project, "[audio]\nAudioFile=" + wav.string() + "\n[pitch]\n" + pitchKeys +
+                                     "[timing]\nTempoDetect=0\nTempo=120\n"
+                                     "TimeSignatureNumerator=4\nChordRes=4\n[midi]\nMidiFile=" +
+                                     mid.string() + "\n");
+    }
+    std::string notesOn(const fs::path& mid) {
+        auto csv = test::runCommand("midicsv " + test::shellQuote(mid.string()));
+        EXPECT_EQ(csv.exitCode, 0);
+        std::string notes;
+        for (const auto& line : test::splitLines(csv.output)) {
+            if (line.find(", Note_on_c, ") == std::string::npos) continue;
+            if (line.size() >= 3 && line.substr(line.size() - 3) == ", 0") continue;  // note off
+            notes += line + "\n";
+        }
+        return notes;
+    }
+
+    test::TempDir dir;
+    int exitCode = -1;
+};
+
+TEST_F(VeltdeskBatch, ConvertsASoxToneAndAFluidsynthRenderWithoutADisplay) {
+    const fs::path log = dir / "log.txt";
+
+    const fs::path tone = dir / "a4 tone.wav";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(tone.string()) +
+                               " synth 3 sine 440 gain -6")
+                  .exitCode,
+              0);
+    const fs::path toneProject = dir / "tone.vpr";
+    writeProject(toneProject, tone, dir / "tone.mid", "PitchMode=1\n");
+    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(toneProject.string()) +
+                       " /log=" + test::shellQuote(log.string())),
+              "");
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_NE(notesOn(dir / "tone.mid").find(", Note_on_c, 0, 69, "), std::string::npos);
+
+    // Three piano notes, C4 E4 G4 one after the other, rendered by fluidsynth.
+    test::writeFile(dir / "score.csv",
+                    "0, 0, Header, 0, 1, 480\n1, 0, Start_track\n1, 0, Tempo, 500000\n"
+                    "1, 0, Program_c, 0, 0\n"
+                    "1, 0, Note_on_c, 0, 60, 100\n1, 960, Note_off_c, 0, 60, 0\n"
+                    "1, 960, Note_on_c, 0, 64, 100\n1, 1920, Note_off_c, 0, 64, 0\n"
+                    "1, 1920, Note_on_c, 0, 67, 100\n1, 2880, Note_off_c, 0, 67, 0\n"
+                    "1, 3840, End_track\n0, 0, End_of_file\n");
+    const fs::path render = dir / "piano.wav";
+    ASSERT_EQ(test::runCommand("csvmidi " + test::shellQuote((dir / "score.csv").string()) + " " +
+                               test::shellQuote((dir / "score.mid").string()) +
+                               " && fluidsynth -ni -q -g 1.0 -r 44100 -T wav -F " +
+                               test::shellQuote(render.string()) +
+                               " /usr/share/sounds/sf2/FluidR3_GM.sf2 " +
+                               test::shellQuote((dir / "score.mid").string()) + " >/dev/null 2>&1")
+                  .exitCode,
+              0);
+    const fs::path pianoProject = dir / "piano.vpr";
+    writeProject(pianoProject, render, dir / "piano.mid", "PitchMode=4\nKeyMin=36\nKeyMax=84\n");
+    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(pianoProject.string()) +
+                       " /log=" + test::shellQuote(log.string())),
+              "");
+    EXPECT_EQ(exitCode, 0);
+    const std::string piano = notesOn(dir / "piano.mid");
+    for (const char* key : {", 60, ", ", 64, ", ", 67, "})
+        EXPECT_NE(piano.find(key), std::string::npos) << key;
+
+    // Two runs, two lines, each naming its project.
+    auto lines = test::splitLines(test::readFile(log));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("  " + toneProject.string() + "  Completed successfully."),
+              std::string::npos);
+    EXPECT_NE(lines[1].find("  " + pianoProject.string() + "  Completed successfully."),
+              std::string::npos);
+}
+
+TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
+    const fs::path log = dir / "log.txt";
+    const fs::path project = dir / "song.vpr";
+    writeProject(project, dir / "missing.wav", dir / "song.mid", "");
+    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project.string()) +
+                       " /log=" + test::shellQuote(log.string())),
+              "");
+    EXPECT_EQ(exitCode, 1);
+    auto lines = test::splitLines(test::readFile(log));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(
+        lines[0].find("  " + project.string() + "  Specified Audio File does not exist.  -3.015"),
+        std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "song.mid"));
+
+    // A log in a missing folder loses the line; the exit status still tells.
+    veltdesk("/prf=" + test::shellQuote(project.string()) +
+             " /log=" + test::shellQuote((dir / "no" / "log.txt").string()));
+    EXPECT_EQ(exitCode, 1);
+}
+
+}  // namespace
+}  // namespace velt::desk
