@@ -8,6 +8,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/main_window/icons.h"
+#include "desk/core/run/other_windows.h"
 
 namespace velt::desk {
 
@@ -166,6 +167,8 @@ void frmMain::wireHooks() {
     hooks.runPlayerCommand = [this] { mnuPlayer_Click(); };
     hooks.runProjectCommand = [this] { mnuProject_Click(); };
     hooks.runSaveAsCommand = [this] { mnuSaveAs_Click(); };
+    hooks.showLiveWindow = ShowLiveWindow;
+    hooks.chooseMidiEditor = ChooseMidiEditor;
 }
 
 void frmMain::BringToFront() {
