@@ -51,6 +51,7 @@ TEST_F(BatchConversion, EachRunAppendsOneLineAndTellsByItsExitStatus) {
         {"100000.000", 0, "Completed successfully."},
         {"-3.015", 1, "Specified Audio File does not exist.  -3.015"},
         {"-1.000", 1, "User aborted conversion process.  -1"},
+        {"-12.500", 0, "Completed successfully."},  // counts as success
     };
     size_t runs = 0;
     for (const Case& c : cases) {
