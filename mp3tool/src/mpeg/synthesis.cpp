@@ -69,17 +69,19 @@ const std::array<double, 512>& scaledWindow() {
 }
 
 // Windowing: sample j = sum over the 16 most recent vectors t of D[32t + j] times entry j
-// (t even) or entry 32 + j (t odd) of vector t, four samples at a time in the compiler's vector
-// type (which it maps onto whatever vector unit the processor has); each sample's sum still
-// adds its 16 terms in the order of t. On x86-64 the function is built twice, for AVX2 and for
-// the baseline processor, and the loader picks the one the processor runs.
+// (t even) or entry 32 + j (t odd) of vector t, then the sum made a sample as pcmSample does.
+// Four samples at a time in the compiler's vector types (which it maps onto whatever vector
+// unit the processor has); each sample's sum still adds its 16 terms in the order of t. On
+// x86-64 the function is built twice, for AVX2 and for the baseline processor, and the loader
+// picks the one the processor runs.
 using Doubles4 = double __attribute__((vector_size(32)));
+using Ints4 = std::int32_t __attribute__((vector_size(16)));
 
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target_clones("avx2", "default")))
 #endif
-void windowSums(const double* d, const std::array<std::array<double, 64>, 16>& history, int ring,
-                double* sums) {
+void windowSamples(const double* d, const std::array<std::array<double, 64>, 16>& history,
+                   int ring, bool fullRate, std::int16_t* pcm) {
     Doubles4 acc[8] = {};
     for (int t = 0; t < 16; ++t) {
         const double* vt = history[(ring + t) & 15].data() + ((t & 1) ? 32 : 0);
@@ -92,7 +94,16 @@ void windowSums(const double* d, const std::array<std::array<double, 64>, 16>& h
             acc[b] += dv * vv;
         }
     }
-    std::memcpy(sums, acc, sizeof acc);
+    const Doubles4 low = {-32768.0, -32768.0, -32768.0, -32768.0};
+    const Doubles4 high = {32767.0, 32767.0, 32767.0, 32767.0};
+    const Doubles4 toWhole = {kRoundToWhole, kRoundToWhole, kRoundToWhole, kRoundToWhole};
+    for (int b = 0; b < 8; ++b) {
+        Doubles4 c = acc[b] > low ? acc[b] : low;  // also a sum that is not a number
+        c = c < high ? c : high;
+        if (fullRate) c = (c + toWhole) - toWhole;
+        const Ints4 whole = __builtin_convertvector(c, Ints4);  // toward zero
+        for (int i = 0; i < 4; ++i) pcm[4 * b + i] = static_cast<std::int16_t>(whole[i]);
+    }
 }
 
 }  // namespace
@@ -121,20 +132,11 @@ void SynthesisChannel::synthesize(const float* subbands) {
     for (int i = 17; i < 48; ++i) v[i] = -x[48 - i];
     for (int i = 48; i < 64; ++i) v[i] = -x[i - 48];
 
-    windowSums(scaledWindow().data(), history_, ring_, sums_.data());
-    const double* sums = sums_.data();
-    if (shift_ == 0) {
-        std::int16_t* __restrict pcm = pcm_.data();
-        for (int j = 0; j < 32; ++j) pcm[j] = pcmSample(sums[j], true);
-        for (int j = 0; j < 32; ++j) {
-            *out_ = pcm[j];
-            out_ += step_;
-        }
-        return;
-    }
+    std::int16_t pcm[32];
+    windowSamples(scaledWindow().data(), history_, ring_, shift_ == 0, pcm);
     const int every = 1 << shift_;
     for (int j = 0; j < 32; j += every) {
-        *out_ = pcmSample(sums[j], false);
+        *out_ = pcm[j];
         out_ += step_;
     }
 }

@@ -47,9 +47,7 @@ class SynthesisChannel {
     // The 16 most recent vectors V: single-precision values, held as doubles so that the
     // windowing is a plain double multiply-add the compiler vectorises.
     std::array<std::array<double, 64>, 16> history_{};
-    int ring_ = 0;                        // index of the newest vector
-    std::array<double, 32> sums_{};       // the current slot's windowing sums
-    std::array<std::int16_t, 32> pcm_{};  // and its samples
+    int ring_ = 0;  // index of the newest vector
     int shift_ = 0;
     std::int16_t* out_ = nullptr;
     int step_ = 1;
@@ -58,14 +56,15 @@ class SynthesisChannel {
 
 // Turns a filter sum into a sample: nearest integer with ties to even at full rate, truncation
 // toward zero with rate reduction; clamped to -32768..32767 (a sum that is not a number gives
-// -32768). Branch-free so that the loop over a slot's samples is vectorised: adding and taking
-// away 1.5 x 2^52 leaves the sum rounded to a whole number by the floating-point unit's
+// -32768). The synthesis does the same four samples at a time. Adding and taking away
+// 1.5 x 2^52 leaves the sum rounded to a whole number by the floating-point unit's
 // round-to-nearest-even, the mode every C++ program starts in and this one never changes.
+inline constexpr double kRoundToWhole = 6755399441055744.0;  // 1.5 x 2^52
+
 inline std::int16_t pcmSample(double sum, bool fullRate) {
     // Clamping first gives the same result (the bounds are whole numbers) and keeps the
     // conversion in range.
     const double c = std::min(32767.0, std::max(-32768.0, sum));
-    constexpr double kRoundToWhole = 6755399441055744.0;
     const double whole = fullRate ? (c + kRoundToWhole) - kRoundToWhole : c;
     return static_cast<std::int16_t>(static_cast<std::int32_t>(whole));  // toward zero
 }
