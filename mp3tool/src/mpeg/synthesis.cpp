@@ -29,31 +29,37 @@ const std::array<float, 31>& butterflyFactors() {
 }
 
 // Lee's recursion: the even outputs are the half-size transform of the sums, the odd outputs
-// the sums of neighbouring outputs of the half-size transform of the scaled differences. The size
-// is a template argument so that the whole recursion unrolls into straight-line code.
+// the sums of neighbouring outputs of the half-size transform of the scaled differences. It is
+// run flat, stage by stage over all blocks of one size, so that each stage is a short loop the
+// compiler unrolls and vectorises; every value is computed exactly as the recursion does.
+
+// Splits each block of N values into the sums (first half) and the scaled differences (second
+// half), which the next stage treats as blocks of N / 2.
 template <int N>
-[[gnu::always_inline]] inline void cosineTransform(const float* in, float* out,
-                                                   const float* factors) {
-    if constexpr (N == 1) {
-        out[0] = in[0];
-    } else {
-        constexpr int half = N / 2;
-        float sums[half];
-        float diffs[half];
-        for (int k = 0; k < half; ++k) {
-            sums[k] = in[k] + in[N - 1 - k];
-            diffs[k] = (in[k] - in[N - 1 - k]) * factors[k];
+[[gnu::always_inline]] inline void splitStage(const float* in, float* out, const float* factors) {
+    for (int block = 0; block < 32; block += N) {
+        for (int k = 0; k < N / 2; ++k) {
+            const float a = in[block + k];
+            const float b = in[block + N - 1 - k];
+            out[block + k] = a + b;
+            out[block + N / 2 + k] = (a - b) * factors[k];
         }
-        float evens[half];
-        float odds[half];
-        cosineTransform<half>(sums, evens, factors + half);
-        cosineTransform<half>(diffs, odds, factors + half);
-        for (int m = 0; m < half - 1; ++m) {
-            out[2 * m] = evens[m];
-            out[2 * m + 1] = odds[m] + odds[m + 1];
+    }
+}
+
+// Joins the transforms of the two halves of each block of N values: the evens interleaved with
+// the sums of neighbouring odds.
+template <int N>
+[[gnu::always_inline]] inline void joinStage(const float* in, float* out) {
+    for (int block = 0; block < 32; block += N) {
+        const float* evens = in + block;
+        const float* odds = in + block + N / 2;
+        for (int m = 0; m < N / 2 - 1; ++m) {
+            out[block + 2 * m] = evens[m];
+            out[block + 2 * m + 1] = odds[m] + odds[m + 1];
         }
-        out[N - 2] = evens[half - 1];
-        out[N - 1] = odds[half - 1];
+        out[block + N - 2] = evens[N / 2 - 1];
+        out[block + N - 1] = odds[N / 2 - 1];
     }
 }
 
@@ -109,7 +115,20 @@ void windowSamples(const double* d, const std::array<std::array<double, 64>, 16>
 }  // namespace
 
 void fastCosineTransform32(const float* in, float* out) {
-    cosineTransform<32>(in, out, butterflyFactors().data());
+    const float* f = butterflyFactors().data();
+    float a[32];
+    float b[32];
+    splitStage<32>(in, a, f);
+    splitStage<16>(a, b, f + 16);
+    splitStage<8>(b, a, f + 24);
+    splitStage<4>(a, b, f + 28);
+    splitStage<2>(b, a, f + 30);
+    // Blocks of one value are their own transform.
+    joinStage<2>(a, b);
+    joinStage<4>(b, a);
+    joinStage<8>(a, b);
+    joinStage<16>(b, a);
+    joinStage<32>(a, out);
 }
 
 void SynthesisChannel::clear() {
