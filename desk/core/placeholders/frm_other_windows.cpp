@@ -42,8 +42,4 @@ void frmDrum::cmdApply_Click() {
     g.EnsDrumKit = g.EnsDrumKit.empty() ? "35,38,42,47,57," : g.EnsDrumKit;
 }
 
-frmLive::frmLive()
-    : PlaceholderForm("frmLive", "Real Time Control Panel",
-                      "Live conversion is not available in this build.") {}
-
 }  // namespace velt::desk

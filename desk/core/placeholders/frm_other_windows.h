@@ -1,6 +1,5 @@
-// Stand-ins for the ensemble and drum kit editors and the live control window. The editors'
-// Apply keeps the working ensemble as it is and reports it applied (EnsembleApplied); the live
-// window only closes.
+// Stand-ins for the ensemble and drum kit editors. Their Apply keeps the working ensemble as it
+// is and reports it applied (EnsembleApplied).
 #pragma once
 
 #include "desk/core/placeholders/placeholder_form.h"
@@ -26,11 +25,6 @@ class frmDrum : public PlaceholderForm {
 
   protected:
     void design() override;
-};
-
-class frmLive : public PlaceholderForm {
-  public:
-    frmLive();
 };
 
 }  // namespace velt::desk

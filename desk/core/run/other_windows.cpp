@@ -1,7 +1,7 @@
 #include "desk/core/run/other_windows.h"
 
+#include "desk/core/live/frm_live.h"
 #include "desk/core/options/frm_customize.h"
-#include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {

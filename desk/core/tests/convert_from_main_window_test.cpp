@@ -8,9 +8,9 @@
 #include <chrono>
 #include <thread>
 
+#include "desk/core/live/frm_live.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/project/project_file.h"
-#include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
 #include "main_window_fixture.h"
@@ -100,6 +100,8 @@ TEST_F(ConvertFromMainWindow, TheToolbarConvertsAndTheStatusBarSaysFinished) {
 }
 
 TEST_F(ConvertFromMainWindow, AProjectWithoutAudioOpensTheLiveWindow) {
+    // The engine answers the cancel at once.
+    installEngine("-1.000 128 -1 8 0 120.000000 -1.000000 0.000000 0 0 0 64.000000 440.000000 N/C");
     frmMain& m = start();
     G().AudioFileValid = true;
     CheckRecognize();
@@ -107,10 +109,17 @@ TEST_F(ConvertFromMainWindow, AProjectWithoutAudioOpensTheLiveWindow) {
     ui.onModal<frmLive>([&](frmLive& live, User& u) {
         shown = true;
         u.click(live.cmdClose);
+        for (int i = 0; i < 500 && ui::isLoaded<frmLive>(); ++i) {
+            ui.advance(56);
+            if (ui::isLoaded<frmLive>()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(ui::isLoaded<frmLive>());
     });
     ui.user().menu(m.mnuRecognize);
     EXPECT_TRUE(shown);
-    EXPECT_NE(test::readFile(G().TempProject).find("AudioFile=\n"), std::string::npos);
+    EXPECT_EQ(m.sbStatusBar.Text(), "Ready");
+    // The working project named no audio file; the window deleted it when it closed.
+    EXPECT_FALSE(fs::exists(G().TempProject));
 }
 
 }  // namespace
