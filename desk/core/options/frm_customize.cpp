@@ -78,7 +78,7 @@ frmCustomize::frmCustomize() : Form("frmCustomize") {
 
 void frmCustomize::design() {
     setCaption("Options");
-    Move(0, 0, 7560, 5400);
+    Move(0, 0, 9000, 5400);
     setHelpContextID(25);
 
     fraApps.Move(120, 120, 4560, 1935);
@@ -175,7 +175,7 @@ void frmCustomize::design() {
     sldDur.setLargeChange(250);
     sldVel.setLargeChange(16);
 
-    fraUsage.Move(4800, 120, 2640, 1575);
+    fraUsage.Move(4800, 120, 4080, 1335);
     fraUsage.setCaption("MIDI File Usage");
     fraUsage.setHelpContextID(111);
     chkPlayEdit.setContainer(fraUsage);
@@ -185,11 +185,11 @@ void frmCustomize::design() {
     chkTranscribe.Move(120, 600, 2400, 255);
     chkTranscribe.setCaption("No&tate");
     chkAutoPlay.setContainer(fraUsage);
-    chkAutoPlay.Move(120, 900, 2400, 495);
+    chkAutoPlay.Move(120, 900, 3840, 255);
     chkAutoPlay.setCaption("Auto S&yncPlay following recognition");
     chkAutoPlay.setHelpContextID(199);
 
-    fraUserLevel.Move(4800, 1815, 2640, 975);
+    fraUserLevel.Move(4800, 1575, 4080, 975);
     fraUserLevel.setCaption("User Level");
     fraUserLevel.setHelpContextID(110);
     const char* levels[] = {"&Basic", "A&dvanced"};
@@ -199,7 +199,7 @@ void frmCustomize::design() {
         optUserLevel(i).Move(120, 300 + 300 * i, 2400, 255);
         optUserLevel(i).setCaption(levels[i]);
     }
-    fraNoteValues.Move(4800, 2910, 2640, 975);
+    fraNoteValues.Move(4800, 2670, 4080, 975);
     fraNoteValues.setCaption("Note Values");
     for (int i = 0; i < 2; ++i) {
         optBritish(i).setContainer(fraNoteValues);
@@ -215,7 +215,7 @@ void frmCustomize::design() {
                    {cmdCancel, "&Cancel", 31},
                    {cmdApply, "&Apply", 32},
                    {cmdHelp, "&Help", 150}};
-    double left = 2520;
+    double left = 3960;
     for (ButtonRow& b : buttons) {
         b.button.Move(left, 4920, 1140, 375);
         b.button.setCaption(b.caption);
