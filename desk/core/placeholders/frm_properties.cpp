@@ -56,12 +56,16 @@ void frmProperties::design() {
 }
 
 void frmProperties::Form_Load() {
-    const Global& g = G();
+    Global& g = G();
     setCaption(g.ProjectFile.empty() ? "Edit Project"
                                      : "Edit Project - " + BaseNameOf(g.ProjectFile));
     G().SettingsApplied = false;
     CurrentAudioFile = g.AudioFileCount > 0 ? g.AudioFiles(1) : "";
     txtAudioFile.setText(CurrentAudioFile);
+    // The audio inspection at load: a project converts when its file is a WAV file (or it has
+    // none: live input).
+    g.AudioFileValid =
+        CurrentAudioFile.empty() ? g.AudioFileCount == 0 : LooksLikeWave(CurrentAudioFile);
     cmdApply.setEnabled(false);
 }
 

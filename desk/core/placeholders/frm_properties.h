@@ -1,5 +1,6 @@
 // Stand-in for the project settings dialog: it shows and changes the project's one audio file.
-// It honours the dialog's hand-over: loading clears SettingsApplied; Apply (and OK with a change)
+// It honours the dialog's hand-over: loading clears SettingsApplied and inspects the audio file
+// (AudioFileValid); Apply (and OK with a change)
 // commits the change, sets SettingsApplied and ProjectChanged and enables the main window's Save
 // commands; while WizardRunning is set it hides instead of unloading. CurrentAudioFile and
 // AddToFileList are what the recorder and the CD window hand a new take to.

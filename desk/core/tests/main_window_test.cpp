@@ -234,6 +234,7 @@ TEST_F(MainWindowTest, ACommandLineProjectOpensInTheEditorWithoutTheWizard) {
     EXPECT_EQ(f.RecentPath(1), project);
     EXPECT_TRUE(f.mnuProject.Enabled());
     EXPECT_TRUE(f.Toolbar.Buttons("Edit Project").Enabled());
+    EXPECT_TRUE(f.mnuRecognize.Enabled());  // the editor found the audio file convertible
     EXPECT_TRUE(ui.help().calls.empty());
 }
 
