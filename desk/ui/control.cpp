@@ -374,7 +374,8 @@ bool Control::filterEvent(QObject* watched, QEvent* event) {
             return true;
         case QEvent::KeyPress: {
             auto* ke = static_cast<QKeyEvent*>(event);
-            if ((ke->modifiers() & Qt::AltModifier) && ke->key() >= Qt::Key_A && ke->key() <= Qt::Key_Z) {
+            if ((ke->modifiers() & Qt::AltModifier) && ke->key() >= Qt::Key_A &&
+                ke->key() <= Qt::Key_Z) {
                 return form_->dispatchMnemonic(static_cast<char>('a' + (ke->key() - Qt::Key_A)));
             }
             if (auto key = translateKey(*ke)) {

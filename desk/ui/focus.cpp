@@ -53,17 +53,20 @@ bool Form::dispatchMnemonic(char letter) {
     if (!userReachable()) return false;
     if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
     for (Control* c : controls_) {
-        if (mnemonicOf(captionOf(c)) != letter || !c->visibleChain() || !c->enabledChain()) continue;
+        if (mnemonicOf(captionOf(c)) != letter || !c->visibleChain() || !c->enabledChain())
+            continue;
         if (dynamic_cast<Label*>(c) != nullptr) {
             // The label's mnemonic moves to the next stop after it in the tab order (ties go
             // by the order of the form's controls).
             auto position = [this](Control* x) {
-                return std::make_pair(x->TabIndex(), std::find(controls_.begin(), controls_.end(), x) -
-                                                         controls_.begin());
+                return std::make_pair(
+                    x->TabIndex(),
+                    std::find(controls_.begin(), controls_.end(), x) - controls_.begin());
             };
             Control* next = nullptr;
             for (Control* other : controls_) {
-                if (!other->canTakeFocusNow() || !other->TabStop() || position(other) <= position(c)) {
+                if (!other->canTakeFocusNow() || !other->TabStop() ||
+                    position(other) <= position(c)) {
                     continue;
                 }
                 if (next == nullptr || position(other) < position(next)) next = other;

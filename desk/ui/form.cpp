@@ -46,6 +46,12 @@ class FormWindow : public QWidget {
     void mousePressEvent(QMouseEvent* e) override { click(e, false); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { click(e, true); }
     void keyPressEvent(QKeyEvent* e) override {
+        if ((e->modifiers() & Qt::AltModifier) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) {
+            if (!form_->dispatchMnemonic(static_cast<char>('a' + (e->key() - Qt::Key_A)))) {
+                QWidget::keyPressEvent(e);
+            }
+            return;
+        }
         if (auto key = translateKey(*e)) {
             form_->dispatchKey(*key);
         } else if (int ascii = translateAscii(*e)) {

@@ -94,7 +94,7 @@ class Form {
     // Alt+letter: the control whose caption marks the letter with "&" (a label passes it on to
     // the next stop after it). False when no control has that mnemonic.
     bool dispatchMnemonic(char letter);
-    bool userReachable() const;         // shown and enabled
+    bool userReachable() const;  // shown and enabled
     // The window's frame close button (or Alt+F4).
     void userClose();
     void userFormClick(bool doubleClick, int button, double x, double y);

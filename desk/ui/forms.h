@@ -1,7 +1,8 @@
 // Default form instances and the registry of form factories. The first reference through the
 // accessor creates the instance and loads it hidden; Unload keeps the instance (form-level data
 // keeps its values) and Release forgets it, so the next reference gets a fresh one. A test or an
-// unfinished subsystem installs a factory that makes a stand-in.
+// unfinished subsystem installs a factory that makes a stand-in. A program calls releaseAll()
+// before its QApplication goes away, so no widget outlives it.
 #pragma once
 
 #include <functional>

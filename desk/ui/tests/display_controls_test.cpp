@@ -2,6 +2,7 @@
 
 #include "demo_form.h"
 #include "desk/ui/testing/script.h"
+#include "scoped_env.h"
 
 namespace velt::ui {
 namespace {
@@ -119,6 +120,30 @@ TEST(MenusAndToolbar, ClicksOfEnabledVisibleItemsOnly) {
     EXPECT_EQ(f.tbTools.Buttons(9).setEnabled(true), Status::Refused);
     EXPECT_FALSE(f.tbTools.Buttons("Missing").Enabled());
     EXPECT_EQ(ui.trace(), (std::vector<std::string>{"tbTools_ButtonClick Save"}));
+}
+
+TEST(PrepareDisplay, OnlyABatchRunWithoutADisplayGoesOffscreen) {
+    using ::velt::test::ScopedEnv;
+    struct Case {
+        bool batch;
+        std::optional<std::string> display, wayland, platform;
+        const char* expected;  // QT_QPA_PLATFORM afterwards, "" for unset
+    };
+    const Case cases[] = {
+        {true, std::nullopt, std::nullopt, std::nullopt, "offscreen"},
+        {true, ":0", std::nullopt, std::nullopt, ""},
+        {true, std::nullopt, "wayland-0", std::nullopt, ""},
+        {true, std::nullopt, std::nullopt, "xcb", "xcb"},
+        {false, std::nullopt, std::nullopt, std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv display("DISPLAY", c.display);
+        ScopedEnv wayland("WAYLAND_DISPLAY", c.wayland);
+        ScopedEnv platform("QT_QPA_PLATFORM", c.platform);
+        prepareDisplay(c.batch);
+        const char* now = std::getenv("QT_QPA_PLATFORM");
+        EXPECT_STREQ(now ? now : "", c.expected);
+    }
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // Real Qt input events (as a user's mouse and keyboard make them) reach the same rules as the
 // test script's user: focus moves first, KeyPress before the edit, dropped clicks.
+#include <gtest/gtest.h>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "demo_form.h"
 #include "desk/ui/testing/script.h"
@@ -31,8 +32,9 @@ TEST(QtInput, MouseAndKeyboardFollowTheFocusRules) {
     QTest::mouseClick(apply, Qt::LeftButton);
     auto trace = ui.trace();
     ASSERT_GE(trace.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(trace.end() - 3, trace.end()),
-              (std::vector<std::string>{"txtName_LostFocus", "cmdApply_GotFocus", "cmdApply_Click"}));
+    EXPECT_EQ(
+        std::vector<std::string>(trace.end() - 3, trace.end()),
+        (std::vector<std::string>{"txtName_LostFocus", "cmdApply_GotFocus", "cmdApply_Click"}));
 
     // A LostFocus that keeps the focus swallows the press: no click.
     f.txtName.SetFocus();
