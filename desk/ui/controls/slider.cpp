@@ -57,6 +57,11 @@ QWidget* Slider::createWidget(QWidget* parent) {
         s_.value = v;
         raise("Scroll", Scroll, Raise::User);
     });
+    // A click on the track moves by a page without a drag: Scroll, then Change.
+    QObject::connect(s, &QSlider::valueChanged, guard(), [this, s](int v) {
+        if (inert() || s->isSliderDown() || v == s_.value) return;
+        userStep(v);
+    });
     widget_ = s;
     push();
     return s;
