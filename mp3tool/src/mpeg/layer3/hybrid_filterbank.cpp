@@ -1,6 +1,8 @@
 #include "mpeg/layer3/hybrid_filterbank.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace velt::mpeg::layer3 {
@@ -73,13 +75,46 @@ double antialiasCa(int i) {
     return tables().ca[i & 7];
 }
 
+namespace {
+
+// The 36-point transform's cosines by input line: entry [k][i] is cos36[i][k] as a double, so
+// that one input line scales a contiguous row of outputs.
+const std::array<std::array<double, 36>, 18>& imdct36Rows() {
+    static const std::array<std::array<double, 36>, 18> rows = [] {
+        std::array<std::array<double, 36>, 18> r{};
+        for (int k = 0; k < 18; ++k)
+            for (int i = 0; i < 36; ++i) r[k][i] = tables().cos36[i][k];
+        return r;
+    }();
+    return rows;
+}
+
+using Doubles4 = double __attribute__((vector_size(32)));
+
+}  // namespace
+
+// Output i = sum over k of in[k] x cos36[i][k], added in the order of k in double precision.
+// The loops run over k outside and four outputs at a time inside in the compiler's vector type
+// (mapped onto whatever vector unit the processor has); every sum adds the same terms in the
+// same order as the plain double loop. On x86-64 the function is built for AVX2 and for the
+// baseline processor, and the loader picks the one the processor runs.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void imdct36(const float* in, float* out) {
-    const Tables& t = tables();
-    for (int i = 0; i < 36; ++i) {
-        double sum = 0.0;
-        for (int k = 0; k < 18; ++k) sum += static_cast<double>(in[k]) * t.cos36[i][k];
-        out[i] = static_cast<float>(sum);
+    const std::array<std::array<double, 36>, 18>& rows = imdct36Rows();
+    Doubles4 acc[9] = {};
+    for (int k = 0; k < 18; ++k) {
+        const double x = in[k];
+        const Doubles4 scale = {x, x, x, x};
+        for (int b = 0; b < 9; ++b) {
+            Doubles4 c;
+            std::memcpy(&c, rows[static_cast<size_t>(k)].data() + 4 * b, sizeof c);
+            acc[b] += scale * c;
+        }
     }
+    for (int b = 0; b < 9; ++b)
+        for (int i = 0; i < 4; ++i) out[4 * b + i] = static_cast<float>(acc[b][i]);
 }
 
 void imdct12(const float* in, float* out) {
