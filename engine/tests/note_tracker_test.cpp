@@ -133,6 +133,29 @@ TEST_F(NoteTracker, FallingBelowTheThresholdEndsTheNoteWithItsPeak) {
     EXPECT_EQ(run().status.highestKey, 64);
 }
 
+// Idle only once nothing can come out of further silent frames: the finish's tail stops there.
+TEST_F(NoteTracker, IdleOnlyWhenNoNoteIsLeftToEnd) {
+    start();
+    EXPECT_TRUE(TrackerIdle());
+    frame({{64, 50}});  // too short to be confirmed by silent frames
+    EXPECT_TRUE(TrackerIdle());
+    frames(4, {{64, 50}});
+    ASSERT_EQ(notes().size(), 1u);
+    EXPECT_FALSE(TrackerIdle());
+    size_t silentFrames = 0;
+    while (!TrackerIdle() && silentFrames < 20) {
+        frame({});
+        ++silentFrames;
+    }
+    EXPECT_TRUE(TrackerIdle());
+    auto n = notes();
+    ASSERT_EQ(n.size(), 2u);  // the note was ended before the tracker went idle
+    EXPECT_EQ(n[1].status, 0x80);
+    const size_t events = sink.events.size();
+    frames(20, {});
+    EXPECT_EQ(sink.events.size(), events);
+}
+
 TEST_F(NoteTracker, AJumpOf256TimesReattacksInOneTick) {
     start();
     frames(4, {{64, 10}});

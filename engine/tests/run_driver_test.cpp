@@ -136,6 +136,19 @@ TEST_F(EngineProgram, TempoFileOfZeroBeatsStillEnds) {
     EXPECT_EQ(statusValue(result.status), "100000.000");
 }
 
+// In a drum run every key's shortest note is the project's minimum length; the silent tail of
+// the finish is twice that long, but stops as soon as no note is left to end.
+TEST_F(EngineProgram, HugeMinimumLengthStillFinishes) {
+    for (const char* length : {"1000000000", "2147483647"}) {
+        SCOPED_TRACE(length);
+        EngineRun result = convert(timedProject(
+            wav, midi, std::string("PitchMode=0\nMidiPat=38\nMinimumLength=") + length + "\n"));
+        EXPECT_EQ(statusValue(result.status), "100000.000");
+        auto csv = runCommand("midicsv " + shellQuote(midi.string()) + " 2>&1");
+        EXPECT_EQ(csv.exitCode, 0) << csv.output;
+    }
+}
+
 TEST(CommandFile, TakenOnlyWhenItHoldsAnInteger) {
     velt::test::TempDir dir;
     fs::path file = dir / "cmd.txt";

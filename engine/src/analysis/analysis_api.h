@@ -13,5 +13,6 @@ void DecideSingleLine();     // single-key mode decision
 void NameChord();            // names the chord of slots 0..slot, updates the pitch-class totals
 void EmitNotes(int start);   // 1: start form; 0: process the slot at the ring position
 int TailFrameCount();  // minFrames of KeyMin's record: the finish runs 2 x this + 1 tail passes
+bool TrackerIdle();    // no note or meta can come out of further silent frames
 
 }  // namespace velt::engine

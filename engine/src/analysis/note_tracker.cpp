@@ -372,6 +372,28 @@ void frameForm(TrackerContext& c) {
 
 }  // namespace
 
+bool TrackerIdle() {
+    TrackerContext c = context();
+    const TrackerState& t = c.tracker;
+    const ProjectSettings& settings = c.state.settings;
+    if (!c.state.geo.liveRun && settings.AutoTiming == 0 && settings.PitchMode != 0 &&
+        c.state.status.chordText != t.lastChord) {
+        return false;  // a chord meta may still be due
+    }
+    // An unconfirmed attempt whose level is still held ends in silence without being confirmed
+    // (its frame count stays below the key's minimum); one with no level left would be confirmed
+    // by frames alone while its peak reaches the start threshold.
+    for (int k = c.keyMin; k < static_cast<int>(t.notes.size()) && k <= c.topKey; ++k) {
+        const NoteState& n = t.notes[k];
+        if (n.confirmed != 0 || n.sounding != 0 || n.start != 0 || n.release != 0 ||
+            n.deferredRelease != 0 || n.reattack != 0 ||
+            (n.previous == 0 && n.peak >= 2 * c.threshold)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void EmitNotes(int start) {
     TrackerContext c = context();
     if (start != 0)

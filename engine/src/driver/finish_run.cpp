@@ -34,14 +34,17 @@ void completeOutput(RunState& state) {
     }
     // Silent tail: long enough for every sounding note to reach its end. Each pass uses a cleared
     // slot of the ring with no beat length, so the tail adds note offs and never a stray tempo.
-    const int tail = 2 * TailFrameCount();
+    // Once the tracker holds nothing more, further silent passes cannot add an event: the tail
+    // stops there (a huge minimum note length would otherwise keep the finish busy for minutes).
+    const int64_t tail = 2 * int64_t{TailFrameCount()};
     const int ring = std::clamp(g.slotCount, 1, kSlotCount);
-    for (int t = 0; t <= tail; ++t) {
-        const int slot = t % ring;
+    for (int64_t t = 0; t <= tail; ++t) {
+        const int slot = int(t % ring);
         for (int k = s.KeyMin; k <= s.KeyMax; ++k) a.cell(k, slot) = HistoryCell{};
         a.beatLengths[size_t(slot)] = 0;
         a.slot = slot;
         EmitNotes(0);
+        if (TrackerIdle()) break;
     }
     a.slot = -1;
 
