@@ -185,6 +185,21 @@ TEST(FinePitch, FlatEnergiesGiveNoOffset) {
     EXPECT_EQ(EstimateFinePitch(60, 0.0), 0.0);  // silent frame: all three energies 0
 }
 
+// A live single line analyses from KeyMin + 19 up, yet every key from KeyMin on has its shortest
+// note, and the finish's tail is measured on KeyMin's.
+TEST(ResonatorBank, LiveSingleLineKeysBelowTheBankKeepTheMinimumLength) {
+    setUpPitchedRun(44100, 40, 85);
+    RunState& state = run();
+    state.geo.liveRun = true;
+    state.geo.LowKey = 59;
+    state.settings.PitchMode = 1;
+    state.settings.MinimumLength = 6;
+    BuildResonatorBank();
+    EXPECT_EQ(state.analysis.bank.firstKey, 58);
+    for (int k : {40, 57, 58, 85}) EXPECT_EQ(state.analysis.bank.records[k].minFrames, 6) << k;
+    EXPECT_EQ(TailFrameCount(), 6);
+}
+
 TEST(SingleKeyMode, ReportsThePeakOnTheDrumKeyWhateverTheSpectrum) {
     resetRun();
     RunState& state = run();

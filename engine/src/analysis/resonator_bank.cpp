@@ -209,8 +209,10 @@ void BuildResonatorBank() {
         }
     }
 
-    // Shortest note per key: the middle window's span in frames, at least six frames.
-    int lowest = std::max(settings.KeyMin, bank.firstKey);
+    // Shortest note per key: the middle window's span in frames, at least six frames. Keys below
+    // the bank (a live single line analyses from KeyMin + 19 up) keep their records too: a note
+    // found there by extrapolation still needs its minimum length.
+    int lowest = std::max(settings.KeyMin, 0);
     int highest = std::min(geo.TopKey, bank.lastKey);
     for (int k = lowest; k <= highest; ++k) {
         KeyRecord& record = bank.records[k];
