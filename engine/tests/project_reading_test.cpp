@@ -279,10 +279,15 @@ TEST_F(ProjectSetUp, EmptyMidiFileNamesTheAudioWithMidExtension) {
 }
 
 TEST_F(ProjectSetUp, ProjectThatCannotBeOpened) {
-    RunOutcome outcome = setUpProject(dir / "missing.vpr", dir / "status.txt");
-    EXPECT_EQ(outcome.type, 3);
-    EXPECT_EQ(outcome.detail, 8);
-    EXPECT_EQ(statusValue(velt::test::readFile(dir / "status.txt")), "-3.008");
+    // A folder given as the project is no project either (not an empty one, which runs live).
+    fs::create_directory(dir / "folder.vpr");
+    for (const char* name : {"missing.vpr", "folder.vpr"}) {
+        SCOPED_TRACE(name);
+        RunOutcome outcome = setUpProject(dir / name, dir / "status.txt");
+        EXPECT_EQ(outcome.type, 3);
+        EXPECT_EQ(outcome.detail, 8);
+        EXPECT_EQ(statusValue(velt::test::readFile(dir / "status.txt")), "-3.008");
+    }
 }
 
 }  // namespace

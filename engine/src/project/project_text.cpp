@@ -64,6 +64,10 @@ ProjectText::ProjectText(std::string_view content) {
 }
 
 std::optional<ProjectText> ProjectText::Load(const std::filesystem::path& file) {
+    // A folder opens for reading here but holds no text: it is no project (and must not read as
+    // an empty one, which would start a live run).
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) return std::nullopt;
     std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream content;
