@@ -86,6 +86,8 @@ std::string failureText(float status) {
             return "Unable to open MIDI device.";
         case -11:
             return "Unable to open audio device.";
+        case -8:
+            return "The converter stopped without reporting.";
         default:
             return "";
     }

@@ -397,6 +397,7 @@ TEST_F(LiveWindow, OutcomesAndTheirBoxes) {
         {"-10.001", "Unable to open MIDI device.  -10.001", 172},
         {"-11.002", "Unable to open audio device.  -11.002", 172},
         {"-7.003", "  -7.003", 0},
+        {"-8.000", "The converter stopped without reporting.  -8", 0},
         {"-1.000", "", 0},
         {"-12.000", "", 0},
         {"-1.500", "", 0},

@@ -129,7 +129,10 @@ int showRealBox(const BoxRequest& box) {
     QString text = QString::fromStdString(box.text).replace("\r\n", "\n");
     auto* label = new QLabel(text, &dialog);
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(false);
+    // Long texts wrap at a readable width, as classic boxes do; short ones keep their own width.
+    label->setWordWrap(true);
+    label->setMinimumWidth(std::min(label->fontMetrics().horizontalAdvance(text), 360));
+    label->setMaximumWidth(560);
     row->addWidget(label, 1);
     layout->addLayout(row);
     auto* buttons = new QHBoxLayout();
