@@ -31,11 +31,48 @@ struct HuffmanTree {
                 }
             }
         }
+        buildPrefixes();
     }
 
+    // The walk from the root over every 8-bit prefix, done once: where it ends (a value, a
+    // missing code, or the node reached after 8 bits) and how many bits it took.
+    static constexpr int kPrefixBits = 8;
+    enum class Stop : uint8_t { Value, NoCode, Node };
+    struct Prefix {
+        Stop stop = Stop::Node;
+        uint8_t bits = 0;
+        int result = 0;  // the value, or the node to go on from
+    };
+    std::vector<Prefix> prefixes;
+
+    void buildPrefixes() {
+        prefixes.resize(size_t{1} << kPrefixBits);
+        for (size_t p = 0; p < prefixes.size(); ++p) {
+            Prefix& e = prefixes[p];
+            int node = 0;
+            e = {Stop::Node, kPrefixBits, 0};
+            for (int depth = 0; depth < kPrefixBits; ++depth) {
+                const size_t bit = (p >> (kPrefixBits - 1 - depth)) & 1u;
+                const int next = child[static_cast<size_t>(node * 2) + bit];
+                if (next <= 0) {
+                    e = {next < 0 ? Stop::Value : Stop::NoCode, static_cast<uint8_t>(depth + 1),
+                         next < 0 ? -next - 1 : -1};
+                    break;
+                }
+                node = next;
+                e.result = node;
+            }
+        }
+    }
+
+    // The same as walking the tree bit by bit from the root: the first 8 steps come from the
+    // prefix table.
     int decode(MainDataBits& bits) const {
-        int node = 0;
-        for (int depth = 0; depth < 24; ++depth) {
+        const Prefix& e = prefixes[bits.peek(kPrefixBits)];
+        bits.skip(e.bits);
+        if (e.stop != Stop::Node) return e.result;
+        int node = e.result;
+        for (int depth = kPrefixBits; depth < 24; ++depth) {
             const int next = child[static_cast<size_t>(node * 2) + bits.readBit()];
             if (next < 0) return -next - 1;
             if (next == 0) return -1;
@@ -92,9 +129,10 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
             continue;
         }
         const HuffmanCode& code = *table.code;
+        const HuffmanTree& tree = treeFor(code);  // looked up once per region, not per pair
         while (line < regionEnd[region]) {
             if (bits.position() >= endBit) return line;
-            const int index = decodeHuffmanValue(bits, code);
+            const int index = tree.decode(bits);
             if (index < 0) return line;
             int x = index / code.size;
             int y = index % code.size;
@@ -110,9 +148,9 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
     }
     line = std::max(line, bigEnd);
 
-    const HuffmanCode& quads = count1Code(gc.count1TableSelect);
+    const HuffmanTree& quads = treeFor(count1Code(gc.count1TableSelect));
     while (line + 4 <= kGranuleLines && bits.position() < endBit) {
-        const int index = decodeHuffmanValue(bits, quads);
+        const int index = quads.decode(bits);
         if (index < 0) break;
         int quad[4];
         for (int i = 0; i < 4; ++i) quad[i] = signedValue(bits, (index >> (3 - i)) & 1);

@@ -16,6 +16,15 @@ class MainDataBits {
 
     // The next n bits (0 to 32).
     uint32_t read(int n) {
+        const size_t byte = position_ >> 3;
+        if (n > 0 && n <= 24 && byte + 4 <= bytes_.size()) {
+            // Well inside the data: the bits lie in the next four bytes.
+            const uint32_t word = uint32_t{bytes_[byte]} << 24 | uint32_t{bytes_[byte + 1]} << 16 |
+                                  uint32_t{bytes_[byte + 2]} << 8 | bytes_[byte + 3];
+            const uint32_t value = (word << (position_ & 7)) >> (32 - n);
+            position_ += static_cast<size_t>(n);
+            return value;
+        }
         uint32_t value = 0;
         for (int i = 0; i < n; ++i) value = (value << 1) | readBit();
         return value;
@@ -28,6 +37,21 @@ class MainDataBits {
             return 0;
         }
         return (bytes_[byte] >> (7 - ((position_ - 1) & 7))) & 1u;
+    }
+
+    // The next n bits (0 to 16) without moving on; bits past the end are 0.
+    uint32_t peek(int n) const {
+        const size_t byte = position_ >> 3;
+        uint32_t word = 0;
+        for (size_t i = 0; i < 3; ++i) {
+            word = (word << 8) | (byte + i < bytes_.size() ? bytes_[byte + i] : 0u);
+        }
+        return ((word << (position_ & 7)) & 0xffffffu) >> (24 - n);
+    }
+    // Moves on n bits, as reading them would (past the end sets the overrun flag).
+    void skip(int n) {
+        position_ += static_cast<size_t>(n);
+        if (position_ > sizeBits()) overrun_ = true;
     }
 
     size_t position() const { return position_; }
