@@ -18,8 +18,21 @@ float powerOfTwoQuarters(int quarters) {
     return static_cast<float>(std::ldexp(kQuarter[quarters - whole * 4], whole));
 }
 
-float line(int value, float gain) {
-    const float magnitude = pow43(std::abs(value)) * gain;
+const std::vector<float>& pow43Table() {
+    static const std::vector<float> table = [] {
+        std::vector<float> t(kPow43Size);
+        for (int i = 0; i < kPow43Size; ++i)
+            t[static_cast<size_t>(i)] = static_cast<float>(std::pow(i, 4.0 / 3.0));
+        return t;
+    }();
+    return table;
+}
+
+// pow43 from a table the caller fetched once (the function's own look-up costs a guard check
+// and a call per line).
+float line(const float* pow43s, int value, float gain) {
+    const int n = std::abs(value);
+    const float magnitude = (n < kPow43Size ? pow43s[n] : 0.0f) * gain;
     return value < 0 ? -magnitude : magnitude;
 }
 
@@ -27,6 +40,7 @@ void requantiseLong(const GranuleChannel& gc, const ScaleFactors& sf, const Band
                     const std::array<int, kGranuleLines>& values, int endLine, int bandEnd,
                     std::array<float, kGranuleLines>& xr) {
     const int shift = 2 * (gc.scalefacScale + 1);
+    const float* pow43s = pow43Table().data();
     for (int b = 0; b < bandEnd; ++b) {
         const int first = bands.longStart[static_cast<size_t>(b)];
         if (first >= endLine) break;
@@ -35,7 +49,7 @@ void requantiseLong(const GranuleChannel& gc, const ScaleFactors& sf, const Band
                           (sf.preflag ? kPretab[static_cast<size_t>(b)] : 0);
         const float gain = powerOfTwoQuarters(gc.globalGain - 210 - shift * scale);
         for (int i = first; i < last; ++i)
-            xr[static_cast<size_t>(i)] = line(values[static_cast<size_t>(i)], gain);
+            xr[static_cast<size_t>(i)] = line(pow43s, values[static_cast<size_t>(i)], gain);
     }
 }
 
@@ -43,6 +57,7 @@ void requantiseShort(const GranuleChannel& gc, const ScaleFactors& sf, const Ban
                      const std::array<int, kGranuleLines>& values, int endLine, int firstBand,
                      std::array<float, kGranuleLines>& xr) {
     const int shift = 2 * (gc.scalefacScale + 1);
+    const float* pow43s = pow43Table().data();
     for (int b = firstBand; b < kShortBands; ++b) {
         const int start = bands.shortStart[static_cast<size_t>(b)];
         const int width = bands.shortStart[static_cast<size_t>(b) + 1] - start;
@@ -57,7 +72,7 @@ void requantiseShort(const GranuleChannel& gc, const ScaleFactors& sf, const Ban
                 const int target = (frequency / 6) * 18 + w * 6 + frequency % 6;
                 if (target >= kGranuleLines) continue;
                 xr[static_cast<size_t>(target)] =
-                    line(values[static_cast<size_t>(source + i)], gain);
+                    line(pow43s, values[static_cast<size_t>(source + i)], gain);
             }
         }
     }
@@ -66,14 +81,8 @@ void requantiseShort(const GranuleChannel& gc, const ScaleFactors& sf, const Ban
 }  // namespace
 
 float pow43(int n) {
-    static const std::vector<float> table = [] {
-        std::vector<float> t(kPow43Size);
-        for (int i = 0; i < kPow43Size; ++i)
-            t[static_cast<size_t>(i)] = static_cast<float>(std::pow(i, 4.0 / 3.0));
-        return t;
-    }();
     if (n < 0 || n >= kPow43Size) return 0.0f;
-    return table[static_cast<size_t>(n)];
+    return pow43Table()[static_cast<size_t>(n)];
 }
 
 void requantise(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
