@@ -134,8 +134,10 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
             if (bits.position() >= endBit) return line;
             const int index = tree.decode(bits);
             if (index < 0) return line;
-            int x = index / code.size;
-            int y = index % code.size;
+            // Most tables are 16 x 16: a shift and a mask in place of a division.
+            const bool sixteen = code.size == 16;
+            int x = sixteen ? index >> 4 : index / code.size;
+            int y = sixteen ? index & 15 : index % code.size;
             if (table.linbits && x == 15) x += static_cast<int>(bits.read(table.linbits));
             x = signedValue(bits, x);
             if (table.linbits && y == 15) y += static_cast<int>(bits.read(table.linbits));
