@@ -218,6 +218,30 @@ TEST(BlockLoop, RunsOverTheTimeRange) {
     EXPECT_NEAR(run().loop.progress, 100 * 8.0 / 9.0, 1e-3);
 }
 
+// Beats in the tempo file ten times shorter than the project's tempo make ten times the blocks the
+// progress step was sized for: the reported progress stops at 100, never near the finished mark.
+TEST(BlockLoop, ProgressWithAFastTempoFileStopsAt100) {
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "sine_3s.wav", 44100, 16, 1, "3 sine 440");
+    std::string beats;
+    for (int i = 0; i < 200; ++i) beats += std::string{'\x64', '\0'};  // 100 ms
+    velt::test::writeFile(dir / "fast.tt", beats);
+    fs::path project = writeProject(
+        dir / "p.vpr", timedProject(wav, dir / "o.mid",
+                                    "Tempo=60\nTempoFile=" + (dir / "fast.tt").string() + "\n"));
+    ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
+    RunOutcome outcome;
+    try {
+        SetUpAnalysis();
+        RunBlockLoop();
+    } catch (const RunOutcome& o) {
+        outcome = o;
+    }
+    ASSERT_EQ(outcome.type, 0);
+    EXPECT_GT(run().loop.progress, 150) << "the tempo file made more blocks than the step assumed";
+    EXPECT_FLOAT_EQ(run().status.value, 100);
+}
+
 // A cancel waiting before the loop starts is taken after the first block: that block is read and
 // analysed, its progress step is not counted, and the file written so far is kept.
 TEST(BlockLoop, CancelIsTakenAfterTheFirstBlock) {

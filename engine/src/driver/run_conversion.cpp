@@ -252,7 +252,9 @@ void RunBlockLoop() {
         if (a.slot + 1 >= g.slotCount) flushRing(state, a.slot);
         PollCommandFile();
         state.loop.progress += state.loop.progressStep;
-        state.status.value = state.loop.progress;
+        // A tempo file of beats shorter than the project's tempo makes more blocks than the step
+        // was sized for; the report stays at 100 so that it can never read as the finished mark.
+        state.status.value = std::min(state.loop.progress, 100.0f);
         if (cadence.afterBlock(wholeSeconds())) WriteStatus();
     }
 }
