@@ -10,6 +10,7 @@
 #include "mpeg/layer3/layer3_layer_decoder.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/result_codes.h"
+#include "mpeg_test_util.h"
 
 namespace velt::mpeg::layer3::test {
 
@@ -29,26 +30,14 @@ inline DecodedStream decodeLayer3Stream(std::vector<uint8_t> bytes, int routing 
     decoder.setLayer3(std::make_unique<Layer3LayerDecoder>());
     decoder.setRouting(routing);
     decoder.setRateReduction(reduction);
+    velt::mpeg::test::Decoded decoded = velt::mpeg::test::drainDecoder(decoder);
     DecodedStream out;
-    std::vector<int16_t> pcm(kMaxFrameSamples);
-    // A bound on calls, so a fault that stops progress fails instead of hanging.
-    for (int calls = 0; calls < 1000000; ++calls) {
-        DecodedFrame info;
-        const int r = decoder.decodeFrame(pcm.data(), info);
-        if (r == kInvalidFrame) {
-            ++out.refused;
-            continue;
-        }
-        if (r != kOk) {
-            out.endCode = r;
-            break;
-        }
-        ++out.frames;
-        out.sampleRate = info.sampleRate;
-        out.channels = info.channels;
-        out.samples.insert(out.samples.end(), pcm.begin(),
-                           pcm.begin() + info.samplesPerChannel * info.channels);
-    }
+    out.channels = decoded.channels;
+    out.sampleRate = decoded.sampleRate;
+    out.frames = decoded.frames;
+    out.refused = decoded.refused;
+    out.endCode = decoded.endCode;
+    out.samples = std::move(decoded.pcm);
     return out;
 }
 

@@ -27,11 +27,8 @@ struct Decoded {
     int endCode = 0;  // the code that ended decoding
 };
 
-inline Decoded decodeBytes(std::vector<std::uint8_t> bytes, int routing = 0, int reduction = 0) {
-    MemoryInput input(std::move(bytes));
-    MpegDecoder decoder(input);
-    decoder.setRouting(routing);
-    decoder.setRateReduction(reduction);
+// Decodes every frame the decoder gives, as the codec module does.
+inline Decoded drainDecoder(MpegDecoder& decoder) {
     Decoded out;
     std::vector<std::int16_t> frame(kMaxFrameSamples);
     // A generous bound on calls, so a fault that stops progress fails instead of hanging.
@@ -53,6 +50,14 @@ inline Decoded decodeBytes(std::vector<std::uint8_t> bytes, int routing = 0, int
                        frame.begin() + info.samplesPerChannel * info.channels);
     }
     return out;
+}
+
+inline Decoded decodeBytes(std::vector<std::uint8_t> bytes, int routing = 0, int reduction = 0) {
+    MemoryInput input(std::move(bytes));
+    MpegDecoder decoder(input);
+    decoder.setRouting(routing);
+    decoder.setRateReduction(reduction);
+    return drainDecoder(decoder);
 }
 
 // A frame of the given header word whose remaining bytes are all `fill` (zeros: a Layer I or II
