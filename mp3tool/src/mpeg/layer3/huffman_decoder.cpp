@@ -34,51 +34,81 @@ struct HuffmanTree {
         buildPrefixes();
     }
 
-    // The walk from the root over every 8-bit prefix, done once: where it ends (a value, a
-    // missing code, or the node reached after 8 bits) and how many bits it took.
-    static constexpr int kPrefixBits = 8;
-    enum class Stop : uint8_t { Value, NoCode, Node };
-    struct Prefix {
-        Stop stop = Stop::Node;
+    // The walk through the tree as look-up tables: the root table takes up to 8 bits at once;
+    // a pattern that ends on an inner node leads on to that node's own table, which takes the
+    // next bits the same way. Each entry says where the walk stops (a value, a missing code,
+    // or a further table) and how many bits it took: the same result and the same bits as
+    // walking one bit at a time.
+    static constexpr int kTableBits = 8;
+    enum class Stop : uint8_t { Value, NoCode, Table };
+    struct Entry {
+        int result = -1;  // the value, or the first entry of the next table
         uint8_t bits = 0;
-        int result = 0;  // the value, or the node to go on from
+        Stop stop = Stop::NoCode;
+        uint8_t nextBits = 0;  // index width of the next table
     };
-    std::vector<Prefix> prefixes;
+    std::vector<Entry> entries;
+    int rootBits = 1;
 
-    void buildPrefixes() {
-        prefixes.resize(size_t{1} << kPrefixBits);
-        for (size_t p = 0; p < prefixes.size(); ++p) {
-            Prefix& e = prefixes[p];
-            int node = 0;
-            e = {Stop::Node, kPrefixBits, 0};
-            for (int depth = 0; depth < kPrefixBits; ++depth) {
-                const size_t bit = (p >> (kPrefixBits - 1 - depth)) & 1u;
-                const int next = child[static_cast<size_t>(node * 2) + bit];
-                if (next <= 0) {
-                    e = {next < 0 ? Stop::Value : Stop::NoCode, static_cast<uint8_t>(depth + 1),
-                         next < 0 ? -next - 1 : -1};
-                    break;
-                }
-                node = next;
-                e.result = node;
-            }
+    int height(int node) const {
+        int h = 0;
+        for (int bit = 0; bit < 2; ++bit) {
+            const int next = child[static_cast<size_t>(node * 2 + bit)];
+            h = std::max(h, 1 + (next > 0 ? height(next) : 0));
         }
+        return h;
     }
 
-    // The same as walking the tree bit by bit from the root: the first 8 steps come from the
-    // prefix table.
-    int decode(MainDataBits& bits) const {
-        const Prefix& e = prefixes[bits.peek(kPrefixBits)];
-        bits.skip(e.bits);
-        if (e.stop != Stop::Node) return e.result;
-        int node = e.result;
-        for (int depth = kPrefixBits; depth < 24; ++depth) {
-            const int next = child[static_cast<size_t>(node * 2) + bits.readBit()];
-            if (next < 0) return -next - 1;
-            if (next == 0) return -1;
-            node = next;
+    // Appends the table of `node` and returns where it starts.
+    int buildTable(int node, int width) {
+        const int first = static_cast<int>(entries.size());
+        entries.resize(entries.size() + (size_t{1} << width));
+        for (int p = 0; p < (1 << width); ++p) {
+            int at = node;
+            Entry e{-1, static_cast<uint8_t>(width), Stop::Table, 0};
+            for (int depth = 0; depth < width; ++depth) {
+                const int bit = (p >> (width - 1 - depth)) & 1;
+                const int next = child[static_cast<size_t>(at * 2 + bit)];
+                if (next <= 0) {
+                    e = {next < 0 ? -next - 1 : -1, static_cast<uint8_t>(depth + 1),
+                         next < 0 ? Stop::Value : Stop::NoCode, 0};
+                    break;
+                }
+                at = next;
+            }
+            if (e.stop == Stop::Table) {
+                const int nextWidth = std::min(kTableBits, height(at));
+                const int sub = buildTable(at, nextWidth);
+                e.result = sub;
+                e.nextBits = static_cast<uint8_t>(nextWidth);
+            }
+            entries[static_cast<size_t>(first + p)] = e;
         }
-        return -1;
+        return first;
+    }
+
+    void buildPrefixes() {
+        rootBits = std::min(kTableBits, height(0));
+        buildTable(0, rootBits);
+    }
+
+    // Decodes the code word at the top of `window`; `used` grows by its length.
+    int decode(uint64_t window, int& used) const {
+        const Entry* e = &entries[window >> (64 - rootBits)];
+        while (e->stop == Stop::Table) {
+            used += e->bits;
+            e = &entries[static_cast<size_t>(e->result) +
+                         static_cast<size_t>((window << used) >> (64 - e->nextBits))];
+        }
+        used += e->bits;
+        return e->stop == Stop::Value ? e->result : -1;
+    }
+
+    int decode(MainDataBits& bits) const {
+        int used = 0;
+        const int value = decode(bits.window(), used);
+        bits.skip(used);
+        return value;
     }
 };
 
@@ -104,9 +134,17 @@ const HuffmanTree& treeFor(const HuffmanCode& code) {
     return all.trees[static_cast<size_t>(it - all.codes.begin())];
 }
 
-int signedValue(MainDataBits& bits, int magnitude) {
+// The next n bits of the window after `used` bits (n from 1 to 32); `used` grows by n.
+inline int take(uint64_t window, int& used, int n) {
+    const int value = static_cast<int>((window << used) >> (64 - n));
+    used += n;
+    return value;
+}
+
+// A magnitude given its sign bit from the window (a zero has none).
+inline int signedValue(uint64_t window, int& used, int magnitude) {
     if (magnitude == 0) return 0;
-    return bits.readBit() ? -magnitude : magnitude;
+    return take(window, used, 1) ? -magnitude : magnitude;
 }
 
 }  // namespace
@@ -132,16 +170,24 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
         const HuffmanTree& tree = treeFor(code);  // looked up once per region, not per pair
         while (line < regionEnd[region]) {
             if (bits.position() >= endBit) return line;
-            const int index = tree.decode(bits);
-            if (index < 0) return line;
+            // At most 19 code bits and two times 13 escape bits and a sign: well inside the
+            // 57 or more bits the window holds.
+            const uint64_t window = bits.window();
+            int used = 0;
+            const int index = tree.decode(window, used);
+            if (index < 0) {
+                bits.skip(used);
+                return line;
+            }
             // Most tables are 16 x 16: a shift and a mask in place of a division.
             const bool sixteen = code.size == 16;
             int x = sixteen ? index >> 4 : index / code.size;
             int y = sixteen ? index & 15 : index % code.size;
-            if (table.linbits && x == 15) x += static_cast<int>(bits.read(table.linbits));
-            x = signedValue(bits, x);
-            if (table.linbits && y == 15) y += static_cast<int>(bits.read(table.linbits));
-            y = signedValue(bits, y);
+            if (table.linbits && x == 15) x += take(window, used, table.linbits);
+            x = signedValue(window, used, x);
+            if (table.linbits && y == 15) y += take(window, used, table.linbits);
+            y = signedValue(window, used, y);
+            bits.skip(used);
             if (bits.position() > endBit) return line;
             values[static_cast<size_t>(line)] = x;
             values[static_cast<size_t>(line) + 1] = y;
@@ -152,10 +198,16 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
 
     const HuffmanTree& quads = treeFor(count1Code(gc.count1TableSelect));
     while (line + 4 <= kGranuleLines && bits.position() < endBit) {
-        const int index = quads.decode(bits);
-        if (index < 0) break;
+        const uint64_t window = bits.window();
+        int used = 0;
+        const int index = quads.decode(window, used);
+        if (index < 0) {
+            bits.skip(used);
+            break;
+        }
         int quad[4];
-        for (int i = 0; i < 4; ++i) quad[i] = signedValue(bits, (index >> (3 - i)) & 1);
+        for (int i = 0; i < 4; ++i) quad[i] = signedValue(window, used, (index >> (3 - i)) & 1);
+        bits.skip(used);
         if (bits.position() > endBit) break;
         for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = quad[i];
         line += 4;

@@ -48,6 +48,23 @@ class MainDataBits {
         }
         return ((word << (position_ & 7)) & 0xffffffu) >> (24 - n);
     }
+    // The next 64 bits, left-aligned (bits past the end are 0), without moving on: a whole
+    // Huffman pair with its escape and sign bits fits, so decoding reads memory once per pair.
+    uint64_t window() const {
+        const size_t byte = position_ >> 3;
+        uint64_t word = 0;
+        if (byte + 8 <= bytes_.size()) {
+            // Written out so that the compiler makes it one load and a byte swap.
+            const uint8_t* p = bytes_.data() + byte;
+            word = uint64_t{p[0]} << 56 | uint64_t{p[1]} << 48 | uint64_t{p[2]} << 40 |
+                   uint64_t{p[3]} << 32 | uint64_t{p[4]} << 24 | uint64_t{p[5]} << 16 |
+                   uint64_t{p[6]} << 8 | uint64_t{p[7]};
+            return word << (position_ & 7);
+        }
+        for (size_t i = 0; i < 8; ++i)
+            word = (word << 8) | (byte + i < bytes_.size() ? bytes_[byte + i] : 0u);
+        return word << (position_ & 7);
+    }
     // Moves on n bits, as reading them would (past the end sets the overrun flag).
     void skip(int n) {
         position_ += static_cast<size_t>(n);
