@@ -77,13 +77,21 @@ double antialiasCa(int i) {
 
 namespace {
 
-// The 36-point transform's cosines by input line: entry [k][i] is cos36[i][k] as a double, so
-// that one input line scales a contiguous row of outputs.
-const std::array<std::array<double, 36>, 18>& imdct36Rows() {
-    static const std::array<std::array<double, 36>, 18> rows = [] {
-        std::array<std::array<double, 36>, 18> r{};
-        for (int k = 0; k < 18; ++k)
-            for (int i = 0; i < 36; ++i) r[k][i] = tables().cos36[i][k];
+// The 36 outputs of the long transform come in mirrored pairs: output 17 - i is minus output i
+// (i = 0..8) and output 53 - i equals output i (i = 18..26), because the cosines do. So only
+// outputs 0..8 and 18..26 are summed. Entry [k][u] holds the cosine of input line k for unique
+// output u (0..8 for outputs 0..8, 9..17 for outputs 18..26, two lanes of padding) as a double,
+// so that one input line scales a contiguous row of outputs.
+constexpr int kUniqueLanes = 20;
+const std::array<std::array<double, kUniqueLanes>, 18>& imdct36Rows() {
+    static const std::array<std::array<double, kUniqueLanes>, 18> rows = [] {
+        std::array<std::array<double, kUniqueLanes>, 18> r{};
+        for (int k = 0; k < 18; ++k) {
+            for (int u = 0; u < 9; ++u) {
+                r[k][u] = tables().cos36[u][k];
+                r[k][9 + u] = tables().cos36[18 + u][k];
+            }
+        }
         return r;
     }();
     return rows;
@@ -95,26 +103,33 @@ using Doubles4 = double __attribute__((vector_size(32)));
 
 // Output i = sum over k of in[k] x cos36[i][k], added in the order of k in double precision.
 // The loops run over k outside and four outputs at a time inside in the compiler's vector type
-// (mapped onto whatever vector unit the processor has); every sum adds the same terms in the
-// same order as the plain double loop. On x86-64 the function is built for AVX2 and for the
-// baseline processor, and the loader picks the one the processor runs.
+// (mapped onto whatever vector unit the processor has). On x86-64 the function is built for
+// AVX2 and for the baseline processor, and the loader picks the one the processor runs.
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void imdct36(const float* in, float* out) {
-    const std::array<std::array<double, 36>, 18>& rows = imdct36Rows();
-    Doubles4 acc[9] = {};
+    const std::array<std::array<double, kUniqueLanes>, 18>& rows = imdct36Rows();
+    Doubles4 acc[kUniqueLanes / 4] = {};
     for (int k = 0; k < 18; ++k) {
         const double x = in[k];
         const Doubles4 scale = {x, x, x, x};
-        for (int b = 0; b < 9; ++b) {
+        for (int b = 0; b < kUniqueLanes / 4; ++b) {
             Doubles4 c;
             std::memcpy(&c, rows[static_cast<size_t>(k)].data() + 4 * b, sizeof c);
             acc[b] += scale * c;
         }
     }
-    for (int b = 0; b < 9; ++b)
-        for (int i = 0; i < 4; ++i) out[4 * b + i] = static_cast<float>(acc[b][i]);
+    double unique[kUniqueLanes];
+    std::memcpy(unique, acc, sizeof unique);
+    for (int i = 0; i < 9; ++i) {
+        const float low = static_cast<float>(unique[i]);
+        const float high = static_cast<float>(unique[9 + i]);
+        out[i] = low;
+        out[17 - i] = -low;
+        out[18 + i] = high;
+        out[35 - i] = high;
+    }
 }
 
 void imdct12(const float* in, float* out) {
