@@ -44,9 +44,9 @@ class SynthesisChannel {
     void silentSlot();
 
   private:
-    // The 16 most recent vectors V: single-precision values, held as doubles so that the
-    // windowing is a plain double multiply-add the compiler vectorises.
-    std::array<std::array<double, 64>, 16> history_{};
+    // The 16 most recent vectors V in single precision: the windowing is a plain float
+    // multiply-add the compiler vectorises.
+    std::array<std::array<float, 64>, 16> history_{};
     int ring_ = 0;  // index of the newest vector
     int shift_ = 0;
     std::int16_t* out_ = nullptr;
