@@ -141,10 +141,13 @@ inline int take(uint64_t window, int& used, int n) {
     return value;
 }
 
-// A magnitude given its sign bit from the window (a zero has none).
+// A magnitude given its sign bit from the window (a zero has none). Without branches: signs
+// are random, so a branch on them is mispredicted half the time.
 inline int signedValue(uint64_t window, int& used, int magnitude) {
-    if (magnitude == 0) return 0;
-    return take(window, used, 1) ? -magnitude : magnitude;
+    const int present = magnitude != 0;
+    const int negative = static_cast<int>((window << used) >> 63) & present;
+    used += present;
+    return (magnitude ^ -negative) + negative;
 }
 
 }  // namespace
