@@ -29,11 +29,12 @@ const std::vector<float>& pow43Table() {
 }
 
 // pow43 from a table the caller fetched once (the function's own look-up costs a guard check
-// and a call per line).
+// and a call per line). The sign comes as a factor of +1 or -1 (exact) rather than a branch:
+// signs are random, so a branch on them is mispredicted half the time.
 float line(const float* pow43s, int value, float gain) {
     const int n = std::abs(value);
     const float magnitude = (n < kPow43Size ? pow43s[n] : 0.0f) * gain;
-    return value < 0 ? -magnitude : magnitude;
+    return magnitude * static_cast<float>((value >> 31) | 1);
 }
 
 void requantiseLong(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
