@@ -2,15 +2,32 @@
 #include "mpeg/layer2.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "mpeg/result_codes.h"
 
 namespace velt::mpeg {
 namespace {
 
+// Half the code range is a power of two, so dividing by it is the same as multiplying by its
+// reciprocal, built straight from the exponent bits: no division per sample.
 float requantise(const QuantClass& q, std::uint32_t value) {
-    const float half = static_cast<float>(1u << (q.sampleBits - 1));
-    return q.c * ((static_cast<float>(value) - half) / half + q.d);
+    const int halfBits = q.sampleBits - 1;
+    const float half = static_cast<float>(1u << halfBits);
+    const float inverse = std::bit_cast<float>(static_cast<std::uint32_t>(127 - halfBits) << 23);
+    return q.c * ((static_cast<float>(value) - half) * inverse + q.d);
+}
+
+// Three values of a grouped code with a step count the compiler knows: its divisions become
+// multiplications.
+template <std::uint32_t Levels>
+bool degroupBy(std::uint32_t code, std::uint32_t values[3]) {
+    if (code >= Levels * Levels * Levels) return false;
+    values[0] = code % Levels;
+    code /= Levels;
+    values[1] = code % Levels;
+    values[2] = code / Levels;
+    return true;
 }
 
 }  // namespace
@@ -23,6 +40,17 @@ const AllocationTable& layer2Table(const FrameHeader& h) {
 }
 
 bool degroup(std::uint32_t code, std::uint32_t levels, std::uint32_t values[3]) {
+    // The grouped classes have 3, 5 or 9 steps.
+    switch (levels) {
+        case 3:
+            return degroupBy<3>(code, values);
+        case 5:
+            return degroupBy<5>(code, values);
+        case 9:
+            return degroupBy<9>(code, values);
+        default:
+            break;
+    }
     if (code >= levels * levels * levels) return false;
     values[0] = code % levels;
     code /= levels;
