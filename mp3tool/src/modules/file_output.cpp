@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/decoder.h"
 #include "framework/error_codes.h"
@@ -17,6 +18,7 @@ enum class Form { Raw, Wav, Aiff, Sun };
 
 constexpr int kDefaultRate = 44100;
 constexpr int kDefaultChannels = 2;
+constexpr std::size_t kWriteBufferBytes = 256 * 1024;
 
 class FileOutput : public OutputInstance {
   public:
@@ -62,6 +64,14 @@ class FileOutput : public OutputInstance {
             }
             decoder_.reportError(kOpenFailed, "cannot open output file", std::strerror(error));
             return kOpenFailed;
+        }
+        // A frame is a few kilobytes: a large buffer makes one system call out of many frames
+        // (stdio's default of one disk block writes every frame on its own). Errors still show
+        // at the next write or at close, as with any buffered file. The buffer is set up once;
+        // it must outlive the file, so it belongs to this instance and is never reallocated.
+        if (buffer_.empty()) {
+            buffer_.resize(kWriteBufferBytes);
+            std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
         }
         return kOk;
     }
@@ -113,6 +123,7 @@ class FileOutput : public OutputInstance {
 
     std::string name_;
     Decoder& decoder_;
+    std::vector<char> buffer_;  // declared before file_: closed in the destructor body first
     std::FILE* file_ = nullptr;
     Form form_ = Form::Raw;
     std::uint64_t bytesWritten_ = 0;
