@@ -87,14 +87,17 @@ struct HuffmanTree {
         return first;
     }
 
+    int longestCode = 0;
+
     void buildPrefixes() {
-        rootBits = std::min(kTableBits, height(0));
+        longestCode = height(0);
+        rootBits = std::min(kTableBits, longestCode);
         buildTable(0, rootBits);
     }
 
-    // Decodes the code word at the top of `window`; `used` grows by its length.
+    // Decodes the code word that starts `used` bits into `window`; `used` grows by its length.
     int decode(uint64_t window, int& used) const {
-        const Entry* e = &entries[window >> (64 - rootBits)];
+        const Entry* e = &entries[(window << used) >> (64 - rootBits)];
         while (e->stop == Stop::Table) {
             used += e->bits;
             e = &entries[static_cast<size_t>(e->result) +
@@ -134,6 +137,9 @@ const HuffmanTree& treeFor(const HuffmanCode& code) {
     return all.trees[static_cast<size_t>(it - all.codes.begin())];
 }
 
+// Bits of MainDataBits::window() that are always valid: 64 less up to 7 of a partly read byte.
+constexpr int kWindowBits = 57;
+
 // The next n bits of the window after `used` bits (n from 1 to 32); `used` grows by n.
 inline int take(uint64_t window, int& used, int n) {
     const int value = static_cast<int>((window << used) >> (64 - n));
@@ -171,49 +177,64 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
         }
         const HuffmanCode& code = *table.code;
         const HuffmanTree& tree = treeFor(code);  // looked up once per region, not per pair
+        // The bits one pair can take: its code word, two escapes and two signs.
+        const int pairBits = tree.longestCode + 2 * (table.linbits + 1);
         while (line < regionEnd[region]) {
             if (bits.position() >= endBit) return line;
-            // At most 19 code bits and two times 13 escape bits and a sign: well inside the
-            // 57 or more bits the window holds.
+            // Pairs are decoded from one window for as long as it surely holds the next one
+            // whole (57 of its bits are always valid); `used` counts the bits taken so far.
             const uint64_t window = bits.window();
             int used = 0;
-            const int index = tree.decode(window, used);
-            if (index < 0) {
-                bits.skip(used);
-                return line;
-            }
-            // Most tables are 16 x 16: a shift and a mask in place of a division.
-            const bool sixteen = code.size == 16;
-            int x = sixteen ? index >> 4 : index / code.size;
-            int y = sixteen ? index & 15 : index % code.size;
-            if (table.linbits && x == 15) x += take(window, used, table.linbits);
-            x = signedValue(window, used, x);
-            if (table.linbits && y == 15) y += take(window, used, table.linbits);
-            y = signedValue(window, used, y);
+            do {
+                const int index = tree.decode(window, used);
+                if (index < 0) {
+                    bits.skip(used);
+                    return line;
+                }
+                // Most tables are 16 x 16: a shift and a mask in place of a division.
+                const bool sixteen = code.size == 16;
+                int x = sixteen ? index >> 4 : index / code.size;
+                int y = sixteen ? index & 15 : index % code.size;
+                if (table.linbits && x == 15) x += take(window, used, table.linbits);
+                x = signedValue(window, used, x);
+                if (table.linbits && y == 15) y += take(window, used, table.linbits);
+                y = signedValue(window, used, y);
+                if (bits.position() + static_cast<size_t>(used) > endBit) {
+                    bits.skip(used);
+                    return line;
+                }
+                values[static_cast<size_t>(line)] = x;
+                values[static_cast<size_t>(line) + 1] = y;
+                line += 2;
+            } while (line < regionEnd[region] && used + pairBits <= kWindowBits &&
+                     bits.position() + static_cast<size_t>(used) < endBit);
             bits.skip(used);
-            if (bits.position() > endBit) return line;
-            values[static_cast<size_t>(line)] = x;
-            values[static_cast<size_t>(line) + 1] = y;
-            line += 2;
         }
     }
     line = std::max(line, bigEnd);
 
     const HuffmanTree& quads = treeFor(count1Code(gc.count1TableSelect));
+    const int quadBits = quads.longestCode + 4;
     while (line + 4 <= kGranuleLines && bits.position() < endBit) {
         const uint64_t window = bits.window();
         int used = 0;
-        const int index = quads.decode(window, used);
-        if (index < 0) {
-            bits.skip(used);
-            break;
-        }
-        int quad[4];
-        for (int i = 0; i < 4; ++i) quad[i] = signedValue(window, used, (index >> (3 - i)) & 1);
+        do {
+            const int index = quads.decode(window, used);
+            if (index < 0) {
+                bits.skip(used);
+                return line;
+            }
+            int quad[4];
+            for (int i = 0; i < 4; ++i) quad[i] = signedValue(window, used, (index >> (3 - i)) & 1);
+            if (bits.position() + static_cast<size_t>(used) > endBit) {
+                bits.skip(used);
+                return line;
+            }
+            for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = quad[i];
+            line += 4;
+        } while (line + 4 <= kGranuleLines && used + quadBits <= kWindowBits &&
+                 bits.position() + static_cast<size_t>(used) < endBit);
         bits.skip(used);
-        if (bits.position() > endBit) break;
-        for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = quad[i];
-        line += 4;
     }
     return line;
 }
