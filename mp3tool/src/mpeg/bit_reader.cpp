@@ -1,9 +1,6 @@
 // Bounded most-significant-first bit reading.
 #include "mpeg/bit_reader.h"
 
-#include <bit>
-#include <cstring>
-
 namespace velt::mpeg {
 
 void BitReader::reset(const std::uint8_t* data, std::size_t bytes) {
@@ -18,19 +15,13 @@ void BitReader::setPosition(std::size_t bits) {
     if (position_ > sizeBits()) overrun_ = true;
 }
 
-std::uint32_t BitReader::read(int n) {
+// The reads read() does not take inline: none or more than 32 bits, or bits near the end.
+std::uint32_t BitReader::readNearEnd(int n) {
     if (n <= 0) return 0;
     if (n > 32) n = 32;
     const std::size_t first = position_ >> 3;
     const int offset = static_cast<int>(position_ & 7);
-    if (first + 8 <= bytes_) {
-        // Well inside the buffer: one big-endian load of eight bytes holds all the bits.
-        std::uint64_t word;
-        std::memcpy(&word, data_ + first, sizeof word);
-        if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
-        position_ += static_cast<std::size_t>(n);
-        return static_cast<std::uint32_t>((word << offset) >> (64 - n));
-    }
+    if (first + 8 <= bytes_) return read(n);
     // Near the end: gather the (at most five) bytes that hold the bits; missing bytes count as
     // zeros.
     const int byteCount = (offset + n + 7) >> 3;
