@@ -1,10 +1,8 @@
 # velt_add_gtest(<target> SOURCES <files...> LIBS <libs...> [LABELS <labels...>])
 # Builds a GoogleTest executable into build/tests and registers its cases with CTest.
-# Every test sees where the programs, the sources and the shared test data are.
-# The shared test data sits beside the repository; a checkout elsewhere (a worktree) can point
-# at it with -DVELTRANE_TESTDATA_DIR=<folder>.
-set(VELTRANE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH
-    "Folder of the shared test data")
+# Every test sees where the programs, the sources and the test data are. The test data (the MPEG
+# compliance streams) lives in the repository, so a plain clone runs every test.
+set(VELTRANE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/mp3tool/tests/data")
 
 function(velt_add_gtest target)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})

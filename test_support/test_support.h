@@ -41,7 +41,7 @@ void writeFile(const std::filesystem::path& file, const std::string& content);
 std::filesystem::path binDir();       // the built programs and the data files
 std::filesystem::path libDir();       // the built shared libraries
 std::filesystem::path sourceDir();    // the repository
-std::filesystem::path testdataDir();  // the shared test data beside the repository
+std::filesystem::path testdataDir();  // the test data in the repository (mp3tool/tests/data)
 
 // Splits text into lines (a trailing line end gives no empty last line).
 std::vector<std::string> splitLines(const std::string& text);
