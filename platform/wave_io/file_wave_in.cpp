@@ -18,12 +18,13 @@ uint16_t le16(const unsigned char* p) {
 
 class FileCapture : public Capture {
   public:
-    FileCapture(std::vector<int16_t> samples, const Clock& clock)
-        : samples_(std::move(samples)), clock_(clock) {}
+    FileCapture(std::vector<int16_t> samples, const Clock& clock, Pacing pacing)
+        : samples_(std::move(samples)), clock_(clock), pacing_(pacing) {}
 
     int32_t start(size_t) override {
         startMs_ = clock_.nowMs();
         stoppedAt_.reset();
+        readEnd_ = 0;
         return NoError;
     }
     bool position(int64_t& samples) override {
@@ -41,6 +42,7 @@ class FileCapture : public Capture {
             return false;
         }
         std::copy_n(samples_.begin() + first, out.size(), out.begin());
+        readEnd_ = std::max(readEnd_, first + static_cast<int64_t>(out.size()));
         return true;
     }
     void stop() override {
@@ -51,14 +53,18 @@ class FileCapture : public Capture {
     int64_t playedNow() const {
         if (!startMs_) return 0;
         int64_t elapsed = std::max<int64_t>(0, clock_.nowMs() - *startMs_);
-        return std::min<int64_t>(elapsed * kLiveFormat.sampleRate / 1000,
-                                 static_cast<int64_t>(samples_.size()));
+        int64_t played = std::min<int64_t>(elapsed * kLiveFormat.sampleRate / 1000,
+                                           static_cast<int64_t>(samples_.size()));
+        if (pacing_ == Pacing::Reader) played = std::min(played, readEnd_ + kPacedLeadSamples);
+        return played;
     }
 
     std::vector<int16_t> samples_;
     const Clock& clock_;
+    Pacing pacing_;
     std::optional<int64_t> startMs_;
     std::optional<int64_t> stoppedAt_;
+    int64_t readEnd_ = 0;  // the end of the newest samples read since the start
 };
 
 }  // namespace
@@ -111,7 +117,8 @@ int32_t FileDevices::open(int32_t, const Format& format, std::unique_ptr<Capture
     int32_t result = NoError;
     std::optional<std::vector<int16_t>> samples = readLiveWav(file_, result);
     if (!samples) return result;
-    capture = std::make_unique<FileCapture>(std::move(*samples), clock_ ? *clock_ : steady_);
+    capture =
+        std::make_unique<FileCapture>(std::move(*samples), clock_ ? *clock_ : steady_, pacing_);
     return NoError;
 }
 

@@ -4,6 +4,10 @@
 // then the device is done. The file must hold 44.1 kHz mono 16-bit PCM, and capture must ask for
 // that format: anything else is BadFormat; a file that cannot be read is NoDriver. The file is
 // read at open.
+//
+// Paced by the reader (VELTRANE_WAVEIN_PACED=engine, for tests on busy machines), the position
+// also stays at most one period (441 samples, 10 ms) ahead of the end of what has been read: a
+// reader that is starved for a while hears the same audio later instead of missing some of it.
 #pragma once
 
 #include <filesystem>
@@ -15,11 +19,19 @@
 
 namespace velt::platform::wave_in {
 
+// How far ahead of the reader a file device may be.
+enum class Pacing {
+    WallClock,  // the wall clock alone, like a sound card
+    Reader,     // the wall clock, and at most kPacedLeadSamples past the end of the last read
+};
+constexpr int64_t kPacedLeadSamples = 441;
+
 class FileDevices : public Devices {
   public:
     // `clock` (not owned; null: the real clock) paces the capture; it must outlive the devices.
-    explicit FileDevices(std::filesystem::path file, const Clock* clock = nullptr)
-        : file_(std::move(file)), clock_(clock) {}
+    explicit FileDevices(std::filesystem::path file, const Clock* clock = nullptr,
+                         Pacing pacing = Pacing::WallClock)
+        : file_(std::move(file)), clock_(clock), pacing_(pacing) {}
 
     int32_t count() override { return 1; }
     std::string name(int32_t) override { return "WAV File Input"; }
@@ -28,6 +40,7 @@ class FileDevices : public Devices {
   private:
     std::filesystem::path file_;
     const Clock* clock_;
+    Pacing pacing_;
     SteadyClock steady_;
 };
 

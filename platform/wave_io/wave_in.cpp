@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <string_view>
 
 #include "platform/wave_io/file_wave_in.h"
 #include "platform/wave_io/system_wave_in.h"
@@ -35,8 +36,11 @@ Devices& devices() {
     if (s.chosen) return *s.chosen;
     if (!s.own) {
         const char* file = std::getenv("VELTRANE_WAVEIN_FILE");
+        const char* paced = std::getenv("VELTRANE_WAVEIN_PACED");
+        const Pacing pacing = paced && std::string_view(paced) == "engine" ? Pacing::Reader
+                                                                            : Pacing::WallClock;
         if (file && *file)
-            s.own = std::make_unique<FileDevices>(file);
+            s.own = std::make_unique<FileDevices>(file, nullptr, pacing);
         else
             s.own = makeSystemDevices();
     }
