@@ -26,16 +26,16 @@ bool requireAll();
 
 // `whatIsMissing` (a text; empty: nothing) skips the running test, or fails it under
 // VELTRANE_REQUIRE_ALL=1. Use it in a test body or SetUp, as GTEST_SKIP.
-#define VELT_REQUIRE(whatIsMissing)                                                          \
-    do {                                                                                     \
-        const std::string veltMissing_ = (whatIsMissing);                                    \
-        if (!veltMissing_.empty()) {                                                         \
-            if (::velt::test::requireAll())                                                  \
-                GTEST_FAIL() << "missing: " << veltMissing_                                  \
-                             << " (VELTRANE_REQUIRE_ALL=1; scripts/setup.sh installs it)";   \
-            else                                                                             \
-                GTEST_SKIP() << "missing: " << veltMissing_;                                 \
-        }                                                                                    \
+#define VELT_REQUIRE(whatIsMissing)                                                        \
+    do {                                                                                   \
+        const std::string veltMissing_ = (whatIsMissing);                                  \
+        if (!veltMissing_.empty()) {                                                       \
+            if (::velt::test::requireAll())                                                \
+                GTEST_FAIL() << "missing: " << veltMissing_                                \
+                             << " (VELTRANE_REQUIRE_ALL=1; scripts/setup.sh installs it)"; \
+            else                                                                           \
+                GTEST_SKIP() << "missing: " << veltMissing_;                               \
+        }                                                                                  \
     } while (false)
 
 // Skips the running test for a reason the setup cannot fix, in every mode.

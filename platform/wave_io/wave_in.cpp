@@ -37,8 +37,8 @@ Devices& devices() {
     if (!s.own) {
         const char* file = std::getenv("VELTRANE_WAVEIN_FILE");
         const char* paced = std::getenv("VELTRANE_WAVEIN_PACED");
-        const Pacing pacing = paced && std::string_view(paced) == "engine" ? Pacing::Reader
-                                                                            : Pacing::WallClock;
+        const Pacing pacing =
+            paced && std::string_view(paced) == "engine" ? Pacing::Reader : Pacing::WallClock;
         if (file && *file)
             s.own = std::make_unique<FileDevices>(file, nullptr, pacing);
         else
