@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/core/placeholders/stand_in_audio.h"
 #include "desk/core/shared/message.h"
 
 namespace velt::desk {
