@@ -205,7 +205,7 @@ class frmProperties : public ui::Form {
 
     // Working state: nothing reaches the project before Apply.
     std::string FocusControl;
-    int32_t WorkFilter = -1;
+    int32_t WorkFilter = 0;  // -1 = none; a fresh dialog starts at 0 and the load decides
     int32_t WorkPatch = 0;
     std::string PreviousAudioFile;
     std::string WorkTaps;
