@@ -41,7 +41,7 @@ void frmProperties::rememberFocus(ui::TextBox& box) {
     box.setSelStart(0);
     box.setSelLength(static_cast<int>(box.Text().size()));
     FocusControl = box.Text();
-    FocusedBox = box.Name();
+    FocusedBox = &box;
 }
 
 // Holds a box to [low, high]; unreadable text gets back the remembered text. True when the box
@@ -143,7 +143,7 @@ void frmProperties::txtTempo_KeyPress(int& KeyAscii) {
 void frmProperties::txtTempo_LostFocus() {
     double v = 0;
     if (!readNumber(txtTempo.Text(), v)) {
-        if (!FocusControl.empty() && FocusedBox == txtTempo.Name()) txtTempo.setText(FocusControl);
+        if (!FocusControl.empty() && FocusedBox == &txtTempo) txtTempo.setText(FocusControl);
         return;
     }
     if (v > 1080) {

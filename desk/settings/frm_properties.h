@@ -226,9 +226,9 @@ class frmProperties : public ui::Form {
     bool Loading = false;
     int32_t TopNote = 127;
     int32_t LastChannel = 1;
-    int32_t TapStatus = 0;        // tapping state shown by the beat counter (0 = idle)
-    bool PlayFromWizard = false;  // playback started by the wizard's tapping step
-    std::string FocusedBox;       // name of the numeric box that last took the focus
+    int32_t TapStatus = 0;               // outcome of the last Stop of tapping; 2 or more: kept
+    bool PlayFromWizard = false;         // set by the wizard around its instrument test tone
+    ui::TextBox* FocusedBox = nullptr;   // the numeric box of this dialog that last took the focus
     int32_t BeatCount = 0;        // taps counted so far (beat counter)
     int32_t TapCount = 0;
     std::string TapBuffer;

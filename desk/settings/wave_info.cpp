@@ -118,8 +118,9 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
         }
 
         // The head of the file, byte by byte and as text.
+        std::error_code ec;
         std::ifstream in(file, std::ios::binary);
-        if (!in) {
+        if (!in || !std::filesystem::is_regular_file(file, ec)) {
             g.AudioFileValid = false;
             refusedFile("Error accessing Audio File information.", 92);
             return true;
@@ -143,8 +144,9 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
             refusedFile("Wave file format not supported.  Not a valid wave file.", 91);
             return true;
         }
-        // The format fields must lie in the bytes read; beyond them there is nothing to read.
-        if (F + 23 > got) {
+        // The format fields and the data chunk's size must lie in the bytes read; beyond them
+        // there is nothing to read.
+        if (F + 23 > got || D + 7 > got) {
             refusedFile("Error accessing Audio File information.", 92);
             return true;
         }

@@ -69,6 +69,13 @@ TEST_F(SettingsInspection, HeaderChecksTheirMessagesAndTheUsableLength) {
              b.replace(4126, 4, "fmt ");
          },
          accessError, 92, 0},
+        // The only "data" stands at the end of the bytes read: its size lies beyond them.
+        {"data near byte 4130",
+         [](std::string& b) {
+             b[36] = 'D';
+             b.replace(4127, 4, "data");
+         },
+         accessError, 92, 0},
         {"not RIFF", [](std::string& b) { b.replace(0, 4, "RIFX"); }, invalid, 91, 0},
         {"no data", [](std::string& b) { b[36] = 'D'; }, invalid, 91, 0},
     };
@@ -107,6 +114,7 @@ TEST_F(SettingsInspection, FilesOfEveryKindAndThePathsThatLeadToThem) {
     const std::string floats = sox("float.wav", "-r 44100 -c 1 -e floating-point -b 32");
     test::writeFile(dir / "notes.wav", "just some text, not audio\n");
     test::writeFile(dir / "song.ogg", "OggS");
+    fs::create_directories(dir / "folder.wav");
 
     f.GetWaveInfo(tenSeconds);
     EXPECT_TRUE(g.AudioFileValid);
@@ -140,6 +148,7 @@ TEST_F(SettingsInspection, FilesOfEveryKindAndThePathsThatLeadToThem) {
         {(dir / "notes.wav").string(), "Wave file format not supported.  Not a valid wave file.",
          91},
         {(dir / "gone.wav").string(), "Audio file does not currently exist.", 90},
+        {(dir / "folder.wav").string(), "Error accessing Audio File information.", 92},
     };
     for (const Refused& r : refused) {
         ui.expectBox(Box(r.text, "Project", 48, r.help)).answer(ui::OK);
