@@ -1,0 +1,106 @@
+// The field and layout rules that the load already shows: tempo, speed and tuning as they are
+// typed, the key list, the stereo options, the instrument list with its ranges from
+// "filter.txt", and the instruments-or-drums layouts.
+#include "settings_fixture.h"
+
+namespace velt::desk {
+namespace {
+
+using test_boxes::Box;
+
+using SettingsHandlers = SettingsTest;
+
+TEST_F(SettingsHandlers, TypedNumbersAreHeldAndShownAsTheDialogWrites) {
+    frmProperties& f = dialog();
+    f.Show();
+    auto u = ui.user();
+    struct Case {
+        ui::TextBox* box;
+        int tab;
+        const char* typed;
+        const char* shown;  // after leaving the box; an emptied box gets back its text on focus
+    } cases[] = {
+        {&f.txtTempo, 2, "2", "5"},       {&f.txtTempo, 2, "90", "90"},
+        {&f.txtTempo, 2, "2000", "1080"}, {&f.txtTempo, 2, "\b", "1080"},
+        {&f.txtSpeed, 2, "1", "25%"},     {&f.txtSpeed, 2, "x", "25%"},
+        {&f.txtReferencePitch, 0, "30", "+30"}, {&f.txtReferencePitch, 0, "-75", "-50"},
+        {&f.txtReferencePitch, 0, "60", "+50"}, {&f.txtOctaves, 1, "-12", "-10"},
+        {&f.txtOctaves, 1, "\b", "-10"},    {&f.txtPitchMode, 1, "500", "128"},
+        {&f.txtTimeNum, 2, "0", "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.box->Name()) + " " + c.typed);
+        u.selectTab(f.tabProperties, c.tab);
+        u.type(*c.box, c.typed);
+        u.key(*c.box, ui::Key::Tab);
+        EXPECT_EQ(c.box->Text(), c.shown);
+    }
+    EXPECT_EQ(f.WorkTempo, 1080.0f);  // an emptied box got back the text it had on focus
+}
+
+TEST_F(SettingsHandlers, KeyStereoAndInstrumentLayouts) {
+    installData();
+    test::writeFile(dir / "install" / "filter.txt",
+                    "0 - Acoustic Grand Piano,21,108,10\n25 - Steel Guitar,40,88,6\n"
+                    "26 - Jazz Guitar,0,0,0\n27 - Clean Guitar,20,60,2\n");
+    Global& g = G();
+    g.MidiPat = 25;
+    g.Filter = 0;
+    frmProperties& f = dialog();
+
+    f.cboKey.setListIndex(3);
+    f.chkConstrain.setValue(1);
+    f.cboKey.setListIndex(0);
+    EXPECT_EQ(f.chkConstrain.Value(), 0);
+    EXPECT_FALSE(f.chkConstrain.Enabled());
+    EXPECT_FALSE(f.optMajorMinor(0).Enabled());
+    EXPECT_FALSE(f.cmdsndKey.Enabled());
+
+    f.optStereo(1).setValue(true);
+    EXPECT_FALSE(f.sldStereoPan.Enabled());
+    EXPECT_FALSE(f.cmdStereoPanZero.Enabled());
+    f.optStereo(0).setValue(true);
+    EXPECT_TRUE(f.sldStereoPan.Enabled());
+
+    // The instrument's typical range and polyphony, after asking.
+    struct Range {
+        int row;
+        int32_t low, high;
+        const char* poly;
+    } ranges[] = {{1, 40, 85, "6"}, {2, 28, 85, "30"}, {3, 28, 60, "2"}};
+    for (const Range& r : ranges) {
+        SCOPED_TRACE(r.row);
+        ui.expectBox({.textStartsWith = std::string("Veltrane can automatically set the pitch range"),
+                      .title = std::string("Edit Project")})
+            .answer(ui::Yes);
+        f.cboMidiPatch.setListIndex(r.row);
+        EXPECT_EQ(f.WorkKeyMin, r.low);
+        EXPECT_EQ(f.WorkKeyMax, r.high);
+        EXPECT_EQ(f.txtPitchMode.Text(), r.poly);
+    }
+    ui.expectBox({.textStartsWith = std::string("Veltrane can automatically")}).answer(ui::No);
+    f.cboMidiPatch.setListIndex(1);
+    EXPECT_EQ(f.WorkPatch, 25);
+    EXPECT_EQ(f.WorkKeyMax, 60);  // unchanged
+
+    // Drums: channel 10, output threshold 10, drum captions and the basic kit.
+    f.optBeatDetect(1).setValue(true);
+    EXPECT_EQ(f.txtChannel.Text(), "10");
+    EXPECT_EQ(f.sldOutputThreshold.Value(), -10);
+    EXPECT_EQ(f.fraFilter.Caption(), "Drums in Original Audio");
+    EXPECT_EQ(f.lblPatchMap.Caption(), "Drum Kit Name:");
+    EXPECT_EQ(f.txtPatchMap.Text(), "Basic Kit");
+    EXPECT_TRUE(f.cmdDrumKitEdit.Visible());
+    EXPECT_FALSE(f.cmdPatchMapEdit.Visible());
+    EXPECT_FALSE(f.txtPitchMode.Enabled());
+    f.optFilter(0).setValue(true);
+    EXPECT_EQ(f.lblMidiPatch.Caption(), "Assign to Percussion:");
+    EXPECT_FALSE(f.txtPatchMap.Enabled());
+    f.optBeatDetect(0).setValue(true);
+    EXPECT_EQ(f.txtChannel.Text(), "1");
+    EXPECT_EQ(f.txtPatchMap.Text(), "Example - Piano and Organ");
+    EXPECT_TRUE(f.cmdApply.Enabled());
+}
+
+}  // namespace
+}  // namespace velt::desk
