@@ -316,9 +316,11 @@ void frmProperties::design() {
     in(cmdTempoTapper, fraTempo, 660, 780, 1440, 375);
     cmdTempoTapper.setToolTipText("Tap in the Tempo here or with the space bar");
     cmdTempoTapper.setCaption("Tap");
+    cmdTempoTapper.setEnabled(false);  // enabled only while the audio plays for tapping
     in(cmdStop, fraTempo, 2160, 780, 495, 375);
     cmdStop.setToolTipText("Stop playing the audio file");
     cmdStop.setCaption("[]");
+    cmdStop.setEnabled(false);
     in(lblBeatCountVal, fraTempo, 120, 1320, 2520, 255);
     lblBeatCountVal.setToolTipText("Counter Display");
     in(gauTempo, fraTempo, 3240, 300, 1800, 1080);

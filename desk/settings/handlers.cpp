@@ -1,6 +1,7 @@
 // Handlers of the lists, check boxes, option groups and buttons.
 #include "desk/core/global.h"
 #include "desk/core/placeholders/frm_media.h"
+#include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
@@ -113,7 +114,7 @@ void frmProperties::MMControl_Done(int) {
 }
 
 void frmProperties::tabProperties_Click(int) {
-    if (cmdTempoTapper.Enabled() && !cmdPlay.Enabled()) {
+    if (cmdTempoTapper.Enabled()) {
         TapCount = -2;
         cmdStop_Click();
     }
@@ -198,8 +199,44 @@ void frmProperties::cmdPatchMapBrowse_Click() {
         cmdPatchMapEdit_Click();
 }
 
-// The ensemble editor is not part of this build yet: editing leaves the working ensemble as it is.
-void frmProperties::cmdPatchMapEdit_Click() {}
-void frmProperties::cmdDrumKitEdit_Click() {}
+namespace {
+
+void showEnsembleEditor() {
+    ui::Load<frmEns>();
+    if (ui::isLoaded<frmEns>()) ui::forms::get<frmEns>().Show(ui::Modal);
+    ui::Release<frmEns>();
+}
+
+}  // namespace
+
+void frmProperties::cmdPatchMapEdit_Click() {
+    const Global& g = G();
+    if (!optBeatDetect(0).Value()) return;
+    showEnsembleEditor();
+    if (!g.EnsembleApplied) return;
+    int active = 0;
+    int32_t patch = 0;
+    for (int i = 0; i < PartCount; ++i)
+        if (g.EnsActive[i] == 1) {
+            ++active;
+            patch = g.EnsPatch[i];
+        }
+    // One instrument: the patch list names it; an ensemble names its own patches.
+    const bool single = active == 1;
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&cboMidiPatch, &lblMidiPatch,
+                                                             &cmdsndFilter})
+        c->setEnabled(single);
+    if (!single) return;
+    for (int i = 0; i < cboMidiPatch.ListCount(); ++i)
+        if (ToLong(Val(cboMidiPatch.List(i))) == patch) {
+            cboMidiPatch.setListIndex(i);
+            break;
+        }
+}
+
+void frmProperties::cmdDrumKitEdit_Click() {
+    // The ensemble holds the percussion part with its drum kit.
+    if (optBeatDetect(0).Value()) showEnsembleEditor();
+}
 
 }  // namespace velt::desk

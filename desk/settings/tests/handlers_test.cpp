@@ -1,6 +1,7 @@
 // The field and layout rules that the load already shows: tempo, speed and tuning as they are
 // typed, the key list, the stereo options, the instrument list with its ranges from
 // "filter.txt", and the instruments-or-drums layouts.
+#include "desk/core/placeholders/frm_other_windows.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -100,6 +101,55 @@ TEST_F(SettingsHandlers, KeyStereoAndInstrumentLayouts) {
     EXPECT_EQ(f.txtChannel.Text(), "1");
     EXPECT_EQ(f.txtPatchMap.Text(), "Example - Piano and Organ");
     EXPECT_TRUE(f.cmdApply.Enabled());
+}
+
+TEST_F(SettingsHandlers, ChoosingAndEditingAnEnsemble) {
+    installData();
+    Global& g = G();
+    g.Filter = 0;
+    g.MidiPat = 0;
+    frmProperties& f = dialog();
+    const std::string example = (dir / "install" / "Ensembles" / "Example - Piano and Organ.ens").string();
+    std::filesystem::copy_file(example, dir / "Full Orchestra.ens");
+
+    // The big ensemble is confirmed first; No changes nothing.
+    g.EnsembleFolder = dir.path().string() + "/";
+    ui.expectFileDialog({.title = "Select Ensemble",
+                         .filter = "Ensembles (*.ens;*.vpm)|*.ens;*.vpm|All Files (*.*)|*.*",
+                         .fileName = "Example - Piano and Organ.ens"})
+        .choose((dir / "Full Orchestra.ens").string());
+    ui.expectBox({.textStartsWith = std::string("The Full Orchestra ensemble contains many"),
+                  .title = std::string("Project Editor"),
+                  .icon = 48})
+        .answer(ui::No);
+    f.cmdPatchMapBrowse_Click();
+    EXPECT_EQ(f.txtPatchMap.Text(), "Example - Piano and Organ");
+
+    // A chosen ensemble is loaded and opened in the editor; two active rows leave the patch list
+    // to the ensemble.
+    ui.expectFileDialog({.title = "Select Ensemble"}).choose(example);
+    ui.onModal<frmEns>([](frmEns& e, ui::test::User& u) {
+        e.cmdApply_Click();
+        u.click(e.cmdClose);
+    });
+    f.cmdPatchMapBrowse_Click();
+    EXPECT_EQ(f.txtPatchMap.Text(), "Example - Piano and Organ");
+    EXPECT_EQ(g.EnsembleFolder, (dir / "install" / "Ensembles").string() + "/");
+    EXPECT_TRUE(g.EnsembleApplied);
+    EXPECT_FALSE(f.cboMidiPatch.Enabled());
+    EXPECT_FALSE(f.cmdsndFilter.Enabled());
+    EXPECT_TRUE(f.cmdApply.Enabled());
+
+    // One active row: its patch is selected in the list.
+    ui.onModal<frmEns>([](frmEns& e, ui::test::User& u) {
+        G().EnsActive[0] = 0;  // the editor leaves only the organ active
+        e.cmdApply_Click();
+        u.click(e.cmdClose);
+    });
+    ui.expectBox({.textStartsWith = std::string("Veltrane can automatically")}).answer(ui::No);
+    f.cmdPatchMapEdit_Click();
+    EXPECT_TRUE(f.cboMidiPatch.Enabled());
+    EXPECT_EQ(f.WorkPatch, 16);
 }
 
 }  // namespace
