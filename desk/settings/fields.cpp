@@ -7,6 +7,7 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/instruments/channel_allocation.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
 
@@ -432,7 +433,26 @@ void frmProperties::spnChannel_UpClick() {
 }
 
 void frmProperties::AssignChannels() {
-    // Channel allocation against a master MIDI file comes with the ensemble editor.
+    Global& g = G();
+    if (Val(txtChannel.Text()) != 10) {
+        const int channel = NextChannel(0, g.ChannelUsed);
+        if (!g.ChannelUsed[static_cast<size_t>(channel)]) {
+            txtChannel.setText(std::to_string(channel));
+        } else {
+            txtChannel.setText("1");
+            ShowMessage("No MIDI channels remaining for Rerar Odaduza.", 16 + 4096,
+                        "Rerar Odaduza");
+        }
+    }
+    std::vector<ChannelRow> rows;
+    for (int i = 0; i < PartCount; ++i) rows.push_back({g.EnsActive[i] == 1, g.EnsChannel[i]});
+    const ChannelAllocation allocation = AllocateChannels(rows, g.ChannelUsed);
+    for (int i = 0; i < PartCount; ++i) g.EnsChannel[i] = allocation.channels[static_cast<size_t>(i)];
+    if (allocation.shortage)
+        ShowMessage(
+            "Not enough MIDI channels available for Rerar Odaduza. Please select a smaller "
+            "ensemble.",
+            16 + 4096, "Rerar Odaduza");
 }
 
 }  // namespace velt::desk

@@ -2,6 +2,7 @@
 #include "desk/core/global.h"
 #include "desk/core/placeholders/frm_media.h"
 #include "desk/core/placeholders/frm_other_windows.h"
+#include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
@@ -62,26 +63,14 @@ void frmProperties::cboMidiPatch_Click() {
         if (answer != ui::Answer::Yes) return;
     }
     if (!CurrentAudioFile.empty()) chkAutoDetectNote.setValue(1);
-    for (const std::string& line : ReadLines(FilterListFile())) {
-        if (ToLong(Val(line)) != WorkPatch) continue;
-        // patch,low,high,polyphony
-        std::vector<std::string> fields;
-        size_t from = 0;
-        for (size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
-            fields.push_back(line.substr(from, comma - from));
-        fields.push_back(line.substr(from));
-        fields.resize(4);
-        int32_t low = ToLong(Val(fields[1]));
-        if (low == 0) low = 28;
-        WorkKeyMin = low < 29 ? 28 : low;
-        int32_t high = ToLong(Val(fields[2]));
-        if (high == 0) high = 85;
-        WorkKeyMax = high >= 85 ? 85 : high;
-        VirtualSRChange();
-        int32_t poly = ToLong(Val(fields[3]));
-        txtPitchMode.setText(std::to_string(poly == 0 ? 30 : poly));
-        return;
-    }
+    const std::optional<InstrumentLine> line = FindInstrumentLine(FilterListFile(), WorkPatch);
+    if (!line) return;
+    const int low = line->low == 0 ? 28 : line->low;
+    WorkKeyMin = low < 29 ? 28 : low;
+    const int high = line->high == 0 ? 85 : line->high;
+    WorkKeyMax = high >= 85 ? 85 : high;
+    VirtualSRChange();
+    txtPitchMode.setText(std::to_string(line->poly == 0 ? 30 : line->poly));
 }
 
 void frmProperties::cmdsndKey_Click() { PlaySound(0, -1); }
@@ -227,11 +216,8 @@ void frmProperties::cmdPatchMapEdit_Click() {
                                                              &cmdsndFilter})
         c->setEnabled(single);
     if (!single) return;
-    for (int i = 0; i < cboMidiPatch.ListCount(); ++i)
-        if (ToLong(Val(cboMidiPatch.List(i))) == patch) {
-            cboMidiPatch.setListIndex(i);
-            break;
-        }
+    const int row = RowWithLeadingNumber(cboMidiPatch, patch);
+    if (row >= 0) cboMidiPatch.setListIndex(row);
 }
 
 void frmProperties::cmdDrumKitEdit_Click() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "desk/core/global.h"
+#include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/instruments/drum_kit_file.h"
@@ -220,20 +221,15 @@ void frmProperties::Form_Load() {
 
     // Instrument list from "filter.txt"; a patch it doesn't list selects row 0.
     cboMidiPatch.Clear();
-    std::vector<std::string> filterLines = ReadLines(FilterListFile());
+    std::vector<std::string> filterLines = ReadDataLines(FilterListFile());
     if (FileExists(FilterListFile())) {
-        for (const std::string& line : filterLines) cboMidiPatch.AddItem(EntryOf(line));
+        for (const std::string& line : filterLines) cboMidiPatch.AddItem(ListEntry(line));
     } else {
         WorkFilter = -1;
         optFilter(0).setEnabled(false);
         optFilter(1).setEnabled(false);
     }
-    int patchRow = -1;
-    for (int i = 0; i < cboMidiPatch.ListCount(); ++i)
-        if (ToLong(Val(cboMidiPatch.List(i))) == g.MidiPat) {
-            patchRow = i;
-            break;
-        }
+    int patchRow = RowWithLeadingNumber(cboMidiPatch, g.MidiPat);
     if (patchRow < 0) {
         WorkFilter = -1;
         patchRow = 0;
