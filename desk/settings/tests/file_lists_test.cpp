@@ -1,6 +1,8 @@
 // The audio and MIDI file lists: adding and selecting entries, the MIDI name of each audio file,
 // choosing a MIDI path, removing entries, the recorder's new take and the wizard's mirror.
 #include "desk/core/placeholders/frm_media.h"
+#include "desk/core/shared/services.h"
+#include "platform/shell/shell.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -181,6 +183,28 @@ TEST_F(SettingsFileLists, ARecordedTakeIsTheOneThatIsRemoved) {
         .answer(ui::Yes);
     f.cboAudioFile.setText("");
     EXPECT_EQ(rows(f.cboAudioFile), (std::vector<std::string>{"1. a", "2. b"}));
+}
+
+TEST_F(SettingsFileLists, TheEditorsGetTheSelectedFiles) {
+    platform::RecordingShell shell;
+    UseShell(&shell);
+    Global& g = G();
+    g.MidiEditor = "/opt/editor/midi";
+    g.AudioEditor = "/opt/editor/audio";
+    frmProperties& f = dialog();
+    f.cmdMidiEdit_Click();  // real-time mode: the editor without a file
+    EXPECT_EQ(g.MidiFileToEdit, "");
+    f.CurrentAudioFile = sox("take.wav");
+    f.AddToFileList();
+    f.cmdMidiEdit_Click();
+    EXPECT_EQ(g.MidiFileToEdit, (dir / "take.mid").string());
+    f.cmdWaveEdit_Click();
+    EXPECT_EQ(g.AudioFileToEdit, (dir / "take.wav").string());
+    ASSERT_EQ(shell.calls.size(), 3u);
+    EXPECT_EQ(shell.calls[0].text.find(".mid"), std::string::npos);
+    EXPECT_NE(shell.calls[1].text.find("take.mid"), std::string::npos);
+    EXPECT_NE(shell.calls[2].text.find("take.wav"), std::string::npos);
+    UseShell(nullptr);
 }
 
 TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {
