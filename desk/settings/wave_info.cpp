@@ -79,7 +79,8 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
         cboMidiFile.setEnabled(true);
         cmdMidiBrowse.setEnabled(true);
         g.AudioFileValid = false;
-        if (!std::filesystem::exists(path)) {
+        std::error_code missing;
+        if (!std::filesystem::exists(path, missing)) {
             refusedFile("Audio file does not currently exist.", 90);
             return true;
         }
