@@ -19,18 +19,21 @@ void frmProperties::cmdApply_Click() {
     g.AudioFileCount = cboAudioFile.ListCount();
     g.AudioFiles.redim(g.AudioFileCount);
     for (int32_t i = 1; i <= g.AudioFileCount; ++i)
-        g.AudioFiles(i) = i < static_cast<int32_t>(AudioList.size()) ? AudioList[static_cast<size_t>(i)] : "";
+        g.AudioFiles(i) =
+            i < static_cast<int32_t>(AudioList.size()) ? AudioList[static_cast<size_t>(i)] : "";
 
     g.EntireAudio = chkEntireRange.Value();
     int32_t start = ParseHMS(txtStartPoint.Text());
-    g.StartPoint = WorkStart >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
+    g.StartPoint =
+        WorkStart >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
     int32_t end = ParseHMS(txtEndPoint.Text());
     g.EndPoint = end == FloorLong(g.AudioLength) ? g.AudioLength : static_cast<float>(end);
     g.StereoPan = sldStereoPan.Value() + 50;
 
     int16_t cents = ToInteger(1200 * std::log2(WorkReferencePitch / 440.0));
     if (Val(txtReferencePitch.Text()) != cents)
-        g.ReferencePitch = static_cast<float>(440.0 * std::exp2(Val(txtReferencePitch.Text()) / 1200.0));
+        g.ReferencePitch =
+            static_cast<float>(440.0 * std::exp2(Val(txtReferencePitch.Text()) / 1200.0));
 
     g.BeatDetect = optBeatDetect(0).Value() ? 0 : 1;
     g.PitchBend = chkPitchBend.Value();
@@ -71,7 +74,8 @@ void frmProperties::cmdApply_Click() {
 
     g.MidiFiles.redim(g.AudioFileCount);
     for (int32_t i = 1; i <= g.AudioFileCount; ++i)
-        g.MidiFiles(i) = i < static_cast<int32_t>(MidiList.size()) ? MidiList[static_cast<size_t>(i)] : "";
+        g.MidiFiles(i) =
+            i < static_cast<int32_t>(MidiList.size()) ? MidiList[static_cast<size_t>(i)] : "";
     g.MidiChan = ToLong(Val(txtChannel.Text()));
     g.Filter = WorkFilter;
     g.MidiPat = WorkPatch;

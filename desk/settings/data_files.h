@@ -7,7 +7,7 @@
 
 namespace velt::desk {
 
-std::string FilterListFile();      // InstallFolder + "filter.txt"
+std::string FilterListFile();       // InstallFolder + "filter.txt"
 std::string ExampleEnsembleFile();  // InstallFolder + "Ensembles/Example - Piano and Organ.ens"
 std::string BasicDrumKitFile();     // InstallFolder + "Drum Kits/Basic Kit.vdk"
 

@@ -53,20 +53,32 @@ static bool holdBox(ui::TextBox& box, double low, double high, const std::string
         box.setText(remembered);
         return false;
     }
-    if (v > high) box.setText(std::to_string(ToLong(high)));
-    else if (v < low) box.setText(std::to_string(ToLong(low)));
+    if (v > high)
+        box.setText(std::to_string(ToLong(high)));
+    else if (v < low)
+        box.setText(std::to_string(ToLong(low)));
     return true;
 }
 
-void frmProperties::txtHalfSteps_Change() { edited(); }
-void frmProperties::txtHalfSteps_GotFocus() { rememberFocus(txtHalfSteps); }
+void frmProperties::txtHalfSteps_Change() {
+    edited();
+}
+void frmProperties::txtHalfSteps_GotFocus() {
+    rememberFocus(txtHalfSteps);
+}
 void frmProperties::txtHalfSteps_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "-")) KeyAscii = 0;
 }
-void frmProperties::txtHalfSteps_LostFocus() { holdBox(txtHalfSteps, -11, 11, FocusControl); }
+void frmProperties::txtHalfSteps_LostFocus() {
+    holdBox(txtHalfSteps, -11, 11, FocusControl);
+}
 
-void frmProperties::txtOctaves_Change() { edited(); }
-void frmProperties::txtOctaves_GotFocus() { rememberFocus(txtOctaves); }
+void frmProperties::txtOctaves_Change() {
+    edited();
+}
+void frmProperties::txtOctaves_GotFocus() {
+    rememberFocus(txtOctaves);
+}
 void frmProperties::txtOctaves_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "-")) KeyAscii = 0;
 }
@@ -93,11 +105,15 @@ void frmProperties::txtPitchMode_Change() {
         cboCCBright.setEnabled(false);
     }
 }
-void frmProperties::txtPitchMode_GotFocus() { rememberFocus(txtPitchMode); }
+void frmProperties::txtPitchMode_GotFocus() {
+    rememberFocus(txtPitchMode);
+}
 void frmProperties::txtPitchMode_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "")) KeyAscii = 0;
 }
-void frmProperties::txtPitchMode_LostFocus() { holdBox(txtPitchMode, 1, 128, FocusControl); }
+void frmProperties::txtPitchMode_LostFocus() {
+    holdBox(txtPitchMode, 1, 128, FocusControl);
+}
 
 void frmProperties::txtReferencePitch_Change() {
     edited();
@@ -109,7 +125,9 @@ void frmProperties::txtReferencePitch_Change() {
         txtReferencePitch.setText("+" + shown);
     }
 }
-void frmProperties::txtReferencePitch_GotFocus() { rememberFocus(txtReferencePitch); }
+void frmProperties::txtReferencePitch_GotFocus() {
+    rememberFocus(txtReferencePitch);
+}
 void frmProperties::txtReferencePitch_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "-+")) KeyAscii = 0;
 }
@@ -121,14 +139,18 @@ void frmProperties::txtSpeed_Change() {
     edited();
     txtSpeed_LostFocus();
 }
-void frmProperties::txtSpeed_GotFocus() { rememberFocus(txtSpeed); }
+void frmProperties::txtSpeed_GotFocus() {
+    rememberFocus(txtSpeed);
+}
 void frmProperties::txtSpeed_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, ".%")) KeyAscii = 0;
 }
 void frmProperties::txtSpeed_LostFocus() {
     double v = Val(txtSpeed.Text());
-    if (v > 400) txtSpeed.setText("400");
-    else if (v < 25) txtSpeed.setText("25");
+    if (v > 400)
+        txtSpeed.setText("400");
+    else if (v < 25)
+        txtSpeed.setText("25");
     SetSpeedGauge();
     txtSpeed.setText(FormatSingle(static_cast<float>(Val(txtSpeed.Text()))) + "%");
 }
@@ -137,7 +159,9 @@ void frmProperties::txtTempo_Change() {
     edited();
     txtTempo_LostFocus();
 }
-void frmProperties::txtTempo_GotFocus() { rememberFocus(txtTempo); }
+void frmProperties::txtTempo_GotFocus() {
+    rememberFocus(txtTempo);
+}
 void frmProperties::txtTempo_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, ".,")) KeyAscii = 0;
 }
@@ -173,18 +197,24 @@ void frmProperties::txtTimeNum_Change() {
         lblBeatCountVal.setCaption("");
     }
 }
-void frmProperties::txtTimeNum_GotFocus() { rememberFocus(txtTimeNum); }
+void frmProperties::txtTimeNum_GotFocus() {
+    rememberFocus(txtTimeNum);
+}
 void frmProperties::txtTimeNum_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "")) KeyAscii = 0;
 }
-void frmProperties::txtTimeNum_LostFocus() { holdBox(txtTimeNum, 1, 99, FocusControl); }
+void frmProperties::txtTimeNum_LostFocus() {
+    holdBox(txtTimeNum, 1, 99, FocusControl);
+}
 void frmProperties::spnTimeNum_Change() {
     if (txtTimeNum.Text() == "0") txtTimeNum.setText("Auto");
 }
 
 // Master pitch range.
 
-void frmProperties::txtKeyMax_Change() { edited(); }
+void frmProperties::txtKeyMax_Change() {
+    edited();
+}
 void frmProperties::txtKeyMax_GotFocus() {
     txtKeyMax.setSelStart(0);
     txtKeyMax.setSelLength(static_cast<int>(txtKeyMax.Text().size()));
@@ -202,7 +232,9 @@ void frmProperties::txtKeyMax_LostFocus() {
     txtKeyMax.setText(ValToKey(WorkKeyMax));
 }
 
-void frmProperties::txtKeyMin_Change() { edited(); }
+void frmProperties::txtKeyMin_Change() {
+    edited();
+}
 void frmProperties::txtKeyMin_GotFocus() {
     txtKeyMin.setSelStart(0);
     txtKeyMin.setSelLength(static_cast<int>(txtKeyMin.Text().size()));
@@ -221,7 +253,9 @@ void frmProperties::txtKeyMin_LostFocus() {
 
 // Time range.
 
-void frmProperties::txtStartPoint_Change() { edited(); }
+void frmProperties::txtStartPoint_Change() {
+    edited();
+}
 void frmProperties::txtStartPoint_GotFocus() {
     txtStartPoint.setSelStart(0);
     txtStartPoint.setSelLength(static_cast<int>(txtStartPoint.Text().size()));
@@ -246,7 +280,9 @@ void frmProperties::txtStartPoint_LostFocus() {
     WorkStart = static_cast<float>(ParseHMS(txtStartPoint.Text()));
 }
 
-void frmProperties::txtEndPoint_Change() { edited(); }
+void frmProperties::txtEndPoint_Change() {
+    edited();
+}
 void frmProperties::txtEndPoint_GotFocus() {
     txtEndPoint.setSelStart(0);
     txtEndPoint.setSelLength(static_cast<int>(txtEndPoint.Text().size()));
@@ -340,12 +376,24 @@ void frmProperties::spnSpeed_UpClick() {
     }
 }
 
-void frmProperties::sldGain_Scroll() { edited(); }
-void frmProperties::sldInputThreshold_Scroll() { edited(); }
-void frmProperties::sldOutputThreshold_Scroll() { edited(); }
-void frmProperties::sldStereoPan_Scroll() { edited(); }
-void frmProperties::sldNoteRange_Scroll() { edited(); }
-void frmProperties::sldTimeRange_Scroll() { edited(); }
+void frmProperties::sldGain_Scroll() {
+    edited();
+}
+void frmProperties::sldInputThreshold_Scroll() {
+    edited();
+}
+void frmProperties::sldOutputThreshold_Scroll() {
+    edited();
+}
+void frmProperties::sldStereoPan_Scroll() {
+    edited();
+}
+void frmProperties::sldNoteRange_Scroll() {
+    edited();
+}
+void frmProperties::sldTimeRange_Scroll() {
+    edited();
+}
 
 void frmProperties::sldNoteRange_MouseDown(int Button, int, double, double) {
     sldNoteRange.setValue(Button == 1 ? -WorkKeyMax : -WorkKeyMin);
@@ -380,7 +428,8 @@ void frmProperties::sldNoteRange_MouseUp(int Button, int, double, double) {
 }
 
 void frmProperties::sldTimeRange_MouseDown(int Button, int, double, double) {
-    sldTimeRange.setValue(Button == 1 ? ParseHMS(txtEndPoint.Text()) : ParseHMS(txtStartPoint.Text()));
+    sldTimeRange.setValue(Button == 1 ? ParseHMS(txtEndPoint.Text())
+                                      : ParseHMS(txtStartPoint.Text()));
 }
 
 void frmProperties::sldTimeRange_MouseUp(int Button, int, double, double) {
@@ -409,16 +458,22 @@ void frmProperties::sldTimeRange_MouseUp(int Button, int, double, double) {
 
 // The single-instrument channel box.
 
-void frmProperties::txtChannel_Change() { edited(); }
-void frmProperties::txtChannel_GotFocus() { rememberFocus(txtChannel); }
+void frmProperties::txtChannel_Change() {
+    edited();
+}
+void frmProperties::txtChannel_GotFocus() {
+    rememberFocus(txtChannel);
+}
 void frmProperties::txtChannel_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "")) KeyAscii = 0;
 }
 void frmProperties::txtChannel_LostFocus() {
     double v = 0;
     if (!readNumber(txtChannel.Text(), v)) return;
-    if (v < 1) txtChannel.setText("1");
-    else if (v > 16) txtChannel.setText("16");
+    if (v < 1)
+        txtChannel.setText("1");
+    else if (v > 16)
+        txtChannel.setText("16");
     LastChannel = ToLong(Val(txtChannel.Text()));
 }
 void frmProperties::spnChannel_DownClick() {
@@ -447,7 +502,8 @@ void frmProperties::AssignChannels() {
     std::vector<ChannelRow> rows;
     for (int i = 0; i < PartCount; ++i) rows.push_back({g.EnsActive[i] == 1, g.EnsChannel[i]});
     const ChannelAllocation allocation = AllocateChannels(rows, g.ChannelUsed);
-    for (int i = 0; i < PartCount; ++i) g.EnsChannel[i] = allocation.channels[static_cast<size_t>(i)];
+    for (int i = 0; i < PartCount; ++i)
+        g.EnsChannel[i] = allocation.channels[static_cast<size_t>(i)];
     if (allocation.shortage)
         ShowMessage(
             "Not enough MIDI channels available for Rerar Odaduza. Please select a smaller "

@@ -58,15 +58,18 @@ void frmProperties::AddToFileList() {
 }
 
 std::string frmProperties::MidiFile(int32_t index) const {
-    return index >= 1 && index < static_cast<int32_t>(MidiList.size()) ? MidiList[static_cast<size_t>(index)]
-                                                                      : "";
+    return index >= 1 && index < static_cast<int32_t>(MidiList.size())
+               ? MidiList[static_cast<size_t>(index)]
+               : "";
 }
 
 void frmProperties::cboAudioFile_Click() {
     Global& g = G();
     const int row = cboAudioFile.ListIndex();
     if (row < 0) return;
-    CurrentAudioFile = static_cast<size_t>(row) + 1 < AudioList.size() ? AudioList[static_cast<size_t>(row) + 1] : "";
+    CurrentAudioFile = static_cast<size_t>(row) + 1 < AudioList.size()
+                           ? AudioList[static_cast<size_t>(row) + 1]
+                           : "";
     // The index follows every click, also of the row already current: after a recording the
     // removal question must name and remove the same row.
     CurrentAudioIndex = row;
@@ -100,9 +103,9 @@ void frmProperties::cboAudioFile_Change() {
         return;
     }
     if (text.empty()) {
-        int answer = ui::MessageBox("Are you sure you want to remove '" + CurrentAudioFile +
-                                        "' from the list?",
-                                    4 + 32 + 256, "Project Editor");
+        int answer = ui::MessageBox(
+            "Are you sure you want to remove '" + CurrentAudioFile + "' from the list?",
+            4 + 32 + 256, "Project Editor");
         if (answer != ui::Answer::Yes) {
             undoingRemoval_ = true;
             cboAudioFile.setText(CurrentAudioFile);
@@ -115,8 +118,10 @@ void frmProperties::cboAudioFile_Change() {
         for (int i = CurrentAudioIndex + 1; i <= n - 1; ++i) {
             AudioList[static_cast<size_t>(i)] = AudioList[static_cast<size_t>(i) + 1];
             MidiList[static_cast<size_t>(i)] = MidiList[static_cast<size_t>(i) + 1];
-            cboAudioFile.setList(i - 1, rowText(static_cast<size_t>(i), AudioList[static_cast<size_t>(i)]));
-            cboMidiFile.setList(i - 1, rowText(static_cast<size_t>(i), MidiList[static_cast<size_t>(i)]));
+            cboAudioFile.setList(
+                i - 1, rowText(static_cast<size_t>(i), AudioList[static_cast<size_t>(i)]));
+            cboMidiFile.setList(i - 1,
+                                rowText(static_cast<size_t>(i), MidiList[static_cast<size_t>(i)]));
         }
     }
     if (n > 0) {

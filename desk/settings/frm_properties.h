@@ -213,8 +213,8 @@ class frmProperties : public ui::Form {
     float WorkReferencePitch = 440;
     std::string CurrentAudioFile;
     std::string CurrentMidiFile;
-    std::array<std::string, 12> NoteNames{"C", "C#", "D", "D#", "E", "F",
-                                          "F#", "G", "G#", "A", "A#", "B"};
+    std::array<std::string, 12> NoteNames{"C",  "C#", "D",  "D#", "E",  "F",
+                                          "F#", "G",  "G#", "A",  "A#", "B"};
     std::vector<std::string> AudioList{""};  // 1-based: element 0 unused
     std::vector<std::string> MidiList{""};
     float WorkStart = 0;
@@ -226,10 +226,10 @@ class frmProperties : public ui::Form {
     bool Loading = false;
     int32_t TopNote = 127;
     int32_t LastChannel = 1;
-    int32_t TapStatus = 0;               // outcome of the last Stop of tapping; 2 or more: kept
-    bool PlayFromWizard = false;         // set by the wizard around its instrument test tone
-    ui::TextBox* FocusedBox = nullptr;   // the numeric box of this dialog that last took the focus
-    int32_t BeatCount = 0;        // taps counted so far (beat counter)
+    int32_t TapStatus = 0;              // outcome of the last Stop of tapping; 2 or more: kept
+    bool PlayFromWizard = false;        // set by the wizard around its instrument test tone
+    ui::TextBox* FocusedBox = nullptr;  // the numeric box of this dialog that last took the focus
+    int32_t BeatCount = 0;              // taps counted so far (beat counter)
     int32_t TapCount = 0;
     std::string TapBuffer;
     int64_t LastTapTime = 0;

@@ -10,19 +10,45 @@
 
 namespace velt::desk {
 
-void frmProperties::cboCCBright_Click() { edited(); }
-void frmProperties::cboCCVolume_Click() { edited(); }
-void frmProperties::cboChordRes_Click() { edited(); }
-void frmProperties::cboRes_Click() { edited(); }
-void frmProperties::cboTimeDenom_Click() { edited(); }
-void frmProperties::chkAGC_Click() { edited(); }
-void frmProperties::chkAutoDetectNote_Click() { edited(); }
-void frmProperties::chkConstrain_Click() { edited(); }
-void frmProperties::chkPitchBend_Click() { edited(); }
-void frmProperties::chkTrackTempo_Click() { edited(); }
-void frmProperties::chkVelocityOff_Click() { edited(); }
-void frmProperties::chkVelocityOn_Click() { edited(); }
-void frmProperties::optMajorMinor_Click(int) { edited(); }
+void frmProperties::cboCCBright_Click() {
+    edited();
+}
+void frmProperties::cboCCVolume_Click() {
+    edited();
+}
+void frmProperties::cboChordRes_Click() {
+    edited();
+}
+void frmProperties::cboRes_Click() {
+    edited();
+}
+void frmProperties::cboTimeDenom_Click() {
+    edited();
+}
+void frmProperties::chkAGC_Click() {
+    edited();
+}
+void frmProperties::chkAutoDetectNote_Click() {
+    edited();
+}
+void frmProperties::chkConstrain_Click() {
+    edited();
+}
+void frmProperties::chkPitchBend_Click() {
+    edited();
+}
+void frmProperties::chkTrackTempo_Click() {
+    edited();
+}
+void frmProperties::chkVelocityOff_Click() {
+    edited();
+}
+void frmProperties::chkVelocityOn_Click() {
+    edited();
+}
+void frmProperties::optMajorMinor_Click(int) {
+    edited();
+}
 
 void frmProperties::chkAutoTiming_Click() {
     edited();
@@ -44,8 +70,8 @@ void frmProperties::chkTempoDetect_Click() {
 void frmProperties::optStereo_Click(int Index) {
     edited();
     bool balance = Index != 1;
-    for (ui::Control* c : std::initializer_list<ui::Control*>{&sldStereoPan, &cmdStereoPanZero,
-                                                             &lblLeft, &lblRight})
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{&sldStereoPan, &cmdStereoPanZero, &lblLeft, &lblRight})
         c->setEnabled(balance);
 }
 
@@ -73,10 +99,18 @@ void frmProperties::cboMidiPatch_Click() {
     txtPitchMode.setText(std::to_string(line->poly == 0 ? 30 : line->poly));
 }
 
-void frmProperties::cmdsndKey_Click() { PlaySound(0, -1); }
-void frmProperties::cmdsndKeyMax_Click() { PlaySound(1, -1); }
-void frmProperties::cmdsndKeyMin_Click() { PlaySound(2, -1); }
-void frmProperties::cmdsndFilter_Click() { PlaySound(4, -1); }
+void frmProperties::cmdsndKey_Click() {
+    PlaySound(0, -1);
+}
+void frmProperties::cmdsndKeyMax_Click() {
+    PlaySound(1, -1);
+}
+void frmProperties::cmdsndKeyMin_Click() {
+    PlaySound(2, -1);
+}
+void frmProperties::cmdsndFilter_Click() {
+    PlaySound(4, -1);
+}
 
 void frmProperties::cmdSpeedZero_Click() {
     txtSpeed.setText("100");
@@ -212,8 +246,8 @@ void frmProperties::cmdPatchMapEdit_Click() {
         }
     // One instrument: the patch list names it; an ensemble names its own patches.
     const bool single = active == 1;
-    for (ui::Control* c : std::initializer_list<ui::Control*>{&cboMidiPatch, &lblMidiPatch,
-                                                             &cmdsndFilter})
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{&cboMidiPatch, &lblMidiPatch, &cmdsndFilter})
         c->setEnabled(single);
     if (!single) return;
     const int row = RowWithLeadingNumber(cboMidiPatch, patch);

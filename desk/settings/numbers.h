@@ -13,16 +13,24 @@ template <class T>
 T saturatedRound(double v) {
     if (std::isnan(v)) return 0;
     double r = std::nearbyint(v);  // the default rounding mode rounds halves to even
-    if (r <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-    if (r >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
+    if (r <= static_cast<double>(std::numeric_limits<T>::min()))
+        return std::numeric_limits<T>::min();
+    if (r >= static_cast<double>(std::numeric_limits<T>::max()))
+        return std::numeric_limits<T>::max();
     return static_cast<T>(r);
 }
 
 // CLng: a 32-bit Long.
-inline int32_t ToLong(double v) { return saturatedRound<int32_t>(v); }
+inline int32_t ToLong(double v) {
+    return saturatedRound<int32_t>(v);
+}
 // CInt: a 16-bit Integer.
-inline int16_t ToInteger(double v) { return saturatedRound<int16_t>(v); }
+inline int16_t ToInteger(double v) {
+    return saturatedRound<int16_t>(v);
+}
 // Int: the floor, saturated to a Long.
-inline int32_t FloorLong(double v) { return saturatedRound<int32_t>(std::floor(v)); }
+inline int32_t FloorLong(double v) {
+    return saturatedRound<int32_t>(std::floor(v));
+}
 
 }  // namespace velt::desk

@@ -35,20 +35,35 @@ const char* const kKeyRows[] = {"Auto Detect",
                                 "6 flats  - Gb major / Eb minor",
                                 "7 flats  - Cb major / Ab minor"};
 
-const char* const kControllerRows[] = {
-    "Disabled",         " 1 - Modulation",      " 2 - Breath controller*", " 4 - Foot pedal*",
-    " 5 - Portamento time*", " 7 - Volume",     " 8 - Balance*",           "10 - Pan position",
-    "11 - Expression",  "71 - Timbre*",         "72 - Release Time*",      "73 - Attack Time*",
-    "74 - Brightness*", "75 - Decay Time*",     "76 - Vibrato Rate*",      "77 - Vibrato Depth*",
-    "78 - Vibrato Delay*", "91 - Effects depth", "92 - Tremolo depth",     "93 - Chorus depth",
-    "94 - Celeste depth", "95 - Phase depth"};
+const char* const kControllerRows[] = {"Disabled",
+                                       " 1 - Modulation",
+                                       " 2 - Breath controller*",
+                                       " 4 - Foot pedal*",
+                                       " 5 - Portamento time*",
+                                       " 7 - Volume",
+                                       " 8 - Balance*",
+                                       "10 - Pan position",
+                                       "11 - Expression",
+                                       "71 - Timbre*",
+                                       "72 - Release Time*",
+                                       "73 - Attack Time*",
+                                       "74 - Brightness*",
+                                       "75 - Decay Time*",
+                                       "76 - Vibrato Rate*",
+                                       "77 - Vibrato Depth*",
+                                       "78 - Vibrato Delay*",
+                                       "91 - Effects depth",
+                                       "92 - Tremolo depth",
+                                       "93 - Chorus depth",
+                                       "94 - Celeste depth",
+                                       "95 - Phase depth"};
 
-const char* const kAmericanValues[] = {"Whole",     "Half",          "Quarter",      "Eighth",
-                                       "Sixteenth", "Thirty-second", "Sixty-fourth",
-                                       "Hundred twenty-eighth"};
-const char* const kBritishValues[] = {"Semibreve",  "Minim",          "Crotchet",
-                                      "Quaver",     "Semiquaver",     "Demisemiquaver",
-                                      "Hemidemisemiquaver", "Quasihemidemisemiquaver"};
+const char* const kAmericanValues[] = {
+    "Whole",     "Half",          "Quarter",      "Eighth",
+    "Sixteenth", "Thirty-second", "Sixty-fourth", "Hundred twenty-eighth"};
+const char* const kBritishValues[] = {
+    "Semibreve",  "Minim",          "Crotchet",           "Quaver",
+    "Semiquaver", "Demisemiquaver", "Hemidemisemiquaver", "Quasihemidemisemiquaver"};
 
 constexpr int32_t kTonicNotes[15] = {61, 66, 59, 64, 57, 62, 55, 60, 65, 58, 63, 56, 61, 66, 59};
 constexpr const char* kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
@@ -87,7 +102,8 @@ void frmProperties::Form_Load() {
     Global& g = G();
     Loading = true;
     tabProperties.setTab(0);
-    setCaption(g.ProjectFile.empty() ? "Edit Project" : "Edit Project - " + BaseNameOf(g.ProjectFile));
+    setCaption(g.ProjectFile.empty() ? "Edit Project"
+                                     : "Edit Project - " + BaseNameOf(g.ProjectFile));
     g.SettingsApplied = false;
 
     // Meter first: the numerator's change handler builds the beats-per-chord list.
@@ -297,15 +313,15 @@ void frmProperties::HideControls() {
     const Global& g = G();
     int resRow = cboRes.ListIndex();
     std::vector<ui::Control*> levelled = {
-        &fraTimeRange, &fraStereo,     &lblReferencePitch, &txtReferencePitch, &spnReferencePitch,
-        &fraTranspose, &chkTrackTempo, &fraSpeed,          &spnSpeed,          &lblSpeedSlower,
-        &lblSpeedFaster, &lblChordRes, &cboChordRes,       &fraDetect,         &fraThreshold,
-        &chkAGC,       &sldGain,       &lblVolume,         &lblBoost,          &lblNoChange,
-        &lblCut,       &cmdGainZero,   &cboCCVolume,       &lblCCVolume,       &cboCCBright,
+        &fraTimeRange,   &fraStereo,     &lblReferencePitch, &txtReferencePitch, &spnReferencePitch,
+        &fraTranspose,   &chkTrackTempo, &fraSpeed,          &spnSpeed,          &lblSpeedSlower,
+        &lblSpeedFaster, &lblChordRes,   &cboChordRes,       &fraDetect,         &fraThreshold,
+        &chkAGC,         &sldGain,       &lblVolume,         &lblBoost,          &lblNoChange,
+        &lblCut,         &cmdGainZero,   &cboCCVolume,       &lblCCVolume,       &cboCCBright,
         &lblCCBright};
     for (ui::Control* c : levelled) c->setVisible(true);
     for (ui::Control* c : std::initializer_list<ui::Control*>{&fraNoteRange, &chkPitchBend,
-                                                             &lblMiddleC, &fraKey, &fraMeter})
+                                                              &lblMiddleC, &fraKey, &fraMeter})
         c->setVisible(true);
     lblBlank.setVisible(false);
 

@@ -132,7 +132,8 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
         text.resize(static_cast<size_t>(got));
         std::fill(WaveBytes.begin(), WaveBytes.end(), 0);
         for (int32_t i = 0; i < got; ++i)
-            WaveBytes[static_cast<size_t>(i) + 1] = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
+            WaveBytes[static_cast<size_t>(i) + 1] =
+                static_cast<unsigned char>(text[static_cast<size_t>(i)]);
 
         RiffTagSum = WaveBytes[1] + WaveBytes[2] + WaveBytes[3] + WaveBytes[4];
         RiffSize = CvL(5);
@@ -250,8 +251,9 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
 }
 
 void frmProperties::CheckEntireRange() {
-    std::initializer_list<ui::Control*> range = {&sldTimeRange, &txtStartPoint, &txtEndPoint,
-                                                 &spnStartPoint, &spnEndPoint, &lblStart, &lblEnd};
+    std::initializer_list<ui::Control*> range = {&sldTimeRange,  &txtStartPoint, &txtEndPoint,
+                                                 &spnStartPoint, &spnEndPoint,   &lblStart,
+                                                 &lblEnd};
     if (chkEntireRange.Value() == 1) {
         sldTimeRange.setSelStart(0);
         txtStartPoint.setText(FormatHMS(0));

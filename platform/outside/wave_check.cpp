@@ -12,7 +12,7 @@ namespace velt::platform::outside {
 
 namespace {
 
-constexpr int kClipRun = 3;              // consecutive samples that make a clip
+constexpr int kClipRun = 3;  // consecutive samples that make a clip
 constexpr double kClipShare = 32766.0 / 32768.0;
 constexpr size_t kBlockFrames = 16384;  // frames read at a time
 
@@ -27,9 +27,9 @@ int64_t sampleAt(const unsigned char* p, int bytes) {
             return v >= 0x800000 ? v - 0x1000000 : v;
         }
         default:
-            return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                                        (static_cast<uint32_t>(p[2]) << 16) |
-                                        (static_cast<uint32_t>(p[3]) << 24));
+            return static_cast<int32_t>(
+                static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
     }
 }
 
@@ -71,8 +71,9 @@ int16_t WaveChecker::CheckWave(const std::string& path) {
             for (int c = 0; c < channels; ++c, p += bytes) {
                 int64_t magnitude = std::llabs(sampleAt(p, bytes));
                 peak = std::max(peak, magnitude);
-                run[static_cast<size_t>(c)] =
-                    static_cast<double>(magnitude) >= clipLevel ? run[static_cast<size_t>(c)] + 1 : 0;
+                run[static_cast<size_t>(c)] = static_cast<double>(magnitude) >= clipLevel
+                                                  ? run[static_cast<size_t>(c)] + 1
+                                                  : 0;
                 if (run[static_cast<size_t>(c)] >= kClipRun) windowClipped = true;
             }
             if (++inWindow == windowFrames) {

@@ -52,7 +52,8 @@ TEST_F(SettingsApply, ControlsReachTheProjectWithTheirEncodings) {
              EXPECT_EQ(g.StartPoint, -1.5f);  // the box still shows 00:00:00
              EXPECT_EQ(g.EndPoint, 185.37f);  // 00:03:05 is the whole seconds of the length
          }},
-        {"a start typed", [&] {
+        {"a start typed",
+         [&] {
              f.txtStartPoint.setText("00:00:07");
              f.txtStartPoint_LostFocus();
              f.txtEndPoint.setText("00:02:00");
@@ -142,11 +143,12 @@ class SettingsEndToEnd : public MainWindowTest {
     int veltdesk(const std::string& args) {
         fs::create_directories(dir / "run");
         chmod((dir / "run").c_str(), 0700);
-        std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
-                          "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
-                          test::shellQuote((dir / "run").string()) +
-                          " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-                          " HOME=" + test::shellQuote(folder("home")) + " ";
+        std::string env =
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
+            "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
+            test::shellQuote((dir / "run").string()) +
+            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
+            " HOME=" + test::shellQuote(folder("home")) + " ";
         return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
                                 " " + args + " 2>&1")
             .exitCode;
@@ -190,14 +192,15 @@ TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
     using platform::profile::readInt;
     using platform::profile::readString;
     EXPECT_EQ(readString("audio", "AudioFile", "", project), tone);
-    EXPECT_EQ(readString("midi", "MidiFile", "", project), (dir / "music" / "a4 tone.mid").string());
+    EXPECT_EQ(readString("midi", "MidiFile", "", project),
+              (dir / "music" / "a4 tone.mid").string());
     EXPECT_EQ(readInt("pitch", "PitchMode", -1, project), 1);
     EXPECT_EQ(readInt("timing", "TempoDetect", -1, project), 0);
     EXPECT_EQ(readString("timing", "Tempo", "", project), "90");
     EXPECT_EQ(readInt("timing", "TimeSignatureNumerator", -1, project), 4);
 
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) + " /log=" +
-                       test::shellQuote((dir / "log.txt").string())),
+    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
+                       " /log=" + test::shellQuote((dir / "log.txt").string())),
               0);
     const std::string mid = (dir / "music" / "a4 tone.mid").string();
     ASSERT_TRUE(fs::exists(mid));

@@ -209,8 +209,9 @@ TEST_F(SettingsFileLists, TheEditorsGetTheSelectedFiles) {
 
 TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {
     struct Mirror : WizardLink {
-        void copyFileLists(const std::vector<std::string>& audio, const std::vector<std::string>& midi,
-                           int audioRow, int midiRow) override {
+        void copyFileLists(const std::vector<std::string>& audio,
+                           const std::vector<std::string>& midi, int audioRow,
+                           int midiRow) override {
             copies.push_back({audio, midi, audioRow, midiRow});
         }
         void selectFileRows(int audioRow, int midiRow) override {

@@ -21,12 +21,18 @@ TEST_F(SettingsHandlers, TypedNumbersAreHeldAndShownAsTheDialogWrites) {
         const char* typed;
         const char* shown;  // after leaving the box; an emptied box gets back its text on focus
     } cases[] = {
-        {&f.txtTempo, 2, "2", "5"},       {&f.txtTempo, 2, "90", "90"},
-        {&f.txtTempo, 2, "2000", "1080"}, {&f.txtTempo, 2, "\b", "1080"},
-        {&f.txtSpeed, 2, "1", "25%"},     {&f.txtSpeed, 2, "x", "25%"},
-        {&f.txtReferencePitch, 0, "30", "+30"}, {&f.txtReferencePitch, 0, "-75", "-50"},
-        {&f.txtReferencePitch, 0, "60", "+50"}, {&f.txtOctaves, 1, "-12", "-10"},
-        {&f.txtOctaves, 1, "\b", "-10"},    {&f.txtPitchMode, 1, "500", "128"},
+        {&f.txtTempo, 2, "2", "5"},
+        {&f.txtTempo, 2, "90", "90"},
+        {&f.txtTempo, 2, "2000", "1080"},
+        {&f.txtTempo, 2, "\b", "1080"},
+        {&f.txtSpeed, 2, "1", "25%"},
+        {&f.txtSpeed, 2, "x", "25%"},
+        {&f.txtReferencePitch, 0, "30", "+30"},
+        {&f.txtReferencePitch, 0, "-75", "-50"},
+        {&f.txtReferencePitch, 0, "60", "+50"},
+        {&f.txtOctaves, 1, "-12", "-10"},
+        {&f.txtOctaves, 1, "\b", "-10"},
+        {&f.txtPitchMode, 1, "500", "128"},
         {&f.txtTimeNum, 2, "0", "1"},
     };
     for (const Case& c : cases) {
@@ -71,8 +77,9 @@ TEST_F(SettingsHandlers, KeyStereoAndInstrumentLayouts) {
     } ranges[] = {{1, 40, 85, "6"}, {2, 28, 85, "30"}, {3, 28, 60, "2"}};
     for (const Range& r : ranges) {
         SCOPED_TRACE(r.row);
-        ui.expectBox({.textStartsWith = std::string("Veltrane can automatically set the pitch range"),
-                      .title = std::string("Edit Project")})
+        ui.expectBox(
+              {.textStartsWith = std::string("Veltrane can automatically set the pitch range"),
+               .title = std::string("Edit Project")})
             .answer(ui::Yes);
         f.cboMidiPatch.setListIndex(r.row);
         EXPECT_EQ(f.WorkKeyMin, r.low);
@@ -109,7 +116,8 @@ TEST_F(SettingsHandlers, ChoosingAndEditingAnEnsemble) {
     g.Filter = 0;
     g.MidiPat = 0;
     frmProperties& f = dialog();
-    const std::string example = (dir / "install" / "Ensembles" / "Example - Piano and Organ.ens").string();
+    const std::string example =
+        (dir / "install" / "Ensembles" / "Example - Piano and Organ.ens").string();
     std::filesystem::copy_file(example, dir / "Full Orchestra.ens");
 
     // The big ensemble is confirmed first; No changes nothing.

@@ -17,7 +17,8 @@ void put16(std::string& bytes, size_t at, uint16_t v) {
     bytes[at + 1] = static_cast<char>(v >> 8);
 }
 void put32(std::string& bytes, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
 }
 
 TEST_F(SettingsInspection, HeaderChecksTheirMessagesAndTheUsableLength) {
@@ -53,8 +54,7 @@ TEST_F(SettingsInspection, HeaderChecksTheirMessagesAndTheUsableLength) {
         {"tag 3", [](std::string& b) { put16(b, 20, 3); },
          "This wave file is compressed.  Only uncompressed wave files are supported.", 91, 0},
         {"3 channels", [](std::string& b) { put16(b, 22, 3); },
-         "This audio file has 3 tracks. Only audio files with 1 or 2 tracks are supported.", 91,
-         0},
+         "This audio file has 3 tracks. Only audio files with 1 or 2 tracks are supported.", 91, 0},
         {"12 bits", [](std::string& b) { put16(b, 34, 12); },
          "This audio file has 12 bits per sample. Only audio files with 8, 16, 24, or 32 bits "
          "per sample are supported.",
@@ -85,8 +85,7 @@ TEST_F(SettingsInspection, HeaderChecksTheirMessagesAndTheUsableLength) {
         c.damage(bytes);
         const std::string path = (dir / (std::string(c.name) + ".wav")).string();
         test::writeFile(path, bytes);
-        if (!c.message.empty())
-            ui.expectBox(Box(c.message, "Project", 48, c.help)).answer(ui::OK);
+        if (!c.message.empty()) ui.expectBox(Box(c.message, "Project", 48, c.help)).answer(ui::OK);
         f.GetWaveInfo(path);
         EXPECT_EQ(g.AudioFileValid, c.message.empty());
         EXPECT_EQ(f.cmdPlay.Enabled(), c.message.empty());
@@ -160,8 +159,9 @@ TEST_F(SettingsInspection, FilesOfEveryKindAndThePathsThatLeadToThem) {
     // An unsupported extension ends early: nothing of the previous description changes.
     f.AudioSeconds = 77;
     g.WaveReady = false;
-    ui.expectBox(Box("Audio file format not supported.  Select a wave, MP3, WMA, AAC, or AIFF file.",
-                     "Project", 48, 91))
+    ui.expectBox(
+          Box("Audio file format not supported.  Select a wave, MP3, WMA, AAC, or AIFF file.",
+              "Project", 48, 91))
         .answer(ui::OK);
     f.GetWaveInfo((dir / "song.ogg").string());
     EXPECT_FALSE(g.AudioFileValid);
@@ -264,18 +264,24 @@ TEST_F(SettingsInspection, AMissingDecoderExplainsWhatTheSystemNeeds) {
     Global& g = G();
     test::writeFile(dir / "song.wma", "WMA");
     f.DecodeAudio = [](const std::string&) { return DecodeOutcome::ComponentMissing; };
-    const std::string upgrade = "To use WMA files with Veltrane, you will need to upgrade to "
-                                "Windows Media Player ";
-    const std::string tooOld = "To use WMA files with Veltrane, your computer needs to be "
-                               "running Windows 98 Second Editon or later.";
+    const std::string upgrade =
+        "To use WMA files with Veltrane, you will need to upgrade to "
+        "Windows Media Player ";
+    const std::string tooOld =
+        "To use WMA files with Veltrane, your computer needs to be "
+        "running Windows 98 Second Editon or later.";
     struct Case {
         const char* system;
         SystemVersion version;
         std::string text;
         int answer;
     } cases[] = {
-        {"this system", SystemVersion{}, upgrade + "10.  Would you like to install it now?", ui::Yes},
-        {"98 SE", {4, 10, 1, (0x040Au << 16) | 2222u}, upgrade + "9.  Would you like to install it now?", ui::No},
+        {"this system", SystemVersion{}, upgrade + "10.  Would you like to install it now?",
+         ui::Yes},
+        {"98 SE",
+         {4, 10, 1, (0x040Au << 16) | 2222u},
+         upgrade + "9.  Would you like to install it now?",
+         ui::No},
         {"98", {4, 10, 1, (0x040Au << 16) | 1998u}, tooOld, ui::OK},
         {"Me", {4, 90, 1, 0}, upgrade + "9.  Would you like to install it now?", ui::No},
         {"2000", {5, 0, 2, 0}, upgrade + "9.  Would you like to install it now?", ui::No},

@@ -87,8 +87,7 @@ TEST_F(SettingsLoad, OtherValuesOfTheSameControls) {
         std::function<void(Global&)> set;
         std::function<void(frmProperties&)> check;
     } cases[] = {
-        {"transpose 25",
-         [](Global& p) { p.Transpose = 25; },
+        {"transpose 25", [](Global& p) { p.Transpose = 25; },
          [](frmProperties& f) {
              EXPECT_EQ(f.txtOctaves.Text(), "2");
              EXPECT_EQ(f.txtHalfSteps.Text(), "1");
@@ -97,26 +96,39 @@ TEST_F(SettingsLoad, OtherValuesOfTheSameControls) {
          [](frmProperties& f) { EXPECT_EQ(f.cboRes.ListIndex(), 7); }},
         {"automatic resolution", [](Global& p) { p.Resolution = -1; },
          [](frmProperties& f) { EXPECT_EQ(f.cboRes.Text(), "Auto Detect"); }},
-        {"British names", [](Global& p) { p.NoteValue = 1; p.Resolution = 2; },
+        {"British names",
+         [](Global& p) {
+             p.NoteValue = 1;
+             p.Resolution = 2;
+         },
          [](frmProperties& f) { EXPECT_EQ(f.cboRes.Text(), "Crotchet"); }},
         {"automatic meter", [](Global& p) { p.TimeSignatureNumerator = 0; },
          [](frmProperties& f) {
              EXPECT_EQ(f.txtTimeNum.Text(), "Auto");
              EXPECT_EQ(f.cboChordRes.Text(), "Auto");
          }},
-        {"three beats", [](Global& p) { p.TimeSignatureNumerator = 3; p.ChordRes = 0; },
+        {"three beats",
+         [](Global& p) {
+             p.TimeSignatureNumerator = 3;
+             p.ChordRes = 0;
+         },
          [](frmProperties& f) {
-             EXPECT_EQ(rows(f.cboChordRes), (std::vector<std::string>{"Auto", "1", "3", "6", "9",
-                                                                     "12", "15", "18", "21", "24"}));
+             EXPECT_EQ(rows(f.cboChordRes),
+                       (std::vector<std::string>{"Auto", "1", "3", "6", "9", "12", "15", "18", "21",
+                                                 "24"}));
          }},
-        {"tapped tempo", [](Global& p) { p.TempoTaps = std::string("\xF4\x01\xF4\x01\xF4\x01", 6); },
+        {"tapped tempo",
+         [](Global& p) { p.TempoTaps = std::string("\xF4\x01\xF4\x01\xF4\x01", 6); },
          [](frmProperties& f) {
              EXPECT_TRUE(f.chkTempoDetect.Enabled());
              EXPECT_EQ(f.BeatCount, 3);
              EXPECT_EQ(f.lblBeatCountVal.Caption(), "3");  // numerator "Auto"
          }},
         {"basic user, no playback editing",
-         [](Global& p) { p.UserLevel = 0; p.PlayEdit = 0; },
+         [](Global& p) {
+             p.UserLevel = 0;
+             p.PlayEdit = 0;
+         },
          [](frmProperties& f) {
              EXPECT_TRUE(f.lblBlank.Visible());
              for (ui::Control* c : std::initializer_list<ui::Control*>{
@@ -131,7 +143,10 @@ TEST_F(SettingsLoad, OtherValuesOfTheSameControls) {
              EXPECT_FALSE(f.fraTranspose.Visible());
          }},
         {"notes per beat",
-         [](Global& p) { p.Transcribe = 0; p.TimeSignatureDenominator = 3; },
+         [](Global& p) {
+             p.Transcribe = 0;
+             p.TimeSignatureDenominator = 3;
+         },
          [](frmProperties& f) {
              EXPECT_EQ(f.lblRes.Caption(), "Notes Per Beat:");
              EXPECT_EQ(rows(f.cboRes),
@@ -233,10 +248,10 @@ TEST_F(SettingsLoad, HiddenWhileTheWizardRunsAndAskedForAudioAfterApply) {
     f.Show();
     f.cmdApply_Click();
     g.AudioFileValid = false;
-    const auto question = Box(
-        "You must specify a supported audio file before running the converter.  Do you want to "
-        "specify one now?",
-        "Edit Project", 32);
+    const auto question =
+        Box("You must specify a supported audio file before running the converter.  Do you want to "
+            "specify one now?",
+            "Edit Project", 32);
     ui.expectBox(question).answer(ui::Yes);
     f.cmdCancel_Click();
     EXPECT_TRUE(f.loaded());

@@ -39,8 +39,8 @@ class SettingsTest : public ::testing::Test {
         const std::string path = (dir / name).string();
         // The input's rate is the output's, so sample counts ("441029s") mean output samples.
         std::string rate = format.substr(0, format.find(" -c"));
-        EXPECT_EQ(test::runCommand("sox -D " + rate + " -n " + format + " -t wav " + test::shellQuote(path) +
-                                   " " + effects + " 2>/dev/null")
+        EXPECT_EQ(test::runCommand("sox -D " + rate + " -n " + format + " -t wav " +
+                                   test::shellQuote(path) + " " + effects + " 2>/dev/null")
                       .exitCode,
                   0)
             << name;
@@ -50,10 +50,11 @@ class SettingsTest : public ::testing::Test {
     // The data files of the install folder, copied from the repository.
     void installData() {
         for (const char* file : {"filter.txt", "percussion.txt"})
-            std::filesystem::copy_file(test::sourceDir() / "data" / file,
-                                       dir / "install" / file);
-        std::filesystem::copy(test::sourceDir() / "data" / "Ensembles", dir / "install" / "Ensembles");
-        std::filesystem::copy(test::sourceDir() / "data" / "Drum Kits", dir / "install" / "Drum Kits");
+            std::filesystem::copy_file(test::sourceDir() / "data" / file, dir / "install" / file);
+        std::filesystem::copy(test::sourceDir() / "data" / "Ensembles",
+                              dir / "install" / "Ensembles");
+        std::filesystem::copy(test::sourceDir() / "data" / "Drum Kits",
+                              dir / "install" / "Drum Kits");
     }
 
     frmProperties& dialog() { return ui::Load<frmProperties>(); }

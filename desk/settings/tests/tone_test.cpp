@@ -15,9 +15,9 @@ using SettingsTone = SettingsTest;
 TEST_F(SettingsTone, NoteNamesBothWays) {
     frmProperties& f = dialog();
     const std::pair<const char*, int32_t> names[] = {
-        {"C5", 60}, {"  c#4 ", 49}, {"Bb3", 46}, {"bb3", 46}, {"G10", 127}, {"C#10", 121},
-        {"E#5", 65}, {"B#10", 132}, {"Cb0", -1}, {"C", -1}, {"C#", -1}, {"C11", -1},
-        {"C5x", -1}, {"H5", -1}, {"C#1x", -1}, {"C##5", -1}, {"", -1}, {"C 5", -1},
+        {"C5", 60},  {"  c#4 ", 49}, {"Bb3", 46},  {"bb3", 46},  {"G10", 127}, {"C#10", 121},
+        {"E#5", 65}, {"B#10", 132},  {"Cb0", -1},  {"C", -1},    {"C#", -1},   {"C11", -1},
+        {"C5x", -1}, {"H5", -1},     {"C#1x", -1}, {"C##5", -1}, {"", -1},     {"C 5", -1},
     };
     for (const auto& [name, value] : names) EXPECT_EQ(f.KeyToVal(name), value) << name;
 
@@ -25,9 +25,9 @@ TEST_F(SettingsTone, NoteNamesBothWays) {
         int32_t note;
         int keyRow;
         const char* name;
-    } spelled[] = {{60, 0, "C5"},  {127, 0, "G10"}, {0, 8, "C0"},    {70, 0, "A#5"},
-                   {70, 8, "A#5"}, {70, 9, "Bb5"},  {70, 15, "Bb5"}, {61, 12, "Db5"},
-                   {68, 10, "Ab5"}, {66, 9, "Gb5"}, {61, 7, "C#5"}};
+    } spelled[] = {{60, 0, "C5"},   {127, 0, "G10"}, {0, 8, "C0"},    {70, 0, "A#5"},
+                   {70, 8, "A#5"},  {70, 9, "Bb5"},  {70, 15, "Bb5"}, {61, 12, "Db5"},
+                   {68, 10, "Ab5"}, {66, 9, "Gb5"},  {61, 7, "C#5"}};
     for (const Spelled& s : spelled) {
         f.cboKey.setListIndex(s.keyRow);
         EXPECT_EQ(f.ValToKey(s.note), s.name) << s.note << " in row " << s.keyRow;
@@ -61,15 +61,22 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
              f.cboKey.setListIndex(8);
              f.optMajorMinor(0).setValue(true);
          },
-         0, -1, {{0xC2, 40}, {0x92, 60, 100}, {0x92, 55, 100}, {0x92, 64, 100}}},
-        {"minor tonic chord of C", [&] { f.optMajorMinor(1).setValue(true); }, 0, -1,
+         0,
+         -1,
+         {{0xC2, 40}, {0x92, 60, 100}, {0x92, 55, 100}, {0x92, 64, 100}}},
+        {"minor tonic chord of C",
+         [&] { f.optMajorMinor(1).setValue(true); },
+         0,
+         -1,
          {{0xC2, 40}, {0x92, 60, 100}, {0x92, 55, 100}, {0x92, 63, 100}}},
         {"major tonic chord of F#",
          [&] {
              f.cboKey.setListIndex(2);
              f.optMajorMinor(0).setValue(true);
          },
-         0, -1, {{0xC2, 40}, {0x92, 66, 100}, {0x92, 61, 100}, {0x92, 58, 100}}},
+         0,
+         -1,
+         {{0xC2, 40}, {0x92, 66, 100}, {0x92, 61, 100}, {0x92, 58, 100}}},
         {"high note", [] {}, 1, -1, {{0xC2, 40}, {0x92, 84, 100}}},
         {"high note of an ensemble row", [] {}, 1, 3, {{0xC2, 40}, {0x92, 90, 100}}},
         {"low note", [] {}, 2, -1, {{0xC2, 40}, {0x92, 36, 100}}},
@@ -77,12 +84,18 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
         {"patch preview", [] {}, 3, 7, {{0xC2, 40}, {0x92, 60, 100}}},
         {"patch test", [] {}, 4, -1, {{0xC2, 40}, {0x92, 60, 100}}},
         // Drums only: the patch is a percussion key, and the layout puts the channel on 10.
-        {"drum test", [&] { f.optBeatDetect(1).setValue(true); }, 4, -1,
+        {"drum test",
+         [&] { f.optBeatDetect(1).setValue(true); },
+         4,
+         -1,
          {{0xC9, 0}, {0x99, 40, 100}}},
         {"drum note", [] {}, 5, 38, {{0xC9, 0}, {0x99, 38, 100}}},
         {"wizard instrument", [] {}, 6, -1, {{0xC2, 24}, {0x92, 60, 100}}},
         // A channel box that holds no channel plays on channel 1.
-        {"channel box out of range", [&] { f.txtChannel.setText("0"); }, 3, -1,
+        {"channel box out of range",
+         [&] { f.txtChannel.setText("0"); },
+         3,
+         -1,
          {{0xC0, 40}, {0x90, 60, 100}}},
     };
     for (const Case& c : cases) {
