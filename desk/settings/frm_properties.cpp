@@ -283,9 +283,9 @@ void frmProperties::design() {
 
     on(fraKey, kPitchTab, 3240, 2640, 5280, 1215);
     fraKey.setCaption("Key");
-    in(cboKey, fraKey, 120, 300, 3480, 315);
+    in(cboKey, fraKey, 120, 300, 3360, 315);
     cboKey.setStyle(ui::ComboBox::DropDownList);
-    in(cmdsndKey, fraKey, 3720, 270, 1440, 375);
+    in(cmdsndKey, fraKey, 3600, 270, 1560, 375);
     cmdsndKey.setCaption("Play Tonic Chord");
     in(chkConstrain, fraKey, 120, 780, 1920, 255);
     chkConstrain.setCaption("Constrain to &Key");
@@ -329,16 +329,16 @@ void frmProperties::design() {
 
     on(fraMeter, kTimingTab, 5400, 480, 3120, 1215);
     fraMeter.setCaption("Meter");
-    in(lblTimeNum, fraMeter, 120, 360, 1680, 255);
+    in(lblTimeNum, fraMeter, 120, 360, 1860, 255);
     lblTimeNum.setCaption("Beats Per Measure:");
-    in(txtTimeNum, fraMeter, 1800, 300, 720, 315);
-    in(spnTimeNum, fraMeter, 2520, 300, 255, 315);
+    in(txtTimeNum, fraMeter, 1980, 300, 660, 315);
+    in(spnTimeNum, fraMeter, 2640, 300, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
     spnTimeNum.setBuddy(txtTimeNum, true);
     in(lblTimeDenom, fraMeter, 120, 780, 1680, 255);
     lblTimeDenom.setCaption("Beat Value:");
-    in(cboTimeDenom, fraMeter, 1800, 720, 960, 315);
+    in(cboTimeDenom, fraMeter, 1980, 720, 915, 315);
     cboTimeDenom.setStyle(ui::ComboBox::DropDownList);
     for (const char* v : {"1", "2", "4", "8", "16", "32"}) cboTimeDenom.AddItem(v);
 
@@ -459,12 +459,12 @@ void frmProperties::design() {
     in(txtPatchMap, fraFilter, 2880, 2160, 3480, 315);
     txtPatchMap.setLocked(true);
     txtPatchMap.setToolTipText("Click a button to select or edit the ensemble.");
-    in(cmdPatchMapBrowse, fraFilter, 120, 2640, 1320, 375);
+    in(cmdPatchMapBrowse, fraFilter, 120, 2640, 1800, 375);
     cmdPatchMapBrowse.setCaption("Select Ensemble");
     cmdPatchMapBrowse.setToolTipText("Select Ensemble");
-    in(cmdPatchMapEdit, fraFilter, 2520, 2640, 1320, 375);
+    in(cmdPatchMapEdit, fraFilter, 2520, 2640, 1800, 375);
     cmdPatchMapEdit.setCaption("Edit Ensemble");
-    in(cmdDrumKitEdit, fraFilter, 1320, 2640, 1320, 375);
+    in(cmdDrumKitEdit, fraFilter, 1320, 2640, 1800, 375);
     cmdDrumKitEdit.setCaption("Edit Drum Kit");
     cmdDrumKitEdit.setVisible(false);
 
