@@ -227,6 +227,13 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
     if (avcodec_send_packet(decoder.get(), nullptr) < 0 || !drain() || !frames.flush())
         return kFailed;
     if (frames.framesWritten() == 0) return kFailed;  // nothing decoded: no file
+    // The ASF demuxer skips damaged packets without a word; a WMA file that yields much less
+    // than the play time its header declares is damaged, not short.
+    if (wmaOnly && format->duration > 0) {
+        const double declared = double(format->duration) / AV_TIME_BASE;
+        const double decoded = double(frames.framesWritten()) / rate;
+        if (decoded < 0.9 * declared - 0.1) return kFailed;
+    }
     if (shown == 0) report(0.5);
     if (stopped()) return kStopped;
     return out.close() ? 0 : kFailed;
