@@ -25,6 +25,8 @@ class frmMP3 : public ui::Form {
 
     void tmrStatus_Timer();
     void cmdCancel_Click();
+    // The decoder gave no line: still running, or ended (then its line is read once more).
+    void CheckDecoder();
 
     // The status file and the decoder's process id (0 once it has ended or never started).
     std::string StatusFile;
@@ -38,7 +40,6 @@ class frmMP3 : public ui::Form {
   private:
     // Acts on the status line; false when the line holds no outcome yet.
     bool handleLine(const std::string& line);
-    void CheckDecoder();
 };
 
 }  // namespace velt::desk
