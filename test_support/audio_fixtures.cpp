@@ -7,8 +7,8 @@ namespace velt::test {
 bool makeMelody(const std::filesystem::path& file, const MelodySpec& spec) {
     const std::string length = std::to_string(spec.noteSeconds);
     std::string command = "sox -n -r " + std::to_string(spec.rate) + " -c " +
-                          std::to_string(spec.channels) + " -b " + std::to_string(spec.bits) +
-                          " " + shellQuote(file.string());
+                          std::to_string(spec.channels) + " -b " + std::to_string(spec.bits) + " " +
+                          shellQuote(file.string());
     const char* notes[] = {"C4", "E4", "G4", "C5"};
     for (int i = 0; i < 4; ++i) {
         if (i > 0) command += " :";

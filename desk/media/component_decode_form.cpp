@@ -13,9 +13,8 @@ constexpr int kEventPollMs = 20;
 
 using platform::outside::DecoderEvent;
 
-ComponentDecodeForm::ComponentDecodeForm(
-    std::string name, platform::outside::DecoderFace face,
-    std::unique_ptr<platform::outside::DecoderControl> control)
+ComponentDecodeForm::ComponentDecodeForm(std::string name, platform::outside::DecoderFace face,
+                                         std::unique_ptr<platform::outside::DecoderControl> control)
     : Form(std::move(name)), face_(face), control_(std::move(control)) {
     if (!control_) control_ = std::make_unique<platform::outside::CompressedDecoder>(face);
     cmdCancel.Click = [this] { cmdCancel_Click(); };

@@ -39,8 +39,8 @@ void frmMP3::Form_Load() {
     RemoveFileQuietly(StatusFile);  // the next line read must be this decode's own
     // Three argv elements, passed as they are: paths with blanks need no quoting.
     const std::string program = g.InstallFolder + "mpunpack";
-    std::optional<pid_t> task = platform::startDetached(
-        program, {program, g.SourceAudioFile, g.WorkWaveFile, StatusFile});
+    std::optional<pid_t> task =
+        platform::startDetached(program, {program, g.SourceAudioFile, g.WorkWaveFile, StatusFile});
     if (!task) {
         // Missing or not runnable: either way there is no decoder to wait for.
         ShowMessage("Unable to run decoder.", 16, "Converter", kRunHelp);

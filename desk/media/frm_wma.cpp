@@ -41,8 +41,8 @@ void frmWMA::WMADecoder_Progress(double percent) {
     if (ProgressSeen)
         G().WaveReady = true;
     else
-        ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.",
-                    16, "Decode Error", kNotDecodedHelp);
+        ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.", 16,
+                    "Decode Error", kNotDecodedHelp);
     unload();
 }
 
@@ -54,7 +54,8 @@ void frmWMA::WMADecoder_Error(long code) {
             text = "Error: Not a valid WMA file.";
             break;
         case platform::outside::decoder_error::kNoCodec:
-            text = "Error: Missing codec. Upgrade to the latest Windows Media Player and try again.";
+            text =
+                "Error: Missing codec. Upgrade to the latest Windows Media Player and try again.";
             break;
         case platform::outside::decoder_error::kProtected:
             text = "Error: WMA file is DRM protected. No rights to decode.";

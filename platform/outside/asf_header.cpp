@@ -52,7 +52,8 @@ AsfHeader ScanAsfHeader(const std::string& path) {
     if (headerBytes > fileBytes) return AsfHeader::Truncated;
 
     std::vector<unsigned char> header(headerBytes - kHeaderPreamble);
-    if (!in.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size())))
+    if (!in.read(reinterpret_cast<char*>(header.data()),
+                 static_cast<std::streamsize>(header.size())))
         return AsfHeader::Truncated;
     AsfHeader verdict = AsfHeader::Plain;
     for (size_t at = 0; at + kObjectHead <= header.size();) {

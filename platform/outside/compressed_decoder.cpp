@@ -44,7 +44,8 @@ void CompressedDecoder::start() {
         auto progress = [this](double percent) {
             raise({DecoderEvent::Kind::Progress, percent, 0});
         };
-        const long result = DecodeCompressed(input, output, face_.wmaOnly, progress, &stopRequested_);
+        const long result =
+            DecodeCompressed(input, output, face_.wmaOnly, progress, &stopRequested_);
         if (result == 0) raise({DecoderEvent::Kind::Progress, 100, 0});
         if (result > 0) raise({DecoderEvent::Kind::Error, 0, result});
     });

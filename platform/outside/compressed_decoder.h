@@ -19,7 +19,7 @@
 namespace velt::platform::outside {
 
 namespace decoder_error {
-constexpr long kFailed = 1000;     // anything else: a write failure, a stream of no audio, ...
+constexpr long kFailed = 1000;      // anything else: a write failure, a stream of no audio, ...
 constexpr long kCannotOpen = 1001;  // cannot open or probe, no audio stream, not ASF/WMA
 constexpr long kNoCodec = 1007;     // no decoder for the stream's codec
 constexpr long kProtected = 1023;   // the ASF header holds a content encryption object

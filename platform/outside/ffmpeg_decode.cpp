@@ -65,9 +65,9 @@ class FrameWriter {
         if (room < 0) return false;
         buffer_.resize(static_cast<size_t>(room) * layout_.nb_channels);
         uint8_t* into = reinterpret_cast<uint8_t*>(buffer_.data());
-        const int made = swr_convert(resampler_.get(), &into, room,
-                                     const_cast<const uint8_t**>(frame.extended_data),
-                                     frame.nb_samples);
+        const int made =
+            swr_convert(resampler_.get(), &into, room,
+                        const_cast<const uint8_t**>(frame.extended_data), frame.nb_samples);
         return made >= 0 && put(made);
     }
     // The samples the resampler still holds.
@@ -89,8 +89,7 @@ class FrameWriter {
                out_.write(buffer_.data(), size_t(frames) * layout_.nb_channels * sizeof(int16_t));
     }
     bool ready(const AVFrame& frame) {
-        const bool same = resampler_ && frame.format == inFormat_ &&
-                          frame.sample_rate == inRate_ &&
+        const bool same = resampler_ && frame.format == inFormat_ && frame.sample_rate == inRate_ &&
                           frame.ch_layout.nb_channels == inChannels_;
         if (same) return true;
         if (resampler_ && !flush()) return false;

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <thread>
 #include <cstring>
+#include <thread>
 
 namespace velt::platform {
 

@@ -65,9 +65,13 @@ TEST(AiffDecoder, MatchesSoxsOwnWaveSampleForSample) {
         int bits, channels;
         const char* extension;
         bool sowt;
-    } cases[] = {{8, 1, "aiff", false},  {8, 2, "aifc", false},  {16, 1, "aifc", false},
-                 {16, 2, "aiff", false}, {24, 1, "aiff", false}, {24, 2, "aifc", false},
-                 {32, 1, "aifc", false}, {32, 2, "aiff", false}, {16, 2, "aifc", true}};
+    };
+    std::vector<Case> cases;
+    for (int bits : {8, 16, 24, 32})
+        for (int channels : {1, 2})
+            for (const char* extension : {"aiff", "aifc"})
+                cases.push_back({bits, channels, extension, false});
+    cases.push_back({16, 2, "aifc", true});
     for (const Case& c : cases) {
         const std::string name = std::to_string(c.bits) + "-" + std::to_string(c.channels) +
                                  (c.sowt ? "-sowt." : ".") + c.extension;

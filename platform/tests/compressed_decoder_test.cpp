@@ -26,8 +26,8 @@ std::vector<DecoderEvent> runDecode(DecoderFace face, const fs::path& in, const 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
         for (const DecoderEvent& e : decoder.takeEvents()) all.push_back(e);
-        if (!all.empty() && (all.back().kind == DecoderEvent::Kind::Error ||
-                             all.back().percent == 100))
+        if (!all.empty() &&
+            (all.back().kind == DecoderEvent::Kind::Error || all.back().percent == 100))
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -37,7 +37,7 @@ std::vector<DecoderEvent> runDecode(DecoderFace face, const fs::path& in, const 
 
 long errorOf(const std::vector<DecoderEvent>& events) {
     return !events.empty() && events.back().kind == DecoderEvent::Kind::Error ? events.back().code
-                                                                               : 0;
+                                                                              : 0;
 }
 
 // A WMA file whose ASF header carries one more object, inserted right after the header's
@@ -165,15 +165,23 @@ TEST_F(DecodeComponents, BadInputGetsItsCodeAndNoFile) {
         {"no decoder", kAacFace, unknownTag, {decoder_error::kNoCodec}},
         {"encrypted", kWmaFace, protectedWma, {decoder_error::kProtected}},
         {"extended encryption", kWmaFace, extendedWma, {decoder_error::kProtected}},
-        {"WMA cut", kWmaFace, cut(wma, "cut.wma", 0.6),
+        {"WMA cut",
+         kWmaFace,
+         cut(wma, "cut.wma", 0.6),
          {decoder_error::kFailed, decoder_error::kCannotOpen}},
-        {"AAC cut", kAacFace, cut(aac, "cut.aac", 0.6),
+        {"AAC cut",
+         kAacFace,
+         cut(aac, "cut.aac", 0.6),
          {decoder_error::kFailed, decoder_error::kCannotOpen}},
         {"WMA garbage", kWmaFace, garbage(wma, "garbage.wma", 0), {decoder_error::kCannotOpen}},
         {"AAC garbage", kAacFace, garbage(aac, "garbage.aac", 0), {decoder_error::kCannotOpen}},
-        {"WMA header, garbage packets", kWmaFace, garbage(wma, "packets.wma", 5000),
+        {"WMA header, garbage packets",
+         kWmaFace,
+         garbage(wma, "packets.wma", 5000),
          {decoder_error::kFailed}},
-        {"AAC first frame, then garbage", kAacFace, garbage(aac, "frames.aac", 400),
+        {"AAC first frame, then garbage",
+         kAacFace,
+         garbage(aac, "frames.aac", 400),
          {decoder_error::kFailed}},
     };
     for (const Case& c : cases) {

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "box_match.h"
-#include "desk/media/frm_mp3.h"
 #include "desk/core/recognize.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
+#include "desk/media/frm_mp3.h"
 #include "run_fixture.h"
 
 namespace velt::desk {

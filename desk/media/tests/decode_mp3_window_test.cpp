@@ -133,7 +133,8 @@ TEST_F(DecodeMp3Window, CancelEndsASlowDecoderAndRemovesItsWav) {
     installDecoder("trap '' TERM; printf 'RIFF' > \"$2\"; while :; do sleep 0.05; done");
     pid_t decoder = 0;
     show([&](frmMP3& f, User& u) {
-        ASSERT_TRUE(waitUntil([&] { return fs::exists(G().WorkWaveFile) && fs::exists(pidFile()); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return fs::exists(G().WorkWaveFile) && fs::exists(pidFile()); }));
         ui.advance(1500);  // ticks that find no line yet
         EXPECT_TRUE(f.loaded());
         decoder = std::stoi(test::readFile(pidFile()));

@@ -105,12 +105,13 @@ TEST_F(DecodeRoad, FourCompressedFormatsConvertThroughTheMainWindow) {
         for (const std::string& line : test::splitLines(csv)) {
             int track = 0, channel = 0, key = 0, velocity = 0;
             long time = 0;
-            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time,
-                            &channel, &key, &velocity) == 5 &&
+            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
+                            &key, &velocity) == 5 &&
                 velocity > 0)
                 keys.insert(key);
         }
-        for (int key : {60, 64, 67, 72}) EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
+        for (int key : {60, 64, 67, 72})
+            EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
         if (keep != nullptr && *keep != '\0') {
             fs::create_directories(keep);
             fs::copy_file(g.MidiFiles(i), fs::path(keep) / fs::path(g.MidiFiles(i)).filename(),

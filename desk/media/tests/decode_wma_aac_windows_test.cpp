@@ -72,9 +72,9 @@ TEST_F(DecodeWmaAacWindows, WmaErrorsGetTheirTextsAndNothingIsLeft) {
     }
     const std::string source = G().SourceAudioFile, wave = G().WorkWaveFile;
     ASSERT_GE(log.calls.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(log.calls.begin(), log.calls.begin() + 4),
-              (std::vector<std::string>{"set 2 " + source, "set 3 " + wave, "invoke 10",
-                                        "invoke 11"}));
+    EXPECT_EQ(
+        std::vector<std::string>(log.calls.begin(), log.calls.begin() + 4),
+        (std::vector<std::string>{"set 2 " + source, "set 3 " + wave, "invoke 10", "invoke 11"}));
 }
 
 TEST_F(DecodeWmaAacWindows, WmaSucceedsOnlyAfterProgressBetweenTheEnds) {
@@ -136,8 +136,8 @@ TEST_F(DecodeWmaAacWindows, AacSucceedsAt100AndAFailedDecodeClosesWithItsBox) {
     EXPECT_TRUE(G().WaveReady);
     EXPECT_TRUE(fs::exists(G().WorkWaveFile));
     const std::string source = G().SourceAudioFile, wave = G().WorkWaveFile;
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"set 1 " + source, "set 2 " + wave,
-                                                   "invoke 3", "invoke 4"}));
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"set 1 " + source, "set 2 " + wave, "invoke 3",
+                                                   "invoke 4"}));
 
     for (long code : {1000L, 1001L, 1007L}) {
         SCOPED_TRACE(code);
@@ -145,7 +145,9 @@ TEST_F(DecodeWmaAacWindows, AacSucceedsAt100AndAFailedDecodeClosesWithItsBox) {
                            ScriptedDecoder::error(code)},
                           3);
         ui.expectBox(Box("Error: Unable to decode AAC file.", "Decode Error", 16)).answer(ui::OK);
-        show<frmAAC>([](frmAAC& f) { EXPECT_EQ(f.lblStatus1.Caption(), "Analyzing AAC file... Please Wait"); });
+        show<frmAAC>([](frmAAC& f) {
+            EXPECT_EQ(f.lblStatus1.Caption(), "Analyzing AAC file... Please Wait");
+        });
         EXPECT_FALSE(G().WaveReady);
         EXPECT_FALSE(fs::exists(G().WorkWaveFile));
     }

@@ -35,7 +35,8 @@ std::vector<std::string> variantsOf(const std::string& good, unsigned seed) {
         std::string v = good;
         // The first variants hit the header, where the decoders read sizes and counts.
         const size_t span = i < kVariantsPerKind / 2 ? std::min<size_t>(v.size(), 256) : v.size();
-        for (int flips = 1 + i % 4; flips > 0; --flips) v[at(span)] ^= static_cast<char>(1 + at(255));
+        for (int flips = 1 + i % 4; flips > 0; --flips)
+            v[at(span)] ^= static_cast<char>(1 + at(255));
         out.push_back(v);
     }
     for (int i = 0; i < kVariantsPerKind; ++i) {
@@ -66,7 +67,8 @@ void sweep(const Subject& subject, const fs::path& dir) {
         velt::test::writeFile(in, bytes);
         const long code = subject.decode(in.string(), out.string());
         if (code == 0) {
-            std::optional<velt::platform::wav::Layout> layout = velt::platform::wav::readLayout(out);
+            std::optional<velt::platform::wav::Layout> layout =
+                velt::platform::wav::readLayout(out);
             ASSERT_TRUE(layout);
             EXPECT_GT(layout->dataBytes, 0u);
             fs::remove(out);
@@ -97,7 +99,8 @@ TEST(DecoderSweep, DamagedFilesEndWithACodeOrAGoodFile) {
     const Subject subjects[] = {
         {"WMA", wma, componentCodes, component(true)},
         {"AAC", aac, componentCodes, component(false)},
-        {"AIFF", aiff,
+        {"AIFF",
+         aiff,
          {aiff::kNotAiff, aiff::kNoCommon, aiff::kNoSoundData, aiff::kCompression,
           aiff::kSampleRate, aiff::kBits, aiff::kChannels, aiff::kOffset, aiff::kBlockSize,
           aiff::kTruncated, aiff::kReadError},
