@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
@@ -25,6 +26,8 @@ using namespace decoder_error;
 constexpr long kStopped = -1;
 // Progress stays below this until the file is closed with its final header.
 constexpr double kMostBeforeClose = 99.0;
+// Demuxers of AAC audio: ADTS, MPEG-4/QuickTime (.m4a, .mp4) and LATM.
+constexpr const char* kAacContainers = "aac,mov,loas";
 
 struct FormatCloser {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
@@ -153,18 +156,29 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
         }
     }
 
+    // The file itself and nothing else: no other protocol (a name with a colon is still a file
+    // name) and only the containers of the formats asked for, so a playlist or a concat script
+    // given an audio name can't make FFmpeg read other files or URLs.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", wmaOnly ? "asf" : kAacContainers, 0);
     AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, source.c_str(), nullptr, nullptr) < 0) return kCannotOpen;
+    const std::string url = "file:" + source;
+    const int openResult = avformat_open_input(&opened, url.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (openResult < 0) return kCannotOpen;
     std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) return kCannotOpen;
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) return kCannotOpen;
     AVStream& stream = *format->streams[index];
     const AVCodecParameters& parameters = *stream.codecpar;
-    if (wmaOnly && (std::strcmp(format->iformat->name, "asf") != 0 || !isWma(parameters.codec_id)))
-        return kCannotOpen;
+    // Audio of a codec FFmpeg can't decode (or doesn't know) is a missing codec, also in an
+    // ASF file; known audio other than WMA in an ASF file is not a WMA file.
     const AVCodec* codec = avcodec_find_decoder(parameters.codec_id);
     if (codec == nullptr) return kNoCodec;
+    if (wmaOnly && (std::strcmp(format->iformat->name, "asf") != 0 || !isWma(parameters.codec_id)))
+        return kCannotOpen;
 
     std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), &parameters) < 0 ||

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -80,6 +81,12 @@ TEST_F(DecodeComponents, RealFilesDecodeToTheSourcesLengthWithTheProgressPromise
     const fs::path monoWma = dir / "mono.wma", sixAac = dir / "six.aac";
     ASSERT_TRUE(velt::test::encode(mono, monoWma, velt::test::Encoding::Wma));
     ASSERT_TRUE(velt::test::encode(surround, sixAac, velt::test::Encoding::Aac));
+    const fs::path m4a = dir / "melody.m4a";
+    ASSERT_EQ(velt::test::runCommand("ffmpeg -nostdin -v error -y -i " +
+                                     velt::test::shellQuote(source.string()) + " -c:a aac " +
+                                     velt::test::shellQuote(m4a.string()))
+                  .exitCode,
+              0);
     struct Case {
         const char* name;
         DecoderFace face;
@@ -91,7 +98,8 @@ TEST_F(DecodeComponents, RealFilesDecodeToTheSourcesLengthWithTheProgressPromise
     } cases[] = {{"stereo WMA", kWmaFace, wma, 44100, 2, 2048},
                  {"mono WMA", kWmaFace, monoWma, 22050, 1, 2048},
                  {"stereo AAC", kAacFace, aac, 44100, 2, 2048},
-                 {"six-channel AAC, mixed down", kAacFace, sixAac, 48000, 2, 2048}};
+                 {"six-channel AAC, mixed down", kAacFace, sixAac, 48000, 2, 2048},
+                 {"AAC in M4A", kAacFace, m4a, 44100, 2, 1024}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path out = dir / (std::string(c.name) + ".wav");
@@ -122,12 +130,33 @@ TEST_F(DecodeComponents, RealFilesDecodeToTheSourcesLengthWithTheProgressPromise
 TEST_F(DecodeComponents, BadInputGetsItsCodeAndNoFile) {
     const fs::path text = dir / "text";
     velt::test::writeFile(text, "This is a text file with a new name.\n");
-    // A WAV file whose format tag no decoder knows.
-    std::vector<unsigned char> unknown = velt::test::readBytes(source);
-    unknown[20] = 0x34;
-    unknown[21] = 0x12;
-    const fs::path unknownTag = dir / "unknown.wav";
-    velt::test::writeFile(unknownTag, std::string(unknown.begin(), unknown.end()));
+    // Audio of a codec no decoder knows: a WMA file whose format tag (0x0161) is changed, and an
+    // M4A file whose AAC sample entry and object type are.
+    std::vector<unsigned char> bytes = velt::test::readBytes(wma);
+    const unsigned char wmaTag[] = {0x61, 0x01, 0x02, 0x00};  // WMA v2, two channels
+    auto tag = std::search(bytes.begin(), bytes.end(), std::begin(wmaTag), std::end(wmaTag));
+    ASSERT_NE(tag, bytes.end());
+    tag[0] = tag[1] = 0x77;
+    const fs::path unknownWma = dir / "unknown.wma";
+    velt::test::writeFile(unknownWma, std::string(bytes.begin(), bytes.end()));
+    const fs::path m4a = dir / "melody.m4a";
+    ASSERT_EQ(velt::test::runCommand("ffmpeg -nostdin -v error -y -i " +
+                                     velt::test::shellQuote(source.string()) + " -c:a aac " +
+                                     velt::test::shellQuote(m4a.string()))
+                  .exitCode,
+              0);
+    bytes = velt::test::readBytes(m4a);
+    const std::string esds = "esds", entry = "mp4a";
+    auto descriptor = std::search(bytes.begin(), bytes.end(), esds.begin(), esds.end());
+    const unsigned char aacAudio[] = {0x40, 0x15};  // object type AAC, stream type audio
+    auto objectType =
+        std::search(descriptor, bytes.end(), std::begin(aacAudio), std::end(aacAudio));
+    auto sampleEntry = std::search(bytes.begin(), bytes.end(), entry.begin(), entry.end());
+    ASSERT_TRUE(objectType != bytes.end() && sampleEntry != bytes.end());
+    *objectType = 0xFE;
+    std::copy_n("xy4z", 4, sampleEntry);
+    const fs::path unknownM4a = dir / "unknown.m4a";
+    velt::test::writeFile(unknownM4a, std::string(bytes.begin(), bytes.end()));
     const unsigned char encryption[16] = {0xFB, 0xB3, 0x11, 0x22, 0x23, 0xBD, 0xD2, 0x11,
                                           0xB4, 0xB7, 0x00, 0xA0, 0xC9, 0x55, 0xFC, 0x6E};
     const unsigned char extendedEncryption[16] = {0x14, 0xE6, 0x8A, 0x29, 0x22, 0x26, 0x17, 0x4C,
@@ -152,6 +181,11 @@ TEST_F(DecodeComponents, BadInputGetsItsCodeAndNoFile) {
         velt::test::writeFile(dir / name, bytes);
         return dir / name;
     };
+    // A playlist and a concat script that name the good AAC file: neither is followed.
+    const fs::path playlist = dir / "playlist.aac", script = dir / "script.aac";
+    velt::test::writeFile(playlist, "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\n" +
+                                        aac.string() + "\n#EXT-X-ENDLIST\n");
+    velt::test::writeFile(script, "ffconcat version 1.0\nfile " + aac.string() + "\n");
     struct Case {
         const char* name;
         DecoderFace face;
@@ -162,7 +196,11 @@ TEST_F(DecodeComponents, BadInputGetsItsCodeAndNoFile) {
         {"text as AAC", kAacFace, text, {decoder_error::kCannotOpen}},
         {"missing", kAacFace, dir / "none.aac", {decoder_error::kCannotOpen}},
         {"AAC as WMA", kWmaFace, aac, {decoder_error::kCannotOpen}},
-        {"no decoder", kAacFace, unknownTag, {decoder_error::kNoCodec}},
+        {"playlist", kAacFace, playlist, {decoder_error::kCannotOpen}},
+        {"concat script", kAacFace, script, {decoder_error::kCannotOpen}},
+        {"no WMA decoder", kWmaFace, unknownWma, {decoder_error::kNoCodec}},
+        {"no AAC decoder", kAacFace, unknownM4a, {decoder_error::kNoCodec}},
+        {"WAV as AAC", kAacFace, source, {decoder_error::kCannotOpen}},
         {"encrypted", kWmaFace, protectedWma, {decoder_error::kProtected}},
         {"extended encryption", kWmaFace, extendedWma, {decoder_error::kProtected}},
         {"WMA cut",
