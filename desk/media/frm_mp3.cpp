@@ -52,10 +52,10 @@ void frmMP3::Form_Load() {
 }
 
 void frmMP3::tmrStatus_Timer() {
+    // No line, or a line without an outcome: while the decoder runs, the next tick reads again;
+    // a decoder that has ended will write nothing more.
     std::optional<std::string> line = ReadFirstLine(StatusFile);
-    if (!line || !handleLine(*line)) {
-        if (!line || line->empty()) CheckDecoder();
-    }
+    if (!line || !handleLine(*line)) CheckDecoder();
 }
 
 bool frmMP3::handleLine(const std::string& line) {

@@ -87,6 +87,8 @@ TEST_F(DecodeMp3Window, EachWayItEndsGetsItsMessage) {
          Box("Unable to run decoder: Decoder failure.", "Converter", 16, 169), false},
         {"error line", "printf 'ERROR: Cannot decode mp3 file (bad data)\\r\\n' > \"$3\"",
          Box("ERROR: Cannot decode mp3 file (bad data)", "Decode Error", 16, 170), false},
+        {"a line without an outcome, then gone", "printf 'working\\r\\n' > \"$3\"",
+         Box("Unable to run decoder: Decoder failure.", "Converter", 16, 169), false},
         {"done in lower case", "printf 'RIFF' > \"$2\"; printf 'done\\r\\n' > \"$3\"", std::nullopt,
          true},
     };
