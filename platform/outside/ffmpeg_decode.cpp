@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -188,6 +189,8 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
     const int channels = decoder->ch_layout.nb_channels;
     if (rate <= 0 || rate > 768000 || channels <= 0) return kCannotOpen;
 
+    std::error_code ec;
+    if (std::filesystem::equivalent(source, wave, ec)) return kFailed;  // would destroy the source
     wav::Writer out;
     wav::Format wanted;
     wanted.channels = channels == 1 ? 1 : 2;

@@ -222,6 +222,10 @@ TEST_F(DecodeComponents, BadInputGetsItsCodeAndNoFile) {
          garbage(aac, "frames.aac", 400),
          {decoder_error::kFailed}},
     };
+    // The source named as the output too: refused, the source kept.
+    const std::string aacBytes = velt::test::readFile(aac);
+    EXPECT_EQ(errorOf(runDecode(kAacFace, aac, aac)), decoder_error::kFailed);
+    EXPECT_EQ(velt::test::readFile(aac), aacBytes);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path out = dir / "out.wav";
