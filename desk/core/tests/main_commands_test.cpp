@@ -6,7 +6,7 @@
 #include "audio_input_double.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/stand_in_audio.h"
+#include "single_audio_file.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
 #include "main_window_fixture.h"
