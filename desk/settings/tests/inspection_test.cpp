@@ -1,7 +1,10 @@
 // The audio file inspection: the header checks and their messages, the usable length, the level
 // warnings, decoding of compressed files and the WMA support question.
+#include <chrono>
 #include <cmath>
+#include <thread>
 
+#include "desk/media/frm_mp3.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -257,6 +260,43 @@ TEST_F(SettingsInspection, CompressedFilesGoThroughTheDecodingWindow) {
     EXPECT_FALSE(g.AudioFileValid);
     EXPECT_FALSE(f.cmdPlay.Enabled());
     EXPECT_EQ(f.AudioSeconds, 55);
+}
+
+TEST_F(SettingsInspection, AnMp3FileIsDecodedByItsWindowOnce) {
+    Global& g = G();
+    g.InstallFolder = test::binDir().string() + "/";  // mpunpack
+    const std::string wav = sox("melody.wav", "-r 44100 -c 2 -b 16", "synth 2 sine 440 vol 0.5");
+    const std::string mp3 = (dir / "my melody.mp3").string();
+    ASSERT_EQ(test::runCommand("lame --quiet " + test::shellQuote(wav) + " " + test::shellQuote(mp3))
+                  .exitCode,
+              0);
+    frmProperties& f = dialog();
+    int windows = 0;
+    ui.onModal<frmMP3>([&](frmMP3& w, ui::test::User&) {
+        ++windows;
+        // The decoder works in real time; the window polls it on its timer.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (w.loaded() && std::chrono::steady_clock::now() < deadline) {
+            ui.advance(500);
+            if (w.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(w.loaded());
+    });
+    f.CurrentAudioFile = mp3;
+    f.AddToFileList();
+    EXPECT_EQ(windows, 1);
+    EXPECT_TRUE(g.WaveReady);
+    EXPECT_TRUE(g.AudioFileValid);
+    EXPECT_EQ(g.SourceAudioFile, mp3);
+    EXPECT_EQ(f.cboAudioFile.List(0), "1. my melody");
+    EXPECT_EQ(f.CurrentMidiFile, (dir / "my melody.mid").string());
+    EXPECT_NEAR(f.ExactAudioSeconds, 2.0, 0.1);
+    EXPECT_TRUE(fs::exists(g.TempFolder + "/~temp.wav"));
+
+    // Looking again reads the decoded copy: no second window.
+    f.GetWaveInfo(mp3);
+    EXPECT_EQ(windows, 1);
+    EXPECT_TRUE(g.AudioFileValid);
 }
 
 TEST_F(SettingsInspection, AMissingDecoderExplainsWhatTheSystemNeeds) {
