@@ -378,8 +378,8 @@ void frmProperties::design() {
     lblWaveThreshold.setCaption("Audio");
     in(sldInputThreshold, fraThreshold, 240, 600, 600, 1680);
     sldInputThreshold.setOrientation(1);
-    sldInputThreshold.setMin(-1024);
-    sldInputThreshold.setMax(0);
+    sldInputThreshold.setMin(-32767);  // the input threshold, negated: 1..32767
+    sldInputThreshold.setMax(-1);
     in(lblMidiThreshold, fraThreshold, 1560, 300, 1200, 255);
     lblMidiThreshold.setCaption("MIDI");
     in(sldOutputThreshold, fraThreshold, 1680, 600, 600, 1680);

@@ -206,7 +206,7 @@ TEST_F(SettingsLoad, DamagedValuesTakeTheControlsNeutralChoice) {
     EXPECT_EQ(g.Gain, 5000);  // the project keeps it
     EXPECT_EQ(g.OutputThreshold, 63);
     EXPECT_EQ(f.sldOutputThreshold.Value(), -63);
-    EXPECT_EQ(f.sldInputThreshold.Value(), 0);
+    EXPECT_EQ(f.sldInputThreshold.Value(), -1);
     EXPECT_EQ(f.sldStereoPan.Value(), 50);
     EXPECT_EQ(f.WorkKeyMax, 127);
     EXPECT_EQ(f.WorkKeyMin, 0);
