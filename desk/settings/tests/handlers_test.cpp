@@ -45,6 +45,72 @@ TEST_F(SettingsHandlers, TypedNumbersAreHeldAndShownAsTheDialogWrites) {
     EXPECT_EQ(f.WorkTempo, 1080.0f);  // an emptied box got back the text it had on focus
 }
 
+TEST_F(SettingsHandlers, TimeAndPitchRanges) {
+    G().EntireAudio = 0;
+    G().KeyMax = 120;
+    frmProperties& f = dialog();
+    // Three minutes of audio.
+    f.GetWaveInfo(sox("three minutes.wav", "-r 8000 -c 1 -b 8", "synth 180.02 sine 440 vol 0.5"));
+    EXPECT_EQ(f.AudioSeconds, 180);
+    EXPECT_EQ(f.WorkKeyMax, 107);  // half of 8000 Hz lies at note 107
+    EXPECT_EQ(f.txtKeyMax.Text(), "B8");
+
+    struct Time {
+        ui::MaskedBox* box;
+        const char* typed;
+        const char* start;
+        const char* end;
+        int selStart, selLength;
+    } times[] = {
+        {&f.txtEndPoint, "00:59:59", "00:00:00", "00:03:00", 0, 180},
+        {&f.txtStartPoint, "00:01:00", "00:01:00", "00:03:00", 60, 120},
+        {&f.txtStartPoint, "00:03:30", "00:03:00", "00:03:00", 180, 0},
+        {&f.txtEndPoint, "00:02:00", "00:03:00", "00:03:00", 180, 0},
+    };
+    for (const Time& t : times) {
+        SCOPED_TRACE(t.typed);
+        t.box->setText(t.typed);
+        if (t.box == &f.txtStartPoint)
+            f.txtStartPoint_LostFocus();
+        else
+            f.txtEndPoint_LostFocus();
+        EXPECT_EQ(f.txtStartPoint.Text(), t.start);
+        EXPECT_EQ(f.txtEndPoint.Text(), t.end);
+        EXPECT_EQ(f.sldTimeRange.SelStart(), t.selStart);
+        EXPECT_EQ(f.sldTimeRange.SelLength(), t.selLength);
+    }
+    ui.expectBox(Box("Invalid Start Time format.", "Project", 48, 93)).answer(ui::OK);
+    f.txtStartPoint.setText("00:61:00");
+    f.txtStartPoint_LostFocus();
+    EXPECT_EQ(f.WorkStart, -1.0f);
+    ui.expectBox(Box("Invalid End Time format.", "Project", 48, 94)).answer(ui::OK);
+    f.txtEndPoint.setText("00:00:60");
+    f.txtEndPoint_LostFocus();
+
+    ui.expectBox(Box("Invalid High Note.", "Project", 48, 96)).answer(ui::OK);
+    f.txtKeyMax.setText("H5");
+    f.txtKeyMax_LostFocus();
+    f.txtKeyMax.setText("c9");  // above the top note: held to it
+    f.txtKeyMax_LostFocus();
+    EXPECT_EQ(f.WorkKeyMax, 107);
+    EXPECT_EQ(f.txtKeyMax.Text(), "B8");
+    ui.expectBox(Box("Invalid Low Note.", "Project", 48, 95)).answer(ui::OK);
+    f.txtKeyMin.setText("C#");
+    f.txtKeyMin_LostFocus();
+
+    // Releasing the note slider past the other end makes both ends meet.
+    f.sldNoteRange.setValue(-110);  // the right button sets the low note, above the high one
+    f.sldNoteRange_MouseUp(2, 0, 0, 0);
+    EXPECT_EQ(f.WorkKeyMin, 107);
+    EXPECT_EQ(f.WorkKeyMax, 107);
+    EXPECT_EQ(f.sldNoteRange.SelLength(), 0);
+    f.WorkKeyMin = 40;
+    f.sldNoteRange.setValue(-30);  // the left button sets the high note, below the low one
+    f.sldNoteRange_MouseUp(1, 0, 0, 0);
+    EXPECT_EQ(f.WorkKeyMax, 40);  // the high note comes down to the low one
+    EXPECT_EQ(f.WorkKeyMin, 40);
+}
+
 TEST_F(SettingsHandlers, KeyStereoAndInstrumentLayouts) {
     installData();
     test::writeFile(dir / "install" / "filter.txt",

@@ -267,9 +267,10 @@ TEST_F(SettingsInspection, AnMp3FileIsDecodedByItsWindowOnce) {
     g.InstallFolder = test::binDir().string() + "/";  // mpunpack
     const std::string wav = sox("melody.wav", "-r 44100 -c 2 -b 16", "synth 2 sine 440 vol 0.5");
     const std::string mp3 = (dir / "my melody.mp3").string();
-    ASSERT_EQ(test::runCommand("lame --quiet " + test::shellQuote(wav) + " " + test::shellQuote(mp3))
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        test::runCommand("lame --quiet " + test::shellQuote(wav) + " " + test::shellQuote(mp3))
+            .exitCode,
+        0);
     frmProperties& f = dialog();
     int windows = 0;
     ui.onModal<frmMP3>([&](frmMP3& w, ui::test::User&) {
