@@ -204,7 +204,6 @@ TEST_F(SettingsFileLists, TheEditorsGetTheSelectedFiles) {
     EXPECT_EQ(shell.calls[0].text.find(".mid"), std::string::npos);
     EXPECT_NE(shell.calls[1].text.find("take.mid"), std::string::npos);
     EXPECT_NE(shell.calls[2].text.find("take.wav"), std::string::npos);
-    UseShell(nullptr);
 }
 
 TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {

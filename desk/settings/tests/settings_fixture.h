@@ -10,6 +10,7 @@
 
 #include "box_match.h"
 #include "desk/core/global.h"
+#include "desk/core/shared/services.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/ui/testing/script.h"
 #include "platform/midi_out/midi_out.h"
@@ -30,6 +31,7 @@ class SettingsTest : public ::testing::Test {
     void TearDown() override {
         ui::Release<frmProperties>();
         platform::midi_out::useDevices(nullptr);
+        UseShell(nullptr);
         ResetGlobal();
     }
 
