@@ -29,6 +29,10 @@ KVX_API int CancelConvert(void) {
     return conversion().command("1");
 }
 
+KVX_API int AbandonConvert(void) {
+    return conversion().abandon();
+}
+
 KVX_API int SetThreshold(void) {
     return conversion().command("2");
 }
