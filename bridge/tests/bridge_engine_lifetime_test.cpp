@@ -3,8 +3,6 @@
 // (hung) engine is given up so that a later conversion works.
 #include <signal.h>
 
-#include <fstream>
-#include <iterator>
 
 #include "bridge_fixture.h"
 #include "platform/process/process.h"
@@ -21,8 +19,7 @@ using velt::test::writeFile;
 namespace {
 
 char processState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = velt::platform::readProcFile("/proc/" + std::to_string(pid) + "/stat");
     size_t end = text.rfind(')');
     return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
 }

@@ -8,9 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <thread>
+
+#include "platform/process/process_list.h"
 
 namespace velt::platform {
 
@@ -64,8 +64,7 @@ class SpawnSetup {
 
 // The state letter of a process in /proc/<pid>/stat ('R', 'S', 'T', 'Z', ...), 0 when gone.
 char processState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = readProcFile("/proc/" + std::to_string(pid) + "/stat");
     size_t end = text.rfind(')');  // the program name in parentheses may hold anything
     return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
 }

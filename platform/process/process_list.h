@@ -13,4 +13,8 @@ namespace velt::platform {
 // command line can't be read, are left out.
 std::vector<pid_t> processesWithArguments(const std::string& first, const std::string& second);
 
+// The whole content of a small file under /proc ("" when it can't be read: a process may end
+// while it is read, which fails with ESRCH). Never throws.
+std::string readProcFile(const std::string& path);
+
 }  // namespace velt::platform

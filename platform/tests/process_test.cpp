@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -35,8 +34,7 @@ bool waitFor(const std::function<bool()>& condition) {
 
 // The state letter of a process in /proc ('R', 'S', 'Z', ...), or 0 when it is gone.
 char processState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = velt::platform::readProcFile("/proc/" + std::to_string(pid) + "/stat");
     size_t end = text.rfind(')');
     return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
 }
