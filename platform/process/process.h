@@ -28,7 +28,8 @@ bool isAlive(pid_t pid);
 // Ends a process: SIGTERM (and SIGCONT, so that a stopped process can act on it), then SIGKILL
 // when it still runs after `grace`; then waits up to `grace` again for it to go, collecting its
 // exit when it is a child of the caller. True when it has gone (a zombie of another parent runs
-// no more and counts as gone). Ask nothing more about the id after a true.
-bool terminate(pid_t pid, std::chrono::milliseconds grace);
+// no more and counts as gone). Ask nothing more about the id after a true. Does nothing for an
+// id of 0 or below (never the caller's process group).
+bool terminate(pid_t pid, std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
 
 }  // namespace velt::platform
