@@ -19,19 +19,17 @@ std::string MidiWorkPath(const std::string& target) {
 }
 
 FileHandle CreateMidiWorkFile(const std::string& target, const std::string& work) {
-    mode_t mode = 0666;  // narrowed by the umask, as any new file
     struct stat existing {};
-    if (stat(target.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode)) return nullptr;
-        mode = existing.st_mode & 07777;
-    }
+    const bool replacing = stat(target.c_str(), &existing) == 0;
+    if (replacing && !S_ISREG(existing.st_mode)) return nullptr;
     struct stat stale {};
     if (lstat(work.c_str(), &stale) == 0 && (S_ISREG(stale.st_mode) || S_ISLNK(stale.st_mode)))
         unlink(work.c_str());
+    // A new file gets 0666 narrowed by the umask, as any other; a replaced one keeps its own.
     const int descriptor =
         open(work.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (descriptor < 0) return nullptr;
-    if (mode != 0666) fchmod(descriptor, mode);
+    if (replacing) fchmod(descriptor, existing.st_mode & 0777);
     FileHandle file(fdopen(descriptor, "wb"));
     if (!file) {
         close(descriptor);
