@@ -13,6 +13,7 @@ packages=(
     librtaudio-dev librtmidi-dev libasound2-dev
     qt6-base-dev
     libcdio-dev libcdio-paranoia-dev
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; then runs every test binary once more as one process (tests
 # must leave no state behind for the next one, which ctest's process per test would hide); then
-# runs mpunpack's damaged-input sweep once more in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer (only the decoder and the sweep are built there, in build-asan/).
+# runs the damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders') once more in a
+# build with AddressSanitizer and UndefinedBehaviorSanitizer (only the decoders and the sweeps are
+# built there, in build-asan/).
 # VELTRANE_REQUIRE_ALL=1 makes a test whose program, font, sound font or data file is missing fail
 # with its name instead of skipping: setup.sh installs all of them.
 set -euo pipefail
@@ -26,5 +27,5 @@ ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 )
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON >/dev/null
-cmake --build build-asan -j"$(nproc)" --target mpunpack mp3tool_sweep
+cmake --build build-asan -j"$(nproc)" --target mpunpack mp3tool_sweep platform_sweep
 ctest --test-dir build-asan -L sweep --output-on-failure -j"$(nproc)" --timeout 600
