@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -140,6 +141,16 @@ class LiveProgram : public ::testing::Test {
         }
         return false;
     }
+    // Waits while the engine runs until the MIDI log holds a note-on of `key`.
+    bool waitForNoteOn(LiveEngine& engine, int key) {
+        const auto limit = std::chrono::steady_clock::now() + 120s;
+        while (engine.running() && std::chrono::steady_clock::now() < limit) {
+            const std::vector<int> keys = noteOnKeys(readLog(log));
+            if (std::find(keys.begin(), keys.end(), key) != keys.end()) return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
     // Joins WAV files with sox.
     fs::path joinWavs(const std::vector<fs::path>& parts, const fs::path& wav) {
         std::string command = "sox -D";
@@ -157,7 +168,7 @@ class LiveProgram : public ::testing::Test {
 
 TEST_F(LiveProgram, SineMelodyPlaysItsKeysInOrder) {
     // C D E F G, 0.4 s each, at -3 dB, between two stretches of quiet noise whose level (below
-    // 100) tells that the melody is over.
+    // 100) tells, after the last note, that the melody is over.
     std::string synth;
     for (const char* f : {"261.63", "293.66", "329.63", "349.23", "392"}) {
         if (!synth.empty()) synth += " : synth";
@@ -169,12 +180,14 @@ TEST_F(LiveProgram, SineMelodyPlaysItsKeysInOrder) {
     LiveEngine engine(wav, log, liveProject("OutputThreshold=40\nPatch=5\n"), status, command);
     ASSERT_TRUE(engine.started());
 
-    // While the melody plays: field 1 is the input level, the tempo is the live default.
-    ASSERT_TRUE(waitForLevel(engine, [](double level) { return level > 5000; }));
+    // While the melody plays: the tempo is the live default; a program change goes out at once.
+    ASSERT_TRUE(waitForNoteOn(engine, 60));
     std::string running = statusLine();
     EXPECT_NE(running.find(" 120.000000 "), std::string::npos) << running;
     velt::test::writeFile(command, "3 40");
 
+    // After the last note, field 1 (the input level) falls to that of the noise.
+    ASSERT_TRUE(waitForNoteOn(engine, 67));
     ASSERT_TRUE(waitForLevel(engine, [](double level) { return level >= 0 && level < 100; }));
     EXPECT_TRUE(engine.running());
     velt::test::writeFile(command, "1");
@@ -204,10 +217,10 @@ TEST_F(LiveProgram, VoicePhraseGivesNotesWithoutErrors) {
     auto converted = runCommand("sox -D " + shellQuote(speech.string()) + " -r 44100 -b 16 -c 1 " +
                                 shellQuote(phrase.string()) + " gain -n -12 2>&1");
     ASSERT_EQ(converted.exitCode, 0) << converted.output;
-    // The phrase peaks at -12 dB; after it, a pause and a tone at -1 dB whose level (above 20000)
-    // tells that the phrase is over.
+    // The phrase peaks at -12 dB; after it, a pause and a long tone at -1 dB whose level (above
+    // 20000) tells that the phrase is over.
     fs::path pause = makeWav(dir / "pause.wav", 44100, 16, 1, "0.3 whitenoise vol 0.002");
-    fs::path marker = makeWav(dir / "marker.wav", 44100, 16, 1, "0.5 sine 440 gain -1");
+    fs::path marker = makeWav(dir / "marker.wav", 44100, 16, 1, "3 sine 440 gain -1");
     fs::path wav = joinWavs({phrase, pause, marker, pause}, dir / "speech_then_tone.wav");
     LiveEngine engine(wav, log, liveProject("PitchMode=1\nKeyMin=36\n"), status, command);
     ASSERT_TRUE(engine.started());
