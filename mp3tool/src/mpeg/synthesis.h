@@ -33,6 +33,7 @@ class SynthesisChannel {
         step_ = step;
     }
     std::int16_t* output() const { return out_; }
+    int outputStep() const { return step_; }
 
     // Per-subband gains applied before synthesis; none by default.
     void setGains(const std::optional<std::array<float, 32>>& gains) { gains_ = gains; }
@@ -40,6 +41,8 @@ class SynthesisChannel {
 
     // Filters one slot of 32 subband samples and writes 32 >> shift samples.
     void synthesize(const float* subbands);
+    // Filters `count` consecutive slots, as many calls of synthesize would (but faster).
+    void synthesizeSlots(const float (*slots)[32], int count);
     // Writes 32 >> shift zero samples; the filter history is left as it is.
     void silentSlot();
 
