@@ -30,6 +30,58 @@ bool degroupBy(std::uint32_t code, std::uint32_t values[3]) {
     return true;
 }
 
+// The requantised values (before the scale factor) of every code word of a grouped class: three
+// per code, zeros for the codes past the last step combination (as a failed degrouping gives).
+struct GroupedValues {
+    std::array<float, 3 * 1024> values{};  // up to 10-bit codes
+};
+
+const GroupedValues& groupedValues(int classIndex) {
+    static const std::array<GroupedValues, kQuantClassCount> tables = [] {
+        std::array<GroupedValues, kQuantClassCount> t{};
+        for (int c = 0; c < kQuantClassCount; ++c) {
+            const QuantClass& q = kQuantClasses[c];
+            if (!q.grouped) continue;
+            for (std::uint32_t code = 0; code < (1u << q.codeBits); ++code) {
+                std::uint32_t v[3];
+                if (!degroup(code, q.levels, v)) continue;
+                for (int i = 0; i < 3; ++i) t[c].values[3 * code + i] = requantise(q, v[i]);
+            }
+        }
+        return t;
+    }();
+    return tables[classIndex];
+}
+
+// How the codes of one subband of one channel become samples in this frame: a grouped code
+// through its table times the scale factor of the frame's third; a plain code v as
+// v x factor + offset, the class's requantisation and the scale factor folded together.
+struct SubbandDequantiser {
+    int codeBits = 0;
+    const float* grouped = nullptr;  // null for plain codes
+    float factor[3] = {};
+    float offset[3] = {};
+};
+
+SubbandDequantiser dequantiser(int classIndex, const float scale[3]) {
+    SubbandDequantiser d;
+    const QuantClass& q = kQuantClasses[classIndex];
+    d.codeBits = q.codeBits;
+    if (q.grouped) {
+        d.grouped = groupedValues(classIndex).values.data();
+        for (int p = 0; p < 3; ++p) d.factor[p] = scale[p];
+        return d;
+    }
+    // c ((v - half) / half + d) = v (c / half) + c (d - 1), with 1 / half a power of two.
+    const float inverse =
+        std::bit_cast<float>(static_cast<std::uint32_t>(127 - (q.sampleBits - 1)) << 23);
+    for (int p = 0; p < 3; ++p) {
+        d.factor[p] = q.c * inverse * scale[p];
+        d.offset[p] = q.c * (q.d - 1.0f) * scale[p];
+    }
+    return d;
+}
+
 }  // namespace
 
 const AllocationTable& layer2Table(const FrameHeader& h) {
@@ -113,30 +165,59 @@ int decodeLayer2(FrameContext& frame) {
         }
     }
 
-    float samples[2][36][32] = {};
+    SubbandDequantiser dq[2][32];
+    for (int sb = 0; sb < limit; ++sb) {
+        for (int ch = 0; ch < channels; ++ch) {
+            if (classOf[ch][sb] >= 0) dq[ch][sb] = dequantiser(classOf[ch][sb], scale[ch][sb]);
+        }
+    }
+
+    // Every sample is written once: decoded, or zero where a subband has no samples.
+    float samples[2][36][32];
     for (int granule = 0; granule < 12; ++granule) {
         const int part = granule / 4;
+        float(*slot0)[32] = samples[0] + 3 * granule;
+        float(*slot1)[32] = samples[1] + 3 * granule;
         for (int sb = 0; sb < limit; ++sb) {
             const int readChannels = sb < bound ? channels : 1;
             for (int ch = 0; ch < readChannels; ++ch) {
-                if (classOf[ch][sb] < 0) continue;
-                const QuantClass& q = kQuantClasses[classOf[ch][sb]];
-                float values[3] = {};
-                if (q.grouped) {
-                    std::uint32_t v[3];
-                    if (degroup(bits.read(q.codeBits), q.levels, v)) {
-                        for (int i = 0; i < 3; ++i) values[i] = requantise(q, v[i]);
+                float(*out)[32] = ch == 0 ? slot0 : slot1;
+                if (classOf[ch][sb] < 0) {
+                    for (int i = 0; i < 3; ++i) out[i][sb] = 0.0f;
+                    if (readChannels < channels) {
+                        for (int i = 0; i < 3; ++i) slot1[i][sb] = 0.0f;
+                    }
+                    continue;
+                }
+                const SubbandDequantiser& d = dq[ch][sb];
+                if (d.grouped) {
+                    const float* v = d.grouped + 3 * bits.read(d.codeBits);
+                    for (int i = 0; i < 3; ++i) out[i][sb] = v[i] * d.factor[part];
+                    if (readChannels < channels) {
+                        // Intensity-coded subband: the same values, the other channel's scale.
+                        const float f = dq[1][sb].factor[part];
+                        for (int i = 0; i < 3; ++i) slot1[i][sb] = v[i] * f;
                     }
                 } else {
-                    for (int i = 0; i < 3; ++i) values[i] = requantise(q, bits.read(q.codeBits));
-                }
-                for (int i = 0; i < 3; ++i) {
-                    samples[ch][granule * 3 + i][sb] = values[i] * scale[ch][sb][part];
+                    float v[3];
+                    for (int i = 0; i < 3; ++i) v[i] = static_cast<float>(bits.read(d.codeBits));
+                    for (int i = 0; i < 3; ++i) {
+                        out[i][sb] = v[i] * d.factor[part] + d.offset[part];
+                    }
                     if (readChannels < channels) {
-                        samples[1][granule * 3 + i][sb] = values[i] * scale[1][sb][part];
+                        const SubbandDequantiser& e = dq[1][sb];
+                        for (int i = 0; i < 3; ++i) {
+                            slot1[i][sb] = v[i] * e.factor[part] + e.offset[part];
+                        }
                     }
                 }
             }
+        }
+        for (int sb = limit; sb < 32; ++sb) {
+            for (int i = 0; i < 3; ++i) slot0[i][sb] = slot1[i][sb] = 0.0f;
+        }
+        if (channels == 1) {
+            for (int i = 0; i < 3; ++i) std::fill_n(slot1[i], 32, 0.0f);
         }
     }
     if (bits.overrun()) return kInvalidFrame;
