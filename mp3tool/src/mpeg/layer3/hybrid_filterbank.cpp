@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -53,16 +54,30 @@ const Tables& tables() {
     return t;
 }
 
-void antialias(std::array<float, kGranuleLines>& x, int boundaries) {
+using Floats8 = float __attribute__((vector_size(32)));
+using Ints8 = std::int32_t __attribute__((vector_size(32)));
+
+// The eight butterflies of each subband boundary at once: the eight lines below the boundary,
+// read backwards, pair with the eight above it.
+[[gnu::always_inline]] inline void antialias(std::array<float, kGranuleLines>& x, int boundaries) {
     const Tables& t = tables();
+    constexpr Ints8 kReverse = {7, 6, 5, 4, 3, 2, 1, 0};
+    Floats8 cs;
+    Floats8 ca;
+    std::memcpy(&cs, t.cs, sizeof cs);
+    std::memcpy(&ca, t.ca, sizeof ca);
     for (int sb = 1; sb <= boundaries; ++sb) {
         float* upper = &x[static_cast<size_t>(sb * 18)];
-        for (int i = 0; i < 8; ++i) {
-            const float lower = upper[-1 - i];
-            const float higher = upper[i];
-            upper[-1 - i] = lower * t.cs[i] - higher * t.ca[i];
-            upper[i] = higher * t.cs[i] + lower * t.ca[i];
-        }
+        Floats8 below;
+        Floats8 higher;
+        std::memcpy(&below, upper - 8, sizeof below);
+        std::memcpy(&higher, upper, sizeof higher);
+        const Floats8 lower = __builtin_shuffle(below, kReverse);
+        const Floats8 newLower = lower * cs - higher * ca;
+        const Floats8 newHigher = higher * cs + lower * ca;
+        below = __builtin_shuffle(newLower, kReverse);
+        std::memcpy(upper - 8, &below, sizeof below);
+        std::memcpy(upper, &newHigher, sizeof newHigher);
     }
 }
 
@@ -97,20 +112,12 @@ const std::array<std::array<float, kUniqueLanes>, 18>& imdct36Rows() {
     return rows;
 }
 
-using Floats8 = float __attribute__((vector_size(32)));
-
-}  // namespace
-
 // Output i = sum over k of in[k] x cos36[i][k], added in the order of k in single precision
 // (18 terms: far inside full accuracy). The loops run over k outside and eight outputs at a
 // time inside in the compiler's vector type (mapped onto whatever vector unit the processor
-// has). On x86-64 the function is built for AVX2 and for the baseline processor, and the
-// loader picks the one the processor runs.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void imdct36(const float* in, float* out) {
-    const std::array<std::array<float, kUniqueLanes>, 18>& rows = imdct36Rows();
+// has).
+[[gnu::always_inline]] inline void imdct36With(
+    const std::array<std::array<float, kUniqueLanes>, 18>& rows, const float* in, float* out) {
     Floats8 acc[kUniqueLanes / 8] = {};
     for (int k = 0; k < 18; ++k) {
         const float x = in[k];
@@ -133,6 +140,22 @@ void imdct36(const float* in, float* out) {
     }
 }
 
+}  // namespace
+
+// The transform and the filterbank are built for AVX2 with fused multiply-add and for the
+// baseline processor on x86-64, and the loader picks the one the processor runs; products and
+// sums may fuse (one rounding instead of two).
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELT_HYBRID_CLONES \
+    __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
+#else
+#define VELT_HYBRID_CLONES
+#endif
+
+VELT_HYBRID_CLONES void imdct36(const float* in, float* out) {
+    imdct36With(imdct36Rows(), in, out);
+}
+
 void imdct12(const float* in, float* out) {
     const Tables& t = tables();
     for (int i = 0; i < 12; ++i) {
@@ -146,9 +169,10 @@ float imdctWindow(int blockType, int i) {
     return tables().window[blockType & 3][i % 36];
 }
 
-void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
+VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
                                int subbandLimit, SubbandSlots& out) {
     const Tables& t = tables();
+    const auto& rows = imdct36Rows();
     const bool shortBlocks = gc.shortBlocks();
     const int blockType = gc.windowSwitching ? gc.blockType : 0;
 
@@ -193,7 +217,7 @@ void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGran
         const bool lowMixed = gc.windowSwitching && gc.mixedBlock && sb < 2;
         if (!shortBlocks || lowMixed) {
             const int type = lowMixed ? 0 : blockType;
-            imdct36(x, z);
+            imdct36With(rows, x, z);
             for (int i = 0; i < 36; ++i) z[i] *= t.window[type][i];
         } else {
             for (float& v : z) v = 0.0f;
