@@ -12,7 +12,9 @@ namespace {
 struct HuffmanTree {
     std::vector<int> child;
 
-    explicit HuffmanTree(const HuffmanCode& code) : child(2, 0) {
+    int size = 1;  // values per row of the code's table
+
+    explicit HuffmanTree(const HuffmanCode& code) : child(2, 0), size(code.size) {
         const size_t count = static_cast<size_t>(code.size * code.size);
         for (size_t value = 0; value < count; ++value) {
             const int length = code.lengths[value];
@@ -46,6 +48,7 @@ struct HuffmanTree {
         uint8_t bits = 0;
         Stop stop = Stop::NoCode;
         uint8_t nextBits = 0;  // index width of the next table
+        uint8_t pair = 0;      // a value's x and y as x x 16 + y: no division per pair
     };
     std::vector<Entry> entries;
     int rootBits = 1;
@@ -65,13 +68,16 @@ struct HuffmanTree {
         entries.resize(entries.size() + (size_t{1} << width));
         for (int p = 0; p < (1 << width); ++p) {
             int at = node;
-            Entry e{-1, static_cast<uint8_t>(width), Stop::Table, 0};
+            Entry e{-1, static_cast<uint8_t>(width), Stop::Table, 0, 0};
             for (int depth = 0; depth < width; ++depth) {
                 const int bit = (p >> (width - 1 - depth)) & 1;
                 const int next = child[static_cast<size_t>(at * 2 + bit)];
                 if (next <= 0) {
-                    e = {next < 0 ? -next - 1 : -1, static_cast<uint8_t>(depth + 1),
-                         next < 0 ? Stop::Value : Stop::NoCode, 0};
+                    const int value = next < 0 ? -next - 1 : -1;
+                    const uint8_t pair =
+                        value < 0 ? 0 : static_cast<uint8_t>((value / size) << 4 | value % size);
+                    e = {value, static_cast<uint8_t>(depth + 1),
+                         next < 0 ? Stop::Value : Stop::NoCode, 0, pair};
                     break;
                 }
                 at = next;
@@ -105,6 +111,18 @@ struct HuffmanTree {
         }
         used += e->bits;
         return e->stop == Stop::Value ? e->result : -1;
+    }
+
+    // The same for a pair: x x 16 + y, or -1.
+    int decodePair(uint64_t window, int& used) const {
+        const Entry* e = &entries[(window << used) >> (64 - rootBits)];
+        while (e->stop == Stop::Table) {
+            used += e->bits;
+            e = &entries[static_cast<size_t>(e->result) +
+                         static_cast<size_t>((window << used) >> (64 - e->nextBits))];
+        }
+        used += e->bits;
+        return e->stop == Stop::Value ? e->pair : -1;
     }
 
     int decode(MainDataBits& bits) const {
@@ -186,15 +204,13 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
             const uint64_t window = bits.window();
             int used = 0;
             do {
-                const int index = tree.decode(window, used);
-                if (index < 0) {
+                const int pair = tree.decodePair(window, used);
+                if (pair < 0) {
                     bits.skip(used);
                     return line;
                 }
-                // Most tables are 16 x 16: a shift and a mask in place of a division.
-                const bool sixteen = code.size == 16;
-                int x = sixteen ? index >> 4 : index / code.size;
-                int y = sixteen ? index & 15 : index % code.size;
+                int x = pair >> 4;
+                int y = pair & 15;
                 if (table.linbits && x == 15) x += take(window, used, table.linbits);
                 x = signedValue(window, used, x);
                 if (table.linbits && y == 15) y += take(window, used, table.linbits);
