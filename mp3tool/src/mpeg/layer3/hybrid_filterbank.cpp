@@ -118,16 +118,26 @@ const std::array<std::array<float, kUniqueLanes>, 18>& imdct36Rows() {
 // has).
 [[gnu::always_inline]] inline void imdct36With(
     const std::array<std::array<float, kUniqueLanes>, 18>& rows, const float* in, float* out) {
-    Floats8 acc[kUniqueLanes / 8] = {};
-    for (int k = 0; k < 18; ++k) {
-        const float x = in[k];
-        const Floats8 scale = {x, x, x, x, x, x, x, x};
+    // The even and the odd input lines are summed apart and added at the end: two chains of
+    // dependent additions half as long as one.
+    Floats8 even[kUniqueLanes / 8] = {};
+    Floats8 odd[kUniqueLanes / 8] = {};
+    for (int k = 0; k < 18; k += 2) {
+        const float xe = in[k];
+        const float xo = in[k + 1];
+        const Floats8 scaleEven = {xe, xe, xe, xe, xe, xe, xe, xe};
+        const Floats8 scaleOdd = {xo, xo, xo, xo, xo, xo, xo, xo};
         for (int b = 0; b < kUniqueLanes / 8; ++b) {
-            Floats8 c;
-            std::memcpy(&c, rows[static_cast<size_t>(k)].data() + 8 * b, sizeof c);
-            acc[b] += scale * c;
+            Floats8 ce;
+            Floats8 co;
+            std::memcpy(&ce, rows[static_cast<size_t>(k)].data() + 8 * b, sizeof ce);
+            std::memcpy(&co, rows[static_cast<size_t>(k) + 1].data() + 8 * b, sizeof co);
+            even[b] += scaleEven * ce;
+            odd[b] += scaleOdd * co;
         }
     }
+    Floats8 acc[kUniqueLanes / 8];
+    for (int b = 0; b < kUniqueLanes / 8; ++b) acc[b] = even[b] + odd[b];
     float unique[kUniqueLanes];
     std::memcpy(unique, acc, sizeof unique);
     for (int i = 0; i < 9; ++i) {
@@ -177,11 +187,20 @@ VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std:
     const int blockType = gc.windowSwitching ? gc.blockType : 0;
 
     // Highest subband holding a non-zero line; the antialias step can spread it one subband up.
+    // Eight lines at a time from the top, then the block that holds one line by line.
     int top = -1;
-    for (int i = kGranuleLines - 1; i >= 0; --i) {
-        if (lines[static_cast<size_t>(i)] != 0.0f) {
-            top = i / 18;
-            break;
+    for (int block = kGranuleLines - 8; block >= 0 && top < 0; block -= 8) {
+        Floats8 v;
+        std::memcpy(&v, &lines[static_cast<size_t>(block)], sizeof v);
+        const Ints8 nonzero = v != Floats8{};
+        std::uint64_t parts[4];
+        std::memcpy(parts, &nonzero, sizeof parts);
+        if ((parts[0] | parts[1] | parts[2] | parts[3]) == 0) continue;
+        for (int i = block + 7; i >= block; --i) {
+            if (lines[static_cast<size_t>(i)] != 0.0f) {
+                top = i / 18;
+                break;
+            }
         }
     }
     if (!shortBlocks) {
