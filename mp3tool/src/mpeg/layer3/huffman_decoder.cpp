@@ -197,11 +197,17 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
         const HuffmanTree& tree = treeFor(code);  // looked up once per region, not per pair
         // The bits one pair can take: its code word, two escapes and two signs.
         const int pairBits = tree.longestCode + 2 * (table.linbits + 1);
-        while (line < regionEnd[region]) {
+        const int end = regionEnd[region];
+        while (line < end) {
             if (bits.position() >= endBit) return line;
             // Pairs are decoded from one window for as long as it surely holds the next one
             // whole (57 of its bits are always valid); `used` counts the bits taken so far.
+            // `budget` is what is left of the granule's bits; `lastStart` the last count of
+            // used bits at which the window still holds a whole pair that may start.
             const uint64_t window = bits.window();
+            const int budget =
+                static_cast<int>(std::min<size_t>(endBit - bits.position(), kWindowBits));
+            const int lastStart = std::min(kWindowBits - pairBits, budget - 1);
             int used = 0;
             do {
                 const int pair = tree.decodePair(window, used);
@@ -215,15 +221,14 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
                 x = signedValue(window, used, x);
                 if (table.linbits && y == 15) y += take(window, used, table.linbits);
                 y = signedValue(window, used, y);
-                if (bits.position() + static_cast<size_t>(used) > endBit) {
+                if (used > budget) {
                     bits.skip(used);
                     return line;
                 }
                 values[static_cast<size_t>(line)] = x;
                 values[static_cast<size_t>(line) + 1] = y;
                 line += 2;
-            } while (line < regionEnd[region] && used + pairBits <= kWindowBits &&
-                     bits.position() + static_cast<size_t>(used) < endBit);
+            } while (line < end && used <= lastStart);
             bits.skip(used);
         }
     }
@@ -233,6 +238,9 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
     const int quadBits = quads.longestCode + 4;
     while (line + 4 <= kGranuleLines && bits.position() < endBit) {
         const uint64_t window = bits.window();
+        const int budget =
+            static_cast<int>(std::min<size_t>(endBit - bits.position(), kWindowBits));
+        const int lastStart = std::min(kWindowBits - quadBits, budget - 1);
         int used = 0;
         do {
             const int index = quads.decode(window, used);
@@ -242,14 +250,13 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
             }
             int quad[4];
             for (int i = 0; i < 4; ++i) quad[i] = signedValue(window, used, (index >> (3 - i)) & 1);
-            if (bits.position() + static_cast<size_t>(used) > endBit) {
+            if (used > budget) {
                 bits.skip(used);
                 return line;
             }
             for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = quad[i];
             line += 4;
-        } while (line + 4 <= kGranuleLines && used + quadBits <= kWindowBits &&
-                 bits.position() + static_cast<size_t>(used) < endBit);
+        } while (line + 4 <= kGranuleLines && used <= lastStart);
         bits.skip(used);
     }
     return line;
