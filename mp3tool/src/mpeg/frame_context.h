@@ -45,4 +45,9 @@ inline constexpr int kMaxSlots = 36;
 void synthesiseSlots(FrameContext& frame, const float (*ch0)[32], const float (*ch1)[32],
                      int slots);
 
+// The same for subband-major slots (sample of slot s in subband k at k * stride + s, with
+// stride at least `slots` rounded up to a multiple of 8).
+void synthesiseSubbands(FrameContext& frame, const float* ch0, const float* ch1, int stride,
+                        int slots);
+
 }  // namespace velt::mpeg

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <optional>
 
 #include "mpeg/synthesis_window.h"
 
@@ -164,6 +165,69 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
     }
 }
 
+// Eight slots at a time: their cosine transforms run side by side in the lanes of one vector
+// each, then each slot's vector V joins the history and is windowed. `in` holds subband k of
+// the n slots in lane order. On x86-64 the callers are built twice, for AVX2 with fused
+// multiply-add and for the baseline processor, and the loader picks the one the processor runs;
+// the windowing's products and sums may fuse (one rounding instead of two, which only makes the
+// sums more exact).
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELT_SYNTHESIS_CLONES \
+    __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
+#else
+#define VELT_SYNTHESIS_CLONES
+#endif
+
+struct SynthesisState {
+    std::array<std::array<float, 64>, 16>& history;
+    int& ring;
+    std::int16_t*& out;
+    int step;
+    int shift;
+};
+
+[[gnu::always_inline]] inline void filterBatch(SynthesisState st, Floats8 (&in)[32], int n,
+                                               const std::optional<std::array<float, 32>>& gains) {
+    if (gains) {
+        for (int k = 0; k < 32; ++k) in[k] *= (*gains)[k];
+    }
+    Floats8 x[32];
+    cosineTransform(in, x);
+    // Each slot's 32 transform values in a row of their own, by 8 x 8 transposes.
+    float xs[8][33];
+    for (int block = 0; block < 4; ++block) {
+        Floats8 rows[8];
+        for (int i = 0; i < 8; ++i) rows[i] = x[8 * block + i];
+        transpose8x8(rows);
+        for (int s = 0; s < 8; ++s) std::memcpy(&xs[s][8 * block], &rows[s], sizeof(Floats8));
+    }
+    const float* window = scaledWindow().data();
+    const int every = 1 << st.shift;
+    for (int s = 0; s < n; ++s) {
+        // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
+        // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m].
+        const float* xm = xs[s];
+        st.ring = (st.ring + 15) & 15;
+        std::array<float, 64>& v = st.history[st.ring];
+        for (int i = 0; i < 16; ++i) v[i] = xm[16 + i];
+        v[16] = 0.0f;
+        for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
+        for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
+
+        std::int16_t pcm[32];
+        windowSamples(window, st.history, st.ring, st.shift == 0, pcm);
+        if (every == 1 && st.step == 1) {
+            std::memcpy(st.out, pcm, sizeof pcm);
+            st.out += 32;
+        } else {
+            for (int j = 0; j < 32; j += every) {
+                *st.out = pcm[j];
+                st.out += st.step;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void fastCosineTransform32(const float* in, float* out) {
@@ -179,17 +243,8 @@ void SynthesisChannel::synthesize(const float* subbands) {
     synthesizeSlots(reinterpret_cast<const float(*)[32]>(subbands), 1);
 }
 
-// Eight slots at a time: their cosine transforms run side by side in the lanes of one vector
-// each, then each slot's vector V joins the history and is windowed. On x86-64 the function is
-// built twice, for AVX2 with fused multiply-add and for the baseline processor, and the loader
-// picks the one the processor runs; the windowing's products and sums may fuse (one rounding
-// instead of two, which only makes the sums more exact).
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
-#endif
-void SynthesisChannel::synthesizeSlots(const float (*slots)[32], int count) {
-    const float* window = scaledWindow().data();
-    const int every = 1 << shift_;
+VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSlots(const float (*slots)[32], int count) {
+    const SynthesisState st{history_, ring_, out_, step_, shift_};
     for (int base = 0; base < count; base += 8) {
         const int n = std::min(8, count - base);
         // The slots' subbands into lanes: in[k] holds subband k of the eight slots (missing
@@ -205,46 +260,25 @@ void SynthesisChannel::synthesizeSlots(const float (*slots)[32], int count) {
             transpose8x8(rows);
             for (int i = 0; i < 8; ++i) in[8 * block + i] = rows[i];
         }
-        if (gains_) {
-            for (int k = 0; k < 32; ++k) in[k] *= (*gains_)[k];
-        }
-        Floats8 x[32];
-        cosineTransform(in, x);
-        // And back: each slot's 32 transform values in a row of their own.
-        float xs[8][33];
-        for (int block = 0; block < 4; ++block) {
-            Floats8 rows[8];
-            for (int i = 0; i < 8; ++i) rows[i] = x[8 * block + i];
-            transpose8x8(rows);
-            for (int s = 0; s < 8; ++s) std::memcpy(&xs[s][8 * block], &rows[s], sizeof(Floats8));
-        }
+        filterBatch(st, in, n, gains_);
+    }
+}
 
-        for (int s = 0; s < n; ++s) {
-            // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
-            // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m].
-            const float* xm = xs[s];
-            ring_ = (ring_ + 15) & 15;
-            std::array<float, 64>& v = history_[ring_];
-            for (int i = 0; i < 16; ++i) v[i] = xm[16 + i];
-            v[16] = 0.0f;
-            for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
-            for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
-
-            std::int16_t pcm[32];
-            windowSamples(window, history_, ring_, shift_ == 0, pcm);
-            if (every == 1 && step_ == 2) {
-                for (int j = 0; j < 32; ++j) out_[2 * j] = pcm[j];
-                out_ += 64;
-            } else if (every == 1 && step_ == 1) {
-                std::memcpy(out_, pcm, sizeof pcm);
-                out_ += 32;
+VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSubbands(const float* subbands, int stride,
+                                                                int count, int kept) {
+    const SynthesisState st{history_, ring_, out_, step_, shift_};
+    for (int base = 0; base < count; base += 8) {
+        const int n = std::min(8, count - base);
+        // Eight slots of one subband lie side by side already: one load each.
+        Floats8 in[32];
+        for (int k = 0; k < 32; ++k) {
+            if (k < kept) {
+                std::memcpy(&in[k], subbands + k * stride + base, sizeof(Floats8));
             } else {
-                for (int j = 0; j < 32; j += every) {
-                    *out_ = pcm[j];
-                    out_ += step_;
-                }
+                in[k] = Floats8{};
             }
         }
+        filterBatch(st, in, n, gains_);
     }
 }
 

@@ -43,6 +43,10 @@ class SynthesisChannel {
     void synthesize(const float* subbands);
     // Filters `count` consecutive slots, as many calls of synthesize would (but faster).
     void synthesizeSlots(const float (*slots)[32], int count);
+    // The same from subband-major storage: sample of slot s in subband k at
+    // subbands[k * stride + s]; `stride` must be at least `count` rounded up to a multiple of 8
+    // (the values past `count` are read and ignored). Subbands from `kept` up count as zero.
+    void synthesizeSubbands(const float* subbands, int stride, int count, int kept = 32);
     // Writes 32 >> shift zero samples; the filter history is left as it is.
     void silentSlot();
 

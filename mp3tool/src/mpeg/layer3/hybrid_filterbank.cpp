@@ -215,7 +215,7 @@ VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std:
         float z[36];
         if (sb >= subbandLimit) {
             for (int i = 0; i < 18; ++i) {
-                out[static_cast<size_t>(i)][static_cast<size_t>(sb)] = 0.0f;
+                out[static_cast<size_t>(sb)][static_cast<size_t>(i)] = 0.0f;
                 overlap[i] = 0.0f;
             }
             continue;
@@ -224,7 +224,7 @@ VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std:
             // No lines here: the transform gives zeros, so only the overlap remains.
             for (int i = 0; i < 18; ++i) {
                 const float v = overlap[i];
-                out[static_cast<size_t>(i)][static_cast<size_t>(sb)] =
+                out[static_cast<size_t>(sb)][static_cast<size_t>(i)] =
                     ((sb & 1) && (i & 1)) ? -v : v;
                 overlap[i] = 0.0f;
             }
@@ -248,7 +248,7 @@ VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std:
         }
         for (int i = 0; i < 18; ++i) {
             const float v = z[i] + overlap[i];
-            out[static_cast<size_t>(i)][static_cast<size_t>(sb)] = ((sb & 1) && (i & 1)) ? -v : v;
+            out[static_cast<size_t>(sb)][static_cast<size_t>(i)] = ((sb & 1) && (i & 1)) ? -v : v;
             overlap[i] = z[18 + i];
         }
     }

@@ -56,7 +56,8 @@ int Layer3LayerDecoder::decode(FrameContext& frame) {
     decoder_.decodeFrame(format, side_, std::span<const uint8_t>(mainData_.data(), needed), limit,
                          output_);
     for (int gr = 0; gr < output_.granules; ++gr) {
-        synthesiseSlots(frame, output_.slots[gr][0], output_.slots[gr][1], kSlots);
+        synthesiseSubbands(frame, &output_.slots[gr][0][0][0], &output_.slots[gr][1][0][0],
+                           kSlotStride, kSlots);
     }
     return kOk;
 }
