@@ -130,13 +130,13 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
 // full accuracy, as the decoders users compare with also do. The even and the odd vectors are
 // summed apart and added at the end, which halves the chain of dependent additions.
 [[gnu::always_inline]] inline void windowSamples(const float* d,
-                                                 const std::array<std::array<float, 64>, 16>& history,
+                                                 const std::array<std::array<float, 64>, 32>& history,
                                                  int ring, bool fullRate, std::int16_t* pcm) {
     Floats8 even[4] = {};
     Floats8 odd[4] = {};
     for (int t = 0; t < 16; t += 2) {
-        const float* ve = history[(ring + t) & 15].data();
-        const float* vo = history[(ring + t + 1) & 15].data() + 32;
+        const float* ve = history[ring + t].data();
+        const float* vo = history[ring + t + 1].data() + 32;
         const float* de = d + 32 * t;
         const float* dodd = de + 32;
         for (int b = 0; b < 4; ++b) {
@@ -179,7 +179,7 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
 #endif
 
 struct SynthesisState {
-    std::array<std::array<float, 64>, 16>& history;
+    std::array<std::array<float, 64>, 32>& history;
     int& ring;
     std::int16_t*& out;
     int step;
@@ -213,6 +213,7 @@ struct SynthesisState {
         v[16] = 0.0f;
         for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
         for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
+        st.history[st.ring + 16] = v;
 
         std::int16_t pcm[32];
         windowSamples(window, st.history, st.ring, st.shift == 0, pcm);
@@ -271,13 +272,11 @@ VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSubbands(const float* sub
         const int n = std::min(8, count - base);
         // Eight slots of one subband lie side by side already: one load each.
         Floats8 in[32];
-        for (int k = 0; k < 32; ++k) {
-            if (k < kept) {
-                std::memcpy(&in[k], subbands + k * stride + base, sizeof(Floats8));
-            } else {
-                in[k] = Floats8{};
-            }
+        kept = std::clamp(kept, 0, 32);
+        for (int k = 0; k < kept; ++k) {
+            std::memcpy(&in[k], subbands + k * stride + base, sizeof(Floats8));
         }
+        for (int k = kept; k < 32; ++k) in[k] = Floats8{};
         filterBatch(st, in, n, gains_);
     }
 }

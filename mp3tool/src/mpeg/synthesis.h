@@ -53,7 +53,9 @@ class SynthesisChannel {
   private:
     // The 16 most recent vectors V in single precision: the windowing is a plain float
     // multiply-add the compiler vectorises.
-    std::array<std::array<float, 64>, 16> history_{};
+    // Each vector is kept twice, at its place in the ring of 16 and 16 places on, so that the
+    // 16 most recent ones always lie one after the other from the newest.
+    std::array<std::array<float, 64>, 32> history_{};
     int ring_ = 0;  // index of the newest vector
     int shift_ = 0;
     std::int16_t* out_ = nullptr;
