@@ -125,6 +125,92 @@ struct HuffmanTree {
         return e->stop == Stop::Value ? e->pair : -1;
     }
 
+    // The common case in one look-up: the next kFastBits bits, when they hold a whole code word
+    // and the sign bits of its non-zero values, give the signed pair (or quadruple) and the bits
+    // it took; `bits` 0 sends the decoder the long way (a longer code, or an escape to follow).
+    static constexpr int kFastBits = 10;
+    struct FastPair {
+        int8_t x = 0;
+        int8_t y = 0;
+        uint8_t bits = 0;
+    };
+    struct FastQuad {
+        int8_t v[4] = {};
+        uint8_t bits = 0;
+    };
+    std::vector<FastPair> fastPairs;
+    std::vector<FastQuad> fastQuads;
+
+    // The value whose code word starts the pattern, and its length; -1 when none fits.
+    int leafOf(uint32_t pattern, int& length) const {
+        int at = 0;
+        for (int depth = 0; depth < kFastBits; ++depth) {
+            const int bit = (pattern >> (kFastBits - 1 - depth)) & 1;
+            const int next = child[static_cast<size_t>(at * 2 + bit)];
+            if (next < 0) {
+                length = depth + 1;
+                return -next - 1;
+            }
+            if (next == 0) return -1;
+            at = next;
+        }
+        return -1;
+    }
+
+    // `escapes`: a value of 15 is followed by linbits (then it takes the long way).
+    void buildFastPairs(bool escapes) {
+        fastPairs.assign(size_t{1} << kFastBits, FastPair{});
+        for (uint32_t p = 0; p < (1u << kFastBits); ++p) {
+            int length = 0;
+            const int value = leafOf(p, length);
+            if (value < 0) continue;
+            int xy[2] = {value / size, value % size};
+            if (escapes && (xy[0] == 15 || xy[1] == 15)) continue;
+            int used = length;
+            for (int& v : xy) {
+                if (v == 0) continue;
+                if (used >= kFastBits) {
+                    used = kFastBits + 1;
+                    break;
+                }
+                if ((p >> (kFastBits - 1 - used)) & 1) v = -v;
+                ++used;
+            }
+            if (used > kFastBits) continue;
+            fastPairs[p] = {static_cast<int8_t>(xy[0]), static_cast<int8_t>(xy[1]),
+                            static_cast<uint8_t>(used)};
+        }
+    }
+
+    // Quadruples: at most 6 bits of code and 4 signs, so every pattern that starts with a code
+    // word gets its entry.
+    void buildFastQuads() {
+        fastQuads.assign(size_t{1} << kFastBits, FastQuad{});
+        for (uint32_t p = 0; p < (1u << kFastBits); ++p) {
+            int length = 0;
+            const int value = leafOf(p, length);
+            if (value < 0) continue;
+            FastQuad q;
+            int used = length;
+            bool fits = true;
+            for (int i = 0; i < 4; ++i) {
+                int v = (value >> (3 - i)) & 1;
+                if (v != 0) {
+                    if (used >= kFastBits) {
+                        fits = false;
+                        break;
+                    }
+                    if ((p >> (kFastBits - 1 - used)) & 1) v = -v;
+                    ++used;
+                }
+                q.v[i] = static_cast<int8_t>(v);
+            }
+            if (!fits) continue;
+            q.bits = static_cast<uint8_t>(used);
+            fastQuads[p] = q;
+        }
+    }
+
     int decode(MainDataBits& bits) const {
         int used = 0;
         const int value = decode(bits.window(), used);
@@ -146,8 +232,18 @@ const HuffmanTree& treeFor(const HuffmanCode& code) {
                 }
             };
             for (int t = 0; t < kBigValuesTableCount; ++t) add(bigValuesTable(t).code);
+            const std::size_t pairCodes = trees.size();
             add(&count1Code(0));
             add(&count1Code(1));
+            // A code shared by tables with and without escapes takes escapes into account.
+            for (std::size_t i = 0; i < pairCodes; ++i) {
+                bool escapes = false;
+                for (int t = 0; t < kBigValuesTableCount; ++t) {
+                    escapes |= bigValuesTable(t).code == codes[i] && bigValuesTable(t).linbits > 0;
+                }
+                trees[i].buildFastPairs(escapes);
+            }
+            for (std::size_t i = pairCodes; i < trees.size(); ++i) trees[i].buildFastQuads();
         }
     };
     static const Trees all;
@@ -210,6 +306,19 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
             const int lastStart = std::min(kWindowBits - pairBits, budget - 1);
             int used = 0;
             do {
+                const HuffmanTree::FastPair& fast =
+                    tree.fastPairs[(window << used) >> (64 - HuffmanTree::kFastBits)];
+                if (fast.bits != 0) {
+                    used += fast.bits;
+                    if (used > budget) {
+                        bits.skip(used);
+                        return line;
+                    }
+                    values[static_cast<size_t>(line)] = fast.x;
+                    values[static_cast<size_t>(line) + 1] = fast.y;
+                    line += 2;
+                    continue;
+                }
                 const int pair = tree.decodePair(window, used);
                 if (pair < 0) {
                     bits.skip(used);
@@ -243,6 +352,18 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
         const int lastStart = std::min(kWindowBits - quadBits, budget - 1);
         int used = 0;
         do {
+            const HuffmanTree::FastQuad& fast =
+                quads.fastQuads[(window << used) >> (64 - HuffmanTree::kFastBits)];
+            if (fast.bits != 0) {
+                used += fast.bits;
+                if (used > budget) {
+                    bits.skip(used);
+                    return line;
+                }
+                for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = fast.v[i];
+                line += 4;
+                continue;
+            }
             const int index = quads.decode(window, used);
             if (index < 0) {
                 bits.skip(used);
