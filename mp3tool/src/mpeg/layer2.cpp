@@ -172,57 +172,53 @@ int decodeLayer2(FrameContext& frame) {
         }
     }
 
-    // Every sample is written once: decoded, or zero where a subband has no samples.
-    float samples[2][36][32];
+    // Subband-major, as the synthesis reads it: the 36 slots of a subband side by side, then
+    // four unused ones. Rows of subbands without samples (and the unused slots) are zeros.
+    constexpr int kStride = 40;
+    float samples[2][32][kStride];
+    for (int ch = 0; ch < channels; ++ch) {
+        for (int sb = 0; sb < 32; ++sb) {
+            float* row = samples[ch][sb];
+            if (sb >= limit || classOf[ch][sb] < 0) {
+                std::fill_n(row, kStride, 0.0f);
+            } else {
+                std::fill_n(row + 36, kStride - 36, 0.0f);
+            }
+        }
+    }
     for (int granule = 0; granule < 12; ++granule) {
         const int part = granule / 4;
-        float(*slot0)[32] = samples[0] + 3 * granule;
-        float(*slot1)[32] = samples[1] + 3 * granule;
         for (int sb = 0; sb < limit; ++sb) {
             const int readChannels = sb < bound ? channels : 1;
             for (int ch = 0; ch < readChannels; ++ch) {
-                float(*out)[32] = ch == 0 ? slot0 : slot1;
-                if (classOf[ch][sb] < 0) {
-                    for (int i = 0; i < 3; ++i) out[i][sb] = 0.0f;
-                    if (readChannels < channels) {
-                        for (int i = 0; i < 3; ++i) slot1[i][sb] = 0.0f;
-                    }
-                    continue;
-                }
+                if (classOf[ch][sb] < 0) continue;
+                float* out = samples[ch][sb] + 3 * granule;
+                float* other = samples[1][sb] + 3 * granule;
                 const SubbandDequantiser& d = dq[ch][sb];
                 if (d.grouped) {
                     const float* v = d.grouped + 3 * bits.read(d.codeBits);
-                    for (int i = 0; i < 3; ++i) out[i][sb] = v[i] * d.factor[part];
+                    for (int i = 0; i < 3; ++i) out[i] = v[i] * d.factor[part];
                     if (readChannels < channels) {
                         // Intensity-coded subband: the same values, the other channel's scale.
                         const float f = dq[1][sb].factor[part];
-                        for (int i = 0; i < 3; ++i) slot1[i][sb] = v[i] * f;
+                        for (int i = 0; i < 3; ++i) other[i] = v[i] * f;
                     }
                 } else {
                     float v[3];
                     for (int i = 0; i < 3; ++i) v[i] = static_cast<float>(bits.read(d.codeBits));
-                    for (int i = 0; i < 3; ++i) {
-                        out[i][sb] = v[i] * d.factor[part] + d.offset[part];
-                    }
+                    for (int i = 0; i < 3; ++i) out[i] = v[i] * d.factor[part] + d.offset[part];
                     if (readChannels < channels) {
                         const SubbandDequantiser& e = dq[1][sb];
-                        for (int i = 0; i < 3; ++i) {
-                            slot1[i][sb] = v[i] * e.factor[part] + e.offset[part];
-                        }
+                        for (int i = 0; i < 3; ++i) other[i] = v[i] * e.factor[part] + e.offset[part];
                     }
                 }
             }
         }
-        for (int sb = limit; sb < 32; ++sb) {
-            for (int i = 0; i < 3; ++i) slot0[i][sb] = slot1[i][sb] = 0.0f;
-        }
-        if (channels == 1) {
-            for (int i = 0; i < 3; ++i) std::fill_n(slot1[i], 32, 0.0f);
-        }
     }
     if (bits.overrun()) return kInvalidFrame;
 
-    synthesiseSlots(frame, samples[0], samples[1], 36);
+    synthesiseSubbands(frame, &samples[0][0][0], channels == 2 ? &samples[1][0][0] : nullptr,
+                       kStride, 36);
     return kOk;
 }
 
