@@ -186,31 +186,59 @@ int decodeLayer2(FrameContext& frame) {
             }
         }
     }
+    // The codes of a granule in their order in the frame, worked out once: which rows they
+    // fill, how, and the second channel's row of an intensity-coded subband.
+    struct Code {
+        const SubbandDequantiser* d;
+        float* row;
+        const SubbandDequantiser* otherD;  // null unless intensity-coded
+        float* otherRow;
+    };
+    Code codes[64];
+    int codeCount = 0;
+    for (int sb = 0; sb < limit; ++sb) {
+        const int readChannels = sb < bound ? channels : 1;
+        for (int ch = 0; ch < readChannels; ++ch) {
+            if (classOf[ch][sb] < 0) continue;
+            const bool shared = readChannels < channels;
+            codes[codeCount++] = {&dq[ch][sb], samples[ch][sb], shared ? &dq[1][sb] : nullptr,
+                                  shared ? samples[1][sb] : nullptr};
+        }
+    }
     for (int granule = 0; granule < 12; ++granule) {
         const int part = granule / 4;
-        for (int sb = 0; sb < limit; ++sb) {
-            const int readChannels = sb < bound ? channels : 1;
-            for (int ch = 0; ch < readChannels; ++ch) {
-                if (classOf[ch][sb] < 0) continue;
-                float* out = samples[ch][sb] + 3 * granule;
-                float* other = samples[1][sb] + 3 * granule;
-                const SubbandDequantiser& d = dq[ch][sb];
-                if (d.grouped) {
-                    const float* v = d.grouped + 3 * bits.read(d.codeBits);
-                    for (int i = 0; i < 3; ++i) out[i] = v[i] * d.factor[part];
-                    if (readChannels < channels) {
-                        // Intensity-coded subband: the same values, the other channel's scale.
-                        const float f = dq[1][sb].factor[part];
-                        for (int i = 0; i < 3; ++i) other[i] = v[i] * f;
-                    }
-                } else {
-                    float v[3];
-                    for (int i = 0; i < 3; ++i) v[i] = static_cast<float>(bits.read(d.codeBits));
-                    for (int i = 0; i < 3; ++i) out[i] = v[i] * d.factor[part] + d.offset[part];
-                    if (readChannels < channels) {
-                        const SubbandDequantiser& e = dq[1][sb];
-                        for (int i = 0; i < 3; ++i) other[i] = v[i] * e.factor[part] + e.offset[part];
-                    }
+        const int at = 3 * granule;
+        for (int c = 0; c < codeCount; ++c) {
+            const Code& code = codes[c];
+            const SubbandDequantiser& d = *code.d;
+            float* out = code.row + at;
+            if (d.grouped) {
+                const float* v = d.grouped + 3 * bits.read(d.codeBits);
+                for (int i = 0; i < 3; ++i) out[i] = v[i] * d.factor[part];
+                if (code.otherD) {
+                    // Intensity-coded subband: the same values, the other channel's scale.
+                    const float f = code.otherD->factor[part];
+                    for (int i = 0; i < 3; ++i) code.otherRow[at + i] = v[i] * f;
+                }
+                continue;
+            }
+            float v[3];
+            const int n = d.codeBits;
+            if (3 * n <= 32) {
+                // Three short codes in one read.
+                const std::uint32_t all = bits.read(3 * n);
+                const std::uint32_t mask = (1u << n) - 1;
+                v[0] = static_cast<float>(all >> (2 * n));
+                v[1] = static_cast<float>((all >> n) & mask);
+                v[2] = static_cast<float>(all & mask);
+            } else {
+                for (int i = 0; i < 3; ++i) v[i] = static_cast<float>(bits.read(n));
+            }
+            for (int i = 0; i < 3; ++i) out[i] = v[i] * d.factor[part] + d.offset[part];
+            if (code.otherD) {
+                const SubbandDequantiser& e = *code.otherD;
+                for (int i = 0; i < 3; ++i) {
+                    code.otherRow[at + i] = v[i] * e.factor[part] + e.offset[part];
                 }
             }
         }
