@@ -50,17 +50,17 @@ float line(const float* pow43s, int value, float gain) {
     return magnitude * static_cast<float>((value >> 31) | 1);
 }
 
-// Lines [0, count) of one band: values to signed |x|^(4/3) x gain.
-void scaleLinesPlain(const float* pow43s, const int* values, float* out, int count, float gain) {
-    for (int i = 0; i < count; ++i) out[i] = line(pow43s, values[i], gain);
+// Lines [0, count): values to signed |x|^(4/3) x the line's gain.
+void scaleLinesPlain(const float* pow43s, const int* values, float* out, int count,
+                     const float* gains) {
+    for (int i = 0; i < count; ++i) out[i] = line(pow43s, values[i], gains[i]);
 }
 
 #ifdef VELT_REQUANTISE_AVX2
 // The same eight lines at a time: the table read is a gather, the sign is the value's sign bit
 // put on the magnitude (exactly what the factor of +1 or -1 does).
 __attribute__((target("avx2"))) void scaleLinesAvx2(const float* pow43s, const int* values,
-                                                    float* out, int count, float gain) {
-    const __m256 g = _mm256_set1_ps(gain);
+                                                    float* out, int count, const float* gains) {
     const __m256i last = _mm256_set1_epi32(kPow43Size - 1);
     const __m256i signBit = _mm256_set1_epi32(static_cast<int>(0x80000000u));
     int i = 0;
@@ -72,23 +72,24 @@ __attribute__((target("avx2"))) void scaleLinesAvx2(const float* pow43s, const i
         const __m256i inTable = _mm256_cmpeq_epi32(index, n);
         __m256 magnitude = _mm256_i32gather_ps(pow43s, index, 4);
         magnitude = _mm256_and_ps(magnitude, _mm256_castsi256_ps(inTable));
-        magnitude = _mm256_mul_ps(magnitude, g);
+        magnitude = _mm256_mul_ps(magnitude, _mm256_loadu_ps(gains + i));
         const __m256 sign = _mm256_castsi256_ps(_mm256_and_si256(v, signBit));
         _mm256_storeu_ps(out + i, _mm256_xor_ps(magnitude, sign));
     }
-    for (; i < count; ++i) out[i] = line(pow43s, values[i], gain);
+    for (; i < count; ++i) out[i] = line(pow43s, values[i], gains[i]);
 }
 #endif
 
-void scaleLines(const float* pow43s, const int* values, float* out, int count, float gain) {
+void scaleLines(const float* pow43s, const int* values, float* out, int count,
+                const float* gains) {
 #ifdef VELT_REQUANTISE_AVX2
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) {
-        scaleLinesAvx2(pow43s, values, out, count, gain);
+        scaleLinesAvx2(pow43s, values, out, count, gains);
         return;
     }
 #endif
-    scaleLinesPlain(pow43s, values, out, count, gain);
+    scaleLinesPlain(pow43s, values, out, count, gains);
 }
 
 void requantiseLong(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
@@ -96,15 +97,20 @@ void requantiseLong(const GranuleChannel& gc, const ScaleFactors& sf, const Band
                     std::array<float, kGranuleLines>& xr) {
     const int shift = 2 * (gc.scalefacScale + 1);
     const float* pow43s = pow43Table().data();
+    float gains[kGranuleLines];
+    int count = 0;
     for (int b = 0; b < bandEnd; ++b) {
         const int first = bands.longStart[static_cast<size_t>(b)];
         if (first >= endLine) break;
         const int last = std::min<int>(bands.longStart[static_cast<size_t>(b) + 1], endLine);
         const int scale = sf.longBand[static_cast<size_t>(b)] +
                           (sf.preflag ? kPretab[static_cast<size_t>(b)] : 0);
-        const float gain = powerOfTwoQuarters(gc.globalGain - 210 - shift * scale);
-        scaleLines(pow43s, values.data() + first, xr.data() + first, last - first, gain);
+        std::fill(gains + first, gains + last,
+                  powerOfTwoQuarters(gc.globalGain - 210 - shift * scale));
+        count = last;
     }
+    // One pass over all the bands' lines, each with its band's gain.
+    scaleLines(pow43s, values.data(), xr.data(), count, gains);
 }
 
 void requantiseShort(const GranuleChannel& gc, const ScaleFactors& sf, const BandTable& bands,
