@@ -127,16 +127,36 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
 // (t even) or entry 32 + j (t odd) of vector t, then the sum made a sample as pcmSample does.
 // Eight samples at a time in single precision in the compiler's vector types (which it maps
 // onto whatever vector unit the processor has): the sums stay far inside the 0.289 LSB RMS of
-// full accuracy, as the decoders users compare with also do. The even and the odd vectors are
-// summed apart and added at the end, which halves the chain of dependent additions.
-[[gnu::always_inline]] inline void windowSamples(const float* d,
-                                                 const std::array<std::array<float, 64>, 32>& history,
-                                                 int ring, bool fullRate, std::int16_t* pcm) {
+// full accuracy, as the decoders users compare with also do. `v` points at the slot's newest
+// vector, the older ones follow it.
+using History = std::array<float, 64>;
+
+// Clamped first (a sum that is not a number goes to the low end), then rounded to the nearest
+// whole number, ties to even, by adding and taking away 1.5 x 2^23 (exact for sums this
+// small), or truncated toward zero with rate reduction by the conversion itself.
+[[gnu::always_inline]] inline void toSamples(const Floats8 (&sums)[4], bool fullRate,
+                                             std::int16_t* pcm) {
+    const Floats8 low = Floats8{} - 32768.0f;
+    const Floats8 high = Floats8{} + 32767.0f;
+    const Floats8 toWhole = Floats8{} + 12582912.0f;  // 1.5 x 2^23
+    for (int b = 0; b < 4; ++b) {
+        Floats8 c = sums[b] > low ? sums[b] : low;
+        c = c < high ? c : high;
+        if (fullRate) c = (c + toWhole) - toWhole;
+        const Ints8 whole = __builtin_convertvector(c, Ints8);
+        for (int i = 0; i < 8; ++i) pcm[8 * b + i] = static_cast<std::int16_t>(whole[i]);
+    }
+}
+
+// One slot. The even and the odd vectors are summed apart and added at the end, which halves
+// the chain of dependent additions.
+[[gnu::always_inline]] inline void windowSamples(const float* d, const History* v, bool fullRate,
+                                                 std::int16_t* pcm) {
     Floats8 even[4] = {};
     Floats8 odd[4] = {};
     for (int t = 0; t < 16; t += 2) {
-        const float* ve = history[ring + t].data();
-        const float* vo = history[ring + t + 1].data() + 32;
+        const float* ve = v[t].data();
+        const float* vo = v[t + 1].data() + 32;
         const float* de = d + 32 * t;
         const float* dodd = de + 32;
         for (int b = 0; b < 4; ++b) {
@@ -149,20 +169,34 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
             odd[b] += dw * vw;
         }
     }
-    // Clamped first (a sum that is not a number goes to the low end), then rounded to the
-    // nearest whole number, ties to even, by adding and taking away 1.5 x 2^23 (exact for sums
-    // this small), or truncated toward zero with rate reduction by the conversion itself.
-    const Floats8 low = Floats8{} - 32768.0f;
-    const Floats8 high = Floats8{} + 32767.0f;
-    const Floats8 toWhole = Floats8{} + 12582912.0f;  // 1.5 x 2^23
-    for (int b = 0; b < 4; ++b) {
-        const Floats8 sum = even[b] + odd[b];
-        Floats8 c = sum > low ? sum : low;
-        c = c < high ? c : high;
-        if (fullRate) c = (c + toWhole) - toWhole;
-        const Ints8 whole = __builtin_convertvector(c, Ints8);
-        for (int i = 0; i < 8; ++i) pcm[8 * b + i] = static_cast<std::int16_t>(whole[i]);
+    Floats8 sums[4];
+    for (int b = 0; b < 4; ++b) sums[b] = even[b] + odd[b];
+    toSamples(sums, fullRate, pcm);
+}
+
+// Two consecutive slots: `v` points at the newer slot's newest vector, the older slot's newest
+// is the next one. Both use the same window values, loaded once; their sums are independent
+// chains.
+[[gnu::always_inline]] inline void windowTwoSlots(const float* d, const History* v, bool fullRate,
+                                                  std::int16_t* newer, std::int16_t* older) {
+    Floats8 a[4] = {};
+    Floats8 b[4] = {};
+    for (int t = 0; t < 16; ++t) {
+        const int half = (t & 1) ? 32 : 0;
+        const float* va = v[t].data() + half;
+        const float* vb = v[t + 1].data() + half;
+        const float* dt = d + 32 * t;
+        for (int k = 0; k < 4; ++k) {
+            Floats8 dv, x, y;
+            std::memcpy(&dv, dt + 8 * k, sizeof dv);
+            std::memcpy(&x, va + 8 * k, sizeof x);
+            std::memcpy(&y, vb + 8 * k, sizeof y);
+            a[k] += dv * x;
+            b[k] += dv * y;
+        }
     }
+    toSamples(a, fullRate, newer);
+    toSamples(b, fullRate, older);
 }
 
 // Eight slots at a time: their cosine transforms run side by side in the lanes of one vector
@@ -179,7 +213,7 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
 #endif
 
 struct SynthesisState {
-    std::array<std::array<float, 64>, 32>& history;
+    std::array<History, 2 * kSynthesisRing>& history;
     int& ring;
     std::int16_t*& out;
     int step;
@@ -202,23 +236,11 @@ struct SynthesisState {
         for (int s = 0; s < 8; ++s) std::memcpy(&xs[s][8 * block], &rows[s], sizeof(Floats8));
     }
     const float* window = scaledWindow().data();
+    const bool fullRate = st.shift == 0;
     const int every = 1 << st.shift;
-    for (int s = 0; s < n; ++s) {
-        // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
-        // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m].
-        const float* xm = xs[s];
-        st.ring = (st.ring + 15) & 15;
-        std::array<float, 64>& v = st.history[st.ring];
-        for (int i = 0; i < 16; ++i) v[i] = xm[16 + i];
-        v[16] = 0.0f;
-        for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
-        for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
-        st.history[st.ring + 16] = v;
-
-        std::int16_t pcm[32];
-        windowSamples(window, st.history, st.ring, st.shift == 0, pcm);
+    const auto put = [&](const std::int16_t* pcm) {
         if (every == 1 && st.step == 1) {
-            std::memcpy(st.out, pcm, sizeof pcm);
+            std::memcpy(st.out, pcm, 32 * sizeof(std::int16_t));
             st.out += 32;
         } else {
             for (int j = 0; j < 32; j += every) {
@@ -226,6 +248,36 @@ struct SynthesisState {
                 st.out += st.step;
             }
         }
+    };
+    // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
+    // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m]. The new vector
+    // becomes the newest of the ring.
+    const auto push = [&](const float* xm) {
+        st.ring = st.ring == 0 ? kSynthesisRing - 1 : st.ring - 1;
+        History& v = st.history[st.ring];
+        for (int i = 0; i < 16; ++i) v[i] = xm[16 + i];
+        v[16] = 0.0f;
+        for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
+        for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
+        st.history[st.ring + kSynthesisRing] = v;
+    };
+    int s = 0;
+    for (; s + 2 <= n; s += 2) {
+        // The ring holds 17 vectors: the newer slot's vector does not overwrite any of the 16
+        // the older slot needs.
+        push(xs[s]);
+        push(xs[s + 1]);
+        std::int16_t newer[32];
+        std::int16_t older[32];
+        windowTwoSlots(window, &st.history[st.ring], fullRate, newer, older);
+        put(older);
+        put(newer);
+    }
+    if (s < n) {
+        push(xs[s]);
+        std::int16_t pcm[32];
+        windowSamples(window, &st.history[st.ring], fullRate, pcm);
+        put(pcm);
     }
 }
 

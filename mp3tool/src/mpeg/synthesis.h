@@ -15,6 +15,9 @@
 
 namespace velt::mpeg {
 
+// Vectors in a synthesis channel's ring (see SynthesisChannel::history_).
+inline constexpr int kSynthesisRing = 17;
+
 class SynthesisChannel {
   public:
     SynthesisChannel() { clear(); }
@@ -53,9 +56,10 @@ class SynthesisChannel {
   private:
     // The 16 most recent vectors V in single precision: the windowing is a plain float
     // multiply-add the compiler vectorises.
-    // Each vector is kept twice, at its place in the ring of 16 and 16 places on, so that the
-    // 16 most recent ones always lie one after the other from the newest.
-    std::array<std::array<float, 64>, 32> history_{};
+    // A ring of 17 vectors: the 16 most recent ones and room for the next, so that two slots
+    // can be windowed together. Each vector is kept twice, at its place and 17 places on, so
+    // that the vectors from the newest on always lie one after the other.
+    std::array<std::array<float, 64>, 2 * kSynthesisRing> history_{};
     int ring_ = 0;  // index of the newest vector
     int shift_ = 0;
     std::int16_t* out_ = nullptr;
