@@ -56,15 +56,17 @@ const GroupedValues& groupedValues(int classIndex) {
 // How the codes of one subband of one channel become samples in this frame: a grouped code
 // through its table times the scale factor of the frame's third; a plain code v as
 // v x factor + offset, the class's requantisation and the scale factor folded together.
+// Plain data without default values: a frame's table of 64 is filled only where subbands
+// have samples, and only those entries are read.
 struct SubbandDequantiser {
-    int codeBits = 0;
-    const float* grouped = nullptr;  // null for plain codes
-    float factor[3] = {};
-    float offset[3] = {};
+    int codeBits;
+    const float* grouped;  // null for plain codes
+    float factor[3];
+    float offset[3];
 };
 
 SubbandDequantiser dequantiser(int classIndex, const float scale[3]) {
-    SubbandDequantiser d;
+    SubbandDequantiser d{};
     const QuantClass& q = kQuantClasses[classIndex];
     d.codeBits = q.codeBits;
     if (q.grouped) {
