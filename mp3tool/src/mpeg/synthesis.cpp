@@ -95,6 +95,7 @@ const std::array<float, 512>& scaledWindow() {
 
 using Floats8 = float __attribute__((vector_size(32)));
 using Ints8 = std::int32_t __attribute__((vector_size(32)));
+using Shorts8 = std::int16_t __attribute__((vector_size(16)));
 
 // Transposes eight rows of eight floats in place: unpacks, shuffles and lane swaps, the way a
 // vector unit does it best (the masks pick from the first operand with 0-7, the second 8-15).
@@ -143,8 +144,8 @@ using History = std::array<float, 64>;
         Floats8 c = sums[b] > low ? sums[b] : low;
         c = c < high ? c : high;
         if (fullRate) c = (c + toWhole) - toWhole;
-        const Ints8 whole = __builtin_convertvector(c, Ints8);
-        for (int i = 0; i < 8; ++i) pcm[8 * b + i] = static_cast<std::int16_t>(whole[i]);
+        const Shorts8 samples = __builtin_convertvector(__builtin_convertvector(c, Ints8), Shorts8);
+        std::memcpy(pcm + 8 * b, &samples, sizeof samples);
     }
 }
 
@@ -259,7 +260,12 @@ struct SynthesisState {
         v[16] = 0.0f;
         for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
         for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
-        st.history[st.ring + kSynthesisRing] = v;
+        float* copy = st.history[st.ring + kSynthesisRing].data();
+        for (int i = 0; i < 64; i += 8) {
+            Floats8 part;
+            std::memcpy(&part, v.data() + i, sizeof part);
+            std::memcpy(copy + i, &part, sizeof part);
+        }
     };
     int s = 0;
     for (; s + 2 <= n; s += 2) {
