@@ -207,8 +207,12 @@ void MpegCodec::publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& 
         mode_ = h.mode;
         decoder_.setStreamInteger("mpeg/mode", mode_);
         info.validFields |= kStreamPropertiesChanged;
-        info.channels = h.channels();
-        if (channelsChange) info.validFields |= kStreamFormatChanged;
+        // Once the first frame has fixed the output layout, the channels put out stay as they
+        // are whatever the mode says.
+        if (layoutChannels_ == 0) {
+            info.channels = h.channels();
+            if (channelsChange) info.validFields |= kStreamFormatChanged;
+        }
     }
 }
 
