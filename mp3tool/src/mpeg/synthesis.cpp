@@ -30,57 +30,39 @@ const std::array<float, 31>& butterflyFactors() {
 }
 
 // Lee's recursion: the even outputs are the half-size transform of the sums, the odd outputs
-// the sums of neighbouring outputs of the half-size transform of the scaled differences. It is
-// run flat, stage by stage over all blocks of one size, so that each stage is a short loop; every
-// value is computed exactly as the recursion does. T is a float (one slot) or a vector of eight
-// floats (eight slots side by side, one slot per lane).
-
-// Splits each block of N values into the sums (first half) and the scaled differences (second
-// half), which the next stage treats as blocks of N / 2.
+// the sums of neighbouring outputs of the half-size transform of the scaled differences. Each
+// half is finished before the other starts, so the values of a small block stay in registers.
+// T is a float (one slot) or a vector of eight floats (eight slots side by side, one slot per
+// lane). `factors` points at the factors of size N; those of N / 2 follow them.
 template <int N, typename T>
-[[gnu::always_inline]] inline void splitStage(const T* in, T* out, const float* factors) {
-    for (int block = 0; block < 32; block += N) {
+[[gnu::always_inline]] inline void transformBlock(const T* in, T* out, const float* factors) {
+    if constexpr (N == 1) {
+        out[0] = in[0];
+    } else {
+        T sums[N / 2];
+        T differences[N / 2];
         for (int k = 0; k < N / 2; ++k) {
-            const T a = in[block + k];
-            const T b = in[block + N - 1 - k];
-            out[block + k] = a + b;
-            out[block + N / 2 + k] = (a - b) * factors[k];
+            const T a = in[k];
+            const T b = in[N - 1 - k];
+            sums[k] = a + b;
+            differences[k] = (a - b) * factors[k];
         }
-    }
-}
-
-// Joins the transforms of the two halves of each block of N values: the evens interleaved with
-// the sums of neighbouring odds.
-template <int N, typename T>
-[[gnu::always_inline]] inline void joinStage(const T* in, T* out) {
-    for (int block = 0; block < 32; block += N) {
-        const T* evens = in + block;
-        const T* odds = in + block + N / 2;
+        T evens[N / 2];
+        T odds[N / 2];
+        transformBlock<N / 2>(sums, evens, factors + N / 2);
+        transformBlock<N / 2>(differences, odds, factors + N / 2);
         for (int m = 0; m < N / 2 - 1; ++m) {
-            out[block + 2 * m] = evens[m];
-            out[block + 2 * m + 1] = odds[m] + odds[m + 1];
+            out[2 * m] = evens[m];
+            out[2 * m + 1] = odds[m] + odds[m + 1];
         }
-        out[block + N - 2] = evens[N / 2 - 1];
-        out[block + N - 1] = odds[N / 2 - 1];
+        out[N - 2] = evens[N / 2 - 1];
+        out[N - 1] = odds[N / 2 - 1];
     }
 }
 
 template <typename T>
 [[gnu::always_inline]] inline void cosineTransform(const T* in, T* out) {
-    const float* f = butterflyFactors().data();
-    T a[32];
-    T b[32];
-    splitStage<32>(in, a, f);
-    splitStage<16>(a, b, f + 16);
-    splitStage<8>(b, a, f + 24);
-    splitStage<4>(a, b, f + 28);
-    splitStage<2>(b, a, f + 30);
-    // Blocks of one value are their own transform.
-    joinStage<2>(a, b);
-    joinStage<4>(b, a);
-    joinStage<8>(a, b);
-    joinStage<16>(b, a);
-    joinStage<32>(a, out);
+    transformBlock<32>(in, out, butterflyFactors().data());
 }
 
 // The window scaled to 16-bit sample units: D[i] x 32768 in single precision.
