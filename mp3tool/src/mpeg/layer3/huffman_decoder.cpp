@@ -276,6 +276,11 @@ int decodeHuffmanValue(MainDataBits& bits, const HuffmanCode& code) {
     return treeFor(code).decode(bits);
 }
 
+// Built for x86-64-v3 (whose shifts by a register take no flags) and for the baseline
+// processor on x86-64; the loader picks the one the processor runs.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("arch=x86-64-v3", "default")))
+#endif
 int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
                    std::array<int, kGranuleLines>& values) {
     values.fill(0);
