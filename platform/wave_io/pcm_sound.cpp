@@ -1,5 +1,10 @@
 #include "platform/wave_io/pcm_sound.h"
 
+#include <cstdio>
+#include <memory>
+
+#include "platform/wav/wav_file.h"
+
 namespace velt::platform {
 
 bool PcmSound::playable() const {
@@ -36,6 +41,36 @@ int64_t PcmSound::framesOfMs(int64_t ms) const {
 
 int64_t PcmSound::msOfFrames(int64_t f) const {
     return sampleRate > 0 ? (f * 1000 + sampleRate / 2) / sampleRate : 0;
+}
+
+SoundLoad loadWav(const std::filesystem::path& file, PcmSound& out) {
+    out = PcmSound{};
+    wav::ReadProblem problem = wav::ReadProblem::None;
+    std::optional<wav::Layout> layout = wav::readLayout(file, &problem);
+    if (!layout) return problem == wav::ReadProblem::Missing ? SoundLoad::Missing : SoundLoad::Invalid;
+    PcmSound sound;
+    sound.sampleRate = static_cast<int32_t>(layout->sampleRate);
+    sound.channels = layout->channels;
+    sound.bitsPerSample = layout->bitsPerSample;
+    if (!layout->isPcm() || !sound.playable()) return SoundLoad::Unsupported;
+    if (layout->blockAlign != sound.frameBytes()) return SoundLoad::Invalid;
+    const uint64_t bytes = layout->frames() * layout->blockAlign;
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> in(std::fopen(file.c_str(), "rb"));
+    if (!in) return SoundLoad::Invalid;
+    try {
+        sound.data.resize(static_cast<size_t>(bytes));
+    } catch (const std::bad_alloc&) {
+        return SoundLoad::Invalid;
+    }
+    if (std::fseek(in.get(), static_cast<long>(layout->dataOffset), SEEK_SET) != 0 ||
+        std::fread(sound.data.data(), 1, sound.data.size(), in.get()) != sound.data.size()) {
+        return SoundLoad::Invalid;
+    }
+    out = std::move(sound);
+    return SoundLoad::Ok;
 }
 
 }  // namespace velt::platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 namespace velt::platform {
@@ -26,5 +27,15 @@ struct PcmSound {
     int64_t framesOfMs(int64_t ms) const;
     int64_t msOfFrames(int64_t frames) const;
 };
+
+enum class SoundLoad {
+    Ok,
+    Missing,      // no such file
+    Invalid,      // not a readable WAV file, or its header is cut or inconsistent
+    Unsupported,  // a WAV file, but not PCM of a format PcmSound plays
+};
+
+// Reads a PCM WAV file (platform/wav's chunk walk) into `out`: its format and its whole frames.
+SoundLoad loadWav(const std::filesystem::path& file, PcmSound& out);
 
 }  // namespace velt::platform
