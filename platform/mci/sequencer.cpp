@@ -159,11 +159,11 @@ class SequencerDevice : public Device {
     // Sends every event due by now and waits for the next one (or the end).
     void sendDue() {
         const int64_t at = positionMs();
-        while (next_ < events_.size() && events_[next_].ms <= at && events_[next_].ms < to_) {
+        while (next_ < events_.size() && events_[next_].ms <= at && within(events_[next_].ms)) {
             midi_out::shortMessage(port_, events_[next_].packed);
             ++next_;
         }
-        const bool more = next_ < events_.size() && events_[next_].ms < to_;
+        const bool more = next_ < events_.size() && within(events_[next_].ms);
         const int64_t nextMs = more ? events_[next_].ms : to_;
         if (!more && at >= to_) {
             position_ = to_;
@@ -175,6 +175,9 @@ class SequencerDevice : public Device {
         }
         alarm_.at(startedMs_ + (nextMs - position_), [this] { sendDue(); });
     }
+
+    // Events at the end of the stretch are left out, unless it is the end of the sequence.
+    bool within(int64_t ms) const { return ms < to_ || to_ == length_; }
 
     void closePort() {
         if (port_ == 0) return;
