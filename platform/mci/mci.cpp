@@ -218,8 +218,8 @@ int32_t mciSendString(const std::string& command, std::string& returned) {
     if (words.empty()) return kMciUnknownCommand;
     const std::string verb = lowered(words[0].text);
     if (verb == "open") return open(command, words);
-    static const char* const kVerbs[] = {"set",    "record", "play",  "pause",  "resume", "stop",
-                                         "close",  "seek",   "save",  "delete", "status"};
+    static const char* const kVerbs[] = {"set",   "record", "play", "pause",  "resume", "stop",
+                                         "close", "seek",   "save", "delete", "status"};
     if (std::find(std::begin(kVerbs), std::end(kVerbs), verb) == std::end(kVerbs)) {
         return kMciUnknownCommand;
     }

@@ -15,11 +15,11 @@ enum MciError : int32_t {
     kMciAliasNotOpen = 304,    // no device is open under that name
     kMciAliasInUse = 305,      // the name is taken by an open device
     kMciFileNotFound = 306,
-    kMciInvalidFile = 307,      // damaged, or not of the kind the device plays
-    kMciNoDevice = 308,         // no sound or MIDI device to play or record on
-    kMciBusy = 309,             // the device is in use
+    kMciInvalidFile = 307,  // damaged, or not of the kind the device plays
+    kMciNoDevice = 308,     // no sound or MIDI device to play or record on
+    kMciBusy = 309,         // the device is in use
     kMciFormatNotSupported = 310,
-    kMciOutOfRange = 311,       // a position or setting outside what the device takes
+    kMciOutOfRange = 311,  // a position or setting outside what the device takes
     kMciWriteFailed = 312,
     kMciHardwareFailure = 313,  // the sound or MIDI device failed
 };

@@ -88,8 +88,8 @@ class SequencerDevice : public Device {
             (toMs && (*toMs < 0 || *toMs > length_))) {
             return kMciOutOfRange;
         }
-        int64_t from = fromMs.value_or(mode_ == Mode::Stopped && position_ >= length_ ? 0
-                                                                                      : position_);
+        int64_t from =
+            fromMs.value_or(mode_ == Mode::Stopped && position_ >= length_ ? 0 : position_);
         int64_t to = toMs.value_or(length_);
         if (to < from) return kMciOutOfRange;
         alarm_.cancel();
@@ -129,7 +129,7 @@ class SequencerDevice : public Device {
 
     int32_t stop() override {
         if (mode_ != Mode::Stopped) position_ = positionMs();
-        alarm_.cancel();
+        alarm_.cancel();  // also an end not yet told
         closePort();
         mode_ = Mode::Stopped;
         return kMciOk;
@@ -167,10 +167,10 @@ class SequencerDevice : public Device {
         const int64_t nextMs = more ? events_[next_].ms : to_;
         if (!more && at >= to_) {
             position_ = to_;
-            alarm_.cancel();
             closePort();
             mode_ = Mode::Stopped;
-            ended();
+            // The end is told from the timing, never from inside the call that started play.
+            alarm_.at(alarm_.now(), [this] { ended(); });
             return;
         }
         alarm_.at(startedMs_ + (nextMs - position_), [this] { sendDue(); });

@@ -131,10 +131,11 @@ class NewTakeDevice : public Device {
     int32_t stop() override {
         if (recording_) {
             pull_.cancel();
-            const int64_t wanted = (std::max<int64_t>(0, pull_.now() - startMs_) * rate_ + 500) / 1000;
+            const int64_t wanted =
+                (std::max<int64_t>(0, pull_.now() - startMs_) * rate_ + 500) / 1000;
             pull(takeFirst_ + wanted);
-            take_.resize(static_cast<size_t>(std::min<int64_t>(
-                static_cast<int64_t>(take_.size()), (takeBase_ + wanted) * channels_)));
+            take_.resize(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(take_.size()),
+                                                               (takeBase_ + wanted) * channels_)));
             recording_ = false;
             return kMciOk;
         }
@@ -180,8 +181,7 @@ class NewTakeDevice : public Device {
     int32_t startInput() {
         closeInput();
         int32_t handle = 0;
-        int32_t result =
-            wave_in::open(handle, -1, wave_in::Format{rate_, channels_, 16});
+        int32_t result = wave_in::open(handle, -1, wave_in::Format{rate_, channels_, 16});
         if (result != wave_in::NoError) return fromWaveIn(result);
         result = wave_in::start(handle, static_cast<size_t>(rate_ * kRingSeconds));
         if (result != wave_in::NoError) {

@@ -34,8 +34,9 @@ class MciTest : public ::testing::Test {
     std::filesystem::path midiFile(const std::string& name, const std::string& csv) {
         test::writeFile(dir / (name + ".csv"), csv);
         auto file = dir / (name + ".mid");
-        auto run = test::runCommand("csvmidi " + test::shellQuote((dir / (name + ".csv")).string()) +
-                                    " " + test::shellQuote(file.string()) + " 2>&1");
+        auto run =
+            test::runCommand("csvmidi " + test::shellQuote((dir / (name + ".csv")).string()) + " " +
+                             test::shellQuote(file.string()) + " 2>&1");
         EXPECT_EQ(run.exitCode, 0) << run.output;
         return file;
     }

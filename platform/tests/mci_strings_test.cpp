@@ -16,7 +16,9 @@ TEST(MciWords, SplitsAtBlanksAndKeepsQuotedWordsWhole) {
         std::vector<std::string> words;
     } cases[] = {
         {"plain", "play  wavefile\tfrom 10", true, {"play", "wavefile", "from", "10"}},
-        {"quoted path with blanks", "open \"/a b/c d.mid\" type sequencer", true,
+        {"quoted path with blanks",
+         "open \"/a b/c d.mid\" type sequencer",
+         true,
          {"open", "/a b/c d.mid", "type", "sequencer"}},
         {"empty quotes", "open \"\"", true, {"open", ""}},
         {"blank string", "   ", true, {}},
@@ -54,9 +56,10 @@ class MciStrings : public MciTest {};
 
 TEST_F(MciStrings, ErrorNumbersOfBadCommandsAliasesAndFiles) {
     auto wav = soxWav("tone.wav", "-r 22050 -c 1 -b 16", "synth 0.5 sine 440");
-    auto mid = midiFile("one", "0, 0, Header, 0, 1, 96\n1, 0, Start_track\n"
-                               "1, 0, Note_on_c, 0, 60, 90\n1, 96, Note_off_c, 0, 60, 0\n"
-                               "1, 96, End_track\n0, 0, End_of_file\n");
+    auto mid = midiFile("one",
+                        "0, 0, Header, 0, 1, 96\n1, 0, Start_track\n"
+                        "1, 0, Note_on_c, 0, 60, 90\n1, 96, Note_off_c, 0, 60, 0\n"
+                        "1, 96, End_track\n0, 0, End_of_file\n");
     test::writeFile(dir / "text.wav", "not a sound");
     test::writeFile(dir / "text.mid", "not a sequence");
     auto floatWav = soxWav("float.wav", "-r 22050 -c 1 -e float -b 32", "synth 0.1 sine 440");
@@ -79,8 +82,7 @@ TEST_F(MciStrings, ErrorNumbersOfBadCommandsAliasesAndFiles) {
         {"alias in use", "open \"" + wav.string() + "\" type waveaudio alias TONE", kMciAliasInUse},
         {"file not found", "open \"" + (dir / "none.wav").string() + "\" alias x",
          kMciFileNotFound},
-        {"not a WAV file", "open \"" + (dir / "text.wav").string() + "\" alias x",
-         kMciInvalidFile},
+        {"not a WAV file", "open \"" + (dir / "text.wav").string() + "\" alias x", kMciInvalidFile},
         {"not a MIDI file", "open \"" + (dir / "text.mid").string() + "\" alias x",
          kMciInvalidFile},
         {"float WAV", "open \"" + floatWav.string() + "\" alias x", kMciFormatNotSupported},

@@ -62,9 +62,9 @@ TEST_F(Sequencer, AFormatOneFileWithATempoChangeArrivesAtTheRightTimes) {
     auto sent = playFor(1600, before);
     using Bytes = std::vector<uint8_t>;
     const std::vector<std::pair<int64_t, Bytes>> expected = {
-        {0, {0xC1, 5}},         {0, {0x91, 60, 90}},   {500, {0x91, 60, 0}},
-        {500, {0x91, 62, 90}},  {1000, {0x91, 62, 0}}, {1000, {0x91, 64, 90}},
-        {1250, {0x91, 64, 0}},  {1500, {0x91, 65, 90}},
+        {0, {0xC1, 5}},        {0, {0x91, 60, 90}},    {500, {0x91, 60, 0}},
+        {500, {0x91, 62, 90}}, {1000, {0x91, 62, 0}},  {1000, {0x91, 64, 90}},
+        {1250, {0x91, 64, 0}}, {1500, {0x91, 65, 90}},
     };
     EXPECT_EQ(sent, expected);
     mciSendString("status masterfile mode", text);
@@ -119,8 +119,7 @@ TEST_F(Sequencer, PauseKeepsThePlaceAndALateStartChasesTheProgram) {
     ASSERT_EQ(mciSendString("play seq from 1100 to 1300"), kMciOk);
     sent = playFor(250, before);
     using Bytes = std::vector<uint8_t>;
-    const std::vector<std::pair<int64_t, Bytes>> expected = {{0, {0xC1, 5}},
-                                                             {150, {0x91, 64, 0}}};
+    const std::vector<std::pair<int64_t, Bytes>> expected = {{0, {0xC1, 5}}, {150, {0x91, 64, 0}}};
     EXPECT_EQ(sent, expected) << "the program in force, no old notes, nothing past 1300 ms";
 }
 

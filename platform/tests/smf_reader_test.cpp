@@ -12,16 +12,33 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes header(unsigned format, unsigned tracks, unsigned division = 96) {
-    return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<uint8_t>(format), 0,
-            static_cast<uint8_t>(tracks), static_cast<uint8_t>(division >> 8),
+    return {'M',
+            'T',
+            'h',
+            'd',
+            0,
+            0,
+            0,
+            6,
+            0,
+            static_cast<uint8_t>(format),
+            0,
+            static_cast<uint8_t>(tracks),
+            static_cast<uint8_t>(division >> 8),
             static_cast<uint8_t>(division & 0xFF)};
 }
 
 Bytes track(const Bytes& events, int extraLength = 0) {
     size_t length = events.size() + static_cast<size_t>(extraLength);
     Bytes out(8 + events.size());
-    const uint8_t head[8] = {'M', 'T', 'r', 'k', 0, static_cast<uint8_t>(length >> 16),
-                             static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length & 0xFF)};
+    const uint8_t head[8] = {'M',
+                             'T',
+                             'r',
+                             'k',
+                             0,
+                             static_cast<uint8_t>(length >> 16),
+                             static_cast<uint8_t>(length >> 8),
+                             static_cast<uint8_t>(length & 0xFF)};
     std::copy(head, head + 8, out.begin());
     std::copy(events.begin(), events.end(), out.begin() + 8);
     return out;
@@ -84,10 +101,10 @@ TEST(SmfReader, RefusesDamagedFilesWithoutReadingPastTheirEnd) {
         {"SMPTE division", join({header(1, 1, 0xE728), track(notes)}), Refusal::Smpte},
         {"track length past the end", join({header(0, 1), track(notes, 1)}), Refusal::NotMidi},
         {"huge track length", join({header(0, 1), track(notes, 0xFFFF00)}), Refusal::NotMidi},
-        {"truncated variable-length number",
-         join({header(0, 1), track({0x00, 0xFF, 0x01, 0x8F})}), Refusal::NotMidi},
-        {"variable-length number over four bytes",
-         join({header(0, 1), track(Bytes(40, 0x80))}), Refusal::NotMidi},
+        {"truncated variable-length number", join({header(0, 1), track({0x00, 0xFF, 0x01, 0x8F})}),
+         Refusal::NotMidi},
+        {"variable-length number over four bytes", join({header(0, 1), track(Bytes(40, 0x80))}),
+         Refusal::NotMidi},
         {"meta length past the track",
          join({header(0, 1), track({0x00, 0xFF, 0x01, 0x8F, 0xFF, 0x7F})}), Refusal::NotMidi},
         {"sysex length past the track",

@@ -111,9 +111,9 @@ TEST_F(WaveOut, PlaysInClockTimeWithPauseAndStop) {
     EXPECT_EQ(play(handle, 0, 1), InvalidHandle);
     std::vector<Kind> kinds;
     for (const auto& e : out.events) kinds.push_back(e.kind);
-    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::Open, Kind::Play, Kind::Pause, Kind::Resume,
-                                        Kind::Play, Kind::Stop, Kind::Play, Kind::Stop,
-                                        Kind::Close}));
+    EXPECT_EQ(kinds,
+              (std::vector<Kind>{Kind::Open, Kind::Play, Kind::Pause, Kind::Resume, Kind::Play,
+                                 Kind::Stop, Kind::Play, Kind::Stop, Kind::Close}));
 }
 
 TEST_F(WaveOut, StreamGainAndDeviceVolume) {

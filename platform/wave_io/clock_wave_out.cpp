@@ -9,8 +9,7 @@ namespace {
 
 using Kind = ClockWaveOut::Event::Kind;
 
-ClockWaveOut::Event makeEvent(Kind kind, int32_t stream, int64_t atMs, int64_t first,
-                              int64_t end) {
+ClockWaveOut::Event makeEvent(Kind kind, int32_t stream, int64_t atMs, int64_t first, int64_t end) {
     ClockWaveOut::Event e{};
     e.kind = kind;
     e.stream = stream;

@@ -8,10 +8,9 @@
 namespace velt::platform {
 
 bool PcmSound::playable() const {
-    bool bitsOk = bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 ||
-                  bitsPerSample == 32;
-    return bitsOk && (channels == 1 || channels == 2) && sampleRate >= 1000 &&
-           sampleRate <= 192000;
+    bool bitsOk =
+        bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 || bitsPerSample == 32;
+    return bitsOk && (channels == 1 || channels == 2) && sampleRate >= 1000 && sampleRate <= 192000;
 }
 
 float PcmSound::sample(int64_t frame, int32_t channel) const {
@@ -47,7 +46,8 @@ SoundLoad loadWav(const std::filesystem::path& file, PcmSound& out) {
     out = PcmSound{};
     wav::ReadProblem problem = wav::ReadProblem::None;
     std::optional<wav::Layout> layout = wav::readLayout(file, &problem);
-    if (!layout) return problem == wav::ReadProblem::Missing ? SoundLoad::Missing : SoundLoad::Invalid;
+    if (!layout)
+        return problem == wav::ReadProblem::Missing ? SoundLoad::Missing : SoundLoad::Invalid;
     PcmSound sound;
     sound.sampleRate = static_cast<int32_t>(layout->sampleRate);
     sound.channels = layout->channels;
