@@ -88,8 +88,9 @@ class SequencerDevice : public Device {
             (toMs && (*toMs < 0 || *toMs > length_))) {
             return kMciOutOfRange;
         }
-        int64_t from =
-            fromMs.value_or(mode_ == Mode::Stopped && position_ >= length_ ? 0 : position_);
+        // Without a start: where it stands (a sequence played to its end starts over).
+        const int64_t here = positionMs();
+        int64_t from = fromMs.value_or(mode_ == Mode::Stopped && here >= length_ ? 0 : here);
         int64_t to = toMs.value_or(length_);
         if (to < from) return kMciOutOfRange;
         alarm_.cancel();

@@ -73,8 +73,8 @@ int32_t SoundPlayback::play(std::optional<int64_t> fromMs, std::optional<int64_t
 
 int64_t SoundPlayback::positionFrameForPlay() {
     // A sound played to its end starts again from the beginning, as a user pressing Play expects.
-    int64_t at = mode_ == Mode::Stopped ? stoppedAt_ : 0;
-    if (mode_ == Mode::Paused) wave_out::position(handle_, at);
+    int64_t at = stoppedAt_;
+    if (mode_ != Mode::Stopped) wave_out::position(handle_, at);
     return at >= sound_->frames() ? 0 : at;
 }
 
