@@ -241,5 +241,31 @@ TEST_F(MediaControlTest, OpenErrorsAndTheSequencer) {
     platform::midi_out::useDevices(nullptr);
 }
 
+// Under the real clock the device's notices come through Qt's event loop (bounded wait, no
+// assertion on how long they took).
+TEST(MediaControlRealClock, DoneArrivesThroughTheEventLoop) {
+    velt::test::TempDir dir;
+    auto run = velt::test::runCommand("sox -D -n -r 8000 -c 1 -b 16 " +
+                                      velt::test::shellQuote((dir / "short.wav").string()) +
+                                      " synth 0.05 sine 440 2>&1");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    platform::wave_out::ClockWaveOut output;  // the real clock
+    platform::wave_out::useDevices(&output);
+    {
+        auto& f = forms::get<frmMedia>();
+        f.mmAudio.setFileName((dir / "short.wav").string());
+        f.mmAudio.setCommand("Open");
+        ASSERT_EQ(f.mmAudio.Error(), 0);
+        f.mmAudio.setUpdateInterval(10);
+        f.mmAudio.setCommand("Play");
+        for (int i = 0; i < 5000 && f.done.empty(); ++i) WaitFor(1);
+        EXPECT_EQ(f.done.size(), 1u);
+        EXPECT_FALSE(f.updates.empty());
+        EXPECT_EQ(f.mmAudio.Mode(), 525);
+    }
+    forms::releaseAll();
+    platform::wave_out::useDevices(nullptr);
+}
+
 }  // namespace
 }  // namespace velt::ui
