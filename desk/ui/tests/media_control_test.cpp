@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "desk/ui/testing/script.h"
+#include "platform/clock/mm_time.h"
 #include "platform/mci/mci_error.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
@@ -151,6 +152,7 @@ TEST_F(MediaControlTest, StatusUpdateEveryIntervalAlsoWithoutADevice) {
     f.mmAudio.setUpdateInterval(1000);
     ui.advance(3500);
     EXPECT_EQ(f.updates, (std::vector<int64_t>{1000, 2000, 3000}));
+    EXPECT_EQ(platform::timeGetTime(), 3500u) << "the multimedia clock is the runtime's";
     f.mmAudio.setUpdateInterval(1);
     ui.advance(5);
     EXPECT_EQ(f.updates.size(), 8u);
