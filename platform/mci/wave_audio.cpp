@@ -126,8 +126,8 @@ class NewTakeDevice : public Device {
         }
         return playback_.play(fromMs, toMs, [this] { ended(); });
     }
-    int32_t pause() override { return recording_ ? kMciOk : orOk(playback_.pause()); }
-    int32_t resume() override { return recording_ ? kMciOk : orOk(playback_.resume()); }
+    int32_t pause() override { return idle() ? kMciOk : playback_.pause(); }
+    int32_t resume() override { return idle() ? kMciOk : playback_.resume(); }
     int32_t stop() override {
         if (recording_) {
             pull_.cancel();
@@ -139,9 +139,12 @@ class NewTakeDevice : public Device {
             recording_ = false;
             return kMciOk;
         }
-        return orOk(playback_.stop());
+        return playback_.isOpen() ? playback_.stop() : kMciOk;
     }
-    int32_t seek(int64_t ms) override { return recording_ ? kMciBusy : orOk(playback_.seek(ms)); }
+    int32_t seek(int64_t ms) override {
+        if (recording_) return kMciBusy;
+        return playback_.isOpen() ? playback_.seek(ms) : kMciOk;
+    }
     int64_t positionMs() override {
         if (recording_) return lengthMs();
         return playback_.isOpen() ? playback_.positionMs() : 0;
@@ -176,7 +179,8 @@ class NewTakeDevice : public Device {
     }
 
   private:
-    static int32_t orOk(int32_t result) { return result == kMciHardwareFailure ? kMciOk : result; }
+    // Neither recording nor holding a playback: pause and resume have nothing to do.
+    bool idle() const { return recording_ || !playback_.isOpen(); }
 
     int32_t startInput() {
         closeInput();
