@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace velt::platform {
 
@@ -94,6 +95,34 @@ bool isAlive(pid_t pid) {
     if (reaped == 0) return true;     // our child, still running
     // Not our child (or its exit is collected elsewhere): ask the kernel whether it exists.
     return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+namespace {
+
+// True once the process is gone: a child whose exit was collected now (or before), or any other
+// process that no longer exists.
+bool ended(pid_t pid) {
+    int status = 0;
+    pid_t reaped = waitpid(pid, &status, WNOHANG);
+    if (reaped == pid) return true;
+    if (reaped == 0) return false;
+    return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+}  // namespace
+
+void terminate(pid_t pid, std::chrono::milliseconds grace) {
+    if (pid <= 0 || ended(pid)) return;
+    kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (ended(pid)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
 }
 
 }  // namespace velt::platform

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,5 +24,11 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
 // (so no zombie stays behind and a zombie never counts as alive); ask no more once it said false,
 // since the id may then be given to another process.
 bool isAlive(pid_t pid);
+
+// Ends a process the caller started: SIGTERM, then SIGKILL when it has not ended within `grace`,
+// then collects its exit, so nothing of it stays behind (no zombie, no open file). Returns at
+// once for a process that has already ended; a process that is not the caller's child is only
+// signalled and watched.
+void terminate(pid_t pid, std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
 
 }  // namespace velt::platform

@@ -103,3 +103,36 @@ TEST(IsAlive, AsksTheKernelAboutProcessesThatAreNotOurChildren) {
     EXPECT_FALSE(isAlive(0));
     EXPECT_FALSE(isAlive(-1));
 }
+
+TEST(Terminate, EndsAndCollectsAChildWhetherItObeysTermOrNot) {
+    TempDir dir;
+    const std::string ready = (dir / "ready").string();
+    struct Case {
+        const char* name;
+        std::string script;
+        bool waitsForReady;
+    } cases[] = {
+        {"obeys TERM", "exec sleep 30", false},
+        // Ignores TERM: only the KILL after the grace period ends it.
+        {"ignores TERM", "trap '' TERM; echo ready > \"$0\"; while :; do :; done", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<pid_t> pid = startDetached("/bin/sh", {"sh", "-c", c.script, ready});
+        ASSERT_TRUE(pid);
+        if (c.waitsForReady) {
+            ASSERT_TRUE(waitFor([&] { return fs::exists(ready); }));
+        }
+        velt::platform::terminate(*pid, std::chrono::milliseconds(200));
+        EXPECT_EQ(processState(*pid), 0) << "gone and collected";
+        EXPECT_FALSE(isAlive(*pid));
+    }
+    // Nothing to do for an ended or invalid process.
+    std::optional<pid_t> quick = startDetached("/bin/true", {"true"});
+    ASSERT_TRUE(quick);
+    ASSERT_TRUE(waitFor([&] { return processState(*quick) == 'Z'; }));
+    velt::platform::terminate(*quick);
+    EXPECT_EQ(processState(*quick), 0);
+    velt::platform::terminate(0);
+    velt::platform::terminate(-1);
+}

@@ -1,9 +1,8 @@
-// The stand-in windows keep the hand-over their callers rely on: the decoding windows' WaveReady
-// and WorkWaveFile, the settings dialog hiding while the wizard runs, the recorder's and the CD
-// window's new take, the ensemble editor's EnsembleApplied.
+// The stand-in windows keep the hand-over their callers rely on: the settings dialog hiding while
+// the wizard runs, the recorder's and the CD window's new take, the ensemble editor's
+// EnsembleApplied.
 #include <filesystem>
 
-#include "desk/core/placeholders/frm_decoders.h"
 #include "desk/core/placeholders/frm_media.h"
 #include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/core/placeholders/frm_properties.h"
@@ -16,33 +15,6 @@ namespace fs = std::filesystem;
 using test_boxes::Box;
 
 using StandIns = MainWindowTest;
-
-template <class F>
-void decode(ui::test::Script& ui) {
-    ui.onModal<F>([&ui](F&, ui::test::User&) { ui.advance(10); });
-    ui::forms::get<F>().Show(ui::Modal);
-    ui::Release<F>();
-}
-
-TEST_F(StandIns, DecodingWindowsSetWaveReadyOnlyForAWrittenFile) {
-    Global& g = G();
-    g.WorkWaveFile = g.TempFolder + "/~temp.wav";
-    test::writeFile(dir / "song.mp3", "ID3 not a wave");
-    g.SourceAudioFile = (dir / "song.mp3").string();
-    g.WaveReady = true;
-    ui.expectBox(Box("Unable to decode '" + g.SourceAudioFile +
-                         "': this audio format can't be decoded in this build.",
-                     "Decode Error", 16))
-        .answer(ui::OK);
-    decode<frmMP3>(ui);
-    EXPECT_FALSE(g.WaveReady);
-    EXPECT_FALSE(fs::exists(g.WorkWaveFile));
-
-    g.SourceAudioFile = wave("really a wave.aif");
-    decode<frmAIFF>(ui);
-    EXPECT_TRUE(g.WaveReady);
-    EXPECT_EQ(test::readFile(g.WorkWaveFile), test::readFile(g.SourceAudioFile));
-}
 
 TEST_F(StandIns, TakesReachTheSettingsDialogAndItHidesWhileTheWizardRuns) {
     Global& g = G();

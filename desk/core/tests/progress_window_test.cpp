@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "box_match.h"
-#include "desk/core/placeholders/frm_decoders.h"
 #include "desk/core/recognize.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
+#include "desk/media/frm_mp3.h"
 #include "run_fixture.h"
 
 namespace velt::desk {
@@ -288,10 +288,15 @@ TEST_F(ProgressWindow, SeveralFilesEachGetAWindowAndTheirRangesAreMerged) {
         EXPECT_FALSE(g.WaveReady);
         EXPECT_EQ(g.SourceAudioFile, g.AudioFiles(2));
         EXPECT_EQ(g.WorkWaveFile, g.TempFolder + "/~temp.wav");
-        ui.advance(decoder.tmrStatus.Interval());
+        // The real decoder reports the missing file; the window's ticks read its line.
+        EXPECT_TRUE(waitUntil([&] {
+            ui.advance(decoder.tmrStatus.Interval());
+            return !decoder.loaded();
+        }));
     });
     expectRun(runs[1]);
-    ui.expectBox({.title = "Decode Error"}).answer(ui::OK);
+    ui.expectBox(Box("ERROR: Cannot open mp3 file (no such file)", "Decode Error", 16, 170))
+        .answer(ui::OK);
     RunRecognize();
     EXPECT_TRUE(waitUntil([&] { return startedProjects().size() == 2; }));
     EXPECT_FLOAT_EQ(g.ReferencePitch, 440.0f);
