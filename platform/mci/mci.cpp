@@ -17,6 +17,12 @@ struct Layer {
     Timing* chosen = nullptr;
     std::unique_ptr<ThreadTiming> own;
     std::map<std::string, std::unique_ptr<Device>> aliases;  // by lower-case alias
+
+    // At the end of the process the sound layers below may be gone already: devices still open
+    // then (the program should have closed them) are left to the process's end, not closed.
+    ~Layer() {
+        for (auto& [alias, device] : aliases) static_cast<void>(device.release());
+    }
 };
 
 Layer& layer() {

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "desk/ui/testing/script.h"
+#include "platform/clock/mm_time.h"
 #include "platform/mci/mci_error.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
@@ -151,6 +152,7 @@ TEST_F(MediaControlTest, StatusUpdateEveryIntervalAlsoWithoutADevice) {
     f.mmAudio.setUpdateInterval(1000);
     ui.advance(3500);
     EXPECT_EQ(f.updates, (std::vector<int64_t>{1000, 2000, 3000}));
+    EXPECT_EQ(platform::timeGetTime(), 3500u) << "the multimedia clock is the runtime's";
     f.mmAudio.setUpdateInterval(1);
     ui.advance(5);
     EXPECT_EQ(f.updates.size(), 8u);
@@ -239,6 +241,32 @@ TEST_F(MediaControlTest, OpenErrorsAndTheSequencer) {
     EXPECT_EQ(f.done, (std::vector<std::pair<int64_t, int>>{{start + 1000, 1}}));
     f.unload();
     platform::midi_out::useDevices(nullptr);
+}
+
+// Under the real clock the device's notices come through Qt's event loop (bounded wait, no
+// assertion on how long they took).
+TEST(MediaControlRealClock, DoneArrivesThroughTheEventLoop) {
+    velt::test::TempDir dir;
+    auto run = velt::test::runCommand("sox -D -n -r 8000 -c 1 -b 16 " +
+                                      velt::test::shellQuote((dir / "short.wav").string()) +
+                                      " synth 0.05 sine 440 2>&1");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    platform::wave_out::ClockWaveOut output;  // the real clock
+    platform::wave_out::useDevices(&output);
+    {
+        auto& f = forms::get<frmMedia>();
+        f.mmAudio.setFileName((dir / "short.wav").string());
+        f.mmAudio.setCommand("Open");
+        ASSERT_EQ(f.mmAudio.Error(), 0);
+        f.mmAudio.setUpdateInterval(10);
+        f.mmAudio.setCommand("Play");
+        for (int i = 0; i < 5000 && f.done.empty(); ++i) WaitFor(1);
+        EXPECT_EQ(f.done.size(), 1u);
+        EXPECT_FALSE(f.updates.empty());
+        EXPECT_EQ(f.mmAudio.Mode(), 525);
+    }
+    forms::releaseAll();
+    platform::wave_out::useDevices(nullptr);
 }
 
 }  // namespace
