@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+
+#include "desk/settings/numbers.h"
 
 namespace velt::desk {
 
@@ -17,18 +18,8 @@ std::optional<double> TappedTempo(int64_t taps, int64_t spanMs) {
     return std::clamp(bpm, static_cast<double>(kSlowestTempo), static_cast<double>(kFastestTempo));
 }
 
-int32_t RoundHalfEvenSaturated(double value) {
-    if (std::isnan(value)) return 0;
-    const double rounded = std::nearbyint(value);  // the default rounding mode: halves to even
-    if (rounded >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (rounded <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(rounded);
-}
-
 int32_t TempoBoxNumber(double bpm) {
-    return std::clamp(RoundHalfEvenSaturated(bpm), kSlowestTempo, kFastestTempo);
+    return std::clamp(ToLong(bpm), kSlowestTempo, kFastestTempo);
 }
 
 void AppendTapGap(std::string& buffer, int64_t gapMs) {
@@ -52,7 +43,7 @@ TapPadding PadTapsToStart(float start, float tempo, int32_t beatsPerMeasure) {
     int64_t sum = 0;
     for (int32_t i = 0; i < out.beats; ++i) {
         acc += beat * 1000.0f;
-        const int64_t gap = RoundHalfEvenSaturated(acc) - sum;
+        const int64_t gap = ToLong(acc) - sum;
         sum += gap;
         AppendTapGap(out.gaps, gap);
     }

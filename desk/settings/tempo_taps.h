@@ -25,9 +25,6 @@ TapGap ClassifyTapGap(int64_t gapMs);
 // for fewer than two taps or a span of 0 ms or less.
 std::optional<double> TappedTempo(int64_t taps, int64_t spanMs);
 
-// Rounded to a whole number, halves to even, saturated at the ends of int32.
-int32_t RoundHalfEvenSaturated(double value);
-
 // The tempo box's number for a tempo: rounded half to even, held to 5..1080.
 int32_t TempoBoxNumber(double bpm);
 

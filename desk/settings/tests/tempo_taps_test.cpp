@@ -50,9 +50,6 @@ TEST(TempoTaps, GapsTemposAndTheTempoBox) {
     } boxes[] = {{120.5, 120}, {121.5, 122}, {99.49, 99},    {1e12, 1080},
                  {-1e12, 5},   {4.4, 5},     {1080.4, 1080}, {std::nan(""), 5}};
     for (const auto& b : boxes) EXPECT_EQ(TempoBoxNumber(b.bpm), b.number) << b.bpm;
-    EXPECT_EQ(RoundHalfEvenSaturated(1e300), std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(RoundHalfEvenSaturated(-1e300), std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(RoundHalfEvenSaturated(2.5), 2);
 
     std::string buffer;
     AppendTapGap(buffer, 500);
