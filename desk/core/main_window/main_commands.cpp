@@ -5,7 +5,6 @@
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/core/placeholders/frm_wizard.h"
 #include "desk/core/project/project_file.h"

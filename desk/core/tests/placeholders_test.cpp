@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/frm_other_windows.h"
 #include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 
@@ -48,12 +47,6 @@ TEST_F(StandIns, TakesReachTheSettingsDialog) {
     EXPECT_EQ(props.CurrentAudioFile, track);
     EXPECT_EQ(props.cboAudioFile.ListCount(), 1);  // not added without the wizard
     ui::Release<frmProperties>();
-
-    g.EnsembleApplied = true;
-    auto& ens = ui::forms::get<frmEns>();
-    EXPECT_FALSE(g.EnsembleApplied);
-    ens.cmdApply_Click();
-    EXPECT_TRUE(g.EnsembleApplied);
 }
 
 }  // namespace

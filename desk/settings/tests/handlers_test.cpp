@@ -1,7 +1,7 @@
 // The field and layout rules that the load already shows: tempo, speed and tuning as they are
 // typed, the key list, the stereo options, the instrument list with its ranges from
 // "filter.txt", and the instruments-or-drums layouts.
-#include "desk/core/placeholders/frm_other_windows.h"
+#include "desk/instruments/frm_ens.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -204,7 +204,7 @@ TEST_F(SettingsHandlers, ChoosingAndEditingAnEnsemble) {
     ui.expectFileDialog({.title = "Select Ensemble"}).choose(example);
     ui.onModal<frmEns>([](frmEns& e, ui::test::User& u) {
         e.cmdApply_Click();
-        u.click(e.cmdClose);
+        u.click(e.cmdCancel);
     });
     f.cmdPatchMapBrowse_Click();
     EXPECT_EQ(f.txtPatchMap.Text(), "Example - Piano and Organ");
@@ -216,9 +216,8 @@ TEST_F(SettingsHandlers, ChoosingAndEditingAnEnsemble) {
 
     // One active row: its patch is selected in the list.
     ui.onModal<frmEns>([](frmEns& e, ui::test::User& u) {
-        G().EnsActive[0] = 0;  // the editor leaves only the organ active
-        e.cmdApply_Click();
-        u.click(e.cmdClose);
+        u.click(e.chkActive(0));  // only the organ stays active
+        u.click(e.cmdOK);
     });
     ui.expectBox({.textStartsWith = std::string("Veltrane can automatically")}).answer(ui::No);
     f.cmdPatchMapEdit_Click();
