@@ -23,20 +23,29 @@ class FormWindow : public QWidget {
   public:
     explicit FormWindow(Form* form) : form_(form) { setFocusPolicy(Qt::StrongFocus); }
 
+    // The form has unloaded: this window waits for deletion and must not reach the form (which
+    // may have loaded a new window, or be gone) with late events or signals of its widgets.
+    void retire() {
+        form_ = nullptr;
+        hide();
+        blockSignals(true);
+        for (QObject* o : findChildren<QObject*>()) o->blockSignals(true);
+    }
+
   protected:
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
-        form_->userClose();
+        if (form_ != nullptr) form_->userClose();
     }
     void resizeEvent(QResizeEvent* e) override {
         QWidget::resizeEvent(e);
-        if (form_->client_ != nullptr) {
+        if (form_ != nullptr && form_->client_ != nullptr) {
             form_->windowResized(form_->client_->width(), form_->client_->height());
         }
     }
     void changeEvent(QEvent* e) override {
         QWidget::changeEvent(e);
-        if (e->type() == QEvent::WindowStateChange) {
+        if (form_ != nullptr && e->type() == QEvent::WindowStateChange) {
             Qt::WindowStates st = windowState();
             form_->windowStateChanged((st & Qt::WindowMinimized)   ? 1
                                       : (st & Qt::WindowMaximized) ? 2
@@ -46,6 +55,7 @@ class FormWindow : public QWidget {
     void mousePressEvent(QMouseEvent* e) override { click(e, false); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { click(e, true); }
     void keyPressEvent(QKeyEvent* e) override {
+        if (form_ == nullptr) return;
         if ((e->modifiers() & Qt::AltModifier) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) {
             if (!form_->dispatchMnemonic(static_cast<char>('a' + (e->key() - Qt::Key_A)))) {
                 QWidget::keyPressEvent(e);
@@ -61,6 +71,7 @@ class FormWindow : public QWidget {
 
   private:
     void click(QMouseEvent* e, bool twice) {
+        if (form_ == nullptr) return;
         QPoint p = form_->client_ ? form_->client_->mapFrom(this, e->position().toPoint())
                                   : e->position().toPoint();
         int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::RightButton ? 2 : 4;
@@ -152,7 +163,13 @@ void Form::teardownWidgets() {
     for (Control* c : controls_) c->teardown();
     menuBar_ = nullptr;
     client_ = nullptr;
-    window_.reset();
+    // Qt's own code may still be on the stack for these widgets (the menu that delivered Exit,
+    // the button whose click unloaded the form): they are deleted once control is back in the
+    // event loop.
+    if (window_) {
+        static_cast<FormWindow*>(window_.get())->retire();
+        window_.release()->deleteLater();
+    }
     for (Control* c : controls_) c->reset();
     s_ = State{};
 }

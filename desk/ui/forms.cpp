@@ -1,5 +1,7 @@
 #include "desk/ui/forms.h"
 
+#include <QCoreApplication>
+
 #include <map>
 #include <vector>
 
@@ -63,6 +65,10 @@ void releaseAll() {
     }
     r.entries.clear();
     r.order.clear();
+    // The unloaded windows wait for the event loop to delete them; at program or test end
+    // nothing of them may outlive this call.
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace velt::ui::forms
