@@ -41,7 +41,11 @@ class Commands : public ::testing::Test {
 
 TEST_F(Commands, CheckChangesAsksOnlyAfterChanges) {
     int saves = 0;
-    MainWindow().runSaveCommand = [&] { ++saves; };
+    bool saveWorks = true;
+    MainWindow().runSaveCommand = [&] {
+        ++saves;
+        if (saveWorks) G().ProjectChanged = false;
+    };
     bool cancel = true;
     CheckChanges(cancel);  // nothing changed: no question
     EXPECT_FALSE(cancel);
@@ -50,13 +54,20 @@ TEST_F(Commands, CheckChangesAsksOnlyAfterChanges) {
     G().ProjectFile = "/p/song.vpr";
     const std::string named =
         "The file '/p/song.vpr' has been changed.  Do you want to save these changes?";
+    // Yes whose save did not happen (it failed, or Save As was cancelled) cancels as well.
     struct Case {
         int answer;
+        bool saveWorks;
         bool cancel;
         int saves;
-    } cases[] = {{ui::Yes, false, 1}, {ui::No, false, 1}, {ui::Cancel, true, 1}};
+    } cases[] = {{ui::Yes, false, true, 1},
+                 {ui::Yes, true, false, 2},
+                 {ui::No, true, false, 2},
+                 {ui::Cancel, true, true, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
+        saveWorks = c.saveWorks;
+        G().ProjectChanged = true;
         auto m = Box(named, "Veltrane Rizaduzede", 32);
         m.buttons = 3;
         ui.expectBox(m).answer(c.answer);
