@@ -82,7 +82,7 @@ void frmMain::design() {
     mnuHelpBar1.setCaption("-");
     mnuWeb.setCaption("&Visit Web Site...");
     mnuUpdate.setCaption("Check for &Updates...");
-    mnuAS.setCaption("&Download Latest Anvil Studio...");
+    mnuAS.setCaption("Install a &MIDI Editor...");
     mnuHelpBar2.setCaption("-");
     mnuAbout.setCaption("&About Veltrane");
 
