@@ -7,11 +7,13 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 #include "desk/ui/controls/status_bar.h"
 #include "desk/ui/controls/timer.h"
 #include "desk/ui/controls/toolbar.h"
+#include "desk/ui/forms.h"
 #include "desk/ui/keys.h"
 #include "desk/ui/runtime.h"
 
@@ -118,6 +120,7 @@ void Form::load() {
     if (loaded_) return;
     loaded_ = true;
     pendingTeardown_ = false;
+    placed_ = false;
     window_ = std::make_unique<FormWindow>(this);
     window_->setAttribute(Qt::WA_DontShowOnScreen, false);
     auto* layout = new QVBoxLayout(window_.get());
@@ -213,6 +216,8 @@ Status Form::Move(double left, double top, double width, double height) {
         runtime().refuse(name_ + ": negative size");
         return Status::Refused;
     }
+    // A position chosen by code after the design replaces the start-up position.
+    if (!designing_ && (left != s_.left || top != s_.top)) placed_ = true;
     s_.left = left;
     s_.top = top;
     s_.width = width;
@@ -295,8 +300,13 @@ Status Form::Show(ShowMode mode, Form* owner) {
     }
     load();
     if (!loaded_) return Status::Ok;  // Form_Load unloaded it
-    if (owner != nullptr && owner != this) window_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     bool wasShown = shown_;
+    if (!wasShown) {
+        Form* o = owner != nullptr && owner != this && owner->loaded() ? owner : defaultOwner();
+        placeOnFirstShow(o);
+        attachTo(o);
+        shownOrder_ = ++runtime().formsShown;
+    }
     shown_ = true;
     if (mode == Modal) window_->setWindowModality(Qt::ApplicationModal);
     if (s_.windowState == 1) {
@@ -320,6 +330,69 @@ Status Form::Show(ShowMode mode, Form* owner) {
         modalLoop_ = nullptr;
     }
     if (window_) window_->setWindowModality(Qt::NonModal);
+    return Status::Ok;
+}
+
+Form* Form::defaultOwner() const {
+    return forms::activeForm(this);
+}
+
+void Form::placeOnFirstShow(Form* owner) {
+    if (placed_) return;
+    placed_ = true;
+    if (s_.startUpPosition == 0 || !window_) return;
+    // The area to centre on, in pixels: the owner's window (its frame when it is on screen),
+    // else the screen's free area.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (s_.startUpPosition == 1 && owner != nullptr && owner->window() != nullptr) {
+        QWidget* w = owner->window();
+        area = w->isVisible() ? w->frameGeometry()
+                              : QRect(toPixels(owner->Left()), toPixels(owner->Top()),
+                                      toPixels(owner->Width()), toPixels(owner->Height()));
+        if (QScreen* s = w->screen()) screen = s;
+    }
+    const int width = window_->width(), height = window_->height();
+    int x = area.x() + (area.width() - width) / 2;
+    int y = area.y() + (area.height() - height) / 2;
+    // Kept on the screen, its top-left corner first.
+    if (screen != nullptr) {
+        const QRect free = screen->availableGeometry();
+        x = std::max(free.left(), std::min(x, free.right() + 1 - width));
+        y = std::max(free.top(), std::min(y, free.bottom() + 1 - height));
+    }
+    s_.left = x * TwipsPerPixel;
+    s_.top = y * TwipsPerPixel;
+    applyGeometry();
+}
+
+void Form::attachTo(Form* owner) {
+    if (!window_) return;
+    QWindow* parent = nullptr;
+    if (owner != nullptr && owner->window() != nullptr) {
+        owner->window()->winId();  // an owner not on screen yet still gets its platform window
+        parent = owner->window()->windowHandle();
+    }
+    window_->winId();
+    QWindow* handle = window_->windowHandle();
+    if (handle == nullptr) return;
+    // Never a loop of owners: an owner that is itself kept above this window is none.
+    for (QWindow* w = parent; w != nullptr; w = w->transientParent()) {
+        if (w == handle) {
+            parent = nullptr;
+            break;
+        }
+    }
+    handle->setTransientParent(parent);
+}
+
+Status Form::setStartUpPosition(int v) {
+    if (!loaded_) return Status::Refused;
+    if (v < 0 || v > 2) {
+        runtime().refuse(name_ + ": StartUpPosition out of range");
+        return Status::Refused;
+    }
+    s_.startUpPosition = v;
     return Status::Ok;
 }
 

@@ -1,6 +1,7 @@
 #include "desk/ui/forms.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWindow>
 
 #include <map>
 #include <vector>
@@ -39,6 +40,29 @@ std::vector<Form*> instances() {
             out.push_back(it->second.instance.get());
     }
     return out;
+}
+
+namespace {
+// True when `f`'s window is kept above `owner`'s (directly or through other windows).
+bool ownedBy(const Form& f, const Form* owner) {
+    if (owner == nullptr || owner->window() == nullptr || f.window() == nullptr) return false;
+    const QWindow* target = owner->window()->windowHandle();
+    if (target == nullptr) return false;
+    for (const QWindow* w = f.window()->windowHandle(); w != nullptr; w = w->transientParent())
+        if (w == target) return true;
+    return false;
+}
+}  // namespace
+
+Form* activeForm(const Form* except) {
+    Form* latest = nullptr;
+    for (Form* f : instances()) {
+        if (f == except || !f->loaded() || !f->Visible() || f->window() == nullptr) continue;
+        if (ownedBy(*f, except)) continue;  // a window it owns (the splash) can't own it
+        if (f->window() == QApplication::activeWindow()) return f;
+        if (latest == nullptr || f->shownOrder() > latest->shownOrder()) latest = f;
+    }
+    return latest;
 }
 
 void unloadAll(Form* except) {

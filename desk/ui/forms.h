@@ -46,6 +46,9 @@ T* existing() {
     return static_cast<T*>(s.instance.get());
 }
 
+// The form the user is at: the one whose window is active, else the one shown last that is
+// still shown; never `except`. Null when no form is shown. Owner of new windows and boxes.
+Form* activeForm(const Form* except = nullptr);
 // Program end: every loaded form but `except` is unloaded (Cancel ignored).
 void unloadAll(Form* except = nullptr);
 // Unloads and forgets every instance and every installed factory (tests, program end).

@@ -1,6 +1,7 @@
 // The main window's commands with the stand-in windows scripted: New, Open, the recent list,
 // Save and Save As, Edit Project, the toolbar, the help and web items and the picture. The
 // Convert command is counted, not run.
+#include <QWindow>
 #include <filesystem>
 #include <functional>
 
@@ -315,8 +316,15 @@ TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
     EXPECT_EQ(opened, (std::vector<std::string>{"https://www.veltrane.org/",
                                                 "https://www.veltrane.org/version72.html"}));
 
-    ui.onModal<frmCustomize>(
-        [](frmCustomize& c, ui::test::User& user) { user.click(c.cmdCancel); });
+    // The dialog opens centred on the main window and stays above it (not above everything).
+    ui.onModal<frmCustomize>([&](frmCustomize& c, ui::test::User& user) {
+        const QRect main = f.window()->frameGeometry();
+        const QRect dialog = c.window()->frameGeometry();
+        EXPECT_LE((dialog.center() - main.center()).manhattanLength(), 4);
+        EXPECT_EQ(c.window()->windowHandle()->transientParent(), f.window()->windowHandle());
+        EXPECT_FALSE(c.window()->windowFlags() & Qt::WindowStaysOnTopHint);
+        user.click(c.cmdCancel);
+    });
     u.toolbar(f.Toolbar, "Options");
     EXPECT_EQ(ui::forms::existing<frmCustomize>(), nullptr);
 
