@@ -65,6 +65,12 @@ Form* activeForm(const Form* except) {
     return latest;
 }
 
+QWidget* dialogParent() {
+    if (QWidget* w = QApplication::activeWindow()) return w;
+    Form* f = activeForm();
+    return f != nullptr ? f->window() : nullptr;
+}
+
 void unloadAll(Form* except) {
     for (Form* f : instances()) {
         if (f != except && f->loaded()) f->unload(true);

@@ -145,17 +145,10 @@ class BoxDialog : public QDialog {
     long topic_;
 };
 
-// The window a box or input box belongs to: the active window, else the form the user is at.
-QWidget* dialogParent() {
-    if (QWidget* w = QApplication::activeWindow()) return w;
-    Form* f = forms::activeForm();
-    return f != nullptr ? f->window() : nullptr;
-}
-
 // The box itself: text as given, buttons in the classic order, Help that leaves it open.
 int showRealBox(const BoxRequest& box) {
     BoxStyleParts parts = splitStyle(box.style);
-    BoxDialog dialog(dialogParent(), parts.escapeAnswer(), box.helpTopic);
+    BoxDialog dialog(forms::dialogParent(), parts.escapeAnswer(), box.helpTopic);
     dialog.setObjectName("messageBox");
     dialog.setWindowTitle(QString::fromStdString(shownTitle(box.title)));
     dialog.setModal(true);
@@ -237,7 +230,7 @@ InputResult InputBox(const std::string& prompt, const std::string& title,
     }
     if (runtime().driver) return runtime().driver->inputBox(prompt, title, defaultText, false);
     bool ok = false;
-    QString text = QInputDialog::getText(dialogParent(),
+    QString text = QInputDialog::getText(forms::dialogParent(),
                                          QString::fromStdString(shownTitle(title)),
                                          QString::fromStdString(prompt), QLineEdit::Normal,
                                          QString::fromStdString(defaultText), &ok);
