@@ -137,23 +137,7 @@ TEST_F(SettingsApply, OkWithoutAnEditCommitsNothingAndEveryFileIsCommitted) {
     }
 }
 
-class SettingsEndToEnd : public MainWindowTest {
-  protected:
-    // veltdesk with the arguments, as a user runs it on a machine without a display.
-    int veltdesk(const std::string& args) {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-        std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
-            "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
-            test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
-    }
-};
+class SettingsEndToEnd : public MainWindowTest {};
 
 TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
     frmMain& f = start();
