@@ -1,5 +1,5 @@
 // The stand-in windows keep the hand-over their callers rely on: the settings dialog hiding while
-// the wizard runs, the recorder's and the CD window's new take, the ensemble editor's
+// the wizard runs, the CD window's new track, the ensemble editor's
 // EnsembleApplied.
 #include <filesystem>
 
@@ -25,24 +25,18 @@ TEST_F(StandIns, TakesReachTheSettingsDialogAndItHidesWhileTheWizardRuns) {
     EXPECT_TRUE(props.loaded());
     EXPECT_FALSE(props.Visible());
 
-    const std::string take = wave("take.wav");
-    auto& rec = ui::forms::get<frmRecord>();
-    EXPECT_EQ(g.RecordMark, "-");
-    g.CDTransferDone = true;
-    g.RecMasterFile = "/m.mid";
+    folder("cd");
+    const std::string take = wave("cd/take.wav");
+    auto& first = ui::forms::get<frmCD>();
     ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
-    rec.cmdSave_Click();
-    EXPECT_TRUE(g.RecordingSaved);
-    EXPECT_EQ(g.RecordMark.size(), 1u);
-    EXPECT_NE(g.RecordMark, "-");
-    EXPECT_TRUE(g.RecMasterFile.empty());
-    EXPECT_FALSE(g.CDTransferDone);
+    first.cmdTransfer_Click();
+    EXPECT_TRUE(g.CDTransferDone);
     EXPECT_EQ(props.CurrentAudioFile, take);
     EXPECT_EQ(props.txtAudioFile.Text(), take);  // added to its list while the wizard runs
-    EXPECT_EQ(g.AudioFolder, dir.path().string() + "/");
+    EXPECT_EQ(g.AudioFolder, dir.path().string() + "/cd/");
+    ui::Release<frmCD>();
 
     g.WizardRunning = false;
-    folder("cd");
     const std::string track = wave("cd/track 1.wav");
     auto& cd = ui::forms::get<frmCD>();
     ui.expectFileDialog({}).choose(track);
