@@ -165,8 +165,6 @@ class frmRecord : public ui::Form {
     static constexpr double kUnfoldedWidth = 7755;
     static constexpr long kRed = 255;
     static constexpr long kGreen = 49152;  // the counter while recording or playing
-    // The texts of a failed MIDI output open, titled "Metronome".
-    static std::string MidiOpenErrorText(int32_t result);
 
   protected:
     void design() override;

@@ -5,7 +5,9 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/midi_message.h"
+#include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/instruments/frm_ens.h"
 #include "desk/media/frm_record.h"
 #include "platform/clock/mm_time.h"
 #include "platform/midi_out/midi_out.h"
@@ -16,32 +18,18 @@ namespace {
 
 constexpr int32_t kWoodblock = 115;
 
-// The channel of the first ensemble part; a muted part (0) or anything outside 1..16 clicks on
-// channel 1. The ensemble editor is never loaded for this.
+// The channel of the first ensemble part: the ensemble editor's first channel box while it is
+// loaded, else the working ensemble. The editor is never loaded for this (its load would leave a
+// hidden instance with stale rows). A muted part (0) or anything outside 1..16 clicks on
+// channel 1.
 int32_t metronomeChannel() {
-    const int32_t channel = G().EnsChannel[0];
-    return channel >= 1 && channel <= 16 ? channel : 1;
+    frmEns* editor = ui::forms::existing<frmEns>();
+    const double channel = editor != nullptr && editor->loaded() ? Val(editor->txtChannel(0).Text())
+                                                                 : G().EnsChannel[0];
+    return channel >= 1 && channel <= 16 ? static_cast<int32_t>(channel) : 1;
 }
 
 }  // namespace
-
-std::string frmRecord::MidiOpenErrorText(int32_t result) {
-    switch (result) {
-        case 2:
-            return "MMSYSTEM: The specified device identifier is out of range.";
-        case 4:
-            return "MMSYSTEM: The specified resource is already allocated.  If another MIDI "
-                   "program is running, close it and try again.";
-        case 7:
-            return "MMSYSTEM: The system is unable to allocate or lock memory.";
-        case 11:
-            return "MMSYSTEM: The specified pointer or structure is invalid.";
-        case 68:
-            return "MMSYSTEM: No MIDI port was found.";
-        default:
-            return "MMSYSTEM: Error " + std::to_string(result);
-    }
-}
 
 bool frmRecord::metronomePanelOpen() const {
     return cmdMetronome.Caption() == "<<&Metronome";
@@ -87,7 +75,7 @@ void frmRecord::StartMetronome() {
         g.MidiResult = platform::midi_out::open(handle, g.MidiDevice);
         g.hMidiOut = handle;
         if (g.MidiResult != 0) {
-            ShowMessage(MidiOpenErrorText(g.MidiResult), 48, "Metronome", 97);
+            ShowMessage(testNoteError(g.MidiResult), 48, "Metronome", 97);
             return;
         }
         midiPortOpen_ = true;

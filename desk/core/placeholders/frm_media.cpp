@@ -1,7 +1,7 @@
 #include "desk/core/placeholders/frm_media.h"
 
 #include "desk/core/global.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/settings/frm_properties.h"
 #include "desk/core/shared/text_pieces.h"
 
 namespace velt::desk {

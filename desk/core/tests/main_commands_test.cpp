@@ -6,7 +6,8 @@
 #include "audio_input_double.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "single_audio_file.h"
+#include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
 #include "main_window_fixture.h"
 #include "platform/midi_out/midi_out.h"
@@ -39,7 +40,7 @@ class MainCommands : public MainWindowTest {
         return path;
     }
     void editorCloses() {
-        ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) { u.click(p.cmdClose); });
+        ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) { u.click(p.cmdCancel); });
     }
 
     int converts = 0;
@@ -192,25 +193,35 @@ TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
         Box("You will need to regenerate the MIDI file for your Project Editor "
             "changes to take effect.  Convert now?",
             "Converter", 32);
-    auto applyChange = [&] {
-        ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
-            ui.expectFileDialog({.title = "Select Audio File"}).choose(second);
-            u.click(p.cmdBrowse);
+    // One edit in each round: a second audio file from the browse button, then a typed polyphony.
+    auto applyChange = [&](bool browse) {
+        ui.onModal<frmProperties>([&, browse](frmProperties& p, ui::test::User& u) {
+            if (browse) {
+                ui.expectFileDialog({.title = "Select Audio File"}).choose(second);
+                u.click(p.cmdWaveBrowse);
+            } else {
+                u.selectTab(p.tabProperties, 1);
+                u.type(p.txtPitchMode, "4");
+            }
             u.click(p.cmdOK);
         });
     };
     struct Case {
         int answer;
         int converts;
-    } cases[] = {{ui::No, 0}, {ui::Yes, 1}};
+        bool browse;
+    } cases[] = {{ui::No, 0, true}, {ui::Yes, 1, false}};
     for (const auto& c : cases) {
-        applyChange();
+        applyChange(c.browse);
         ui.expectBox(question).answer(c.answer);
         ui.user().toolbar(f.Toolbar, "Edit Project");
         EXPECT_EQ(converts, c.converts);
         EXPECT_EQ(ui::forms::existing<frmProperties>(), nullptr);
     }
-    EXPECT_EQ(g.AudioFiles(1), second);
+    ASSERT_EQ(g.AudioFileCount, 2);
+    EXPECT_EQ(g.AudioFiles(2), second);
+    EXPECT_EQ(g.MidiFiles(2), (dir / "b.mid").string());
+    EXPECT_EQ(g.PitchMode, 4);
     EXPECT_TRUE(g.ProjectChanged);
 
     // Closed without applying: nothing asked.
@@ -223,8 +234,8 @@ TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
     g.AudioFiles.redim(0);
     g.AudioFileValid = true;
     ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) {
-        p.cmdApply_Click();  // the stand-in has no other field to edit
-        u.click(p.cmdClose);
+        p.cmdApply_Click();
+        u.click(p.cmdCancel);
     });
     f.mnuProject_Click();
     EXPECT_EQ(converts, 2);

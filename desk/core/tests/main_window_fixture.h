@@ -63,11 +63,15 @@ class MainWindowTest : public ::testing::Test {
     void cancelWizard() {
         ui.onModal<frmWizard>([](frmWizard& w, ui::test::User& u) { u.click(w.cmdClose); });
     }
-    // A small PCM WAV file (a RIFF WAVE header is all the stand-ins look at).
+    // A small PCM WAV file made by sox: half a second of a clean tone at half of full scale, so
+    // the settings dialog's inspection accepts it without level warnings.
     std::string wave(const std::string& name) {
-        std::string header = std::string("RIFF") + std::string(4, '\0') + "WAVEfmt ";
-        test::writeFile(dir / name, header);
-        return (dir / name).string();
+        const std::string path = (dir / name).string();
+        EXPECT_EQ(test::runCommand("sox -D -n -r 8000 -c 1 -b 16 -t wav " + test::shellQuote(path) +
+                                   " synth 0.5 sine 440 vol 0.5")
+                      .exitCode,
+                  0);
+        return path;
     }
 
     test::TempDir dir;

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "desk/core/about/frm_about.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
 #include "main_window_fixture.h"
 
@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, ACommandLineProjectOpensInTheEditorWithoutTheWizard) {
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
         edited = true;
         EXPECT_EQ(p.Caption(), "Edit Project - Song");
-        u.click(p.cmdClose);
+        u.click(p.cmdCancel);
     });
     frmMain& f = MainForm();
     EXPECT_TRUE(edited);
