@@ -154,7 +154,7 @@ class RecorderTest : public MainWindowTest {
         const size_t frames = static_cast<size_t>(ms * 441 / 10);
         std::vector<int16_t> samples(frames * 2);
         for (size_t i = 0; i < frames; ++i)
-            samples[2 * i] = samples[2 * i + 1] = (i % 100 < 50) ? 8000 : -8000;
+            samples[2 * i] = samples[2 * i + 1] = (i % 100 < 50) ? 20000 : -20000;
         input.deliver(samples);
     }
     // Records a take of `ms` with the panel folded.

@@ -47,10 +47,15 @@ TEST_F(RecorderLevel, ColoursTheBarByLevelAndThreshold) {
     struct Case {
         int32_t threshold, level;
         long colour;
-    } cases[] = {{1, 32512, kRed},    {1, 32511, kGreen},     {1, 8192, kGreen}, {1, 8191, kYellow},
-                 {10000, 9999, kRed}, {10000, 10000, kGreen}, {1, 32768, kRed},  // a full negative
-                                                                                 // peak is clipping
-                 {1, 0, kRed}};  // silence is below any threshold
+    } cases[] = {{1, 32512, kRed},
+                 {1, 32511, kGreen},
+                 {1, 8192, kGreen},
+                 {1, 8191, kYellow},
+                 {10000, 9999, kRed},
+                 {10000, 10000, kGreen},
+                 {1, 32768, kRed},  // a full negative
+                                    // peak is clipping
+                 {1, 0, kRed}};     // silence is below any threshold
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
         editor->thresholdValue = -c.threshold;
