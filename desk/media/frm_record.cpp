@@ -236,8 +236,9 @@ void frmRecord::Form_Load() {
         lblFileName.setCaption("<NONE>");
     } else {
         const int32_t count = Editor->audioFileCount();
-        lblFileName.setCaption(count == 1 ? BaseNameOf(audio)
-                                          : "<" + std::to_string(count) + " files>");
+        std::string many("<");
+        many.append(std::to_string(count)).append(" files>");
+        lblFileName.setCaption(count == 1 ? BaseNameOf(audio) : many);
     }
 
     takePath_ = g.TempFolder + "/~temp.wav";

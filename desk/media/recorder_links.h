@@ -54,47 +54,6 @@ class RecorderEditor {
     virtual void setTempoDetect(bool ticked) = 0;
 };
 
-// An editor that only holds the values (a window without a settings dialog, and the tests).
-class HeldEditor : public RecorderEditor {
-  public:
-    float tempo() override { return settings.tempo; }
-    std::string timeNumText() override { return settings.timeNum; }
-    int32_t timeDenomIndex() override { return settings.timeDenomIndex; }
-    int32_t keyIndex() override { return settings.keyIndex; }
-    int32_t minorFlag() override { return settings.minor; }
-    int32_t inputThresholdValue() override { return thresholdValue; }
-    void setInputThresholdValue(int32_t value) override { thresholdValue = value; }
-    std::string selectedAudioFile() override { return audioFile; }
-    int32_t audioFileCount() override { return audioFiles; }
-    std::string selectedMidiFile() override { return midiFile; }
-    bool autoName() override { return autoNaming; }
-    void setSelectedFiles(const std::string& audio, const std::string& midi) override {
-        audioFile = audio;
-        midiFile = midi;
-    }
-    void clearRecordedAudioFile() override { recordedAudioFile.clear(); }
-    void getWaveInfo(const std::string& path) override { inspected = path; }
-    void addToFileList() override { ++filesAdded; }
-    void takeOver(const RecordedSettings& s) override {
-        settings = s;
-        ++takeOvers;
-    }
-    void keep(float t, const std::string& timeNum) override {
-        settings.tempo = t;
-        settings.timeNum = timeNum;
-    }
-    void setTempoDetect(bool ticked) override { tempoDetect = ticked ? 1 : 0; }
-
-    RecordedSettings settings;
-    int32_t thresholdValue = -384;
-    std::string audioFile, midiFile, recordedAudioFile = "(none)", inspected;
-    int32_t audioFiles = 0;
-    bool autoNaming = true;
-    int32_t filesAdded = 0;
-    int32_t takeOvers = 0;
-    int32_t tempoDetect = -1;  // -1: never set
-};
-
 // The link to the program's settings dialog.
 std::shared_ptr<RecorderEditor> SettingsEditorLink();
 

@@ -3,6 +3,7 @@
 // for both ways of recording, the MIDI open errors, Stop during the count-in, and the channel.
 #include <gtest/gtest.h>
 
+#include "desk/instruments/frm_ens.h"
 #include "recorder_fixture.h"
 
 namespace velt::desk::test_recorder {
@@ -221,6 +222,22 @@ TEST_F(RecorderMetronome, ClicksOnTheFirstPartsChannelOrOnChannelOne) {
         EXPECT_EQ(midi.events[2].what, c.note);
         ui::Release<frmRecord>();
     }
+    EXPECT_FALSE(ui::forms::existing<frmEns>());  // read without loading the editor
+
+    // While the ensemble editor is open, its first channel box counts.
+    frmEns& e = ui::Load<frmEns>();
+    G().EnsChannel[0] = 9;
+    const int boxChannel = std::stoi(e.txtChannel(0).Text());
+    ASSERT_NE(boxChannel, 9);
+    char program[8];
+    std::snprintf(program, sizeof program, "c%x 73", boxChannel - 1);
+    frmRecord& f = withPanel("4");
+    midi.events.clear();
+    f.cmdTest_Click();
+    ui.advance(1);
+    f.cmdTest_Click();
+    ASSERT_GE(midi.events.size(), 2u);
+    EXPECT_EQ(midi.events[1].what, program);
 }
 
 }  // namespace
