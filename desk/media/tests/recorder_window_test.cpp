@@ -179,15 +179,21 @@ TEST_F(RecorderWindow, AFailedFormatClosesTheTakeSoTheNextRecordWorks) {
 TEST_F(RecorderWindow, FailuresOfTheInputAndOfWritingTheTake) {
     frmRecord& f = shownRecorder();
     // No input device: the box, and the buttons back to idle.
-    // (The take's input opens with its format, so the failure comes at "set".)
-    input.openResult = platform::wave_in::NoDevice;
-    ui.expectBox({.title = "Open Set", .icon = 48, .help = 97}).answer(ui::Answer::OK);
+    platform::wave_in::FakeWaveIn none(0);
+    platform::wave_in::useDevices(&none);
+    ui.expectBox({.title = "Open Record", .icon = 48, .help = 97}).answer(ui::Answer::OK);
     int cancel = 0;
     f.MMControl_RecordClick(cancel);
     EXPECT_EQ(f.StatusBar.Text(), "Ready to Record");
     EXPECT_TRUE(f.MMControl.RecordEnabled());
     EXPECT_FALSE(f.MMControl.PlayEnabled());
     EXPECT_FALSE(f.MMControl.StopEnabled());
+    // An input that fails to open when the take's format is set: the box titled by that step.
+    platform::wave_in::useDevices(&input);
+    input.openResult = platform::wave_in::Allocated;
+    ui.expectBox({.title = "Open Set", .icon = 48, .help = 97}).answer(ui::Answer::OK);
+    f.MMControl_RecordClick(cancel);
+    EXPECT_EQ(f.StatusBar.Text(), "Ready to Record");
     input.openResult = platform::wave_in::NoError;
 
     // The take cannot be written (a full disk): no "Wave File Recorded" for a take not there.
