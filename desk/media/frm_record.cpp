@@ -94,47 +94,47 @@ void frmRecord::design() {
         MMControl.setButtonVisible(button, used);
     }
     StatusBar.setToolTipText("Recording Status");
-    lblCounter.Move(120, 720, 2400, 615);
+    lblCounter.Move(120, 720, 2340, 615);
     lblCounter.setFontSize(24);
     lblCounter.setFontBold(true);
     lblCounter.setToolTipText("Counter Display");
-    lblFileNameCaption.Move(120, 1440, 2400, 255);
+    lblFileNameCaption.Move(120, 1440, 2340, 255);
     lblFileNameCaption.setCaption("Current Audio File:");
-    lblFileName.Move(120, 1695, 2400, 255);
-    cmdSave.Move(120, 2040, 1155, 375);
+    lblFileName.Move(120, 1695, 2340, 255);
+    cmdSave.Move(120, 2040, 1140, 375);
     cmdSave.setCaption("&Save");
-    cmdOK.Move(1365, 2040, 1155, 375);
+    cmdOK.Move(1320, 2040, 1140, 375);
     cmdOK.setCaption("&Close");
     cmdOK.setCancel(true);
-    cmdHelp.Move(120, 2490, 1155, 375);
+    cmdHelp.Move(120, 2490, 1140, 375);
     cmdHelp.setCaption("&Help");
-    cmdMetronome.Move(1365, 2490, 1155, 375);
+    cmdMetronome.Move(120, 3390, 2340, 375);
     cmdMetronome.setCaption("&Metronome>>");
-    cmdDevice.Move(120, 2940, 780, 375);
+    cmdDevice.Move(120, 2940, 1140, 375);
     cmdDevice.setCaption("De&vice");
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
-    cmdMixer.Move(930, 2940, 780, 375);
+    cmdMixer.Move(1320, 2940, 1140, 375);
     cmdMixer.setCaption("Mi&xer");
     cmdMixer.setToolTipText("Adjust Recording Level");
-    cmdCDPlayer.Move(1740, 2940, 780, 375);
+    cmdCDPlayer.Move(1320, 2490, 1140, 375);
     cmdCDPlayer.setCaption("C&D");
     cmdCDPlayer.setToolTipText("Open CD Player");
     tmrClock.setInterval(1);
     tmrClock.setEnabled(false);
 
-    fraLevel.Move(2640, 720, 1215, 3375);
+    fraLevel.Move(2520, 720, 1440, 3375);
     fraLevel.setCaption("Recording Level");
     for (ui::Control* c : std::initializer_list<ui::Control*>{&shpBackground, &shpForeground,
                                                               &lineThres, &line50, &cmdThres})
         c->setContainer(fraLevel);
-    shpBackground.Move(360, 300, 495, 2535);
+    shpBackground.Move(472, 300, 495, 2535);
     shpBackground.setFillStyle(0);
     shpBackground.setFillColor(0);
     shpForeground.setFillStyle(0);
     shpForeground.setVisible(false);
     lineThres.setBorderColor(255);
     line50.setBorderColor(0xFFFFFF);
-    cmdThres.Move(60, 2895, 1095, 375);
+    cmdThres.Move(60, 2895, 1320, 375);
     cmdThres.setCaption("S&et Threshold");
     tmrLevel.setInterval(1);
     tmrLevel.setEnabled(false);
@@ -152,11 +152,11 @@ void frmRecord::design() {
     spnTempo.Move(1695, 270, 255, 315);
     spnTempo.setMin(5);
     spnTempo.setMax(1080);
-    lblTimeNum.Move(120, 735, 1620, 255);
+    lblTimeNum.Move(120, 735, 1725, 255);
     lblTimeNum.setCaption("Beats Per Measure:");
-    txtTimeNum.Move(1800, 675, 615, 315);
+    txtTimeNum.Move(1860, 675, 615, 315);
     txtTimeNum.setText("Auto");
-    spnTimeNum.Move(2415, 675, 255, 315);
+    spnTimeNum.Move(2475, 675, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
     spnTimeNum.setBuddy(txtTimeNum, true);
@@ -188,6 +188,7 @@ void frmRecord::design() {
     picMetronome.Move(3000, 720, 360, 360);
     imglstMetronome.Add("off", lamp(QColor(64, 64, 64)));
     imglstMetronome.Add("on", lamp(QColor(0, 255, 0)));
+    picMetronome.setPicture(imglstMetronome.ListImages(1).getPicture());
     tmrMetronome.setInterval(1);
     tmrMetronome.setEnabled(false);
 
