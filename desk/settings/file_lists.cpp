@@ -95,6 +95,13 @@ void frmProperties::cboAudioFile_Change() {
     Global& g = G();
     if (undoingRemoval_) return;
     const std::string text = cboAudioFile.Text();
+    // An empty list has no entry to remove: a typed "." is taken back and nothing else happens.
+    if (cboAudioFile.ListCount() == 0) {
+        undoingRemoval_ = true;
+        cboAudioFile.setText("");
+        undoingRemoval_ = false;
+        return;
+    }
     if (!text.empty() && g.WaveReady) {
         undoingRemoval_ = true;
         cboAudioFile.setText(cboAudioFile.List(CurrentAudioIndex));
