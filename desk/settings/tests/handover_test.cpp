@@ -172,6 +172,21 @@ TEST_F(SettingsHandlers, WhileTheWizardRunsNothingIsAsked) {
         f.chkTempoDetect.setValue(1);
         EXPECT_EQ(f.cboRes.ListIndex(), c.resRow);
         EXPECT_EQ(f.chkEntireRange.Value(), 1);
+
+        // A sound that the instrument list doesn't hold (a percussion key on channel 10) leaves
+        // the range and the polyphony as they are.
+        f.txtChannel.setText("10");
+        f.txtChannel_LostFocus();
+        ASSERT_EQ(f.cboMidiPatch.List(11), "38 - Acoustic Snare");
+        f.WorkKeyMax = 70;
+        if (!c.wizard)
+            ui.expectBox({.textStartsWith = std::string("Veltrane can automatically set")})
+                .answer(ui::Yes);
+        f.cboMidiPatch.setListIndex(11);
+        EXPECT_EQ(f.WorkPatch, 38);
+        EXPECT_EQ(f.WorkKeyMin, 40);
+        EXPECT_EQ(f.WorkKeyMax, 70);
+        EXPECT_EQ(f.txtPitchMode.Text(), "6");
         G().WizardRunning = false;
         ui::Release<frmProperties>();
     }
