@@ -74,7 +74,7 @@ void frmProperties::cboAudioFile_Click() {
     // removal question must name and remove the same row.
     CurrentAudioIndex = row;
     if (CurrentAudioFile == PreviousAudioFile) return;
-    g.CDTransferDone = false;
+    if (!cdShowing_) g.CDTransferDone = false;  // a track the CD window hands over keeps it
     edited();
     g.WaveReady = false;
     GetWaveInfo(CurrentAudioFile);

@@ -426,6 +426,7 @@ class frmProperties : public ui::Form {
 
     bool undoingRemoval_ = false;  // cboAudioFile_Change's own rewrite of the combo text
     BoxMemory boxMemory_;          // the text of each numeric box at its last focus
+    bool cdShowing_ = false;       // the CD window is open; its hand-over may add the track
 };
 
 }  // namespace velt::desk
