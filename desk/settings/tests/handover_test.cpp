@@ -1,6 +1,7 @@
 // The handlers that open other windows (recorder, CD transfer) and take back what they hand
 // over, and the handlers that behave differently while the wizard drives the hidden dialog.
 #include "desk/core/placeholders/frm_media.h"
+#include "desk/instruments/frm_ens.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -221,6 +222,51 @@ TEST_F(SettingsHandlers, TheAudioListIsOnlyShortenedByAConfirmedRemoval) {
     EXPECT_EQ(f.cboAudioFile.Text(), (dir / "b.wav").string());
     EXPECT_EQ(rows(f.cboAudioFile), (std::vector<std::string>{"1. a", "2. b"}));
     EXPECT_EQ(ui.boxes().size(), 1u);
+}
+
+TEST_F(SettingsHandlers, CancelInAFileDialogChangesNothing) {
+    installData();
+    Global& g = G();
+    g.EnsembleFolder = dir.path().string() + "/";
+    frmProperties& f = dialog();
+    struct Case {
+        const char* title;
+        std::function<void()> prepare, open;
+    } cases[] = {
+        {"Select Audio File", [] {}, [&] { f.cmdWaveBrowse_Click(); }},
+        {"Select Location for MIDI File", [] {}, [&] { f.cmdMidiBrowse_Click(); }},
+        {"Select Ensemble", [] {}, [&] { f.cmdPatchMapBrowse_Click(); }},
+        {"Select Drum Kit",
+         [&] {
+             f.optBeatDetect(1).setValue(true);  // as the wizard chooses drums
+             f.cmdApply.setEnabled(false);
+         },
+         [&] { f.cmdPatchMapBrowse_Click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        c.prepare();
+        const std::string patchMap = f.txtPatchMap.Text();
+        const std::string audio = f.CurrentAudioFile, midi = f.CurrentMidiFile;
+        const std::string kit = g.EnsDrumKit;
+        const std::array<int32_t, 16> channels = [] {
+            std::array<int32_t, 16> a{};
+            for (int i = 0; i < PartCount; ++i) a[static_cast<size_t>(i)] = G().EnsChannel[i];
+            return a;
+        }();
+        ui.expectFileDialog({.title = c.title}).cancel();
+        c.open();
+        EXPECT_EQ(f.txtPatchMap.Text(), patchMap);
+        EXPECT_EQ(f.CurrentAudioFile, audio);
+        EXPECT_EQ(f.CurrentMidiFile, midi);
+        EXPECT_EQ(f.cboAudioFile.ListCount(), 0);
+        EXPECT_EQ(g.EnsDrumKit, kit);
+        for (int i = 0; i < PartCount; ++i)
+            EXPECT_EQ(G().EnsChannel[i], channels[static_cast<size_t>(i)]) << i;
+        EXPECT_FALSE(f.cmdApply.Enabled());
+        EXPECT_FALSE(ui::isLoaded<frmEns>());
+    }
+    EXPECT_TRUE(ui.boxes().empty());
 }
 
 }  // namespace
