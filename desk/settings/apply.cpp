@@ -27,8 +27,8 @@ void frmProperties::cmdApply_Click() {
     // keeps the project's time: -1 is no time.
     int32_t start = ParseHMS(txtStartPoint.Text());
     if (WorkStart >= 0)
-        g.StartPoint = start >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start)
-                                                                   : WorkStart;
+        g.StartPoint =
+            start >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
     int32_t end = ParseHMS(txtEndPoint.Text());
     if (end >= 0)
         g.EndPoint = end == FloorLong(g.AudioLength) ? g.AudioLength : static_cast<float>(end);

@@ -226,10 +226,10 @@ class frmProperties : public ui::Form {
     std::array<int32_t, 15> TonicNotes{};
     bool Loading = false;
     int32_t TopNote = 127;
-    int32_t LastChannel = 0;  // the single-instrument channel at the last list switch
-    int32_t TapStatus = 0;              // outcome of the last Stop of tapping; 2 or more: kept
-    bool PlayFromWizard = false;        // set by the wizard around its instrument test tone
-    int32_t BeatCount = 0;              // taps counted so far (beat counter)
+    int32_t LastChannel = 0;      // the single-instrument channel at the last list switch
+    int32_t TapStatus = 0;        // outcome of the last Stop of tapping; 2 or more: kept
+    bool PlayFromWizard = false;  // set by the wizard around its instrument test tone
+    int32_t BeatCount = 0;        // taps counted so far (beat counter)
     int32_t TapCount = 0;
     std::string TapBuffer;
     int64_t LastTapTime = 0;

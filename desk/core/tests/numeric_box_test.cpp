@@ -12,11 +12,11 @@ TEST(NumericBox, WhatReadsAsANumber) {
         bool reads;
         double value;
     } cases[] = {
-        {"12", true, 12},     {" 7", true, 7},      {"+12", true, 12},   {"-3", true, -3},
-        {"120%", true, 120},  {".5", true, 0.5},    {"-.5", true, -0.5}, {"4abc", true, 4},
-        {"", false, 0},       {"   ", false, 0},    {"-", false, 0},     {"+", false, 0},
-        {"+-1", false, 0},    {".", false, 0},      {"%", false, 0},     {"abc", false, 0},
-        {"Auto", false, 0},   {"- 5", false, 0},
+        {"12", true, 12},    {" 7", true, 7},   {"+12", true, 12},   {"-3", true, -3},
+        {"120%", true, 120}, {".5", true, 0.5}, {"-.5", true, -0.5}, {"4abc", true, 4},
+        {"", false, 0},      {"   ", false, 0}, {"-", false, 0},     {"+", false, 0},
+        {"+-1", false, 0},   {".", false, 0},   {"%", false, 0},     {"abc", false, 0},
+        {"Auto", false, 0},  {"- 5", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("\"") + c.text + "\"");

@@ -20,11 +20,11 @@ class SettingsEnsemble : public SettingsTest {
         int t = 0;
         for (int c : channels) {
             csv += "1, " + std::to_string(t) + ", Program_c, " + std::to_string(c - 1) + ", 0\n";
-            csv += "1, " + std::to_string(t) + ", Note_on_c, " + std::to_string(c - 1) +
-                   ", 60, 100\n";
+            csv +=
+                "1, " + std::to_string(t) + ", Note_on_c, " + std::to_string(c - 1) + ", 60, 100\n";
             t += 120;
-            csv += "1, " + std::to_string(t) + ", Note_off_c, " + std::to_string(c - 1) +
-                   ", 60, 0\n";
+            csv +=
+                "1, " + std::to_string(t) + ", Note_off_c, " + std::to_string(c - 1) + ", 60, 0\n";
         }
         csv += "1, " + std::to_string(t) + ", End_track\n0, 0, End_of_file\n";
         test::writeFile(dir / (name + ".csv"), csv);
@@ -53,8 +53,8 @@ class SettingsEnsemble : public SettingsTest {
 
 TEST_F(SettingsEnsemble, ChannelsGoAroundTheMasterFile) {
     frmProperties& f = dialog();
-    const std::string trio = ensemble("Trio", "Channel15=10\n", "",
-                                      "Active0=1\nActive1=1\nActive4=1\nActive15=1\n");
+    const std::string trio =
+        ensemble("Trio", "Channel15=10\n", "", "Active0=1\nActive1=1\nActive4=1\nActive15=1\n");
     std::vector<int> every;
     for (int c = 1; c <= 16; ++c)
         if (c != 10) every.push_back(c);
@@ -119,23 +119,47 @@ TEST_F(SettingsEnsemble, OlderVanishedAndDamagedFilesLoadWithoutMessages) {
          ensemble("Old Band", "Channel15=5\nDrumKit=35,38,\nKitName=Two Drums\n", "Poly15=8\n",
                   "Active0=1\n"),
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 10},
-         1, 21, 108, 10, 3, "35,38,", "Two Drums"},
+         1,
+         21,
+         108,
+         10,
+         3,
+         "35,38,",
+         "Two Drums"},
         {"vanished file",
          (dir / "Gone.ens").string(),
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 10},
-         0, 21, 108, 10, 3, "35,38,42,47,57,", "Basic Kit"},
+         0,
+         21,
+         108,
+         10,
+         3,
+         "35,38,42,47,57,",
+         "Basic Kit"},
         {"values out of range held",
          ensemble("Damaged", "Channel0=99\nChannel1=99\nChannel15=10\n",
                   "KeyMin0=-5\nKeyMax0=200\nPoly0=0\nPoly15=999\n", "Active0=5\n"),
          {1, 16, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 10},
-         1, 0, 127, 1, 128, "35,38,42,47,57,", "Basic Kit"},
+         1,
+         0,
+         127,
+         1,
+         128,
+         "35,38,42,47,57,",
+         "Basic Kit"},
         {"not an ensemble",
          [&] {
              test::writeFile(dir / "noise.ens", std::string("\x01\xff\x00[midi\nChannel", 16));
              return (dir / "noise.ens").string();
          }(),
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 10},
-         0, 21, 108, 10, 3, "35,38,42,47,57,", "Basic Kit"},
+         0,
+         21,
+         108,
+         10,
+         3,
+         "35,38,42,47,57,",
+         "Basic Kit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -22,9 +22,9 @@ TEST_F(SettingsFields, TypedTextIsFilteredHeldOrRestored) {
     struct Case {
         ui::TextBox* box;
         int tab;
-        const char* typed;     // into the box as it takes the focus (its whole text selected)
-        const char* whileIn;   // the text before leaving; nullptr: as typed
-        const char* shown;     // after leaving with Tab
+        const char* typed;    // into the box as it takes the focus (its whole text selected)
+        const char* whileIn;  // the text before leaving; nullptr: as typed
+        const char* shown;    // after leaving with Tab
     } cases[] = {
         {&f.txtTempo, kTimingTab, "90", nullptr, "90"},
         {&f.txtTempo, kTimingTab, "2", "5", "5"},  // checked on every keystroke

@@ -215,8 +215,8 @@ TEST_F(SettingsHandlers, TheAudioListIsOnlyShortenedByAConfirmedRemoval) {
     // With the file not ready (a decode that didn't finish), No still keeps every entry: the
     // restored text doesn't start the removal again.
     G().WaveReady = false;
-    ui.expectBox({.textStartsWith = std::string("Are you sure you want to remove '" +
-                                                (dir / "b.wav").string())})
+    ui.expectBox({.textStartsWith =
+                      std::string("Are you sure you want to remove '" + (dir / "b.wav").string())})
         .answer(ui::No);
     f.cboAudioFile.setText("");
     EXPECT_EQ(f.cboAudioFile.Text(), (dir / "b.wav").string());
