@@ -188,7 +188,8 @@ struct RunFiles {
     std::string statusPath;
     std::string commandPath;
     std::string midiPath;       // the output this run writes
-    bool midiCreated = false;   // only a file this run created may be deleted
+    std::string midiWorkPath;   // the file written meanwhile, renamed to midiPath at the end
+    bool midiCreated = false;   // this run created midiWorkPath (only that file may be deleted)
     FileHandle audio;
     FileHandle tempo;
 };

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/process/process_list.h"
+
 namespace velt::platform {
 
 namespace {
@@ -60,6 +62,34 @@ class SpawnSetup {
     bool actionsReady_ = false;
 };
 
+// The state letter of a process in /proc/<pid>/stat ('R', 'S', 'T', 'Z', ...), 0 when gone.
+char processState(pid_t pid) {
+    const std::string text = readProcFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t end = text.rfind(')');  // the program name in parentheses may hold anything
+    return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
+}
+
+// True once the process runs no more: a child of ours is collected; another's zombie counts.
+bool hasEnded(pid_t pid) {
+    int status = 0;
+    pid_t reaped = waitpid(pid, &status, WNOHANG);
+    if (reaped == pid) return true;
+    if (reaped == 0) return false;
+    if (kill(pid, 0) != 0 && errno == ESRCH) return true;
+    char state = processState(pid);
+    return state == 0 || state == 'Z' || state == 'X';
+}
+
+// Polls until the process has ended or the time is up.
+bool waitForEnd(pid_t pid, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (hasEnded(pid)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 }  // namespace
 
 std::optional<pid_t> startDetached(const std::filesystem::path& program,
@@ -97,32 +127,14 @@ bool isAlive(pid_t pid) {
     return kill(pid, 0) == 0 || errno == EPERM;
 }
 
-namespace {
-
-// True once the process is gone: a child whose exit was collected now (or before), or any other
-// process that no longer exists.
-bool ended(pid_t pid) {
-    int status = 0;
-    pid_t reaped = waitpid(pid, &status, WNOHANG);
-    if (reaped == pid) return true;
-    if (reaped == 0) return false;
-    return kill(pid, 0) != 0 && errno == ESRCH;
-}
-
-}  // namespace
-
-void terminate(pid_t pid, std::chrono::milliseconds grace) {
-    if (pid <= 0 || ended(pid)) return;
+bool terminate(pid_t pid, std::chrono::milliseconds grace) {
+    if (pid <= 0) return false;
+    if (hasEnded(pid)) return true;
     kill(pid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + grace;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (ended(pid)) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    kill(pid, SIGCONT);
+    if (waitForEnd(pid, grace)) return true;
     kill(pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    return waitForEnd(pid, grace);
 }
 
 }  // namespace velt::platform

@@ -25,10 +25,11 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
 // since the id may then be given to another process.
 bool isAlive(pid_t pid);
 
-// Ends a process the caller started: SIGTERM, then SIGKILL when it has not ended within `grace`,
-// then collects its exit, so nothing of it stays behind (no zombie, no open file). Returns at
-// once for a process that has already ended; a process that is not the caller's child is only
-// signalled and watched.
-void terminate(pid_t pid, std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
+// Ends a process: SIGTERM (and SIGCONT, so that a stopped process can act on it), then SIGKILL
+// when it still runs after `grace`; then waits up to `grace` again for it to go, collecting its
+// exit when it is a child of the caller. True when it has gone (a zombie of another parent runs
+// no more and counts as gone). Ask nothing more about the id after a true. Does nothing for an
+// id of 0 or below (never the caller's process group).
+bool terminate(pid_t pid, std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
 
 }  // namespace velt::platform

@@ -440,7 +440,9 @@ void frmLive::cmdClose_Click() {
 
 void frmLive::tmrClose_Timer() {
     if (running_ && ui::runtime().clock().nowMs() - closeStarted_ >= kCloseWaitMs) {
-        // The engine never confirmed its end: let the window go rather than wait for ever.
+        // The engine never confirmed its end: the bridge ends it and forgets the run, so that the
+        // window goes and the next conversion can start.
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();
         runEnded();
         tmrClose.setEnabled(false);
         main_window::setStatusText("Error");
