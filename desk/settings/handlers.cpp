@@ -139,9 +139,13 @@ void frmProperties::tabProperties_Click(int) {
 
 void frmProperties::cmdCD_Click() {
     Global& g = G();
+    // While the wizard runs, the window adds the track to the list itself; that list click
+    // must not take back the flag the window has just set.
+    cdShowing_ = true;
     ui::Load<frmCD>();
     if (ui::isLoaded<frmCD>()) ui::forms::get<frmCD>().Show(ui::Modal);
     ui::Release<frmCD>();
+    cdShowing_ = false;
     if (!g.CDTransferDone) return;
     g.AudioFolder = FolderOf(CurrentAudioFile);
     g.WaveReady = false;
