@@ -118,6 +118,7 @@ class frmProperties : public ui::Form {
     ui::CommandButton cmdTempoTapper{this, "cmdTempoTapper"};
     ui::CommandButton cmdStop{this, "cmdStop"};
     ui::Label lblBeatCountVal{this, "lblBeatCountVal"};
+    ui::MediaControl MMControl{this, "MMControl"};  // plays the audio for tapping; not shown
     ui::PictureBox gauTempo{this, "gauTempo"};
     ui::Line gauTempoLine{this, "gauTempoLine"};
     ui::Frame fraMeter{this, "fraMeter"};
@@ -230,9 +231,15 @@ class frmProperties : public ui::Form {
     bool PlayFromWizard = false;        // set by the wizard around its instrument test tone
     ui::TextBox* FocusedBox = nullptr;  // the numeric box of this dialog that last took the focus
     int32_t BeatCount = 0;              // taps counted so far (beat counter)
+    // Tempo tapping: 0 after Play, k taps so far, -1 a gap too long, -2 cancelled; ExtendTaps
+    // reuses it for the beats it adds.
     int32_t TapCount = 0;
-    std::string TapBuffer;
-    int64_t LastTapTime = 0;
+    std::string TapBuffer;       // the gaps of the take under way, two characters each
+    int64_t LastTapTime = 0;     // timeGetTime of the previous tap (of Play before the first)
+    int64_t FirstTapTime = 0;    // timeGetTime of the first tap
+    float FirstTapOffset = 0;    // seconds from the start of playback to the first tap
+    bool ExtendToStart = false;  // the Tap Extender's choices
+    bool ExtendToEnd = false;
 
     // The help page that names the packages which decode compressed audio.
     static constexpr long kDecoderHelpTopic = 231;

@@ -122,13 +122,6 @@ void frmProperties::cmdStereoPanZero_Click() {
     edited();
 }
 
-// Playback for tempo tapping needs the media control of the multimedia layer; until it is in
-// place these handlers leave the tapping controls as they are.
-void frmProperties::cmdPlay_Click() {}
-void frmProperties::cmdStop_Click() {}
-void frmProperties::cmdTempoTapper_Click() {}
-void frmProperties::ExtendTaps() {}
-
 void frmProperties::MMControl_Done(int) {
     if (G().WizardRunning)
         Wizard->stopPlayback();
