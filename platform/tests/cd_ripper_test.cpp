@@ -79,7 +79,11 @@ TEST_F(CdRipperDouble, DrivesTracksAndDiscs) {
     test::writeFile(disc_ / "DATA", "");
     ASSERT_NE(r.OpenDrive(0), 0);
     EXPECT_FALSE(r.IsAudioDisc());
-    EXPECT_EQ(r.TrackCount(), 0);
+    EXPECT_EQ(r.TrackCount(), 3);  // present, with tracks, none of them playable
+    r.SelectTrack(1);
+    EXPECT_EQ(r.TrackLength(), 0);
+    r.PlayTrack(1);
+    EXPECT_EQ(r.CurrentTrack(), 0);
     fs::remove(disc_ / "DATA");
     test::writeFile(disc_ / "BUSY", "");
     EXPECT_EQ(r.OpenDrive(0), 0);

@@ -58,25 +58,4 @@ void frmRecord::cmdSave_Click() {
     handOver(cdlTake.FileName());
 }
 
-frmCD::frmCD()
-    : PlaceholderForm("frmCD", "CD Transfer",
-                      "Transferring CD tracks is not available in this build. An existing WAV "
-                      "file can be used as the track.") {
-    cmdTransfer.Click = [this] { cmdTransfer_Click(); };
-}
-
-void frmCD::design() {
-    PlaceholderForm::design();
-    cmdTransfer.Move(240, buttonRowTop(), 1800, 375);
-    cmdTransfer.setCaption("&Use WAV File...");
-    setUpWaveDialog(cdlTrack, "Use WAV File");
-}
-
-void frmCD::cmdTransfer_Click() {
-    cdlTrack.setInitDir(G().AudioFolder);
-    if (cdlTrack.ShowOpen() == ui::DialogResult::Cancelled) return;
-    G().CDTransferDone = true;
-    handOver(cdlTrack.FileName());
-}
-
 }  // namespace velt::desk

@@ -104,7 +104,7 @@ void CdRipper::Refresh() {
         StopPlay();
         currentTrack_ = 0;
     }
-    if (currentTrack_ > TrackCount()) currentTrack_ = 0;
+    if (currentTrack_ > audioTracks()) currentTrack_ = 0;
     if (playing_ && currentTrack_ > 0) {
         const int64_t sectors = disc_.trackSectors[static_cast<size_t>(currentTrack_ - 1)];
         if ((nowMs() - playStartMs_) * kSectorsPerSecond / 1000 >= sectors) StopPlay();
@@ -112,17 +112,24 @@ void CdRipper::Refresh() {
 }
 
 int CdRipper::TrackCount() const {
+    if (!disc_.present) return 0;
+    // A data disc has tracks too, only none that plays: the window tells it from an empty drive
+    // by this count and IsAudioDisc.
+    return disc_.audio ? audioTracks() : std::max(disc_.tracks, 1);
+}
+
+int CdRipper::audioTracks() const {
     return disc_.present && disc_.audio ? static_cast<int>(disc_.trackSectors.size()) : 0;
 }
 
 int CdRipper::TrackLength() const {
-    if (selected_ < 1 || selected_ > TrackCount()) return 0;
+    if (selected_ < 1 || selected_ > audioTracks()) return 0;
     return static_cast<int>(disc_.trackSectors[static_cast<size_t>(selected_ - 1)] /
                             kSectorsPerSecond);
 }
 
 void CdRipper::PlayTrack(int track) {
-    if (!drive_ || track < 1 || track > TrackCount() || Ripping()) return;
+    if (!drive_ || track < 1 || track > audioTracks() || Ripping()) return;
     currentTrack_ = track;
     playing_ = true;
     playStartMs_ = nowMs();
@@ -139,7 +146,7 @@ void CdRipper::PreviousTrack() {
 }
 
 void CdRipper::NextTrack() {
-    if (currentTrack_ < TrackCount()) PlayTrack(currentTrack_ + 1);
+    if (currentTrack_ < audioTracks()) PlayTrack(currentTrack_ + 1);
 }
 
 void CdRipper::Eject() {
@@ -159,7 +166,7 @@ bool CdRipper::StartRip(std::string* problem) {
     };
     if (Ripping()) return fail("A transfer is running already.");
     if (!drive_) return fail("No CD drive is open.");
-    if (fromTrack_ < 1 || fromTrack_ > TrackCount()) return fail("The track does not exist.");
+    if (fromTrack_ < 1 || fromTrack_ > audioTracks()) return fail("The track does not exist.");
     StopPlay();
     auto rip = std::make_unique<Rip>();
     rip->sectors = disc_.trackSectors[static_cast<size_t>(fromTrack_ - 1)];

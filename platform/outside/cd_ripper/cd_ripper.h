@@ -41,7 +41,7 @@ class CdRipper {
     // Brings TrackCount, IsAudioDisc and CurrentTrack up to date. The table of contents is read
     // again only when the medium changed; during a transfer the drive is left to it.
     void Refresh();
-    int TrackCount() const;
+    int TrackCount() const;  // 0: no disc; a data disc counts its tracks (at least 1)
     bool IsAudioDisc() const { return disc_.audio; }
     void SelectTrack(int track) { selected_ = track; }
     int TrackLength() const;  // whole seconds of the selected track
@@ -82,6 +82,7 @@ class CdRipper {
     void finishRip(bool keepFile);
     void stepRipOnClock();
     int64_t nowMs() const;
+    int audioTracks() const;  // the tracks that play and transfer
 
     std::unique_ptr<Drives> drives_;
     SteadyClock ownClock_;
