@@ -1,5 +1,6 @@
 #include "desk/media/cd_driver_installer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -89,20 +90,25 @@ bool InstallDriverFiles(const DriverFolders& f, bool sixtyFourBit) {
     fs::create_directories(f.backup, ec);
     if (!fs::is_directory(f.backup, ec)) ok = false;
     // A file not present needs no backup; one that could not be backed up stays where it is.
-    std::vector<fs::path> backedUp;
+    // A file whose backup failed is not replaced either, so it can never be lost.
+    std::vector<fs::path> backedUp, kept;
     for (const auto& [from, to] : backups) {
         const fs::path original = f.base + from;
         if (!fs::exists(original, ec)) continue;
-        if (copyFile(original, f.backup + to))
+        if (copyFile(original, f.backup + to)) {
             backedUp.push_back(original);
-        else
+        } else {
+            kept.push_back(original);
             ok = false;
+        }
     }
     for (const fs::path& original : backedUp) {
         if (!fs::remove(original, ec)) ok = false;
     }
     for (const auto& [from, to] : replacements) {
-        if (!copyFile(f.source + from, f.base + to)) ok = false;
+        const fs::path target = f.base + to;
+        if (std::find(kept.begin(), kept.end(), target) != kept.end()) continue;
+        if (!copyFile(f.source + from, target)) ok = false;
     }
     const std::string command = f.base + "regedit.exe /s " + f.source + f.registryFile;
     if (!DeskShell().startProgram(command, platform::WindowStyle::Hidden)) ok = false;

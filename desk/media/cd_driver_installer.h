@@ -21,7 +21,8 @@ struct DriverFolders {
 DriverFolders DriverFoldersFor(const std::string& windir, bool ntFamily);
 
 // Backs up, replaces and registers the driver files; false when any step failed. Only files
-// that were copied into the backup folder are deleted from their place.
+// that were copied into the backup folder are deleted from their place, and a file whose backup
+// failed is left as it is.
 bool InstallDriverFiles(const DriverFolders& folders, bool sixtyFourBit);
 
 void InstallCDDriver(frmCD& window);
