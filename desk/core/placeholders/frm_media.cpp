@@ -25,10 +25,6 @@ void setUpWaveDialog(ui::CommonDialog& d, const std::string& title) {
 
 }  // namespace
 
-frmPlayer::frmPlayer()
-    : PlaceholderForm("frmPlayer", "ZeruZirado",
-                      "Playing the audio and MIDI files is not available in this build.") {}
-
 frmRecord::frmRecord()
     : PlaceholderForm("frmRecord", "Record",
                       "Recording is not available in this build. An existing WAV file can be "

@@ -1,17 +1,12 @@
-// Stand-ins for the player and the recorder. The player only closes. The recorder can't capture
-// audio here; instead its Save button takes an existing WAV file as the new take and hands it
-// over as the real window does (RecordingSaved, the settings dialog's CurrentAudioFile,
-// AudioFolder, and AddToFileList while WizardRunning is set).
+// Stand-in for the recorder. It can't capture audio here; instead its Save button takes an
+// existing WAV file as the new take and hands it over as the real window does (RecordingSaved,
+// the settings dialog's CurrentAudioFile, AudioFolder, and AddToFileList while WizardRunning is
+// set).
 #pragma once
 
 #include "desk/core/placeholders/placeholder_form.h"
 
 namespace velt::desk {
-
-class frmPlayer : public PlaceholderForm {
-  public:
-    frmPlayer();
-};
 
 class frmRecord : public PlaceholderForm {
   public:
