@@ -174,10 +174,16 @@ int32_t close(int32_t handle) {
 }
 
 int32_t setVolume(int32_t id, uint32_t volume) {
-    int32_t count = deviceCount();
-    if (count <= 0) return NoDevice;
     if (id == -1) id = 0;
-    if (id < 0 || id >= count) return BadDeviceId;
+    // A balance slider sets the volume at every step: a device open now needs no new look at
+    // the system's devices.
+    bool inUse = false;
+    for (auto& [handle, e] : state().open) inUse = inUse || e.device == id;
+    if (!inUse) {
+        int32_t count = deviceCount();
+        if (count <= 0) return NoDevice;
+        if (id < 0 || id >= count) return BadDeviceId;
+    }
     state().volumes[id] = volume;
     for (auto& [handle, entry] : state().open)
         if (entry.device == id) applyGain(entry);
