@@ -11,6 +11,7 @@
 #include "desk/media/windows_version.h"
 #include "main_window_fixture.h"
 #include "platform/outside/cd_ripper/cd_ripper.h"
+#include "platform/wave_io/clock_wave_out.h"
 
 namespace velt::desk {
 namespace {
@@ -45,6 +46,7 @@ class CdDriverInstaller : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
+        platform::wave_out::useDevices(&output);  // tracks play on the clock-time double
         G().AudioFolder = folder("audio");
         const std::string disc = folder("disc");
         EXPECT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " + disc +
@@ -102,7 +104,13 @@ class CdDriverInstaller : public MainWindowTest {
     std::optional<test::ScopedEnv> drives;
     test::ScopedEnv windir{"windir", std::nullopt};
     test::ScopedEnv os{"OS", std::nullopt};
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        platform::wave_out::useDevices(nullptr);
+    }
+
     std::string windows, target;
+    platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
 };
 
 TEST_F(CdDriverInstaller, WithoutDriverFoldersOneBoxThenIdle) {

@@ -10,6 +10,7 @@
 #include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 #include "platform/outside/cd_ripper/cd_ripper.h"
+#include "platform/wave_io/clock_wave_out.h"
 #include "platform/wav/wav_file.h"
 
 namespace velt::desk {
@@ -26,6 +27,7 @@ class CdWindow : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
+        platform::wave_out::useDevices(&output);  // tracks play on the clock-time double
         G().AudioFolder = folder("audio");
         G().MidiFolder = folder("midi");
     }
@@ -63,7 +65,13 @@ class CdWindow : public MainWindowTest {
         ASSERT_EQ(cd.cmdRip.Caption(), "&Abort Transfer");
     }
 
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        platform::wave_out::useDevices(nullptr);
+    }
+
     std::optional<test::ScopedEnv> env;
+    platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
 };
 
 TEST(CdTrackItem, FormatsAndReadsBackTheLength) {
@@ -90,6 +98,9 @@ TEST_F(CdWindow, TwelveTracksAreListedAndTheFirstPlays) {
     EXPECT_TRUE(cd.lstTracks.Enabled());
     EXPECT_EQ(cd.StatusBar.Text(), "Playing...");
     EXPECT_EQ(cd.Ripper().CurrentTrack(), 1);
+    ASSERT_GE(output.events.size(), 2u);  // its samples play on the wave output
+    EXPECT_EQ(output.events[1].kind, platform::wave_out::ClockWaveOut::Event::Kind::Play);
+    EXPECT_EQ(output.events[1].end, 2 * 44100);
     EXPECT_TRUE(cd.cmdRip.Enabled());
     EXPECT_TRUE(cd.mmCD.StopEnabled());
 
