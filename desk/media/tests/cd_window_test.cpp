@@ -349,6 +349,63 @@ TEST_F(CdWindow, UnwritableTargetIsReportedAtOnce) {
     EXPECT_FALSE(fs::exists(target));
 }
 
+// What the wizard's CD page receives.
+struct RecordingPage : CdWizardLink {
+    std::vector<std::string> calls;
+    std::vector<std::string> rows;
+    CdPageMirror last;
+    void setFileName(const std::string& t) override { calls.push_back("file " + t); }
+    void setStatus(const std::string& t) override { calls.push_back("status " + t); }
+    void clearDrives() override { calls.push_back("clear drives"); }
+    void addDrive(const std::string&) override { calls.push_back("drive"); }
+    void selectDrive(int i) override { calls.push_back("select drive " + std::to_string(i)); }
+    void copyTrackList(const std::vector<std::string>& r, bool enabled) override {
+        rows = r;
+        calls.push_back(std::string("tracks ") + (enabled ? "enabled" : "disabled"));
+    }
+    void selectTrack(int i) override { calls.push_back("select track " + std::to_string(i)); }
+    void setButtonBarEnabled(bool e) override { calls.push_back(e ? "bar on" : "bar off"); }
+    void hidePlayProgress() override { calls.push_back("hide play"); }
+    void mirror(const CdPageMirror& m) override { last = m; }
+};
+
+TEST_F(CdWindow, WhileTheWizardRunsItsPageFollowsAndGetsTheTrack) {
+    drives({disc("disc", {2, 20})});
+    G().WizardRunning = true;
+    auto page = std::make_shared<RecordingPage>();
+    // The wizard makes the window with its page, so the load is mirrored too.
+    ui::forms::install<frmCD>([page] {
+        auto cd = std::make_unique<frmCD>();
+        cd->Wizard = page;
+        return cd;
+    });
+    auto& props = ui::forms::get<frmProperties>();
+    frmCD& cd = window();
+    EXPECT_EQ(page->calls, (std::vector<std::string>{"file <NONE>", "clear drives", "drive",
+                                                     "bar on", "select drive 0"}));
+    tick();
+    EXPECT_EQ(page->rows, (std::vector<std::string>{"Track01  00:02", "Track02  00:20"}));
+    EXPECT_EQ(page->last.status, "Playing...");
+    EXPECT_TRUE(page->last.ripEnabled);
+    EXPECT_EQ(page->last.ripCaption, "&Transfer Track");
+    EXPECT_FALSE(page->last.transferVisible);
+
+    cd.lstTracks.setListIndex(1);
+    transfer(cd, G().AudioFolder + "Track02.wav");
+    tick();
+    EXPECT_TRUE(page->last.transferVisible);
+    EXPECT_EQ(page->last.transferPercent, 25);
+    EXPECT_EQ(page->last.status, "Transferring track 2... 25% complete.");
+    tick(3);
+    EXPECT_EQ(page->last.status, "Completed Transfer");
+    EXPECT_EQ(page->last.fileName, "Track02");
+    EXPECT_FALSE(page->last.transferVisible);
+    // The settings dialog's list got the file while the wizard runs.
+    ASSERT_EQ(props.cboAudioFile.ListCount(), 1);
+    EXPECT_EQ(props.cboAudioFile.List(0), "1. Track02");
+    G().WizardRunning = false;
+}
+
 TEST_F(CdWindow, MixerStartsOrSaysWhy) {
     drives({disc("disc", {2})});
     G().Mixer = "/usr/bin/my mixer";

@@ -262,6 +262,28 @@ TEST_F(PlayerWindow, DecodedMp3DamagedMidiAndEmptyProject) {
     EXPECT_EQ(open.sampleRate, 44100);
 }
 
+TEST_F(PlayerWindow, MissingAudioLeavesTheMidiOnlyAndItKeepsTime) {
+    project({{(dir / "gone.wav").string(), midiFile("song.mid", 2)}});
+    frmPlayer& p = player();
+    EXPECT_FALSE(p.optSelect(frmPlayer::BothInSync).Enabled());
+    EXPECT_FALSE(p.optSelect(frmPlayer::AudioOnly).Enabled());
+    EXPECT_FALSE(p.cmdAudioEdit.Enabled());
+    EXPECT_EQ(G().AudioFileToEdit, "");
+    EXPECT_TRUE(p.optSelect(frmPlayer::MidiOnly).Value());
+    EXPECT_EQ(p.mmMidi.Mode(), kPlaying);
+    EXPECT_EQ(p.mmAudio.Mode(), 524);
+    EXPECT_TRUE(p.mmMidi.Notify());
+    EXPECT_EQ(p.mmMidi.UpdateInterval(), 1000);
+    EXPECT_TRUE(p.mmControl.PauseEnabled());
+    ui.advance(1000);
+    EXPECT_EQ(p.lblPosition.Caption(), ":01");
+    ui.advance(1500);  // the MIDI file ends: its Done presses Stop
+    EXPECT_EQ(p.lblPosition.Caption(), "");
+    EXPECT_NE(p.mmMidi.Mode(), kPlaying);
+    EXPECT_TRUE(p.mmControl.PlayEnabled());
+    EXPECT_FALSE(p.optSelect(frmPlayer::AudioOnly).Enabled());  // Stop keeps the file rule
+}
+
 TEST_F(PlayerWindow, EditorsMixerAndHelp) {
     const std::string wav = audio("song.wav", 2);
     project({{wav, (dir / "none.mid").string()}});
