@@ -201,8 +201,12 @@ void frmCD::UpdateWizardTrackList() {
 void frmCD::cboDrives_Click() {
     if (!ripper_ || cboDrives.ListIndex() == CurrentDrive) return;
     if (CurrentDrive != -1) {
-        // Closing the drive ends a transfer on it; the next tick reports it as aborted.
-        if (TransferRunning) AbortRequested = true;
+        // Closing the drive ends a transfer on it: given up at once, its file removed.
+        if (TransferRunning) {
+            DiscardTransfer();
+            LeaveTransferState();
+            setStatus(kAborted);
+        }
         ripper_->StopPlay();
         ripper_->CloseDrive();
     }

@@ -261,7 +261,7 @@ TEST_F(CdWindow, TransferOfTrackThreeBecomesTheProjectsAudio) {
 
 TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
     const std::string discFolder = disc("disc", {20});
-    drives({discFolder});
+    drives({discFolder, disc("second", {2})});
     frmCD& cd = window();
     tick();
     const std::string target = G().AudioFolder + "Track01.wav";
@@ -295,8 +295,21 @@ TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
     tick();
     EXPECT_EQ(cd.StatusBar.Text(), "No CD");  // the next tick finds no disc
 
-    // Back in, then closing the window mid-transfer abandons the file too.
+    // Back in; choosing another drive mid-transfer gives the transfer up at once.
     fs::rename(dir / "taken out", discFolder);
+    tick();
+    transfer(cd, target);
+    tick();
+    cd.cboDrives.setListIndex(1);
+    EXPECT_EQ(cd.StatusBar.Text(), "Aborted Transfer");
+    EXPECT_FALSE(cd.TransferRunning);
+    EXPECT_EQ(cd.cmdRip.Caption(), "&Transfer Track");
+    EXPECT_FALSE(fs::exists(target));
+    tick();
+    EXPECT_EQ(cd.lstTracks.List(0), "Track01  00:02");
+
+    // Closing the window mid-transfer abandons the file too.
+    cd.cboDrives.setListIndex(0);
     tick();
     transfer(cd, target);
     tick();
