@@ -111,7 +111,7 @@ void frmPlayer::design() {
     cmdAudioEdit.setCaption("Edit Audio File");
     cmdMidiEdit.Move(1680, 2880, 1500, 375);
     cmdMidiEdit.setCaption("Edit MIDI File");
-    cmdVolume.Move(3240, 2880, 1860, 375);
+    cmdVolume.Move(3240, 2880, 2400, 375);
     cmdVolume.setCaption("Adjust Playback Levels");
     cmdHelp.Move(120, 3420, 1200, 375);
     cmdHelp.setCaption("&Help");
