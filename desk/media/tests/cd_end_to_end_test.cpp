@@ -1,13 +1,18 @@
 // The whole road of a CD track: track 3 of the CD drive double, transferred from the settings
-// dialog's CD button, becomes the project's audio, the saved project converts from the command
-// line, and SyncPlay plays the track and its MIDI result together to their end. With
+// dialog's CD button, becomes the project's audio, Convert runs it through the bridge and the
+// engine, and SyncPlay plays the track and its MIDI result together to their end. With
 // VELT_E2E_OUT set, the MIDI result is kept there as Track03.mid.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
+#include "desk/core/run/bridge_loader.h"
+#include "desk/core/run/frm_results.h"
+#include "desk/core/run/frm_status.h"
 #include "desk/media/frm_cd.h"
 #include "desk/media/frm_player.h"
 #include "desk/settings/frm_properties.h"
@@ -22,23 +27,20 @@ namespace fs = std::filesystem;
 
 class CdEndToEnd : public MainWindowTest {
   protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        fs::create_directories(dir / "run");
+        chmod((dir / "run").c_str(), 0700);
+    }
     void TearDown() override {
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
         platform::wave_out::useDevices(nullptr);
         platform::midi_out::useDevices(nullptr);
     }
-    int veltdesk(const std::string& args) {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-        const std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
-            "XDG_RUNTIME_DIR=" + test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
-    }
+
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};  // the engine beside the bridge
 };
 
 TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
@@ -93,13 +95,18 @@ TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
     const std::string mid = G().MidiFiles(1);
     EXPECT_EQ(mid, G().AudioFolder + "Track03.mid");  // the dialog's list puts it beside the WAV
 
-    const std::string project = (dir / "cd.vpr").string();
-    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
-    ui.user().toolbar(f.Toolbar, "Save");
-    ASSERT_TRUE(fs::exists(project));
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
-                       " /log=" + test::shellQuote((dir / "log.txt").string())),
-              0);
+    // Convert: the progress window runs the engine in real time, then the results window.
+    ui.onModal<frmStatus>([&](frmStatus&, ui::test::User&) {
+        for (int i = 0; i < 1000 && ui::isLoaded<frmStatus>(); ++i) {
+            ui.advance(56);
+            if (ui::isLoaded<frmStatus>())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(ui::isLoaded<frmStatus>());
+    });
+    ui.onModal<frmResults>([](frmResults& r, ui::test::User& ru) { ru.click(r.cmdClose); });
+    ui.user().toolbar(f.Toolbar, "Recognize");
+    EXPECT_EQ(f.sbStatusBar.Text(), "Finished");
     ASSERT_TRUE(fs::exists(mid));
     const auto csv = test::runCommand("midicsv " + test::shellQuote(mid));
     EXPECT_NE(csv.output.find("Note_on_c"), std::string::npos) << csv.output;
