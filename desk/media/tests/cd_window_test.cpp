@@ -185,6 +185,27 @@ TEST_F(CdWindow, DriveStatesShowTheirTexts) {
     EXPECT_EQ(cd.lstTracks.List(0), "Track01  00:02");
 }
 
+TEST_F(CdWindow, AnAudioDiscWithoutTracksIsPresentOnlyOnVersion251) {
+    drives({folder("no tracks")});  // an audio disc whose table lists no track
+    for (long version : {0L, 251L, 261L}) {
+        SCOPED_TRACE(version);
+        frmCD& cd = window();
+        EXPECT_EQ(cd.WindowsVersion, 0);  // what this system reports
+        cd.WindowsVersion = version;
+        tick();
+        if (version == 251) {
+            EXPECT_TRUE(cd.DiscPresent);
+            EXPECT_EQ(cd.lstTracks.ListCount(), 0);
+            EXPECT_TRUE(cd.lstTracks.Enabled());
+        } else {
+            EXPECT_FALSE(cd.DiscPresent);
+            EXPECT_EQ(cd.StatusBar.Text(), "No CD");
+            EXPECT_EQ(cd.lstTracks.List(0), "Please insert an audio CD");
+        }
+        ui::Release<frmCD>();
+    }
+}
+
 TEST_F(CdWindow, TransferOfTrackThreeBecomesTheProjectsAudio) {
     drives({disc("disc", {2, 2, 20})});
     auto& props = ui::forms::get<frmProperties>();
