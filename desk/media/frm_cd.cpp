@@ -269,19 +269,19 @@ void frmCD::tmrStatus_Timer() {
     takeRipperEvents();
     shownPercent_ = 0;
 
-    // 1. A transfer that shows no progress for 8 ticks: the drive needs its driver.
+    // A transfer that shows no progress for 8 ticks: the drive needs its driver.
     if (cmdRip.Caption() == kAbortCaption && TransferPercent == 0) {
         if (++StallTicks == kStallTicks) {
             InstallCDDriver(*this);
             return;
         }
     }
-    // 2.
+    // Transfer is offered only while a disc is there; the drive state is brought up to date.
     if (cmdRip.Caption() != kAbortCaption) cmdRip.setEnabled(false);
     cmdOK.setDefault(true);
     const bool wasRipping = ripper_->Ripping();
     ripper_->Refresh();
-    // 3.
+    // A running transfer keeps the disc present whatever the drive says.
     const bool transferCaption = cmdRip.Caption() == kAbortCaption;
     const bool present = ripper_->TrackCount() > 0 || transferCaption ||
                          (WindowsVersion == kWindowsXp && ripper_->IsAudioDisc());
@@ -292,7 +292,7 @@ void frmCD::tmrStatus_Timer() {
 
     bool skipToEnd = false;
     if (present && (!DiscPresent || RefreshPending)) {
-        // 4. Rebuild the track list.
+        // A disc has come (or the drive was just opened): rebuild the track list.
         ripper_->CloseDrive();
         ripper_->PrepareDrive();
         ripper_->OpenDrive(CurrentDrive);
@@ -323,7 +323,7 @@ void frmCD::tmrStatus_Timer() {
             ripper_->PlayTrack(1);
         }
     } else if (!present && (DiscPresent || RefreshPending)) {
-        // 5.
+        // The disc has gone.
         if (!mmCD.Enabled()) {
             // The disc was taken out during the transfer.
             AbortRequested = true;
@@ -340,7 +340,7 @@ void frmCD::tmrStatus_Timer() {
     }
 
     if (!skipToEnd) {
-        // 6.
+        // Follow the playing track in the list, and a running transfer's progress or end.
         if (present && StatusBar.Text() != kNoCd) {
             const int current = ripper_->CurrentTrack();
             if (lstTracks.ListIndex() != current - 1) {
@@ -369,14 +369,14 @@ void frmCD::tmrStatus_Timer() {
     }
 
     if (!skipToEnd) {
-        // 7.
+        // The state word when nothing else has set it.
         const std::string& status = StatusBar.Text();
         if (status != kNoCd && status != kAborted && status != kCompleted) {
             setStatus(ripper_->CurrentTrack() > 0 && ripper_->IsAudioDisc() && mmCD.StopEnabled()
                           ? kPlaying
                           : "Ready");
         }
-        // 8.
+        // The button bar follows the state word.
         const bool noCd = StatusBar.Text() == kNoCd;
         mmCD.setPlayEnabled(!noCd);
         mmCD.setPrevEnabled(!noCd);
@@ -384,7 +384,7 @@ void frmCD::tmrStatus_Timer() {
         mmCD.setStopEnabled(!noCd && StatusBar.Text() == kPlaying);
     }
 
-    // 9.
+    // What this tick found is the next tick's reference; the wizard's page follows.
     DiscPresent = present;
     RefreshPending = false;
     if (g.WizardRunning) {

@@ -95,7 +95,7 @@ class frmCD : public ui::Form {
     void clearPosition();
 
     std::unique_ptr<platform::cd::CdRipper> ripper_;
-    int shownPercent_ = 0;  // the percent step 6 of this tick showed (the wizard mirror)
+    int shownPercent_ = 0;  // the progress this tick showed (for the wizard's page)
 };
 
 // "Track" + two digits + two blanks + "mm:ss".
