@@ -62,6 +62,7 @@ void frmProperties::wire() {
     cmdPlay.Click = [this] { cmdPlay_Click(); };
     cmdStop.Click = [this] { cmdStop_Click(); };
     cmdTempoTapper.Click = [this] { cmdTempoTapper_Click(); };
+    MMControl.Done = [this](int code) { MMControl_Done(code); };
     cmdCD.Click = [this] { cmdCD_Click(); };
     cmdRecord.Click = [this] { cmdRecord_Click(); };
     cmdPatchMapBrowse.Click = [this] { cmdPatchMapBrowse_Click(); };
@@ -323,6 +324,9 @@ void frmProperties::design() {
     cmdStop.setEnabled(false);
     in(lblBeatCountVal, fraTempo, 120, 1320, 2520, 255);
     lblBeatCountVal.setToolTipText("Counter Display");
+    in(MMControl, fraTempo, 2700, 780, 495, 375);
+    MMControl.setVisible(false);
+    MMControl.setDeviceType("WaveAudio");
     in(gauTempo, fraTempo, 3240, 300, 1800, 1080);
     in(gauTempoLine, fraTempo, 0, 0, 0, 0);
     gauTempoLine.setEnds(4140, 840, 4140, 540);

@@ -2,6 +2,7 @@
 // amount of audio, with scripted codecs standing in for real streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -23,13 +24,13 @@ class RunOutcomeTest : public ::testing::Test {
         std::vector<std::string> args = {input(), output()};
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         std::ostringstream out, err;
-        exitCode = runMpunpack(args, out, err, [&](std::unique_ptr<Decoder>& d) {
-            d = std::make_unique<Decoder>();
+        exitCode = runMpunpack(args, out, err, [&](std::unique_ptr<ControlBlock>& d) {
+            d = std::make_unique<ControlBlock>();
             if (!script.empty() || scriptedCodec) {
                 d->registerCodecModule(fake::codecModule(log, script));
             }
             d->registerInputModule(fileInputModule());
-            d->registerOutputModule(fileOutputModule());
+            d->registerOutputModule(scriptedOutput ? fake::outputModule(log) : fileOutputModule());
             return 0;
         });
         return out.str();
@@ -41,6 +42,7 @@ class RunOutcomeTest : public ::testing::Test {
     velt::test::TempDir dir;
     fake::Log log;
     bool scriptedCodec = true;
+    bool scriptedOutput = false;
     int exitCode = -1;
 };
 
@@ -75,6 +77,17 @@ TEST_F(RunOutcomeTest, AStreamWithoutAudioIsAnUnsupportedFormat) {
     EXPECT_EQ(exitCode, 1);
 }
 
+TEST_F(RunOutcomeTest, TheFirstFailedWriteEndsTheRun) {
+    scriptedOutput = true;
+    log.writesBeforeFailure = 2;
+    EXPECT_EQ(run({kFrame, kFrame, kFrame, kFrame, kFrame}),
+              "ERROR: Cannot write to wav file (write failed)\n");
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(std::count(log.codecCalls.begin(), log.codecCalls.end(), "decode"), 3);
+    EXPECT_EQ(log.written.size(), 2u * 1152 * 4);
+    EXPECT_TRUE(log.outputClosed);
+}
+
 TEST_F(RunOutcomeTest, WithoutAnAcceptingCodecTheInputCannotBeOpened) {
     scriptedCodec = false;
     const std::string status = (dir / "status.txt").string();
@@ -88,7 +101,7 @@ TEST_F(RunOutcomeTest, WithoutAnAcceptingCodecTheInputCannotBeOpened) {
 TEST_F(RunOutcomeTest, ACreationFailureIsReportedWithoutALineEnd) {
     std::ostringstream out, err;
     const int code = runMpunpack({"a", "b"}, out, err,
-                                 [](std::unique_ptr<Decoder>&) { return int{kOutOfMemory}; });
+                                 [](std::unique_ptr<ControlBlock>&) { return int{kOutOfMemory}; });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(out.str(), "ERROR: Cannot initialize decoder (out of memory)");
 }

@@ -4,7 +4,7 @@
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
-#include "desk/core/placeholders/frm_media.h"
+#include "desk/media/frm_player.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/core/placeholders/frm_wizard.h"
 #include "desk/core/project/project_file.h"
@@ -25,10 +25,6 @@ std::string frmMain::WebSiteAddress() {
 std::string frmMain::UpdateAddress() {
     return WebSiteAddress() + "version" + std::to_string(AppMajor) + std::to_string(AppMinor) +
            ".html";
-}
-
-std::string frmMain::EditorDownloadAddress() {
-    return WebSiteAddress() + "anvil-studio.html";
 }
 
 std::string frmMain::proposedName() const {
@@ -194,7 +190,7 @@ void frmMain::mnuUpdate_Click() {
 }
 
 void frmMain::mnuAS_Click() {
-    OpenUrl(EditorDownloadAddress());
+    ShowHelpTopic(kMidiEditorHelp);  // which MIDI editors there are and how to install one
 }
 
 void frmMain::Toolbar_ButtonClick(ui::ToolbarButton& Button) {

@@ -8,8 +8,9 @@
 //   "USAGE: ..."                                1  fewer than two arguments
 //   "ERROR: Cannot write to wav file (%s)"      1  the WAV file cannot be created or written
 //   "ERROR: Cannot open mp3 file (%s)"          1  the input cannot be opened or no codec takes it
-//   "ERROR: Cannot decode mp3 file (%s)"        1  decoding stopped before the end of the input,
-//                                                  or the input gave no audio at all
+//   "ERROR: Cannot decode mp3 file (%s)"        1  decoding stopped before the end of the input
+//                                                  (also at a change of sample rate), or the
+//                                                  input gave no audio at all
 // where %s is the error text of the code.
 #pragma once
 
@@ -19,16 +20,16 @@
 #include <string>
 #include <vector>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 
 namespace velt::mp3 {
 
 // Creates a control block with its modules registered; 0 or a negative code.
-using DecoderBuilder = std::function<int(std::unique_ptr<Decoder>&)>;
+using ControlBlockBuilder = std::function<int(std::unique_ptr<ControlBlock>&)>;
 
 // args: the arguments after the program name. Returns the exit code. The builder is the tool's own
-// (buildDecoder) unless a test hands in one with modules of its own.
+// (buildControlBlock) unless a test hands in one with modules of its own.
 int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                const DecoderBuilder& build = {});
+                const ControlBlockBuilder& build = {});
 
 }  // namespace velt::mp3

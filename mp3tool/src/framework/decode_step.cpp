@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <new>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
 
-void Decoder::updatePositionAndTime() {
+void ControlBlock::updatePositionAndTime() {
     status_.position = std::min(byteFraction(input_.bytePosition), 1.0);
     double seconds = 0;
     if (status_.info.durationMs > 0) {
@@ -19,7 +19,7 @@ void Decoder::updatePositionAndTime() {
     status_.time = timeFromSeconds(seconds);
 }
 
-int Decoder::decodeStep() {
+int ControlBlock::decodeStep() {
     if (!output_.open) {
         reportError(kInternalError, "internal error", "output not open");
         return kInternalError;
@@ -91,7 +91,9 @@ int Decoder::decodeStep() {
         const std::int64_t written =
             outputLink().write(buffer.first(static_cast<std::size_t>(bytes)), pcm_.bytesPerSample,
                                pcm_.channels, pcm_.sampleRate);
-        if (written > 0) pcmBytesWritten_ += static_cast<std::uint64_t>(written);
+        // Nothing taken is a failed write: decoding more would only fail again.
+        if (written <= 0) return kWriteFailed;
+        pcmBytesWritten_ += static_cast<std::uint64_t>(written);
     }
     return kOk;
 }

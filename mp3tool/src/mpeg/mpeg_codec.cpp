@@ -10,9 +10,9 @@
 #include <memory>
 #include <optional>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
-#include "mpeg/layer3/layer3_layer_decoder.h"
+#include "mpeg/layer3/layer3_frame_decoder.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/stream_probe.h"
 
@@ -26,14 +26,14 @@ constexpr int kMaxOutputBytes = mpeg::kMaxFrameSamples * 2;
 // The framework's input as the frame reader's byte source.
 class FrameworkInput : public mpeg::ByteInput {
   public:
-    explicit FrameworkInput(Decoder& decoder) : decoder_(decoder) {}
+    explicit FrameworkInput(ControlBlock& control) : control_(control) {}
     int read(std::uint8_t* buffer, std::size_t n) override {
         if (n == 0) return kOk;
-        return decoder_.readInput(std::span<std::uint8_t>(buffer, n));
+        return control_.readInput(std::span<std::uint8_t>(buffer, n));
     }
 
   private:
-    Decoder& decoder_;
+    ControlBlock& control_;
 };
 
 // Gain byte v of the option block: 1 + v/32 for v >= 0, 1 / (1 - v/32) below (so -32 halves,
@@ -48,28 +48,34 @@ std::int8_t byteFromGain(float g) {
 
 class MpegCodec : public CodecInstance {
   public:
-    explicit MpegCodec(Decoder& decoder) : decoder_(decoder), input_(decoder), core_(input_) {
-        core_.setLayer3(std::make_unique<mpeg::layer3::Layer3LayerDecoder>());
+    explicit MpegCodec(ControlBlock& control) : control_(control), input_(control), core_(input_) {
+        core_.setLayer3(std::make_unique<mpeg::layer3::Layer3FrameDecoder>());
     }
 
     int newStream(std::string_view, std::string_view) override {
         forgetPublished();
+        layoutChannels_ = 0;
+        layoutRate_ = 0;
         frameCountKnown_ = false;
         averageBitrate_ = 0;
         dataStart_ = 0;
-        dataSize_ = decoder_.inputSize();
+        dataSize_ = control_.inputSize();
         return flush();
     }
 
     int flush() override {
         core_.flush();
         seekPosition_ = 0;
+        atStreamStart_ = true;
+        infoFrame_.reset();
+        pending_.reset();
         return kOk;
     }
 
     void seekNotice(std::uint64_t bytePosition) override {
         flush();
         seekPosition_ = bytePosition;
+        atStreamStart_ = bytePosition <= dataStart_;
     }
 
     int probe(StreamInfo& info) override;
@@ -138,6 +144,15 @@ class MpegCodec : public CodecInstance {
     }
 
   private:
+    // A decoded frame kept back for a later step.
+    struct HeldFrame {
+        std::array<std::int16_t, mpeg::kMaxFrameSamples> pcm{};
+        mpeg::DecodedFrame frame;
+    };
+
+    // Puts one decoded frame out in the stream's layout and updates the published facts.
+    int emit(const std::int16_t* samples, const mpeg::DecodedFrame& frame, PcmRecord& pcm,
+             StreamInfo& info);
     void forgetPublished() {
         level_ = layer_ = mode_ = -1;
         rate_ = 0;
@@ -145,10 +160,20 @@ class MpegCodec : public CodecInstance {
     void publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& info);
     void estimateDuration(StreamInfo& info) const;
 
-    Decoder& decoder_;
+    ControlBlock& control_;
     FrameworkInput input_;
     mpeg::MpegDecoder core_;
     std::array<std::int16_t, mpeg::kMaxFrameSamples> frame_{};
+
+    // The output layout, fixed by the first frame put out: one file holds one channel count and
+    // one rate (0 until then).
+    int layoutChannels_ = 0;
+    int layoutRate_ = 0;
+    // The first frame of a stream may be an encoder's information frame: it goes out only once
+    // an audio frame follows, so that a stream of nothing else gives no audio at all.
+    bool atStreamStart_ = true;
+    std::unique_ptr<HeldFrame> infoFrame_;
+    std::unique_ptr<HeldFrame> pending_;  // the audio frame that follows the information frame
 
     // Last published values; -1 (or 0) until the first frame or the probe publishes them.
     int level_ = -1;
@@ -168,46 +193,50 @@ class MpegCodec : public CodecInstance {
 void MpegCodec::publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& info) {
     if (h.level() != level_) {
         level_ = h.level();
-        decoder_.setStreamInteger("mpeg/level", level_);
+        control_.setStreamInteger("mpeg/level", level_);
         info.validFields |= kStreamPropertiesChanged;
     }
     if (h.layer != layer_) {
         layer_ = h.layer;
-        decoder_.setStreamInteger("mpeg/layer", layer_);
+        control_.setStreamInteger("mpeg/layer", layer_);
         info.validFields |= kStreamPropertiesChanged;
     }
     if (h.mode != mode_) {
         const bool channelsChange =
             mode_ < 0 || (mode_ == mpeg::kSingleChannel) != (h.mode == mpeg::kSingleChannel);
         mode_ = h.mode;
-        decoder_.setStreamInteger("mpeg/mode", mode_);
+        control_.setStreamInteger("mpeg/mode", mode_);
         info.validFields |= kStreamPropertiesChanged;
-        info.channels = h.channels();
-        if (channelsChange) info.validFields |= kStreamFormatChanged;
+        // Once the first frame has fixed the output layout, the channels put out stay as they
+        // are whatever the mode says.
+        if (layoutChannels_ == 0) {
+            info.channels = h.channels();
+            if (channelsChange) info.validFields |= kStreamFormatChanged;
+        }
     }
 }
 
 int MpegCodec::probe(StreamInfo& info) {
     info.validFields = 0;
-    const std::uint64_t size = decoder_.inputSize();
+    const std::uint64_t size = control_.inputSize();
     dataSize_ = size;
     dataStart_ = 0;
     toc_.reset();
 
     std::array<std::uint8_t, mpeg::kProbeBytes> bytes{};
-    std::int64_t got = decoder_.readInputSome(bytes);
+    std::int64_t got = control_.readInputSome(bytes);
     if (got > 0) {
         const std::uint64_t tag = mpeg::id3v2TagSize(std::span(bytes).first(got), size);
         if (tag > 0) {
             dataStart_ = tag;
             dataSize_ = size - tag;
-            if (const int r = decoder_.seekInput(dataStart_); r != 0) return r;
-            got = decoder_.readInputSome(bytes);
+            if (const int r = control_.seekInput(dataStart_); r != 0) return r;
+            got = control_.readInputSome(bytes);
         }
     }
     // Decoding starts at the data start, also when the probe gives up below or the stream is
     // shorter than the probe's read.
-    if (const int r = decoder_.seekInput(dataStart_); r != 0) return r;
+    if (const int r = control_.seekInput(dataStart_); r != 0) return r;
     if (got < 0) return static_cast<int>(got);
 
     if (got < 4 || bytes[0] != 0xff || bytes[1] < 0xe0) return -1;
@@ -243,16 +272,63 @@ int MpegCodec::probe(StreamInfo& info) {
 
 int MpegCodec::decode(PcmRecord& pcm, StreamInfo& info) {
     if (pcm.data.size() < static_cast<std::size_t>(kMaxOutputBytes)) return kInternalError;
+    if (pending_) {
+        const std::unique_ptr<HeldFrame> held = std::move(pending_);
+        return emit(held->pcm.data(), held->frame, pcm, info);
+    }
     mpeg::DecodedFrame frame;
     const int r = core_.decodeFrame(frame_.data(), frame);
+    // An information frame still held at the end is dropped with the end.
     if (r != kOk) return r;
 
-    const std::size_t samples = static_cast<std::size_t>(frame.samplesPerChannel) *
-                                static_cast<std::size_t>(frame.channels);
-    std::memcpy(pcm.data.data(), frame_.data(), samples * sizeof(std::int16_t));
+    if (atStreamStart_) {
+        atStreamStart_ = false;
+        if (core_.frameCarriesVbrTag()) {
+            infoFrame_ = std::make_unique<HeldFrame>(HeldFrame{frame_, frame});
+            pcm.bytesPerSample = 2;
+            pcm.samplesPerChannel = 0;
+            pcm.channels = frame.channels;
+            pcm.sampleRate = frame.sampleRate;
+            return kOk;
+        }
+    }
+    if (infoFrame_) {
+        pending_ = std::make_unique<HeldFrame>(HeldFrame{frame_, frame});
+        const std::unique_ptr<HeldFrame> held = std::move(infoFrame_);
+        return emit(held->pcm.data(), held->frame, pcm, info);
+    }
+    return emit(frame_.data(), frame, pcm, info);
+}
+
+int MpegCodec::emit(const std::int16_t* samples, const mpeg::DecodedFrame& frame, PcmRecord& pcm,
+                    StreamInfo& info) {
+    if (layoutRate_ == 0) {
+        layoutRate_ = frame.sampleRate;
+        layoutChannels_ = frame.channels;
+    }
+    // A file cannot change its rate part-way: the output ends before the first frame of another.
+    if (frame.sampleRate != layoutRate_) return kSampleRateChanged;
+
+    const auto n = static_cast<std::size_t>(frame.samplesPerChannel);
+    const std::int16_t* out = samples;
+    std::array<std::int16_t, mpeg::kMaxFrameSamples> converted;
+    if (frame.channels != layoutChannels_) {
+        if (layoutChannels_ == 2) {
+            // A mono frame in a stereo stream: the same sample on both sides.
+            for (std::size_t i = 0; i < n; ++i) converted[2 * i] = converted[2 * i + 1] = samples[i];
+        } else {
+            // A stereo frame in a mono stream: the mean of the two sides.
+            for (std::size_t i = 0; i < n; ++i) {
+                converted[i] = static_cast<std::int16_t>((samples[2 * i] + samples[2 * i + 1]) / 2);
+            }
+        }
+        out = converted.data();
+    }
+    std::memcpy(pcm.data.data(), out,
+                n * static_cast<std::size_t>(layoutChannels_) * sizeof(std::int16_t));
     pcm.bytesPerSample = 2;
     pcm.samplesPerChannel = frame.samplesPerChannel;
-    pcm.channels = frame.channels;
+    pcm.channels = layoutChannels_;
     pcm.sampleRate = frame.sampleRate;
 
     if (info.streamType != kStreamType) {
@@ -297,7 +373,7 @@ void MpegCodec::estimateDuration(StreamInfo& info) const {
         return;
     }
     const double t = static_cast<double>(totalSamples_) * 1000.0 / rate_;
-    const double p = static_cast<double>(decoder_.inputBytePosition());
+    const double p = static_cast<double>(control_.inputBytePosition());
     const double s = static_cast<double>(seekPosition_);
     const double d = static_cast<double>(dataStart_);
     const double z = static_cast<double>(dataSize_);
@@ -334,8 +410,8 @@ CodecModule mpegCodecModule() {
     module.query = [](std::string_view, std::string_view) { return 0; };
     module.info = describe;
     module.create = [](std::unique_ptr<CodecInstance>& instance, std::string_view, std::string_view,
-                       Decoder& decoder) {
-        instance = std::make_unique<MpegCodec>(decoder);
+                       ControlBlock& control) {
+        instance = std::make_unique<MpegCodec>(control);
         return static_cast<int>(kOk);
     };
     return module;

@@ -37,13 +37,17 @@ class MpegDecoder {
     }
     int rateReduction() const { return reduction_; }
 
-    // The Layer III decoder; without one, Layer III frames are refused as invalid (-700).
+    // The Layer III frame decoder; without one, Layer III frames are refused as invalid (-700).
     void setLayer3(std::unique_ptr<LayerDecoder> decoder) { layer3_ = std::move(decoder); }
 
     // Decodes the next frame into pcm (room for kMaxFrameSamples): 0 with `frame` filled, -700
     // when the layer decoder refused the frame (nothing written; go on with the next call), or
     // the input's code (-514 at the end). Frames the reader refuses are skipped here.
     int decodeFrame(std::int16_t* pcm, DecodedFrame& frame);
+
+    // True when the frame decodeFrame last returned is an encoder's information frame (a Xing,
+    // Info or VBRI tag in place of audio).
+    bool frameCarriesVbrTag() const;
 
     // Silence and a fresh search: synthesis history, Layer III state and the reader's sync.
     void flush();
