@@ -1,0 +1,21 @@
+// The settings dialog's view of the wizard while WizardRunning is set: its file lists mirrored
+// into the wizard's audio and MIDI pages, the wizard's instrument row for test tones, and the end
+// of the tapping playback handed to the wizard's Stop. It reaches the wizard through the form
+// registry each time, so a closed wizard is simply absent.
+#pragma once
+
+#include "desk/settings/wizard_link.h"
+
+namespace velt::desk {
+
+class WizardMirror : public WizardLink {
+  public:
+    void copyFileLists(const std::vector<std::string>& audioRows,
+                       const std::vector<std::string>& midiRows, int audioRow,
+                       int midiRow) override;
+    void selectFileRows(int audioRow, int midiRow) override;
+    std::string instrumentRow() override;
+    void stopPlayback() override;
+};
+
+}  // namespace velt::desk
