@@ -13,7 +13,7 @@ namespace velt::desk {
 
 namespace {
 
-constexpr double kWidth = 9600, kHeight = 6300;
+constexpr double kWidth = 10200, kHeight = 6300;
 constexpr double kPageTop = 600, kPageHeight = 4980;
 constexpr double kContentLeft = 2280;  // right of the page picture
 constexpr double kContentTop = 1260;   // below the instruction
@@ -173,6 +173,9 @@ void frmWizard::design() {
         lblStep(i).setWordWrap(true);
         lblStep(i).setCaption(kPageTexts[i].instruction);
     }
+    // The long instructions of the record and finish pages.
+    lblStep(3).Move(kContentLeft, 300, 5880, 2040);
+    lblStep(12).Move(kContentLeft, 300, kWidth - kContentLeft - 240, 2000);
 
     auto place = [this](ui::Control& c, int step, double l, double t, double w, double h) {
         c.setContainer(fraStep(step));
@@ -187,7 +190,7 @@ void frmWizard::design() {
                           "microphone",
                           "My music is recorded on an audio CD"};
     for (int i = 0; i < 5; ++i) {
-        place(optWave(i), 1, 0, i * 480, 6960, 375);
+        place(optWave(i), 1, 0, i * 480, kWidth - kContentLeft - 240, 375);
         optWave(i).setCaption(wave[i]);
     }
     optWave(0).setValue(true);
@@ -212,29 +215,29 @@ void frmWizard::design() {
                          kContentTop - 110);
 
     // Step 3.
-    place(MMControl, 3, 0, 0, 2400, 375);
+    place(MMControl, 3, 0, 1140, 2400, 375);
     MMControl.setDeviceType("WaveAudio");
     for (auto b : {ui::MediaControl::Prev, ui::MediaControl::Next, ui::MediaControl::Pause,
                    ui::MediaControl::Back, ui::MediaControl::Step, ui::MediaControl::Eject})
         MMControl.setButtonVisible(b, false);
-    place(lblCounter, 3, 2520, 60, 1200, 255);
+    place(lblCounter, 3, 2520, 1200, 1200, 255);
     lblCounter.setCaption("00:00:00");
-    place(lblFileName, 3, 0, 480, 4800, 255);
-    place(cmdSave, 3, 0, 900, 1215, 375);
+    place(lblFileName, 3, 0, 1620, 5400, 255);
+    place(cmdSave, 3, 0, 2040, 1215, 375);
     cmdSave.setCaption("&Save");
-    place(cmdDevice, 3, 1320, 900, 1215, 375);
+    place(cmdDevice, 3, 1320, 2040, 1215, 375);
     cmdDevice.setCaption("Device");
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
-    place(cmdMixer, 3, 2640, 900, 1215, 375);
+    place(cmdMixer, 3, 2640, 2040, 1215, 375);
     cmdMixer.setCaption("Level");
     cmdMixer.setToolTipText("Adjust Recording Level");
-    place(cmdCDPlayer, 3, 3960, 900, 1215, 375);
+    place(cmdCDPlayer, 3, 3960, 2040, 1215, 375);
     cmdCDPlayer.setCaption("CD Player");
     cmdCDPlayer.setToolTipText("Open CD Player");
-    place(picMetronome, 3, 3960, 1440, 480, 480);
-    place(StatusBar, 3, 0, 3300, 6960, 300);
+    place(picMetronome, 3, 3960, 2580, 480, 480);
+    place(StatusBar, 3, 0, 3300, 5400, 300);
     StatusBar.setToolTipText("Recording Status");
-    place(fraLevel, 3, 6000, 0, 960, 3180);
+    place(fraLevel, 3, 6240, -960, 1320, 4560);
     fraLevel.setCaption("Level");
     fraLevel.setToolTipText("Recording Level");
     fraLevel.setVisible(false);
@@ -301,10 +304,10 @@ void frmWizard::design() {
         mmCD.setButtonVisible(b, false);
     place(lblPositionCD, 13, 3120, 2460, 1080, 255);
     place(pbPlayCD, 13, 4440, 2460, 2520, 255);
-    place(ProgressBarCD, 13, 0, 2880, 6960, 255);
-    place(lblFileNameCD, 13, 0, 3180, 6960, 255);
+    place(ProgressBarCD, 13, 0, 2820, kWidth - kContentLeft - 240, 255);
+    place(lblFileNameCD, 13, 0, 3120, kWidth - kContentLeft - 240, 255);
     lblFileNameCD.setCaption("<NONE>");
-    place(StatusBarCD, 13, 0, 3480, 6960, 300);
+    place(StatusBarCD, 13, 0, 3360, kWidth - kContentLeft - 240, 300);
 
     // Step 15.
     const char* filter[] = {
@@ -326,7 +329,7 @@ void frmWizard::design() {
         "&Single - The audio contains only one type of instrument",
         "&Monophonic instruments on separate stereo tracks"};
     for (int i = 0; i < 3; ++i) {
-        place(optFilter1(i), 5, 0, i * 600, 6960, 375);
+        place(optFilter1(i), 5, 0, i * 600, kWidth - kContentLeft - 240, 375);
         optFilter1(i).setCaption(types[i]);
     }
 
@@ -391,8 +394,9 @@ void frmWizard::design() {
         "&Remove - De-emphasizes notes that are mixed toward the center of the stereo image. Can "
         "be used to help create karaoke tracks."};
     for (int i = 0; i < 4; ++i) {
-        place(optStereo(i), 18, 0, i * 840, 6960, 720);
+        place(optStereo(i), 18, 0, i * 840, kWidth - kContentLeft - 240, 720);
         optStereo(i).setCaption(stereo[i]);
+        optStereo(i).setToolTipText(stereo[i]);
     }
     optStereo(1).setVisible(false);  // split comes from the types page, not from here
 
@@ -405,8 +409,9 @@ void frmWizard::design() {
         "that it is suitable for notation. In the next step you will be requested to tap along "
         "with the music to tell Veltrane where the beats are."};
     for (int i = 0; i < 2; ++i) {
-        place(optSync(i), 14, 0, i * 1080, 6960, 960);
+        place(optSync(i), 14, 0, i * 1080, kWidth - kContentLeft - 240, 960);
         optSync(i).setCaption(sync[i]);
+        optSync(i).setToolTipText(sync[i]);
     }
 
     // Step 9.
@@ -450,13 +455,14 @@ void frmWizard::design() {
     cmdMidiBrowse.setCaption("Select MIDI File");
 
     // Step 12.
-    place(cmdProp, 12, 0, 1200, 2400, 375);
+    place(cmdProp, 12, 0, 2160, 2400, 375);
     cmdProp.setCaption("Open Project Editor");
 
     // The button row.
     linButtons.setEnds(120, kPageTop + kPageHeight + 90, kWidth - 120, kPageTop + kPageHeight + 90);
     const char* nav[] = {"&Help", "&Cancel", "< &Back", "&Next >", "&Finish"};
-    const double navLeft[] = {120, 4380, 5715, 6930, 8265};
+    const double finish = kWidth - 120 - 1215;
+    const double navLeft[] = {120, finish - 3885, finish - 2550, finish - 1335, finish};
     for (int i = 0; i < 5; ++i) {
         cmdNav(i).Move(navLeft[i], kHeight - 540, 1215, 375);
         cmdNav(i).setCaption(nav[i]);
