@@ -126,6 +126,15 @@ void frmWizard::wire() {
     txtTempo1.Change = [this] { txtTempo1_LostFocus(); };
     txtTempo1.LostFocus = [this] { txtTempo1_LostFocus(); };
     cmdTest.Click = [this] { cmdTest_Click(); };
+    txtTempo.Change = [this] { txtTempo_Change(); };
+    txtTempo.LostFocus = [this] { txtTempo_Change(); };
+    txtTempo.GotFocus = [this] { txtTempo_GotFocus(); };
+    txtTimeNum.GotFocus = [this] { txtTimeNum_GotFocus(); };
+    spnTimeNum.Change = [this] { spnTimeNum_Change(); };
+    txtMasterFile.GotFocus = [this] { txtMasterFile_GotFocus(); };
+    txtMasterFile.KeyPress = [this](int& k) { txtMasterFile_KeyPress(k); };
+    txtTempo1.GotFocus = [this] { txtTempo1_GotFocus(); };
+    txtPitchMode.GotFocus = [this] { txtPitchMode_GotFocus(); };
     cmdSave.Click = [this] { cmdSave_Click(); };
     cmdDevice.Click = [this] { cmdDevice_Click(); };
     cmdMixer.Click = [this] { cmdMixer_Click(); };
@@ -206,6 +215,8 @@ void frmWizard::design() {
     place(txtTimeNum, 2, 1200, 480, 720, 315);
     txtTimeNum.setText("4");
     place(spnTimeNum, 2, 1920, 480, 255, 315);
+    spnTimeNum.setMin(0);
+    spnTimeNum.setMax(99);
     place(cmdTest, 2, 0, 1020, 1215, 375);
     cmdTest.setCaption("&Test");
     place(gauTempo, 2, 3000, 0, 1200, 900);

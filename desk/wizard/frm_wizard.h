@@ -197,6 +197,14 @@ class frmWizard : public ui::Form {
     void cmdStop_Click();
     void txtTempo1_LostFocus();
     void SetTempoGauge();
+    void txtTempo_Change();
+    void txtTempo_GotFocus();
+    void txtTimeNum_GotFocus();
+    void spnTimeNum_Change();
+    void txtMasterFile_GotFocus();
+    void txtMasterFile_KeyPress(int& KeyAscii);
+    void txtTempo1_GotFocus();
+    void txtPitchMode_GotFocus();
     void cmdTest_Click();
     void cmdSave_Click();
     void cmdDevice_Click();

@@ -261,6 +261,37 @@ void frmWizard::SetTempoGauge() { DrawTempoNeedle(gauTempo1, gauTempoLine1, txtT
 
 // ---- record, master file and CD pages: the recorder and the CD window do the work
 
+namespace {
+void selectAll(ui::TextBox& box) {
+    box.setSelStart(0);
+    box.setSelLength(static_cast<int>(box.Text().size()));
+}
+}  // namespace
+
+void frmWizard::txtTempo_Change() { DrawTempoNeedle(gauTempo, gauTempoLine, txtTempo.Text()); }
+void frmWizard::txtTempo_GotFocus() { selectAll(txtTempo); }
+void frmWizard::txtTimeNum_GotFocus() { selectAll(txtTimeNum); }
+
+void frmWizard::spnTimeNum_Change() {
+    if (Val(txtTimeNum.Text()) == 0) txtTimeNum.setText("Auto");
+}
+
+void frmWizard::txtMasterFile_GotFocus() { selectAll(txtMasterFile); }
+
+void frmWizard::txtMasterFile_KeyPress(int& KeyAscii) {
+    if (KeyAscii != 46 && KeyAscii != 8) KeyAscii = 0;
+}
+
+void frmWizard::txtTempo1_GotFocus() {
+    selectAll(txtTempo1);
+    editor().FocusedBox = &editor().txtTempo;
+}
+
+void frmWizard::txtPitchMode_GotFocus() {
+    selectAll(txtPitchMode);
+    editor().FocusedBox = &editor().txtPitchMode;
+}
+
 void frmWizard::cmdTest_Click() {}
 void frmWizard::cmdSave_Click() {
     wizard_windows::SaveRecorderTake();

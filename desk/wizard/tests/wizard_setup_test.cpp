@@ -1,5 +1,7 @@
 // What the wizard's pages fill in when they are shown, and the writes some of them repeat.
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "wizard_fixture.h"
 
@@ -123,6 +125,38 @@ TEST_F(WizardSetup, OnlyTheStepShownIsInView) {
     EXPECT_EQ(w.Caption(), "New Project Wizard - What Instruments");
     EXPECT_EQ(w.lblTitle.Caption(), "What Instruments");
     EXPECT_EQ(w.optFilter(1).Caption(), "I &know what instruments comprise the original audio");
+}
+
+}  // namespace
+}  // namespace velt::desk
+
+namespace velt::desk {
+namespace {
+
+class WizardTempo : public WizardTest {};
+
+TEST_F(WizardTempo, TheNeedleSpansFiveToTwoHundredThirtyFive) {
+    frmWizard& w = wizard();
+    addAudio(wave("take.wav"));
+    w.ShowStep(9);
+    const double cx = std::round(w.gauTempo1.Left() + std::round(w.gauTempo1.Width()) / 2);
+    const double cy = std::round(w.gauTempo1.Top() + std::round(w.gauTempo1.Height()) / 2);
+    auto tip = [&](const std::string& tempo) {
+        w.txtTempo1.setText(tempo);
+        return std::pair{w.gauTempoLine1.X1(), w.gauTempoLine1.Y1()};
+    };
+    const auto right = tip("235");
+    EXPECT_EQ(right.first, cx + 500);
+    EXPECT_NEAR(right.second, cy - 60, 1);
+    EXPECT_EQ(tip("300"), right);
+    EXPECT_EQ(tip("400"), right);
+    const auto up = tip("120");
+    EXPECT_NEAR(up.first, cx, 1);
+    EXPECT_EQ(up.second, cy - 560);
+    const auto left = tip("5");
+    EXPECT_EQ(left.first, cx - 500);
+    EXPECT_EQ(left.second, cy - 60);
+    EXPECT_EQ(w.txtTempo1.Text(), editor().txtTempo.Text());
 }
 
 }  // namespace
