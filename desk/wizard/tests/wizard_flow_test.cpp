@@ -1,6 +1,7 @@
 // The wizard's Next checks, the score-building start, and how it ends: Cancel, the close box and
 // Finish, seen from the main window as well.
 #include <filesystem>
+#include <vector>
 
 #include "desk/core/placeholders/frm_media.h"
 #include "main_window_fixture.h"
@@ -50,6 +51,40 @@ TEST_F(WizardFlow, NextRefusesWithoutAUsableAudioFileAndCommitsNothing) {
     G().AudioFileValid = true;
     w.cmdNav_Click(3);
     EXPECT_EQ(w.CurrentStep, 15);
+}
+
+TEST_F(WizardFlow, RecordedAndTransferredFilesAreHandedOver) {
+    const std::string take = wave("take.wav");
+    struct Case {
+        int source;
+        std::vector<int> stepsBeforeAudio;  // Next from step 1 on, until the audio page
+    } cases[] = {{0, {2, 3}}, {1, {3}}, {4, {13}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        frmWizard& w = wizard();
+        w.optWave(c.source).setValue(true);
+        for (int step : c.stepsBeforeAudio) {
+            w.cmdNav_Click(3);
+            ASSERT_EQ(w.CurrentStep, step);
+        }
+        const bool cd = c.source == 4;
+        EXPECT_EQ(cd ? ui::isLoaded<frmCD>() : ui::isLoaded<frmRecord>(), true);
+        ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
+        if (cd)
+            w.cmdNav_Click(3);  // no audio yet: Next starts the transfer
+        else
+            w.cmdSave_Click();
+        EXPECT_EQ(w.CurrentStep, c.stepsBeforeAudio.back());
+        w.cmdNav_Click(3);
+        EXPECT_EQ(w.CurrentStep, 15);
+        EXPECT_FALSE(ui::isLoaded<frmCD>());
+        EXPECT_FALSE(ui::isLoaded<frmRecord>());
+        EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
+        EXPECT_EQ(editor().CurrentAudioFile, take);
+        EXPECT_EQ(editor().chkEntireRange.Value(), 1);
+        if (cd) EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
+        ui::forms::releaseAll();
+    }
 }
 
 TEST_F(WizardFlow, TheCdPageWaitsForATransferUnderWay) {
