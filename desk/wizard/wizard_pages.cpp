@@ -235,8 +235,15 @@ void frmWizard::cmdStop_Click() {
     p.cmdStop_Click();
     const int s = p.TapStatus;
     if (s > 1) {
-        if (!ui::forms::existing<frmTapper>() || !ui::forms::existing<frmTapper>()->Visible())
-            ui::forms::get<frmTapper>().Show(ui::Modal);
+        // The Tap Extender asks how far to extend the taps; one already on screen is left alone.
+        frmTapper* open = ui::forms::existing<frmTapper>();
+        if (!open || !open->Visible()) {
+            auto& tapper = ui::Load<frmTapper>();
+            tapper.Show(ui::Modal);
+            p.ExtendToStart = tapper.ExtendToStart;
+            p.ExtendToEnd = tapper.ExtendToEnd;
+            ui::Release<frmTapper>();
+        }
         p.ExtendTaps();
     }
     txtTempo1.setText(p.txtTempo.Text());
