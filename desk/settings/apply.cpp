@@ -23,11 +23,15 @@ void frmProperties::cmdApply_Click() {
             i < static_cast<int32_t>(AudioList.size()) ? AudioList[static_cast<size_t>(i)] : "";
 
     g.EntireAudio = chkEntireRange.Value();
+    // A time box left with a time that doesn't parse (its check reported it and kept the focus)
+    // keeps the project's time: -1 is no time.
     int32_t start = ParseHMS(txtStartPoint.Text());
-    g.StartPoint =
-        WorkStart >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
+    if (WorkStart >= 0)
+        g.StartPoint =
+            start >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
     int32_t end = ParseHMS(txtEndPoint.Text());
-    g.EndPoint = end == FloorLong(g.AudioLength) ? g.AudioLength : static_cast<float>(end);
+    if (end >= 0)
+        g.EndPoint = end == FloorLong(g.AudioLength) ? g.AudioLength : static_cast<float>(end);
     g.StereoPan = sldStereoPan.Value() + 50;
 
     int16_t cents = ToInteger(1200 * std::log2(WorkReferencePitch / 440.0));
@@ -76,7 +80,7 @@ void frmProperties::cmdApply_Click() {
     for (int32_t i = 1; i <= g.AudioFileCount; ++i)
         g.MidiFiles(i) =
             i < static_cast<int32_t>(MidiList.size()) ? MidiList[static_cast<size_t>(i)] : "";
-    g.MidiChan = ToLong(Val(txtChannel.Text()));
+    g.MidiChan = ChannelInBox();
     g.Filter = WorkFilter;
     g.MidiPat = WorkPatch;
     g.Brightness = ToLong(Val(cboCCBright.Text()));

@@ -10,6 +10,10 @@ std::string FilterListFile() {
     return G().InstallFolder + "filter.txt";
 }
 
+std::string PercussionListFile() {
+    return G().InstallFolder + "percussion.txt";
+}
+
 std::string ExampleEnsembleFile() {
     return G().InstallFolder + "Ensembles/Example - Piano and Organ.ens";
 }

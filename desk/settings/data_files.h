@@ -8,6 +8,7 @@
 namespace velt::desk {
 
 std::string FilterListFile();       // InstallFolder + "filter.txt"
+std::string PercussionListFile();   // InstallFolder + "percussion.txt"
 std::string ExampleEnsembleFile();  // InstallFolder + "Ensembles/Example - Piano and Organ.ens"
 std::string BasicDrumKitFile();     // InstallFolder + "Drum Kits/Basic Kit.vdk"
 

@@ -1,13 +1,15 @@
 // The numeric fields: each box selects and remembers its text on focus, filters keys, and on
 // leaving replaces an out-of-range value by the nearer bound and unreadable text by the text it
 // had on focus. Tempo and speed are checked on every change too.
-#include <cctype>
+#include <algorithm>
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/instruments/channel_allocation.h"
+#include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
 
@@ -16,48 +18,24 @@ namespace velt::desk {
 namespace {
 
 constexpr int kExclamation = 48;
+constexpr int32_t kDrumChannel = 10;
+
+// A box text that reads as a channel, 1..16.
+bool ReadsChannel(const std::string& text) {
+    double v = 0;
+    return ReadBoxNumber(text, v) && v >= 1 && v <= 16;
+}
 
 bool allowed(int key, const std::string& extra) {
     return key == 8 || (key >= '0' && key <= '9') ||
            (key > 0 && key < 256 && extra.find(static_cast<char>(key)) != std::string::npos);
 }
 
-// The text as a number, when it reads as one: optional blanks and sign, digits, "." or ",".
-bool readNumber(const std::string& text, double& value) {
-    size_t i = text.find_first_not_of(' ');
-    if (i == std::string::npos) return false;
-    size_t digitsAt = i;
-    if (text[digitsAt] == '+' || text[digitsAt] == '-') ++digitsAt;
-    if (digitsAt >= text.size() || !std::isdigit(static_cast<unsigned char>(text[digitsAt])))
-        if (digitsAt >= text.size() || text[digitsAt] != '.' || digitsAt + 1 >= text.size() ||
-            !std::isdigit(static_cast<unsigned char>(text[digitsAt + 1])))
-            return false;
-    value = Val(text);
-    return std::isfinite(value);
-}
-
 }  // namespace
 
 void frmProperties::rememberFocus(ui::TextBox& box) {
-    box.setSelStart(0);
-    box.setSelLength(static_cast<int>(box.Text().size()));
+    boxMemory_.remember(box);
     FocusControl = box.Text();
-    FocusedBox = &box;
-}
-
-// Holds a box to [low, high]; unreadable text gets back the remembered text. True when the box
-// now holds a number.
-static bool holdBox(ui::TextBox& box, double low, double high, const std::string& remembered) {
-    double v = 0;
-    if (!readNumber(box.Text(), v)) {
-        box.setText(remembered);
-        return false;
-    }
-    if (v > high)
-        box.setText(std::to_string(ToLong(high)));
-    else if (v < low)
-        box.setText(std::to_string(ToLong(low)));
-    return true;
 }
 
 void frmProperties::txtHalfSteps_Change() {
@@ -70,7 +48,7 @@ void frmProperties::txtHalfSteps_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "-")) KeyAscii = 0;
 }
 void frmProperties::txtHalfSteps_LostFocus() {
-    holdBox(txtHalfSteps, -11, 11, FocusControl);
+    HoldBoxNumber(txtHalfSteps, -11, 11, remembered(txtHalfSteps));
 }
 
 void frmProperties::txtOctaves_Change() {
@@ -83,7 +61,7 @@ void frmProperties::txtOctaves_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "-")) KeyAscii = 0;
 }
 void frmProperties::txtOctaves_LostFocus() {
-    holdBox(txtOctaves, -10, 10, FocusControl);
+    HoldBoxNumber(txtOctaves, -10, 10, remembered(txtOctaves));
     txtPitchMode_Change();
 }
 
@@ -91,8 +69,9 @@ void frmProperties::txtPitchMode_Change() {
     edited();
     ui::DoEvents();
     double v = 0;
-    if (!readNumber(txtPitchMode.Text(), v)) {
-        if (!Loading && !FocusControl.empty()) txtPitchMode.setText(FocusControl);
+    if (!ReadBoxNumber(txtPitchMode.Text(), v)) {
+        const std::string* before = remembered(txtPitchMode);
+        if (!Loading && before) txtPitchMode.setText(*before);
         return;
     }
     if (v <= 1) {
@@ -112,13 +91,13 @@ void frmProperties::txtPitchMode_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "")) KeyAscii = 0;
 }
 void frmProperties::txtPitchMode_LostFocus() {
-    holdBox(txtPitchMode, 1, 128, FocusControl);
+    HoldBoxNumber(txtPitchMode, 1, 128, remembered(txtPitchMode));
 }
 
 void frmProperties::txtReferencePitch_Change() {
     edited();
     double v = 0;
-    if (readNumber(txtReferencePitch.Text(), v) && v > 0) {
+    if (ReadBoxNumber(txtReferencePitch.Text(), v) && v > 0) {
         std::string shown = Val(txtReferencePitch.Text()) == std::floor(v)
                                 ? std::to_string(ToLong(v))
                                 : FormatSingle(static_cast<float>(v));
@@ -132,7 +111,7 @@ void frmProperties::txtReferencePitch_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "-+")) KeyAscii = 0;
 }
 void frmProperties::txtReferencePitch_LostFocus() {
-    holdBox(txtReferencePitch, -50, 50, FocusControl);
+    HoldBoxNumber(txtReferencePitch, -50, 50, remembered(txtReferencePitch));
 }
 
 void frmProperties::txtSpeed_Change() {
@@ -146,7 +125,16 @@ void frmProperties::txtSpeed_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, ".%")) KeyAscii = 0;
 }
 void frmProperties::txtSpeed_LostFocus() {
-    double v = Val(txtSpeed.Text());
+    // Text that holds no number ("%", pasted letters) gets back the text it had on focus.
+    double v = 0;
+    if (!ReadBoxNumber(txtSpeed.Text(), v)) {
+        const std::string* before = remembered(txtSpeed);
+        if (before && *before != txtSpeed.Text()) {
+            txtSpeed.setText(*before);
+            return;
+        }
+        v = 0;
+    }
     if (v > 400)
         txtSpeed.setText("400");
     else if (v < 25)
@@ -167,8 +155,9 @@ void frmProperties::txtTempo_KeyPress(int& KeyAscii) {
 }
 void frmProperties::txtTempo_LostFocus() {
     double v = 0;
-    if (!readNumber(txtTempo.Text(), v)) {
-        if (!FocusControl.empty() && FocusedBox == &txtTempo) txtTempo.setText(FocusControl);
+    if (!ReadBoxNumber(txtTempo.Text(), v)) {
+        const std::string* before = remembered(txtTempo);
+        if (before) txtTempo.setText(*before);
         return;
     }
     if (v > 1080) {
@@ -204,7 +193,7 @@ void frmProperties::txtTimeNum_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "")) KeyAscii = 0;
 }
 void frmProperties::txtTimeNum_LostFocus() {
-    holdBox(txtTimeNum, 1, 99, FocusControl);
+    HoldBoxNumber(txtTimeNum, 1, 99, remembered(txtTimeNum));
 }
 void frmProperties::spnTimeNum_Change() {
     if (txtTimeNum.Text() == "0") txtTimeNum.setText("Auto");
@@ -361,16 +350,18 @@ void frmProperties::spnKeyMin_UpClick() {
     ui::DoEvents();
 }
 
+// The speed spinner steps by 5 while the box is inside 25..400; a step past a bound (397 up gives
+// 402) is held to it by the box's own check, which its change handler runs.
 void frmProperties::spnSpeed_DownClick() {
     double v = Val(txtSpeed.Text());
-    if (v >= 30) {
+    if (v > 25) {
         txtSpeed.setText(FormatSingle(static_cast<float>(v - 5)));
         SetSpeedGauge();
     }
 }
 void frmProperties::spnSpeed_UpClick() {
     double v = Val(txtSpeed.Text());
-    if (v <= 395) {
+    if (v < 400) {
         txtSpeed.setText(FormatSingle(static_cast<float>(v + 5)));
         SetSpeedGauge();
     }
@@ -468,28 +459,65 @@ void frmProperties::txtChannel_KeyPress(int& KeyAscii) {
     if (!allowed(KeyAscii, "")) KeyAscii = 0;
 }
 void frmProperties::txtChannel_LostFocus() {
-    double v = 0;
-    if (!readNumber(txtChannel.Text(), v)) return;
-    if (v < 1)
-        txtChannel.setText("1");
-    else if (v > 16)
-        txtChannel.setText("16");
-    LastChannel = ToLong(Val(txtChannel.Text()));
+    // An emptied box gets back the text it had on focus (the project's channel when it never had
+    // the focus), so the box always reads a channel.
+    const std::string committed = std::to_string(std::clamp(G().MidiChan, 1, 16));
+    const std::string* before = remembered(txtChannel);
+    if (HoldBoxNumber(txtChannel, 1, 16, before ? before : &committed) == BoxCheck::Restored &&
+        !ReadsChannel(txtChannel.Text()))
+        txtChannel.setText(committed);
+    const int32_t channel = ToLong(Val(txtChannel.Text()));
+    if ((LastChannel == kDrumChannel) != (channel == kDrumChannel)) switchPatchList(channel);
 }
+
+// The instrument list follows the channel: the percussion sounds on channel 10, the instruments
+// elsewhere. The default percussion sound is the twelfth line; while the dialog is being filled
+// the project's own sound stays selected when the list has it.
+void frmProperties::switchPatchList(int32_t channel) {
+    const bool filling = Loading;
+    cboMidiPatch.Clear();
+    if (channel == kDrumChannel) {
+        lblMidiPatch.setCaption("Assign to Percussion:");
+        for (const std::string& line : ReadDataLines(PercussionListFile()))
+            cboMidiPatch.AddItem(line);
+    } else {
+        lblMidiPatch.setCaption("Assign to Patch:");
+        for (const std::string& line : ReadDataLines(FilterListFile()))
+            cboMidiPatch.AddItem(ListEntry(line));
+    }
+    const int count = cboMidiPatch.ListCount();
+    int row = channel == kDrumChannel && count > 11 ? 11 : count > 0 ? 0 : -1;
+    if (filling && RowWithLeadingNumber(cboMidiPatch, WorkPatch) >= 0)
+        row = RowWithLeadingNumber(cboMidiPatch, WorkPatch);
+    Loading = true;  // the list's click handler does no side work
+    if (row >= 0) cboMidiPatch.setListIndex(row);
+    Loading = filling;
+    WorkPatch = row >= 0 ? LeadingNumber(cboMidiPatch.List(row)) : 0;
+    LastChannel = channel;
+}
+
+int32_t frmProperties::ChannelInBox() const {
+    double v = 0;
+    if (!ReadBoxNumber(txtChannel.Text(), v)) return std::clamp(G().MidiChan, 1, 16);
+    return std::clamp(ToLong(v), 1, 16);
+}
+
 void frmProperties::spnChannel_DownClick() {
-    double v = Val(txtChannel.Text());
-    if (v > 1) txtChannel.setText(std::to_string(ToLong(v) - 1));
+    txtChannel.setText(std::to_string(ToLong(Val(txtChannel.Text())) - 1));
     txtChannel_LostFocus();
+    ui::DoEvents();
 }
 void frmProperties::spnChannel_UpClick() {
-    double v = Val(txtChannel.Text());
-    if (v < 16) txtChannel.setText(std::to_string(ToLong(v) + 1));
+    txtChannel.setText(std::to_string(ToLong(Val(txtChannel.Text())) + 1));
     txtChannel_LostFocus();
+    ui::DoEvents();
 }
 
 void frmProperties::AssignChannels() {
     Global& g = G();
-    if (Val(txtChannel.Text()) != 10) {
+    // While the dialog is being filled the box holds the project's own channel, which the
+    // example ensemble loaded by the layout switch must not replace.
+    if (!Loading && Val(txtChannel.Text()) != 10) {
         const int channel = NextChannel(0, g.ChannelUsed);
         if (!g.ChannelUsed[static_cast<size_t>(channel)]) {
             txtChannel.setText(std::to_string(channel));

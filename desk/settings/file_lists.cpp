@@ -74,7 +74,7 @@ void frmProperties::cboAudioFile_Click() {
     // removal question must name and remove the same row.
     CurrentAudioIndex = row;
     if (CurrentAudioFile == PreviousAudioFile) return;
-    g.CDTransferDone = false;
+    if (!cdShowing_) g.CDTransferDone = false;  // a track the CD window hands over keeps it
     edited();
     g.WaveReady = false;
     GetWaveInfo(CurrentAudioFile);
@@ -95,6 +95,13 @@ void frmProperties::cboAudioFile_Change() {
     Global& g = G();
     if (undoingRemoval_) return;
     const std::string text = cboAudioFile.Text();
+    // An empty list has no entry to remove: a typed "." is taken back and nothing else happens.
+    if (cboAudioFile.ListCount() == 0) {
+        undoingRemoval_ = true;
+        cboAudioFile.setText("");
+        undoingRemoval_ = false;
+        return;
+    }
     if (!text.empty() && g.WaveReady) {
         undoingRemoval_ = true;
         cboAudioFile.setText(cboAudioFile.List(CurrentAudioIndex));

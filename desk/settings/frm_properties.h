@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/numeric_box.h"
 #include "desk/settings/wizard_link.h"
 #include "desk/ui/ui.h"
 
@@ -226,11 +227,10 @@ class frmProperties : public ui::Form {
     std::array<int32_t, 15> TonicNotes{};
     bool Loading = false;
     int32_t TopNote = 127;
-    int32_t LastChannel = 1;
-    int32_t TapStatus = 0;              // outcome of the last Stop of tapping; 2 or more: kept
-    bool PlayFromWizard = false;        // set by the wizard around its instrument test tone
-    ui::TextBox* FocusedBox = nullptr;  // the numeric box of this dialog that last took the focus
-    int32_t BeatCount = 0;              // taps counted so far (beat counter)
+    int32_t LastChannel = 0;      // the single-instrument channel at the last list switch
+    int32_t TapStatus = 0;        // outcome of the last Stop of tapping; 2 or more: kept
+    bool PlayFromWizard = false;  // set by the wizard around its instrument test tone
+    int32_t BeatCount = 0;        // taps counted so far (beat counter)
     // Tempo tapping: 0 after Play, k taps so far, -1 a gap too long, -2 cancelled; ExtendTaps
     // reuses it for the beats it adds.
     int32_t TapCount = 0;
@@ -406,6 +406,9 @@ class frmProperties : public ui::Form {
     void sldTimeRange_MouseDown(int Button, int Shift, double x, double y);
     void sldTimeRange_MouseUp(int Button, int Shift, double x, double y);
     void AssignChannels();
+    // The channel of the single-instrument box as Apply and the test notes use it: 1..16; a box
+    // that holds no number gives the project's channel.
+    int32_t ChannelInBox() const;
 
     void Form_Unload(int& Cancel) override;
 
@@ -425,7 +428,12 @@ class frmProperties : public ui::Form {
     void repaintLists();
     void rememberFocus(ui::TextBox& box);
 
+    void switchPatchList(int32_t channel);
+    const std::string* remembered(const ui::TextBox& box) const { return boxMemory_.textOf(box); }
+
     bool undoingRemoval_ = false;  // cboAudioFile_Change's own rewrite of the combo text
+    BoxMemory boxMemory_;          // the text of each numeric box at its last focus
+    bool cdShowing_ = false;       // the CD window is open; its hand-over may add the track
 };
 
 }  // namespace velt::desk

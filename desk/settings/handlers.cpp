@@ -1,9 +1,10 @@
 // Handlers of the lists, check boxes, option groups and buttons.
 #include "desk/core/global.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/instruments/frm_ens.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/instruments/frm_ens.h"
+#include "desk/media/frm_record.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
@@ -138,9 +139,13 @@ void frmProperties::tabProperties_Click(int) {
 
 void frmProperties::cmdCD_Click() {
     Global& g = G();
+    // While the wizard runs, the window adds the track to the list itself; that list click
+    // must not take back the flag the window has just set.
+    cdShowing_ = true;
     ui::Load<frmCD>();
     if (ui::isLoaded<frmCD>()) ui::forms::get<frmCD>().Show(ui::Modal);
     ui::Release<frmCD>();
+    cdShowing_ = false;
     if (!g.CDTransferDone) return;
     g.AudioFolder = FolderOf(CurrentAudioFile);
     g.WaveReady = false;

@@ -93,10 +93,8 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
         return;
     }
     int32_t program = WorkPatch;
-    // A channel box that doesn't read 1..16 plays on channel 1 rather than on a status byte of
-    // another message kind.
-    int32_t channel = ToLong(Val(txtChannel.Text())) - 1;
-    if (channel < 0 || channel > 15) channel = 0;
+    // The box's channel held to 1..16, so the status byte is always a channel message.
+    int32_t channel = ChannelInBox() - 1;
     std::vector<int32_t> notes;
     auto rowOr = [](const PartRange& rows, int32_t row, int32_t fallback) {
         return row >= 0 && row < static_cast<int32_t>(rows.size()) ? rows[static_cast<size_t>(row)]

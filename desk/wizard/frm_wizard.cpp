@@ -127,7 +127,14 @@ void frmWizard::wire() {
     txtTempo1.LostFocus = [this] { txtTempo1_LostFocus(); };
     cmdTest.Click = [this] { cmdTest_Click(); };
     txtTempo.Change = [this] { txtTempo_Change(); };
-    txtTempo.LostFocus = [this] { txtTempo_Change(); };
+    txtTempo.LostFocus = [this] { txtTempo_LostFocus(); };
+    txtTempo.KeyPress = [this](int& k) { txtTempo_KeyPress(k); };
+    spnTempo.DownClick = [this] { spnTempo_DownClick(); };
+    spnTempo.UpClick = [this] { spnTempo_UpClick(); };
+    txtTimeNum.Change = [this] { txtTimeNum_Change(); };
+    txtTimeNum.LostFocus = [this] { txtTimeNum_LostFocus(); };
+    txtTimeNum.KeyPress = [this](int& k) { txtTimeNum_KeyPress(k); };
+    txtMasterFile.Change = [this] { txtMasterFile_Change(); };
     txtTempo.GotFocus = [this] { txtTempo_GotFocus(); };
     txtTimeNum.GotFocus = [this] { txtTimeNum_GotFocus(); };
     spnTimeNum.Change = [this] { spnTimeNum_Change(); };
@@ -146,14 +153,14 @@ void frmWizard::wire() {
     cboDrives.Click = [this] { cboDrives_Click(); };
     lstTracks.Click = [this] { lstTracks_Click(); };
     // The page's own button bars do nothing themselves: the windows behind them act.
-    for (auto* bar : {&MMControl, &mmCD}) {
-        bar->PlayClick = [](int& cancel) { cancel = 1; };
-        bar->StopClick = [](int& cancel) { cancel = 1; };
-        bar->RecordClick = [](int& cancel) { cancel = 1; };
-        bar->PrevClick = [](int& cancel) { cancel = 1; };
-        bar->NextClick = [](int& cancel) { cancel = 1; };
-        bar->EjectClick = [](int& cancel) { cancel = 1; };
-    }
+    MMControl.PlayClick = [this](int& cancel) { MMControl_PlayClick(cancel); };
+    MMControl.RecordClick = [this](int& cancel) { MMControl_RecordClick(cancel); };
+    MMControl.StopClick = [this](int& cancel) { MMControl_StopClick(cancel); };
+    mmCD.PlayClick = [](int& cancel) { cancel = 1; };
+    mmCD.StopClick = [](int& cancel) { cancel = 1; };
+    mmCD.PrevClick = [](int& cancel) { cancel = 1; };
+    mmCD.NextClick = [](int& cancel) { cancel = 1; };
+    mmCD.EjectClick = [](int& cancel) { cancel = 1; };
 }
 
 void frmWizard::design() {
@@ -252,25 +259,19 @@ void frmWizard::design() {
     fraLevel.setCaption("Level");
     fraLevel.setToolTipText("Recording Level");
     fraLevel.setVisible(false);
-    for (ui::Control* c : {static_cast<ui::Control*>(&shpBackground),
-                           static_cast<ui::Control*>(&shpForeground),
-                           static_cast<ui::Control*>(&shpLevel)})
-        c->setContainer(fraLevel);
+    shpBackground.setContainer(fraLevel);
+    shpForeground.setContainer(fraLevel);
     shpBackground.Move(300, 300, 360, 2700);
     shpBackground.setBackStyle(1);
     shpBackground.setBackColor(0x404040);
     shpForeground.Move(300, 3000, 360, 0);
     shpForeground.setBackStyle(1);
     shpForeground.setBackColor(0x00C000);
-    shpLevel.Move(300, 3000, 360, 30);
-    shpLevel.setBackStyle(1);
-    shpLevel.setBackColor(0x0000FF);
-    for (ui::Line* l : {&line50, &lineThres, &lineThres1}) {
+    for (ui::Line* l : {&line50, &lineThres}) {
         l->setContainer(fraLevel);
         l->setEnds(240, 1650, 720, 1650);
     }
     lineThres.setBorderColor(0x0000FF);
-    lineThres1.setBorderColor(0x0000FF);
 
     // Step 17.
     place(txtMasterFile, 17, 0, 0, 4800, 315);

@@ -16,6 +16,7 @@ namespace velt::desk {
 class frmWizard : public ui::Form {
   public:
     frmWizard();
+    ~frmWizard() override;
 
     static constexpr int kPages = 19;  // pages 0..18; page 0 is never shown
     static constexpr double kParked = -10000;
@@ -56,10 +57,8 @@ class frmWizard : public ui::Form {
     ui::Frame fraLevel{this, "fraLevel"};
     ui::Shape shpBackground{this, "shpBackground"};
     ui::Shape shpForeground{this, "shpForeground"};  // the level bar
-    ui::Shape shpLevel{this, "shpLevel"};            // the peak hold mark
     ui::Line line50{this, "line50"};
-    ui::Line lineThres{this, "lineThres"};   // the input threshold
-    ui::Line lineThres1{this, "lineThres1"};  // its second stroke (the meter draws two)
+    ui::Line lineThres{this, "lineThres"};  // the input threshold
 
     // Step 17: master MIDI file for score building.
     ui::TextBox txtMasterFile{this, "txtMasterFile"};
@@ -198,6 +197,17 @@ class frmWizard : public ui::Form {
     void txtTempo1_LostFocus();
     void SetTempoGauge();
     void txtTempo_Change();
+    void txtTempo_LostFocus();
+    void txtTempo_KeyPress(int& KeyAscii);
+    void spnTempo_DownClick();
+    void spnTempo_UpClick();
+    void txtTimeNum_Change();
+    void txtTimeNum_LostFocus();
+    void txtTimeNum_KeyPress(int& KeyAscii);
+    void txtMasterFile_Change();
+    void MMControl_PlayClick(int& Cancel);
+    void MMControl_RecordClick(int& Cancel);
+    void MMControl_StopClick(int& Cancel);
     void txtTempo_GotFocus();
     void txtTimeNum_GotFocus();
     void spnTimeNum_Change();
@@ -240,6 +250,7 @@ class frmWizard : public ui::Form {
     void commitTiming();
     bool finished_ = false;  // Finish applied the settings
     void copyPolyphonyToEditor();
+    void copyRecorderButtons();  // the record page's buttons as the recorder has them
 };
 
 // Draws a tempo needle: the tip of `needle` on a half dial of radius 500 twips centred in `dial`

@@ -47,4 +47,43 @@ void WizardMirror::stopPlayback() {
     if (frmWizard* w = loadedWizard()) w->cmdStop_Click();
 }
 
+void WizardRecorderMirror::counter(const std::string& caption, long colour) {
+    if (frmWizard* w = loadedWizard()) {
+        w->lblCounter.setCaption(caption);
+        w->lblCounter.setForeColor(colour);
+    }
+}
+
+void WizardRecorderMirror::saveEnabled(bool enabled) {
+    if (frmWizard* w = loadedWizard()) w->cmdSave.setEnabled(enabled);
+}
+
+void WizardRecorderMirror::light(const ui::Picture& picture) {
+    if (frmWizard* w = loadedWizard()) w->picMetronome.setPicture(picture);
+}
+
+void WizardRecorderMirror::levelBar(long colour, double top, double height) {
+    if (frmWizard* w = loadedWizard()) {
+        w->shpForeground.setBackColor(colour);
+        w->shpForeground.setFillColor(colour);
+        w->shpForeground.setTop(top);
+        w->shpForeground.setHeight(height);
+    }
+}
+
+void WizardRecorderMirror::thresholdMark(double y1, double y2, bool line50Visible) {
+    if (frmWizard* w = loadedWizard()) {
+        w->lineThres.setY1(y1);
+        w->lineThres.setY2(y2);
+        w->line50.setVisible(line50Visible);
+    }
+}
+
+void WizardRecorderMirror::stopPlayback() {
+    if (frmWizard* w = loadedWizard()) {
+        int cancel = 0;
+        w->MMControl_StopClick(cancel);
+    }
+}
+
 }  // namespace velt::desk

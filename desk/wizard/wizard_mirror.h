@@ -4,6 +4,7 @@
 // registry each time, so a closed wizard is simply absent.
 #pragma once
 
+#include "desk/media/recorder_links.h"
 #include "desk/settings/wizard_link.h"
 
 namespace velt::desk {
@@ -15,6 +16,18 @@ class WizardMirror : public WizardLink {
                        int midiRow) override;
     void selectFileRows(int audioRow, int midiRow) override;
     std::string instrumentRow() override;
+    void stopPlayback() override;
+};
+
+// The recorder's view of the wizard: its counter, metronome light, Save button and level meter
+// mirrored into the record page, and the end of a playback handed to the page's Stop.
+class WizardRecorderMirror : public RecorderWizardMirror {
+  public:
+    void counter(const std::string& caption, long colour) override;
+    void saveEnabled(bool enabled) override;
+    void light(const ui::Picture& picture) override;
+    void levelBar(long colour, double top, double height) override;
+    void thresholdMark(double y1, double y2, bool line50Visible) override;
     void stopPlayback() override;
 };
 

@@ -275,7 +275,6 @@ void selectAll(ui::TextBox& box) {
 }
 }  // namespace
 
-void frmWizard::txtTempo_Change() { DrawTempoNeedle(gauTempo, gauTempoLine, txtTempo.Text()); }
 void frmWizard::txtTempo_GotFocus() { selectAll(txtTempo); }
 void frmWizard::txtTimeNum_GotFocus() { selectAll(txtTimeNum); }
 
@@ -289,26 +288,9 @@ void frmWizard::txtMasterFile_KeyPress(int& KeyAscii) {
     if (KeyAscii != 46 && KeyAscii != 8) KeyAscii = 0;
 }
 
-void frmWizard::txtTempo1_GotFocus() {
-    selectAll(txtTempo1);
-    editor().FocusedBox = &editor().txtTempo;
-}
+void frmWizard::txtTempo1_GotFocus() { selectAll(txtTempo1); }
+void frmWizard::txtPitchMode_GotFocus() { selectAll(txtPitchMode); }
 
-void frmWizard::txtPitchMode_GotFocus() {
-    selectAll(txtPitchMode);
-    editor().FocusedBox = &editor().txtPitchMode;
-}
-
-void frmWizard::cmdTest_Click() {}
-void frmWizard::cmdSave_Click() {
-    wizard_windows::SaveRecorderTake();
-    lblFileName.setCaption(editor().CurrentAudioFile);
-}
-void frmWizard::cmdDevice_Click() {}
-void frmWizard::cmdMixer_Click() {}
-void frmWizard::cmdCDPlayer_Click() {}
-void frmWizard::cmdMasterBrowse_Click() {}
-void frmWizard::cmdMasterEdit_Click() {}
 void frmWizard::cmdRip_Click() { wizard_windows::StartCDTransfer(); }
 void frmWizard::cmdMixerCD_Click() {}
 void frmWizard::cboDrives_Click() {}

@@ -3,6 +3,7 @@
 // again each time.
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/media/frm_record.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
 #include "desk/wizard/hidden_windows.h"
@@ -72,7 +73,21 @@ void frmWizard::setUpStep(int step) {
         case 1:
             optWave(0).setCaption("Record directly into Veltrane while playing or singing");
             break;
+        case 2: {
+            frmRecord& rec = ui::forms::get<frmRecord>();
+            Mirroring = true;
+            txtTempo.setText(rec.txtTempo.Text());
+            txtTimeNum.setText(rec.txtTimeNum.Text());
+            Mirroring = false;
+            WizardTempo = rec.RecordTempo;
+            DrawTempoNeedle(gauTempo, gauTempoLine, txtTempo.Text());
+            cmdTest.setCaption(rec.cmdTest.Caption());
+            break;
+        }
         case 3: {
+            frmRecord& rec = ui::forms::get<frmRecord>();
+            lblFileName.setCaption(rec.lblFileName.Caption());
+            StatusBar.setText(rec.StatusBar.Text());
             const bool direct = optWave(0).Value();
             cmdCDPlayer.setVisible(!direct);
             picMetronome.setVisible(direct);
@@ -175,9 +190,19 @@ void frmWizard::setUpStep(int step) {
             Mirroring = false;
             lblMidiPatch.setCaption(p.lblMidiPatch.Caption());
             break;
-        case 17:
-            txtMasterFile.setText(wizard_windows::RecorderMasterFileText());
+        case 17: {
+            frmRecord& rec = ui::forms::get<frmRecord>();
+            Mirroring = true;
+            txtMasterFile.setText(rec.txtMasterFile.Text());
+            Mirroring = false;
+            lblKey.setVisible(rec.lblKey.Visible());
+            lblKey1.setVisible(rec.lblKey1.Visible());
+            lblKey1.setCaption(rec.lblKey1.Caption());
+            lstChannels.Clear();
+            for (int i = 0; i < rec.lstChannels.ListCount(); ++i)
+                lstChannels.AddItem(rec.lstChannels.List(i));
             break;
+        }
         case 18:
             for (int i : {0, 2, 3}) optStereo(i).setValue(p.optStereo(i).Value());
             break;

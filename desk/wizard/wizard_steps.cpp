@@ -7,8 +7,10 @@
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/media/frm_record.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
+#include "desk/core/placeholders/frm_media.h"
 #include "desk/wizard/hidden_windows.h"
 
 namespace velt::desk {
@@ -120,7 +122,15 @@ bool frmWizard::nextAllowed() {
             return false;
         }
     }
-    if (step == 3) wizard_windows::SettleRecorder();
+    if (step == 3) {
+        // The recorder stops and offers to save its take, staying loaded.
+        frmRecord& rec = ui::forms::get<frmRecord>();
+        int cancel = 1;
+        rec.Form_Unload(cancel);
+        cmdTest.setCaption(rec.cmdTest.Caption());
+        StatusBar.setText(rec.StatusBar.Text());
+        copyRecorderButtons();
+    }
     if ((step == 3 || step == 4 || step == 13) && noAudio()) {
         ui::MessageBox("You must record or select a supported audio file before continuing.", 48,
                        kWizardTitle);
@@ -226,7 +236,6 @@ void frmWizard::commitSource() {
     optFilter1(single ? 1 : 0).setValue(true);
 }
 
-void frmWizard::commitMetronome() { wizard_windows::KeepRecorderTiming(); }
 
 void frmWizard::copyPolyphonyToEditor() {
     frmProperties& p = editor();
@@ -291,53 +300,25 @@ void frmWizard::Form_Unload(int& Cancel) {
     // Only Finish converts: settings applied from the Project Editor on the way are kept in the
     // project, but a wizard that ends otherwise starts nothing.
     if (!finished_) g.SettingsApplied = false;
-    wizard_windows::UnloadCDWindow();
-    wizard_windows::UnloadRecorder();
+    // The windows it drove are unloaded here and forgotten with the wizard (see the destructor):
+    // a program that is ending unloads every form in turn, so none may vanish under it now.
+    ui::Unload<frmCD>();
+    ui::Unload<frmRecord>();
     if (ui::isLoaded<frmProperties>()) {
         editor().Wizard = std::make_shared<WizardLink>();
         g.WizardClosing = true;
         ui::Unload<frmProperties>();
         g.WizardClosing = false;
     }
-    ui::Release<frmProperties>();
+}
+
+frmWizard::~frmWizard() {
+    if (!ui::isLoaded<frmCD>()) ui::Release<frmCD>();
+    if (!ui::isLoaded<frmRecord>()) ui::Release<frmRecord>();
+    if (!ui::isLoaded<frmProperties>()) ui::Release<frmProperties>();
 }
 
 // ---- hand-overs with the recorder and the CD window
-
-void frmWizard::SyncRecordMeter() {
-    frmProperties& p = editor();
-    SavedStartPoint = p.txtStartPoint.Text();
-    SavedEndPoint = p.txtEndPoint.Text();
-    wizard_windows::LoadRecorder();
-    fraLevel.setVisible(false);
-    txtMasterFile.setText(wizard_windows::RecorderMasterFileText());
-}
-
-void frmWizard::AcceptRecordedFile() {
-    Global& g = G();
-    wizard_windows::UnloadRecorder();
-    fraLevel.setVisible(false);
-    frmProperties& p = editor();
-    g.WaveReady = false;
-    // A recorder that saved nothing leaves no name: there is nothing to add to the list.
-    if (!p.CurrentAudioFile.empty()) {
-        p.GetWaveInfo(p.CurrentAudioFile);
-        p.AddToFileList();
-    }
-    if (g.RecordMark == "-") {
-        // Nothing was recorded: the time range set before the record pages comes back.
-        p.txtStartPoint.setText("00:00:00");
-        p.txtStartPoint_LostFocus();
-        p.txtEndPoint.setText(SavedEndPoint);
-        p.txtEndPoint_LostFocus();
-        p.txtStartPoint.setText(SavedStartPoint);
-        p.txtStartPoint_LostFocus();
-        return;
-    }
-    p.chkEntireRange.setValue(1);
-    p.WorkTaps.clear();
-    p.CheckTempoStatus();
-}
 
 void frmWizard::AcceptTransferredFile() {
     Global& g = G();

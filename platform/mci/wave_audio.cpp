@@ -274,6 +274,8 @@ int32_t openWaveFile(const std::filesystem::path& file, Timing& timing,
 }
 
 int32_t openNewTake(Timing& timing, std::unique_ptr<Device>& device) {
+    // Without any sound input there is nothing to record from: say so at once, not at "set".
+    if (wave_in::deviceCount() == 0) return kMciNoDevice;
     device = std::make_unique<NewTakeDevice>(timing);
     return kMciOk;
 }

@@ -1,7 +1,8 @@
 // The "waveaudio" devices: a WAV file played on the default output device, and a new take
 // recorded from the default sound input.
 //
-// A new take captures from the moment its format is set ("set"), so the input is running when
+// A new take needs a sound input: with no input device at all, "open new" answers kMciNoDevice.
+// It captures from the moment its format is set ("set"), so the input is running when
 // "record" comes; frames that arrive before "record" are dropped, so the take starts within one
 // device buffer (at most 512 frames) of it. From "record" to "stop" the take holds as many frames
 // as the clock says passed (round(ms * rate / 1000)), as far as the input delivered them. The

@@ -84,6 +84,14 @@ TEST_F(MciRecord, TheTakeHoldsTheFramesFedBetweenRecordAndStop) {
     }
 }
 
+TEST_F(MciRecord, ANewTakeNeedsASoundInput) {
+    wave_in::FakeWaveIn none(0);
+    wave_in::useDevices(&none);
+    EXPECT_EQ(mciSendString("open new type waveaudio alias wavefile"), kMciNoDevice);
+    wave_in::useDevices(&input);
+    EXPECT_EQ(mciSendString("open new type waveaudio alias wavefile"), kMciOk);
+}
+
 TEST_F(MciRecord, AnEmptyTakeSavesAsAValid44ByteFile) {
     struct Case {
         const char* name;

@@ -147,11 +147,12 @@ TEST(Terminate, EndsAProcessOfTheUserThatIsNotAChildFoundByItsArguments) {
     const std::string first = (dir / "first").string();
     const std::string second = (dir / "second").string();
     fs::path pidFile = dir / "pid";
-    // A parent that starts a loop carrying the two arguments and leaves at once: the loop is
-    // nobody's child of ours any more.
+    // A parent that starts a sleeper carrying the two arguments and leaves at once: the sleeper
+    // is nobody's child of ours any more. The sleeper forks nothing, so no short-lived copy of it
+    // ever carries the same arguments.
     std::optional<pid_t> parent = startDetached(
         "/bin/sh", {"sh", "-c",
-                    "sh -c 'i=0; while [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done' x " +
+                    "/usr/bin/python3 -c 'import time; time.sleep(30)' " +
                         velt::test::shellQuote(first) + " " + velt::test::shellQuote(second) +
                         " & echo $! > " + velt::test::shellQuote(pidFile.string() + ".part") +
                         "; mv " + velt::test::shellQuote(pidFile.string() + ".part") + " " +

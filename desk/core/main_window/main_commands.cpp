@@ -27,10 +27,6 @@ std::string frmMain::UpdateAddress() {
            ".html";
 }
 
-std::string frmMain::EditorDownloadAddress() {
-    return WebSiteAddress() + "anvil-studio.html";
-}
-
 std::string frmMain::proposedName() const {
     const Global& g = G();
     if (g.ProjectFile.empty()) return "";
@@ -194,7 +190,7 @@ void frmMain::mnuUpdate_Click() {
 }
 
 void frmMain::mnuAS_Click() {
-    OpenUrl(EditorDownloadAddress());
+    ShowHelpTopic(kMidiEditorHelp);  // which MIDI editors there are and how to install one
 }
 
 void frmMain::Toolbar_ButtonClick(ui::ToolbarButton& Button) {

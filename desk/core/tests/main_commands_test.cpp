@@ -1,7 +1,9 @@
 // The main window's commands with the stand-in windows scripted: New, Open, the recent list,
 // Save and Save As, Edit Project, the toolbar, the help and web items and the picture. The
 // Convert command is counted, not run.
+#include <QWindow>
 #include <filesystem>
+#include <functional>
 
 #include "audio_input_double.h"
 #include "desk/core/options/frm_customize.h"
@@ -191,6 +193,62 @@ TEST_F(MainCommands, SaveAsWritesAndReadsBackTheProject) {
     g.ProjectChanged = false;
 }
 
+// "Save changes?" answered Yes, then the save does not happen: a new project's Save As is
+// cancelled, or a named project's folder is gone. Exit, New, Open and the recent list all stop
+// there, and the edits stay.
+TEST_F(MainCommands, ASaveThatDidNotHappenStopsTheCommandAndKeepsTheEdits) {
+    frmMain& f = main();
+    Global& g = G();
+    const std::string other = project("other.vpr", "");
+    const std::string take = wave("take.wav");
+    const std::string gone = (dir / "gone" / "song.vpr").string();  // no such folder
+    ASSERT_GE(f.RecentCount, 1);
+    struct Command {
+        const char* name;
+        std::function<void()> run;
+        bool opensFirst = false;  // Open asks for the project before the save question
+    } commands[] = {
+        {"Exit", [&] { ui.user().menu(f.mnuExit); }},
+        {"frame", [&] { ui.user().closeBox(f); }},
+        {"New", [&] { ui.user().toolbar(f.Toolbar, "New"); }},
+        {"Open", [&] { ui.user().menu(f.mnuOpen); }, true},
+        {"recent", [&] { ui.user().menu(f.mnuFileArray(1)); }},
+    };
+    for (bool named : {false, true}) {
+        for (const Command& c : commands) {
+            SCOPED_TRACE(std::string(c.name) + (named ? ", failed save" : ", Save As cancelled"));
+            UseSingleAudioFile(take);
+            g.ProjectFile = named ? gone : "";
+            g.ProjectChanged = true;
+            if (c.opensFirst) ui.expectFileDialog({.title = "Open Project"}).choose(other);
+            if (named) {
+                ui.expectBox(Box("The file '" + gone +
+                                     "' has been changed.  Do you want to save these changes?",
+                                 "Veltrane Rizaduzede", 32))
+                    .answer(ui::Yes);
+                ui.expectBox({.textStartsWith = std::string("Error saving project: "),
+                              .title = std::string("Save Project")})
+                    .answer(ui::OK);
+            } else {
+                ui.expectBox(Box("Save project changes?", "Veltrane Rizaduzede", 32))
+                    .answer(ui::Yes);
+                ui.expectFileDialog({.title = "Save Project As"}).cancel();
+            }
+            c.run();
+            EXPECT_TRUE(f.loaded());
+            EXPECT_TRUE(f.Visible());
+            EXPECT_EQ(programEnds, 0);
+            EXPECT_EQ(g.ProjectFile, named ? gone : "");
+            EXPECT_TRUE(g.ProjectChanged);
+            EXPECT_EQ(g.AudioFileCount, 1);
+            EXPECT_EQ(g.AudioFiles(1), take);
+            EXPECT_EQ(converts, 0);
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+    g.ProjectChanged = false;
+}
+
 TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
     frmMain& f = main();
     Global& g = G();
@@ -268,20 +326,26 @@ TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
     EXPECT_TRUE(ui.help().calls[0].contents);
     u.menu(f.mnuHow);
     u.menu(f.mnuProblems);
-    EXPECT_EQ(ui.helpCalls(), (std::vector<long>{116, 173}));
+    u.menu(f.mnuAS);  // how to install a MIDI editor
+    EXPECT_EQ(ui.helpCalls(), (std::vector<long>{116, 173, 89}));
 
     u.menu(f.mnuWeb);
     u.menu(f.mnuUpdate);
-    u.menu(f.mnuAS);
     std::vector<std::string> opened;
     for (const auto& c : shell.calls)
         if (c.kind == Kind::OpenDocument) opened.push_back(c.text);
     EXPECT_EQ(opened, (std::vector<std::string>{"https://www.veltrane.org/",
-                                                "https://www.veltrane.org/version72.html",
-                                                frmMain::EditorDownloadAddress()}));
+                                                "https://www.veltrane.org/version72.html"}));
 
-    ui.onModal<frmCustomize>(
-        [](frmCustomize& c, ui::test::User& user) { user.click(c.cmdCancel); });
+    // The dialog opens centred on the main window and stays above it (not above everything).
+    ui.onModal<frmCustomize>([&](frmCustomize& c, ui::test::User& user) {
+        const QRect main = f.window()->frameGeometry();
+        const QRect dialog = c.window()->frameGeometry();
+        EXPECT_LE((dialog.center() - main.center()).manhattanLength(), 4);
+        EXPECT_EQ(c.window()->windowHandle()->transientParent(), f.window()->windowHandle());
+        EXPECT_FALSE(c.window()->windowFlags() & Qt::WindowStaysOnTopHint);
+        user.click(c.cmdCancel);
+    });
     u.toolbar(f.Toolbar, "Options");
     EXPECT_EQ(ui::forms::existing<frmCustomize>(), nullptr);
 

@@ -80,6 +80,22 @@ class MainWindowTest : public ::testing::Test {
         return path;
     }
 
+    // veltdesk with the arguments, as a user runs it on a machine without a display, in folders
+    // of the test's own; its exit status.
+    int veltdesk(const std::string& args) {
+        std::filesystem::create_directories(dir / "run");
+        std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
+        const std::string env =
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
+            "XDG_RUNTIME_DIR=" + test::shellQuote((dir / "run").string()) +
+            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
+            " HOME=" + test::shellQuote(folder("home")) + " ";
+        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
+                                " " + args + " 2>&1")
+            .exitCode;
+    }
+
     test::TempDir dir;
     test::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
     ui::test::Script ui;

@@ -1,6 +1,5 @@
-// The stand-in windows keep the hand-over their callers rely on: the recorder's and the CD
-// window's new take reach the settings dialog, the ensemble editor's
-// EnsembleApplied.
+// The CD window's stand-in keeps the hand-over its caller relies on: a new track reaches the
+// settings dialog, and its list while the wizard runs.
 #include <filesystem>
 
 #include "desk/core/placeholders/frm_media.h"
@@ -20,25 +19,18 @@ TEST_F(StandIns, TakesReachTheSettingsDialog) {
     auto& props = ui::forms::get<frmProperties>();
     g.WizardRunning = true;
 
-    const std::string take = wave("take.wav");
-    auto& rec = ui::forms::get<frmRecord>();
-    EXPECT_EQ(g.RecordMark, "-");
-    g.CDTransferDone = true;
-    g.RecMasterFile = "/m.mid";
+    folder("cd");
+    const std::string take = wave("cd/take.wav");
+    auto& first = ui::forms::get<frmCD>();
     ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
-    rec.cmdSave_Click();
-    EXPECT_TRUE(g.RecordingSaved);
-    EXPECT_EQ(g.RecordMark.size(), 1u);
-    EXPECT_NE(g.RecordMark, "-");
-    EXPECT_TRUE(g.RecMasterFile.empty());
-    EXPECT_FALSE(g.CDTransferDone);
+    first.cmdTransfer_Click();  // (the list's AddToFileList has taken CDTransferDone back)
     EXPECT_EQ(props.CurrentAudioFile, take);
     ASSERT_EQ(props.cboAudioFile.ListCount(), 1);  // added to its list while the wizard runs
     EXPECT_EQ(props.cboAudioFile.List(0), "1. take");
-    EXPECT_EQ(g.AudioFolder, dir.path().string() + "/");
+    EXPECT_EQ(g.AudioFolder, dir.path().string() + "/cd/");
+    ui::Release<frmCD>();
 
     g.WizardRunning = false;
-    folder("cd");
     const std::string track = wave("cd/track 1.wav");
     auto& cd = ui::forms::get<frmCD>();
     ui.expectFileDialog({}).choose(track);

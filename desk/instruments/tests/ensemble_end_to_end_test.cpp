@@ -22,22 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_boxes::Box;
 
-class EnsembleEndToEnd : public MainWindowTest {
-  protected:
-    // veltdesk with the arguments, as a user runs it on a machine without a display.
-    int veltdesk(const std::string& args) {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-        const std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
-            "XDG_RUNTIME_DIR=" + test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
-    }
-};
+class EnsembleEndToEnd : public MainWindowTest {};
 
 TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
     fs::copy_file(test::sourceDir() / "data" / "filter.txt", dir / "install" / "filter.txt");

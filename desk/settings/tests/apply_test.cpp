@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <sstream>
 
 #include "main_window_fixture.h"
 #include "platform/profile/profile.h"
@@ -137,23 +138,7 @@ TEST_F(SettingsApply, OkWithoutAnEditCommitsNothingAndEveryFileIsCommitted) {
     }
 }
 
-class SettingsEndToEnd : public MainWindowTest {
-  protected:
-    // veltdesk with the arguments, as a user runs it on a machine without a display.
-    int veltdesk(const std::string& args) {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-        std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
-            "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
-            test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
-    }
-};
+class SettingsEndToEnd : public MainWindowTest {};
 
 TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
     frmMain& f = start();
@@ -206,6 +191,65 @@ TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
     ASSERT_TRUE(fs::exists(mid));
     auto csv = test::runCommand("midicsv " + test::shellQuote(mid));
     EXPECT_NE(csv.output.find(", Note_on_c, 0, 69, "), std::string::npos);
+}
+
+TEST_F(SettingsEndToEnd, AChannelSetInTheDialogCarriesTheNotes) {
+    frmMain& f = start();
+    const std::string melody = (dir / "music" / "melody.wav").string();
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(melody) +
+                               " synth 0.6 sine 440 vol 0.5 : synth 0.6 sine 523.25 vol 0.5 :"
+                               " synth 0.6 sine 659.26 vol 0.5 : synth 0.6 sine 392 vol 0.5")
+                  .exitCode,
+              0);
+    f.mnuProject.setEnabled(true);
+    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    G().TempoDetect = 0;
+
+    ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
+        ui.expectFileDialog({.title = "Select Audio File"}).choose(melody);
+        u.click(p.cmdWaveBrowse);
+        u.selectTab(p.tabProperties, 1);
+        u.type(p.txtPitchMode, "1");
+        u.selectTab(p.tabProperties, 2);
+        u.click(p.chkTempoDetect);
+        u.type(p.txtTimeNum, "4");
+        u.selectTab(p.tabProperties, 4);
+        u.type(p.txtChannel, "10");
+        u.key(p.txtChannel, ui::Key::Tab);
+        EXPECT_EQ(p.lblMidiPatch.Caption(), "Assign to Percussion:");
+        u.click(p.cmdOK);
+    });
+    ui.expectBox({.textStartsWith = std::string("You will need to regenerate the MIDI file")})
+        .answer(ui::No);
+    ui.user().toolbar(f.Toolbar, "Edit Project");
+    EXPECT_EQ(G().MidiChan, 10);
+
+    const std::string project = (dir / "melody.vpr").string();
+    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
+    ui.user().toolbar(f.Toolbar, "Save");
+    ASSERT_TRUE(fs::exists(project));
+    EXPECT_EQ(platform::profile::readInt("midi", "MidiChan", -1, project), 10);
+
+    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
+                       " /log=" + test::shellQuote((dir / "log.txt").string())),
+              0)
+        << test::readFile(dir / "log.txt") << test::readFile(project);
+    const std::string mid = (dir / "music" / "melody.mid").string();
+    ASSERT_TRUE(fs::exists(mid));
+    auto csv = test::runCommand("midicsv " + test::shellQuote(mid));
+    ASSERT_EQ(csv.exitCode, 0);
+    // Every note, on and off, travels on channel 10 (midicsv counts channels from 0).
+    std::istringstream lines(csv.output);
+    std::string line;
+    int notes = 0;
+    while (std::getline(lines, line)) {
+        if (line.find("Note_on_c") == std::string::npos &&
+            line.find("Note_off_c") == std::string::npos)
+            continue;
+        ++notes;
+        EXPECT_NE(line.find("_c, 9, "), std::string::npos) << line;
+    }
+    EXPECT_GT(notes, 0) << csv.output;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The audio and MIDI file lists: adding and selecting entries, the MIDI name of each audio file,
 // choosing a MIDI path, removing entries, the recorder's new take and the wizard's mirror.
-#include "desk/core/placeholders/frm_media.h"
+#include "audio_input_double.h"
+#include "desk/media/frm_record.h"
 #include "desk/core/shared/services.h"
 #include "platform/shell/shell.h"
 #include "settings_fixture.h"
@@ -167,11 +168,15 @@ TEST_F(SettingsFileLists, ARecordedTakeIsTheOneThatIsRemoved) {
         f.AddToFileList();
     }
     f.cboAudioFile.setListIndex(0);
-    const std::string take = sox("take.wav");
+    // The recorder's working take, saved under a name of the user's.
+    const std::string recorded = sox("recorded.wav");
+    const std::string take = (dir / "take.wav").string();
+    test_audio::FakeAudioInput meter;
     ui.onModal<frmRecord>([&](frmRecord& r, ui::test::User& u) {
-        ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
+        fs::copy_file(recorded, r.TakePath());
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
         r.cmdSave_Click();
-        u.click(r.cmdClose);
+        u.click(r.cmdOK);
     });
     f.cmdRecord_Click();
     EXPECT_EQ(rows(f.cboAudioFile), (std::vector<std::string>{"1. a", "2. b", "3. take"}));

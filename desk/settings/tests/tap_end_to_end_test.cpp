@@ -24,19 +24,6 @@ class TapEndToEnd : public MainWindowTest {
         MainWindowTest::TearDown();
         platform::wave_out::useDevices(nullptr);
     }
-    int veltdesk(const std::string& args) {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-        std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
-            "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
-            test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
-    }
 };
 
 TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {

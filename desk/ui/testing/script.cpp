@@ -153,6 +153,7 @@ int Script::messageBox(const BoxRequest& box, bool batch, int batchAnswer) {
         r.helpPresses.push_back(r.help);
         showHelpTopic(r.help);
     }
+    if (e->meanwhile_) e->meanwhile_();
     if (!e->answer_) {
         ADD_FAILURE() << "no answer scripted for " << describe(box);
     } else if (std::find(r.buttons.begin(), r.buttons.end(), *e->answer_) == r.buttons.end()) {

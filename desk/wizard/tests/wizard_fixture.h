@@ -1,5 +1,5 @@
 // The wizard under test: a fresh shared module with install and temporary folders of their own,
-// the data files beside the program, the recording MIDI device, WAV files made by sox, and every
+// the data files beside the program, the recording MIDI device, a sound input double, WAV files made by sox, and every
 // window forgotten afterwards. wizard() opens it hidden as the main window's New does, with
 // WizardRunning set.
 #pragma once
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "audio_input_double.h"
 #include "box_match.h"
 #include "desk/core/global.h"
 #include "desk/settings/frm_properties.h"
@@ -65,6 +66,7 @@ class WizardTest : public ::testing::Test {
     ui::test::Script ui;
     test::TempDir dir;
     platform::midi_out::RecordingMidiOut midi{2};
+    test_audio::FakeAudioInput meter;  // the recorder's level meter listens to it
 };
 
 }  // namespace velt::desk

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "desk/core/placeholders/frm_media.h"
+#include "desk/media/frm_record.h"
 #include "main_window_fixture.h"
 #include "wizard_fixture.h"
 
@@ -54,7 +55,8 @@ TEST_F(WizardFlow, NextRefusesWithoutAUsableAudioFileAndCommitsNothing) {
 }
 
 TEST_F(WizardFlow, RecordedAndTransferredFilesAreHandedOver) {
-    const std::string take = wave("take.wav");
+    const std::string recorded = wave("recorded.wav");
+    const std::string take = (dir / "take.wav").string();
     struct Case {
         int source;
         std::vector<int> stepsBeforeAudio;  // Next from step 1 on, until the audio page
@@ -69,21 +71,30 @@ TEST_F(WizardFlow, RecordedAndTransferredFilesAreHandedOver) {
         }
         const bool cd = c.source == 4;
         EXPECT_EQ(cd ? ui::isLoaded<frmCD>() : ui::isLoaded<frmRecord>(), true);
-        ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
-        if (cd)
+        if (cd) {
+            ui.expectFileDialog({.title = "Use WAV File"}).choose(recorded);
             w.cmdNav_Click(3);  // no audio yet: Next starts the transfer
-        else
+        } else {
+            // A take as the recorder leaves it, saved through the page's Save.
+            frmRecord& r = ui::forms::get<frmRecord>();
+            fs::copy_file(recorded, r.TakePath(), fs::copy_options::overwrite_existing);
+            ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
             w.cmdSave_Click();
+            EXPECT_EQ(w.lblFileName.Caption(), r.lblFileName.Caption());
+        }
         EXPECT_EQ(w.CurrentStep, c.stepsBeforeAudio.back());
         w.cmdNav_Click(3);
         EXPECT_EQ(w.CurrentStep, 15);
         EXPECT_FALSE(ui::isLoaded<frmCD>());
         EXPECT_FALSE(ui::isLoaded<frmRecord>());
         EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
-        EXPECT_EQ(editor().CurrentAudioFile, take);
+        EXPECT_EQ(editor().CurrentAudioFile, cd ? recorded : take);
         EXPECT_EQ(editor().chkEntireRange.Value(), 1);
-        if (cd) EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
+        if (cd) {
+            EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
+        }
         ui::forms::releaseAll();
+        fs::remove(take);
     }
 }
 
@@ -180,7 +191,7 @@ TEST_F(WizardFlow, ScoreBuildingStartsAtTheMasterFileStepOnce) {
     frmWizard& w = wizard();
     EXPECT_EQ(w.CurrentStep, MasterFileStep);
     EXPECT_EQ(g.MasterFile, g.ScoreBuilderMaster);
-    EXPECT_EQ(w.txtMasterFile.Text(), g.ScoreBuilderMaster);
+    EXPECT_EQ(w.txtMasterFile.Text(), ui::forms::get<frmRecord>().txtMasterFile.Text());
     EXPECT_TRUE(w.optWave(0).Value());
     EXPECT_TRUE(w.optFilter1(1).Value());
     EXPECT_TRUE(ui::isLoaded<frmRecord>());
@@ -217,6 +228,7 @@ class WizardEnds : public MainWindowTest {
         EXPECT_FALSE(G().WizardRunning);
     }
     int converts = 0;
+    test_audio::FakeAudioInput meter;  // the recorder's level meter listens to it
 };
 
 TEST_F(WizardEnds, CancelAsksAndOnlyYesEnds) {
