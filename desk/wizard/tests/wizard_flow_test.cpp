@@ -175,8 +175,11 @@ TEST_F(WizardFlow, ExistingMidiFilesAreReplacedOnlyWhenConfirmed) {
     EXPECT_EQ(w.CurrentStep, FinishStep);
 }
 
-TEST_F(WizardFlow, BackNeverValidates) {
+TEST_F(WizardFlow, BackNeverValidatesAndHelpOnlyOpensItsTopic) {
     frmWizard& w = wizard();
+    w.cmdNav_Click(0);
+    EXPECT_EQ(ui.helpCalls(), std::vector<long>{120});
+    EXPECT_EQ(w.CurrentStep, 1);
     w.ShowStep(4 - 1);  // the record page without audio: Next would refuse
     w.optWave(1).setValue(true);
     w.cmdNav_Click(2);
