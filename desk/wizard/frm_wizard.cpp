@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "desk/core/global.h"
+#include "desk/media/frm_cd.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/wizard_mirror.h"
 
@@ -156,11 +157,32 @@ void frmWizard::wire() {
     MMControl.PlayClick = [this](int& cancel) { MMControl_PlayClick(cancel); };
     MMControl.RecordClick = [this](int& cancel) { MMControl_RecordClick(cancel); };
     MMControl.StopClick = [this](int& cancel) { MMControl_StopClick(cancel); };
-    mmCD.PlayClick = [](int& cancel) { cancel = 1; };
-    mmCD.StopClick = [](int& cancel) { cancel = 1; };
-    mmCD.PrevClick = [](int& cancel) { cancel = 1; };
-    mmCD.NextClick = [](int& cancel) { cancel = 1; };
-    mmCD.EjectClick = [](int& cancel) { cancel = 1; };
+    // The CD page's bar does nothing itself: the CD window's handler of the same name acts.
+    mmCD.PlayClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_PlayClick(c);
+    };
+    mmCD.StopClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_StopClick(c);
+    };
+    mmCD.PrevClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_PrevClick(c);
+    };
+    mmCD.NextClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_NextClick(c);
+    };
+    mmCD.EjectClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_EjectClick(c);
+    };
 }
 
 void frmWizard::design() {

@@ -86,4 +86,83 @@ void WizardRecorderMirror::stopPlayback() {
     }
 }
 
+void WizardCdMirror::setFileName(const std::string& text) {
+    if (frmWizard* w = loadedWizard()) w->lblFileNameCD.setCaption(text);
+}
+
+void WizardCdMirror::setStatus(const std::string& text) {
+    if (frmWizard* w = loadedWizard()) w->StatusBarCD.setText(text);
+}
+
+void WizardCdMirror::clearDrives() {
+    if (frmWizard* w = loadedWizard()) w->cboDrives.Clear();
+}
+
+void WizardCdMirror::addDrive(const std::string& name) {
+    if (frmWizard* w = loadedWizard()) w->cboDrives.AddItem(name);
+}
+
+void WizardCdMirror::selectDrive(int index) {
+    frmWizard* w = loadedWizard();
+    if (!w) return;
+    w->Mirroring = true;
+    w->cboDrives.setListIndex(index);
+    w->Mirroring = false;
+}
+
+void WizardCdMirror::copyTrackList(const std::vector<std::string>& rows, bool enabled) {
+    frmWizard* w = loadedWizard();
+    if (!w) return;
+    w->lstTracks.Clear();
+    for (const std::string& row : rows) w->lstTracks.AddItem(row);
+    w->lstTracks.setEnabled(enabled);
+}
+
+void WizardCdMirror::selectTrack(int index) {
+    frmWizard* w = loadedWizard();
+    if (!w) return;
+    w->Mirroring = true;
+    w->lstTracks.setListIndex(index);
+    w->Mirroring = false;
+}
+
+void WizardCdMirror::setButtonBarEnabled(bool enabled) {
+    if (frmWizard* w = loadedWizard()) w->mmCD.setEnabled(enabled);
+}
+
+void WizardCdMirror::clearPosition() {
+    if (frmWizard* w = loadedWizard()) {
+        w->lblPositionCD.setCaption("");
+        w->pbPlayCD.setVisible(false);
+    }
+}
+
+void WizardCdMirror::hidePlayProgress() {
+    if (frmWizard* w = loadedWizard()) w->pbPlayCD.setVisible(false);
+}
+
+void WizardCdMirror::setPlayProgress(int percent) {
+    if (frmWizard* w = loadedWizard()) {
+        w->pbPlayCD.setVisible(true);
+        w->pbPlayCD.setValue(percent);
+    }
+}
+
+void WizardCdMirror::mirror(const CdPageMirror& state) {
+    frmWizard* w = loadedWizard();
+    if (!w) return;
+    w->lblPositionCD.setCaption(state.position);
+    w->pbPlayCD.setVisible(!state.position.empty());
+    w->cmdRip.setEnabled(state.ripEnabled);
+    w->cmdRip.setCaption(state.ripCaption);
+    w->StatusBarCD.setText(state.status);
+    w->ProgressBarCD.setVisible(state.transferVisible);
+    w->ProgressBarCD.setValue(state.transferPercent);
+    w->lblFileNameCD.setCaption(state.fileName);
+    w->mmCD.setPlayEnabled(state.playEnabled);
+    w->mmCD.setStopEnabled(state.stopEnabled);
+    w->mmCD.setPrevEnabled(state.prevEnabled);
+    w->mmCD.setNextEnabled(state.nextEnabled);
+}
+
 }  // namespace velt::desk

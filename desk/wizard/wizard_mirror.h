@@ -4,6 +4,7 @@
 // registry each time, so a closed wizard is simply absent.
 #pragma once
 
+#include "desk/media/cd_wizard_link.h"
 #include "desk/media/recorder_links.h"
 #include "desk/settings/wizard_link.h"
 
@@ -29,6 +30,24 @@ class WizardRecorderMirror : public RecorderWizardMirror {
     void levelBar(long colour, double top, double height) override;
     void thresholdMark(double y1, double y2, bool line50Visible) override;
     void stopPlayback() override;
+};
+
+// The CD window's view of the wizard: drives, tracks, position, progress and status mirrored into
+// the CD page.
+class WizardCdMirror : public CdWizardLink {
+  public:
+    void setFileName(const std::string& text) override;
+    void setStatus(const std::string& text) override;
+    void clearDrives() override;
+    void addDrive(const std::string& name) override;
+    void selectDrive(int index) override;
+    void copyTrackList(const std::vector<std::string>& rows, bool enabled) override;
+    void selectTrack(int index) override;
+    void setButtonBarEnabled(bool enabled) override;
+    void clearPosition() override;
+    void hidePlayProgress() override;
+    void setPlayProgress(int percent) override;
+    void mirror(const CdPageMirror& state) override;
 };
 
 }  // namespace velt::desk

@@ -7,6 +7,7 @@
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/media/frm_cd.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/frm_tapper.h"
 #include "desk/wizard/frm_wizard.h"
@@ -291,9 +292,17 @@ void frmWizard::txtMasterFile_KeyPress(int& KeyAscii) {
 void frmWizard::txtTempo1_GotFocus() { selectAll(txtTempo1); }
 void frmWizard::txtPitchMode_GotFocus() { selectAll(txtPitchMode); }
 
-void frmWizard::cmdRip_Click() { wizard_windows::StartCDTransfer(); }
-void frmWizard::cmdMixerCD_Click() {}
-void frmWizard::cboDrives_Click() {}
-void frmWizard::lstTracks_Click() {}
+void frmWizard::cmdRip_Click() { ui::forms::get<frmCD>().cmdRip_Click(); }
+void frmWizard::cmdMixerCD_Click() { ui::forms::get<frmCD>().cmdMixer_Click(); }
+
+void frmWizard::cboDrives_Click() {
+    if (Mirroring) return;
+    ui::forms::get<frmCD>().cboDrives.setListIndex(cboDrives.ListIndex());
+}
+
+void frmWizard::lstTracks_Click() {
+    if (Mirroring) return;
+    ui::forms::get<frmCD>().lstTracks.setListIndex(lstTracks.ListIndex());
+}
 
 }  // namespace velt::desk

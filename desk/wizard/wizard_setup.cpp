@@ -3,6 +3,7 @@
 // again each time.
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
@@ -159,9 +160,13 @@ void frmWizard::setUpStep(int step) {
         case 12:
             lblStep(12).setCaption(realTime ? kFinishLive : kFinishFile);
             break;
-        case 13:
+        case 13: {
             wizard_windows::LoadCDWindow();
+            frmCD& cd = ui::forms::get<frmCD>();
+            lblFileNameCD.setCaption(cd.lblFileName.Text());
+            StatusBarCD.setText(cd.StatusBar.Text());
             break;
+        }
         case 14:
             p.chkTempoDetect.setValue(1);
             optSync(0).setValue(true);

@@ -10,7 +10,7 @@
 #include "desk/media/frm_record.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
-#include "desk/core/placeholders/frm_media.h"
+#include "desk/media/frm_cd.h"
 #include "desk/wizard/hidden_windows.h"
 
 namespace velt::desk {

@@ -1,9 +1,11 @@
 // The handlers that open other windows (recorder, CD transfer) and take back what they hand
 // over, and the handlers that behave differently while the wizard drives the hidden dialog.
 #include "audio_input_double.h"
-#include "desk/core/placeholders/frm_media.h"
 #include "desk/instruments/frm_ens.h"
+#include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
+#include "platform/wave_io/clock_wave_out.h"
+#include "scoped_env.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -94,9 +96,17 @@ TEST_F(SettingsHandlers, RecordingsComeBackThroughTheRecorder) {
 }
 
 TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
+    // A disc in the CD drive double; its track is transferred to cd/track 1.wav.
     fs::create_directories(dir / "cd");
-    const std::string track =
-        sox("cd/track 1.wav", "-r 44100 -c 2 -b 16", "synth 95.5 sine 440 vol 0.5");
+    fs::create_directories(dir / "disc");
+    sox("disc/Track01.wav", "-r 44100 -c 2 -b 16", "synth 95.5 sine 440 vol 0.5");
+    test::ScopedEnv drives("VELTRANE_CD_DRIVES", (dir / "disc").string());
+    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
+    struct Output {
+        explicit Output(platform::wave_out::Devices* d) { platform::wave_out::useDevices(d); }
+        ~Output() { platform::wave_out::useDevices(nullptr); }
+    } playsOn(&output);
+    const std::string track = (dir / "cd" / "track 1.wav").string();
     struct Case {
         const char* name;
         bool wizard, transfer;
@@ -107,6 +117,7 @@ TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        fs::remove(track);  // each case transfers anew
         ResetGlobal();
         G().InstallFolder = (dir / "install").string() + "/";
         G().TempFolder = (dir / "temp").string();
@@ -114,13 +125,17 @@ TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
         G().WizardRunning = c.wizard;
         frmProperties& f = dialog();
         ui.onModal<frmCD>([&](frmCD& cd, ui::test::User& u) {
-            auto& d = ui.expectFileDialog({.title = "Use WAV File"});
+            ui.advance(500);  // the track list
+            auto& d = ui.expectFileDialog({.title = "Save Wave File As"});
             if (c.transfer)
                 d.choose(track);
             else
                 d.cancel();
-            u.click(cd.cmdTransfer);
-            u.click(cd.cmdClose);
+            u.click(cd.cmdRip);
+            for (int i = 0; c.transfer && i < 40 && cd.StatusBar.Text() != "Completed Transfer";
+                 ++i)
+                ui.advance(500);
+            u.click(cd.cmdOK);
         });
         if (c.wizard) {
             f.cmdCD_Click();

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "desk/core/placeholders/frm_media.h"
+#include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
 #include "main_window_fixture.h"
 #include "wizard_fixture.h"
@@ -29,18 +29,6 @@ TEST_F(WizardFlow, NextRefusesWithoutAUsableAudioFileAndCommitsNothing) {
         EXPECT_EQ(w.CurrentStep, step);
         EXPECT_TRUE(w.fraStep(step).Visible()) << step;  // no CommitStep: the page stays
     }
-    // On the CD page Next first starts the transfer of the selected track; without a transfer
-    // to start it gives the same message.
-    w.ShowStep(13);
-    ui.expectFileDialog({.title = "Use WAV File"}).cancel();
-    w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 13);
-    EXPECT_TRUE(ui.boxes().size() == 2);
-    ui::forms::get<frmCD>().cmdTransfer.setEnabled(false);
-    ui.expectBox(Box(kNoAudio, "Project Wizard", 48)).answer(ui::OK);
-    w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 13);
-    EXPECT_TRUE(w.fraStep(13).Visible());
     // A file that failed inspection is refused as well.
     addAudio(take);
     G().AudioFileValid = false;
@@ -54,13 +42,13 @@ TEST_F(WizardFlow, NextRefusesWithoutAUsableAudioFileAndCommitsNothing) {
     EXPECT_EQ(w.CurrentStep, 15);
 }
 
-TEST_F(WizardFlow, RecordedAndTransferredFilesAreHandedOver) {
+TEST_F(WizardFlow, RecordedFilesAreHandedOver) {
     const std::string recorded = wave("recorded.wav");
     const std::string take = (dir / "take.wav").string();
     struct Case {
         int source;
         std::vector<int> stepsBeforeAudio;  // Next from step 1 on, until the audio page
-    } cases[] = {{0, {2, 3}}, {1, {3}}, {4, {13}}};
+    } cases[] = {{0, {2, 3}}, {1, {3}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
         frmWizard& w = wizard();
@@ -69,30 +57,20 @@ TEST_F(WizardFlow, RecordedAndTransferredFilesAreHandedOver) {
             w.cmdNav_Click(3);
             ASSERT_EQ(w.CurrentStep, step);
         }
-        const bool cd = c.source == 4;
-        EXPECT_EQ(cd ? ui::isLoaded<frmCD>() : ui::isLoaded<frmRecord>(), true);
-        if (cd) {
-            ui.expectFileDialog({.title = "Use WAV File"}).choose(recorded);
-            w.cmdNav_Click(3);  // no audio yet: Next starts the transfer
-        } else {
-            // A take as the recorder leaves it, saved through the page's Save.
-            frmRecord& r = ui::forms::get<frmRecord>();
-            fs::copy_file(recorded, r.TakePath(), fs::copy_options::overwrite_existing);
-            ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
-            w.cmdSave_Click();
-            EXPECT_EQ(w.lblFileName.Caption(), r.lblFileName.Caption());
-        }
+        EXPECT_TRUE(ui::isLoaded<frmRecord>());
+        // A take as the recorder leaves it, saved through the page's Save.
+        frmRecord& r = ui::forms::get<frmRecord>();
+        fs::copy_file(recorded, r.TakePath(), fs::copy_options::overwrite_existing);
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        w.cmdSave_Click();
+        EXPECT_EQ(w.lblFileName.Caption(), r.lblFileName.Caption());
         EXPECT_EQ(w.CurrentStep, c.stepsBeforeAudio.back());
         w.cmdNav_Click(3);
         EXPECT_EQ(w.CurrentStep, 15);
-        EXPECT_FALSE(ui::isLoaded<frmCD>());
         EXPECT_FALSE(ui::isLoaded<frmRecord>());
         EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
-        EXPECT_EQ(editor().CurrentAudioFile, cd ? recorded : take);
+        EXPECT_EQ(editor().CurrentAudioFile, take);
         EXPECT_EQ(editor().chkEntireRange.Value(), 1);
-        if (cd) {
-            EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
-        }
         ui::forms::releaseAll();
         fs::remove(take);
     }
