@@ -284,3 +284,64 @@ TEST_F(WizardEnds, TheCloseBoxEndsCleanlyOnAnyStep) {
 
 }  // namespace
 }  // namespace velt::desk
+
+namespace velt::desk {
+namespace {
+
+class WizardCommit : public WizardTest {};
+
+TEST_F(WizardCommit, LeavingAStepWritesItsChoices) {
+    frmWizard& w = wizard();
+    frmProperties& p = editor();
+    addAudio(wave("take.wav"));
+
+    // Step 1: real time has no audio file; it and recording directly mean one instrument.
+    w.optWave(3).setValue(true);
+    w.cmdNav_Click(3);
+    EXPECT_EQ(w.CurrentStep, 15);
+    EXPECT_EQ(p.cboAudioFile.ListCount(), 0);
+    EXPECT_TRUE(w.optFilter1(1).Value());
+    w.cmdNav_Click(2);
+    w.optWave(2).setValue(true);
+    ui.expectFileDialog({.title = "Select Audio File"}).cancel();
+    w.cmdNav_Click(3);
+    EXPECT_EQ(w.CurrentStep, 4);
+    EXPECT_TRUE(w.optFilter1(0).Value());
+
+    // Step 15 with "I know": one instrument, its polyphony handed over, stereo mixed.
+    w.optFilter(1).setValue(true);
+    w.CurrentStep = 15;
+    w.txtPitchMode.setText("6");
+    p.optStereo(2).setValue(true);
+    w.cmdNav_Click(3);
+    EXPECT_EQ(w.CurrentStep, 6);
+    EXPECT_TRUE(w.optFilter1(1).Value());
+    EXPECT_TRUE(p.optStereo(0).Value());
+
+    // Step 5: monophonic instruments on separate tracks are split with polyphony 1.
+    struct Case {
+        int types;
+        std::string polyphony;
+        int stereo;
+    } cases[] = {{2, "1", 1}, {0, "4", 0}};
+    for (const Case& c : cases) {
+        w.ShowStep(5);
+        w.optFilter1(c.types).setValue(true);
+        w.txtPitchMode.setText("4");
+        w.CommitStep();
+        EXPECT_EQ(p.txtPitchMode.Text(), c.polyphony) << c.types;
+        EXPECT_TRUE(p.optStereo(c.stereo).Value()) << c.types;
+    }
+
+    // Step 14: notation for one known instrument lowers the output threshold.
+    w.optFilter(1).setValue(true);
+    w.optFilter1(1).setValue(true);
+    p.sldOutputThreshold.setValue(-30);
+    w.ShowStep(14);
+    w.optSync(1).setValue(true);
+    w.CommitStep();
+    EXPECT_EQ(p.sldOutputThreshold.Value(), -14);
+}
+
+}  // namespace
+}  // namespace velt::desk
