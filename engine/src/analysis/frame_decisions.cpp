@@ -169,9 +169,6 @@ void DecideSingleLine() {
     int bestSum = 0;
     for (int k = hi; k >= lo; --k) {
         if (!enabled(analysis, k)) continue;
-        // A measured key that is not sounding itself is an overtone or a gap, never the line's
-        // note (keys below LowKey have no level of their own and are judged by their harmonics).
-        if (k >= lowKey && analysis.KeyLevel[k] == 0) continue;
         bool marked[kKeyCount + 2] = {};
         int first = -1;
         int last = -1;
@@ -187,6 +184,9 @@ void DecideSingleLine() {
             sum = roundHalfUp(double(sum) + analysis.KeyLevel[u]);
         }
         if (markedCount == 0) continue;
+        // A measured key that is not sounding itself is an overtone or a gap, never the line's
+        // note (keys below LowKey have no level of their own and are judged by their harmonics).
+        if (k >= lowKey && analysis.KeyLevel[k] == 0) continue;
         float signedSum = 0;
         for (int u = first; u <= last; ++u)
             signedSum += marked[u] ? analysis.KeyLevel[u] : -analysis.KeyLevel[u];

@@ -169,7 +169,11 @@ void BuildResonatorBank() {
         return;
     }
     bool singleKey = geo.singleKeyMode;
-    if (settings.PitchMode == 1 && !singleKey) {
+    // Not where the line also judges keys below LowKey (a live single line analyses from
+    // KeyMin + 19): those keys are scored on their measured upper harmonics only, and against
+    // keys scored over two more octaves they would take two neighbouring tones for their own
+    // upper harmonics.
+    if (settings.PitchMode == 1 && !singleKey && geo.LowKey <= settings.KeyMin) {
         int reach = std::min({settings.KeyMax + kHarmonicReach, NyquistKey(rate, reference),
                               kKeyCount - 1});
         bank.harmonicTop = std::max(reach, settings.KeyMax);
