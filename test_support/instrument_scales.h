@@ -36,9 +36,10 @@ struct NoteCount {
 };
 
 // Matches each transcribed note to an unmatched score note of the same key whose onset lies
-// within the window (seconds).
+// within the window (seconds). Onsets come late by up to a hop of the engine's grid and its
+// detection delay; notes of the scales are half a second apart.
 NoteCount countNotes(const std::vector<ScoreNote>& score, const std::vector<ScoreNote>& found,
-                     double window = 0.15);
+                     double window = 0.25);
 
 // Runs the engine program on a WAV file with a project of the given extra keys (Tempo 120, 4/4
 // given, so no tempo detection) and returns the MIDI file's notes; ok tells whether the run
