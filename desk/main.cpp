@@ -10,6 +10,7 @@
 #include "desk/core/startup/start_up.h"
 #include "desk/ui/ui.h"
 #include "platform/folders/instance_lock.h"
+#include "platform/mci/mci.h"
 
 namespace {
 
@@ -51,5 +52,6 @@ int main(int argc, char** argv) {
     int status = velt::desk::StartProgram(commandLine, lock, noDisplay);
     if (status < 0) status = velt::desk::LoadedMainForm() != nullptr ? app.exec() : 0;
     velt::ui::forms::releaseAll();
+    velt::platform::mci::closeAll();  // while the sound layers are still there
     return status;
 }

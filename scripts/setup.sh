@@ -12,6 +12,8 @@ packages=(
     clang libclang-rt-14-dev
     librtaudio-dev librtmidi-dev libasound2-dev
     qt6-base-dev
+    libcdio-dev libcdio-paranoia-dev
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 )
 
 missing=()

@@ -11,6 +11,10 @@
  *   4 status file missing or incomplete (GetStatus; poll again)
  *   5 command file could not be written
  *
+ * One engine per exchange folder: BeginConvert first ends an engine of this user that still runs
+ * on the same exchange files (left by a program that was killed, say). An engine whose starter
+ * has gone ends its run by itself, as a cancel would.
+ *
  * The engine is kvxvtpd64 in the folder named by VELTRANE_SYSTEM_DIR, or else in the folder
  * "bin" beside the folder that holds this library. */
 #ifndef KVXVTPD_H
@@ -69,6 +73,12 @@ KVX_API int CancelConvert(void);
 
 /* Live runs: take twice the current input peak as the threshold ("2"): 0, 1 or 5. */
 KVX_API int SetThreshold(void);
+
+/* Gives the run up without waiting for its final line: the engine is asked to stop (SIGTERM,
+ * which it treats as a cancel), killed when it has not gone within a bounded wait, and collected;
+ * the exchange files are deleted and the library is idle again: 0, or 1 when nothing runs.
+ * For callers whose wait for the engine's answer has run out (a hung or stopped engine). */
+KVX_API int AbandonConvert(void);
 
 /* Live runs: switch the live part to program `patch` ("3 <patch>"): 0, 1 or 5. */
 KVX_API int SetPatch(int patch);

@@ -1,12 +1,14 @@
 #include "conversion.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <optional>
 
 #include "command_file.h"
 #include "platform/folders/folders.h"
 #include "platform/process/process.h"
+#include "platform/process/process_list.h"
 #include "status_line.h"
 
 namespace velt::bridge {
@@ -17,6 +19,10 @@ namespace {
 
 // A status line is short; reading more than this of a damaged file gains nothing.
 constexpr std::streamsize kStatusReadLimit = 4096;
+
+// How long an engine asked to stop (SIGTERM: it ends as a cancel would) is given before it is
+// killed, and again for the kill to take effect.
+constexpr std::chrono::milliseconds kStopWait{1500};
 
 std::optional<std::string> readStatusFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -41,6 +47,8 @@ Result Conversion::begin(const std::string& projectFile) {
     if (!temp) return kEngineNotStarted;
     fs::path statusFile = *temp / kStatusFileName;
     fs::path commandFile = *temp / kCommandFileName;
+    // Before the files go: a leftover engine would go on writing them.
+    if (!endLeftoverEngines(statusFile, commandFile)) return kEngineNotStarted;
     removeQuietly(statusFile);
     removeQuietly(commandFile);
 
@@ -82,6 +90,16 @@ Result Conversion::command(std::string_view text) {
     return writeCommandFile(commandFile_, text) ? kDone : kCommandNotWritten;
 }
 
+Result Conversion::abandon() {
+    collectEndedEngines();
+    if (!running_) return kNotRunning;
+    // An engine that will not die (stuck in the kernel) is left to be collected later; the run
+    // is over for this library either way.
+    bool collected = platform::terminate(engine_, kStopWait);
+    endRun(collected);
+    return kDone;
+}
+
 void Conversion::endRun(bool engineCollected) {
     removeQuietly(statusFile_);
     removeQuietly(commandFile_);
@@ -89,6 +107,22 @@ void Conversion::endRun(bool engineCollected) {
     // The engine exits right after its final line; until then its id stays ours to collect.
     if (!engineCollected && platform::isAlive(engine_)) endedEngines_.push_back(engine_);
     engine_ = -1;
+}
+
+// Engines of this user on the same exchange files (their command line names both): left by a
+// program that was killed before its engine noticed, or started by another copy of the program.
+// Two engines would write one status file and take each other's commands.
+// False when one of them would not end.
+bool Conversion::endLeftoverEngines(const fs::path& statusFile, const fs::path& commandFile) {
+    bool allEnded = true;
+    for (pid_t pid : platform::processesWithArguments(statusFile.string(), commandFile.string())) {
+        if (platform::terminate(pid, kStopWait)) {
+            std::erase(endedEngines_, pid);
+        } else {
+            allEnded = false;
+        }
+    }
+    return allEnded;
 }
 
 void Conversion::collectEndedEngines() {

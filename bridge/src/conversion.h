@@ -27,16 +27,19 @@ inline constexpr const char* kStatusFileName = "~kvxstat.txt";
 inline constexpr const char* kCommandFileName = "~kvxcmnd.txt";
 
 // Idle until begin() starts the engine; running until status() has read a final status line,
-// or has found that the engine ended without one.
+// or has found that the engine ended without one, or until abandon().
 class Conversion {
   public:
     Result begin(const std::string& projectFile);
     Result status(ConvertStatus& record);
     Result command(std::string_view text);
+    Result abandon();
 
   private:
     void endRun(bool engineCollected);
     void collectEndedEngines();
+    bool endLeftoverEngines(const std::filesystem::path& statusFile,
+                            const std::filesystem::path& commandFile);
 
     bool running_ = false;
     std::filesystem::path statusFile_;

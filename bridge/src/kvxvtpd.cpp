@@ -1,4 +1,6 @@
 // The library's entry points. The one conversion of the loaded library is its module state.
+// No C++ exception crosses into the caller: one that escapes (out of memory, say) gives the
+// entry point's failure result.
 #include "kvxvtpd.h"
 
 #include <string>
@@ -12,29 +14,46 @@ velt::bridge::Conversion& conversion() {
     return theConversion;
 }
 
+template <class Call>
+int guarded(velt::bridge::Result failure, Call call) noexcept {
+    try {
+        return call();
+    } catch (...) {
+        return failure;
+    }
+}
+
 }  // namespace
 
 extern "C" {
 
 KVX_API int BeginConvert(const char* projectFile) {
-    return conversion().begin(projectFile == nullptr ? std::string() : std::string(projectFile));
+    return guarded(velt::bridge::kEngineNotStarted, [&] {
+        return conversion().begin(projectFile == nullptr ? std::string()
+                                                         : std::string(projectFile));
+    });
 }
 
 KVX_API int GetStatus(ConvertStatus* status) {
     if (status == nullptr) return velt::bridge::kNoCompleteStatus;
-    return conversion().status(*status);
+    return guarded(velt::bridge::kNoCompleteStatus, [&] { return conversion().status(*status); });
 }
 
 KVX_API int CancelConvert(void) {
-    return conversion().command("1");
+    return guarded(velt::bridge::kCommandNotWritten, [] { return conversion().command("1"); });
+}
+
+KVX_API int AbandonConvert(void) {
+    return guarded(velt::bridge::kNotRunning, [] { return conversion().abandon(); });
 }
 
 KVX_API int SetThreshold(void) {
-    return conversion().command("2");
+    return guarded(velt::bridge::kCommandNotWritten, [] { return conversion().command("2"); });
 }
 
 KVX_API int SetPatch(int patch) {
-    return conversion().command("3 " + std::to_string(patch));
+    return guarded(velt::bridge::kCommandNotWritten,
+                   [&] { return conversion().command("3 " + std::to_string(patch)); });
 }
 
 }  // extern "C"

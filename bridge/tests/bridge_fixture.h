@@ -36,9 +36,11 @@ class BridgeTest : public ::testing::Test {
         std::filesystem::create_directories(temp_);
         std::filesystem::create_directories(system_);
     }
-    // A fake engine still waiting ends at once instead of outliving the test by seconds.
+    // A fake engine still waiting ends at once instead of outliving the test by seconds, and the
+    // library is left idle for the next test of this process.
     ~BridgeTest() override {
         for (int point : {1, 2}) letEngineGoOn(point);
+        AbandonConvert();
     }
 
     // Installs a shell script as the engine. It gets $1 project, $2 status file, $3 command file.

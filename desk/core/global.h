@@ -111,6 +111,10 @@ struct Global : ProjectRecord {
     PartLongs EnsKeyMin{21, 21, 21, 21, 21, 21, 21, 21, 21, 21, 21, 21, 21, 21, 21, 21};
     PartLongs EnsKeyMax{108, 108, 108, 108, 108, 108, 108, 108,
                         108, 108, 108, 108, 108, 108, 108, 108};
+    // The ensemble editor's rows while it runs (element 16 = the overall range); the settings
+    // dialog's test tones read them.
+    PartRange RowKeyMin{};
+    PartRange RowKeyMax{};
     std::string EnsDrumKit = "35,38,42,47,57,";
     std::string EnsKitName = "Basic Kit";
     int32_t EnsAutoName = 1;

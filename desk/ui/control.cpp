@@ -14,7 +14,7 @@
 namespace velt::ui {
 
 bool detail::ControlFilter::eventFilter(QObject* watched, QEvent* event) {
-    return control_->filterEvent(watched, event);
+    return control_ != nullptr && control_->filterEvent(watched, event);
 }
 
 QColor resolveColor(long color) {
@@ -262,7 +262,11 @@ void Control::watch(QWidget* w) {
 
 void Control::teardown() {
     widget_ = nullptr;
-    // A fresh guard drops every Qt connection and event filter made for the old widgets.
+    // A fresh guard for the next widgets. The old one may be filtering the very event that led
+    // here, so it is detached now and deleted with the old widgets, once control is back in the
+    // event loop; deleting it drops the Qt connections made for the old widgets.
+    guard_->detach();
+    guard_.release()->deleteLater();
     guard_ = std::make_unique<detail::ControlFilter>(this);
 }
 

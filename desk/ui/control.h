@@ -54,6 +54,8 @@ class ControlFilter : public QObject {
   public:
     explicit ControlFilter(Control* control) : control_(control) {}
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The control has left these widgets: their late events and signals go nowhere.
+    void detach() { control_ = nullptr; }
 
   private:
     Control* control_;

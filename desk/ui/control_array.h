@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "desk/ui/runtime.h"
@@ -59,8 +60,10 @@ class ControlArray {
 
     // Wires one event of every element to a handler taking the Index first:
     // optFilter.on(&OptionButton::Click, [this](int Index) { optFilter_Click(Index); });
-    template <class... A, class F>
-    void on(Event<A...> T::*event, F handler) {
+    // The event may be declared by the element's class or by a base (GotFocus, KeyPress).
+    template <class C, class... A, class F>
+    void on(Event<A...> C::*event, F handler) {
+        static_assert(std::is_base_of_v<C, T>, "the event must belong to the element's class");
         auto wire = [event, handler](T& element) {
             int index = element.Index();
             element.*event = [handler, index](A... args) { handler(index, args...); };

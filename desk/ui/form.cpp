@@ -7,11 +7,13 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 #include "desk/ui/controls/status_bar.h"
 #include "desk/ui/controls/timer.h"
 #include "desk/ui/controls/toolbar.h"
+#include "desk/ui/forms.h"
 #include "desk/ui/keys.h"
 #include "desk/ui/runtime.h"
 
@@ -23,20 +25,29 @@ class FormWindow : public QWidget {
   public:
     explicit FormWindow(Form* form) : form_(form) { setFocusPolicy(Qt::StrongFocus); }
 
+    // The form has unloaded: this window waits for deletion and must not reach the form (which
+    // may have loaded a new window, or be gone) with late events or signals of its widgets.
+    void retire() {
+        form_ = nullptr;
+        hide();
+        blockSignals(true);
+        for (QObject* o : findChildren<QObject*>()) o->blockSignals(true);
+    }
+
   protected:
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
-        form_->userClose();
+        if (form_ != nullptr) form_->userClose();
     }
     void resizeEvent(QResizeEvent* e) override {
         QWidget::resizeEvent(e);
-        if (form_->client_ != nullptr) {
+        if (form_ != nullptr && form_->client_ != nullptr) {
             form_->windowResized(form_->client_->width(), form_->client_->height());
         }
     }
     void changeEvent(QEvent* e) override {
         QWidget::changeEvent(e);
-        if (e->type() == QEvent::WindowStateChange) {
+        if (form_ != nullptr && e->type() == QEvent::WindowStateChange) {
             Qt::WindowStates st = windowState();
             form_->windowStateChanged((st & Qt::WindowMinimized)   ? 1
                                       : (st & Qt::WindowMaximized) ? 2
@@ -46,6 +57,7 @@ class FormWindow : public QWidget {
     void mousePressEvent(QMouseEvent* e) override { click(e, false); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { click(e, true); }
     void keyPressEvent(QKeyEvent* e) override {
+        if (form_ == nullptr) return;
         if ((e->modifiers() & Qt::AltModifier) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) {
             if (!form_->dispatchMnemonic(static_cast<char>('a' + (e->key() - Qt::Key_A)))) {
                 QWidget::keyPressEvent(e);
@@ -61,6 +73,7 @@ class FormWindow : public QWidget {
 
   private:
     void click(QMouseEvent* e, bool twice) {
+        if (form_ == nullptr) return;
         QPoint p = form_->client_ ? form_->client_->mapFrom(this, e->position().toPoint())
                                   : e->position().toPoint();
         int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::RightButton ? 2 : 4;
@@ -107,6 +120,7 @@ void Form::load() {
     if (loaded_) return;
     loaded_ = true;
     pendingTeardown_ = false;
+    placed_ = false;
     window_ = std::make_unique<FormWindow>(this);
     window_->setAttribute(Qt::WA_DontShowOnScreen, false);
     auto* layout = new QVBoxLayout(window_.get());
@@ -152,7 +166,13 @@ void Form::teardownWidgets() {
     for (Control* c : controls_) c->teardown();
     menuBar_ = nullptr;
     client_ = nullptr;
-    window_.reset();
+    // Qt's own code may still be on the stack for these widgets (the menu that delivered Exit,
+    // the button whose click unloaded the form): they are deleted once control is back in the
+    // event loop.
+    if (window_) {
+        static_cast<FormWindow*>(window_.get())->retire();
+        window_.release()->deleteLater();
+    }
     for (Control* c : controls_) c->reset();
     s_ = State{};
 }
@@ -196,6 +216,8 @@ Status Form::Move(double left, double top, double width, double height) {
         runtime().refuse(name_ + ": negative size");
         return Status::Refused;
     }
+    // A position chosen by code after the design replaces the start-up position.
+    if (!designing_ && (left != s_.left || top != s_.top)) placed_ = true;
     s_.left = left;
     s_.top = top;
     s_.width = width;
@@ -278,8 +300,13 @@ Status Form::Show(ShowMode mode, Form* owner) {
     }
     load();
     if (!loaded_) return Status::Ok;  // Form_Load unloaded it
-    if (owner != nullptr && owner != this) window_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     bool wasShown = shown_;
+    if (!wasShown) {
+        Form* o = owner != nullptr && owner != this && owner->loaded() ? owner : defaultOwner();
+        placeOnFirstShow(o);
+        attachTo(o);
+        shownOrder_ = ++runtime().formsShown;
+    }
     shown_ = true;
     if (mode == Modal) window_->setWindowModality(Qt::ApplicationModal);
     if (s_.windowState == 1) {
@@ -303,6 +330,69 @@ Status Form::Show(ShowMode mode, Form* owner) {
         modalLoop_ = nullptr;
     }
     if (window_) window_->setWindowModality(Qt::NonModal);
+    return Status::Ok;
+}
+
+Form* Form::defaultOwner() const {
+    return forms::activeForm(this);
+}
+
+void Form::placeOnFirstShow(Form* owner) {
+    if (placed_) return;
+    placed_ = true;
+    if (s_.startUpPosition == 0 || !window_) return;
+    // The area to centre on, in pixels: the owner's window (its frame when it is on screen),
+    // else the screen's free area.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (s_.startUpPosition == 1 && owner != nullptr && owner->window() != nullptr) {
+        QWidget* w = owner->window();
+        area = w->isVisible() ? w->frameGeometry()
+                              : QRect(toPixels(owner->Left()), toPixels(owner->Top()),
+                                      toPixels(owner->Width()), toPixels(owner->Height()));
+        if (QScreen* s = w->screen()) screen = s;
+    }
+    const int width = window_->width(), height = window_->height();
+    int x = area.x() + (area.width() - width) / 2;
+    int y = area.y() + (area.height() - height) / 2;
+    // Kept on the screen, its top-left corner first.
+    if (screen != nullptr) {
+        const QRect free = screen->availableGeometry();
+        x = std::max(free.left(), std::min(x, free.right() + 1 - width));
+        y = std::max(free.top(), std::min(y, free.bottom() + 1 - height));
+    }
+    s_.left = x * TwipsPerPixel;
+    s_.top = y * TwipsPerPixel;
+    applyGeometry();
+}
+
+void Form::attachTo(Form* owner) {
+    if (!window_) return;
+    QWindow* parent = nullptr;
+    if (owner != nullptr && owner->window() != nullptr) {
+        owner->window()->winId();  // an owner not on screen yet still gets its platform window
+        parent = owner->window()->windowHandle();
+    }
+    window_->winId();
+    QWindow* handle = window_->windowHandle();
+    if (handle == nullptr) return;
+    // Never a loop of owners: an owner that is itself kept above this window is none.
+    for (QWindow* w = parent; w != nullptr; w = w->transientParent()) {
+        if (w == handle) {
+            parent = nullptr;
+            break;
+        }
+    }
+    handle->setTransientParent(parent);
+}
+
+Status Form::setStartUpPosition(int v) {
+    if (!loaded_) return Status::Refused;
+    if (v < 0 || v > 2) {
+        runtime().refuse(name_ + ": StartUpPosition out of range");
+        return Status::Refused;
+    }
+    s_.startUpPosition = v;
     return Status::Ok;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -55,9 +56,16 @@ class Form {
     void setHelpContextID(long v) { s_.helpContextId = v; }
     long BackColor() const { return s_.backColor; }
     Status setBackColor(long v);
+    // Where the window appears when first shown after a load: 0 where Left/Top say, 1 centred
+    // on its owner (the default), 2 centred on the screen. A position set by code after the
+    // design (in Form_Load, say) wins over both.
+    int StartUpPosition() const { return s_.startUpPosition; }
+    Status setStartUpPosition(int v);
 
     // Shows the form (loading it first). A modal show returns when the form is hidden or
-    // unloaded; `owner` keeps a modeless form above another one (the splash).
+    // unloaded. The window is transient for its owner (kept above it by the window manager,
+    // without being above every other program): `owner`, else the active form, else the
+    // form shown last.
     Status Show(ShowMode mode = Modeless, Form* owner = nullptr);
     Status Hide();
     void Refresh();
@@ -66,6 +74,7 @@ class Form {
     bool loaded() const { return loaded_; }
     bool designing() const { return designing_; }
     bool modal() const { return modalLoop_ != nullptr || modalScripted_; }
+    uint64_t shownOrder() const { return shownOrder_; }  // larger: shown more recently
 
     // ---- lifecycle, used by the form registry
     void load();
@@ -126,6 +135,9 @@ class Form {
     CommandButton* defaultButton(bool cancel) const;
     void chooseInitialFocus();
     void quitModalLoop();
+    Form* defaultOwner() const;
+    void placeOnFirstShow(Form* owner);
+    void attachTo(Form* owner);
 
     struct State {
         std::string caption;
@@ -135,6 +147,7 @@ class Form {
         bool keyPreview = false;
         long helpContextId = 0;
         long backColor = SysColor::ButtonFace;
+        int startUpPosition = 1;
     };
 
     std::string name_;
@@ -143,6 +156,8 @@ class Form {
     bool shown_ = false;
     bool designing_ = false;
     bool pendingTeardown_ = false;
+    bool placed_ = false;         // the start-up position was applied (or set by code)
+    uint64_t shownOrder_ = 0;     // when the form was last shown, to find the default owner
     bool modalScripted_ = false;
     int handlerDepth_ = 0;
     bool applyingGeometry_ = false;

@@ -1,5 +1,8 @@
 #include "desk/ui/forms.h"
 
+#include <QApplication>
+#include <QWindow>
+
 #include <map>
 #include <vector>
 
@@ -39,6 +42,35 @@ std::vector<Form*> instances() {
     return out;
 }
 
+namespace {
+// True when `f`'s window is kept above `owner`'s (directly or through other windows).
+bool ownedBy(const Form& f, const Form* owner) {
+    if (owner == nullptr || owner->window() == nullptr || f.window() == nullptr) return false;
+    const QWindow* target = owner->window()->windowHandle();
+    if (target == nullptr) return false;
+    for (const QWindow* w = f.window()->windowHandle(); w != nullptr; w = w->transientParent())
+        if (w == target) return true;
+    return false;
+}
+}  // namespace
+
+Form* activeForm(const Form* except) {
+    Form* latest = nullptr;
+    for (Form* f : instances()) {
+        if (f == except || !f->loaded() || !f->Visible() || f->window() == nullptr) continue;
+        if (ownedBy(*f, except)) continue;  // a window it owns (the splash) can't own it
+        if (f->window() == QApplication::activeWindow()) return f;
+        if (latest == nullptr || f->shownOrder() > latest->shownOrder()) latest = f;
+    }
+    return latest;
+}
+
+QWidget* dialogParent() {
+    if (QWidget* w = QApplication::activeWindow()) return w;
+    Form* f = activeForm();
+    return f != nullptr ? f->window() : nullptr;
+}
+
 void unloadAll(Form* except) {
     for (Form* f : instances()) {
         if (f != except && f->loaded()) f->unload(true);
@@ -63,6 +95,10 @@ void releaseAll() {
     }
     r.entries.clear();
     r.order.clear();
+    // The unloaded windows wait for the event loop to delete them; at program or test end
+    // nothing of them may outlive this call.
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace velt::ui::forms

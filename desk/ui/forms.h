@@ -46,6 +46,12 @@ T* existing() {
     return static_cast<T*>(s.instance.get());
 }
 
+// The form the user is at: the one whose window is active, else the one shown last that is
+// still shown; never `except`. Null when no form is shown. Owner of new windows and boxes.
+Form* activeForm(const Form* except = nullptr);
+// The window a box or file dialog belongs to (centred on, kept above): the active window, else
+// the window of activeForm(). Null when there is none.
+QWidget* dialogParent();
 // Program end: every loaded form but `except` is unloaded (Cancel ignored).
 void unloadAll(Form* except = nullptr);
 // Unloads and forgets every instance and every installed factory (tests, program end).

@@ -3,12 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "desk/ui/scheduler.h"
 #include "platform/help/help.h"
 
 namespace velt::ui {
 
 Runtime& Runtime::instance() {
     static Runtime runtime;
+    static const bool connected = (connectMultimediaToRuntime(), true);
+    (void)connected;
     return runtime;
 }
 

@@ -66,6 +66,7 @@ class Runtime {
     platform::Help* help = nullptr;  // nullptr: Help buttons and F1 do nothing
     DialogDriver* driver = nullptr;  // nullptr: real dialogs
     std::function<void(const EventRecord&)> eventObserver;
+    uint64_t formsShown = 0;  // counts Show calls that made a form visible (the latest on top)
 
     void refuse(const std::string& what);  // a refused assignment or call
     const std::vector<std::string>& refusals() const { return refusals_; }

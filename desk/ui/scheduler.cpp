@@ -8,6 +8,9 @@
 
 #include "desk/ui/controls/timer.h"
 #include "desk/ui/runtime.h"
+#include "platform/clock/mm_time.h"
+#include "platform/clock/timing.h"
+#include "platform/mci/device.h"
 
 namespace velt::ui {
 
@@ -99,6 +102,37 @@ void Scheduler::advance(int64_t ms) {
 void Scheduler::reset() {
     timers_.clear();
     posted_.clear();
+}
+
+namespace {
+
+// The runtime's clock as it is now: the real one, or a test script's.
+class RuntimeClock : public platform::Clock {
+  public:
+    int64_t nowMs() const override { return runtime().clock().nowMs(); }
+};
+
+// Device callbacks as posted callbacks of the scheduler: under the test clock they run in clock
+// order while a test advances it, under the real clock from the event loop.
+class LoopTiming : public platform::Timing {
+  public:
+    const platform::Clock& clock() const override { return clock_; }
+    int at(int64_t ms, std::function<void()> callback) override {
+        return Scheduler::instance().postAt(ms, std::move(callback));
+    }
+    void cancel(int id) override { Scheduler::instance().cancel(id); }
+
+  private:
+    RuntimeClock clock_;
+};
+
+}  // namespace
+
+void connectMultimediaToRuntime() {
+    static LoopTiming timing;
+    static RuntimeClock clock;
+    platform::mci::useTiming(&timing);
+    platform::useTimeClock(&clock);
 }
 
 void DoEvents() {

@@ -40,6 +40,11 @@ class Scheduler {
     int nextId_ = 1;
 };
 
+// Puts the multimedia layer (platform/mci) and the multimedia millisecond clock on the runtime:
+// device callbacks run as posted callbacks of the event loop, timeGetTime reads the runtime's
+// clock (the test clock while a test script runs). Done once, when the runtime starts.
+void connectMultimediaToRuntime();
+
 // Processes everything pending (input, paints, posted notifications, timer ticks due now).
 void DoEvents();
 // Lets events run until the clock has moved `ms` (under the test clock: advances it).

@@ -29,6 +29,7 @@
 #include "desk/ui/dialogs/message_box.h"
 #include "desk/ui/form.h"
 #include "desk/ui/forms.h"
+#include "desk/ui/media_control.h"
 #include "desk/ui/picture.h"
 #include "desk/ui/runtime.h"
 #include "desk/ui/scheduler.h"

@@ -213,7 +213,8 @@ struct RunFiles {
     FileDescriptor status;      // the status file, open for rewriting in place during the run
     size_t statusLength = 0;    // bytes of the status file: the longest line written so far
     std::string midiPath;       // the output this run writes
-    bool midiCreated = false;   // only a file this run created may be deleted
+    std::string midiWorkPath;   // the file written meanwhile, renamed to midiPath at the end
+    bool midiCreated = false;   // this run created midiWorkPath (only that file may be deleted)
     FileHandle audio;
     FileHandle tempo;
 };

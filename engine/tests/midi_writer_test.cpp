@@ -115,7 +115,7 @@ class MidiEvents : public ::testing::Test {
     }
     Bytes track() {
         std::fflush(run().midi.file.get());
-        Bytes all = velt::test::readBytes(dir / "t.mid");
+        Bytes all = velt::test::readBytes(run().files.midiWorkPath);  // the file being written
         return Bytes(all.begin() + HeaderAreaSize(run().geo.reservedBytes), all.end());
     }
 };
@@ -223,7 +223,7 @@ TEST_F(MidiEvents, HeaderClampsWhatTheTempoFactorPushesOut) {
     WriteEndOfTrack();
     run().geo.tempoFactor = 1000;
     WriteMidiHeader();
-    Bytes file = velt::test::readBytes(dir / "t.mid");
+    Bytes file = velt::test::readBytes(run().files.midiWorkPath);
     EXPECT_EQ((file[12] << 8) | file[13], 32767);
     const uint32_t length = (file[18] << 24) | (file[19] << 16) | (file[20] << 8) | file[21];
     EXPECT_EQ(length, file.size() - 22);
@@ -244,7 +244,7 @@ TEST_F(MidiEvents, VelocityPassRaisesToTheGain) {
         {0x00, 0x90, 20, 32},
         {0x00, 0xFF, 0x2F, 0x00},
     });
-    Bytes all = velt::test::readBytes(dir / "t.mid");
+    Bytes all = velt::test::readBytes(run().files.midiWorkPath);
     EXPECT_EQ(Bytes(all.begin() + HeaderAreaSize(0), all.end()), expected);
 }
 

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Decoding speed of mpunpack next to mpg123: a 10-minute Layer III file (lame, 128 kbit/s joint
-# stereo) and a 10-minute Layer II file (twolame, 192 kbit/s), each decoded to WAV by both
-# programs in turn, pinned to one core. Prints the median CPU time (user + system) of each and
-# the ratio mpg123 / mpunpack: 1.0 or more means mpunpack is at least as fast.
+# Decoding speed of mpunpack next to mpg123, on two kinds of material of ten minutes each:
+#   music  a piece rendered by fluidsynth from make_piece.py (strings, winds, brass, voices,
+#          guitars, piano, bass and drums; it never repeats)
+#   tones  a changing tone mix over noise
+# each as Layer III (lame, 128 kbit/s joint stereo) and Layer II (twolame, 192 kbit/s), decoded
+# by both programs in turn, pinned to one core, once to /dev/null (the decoding alone) and once
+# to a WAV file. Prints the median user time and the median total CPU time (user + system) of
+# each, and the ratios mpg123 / mpunpack: 1.0 or more means mpunpack is at least as fast.
 #
 #   bash mp3tool/bench/mpunpack_bench.sh [runs]     (default 5 runs of each program)
 #
 # Environment: BENCH_CPU (core to pin to, default 1), BENCH_DIR (where the test files are made
-# and kept, default build/bench), MPUNPACK (default build/bin/mpunpack).
+# and kept, default build/bench), MPUNPACK (default build/bin/mpunpack), SOUNDFONT (default
+# the General MIDI sound font fluid-soundfont-gm installs).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -15,30 +20,38 @@ runs=${1:-5}
 cpu=${BENCH_CPU:-1}
 dir=${BENCH_DIR:-build/bench}
 mpunpack=${MPUNPACK:-build/bin/mpunpack}
+soundfont=${SOUNDFONT:-/usr/share/sounds/sf2/FluidR3_GM.sf2}
 
-for tool in sox lame twolame mpg123 taskset; do
+for tool in sox lame twolame mpg123 taskset fluidsynth; do
     command -v "$tool" >/dev/null || { echo "missing: $tool (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 [ -x "$mpunpack" ] || { echo "missing: $mpunpack (build first: scripts/build.sh)" >&2; exit 1; }
+[ -s "$soundfont" ] || { echo "missing: $soundfont (scripts/setup.sh installs it)" >&2; exit 1; }
 mkdir -p "$dir"
 
-# Ten minutes of a changing tone mix over noise: wide-band, never silent, so neither decoder
-# gets an easy ride from empty frames.
-source_wav="$dir/source.wav"
-if [ ! -s "$dir/l3.mp3" ] || [ ! -s "$dir/l2.mp2" ]; then
-    echo "Making the 10-minute test files in $dir ..."
-    sox -D -n -r 44100 -c 2 -b 16 "$source_wav" synth 600 sine 110-1760 sine 330 pinknoise \
+encode() {  # source.wav name
+    lame --quiet -b 128 -m j "$1" "$dir/$2-l3.mp3"
+    twolame --quiet -b 192 "$1" "$dir/$2-l2.mp2"
+    rm -f "$1"
+}
+if [ ! -s "$dir/music-l3.mp3" ] || [ ! -s "$dir/music-l2.mp2" ]; then
+    echo "Rendering the 10-minute piece in $dir ..."
+    /usr/bin/python3 mp3tool/bench/make_piece.py "$dir/piece.mid" 600
+    fluidsynth -q -ni -F "$dir/music.wav" -r 44100 -g 0.3 "$soundfont" "$dir/piece.mid"
+    encode "$dir/music.wav" music
+fi
+if [ ! -s "$dir/tones-l3.mp3" ] || [ ! -s "$dir/tones-l2.mp2" ]; then
+    echo "Making the 10-minute tone mix in $dir ..."
+    sox -D -n -r 44100 -c 2 -b 16 "$dir/tones.wav" synth 600 sine 110-1760 sine 330 pinknoise \
         tremolo 2.5 40 gain -9
-    lame --quiet -b 128 -m j "$source_wav" "$dir/l3.mp3"
-    twolame --quiet -b 192 "$source_wav" "$dir/l2.mp2"
-    rm -f "$source_wav"
+    encode "$dir/tones.wav" tones
 fi
 
-# CPU seconds (user + system) of one command, pinned to the chosen core.
-cpu_seconds() {
+# "user system" CPU seconds of one command, pinned to the chosen core.
+cpu_times() {
     local TIMEFORMAT='%3U %3S' t
     t=$( { time taskset -c "$cpu" "$@" >/dev/null 2>&1; } 2>&1 )
-    awk -v u="${t% *}" -v s="${t#* }" 'BEGIN { printf "%.3f", u + s }'
+    echo "$t"
 }
 
 median() {
@@ -46,17 +59,30 @@ median() {
         if (NR % 2) printf "%.3f", v[m]; else printf "%.3f", (v[m] + v[m + 1]) / 2 }'
 }
 
-out="$dir/out.wav"
-printf '%-10s %14s %14s %8s\n' "file" "mpunpack (s)" "mpg123 (s)" "ratio"
-for input in "$dir/l3.mp3" "$dir/l2.mp2"; do
-    ours=() theirs=()
-    for ((i = 0; i < runs; i++)); do
-        ours+=("$(cpu_seconds "$mpunpack" "$input" "$out")")
-        theirs+=("$(cpu_seconds mpg123 -q -w "$out" "$input")")
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (a > 0 ? b / a : 0) }'
+}
+
+wav="$dir/out.wav"
+printf '%-14s %-9s | %-19s | %-19s | %-13s\n' "" "" "mpunpack (s)" "mpg123 (s)" "mpg123/ours"
+printf '%-14s %-9s | %9s %9s | %9s %9s | %6s %6s\n' "file" "output" "user" "total" "user" \
+    "total" "user" "total"
+for input in "$dir"/music-l3.mp3 "$dir"/music-l2.mp2 "$dir"/tones-l3.mp3 "$dir"/tones-l2.mp2; do
+    for output in /dev/null "$wav"; do
+        ours_user=() ours_total=() theirs_user=() theirs_total=()
+        for ((i = 0; i < runs; i++)); do
+            read -r u s < <(cpu_times "$mpunpack" "$input" "$output")
+            ours_user+=("$u")
+            ours_total+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.3f", u + s }')")
+            read -r u s < <(cpu_times mpg123 -q -w "$output" "$input")
+            theirs_user+=("$u")
+            theirs_total+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.3f", u + s }')")
+        done
+        ou=$(median "${ours_user[@]}") ot=$(median "${ours_total[@]}")
+        tu=$(median "${theirs_user[@]}") tt=$(median "${theirs_total[@]}")
+        label=$([ "$output" = /dev/null ] && echo /dev/null || echo "wav file")
+        printf '%-14s %-9s | %9s %9s | %9s %9s | %6s %6s\n' "$(basename "$input")" "$label" \
+            "$ou" "$ot" "$tu" "$tt" "$(ratio "$ou" "$tu")" "$(ratio "$ot" "$tt")"
     done
-    a=$(median "${ours[@]}")
-    b=$(median "${theirs[@]}")
-    printf '%-10s %14s %14s %8s\n' "$(basename "$input")" "$a" "$b" \
-        "$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", (a > 0 ? b / a : 0) }')"
 done
-rm -f "$out"
+rm -f "$wav"

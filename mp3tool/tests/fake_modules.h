@@ -29,6 +29,7 @@ struct Log {
     std::vector<std::uint8_t> written;
     std::vector<int> controlMasks;
     int outputCloseResult = kOk;
+    int writesBeforeFailure = -1;  // from then on every write takes nothing (-1: never)
     bool outputClosed = false;
     // Codec.
     int codecInstancesCreated = 0;
@@ -77,6 +78,8 @@ class Output : public OutputInstance {
         return log_.outputCloseResult;
     }
     std::int64_t write(std::span<const std::uint8_t> data, int, int, int) override {
+        if (log_.writesBeforeFailure == 0) return 0;
+        if (log_.writesBeforeFailure > 0) --log_.writesBeforeFailure;
         log_.written.insert(log_.written.end(), data.begin(), data.end());
         return static_cast<std::int64_t>(data.size());
     }

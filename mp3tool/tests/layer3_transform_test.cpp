@@ -73,10 +73,10 @@ TEST(Layer3Transform, LongBlocksOverlapAddAndInvertOddSubbands) {
         const double previous = directImdct(first, 36, 18 + i) * std::sin(pi / 36 * (18 + i + 0.5));
         const double current = directImdct(second, 36, i) * std::sin(pi / 36 * (i + 0.5));
         const double expected = (i & 1) ? -(current + previous) : current + previous;
-        EXPECT_NEAR(out[i][sb], expected, 1e-5) << "sample " << i;
+        EXPECT_NEAR(out[sb][i], expected, 1e-5) << "sample " << i;
         for (int other = 0; other < kSubbands; ++other) {
             if (other != sb) {
-                EXPECT_EQ(out[i][other], 0.0f);
+                EXPECT_EQ(out[other][i], 0.0f);
             }
         }
     }
@@ -103,14 +103,14 @@ TEST(Layer3Transform, ShortBlocksPlaceThreeWindows) {
                 directImdct(windows[w], 12, i) * std::sin(std::numbers::pi / 12 * (i + 0.5));
     SubbandSlots out{};
     bank.process(gc, lines, 32, out);
-    for (int i = 0; i < 18; ++i) EXPECT_NEAR(out[static_cast<size_t>(i)][sb], z[i], 1e-5) << i;
+    for (int i = 0; i < 18; ++i) EXPECT_NEAR(out[sb][static_cast<size_t>(i)], z[i], 1e-5) << i;
     // The second half comes out of the next (silent) granule.
     lines.fill(0.0f);
     bank.process(gc, lines, 32, out);
-    for (int i = 0; i < 18; ++i) EXPECT_NEAR(out[static_cast<size_t>(i)][sb], z[18 + i], 1e-5) << i;
+    for (int i = 0; i < 18; ++i) EXPECT_NEAR(out[sb][static_cast<size_t>(i)], z[18 + i], 1e-5) << i;
     // Then silence.
     bank.process(gc, lines, 32, out);
-    for (int i = 0; i < 18; ++i) EXPECT_EQ(out[static_cast<size_t>(i)][sb], 0.0f);
+    for (int i = 0; i < 18; ++i) EXPECT_EQ(out[sb][static_cast<size_t>(i)], 0.0f);
 }
 
 // Subbands at and above the limit are silent and forget their overlap.
@@ -123,12 +123,12 @@ TEST(Layer3Transform, SubbandLimitSilencesTheUpperBand) {
     bank.process(gc, lines, 8, out);
     for (int slot = 0; slot < kSlots; ++slot)
         for (int sb = 8; sb < kSubbands; ++sb)
-            EXPECT_EQ(out[static_cast<size_t>(slot)][static_cast<size_t>(sb)], 0.0f);
+            EXPECT_EQ(out[static_cast<size_t>(sb)][static_cast<size_t>(slot)], 0.0f);
     lines.fill(0.0f);
     bank.process(gc, lines, 32, out);
     for (int slot = 0; slot < kSlots; ++slot)
         for (int sb = 8; sb < kSubbands; ++sb)
-            EXPECT_EQ(out[static_cast<size_t>(slot)][static_cast<size_t>(sb)], 0.0f);
+            EXPECT_EQ(out[static_cast<size_t>(sb)][static_cast<size_t>(slot)], 0.0f);
 }
 
 }  // namespace

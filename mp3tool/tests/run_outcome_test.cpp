@@ -2,6 +2,7 @@
 // amount of audio, with scripted codecs standing in for real streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -29,7 +30,7 @@ class RunOutcomeTest : public ::testing::Test {
                 d->registerCodecModule(fake::codecModule(log, script));
             }
             d->registerInputModule(fileInputModule());
-            d->registerOutputModule(fileOutputModule());
+            d->registerOutputModule(scriptedOutput ? fake::outputModule(log) : fileOutputModule());
             return 0;
         });
         return out.str();
@@ -41,6 +42,7 @@ class RunOutcomeTest : public ::testing::Test {
     velt::test::TempDir dir;
     fake::Log log;
     bool scriptedCodec = true;
+    bool scriptedOutput = false;
     int exitCode = -1;
 };
 
@@ -73,6 +75,17 @@ TEST_F(RunOutcomeTest, AStreamWithoutAudioIsAnUnsupportedFormat) {
     EXPECT_EQ(run({fake::Step{.reject = true}, fake::Step{.result = kEndOfStream}}),
               "ERROR: Cannot decode mp3 file (unsupported format)\n");
     EXPECT_EQ(exitCode, 1);
+}
+
+TEST_F(RunOutcomeTest, TheFirstFailedWriteEndsTheRun) {
+    scriptedOutput = true;
+    log.writesBeforeFailure = 2;
+    EXPECT_EQ(run({kFrame, kFrame, kFrame, kFrame, kFrame}),
+              "ERROR: Cannot write to wav file (write failed)\n");
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(std::count(log.codecCalls.begin(), log.codecCalls.end(), "decode"), 3);
+    EXPECT_EQ(log.written.size(), 2u * 1152 * 4);
+    EXPECT_TRUE(log.outputClosed);
 }
 
 TEST_F(RunOutcomeTest, WithoutAnAcceptingCodecTheInputCannotBeOpened) {

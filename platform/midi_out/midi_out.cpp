@@ -1,6 +1,8 @@
 #include "platform/midi_out/midi_out.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -78,6 +80,11 @@ class RecordingPort : public Port {
     void close() override {
         owner_.events.push_back({RecordingMidiOut::Event::Kind::Close, device_, {}});
     }
+    bool setGain(double gain) override {
+        if (!owner_.hasGain) return false;
+        owner_.gains.push_back(gain);
+        return true;
+    }
 
   private:
     RecordingMidiOut& owner_;
@@ -88,18 +95,31 @@ struct OpenPort {
     int32_t device = 0;
     std::unique_ptr<Port> port;
     uint8_t lastStatus = 0;
+    double velocityScale = 1.0;  // the volume, when the port has no gain of its own
 };
 
 struct State {
     Devices* chosen = nullptr;
     std::unique_ptr<Devices> own;
     std::map<int32_t, OpenPort> ports;
+    std::map<int32_t, uint32_t> volumes;  // per device; absent = full
     int32_t nextHandle = 1;
 };
 
 State& state() {
     static State s;
     return s;
+}
+
+// The louder side of a volume word, 0..1.
+double levelOf(uint32_t volume) {
+    return std::max(volume & 0xFFFF, volume >> 16) / 65535.0;
+}
+
+void applyVolume(OpenPort& open) {
+    auto it = state().volumes.find(open.device);
+    const double level = it == state().volumes.end() ? 1.0 : levelOf(it->second);
+    open.velocityScale = open.port->setGain(level) ? 1.0 : level;
 }
 
 Devices& devices() {
@@ -128,6 +148,7 @@ void useDevices(Devices* chosen) {
     State& s = state();
     for (auto& [handle, open] : s.ports) open.port->close();
     s.ports.clear();
+    s.volumes.clear();
     s.chosen = chosen;
     s.own.reset();
 }
@@ -156,8 +177,37 @@ int32_t open(int32_t& handle, int32_t id) {
     entry.device = id;
     int32_t result = devices().open(id, entry.port);
     if (result != NoError || !entry.port) return result != NoError ? result : NoDriver;
+    if (s.volumes.count(id) != 0) applyVolume(entry);
     handle = s.nextHandle++;
     s.ports.emplace(handle, std::move(entry));
+    return NoError;
+}
+
+int32_t setVolume(int32_t id, uint32_t volume) {
+    if (id == -1) id = 0;
+    // A balance slider sets the volume at every step: a device open now needs no new look at
+    // the system's devices.
+    bool inUse = false;
+    for (auto& [handle, e] : state().ports) inUse = inUse || e.device == id;
+    if (!inUse) {
+        int32_t count = deviceCount();
+        if (count <= 0) return NoDevice;
+        if (id < 0 || id >= count) return BadDeviceId;
+    }
+    state().volumes[id] = volume;
+    for (auto& [handle, open] : state().ports)
+        if (open.device == id) applyVolume(open);
+    return NoError;
+}
+
+int32_t getVolume(int32_t id, uint32_t& volume) {
+    volume = 0;
+    int32_t count = deviceCount();
+    if (count <= 0) return NoDevice;
+    if (id == -1) id = 0;
+    if (id < 0 || id >= count) return BadDeviceId;
+    auto it = state().volumes.find(id);
+    volume = it == state().volumes.end() ? 0xFFFFFFFFu : it->second;
     return NoError;
 }
 
@@ -196,6 +246,12 @@ int32_t shortMessage(int32_t handle, uint32_t packed) {
         } else if (first < 0xF8) {
             open.lastStatus = 0;
         }
+    }
+    // Without a gain of its own the device hears the volume in the note-on velocities.
+    if (open.velocityScale < 1.0 && bytes.size() == 3 && (bytes[0] & 0xF0) == 0x90 &&
+        bytes[2] > 0) {
+        const long scaled = std::lround(bytes[2] * open.velocityScale);
+        bytes[2] = static_cast<uint8_t>(std::clamp(scaled, open.velocityScale > 0 ? 1L : 0L, 127L));
     }
     return open.port->send(bytes);
 }

@@ -46,6 +46,9 @@ class Port {
     virtual int32_t send(const std::vector<uint8_t>& bytes) = 0;
     virtual int32_t reset() = 0;  // all notes off and sustain off on every channel
     virtual void close() = 0;
+    // Output volume 0..1 as the device's own gain; false when the device has none (the layer
+    // then scales note-on velocities instead).
+    virtual bool setGain(double) { return false; }
 };
 
 // A set of devices, numbered from 0.
@@ -75,6 +78,14 @@ int32_t shortMessage(int32_t handle, uint32_t packed);
 int32_t reset(int32_t handle);
 int32_t close(int32_t handle);
 
+// The output volume of device `id` (-1: the default one) in this process, packed as the classic
+// volume word: left in the low 16 bits, right in the high 16 bits, 0xFFFF = full. MIDI has one
+// level, so the louder side counts. The built-in synthesizer takes it as its gain; other devices
+// get note-on velocities scaled by it (a note keeps at least velocity 1 unless the volume is 0). It holds for
+// ports open now and opened later.
+int32_t setVolume(int32_t id, uint32_t volume);
+int32_t getVolume(int32_t id, uint32_t& volume);
+
 // The number of bytes a short message with this status byte has (1..3).
 int messageLength(uint8_t status);
 
@@ -99,6 +110,8 @@ class RecordingMidiOut : public Devices {
     std::vector<Event> events;
     int32_t openResult = NoError;
     int32_t sendResult = NoError;  // the result every send gives
+    bool hasGain = false;          // ports take the volume as a gain (recorded in `gains`)
+    std::vector<double> gains;
 
   private:
     int32_t devices_;

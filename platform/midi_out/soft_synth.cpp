@@ -88,8 +88,14 @@ class SoftSynthPort : public Port {
 
     int32_t reset() override { return sendResetMessages(*this); }
 
+    bool setGain(double gain) override {
+        fluid_synth_set_gain(synth_, static_cast<float>(kGain * gain));
+        return true;
+    }
+
     void close() override {
         if (!audio_) return;
+        fluid_synth_set_gain(synth_, static_cast<float>(kGain));
         // The next open starts like a fresh device: no sound left, default programs and
         // controllers. The synthesizer applies this when it next renders, so it goes first.
         fluid_synth_system_reset(synth_);

@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
+
+#include "platform/process/process_list.h"
 
 namespace velt::platform {
 
@@ -59,6 +62,34 @@ class SpawnSetup {
     bool actionsReady_ = false;
 };
 
+// The state letter of a process in /proc/<pid>/stat ('R', 'S', 'T', 'Z', ...), 0 when gone.
+char processState(pid_t pid) {
+    const std::string text = readProcFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t end = text.rfind(')');  // the program name in parentheses may hold anything
+    return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
+}
+
+// True once the process runs no more: a child of ours is collected; another's zombie counts.
+bool hasEnded(pid_t pid) {
+    int status = 0;
+    pid_t reaped = waitpid(pid, &status, WNOHANG);
+    if (reaped == pid) return true;
+    if (reaped == 0) return false;
+    if (kill(pid, 0) != 0 && errno == ESRCH) return true;
+    char state = processState(pid);
+    return state == 0 || state == 'Z' || state == 'X';
+}
+
+// Polls until the process has ended or the time is up.
+bool waitForEnd(pid_t pid, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (hasEnded(pid)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 }  // namespace
 
 std::optional<pid_t> startDetached(const std::filesystem::path& program,
@@ -94,6 +125,16 @@ bool isAlive(pid_t pid) {
     if (reaped == 0) return true;     // our child, still running
     // Not our child (or its exit is collected elsewhere): ask the kernel whether it exists.
     return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+bool terminate(pid_t pid, std::chrono::milliseconds grace) {
+    if (pid <= 0) return false;
+    if (hasEnded(pid)) return true;
+    kill(pid, SIGTERM);
+    kill(pid, SIGCONT);
+    if (waitForEnd(pid, grace)) return true;
+    kill(pid, SIGKILL);
+    return waitForEnd(pid, grace);
 }
 
 }  // namespace velt::platform

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,5 +24,12 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
 // (so no zombie stays behind and a zombie never counts as alive); ask no more once it said false,
 // since the id may then be given to another process.
 bool isAlive(pid_t pid);
+
+// Ends a process: SIGTERM (and SIGCONT, so that a stopped process can act on it), then SIGKILL
+// when it still runs after `grace`; then waits up to `grace` again for it to go, collecting its
+// exit when it is a child of the caller. True when it has gone (a zombie of another parent runs
+// no more and counts as gone). Ask nothing more about the id after a true. Does nothing for an
+// id of 0 or below (never the caller's process group).
+bool terminate(pid_t pid, std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
 
 }  // namespace velt::platform

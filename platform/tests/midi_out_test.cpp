@@ -103,6 +103,61 @@ TEST_F(MidiOut, ShortMessagesBecomeTheBytesTheirStatusTakes) {
     EXPECT_NE(shortMessage(handle, 62 + 2 * 256), NoError);
 }
 
+TEST_F(MidiOut, VolumeScalesVelocitiesOrBecomesTheDevicesGain) {
+    struct Case {
+        const char* name;
+        uint32_t volume;
+        uint8_t velocity;   // of a note-on at velocity 100 on a port without gain
+        double gain;        // given to a port with a gain of its own
+    } cases[] = {
+        {"full", 0xFFFFFFFF, 100, 1.0},
+        {"half, both halves alike", 0x80008000, 50, 0x8000 / 65535.0},
+        {"the louder side counts", 0x0000FFFF, 100, 1.0},
+        {"almost silent keeps velocity 1", 0x00010001, 1, 1 / 65535.0},
+        {"silent", 0, 0, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingMidiOut plain(2), withGain;
+        withGain.hasGain = true;
+        useDevices(&plain);
+        int32_t early = 0, late = 0, other = 0;
+        ASSERT_EQ(open(early, 0), NoError);
+        ASSERT_EQ(open(other, 1), NoError);
+        ASSERT_EQ(setVolume(-1, c.volume), NoError);
+        uint32_t volume = 1;
+        EXPECT_EQ(getVolume(0, volume), NoError);
+        EXPECT_EQ(volume, c.volume);
+        ASSERT_EQ(shortMessage(early, 0x90 + 60 * 256 + 100 * 65536), NoError);
+        ASSERT_EQ(shortMessage(early, 0x80 + 60 * 256 + 100 * 65536), NoError);  // note-off as is
+        ASSERT_EQ(shortMessage(other, 0x90 + 60 * 256 + 100 * 65536), NoError);  // other device
+        close(early);
+        ASSERT_EQ(open(late, 0), NoError);  // a later open keeps the volume
+        ASSERT_EQ(shortMessage(late, 0x90 + 62 * 256 + 100 * 65536), NoError);
+        std::vector<std::vector<uint8_t>> sent;
+        for (const auto& e : plain.events)
+            if (e.kind == RecordingMidiOut::Event::Kind::Message) sent.push_back(e.bytes);
+        const std::vector<std::vector<uint8_t>> expected = {
+            {0x90, 60, c.velocity}, {0x80, 60, 100}, {0x90, 60, 100}, {0x90, 62, c.velocity}};
+        EXPECT_EQ(sent, expected);
+
+        useDevices(&withGain);
+        int32_t synth = 0;
+        ASSERT_EQ(open(synth, 0), NoError);
+        ASSERT_EQ(setVolume(0, c.volume), NoError);
+        ASSERT_EQ(shortMessage(synth, 0x90 + 60 * 256 + 100 * 65536), NoError);
+        ASSERT_EQ(withGain.gains.size(), 1u);
+        EXPECT_NEAR(withGain.gains[0], c.gain, 1e-9);
+        EXPECT_EQ(withGain.events.back().bytes, (std::vector<uint8_t>{0x90, 60, 100}));
+        useDevices(nullptr);
+    }
+    RecordingMidiOut none(0);
+    useDevices(&none);
+    uint32_t volume = 0;
+    EXPECT_EQ(setVolume(-1, 0), NoDevice);
+    EXPECT_EQ(getVolume(-1, volume), NoDevice);
+}
+
 TEST_F(MidiOut, ErrorTextsCoverEveryNumber) {
     for (int32_t code : std::initializer_list<int32_t>{
              BadDeviceId, Allocated, InvalidHandle, NoDriver, BadFormat, NotReady, NoDevice, 99}) {

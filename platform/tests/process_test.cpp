@@ -1,20 +1,24 @@
 #include "platform/process/process.h"
 
+#include <sys/wait.h>
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <thread>
 
+#include "platform/process/process_list.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
 using velt::platform::isAlive;
+using velt::platform::processesWithArguments;
 using velt::platform::startDetached;
+using velt::platform::terminate;
 using velt::test::TempDir;
 
 namespace {
@@ -30,8 +34,7 @@ bool waitFor(const std::function<bool()>& condition) {
 
 // The state letter of a process in /proc ('R', 'S', 'Z', ...), or 0 when it is gone.
 char processState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = velt::platform::readProcFile("/proc/" + std::to_string(pid) + "/stat");
     size_t end = text.rfind(')');
     return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
 }
@@ -102,4 +105,101 @@ TEST(IsAlive, AsksTheKernelAboutProcessesThatAreNotOurChildren) {
     EXPECT_TRUE(isAlive(getppid()));
     EXPECT_FALSE(isAlive(0));
     EXPECT_FALSE(isAlive(-1));
+}
+
+TEST(Terminate, EndsChildrenThatObeyIgnoreOrAreStoppedAndCollectsThem) {
+    using namespace std::chrono_literals;
+    const std::string loop = "i=0; while [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done";
+    struct Case {
+        const char* name;
+        std::string setup;  // runs before the script says it is ready
+        bool stop;          // SIGSTOP before the terminate
+    };
+    const Case cases[] = {
+        {"obeys", "", false},
+        {"ignores SIGTERM", "trap '' TERM", false},
+        {"stopped", "", true},
+        {"stopped and ignores SIGTERM", "trap '' TERM", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const fs::path ready = dir / "ready";
+        std::optional<pid_t> pid = startDetached(
+            "/bin/sh", {"sh", "-c",
+                        (c.setup.empty() ? "" : c.setup + "; ") + ": > " +
+                            velt::test::shellQuote(ready.string()) + "; " + loop});
+        ASSERT_TRUE(pid);
+        ASSERT_TRUE(waitFor([&] { return fs::exists(ready); }));
+        if (c.stop) {
+            kill(*pid, SIGSTOP);
+            ASSERT_TRUE(waitFor([&] { return processState(*pid) == 'T'; }));
+        }
+        EXPECT_TRUE(terminate(*pid, 300ms));
+        EXPECT_EQ(processState(*pid), 0) << "gone and collected, no zombie";
+    }
+    EXPECT_FALSE(terminate(0, 10ms)) << "never the caller's process group";
+    EXPECT_FALSE(terminate(-1, 10ms)) << "never every process";
+}
+
+TEST(Terminate, EndsAProcessOfTheUserThatIsNotAChildFoundByItsArguments) {
+    TempDir dir;
+    const std::string first = (dir / "first").string();
+    const std::string second = (dir / "second").string();
+    fs::path pidFile = dir / "pid";
+    // A parent that starts a sleeper carrying the two arguments and leaves at once: the sleeper
+    // is nobody's child of ours any more. The sleeper forks nothing, so no short-lived copy of it
+    // ever carries the same arguments.
+    std::optional<pid_t> parent = startDetached(
+        "/bin/sh", {"sh", "-c",
+                    "/usr/bin/python3 -c 'import time; time.sleep(30)' " +
+                        velt::test::shellQuote(first) + " " + velt::test::shellQuote(second) +
+                        " & echo $! > " + velt::test::shellQuote(pidFile.string() + ".part") +
+                        "; mv " + velt::test::shellQuote(pidFile.string() + ".part") + " " +
+                        velt::test::shellQuote(pidFile.string())});
+    ASSERT_TRUE(parent);
+    ASSERT_TRUE(waitFor([&] { return fs::exists(pidFile); }));
+    ASSERT_TRUE(waitFor([&] { return !isAlive(*parent); }));
+    const pid_t orphan = std::stoi(velt::test::readFile(pidFile));
+
+    EXPECT_EQ(processesWithArguments(first, second), std::vector<pid_t>{orphan});
+    EXPECT_TRUE(processesWithArguments(second, first).empty()) << "in that order only";
+    EXPECT_TRUE(processesWithArguments(first, "").empty());
+    EXPECT_TRUE(terminate(orphan, std::chrono::milliseconds(2000)));
+    const char state = processState(orphan);
+    EXPECT_TRUE(state == 0 || state == 'Z') << state;
+    EXPECT_TRUE(processesWithArguments(first, second).empty() || state == 'Z');
+}
+
+TEST(Terminate, EndsAndCollectsAChildWhetherItObeysTermOrNot) {
+    TempDir dir;
+    const std::string ready = (dir / "ready").string();
+    struct Case {
+        const char* name;
+        std::string script;
+        bool waitsForReady;
+    } cases[] = {
+        {"obeys TERM", "exec sleep 30", false},
+        // Ignores TERM: only the KILL after the grace period ends it.
+        {"ignores TERM", "trap '' TERM; echo ready > \"$0\"; while :; do :; done", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<pid_t> pid = startDetached("/bin/sh", {"sh", "-c", c.script, ready});
+        ASSERT_TRUE(pid);
+        if (c.waitsForReady) {
+            ASSERT_TRUE(waitFor([&] { return fs::exists(ready); }));
+        }
+        velt::platform::terminate(*pid, std::chrono::milliseconds(200));
+        EXPECT_EQ(processState(*pid), 0) << "gone and collected";
+        EXPECT_FALSE(isAlive(*pid));
+    }
+    // Nothing to do for an ended or invalid process.
+    std::optional<pid_t> quick = startDetached("/bin/true", {"true"});
+    ASSERT_TRUE(quick);
+    ASSERT_TRUE(waitFor([&] { return processState(*quick) == 'Z'; }));
+    velt::platform::terminate(*quick);
+    EXPECT_EQ(processState(*quick), 0);
+    velt::platform::terminate(0);
+    velt::platform::terminate(-1);
 }

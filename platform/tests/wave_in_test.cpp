@@ -164,7 +164,8 @@ TEST_F(WaveIn, TheFileDeviceRefusesWhatIsNotLiveFormat) {
     test::writeFile(dir / "text.wav", "not a sound file at all");
     const Case cases[] = {
         {"live format", soxWav(dir, "ok.wav", "-r 44100 -c 1 -b 16", tone), NoError},
-        {"stereo", soxWav(dir, "stereo.wav", "-r 44100 -c 2 -b 16", tone), BadFormat},
+        {"stereo", soxWav(dir, "stereo.wav", "-r 44100 -c 2 -b 16", tone), NoError},
+        {"four channels", soxWav(dir, "quad.wav", "-r 44100 -c 4 -b 16", tone), BadFormat},
         {"48 kHz", soxWav(dir, "48k.wav", "-r 48000 -c 1 -b 16", tone), BadFormat},
         {"8-bit", soxWav(dir, "8bit.wav", "-r 44100 -c 1 -b 8", tone), BadFormat},
         {"float", soxWav(dir, "float.wav", "-r 44100 -c 1 -e float -b 32", tone), BadFormat},
@@ -182,8 +183,49 @@ TEST_F(WaveIn, TheFileDeviceRefusesWhatIsNotLiveFormat) {
     FileDevices files(dir / "ok.wav");
     useDevices(&files);
     int32_t handle = 0;
-    EXPECT_EQ(open(handle, 0, Format{44100, 2, 16}), BadFormat) << "capture must ask for mono";
     EXPECT_EQ(open(handle, 0, Format{22050, 1, 16}), BadFormat);
+    EXPECT_EQ(open(handle, 0, Format{44100, 2, 8}), BadFormat);
+}
+
+TEST_F(WaveIn, TheFileDeviceTakesMonoAndStereoFilesInEitherCapture) {
+    test::TempDir dir;
+    // Left a rising ramp, right a falling one: sides that cannot be mistaken for each other.
+    auto stereo = soxWav(dir, "ramps_stereo.wav", "-r 44100 -c 2 -b 16",
+                         "synth 0.01 sawtooth 100 sawtooth 100 remix 1 2v-1");
+    auto mono = soxWav(dir, "ramp_mono.wav", "-r 44100 -c 1 -b 16", "synth 0.01 sawtooth 100");
+    const std::vector<int16_t> stereoData = dataOf(stereo), monoData = dataOf(mono);
+    ASSERT_EQ(stereoData.size(), 882u);
+    struct Case {
+        const char* name;
+        std::filesystem::path file;
+        int32_t channels;
+        std::vector<int16_t> expected;  // frames 10 and 11
+    } cases[] = {
+        {"stereo file, stereo capture", stereo, 2,
+         {stereoData[20], stereoData[21], stereoData[22], stereoData[23]}},
+        {"mono file on both channels", mono, 2,
+         {monoData[10], monoData[10], monoData[11], monoData[11]}},
+        {"stereo file, mono capture", stereo, 1,
+         {static_cast<int16_t>((stereoData[20] + stereoData[21]) / 2),
+          static_cast<int16_t>((stereoData[22] + stereoData[23]) / 2)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManualClock clock;
+        FileDevices files(c.file, &clock);
+        useDevices(&files);
+        int32_t handle = 0;
+        ASSERT_EQ(open(handle, 0, Format{44100, c.channels, 16}), NoError);
+        ASSERT_EQ(start(handle, 4096), NoError);
+        clock.advance(5);
+        int64_t frames = 0;
+        ASSERT_EQ(position(handle, frames), NoError);
+        EXPECT_EQ(frames, 220);
+        std::vector<int16_t> out(c.expected.size());
+        ASSERT_EQ(read(handle, 12, out), NoError);
+        EXPECT_EQ(out, c.expected);
+        close(handle);
+    }
 }
 
 TEST_F(WaveIn, TheFileDevicePlaysAtWallClockPaceAndThenIsDone) {

@@ -1,9 +1,10 @@
 // The file-backed input device of tests and machines without sound hardware
 // (VELTRANE_WAVEIN_FILE): one device that "hears" a WAV file. From the start of capture its
 // position grows with the wall clock, 44.1 samples a millisecond, until the file's last sample;
-// then the device is done. The file must hold 44.1 kHz mono 16-bit PCM, and capture must ask for
-// that format: anything else is BadFormat; a file that cannot be read is NoDriver. The file is
-// read at open.
+// then the device is done. The file must hold 44.1 kHz 16-bit PCM, mono or stereo, and capture
+// must ask for 44.1 kHz 16-bit, mono or stereo: anything else is BadFormat; a file that cannot be
+// read is NoDriver. A mono file sounds on both channels of a stereo capture; a stereo file heard
+// by a mono capture is the mean of its two sides. The file is read at open.
 #pragma once
 
 #include <filesystem>
@@ -31,8 +32,10 @@ class FileDevices : public Devices {
     SteadyClock steady_;
 };
 
-// The samples of a 44.1 kHz mono 16-bit PCM WAV file; nullopt with `result` BadFormat for another
-// format or a damaged file, NoDriver when it cannot be read.
-std::optional<std::vector<int16_t>> readLiveWav(const std::filesystem::path& file, int32_t& result);
+// The interleaved samples of a 44.1 kHz 16-bit PCM WAV file, mono or stereo (`channels`, when
+// given, gets the count); nullopt with `result` BadFormat for another format or a damaged file,
+// NoDriver when it cannot be read.
+std::optional<std::vector<int16_t>> readLiveWav(const std::filesystem::path& file, int32_t& result,
+                                                int32_t* channels = nullptr);
 
 }  // namespace velt::platform::wave_in

@@ -10,7 +10,7 @@
 // - the system's input devices (RtAudio over ALSA; ALSA's "default" device first); a machine
 //   without sound hardware has none (count 0, open gives NoDevice);
 // - with VELTRANE_WAVEIN_FILE=<wav> in the environment, one device that plays that WAV file
-//   (44.1 kHz, mono, 16-bit) as its input at wall-clock pace from the start, then is done
+//   (44.1 kHz, 16-bit, mono or stereo) as its input at wall-clock pace from the start, then is done
 //   (file_wave_in.h);
 // - an in-process device set installed by a test (fake_wave_in.h).
 #pragma once

@@ -13,6 +13,7 @@
 #include "desk/core/global.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/main_window_link.h"
+#include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
@@ -37,17 +38,6 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
 }
 
 // The non-empty lines of a data file ("" for a file that cannot be read).
-std::vector<std::string> fileLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
 void removeQuietly(const std::string& file) {
     std::error_code ignored;
     if (!file.empty()) std::filesystem::remove(file, ignored);
@@ -281,21 +271,14 @@ void frmLive::fillPatchList() {
     }
     if (g.MidiChan == 10) {
         lblPatch.setCaption("Current Percussion:");
-        for (const std::string& line : fileLines(g.InstallFolder + "percussion.txt"))
+        for (const std::string& line : ReadDataLines(g.InstallFolder + "percussion.txt"))
             cboPatch.AddItem(line);
     } else {
         lblPatch.setCaption("Current Patch:");
-        for (const std::string& line : fileLines(filterFile))
-            cboPatch.AddItem(line.substr(0, line.find(',')));
+        for (const std::string& line : ReadDataLines(filterFile)) cboPatch.AddItem(ListEntry(line));
     }
     if (cboPatch.ListCount() == 0) return;
-    int row = 0;
-    for (int i = 0; i < cboPatch.ListCount(); ++i) {
-        if (Val(cboPatch.List(i)) == g.MidiPat) {
-            row = i;
-            break;
-        }
-    }
+    const int row = std::max(RowWithLeadingNumber(cboPatch, g.MidiPat), 0);
     // Raises the patch request, which the bridge declines while no run is going.
     cboPatch.setListIndex(row);
 }
@@ -457,7 +440,9 @@ void frmLive::cmdClose_Click() {
 
 void frmLive::tmrClose_Timer() {
     if (running_ && ui::runtime().clock().nowMs() - closeStarted_ >= kCloseWaitMs) {
-        // The engine never confirmed its end: let the window go rather than wait for ever.
+        // The engine never confirmed its end: the bridge ends it and forgets the run, so that the
+        // window goes and the next conversion can start.
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();
         runEnded();
         tmrClose.setEnabled(false);
         main_window::setStatusText("Error");

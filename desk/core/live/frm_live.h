@@ -7,7 +7,8 @@
 //
 // The window closes only once the engine has reported its end: Close, Esc and the frame's close
 // button all ask the engine to cancel every 250 ms until its final status arrives. An engine that
-// never answers is given up after kCloseWaitMs, with a message, so the window never hangs.
+// never answers is given up after kCloseWaitMs (the bridge ends it), with a message, so the
+// window never hangs and a later conversion can start.
 #pragma once
 
 #include <cstdint>

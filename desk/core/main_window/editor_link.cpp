@@ -1,17 +1,14 @@
-// The outside MIDI editor link: once per user the main window looks for the editor; when it is
-// registered its path becomes the MIDI editor, when not the user is offered to install or
-// download it. "Path"/AS = 1 in the settings store settles the question.
+// The outside MIDI editor link: once per user the main window looks for a MIDI editor (a
+// registered one, else Rosegarden or MuseScore on PATH); a found one becomes the MIDI editor,
+// else the user is offered to install one. "Path"/AS = 1 in the settings store settles it.
 #include "desk/core/main_window/editor_link.h"
-
-#include <filesystem>
 
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/shared/message.h"
-#include "desk/core/shared/services.h"
+#include "desk/core/shared/tools.h"
 #include "platform/registry/registry.h"
 #include "platform/settings_store/settings_store.h"
-#include "platform/shell/shell.h"
 
 namespace velt::desk {
 
@@ -25,11 +22,18 @@ RegistryChoice& registryChoice() {
     return choice;
 }
 
+// The editors named are the ones that can be installed from the system's software sources.
 const char* const kOffer =
-    "Veltrane is compatible with all standard MIDI programs, including the award-winning Anvil "
-    "Studio MIDI editing and notation program.  ";
-const char* const kRegardless =
-    "  Note: Veltrane works regardless of whether you install Anvil Studio or not.";
+    "Veltrane is compatible with all standard MIDI programs, including the MIDI editing and "
+    "notation programs Rosegarden and MuseScore, which you can install on this computer.  Would "
+    "you like to install one of them now?  Note: Veltrane works regardless of whether you "
+    "install a MIDI editor or not.";
+const char* const kLater =
+    "You can install a MIDI editor at any time; Help | Install a MIDI Editor tells how.";
+const char* const kHowToInstall =
+    "Install Rosegarden or MuseScore with your system's software manager, or in a terminal:\n\n"
+    "sudo apt install rosegarden\nor\nsudo apt install musescore3\n\n"
+    "Click OK after the MIDI editor has finished installing to continue.";
 }  // namespace
 
 platform::Registry& DeskRegistry() {
@@ -59,53 +63,30 @@ std::string GetAppPath() {
     return path;
 }
 
-std::string EditorInstallerPath() {
-    return G().InstallFolder + "asinstall";
-}
-
 void frmMain::ASLinkAndInstall() {
     Global& g = G();
     platform::SettingsStore store(g.AppTitle);
     if (store.getSetting("Path", "AS", "0") != "0") return;
+    // A MIDI editor the user already chose settles the link as it is (the desktop's opener,
+    // the default when there is none, is no choice).
+    const std::string chosen = store.getSetting("Custom", "MidiEditor", "");
+    if (IsProgram(chosen) && !chosen.ends_with("/xdg-open")) {
+        store.saveSetting("Path", "AS", "1");
+        return;
+    }
     std::string editor = GetAppPath();
+    if (editor.empty()) editor = FindMidiEditor();
     if (editor.empty()) {
         setCaption(g.AppTitle);
-        std::error_code ec;
-        std::string installer = EditorInstallerPath();
-        if (std::filesystem::is_regular_file(installer, ec)) {
-            int answer = ShowMessage(
-                std::string(kOffer) + "Would you like to install Anvil Studio now?" + kRegardless,
-                4 + 32, "Optional Anvil Studio Install");
-            if (answer != 6) {
-                ShowMessage(
-                    "You can install Anvil Studio at any time by clicking on its shortcut "
-                    "in the Start Menu.",
-                    0, g.AppTitle);
-                store.saveSetting("Path", "AS", "1");
-                return;
-            }
-            DeskShell().startProgram(g.Quote + installer + g.Quote, platform::WindowStyle::Normal,
-                                     g.InstallFolder);
-        } else {
-            int answer = ShowMessage(
-                std::string(kOffer) +
-                    "Would like to download the latest version of Anvil Studio now for free?" +
-                    kRegardless,
-                4 + 32, "Optional Anvil Studio Download");
-            if (answer != 6) {
-                ShowMessage(
-                    "You can download Anvil Studio at any time by clicking on Help | "
-                    "Download Latest Anvil Studio.",
-                    0, g.AppTitle);
-                store.saveSetting("Path", "AS", "1");
-                return;
-            }
-            ShowMessage("Click Run or Open when prompted.", 0, g.AppTitle);
-            mnuAS_Click();
+        int answer = ShowMessage(kOffer, 4 + 32, "Optional MIDI Editor");
+        // Either answer settles the question: it is not asked again at the next start.
+        store.saveSetting("Path", "AS", "1");
+        if (answer != 6) {
+            ShowMessage(kLater, 0, g.AppTitle);
+            return;
         }
-        ShowMessage("Click OK after Anvil Studio has finished installing to continue.", 0,
-                    g.AppTitle);
-        editor = GetAppPath();
+        ShowMessage(kHowToInstall, 64, g.AppTitle);
+        editor = FindMidiEditor();
         if (editor.empty()) return;
     }
     store.saveSetting("Custom", "MidiEditor", editor);

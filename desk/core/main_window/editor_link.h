@@ -28,7 +28,4 @@ long QueryRegString(const std::string& keyPath, const std::string& valueName, st
 // The editor's registered path, "" when the key or its value is missing.
 std::string GetAppPath();
 
-// The editor's installer beside the program.
-std::string EditorInstallerPath();
-
 }  // namespace velt::desk

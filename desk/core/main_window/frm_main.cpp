@@ -58,6 +58,7 @@ frmMain::~frmMain() = default;
 void frmMain::design() {
     setCaption(ProgramTitle);
     Move((ui::Screen::Width() - kWidth) / 2, (ui::Screen::Height() - kHeight) / 3, kWidth, kHeight);
+    setStartUpPosition(0);  // placed above: a little above the middle of the screen
 
     mnuFile.setCaption("&File");
     mnuNew.setCaption("&New Project Wizard...");
@@ -82,7 +83,7 @@ void frmMain::design() {
     mnuHelpBar1.setCaption("-");
     mnuWeb.setCaption("&Visit Web Site...");
     mnuUpdate.setCaption("Check for &Updates...");
-    mnuAS.setCaption("&Download Latest Anvil Studio...");
+    mnuAS.setCaption("Install a &MIDI Editor...");
     mnuHelpBar2.setCaption("-");
     mnuAbout.setCaption("&About Veltrane");
 

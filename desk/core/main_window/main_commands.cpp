@@ -5,8 +5,7 @@
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/frm_other_windows.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/settings/frm_properties.h"
 #include "desk/core/placeholders/frm_wizard.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/recognize.h"
@@ -26,10 +25,6 @@ std::string frmMain::WebSiteAddress() {
 std::string frmMain::UpdateAddress() {
     return WebSiteAddress() + "version" + std::to_string(AppMajor) + std::to_string(AppMinor) +
            ".html";
-}
-
-std::string frmMain::EditorDownloadAddress() {
-    return WebSiteAddress() + "anvil-studio.html";
 }
 
 std::string frmMain::proposedName() const {
@@ -195,7 +190,7 @@ void frmMain::mnuUpdate_Click() {
 }
 
 void frmMain::mnuAS_Click() {
-    OpenUrl(EditorDownloadAddress());
+    ShowHelpTopic(kMidiEditorHelp);  // which MIDI editors there are and how to install one
 }
 
 void frmMain::Toolbar_ButtonClick(ui::ToolbarButton& Button) {

@@ -6,6 +6,7 @@
 #include "desk/core/shared/audio_input.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/midi_message.h"
+#include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 #include "platform/midi_out/midi_out.h"
@@ -23,25 +24,6 @@ int selectedIndex(ui::ControlArray<ui::OptionButton>& pair, int fallback) {
     for (int i : pair.indexes())
         if (pair(i).Value()) return i;
     return fallback;
-}
-
-// The test port's open failure, as the user reads it.
-std::string testNoteError(int32_t result) {
-    switch (result) {
-        case 2:
-            return "MMSYSTEM: The specified device identifier is out of range.";
-        case 4:
-            return "MMSYSTEM: The specified resource is already allocated.  If another MIDI "
-                   "program is running, close it and try again.";
-        case 7:
-            return "MMSYSTEM: The system is unable to allocate or lock memory.";
-        case 11:
-            return "MMSYSTEM: The specified pointer or structure is invalid.";
-        case 68:
-            return "MMSYSTEM: No MIDI port was found.";
-        default:
-            return "MMSYSTEM: Error " + std::to_string(result);
-    }
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/core/shared/text_pieces.h"
+#include "desk/settings/frm_properties.h"
 
 namespace velt::desk {
 
@@ -55,11 +56,19 @@ void frmWizard::cmdBrowse_Click() {
 
 void frmWizard::cmdFinish_Click() {
     Global& g = G();
+    // As the wizard does: the hidden settings dialog takes the file and commits on OK (it only
+    // hides while the wizard runs), then the wizard closes it.
+    g.WizardRunning = true;
+    auto& props = ui::Load<frmProperties>();
+    props.CurrentAudioFile = txtAudioFile.Text();
+    g.AudioFolder = FolderOf(props.CurrentAudioFile);
+    props.AddToFileList();
+    props.cmdOK_Click();
     g.WizardRunning = false;
-    UseSingleAudioFile(txtAudioFile.Text());
-    g.SettingsApplied = true;
-    g.ProjectChanged = true;
-    if (MainWindow().enableSave) MainWindow().enableSave(true);
+    g.WizardClosing = true;
+    ui::Unload<frmProperties>();
+    ui::Release<frmProperties>();
+    g.WizardClosing = false;
     enableEditProject(true);
     unload();
 }

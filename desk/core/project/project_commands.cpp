@@ -82,6 +82,9 @@ void CheckChanges(bool& cancel) {
     switch (ShowMessage(question, 3 + 32, g.AppTitle)) {
         case 6:  // Yes
             call(MainWindow().runSaveCommand);
+            // A save that failed or whose Save As was cancelled leaves the changes unsaved: the
+            // command that asked must not go on and lose them.
+            cancel = g.ProjectChanged;
             break;
         case 2:  // Cancel
             cancel = true;

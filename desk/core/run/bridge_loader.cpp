@@ -59,7 +59,8 @@ const BridgeCalls* Bridge() {
         !find(handle, "GetStatus", calls.GetStatus) ||
         !find(handle, "CancelConvert", calls.CancelConvert) ||
         !find(handle, "SetThreshold", calls.SetThreshold) ||
-        !find(handle, "SetPatch", calls.SetPatch)) {
+        !find(handle, "SetPatch", calls.SetPatch) ||
+        !find(handle, "AbandonConvert", calls.AbandonConvert)) {
         dlclose(handle);
         return nullptr;
     }

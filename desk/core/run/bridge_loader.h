@@ -9,13 +9,14 @@
 
 namespace velt::desk {
 
-// The bridge's five entry points.
+// The bridge's entry points.
 struct BridgeCalls {
     int (*BeginConvert)(const char* projectFile) = nullptr;
     int (*GetStatus)(ConvertStatus* status) = nullptr;
     int (*CancelConvert)() = nullptr;
     int (*SetThreshold)() = nullptr;
     int (*SetPatch)(int patch) = nullptr;
+    int (*AbandonConvert)() = nullptr;
 };
 
 // The entry points, loading the library on first use; nullptr when the library is missing or

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "desk/core/placeholders/frm_decoders.h"
+#include "desk/media/frm_aac.h"
+#include "desk/media/frm_aiff.h"
+#include "desk/media/frm_mp3.h"
+#include "desk/media/frm_wma.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {

@@ -103,6 +103,7 @@ void frmStatus::Form_Load() {
     haveRecord_ = false;
     running_ = false;
     closing_ = false;
+    stopAsked_ = -1;
 
     const BridgeCalls* bridge = Bridge();
     if (bridge == nullptr) {
@@ -135,6 +136,10 @@ void frmStatus::tmrStatus_Timer() {
     Global& g = G();
     const BridgeCalls* bridge = Bridge();
     if (bridge == nullptr || !running_) return;
+    if (stopAsked_ >= 0 && ui::runtime().clock().nowMs() - stopAsked_ >= kStopWaitMs) {
+        giveUpRun();
+        return;
+    }
     ConvertStatus record{};
     int result = bridge->GetStatus(&record);
     if (result == 1) {
@@ -228,6 +233,22 @@ void frmStatus::runEnded(float status) {
     closeWindow();
 }
 
+// The engine did not confirm the stop in time (hung, stopped): the bridge ends it and forgets
+// the run, so that the window closes and the next conversion can start.
+void frmStatus::giveUpRun() {
+    const Global& g = G();
+    if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();
+    running_ = false;
+    const std::string text = "The converter did not confirm that it stopped.";
+    if (g.BatchMode) {
+        AppendBatchLog(text);
+    } else {
+        main_window::setStatusText("Error");
+        ShowMessage(text, 16 + 4096, "Converter", kConverterHelp);
+    }
+    closeWindow();
+}
+
 void frmStatus::runSucceeded() {
     running_ = false;
     Succeeded = true;
@@ -262,6 +283,7 @@ void frmStatus::adoptDetectedValues() {
 }
 
 void frmStatus::cmdCancel_Click() {
+    if (stopAsked_ < 0) stopAsked_ = ui::runtime().clock().nowMs();
     if (const BridgeCalls* bridge = Bridge()) bridge->CancelConvert();
     if (!G().BatchMode) {
         main_window::setStatusText("User abort");

@@ -4,6 +4,10 @@
 // main window's status bar ("Finished", "User abort", "Error") and, in a command-line conversion,
 // into one line of the batch log.
 //
+// Stop (or the frame's close button) asks the engine to cancel; an engine that has not reported
+// its end kStopWaitMs after the first request is given up (the bridge ends it), with a message,
+// so the window can always be closed and a later conversion can start.
+//
 // The values the engine detects (tempo, start, resolution, metre, tuning; the key range and key
 // at closing) reach the project only when the run finished successfully: a run that failed
 // early reports the engine's defaults, which must not replace the project's own settings.
@@ -47,6 +51,9 @@ class frmStatus : public ui::Form {
     // How the last run ended: true only after the engine's success line.
     bool Succeeded = false;
 
+    // How long a stop request waits for the engine's final line.
+    static constexpr int64_t kStopWaitMs = 10000;
+
   protected:
     void design() override;
     void Form_Load() override;
@@ -54,6 +61,7 @@ class frmStatus : public ui::Form {
 
   private:
     void runEnded(float status);
+    void giveUpRun();
     void runSucceeded();
     void adoptDetectedValues();
     void closeWindow();
@@ -63,6 +71,7 @@ class frmStatus : public ui::Form {
     bool haveRecord_ = false;  // last_ holds one
     bool running_ = false;     // from a successful start until the run's final line
     bool closing_ = false;     // the window closes itself
+    int64_t stopAsked_ = -1;   // runtime clock of the first stop request, -1 = none
 };
 
 }  // namespace velt::desk

@@ -1,7 +1,7 @@
 // The check of a master MIDI file that new parts are added to: a Standard MIDI File of format 0
-// or 1 with a metrical division, walked event by event to record which channels it uses and the
-// first program on each. The walk is bounded by the file: a damaged or truncated file is refused,
-// never read past its end.
+// or 1 with a metrical division, read by the platform's bounded MIDI file reader
+// (platform/midi_file) and walked event by event to record which channels it uses and the first
+// program on each. A damaged or truncated file is refused, never read past its end.
 #pragma once
 
 #include <array>
@@ -24,7 +24,7 @@ inline const std::string kNotMidiFile = "Master file is not a valid MIDI file.";
 inline const std::string kFormatRefused = "Only format 0 or format 1 MIDI files accepted.";
 inline const std::string kSmpteRefused = "SMPTE format not supported.";
 
-// The walk over the bytes of a file.
+// The analysis of the bytes of a file.
 MasterFileAnalysis AnalyseMasterFile(const std::vector<unsigned char>& bytes);
 
 // CheckMasterFile(path): clears ChannelUsed and ChannelProgram, refuses an empty path (false),

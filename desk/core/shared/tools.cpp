@@ -32,12 +32,17 @@ std::string findOnPath(const std::string& name) {
         size_t colon = folders.find(':', start);
         std::string folder =
             folders.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         if (!folder.empty() && isProgram(folder + "/" + name)) return folder + "/" + name;
         if (colon == std::string::npos) break;
         start = colon + 1;
     }
     return "";
 }
+
+// The MIDI editors that can be installed here, the favoured first.
+const std::vector<std::string> kMidiEditors = {"rosegarden", "musescore", "mscore", "musescore3",
+                                               "mscore3", "musescore4"};
 
 void defaultTool(std::string& tool, const std::vector<std::string>& candidates,
                  const std::string& lastResort) {
@@ -71,11 +76,13 @@ std::string upper(std::string text) {
 
 void ShowHelpTopic(long topic) {
     if (ui::showHelpTopic(topic)) return;
-    int answer = ShowMessage(
-        "To use Veltrane's help system with your version of Windows, you will need to install "
-        "HTML Help.  Would you like to install it now?",
-        4 + 32, "Help");
-    if (answer == 6) OpenUrl(kHelpInstallAddress);
+    // The help pages are files of the installation that open in the web browser: either the
+    // page is missing or no browser opened it.
+    const std::string page = G().InstallFolder + "help/" + std::to_string(topic) + ".html";
+    ShowMessage("Veltrane could not open the help page '" + page +
+                    "'.  Help pages open in your web browser: check that the page exists and "
+                    "that a web browser is set up as the default program for web pages.",
+                48, "Help");
 }
 
 std::string MidiEditorCommand() {
@@ -130,10 +137,22 @@ void OpenRecordingMixer() {
         ShowMessage("Unable to open Mixer.", 16, "Recording Mixer", 146);
 }
 
+std::string FindMidiEditor() {
+    for (const auto& name : kMidiEditors) {
+        std::string found = findOnPath(name);
+        if (!found.empty()) return found;
+    }
+    return "";
+}
+
+bool IsProgram(const std::string& path) {
+    return isProgram(path);
+}
+
 void SetDefaultToolPaths() {
     Global& g = G();
     defaultTool(g.AudioEditor, {"audacity", "tenacity"}, "xdg-open");
-    defaultTool(g.MidiEditor, {"rosegarden", "musescore", "mscore", "musescore3"}, "xdg-open");
+    defaultTool(g.MidiEditor, kMidiEditors, "xdg-open");
     defaultTool(g.CDPlayer, {"vlc"}, "xdg-open");
     defaultTool(g.Mixer, {"pavucontrol", "pavucontrol-qt"}, "pavucontrol");
     // xdg-open is named by its full path when installed, so it counts as an existing file.

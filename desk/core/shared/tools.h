@@ -7,7 +7,7 @@
 
 namespace velt::desk {
 
-// Opens the help at a topic; when there is no help to open, offers to install it.
+// Opens the help at a topic; when its page can't be opened, says where it should be.
 void ShowHelpTopic(long topic);
 
 // Start MidiEditor on MidiFileToEdit / AudioEditor on AudioFileToEdit (or alone when empty).
@@ -30,7 +30,10 @@ void OpenRecordingMixer();
 // (xdg-open, which opens a file in the desktop's default program; pavucontrol for the mixer).
 void SetDefaultToolPaths();
 
-// The address offered when no help can be shown.
-inline const std::string kHelpInstallAddress = "https://www.veltrane.org/help/";
+// The full path of an installed MIDI editor found on PATH (Rosegarden, MuseScore), or "".
+std::string FindMidiEditor();
+
+// True for an existing file that may be run.
+bool IsProgram(const std::string& path);
 
 }  // namespace velt::desk

@@ -10,6 +10,7 @@
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/recognize.h"
+#include "desk/core/run/batch_project_check.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
@@ -235,6 +236,10 @@ int StartProgram(const std::string& commandLine, std::unique_ptr<platform::Insta
     if (g.BatchMode) {
         g.ConvertDuration = 0;
         g.ProjectFile = g.CmdLineProject;  // the batch log names it
+        if (auto refusal = BatchProjectRefusal(g.CmdLineProject)) {
+            AppendBatchLog(*refusal);
+            return 1;
+        }
         if (!copyWorkingProject(problem)) {
             AppendBatchLog(problem);
             return 1;

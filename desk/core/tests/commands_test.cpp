@@ -41,7 +41,11 @@ class Commands : public ::testing::Test {
 
 TEST_F(Commands, CheckChangesAsksOnlyAfterChanges) {
     int saves = 0;
-    MainWindow().runSaveCommand = [&] { ++saves; };
+    bool saveWorks = true;
+    MainWindow().runSaveCommand = [&] {
+        ++saves;
+        if (saveWorks) G().ProjectChanged = false;
+    };
     bool cancel = true;
     CheckChanges(cancel);  // nothing changed: no question
     EXPECT_FALSE(cancel);
@@ -50,13 +54,20 @@ TEST_F(Commands, CheckChangesAsksOnlyAfterChanges) {
     G().ProjectFile = "/p/song.vpr";
     const std::string named =
         "The file '/p/song.vpr' has been changed.  Do you want to save these changes?";
+    // Yes whose save did not happen (it failed, or Save As was cancelled) cancels as well.
     struct Case {
         int answer;
+        bool saveWorks;
         bool cancel;
         int saves;
-    } cases[] = {{ui::Yes, false, 1}, {ui::No, false, 1}, {ui::Cancel, true, 1}};
+    } cases[] = {{ui::Yes, false, true, 1},
+                 {ui::Yes, true, false, 2},
+                 {ui::No, true, false, 2},
+                 {ui::Cancel, true, true, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
+        saveWorks = c.saveWorks;
+        G().ProjectChanged = true;
         auto m = Box(named, "Veltrane Rizaduzede", 32);
         m.buttons = 3;
         ui.expectBox(m).answer(c.answer);
@@ -137,24 +148,22 @@ TEST_F(Commands, CheckMasterFileFillsOrRefuses) {
     EXPECT_FALSE(CheckMasterFile((dir / "missing.mid").string()));
 }
 
-TEST_F(Commands, HelpTopicsAndTheInstallOffer) {
+TEST_F(Commands, HelpTopicsAndAPageThatCannotBeOpened) {
     ShowHelpTopic(97);
     EXPECT_EQ(ui.helpCalls(), std::vector<long>{97});
     EXPECT_TRUE(shell.calls.empty());
 
-    ui.help().result = false;  // no help to show
-    ui.expectBox(Box("To use Veltrane's help system with your version of Windows, you will need "
-                     "to install HTML Help.  Would you like to install it now?",
-                     "Help", 32))
-        .answer(ui::Yes);
+    // No page or no browser: the box says where the page is and asks nothing.
+    G().InstallFolder = "/opt/veltrane/";
+    ui.help().result = false;
+    ui.expectBox(Box("Veltrane could not open the help page '/opt/veltrane/help/99.html'.  Help "
+                     "pages open in your web browser: check that the page exists and that a web "
+                     "browser is set up as the default program for web pages.",
+                     "Help", 48))
+        .answer(ui::OK);
     ShowHelpTopic(99);
-    ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].kind, platform::RecordingShell::Call::Kind::OpenDocument);
-    EXPECT_EQ(shell.calls[0].text, kHelpInstallAddress);
-
-    ui.expectBox(Box("To use Veltrane's help system", "Help", 32, 0, true)).answer(ui::No);
-    ShowHelpTopic(99);
-    EXPECT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(ui.boxes().back().buttons, std::vector<int>{ui::OK});
+    EXPECT_TRUE(shell.calls.empty());
 }
 
 TEST_F(Commands, EditorCommandLines) {

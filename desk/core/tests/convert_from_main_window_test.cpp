@@ -12,6 +12,7 @@
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/run/frm_results.h"
+#include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/frm_status.h"
 #include "main_window_fixture.h"
 
@@ -31,6 +32,7 @@ class ConvertFromMainWindow : public MainWindowTest {
     }
     void TearDown() override {
         test::writeFile(dir / "system" / "quit", "");
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
     }
     // An engine that reports a finished run at once, then waits to be let go.

@@ -381,6 +381,19 @@ TEST_F(LiveWindow, AnEngineThatNeverEndsIsGivenUp) {
     ui.advance(250);
     EXPECT_FALSE(ui::isLoaded<frmLive>());
     EXPECT_EQ(statusText, "Ready");
+    ui::Release<frmLive>();
+
+    // The bridge has ended that engine and forgotten its run: the next live run starts.
+    ConvertStatus record{};
+    EXPECT_EQ(Bridge()->GetStatus(&record), 1);
+    EXPECT_FALSE(fs::exists(statusFile()));
+    fs::remove(system_ / "started");
+    installFakeEngine();
+    test::writeFile(G().TempProject, "[audio]\nAudioFile=\n");
+    frmLive& next = started();
+    EXPECT_EQ(next.StartResult, 0);
+    closeAndFinish(next);
+    ui::Release<frmLive>();
 }
 
 TEST_F(LiveWindow, OutcomesAndTheirBoxes) {

@@ -1,12 +1,15 @@
 // The main window's commands with the stand-in windows scripted: New, Open, the recent list,
 // Save and Save As, Edit Project, the toolbar, the help and web items and the picture. The
 // Convert command is counted, not run.
+#include <QWindow>
 #include <filesystem>
+#include <functional>
 
 #include "audio_input_double.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "single_audio_file.h"
+#include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
 #include "main_window_fixture.h"
 #include "platform/midi_out/midi_out.h"
@@ -39,7 +42,7 @@ class MainCommands : public MainWindowTest {
         return path;
     }
     void editorCloses() {
-        ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) { u.click(p.cmdClose); });
+        ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) { u.click(p.cmdCancel); });
     }
 
     int converts = 0;
@@ -180,6 +183,62 @@ TEST_F(MainCommands, SaveAsWritesAndReadsBackTheProject) {
     g.ProjectChanged = false;
 }
 
+// "Save changes?" answered Yes, then the save does not happen: a new project's Save As is
+// cancelled, or a named project's folder is gone. Exit, New, Open and the recent list all stop
+// there, and the edits stay.
+TEST_F(MainCommands, ASaveThatDidNotHappenStopsTheCommandAndKeepsTheEdits) {
+    frmMain& f = main();
+    Global& g = G();
+    const std::string other = project("other.vpr", "");
+    const std::string take = wave("take.wav");
+    const std::string gone = (dir / "gone" / "song.vpr").string();  // no such folder
+    ASSERT_GE(f.RecentCount, 1);
+    struct Command {
+        const char* name;
+        std::function<void()> run;
+        bool opensFirst = false;  // Open asks for the project before the save question
+    } commands[] = {
+        {"Exit", [&] { ui.user().menu(f.mnuExit); }},
+        {"frame", [&] { ui.user().closeBox(f); }},
+        {"New", [&] { ui.user().toolbar(f.Toolbar, "New"); }},
+        {"Open", [&] { ui.user().menu(f.mnuOpen); }, true},
+        {"recent", [&] { ui.user().menu(f.mnuFileArray(1)); }},
+    };
+    for (bool named : {false, true}) {
+        for (const Command& c : commands) {
+            SCOPED_TRACE(std::string(c.name) + (named ? ", failed save" : ", Save As cancelled"));
+            UseSingleAudioFile(take);
+            g.ProjectFile = named ? gone : "";
+            g.ProjectChanged = true;
+            if (c.opensFirst) ui.expectFileDialog({.title = "Open Project"}).choose(other);
+            if (named) {
+                ui.expectBox(Box("The file '" + gone +
+                                     "' has been changed.  Do you want to save these changes?",
+                                 "Veltrane Rizaduzede", 32))
+                    .answer(ui::Yes);
+                ui.expectBox({.textStartsWith = std::string("Error saving project: "),
+                              .title = std::string("Save Project")})
+                    .answer(ui::OK);
+            } else {
+                ui.expectBox(Box("Save project changes?", "Veltrane Rizaduzede", 32))
+                    .answer(ui::Yes);
+                ui.expectFileDialog({.title = "Save Project As"}).cancel();
+            }
+            c.run();
+            EXPECT_TRUE(f.loaded());
+            EXPECT_TRUE(f.Visible());
+            EXPECT_EQ(programEnds, 0);
+            EXPECT_EQ(g.ProjectFile, named ? gone : "");
+            EXPECT_TRUE(g.ProjectChanged);
+            EXPECT_EQ(g.AudioFileCount, 1);
+            EXPECT_EQ(g.AudioFiles(1), take);
+            EXPECT_EQ(converts, 0);
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+    g.ProjectChanged = false;
+}
+
 TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
     frmMain& f = main();
     Global& g = G();
@@ -192,25 +251,35 @@ TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
         Box("You will need to regenerate the MIDI file for your Project Editor "
             "changes to take effect.  Convert now?",
             "Converter", 32);
-    auto applyChange = [&] {
-        ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
-            ui.expectFileDialog({.title = "Select Audio File"}).choose(second);
-            u.click(p.cmdBrowse);
+    // One edit in each round: a second audio file from the browse button, then a typed polyphony.
+    auto applyChange = [&](bool browse) {
+        ui.onModal<frmProperties>([&, browse](frmProperties& p, ui::test::User& u) {
+            if (browse) {
+                ui.expectFileDialog({.title = "Select Audio File"}).choose(second);
+                u.click(p.cmdWaveBrowse);
+            } else {
+                u.selectTab(p.tabProperties, 1);
+                u.type(p.txtPitchMode, "4");
+            }
             u.click(p.cmdOK);
         });
     };
     struct Case {
         int answer;
         int converts;
-    } cases[] = {{ui::No, 0}, {ui::Yes, 1}};
+        bool browse;
+    } cases[] = {{ui::No, 0, true}, {ui::Yes, 1, false}};
     for (const auto& c : cases) {
-        applyChange();
+        applyChange(c.browse);
         ui.expectBox(question).answer(c.answer);
         ui.user().toolbar(f.Toolbar, "Edit Project");
         EXPECT_EQ(converts, c.converts);
         EXPECT_EQ(ui::forms::existing<frmProperties>(), nullptr);
     }
-    EXPECT_EQ(g.AudioFiles(1), second);
+    ASSERT_EQ(g.AudioFileCount, 2);
+    EXPECT_EQ(g.AudioFiles(2), second);
+    EXPECT_EQ(g.MidiFiles(2), (dir / "b.mid").string());
+    EXPECT_EQ(g.PitchMode, 4);
     EXPECT_TRUE(g.ProjectChanged);
 
     // Closed without applying: nothing asked.
@@ -223,8 +292,8 @@ TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
     g.AudioFiles.redim(0);
     g.AudioFileValid = true;
     ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) {
-        p.cmdApply_Click();  // the stand-in has no other field to edit
-        u.click(p.cmdClose);
+        p.cmdApply_Click();
+        u.click(p.cmdCancel);
     });
     f.mnuProject_Click();
     EXPECT_EQ(converts, 2);
@@ -247,20 +316,26 @@ TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
     EXPECT_TRUE(ui.help().calls[0].contents);
     u.menu(f.mnuHow);
     u.menu(f.mnuProblems);
-    EXPECT_EQ(ui.helpCalls(), (std::vector<long>{116, 173}));
+    u.menu(f.mnuAS);  // how to install a MIDI editor
+    EXPECT_EQ(ui.helpCalls(), (std::vector<long>{116, 173, 89}));
 
     u.menu(f.mnuWeb);
     u.menu(f.mnuUpdate);
-    u.menu(f.mnuAS);
     std::vector<std::string> opened;
     for (const auto& c : shell.calls)
         if (c.kind == Kind::OpenDocument) opened.push_back(c.text);
     EXPECT_EQ(opened, (std::vector<std::string>{"https://www.veltrane.org/",
-                                                "https://www.veltrane.org/version72.html",
-                                                frmMain::EditorDownloadAddress()}));
+                                                "https://www.veltrane.org/version72.html"}));
 
-    ui.onModal<frmCustomize>(
-        [](frmCustomize& c, ui::test::User& user) { user.click(c.cmdCancel); });
+    // The dialog opens centred on the main window and stays above it (not above everything).
+    ui.onModal<frmCustomize>([&](frmCustomize& c, ui::test::User& user) {
+        const QRect main = f.window()->frameGeometry();
+        const QRect dialog = c.window()->frameGeometry();
+        EXPECT_LE((dialog.center() - main.center()).manhattanLength(), 4);
+        EXPECT_EQ(c.window()->windowHandle()->transientParent(), f.window()->windowHandle());
+        EXPECT_FALSE(c.window()->windowFlags() & Qt::WindowStaysOnTopHint);
+        user.click(c.cmdCancel);
+    });
     u.toolbar(f.Toolbar, "Options");
     EXPECT_EQ(ui::forms::existing<frmCustomize>(), nullptr);
 

@@ -63,11 +63,31 @@ class MainWindowTest : public ::testing::Test {
     void cancelWizard() {
         ui.onModal<frmWizard>([](frmWizard& w, ui::test::User& u) { u.click(w.cmdClose); });
     }
-    // A small PCM WAV file (a RIFF WAVE header is all the stand-ins look at).
+    // A small PCM WAV file made by sox: half a second of a clean tone at half of full scale, so
+    // the settings dialog's inspection accepts it without level warnings.
     std::string wave(const std::string& name) {
-        std::string header = std::string("RIFF") + std::string(4, '\0') + "WAVEfmt ";
-        test::writeFile(dir / name, header);
-        return (dir / name).string();
+        const std::string path = (dir / name).string();
+        EXPECT_EQ(test::runCommand("sox -D -n -r 8000 -c 1 -b 16 -t wav " + test::shellQuote(path) +
+                                   " synth 0.5 sine 440 vol 0.5")
+                      .exitCode,
+                  0);
+        return path;
+    }
+
+    // veltdesk with the arguments, as a user runs it on a machine without a display, in folders
+    // of the test's own; its exit status.
+    int veltdesk(const std::string& args) {
+        std::filesystem::create_directories(dir / "run");
+        std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
+        const std::string env =
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
+            "XDG_RUNTIME_DIR=" + test::shellQuote((dir / "run").string()) +
+            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
+            " HOME=" + test::shellQuote(folder("home")) + " ";
+        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
+                                " " + args + " 2>&1")
+            .exitCode;
     }
 
     test::TempDir dir;

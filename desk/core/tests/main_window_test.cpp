@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "desk/core/about/frm_about.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
 #include "main_window_fixture.h"
 
@@ -21,17 +21,18 @@ std::string recentPath(frmMain& f, int i) {
 TEST_F(MainWindowTest, FirstStartWithAnEmptyStore) {
     const std::string sample = G().UserFolder + "Samples/Pathetique Sonata.vpr";
     test::writeFile(G().TempFolder + "/~temp.wav", "old take");
-    // No editor registered and no installer: the download offer, declined.
-    auto offer =
-        Box("Veltrane is compatible with all standard MIDI programs, including the "
-            "award-winning Anvil Studio MIDI editing and notation program.  Would like to "
-            "download the latest version of Anvil Studio now for free?  Note: Veltrane "
-            "works regardless of whether you install Anvil Studio or not.",
-            "Optional Anvil Studio Download", 32);
+    // No editor registered or installed: the offer to install one, declined.
+    test::ScopedEnv path("PATH", folder("no-programs"));
+    auto offer = Box(
+        "Veltrane is compatible with all standard MIDI programs, including the MIDI editing and "
+        "notation programs Rosegarden and MuseScore, which you can install on this computer.  "
+        "Would you like to install one of them now?  Note: Veltrane works regardless of whether "
+        "you install a MIDI editor or not.",
+        "Optional MIDI Editor", 32);
     offer.buttons = ui::YesNo;
     ui.expectBox(offer).answer(ui::No);
-    ui.expectBox(Box("You can download Anvil Studio at any time by clicking on Help | Download "
-                     "Latest Anvil Studio.",
+    ui.expectBox(Box("You can install a MIDI editor at any time; Help | Install a MIDI Editor "
+                     "tells how.",
                      "Veltrane Rizaduzede", 0))
         .answer(ui::OK);
     cancelWizard();
@@ -226,7 +227,7 @@ TEST_F(MainWindowTest, ACommandLineProjectOpensInTheEditorWithoutTheWizard) {
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
         edited = true;
         EXPECT_EQ(p.Caption(), "Edit Project - Song");
-        u.click(p.cmdClose);
+        u.click(p.cmdCancel);
     });
     frmMain& f = MainForm();
     EXPECT_TRUE(edited);
@@ -238,11 +239,19 @@ TEST_F(MainWindowTest, ACommandLineProjectOpensInTheEditorWithoutTheWizard) {
     EXPECT_TRUE(ui.help().calls.empty());
 }
 
-// The editor link, once per user.
-TEST_F(MainWindowTest, TheEditorLinkAsksOnceAndTakesARegisteredEditor) {
+// The editor link, once per user: a registered editor, else Rosegarden or MuseScore on PATH,
+// else the offer to install one; either answer settles it.
+TEST_F(MainWindowTest, TheEditorLinkAsksOnceAndTakesAnInstalledEditor) {
+    const std::string bin = folder("bin");
+    test::ScopedEnv path("PATH", bin);
     frmMain& f = start();  // settled: no look-up, no question
     EXPECT_EQ(registry.queries(), 0);
     auto s = [&] { return store(); };
+    auto program = [&](const std::string& name) {
+        test::writeFile(bin + name, "#!/bin/sh\n");
+        fs::permissions(bin + name, fs::perms::owner_all);
+        return bin + name;
+    };
 
     // Registered: no question; the path becomes the MIDI editor and the link is settled.
     s().saveSetting("Path", "AS", "0");
@@ -251,49 +260,62 @@ TEST_F(MainWindowTest, TheEditorLinkAsksOnceAndTakesARegisteredEditor) {
     f.ASLinkAndInstall();
     EXPECT_EQ(s().getSetting("Custom", "MidiEditor"), "/opt/as/astudio");
     EXPECT_EQ(s().getSetting("Path", "AS"), "1");
-
-    // Not registered, installer beside the program, Yes: the installer runs, and when nothing
-    // is registered afterwards nothing is stored (the offer comes back).
     registry = platform::RegistryDouble{};
-    s().saveSetting("Path", "AS", "0");
-    s().saveSetting("Custom", "MidiEditor", "/usr/bin/kept");
-    test::writeFile(EditorInstallerPath(), "installer");
-    ui.expectBox({.textStartsWith = std::string("Veltrane is compatible"),
-                  .title = std::string("Optional Anvil Studio Install")})
-        .answer(ui::Yes);
-    ui.expectBox(Box("Click OK after Anvil Studio has finished installing to continue.",
-                     "Veltrane Rizaduzede", 0))
-        .answer(ui::OK);
-    f.ASLinkAndInstall();
-    ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].kind, platform::RecordingShell::Call::Kind::StartProgram);
-    EXPECT_EQ(shell.calls[0].text, "\"" + EditorInstallerPath() + "\"");
-    EXPECT_EQ(shell.calls[0].workingFolder, G().InstallFolder);
-    EXPECT_EQ(s().getSetting("Path", "AS"), "0");
-    EXPECT_EQ(s().getSetting("Custom", "MidiEditor"), "/usr/bin/kept");
-    EXPECT_EQ(f.Caption(), "Veltrane Rizaduzede");
 
-    // Installer present, No: settled, the editor kept.
-    ui.expectBox({.title = std::string("Optional Anvil Studio Install")}).answer(ui::No);
-    ui.expectBox(Box("You can install Anvil Studio at any time by clicking on its shortcut in the "
-                     "Start Menu.",
-                     "Veltrane Rizaduzede", 0))
-        .answer(ui::OK);
-    f.ASLinkAndInstall();
-    EXPECT_EQ(s().getSetting("Path", "AS"), "1");
-    EXPECT_EQ(s().getSetting("Custom", "MidiEditor"), "/usr/bin/kept");
+    // Nothing installed. No: settled, the stored editor kept. Yes: how to install; an editor
+    // installed meanwhile is linked, none found still settles it. Never asked twice.
+    struct Case {
+        int answer;
+        const char* installed;  // by the user while the box is open
+        const char* editor;     // stored afterwards
+    } cases[] = {{ui::No, "", "/usr/bin/kept"},
+                 {ui::Yes, "", "/usr/bin/kept"},
+                 {ui::Yes, "musescore3", "musescore3"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.answer) + " " + c.installed);
+        s().saveSetting("Path", "AS", "0");
+        s().saveSetting("Custom", "MidiEditor", "/usr/bin/kept");
+        ui.expectBox({.textStartsWith = std::string("Veltrane is compatible"),
+                      .title = std::string("Optional MIDI Editor")})
+            .answer(c.answer);
+        if (c.answer == ui::No) {
+            ui.expectBox({.textStartsWith = std::string("You can install a MIDI editor")})
+                .answer(ui::OK);
+        } else {
+            auto howTo = Box("Install Rosegarden or MuseScore with your system's software manager, "
+                             "or in a terminal:\n\nsudo apt install rosegarden\nor\nsudo apt "
+                             "install musescore3\n\nClick OK after the MIDI editor has finished "
+                             "installing to continue.",
+                             "Veltrane Rizaduzede", 64);
+            std::string installed = c.installed;
+            ui.expectBox(howTo).answer(ui::OK).meanwhile([&, installed] {
+                if (!installed.empty()) program(installed);
+            });
+        }
+        f.ASLinkAndInstall();
+        EXPECT_EQ(s().getSetting("Path", "AS"), "1");
+        const std::string editor = *c.installed ? bin + c.editor : c.editor;
+        EXPECT_EQ(s().getSetting("Custom", "MidiEditor"), editor);
+        EXPECT_EQ(f.Caption(), "Veltrane Rizaduzede");
+        f.ASLinkAndInstall();  // settled: no box
+        fs::remove(bin + "musescore3");
+    }
+    EXPECT_TRUE(shell.calls.empty());  // nothing is downloaded or started
 
-    // No installer, Yes: the download page opens.
-    fs::remove(EditorInstallerPath());
-    s().saveSetting("Path", "AS", "0");
-    shell.calls.clear();
-    ui.expectBox({.title = std::string("Optional Anvil Studio Download")}).answer(ui::Yes);
-    ui.expectBox(Box("Click Run or Open when prompted.", "Veltrane Rizaduzede", 0)).answer(ui::OK);
-    ui.expectBox({.textStartsWith = std::string("Click OK after")}).answer(ui::OK);
-    f.ASLinkAndInstall();
-    ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].text, frmMain::EditorDownloadAddress());
-    EXPECT_EQ(s().getSetting("Path", "AS"), "0");
+    // Installed on PATH: linked without a question, Rosegarden first. An editor the user
+    // chose before is kept; the desktop's opener is no choice.
+    program("musescore");
+    const std::string rosegarden = program("rosegarden");
+    const std::string opener = program("xdg-open");
+    const std::string own = program("my-editor");
+    for (const std::string& before : {std::string("/gone/editor"), opener, own}) {
+        SCOPED_TRACE(before);
+        s().saveSetting("Path", "AS", "0");
+        s().saveSetting("Custom", "MidiEditor", before);
+        f.ASLinkAndInstall();
+        EXPECT_EQ(s().getSetting("Path", "AS"), "1");
+        EXPECT_EQ(s().getSetting("Custom", "MidiEditor"), before == own ? own : rosegarden);
+    }
 }
 
 TEST(EditorLink, RegistryValuesAsText) {

@@ -3,12 +3,14 @@
 // Devices are the platform's recording MIDI double and a scripted set of capture devices.
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <filesystem>
 
 #include "audio_input_double.h"
 #include "box_match.h"
 #include "desk/core/global.h"
 #include "desk/core/options/frm_customize.h"
+#include "desk/ui/testing/real_input.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
 #include "test_support.h"
@@ -129,6 +131,29 @@ TEST_F(OptionsDialog, OkAppliesOnlyAfterAnEdit) {
     EXPECT_EQ(g.AudioEditor, editor);
     EXPECT_FALSE(g.MidiEditor.empty());  // Apply gave the empty paths their defaults
     EXPECT_FALSE(g.Mixer.empty());
+}
+
+// Real mouse clicks on the dialog's own buttons: the dialog unloads itself from the button's
+// click, while Qt's button code is still on the stack. The window waits for the event loop, and
+// the dialog loads again afresh.
+TEST_F(OptionsDialog, RealClicksOnItsOwnButtonsUnloadIt) {
+    ui::test::RealInput input;
+    for (const char* button : {"cmdCancel", "cmdOK"}) {
+        SCOPED_TRACE(button);
+        frmCustomize& f = shown();
+        ui::CommandButton& b = std::string(button) == "cmdOK" ? f.cmdOK : f.cmdCancel;
+        QPointer<QWidget> window = f.window();
+        QPointer<QWidget> pressed = b.widget();
+        ASSERT_TRUE(input.click(b));
+        EXPECT_FALSE(f.loaded());
+        EXPECT_TRUE(window && pressed);
+        EXPECT_FALSE(window && window->isVisible());
+        ui::test::RealInput::settle();
+        EXPECT_FALSE(window || pressed);
+    }
+    frmCustomize& f = shown();
+    EXPECT_TRUE(f.Visible());
+    EXPECT_FALSE(f.cmdApply.Enabled());
 }
 
 TEST_F(OptionsDialog, ApplyTakesTheBoxesAndDisablesItself) {

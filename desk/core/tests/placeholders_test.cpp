@@ -1,12 +1,9 @@
-// The stand-in windows keep the hand-over their callers rely on: the decoding windows' WaveReady
-// and WorkWaveFile, the settings dialog hiding while the wizard runs, the recorder's and the CD
-// window's new take, the ensemble editor's EnsembleApplied.
+// The CD window's stand-in keeps the hand-over its caller relies on: a new track reaches the
+// settings dialog, and its list while the wizard runs.
 #include <filesystem>
 
-#include "desk/core/placeholders/frm_decoders.h"
 #include "desk/core/placeholders/frm_media.h"
-#include "desk/core/placeholders/frm_other_windows.h"
-#include "desk/core/placeholders/frm_properties.h"
+#include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 
 namespace velt::desk {
@@ -17,75 +14,31 @@ using test_boxes::Box;
 
 using StandIns = MainWindowTest;
 
-template <class F>
-void decode(ui::test::Script& ui) {
-    ui.onModal<F>([&ui](F&, ui::test::User&) { ui.advance(10); });
-    ui::forms::get<F>().Show(ui::Modal);
-    ui::Release<F>();
-}
-
-TEST_F(StandIns, DecodingWindowsSetWaveReadyOnlyForAWrittenFile) {
-    Global& g = G();
-    g.WorkWaveFile = g.TempFolder + "/~temp.wav";
-    test::writeFile(dir / "song.mp3", "ID3 not a wave");
-    g.SourceAudioFile = (dir / "song.mp3").string();
-    g.WaveReady = true;
-    ui.expectBox(Box("Unable to decode '" + g.SourceAudioFile +
-                         "': this audio format can't be decoded in this build.",
-                     "Decode Error", 16))
-        .answer(ui::OK);
-    decode<frmMP3>(ui);
-    EXPECT_FALSE(g.WaveReady);
-    EXPECT_FALSE(fs::exists(g.WorkWaveFile));
-
-    g.SourceAudioFile = wave("really a wave.aif");
-    decode<frmAIFF>(ui);
-    EXPECT_TRUE(g.WaveReady);
-    EXPECT_EQ(test::readFile(g.WorkWaveFile), test::readFile(g.SourceAudioFile));
-}
-
-TEST_F(StandIns, TakesReachTheSettingsDialogAndItHidesWhileTheWizardRuns) {
+TEST_F(StandIns, TakesReachTheSettingsDialog) {
     Global& g = G();
     auto& props = ui::forms::get<frmProperties>();
-    props.Show();
     g.WizardRunning = true;
-    ui.user().click(props.cmdClose);
-    EXPECT_TRUE(props.loaded());
-    EXPECT_FALSE(props.Visible());
 
-    const std::string take = wave("take.wav");
-    auto& rec = ui::forms::get<frmRecord>();
-    EXPECT_EQ(g.RecordMark, "-");
-    g.CDTransferDone = true;
-    g.RecMasterFile = "/m.mid";
+    folder("cd");
+    const std::string take = wave("cd/take.wav");
+    auto& first = ui::forms::get<frmCD>();
     ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
-    rec.cmdSave_Click();
-    EXPECT_TRUE(g.RecordingSaved);
-    EXPECT_EQ(g.RecordMark.size(), 1u);
-    EXPECT_NE(g.RecordMark, "-");
-    EXPECT_TRUE(g.RecMasterFile.empty());
-    EXPECT_FALSE(g.CDTransferDone);
+    first.cmdTransfer_Click();  // (the list's AddToFileList has taken CDTransferDone back)
     EXPECT_EQ(props.CurrentAudioFile, take);
-    EXPECT_EQ(props.txtAudioFile.Text(), take);  // added to its list while the wizard runs
-    EXPECT_EQ(g.AudioFolder, dir.path().string() + "/");
+    ASSERT_EQ(props.cboAudioFile.ListCount(), 1);  // added to its list while the wizard runs
+    EXPECT_EQ(props.cboAudioFile.List(0), "1. take");
+    EXPECT_EQ(g.AudioFolder, dir.path().string() + "/cd/");
+    ui::Release<frmCD>();
 
     g.WizardRunning = false;
-    folder("cd");
     const std::string track = wave("cd/track 1.wav");
     auto& cd = ui::forms::get<frmCD>();
     ui.expectFileDialog({}).choose(track);
     cd.cmdTransfer_Click();
     EXPECT_TRUE(g.CDTransferDone);
     EXPECT_EQ(props.CurrentAudioFile, track);
-    EXPECT_EQ(props.txtAudioFile.Text(), take);  // not added without the wizard
-    props.cmdClose_Click();
-    EXPECT_FALSE(props.loaded());
-
-    g.EnsembleApplied = true;
-    auto& ens = ui::forms::get<frmEns>();
-    EXPECT_FALSE(g.EnsembleApplied);
-    ens.cmdApply_Click();
-    EXPECT_TRUE(g.EnsembleApplied);
+    EXPECT_EQ(props.cboAudioFile.ListCount(), 1);  // not added without the wizard
+    ui::Release<frmProperties>();
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "box_match.h"
-#include "desk/core/placeholders/frm_decoders.h"
 #include "desk/core/recognize.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
+#include "desk/media/frm_mp3.h"
 #include "run_fixture.h"
 
 namespace velt::desk {
@@ -288,10 +288,15 @@ TEST_F(ProgressWindow, SeveralFilesEachGetAWindowAndTheirRangesAreMerged) {
         EXPECT_FALSE(g.WaveReady);
         EXPECT_EQ(g.SourceAudioFile, g.AudioFiles(2));
         EXPECT_EQ(g.WorkWaveFile, g.TempFolder + "/~temp.wav");
-        ui.advance(decoder.tmrStatus.Interval());
+        // The real decoder reports the missing file; the window's ticks read its line.
+        EXPECT_TRUE(waitUntil([&] {
+            ui.advance(decoder.tmrStatus.Interval());
+            return !decoder.loaded();
+        }));
     });
     expectRun(runs[1]);
-    ui.expectBox({.title = "Decode Error"}).answer(ui::OK);
+    ui.expectBox(Box("ERROR: Cannot open mp3 file (no such file)", "Decode Error", 16, 170))
+        .answer(ui::OK);
     RunRecognize();
     EXPECT_TRUE(waitUntil([&] { return startedProjects().size() == 2; }));
     EXPECT_FLOAT_EQ(g.ReferencePitch, 440.0f);
@@ -381,6 +386,61 @@ TEST_F(ProgressWindow, ClosingTheWindowWhileItRunsStopsTheEngineFirst) {
     });
     ui.onModal<frmResults>([&](frmResults& r, User& u) { u.click(r.cmdClose); });
     RunRecognize();
+}
+
+// An engine that never answers a stop (hung): after the bounded wait the window gives the run up
+// (the bridge ends the engine), closes with a message, and the next Convert starts as usual.
+TEST_F(ProgressWindow, AnEngineThatNeverConfirmsTheStopIsGivenUpAndTheNextConvertWorks) {
+    struct Case {
+        const char* name;
+        bool byFrame;  // the frame's close button instead of Stop
+    };
+    for (const Case& c : {Case{"Stop", false}, Case{"frame", true}}) {
+        SCOPED_TRACE(c.name);
+        // This engine notes its start and then ignores every command.
+        const std::string quit = test::shellQuote((system_ / "quit").string());
+        test::writeFile(system_ / "kvxvtpd64",
+                        "#!/bin/sh\necho \"$1\" >> " +
+                            test::shellQuote((system_ / "started").string()) +
+                            "\ntrap '' TERM\ni=0\nwhile [ ! -e " + quit +
+                            " ] && [ $i -lt 3000 ]; do sleep 0.01; i=$((i+1)); done\n");
+        fs::permissions(system_ / "kvxvtpd64", fs::perms::owner_all);
+        fs::remove(system_ / "started");
+        singleFileProject();
+        ui.onModal<frmStatus>([&](frmStatus& f, User& u) {
+            ASSERT_TRUE(waitUntil([&] { return !startedProjects().empty(); }));
+            writeStatus("20.000");
+            ui.advance(56);
+            if (c.byFrame)
+                u.closeBox(f);
+            else
+                u.click(f.cmdCancel);
+            ui.advance(frmStatus::kStopWaitMs - 100);
+            EXPECT_TRUE(ui::isLoaded<frmStatus>()) << "still waiting for the engine";
+            EXPECT_EQ(test::readFile(commandFile()), "1");
+            ui.expectBox(Box("The converter did not confirm that it stopped.", "Converter", 16, 98))
+                .answer(ui::OK);
+            ui.advance(200);  // the first tick after the wait
+            EXPECT_FALSE(ui::isLoaded<frmStatus>());
+        });
+        RunRecognize();
+        EXPECT_EQ(statusText, "Error");
+        EXPECT_FALSE(fs::exists(statusFile()));
+        EXPECT_FALSE(fs::exists(commandFile()));
+        EXPECT_FALSE(fs::exists(G().TempProject));
+
+        // The next Convert starts a new engine and finishes.
+        installFakeEngine();
+        ui.onModal<frmStatus>([&](frmStatus&, User&) {
+            ASSERT_TRUE(waitUntil([&] { return startedProjects().size() == 2; }));
+            writeStatus("100000.000");
+            ui.advance(56);
+            EXPECT_FALSE(ui::isLoaded<frmStatus>());
+        });
+        ui.onModal<frmResults>([&](frmResults& r, User& u) { u.click(r.cmdClose); });
+        RunRecognize();
+        EXPECT_EQ(statusText, "Finished");
+    }
 }
 
 TEST_F(ProgressWindow, ReplacementQuestionsAndTheLiveRoad) {

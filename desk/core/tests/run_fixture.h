@@ -83,10 +83,12 @@ class RunTest : public ::testing::Test {
         m.chooseMidiEditor = [this] { commands.push_back("MidiEditor"); };
         UseShell(&shell);
     }
+    // The bridge is left idle for the next test of this process, whatever the test left running.
     ~RunTest() override {
         test::writeFile(system_ / "quit", "");
         UseShell(nullptr);
         UseBridgeLibrary("");
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();
         ResetGlobal();
         ui::runtime().batchMode = false;
     }

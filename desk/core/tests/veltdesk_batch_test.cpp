@@ -129,5 +129,47 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
     EXPECT_EQ(exitCode, 1);
 }
 
+// A project the engine would run live (no audio file: the sound card, until someone cancels)
+// or a file that is no project at all: refused with a log line, exit status 1, no engine.
+TEST_F(VeltdeskBatch, AProjectWithoutAudioOrNoProjectAtAllIsRefusedWithoutAnEngine) {
+    const fs::path log = dir / "log.txt";
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) % 256);
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string outcome;  // "" = the not-a-project text naming the file
+    };
+    const Case cases[] = {
+        {"no audio key", "[timing]\nTempo=120\n[midi]\nMidiFile=live.mid\n",
+         "No Audio File specified.  -3.023"},
+        {"an empty audio key", "[audio]\r\nAudioFile=\r\n[timing]\r\nTempo=120\r\n",
+         "No Audio File specified.  -3.023"},
+        {"the last audio key is empty", "AudioFile=song.wav\n  AudioFile=\n",
+         "No Audio File specified.  -3.023"},
+        {"an empty file", "", "No Audio File specified.  -3.023"},
+        {"random bytes", noise, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(log);
+        const fs::path project = dir / "refused.vpr";
+        test::writeFile(project, c.content);
+        EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project.string()) +
+                           " /log=" + test::shellQuote(log.string())),
+                  "");
+        EXPECT_EQ(exitCode, 1);
+        auto lines = test::splitLines(test::readFile(log));
+        ASSERT_EQ(lines.size(), 1u);
+        const std::string outcome =
+            c.outcome.empty()
+                ? "The file '" + project.string() + "' is not a valid Veltrane project."
+                : c.outcome;
+        EXPECT_NE(lines[0].find("  " + project.string() + "  " + outcome), std::string::npos)
+            << lines[0];
+        EXPECT_FALSE(fs::exists(dir / "run" / "veltrane" / "~kvxstat.txt")) << "no engine started";
+    }
+}
+
 }  // namespace
 }  // namespace velt::desk

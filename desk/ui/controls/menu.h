@@ -31,6 +31,10 @@ class MenuItem : public Control {
     Status setEnabled(bool v) override;
     bool isSeparator() const { return s_.caption == "-"; }
     MenuItem* parentItem() const { return parent_; }
+    // The Qt objects behind the item (null while the form is not loaded): its entry in the
+    // parent menu or menu bar, and the menu it opens when it has items of its own.
+    QAction* qtAction() const { return action_; }
+    QMenu* qtMenu() const { return menu_; }
 
     Event<> Click;
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "desk/ui/dialogs/message_box.h"
+#include "desk/ui/forms.h"
 #include "desk/ui/runtime.h"
 
 namespace velt::ui {
@@ -104,7 +105,7 @@ DialogResult CommonDialog::show(bool save) {
     }
     if (runtime().driver) return runtime().driver->fileDialog(*this, save, false);
 
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(s_.title),
+    QFileDialog dialog(forms::dialogParent(), QString::fromStdString(s_.title),
                        QString::fromStdString(startFolder()));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);  // asked by our own rule

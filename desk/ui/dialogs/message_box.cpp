@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "desk/ui/forms.h"
 #include "desk/ui/runtime.h"
 
 namespace velt::ui {
@@ -108,13 +110,50 @@ QString buttonText(int answer) {
     }
 }
 
+// The widest width a box's text takes before it wraps, in pixels.
+constexpr int kWrapWidth = 560;
+
+// The dialog of a box. Esc and the frame's close button answer Cancel when the box has it, OK
+// on an OK-only box, and otherwise do nothing: the box stays as it is. F1 is Help.
+class BoxDialog : public QDialog {
+  public:
+    BoxDialog(QWidget* parent, int escapeAnswer, long helpTopic)
+        : QDialog(parent), escape_(escapeAnswer), topic_(helpTopic) {}
+    int answer = 0;
+
+    void answerWith(int a) {
+        answer = a;
+        accept();
+    }
+
+  protected:
+    void reject() override {
+        if (escape_ == 0) return;
+        answer = escape_;
+        QDialog::reject();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier && topic_ != 0) {
+            showHelpTopic(topic_);
+            return;
+        }
+        QDialog::keyPressEvent(e);
+    }
+
+  private:
+    int escape_;
+    long topic_;
+};
+
 // The box itself: text as given, buttons in the classic order, Help that leaves it open.
 int showRealBox(const BoxRequest& box) {
     BoxStyleParts parts = splitStyle(box.style);
-    QDialog dialog(QApplication::activeWindow());
+    BoxDialog dialog(forms::dialogParent(), parts.escapeAnswer(), box.helpTopic);
+    dialog.setObjectName("messageBox");
     dialog.setWindowTitle(QString::fromStdString(shownTitle(box.title)));
     dialog.setModal(true);
     auto* layout = new QVBoxLayout(&dialog);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* row = new QHBoxLayout();
     QStyle::StandardPixmap icon = parts.icon == Critical      ? QStyle::SP_MessageBoxCritical
                                   : parts.icon == Question    ? QStyle::SP_MessageBoxQuestion
@@ -128,25 +167,28 @@ int showRealBox(const BoxRequest& box) {
     }
     QString text = QString::fromStdString(box.text).replace("\r\n", "\n");
     auto* label = new QLabel(text, &dialog);
+    label->setObjectName("text");
     label->setTextFormat(Qt::PlainText);
-    // Long texts wrap at a readable width, as classic boxes do; short ones keep their own width.
-    label->setWordWrap(true);
-    label->setMinimumWidth(std::min(label->fontMetrics().horizontalAdvance(text), 360));
-    label->setMaximumWidth(560);
+    // A text whose lines all fit stays as it is, one line per line; a longer one wraps at a
+    // readable width, as classic boxes do.
+    int widest = 0;
+    for (const QString& line : text.split('\n'))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    if (widest > kWrapWidth) {
+        label->setWordWrap(true);
+        label->setFixedWidth(kWrapWidth);
+    }
     row->addWidget(label, 1);
     layout->addLayout(row);
     auto* buttons = new QHBoxLayout();
     buttons->addStretch();
-    int result = 0;
     for (size_t i = 0; i < parts.buttons.size(); ++i) {
         int answer = parts.buttons[i];
         auto* b = new QPushButton(buttonText(answer), &dialog);
         b->setDefault(static_cast<int>(i) == parts.defaultIndex);
         b->setAutoDefault(true);
-        QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, &result, answer] {
-            result = answer;
-            dialog.accept();
-        });
+        QObject::connect(b, &QPushButton::clicked, &dialog,
+                         [&dialog, answer] { dialog.answerWith(answer); });
         buttons->addWidget(b);
         if (static_cast<int>(i) == parts.defaultIndex) b->setFocus();
     }
@@ -158,14 +200,9 @@ int showRealBox(const BoxRequest& box) {
         buttons->addWidget(help);
     }
     layout->addLayout(buttons);
-    int escape = parts.escapeAnswer();
-    if (escape == 0) dialog.setWindowFlag(Qt::WindowCloseButtonHint, false);
-    while (result == 0) {
-        if (dialog.exec() != QDialog::Accepted && result == 0) {
-            if (escape != 0) result = escape;  // Esc or the close button
-        }
-    }
-    return result;
+    if (parts.escapeAnswer() == 0) dialog.setWindowFlag(Qt::WindowCloseButtonHint, false);
+    dialog.exec();
+    return dialog.answer != 0 ? dialog.answer : parts.defaultAnswer();
 }
 
 }  // namespace
@@ -193,7 +230,7 @@ InputResult InputBox(const std::string& prompt, const std::string& title,
     }
     if (runtime().driver) return runtime().driver->inputBox(prompt, title, defaultText, false);
     bool ok = false;
-    QString text = QInputDialog::getText(QApplication::activeWindow(),
+    QString text = QInputDialog::getText(forms::dialogParent(),
                                          QString::fromStdString(shownTitle(title)),
                                          QString::fromStdString(prompt), QLineEdit::Normal,
                                          QString::fromStdString(defaultText), &ok);

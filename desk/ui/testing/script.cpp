@@ -1,5 +1,7 @@
 #include "desk/ui/testing/script.h"
 
+#include "platform/mci/mci.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -62,6 +64,7 @@ Script::~Script() {
         ADD_FAILURE() << "expected file dialog never came: " << e->match.title.value_or("(any)");
     }
     for (const auto& m : modals_) ADD_FAILURE() << "modal action never ran for " << m.formType;
+    platform::mci::closeAll();  // devices a window left open by command strings
     Scheduler::instance().reset();
     runtime().eventObserver = nullptr;
     runtime().driver = nullptr;
@@ -150,6 +153,7 @@ int Script::messageBox(const BoxRequest& box, bool batch, int batchAnswer) {
         r.helpPresses.push_back(r.help);
         showHelpTopic(r.help);
     }
+    if (e->meanwhile_) e->meanwhile_();
     if (!e->answer_) {
         ADD_FAILURE() << "no answer scripted for " << describe(box);
     } else if (std::find(r.buttons.begin(), r.buttons.end(), *e->answer_) == r.buttons.end()) {

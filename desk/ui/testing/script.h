@@ -50,9 +50,16 @@ class BoxExpectation {
         ++helpPresses_;
         return *this;
     }
+    // What the user does elsewhere while the box is open (installs a program the box names),
+    // run before the answer.
+    BoxExpectation& meanwhile(std::function<void()> action) {
+        meanwhile_ = std::move(action);
+        return *this;
+    }
     BoxMatch match;
     std::optional<int> answer_ = std::nullopt;
     int helpPresses_ = 0;
+    std::function<void()> meanwhile_;
 };
 
 struct InputMatch {

@@ -1,7 +1,15 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "demo_form.h"
 #include "desk/ui/testing/script.h"
@@ -65,6 +73,112 @@ TEST(MessageBoxScript, BatchModeWritesTheBoxAndReturnsItsDefault) {
               "Select Audio File: cancelled (batch mode)\n");
     ASSERT_EQ(ui.boxes().size(), 1u);
     EXPECT_EQ(ui.boxes()[0].source, "batch");
+}
+
+// Counts how often a widget was hidden.
+class HideCounter : public QObject {
+  public:
+    int hides = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide) ++hides;
+        return false;
+    }
+};
+
+// The real box of the runtime (no script answers it): `act` runs as the user once the box is
+// open, and again while it stays open, until it returns false.
+int realBox(const std::string& text, int style, const std::function<bool(QDialog&, int)>& act) {
+    DialogDriver* driver = runtime().driver;
+    runtime().driver = nullptr;
+    int round = 0;
+    std::function<void()> step = [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || act(*box, round++))
+            QTimer::singleShot(0, step);
+    };
+    QTimer::singleShot(0, step);
+    int answer = MessageBox(text, style, "Box");
+    runtime().driver = driver;
+    return answer;
+}
+
+QPushButton* button(QDialog& box, const QString& caption) {
+    for (auto* b : box.findChildren<QPushButton*>())
+        if (b->text() == caption) return b;
+    return nullptr;
+}
+
+TEST(MessageBoxReal, EscAnswersOnceOrLeavesTheBoxAsItIs) {
+    test::Script ui;
+    struct Case {
+        int style;
+        int answer;  // after Esc (and No when Esc does nothing)
+        bool stays;  // Esc does nothing: no Cancel, not OK-only
+    } cases[] = {{OKOnly, OK, false},
+                 {OKCancel, Cancel, false},
+                 {YesNoCancel, Cancel, false},
+                 {YesNo, No, true},
+                 {AbortRetryIgnore + DefaultButton3, Ignore, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        QPointer<QDialog> first;
+        HideCounter counter;
+        int answer = realBox("Carry on?", c.style, [&](QDialog& box, int round) {
+            if (round == 0) {
+                first = &box;
+                box.installEventFilter(&counter);
+                QTest::keyClick(&box, Qt::Key_Escape);
+                return c.stays;
+            }
+            // Still the same box, never hidden in between.
+            EXPECT_EQ(&box, first.data());
+            EXPECT_EQ(counter.hides, 0);
+            QPushButton* b = button(box, c.answer == No ? "&No" : "&Ignore");
+            EXPECT_NE(b, nullptr);
+            if (b != nullptr) b->click();
+            return false;
+        });
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_FALSE(first && first->isVisible());
+    }
+}
+
+TEST(MessageBoxReal, ShortTextsStayOnOneLineAndLongOnesWrap) {
+    test::Script ui;
+    struct Case {
+        std::string text;
+        bool wraps;
+        int lines;  // as shown, when not wrapped
+    } cases[] = {{"Unable to open audio device.", false, 1},
+                 {"Conversion failed.\r\nSee the log.", false, 2},
+                 {"Error saving project: No such file or directory (/tmp/velt/projects/song.vpr)",
+                  false, 1},
+                 {"The file '/home/someone/Music/projects/a rather long folder name/and a "
+                  "song.vpr' has been changed.  Do you want to save these changes?",
+                  true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        realBox(c.text, OKOnly, [&](QDialog& box, int) {
+            QLabel* label = nullptr;
+            const QString shown = QString::fromStdString(c.text).replace("\r\n", "\n");
+            for (auto* l : box.findChildren<QLabel*>())
+                if (l->text() == shown) label = l;
+            EXPECT_NE(label, nullptr);
+            if (label != nullptr) {
+                int widest = 0;
+                for (const QString& line : shown.split('\n'))
+                    widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+                EXPECT_EQ(widest > 560, c.wraps) << "a case for the other rule";
+                EXPECT_EQ(label->wordWrap(), c.wraps);
+                EXPECT_LE(label->width(), 560);
+                if (!c.wraps) {
+                    EXPECT_LT(label->height(), (c.lines + 1) * label->fontMetrics().lineSpacing());
+                }
+            }
+            box.reject();
+            return false;
+        });
+    }
 }
 
 TEST(InputBoxScript, AnswerOrCancel) {

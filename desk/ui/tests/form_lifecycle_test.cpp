@@ -1,6 +1,11 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <functional>
+
 #include "demo_form.h"
 #include "desk/ui/testing/script.h"
 
@@ -101,6 +106,63 @@ TEST(FormLifecycle, ModalShowRunsTheScriptedActionAndReturnsWhenHidden) {
     ui.onModal<frmAsk>([](frmAsk& ask, test::User& u) { u.click(ask.cmdNo); });
     forms::get<frmAsk>().Show(Modal);
     EXPECT_FALSE(isLoaded<frmAsk>());
+}
+
+// Where a window first appears: centred on its owner (the form shown last, or the one given),
+// kept on the screen, transient for the owner instead of above every window; a position set by
+// code, or StartUpPosition 0, keeps its place.
+TEST(FormLifecycle, WindowsOpenCentredOnTheirOwnerAndStayAboveIt) {
+    test::Script ui;
+    auto& owner = frmDemoForm();
+    owner.Move(1500, 1200, 6000, 4500);
+    owner.Show();
+    auto centredOn = [](const QRect& area, Form& f) {
+        const int w = toPixels(f.Width()), h = toPixels(f.Height());
+        return std::make_pair((area.x() + (area.width() - w) / 2) * TwipsPerPixel,
+                              (area.y() + (area.height() - h) / 2) * TwipsPerPixel);
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* name;
+        std::function<void(frmAsk&)> before;  // after the load, before the show
+        std::function<std::pair<double, double>(frmAsk&)> expected;
+    } cases[] = {
+        {"owner", [](frmAsk&) {},
+         [&](frmAsk& a) { return centredOn(owner.window()->frameGeometry(), a); }},
+        {"screen", [](frmAsk& a) { a.setStartUpPosition(2); },
+         [&](frmAsk& a) { return centredOn(screen, a); }},
+        {"manual", [](frmAsk& a) { a.setStartUpPosition(0); },
+         [](frmAsk&) { return std::make_pair(0.0, 0.0); }},
+        {"by code", [](frmAsk& a) { a.Move(750, 600, a.Width(), a.Height()); },
+         [](frmAsk&) { return std::make_pair(750.0, 600.0); }},
+        {"off the screen's edge",
+         [&](frmAsk& a) {
+             owner.Move((screen.right() - 20) * TwipsPerPixel, owner.Top(), owner.Width(),
+                        owner.Height());
+             a.Move(a.Left(), a.Top(), 6000, a.Height());
+         },
+         [&](frmAsk& a) {
+             return std::make_pair((screen.right() + 1 - toPixels(a.Width())) * TwipsPerPixel,
+                                   centredOn(owner.window()->frameGeometry(), a).second);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& ask = forms::get<frmAsk>();
+        c.before(ask);
+        ask.Show();
+        EXPECT_EQ(std::make_pair(ask.Left(), ask.Top()), c.expected(ask));
+        EXPECT_EQ(ask.window()->pos(), QPoint(toPixels(ask.Left()), toPixels(ask.Top())));
+        ASSERT_NE(ask.window()->windowHandle(), nullptr);
+        EXPECT_EQ(ask.window()->windowHandle()->transientParent(), owner.window()->windowHandle());
+        EXPECT_FALSE(ask.window()->windowFlags() & Qt::WindowStaysOnTopHint);
+        // Shown again while loaded: where it was.
+        const double left = ask.Left();
+        ask.Hide();
+        ask.Show();
+        EXPECT_EQ(ask.Left(), left);
+        Unload<frmAsk>();
+    }
 }
 
 TEST(FormLifecycle, AModalShowWithoutAScriptFailsAndReturns) {

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "driver/run_conversion.h"
+#include "driver/stop_request.h"
 #include "status/status_file.h"
 
 namespace velt::engine {
@@ -11,6 +12,7 @@ int EngineMain(int argc, const char* const* argv) {
                      argc > 0 ? argv[0] : "kvxvtpd64");
         return 2;
     }
+    WatchForStopRequests();
     RunState& state = run();
     state.files.statusPath = argv[2];
     state.files.commandPath = argv[3];

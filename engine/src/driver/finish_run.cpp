@@ -1,7 +1,8 @@
 // The one place where every run ends. Success and cancel first complete the MIDI file (pending
 // slots, a silent tail that ends every sounding note, End of Track, key, tempo, header, velocity
-// pass); every outcome then closes the files, deletes the MIDI file of a failed run (only when
-// this run created it), writes the final status line, and, except for success, unwinds to main.
+// pass); every outcome then closes the files, puts the MIDI file of a success or cancel in place
+// (a failed run drops it, and an earlier file stays), writes the final status line, and, except
+// for success, unwinds to main.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "driver/key_detection.h"
 #include "live/live_io.h"
 #include "midi/auto_timing.h"
+#include "midi/midi_file_place.h"
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
 #include "run_state.h"
@@ -80,9 +82,16 @@ void FinishRun(int type, int detail) {
     state.files.tempo.reset();
     state.files.audio.reset();
     state.midi.file.reset();
-    if (type > 1 && state.files.midiCreated) {
-        std::remove(state.files.midiPath.c_str());
+    if (state.files.midiCreated) {
+        // Success and cancel put the completed file in place of the target; every other end
+        // drops the working file and leaves an earlier file of that name as it was.
         state.files.midiCreated = false;
+        if (type > 1) {
+            std::remove(state.files.midiWorkPath.c_str());
+        } else if (!PlaceMidiFile(state.files.midiWorkPath, state.files.midiPath)) {
+            type = 5;
+            detail = 22;
+        }
     }
 
     state.status.value = OutcomeStatusValue(type, detail);

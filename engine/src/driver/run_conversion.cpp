@@ -9,6 +9,7 @@
 #include "audio/block_reader.h"
 #include "driver/command_file.h"
 #include "driver/status_cadence.h"
+#include "driver/stop_request.h"
 #include "live/live_io.h"
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
@@ -212,6 +213,7 @@ void SetUpAnalysis() {
 
 void PollCommandFile() {
     RunState& state = run();
+    if (StopRequested()) FinishRun(1, 0);
     auto command = TakeCommand(state.files.commandPath);
     if (!command) return;
     switch (command->code) {

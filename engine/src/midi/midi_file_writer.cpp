@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "midi/auto_timing.h"
+#include "midi/midi_file_place.h"
 #include "midi/note_mapping.h"
 #include "midi_events.h"
 #include "run_state.h"
@@ -126,15 +127,21 @@ void EmitFileMidiEvent(int& delta, int status, int data1, int data2, int channel
 void CreateMidiFile() {
     RunState& state = run();
     namespace fs = std::filesystem;
-    const std::string& path = state.files.midiPath;
+    std::string& path = state.files.midiPath;
     std::error_code ec;
     // Never write over the audio being converted.
     fs::path audio = state.settings.AudioFile;
     bool same = fs::equivalent(path, audio, ec) ||
                 fs::weakly_canonical(path, ec) == fs::weakly_canonical(audio, ec);
     if (same || path.empty()) FinishRun(3, 6);
+    // A link to a file keeps pointing at it: the file it names is the one replaced at the end.
+    if (fs::is_symlink(fs::symlink_status(path, ec)) && fs::is_regular_file(path, ec)) {
+        fs::path linked = fs::canonical(path, ec);
+        if (!ec) path = linked.string();
+    }
 
-    state.midi.file.reset(std::fopen(path.c_str(), "wb"));
+    state.files.midiWorkPath = MidiWorkPath(path);
+    state.midi.file = CreateMidiWorkFile(path, state.files.midiWorkPath);
     if (!state.midi.file) FinishRun(3, 6);
     state.files.midiCreated = true;
 
@@ -244,7 +251,7 @@ void ScaleVelocities() {
                                (double(midi.velocityTotal) / double(midi.velocityCount)));
     if (factor < 1) return;
 
-    FileHandle file(std::fopen(state.files.midiPath.c_str(), "r+b"));
+    FileHandle file(std::fopen(state.files.midiWorkPath.c_str(), "r+b"));
     if (!file) return;  // the velocities stay as they are
     const int64_t start = HeaderAreaSize(state.geo.reservedBytes);
     if (fseeko(file.get(), start, SEEK_SET) != 0) return;

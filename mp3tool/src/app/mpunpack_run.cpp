@@ -87,6 +87,7 @@ class Run {
         // Closing writes the final WAV header, also after a failure, so what was decoded stays
         // a playable file.
         if (const int code = decoder.closeOutput(); code < 0) return finish(cannotWrite(code), 1);
+        if (end == kWriteFailed) return finish(cannotWrite(end), 1);
         if (end != kEndOfStream) return finish(cannotDecode(end), 1);
         if (decoder.pcmBytesWritten() == 0) return finish(cannotDecode(kUnsupportedFormat), 1);
         return finish("DONE", 0);

@@ -8,8 +8,9 @@
 //   "USAGE: ..."                                1  fewer than two arguments
 //   "ERROR: Cannot write to wav file (%s)"      1  the WAV file cannot be created or written
 //   "ERROR: Cannot open mp3 file (%s)"          1  the input cannot be opened or no codec takes it
-//   "ERROR: Cannot decode mp3 file (%s)"        1  decoding stopped before the end of the input,
-//                                                  or the input gave no audio at all
+//   "ERROR: Cannot decode mp3 file (%s)"        1  decoding stopped before the end of the input
+//                                                  (also at a change of sample rate), or the
+//                                                  input gave no audio at all
 // where %s is the error text of the code.
 #pragma once
 

@@ -91,7 +91,9 @@ int Decoder::decodeStep() {
         const std::int64_t written =
             outputLink().write(buffer.first(static_cast<std::size_t>(bytes)), pcm_.bytesPerSample,
                                pcm_.channels, pcm_.sampleRate);
-        if (written > 0) pcmBytesWritten_ += static_cast<std::uint64_t>(written);
+        // Nothing taken is a failed write: decoding more would only fail again.
+        if (written <= 0) return kWriteFailed;
+        pcmBytesWritten_ += static_cast<std::uint64_t>(written);
     }
     return kOk;
 }

@@ -96,7 +96,8 @@ class Decoder {
     int removeOutputFilter(int id, std::string_view name = {});
     void forEachOutputFilter(const std::function<void(int id, OutputFilter& filter)>& visit) const;
 
-    // --- Decoding.
+    // --- Decoding. A step returns 0, the codec's code, or kWriteFailed when the output took
+    // none of the step's PCM.
     int decodeStep();
     int flushCodec();
     const StatusRecord& status() const { return status_; }

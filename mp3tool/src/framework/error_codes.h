@@ -34,6 +34,8 @@ enum ErrorCode : int {
     kEndOfStream = -514,
     // Codec.
     kNoCodec = -600,
+    // The stream's sample rate changed: one output file holds one rate, so decoding ends there.
+    kSampleRateChanged = -601,
     // Bit stream.
     kInvalidFrame = -700,
     // Properties.

@@ -1,6 +1,8 @@
 // Bounded most-significant-first bit reading.
 #include "mpeg/bit_reader.h"
 
+#include <cstring>
+
 namespace velt::mpeg {
 
 void BitReader::reset(const std::uint8_t* data, std::size_t bytes) {
@@ -35,6 +37,21 @@ std::uint32_t BitReader::readNearEnd(int n) {
     if (position_ > sizeBits()) overrun_ = true;
     const std::uint64_t mask = (std::uint64_t{1} << n) - 1;
     return static_cast<std::uint32_t>((acc >> unusedLow) & mask);
+}
+
+void BitReader::readBytes(std::uint8_t* out, std::size_t n) {
+    if ((position_ & 7) != 0) {
+        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(read(8));
+        return;
+    }
+    // On a byte boundary: a plain copy of what is there, zeros for what is not.
+    const std::size_t first = position_ >> 3;
+    const std::size_t available = first < bytes_ ? bytes_ - first : 0;
+    const std::size_t copied = n < available ? n : available;
+    if (copied > 0) std::memcpy(out, data_ + first, copied);
+    if (copied < n) std::memset(out + copied, 0, n - copied);
+    position_ += 8 * n;
+    if (position_ > sizeBits()) overrun_ = true;
 }
 
 }  // namespace velt::mpeg

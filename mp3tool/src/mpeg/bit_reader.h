@@ -34,6 +34,8 @@ class BitReader {
         }
         return readNearEnd(n);
     }
+    // The next n bytes, as n reads of 8 bits would give them (a copy when on a byte boundary).
+    void readBytes(std::uint8_t* out, std::size_t n);
     void skip(std::size_t n) { setPosition(position_ + n); }
     // Moves back n bits (not before the start).
     void giveBack(std::size_t n) { position_ = n > position_ ? 0 : position_ - n; }

@@ -37,8 +37,17 @@ class LayerDecoder {
 // feed channel 0 to the left synthesis channel; stereo routing feeds channel 0 left and channel 1
 // right, slot by slot; routing "right" feeds channel 1 to the right synthesis channel; routing
 // "mix" feeds (channel 0 + channel 1) x 0.5 to the left synthesis channel. Subbands from
-// 32 >> shift up are silenced first. `ch1` is ignored for single channel streams.
+// 32 >> shift up are silenced first. `ch1` is ignored for single channel streams; slots beyond
+// kMaxSlots are not synthesised.
+// The most slots a frame holds (Layer II and MPEG-1 Layer III: 36).
+inline constexpr int kMaxSlots = 36;
+
 void synthesiseSlots(FrameContext& frame, const float (*ch0)[32], const float (*ch1)[32],
                      int slots);
+
+// The same for subband-major slots (sample of slot s in subband k at k * stride + s, with
+// stride at least `slots` rounded up to a multiple of 8).
+void synthesiseSubbands(FrameContext& frame, const float* ch0, const float* ch1, int stride,
+                        int slots);
 
 }  // namespace velt::mpeg

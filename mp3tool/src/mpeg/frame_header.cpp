@@ -27,7 +27,6 @@ bool isValidHeader(const FrameHeader& h) {
     if (h.bitrateIndex == 0 || h.bitrateIndex == 15) return false;
     if (h.layer == 0) return false;
     if (h.samplingIndex == 3) return false;
-    if (h.padding && h.samplingIndex != 0) return false;
     if (h.version == Version::Invalid) return false;
     if (h.version == Version::Mpeg25 && h.layer != 3) return false;
     if (h.version == Version::Mpeg1 && h.layer == 2) {

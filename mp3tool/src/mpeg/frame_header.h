@@ -51,8 +51,8 @@ constexpr bool hasSync(std::uint32_t word) {
 FrameHeader parseFrameHeader(std::uint32_t word);
 
 // Sync present and every field usable: no free format or forbidden bit rate, no reserved layer
-// or sampling index, padding only in the 44.1 kHz family, the MPEG-1 Layer II bit rate and mode
-// pairs the standard allows, and MPEG 2.5 only with Layer III.
+// or sampling index, the MPEG-1 Layer II bit rate and mode pairs the standard allows, and MPEG 2.5
+// only with Layer III. Padding is legal at every rate (encoders pad at 32 and 48 kHz too).
 bool isValidHeader(const FrameHeader& header);
 
 }  // namespace velt::mpeg

@@ -2,10 +2,27 @@
 #include "mpeg/frame_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "mpeg/result_codes.h"
 
 namespace velt::mpeg {
+
+namespace {
+
+// Copies n bytes (at most the ring's size) into the ring from position `at` on, wrapping at its
+// end, in at most two pieces; returns the position after them.
+template <std::size_t Size>
+std::size_t copyIntoRing(std::array<std::uint8_t, Size>& ring, std::size_t at,
+                         const std::uint8_t* data, std::size_t n) {
+    const std::size_t first = std::min(n, Size - at);
+    std::memcpy(ring.data() + at, data, first);
+    std::memcpy(ring.data(), data + first, n - first);
+    return (at + n) % Size;
+}
+
+}  // namespace
+
 
 void FrameReader::reset() {
     state_ = State::FindHeader;
@@ -99,10 +116,7 @@ int FrameReader::readFrame() {
                 const int r = input_.read(frame_.data() + first, bytes);
                 if (r != kOk) return r;
                 frameStart_ = writePos_;
-                for (std::size_t i = 0; i < bytes; ++i) {
-                    ring_[writePos_] = frame_[first + i];
-                    writePos_ = (writePos_ + 1) % kRingBytes;
-                }
+                writePos_ = copyIntoRing(ring_, writePos_, frame_.data() + first, bytes);
                 bodyBytes_ = first + bytes;
                 return acceptFrame();
             }
@@ -160,11 +174,11 @@ bool FrameReader::loadMainData(int mainDataBegin, int bitCount) {
     // this frame's own main data.
     const std::size_t wanted = (static_cast<std::size_t>(std::max(0, bitCount)) + 7) / 8;
     const std::size_t bytes = std::min({wanted, back + own, mainData_.size()});
-    std::size_t from = (frameStart_ + kRingBytes - back % kRingBytes) % kRingBytes;
-    for (std::size_t i = 0; i < bytes; ++i) {
-        mainData_[i] = ring_[from];
-        from = (from + 1) % kRingBytes;
-    }
+    const std::size_t from = (frameStart_ + kRingBytes - back % kRingBytes) % kRingBytes;
+    // At most two pieces: up to the ring's end, then from its start.
+    const std::size_t first = std::min(bytes, kRingBytes - from);
+    std::memcpy(mainData_.data(), ring_.data() + from, first);
+    std::memcpy(mainData_.data() + first, ring_.data(), bytes - first);
     bits_.reset(mainData_.data(), bytes);
     return true;
 }

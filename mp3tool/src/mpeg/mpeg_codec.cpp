@@ -54,6 +54,8 @@ class MpegCodec : public CodecInstance {
 
     int newStream(std::string_view, std::string_view) override {
         forgetPublished();
+        layoutChannels_ = 0;
+        layoutRate_ = 0;
         frameCountKnown_ = false;
         averageBitrate_ = 0;
         dataStart_ = 0;
@@ -64,12 +66,16 @@ class MpegCodec : public CodecInstance {
     int flush() override {
         core_.flush();
         seekPosition_ = 0;
+        atStreamStart_ = true;
+        infoFrame_.reset();
+        pending_.reset();
         return kOk;
     }
 
     void seekNotice(std::uint64_t bytePosition) override {
         flush();
         seekPosition_ = bytePosition;
+        atStreamStart_ = bytePosition <= dataStart_;
     }
 
     int probe(StreamInfo& info) override;
@@ -138,6 +144,15 @@ class MpegCodec : public CodecInstance {
     }
 
   private:
+    // A decoded frame kept back for a later step.
+    struct HeldFrame {
+        std::array<std::int16_t, mpeg::kMaxFrameSamples> pcm{};
+        mpeg::DecodedFrame frame;
+    };
+
+    // Puts one decoded frame out in the stream's layout and updates the published facts.
+    int emit(const std::int16_t* samples, const mpeg::DecodedFrame& frame, PcmRecord& pcm,
+             StreamInfo& info);
     void forgetPublished() {
         level_ = layer_ = mode_ = -1;
         rate_ = 0;
@@ -149,6 +164,16 @@ class MpegCodec : public CodecInstance {
     FrameworkInput input_;
     mpeg::MpegDecoder core_;
     std::array<std::int16_t, mpeg::kMaxFrameSamples> frame_{};
+
+    // The output layout, fixed by the first frame put out: one file holds one channel count and
+    // one rate (0 until then).
+    int layoutChannels_ = 0;
+    int layoutRate_ = 0;
+    // The first frame of a stream may be an encoder's information frame: it goes out only once
+    // an audio frame follows, so that a stream of nothing else gives no audio at all.
+    bool atStreamStart_ = true;
+    std::unique_ptr<HeldFrame> infoFrame_;
+    std::unique_ptr<HeldFrame> pending_;  // the audio frame that follows the information frame
 
     // Last published values; -1 (or 0) until the first frame or the probe publishes them.
     int level_ = -1;
@@ -182,8 +207,12 @@ void MpegCodec::publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& 
         mode_ = h.mode;
         decoder_.setStreamInteger("mpeg/mode", mode_);
         info.validFields |= kStreamPropertiesChanged;
-        info.channels = h.channels();
-        if (channelsChange) info.validFields |= kStreamFormatChanged;
+        // Once the first frame has fixed the output layout, the channels put out stay as they
+        // are whatever the mode says.
+        if (layoutChannels_ == 0) {
+            info.channels = h.channels();
+            if (channelsChange) info.validFields |= kStreamFormatChanged;
+        }
     }
 }
 
@@ -243,16 +272,63 @@ int MpegCodec::probe(StreamInfo& info) {
 
 int MpegCodec::decode(PcmRecord& pcm, StreamInfo& info) {
     if (pcm.data.size() < static_cast<std::size_t>(kMaxOutputBytes)) return kInternalError;
+    if (pending_) {
+        const std::unique_ptr<HeldFrame> held = std::move(pending_);
+        return emit(held->pcm.data(), held->frame, pcm, info);
+    }
     mpeg::DecodedFrame frame;
     const int r = core_.decodeFrame(frame_.data(), frame);
+    // An information frame still held at the end is dropped with the end.
     if (r != kOk) return r;
 
-    const std::size_t samples = static_cast<std::size_t>(frame.samplesPerChannel) *
-                                static_cast<std::size_t>(frame.channels);
-    std::memcpy(pcm.data.data(), frame_.data(), samples * sizeof(std::int16_t));
+    if (atStreamStart_) {
+        atStreamStart_ = false;
+        if (core_.frameCarriesVbrTag()) {
+            infoFrame_ = std::make_unique<HeldFrame>(HeldFrame{frame_, frame});
+            pcm.bytesPerSample = 2;
+            pcm.samplesPerChannel = 0;
+            pcm.channels = frame.channels;
+            pcm.sampleRate = frame.sampleRate;
+            return kOk;
+        }
+    }
+    if (infoFrame_) {
+        pending_ = std::make_unique<HeldFrame>(HeldFrame{frame_, frame});
+        const std::unique_ptr<HeldFrame> held = std::move(infoFrame_);
+        return emit(held->pcm.data(), held->frame, pcm, info);
+    }
+    return emit(frame_.data(), frame, pcm, info);
+}
+
+int MpegCodec::emit(const std::int16_t* samples, const mpeg::DecodedFrame& frame, PcmRecord& pcm,
+                    StreamInfo& info) {
+    if (layoutRate_ == 0) {
+        layoutRate_ = frame.sampleRate;
+        layoutChannels_ = frame.channels;
+    }
+    // A file cannot change its rate part-way: the output ends before the first frame of another.
+    if (frame.sampleRate != layoutRate_) return kSampleRateChanged;
+
+    const auto n = static_cast<std::size_t>(frame.samplesPerChannel);
+    const std::int16_t* out = samples;
+    std::array<std::int16_t, mpeg::kMaxFrameSamples> converted;
+    if (frame.channels != layoutChannels_) {
+        if (layoutChannels_ == 2) {
+            // A mono frame in a stereo stream: the same sample on both sides.
+            for (std::size_t i = 0; i < n; ++i) converted[2 * i] = converted[2 * i + 1] = samples[i];
+        } else {
+            // A stereo frame in a mono stream: the mean of the two sides.
+            for (std::size_t i = 0; i < n; ++i) {
+                converted[i] = static_cast<std::int16_t>((samples[2 * i] + samples[2 * i + 1]) / 2);
+            }
+        }
+        out = converted.data();
+    }
+    std::memcpy(pcm.data.data(), out,
+                n * static_cast<std::size_t>(layoutChannels_) * sizeof(std::int16_t));
     pcm.bytesPerSample = 2;
     pcm.samplesPerChannel = frame.samplesPerChannel;
-    pcm.channels = frame.channels;
+    pcm.channels = layoutChannels_;
     pcm.sampleRate = frame.sampleRate;
 
     if (info.streamType != kStreamType) {

@@ -5,6 +5,7 @@
 #include "mpeg/layer1.h"
 #include "mpeg/layer2.h"
 #include "mpeg/result_codes.h"
+#include "mpeg/stream_probe.h"
 
 namespace velt::mpeg {
 
@@ -13,6 +14,10 @@ int reductionShift(int option, int sampleRate) {
     if (option == 2 && sampleRate >= 32000) return 2;
     if (option == 2 && sampleRate >= 16000) return 1;
     return 0;
+}
+
+bool MpegDecoder::frameCarriesVbrTag() const {
+    return carriesVbrTag(reader_.body(), reader_.header());
 }
 
 void MpegDecoder::flush() {

@@ -45,6 +45,10 @@ class MpegDecoder {
     // the input's code (-514 at the end). Frames the reader refuses are skipped here.
     int decodeFrame(std::int16_t* pcm, DecodedFrame& frame);
 
+    // True when the frame decodeFrame last returned is an encoder's information frame (a Xing,
+    // Info or VBRI tag in place of audio).
+    bool frameCarriesVbrTag() const;
+
     // Silence and a fresh search: synthesis history, Layer III state and the reader's sync.
     void flush();
 

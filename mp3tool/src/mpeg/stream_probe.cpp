@@ -56,4 +56,14 @@ std::optional<VbrHeader> readVbrHeader(std::span<const std::uint8_t> bytes,
     return std::nullopt;
 }
 
+bool carriesVbrTag(std::span<const std::uint8_t> body, const FrameHeader& header) {
+    if (header.layer != 3) return false;
+    const auto tagAt = [&](std::size_t at, const char* tag) {
+        return body.size() >= at + 4 && std::memcmp(body.data() + at, tag, 4) == 0;
+    };
+    const auto si = static_cast<std::size_t>(header.sideInfoBytes());
+    // A VBRI tag sits 32 bytes after the header, whatever the side information's size.
+    return tagAt(si, "Xing") || tagAt(si, "Info") || tagAt(si, "Lame") || tagAt(32, "VBRI");
+}
+
 }  // namespace velt::mpeg

@@ -30,4 +30,8 @@ struct VbrHeader {
 std::optional<VbrHeader> readVbrHeader(std::span<const std::uint8_t> bytes,
                                        const FrameHeader& header);
 
+// True when a Layer III frame's body (its bytes after the header and the CRC) holds a "Xing",
+// "Info", "Lame" or "VBRI" tag: an encoder's information frame, which carries no audio.
+bool carriesVbrTag(std::span<const std::uint8_t> body, const FrameHeader& header);
+
 }  // namespace velt::mpeg

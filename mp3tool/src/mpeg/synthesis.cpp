@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <optional>
 
 #include "mpeg/synthesis_window.h"
 
@@ -29,38 +30,39 @@ const std::array<float, 31>& butterflyFactors() {
 }
 
 // Lee's recursion: the even outputs are the half-size transform of the sums, the odd outputs
-// the sums of neighbouring outputs of the half-size transform of the scaled differences. It is
-// run flat, stage by stage over all blocks of one size, so that each stage is a short loop the
-// compiler unrolls and vectorises; every value is computed exactly as the recursion does.
-
-// Splits each block of N values into the sums (first half) and the scaled differences (second
-// half), which the next stage treats as blocks of N / 2.
-template <int N>
-[[gnu::always_inline]] inline void splitStage(const float* in, float* out, const float* factors) {
-    for (int block = 0; block < 32; block += N) {
+// the sums of neighbouring outputs of the half-size transform of the scaled differences. Each
+// half is finished before the other starts, so the values of a small block stay in registers.
+// T is a float (one slot) or a vector of eight floats (eight slots side by side, one slot per
+// lane). `factors` points at the factors of size N; those of N / 2 follow them.
+template <int N, typename T>
+[[gnu::always_inline]] inline void transformBlock(const T* in, T* out, const float* factors) {
+    if constexpr (N == 1) {
+        out[0] = in[0];
+    } else {
+        T sums[N / 2];
+        T differences[N / 2];
         for (int k = 0; k < N / 2; ++k) {
-            const float a = in[block + k];
-            const float b = in[block + N - 1 - k];
-            out[block + k] = a + b;
-            out[block + N / 2 + k] = (a - b) * factors[k];
+            const T a = in[k];
+            const T b = in[N - 1 - k];
+            sums[k] = a + b;
+            differences[k] = (a - b) * factors[k];
         }
+        T evens[N / 2];
+        T odds[N / 2];
+        transformBlock<N / 2>(sums, evens, factors + N / 2);
+        transformBlock<N / 2>(differences, odds, factors + N / 2);
+        for (int m = 0; m < N / 2 - 1; ++m) {
+            out[2 * m] = evens[m];
+            out[2 * m + 1] = odds[m] + odds[m + 1];
+        }
+        out[N - 2] = evens[N / 2 - 1];
+        out[N - 1] = odds[N / 2 - 1];
     }
 }
 
-// Joins the transforms of the two halves of each block of N values: the evens interleaved with
-// the sums of neighbouring odds.
-template <int N>
-[[gnu::always_inline]] inline void joinStage(const float* in, float* out) {
-    for (int block = 0; block < 32; block += N) {
-        const float* evens = in + block;
-        const float* odds = in + block + N / 2;
-        for (int m = 0; m < N / 2 - 1; ++m) {
-            out[block + 2 * m] = evens[m];
-            out[block + 2 * m + 1] = odds[m] + odds[m + 1];
-        }
-        out[block + N - 2] = evens[N / 2 - 1];
-        out[block + N - 1] = odds[N / 2 - 1];
-    }
+template <typename T>
+[[gnu::always_inline]] inline void cosineTransform(const T* in, T* out) {
+    transformBlock<32>(in, out, butterflyFactors().data());
 }
 
 // The window scaled to 16-bit sample units: D[i] x 32768 in single precision.
@@ -73,69 +75,204 @@ const std::array<float, 512>& scaledWindow() {
     return window;
 }
 
+using Floats8 = float __attribute__((vector_size(32)));
+using Ints8 = std::int32_t __attribute__((vector_size(32)));
+using Shorts8 = std::int16_t __attribute__((vector_size(16)));
+
+// Transposes eight rows of eight floats in place: unpacks, shuffles and lane swaps, the way a
+// vector unit does it best (the masks pick from the first operand with 0-7, the second 8-15).
+[[gnu::always_inline]] inline void transpose8x8(Floats8* r) {
+    constexpr Ints8 kUnpackLow = {0, 8, 1, 9, 4, 12, 5, 13};
+    constexpr Ints8 kUnpackHigh = {2, 10, 3, 11, 6, 14, 7, 15};
+    constexpr Ints8 kPairsLow = {0, 1, 8, 9, 4, 5, 12, 13};
+    constexpr Ints8 kPairsHigh = {2, 3, 10, 11, 6, 7, 14, 15};
+    constexpr Ints8 kHalvesLow = {0, 1, 2, 3, 8, 9, 10, 11};
+    constexpr Ints8 kHalvesHigh = {4, 5, 6, 7, 12, 13, 14, 15};
+    Floats8 t[8];
+    for (int i = 0; i < 8; i += 2) {
+        t[i] = __builtin_shuffle(r[i], r[i + 1], kUnpackLow);
+        t[i + 1] = __builtin_shuffle(r[i], r[i + 1], kUnpackHigh);
+    }
+    Floats8 u[8];
+    for (int i = 0; i < 8; i += 4) {
+        u[i] = __builtin_shuffle(t[i], t[i + 2], kPairsLow);
+        u[i + 1] = __builtin_shuffle(t[i], t[i + 2], kPairsHigh);
+        u[i + 2] = __builtin_shuffle(t[i + 1], t[i + 3], kPairsLow);
+        u[i + 3] = __builtin_shuffle(t[i + 1], t[i + 3], kPairsHigh);
+    }
+    for (int i = 0; i < 4; ++i) {
+        r[i] = __builtin_shuffle(u[i], u[i + 4], kHalvesLow);
+        r[i + 4] = __builtin_shuffle(u[i], u[i + 4], kHalvesHigh);
+    }
+}
+
 // Windowing: sample j = sum over the 16 most recent vectors t of D[32t + j] times entry j
 // (t even) or entry 32 + j (t odd) of vector t, then the sum made a sample as pcmSample does.
 // Eight samples at a time in single precision in the compiler's vector types (which it maps
 // onto whatever vector unit the processor has): the sums stay far inside the 0.289 LSB RMS of
-// full accuracy, as the decoders users compare with also do. Each sample's sum adds its 16
-// terms in the order of t. On x86-64 the function is built twice, for AVX2 and for the
-// baseline processor, and the loader picks the one the processor runs.
-using Floats8 = float __attribute__((vector_size(32)));
-using Floats4 = float __attribute__((vector_size(16)));
-using Doubles4 = double __attribute__((vector_size(32)));
-using Ints4 = std::int32_t __attribute__((vector_size(16)));
+// full accuracy, as the decoders users compare with also do. `v` points at the slot's newest
+// vector, the older ones follow it.
+using History = std::array<float, 64>;
 
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void windowSamples(const float* d, const std::array<std::array<float, 64>, 16>& history, int ring,
-                   bool fullRate, std::int16_t* pcm) {
-    Floats8 acc[4] = {};
-    for (int t = 0; t < 16; ++t) {
-        const float* vt = history[(ring + t) & 15].data() + ((t & 1) ? 32 : 0);
-        const float* dt = d + 32 * t;
-        for (int b = 0; b < 4; ++b) {
-            Floats8 dv;
-            Floats8 vv;
-            std::memcpy(&dv, dt + 8 * b, sizeof dv);
-            std::memcpy(&vv, vt + 8 * b, sizeof vv);
-            acc[b] += dv * vv;
-        }
-    }
-    float sums[32];
-    std::memcpy(sums, acc, sizeof sums);
-    const Doubles4 low = {-32768.0, -32768.0, -32768.0, -32768.0};
-    const Doubles4 high = {32767.0, 32767.0, 32767.0, 32767.0};
-    const Doubles4 toWhole = {kRoundToWhole, kRoundToWhole, kRoundToWhole, kRoundToWhole};
-    for (int b = 0; b < 8; ++b) {
-        Floats4 f;
-        std::memcpy(&f, sums + 4 * b, sizeof f);
-        const Doubles4 sum = __builtin_convertvector(f, Doubles4);
-        Doubles4 c = sum > low ? sum : low;  // also a sum that is not a number
+// Clamped first (a sum that is not a number goes to the low end), then rounded to the nearest
+// whole number, ties to even, by adding and taking away 1.5 x 2^23 (exact for sums this
+// small), or truncated toward zero with rate reduction by the conversion itself.
+[[gnu::always_inline]] inline void toSamples(const Floats8 (&sums)[4], bool fullRate,
+                                             std::int16_t* pcm) {
+    const Floats8 low = Floats8{} - 32768.0f;
+    const Floats8 high = Floats8{} + 32767.0f;
+    const Floats8 toWhole = Floats8{} + 12582912.0f;  // 1.5 x 2^23
+    for (int b = 0; b < 4; ++b) {
+        Floats8 c = sums[b] > low ? sums[b] : low;
         c = c < high ? c : high;
         if (fullRate) c = (c + toWhole) - toWhole;
-        const Ints4 whole = __builtin_convertvector(c, Ints4);  // toward zero
-        for (int i = 0; i < 4; ++i) pcm[4 * b + i] = static_cast<std::int16_t>(whole[i]);
+        const Shorts8 samples = __builtin_convertvector(__builtin_convertvector(c, Ints8), Shorts8);
+        std::memcpy(pcm + 8 * b, &samples, sizeof samples);
+    }
+}
+
+// One slot. The even and the odd vectors are summed apart and added at the end, which halves
+// the chain of dependent additions.
+[[gnu::always_inline]] inline void windowSamples(const float* d, const History* v, bool fullRate,
+                                                 std::int16_t* pcm) {
+    Floats8 even[4] = {};
+    Floats8 odd[4] = {};
+    for (int t = 0; t < 16; t += 2) {
+        const float* ve = v[t].data();
+        const float* vo = v[t + 1].data() + 32;
+        const float* de = d + 32 * t;
+        const float* dodd = de + 32;
+        for (int b = 0; b < 4; ++b) {
+            Floats8 dv, vv, dw, vw;
+            std::memcpy(&dv, de + 8 * b, sizeof dv);
+            std::memcpy(&vv, ve + 8 * b, sizeof vv);
+            std::memcpy(&dw, dodd + 8 * b, sizeof dw);
+            std::memcpy(&vw, vo + 8 * b, sizeof vw);
+            even[b] += dv * vv;
+            odd[b] += dw * vw;
+        }
+    }
+    Floats8 sums[4];
+    for (int b = 0; b < 4; ++b) sums[b] = even[b] + odd[b];
+    toSamples(sums, fullRate, pcm);
+}
+
+// Two consecutive slots: `v` points at the newer slot's newest vector, the older slot's newest
+// is the next one. Both use the same window values, loaded once; their sums are independent
+// chains.
+[[gnu::always_inline]] inline void windowTwoSlots(const float* d, const History* v, bool fullRate,
+                                                  std::int16_t* newer, std::int16_t* older) {
+    Floats8 a[4] = {};
+    Floats8 b[4] = {};
+    for (int t = 0; t < 16; ++t) {
+        const int half = (t & 1) ? 32 : 0;
+        const float* va = v[t].data() + half;
+        const float* vb = v[t + 1].data() + half;
+        const float* dt = d + 32 * t;
+        for (int k = 0; k < 4; ++k) {
+            Floats8 dv, x, y;
+            std::memcpy(&dv, dt + 8 * k, sizeof dv);
+            std::memcpy(&x, va + 8 * k, sizeof x);
+            std::memcpy(&y, vb + 8 * k, sizeof y);
+            a[k] += dv * x;
+            b[k] += dv * y;
+        }
+    }
+    toSamples(a, fullRate, newer);
+    toSamples(b, fullRate, older);
+}
+
+// Eight slots at a time: their cosine transforms run side by side in the lanes of one vector
+// each, then each slot's vector V joins the history and is windowed. `in` holds subband k of
+// the n slots in lane order. On x86-64 the callers are built twice, for AVX2 with fused
+// multiply-add and for the baseline processor, and the loader picks the one the processor runs;
+// the windowing's products and sums may fuse (one rounding instead of two, which only makes the
+// sums more exact).
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELT_SYNTHESIS_CLONES \
+    __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
+#else
+#define VELT_SYNTHESIS_CLONES
+#endif
+
+struct SynthesisState {
+    std::array<History, 2 * kSynthesisRing>& history;
+    int& ring;
+    std::int16_t*& out;
+    int step;
+    int shift;
+};
+
+[[gnu::always_inline]] inline void filterBatch(SynthesisState st, Floats8 (&in)[32], int n,
+                                               const std::optional<std::array<float, 32>>& gains) {
+    if (gains) {
+        for (int k = 0; k < 32; ++k) in[k] *= (*gains)[k];
+    }
+    Floats8 x[32];
+    cosineTransform(in, x);
+    // Each slot's 32 transform values in a row of their own, by 8 x 8 transposes.
+    float xs[8][33];
+    for (int block = 0; block < 4; ++block) {
+        Floats8 rows[8];
+        for (int i = 0; i < 8; ++i) rows[i] = x[8 * block + i];
+        transpose8x8(rows);
+        for (int s = 0; s < 8; ++s) std::memcpy(&xs[s][8 * block], &rows[s], sizeof(Floats8));
+    }
+    const float* window = scaledWindow().data();
+    const bool fullRate = st.shift == 0;
+    const int every = 1 << st.shift;
+    const auto put = [&](const std::int16_t* pcm) {
+        if (every == 1 && st.step == 1) {
+            std::memcpy(st.out, pcm, 32 * sizeof(std::int16_t));
+            st.out += 32;
+        } else {
+            for (int j = 0; j < 32; j += every) {
+                *st.out = pcm[j];
+                st.out += st.step;
+            }
+        }
+    };
+    // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
+    // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m]. The new vector
+    // becomes the newest of the ring.
+    const auto push = [&](const float* xm) {
+        st.ring = st.ring == 0 ? kSynthesisRing - 1 : st.ring - 1;
+        History& v = st.history[st.ring];
+        for (int i = 0; i < 16; ++i) v[i] = xm[16 + i];
+        v[16] = 0.0f;
+        for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
+        for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
+        float* copy = st.history[st.ring + kSynthesisRing].data();
+        for (int i = 0; i < 64; i += 8) {
+            Floats8 part;
+            std::memcpy(&part, v.data() + i, sizeof part);
+            std::memcpy(copy + i, &part, sizeof part);
+        }
+    };
+    int s = 0;
+    for (; s + 2 <= n; s += 2) {
+        // The ring holds 17 vectors: the newer slot's vector does not overwrite any of the 16
+        // the older slot needs.
+        push(xs[s]);
+        push(xs[s + 1]);
+        std::int16_t newer[32];
+        std::int16_t older[32];
+        windowTwoSlots(window, &st.history[st.ring], fullRate, newer, older);
+        put(older);
+        put(newer);
+    }
+    if (s < n) {
+        push(xs[s]);
+        std::int16_t pcm[32];
+        windowSamples(window, &st.history[st.ring], fullRate, pcm);
+        put(pcm);
     }
 }
 
 }  // namespace
 
 void fastCosineTransform32(const float* in, float* out) {
-    const float* f = butterflyFactors().data();
-    float a[32];
-    float b[32];
-    splitStage<32>(in, a, f);
-    splitStage<16>(a, b, f + 16);
-    splitStage<8>(b, a, f + 24);
-    splitStage<4>(a, b, f + 28);
-    splitStage<2>(b, a, f + 30);
-    // Blocks of one value are their own transform.
-    joinStage<2>(a, b);
-    joinStage<4>(b, a);
-    joinStage<8>(a, b);
-    joinStage<16>(b, a);
-    joinStage<32>(a, out);
+    cosineTransform(in, out);
 }
 
 void SynthesisChannel::clear() {
@@ -144,26 +281,43 @@ void SynthesisChannel::clear() {
 }
 
 void SynthesisChannel::synthesize(const float* subbands) {
-    float samples[32];
-    for (int i = 0; i < 32; ++i) samples[i] = gains_ ? subbands[i] * (*gains_)[i] : subbands[i];
+    synthesizeSlots(reinterpret_cast<const float(*)[32]>(subbands), 1);
+}
 
-    // Matrixing V[i] = sum_k cos((16 + i)(2k + 1) pi / 64) S[k], i = 0..63, from X = the
-    // transform above: X[32] = 0, X[64 - m] = -X[m] and X[64 + m] = -X[m].
-    float x[32];
-    fastCosineTransform32(samples, x);
-    ring_ = (ring_ + 15) & 15;
-    std::array<float, 64>& v = history_[ring_];
-    for (int i = 0; i < 16; ++i) v[i] = x[16 + i];
-    v[16] = 0.0f;
-    for (int i = 17; i < 48; ++i) v[i] = -x[48 - i];
-    for (int i = 48; i < 64; ++i) v[i] = -x[i - 48];
+VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSlots(const float (*slots)[32], int count) {
+    const SynthesisState st{history_, ring_, out_, step_, shift_};
+    for (int base = 0; base < count; base += 8) {
+        const int n = std::min(8, count - base);
+        // The slots' subbands into lanes: in[k] holds subband k of the eight slots (missing
+        // slots at the end are zeros), by four transposes of 8 x 8 blocks.
+        static constexpr float kZeros[32] = {};
+        Floats8 in[32];
+        for (int block = 0; block < 4; ++block) {
+            Floats8 rows[8];
+            for (int s = 0; s < 8; ++s) {
+                const float* row = s < n ? slots[base + s] : kZeros;
+                std::memcpy(&rows[s], row + 8 * block, sizeof(Floats8));
+            }
+            transpose8x8(rows);
+            for (int i = 0; i < 8; ++i) in[8 * block + i] = rows[i];
+        }
+        filterBatch(st, in, n, gains_);
+    }
+}
 
-    std::int16_t pcm[32];
-    windowSamples(scaledWindow().data(), history_, ring_, shift_ == 0, pcm);
-    const int every = 1 << shift_;
-    for (int j = 0; j < 32; j += every) {
-        *out_ = pcm[j];
-        out_ += step_;
+VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSubbands(const float* subbands, int stride,
+                                                                int count, int kept) {
+    const SynthesisState st{history_, ring_, out_, step_, shift_};
+    for (int base = 0; base < count; base += 8) {
+        const int n = std::min(8, count - base);
+        // Eight slots of one subband lie side by side already: one load each.
+        Floats8 in[32];
+        kept = std::clamp(kept, 0, 32);
+        for (int k = 0; k < kept; ++k) {
+            std::memcpy(&in[k], subbands + k * stride + base, sizeof(Floats8));
+        }
+        for (int k = kept; k < 32; ++k) in[k] = Floats8{};
+        filterBatch(st, in, n, gains_);
     }
 }
 

@@ -15,6 +15,9 @@
 
 namespace velt::mpeg {
 
+// Vectors in a synthesis channel's ring (see SynthesisChannel::history_).
+inline constexpr int kSynthesisRing = 17;
+
 class SynthesisChannel {
   public:
     SynthesisChannel() { clear(); }
@@ -33,6 +36,7 @@ class SynthesisChannel {
         step_ = step;
     }
     std::int16_t* output() const { return out_; }
+    int outputStep() const { return step_; }
 
     // Per-subband gains applied before synthesis; none by default.
     void setGains(const std::optional<std::array<float, 32>>& gains) { gains_ = gains; }
@@ -40,13 +44,22 @@ class SynthesisChannel {
 
     // Filters one slot of 32 subband samples and writes 32 >> shift samples.
     void synthesize(const float* subbands);
+    // Filters `count` consecutive slots, as many calls of synthesize would (but faster).
+    void synthesizeSlots(const float (*slots)[32], int count);
+    // The same from subband-major storage: sample of slot s in subband k at
+    // subbands[k * stride + s]; `stride` must be at least `count` rounded up to a multiple of 8
+    // (the values past `count` are read and ignored). Subbands from `kept` up count as zero.
+    void synthesizeSubbands(const float* subbands, int stride, int count, int kept = 32);
     // Writes 32 >> shift zero samples; the filter history is left as it is.
     void silentSlot();
 
   private:
     // The 16 most recent vectors V in single precision: the windowing is a plain float
     // multiply-add the compiler vectorises.
-    std::array<std::array<float, 64>, 16> history_{};
+    // A ring of 17 vectors: the 16 most recent ones and room for the next, so that two slots
+    // can be windowed together. Each vector is kept twice, at its place and 17 places on, so
+    // that the vectors from the newest on always lie one after the other.
+    std::array<std::array<float, 64>, 2 * kSynthesisRing> history_{};
     int ring_ = 0;  // index of the newest vector
     int shift_ = 0;
     std::int16_t* out_ = nullptr;

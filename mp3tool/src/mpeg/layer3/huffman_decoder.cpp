@@ -12,7 +12,9 @@ namespace {
 struct HuffmanTree {
     std::vector<int> child;
 
-    explicit HuffmanTree(const HuffmanCode& code) : child(2, 0) {
+    int size = 1;  // values per row of the code's table
+
+    explicit HuffmanTree(const HuffmanCode& code) : child(2, 0), size(code.size) {
         const size_t count = static_cast<size_t>(code.size * code.size);
         for (size_t value = 0; value < count; ++value) {
             const int length = code.lengths[value];
@@ -46,6 +48,7 @@ struct HuffmanTree {
         uint8_t bits = 0;
         Stop stop = Stop::NoCode;
         uint8_t nextBits = 0;  // index width of the next table
+        uint8_t pair = 0;      // a value's x and y as x x 16 + y: no division per pair
     };
     std::vector<Entry> entries;
     int rootBits = 1;
@@ -65,13 +68,16 @@ struct HuffmanTree {
         entries.resize(entries.size() + (size_t{1} << width));
         for (int p = 0; p < (1 << width); ++p) {
             int at = node;
-            Entry e{-1, static_cast<uint8_t>(width), Stop::Table, 0};
+            Entry e{-1, static_cast<uint8_t>(width), Stop::Table, 0, 0};
             for (int depth = 0; depth < width; ++depth) {
                 const int bit = (p >> (width - 1 - depth)) & 1;
                 const int next = child[static_cast<size_t>(at * 2 + bit)];
                 if (next <= 0) {
-                    e = {next < 0 ? -next - 1 : -1, static_cast<uint8_t>(depth + 1),
-                         next < 0 ? Stop::Value : Stop::NoCode, 0};
+                    const int value = next < 0 ? -next - 1 : -1;
+                    const uint8_t pair =
+                        value < 0 ? 0 : static_cast<uint8_t>((value / size) << 4 | value % size);
+                    e = {value, static_cast<uint8_t>(depth + 1),
+                         next < 0 ? Stop::Value : Stop::NoCode, 0, pair};
                     break;
                 }
                 at = next;
@@ -107,6 +113,104 @@ struct HuffmanTree {
         return e->stop == Stop::Value ? e->result : -1;
     }
 
+    // The same for a pair: x x 16 + y, or -1.
+    int decodePair(uint64_t window, int& used) const {
+        const Entry* e = &entries[(window << used) >> (64 - rootBits)];
+        while (e->stop == Stop::Table) {
+            used += e->bits;
+            e = &entries[static_cast<size_t>(e->result) +
+                         static_cast<size_t>((window << used) >> (64 - e->nextBits))];
+        }
+        used += e->bits;
+        return e->stop == Stop::Value ? e->pair : -1;
+    }
+
+    // The common case in one look-up: the next kFastBits bits, when they hold a whole code word
+    // and the sign bits of its non-zero values, give the signed pair (or quadruple) and the bits
+    // it took; `bits` 0 sends the decoder the long way (a longer code, or an escape to follow).
+    static constexpr int kFastBits = 10;
+    struct FastPair {
+        int8_t x = 0;
+        int8_t y = 0;
+        uint8_t bits = 0;
+    };
+    struct FastQuad {
+        int8_t v[4] = {};
+        uint8_t bits = 0;
+    };
+    std::vector<FastPair> fastPairs;
+    std::vector<FastQuad> fastQuads;
+
+    // The value whose code word starts the pattern, and its length; -1 when none fits.
+    int leafOf(uint32_t pattern, int& length) const {
+        int at = 0;
+        for (int depth = 0; depth < kFastBits; ++depth) {
+            const int bit = (pattern >> (kFastBits - 1 - depth)) & 1;
+            const int next = child[static_cast<size_t>(at * 2 + bit)];
+            if (next < 0) {
+                length = depth + 1;
+                return -next - 1;
+            }
+            if (next == 0) return -1;
+            at = next;
+        }
+        return -1;
+    }
+
+    // `escapes`: a value of 15 is followed by linbits (then it takes the long way).
+    void buildFastPairs(bool escapes) {
+        fastPairs.assign(size_t{1} << kFastBits, FastPair{});
+        for (uint32_t p = 0; p < (1u << kFastBits); ++p) {
+            int length = 0;
+            const int value = leafOf(p, length);
+            if (value < 0) continue;
+            int xy[2] = {value / size, value % size};
+            if (escapes && (xy[0] == 15 || xy[1] == 15)) continue;
+            int used = length;
+            for (int& v : xy) {
+                if (v == 0) continue;
+                if (used >= kFastBits) {
+                    used = kFastBits + 1;
+                    break;
+                }
+                if ((p >> (kFastBits - 1 - used)) & 1) v = -v;
+                ++used;
+            }
+            if (used > kFastBits) continue;
+            fastPairs[p] = {static_cast<int8_t>(xy[0]), static_cast<int8_t>(xy[1]),
+                            static_cast<uint8_t>(used)};
+        }
+    }
+
+    // Quadruples: at most 6 bits of code and 4 signs, so every pattern that starts with a code
+    // word gets its entry.
+    void buildFastQuads() {
+        fastQuads.assign(size_t{1} << kFastBits, FastQuad{});
+        for (uint32_t p = 0; p < (1u << kFastBits); ++p) {
+            int length = 0;
+            const int value = leafOf(p, length);
+            if (value < 0) continue;
+            FastQuad q;
+            int used = length;
+            bool fits = true;
+            for (int i = 0; i < 4; ++i) {
+                int v = (value >> (3 - i)) & 1;
+                if (v != 0) {
+                    if (used >= kFastBits) {
+                        fits = false;
+                        break;
+                    }
+                    if ((p >> (kFastBits - 1 - used)) & 1) v = -v;
+                    ++used;
+                }
+                q.v[i] = static_cast<int8_t>(v);
+            }
+            if (!fits) continue;
+            q.bits = static_cast<uint8_t>(used);
+            fastQuads[p] = q;
+        }
+    }
+
     int decode(MainDataBits& bits) const {
         int used = 0;
         const int value = decode(bits.window(), used);
@@ -128,8 +232,18 @@ const HuffmanTree& treeFor(const HuffmanCode& code) {
                 }
             };
             for (int t = 0; t < kBigValuesTableCount; ++t) add(bigValuesTable(t).code);
+            const std::size_t pairCodes = trees.size();
             add(&count1Code(0));
             add(&count1Code(1));
+            // A code shared by tables with and without escapes takes escapes into account.
+            for (std::size_t i = 0; i < pairCodes; ++i) {
+                bool escapes = false;
+                for (int t = 0; t < kBigValuesTableCount; ++t) {
+                    escapes |= bigValuesTable(t).code == codes[i] && bigValuesTable(t).linbits > 0;
+                }
+                trees[i].buildFastPairs(escapes);
+            }
+            for (std::size_t i = pairCodes; i < trees.size(); ++i) trees[i].buildFastQuads();
         }
     };
     static const Trees all;
@@ -162,6 +276,11 @@ int decodeHuffmanValue(MainDataBits& bits, const HuffmanCode& code) {
     return treeFor(code).decode(bits);
 }
 
+// Built for x86-64-v3 (whose shifts by a register take no flags) and for the baseline
+// processor on x86-64; the loader picks the one the processor runs.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("arch=x86-64-v3", "default")))
+#endif
 int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
                    std::array<int, kGranuleLines>& values) {
     values.fill(0);
@@ -179,35 +298,51 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
         const HuffmanTree& tree = treeFor(code);  // looked up once per region, not per pair
         // The bits one pair can take: its code word, two escapes and two signs.
         const int pairBits = tree.longestCode + 2 * (table.linbits + 1);
-        while (line < regionEnd[region]) {
+        const int end = regionEnd[region];
+        while (line < end) {
             if (bits.position() >= endBit) return line;
             // Pairs are decoded from one window for as long as it surely holds the next one
             // whole (57 of its bits are always valid); `used` counts the bits taken so far.
+            // `budget` is what is left of the granule's bits; `lastStart` the last count of
+            // used bits at which the window still holds a whole pair that may start.
             const uint64_t window = bits.window();
+            const int budget =
+                static_cast<int>(std::min<size_t>(endBit - bits.position(), kWindowBits));
+            const int lastStart = std::min(kWindowBits - pairBits, budget - 1);
             int used = 0;
             do {
-                const int index = tree.decode(window, used);
-                if (index < 0) {
+                const HuffmanTree::FastPair& fast =
+                    tree.fastPairs[(window << used) >> (64 - HuffmanTree::kFastBits)];
+                if (fast.bits != 0) {
+                    used += fast.bits;
+                    if (used > budget) {
+                        bits.skip(used);
+                        return line;
+                    }
+                    values[static_cast<size_t>(line)] = fast.x;
+                    values[static_cast<size_t>(line) + 1] = fast.y;
+                    line += 2;
+                    continue;
+                }
+                const int pair = tree.decodePair(window, used);
+                if (pair < 0) {
                     bits.skip(used);
                     return line;
                 }
-                // Most tables are 16 x 16: a shift and a mask in place of a division.
-                const bool sixteen = code.size == 16;
-                int x = sixteen ? index >> 4 : index / code.size;
-                int y = sixteen ? index & 15 : index % code.size;
+                int x = pair >> 4;
+                int y = pair & 15;
                 if (table.linbits && x == 15) x += take(window, used, table.linbits);
                 x = signedValue(window, used, x);
                 if (table.linbits && y == 15) y += take(window, used, table.linbits);
                 y = signedValue(window, used, y);
-                if (bits.position() + static_cast<size_t>(used) > endBit) {
+                if (used > budget) {
                     bits.skip(used);
                     return line;
                 }
                 values[static_cast<size_t>(line)] = x;
                 values[static_cast<size_t>(line) + 1] = y;
                 line += 2;
-            } while (line < regionEnd[region] && used + pairBits <= kWindowBits &&
-                     bits.position() + static_cast<size_t>(used) < endBit);
+            } while (line < end && used <= lastStart);
             bits.skip(used);
         }
     }
@@ -217,8 +352,23 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
     const int quadBits = quads.longestCode + 4;
     while (line + 4 <= kGranuleLines && bits.position() < endBit) {
         const uint64_t window = bits.window();
+        const int budget =
+            static_cast<int>(std::min<size_t>(endBit - bits.position(), kWindowBits));
+        const int lastStart = std::min(kWindowBits - quadBits, budget - 1);
         int used = 0;
         do {
+            const HuffmanTree::FastQuad& fast =
+                quads.fastQuads[(window << used) >> (64 - HuffmanTree::kFastBits)];
+            if (fast.bits != 0) {
+                used += fast.bits;
+                if (used > budget) {
+                    bits.skip(used);
+                    return line;
+                }
+                for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = fast.v[i];
+                line += 4;
+                continue;
+            }
             const int index = quads.decode(window, used);
             if (index < 0) {
                 bits.skip(used);
@@ -226,14 +376,13 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
             }
             int quad[4];
             for (int i = 0; i < 4; ++i) quad[i] = signedValue(window, used, (index >> (3 - i)) & 1);
-            if (bits.position() + static_cast<size_t>(used) > endBit) {
+            if (used > budget) {
                 bits.skip(used);
                 return line;
             }
             for (int i = 0; i < 4; ++i) values[static_cast<size_t>(line + i)] = quad[i];
             line += 4;
-        } while (line + 4 <= kGranuleLines && used + quadBits <= kWindowBits &&
-                 bits.position() + static_cast<size_t>(used) < endBit);
+        } while (line + 4 <= kGranuleLines && used <= lastStart);
         bits.skip(used);
     }
     return line;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
 
@@ -53,16 +54,30 @@ const Tables& tables() {
     return t;
 }
 
-void antialias(std::array<float, kGranuleLines>& x, int boundaries) {
+using Floats8 = float __attribute__((vector_size(32)));
+using Ints8 = std::int32_t __attribute__((vector_size(32)));
+
+// The eight butterflies of each subband boundary at once: the eight lines below the boundary,
+// read backwards, pair with the eight above it.
+[[gnu::always_inline]] inline void antialias(std::array<float, kGranuleLines>& x, int boundaries) {
     const Tables& t = tables();
+    constexpr Ints8 kReverse = {7, 6, 5, 4, 3, 2, 1, 0};
+    Floats8 cs;
+    Floats8 ca;
+    std::memcpy(&cs, t.cs, sizeof cs);
+    std::memcpy(&ca, t.ca, sizeof ca);
     for (int sb = 1; sb <= boundaries; ++sb) {
         float* upper = &x[static_cast<size_t>(sb * 18)];
-        for (int i = 0; i < 8; ++i) {
-            const float lower = upper[-1 - i];
-            const float higher = upper[i];
-            upper[-1 - i] = lower * t.cs[i] - higher * t.ca[i];
-            upper[i] = higher * t.cs[i] + lower * t.ca[i];
-        }
+        Floats8 below;
+        Floats8 higher;
+        std::memcpy(&below, upper - 8, sizeof below);
+        std::memcpy(&higher, upper, sizeof higher);
+        const Floats8 lower = __builtin_shuffle(below, kReverse);
+        const Floats8 newLower = lower * cs - higher * ca;
+        const Floats8 newHigher = higher * cs + lower * ca;
+        below = __builtin_shuffle(newLower, kReverse);
+        std::memcpy(upper - 8, &below, sizeof below);
+        std::memcpy(upper, &newHigher, sizeof newHigher);
     }
 }
 
@@ -97,30 +112,32 @@ const std::array<std::array<float, kUniqueLanes>, 18>& imdct36Rows() {
     return rows;
 }
 
-using Floats8 = float __attribute__((vector_size(32)));
-
-}  // namespace
-
 // Output i = sum over k of in[k] x cos36[i][k], added in the order of k in single precision
 // (18 terms: far inside full accuracy). The loops run over k outside and eight outputs at a
 // time inside in the compiler's vector type (mapped onto whatever vector unit the processor
-// has). On x86-64 the function is built for AVX2 and for the baseline processor, and the
-// loader picks the one the processor runs.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void imdct36(const float* in, float* out) {
-    const std::array<std::array<float, kUniqueLanes>, 18>& rows = imdct36Rows();
-    Floats8 acc[kUniqueLanes / 8] = {};
-    for (int k = 0; k < 18; ++k) {
-        const float x = in[k];
-        const Floats8 scale = {x, x, x, x, x, x, x, x};
+// has).
+[[gnu::always_inline]] inline void imdct36With(
+    const std::array<std::array<float, kUniqueLanes>, 18>& rows, const float* in, float* out) {
+    // The even and the odd input lines are summed apart and added at the end: two chains of
+    // dependent additions half as long as one.
+    Floats8 even[kUniqueLanes / 8] = {};
+    Floats8 odd[kUniqueLanes / 8] = {};
+    for (int k = 0; k < 18; k += 2) {
+        const float xe = in[k];
+        const float xo = in[k + 1];
+        const Floats8 scaleEven = {xe, xe, xe, xe, xe, xe, xe, xe};
+        const Floats8 scaleOdd = {xo, xo, xo, xo, xo, xo, xo, xo};
         for (int b = 0; b < kUniqueLanes / 8; ++b) {
-            Floats8 c;
-            std::memcpy(&c, rows[static_cast<size_t>(k)].data() + 8 * b, sizeof c);
-            acc[b] += scale * c;
+            Floats8 ce;
+            Floats8 co;
+            std::memcpy(&ce, rows[static_cast<size_t>(k)].data() + 8 * b, sizeof ce);
+            std::memcpy(&co, rows[static_cast<size_t>(k) + 1].data() + 8 * b, sizeof co);
+            even[b] += scaleEven * ce;
+            odd[b] += scaleOdd * co;
         }
     }
+    Floats8 acc[kUniqueLanes / 8];
+    for (int b = 0; b < kUniqueLanes / 8; ++b) acc[b] = even[b] + odd[b];
     float unique[kUniqueLanes];
     std::memcpy(unique, acc, sizeof unique);
     for (int i = 0; i < 9; ++i) {
@@ -131,6 +148,22 @@ void imdct36(const float* in, float* out) {
         out[18 + i] = high;
         out[35 - i] = high;
     }
+}
+
+}  // namespace
+
+// The transform and the filterbank are built for AVX2 with fused multiply-add and for the
+// baseline processor on x86-64, and the loader picks the one the processor runs; products and
+// sums may fuse (one rounding instead of two).
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELT_HYBRID_CLONES \
+    __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
+#else
+#define VELT_HYBRID_CLONES
+#endif
+
+VELT_HYBRID_CLONES void imdct36(const float* in, float* out) {
+    imdct36With(imdct36Rows(), in, out);
 }
 
 void imdct12(const float* in, float* out) {
@@ -146,18 +179,28 @@ float imdctWindow(int blockType, int i) {
     return tables().window[blockType & 3][i % 36];
 }
 
-void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
+VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
                                int subbandLimit, SubbandSlots& out) {
     const Tables& t = tables();
+    const auto& rows = imdct36Rows();
     const bool shortBlocks = gc.shortBlocks();
     const int blockType = gc.windowSwitching ? gc.blockType : 0;
 
     // Highest subband holding a non-zero line; the antialias step can spread it one subband up.
+    // Eight lines at a time from the top, then the block that holds one line by line.
     int top = -1;
-    for (int i = kGranuleLines - 1; i >= 0; --i) {
-        if (lines[static_cast<size_t>(i)] != 0.0f) {
-            top = i / 18;
-            break;
+    for (int block = kGranuleLines - 8; block >= 0 && top < 0; block -= 8) {
+        Floats8 v;
+        std::memcpy(&v, &lines[static_cast<size_t>(block)], sizeof v);
+        const Ints8 nonzero = v != Floats8{};
+        std::uint64_t parts[4];
+        std::memcpy(parts, &nonzero, sizeof parts);
+        if ((parts[0] | parts[1] | parts[2] | parts[3]) == 0) continue;
+        for (int i = block + 7; i >= block; --i) {
+            if (lines[static_cast<size_t>(i)] != 0.0f) {
+                top = i / 18;
+                break;
+            }
         }
     }
     if (!shortBlocks) {
@@ -172,7 +215,7 @@ void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGran
         float z[36];
         if (sb >= subbandLimit) {
             for (int i = 0; i < 18; ++i) {
-                out[static_cast<size_t>(i)][static_cast<size_t>(sb)] = 0.0f;
+                out[static_cast<size_t>(sb)][static_cast<size_t>(i)] = 0.0f;
                 overlap[i] = 0.0f;
             }
             continue;
@@ -181,7 +224,7 @@ void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGran
             // No lines here: the transform gives zeros, so only the overlap remains.
             for (int i = 0; i < 18; ++i) {
                 const float v = overlap[i];
-                out[static_cast<size_t>(i)][static_cast<size_t>(sb)] =
+                out[static_cast<size_t>(sb)][static_cast<size_t>(i)] =
                     ((sb & 1) && (i & 1)) ? -v : v;
                 overlap[i] = 0.0f;
             }
@@ -193,7 +236,7 @@ void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGran
         const bool lowMixed = gc.windowSwitching && gc.mixedBlock && sb < 2;
         if (!shortBlocks || lowMixed) {
             const int type = lowMixed ? 0 : blockType;
-            imdct36(x, z);
+            imdct36With(rows, x, z);
             for (int i = 0; i < 36; ++i) z[i] *= t.window[type][i];
         } else {
             for (float& v : z) v = 0.0f;
@@ -205,7 +248,7 @@ void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGran
         }
         for (int i = 0; i < 18; ++i) {
             const float v = z[i] + overlap[i];
-            out[static_cast<size_t>(i)][static_cast<size_t>(sb)] = ((sb & 1) && (i & 1)) ? -v : v;
+            out[static_cast<size_t>(sb)][static_cast<size_t>(i)] = ((sb & 1) && (i & 1)) ? -v : v;
             overlap[i] = z[18 + i];
         }
     }

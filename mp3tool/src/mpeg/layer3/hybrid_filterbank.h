@@ -13,7 +13,10 @@ namespace velt::mpeg::layer3 {
 inline constexpr int kSubbands = 32;
 inline constexpr int kSlots = 18;
 
-using SubbandSlots = float[kSlots][kSubbands];  // [slot][subband]
+// The filterbank's output for one granule: [subband][slot], each subband's 18 slots followed by
+// six unused ones, so that the synthesis reads eight slots of a subband with one load.
+inline constexpr int kSlotStride = 24;
+using SubbandSlots = float[kSubbands][kSlotStride];
 
 // The standard's antialias coefficients c_i, and cs_i = 1 / sqrt(1 + c_i^2), ca_i = c_i cs_i.
 inline constexpr std::array<double, 8> kAntialiasC = {-0.6,   -0.535, -0.33,   -0.185,

@@ -20,7 +20,7 @@ namespace velt::mpeg::layer3 {
 struct Layer3Output {
     int granules = 0;  // 2 for MPEG-1, 1 for the low sampling rates
     int channels = 0;
-    float slots[2][2][kSlots][kSubbands] = {};  // [granule][channel][slot][subband]
+    SubbandSlots slots[2][2] = {};  // [granule][channel], each [subband][slot]
 };
 
 class Layer3Decoder {

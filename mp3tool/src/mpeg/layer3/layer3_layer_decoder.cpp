@@ -34,7 +34,7 @@ int Layer3LayerDecoder::decode(FrameContext& frame) {
     BitReader& bits = frame.reader.bits();
     std::array<uint8_t, 32> sideBytes{};
     const size_t sideCount = static_cast<size_t>(format.sideInfoBytes());
-    for (size_t i = 0; i < sideCount; ++i) sideBytes[i] = static_cast<uint8_t>(bits.read(8));
+    bits.readBytes(sideBytes.data(), sideCount);
 
     if (!parseSideInfo(std::span<const uint8_t>(sideBytes.data(), sideCount), format, side_)) {
         // The frame's own main data still belongs to the reservoir.
@@ -50,13 +50,14 @@ int Layer3LayerDecoder::decode(FrameContext& frame) {
     const size_t needed = (static_cast<size_t>(side_.part23Sum) + 7) / 8;
     if (main.sizeBits() < static_cast<size_t>(side_.part23Sum) || needed > mainData_.size())
         return kInvalidFrame;  // more bits than the reservoir and the frame hold
-    for (size_t i = 0; i < needed; ++i) mainData_[i] = static_cast<uint8_t>(main.read(8));
+    main.readBytes(mainData_.data(), needed);
 
     const int limit = 32 >> std::clamp(frame.shift, 0, 2);
     decoder_.decodeFrame(format, side_, std::span<const uint8_t>(mainData_.data(), needed), limit,
                          output_);
     for (int gr = 0; gr < output_.granules; ++gr) {
-        synthesiseSlots(frame, output_.slots[gr][0], output_.slots[gr][1], kSlots);
+        synthesiseSubbands(frame, &output_.slots[gr][0][0][0], &output_.slots[gr][1][0][0],
+                           kSlotStride, kSlots);
     }
     return kOk;
 }

@@ -1,0 +1,104 @@
+#include "desk/media/frm_mp3.h"
+
+#include "desk/core/global.h"
+#include "desk/core/shared/message.h"
+#include "desk/media/decode_files.h"
+#include "platform/process/process.h"
+
+namespace velt::desk {
+
+namespace {
+
+constexpr int kTickMs = 500;
+constexpr long kRunHelp = 169;
+constexpr long kDecodeHelp = 170;
+
+}  // namespace
+
+frmMP3::frmMP3() : Form("frmMP3") {
+    cmdCancel.Click = [this] { cmdCancel_Click(); };
+    tmrStatus.Tick = [this] { tmrStatus_Timer(); };
+}
+
+void frmMP3::design() {
+    setCaption("MP3 Decoder");
+    Move(0, 0, 4560, 1500);
+    lblStatus.Move(240, 240, 4080, 255);
+    lblStatus.setCaption("Analyzing MP3 file... Please Wait");
+    cmdCancel.Move(1680, 720, 1200, 375);
+    cmdCancel.setCaption("&Cancel");
+    cmdCancel.setCancel(true);
+    tmrStatus.setInterval(kTickMs);
+    tmrStatus.setEnabled(false);
+}
+
+void frmMP3::Form_Load() {
+    Global& g = G();
+    g.WaveReady = false;
+    StatusFile = g.TempFolder + "/~stat.txt";
+    RemoveFileQuietly(StatusFile);  // the next line read must be this decode's own
+    // Three argv elements, passed as they are: paths with blanks need no quoting.
+    const std::string program = g.InstallFolder + "mpunpack";
+    std::optional<pid_t> task =
+        platform::startDetached(program, {program, g.SourceAudioFile, g.WorkWaveFile, StatusFile});
+    if (!task) {
+        // Missing or not runnable: either way there is no decoder to wait for.
+        ShowMessage("Unable to run decoder.", 16, "Converter", kRunHelp);
+        unload();
+        return;
+    }
+    TaskId = *task;
+    tmrStatus.setEnabled(true);
+}
+
+void frmMP3::tmrStatus_Timer() {
+    // No line, or a line without an outcome: while the decoder runs, the next tick reads again;
+    // a decoder that has ended will write nothing more.
+    std::optional<std::string> line = ReadFirstLine(StatusFile);
+    if (!line || !handleLine(*line)) CheckDecoder();
+}
+
+bool frmMP3::handleLine(const std::string& line) {
+    if (ContainsNoCase(line, "DONE")) {
+        G().WaveReady = true;
+        unload();
+        return true;
+    }
+    size_t error = line.find("ERROR");
+    if (error != std::string::npos) {
+        // The line from six characters before "ERROR" on: the whole line as the decoder writes it.
+        tmrStatus.setEnabled(false);
+        ShowMessage(line.substr(error >= 6 ? error - 6 : 0), 16, "Decode Error", kDecodeHelp);
+        unload();
+        return true;
+    }
+    return false;
+}
+
+void frmMP3::CheckDecoder() {
+    if (TaskId != 0 && platform::isAlive(TaskId)) return;
+    TaskId = 0;
+    // The decoder may have written its line and ended between the read and the process test:
+    // read once more before calling it a failure.
+    std::optional<std::string> line = ReadFirstLine(StatusFile);
+    if (line && handleLine(*line)) return;
+    tmrStatus.setEnabled(false);
+    ShowMessage("Unable to run decoder: Decoder failure.", 16, "Converter", kRunHelp);
+    unload();
+}
+
+void frmMP3::cmdCancel_Click() {
+    unload();
+}
+
+void frmMP3::Form_Unload(int&) {
+    tmrStatus.setEnabled(false);
+    if (TaskId != 0) {
+        platform::terminate(TaskId);
+        TaskId = 0;
+    }
+    RemoveFileQuietly(StatusFile);
+    if (!G().WaveReady) RemoveFileQuietly(G().WorkWaveFile);
+}
+
+}  // namespace velt::desk

@@ -1,0 +1,125 @@
+// End to end: a project of one melody as MP3 (lame), WMA and AAC (ffmpeg) and AIFF (sox) is
+// converted through the main window's Convert command with the real decoders, the real bridge
+// and the real engine. Every file gets its decoding window and its run, and every run writes a
+// MIDI file with notes. With VELT_E2E_OUT set, the MIDI files are kept in that folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+#include "audio_fixtures.h"
+#include "desk/core/project/project_file.h"
+#include "desk/core/run/frm_status.h"
+#include "desk/media/frm_aac.h"
+#include "desk/media/frm_aiff.h"
+#include "desk/media/frm_mp3.h"
+#include "desk/media/frm_wma.h"
+#include "main_window_fixture.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+using User = ui::test::User;
+
+class DecodeRoad : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        fs::create_directories(dir / "run");
+        chmod((dir / "run").c_str(), 0700);
+        G().InstallFolder = test::binDir().string() + "/";  // mpunpack
+    }
+    // Ticks a modal window (whose work runs in real time) until it has closed.
+    template <class F>
+    void tickUntilClosed(int stepMs) {
+        ui.onModal<F>([this, stepMs](F& f, User&) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
+                ui.advance(stepMs);
+                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
+        });
+    }
+
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+};
+
+TEST_F(DecodeRoad, FourCompressedFormatsConvertThroughTheMainWindow) {
+    const fs::path melody = dir / "melody.wav";
+    ASSERT_TRUE(test::makeMelody(melody, {.rate = 44100, .channels = 2, .noteSeconds = 1.0}));
+    const fs::path music = dir / "my music";
+    fs::create_directories(music);
+    const std::vector<fs::path> sources = {music / "song.mp3", music / "song.wma",
+                                           music / "song.aac", music / "song.aiff"};
+    ASSERT_TRUE(test::encode(melody, sources[0], test::Encoding::Mp3));
+    ASSERT_TRUE(test::encode(melody, sources[1], test::Encoding::Wma));
+    ASSERT_TRUE(test::encode(melody, sources[2], test::Encoding::Aac));
+    ASSERT_EQ(test::runCommand("sox " + test::shellQuote(melody.string()) + " " +
+                               test::shellQuote(sources[3].string()))
+                  .exitCode,
+              0);
+
+    frmMain& m = start();
+    Global& g = G();
+    g.AudioFileCount = 4;
+    g.AudioFiles.redim(4);
+    g.MidiFiles.redim(4);
+    const char* kinds[] = {"mp3", "wma", "aac", "aiff"};
+    for (int i = 1; i <= 4; ++i) {
+        g.AudioFiles(i) = sources[i - 1].string();
+        g.MidiFiles(i) = (music / (std::string("song-") + kinds[i - 1] + ".mid")).string();
+    }
+    g.TempoDetect = 0;
+    g.Tempo = 120;
+    g.TimeSignatureNumerator = 4;
+    g.ChordRes = 4;
+    g.AudioFileValid = true;
+    CheckRecognize();
+
+    tickUntilClosed<frmMP3>(500);
+    tickUntilClosed<frmStatus>(56);
+    tickUntilClosed<frmWMA>(20);
+    tickUntilClosed<frmStatus>(56);
+    tickUntilClosed<frmAAC>(20);
+    tickUntilClosed<frmStatus>(56);
+    tickUntilClosed<frmAIFF>(1);
+    tickUntilClosed<frmStatus>(56);
+    ui.user().toolbar(m.Toolbar, "Recognize");
+
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    const char* keep = std::getenv("VELT_E2E_OUT");
+    for (int i = 1; i <= 4; ++i) {
+        SCOPED_TRACE(g.MidiFiles(i));
+        ASSERT_TRUE(fs::exists(g.MidiFiles(i)));
+        const std::string csv =
+            test::runCommand("midicsv " + test::shellQuote(g.MidiFiles(i))).output;
+        // The melody's four notes, C4 E4 G4 C5, are among those heard.
+        std::set<int> keys;
+        for (const std::string& line : test::splitLines(csv)) {
+            int track = 0, channel = 0, key = 0, velocity = 0;
+            long time = 0;
+            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
+                            &key, &velocity) == 5 &&
+                velocity > 0)
+                keys.insert(key);
+        }
+        for (int key : {60, 64, 67, 72})
+            EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
+        if (keep != nullptr && *keep != '\0') {
+            fs::create_directories(keep);
+            fs::copy_file(g.MidiFiles(i), fs::path(keep) / fs::path(g.MidiFiles(i)).filename(),
+                          fs::copy_options::overwrite_existing);
+        }
+    }
+    g.ProjectChanged = false;  // no save question when the window closes
+}
+
+}  // namespace
+}  // namespace velt::desk

@@ -1,0 +1,439 @@
+// frmProperties, the project settings dialog ("Edit Project"). It edits a working copy of the open
+// project: Form_Load fills every control from the shared module and the data files beside the
+// program, and only Apply (or OK after an edit) commits the controls back. The dialog is also a
+// service layer for the other windows: audio file inspection (GetWaveInfo), note names (KeyToVal,
+// ValToKey), test tones (PlaySound) and the audio/MIDI file lists (AddToFileList, MidiFile).
+//
+// The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
+// loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and
+// while WizardRunning is set closing it only hides it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/numeric_box.h"
+#include "desk/settings/wizard_link.h"
+#include "desk/ui/ui.h"
+
+namespace velt::desk {
+
+// How a decoding window ended: it ran (WaveReady tells whether it decoded), or the decoder of
+// the format is not installed.
+enum class DecodeOutcome { Shown, ComponentMissing };
+
+// The operating system's version as the WMA support check weighs it. The default is a modern
+// system: (major + 10 * platform) * 10 + minor = 251.
+struct SystemVersion {
+    int32_t major = 5;
+    int32_t minor = 1;
+    int32_t platformId = 2;
+    uint32_t build = 0;  // high word: major.minor, low word: build number
+};
+
+class frmProperties : public ui::Form {
+  public:
+    frmProperties();
+
+    // Below the tabs.
+    ui::TabControl tabProperties{this, "tabProperties"};
+    ui::CommandButton cmdOK{this, "cmdOK"};
+    ui::CommandButton cmdCancel{this, "cmdCancel"};
+    ui::CommandButton cmdApply{this, "cmdApply"};
+    ui::CommandButton cmdHelp{this, "cmdHelp"};
+    ui::Timer tmrMidi{this, "tmrMidi"};
+    ui::CommonDialog cdlFile{this, "cdlFile"};
+
+    // Audio tab.
+    ui::Frame fraWaveFile{this, "fraWaveFile"};
+    ui::ComboBox cboAudioFile{this, "cboAudioFile"};
+    ui::CommandButton cmdCD{this, "cmdCD"};
+    ui::CommandButton cmdRecord{this, "cmdRecord"};
+    ui::CommandButton cmdWaveBrowse{this, "cmdWaveBrowse"};
+    ui::CommandButton cmdWaveEdit{this, "cmdWaveEdit"};
+    ui::Label lblWaveFile{this, "lblWaveFile"};
+    ui::Label lblLive{this, "lblLive"};
+    ui::Frame fraTimeRange{this, "fraTimeRange"};
+    ui::CheckBox chkEntireRange{this, "chkEntireRange"};
+    ui::MaskedBox txtStartPoint{this, "txtStartPoint"};
+    ui::MaskedBox txtEndPoint{this, "txtEndPoint"};
+    ui::UpDown spnStartPoint{this, "spnStartPoint"};
+    ui::UpDown spnEndPoint{this, "spnEndPoint"};
+    ui::Slider sldTimeRange{this, "sldTimeRange"};
+    ui::Label lblStart{this, "lblStart"};
+    ui::Label lblEnd{this, "lblEnd"};
+    ui::Frame fraStereo{this, "fraStereo"};
+    ui::ControlArray<ui::OptionButton> optStereo{this, "optStereo", {0, 1, 2, 3}};
+    ui::Slider sldStereoPan{this, "sldStereoPan"};
+    ui::CommandButton cmdStereoPanZero{this, "cmdStereoPanZero"};
+    ui::Label lblLeft{this, "lblLeft"};
+    ui::Label lblRight{this, "lblRight"};
+    ui::Label lblReferencePitch{this, "lblReferencePitch"};
+    ui::TextBox txtReferencePitch{this, "txtReferencePitch"};
+    ui::UpDown spnReferencePitch{this, "spnReferencePitch"};
+
+    // Pitch tab.
+    ui::TextBox txtPitchMode{this, "txtPitchMode"};
+    ui::UpDown spnPitchMode{this, "spnPitchMode"};
+    ui::ControlArray<ui::OptionButton> optBeatDetect{this, "optBeatDetect", {0, 1}};
+    ui::Frame fraNoteRange{this, "fraNoteRange"};
+    ui::TextBox txtKeyMin{this, "txtKeyMin"};
+    ui::TextBox txtKeyMax{this, "txtKeyMax"};
+    ui::UpDown spnKeyMin{this, "spnKeyMin"};
+    ui::UpDown spnKeyMax{this, "spnKeyMax"};
+    ui::Slider sldNoteRange{this, "sldNoteRange"};
+    ui::CommandButton cmdsndKeyMin{this, "cmdsndKeyMin"};
+    ui::CommandButton cmdsndKeyMax{this, "cmdsndKeyMax"};
+    ui::CheckBox chkAutoDetectNote{this, "chkAutoDetectNote"};
+    ui::Label lblKeyMin{this, "lblKeyMin"};
+    ui::Label lblKeyMax{this, "lblKeyMax"};
+    ui::Label lblMiddleC{this, "lblMiddleC"};
+    ui::Frame fraTranspose{this, "fraTranspose"};
+    ui::TextBox txtOctaves{this, "txtOctaves"};
+    ui::UpDown spnOctaves{this, "spnOctaves"};
+    ui::Label lblOctaves{this, "lblOctaves"};
+    ui::TextBox txtHalfSteps{this, "txtHalfSteps"};
+    ui::UpDown spnHalfSteps{this, "spnHalfSteps"};
+    ui::Label lblHalfSteps{this, "lblHalfSteps"};
+    ui::Frame fraKey{this, "fraKey"};
+    ui::ComboBox cboKey{this, "cboKey"};
+    ui::CommandButton cmdsndKey{this, "cmdsndKey"};
+    ui::CheckBox chkConstrain{this, "chkConstrain"};
+    ui::ControlArray<ui::OptionButton> optMajorMinor{this, "optMajorMinor", {0, 1}};
+    ui::CheckBox chkPitchBend{this, "chkPitchBend"};
+    ui::Label lblCCBright{this, "lblCCBright"};
+    ui::ComboBox cboCCBright{this, "cboCCBright"};
+    ui::Label lblMonoBlank{this, "lblMonoBlank"};
+
+    // Timing tab.
+    ui::Frame fraTempo{this, "fraTempo"};
+    ui::TextBox txtTempo{this, "txtTempo"};
+    ui::Label lblTempo{this, "lblTempo"};
+    ui::CheckBox chkTempoDetect{this, "chkTempoDetect"};
+    ui::CommandButton cmdPlay{this, "cmdPlay"};
+    ui::CommandButton cmdTempoTapper{this, "cmdTempoTapper"};
+    ui::CommandButton cmdStop{this, "cmdStop"};
+    ui::Label lblBeatCountVal{this, "lblBeatCountVal"};
+    ui::MediaControl MMControl{this, "MMControl"};  // plays the audio for tapping; not shown
+    ui::PictureBox gauTempo{this, "gauTempo"};
+    ui::Line gauTempoLine{this, "gauTempoLine"};
+    ui::Frame fraMeter{this, "fraMeter"};
+    ui::TextBox txtTimeNum{this, "txtTimeNum"};
+    ui::UpDown spnTimeNum{this, "spnTimeNum"};
+    ui::Label lblTimeNum{this, "lblTimeNum"};
+    ui::ComboBox cboTimeDenom{this, "cboTimeDenom"};
+    ui::Label lblTimeDenom{this, "lblTimeDenom"};
+    ui::Frame fraSpeed{this, "fraSpeed"};
+    ui::TextBox txtSpeed{this, "txtSpeed"};
+    ui::UpDown spnSpeed{this, "spnSpeed"};
+    ui::CommandButton cmdSpeedZero{this, "cmdSpeedZero"};
+    ui::Label lblSpeed{this, "lblSpeed"};
+    ui::Label lblSpeedSlower{this, "lblSpeedSlower"};
+    ui::Label lblSpeedFaster{this, "lblSpeedFaster"};
+    ui::PictureBox gauSpeed{this, "gauSpeed"};
+    ui::Line gauSpeedLine{this, "gauSpeedLine"};
+    ui::Label lblRes{this, "lblRes"};
+    ui::ComboBox cboRes{this, "cboRes"};
+    ui::Label lblChordRes{this, "lblChordRes"};
+    ui::ComboBox cboChordRes{this, "cboChordRes"};
+    ui::CheckBox chkTrackTempo{this, "chkTrackTempo"};
+    ui::CheckBox chkAutoTiming{this, "chkAutoTiming"};
+
+    // Dynamics tab.
+    ui::Frame fraThreshold{this, "fraThreshold"};
+    ui::Slider sldInputThreshold{this, "sldInputThreshold"};
+    ui::Slider sldOutputThreshold{this, "sldOutputThreshold"};
+    ui::Label lblWaveThreshold{this, "lblWaveThreshold"};
+    ui::Label lblMidiThreshold{this, "lblMidiThreshold"};
+    ui::Label lblHighThreshold{this, "lblHighThreshold"};
+    ui::Label lblLowThreshold{this, "lblLowThreshold"};
+    ui::Frame fraDetect{this, "fraDetect"};
+    ui::CheckBox chkVelocityOn{this, "chkVelocityOn"};
+    ui::CheckBox chkVelocityOff{this, "chkVelocityOff"};
+    ui::Label lblCCVolume{this, "lblCCVolume"};
+    ui::ComboBox cboCCVolume{this, "cboCCVolume"};
+    ui::CheckBox chkAGC{this, "chkAGC"};
+    ui::Label lblVolume{this, "lblVolume"};
+    ui::Slider sldGain{this, "sldGain"};
+    ui::Label lblBoost{this, "lblBoost"};
+    ui::Label lblNoChange{this, "lblNoChange"};
+    ui::Label lblCut{this, "lblCut"};
+    ui::CommandButton cmdGainZero{this, "cmdGainZero"};
+    ui::Label lblBlank{this, "lblBlank"};
+
+    // MIDI tab.
+    ui::Frame fraMidiFile{this, "fraMidiFile"};
+    ui::ComboBox cboMidiFile{this, "cboMidiFile"};
+    ui::CommandButton cmdMidiBrowse{this, "cmdMidiBrowse"};
+    ui::CommandButton cmdMidiEdit{this, "cmdMidiEdit"};
+    ui::CheckBox chkAutoName{this, "chkAutoName"};
+    ui::Label lblMidiFile{this, "lblMidiFile"};
+    ui::Frame fraFilter{this, "fraFilter"};
+    ui::ControlArray<ui::OptionButton> optFilter{this, "optFilter", {0, 1}};
+    ui::Label lblMidiPatch{this, "lblMidiPatch"};
+    ui::ComboBox cboMidiPatch{this, "cboMidiPatch"};
+    ui::CommandButton cmdsndFilter{this, "cmdsndFilter"};
+    ui::Label lblChannel{this, "lblChannel"};
+    ui::TextBox txtChannel{this, "txtChannel"};
+    ui::UpDown spnChannel{this, "spnChannel"};
+    ui::Label lblPatchMap{this, "lblPatchMap"};
+    ui::TextBox txtPatchMap{this, "txtPatchMap"};
+    ui::CommandButton cmdPatchMapBrowse{this, "cmdPatchMapBrowse"};
+    ui::CommandButton cmdPatchMapEdit{this, "cmdPatchMapEdit"};
+    ui::CommandButton cmdDrumKitEdit{this, "cmdDrumKitEdit"};
+    ui::Line fraEnsDivider{this, "fraEnsDivider"};
+
+    // Audio-description fields of the last inspected file.
+    int32_t PeakLevel = 0;
+    float ExactAudioSeconds = 0;
+    int32_t AudioSeconds = 3600;
+    static constexpr int kHeaderBytes = 4132;
+    std::vector<int32_t> WaveBytes = std::vector<int32_t>(kHeaderBytes + 1, 0);  // 1-based
+    int32_t RiffTagSum = 0;
+    int32_t RiffSize = 0;
+    int32_t WaveTagSum = 0;
+    int32_t FmtSize = 0;
+    int32_t FormatTag = 0;
+    int32_t ChannelCount = 2;
+    int32_t SampleRate = 44100;
+    int32_t ByteRate = 0;
+    int32_t BlockAlign = 0;
+    int32_t BitsPerSample = 0;
+
+    // Working state: nothing reaches the project before Apply.
+    std::string FocusControl;
+    int32_t WorkFilter = 0;  // -1 = none; a fresh dialog starts at 0 and the load decides
+    int32_t WorkPatch = 0;
+    std::string PreviousAudioFile;
+    std::string WorkTaps;
+    float WorkTempo = 120;
+    float WorkReferencePitch = 440;
+    std::string CurrentAudioFile;
+    std::string CurrentMidiFile;
+    std::array<std::string, 12> NoteNames{"C",  "C#", "D",  "D#", "E",  "F",
+                                          "F#", "G",  "G#", "A",  "A#", "B"};
+    std::vector<std::string> AudioList{""};  // 1-based: element 0 unused
+    std::vector<std::string> MidiList{""};
+    float WorkStart = 0;
+    int32_t WorkKeyMax = 85;
+    int32_t WorkKeyMin = 28;
+    int32_t CurrentAudioIndex = 0;
+    int32_t VirtualSampleRate = 44100;
+    std::array<int32_t, 15> TonicNotes{};
+    bool Loading = false;
+    int32_t TopNote = 127;
+    int32_t LastChannel = 0;      // the single-instrument channel at the last list switch
+    int32_t TapStatus = 0;        // outcome of the last Stop of tapping; 2 or more: kept
+    bool PlayFromWizard = false;  // set by the wizard around its instrument test tone
+    int32_t BeatCount = 0;        // taps counted so far (beat counter)
+    // Tempo tapping: 0 after Play, k taps so far, -1 a gap too long, -2 cancelled; ExtendTaps
+    // reuses it for the beats it adds.
+    int32_t TapCount = 0;
+    std::string TapBuffer;       // the gaps of the take under way, two characters each
+    int64_t LastTapTime = 0;     // timeGetTime of the previous tap (of Play before the first)
+    int64_t FirstTapTime = 0;    // timeGetTime of the first tap
+    float FirstTapOffset = 0;    // seconds from the start of playback to the first tap
+    bool ExtendToStart = false;  // the Tap Extender's choices
+    bool ExtendToEnd = false;
+
+    // The help page that names the packages which decode compressed audio.
+    static constexpr long kDecoderHelpTopic = 231;
+    // Decodes a compressed file through its decoding window (tests script it).
+    std::function<DecodeOutcome(const std::string&)> DecodeAudio = [](const std::string& file) {
+        DecodeSourceAudio(file);
+        return DecodeOutcome::Shown;
+    };
+    std::function<SystemVersion()> VersionProvider = [] { return SystemVersion{}; };
+
+    // The wizard's controls that this dialog mirrors while WizardRunning is set.
+    std::shared_ptr<WizardLink> Wizard = std::make_shared<WizardLink>();
+
+    // Audio file inspection.
+    void GetWaveInfo(const std::string& audioPath);
+    void CheckEntireRange();
+    void CheckWmaSupport();
+
+    // Note names and test tones.
+    int32_t KeyToVal(const std::string& name) const;
+    std::string ValToKey(int32_t note) const;
+    void PlaySound(int32_t mode, int32_t i);
+    void tmrMidi_Timer();
+
+    // Loading and layout.
+    void HideControls();
+    void LoadChordRes(const int32_t& beats);
+    void SetWaveParms();
+    void SetTempoGauge();
+    void SetSpeedGauge();
+    void VirtualSRChange();
+    void CheckTempoStatus();
+    void LoadEnsembleFile(const std::string& file);
+
+    // Apply, OK, Cancel.
+    void cmdApply_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdHelp_Click();
+    void cmdGainZero_Click();
+    void ResetGainSlider();
+
+    // File lists.
+    void AddToFileList();
+    std::string MidiFile(int32_t index) const;
+    void cboAudioFile_Click();
+    void cboAudioFile_Change();
+    void cboAudioFile_KeyPress(int& KeyAscii);
+    void cboMidiFile_Click();
+    void cboMidiFile_Change();
+    void cboMidiFile_KeyPress(int& KeyAscii);
+    void RenumberMidiFileList();
+    void cmdWaveBrowse_Click();
+    void cmdWaveEdit_Click();
+    void cmdMidiBrowse_Click();
+    void cmdMidiEdit_Click();
+
+    // Lists, check boxes, options and buttons.
+    void cboCCBright_Click();
+    void cboCCVolume_Click();
+    void cboChordRes_Click();
+    void cboRes_Click();
+    void cboTimeDenom_Click();
+    void cboKey_Click();
+    void cboMidiPatch_Click();
+    void chkAGC_Click();
+    void chkAutoDetectNote_Click();
+    void chkConstrain_Click();
+    void chkPitchBend_Click();
+    void chkTrackTempo_Click();
+    void chkVelocityOff_Click();
+    void chkVelocityOn_Click();
+    void chkAutoTiming_Click();
+    void chkEntireRange_Click();
+    void chkTempoDetect_Click();
+    void optMajorMinor_Click(int Index);
+    void optBeatDetect_Click(int Index);
+    void optFilter_Click(int Index);
+    void optStereo_Click(int Index);
+    void cmdsndKey_Click();
+    void cmdsndKeyMax_Click();
+    void cmdsndKeyMin_Click();
+    void cmdsndFilter_Click();
+    void cmdSpeedZero_Click();
+    void cmdStereoPanZero_Click();
+    void cmdPlay_Click();
+    void cmdStop_Click();
+    void cmdTempoTapper_Click();
+    void MMControl_Done(int NotifyCode);
+    void tabProperties_Click(int PreviousTab);
+    void cmdCD_Click();
+    void cmdRecord_Click();
+    void cmdPatchMapBrowse_Click();
+    void cmdPatchMapEdit_Click();
+    void cmdDrumKitEdit_Click();
+    void ExtendTaps();
+
+    // Numeric fields.
+    void txtHalfSteps_Change();
+    void txtHalfSteps_GotFocus();
+    void txtHalfSteps_KeyPress(int& KeyAscii);
+    void txtHalfSteps_LostFocus();
+    void txtOctaves_Change();
+    void txtOctaves_GotFocus();
+    void txtOctaves_KeyPress(int& KeyAscii);
+    void txtOctaves_LostFocus();
+    void txtPitchMode_Change();
+    void txtPitchMode_GotFocus();
+    void txtPitchMode_KeyPress(int& KeyAscii);
+    void txtPitchMode_LostFocus();
+    void txtReferencePitch_Change();
+    void txtReferencePitch_GotFocus();
+    void txtReferencePitch_KeyPress(int& KeyAscii);
+    void txtReferencePitch_LostFocus();
+    void txtSpeed_Change();
+    void txtSpeed_GotFocus();
+    void txtSpeed_KeyPress(int& KeyAscii);
+    void txtSpeed_LostFocus();
+    void txtTempo_Change();
+    void txtTempo_GotFocus();
+    void txtTempo_KeyPress(int& KeyAscii);
+    void txtTempo_LostFocus();
+    void txtTimeNum_Change();
+    void txtTimeNum_GotFocus();
+    void txtTimeNum_KeyPress(int& KeyAscii);
+    void txtTimeNum_LostFocus();
+    void txtKeyMax_Change();
+    void txtKeyMax_GotFocus();
+    void txtKeyMax_LostFocus();
+    void txtKeyMin_Change();
+    void txtKeyMin_GotFocus();
+    void txtKeyMin_LostFocus();
+    void txtStartPoint_Change();
+    void txtStartPoint_GotFocus();
+    void txtStartPoint_LostFocus();
+    void txtEndPoint_Change();
+    void txtEndPoint_GotFocus();
+    void txtEndPoint_LostFocus();
+    void txtChannel_Change();
+    void txtChannel_GotFocus();
+    void txtChannel_KeyPress(int& KeyAscii);
+    void txtChannel_LostFocus();
+    void spnStartPoint_DownClick();
+    void spnStartPoint_UpClick();
+    void spnEndPoint_DownClick();
+    void spnEndPoint_UpClick();
+    void spnKeyMin_DownClick();
+    void spnKeyMin_UpClick();
+    void spnKeyMax_DownClick();
+    void spnKeyMax_UpClick();
+    void spnSpeed_DownClick();
+    void spnSpeed_UpClick();
+    void spnTimeNum_Change();
+    void spnChannel_DownClick();
+    void spnChannel_UpClick();
+    void sldGain_Scroll();
+    void sldInputThreshold_Scroll();
+    void sldOutputThreshold_Scroll();
+    void sldStereoPan_Scroll();
+    void sldNoteRange_Scroll();
+    void sldTimeRange_Scroll();
+    void sldNoteRange_MouseDown(int Button, int Shift, double x, double y);
+    void sldNoteRange_MouseUp(int Button, int Shift, double x, double y);
+    void sldTimeRange_MouseDown(int Button, int Shift, double x, double y);
+    void sldTimeRange_MouseUp(int Button, int Shift, double x, double y);
+    void AssignChannels();
+    // The channel of the single-instrument box as Apply and the test notes use it: 1..16; a box
+    // that holds no number gives the project's channel.
+    int32_t ChannelInBox() const;
+
+    void Form_Unload(int& Cancel) override;
+
+  protected:
+    void design() override;
+    void Form_Load() override;
+
+  private:
+    void wire();
+    void DefaultWaveInfo();
+    void ReadEnsembleRows(const std::string& file);
+    int32_t CvI(int32_t i) const;
+    int32_t CvL(int32_t i) const;
+    void edited() { cmdApply.setEnabled(true); }
+    void refusedFile(const std::string& text, long help);
+    void mirrorIntoWizard();
+    void repaintLists();
+    void rememberFocus(ui::TextBox& box);
+
+    void switchPatchList(int32_t channel);
+    const std::string* remembered(const ui::TextBox& box) const { return boxMemory_.textOf(box); }
+
+    bool undoingRemoval_ = false;  // cboAudioFile_Change's own rewrite of the combo text
+    BoxMemory boxMemory_;          // the text of each numeric box at its last focus
+    bool cdShowing_ = false;       // the CD window is open; its hand-over may add the track
+};
+
+}  // namespace velt::desk

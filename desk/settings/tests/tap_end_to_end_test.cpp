@@ -1,0 +1,90 @@
+// The whole road of a tapped tempo: four taps 500 ms apart in the settings dialog while the audio
+// plays, the Tap Extender answered with both boxes unticked, the project saved with its tap file,
+// and the program converting it from the command line with the tempo of the taps. With
+// VELT_E2E_OUT set, the project is kept there as tap.vpr and tap.tt.
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "desk/settings/frm_properties.h"
+#include "desk/settings/frm_tapper.h"
+#include "main_window_fixture.h"
+#include "platform/profile/profile.h"
+#include "platform/wave_io/clock_wave_out.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+using test_boxes::Box;
+
+class TapEndToEnd : public MainWindowTest {
+  protected:
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        platform::wave_out::useDevices(nullptr);
+    }
+};
+
+TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
+    frmMain& f = start();
+    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
+    platform::wave_out::useDevices(&output);
+    const std::string tone = (dir / "music" / "tap tone.wav").string();
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(tone) +
+                               " synth 4 pluck 440")
+                  .exitCode,
+              0);
+    f.mnuProject.setEnabled(true);
+    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+
+    ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
+        ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(tone);
+        u.click(p.cmdWaveBrowse);
+        u.selectTab(p.tabProperties, 2);
+        u.click(p.chkTempoDetect);
+        u.type(p.txtTempo, "90");  // a nominal tempo the taps must replace
+        u.type(p.txtTimeNum, "4");
+        u.click(p.cmdPlay);
+        ui.advance(1000);
+        for (int tap = 0; tap < 4; ++tap) {
+            if (tap > 0) ui.advance(500);
+            u.click(p.cmdTempoTapper);
+        }
+        ui.onModal<frmTapper>([](frmTapper& t, ui::test::User& tu) { tu.click(t.cmdOK); });
+        u.click(p.cmdStop);
+        EXPECT_EQ(p.txtTempo.Text(), "120");
+        u.click(p.cmdOK);
+    });
+    ui.expectBox(Box("You will need to regenerate the MIDI file for your Project Editor changes "
+                     "to take effect.  Convert now?",
+                     "Converter", 32))
+        .answer(ui::No);
+    ui.user().toolbar(f.Toolbar, "Edit Project");
+
+    const std::string project = (dir / "tap.vpr").string();
+    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
+    ui.user().toolbar(f.Toolbar, "Save");
+    ASSERT_TRUE(fs::exists(project));
+    const std::vector<unsigned char> taps = test::readBytes(dir / "tap.tt");
+    EXPECT_EQ(taps, (std::vector<unsigned char>{0xF4, 0x01, 0xF4, 0x01, 0xF4, 0x01}));
+    EXPECT_EQ(platform::profile::readString("audio", "StartPoint", "", project), "1");
+    if (const char* keep = std::getenv("VELT_E2E_OUT"); keep != nullptr && *keep != '\0') {
+        fs::create_directories(keep);
+        fs::copy_file(project, fs::path(keep) / "tap.vpr", fs::copy_options::overwrite_existing);
+        fs::copy_file(dir / "tap.tt", fs::path(keep) / "tap.tt",
+                      fs::copy_options::overwrite_existing);
+    }
+
+    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
+                       " /log=" + test::shellQuote((dir / "log.txt").string())),
+              0);
+    const std::string mid = (dir / "music" / "tap tone.mid").string();
+    ASSERT_TRUE(fs::exists(mid));
+    auto csv = test::runCommand("midicsv " + test::shellQuote(mid));
+    EXPECT_NE(csv.output.find(", Tempo, 500000"), std::string::npos) << csv.output;
+    EXPECT_EQ(csv.output.find(", Tempo, 666666"), std::string::npos) << "not the nominal 90 BPM";
+}
+
+}  // namespace
+}  // namespace velt::desk

@@ -1,0 +1,271 @@
+// mpunpack end to end on streams that stray from one steady format, and on outputs that fail:
+// padded frames at 32 and 48 kHz, mono and stereo parts in one stream, a rate change, a file
+// that holds only an encoder's information frame, a pipe closed early and a full device.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "mpeg/frame_header.h"
+#include "test_support.h"
+#include "wav_bytes.h"
+
+namespace velt::mp3 {
+namespace {
+
+namespace fs = std::filesystem;
+using velt::test::readBytes;
+using velt::test::readFile;
+using velt::test::runCommand;
+using velt::test::shellQuote;
+
+std::string q(const fs::path& p) {
+    return shellQuote(p.string());
+}
+
+std::string mpunpack() {
+    return q(velt::test::binDir() / "mpunpack");
+}
+
+void run(const std::string& command) {
+    const auto r = runCommand(command + " 2>&1");
+    ASSERT_EQ(r.exitCode, 0) << command << "\n" << r.output;
+}
+
+std::vector<std::int16_t> samplesOf(const std::vector<unsigned char>& bytes, std::size_t from) {
+    std::vector<std::int16_t> samples((bytes.size() - std::min(from, bytes.size())) / 2);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<std::int16_t>(bytes[from + 2 * i] | bytes[from + 2 * i + 1] << 8);
+    }
+    return samples;
+}
+
+// mpg123's decode of a file: raw 16-bit samples in the file's own layout.
+std::vector<std::int16_t> referenceDecode(const fs::path& mp3, const fs::path& raw) {
+    run("mpg123 -q --no-gapless -s " + q(mp3) + " > " + q(raw));
+    return samplesOf(readBytes(raw), 0);
+}
+
+// mpunpack's WAV: its header and samples.
+struct Wav {
+    wavbytes::Header header;
+    std::vector<std::int16_t> samples;
+};
+Wav readWav(const fs::path& file) {
+    const std::string bytes = readFile(file);
+    Wav wav;
+    wav.header = wavbytes::readHeader(bytes);
+    wav.samples = samplesOf(std::vector<unsigned char>(bytes.begin(), bytes.end()), 44);
+    return wav;
+}
+
+// Same length, and "full accuracy": RMS difference below 0.289 LSB, no sample off by more than 2.
+void expectFullAccuracy(const std::vector<std::int16_t>& ours,
+                        const std::vector<std::int16_t>& reference) {
+    ASSERT_FALSE(reference.empty());
+    ASSERT_EQ(ours.size(), reference.size());
+    double sum = 0;
+    int worst = 0;
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        const int e = ours[i] - reference[i];
+        sum += double(e) * e;
+        worst = std::max(worst, std::abs(e));
+    }
+    EXPECT_LT(std::sqrt(sum / double(ours.size())), 0.289);
+    EXPECT_LE(worst, 2);
+}
+
+// Sets the padding bit on every other frame of a Layer II or III file without a bit reservoir
+// (lame --nores, or Layer II), and adds the byte the bit promises at the frame's end.
+std::vector<unsigned char> padEveryOtherFrame(const std::vector<unsigned char>& in, int* padded) {
+    std::vector<unsigned char> out;
+    std::size_t at = 0;
+    int frame = 0;
+    *padded = 0;
+    while (at + 4 <= in.size()) {
+        const std::uint32_t h = std::uint32_t(in[at]) << 24 | std::uint32_t(in[at + 1]) << 16 |
+                                std::uint32_t(in[at + 2]) << 8 | in[at + 3];
+        if ((h & 0xffe00000u) != 0xffe00000u) return {};  // not a plain run of frames
+        const bool mpeg1 = (h >> 19) & 1;
+        const int layer = 4 - int((h >> 17) & 3);
+        static constexpr int kL2[16] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0};
+        static constexpr int kL3[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+        static constexpr int kRates[4] = {44100, 48000, 32000, 0};
+        if (!mpeg1 || (layer != 2 && layer != 3) || ((h >> 9) & 1)) return {};
+        const int kbps = (layer == 2 ? kL2 : kL3)[(h >> 12) & 15];
+        const int rate = kRates[(h >> 10) & 3];
+        if (kbps == 0 || rate == 0) return {};
+        const std::size_t bytes = std::size_t(kbps) * 144000 / rate;
+        if (at + bytes > in.size()) return {};
+        const std::size_t start = out.size();
+        out.insert(out.end(), in.begin() + at, in.begin() + at + bytes);
+        if (frame++ % 2 == 1) {
+            out[start + 2] |= 0x02;
+            out.push_back(0);
+            ++*padded;
+        }
+        at += bytes;
+    }
+    return at == in.size() ? out : std::vector<unsigned char>{};
+}
+
+TEST(MpunpackStreams, PaddedFramesAt32And48kHzDecodeWhole) {
+    struct Case {
+        const char* name;
+        int rate;
+        const char* encode;  // source.wav to plain.mp3
+    };
+    const Case cases[] = {
+        {"Layer III 32 kHz", 32000, "lame --quiet -t --nores -b 128"},
+        {"Layer III 48 kHz", 48000, "lame --quiet -t --nores -b 160"},
+        {"Layer II 32 kHz", 32000, "twolame --quiet -b 192"},
+        {"Layer II 48 kHz", 48000, "twolame --quiet -b 256"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velt::test::TempDir dir;
+        run("cd " + q(dir.path()) + " && sox -D -n -r " + std::to_string(c.rate) +
+            " -c 2 -b 16 source.wav synth 1.5 sine 200-3000 pinknoise gain -9 && " + c.encode +
+            " source.wav plain.mp3");
+        int padded = 0;
+        const auto bytes = padEveryOtherFrame(readBytes(dir / "plain.mp3"), &padded);
+        ASSERT_GT(padded, 10);
+        velt::test::writeFile(dir / "padded.mp3", std::string(bytes.begin(), bytes.end()));
+
+        const auto r = runCommand(mpunpack() + " " + q(dir / "padded.mp3") + " " +
+                                  q(dir / "out.wav"));
+        EXPECT_EQ(r.output, "DONE\n");
+        // Every frame decoded: as many samples as mpg123 gives for the file without padding.
+        expectFullAccuracy(readWav(dir / "out.wav").samples,
+                           referenceDecode(dir / "plain.mp3", dir / "plain.raw"));
+    }
+}
+
+// A file of three seconds of lame-encoded stereo, for the output failures.
+fs::path longStream(const velt::test::TempDir& dir) {
+    run("cd " + q(dir.path()) +
+        " && sox -D -n -r 44100 -c 2 -b 16 source.wav synth 3 sine 300-2000 pinknoise gain -9"
+        " && lame --quiet -b 128 source.wav long.mp3");
+    return dir / "long.mp3";
+}
+
+TEST(MpunpackStreams, AFailingOutputEndsTheRunWithTheWriteFailure) {
+    velt::test::TempDir dir;
+    const fs::path mp3 = longStream(dir);
+    const std::string line = "ERROR: Cannot write to wav file (write failed)";
+    struct Case {
+        const char* name;
+        std::string command;
+    };
+    const Case cases[] = {
+        // The reader takes 1000 bytes and goes away: the next writes meet a closed pipe.
+        {"pipe closed early", "{ " + mpunpack() + " " + q(mp3) + " - " + q(dir / "status.txt") +
+                                  " 2>" + q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt") +
+                                  "; } | head -c 1000 >/dev/null"},
+        {"full device", mpunpack() + " " + q(mp3) + " /dev/full " + q(dir / "status.txt") +
+                            " >" + q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        runCommand("sh -c " + shellQuote(c.command));
+        EXPECT_EQ(readFile(dir / "rc.txt"), "1\n");
+        EXPECT_EQ(readFile(dir / "err.txt"), line + "\n");
+        EXPECT_EQ(readFile(dir / "status.txt"), line + "\r\n");
+    }
+}
+
+TEST(MpunpackStreams, MonoAndStereoPartsKeepTheFirstFramesLayout) {
+    velt::test::TempDir dir;
+    // Each part fades in and out, so that what the filters carry over a part boundary is silence
+    // both here and in the reference decodes of the parts on their own.
+    run("cd " + q(dir.path()) +
+        " && sox -D -n -r 44100 -c 2 -b 16 s.wav synth 1 sine 300-900 sine 500 pinknoise gain -10"
+        " fade 0.1 1 0.1 && sox -D -n -r 44100 -c 1 -b 16 m.wav synth 1 sine 700 pinknoise"
+        " gain -10 fade 0.1 1 0.1 && lame --quiet -t -b 128 s.wav s.mp3"
+        " && lame --quiet -t -b 64 m.wav m.mp3"
+        " && cat s.mp3 m.mp3 s.mp3 > sms.mp3 && cat m.mp3 s.mp3 > ms.mp3");
+    const auto stereo = referenceDecode(dir / "s.mp3", dir / "s.raw");
+    const auto mono = referenceDecode(dir / "m.mp3", dir / "m.raw");
+
+    std::vector<std::int16_t> sms = stereo;  // mono parts duplicated into both channels
+    for (std::int16_t s : mono) sms.insert(sms.end(), {s, s});
+    sms.insert(sms.end(), stereo.begin(), stereo.end());
+    std::vector<std::int16_t> ms = mono;  // stereo parts mixed to (L + R) / 2
+    for (std::size_t i = 0; i + 1 < stereo.size(); i += 2) {
+        ms.push_back(static_cast<std::int16_t>((stereo[i] + stereo[i + 1]) / 2));
+    }
+
+    struct Case {
+        const char* file;
+        int channels;
+        const std::vector<std::int16_t>& expected;
+    };
+    for (const Case& c : {Case{"sms.mp3", 2, sms}, Case{"ms.mp3", 1, ms}}) {
+        SCOPED_TRACE(c.file);
+        const auto r = runCommand(mpunpack() + " " + q(dir / c.file) + " " + q(dir / "out.wav"));
+        EXPECT_EQ(r.output, "DONE\n");
+        const Wav wav = readWav(dir / "out.wav");
+        EXPECT_EQ(wav.header.channels, c.channels);
+        EXPECT_EQ(wav.header.sampleRate, 44100u);
+        EXPECT_EQ(wav.header.dataSize, wav.samples.size() * 2);
+        expectFullAccuracy(wav.samples, c.expected);
+    }
+}
+
+TEST(MpunpackStreams, ARateChangeEndsTheOutputThereWithItsOwnLine) {
+    velt::test::TempDir dir;
+    run("cd " + q(dir.path()) +
+        " && sox -D -n -r 22050 -c 1 -b 16 m.wav synth 1 sine 500 pinknoise gain -10"
+        " && sox -D -n -r 44100 -c 2 -b 16 s.wav synth 1 sine 300-900 pinknoise gain -10"
+        " && lame --quiet -t -b 48 m.wav m.mp3 && lame --quiet -t -b 128 s.wav s.mp3"
+        " && cat m.mp3 s.mp3 > both.mp3");
+    const auto r = runCommand(mpunpack() + " " + q(dir / "both.mp3") + " " + q(dir / "out.wav") +
+                              " " + q(dir / "status.txt"));
+    const std::string line = "ERROR: Cannot decode mp3 file (sample rate changed)";
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.output, line + "\n");
+    EXPECT_EQ(readFile(dir / "status.txt"), line + "\r\n");
+    // The mono 22.05 kHz part, whole, under a header that describes it.
+    const Wav wav = readWav(dir / "out.wav");
+    EXPECT_EQ(wav.header.channels, 1);
+    EXPECT_EQ(wav.header.sampleRate, 22050u);
+    EXPECT_EQ(wav.header.dataSize, wav.samples.size() * 2);
+    expectFullAccuracy(wav.samples, referenceDecode(dir / "m.mp3", dir / "m.raw"));
+}
+
+TEST(MpunpackStreams, AnInformationFrameAloneIsNoAudio) {
+    for (const char* encode : {"-b 128", "-V 4"}) {  // an "Info" and a "Xing" frame
+        SCOPED_TRACE(encode);
+        velt::test::TempDir dir;
+        run("cd " + q(dir.path()) +
+            " && sox -D -n -r 44100 -c 2 -b 16 s.wav synth 1 sine 440 gain -10 && lame --quiet " +
+            encode + " s.wav full.mp3");
+        // The first frame alone: lame puts its tag there.
+        const auto full = readBytes(dir / "full.mp3");
+        ASSERT_GT(full.size(), 2000u);
+        const std::string tag(full.begin() + 36, full.begin() + 40);
+        ASSERT_TRUE(tag == "Info" || tag == "Xing") << tag;
+        const auto header = mpeg::parseFrameHeader(std::uint32_t(full[0]) << 24 |
+                                                   std::uint32_t(full[1]) << 16 |
+                                                   std::uint32_t(full[2]) << 8 | full[3]);
+        ASSERT_TRUE(mpeg::isValidHeader(header));
+        const auto end = full.begin() + header.frameBytes();
+        velt::test::writeFile(dir / "tag.mp3", std::string(full.begin(), end));
+
+        const auto r = runCommand(mpunpack() + " " + q(dir / "tag.mp3") + " " + q(dir / "out.wav"));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.output, "ERROR: Cannot decode mp3 file (unsupported format)\n");
+        EXPECT_EQ(readWav(dir / "out.wav").header.dataSize, 0u);
+        // With its audio the same file still decodes as a whole.
+        EXPECT_EQ(runCommand(mpunpack() + " " + q(dir / "full.mp3") + " " + q(dir / "out.wav"))
+                      .output,
+                  "DONE\n");
+    }
+}
+
+}  // namespace
+}  // namespace velt::mp3

@@ -1,0 +1,203 @@
+// The CD ripper component on the folder double (tracks are WAV files) and on the machine's real
+// drives through libcdio (none here): drive and track tables, transfers with their progress on
+// the clock, aborts, a disc removed mid-transfer, a stalled drive and unwritable targets.
+#include "platform/outside/cd_ripper/cd_ripper.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scoped_env.h"
+#include "test_support.h"
+
+namespace velt::platform::cd {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = CdRipper::Event::Kind;
+
+class CdRipperDouble : public ::testing::Test {
+  protected:
+    CdRipperDouble() {
+        fs::create_directory(disc_);
+        for (int i = 1; i <= 3; ++i) {
+            const std::string file = (disc_ / ("Track0" + std::to_string(i) + ".wav")).string();
+            const auto made = test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(file) +
+                                               " synth " + std::to_string(i) + " sine " +
+                                               std::to_string(200 * i) + " 2>&1");
+            EXPECT_EQ(made.exitCode, 0) << made.output;
+        }
+    }
+    CdRipper& ripper(std::vector<std::string> folders = {}) {
+        if (folders.empty()) folders = {disc_.string(), (dir_ / "empty drive").string()};
+        ripper_ = std::make_unique<CdRipper>(folderDrives(folders), &clock_);
+        ripper_->Initialize();
+        return *ripper_;
+    }
+    // Advances the clock in steps, collecting the progress figures.
+    std::vector<double> progressFor(CdRipper& r, int64_t ms) {
+        std::vector<double> percents;
+        for (int64_t t = 0; t < ms; t += 100) {
+            clock_.advance(100);
+            for (const auto& e : r.TakeEvents())
+                if (e.kind == Kind::Progress) percents.push_back(e.percent);
+        }
+        return percents;
+    }
+    std::vector<uint8_t> samplesOf(const fs::path& file) {
+        const auto layout = wav::readLayout(file);
+        EXPECT_TRUE(layout);
+        const auto bytes = test::readBytes(file);
+        return {bytes.begin() + static_cast<long>(layout->dataOffset), bytes.end()};
+    }
+
+    test::TempDir dir_;
+    fs::path disc_ = dir_ / "disc";
+    ManualClock clock_;
+    std::unique_ptr<CdRipper> ripper_;
+};
+
+TEST_F(CdRipperDouble, DrivesTracksAndDiscs) {
+    CdRipper& r = ripper();
+    ASSERT_EQ(r.DriveCount(), 2);
+    EXPECT_EQ(r.DriveNames()[0], disc_.string());
+    ASSERT_NE(r.OpenDrive(0), 0);
+    r.Refresh();
+    EXPECT_TRUE(r.IsAudioDisc());
+    ASSERT_EQ(r.TrackCount(), 3);
+    for (int track = 1; track <= 3; ++track) {
+        r.SelectTrack(track);
+        EXPECT_EQ(r.TrackLength(), track);
+    }
+    EXPECT_NE(r.OpenDrive(1), 0);  // a drive without a disc opens, with no tracks
+    r.Refresh();
+    EXPECT_EQ(r.TrackCount(), 0);
+    EXPECT_EQ(r.OpenDrive(2), 0);
+
+    test::writeFile(disc_ / "DATA", "");
+    ASSERT_NE(r.OpenDrive(0), 0);
+    EXPECT_FALSE(r.IsAudioDisc());
+    EXPECT_EQ(r.TrackCount(), 0);
+    fs::remove(disc_ / "DATA");
+    test::writeFile(disc_ / "BUSY", "");
+    EXPECT_EQ(r.OpenDrive(0), 0);
+}
+
+TEST_F(CdRipperDouble, ATransferReachesOneHundredOnlyWithTheFileComplete) {
+    CdRipper& r = ripper();
+    ASSERT_NE(r.OpenDrive(0), 0);
+    r.setFromTrack(2);
+    r.setToTrack(3);
+    const fs::path out = dir_ / "my music" / "Track02.wav";
+    fs::create_directories(out.parent_path());
+    r.setOutputFile(out.string());
+    ASSERT_TRUE(r.StartRip());
+    EXPECT_TRUE(r.Ripping());
+    const auto percents = progressFor(r, 400);
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.back(), 100.0);
+    for (size_t i = 0; i + 1 < percents.size(); ++i) {
+        EXPECT_LT(percents[i], 99.5);
+        EXPECT_LT(percents[i], percents[i + 1]);
+    }
+    EXPECT_FALSE(r.Ripping());
+    EXPECT_FALSE(r.RipFailed());
+    EXPECT_EQ(r.FromTrack(), 2);
+    EXPECT_EQ(samplesOf(out), samplesOf(disc_ / "Track02.wav"));
+}
+
+TEST_F(CdRipperDouble, AbortsRemovalsStallsAndBadTargetsLeaveNoFile) {
+    CdRipper& r = ripper();
+    ASSERT_NE(r.OpenDrive(0), 0);
+    const fs::path out = dir_ / "t.wav";
+    r.setOutputFile(out.string());
+    r.setFromTrack(3);
+    ASSERT_TRUE(r.StartRip());
+    progressFor(r, 200);
+    r.AbortRip();
+    EXPECT_FALSE(r.Ripping());
+    EXPECT_FALSE(fs::exists(out));
+
+    // The disc goes while the track is transferred: the transfer fails and its file goes.
+    ASSERT_TRUE(r.StartRip());
+    progressFor(r, 100);
+    fs::rename(disc_, dir_ / "elsewhere");
+    const auto percents = progressFor(r, 500);
+    EXPECT_TRUE(r.RipFailed());
+    EXPECT_FALSE(r.Ripping());
+    EXPECT_TRUE(std::find(percents.begin(), percents.end(), 100.0) == percents.end());
+    EXPECT_FALSE(fs::exists(out));
+    r.Refresh();
+    EXPECT_EQ(r.TrackCount(), 0);
+    fs::rename(dir_ / "elsewhere", disc_);
+
+    // A drive that never starts the transfer stays at 0 %.
+    test::writeFile(disc_ / "STALL", "");
+    ASSERT_NE(r.OpenDrive(0), 0);
+    ASSERT_TRUE(r.StartRip());
+    const auto stalled = progressFor(r, 1000);
+    EXPECT_EQ(stalled, std::vector<double>{0.0});
+    EXPECT_TRUE(r.Ripping());
+    r.AbortRip();
+    EXPECT_FALSE(fs::exists(out));
+
+    std::string problem;
+    r.setOutputFile((dir_ / "no folder" / "x.wav").string());
+    EXPECT_FALSE(r.StartRip(&problem));
+    EXPECT_NE(problem.find("Unable to create"), std::string::npos) << problem;
+    r.setOutputFile("/dev/null");
+    EXPECT_FALSE(r.StartRip(&problem));
+    EXPECT_TRUE(fs::exists("/dev/null"));
+    r.setFromTrack(9);
+    r.setOutputFile(out.string());
+    EXPECT_FALSE(r.StartRip(&problem));
+}
+
+TEST_F(CdRipperDouble, PlayingReportsItsPositionEachSecond) {
+    CdRipper& r = ripper();
+    ASSERT_NE(r.OpenDrive(0), 0);
+    r.PlayTrack(3);
+    EXPECT_EQ(r.CurrentTrack(), 3);
+    std::vector<long> seconds;
+    for (int i = 0; i < 25; ++i) {
+        for (const auto& e : r.TakeEvents())
+            if (e.kind == Kind::PositionChanged) seconds.push_back(e.seconds);
+        clock_.advance(100);
+    }
+    EXPECT_EQ(seconds, (std::vector<long>{0, 1, 2}));
+    r.PreviousTrack();
+    EXPECT_EQ(r.CurrentTrack(), 2);
+    r.NextTrack();
+    r.NextTrack();
+    EXPECT_EQ(r.CurrentTrack(), 3);
+    r.StopPlay();
+    EXPECT_TRUE(r.TakeEvents().empty());
+}
+
+// This machine has no CD drive: the real drives are none, and libcdio says nothing about it.
+TEST(CdRipperSystem, NoDrivesAndNoOutput) {
+    test::ScopedEnv none("VELTRANE_CD_DRIVES", std::nullopt);
+    testing::internal::CaptureStderr();
+    CdRipper r;
+    r.Initialize();
+    const int drives = r.DriveCount();
+    if (drives == 0) {
+        EXPECT_EQ(r.OpenDrive(0), 0);
+    }
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(printed, "");
+    EXPECT_GE(drives, 0);
+}
+
+TEST(CdRipperSystem, TheEnvironmentSelectsTheFolderDouble) {
+    test::TempDir dir;
+    test::ScopedEnv drives("VELTRANE_CD_DRIVES", dir.path().string() + ":" + (dir / "b").string());
+    CdRipper r;
+    r.Initialize();
+    EXPECT_EQ(r.DriveNames(), (std::vector<std::string>{dir.path().string(), (dir / "b").string()}));
+}
+
+}  // namespace
+}  // namespace velt::platform::cd
