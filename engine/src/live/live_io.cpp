@@ -113,7 +113,10 @@ void WaitForLiveAudio(int64_t samples) {
     };
     for (;;) {
         int64_t end = 0;
-        if (wave_in::position(live.input, end) != wave_in::NoError) return;
+        if (wave_in::position(live.input, end) != wave_in::NoError) {
+            std::this_thread::sleep_for(timeOf(samples));  // a lost device must not spin either
+            return;
+        }
         const int64_t missing = samples - (end - live.lastEnd);
         if (missing <= 0) return;
         bool done = false;
