@@ -3,13 +3,7 @@
  * commands into "~kvxcmnd.txt" and reads the engine's one-line status file "~kvxstat.txt".
  * One conversion at a time per loaded library; call it from one thread.
  *
- * Result codes of every entry point:
- *   0 done
- *   1 no conversion is running (any call but BeginConvert before a start or after the end was read)
- *   2 BeginConvert while a conversion is running
- *   3 the engine could not be started
- *   4 status file missing or incomplete (GetStatus; poll again)
- *   5 command file could not be written
+ * Every entry point returns one of the KvxResult codes below, as an int.
  *
  * One engine per exchange folder: BeginConvert first ends an engine of this user that still runs
  * on the same exchange files (left by a program that was killed, say). An engine whose starter
@@ -30,6 +24,17 @@ extern "C" {
 #endif
 
 #define KVX_API __attribute__((visibility("default")))
+
+/* Result codes of the entry points. The values are part of the library's interface. */
+typedef enum KvxResult {
+    KVX_DONE = 0,
+    KVX_NOT_RUNNING = 1,        /* no conversion is running (any call but BeginConvert before a
+                                   start or after the end was read) */
+    KVX_ALREADY_RUNNING = 2,    /* BeginConvert while a conversion is running */
+    KVX_ENGINE_NOT_STARTED = 3, /* the engine could not be started */
+    KVX_NO_COMPLETE_STATUS = 4, /* status file missing or incomplete (GetStatus; poll again) */
+    KVX_COMMAND_NOT_WRITTEN = 5 /* command file could not be written */
+} KvxResult;
 
 /* The engine's status line, field by field (60 bytes). */
 typedef struct ConvertStatus {
@@ -61,26 +66,32 @@ static_assert(offsetof(ConvertStatus, noteBend) == 44, "status record layout");
 static_assert(offsetof(ConvertStatus, referencePitch) == 48, "status record layout");
 static_assert(offsetof(ConvertStatus, chord) == 52, "status record layout");
 
-/* Starts the engine on a project file: 0, 2 or 3. Stale exchange files are deleted first. */
+/* Starts the engine on a project file: KVX_DONE, KVX_ALREADY_RUNNING or KVX_ENGINE_NOT_STARTED.
+ * Stale exchange files are deleted first. */
 KVX_API int BeginConvert(const char* projectFile);
 
-/* Fills the record from the status file: 0, 1 or 4. A final status (100000 or negative) ends
- * the run: both exchange files are deleted and the next call returns 1. */
+/* Fills the record from the status file: KVX_DONE, KVX_NOT_RUNNING or KVX_NO_COMPLETE_STATUS.
+ * A final status (100000 or negative) ends the run: both exchange files are deleted and the next
+ * call returns KVX_NOT_RUNNING. */
 KVX_API int GetStatus(ConvertStatus* status);
 
-/* Asks the engine to cancel ("1"): 0, 1 or 5. The run ends when GetStatus reads -1.000. */
+/* Asks the engine to cancel ("1"): KVX_DONE, KVX_NOT_RUNNING or KVX_COMMAND_NOT_WRITTEN. The run
+ * ends when GetStatus reads -1.000. */
 KVX_API int CancelConvert(void);
 
-/* Live runs: take twice the current input peak as the threshold ("2"): 0, 1 or 5. */
+/* Live runs: take twice the current input peak as the threshold ("2"): KVX_DONE,
+ * KVX_NOT_RUNNING or KVX_COMMAND_NOT_WRITTEN. */
 KVX_API int SetThreshold(void);
 
 /* Gives the run up without waiting for its final line: the engine is asked to stop (SIGTERM,
  * which it treats as a cancel), killed when it has not gone within a bounded wait, and collected;
- * the exchange files are deleted and the library is idle again: 0, or 1 when nothing runs.
+ * the exchange files are deleted and the library is idle again: KVX_DONE, or KVX_NOT_RUNNING
+ * when nothing runs.
  * For callers whose wait for the engine's answer has run out (a hung or stopped engine). */
 KVX_API int AbandonConvert(void);
 
-/* Live runs: switch the live part to program `patch` ("3 <patch>"): 0, 1 or 5. */
+/* Live runs: switch the live part to program `patch` ("3 <patch>"): KVX_DONE, KVX_NOT_RUNNING
+ * or KVX_COMMAND_NOT_WRITTEN. */
 KVX_API int SetPatch(int patch);
 
 #ifdef __cplusplus

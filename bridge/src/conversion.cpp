@@ -42,62 +42,62 @@ void removeQuietly(const fs::path& file) {
 
 Result Conversion::begin(const std::string& projectFile) {
     collectEndedEngines();
-    if (running_) return kAlreadyRunning;
+    if (running_) return KVX_ALREADY_RUNNING;
     std::optional<fs::path> temp = platform::privateTempFolder();
-    if (!temp) return kEngineNotStarted;
+    if (!temp) return KVX_ENGINE_NOT_STARTED;
     fs::path statusFile = *temp / kStatusFileName;
     fs::path commandFile = *temp / kCommandFileName;
     // Before the files go: a leftover engine would go on writing them.
-    if (!endLeftoverEngines(statusFile, commandFile)) return kEngineNotStarted;
+    if (!endLeftoverEngines(statusFile, commandFile)) return KVX_ENGINE_NOT_STARTED;
     removeQuietly(statusFile);
     removeQuietly(commandFile);
 
     fs::path engine = (platform::systemFolder() / kEngineName).lexically_normal();
     std::optional<pid_t> pid = platform::startDetached(
         engine, {engine.string(), projectFile, statusFile.string(), commandFile.string()});
-    if (!pid) return kEngineNotStarted;
+    if (!pid) return KVX_ENGINE_NOT_STARTED;
     running_ = true;
     statusFile_ = statusFile;
     commandFile_ = commandFile;
     engine_ = *pid;
-    return kDone;
+    return KVX_DONE;
 }
 
 Result Conversion::status(ConvertStatus& record) {
     collectEndedEngines();
-    if (!running_) return kNotRunning;
+    if (!running_) return KVX_NOT_RUNNING;
     // Ask first, read after: an engine that had ended before the read has written all it ever will.
     bool engineEnded = !platform::isAlive(engine_);
     std::optional<std::string> line = readStatusFile(statusFile_);
     bool complete = line && parseStatusLine(*line, record);
     if (complete && isFinalStatus(record.status)) {
         endRun(engineEnded);
-        return kDone;
+        return KVX_DONE;
     }
     if (engineEnded) {
         // Crashed, killed or out of memory: report it as the run's outcome instead of waiting
         // for a final line that will never come.
         record.status = kEngineStoppedStatus;
         endRun(true);
-        return kDone;
+        return KVX_DONE;
     }
-    return complete ? kDone : kNoCompleteStatus;
+    return complete ? KVX_DONE : KVX_NO_COMPLETE_STATUS;
 }
 
 Result Conversion::command(std::string_view text) {
     collectEndedEngines();
-    if (!running_) return kNotRunning;
-    return writeCommandFile(commandFile_, text) ? kDone : kCommandNotWritten;
+    if (!running_) return KVX_NOT_RUNNING;
+    return writeCommandFile(commandFile_, text) ? KVX_DONE : KVX_COMMAND_NOT_WRITTEN;
 }
 
 Result Conversion::abandon() {
     collectEndedEngines();
-    if (!running_) return kNotRunning;
+    if (!running_) return KVX_NOT_RUNNING;
     // An engine that will not die (stuck in the kernel) is left to be collected later; the run
     // is over for this library either way.
     bool collected = platform::terminate(engine_, kStopWait);
     endRun(collected);
-    return kDone;
+    return KVX_DONE;
 }
 
 void Conversion::endRun(bool engineCollected) {

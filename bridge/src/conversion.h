@@ -12,15 +12,8 @@
 
 namespace velt::bridge {
 
-// Result codes of the entry points.
-enum Result : int {
-    kDone = 0,
-    kNotRunning = 1,
-    kAlreadyRunning = 2,
-    kEngineNotStarted = 3,
-    kNoCompleteStatus = 4,
-    kCommandNotWritten = 5,
-};
+// Result codes of the entry points (KVX_DONE and the rest, kvxvtpd.h).
+using Result = KvxResult;
 
 inline constexpr const char* kEngineName = "kvxvtpd64";
 inline constexpr const char* kStatusFileName = "~kvxstat.txt";

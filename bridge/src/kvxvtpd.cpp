@@ -28,31 +28,31 @@ int guarded(velt::bridge::Result failure, Call call) noexcept {
 extern "C" {
 
 KVX_API int BeginConvert(const char* projectFile) {
-    return guarded(velt::bridge::kEngineNotStarted, [&] {
+    return guarded(KVX_ENGINE_NOT_STARTED, [&] {
         return conversion().begin(projectFile == nullptr ? std::string()
                                                          : std::string(projectFile));
     });
 }
 
 KVX_API int GetStatus(ConvertStatus* status) {
-    if (status == nullptr) return velt::bridge::kNoCompleteStatus;
-    return guarded(velt::bridge::kNoCompleteStatus, [&] { return conversion().status(*status); });
+    if (status == nullptr) return KVX_NO_COMPLETE_STATUS;
+    return guarded(KVX_NO_COMPLETE_STATUS, [&] { return conversion().status(*status); });
 }
 
 KVX_API int CancelConvert(void) {
-    return guarded(velt::bridge::kCommandNotWritten, [] { return conversion().command("1"); });
+    return guarded(KVX_COMMAND_NOT_WRITTEN, [] { return conversion().command("1"); });
 }
 
 KVX_API int AbandonConvert(void) {
-    return guarded(velt::bridge::kNotRunning, [] { return conversion().abandon(); });
+    return guarded(KVX_NOT_RUNNING, [] { return conversion().abandon(); });
 }
 
 KVX_API int SetThreshold(void) {
-    return guarded(velt::bridge::kCommandNotWritten, [] { return conversion().command("2"); });
+    return guarded(KVX_COMMAND_NOT_WRITTEN, [] { return conversion().command("2"); });
 }
 
 KVX_API int SetPatch(int patch) {
-    return guarded(velt::bridge::kCommandNotWritten,
+    return guarded(KVX_COMMAND_NOT_WRITTEN,
                    [&] { return conversion().command("3 " + std::to_string(patch)); });
 }
 

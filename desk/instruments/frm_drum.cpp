@@ -52,15 +52,15 @@ frmDrum::frmDrum() : Form("frmDrum") {
 
 void frmDrum::design() {
     setCaption(kTitle);
-    Move(0, 0, 10200, 6600);
+    Move(0, 0, 11400, 6600);
     setHelpContextID(990);
 
-    fraDrums.Move(120, 120, 9960, 5100);
+    fraDrums.Move(120, 120, 11160, 5100);
     fraDrums.setCaption("Select which drums to include in the kit");
     for (int i = 0; i < kNotes; ++i) {
         ui::CheckBox& box = chkDrum(i);
         box.setContainer(fraDrums);
-        box.Move(120 + (i / kRowsPerColumn) * 2450, 300 + (i % kRowsPerColumn) * 300, 2400, 285);
+        box.Move(120 + (i / kRowsPerColumn) * 2740, 300 + (i % kRowsPerColumn) * 300, 2700, 285);
     }
 
     lblDrumKit.Move(120, 5385, 1200, 255);
@@ -82,15 +82,15 @@ void frmDrum::design() {
     spnPitchMode.setMin(1);
     spnPitchMode.setMax(128);
 
-    cmdOK.Move(4560, 6060, 1275, 375);
+    cmdOK.Move(5760, 6060, 1275, 375);
     cmdOK.setCaption("OK");
     cmdOK.setDefault(true);
-    cmdCancel.Move(5940, 6060, 1275, 375);
+    cmdCancel.Move(7140, 6060, 1275, 375);
     cmdCancel.setCaption("&Cancel");
     cmdCancel.setCancel(true);
-    cmdApply.Move(7320, 6060, 1275, 375);
+    cmdApply.Move(8520, 6060, 1275, 375);
     cmdApply.setCaption("&Apply");
-    cmdHelp.Move(8700, 6060, 1275, 375);
+    cmdHelp.Move(9900, 6060, 1275, 375);
     cmdHelp.setCaption("&Help");
 }
 

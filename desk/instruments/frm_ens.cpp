@@ -163,7 +163,7 @@ void frmEns::designRow(int row, ui::Control& container, double top) {
 
 void frmEns::design() {
     setCaption(kTitle);
-    Move(0, 0, 10800, 8400);
+    Move(0, 0, 10800, 7500);
     setHelpContextID(194);
 
     lblHeader.Move(120, 330, 10200, 255);
@@ -184,9 +184,9 @@ void frmEns::design() {
     designRow(kPercussionRow, fraDrumRow, 60);
 
     const double lower = kFirstRowTop + kRowHeight * (kVisibleRows + 1) + 180;
-    lblDrumKit.Move(120, lower + 45, 1500, 255);
+    lblDrumKit.Move(120, lower + 45, 1680, 255);
     lblDrumKit.setCaption("Drum Kit Name:");
-    txtDrumKit.Move(1620, lower, 2520, 315);
+    txtDrumKit.Move(1800, lower, 2340, 315);
     cmdDrumKitBrowse.Move(4200, lower, 420, 315);
     cmdDrumKitBrowse.setCaption("...");
     cmdDrumKitBrowse.setToolTipText("Select Drum Kit");
@@ -201,13 +201,13 @@ void frmEns::design() {
     spnKeyMin(kMasterRange).setContainer(fraMaster);
     spnKeyMin(kMasterRange).Move(660, 300, 240, 315);
     sldNoteRange(kMasterRange).setContainer(fraMaster);
-    sldNoteRange(kMasterRange).Move(960, 300, 2100, 315);
+    sldNoteRange(kMasterRange).Move(960, 300, 1500, 315);
     txtKeyMax(kMasterRange).setContainer(fraMaster);
-    txtKeyMax(kMasterRange).Move(3120, 300, 540, 315);
+    txtKeyMax(kMasterRange).Move(2520, 300, 540, 315);
     spnKeyMax(kMasterRange).setContainer(fraMaster);
-    spnKeyMax(kMasterRange).Move(3660, 300, 240, 315);
+    spnKeyMax(kMasterRange).Move(3060, 300, 240, 315);
     cmdFullRange.setContainer(fraMaster);
-    cmdFullRange.Move(3960, 300, 480, 315);
+    cmdFullRange.Move(3360, 300, 1020, 315);
     cmdFullRange.setCaption("&Full Range");
     for (int index = 0; index <= kMasterRange; ++index) {
         sldNoteRange(index).setMin(0);
@@ -221,9 +221,9 @@ void frmEns::design() {
     picPitchRange.Move(1140, lower + 480, 4440, 300);
 
     const double names = lower + 960;
-    lblPatchMap.Move(120, names + 45, 1500, 255);
+    lblPatchMap.Move(120, names + 45, 1680, 255);
     lblPatchMap.setCaption("Ensemble Name:");
-    txtPatchMap.Move(1620, names, 2520, 315);
+    txtPatchMap.Move(1800, names, 2340, 315);
     cmdLoad.Move(4200, names, 420, 315);
     cmdLoad.setCaption("...");
     cmdLoad.setToolTipText("Open Ensemble");

@@ -1,9 +1,9 @@
 // Handlers of the lists, check boxes, option groups and buttons.
 #include "desk/core/global.h"
-#include "desk/core/placeholders/frm_media.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/instruments/frm_ens.h"
+#include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"

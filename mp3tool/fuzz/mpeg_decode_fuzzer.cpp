@@ -1,5 +1,5 @@
 // libFuzzer target over mpunpack's decode step: the fuzzer's bytes are the input stream, served
-// from memory to the decoder with its MPEG and WAVE codecs, decoded step by step into an output
+// from memory to a control block with its MPEG and WAVE codecs, decoded step by step into an output
 // that keeps nothing, exactly as the program's decode loop runs. The last byte also picks the
 // codec options, the input name (".mp3" or ".wav") and whether the stream is repositioned once
 // half-way, so those paths are fuzzed too.
@@ -10,7 +10,7 @@
 #include <memory>
 #include <span>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "framework/input_module.h"
 #include "framework/output_module.h"
@@ -65,7 +65,8 @@ class DiscardingOutput : public OutputInstance {
 InputModule memoryInputModule(std::span<const std::uint8_t> bytes) {
     InputModule m;
     m.probe = [](std::string_view) { return 0; };
-    m.create = [bytes](std::unique_ptr<InputInstance>& instance, std::string_view, int, Decoder&) {
+    m.create = [bytes](std::unique_ptr<InputInstance>& instance, std::string_view, int,
+                       ControlBlock&) {
         instance = std::make_unique<MemoryInput>(bytes);
         return kOk;
     };
@@ -75,7 +76,7 @@ InputModule memoryInputModule(std::span<const std::uint8_t> bytes) {
 OutputModule discardingOutputModule() {
     OutputModule m;
     m.probe = [](std::string_view) { return 0; };
-    m.create = [](std::unique_ptr<OutputInstance>& instance, std::string_view, int, Decoder&) {
+    m.create = [](std::unique_ptr<OutputInstance>& instance, std::string_view, int, ControlBlock&) {
         instance = std::make_unique<DiscardingOutput>();
         return kOk;
     };
@@ -88,35 +89,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> bytes(data, size);
     const std::uint8_t options = size > 0 ? data[size - 1] : 0;
 
-    std::unique_ptr<Decoder> decoder;
-    if (Decoder::create(decoder) < 0) return 0;
-    decoder->registerCodecModule(mpegCodecModule());
-    decoder->registerCodecModule(waveCodecModule());
-    decoder->registerInputModule(memoryInputModule(bytes));
-    decoder->registerOutputModule(discardingOutputModule());
+    std::unique_ptr<ControlBlock> control;
+    if (ControlBlock::create(control) < 0) return 0;
+    control->registerCodecModule(mpegCodecModule());
+    control->registerCodecModule(waveCodecModule());
+    control->registerInputModule(memoryInputModule(bytes));
+    control->registerOutputModule(discardingOutputModule());
 
-    decoder->setOption1(options & 3);         // channel routing
-    decoder->setOption2((options >> 2) % 3);  // rate reduction
+    control->setOption1(options & 3);         // channel routing
+    control->setOption2((options >> 2) % 3);  // rate reduction
     if (options & 0x10) {
         std::array<std::int8_t, 64> gains{};
         for (std::size_t i = 0; i < gains.size(); ++i) {
             gains[i] = static_cast<std::int8_t>(i < size ? data[i] : 0);
         }
-        decoder->setOption3(gains);
+        control->setOption3(gains);
     }
 
-    decoder->selectOutput("null");
-    if (decoder->openOutput() < 0) return 0;
-    decoder->selectInput(options & 0x20 ? "fuzz.wav" : "fuzz.mp3");
-    if (decoder->openInput() < 0) return 0;
+    control->selectOutput("null");
+    if (control->openOutput() < 0) return 0;
+    control->selectInput(options & 0x20 ? "fuzz.wav" : "fuzz.mp3");
+    if (control->openInput() < 0) return 0;
 
     int end = kOk;
     for (int step = 0; end == kOk || end == kInvalidFrame || end == kTimeout; ++step) {
-        if (step == 8 && (options & 0x40)) decoder->seekInputFraction(0.5);
-        end = decoder->decodeStep();
+        if (step == 8 && (options & 0x40)) control->seekInputFraction(0.5);
+        end = control->decodeStep();
     }
-    decoder->outputSetControls(nullptr, kOutputEndOfStream);
-    decoder->closeInput();
-    decoder->closeOutput();
+    control->outputSetControls(nullptr, kOutputEndOfStream);
+    control->closeInput();
+    control->closeOutput();
     return 0;
 }

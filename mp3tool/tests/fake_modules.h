@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/codec_module.h"
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "framework/input_module.h"
 #include "framework/output_module.h"
@@ -148,7 +148,8 @@ inline InputModule inputModule(Log& log, std::uint32_t version = kModuleVersion)
     InputModule m;
     m.version = version;
     m.probe = [](std::string_view) { return 0; };
-    m.create = [&log](std::unique_ptr<InputInstance>& instance, std::string_view, int, Decoder&) {
+    m.create = [&log](std::unique_ptr<InputInstance>& instance, std::string_view, int,
+                      ControlBlock&) {
         ++log.inputInstancesCreated;
         instance = std::make_unique<Input>(log);
         return 0;
@@ -159,7 +160,8 @@ inline InputModule inputModule(Log& log, std::uint32_t version = kModuleVersion)
 inline OutputModule outputModule(Log& log) {
     OutputModule m;
     m.probe = [](std::string_view) { return 0; };
-    m.create = [&log](std::unique_ptr<OutputInstance>& instance, std::string_view, int, Decoder&) {
+    m.create = [&log](std::unique_ptr<OutputInstance>& instance, std::string_view, int,
+                      ControlBlock&) {
         instance = std::make_unique<Output>(log);
         return 0;
     };
@@ -179,7 +181,7 @@ inline CodecModule codecModule(Log& log, std::deque<Step> script, std::string na
         return 0;
     };
     m.create = [&log, script](std::unique_ptr<CodecInstance>& instance, std::string_view,
-                              std::string_view, Decoder&) {
+                              std::string_view, ControlBlock&) {
         ++log.codecInstancesCreated;
         instance = std::make_unique<Codec>(log, script);
         return 0;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fake_modules.h"
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "test_support.h"
 
@@ -28,27 +28,27 @@ std::string id3v1(const std::string& title, const std::string& artist, char genr
 class FileInputTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        decoder.setErrorCallback([this](int, std::string_view message, std::string_view detail) {
+        control.setErrorCallback([this](int, std::string_view message, std::string_view detail) {
             messages.push_back(std::string(message) + ": " + std::string(detail));
         });
-        ASSERT_GE(decoder.registerInputModule(fileInputModule()), 0);
-        ASSERT_GE(decoder.registerCodecModule(fake::codecModule(log, {})), 0);
+        ASSERT_GE(control.registerInputModule(fileInputModule()), 0);
+        ASSERT_GE(control.registerCodecModule(fake::codecModule(log, {})), 0);
     }
 
     int open(const std::string& name) {
-        decoder.selectInput(name);
-        return decoder.openInput();
+        control.selectInput(name);
+        return control.openInput();
     }
 
     std::string stringProperty(const std::string& name) {
         std::string text = "<none>";
-        decoder.getStreamString(name, text);
+        control.getStreamString(name, text);
         return text;
     }
 
     velt::test::TempDir dir;
     fake::Log log;
-    Decoder decoder;
+    ControlBlock control;
     std::vector<std::string> messages;
 };
 
@@ -64,11 +64,11 @@ TEST_F(FileInputTest, PublishesTheId3v1TagOfAnMp3FileAndStartsAtTheBeginning) {
     EXPECT_EQ(stringProperty("id3/year"), "1999");
     EXPECT_EQ(stringProperty("id3/comment"), "Comment");
     std::int32_t genre = 0;
-    EXPECT_EQ(decoder.getStreamInteger("id3/genre", genre), kOk);
+    EXPECT_EQ(control.getStreamInteger("id3/genre", genre), kOk);
     EXPECT_EQ(genre, -1);
 
     std::vector<std::uint8_t> first(4);
-    ASSERT_EQ(decoder.readInput(first), kOk);
+    ASSERT_EQ(control.readInput(first), kOk);
     EXPECT_EQ(first, (std::vector<std::uint8_t>{'A', 'A', 'A', 'A'}));
 }
 
@@ -95,11 +95,11 @@ TEST_F(FileInputTest, ReadsNoTagWhereThereIsNone) {
         const std::string path = (dir / c.name).string();
         velt::test::writeFile(path, c.content);
         ASSERT_EQ(open(path), kOk);
-        EXPECT_EQ(decoder.streamProperties().size(), 0u);
+        EXPECT_EQ(control.streamProperties().size(), 0u);
         std::vector<std::uint8_t> first(3);
-        ASSERT_EQ(decoder.readInput(first), kOk);
+        ASSERT_EQ(control.readInput(first), kOk);
         EXPECT_EQ(std::string(first.begin(), first.end()), c.content.substr(0, 3));
-        decoder.closeInput();
+        control.closeInput();
     }
 }
 
@@ -107,14 +107,14 @@ TEST_F(FileInputTest, DeliversWholeBlocksAndReportsTheSizeAndSeeks) {
     const std::string path = (dir / "data.bin").string();
     velt::test::writeFile(path, std::string(10000, 'd'));
     ASSERT_EQ(open(path), kOk);
-    EXPECT_TRUE(decoder.inputSeekable());
-    EXPECT_EQ(decoder.inputSize(), 10000u);
+    EXPECT_TRUE(control.inputSeekable());
+    EXPECT_EQ(control.inputSize(), 10000u);
     std::vector<std::uint8_t> block(4096);
-    EXPECT_EQ(decoder.readInput(block), kOk);
-    EXPECT_EQ(decoder.readInput(block), kOk);
-    EXPECT_EQ(decoder.readInput(block), kEndOfStream);
-    ASSERT_EQ(decoder.seekInput(9000), kOk);
-    EXPECT_EQ(decoder.readInputSome(block), 1000);
+    EXPECT_EQ(control.readInput(block), kOk);
+    EXPECT_EQ(control.readInput(block), kOk);
+    EXPECT_EQ(control.readInput(block), kEndOfStream);
+    ASSERT_EQ(control.seekInput(9000), kOk);
+    EXPECT_EQ(control.readInputSome(block), 1000);
 }
 
 TEST_F(FileInputTest, RefusesWhatCannotBeRead) {
@@ -128,24 +128,24 @@ TEST_F(FileInputTest, RefusesWhatCannotBeRead) {
 
 TEST_F(FileInputTest, StandardInputIsNeitherSeekableNorSized) {
     ASSERT_EQ(open("-"), kOk);
-    EXPECT_FALSE(decoder.inputSeekable());
-    EXPECT_EQ(decoder.inputSize(), 0u);
+    EXPECT_FALSE(control.inputSeekable());
+    EXPECT_EQ(control.inputSize(), 0u);
     EXPECT_TRUE(log.codecCalls == std::vector<std::string>{"newStream"});  // no probe
 }
 
 TEST_F(FileInputTest, DescribesItsTwoDevices) {
     ModuleDescription d;
-    ASSERT_EQ(decoder.inputModuleInfo(0, d, kInfoName | kInfoDevices), kOk);
+    ASSERT_EQ(control.inputModuleInfo(0, d, kInfoName | kInfoDevices), kOk);
     EXPECT_EQ(d.name, "Input From File");
     EXPECT_EQ(d.version, "Version 1.2");
     EXPECT_EQ(d.devices, 2);
     d.device = 1;
-    ASSERT_EQ(decoder.inputModuleInfo(0, d, kInfoDevice), kOk);
+    ASSERT_EQ(control.inputModuleInfo(0, d, kInfoDevice), kOk);
     EXPECT_EQ(d.deviceName, "-");
     EXPECT_EQ(d.deviceDescription, "standard input");
     EXPECT_FALSE(d.deviceIsFile);
     d.device = 2;
-    EXPECT_EQ(decoder.inputModuleInfo(0, d, kInfoDevice), kInvalidParameters);
+    EXPECT_EQ(control.inputModuleInfo(0, d, kInfoDevice), kInvalidParameters);
 }
 
 }  // namespace

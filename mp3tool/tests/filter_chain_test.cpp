@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fake_modules.h"
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
@@ -40,22 +40,22 @@ class CountingOutputFilter : public OutputFilter {
 
 InputFilterModule addOne(const std::string& name) {
     InputFilterModule m;
-    m.create = [name](std::unique_ptr<InputFilter>& f, int, Decoder&) {
+    m.create = [name](std::unique_ptr<InputFilter>& f, int, ControlBlock&) {
         f = std::make_unique<AddOneFilter>(name);
         return 0;
     };
     return m;
 }
 
-std::vector<std::string> order(const Decoder& decoder) {
+std::vector<std::string> order(const ControlBlock& control) {
     std::vector<std::string> names;
-    decoder.forEachInputFilter(
+    control.forEachInputFilter(
         [&](int id, InputFilter& f) { names.push_back(f.name() + "#" + std::to_string(id)); });
     return names;
 }
 
 TEST(FilterChain, PlacesFiltersByPositionAndReusesFreeIds) {
-    Decoder d;
+    ControlBlock d;
     EXPECT_EQ(d.addInputFilter(addOne("a"), kFilterLast), 1);
     EXPECT_EQ(d.addInputFilter(addOne("b"), kFilterFirst), 2);
     EXPECT_EQ(d.addInputFilter(addOne("c"), 1), 3);      // 1 also means last
@@ -78,14 +78,16 @@ TEST(FilterChain, PlacesFiltersByPositionAndReusesFreeIds) {
 }
 
 TEST(FilterChain, RefusesIncompleteTablesAndFailedFilters) {
-    Decoder d;
+    ControlBlock d;
     EXPECT_EQ(d.addInputFilter(InputFilterModule{}, kFilterLast), kInvalidParameters);
     EXPECT_EQ(d.addInputFilter(addOne("a"), -2), kInvalidParameters);
     InputFilterModule old = addOne("a");
     old.version = 0x40200;
     EXPECT_EQ(d.addInputFilter(old, kFilterLast), kVersionMismatch);
     InputFilterModule failing;
-    failing.create = [](std::unique_ptr<InputFilter>&, int, Decoder&) { return int{kOutOfMemory}; };
+    failing.create = [](std::unique_ptr<InputFilter>&, int, ControlBlock&) {
+        return int{kOutOfMemory};
+    };
     EXPECT_EQ(d.addInputFilter(failing, kFilterLast), kOutOfMemory);
     EXPECT_TRUE(order(d).empty());
 }
@@ -93,7 +95,7 @@ TEST(FilterChain, RefusesIncompleteTablesAndFailedFilters) {
 TEST(FilterChain, CallsPassThroughEveryFilterToTheModules) {
     fake::Log log;
     log.inputBytes = {10, 20, 30, 40};
-    Decoder d;
+    ControlBlock d;
     d.registerInputModule(fake::inputModule(log));
     d.registerOutputModule(fake::outputModule(log));
     d.registerCodecModule(fake::codecModule(
@@ -104,7 +106,7 @@ TEST(FilterChain, CallsPassThroughEveryFilterToTheModules) {
     ASSERT_GT(d.addInputFilter(addOne("b"), kFilterLast), 0);
     int writes = 0;
     OutputFilterModule counting;
-    counting.create = [&writes](std::unique_ptr<OutputFilter>& f, int, Decoder&) {
+    counting.create = [&writes](std::unique_ptr<OutputFilter>& f, int, ControlBlock&) {
         f = std::make_unique<CountingOutputFilter>(writes);
         return 0;
     };

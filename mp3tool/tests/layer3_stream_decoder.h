@@ -1,5 +1,5 @@
 // Test helper: decodes an MPEG audio stream held in memory through the MPEG decoder core (frame
-// reader, bit reservoir, Layer III decoder, synthesis), as the codec module does.
+// reader, bit reservoir, Layer III frame decoder, synthesis), as the codec module does.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "mpeg/byte_input.h"
-#include "mpeg/layer3/layer3_layer_decoder.h"
+#include "mpeg/layer3/layer3_frame_decoder.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/result_codes.h"
 #include "mpeg_test_util.h"
@@ -27,7 +27,7 @@ inline DecodedStream decodeLayer3Stream(std::vector<uint8_t> bytes, int routing 
                                         int reduction = 0) {
     MemoryInput input(std::move(bytes));
     MpegDecoder decoder(input);
-    decoder.setLayer3(std::make_unique<Layer3LayerDecoder>());
+    decoder.setLayer3(std::make_unique<Layer3FrameDecoder>());
     decoder.setRouting(routing);
     decoder.setRateReduction(reduction);
     velt::mpeg::test::Decoded decoded = velt::mpeg::test::drainDecoder(decoder);

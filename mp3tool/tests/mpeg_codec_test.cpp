@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/decoder_setup.h"
-#include "framework/decoder.h"
+#include "app/control_block_setup.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "mpeg_test_util.h"
 #include "test_support.h"
@@ -43,35 +43,35 @@ std::vector<std::uint8_t> encode(const TempDir& dir, int rate, int channels,
     return velt::test::readBytes(mp2);
 }
 
-// A decoder over `input` that writes raw PCM to `raw`, with the options set before the input
+// A control block over `input` that writes raw PCM to `raw`, with the options set before the input
 // opens (so the codec receives them when it is chosen).
 struct Session {
-    std::unique_ptr<mp3::Decoder> decoder;
+    std::unique_ptr<mp3::ControlBlock> control;
     int openResult = 0;
 
     Session(const fs::path& input, const fs::path& raw, int routing = 0, int reduction = 0) {
-        mp3::buildDecoder(decoder);
-        decoder->setOption1(routing);
-        decoder->setOption2(reduction);
-        decoder->selectOutput("raw:" + raw.string());
-        decoder->openOutput();
-        decoder->selectInput(input.string());
-        openResult = decoder->openInput();
+        mp3::buildControlBlock(control);
+        control->setOption1(routing);
+        control->setOption2(reduction);
+        control->selectOutput("raw:" + raw.string());
+        control->openOutput();
+        control->selectInput(input.string());
+        openResult = control->openInput();
     }
     // Runs the decode loop; returns the number of successful steps.
     int decodeAll() {
         int steps = 0;
         int r;
-        while ((r = decoder->decodeStep()) == mp3::kOk || r == mp3::kInvalidFrame) {
+        while ((r = control->decodeStep()) == mp3::kOk || r == mp3::kInvalidFrame) {
             if (r == mp3::kOk) ++steps;
         }
-        decoder->closeInput();
-        decoder->closeOutput();
+        control->closeInput();
+        control->closeOutput();
         return steps;
     }
     int property(const char* name) const {
         std::int32_t v = -99;
-        decoder->getStreamInteger(name, v);
+        control->getStreamInteger(name, v);
         return v;
     }
 };
@@ -81,21 +81,21 @@ std::vector<std::int16_t> rawPcm(const fs::path& file) {
 }
 
 TEST(MpegCodec, DescribesItself) {
-    std::unique_ptr<mp3::Decoder> decoder;
-    ASSERT_EQ(mp3::buildDecoder(decoder), mp3::kOk);
+    std::unique_ptr<mp3::ControlBlock> control;
+    ASSERT_EQ(mp3::buildControlBlock(control), mp3::kOk);
     mp3::ModuleDescription d;
-    ASSERT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoName | mp3::kInfoDevices), mp3::kOk);
+    ASSERT_EQ(control->codecModuleInfo(0, d, mp3::kInfoName | mp3::kInfoDevices), mp3::kOk);
     EXPECT_EQ(d.name, "MPEG Audio Codec");
     EXPECT_EQ(d.version, "Version 1.2");
     EXPECT_EQ(d.devices, 1);
-    ASSERT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoDevice), mp3::kOk);
+    ASSERT_EQ(control->codecModuleInfo(0, d, mp3::kInfoDevice), mp3::kOk);
     EXPECT_EQ(d.deviceName, "MP1, MP2, MP3");
     EXPECT_EQ(d.deviceDescription, "MPEG 1 or 2 audio");
-    ASSERT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoMaxOutput | mp3::kInfoKindWord), mp3::kOk);
+    ASSERT_EQ(control->codecModuleInfo(0, d, mp3::kInfoMaxOutput | mp3::kInfoKindWord), mp3::kOk);
     EXPECT_EQ(d.maxOutputBytes, 4608);
     EXPECT_EQ(d.infoWord, 3);
     d.device = 1;
-    EXPECT_EQ(decoder->codecModuleInfo(0, d, mp3::kInfoDevice), mp3::kInvalidParameters);
+    EXPECT_EQ(control->codecModuleInfo(0, d, mp3::kInfoDevice), mp3::kInvalidParameters);
 }
 
 TEST(MpegCodec, ProbePublishesTheHeaderFactsAndTheDuration) {
@@ -106,7 +106,7 @@ TEST(MpegCodec, ProbePublishesTheHeaderFactsAndTheDuration) {
     velt::test::writeFile(file, str(mp2));
     Session s(file, dir / "out.raw");
     ASSERT_EQ(s.openResult, mp3::kOk);
-    const mp3::StreamInfo& info = s.decoder->status().info;
+    const mp3::StreamInfo& info = s.control->status().info;
     EXPECT_EQ(info.sampleRate, 44100);
     EXPECT_EQ(info.bitRate, 128);
     EXPECT_EQ(info.channels, 2);
@@ -117,7 +117,7 @@ TEST(MpegCodec, ProbePublishesTheHeaderFactsAndTheDuration) {
     EXPECT_EQ(s.property("mpeg/mode"), kJointStereo);
     const int steps = s.decodeAll();
     EXPECT_GT(steps, 30);
-    EXPECT_EQ(s.decoder->status().info.bitRate, 128) << "a constant bit rate never moves";
+    EXPECT_EQ(s.control->status().info.bitRate, 128) << "a constant bit rate never moves";
 }
 
 std::vector<std::uint8_t> id3Tag(int version, int flags, std::uint32_t bodySize, bool highBit) {
@@ -172,7 +172,7 @@ TEST(MpegCodec, Id3v2TaggedStreamsDecodeLikeUntaggedOnes) {
         Session s(file, dir / "tagged.raw");
         ASSERT_EQ(s.openResult, mp3::kOk);
         if (c.tagBytes > 0) {
-            EXPECT_EQ(s.decoder->status().info.durationMs,
+            EXPECT_EQ(s.control->status().info.durationMs,
                       static_cast<std::int64_t>((bytes.size() - c.tagBytes) / 20));
         }
         s.decodeAll();
@@ -194,19 +194,19 @@ TEST(MpegCodec, XingFrameCountFixesDurationAndTheSeekTableMapsTime) {
     Session s(file, dir / "xing.raw");
     ASSERT_EQ(s.openResult, mp3::kOk);
     const std::int64_t duration = 1152LL * 1000 * frames / 44100;
-    EXPECT_EQ(s.decoder->status().info.durationMs, duration);
-    EXPECT_EQ(s.decoder->status().info.bitRate, static_cast<int>(mp2.size() / duration * 8));
+    EXPECT_EQ(s.control->status().info.durationMs, duration);
+    EXPECT_EQ(s.control->status().info.bitRate, static_cast<int>(mp2.size() / duration * 8));
     // Half the play time: seek table entry 50 is 100, so 100/256 of the bytes.
-    ASSERT_EQ(s.decoder->seekInputFraction(0.5), 0);
-    EXPECT_EQ(s.decoder->inputBytePosition(),
+    ASSERT_EQ(s.control->seekInputFraction(0.5), 0);
+    EXPECT_EQ(s.control->inputBytePosition(),
               static_cast<std::uint64_t>(mp2.size() * (100.0 / 256.0)));
     // The ends of the play time: entry 0 (0) and the data's end.
-    ASSERT_EQ(s.decoder->seekInputFraction(1.0), 0);
-    EXPECT_EQ(s.decoder->inputBytePosition(), mp2.size());
-    ASSERT_EQ(s.decoder->seekInputFraction(0.0), 0);
-    EXPECT_EQ(s.decoder->inputBytePosition(), 0u);
+    ASSERT_EQ(s.control->seekInputFraction(1.0), 0);
+    EXPECT_EQ(s.control->inputBytePosition(), mp2.size());
+    ASSERT_EQ(s.control->seekInputFraction(0.0), 0);
+    EXPECT_EQ(s.control->inputBytePosition(), 0u);
     s.decodeAll();
-    EXPECT_EQ(s.decoder->status().info.durationMs, duration) << "the frame count stays in force";
+    EXPECT_EQ(s.control->status().info.durationMs, duration) << "the frame count stays in force";
 }
 
 TEST(MpegCodec, StreamShorterThanTheProbeReadStillDecodes) {
@@ -218,7 +218,7 @@ TEST(MpegCodec, StreamShorterThanTheProbeReadStillDecodes) {
     velt::test::writeFile(dir / "short.mp2", str(bytes));
     Session s(dir / "short.mp2", dir / "short.raw");
     ASSERT_EQ(s.openResult, mp3::kOk);
-    EXPECT_EQ(s.decoder->status().info.sampleRate, 24000);
+    EXPECT_EQ(s.control->status().info.sampleRate, 24000);
     EXPECT_EQ(s.decodeAll(), 2);
     EXPECT_EQ(rawPcm(dir / "short.raw").size(), 2u * 1152u);
 }
@@ -232,7 +232,7 @@ TEST(MpegCodec, RoutingAndRateReductionOptions) {
     auto decode = [&](int routing, int reduction, int* rate = nullptr) {
         Session s(file, dir / "out.raw", routing, reduction);
         s.decodeAll();
-        if (rate) *rate = s.decoder->pcm().sampleRate;
+        if (rate) *rate = s.control->pcm().sampleRate;
         return rawPcm(dir / "out.raw");
     };
     const std::vector<std::int16_t> stereo = decode(0, 0);
@@ -268,26 +268,26 @@ TEST(MpegCodec, GainOptionScalesTheSubbands) {
     velt::test::writeFile(file, str(mp2));
     Session plain(file, dir / "plain.raw");
     plain.decodeAll();
-    std::unique_ptr<mp3::Decoder> decoder;
-    mp3::buildDecoder(decoder);
+    std::unique_ptr<mp3::ControlBlock> control;
+    mp3::buildControlBlock(control);
     std::array<std::int8_t, 64> gains{};
     gains.fill(-32);  // halves every subband
-    decoder->setOption3(gains);
-    decoder->selectOutput("raw:" + (dir / "half.raw").string());
-    decoder->openOutput();
-    decoder->selectInput(file.string());
-    ASSERT_EQ(decoder->openInput(), mp3::kOk);
-    while (decoder->decodeStep() == mp3::kOk) {
+    control->setOption3(gains);
+    control->selectOutput("raw:" + (dir / "half.raw").string());
+    control->openOutput();
+    control->selectInput(file.string());
+    ASSERT_EQ(control->openInput(), mp3::kOk);
+    while (control->decodeStep() == mp3::kOk) {
     }
-    EXPECT_EQ((*decoder->options().option3)[5], -32);
+    EXPECT_EQ((*control->options().option3)[5], -32);
     // Gains 1 / (1 + 128/32) = 0.2 and 1 + 127/32 = 4.96875 read back as the same bytes.
     gains[0] = -128;
     gains[63] = 127;
-    decoder->setOption3(gains);
-    EXPECT_EQ((*decoder->options().option3)[0], -128);
-    EXPECT_EQ((*decoder->options().option3)[63], 127);
-    decoder->closeInput();
-    decoder->closeOutput();
+    control->setOption3(gains);
+    EXPECT_EQ((*control->options().option3)[0], -128);
+    EXPECT_EQ((*control->options().option3)[63], 127);
+    control->closeInput();
+    control->closeOutput();
     const std::vector<std::int16_t> full = rawPcm(dir / "plain.raw");
     const std::vector<std::int16_t> half = rawPcm(dir / "half.raw");
     ASSERT_EQ(full.size(), half.size());

@@ -24,8 +24,8 @@ class RunOutcomeTest : public ::testing::Test {
         std::vector<std::string> args = {input(), output()};
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         std::ostringstream out, err;
-        exitCode = runMpunpack(args, out, err, [&](std::unique_ptr<Decoder>& d) {
-            d = std::make_unique<Decoder>();
+        exitCode = runMpunpack(args, out, err, [&](std::unique_ptr<ControlBlock>& d) {
+            d = std::make_unique<ControlBlock>();
             if (!script.empty() || scriptedCodec) {
                 d->registerCodecModule(fake::codecModule(log, script));
             }
@@ -101,7 +101,7 @@ TEST_F(RunOutcomeTest, WithoutAnAcceptingCodecTheInputCannotBeOpened) {
 TEST_F(RunOutcomeTest, ACreationFailureIsReportedWithoutALineEnd) {
     std::ostringstream out, err;
     const int code = runMpunpack({"a", "b"}, out, err,
-                                 [](std::unique_ptr<Decoder>&) { return int{kOutOfMemory}; });
+                                 [](std::unique_ptr<ControlBlock>&) { return int{kOutOfMemory}; });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(out.str(), "ERROR: Cannot initialize decoder (out of memory)");
 }

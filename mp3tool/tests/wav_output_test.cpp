@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fake_modules.h"
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "modules/file_output.h"
 #include "modules/wav_header.h"
@@ -41,26 +41,26 @@ TEST(WavHeader, DescribesSixteenBitPcmWithTheGivenSizes) {
 class FileOutputTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_GE(decoder.registerOutputModule(fileOutputModule()), 0);
-        ASSERT_GE(decoder.registerInputModule(fake::inputModule(log)), 0);
+        ASSERT_GE(control.registerOutputModule(fileOutputModule()), 0);
+        ASSERT_GE(control.registerInputModule(fake::inputModule(log)), 0);
     }
 
     // Decodes the scripted steps into the named output and closes it; returns close's result.
     int decodeInto(const std::string& outputName, std::deque<fake::Step> script) {
-        decoder.registerCodecModule(fake::codecModule(log, std::move(script)));
-        decoder.selectOutput(outputName);
-        if (const int r = decoder.openOutput(); r < 0) return r;
-        decoder.selectInput("in");
-        EXPECT_EQ(decoder.openInput(), kOk);
-        while (decoder.decodeStep() == kOk) {
+        control.registerCodecModule(fake::codecModule(log, std::move(script)));
+        control.selectOutput(outputName);
+        if (const int r = control.openOutput(); r < 0) return r;
+        control.selectInput("in");
+        EXPECT_EQ(control.openInput(), kOk);
+        while (control.decodeStep() == kOk) {
         }
-        decoder.closeInput();
-        return decoder.closeOutput();
+        control.closeInput();
+        return control.closeOutput();
     }
 
     velt::test::TempDir dir;
     fake::Log log;
-    Decoder decoder;
+    ControlBlock control;
 };
 
 TEST_F(FileOutputTest, WavFileGetsItsFinalSizesAndTheFirstWritesFormat) {
@@ -96,9 +96,9 @@ TEST_F(FileOutputTest, AStreamWithoutPcmLeavesOnlyTheDefaultHeader) {
 
 TEST_F(FileOutputTest, AnOutputThatIsNeverFinishedStaysEmpty) {
     const fs::path path = dir / "left.wav";
-    decoder.selectOutput("wav:" + path.string());
-    ASSERT_EQ(decoder.openOutput(), kOk);
-    decoder.discardOutput();
+    control.selectOutput("wav:" + path.string());
+    ASSERT_EQ(control.openOutput(), kOk);
+    control.discardOutput();
     ASSERT_TRUE(fs::exists(path));
     EXPECT_EQ(fs::file_size(path), 0u);
 }
@@ -130,8 +130,8 @@ TEST_F(FileOutputTest, AWriteProtectedTargetIsPermissionDenied) {
 
 TEST(FileOutputLimits, RefusesDataTheWavHeaderCannotDescribe) {
     std::unique_ptr<OutputInstance> out;
-    Decoder decoder;
-    ASSERT_EQ(fileOutputModule().create(out, "wav:/dev/null", 0, decoder), kOk);
+    ControlBlock control;
+    ASSERT_EQ(fileOutputModule().create(out, "wav:/dev/null", 0, control), kOk);
     ASSERT_EQ(out->open(), kOk);
     const std::vector<std::uint8_t> mebibyte(1 << 20);
     std::int64_t accepted = 0;

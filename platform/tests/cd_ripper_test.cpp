@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/wave_io/clock_wave_out.h"
 #include "scoped_env.h"
 #include "test_support.h"
 
@@ -21,6 +23,7 @@ using Kind = CdRipper::Event::Kind;
 class CdRipperDouble : public ::testing::Test {
   protected:
     CdRipperDouble() {
+        wave_out::useDevices(&output_);
         fs::create_directory(disc_);
         for (int i = 1; i <= 3; ++i) {
             const std::string file = (disc_ / ("Track0" + std::to_string(i) + ".wav")).string();
@@ -29,6 +32,10 @@ class CdRipperDouble : public ::testing::Test {
                                                std::to_string(200 * i) + " 2>&1");
             EXPECT_EQ(made.exitCode, 0) << made.output;
         }
+    }
+    ~CdRipperDouble() override {
+        ripper_.reset();
+        wave_out::useDevices(nullptr);
     }
     CdRipper& ripper(std::vector<std::string> folders = {}) {
         if (folders.empty()) folders = {disc_.string(), (dir_ / "empty drive").string()};
@@ -56,6 +63,7 @@ class CdRipperDouble : public ::testing::Test {
     test::TempDir dir_;
     fs::path disc_ = dir_ / "disc";
     ManualClock clock_;
+    wave_out::ClockWaveOut output_{&clock_};
     std::unique_ptr<CdRipper> ripper_;
 };
 
@@ -79,7 +87,11 @@ TEST_F(CdRipperDouble, DrivesTracksAndDiscs) {
     test::writeFile(disc_ / "DATA", "");
     ASSERT_NE(r.OpenDrive(0), 0);
     EXPECT_FALSE(r.IsAudioDisc());
-    EXPECT_EQ(r.TrackCount(), 0);
+    EXPECT_EQ(r.TrackCount(), 3);  // present, with tracks, none of them playable
+    r.SelectTrack(1);
+    EXPECT_EQ(r.TrackLength(), 0);
+    r.PlayTrack(1);
+    EXPECT_EQ(r.CurrentTrack(), 0);
     fs::remove(disc_ / "DATA");
     test::writeFile(disc_ / "BUSY", "");
     EXPECT_EQ(r.OpenDrive(0), 0);
@@ -167,13 +179,29 @@ TEST_F(CdRipperDouble, PlayingReportsItsPositionEachSecond) {
         clock_.advance(100);
     }
     EXPECT_EQ(seconds, (std::vector<long>{0, 1, 2}));
-    r.PreviousTrack();
+    // The track's samples play on the wave output, all 3 s of them.
+    using WaveKind = wave_out::ClockWaveOut::Event::Kind;
+    ASSERT_GE(output_.events.size(), 2u);
+    EXPECT_EQ(output_.events[0].kind, WaveKind::Open);
+    EXPECT_EQ(output_.events[0].sampleRate, 44100);
+    EXPECT_EQ(output_.events[0].channels, 2);
+    EXPECT_EQ(output_.events[1].kind, WaveKind::Play);
+    EXPECT_EQ(output_.events[1].first, 0);
+    EXPECT_EQ(output_.events[1].end, 3 * 44100);
+    r.PreviousTrack();  // stops the stream where the clock has got to: 2.5 s
+    const auto stop = std::find_if(output_.events.begin(), output_.events.end(),
+                                   [](const auto& e) { return e.kind == WaveKind::Stop; });
+    ASSERT_NE(stop, output_.events.end());
+    EXPECT_EQ(stop->stream, 1);
+    EXPECT_EQ(stop->first, 110250);
     EXPECT_EQ(r.CurrentTrack(), 2);
     r.NextTrack();
     r.NextTrack();
     EXPECT_EQ(r.CurrentTrack(), 3);
     r.StopPlay();
     EXPECT_TRUE(r.TakeEvents().empty());
+    EXPECT_EQ(output_.events.back().kind, WaveKind::Close);
+    EXPECT_EQ(output_.events.back().stream, 3);  // each track choice played on a stream of its own
 }
 
 // This machine has no CD drive: the real drives are none, and libcdio says nothing about it.

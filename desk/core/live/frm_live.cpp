@@ -291,7 +291,7 @@ void frmLive::Initialize() {
         return;
     }
     StartResult = static_cast<int16_t>(bridge->BeginConvert(G().TempProject.c_str()));
-    if (StartResult == 0) {
+    if (StartResult == KVX_DONE) {
         running_ = true;
         tmrStatus.setEnabled(true);
         main_window::setStatusText("Converting...");
@@ -314,7 +314,7 @@ void frmLive::tmrStatus_Timer() {
     const BridgeCalls* bridge = Bridge();
     if (bridge == nullptr) return;
     ConvertStatus record{};
-    if (bridge->GetStatus(&record) != 0) return;
+    if (bridge->GetStatus(&record) != KVX_DONE) return;
 
     float s = record.status;
     if (std::trunc(s) == -12.0f || s == kCancelled) s = kFinished;

@@ -4,7 +4,7 @@
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
-#include "desk/core/placeholders/frm_media.h"
+#include "desk/media/frm_player.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/core/placeholders/frm_wizard.h"
 #include "desk/core/project/project_file.h"

@@ -114,7 +114,7 @@ void frmStatus::Form_Load() {
         return;
     }
     BeginResult = static_cast<int16_t>(bridge->BeginConvert(g.TempProject.c_str()));
-    if (BeginResult != 0) {
+    if (BeginResult != KVX_DONE) {
         const std::string text = "Unable to run converter. Error: " + std::to_string(BeginResult);
         if (g.BatchMode) AppendBatchLog(text);
         ShowMessage(text + "\r\nVeltrane must now close. Please try again.", 16 + 4096, "Converter",
@@ -142,15 +142,15 @@ void frmStatus::tmrStatus_Timer() {
     }
     ConvertStatus record{};
     int result = bridge->GetStatus(&record);
-    if (result == 1) {
+    if (result == KVX_NOT_RUNNING) {
         // The bridge has no run any more, yet no final line reached this window: the run is
         // over without an outcome of its own.
         record = {};
         record.status = kEngineStopped;
-    } else if (result != 0) {
+    } else if (result != KVX_DONE) {
         return;  // missing or torn status line: try again at the next tick
     }
-    const bool sane = result == 0 && PlausibleStatus(record);
+    const bool sane = result == KVX_DONE && PlausibleStatus(record);
     if (!sane && !finalStatus(record.status)) return;  // a damaged line: skip this tick
 
     if (!sane) {

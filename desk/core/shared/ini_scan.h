@@ -1,6 +1,9 @@
-// The plain key scanner that reads project, ensemble and drum-kit files the way the engine does:
-// the first line holding the key followed by "=" (case-insensitive, anywhere in the line, whatever
-// its section) gives the text after that line's first "=".
+// The plain key scanner the desktop program reads project, ensemble and drum-kit keys with: the
+// first line holding the key followed by "=" (case-insensitive, anywhere in the line, whatever its
+// section) gives the text after that line's first "=". This is not how the engine reads a project
+// (the last line holding the key, case-sensitive, the text after the key), nor how
+// platform/profile reads INI files (sections, keys compared whole, values trimmed);
+// ini_readers_test.cpp holds the three side by side.
 #pragma once
 
 #include <string>

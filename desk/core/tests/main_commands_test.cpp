@@ -7,12 +7,13 @@
 
 #include "audio_input_double.h"
 #include "desk/core/options/frm_customize.h"
-#include "desk/core/placeholders/frm_media.h"
+#include "desk/media/frm_player.h"
 #include "single_audio_file.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
 #include "main_window_fixture.h"
 #include "platform/midi_out/midi_out.h"
+#include "platform/wave_io/clock_wave_out.h"
 
 namespace velt::desk {
 namespace {
@@ -346,9 +347,20 @@ TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
     UseSingleAudioFile(wave("a.wav"));
     CheckEditFiles(1);
     CheckRecognize();
-    ui.onModal<frmPlayer>([](frmPlayer& p, ui::test::User& user) { user.click(p.cmdClose); });
-    u.toolbar(f.Toolbar, "SyncPlay");
-    EXPECT_EQ(ui::forms::existing<frmPlayer>(), nullptr);
+    {
+        // The player plays the audio at once: on the clock-time output double.
+        platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
+        struct Devices {
+            explicit Devices(platform::wave_out::Devices* d) { platform::wave_out::useDevices(d); }
+            ~Devices() { platform::wave_out::useDevices(nullptr); }
+        } devices(&output);
+        ui.onModal<frmPlayer>([](frmPlayer& p, ui::test::User& user) {
+            EXPECT_EQ(p.mmAudio.Mode(), 526);
+            user.click(p.cmdClose);
+        });
+        u.toolbar(f.Toolbar, "SyncPlay");
+        EXPECT_EQ(ui::forms::existing<frmPlayer>(), nullptr);
+    }
     u.toolbar(f.Toolbar, "Recognize");
     u.menu(f.mnuRecognize);
     EXPECT_EQ(converts, 2);

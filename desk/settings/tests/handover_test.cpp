@@ -1,7 +1,11 @@
 // The handlers that open other windows (recorder, CD transfer) and take back what they hand
 // over, and the handlers that behave differently while the wizard drives the hidden dialog.
-#include "desk/core/placeholders/frm_media.h"
+#include "audio_input_double.h"
 #include "desk/instruments/frm_ens.h"
+#include "desk/media/frm_cd.h"
+#include "desk/media/frm_record.h"
+#include "platform/wave_io/clock_wave_out.h"
+#include "scoped_env.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -18,20 +22,23 @@ std::vector<std::string> rows(const ui::ComboBox& c) {
 }
 
 TEST_F(SettingsHandlers, RecordingsComeBackThroughTheRecorder) {
-    const std::string take = sox("take.wav", "-r 44100 -c 1 -b 16", "synth 2 sine 330 vol 0.5");
+    const std::string recorded =
+        sox("recorded.wav", "-r 44100 -c 1 -b 16", "synth 2 sine 330 vol 0.5");
+    const std::string take = (dir / "take.wav").string();
+    test_audio::FakeAudioInput meter;  // the recorder's level meter listens to it
     struct Case {
         const char* name;
         bool wizard;  // hidden dialog driven by the wizard, else the shown dialog clicked
         bool save;
-        const char* mark;  // RecordMark the recorder leaves; nullptr: the one it sets itself
+        const char* mark;  // RecordMark the take leaves: "Y" with the metronome, "N" without
         int rowsAfter;
         int tempoDetect;
     } cases[] = {
-        {"closed without a take", false, false, nullptr, 0, 0},
-        {"take to be tapped", false, true, nullptr, 1, 1},
+        {"closed without a take", false, false, "-", 0, 0},
+        {"take to be tapped", false, true, "N", 1, 1},
         {"take with its tempo", false, true, "Y", 1, 0},
-        {"wizard: closed without a take", true, false, nullptr, 0, 0},
-        {"wizard: take", true, true, nullptr, 1, 1},
+        {"wizard: closed without a take", true, false, "-", 0, 0},
+        {"wizard: take", true, true, "N", 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -47,13 +54,16 @@ TEST_F(SettingsHandlers, RecordingsComeBackThroughTheRecorder) {
         f.txtStartPoint.setText("00:00:10");
         f.txtStartPoint_LostFocus();
         f.WorkTaps = "ab";
+        std::filesystem::remove(take);
         ui.onModal<frmRecord>([&](frmRecord& r, ui::test::User& u) {
             if (c.save) {
-                ui.expectFileDialog({.title = "Use WAV File"}).choose(take);
-                u.click(r.cmdSave);
+                // A take as the recorder leaves it, saved through its own Save.
+                fs::copy_file(recorded, r.TakePath(), fs::copy_options::overwrite_existing);
+                ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+                r.cmdSave_Click();
             }
-            if (c.mark) G().RecordMark = c.mark;
-            u.click(r.cmdClose);
+            G().RecordMark = c.mark;
+            u.click(r.cmdOK);
         });
         if (c.wizard) {
             f.cmdRecord_Click();
@@ -86,9 +96,17 @@ TEST_F(SettingsHandlers, RecordingsComeBackThroughTheRecorder) {
 }
 
 TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
+    // A disc in the CD drive double; its track is transferred to cd/track 1.wav.
     fs::create_directories(dir / "cd");
-    const std::string track =
-        sox("cd/track 1.wav", "-r 44100 -c 2 -b 16", "synth 95.5 sine 440 vol 0.5");
+    fs::create_directories(dir / "disc");
+    sox("disc/Track01.wav", "-r 44100 -c 2 -b 16", "synth 95.5 sine 440 vol 0.5");
+    test::ScopedEnv drives("VELTRANE_CD_DRIVES", (dir / "disc").string());
+    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
+    struct Output {
+        explicit Output(platform::wave_out::Devices* d) { platform::wave_out::useDevices(d); }
+        ~Output() { platform::wave_out::useDevices(nullptr); }
+    } playsOn(&output);
+    const std::string track = (dir / "cd" / "track 1.wav").string();
     struct Case {
         const char* name;
         bool wizard, transfer;
@@ -99,6 +117,7 @@ TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        fs::remove(track);  // each case transfers anew
         ResetGlobal();
         G().InstallFolder = (dir / "install").string() + "/";
         G().TempFolder = (dir / "temp").string();
@@ -106,13 +125,17 @@ TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
         G().WizardRunning = c.wizard;
         frmProperties& f = dialog();
         ui.onModal<frmCD>([&](frmCD& cd, ui::test::User& u) {
-            auto& d = ui.expectFileDialog({.title = "Use WAV File"});
+            ui.advance(500);  // the track list
+            auto& d = ui.expectFileDialog({.title = "Save Wave File As"});
             if (c.transfer)
                 d.choose(track);
             else
                 d.cancel();
-            u.click(cd.cmdTransfer);
-            u.click(cd.cmdClose);
+            u.click(cd.cmdRip);
+            for (int i = 0; c.transfer && i < 40 && cd.StatusBar.Text() != "Completed Transfer";
+                 ++i)
+                ui.advance(500);
+            u.click(cd.cmdOK);
         });
         if (c.wizard) {
             f.cmdCD_Click();

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/decoder_setup.h"
+#include "app/control_block_setup.h"
 #include "app/status_file.h"
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
@@ -61,35 +61,35 @@ class Run {
     }
 
     // Steps 4 on of a run whose arguments were accepted.
-    int decode(Decoder& decoder, const std::string& mp3Path, const std::string& wavPath) {
+    int decode(ControlBlock& control, const std::string& mp3Path, const std::string& wavPath) {
         // Opening the output would destroy the input before it is read.
         if (sameFile(mp3Path, wavPath)) return finish(cannotWrite(kInvalidParameters), 1);
 
         // Selection results are not looked at: a module that could not be selected leaves no
         // instance, and opening then reports it.
-        decoder.selectOutput("wav:" + wavPath);
-        if (const int code = decoder.openOutput(); code < 0) return finish(cannotWrite(code), 1);
+        control.selectOutput("wav:" + wavPath);
+        if (const int code = control.openOutput(); code < 0) return finish(cannotWrite(code), 1);
 
-        decoder.selectInput(mp3Path);
-        if (const int code = decoder.openInput(); code < 0) {
+        control.selectInput(mp3Path);
+        if (const int code = control.openInput(); code < 0) {
             // The WAV file stays as created (empty): it was never finished.
-            decoder.discardOutput();
+            control.discardOutput();
             return finish(cannotOpen(code), 1);
         }
 
         int end = kOk;
         do {
-            end = decoder.decodeStep();
+            end = control.decodeStep();
         } while (end == kOk || end == kInvalidFrame || end == kTimeout);
 
-        decoder.outputSetControls(nullptr, kOutputEndOfStream);
-        decoder.closeInput();
+        control.outputSetControls(nullptr, kOutputEndOfStream);
+        control.closeInput();
         // Closing writes the final WAV header, also after a failure, so what was decoded stays
         // a playable file.
-        if (const int code = decoder.closeOutput(); code < 0) return finish(cannotWrite(code), 1);
+        if (const int code = control.closeOutput(); code < 0) return finish(cannotWrite(code), 1);
         if (end == kWriteFailed) return finish(cannotWrite(end), 1);
         if (end != kEndOfStream) return finish(cannotDecode(end), 1);
-        if (decoder.pcmBytesWritten() == 0) return finish(cannotDecode(kUnsupportedFormat), 1);
+        if (control.pcmBytesWritten() == 0) return finish(cannotDecode(kUnsupportedFormat), 1);
         return finish("DONE", 0);
     }
 
@@ -101,10 +101,10 @@ class Run {
 }  // namespace
 
 int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                const DecoderBuilder& build) {
-    std::unique_ptr<Decoder> decoder;
-    const int built = build ? build(decoder) : buildDecoder(decoder);
-    if (const int code = built < 0 ? built : (decoder ? kOk : kOutOfMemory); code < 0) {
+                const ControlBlockBuilder& build) {
+    std::unique_ptr<ControlBlock> control;
+    const int built = build ? build(control) : buildControlBlock(control);
+    if (const int code = built < 0 ? built : (control ? kOk : kOutOfMemory); code < 0) {
         out << "ERROR: Cannot initialize decoder (" << errorText(code) << ")" << std::flush;
         return 1;
     }
@@ -123,7 +123,7 @@ int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::os
     // When the PCM goes to standard output, the outcome must not end up inside it.
     Run run(wavPath == kStandardStream ? err : out, status);
     try {
-        return run.decode(*decoder, mp3Path, wavPath);
+        return run.decode(*control, mp3Path, wavPath);
     } catch (const std::bad_alloc&) {
         return run.finish(cannotDecode(kOutOfMemory), 1);
     }

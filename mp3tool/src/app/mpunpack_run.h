@@ -20,16 +20,16 @@
 #include <string>
 #include <vector>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 
 namespace velt::mp3 {
 
 // Creates a control block with its modules registered; 0 or a negative code.
-using DecoderBuilder = std::function<int(std::unique_ptr<Decoder>&)>;
+using ControlBlockBuilder = std::function<int(std::unique_ptr<ControlBlock>&)>;
 
 // args: the arguments after the program name. Returns the exit code. The builder is the tool's own
-// (buildDecoder) unless a test hands in one with modules of its own.
+// (buildControlBlock) unless a test hands in one with modules of its own.
 int runMpunpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                const DecoderBuilder& build = {});
+                const ControlBlockBuilder& build = {});
 
 }  // namespace velt::mp3

@@ -1,10 +1,10 @@
 // A codec module turns the bytes of the input into PCM. Its table carries the version word and the
 // operations that need no instance (query, info, new); an instance carries the rest and reads and
-// seeks the input through the Decoder it was created with. Operations with a default here are
+// seeks the input through the ControlBlock it was created with. Operations with a default here are
 // optional: the default is what the framework does when a codec has none.
 //
 // To add a codec: derive from CodecInstance, provide a function that returns its CodecModule, and
-// register it in buildDecoder (app/decoder_setup.cpp).
+// register it in buildControlBlock (app/control_block_setup.cpp).
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,7 @@
 
 namespace velt::mp3 {
 
-class Decoder;
+class ControlBlock;
 
 // The error escape: a codec that finds a frame it cannot decode (impossible side information or
 // allocation values) throws this from anywhere inside decode; the decode step catches it and
@@ -64,7 +64,7 @@ struct CodecModule {
     std::function<int(ModuleDescription& description, int flags)> info;
     // new: creates an instance; 0 or a negative code (then no instance).
     std::function<int(std::unique_ptr<CodecInstance>& instance, std::string_view streamType,
-                      std::string_view inputName, Decoder& decoder)>
+                      std::string_view inputName, ControlBlock& control)>
         create;
 };
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <new>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
 
-void Decoder::updatePositionAndTime() {
+void ControlBlock::updatePositionAndTime() {
     status_.position = std::min(byteFraction(input_.bytePosition), 1.0);
     double seconds = 0;
     if (status_.info.durationMs > 0) {
@@ -19,7 +19,7 @@ void Decoder::updatePositionAndTime() {
     status_.time = timeFromSeconds(seconds);
 }
 
-int Decoder::decodeStep() {
+int ControlBlock::decodeStep() {
     if (!output_.open) {
         reportError(kInternalError, "internal error", "output not open");
         return kInternalError;

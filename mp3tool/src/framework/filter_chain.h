@@ -17,7 +17,7 @@
 
 namespace velt::mp3 {
 
-class Decoder;
+class ControlBlock;
 
 class InputFilter : public InputInstance {
   public:
@@ -75,12 +75,12 @@ class OutputFilter : public OutputInstance {
 // A filter's table: the version word and its new operation, given the filter's id.
 struct InputFilterModule {
     std::uint32_t version = kModuleVersion;
-    std::function<int(std::unique_ptr<InputFilter>& filter, int id, Decoder& decoder)> create;
+    std::function<int(std::unique_ptr<InputFilter>& filter, int id, ControlBlock& control)> create;
 };
 
 struct OutputFilterModule {
     std::uint32_t version = kModuleVersion;
-    std::function<int(std::unique_ptr<OutputFilter>& filter, int id, Decoder& decoder)> create;
+    std::function<int(std::unique_ptr<OutputFilter>& filter, int id, ControlBlock& control)> create;
 };
 
 // Where a new filter goes.

@@ -13,7 +13,7 @@
 
 namespace velt::mp3 {
 
-class Decoder;
+class ControlBlock;
 
 class OutputInstance {
   public:
@@ -45,7 +45,7 @@ struct OutputModule {
     std::function<int(ModuleDescription& description, int flags)> info;
     // new: creates an instance for the name; 0 or a negative code (then no instance).
     std::function<int(std::unique_ptr<OutputInstance>& instance, std::string_view name, int index,
-                      Decoder& decoder)>
+                      ControlBlock& control)>
         create;
 };
 

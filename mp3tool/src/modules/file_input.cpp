@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "modules/id3v1.h"
 
@@ -24,7 +24,7 @@ bool endsWithMp3(const std::string& name) {
 
 class FileInput : public InputInstance {
   public:
-    FileInput(std::string_view name, Decoder& decoder) : name_(name), decoder_(decoder) {}
+    FileInput(std::string_view name, ControlBlock& control) : name_(name), control_(control) {}
     ~FileInput() override { closeFile(); }
 
     int open() override {
@@ -77,14 +77,14 @@ class FileInput : public InputInstance {
   private:
     int openFailure(int error) {
         if (error == ENOENT) {
-            decoder_.reportError(kNoSuchFile, "cannot open input file", "file not found");
+            control_.reportError(kNoSuchFile, "cannot open input file", "file not found");
             return kNoSuchFile;
         }
         if (error == EACCES) {
-            decoder_.reportError(kPermissionDenied, "cannot open input file", "permission denied");
+            control_.reportError(kPermissionDenied, "cannot open input file", "permission denied");
             return kPermissionDenied;
         }
-        decoder_.reportError(kOpenFailed, "cannot open input file", std::strerror(error));
+        control_.reportError(kOpenFailed, "cannot open input file", std::strerror(error));
         return kOpenFailed;
     }
 
@@ -92,7 +92,7 @@ class FileInput : public InputInstance {
     void readId3v1() {
         std::array<std::uint8_t, kId3v1Size> tag{};
         if (fseeko(file_, -static_cast<off_t>(kId3v1Size), SEEK_END) != 0) return;
-        if (std::fread(tag.data(), 1, tag.size(), file_) == tag.size()) publishId3v1(tag, decoder_);
+        if (std::fread(tag.data(), 1, tag.size(), file_) == tag.size()) publishId3v1(tag, control_);
         fseeko(file_, 0, SEEK_SET);
     }
 
@@ -103,7 +103,7 @@ class FileInput : public InputInstance {
     }
 
     std::string name_;
-    Decoder& decoder_;
+    ControlBlock& control_;
     std::FILE* file_ = nullptr;
     bool regular_ = false;
 };
@@ -140,13 +140,13 @@ InputModule fileInputModule() {
     module.probe = [](std::string_view) { return 0; };
     module.info = describe;
     module.create = [](std::unique_ptr<InputInstance>& instance, std::string_view name, int,
-                       Decoder& decoder) {
+                       ControlBlock& control) {
         if (name.empty()) {
-            decoder.reportError(kInvalidParameters, "internal error",
+            control.reportError(kInvalidParameters, "internal error",
                                 "null params or null/empty input name");
             return static_cast<int>(kInvalidParameters);
         }
-        instance = std::make_unique<FileInput>(name, decoder);
+        instance = std::make_unique<FileInput>(name, control);
         return static_cast<int>(kOk);
     };
     return module;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "modules/wav_header.h"
 
@@ -22,7 +22,7 @@ constexpr std::size_t kWriteBufferBytes = 256 * 1024;
 
 class FileOutput : public OutputInstance {
   public:
-    FileOutput(std::string_view name, Decoder& decoder) : name_(name), decoder_(decoder) {}
+    FileOutput(std::string_view name, ControlBlock& control) : name_(name), control_(control) {}
     ~FileOutput() override {
         // Deleting without close leaves the file as it is on disk.
         if (file_ != nullptr && file_ != stdout) std::fclose(file_);
@@ -58,11 +58,11 @@ class FileOutput : public OutputInstance {
         if (file_ == nullptr) {
             const int error = errno;
             if (error == EACCES) {
-                decoder_.reportError(kPermissionDenied, "cannot open output file",
+                control_.reportError(kPermissionDenied, "cannot open output file",
                                      "permission denied");
                 return kPermissionDenied;
             }
-            decoder_.reportError(kOpenFailed, "cannot open output file", std::strerror(error));
+            control_.reportError(kOpenFailed, "cannot open output file", std::strerror(error));
             return kOpenFailed;
         }
         // A frame is a few kilobytes: a large buffer makes one system call out of many frames
@@ -122,7 +122,7 @@ class FileOutput : public OutputInstance {
     }
 
     std::string name_;
-    Decoder& decoder_;
+    ControlBlock& control_;
     std::vector<char> buffer_;  // declared before file_: closed in the destructor body first
     std::FILE* file_ = nullptr;
     Form form_ = Form::Raw;
@@ -170,13 +170,13 @@ OutputModule fileOutputModule() {
     module.probe = [](std::string_view) { return 0; };
     module.info = describe;
     module.create = [](std::unique_ptr<OutputInstance>& instance, std::string_view name, int,
-                       Decoder& decoder) {
+                       ControlBlock& control) {
         if (name.empty()) {
-            decoder.reportError(kInvalidParameters, "internal error",
+            control.reportError(kInvalidParameters, "internal error",
                                 "null params or null/empty output name");
             return static_cast<int>(kInvalidParameters);
         }
-        instance = std::make_unique<FileOutput>(name, decoder);
+        instance = std::make_unique<FileOutput>(name, control);
         return static_cast<int>(kOk);
     };
     return module;

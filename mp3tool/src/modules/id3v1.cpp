@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 
 namespace velt::mp3 {
 
@@ -31,12 +31,12 @@ std::string fieldText(const std::uint8_t* field, std::size_t size) {
 
 }  // namespace
 
-bool publishId3v1(const std::array<std::uint8_t, kId3v1Size>& tag, Decoder& decoder) {
+bool publishId3v1(const std::array<std::uint8_t, kId3v1Size>& tag, ControlBlock& control) {
     if (std::memcmp(tag.data(), "TAG", 3) != 0) return false;
     for (const TextField& f : kTextFields) {
-        decoder.setStreamString(f.property, fieldText(tag.data() + f.offset, f.size));
+        control.setStreamString(f.property, fieldText(tag.data() + f.offset, f.size));
     }
-    decoder.setStreamInteger("id3/genre", static_cast<std::int8_t>(tag[kGenreOffset]));
+    control.setStreamInteger("id3/genre", static_cast<std::int8_t>(tag[kGenreOffset]));
     return true;
 }
 

@@ -7,13 +7,13 @@
 
 namespace velt::mp3 {
 
-class Decoder;
+class ControlBlock;
 
 inline constexpr std::size_t kId3v1Size = 128;
 
 // Publishes the tag's fields ("id3/title", "id3/artist", "id3/album", "id3/year",
-// "id3/comment" as strings, "id3/genre" as a signed integer) through the decoder's stream
+// "id3/comment" as strings, "id3/genre" as a signed integer) through the control block's stream
 // properties. Returns false, publishing nothing, when the block does not begin with "TAG".
-bool publishId3v1(const std::array<std::uint8_t, kId3v1Size>& tag, Decoder& decoder);
+bool publishId3v1(const std::array<std::uint8_t, kId3v1Size>& tag, ControlBlock& control);
 
 }  // namespace velt::mp3

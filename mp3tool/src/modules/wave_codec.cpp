@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
@@ -51,7 +51,7 @@ bool isPlain16BitPcm(const WaveFormat& f) {
 
 class WaveCodec : public CodecInstance {
   public:
-    explicit WaveCodec(Decoder& decoder) : decoder_(decoder) {}
+    explicit WaveCodec(ControlBlock& control) : control_(control) {}
 
     int newStream(std::string_view, std::string_view) override {
         format_ = WaveFormat{};
@@ -63,7 +63,7 @@ class WaveCodec : public CodecInstance {
     }
 
     int probe(StreamInfo& info) override {
-        const std::uint64_t size = decoder_.inputSize();
+        const std::uint64_t size = control_.inputSize();
         std::uint64_t dataBytes = 0;
         if (dataEnd_) {
             dataBytes = *dataEnd_ - dataOffset_;
@@ -88,23 +88,23 @@ class WaveCodec : public CodecInstance {
         }
         // Bytes before the data (after a seek into the header) and a partial frame (after a seek
         // into the data) are dropped so that the output starts on a whole frame.
-        if (decoder_.inputBytePosition() < dataOffset_) {
-            if (const int r = skip(dataOffset_ - decoder_.inputBytePosition()); r < 0) return r;
+        if (control_.inputBytePosition() < dataOffset_) {
+            if (const int r = skip(dataOffset_ - control_.inputBytePosition()); r < 0) return r;
         }
         const std::uint64_t frame = format_.blockAlign;
-        const std::uint64_t misalign = (decoder_.inputBytePosition() - dataOffset_) % frame;
+        const std::uint64_t misalign = (control_.inputBytePosition() - dataOffset_) % frame;
         if (misalign != 0) {
             if (const int r = skip(frame - misalign); r < 0) return r;
         }
 
         std::uint64_t want = std::min<std::uint64_t>(pcm.data.size(), kMaxOutputBytes);
         if (dataEnd_) {
-            const std::uint64_t pos = decoder_.inputBytePosition();
+            const std::uint64_t pos = control_.inputBytePosition();
             want = std::min(want, pos < *dataEnd_ ? *dataEnd_ - pos : 0);
         }
         want -= want % frame;
         if (want == 0) return kEndOfStream;
-        const std::int64_t got = decoder_.readInputSome(pcm.data.first(want));
+        const std::int64_t got = control_.readInputSome(pcm.data.first(want));
         if (got < 0) return static_cast<int>(got);
         // A piece of a frame at the very end cannot be played: only whole frames go out.
         const auto frames = static_cast<std::uint64_t>(got) / frame;
@@ -133,7 +133,7 @@ class WaveCodec : public CodecInstance {
         std::array<std::uint8_t, 256> scrap{};
         while (n > 0) {
             const auto piece = std::min<std::uint64_t>(n, scrap.size());
-            const int r = decoder_.readInput(std::span(scrap).first(piece));
+            const int r = control_.readInput(std::span(scrap).first(piece));
             if (r < 0) return r;
             n -= piece;
         }
@@ -144,7 +144,7 @@ class WaveCodec : public CodecInstance {
         if (chunkSize < 16) return kUnsupportedFormat;
         std::array<std::uint8_t, 40> fmt{};
         const std::uint32_t wanted = chunkSize >= 40 ? 40 : 16;
-        if (const int r = decoder_.readInput(std::span(fmt).first(wanted)); r < 0) return r;
+        if (const int r = control_.readInput(std::span(fmt).first(wanted)); r < 0) return r;
         format_.tag = static_cast<std::uint16_t>(littleEndian(&fmt[0], 2));
         format_.channels = static_cast<std::uint16_t>(littleEndian(&fmt[2], 2));
         format_.sampleRate = littleEndian(&fmt[4], 4);
@@ -158,15 +158,15 @@ class WaveCodec : public CodecInstance {
 
     int parseHeader() {
         std::array<std::uint8_t, 12> riff{};
-        if (const int r = decoder_.readInput(riff); r < 0) return r;
+        if (const int r = control_.readInput(riff); r < 0) return r;
         if (std::memcmp(&riff[0], "RIFF", 4) != 0 || std::memcmp(&riff[8], "WAVE", 4) != 0) {
             return kUnsupportedFormat;
         }
         bool haveFormat = false;
         for (;;) {
             std::array<std::uint8_t, 8> chunk{};
-            if (const int r = decoder_.readInput(chunk); r < 0) return r;
-            const std::uint64_t end = decoder_.inputBytePosition();
+            if (const int r = control_.readInput(chunk); r < 0) return r;
+            const std::uint64_t end = control_.inputBytePosition();
             if (end > kLastHeaderByte) return kUnsupportedFormat;
             const std::uint32_t size = littleEndian(&chunk[4], 4);
             if (std::memcmp(&chunk[0], "data", 4) == 0) {
@@ -187,7 +187,7 @@ class WaveCodec : public CodecInstance {
         }
     }
 
-    Decoder& decoder_;
+    ControlBlock& control_;
     WaveFormat format_;
     std::uint64_t dataOffset_ = 0;
     std::optional<std::uint64_t> dataEnd_;  // none: the data run to the end of the stream
@@ -225,8 +225,8 @@ CodecModule waveCodecModule() {
     module.query = query;
     module.info = describe;
     module.create = [](std::unique_ptr<CodecInstance>& instance, std::string_view, std::string_view,
-                       Decoder& decoder) {
-        instance = std::make_unique<WaveCodec>(decoder);
+                       ControlBlock& control) {
+        instance = std::make_unique<WaveCodec>(control);
         return static_cast<int>(kOk);
     };
     return module;

@@ -10,9 +10,9 @@
 #include <memory>
 #include <optional>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
-#include "mpeg/layer3/layer3_layer_decoder.h"
+#include "mpeg/layer3/layer3_frame_decoder.h"
 #include "mpeg/mpeg_decoder.h"
 #include "mpeg/stream_probe.h"
 
@@ -26,14 +26,14 @@ constexpr int kMaxOutputBytes = mpeg::kMaxFrameSamples * 2;
 // The framework's input as the frame reader's byte source.
 class FrameworkInput : public mpeg::ByteInput {
   public:
-    explicit FrameworkInput(Decoder& decoder) : decoder_(decoder) {}
+    explicit FrameworkInput(ControlBlock& control) : control_(control) {}
     int read(std::uint8_t* buffer, std::size_t n) override {
         if (n == 0) return kOk;
-        return decoder_.readInput(std::span<std::uint8_t>(buffer, n));
+        return control_.readInput(std::span<std::uint8_t>(buffer, n));
     }
 
   private:
-    Decoder& decoder_;
+    ControlBlock& control_;
 };
 
 // Gain byte v of the option block: 1 + v/32 for v >= 0, 1 / (1 - v/32) below (so -32 halves,
@@ -48,8 +48,8 @@ std::int8_t byteFromGain(float g) {
 
 class MpegCodec : public CodecInstance {
   public:
-    explicit MpegCodec(Decoder& decoder) : decoder_(decoder), input_(decoder), core_(input_) {
-        core_.setLayer3(std::make_unique<mpeg::layer3::Layer3LayerDecoder>());
+    explicit MpegCodec(ControlBlock& control) : control_(control), input_(control), core_(input_) {
+        core_.setLayer3(std::make_unique<mpeg::layer3::Layer3FrameDecoder>());
     }
 
     int newStream(std::string_view, std::string_view) override {
@@ -59,7 +59,7 @@ class MpegCodec : public CodecInstance {
         frameCountKnown_ = false;
         averageBitrate_ = 0;
         dataStart_ = 0;
-        dataSize_ = decoder_.inputSize();
+        dataSize_ = control_.inputSize();
         return flush();
     }
 
@@ -160,7 +160,7 @@ class MpegCodec : public CodecInstance {
     void publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& info);
     void estimateDuration(StreamInfo& info) const;
 
-    Decoder& decoder_;
+    ControlBlock& control_;
     FrameworkInput input_;
     mpeg::MpegDecoder core_;
     std::array<std::int16_t, mpeg::kMaxFrameSamples> frame_{};
@@ -193,19 +193,19 @@ class MpegCodec : public CodecInstance {
 void MpegCodec::publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& info) {
     if (h.level() != level_) {
         level_ = h.level();
-        decoder_.setStreamInteger("mpeg/level", level_);
+        control_.setStreamInteger("mpeg/level", level_);
         info.validFields |= kStreamPropertiesChanged;
     }
     if (h.layer != layer_) {
         layer_ = h.layer;
-        decoder_.setStreamInteger("mpeg/layer", layer_);
+        control_.setStreamInteger("mpeg/layer", layer_);
         info.validFields |= kStreamPropertiesChanged;
     }
     if (h.mode != mode_) {
         const bool channelsChange =
             mode_ < 0 || (mode_ == mpeg::kSingleChannel) != (h.mode == mpeg::kSingleChannel);
         mode_ = h.mode;
-        decoder_.setStreamInteger("mpeg/mode", mode_);
+        control_.setStreamInteger("mpeg/mode", mode_);
         info.validFields |= kStreamPropertiesChanged;
         // Once the first frame has fixed the output layout, the channels put out stay as they
         // are whatever the mode says.
@@ -218,25 +218,25 @@ void MpegCodec::publishHeaderProperties(const mpeg::FrameHeader& h, StreamInfo& 
 
 int MpegCodec::probe(StreamInfo& info) {
     info.validFields = 0;
-    const std::uint64_t size = decoder_.inputSize();
+    const std::uint64_t size = control_.inputSize();
     dataSize_ = size;
     dataStart_ = 0;
     toc_.reset();
 
     std::array<std::uint8_t, mpeg::kProbeBytes> bytes{};
-    std::int64_t got = decoder_.readInputSome(bytes);
+    std::int64_t got = control_.readInputSome(bytes);
     if (got > 0) {
         const std::uint64_t tag = mpeg::id3v2TagSize(std::span(bytes).first(got), size);
         if (tag > 0) {
             dataStart_ = tag;
             dataSize_ = size - tag;
-            if (const int r = decoder_.seekInput(dataStart_); r != 0) return r;
-            got = decoder_.readInputSome(bytes);
+            if (const int r = control_.seekInput(dataStart_); r != 0) return r;
+            got = control_.readInputSome(bytes);
         }
     }
     // Decoding starts at the data start, also when the probe gives up below or the stream is
     // shorter than the probe's read.
-    if (const int r = decoder_.seekInput(dataStart_); r != 0) return r;
+    if (const int r = control_.seekInput(dataStart_); r != 0) return r;
     if (got < 0) return static_cast<int>(got);
 
     if (got < 4 || bytes[0] != 0xff || bytes[1] < 0xe0) return -1;
@@ -373,7 +373,7 @@ void MpegCodec::estimateDuration(StreamInfo& info) const {
         return;
     }
     const double t = static_cast<double>(totalSamples_) * 1000.0 / rate_;
-    const double p = static_cast<double>(decoder_.inputBytePosition());
+    const double p = static_cast<double>(control_.inputBytePosition());
     const double s = static_cast<double>(seekPosition_);
     const double d = static_cast<double>(dataStart_);
     const double z = static_cast<double>(dataSize_);
@@ -410,8 +410,8 @@ CodecModule mpegCodecModule() {
     module.query = [](std::string_view, std::string_view) { return 0; };
     module.info = describe;
     module.create = [](std::unique_ptr<CodecInstance>& instance, std::string_view, std::string_view,
-                       Decoder& decoder) {
-        instance = std::make_unique<MpegCodec>(decoder);
+                       ControlBlock& control) {
+        instance = std::make_unique<MpegCodec>(control);
         return static_cast<int>(kOk);
     };
     return module;

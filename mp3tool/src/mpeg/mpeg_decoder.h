@@ -37,7 +37,7 @@ class MpegDecoder {
     }
     int rateReduction() const { return reduction_; }
 
-    // The Layer III decoder; without one, Layer III frames are refused as invalid (-700).
+    // The Layer III frame decoder; without one, Layer III frames are refused as invalid (-700).
     void setLayer3(std::unique_ptr<LayerDecoder> decoder) { layer3_ = std::move(decoder); }
 
     // Decodes the next frame into pcm (room for kMaxFrameSamples): 0 with `frame` filled, -700

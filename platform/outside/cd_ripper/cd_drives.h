@@ -17,6 +17,7 @@ struct Disc {
     bool present = false;  // a disc is in the drive
     bool audio = false;    // its first track holds audio
     std::vector<int64_t> trackSectors;  // the leading audio tracks' lengths
+    int tracks = 0;                     // every track of the table, data tracks included
 };
 
 // One opened drive.

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/wave_io/wave_out.h"
+
 namespace velt::platform::cd {
 
 // One transfer: a reader, the file it goes into, and how far it got. A real drive's transfer
@@ -38,6 +40,29 @@ struct CdRipper::Rip {
             writer.abandon();
         }
         finished = true;
+    }
+};
+
+// One track playing digitally: its sectors are read into a sound (on `reader` for a real drive,
+// at once for the double), which then plays on the default wave output from the frame the
+// clock has reached.
+struct CdRipper::Playback {
+    std::shared_ptr<PcmSound> sound = std::make_shared<PcmSound>();
+    std::thread reader;
+    std::atomic<bool> stop = false;
+    std::atomic<bool> read = false;  // the reader is done (the whole track, or as far as it got)
+    int32_t handle = 0;              // the output stream, 0 until it plays
+    bool started = false;
+
+    void readTrack(Drive& drive, int track, int64_t sectors) {
+        constexpr int kChunk = 75;  // a second of sound per read
+        std::vector<uint8_t> chunk;
+        for (int64_t at = 0; at < sectors && !stop; at += kChunk) {
+            const int count = static_cast<int>(std::min<int64_t>(kChunk, sectors - at));
+            if (!drive.readSectors(track, at, count, chunk)) break;
+            sound->data.insert(sound->data.end(), chunk.begin(), chunk.end());
+        }
+        read = true;
     }
 };
 
@@ -98,13 +123,15 @@ void CdRipper::Refresh() {
     if (!drive_) return;
     if (rip_ && rip_->onClock) stepRipOnClock();
     if (Ripping()) return;  // the drive belongs to the transfer
+    startOutput();
+    if (playbackReading()) return;  // and to the playback's reader until it is done
     bool changed = false;
     disc_ = drive_->readDisc(changed);
     if (changed) {
         StopPlay();
         currentTrack_ = 0;
     }
-    if (currentTrack_ > TrackCount()) currentTrack_ = 0;
+    if (currentTrack_ > audioTracks()) currentTrack_ = 0;
     if (playing_ && currentTrack_ > 0) {
         const int64_t sectors = disc_.trackSectors[static_cast<size_t>(currentTrack_ - 1)];
         if ((nowMs() - playStartMs_) * kSectorsPerSecond / 1000 >= sectors) StopPlay();
@@ -112,26 +139,71 @@ void CdRipper::Refresh() {
 }
 
 int CdRipper::TrackCount() const {
+    if (!disc_.present) return 0;
+    // A data disc has tracks too, only none that plays: the window tells it from an empty drive
+    // by this count and IsAudioDisc.
+    return disc_.audio ? audioTracks() : std::max(disc_.tracks, 1);
+}
+
+int CdRipper::audioTracks() const {
     return disc_.present && disc_.audio ? static_cast<int>(disc_.trackSectors.size()) : 0;
 }
 
 int CdRipper::TrackLength() const {
-    if (selected_ < 1 || selected_ > TrackCount()) return 0;
+    if (selected_ < 1 || selected_ > audioTracks()) return 0;
     return static_cast<int>(disc_.trackSectors[static_cast<size_t>(selected_ - 1)] /
                             kSectorsPerSecond);
 }
 
 void CdRipper::PlayTrack(int track) {
-    if (!drive_ || track < 1 || track > TrackCount() || Ripping()) return;
+    if (!drive_ || track < 1 || track > audioTracks() || Ripping()) return;
+    StopPlay();
     currentTrack_ = track;
     playing_ = true;
     playStartMs_ = nowMs();
     lastPosition_ = -1;
+    const int64_t sectors = disc_.trackSectors[static_cast<size_t>(track - 1)];
+    playback_ = std::make_unique<Playback>();
+    playback_->sound->data.reserve(static_cast<size_t>(sectors) * kBytesPerSector);
+    if (drive_->transfersOnClock()) {
+        playback_->readTrack(*drive_, track, sectors);
+    } else {
+        Playback* job = playback_.get();
+        Drive* drive = drive_.get();
+        job->reader = std::thread([job, drive, track, sectors] { job->readTrack(*drive, track, sectors); });
+    }
+    startOutput();
+}
+
+void CdRipper::startOutput() {
+    if (!playback_ || playback_->started || !playback_->read) return;
+    if (playback_->reader.joinable()) playback_->reader.join();
+    playback_->started = true;
+    const std::shared_ptr<PcmSound>& sound = playback_->sound;
+    if (sound->frames() == 0) return;
+    // Without an output device the track still "plays" on the clock, silently.
+    if (wave_out::open(playback_->handle, -1, sound) != wave_out::NoError) {
+        playback_->handle = 0;
+        return;
+    }
+    wave_out::play(playback_->handle, sound->framesOfMs(nowMs() - playStartMs_), sound->frames());
 }
 
 void CdRipper::StopPlay() {
     playing_ = false;
     lastPosition_ = -1;
+    if (!playback_) return;
+    playback_->stop = true;
+    if (playback_->reader.joinable()) playback_->reader.join();
+    if (playback_->handle != 0) {
+        wave_out::stop(playback_->handle);
+        wave_out::close(playback_->handle);
+    }
+    playback_.reset();
+}
+
+bool CdRipper::playbackReading() const {
+    return playback_ && !playback_->read;
 }
 
 void CdRipper::PreviousTrack() {
@@ -139,7 +211,7 @@ void CdRipper::PreviousTrack() {
 }
 
 void CdRipper::NextTrack() {
-    if (currentTrack_ < TrackCount()) PlayTrack(currentTrack_ + 1);
+    if (currentTrack_ < audioTracks()) PlayTrack(currentTrack_ + 1);
 }
 
 void CdRipper::Eject() {
@@ -159,7 +231,7 @@ bool CdRipper::StartRip(std::string* problem) {
     };
     if (Ripping()) return fail("A transfer is running already.");
     if (!drive_) return fail("No CD drive is open.");
-    if (fromTrack_ < 1 || fromTrack_ > TrackCount()) return fail("The track does not exist.");
+    if (fromTrack_ < 1 || fromTrack_ > audioTracks()) return fail("The track does not exist.");
     StopPlay();
     auto rip = std::make_unique<Rip>();
     rip->sectors = disc_.trackSectors[static_cast<size_t>(fromTrack_ - 1)];
@@ -238,6 +310,7 @@ std::vector<CdRipper::Event> CdRipper::TakeEvents() {
         }
         if (rip_->finished) finishRip(rip_->complete);
     }
+    startOutput();
     if (playing_ && currentTrack_ > 0) {
         const long seconds = static_cast<long>((nowMs() - playStartMs_) / 1000);
         if (seconds != lastPosition_) {

@@ -1,4 +1,5 @@
 // The CD ripper component: lists the CD drives, reads a disc's table of contents, plays tracks
+// digitally (their sectors read and played on the default wave output; no analog cable needed)
 // and transfers one track at a time into a 44,100 Hz 16-bit stereo WAV file. Windows drive it
 // through the operations below and learn about progress through two events, which the component
 // queues and the owner takes from its event loop (TakeEvents), so no window code ever runs on
@@ -41,7 +42,7 @@ class CdRipper {
     // Brings TrackCount, IsAudioDisc and CurrentTrack up to date. The table of contents is read
     // again only when the medium changed; during a transfer the drive is left to it.
     void Refresh();
-    int TrackCount() const;
+    int TrackCount() const;  // 0: no disc; a data disc counts its tracks (at least 1)
     bool IsAudioDisc() const { return disc_.audio; }
     void SelectTrack(int track) { selected_ = track; }
     int TrackLength() const;  // whole seconds of the selected track
@@ -79,9 +80,13 @@ class CdRipper {
 
   private:
     struct Rip;
+    struct Playback;
     void finishRip(bool keepFile);
+    void startOutput();  // plays the track's sound once it has been read
+    bool playbackReading() const;
     void stepRipOnClock();
     int64_t nowMs() const;
+    int audioTracks() const;  // the tracks that play and transfer
 
     std::unique_ptr<Drives> drives_;
     SteadyClock ownClock_;
@@ -98,6 +103,7 @@ class CdRipper {
     int fromTrack_ = 1, toTrack_ = 2;
     std::string outputFile_;
     std::unique_ptr<Rip> rip_;
+    std::unique_ptr<Playback> playback_;
     std::atomic<bool> ripFailed_ = false;
     double lastPercent_ = -1;
 };

@@ -75,6 +75,7 @@ class CdioDrive : public Drive {
             return disc;
         }
         disc.present = true;
+        disc.tracks = count;
         disc.audio = cdio_get_track_format(cdio_, first) == TRACK_FORMAT_AUDIO;
         firstLsn_.clear();
         for (track_t t = first; t < first + count; ++t) {

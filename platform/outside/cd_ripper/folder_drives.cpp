@@ -34,6 +34,7 @@ class FolderDrive : public Drive {
                 const int64_t bytes = layout ? static_cast<int64_t>(layout->dataBytes) : 0;
                 disc.trackSectors.push_back(bytes / kBytesPerSector);
             }
+            disc.tracks = static_cast<int>(tracks.size());
             if (!disc.audio) disc.trackSectors.clear();
         }
         changed = tracks != tracks_ || disc.present != present_;

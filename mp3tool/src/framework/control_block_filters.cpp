@@ -1,5 +1,5 @@
 // Adding, removing and listing the filters of the input and output chains.
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
@@ -7,12 +7,12 @@ namespace velt::mp3 {
 namespace {
 
 template <typename Module, typename Chain, typename Filter>
-int addFilter(const Module& module, int position, Chain& chain, Decoder& decoder) {
+int addFilter(const Module& module, int position, Chain& chain, ControlBlock& control) {
     if (!module.create || position < kFilterFirst) return kInvalidParameters;
     if (!moduleVersionAccepted(module.version)) return kVersionMismatch;
     const int id = chain.freeId();
     std::unique_ptr<Filter> filter;
-    const int result = module.create(filter, id, decoder);
+    const int result = module.create(filter, id, control);
     if (result < 0) return result;
     if (!filter) return kInternalError;
     chain.insert(std::move(filter), id, position);
@@ -21,30 +21,30 @@ int addFilter(const Module& module, int position, Chain& chain, Decoder& decoder
 
 }  // namespace
 
-int Decoder::addInputFilter(const InputFilterModule& module, int position) {
+int ControlBlock::addInputFilter(const InputFilterModule& module, int position) {
     return addFilter<InputFilterModule, InputFilterChain, InputFilter>(module, position,
                                                                        inputFilters_, *this);
 }
 
-int Decoder::removeInputFilter(int id, std::string_view name) {
+int ControlBlock::removeInputFilter(int id, std::string_view name) {
     return inputFilters_.remove(id, name);
 }
 
-void Decoder::forEachInputFilter(
+void ControlBlock::forEachInputFilter(
     const std::function<void(int id, InputFilter& filter)>& visit) const {
     inputFilters_.forEach(visit);
 }
 
-int Decoder::addOutputFilter(const OutputFilterModule& module, int position) {
+int ControlBlock::addOutputFilter(const OutputFilterModule& module, int position) {
     return addFilter<OutputFilterModule, OutputFilterChain, OutputFilter>(module, position,
                                                                           outputFilters_, *this);
 }
 
-int Decoder::removeOutputFilter(int id, std::string_view name) {
+int ControlBlock::removeOutputFilter(int id, std::string_view name) {
     return outputFilters_.remove(id, name);
 }
 
-void Decoder::forEachOutputFilter(
+void ControlBlock::forEachOutputFilter(
     const std::function<void(int id, OutputFilter& filter)>& visit) const {
     outputFilters_.forEach(visit);
 }

@@ -1,5 +1,5 @@
 // Control block set-up, module registries and selection, options, properties and errors.
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 
 #include <new>
 
@@ -51,9 +51,9 @@ TimeRecord timeFromSeconds(double seconds) {
     return t;
 }
 
-Decoder::Decoder() : pcmBuffer_(kPcmBufferBytes) {}
+ControlBlock::ControlBlock() : pcmBuffer_(kPcmBufferBytes) {}
 
-Decoder::~Decoder() {
+ControlBlock::~ControlBlock() {
     // free_decoder: the input first, then the output (closing it finishes the file), the codec.
     deleteInputInstance();
     inputFilters_.clear();
@@ -62,22 +62,22 @@ Decoder::~Decoder() {
     codec_.instance.reset();
 }
 
-int Decoder::create(std::unique_ptr<Decoder>& decoder) {
+int ControlBlock::create(std::unique_ptr<ControlBlock>& control) {
     try {
-        decoder = std::make_unique<Decoder>();
+        control = std::make_unique<ControlBlock>();
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
     return kOk;
 }
 
-void Decoder::reportError(int code, std::string_view message, std::string_view detail) const {
+void ControlBlock::reportError(int code, std::string_view message, std::string_view detail) const {
     if (errorCallback_) errorCallback_(code, message, detail);
 }
 
 // --- Registration ---
 
-int Decoder::registerInputModule(InputModule module) {
+int ControlBlock::registerInputModule(InputModule module) {
     if (!moduleVersionAccepted(module.version)) return kVersionMismatch;
     if (!module.create) {
         reportError(kInternalError, "internal error", "null 'new' method in module");
@@ -86,7 +86,7 @@ int Decoder::registerInputModule(InputModule module) {
     return appendModule(inputModules_, std::move(module));
 }
 
-int Decoder::registerOutputModule(OutputModule module) {
+int ControlBlock::registerOutputModule(OutputModule module) {
     if (!moduleVersionAccepted(module.version)) return kVersionMismatch;
     if (!module.create) {
         reportError(kInternalError, "internal error", "null 'new' method in module");
@@ -95,7 +95,7 @@ int Decoder::registerOutputModule(OutputModule module) {
     return appendModule(outputModules_, std::move(module));
 }
 
-int Decoder::registerCodecModule(CodecModule module) {
+int ControlBlock::registerCodecModule(CodecModule module) {
     if (!moduleVersionAccepted(module.version)) return kVersionMismatch;
     const char* missing = !module.query    ? "null 'query' method in module"
                           : !module.info   ? "null 'info' method in module"
@@ -108,21 +108,21 @@ int Decoder::registerCodecModule(CodecModule module) {
     return appendModule(codecModules_, std::move(module));
 }
 
-int Decoder::inputModuleInfo(int index, ModuleDescription& description, int flags) const {
+int ControlBlock::inputModuleInfo(int index, ModuleDescription& description, int flags) const {
     const auto* node = findByIndex(inputModules_, index);
     if (node == nullptr) return kModuleNotFound;
     return node->module.info ? node->module.info(description, flags)
                              : defaultModuleInfo(description, flags);
 }
 
-int Decoder::outputModuleInfo(int index, ModuleDescription& description, int flags) const {
+int ControlBlock::outputModuleInfo(int index, ModuleDescription& description, int flags) const {
     const auto* node = findByIndex(outputModules_, index);
     if (node == nullptr) return kModuleNotFound;
     return node->module.info ? node->module.info(description, flags)
                              : defaultModuleInfo(description, flags);
 }
 
-int Decoder::codecModuleInfo(int index, ModuleDescription& description, int flags) const {
+int ControlBlock::codecModuleInfo(int index, ModuleDescription& description, int flags) const {
     const auto* node = findByIndex(codecModules_, index);
     if (node == nullptr) return kModuleNotFound;
     return node->module.info(description, flags);
@@ -130,7 +130,7 @@ int Decoder::codecModuleInfo(int index, ModuleDescription& description, int flag
 
 // --- Selection ---
 
-int Decoder::selectInput(std::string_view name, int index) {
+int ControlBlock::selectInput(std::string_view name, int index) {
     const Registered<InputModule>* chosen = nullptr;
     if (index == -1) {
         for (auto it = inputModules_.rbegin(); it != inputModules_.rend(); ++it) {
@@ -160,7 +160,7 @@ int Decoder::selectInput(std::string_view name, int index) {
     return kOk;
 }
 
-int Decoder::selectOutput(std::string_view name, int index) {
+int ControlBlock::selectOutput(std::string_view name, int index) {
     const Registered<OutputModule>* chosen = nullptr;
     if (index == -1) {
         for (auto it = outputModules_.rbegin(); it != outputModules_.rend(); ++it) {
@@ -190,14 +190,14 @@ int Decoder::selectOutput(std::string_view name, int index) {
     return kOk;
 }
 
-void Decoder::deleteInputInstance() {
+void ControlBlock::deleteInputInstance() {
     if (input_.open) closeInput();
     inputFilters_.setTerminal(nullptr);
     input_.instance.reset();
     input_.module = nullptr;
 }
 
-void Decoder::deleteOutputInstance() {
+void ControlBlock::deleteOutputInstance() {
     if (output_.open) closeOutput();
     outputFilters_.setTerminal(nullptr);
     output_.instance.reset();
@@ -206,47 +206,47 @@ void Decoder::deleteOutputInstance() {
 
 // --- Options ---
 
-int Decoder::setOption1(int value) {
+int ControlBlock::setOption1(int value) {
     options_.option1 = value;
     return codec_.instance ? codec_.instance->setOptions(options_, kOption1) : kOk;
 }
 
-int Decoder::setOption2(int value) {
+int ControlBlock::setOption2(int value) {
     options_.option2 = value;
     return codec_.instance ? codec_.instance->setOptions(options_, kOption2) : kOk;
 }
 
-int Decoder::setOption3(const std::array<std::int8_t, 64>& gains) {
+int ControlBlock::setOption3(const std::array<std::int8_t, 64>& gains) {
     options_.option3 = gains;
     return codec_.instance ? codec_.instance->setOptions(options_, kOption3) : kOk;
 }
 
-const CodecOptions& Decoder::options() {
+const CodecOptions& ControlBlock::options() {
     if (codec_.instance) codec_.instance->getOptions(options_, kOption1 | kOption2 | kOption3);
     return options_;
 }
 
 // --- Properties ---
 
-int Decoder::setStreamInteger(std::string_view name, std::int32_t value) {
+int ControlBlock::setStreamInteger(std::string_view name, std::int32_t value) {
     status_.info.validFields |= kStreamPropertiesChanged;
     return streamProperties_.setInteger(name, value);
 }
 
-int Decoder::setStreamString(std::string_view name, std::string_view text) {
+int ControlBlock::setStreamString(std::string_view name, std::string_view text) {
     status_.info.validFields |= kStreamPropertiesChanged;
     return streamProperties_.setString(name, text);
 }
 
-int Decoder::getStreamString(std::string_view name, std::string& text) const {
+int ControlBlock::getStreamString(std::string_view name, std::string& text) const {
     return streamProperties_.getString(name, text);
 }
 
-int Decoder::getStreamInteger(std::string_view name, std::int32_t& value) const {
+int ControlBlock::getStreamInteger(std::string_view name, std::int32_t& value) const {
     return streamProperties_.getInteger(name, value);
 }
 
-int Decoder::deleteStreamProperty(std::string_view name) {
+int ControlBlock::deleteStreamProperty(std::string_view name) {
     status_.info.validFields |= kStreamPropertiesChanged;
     return streamProperties_.remove(name);
 }

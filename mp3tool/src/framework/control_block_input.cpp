@@ -4,7 +4,7 @@
 #include <array>
 #include <limits>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
@@ -14,7 +14,7 @@ namespace {
 constexpr int kCodecChoiceInfo = kInfoMaxOutput | kInfoKindWord;
 }  // namespace
 
-int Decoder::openInput() {
+int ControlBlock::openInput() {
     if (input_.open) {
         reportError(kInternalError, "internal error", "input not closed");
         return kInternalError;
@@ -51,7 +51,7 @@ int Decoder::openInput() {
     return kOk;
 }
 
-int Decoder::chooseCodec() {
+int ControlBlock::chooseCodec() {
     const std::string_view type =
         input_.streamType.empty() ? std::string_view("audio/unknown") : input_.streamType;
     const Registered<CodecModule>* chosen = nullptr;
@@ -81,7 +81,7 @@ int Decoder::chooseCodec() {
     return kOk;
 }
 
-int Decoder::closeInput() {
+int ControlBlock::closeInput() {
     if (!input_.open) {
         reportError(kInternalError, "internal error", "input not open");
         return kInternalError;
@@ -96,7 +96,7 @@ int Decoder::closeInput() {
     return result;
 }
 
-std::int64_t Decoder::readInputSome(std::span<std::uint8_t> buffer) {
+std::int64_t ControlBlock::readInputSome(std::span<std::uint8_t> buffer) {
     if (!input_.open) {
         reportError(kInternalError, "internal error", "input not open");
         return kInternalError;
@@ -111,14 +111,14 @@ std::int64_t Decoder::readInputSome(std::span<std::uint8_t> buffer) {
     return got;
 }
 
-int Decoder::readInput(std::span<std::uint8_t> buffer) {
+int ControlBlock::readInput(std::span<std::uint8_t> buffer) {
     const std::int64_t got = readInputSome(buffer);
     if (got < 0) return static_cast<int>(got);
     // A piece shorter than asked is the last one: the stream ends here for a whole-block reader.
     return static_cast<std::uint64_t>(got) == buffer.size() ? kOk : kEndOfStream;
 }
 
-double Decoder::byteFraction(std::uint64_t bytePosition) const {
+double ControlBlock::byteFraction(std::uint64_t bytePosition) const {
     if (codec_.instance) {
         if (auto fraction = codec_.instance->byteToFraction(bytePosition)) return *fraction;
     }
@@ -126,7 +126,7 @@ double Decoder::byteFraction(std::uint64_t bytePosition) const {
     return static_cast<double>(bytePosition) / static_cast<double>(input_.size);
 }
 
-int Decoder::seekInput(std::uint64_t offset) {
+int ControlBlock::seekInput(std::uint64_t offset) {
     if (!input_.open) {
         reportError(kInternalError, "internal error", "input not open");
         return kInternalError;
@@ -143,7 +143,7 @@ int Decoder::seekInput(std::uint64_t offset) {
     return result;
 }
 
-int Decoder::seekInputFraction(double fraction) {
+int ControlBlock::seekInputFraction(double fraction) {
     if (!input_.open) {
         reportError(kInternalError, "internal error", "input not open");
         return kInternalError;
@@ -157,26 +157,26 @@ int Decoder::seekInputFraction(double fraction) {
     return seekInput(static_cast<std::uint64_t>(static_cast<double>(input_.size) * fraction));
 }
 
-int Decoder::seekInputSeconds(double seconds) {
+int ControlBlock::seekInputSeconds(double seconds) {
     if (!(seconds > 0)) seconds = 0;
     const std::int64_t duration = status_.info.durationMs;
     const double fraction = duration > 0 ? seconds * 1000 / static_cast<double>(duration) : 0;
     return seekInputFraction(fraction);
 }
 
-int Decoder::seekInputTime(const TimeRecord* time) {
+int ControlBlock::seekInputTime(const TimeRecord* time) {
     if (time == nullptr) return kInvalidParameters;
     const double seconds =
         time->hundredths * 0.01 + time->minutes * 60.0 + time->hours * 3600.0 + time->seconds;
     return seekInputSeconds(seconds);
 }
 
-int Decoder::inputControl(int a, int b, int c) {
+int ControlBlock::inputControl(int a, int b, int c) {
     if (!input_.instance) return -1;
     return inputLink().control(a, b, c);
 }
 
-int Decoder::flushCodec() {
+int ControlBlock::flushCodec() {
     return codec_.instance ? codec_.instance->flush() : kOk;
 }
 

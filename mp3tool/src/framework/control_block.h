@@ -1,7 +1,7 @@
-// The decoder's control block: registries of input, codec and output modules, the selected input
+// The framework's control block: registries of input, codec and output modules, the selected input
 // and output with their instances, the chosen codec, the status and PCM records, the stream and
 // environment property lists, and the codec options. Modules reach the input, the properties and
-// the codec through the services below. One thread; one decode at a time per Decoder.
+// the codec through the services below. One thread; one decode at a time per ControlBlock.
 //
 // Life of a run: create, register modules, selectOutput + openOutput, selectInput + openInput
 // (which chooses and starts the codec), decodeStep until it ends, closeInput, closeOutput.
@@ -29,15 +29,15 @@ namespace velt::mp3 {
 using ErrorCallback =
     std::function<void(int code, std::string_view message, std::string_view detail)>;
 
-class Decoder {
+class ControlBlock {
   public:
-    Decoder();
-    ~Decoder();
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
+    ControlBlock();
+    ~ControlBlock();
+    ControlBlock(const ControlBlock&) = delete;
+    ControlBlock& operator=(const ControlBlock&) = delete;
 
     // decoder_create: a new control block, or kOutOfMemory.
-    static int create(std::unique_ptr<Decoder>& decoder);
+    static int create(std::unique_ptr<ControlBlock>& control);
 
     // --- Registration: the module's index (0 or more), kVersionMismatch, or kInternalError when
     // a required operation is missing. The most recently registered module is asked first.

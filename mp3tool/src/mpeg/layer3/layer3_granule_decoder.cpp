@@ -1,13 +1,13 @@
-#include "mpeg/layer3/layer3_decoder.h"
+#include "mpeg/layer3/layer3_granule_decoder.h"
 
 #include "mpeg/layer3/band_tables.h"
 #include "mpeg/layer3/requantise.h"
 
 namespace velt::mpeg::layer3 {
 
-void Layer3Decoder::decodeFrame(const FrameFormat& format, const SideInfo& side,
-                                std::span<const uint8_t> mainData, int subbandLimit,
-                                Layer3Output& out) {
+void Layer3GranuleDecoder::decodeGranules(const FrameFormat& format, const SideInfo& side,
+                                          std::span<const uint8_t> mainData, int subbandLimit,
+                                          Layer3Output& out) {
     out.granules = format.granules();
     out.channels = format.channels();
     size_t bitPosition = 0;
@@ -15,9 +15,9 @@ void Layer3Decoder::decodeFrame(const FrameFormat& format, const SideInfo& side,
         decodeGranule(format, side, mainData, gr, bitPosition, subbandLimit, out);
 }
 
-void Layer3Decoder::decodeGranule(const FrameFormat& format, const SideInfo& side,
-                                  std::span<const uint8_t> mainData, int granule,
-                                  size_t& bitPosition, int subbandLimit, Layer3Output& out) {
+void Layer3GranuleDecoder::decodeGranule(const FrameFormat& format, const SideInfo& side,
+                                         std::span<const uint8_t> mainData, int granule,
+                                         size_t& bitPosition, int subbandLimit, Layer3Output& out) {
     const BandTable& bands = bandTable(rateIndex(format.versionCode, format.samplingIndex));
     const int channels = format.channels();
     const auto& granuleInfo = side.granule[static_cast<size_t>(granule)];
@@ -51,7 +51,7 @@ void Layer3Decoder::decodeGranule(const FrameFormat& format, const SideInfo& sid
     }
 }
 
-void Layer3Decoder::clearOverlap() {
+void Layer3GranuleDecoder::clearOverlap() {
     for (auto& bank : filterbank_) bank.clear();
 }
 

@@ -1,10 +1,10 @@
 // The output side of the control block: opening, closing and the control calls.
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 #include "framework/error_codes.h"
 
 namespace velt::mp3 {
 
-int Decoder::openOutput() {
+int ControlBlock::openOutput() {
     if (output_.open) {
         reportError(kInternalError, "internal error", "output not closed");
         return kInternalError;
@@ -24,7 +24,7 @@ int Decoder::openOutput() {
     return kOk;
 }
 
-int Decoder::closeOutput() {
+int ControlBlock::closeOutput() {
     if (!output_.open) {
         reportError(kInternalError, "internal error", "output not open");
         return kInternalError;
@@ -34,7 +34,7 @@ int Decoder::closeOutput() {
     return outputLink().close();
 }
 
-void Decoder::discardOutput() {
+void ControlBlock::discardOutput() {
     output_.open = false;
     output_.capabilities = kDefaultOutputCapabilities;
     outputFilters_.setTerminal(nullptr);
@@ -42,7 +42,7 @@ void Decoder::discardOutput() {
     output_.module = nullptr;
 }
 
-int Decoder::outputSetControls(const OutputControls* record, int mask) {
+int ControlBlock::outputSetControls(const OutputControls* record, int mask) {
     if (!output_.open) {
         reportError(kInternalError, "internal error", "output not open");
         return kInternalError;
@@ -50,7 +50,7 @@ int Decoder::outputSetControls(const OutputControls* record, int mask) {
     return outputLink().setControls(record, mask);
 }
 
-int Decoder::outputGetControls(OutputControls* record, int mask) {
+int ControlBlock::outputGetControls(OutputControls* record, int mask) {
     if (!output_.open) {
         reportError(kInternalError, "internal error", "output not open");
         return kInternalError;
@@ -62,7 +62,7 @@ int Decoder::outputGetControls(OutputControls* record, int mask) {
     return outputLink().getControls(*record, mask);
 }
 
-int Decoder::outputControl(int a, int b, int c) {
+int ControlBlock::outputControl(int a, int b, int c) {
     if (!output_.instance) return -1;
     return outputLink().control(a, b, c);
 }

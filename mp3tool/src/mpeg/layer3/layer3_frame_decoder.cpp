@@ -1,4 +1,4 @@
-#include "mpeg/layer3/layer3_layer_decoder.h"
+#include "mpeg/layer3/layer3_frame_decoder.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ void silentSlots(FrameContext& frame, int slots) {
 
 }  // namespace
 
-int Layer3LayerDecoder::decode(FrameContext& frame) {
+int Layer3FrameDecoder::decode(FrameContext& frame) {
     const FrameFormat format = formatOf(frame.header);
     BitReader& bits = frame.reader.bits();
     std::array<uint8_t, 32> sideBytes{};
@@ -43,7 +43,7 @@ int Layer3LayerDecoder::decode(FrameContext& frame) {
     }
     if (!frame.reader.loadMainData(side_.mainDataBegin, side_.part23Sum)) {
         silentSlots(frame, format.granules() * kSlots);
-        decoder_.clearOverlap();
+        granules_.clearOverlap();
         return kOk;
     }
     BitReader& main = frame.reader.bits();
@@ -53,8 +53,8 @@ int Layer3LayerDecoder::decode(FrameContext& frame) {
     main.readBytes(mainData_.data(), needed);
 
     const int limit = 32 >> std::clamp(frame.shift, 0, 2);
-    decoder_.decodeFrame(format, side_, std::span<const uint8_t>(mainData_.data(), needed), limit,
-                         output_);
+    granules_.decodeGranules(format, side_, std::span<const uint8_t>(mainData_.data(), needed),
+                             limit, output_);
     for (int gr = 0; gr < output_.granules; ++gr) {
         synthesiseSubbands(frame, &output_.slots[gr][0][0][0], &output_.slots[gr][1][0][0],
                            kSlotStride, kSlots);

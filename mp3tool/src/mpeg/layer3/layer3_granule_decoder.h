@@ -23,13 +23,13 @@ struct Layer3Output {
     SubbandSlots slots[2][2] = {};  // [granule][channel], each [subband][slot]
 };
 
-class Layer3Decoder {
+class Layer3GranuleDecoder {
   public:
     // Decodes every granule of a frame. `mainData` starts at the frame's main_data_begin and
     // holds the part2_3_length bits of all granules (bits past it read as 0). `subbandLimit`
     // (32, 16 or 8) bounds the decoded band for rate reduction: subbands above it are 0.
-    void decodeFrame(const FrameFormat& format, const SideInfo& side,
-                     std::span<const uint8_t> mainData, int subbandLimit, Layer3Output& out);
+    void decodeGranules(const FrameFormat& format, const SideInfo& side,
+                        std::span<const uint8_t> mainData, int subbandLimit, Layer3Output& out);
 
     // Forgets the overlap memory (flush, seek, and frames whose main data is missing).
     void clearOverlap();

@@ -1,13 +1,13 @@
-// Builds the decoder with every module the tool has.
+// Builds the control block with every module the tool has.
 #pragma once
 
 #include <memory>
 
-#include "framework/decoder.h"
+#include "framework/control_block.h"
 
 namespace velt::mp3 {
 
 // Creates the control block and registers the modules; 0 or the creation's code.
-int buildDecoder(std::unique_ptr<Decoder>& decoder);
+int buildControlBlock(std::unique_ptr<ControlBlock>& control);
 
 }  // namespace velt::mp3
