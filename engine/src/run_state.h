@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_types.h"
 #include "live/live_state.h"
+#include "run_outcomes.h"
 #include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
@@ -263,15 +264,9 @@ RunState& run();
 // Back to the state of a fresh process (tests drive several runs in one process).
 void resetRun();
 
-// How a run ended: type 0 success, 1 cancel, 2 and higher errors (detail says which).
-struct RunOutcome {
-    int type = 0;
-    int detail = 0;
-};
-
 // Ends the run with an outcome: type 0 is success and returns; any other type (1 cancel, 2 and
 // higher errors) does the finish and then throws the RunOutcome, which RunConversion catches and
-// carries back to main (exit status 0 in every case).
-void FinishRun(int type, int detail);
+// carries back to main (exit status 0 in every case). The codes are named in run_outcomes.h.
+void FinishRun(RunOutcome outcome);
 
 }  // namespace velt::engine

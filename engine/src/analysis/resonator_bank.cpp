@@ -185,7 +185,7 @@ void BuildResonatorBank() {
         bank.records.assign(bank.lastKey + 2, KeyRecord{});
         bank.energies.assign(bank.lastKey + 2, 0.0);
     } catch (const std::bad_alloc&) {
-        FinishRun(6, 13);
+        FinishRun({kOutOfMemory, memory_detail::kResonatorRecords});
         return;
     }
     for (int k = bank.firstKey; k <= bank.lastKey; ++k) {
@@ -201,14 +201,14 @@ void BuildResonatorBank() {
 
     if (!singleKey) {
         if (tableSize > std::numeric_limits<int32_t>::max()) {
-            FinishRun(6, 14);
+            FinishRun({kOutOfMemory, memory_detail::kResonatorTables});
             return;
         }
         try {
             bank.sineTable.assign(tableSize, 0);
             bank.cosineTable.assign(tableSize, 0);
         } catch (const std::bad_alloc&) {
-            FinishRun(6, 14);
+            FinishRun({kOutOfMemory, memory_detail::kResonatorTables});
             return;
         }
         int32_t next = 0;

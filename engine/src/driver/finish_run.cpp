@@ -68,17 +68,19 @@ void completeOutput(RunState& state) {
 
 }  // namespace
 
-void FinishRun(int type, int detail) {
+void FinishRun(RunOutcome ending) {
+    auto [type, detail] = ending;
     RunState& state = run();
     const bool live = state.geo.liveRun;
-    if ((type == 0 || type == 1) && !state.finishing) {
+    if ((type == kRunSucceeded || type == kRunCancelled) && !state.finishing) {
         state.finishing = true;
         completeOutput(state);
     }
     state.finishing = true;
 
     SetMidiEventSink(nullptr);
-    if (live) CloseLiveDevices(type != 10 && type != 11, type != 11);
+    if (live) CloseLiveDevices(type != kMidiDeviceFailed && type != kWaveInDeviceFailed,
+                                  type != kWaveInDeviceFailed);
     state.files.tempo.reset();
     state.files.audio.reset();
     state.midi.file.reset();
@@ -86,17 +88,17 @@ void FinishRun(int type, int detail) {
         // Success and cancel put the completed file in place of the target; every other end
         // drops the working file and leaves an earlier file of that name as it was.
         state.files.midiCreated = false;
-        if (type > 1) {
+        if (type > kRunCancelled) {
             std::remove(state.files.midiWorkPath.c_str());
         } else if (!PlaceMidiFile(state.files.midiWorkPath, state.files.midiPath)) {
-            type = 5;
-            detail = 22;
+            type = outcome::kMidiFileNotCompleted.type;
+            detail = outcome::kMidiFileNotCompleted.detail;
         }
     }
 
     state.status.value = OutcomeStatusValue(type, detail);
     WriteFinalStatus();
-    if (type != 0) throw RunOutcome{type, detail};
+    if (type != kRunSucceeded) throw RunOutcome{type, detail};
 }
 
 }  // namespace velt::engine

@@ -36,7 +36,7 @@ void allocate(Buffer& buffer, size_t size, int detail) {
     try {
         buffer.assign(size, {});
     } catch (const std::bad_alloc&) {
-        FinishRun(6, detail);
+        FinishRun({kOutOfMemory, detail});
     }
 }
 
@@ -175,13 +175,13 @@ void SetUpAnalysis() {
     const Geometry& g = state.geo;
     const ProjectSettings& s = state.settings;
 
-    allocate(state.analysis.samples, size_t(g.sampleBufferLength), 1);
+    allocate(state.analysis.samples, size_t(g.sampleBufferLength), memory_detail::kRunBuffers);
     BuildResonatorBank();
     if (!g.liveRun) {
         const int64_t blocks = g.singleKeyMode ? 3 : 1;
-        allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1), 40);
+        allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1), memory_detail::kReadBuffer);
     }
-    allocate(state.analysis.beatLengths, kSlotCount, 42);
+    allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 
     double normaliser = 1;
     if (!g.liveRun && s.Compress != 1) {
@@ -213,12 +213,12 @@ void SetUpAnalysis() {
 
 void PollCommandFile() {
     RunState& state = run();
-    if (StopRequested()) FinishRun(1, 0);
+    if (StopRequested()) FinishRun(outcome::kCancelled);
     auto command = TakeCommand(state.files.commandPath);
     if (!command) return;
     switch (command->code) {
         case 1:
-            FinishRun(1, 0);
+            FinishRun(outcome::kCancelled);
             break;
         case 2:
             if (state.geo.liveRun) {
@@ -290,9 +290,9 @@ RunOutcome RunConversion(const std::string& projectPath) {
             } else {
                 RunBlockLoop();
             }
-            FinishRun(0, 0);
+            FinishRun(outcome::kSucceeded);
         } catch (const std::bad_alloc&) {
-            FinishRun(6, 1);
+            FinishRun({kOutOfMemory, memory_detail::kRunBuffers});
         }
     } catch (const RunOutcome& outcome) {
         return outcome;
