@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/analysis_api.h"
+#include "analysis/note_tracker.h"
 #include "midi_events.h"
 #include "run_state.h"
 
@@ -61,12 +62,12 @@ class NoteTracker : public ::testing::Test {
         run().analysis.bank.records.assign(75, KeyRecord{});
         for (auto& r : run().analysis.bank.records) r.minFrames = frames;
     }
-    void start() { EmitNotes(1); }
+    void start() { StartNoteTracker(); }
     // One frame: the given keys at the given levels, every other key silent.
     void frame(const std::map<int, int>& levels, int bend = 0) {
         for (int k = 0; k < kKeyCount; ++k) run().analysis.cell(k, 0) = HistoryCell{};
         for (auto [k, v] : levels) run().analysis.cell(k, 0) = HistoryCell{v, bend, 0};
-        EmitNotes(0);
+        TrackSlot();
     }
     void frames(int count, const std::map<int, int>& levels) {
         for (int i = 0; i < count; ++i) frame(levels);

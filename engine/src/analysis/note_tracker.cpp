@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "analysis_api.h"
+#include "analysis/note_tracker.h"
 #include "midi_events.h"
 #include "rounding.h"
 #include "run_state.h"
@@ -394,12 +394,14 @@ bool TrackerIdle() {
     return true;
 }
 
-void EmitNotes(int start) {
+void StartNoteTracker() {
     TrackerContext c = context();
-    if (start != 0)
-        startForm(c);
-    else
-        frameForm(c);
+    startForm(c);
+}
+
+void TrackSlot() {
+    TrackerContext c = context();
+    frameForm(c);
 }
 
 }  // namespace velt::engine

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "analysis/analysis_api.h"
+#include "analysis/note_tracker.h"
 #include "driver/key_detection.h"
 #include "live/live_io.h"
 #include "midi/auto_timing.h"
@@ -31,7 +32,7 @@ void completeOutput(RunState& state) {
         NameChord();
         for (int i = 0; i <= last; ++i) {
             a.slot = i;
-            EmitNotes(0);
+            TrackSlot();
         }
     }
     // Silent tail: long enough for every sounding note to reach its end. Each pass uses a cleared
@@ -45,7 +46,7 @@ void completeOutput(RunState& state) {
         for (int k = s.KeyMin; k <= s.KeyMax; ++k) a.cell(k, slot) = HistoryCell{};
         a.beatLengths[size_t(slot)] = 0;
         a.slot = slot;
-        EmitNotes(0);
+        TrackSlot();
         if (TrackerIdle()) break;
     }
     a.slot = -1;

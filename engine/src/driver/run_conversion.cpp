@@ -6,6 +6,7 @@
 #include <new>
 
 #include "analysis/analysis_api.h"
+#include "analysis/note_tracker.h"
 #include "audio/block_reader.h"
 #include "driver/command_file.h"
 #include "driver/status_cadence.h"
@@ -163,7 +164,7 @@ void flushRing(RunState& state, int last) {
     NameChord();
     for (int i = 0; i <= last; ++i) {
         a.slot = i;
-        EmitNotes(0);
+        TrackSlot();
     }
     a.slot = -1;
 }
@@ -204,7 +205,7 @@ void SetUpAnalysis() {
         state.loop.progressStep = span > 0 ? float(100 * g.hopBytes / span) : 0;
     }
     state.loop.progress = 0;
-    EmitNotes(1);
+    StartNoteTracker();
     AnalysisState& a = state.analysis;
     std::fill(a.history.begin(), a.history.end(), HistoryCell{});
     a.pitchClassTotals.fill(0);
