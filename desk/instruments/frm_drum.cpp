@@ -249,9 +249,9 @@ void frmDrum::cmdHelp_Click() {
 
 void frmDrum::cmdLoad_Click() {
     if (cmdSaveAs.Enabled()) {
-        const int answer = ShowMessage(
-            "The current drumkit has been changed.  Do you want to save these changes?",
-            ui::YesNoCancel + ui::Question, kTitle);
+        const int answer =
+            ShowMessage("The current drumkit has been changed.  Do you want to save these changes?",
+                        ui::YesNoCancel + ui::Question, kTitle);
         if (answer == ui::Cancel) return;
         // A save that did not happen ends the load: loading would discard the edits.
         if (answer == ui::Yes && !saveAs()) return;

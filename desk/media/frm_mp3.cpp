@@ -68,7 +68,8 @@ bool frmMP3::handleLine(const std::string& line) {
     if (error != std::string::npos) {
         // The line from six characters before "ERROR" on: the whole line as the decoder writes it.
         tmrStatus.setEnabled(false);
-        ShowMessage(line.substr(error >= 6 ? error - 6 : 0), ui::Critical, "Decode Error", kDecodeHelp);
+        ShowMessage(line.substr(error >= 6 ? error - 6 : 0), ui::Critical, "Decode Error",
+                    kDecodeHelp);
         unload();
         return true;
     }

@@ -41,8 +41,8 @@ void frmWMA::WMADecoder_Progress(double percent) {
     if (ProgressSeen)
         G().WaveReady = true;
     else
-        ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.", ui::Critical,
-                    "Decode Error", kNotDecodedHelp);
+        ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.",
+                    ui::Critical, "Decode Error", kNotDecodedHelp);
     unload();
 }
 

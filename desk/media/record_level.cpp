@@ -33,8 +33,8 @@ void frmRecord::OpenLevelMeter() {
     }
     const int32_t result = input.meterOpen(-1);
     if (result != 0) {
-        ShowMessage("ERROR " + std::to_string(result) + ": Unable to open audio device.", ui::Critical,
-                    "Level Error", 172);
+        ShowMessage("ERROR " + std::to_string(result) + ": Unable to open audio device.",
+                    ui::Critical, "Level Error", 172);
         fraLevel.setEnabled(false);
         return;
     }

@@ -522,8 +522,8 @@ void frmProperties::AssignChannels() {
             txtChannel.setText(std::to_string(channel));
         } else {
             txtChannel.setText("1");
-            ShowMessage("No MIDI channels remaining for Rerar Odaduza.", ui::Critical + ui::SystemModal,
-                        "Rerar Odaduza");
+            ShowMessage("No MIDI channels remaining for Rerar Odaduza.",
+                        ui::Critical + ui::SystemModal, "Rerar Odaduza");
         }
     }
     std::vector<ChannelRow> rows;

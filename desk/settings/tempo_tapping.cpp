@@ -142,7 +142,8 @@ void frmProperties::cmdStop_Click() {
     TapStatus = TapCount;
     switch (TapCount) {
         case -2:
-            ShowMessage("Tempo recording canceled and will be discarded.", ui::Information, "Project");
+            ShowMessage("Tempo recording canceled and will be discarded.", ui::Information,
+                        "Project");
             break;
         case -1:
             ShowMessage("You waited too long between taps.  New tempo recording will be discarded.",

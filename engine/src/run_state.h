@@ -143,16 +143,6 @@ struct StatusValues {
     std::string chordText = "N/C";  // at most 5 characters
 };
 
-// One cell of the frame history: what the note decisions found for one key in one frame.
-struct HistoryCell {
-    int32_t level = 0;       // decided level times the gain, 0 = silent
-    int32_t bend = 0;        // fine offset in 1/32 semitone
-    int32_t brightness = 0;  // 1..127, 0 = none
-};
-
-constexpr int kKeyCount = 128;
-constexpr int kSlotCount = 384;
-
 // State shared between the block loop, the key measurement, the note decisions and the tracker.
 struct AnalysisState {
     std::vector<int> samples;                 // current block: element 0 unused, samples from 1

@@ -1,5 +1,7 @@
 // The outcome table: every code has a cause, none repeats, the README's table lists the same
 // codes with the same causes, and the engine ends runs only with named codes.
+#include "run_outcomes.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include <string>
 #include <utility>
 
-#include "run_outcomes.h"
 #include "test_support.h"
 
 namespace velt::engine {
@@ -28,14 +29,13 @@ std::map<Code, std::string> readmeOutcomes() {
     const std::regex fixed(R"(-(\d+)\.(\d{3}))");
     const std::regex family(R"(-(\d+)\.[a-z]+)");
     const std::regex item("-[^, ]+");
-    for (const std::string& line :
-         velt::test::splitLines(readme.substr(start, end == std::string::npos ? end : end - start))) {
+    for (const std::string& line : velt::test::splitLines(
+             readme.substr(start, end == std::string::npos ? end : end - start))) {
         std::smatch m;
         if (!std::regex_match(line, m, row)) continue;
         const std::string cause = m[2];
         const std::string list = m[1];
-        for (std::sregex_iterator it(list.begin(), list.end(), item), last;
-             it != last; ++it) {
+        for (std::sregex_iterator it(list.begin(), list.end(), item), last; it != last; ++it) {
             const std::string code = it->str();
             std::smatch c;
             if (std::regex_match(code, c, fixed)) {
@@ -74,7 +74,8 @@ TEST(RunOutcomes, TheReadmeTableListsTheSameCodesAndCauses) {
         EXPECT_EQ(readme[code], cause);
     }
     for (const auto& [code, cause] : readme)
-        EXPECT_TRUE(table.count(code)) << code.first << "." << code.second << " is not in the table";
+        EXPECT_TRUE(table.count(code))
+            << code.first << "." << code.second << " is not in the table";
 }
 
 // A run ends only through the named codes: no FinishRun call with a bare number.

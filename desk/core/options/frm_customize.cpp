@@ -379,8 +379,8 @@ void frmCustomize::tmrMidi_Timer() {
 void frmCustomize::OpenLevelMeter() {
     meterTried_ = true;
     if (!Audio().meterAvailable()) {
-        ShowMessage("Unable to monitor recording level.", ui::Exclamation, "Audio Device Test Error",
-                    171);
+        ShowMessage("Unable to monitor recording level.", ui::Exclamation,
+                    "Audio Device Test Error", 171);
         shpAudio.setFillColor(kFailed);
         lblWait.setVisible(false);
         return;

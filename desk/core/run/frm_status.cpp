@@ -117,8 +117,8 @@ void frmStatus::Form_Load() {
     if (BeginResult != KVX_DONE) {
         const std::string text = "Unable to run converter. Error: " + std::to_string(BeginResult);
         if (g.BatchMode) AppendBatchLog(text);
-        ShowMessage(text + "\r\nVeltrane must now close. Please try again.", ui::Critical + ui::SystemModal, "Converter",
-                    kConverterHelp);
+        ShowMessage(text + "\r\nVeltrane must now close. Please try again.",
+                    ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
         closeWindow();
         if (!g.BatchMode) main_window::run(MainWindow().closeProgram);
         return;
@@ -225,7 +225,8 @@ void frmStatus::runEnded(float status) {
     } else if (status < -1 || !std::isfinite(status)) {
         main_window::setStatusText("Error");
         if (message.helpTopic != 0) {
-            ShowMessage(message.text, ui::Critical + ui::SystemModal, "Conversion error", message.helpTopic);
+            ShowMessage(message.text, ui::Critical + ui::SystemModal, "Conversion error",
+                        message.helpTopic);
         } else {
             ShowMessage(message.text, ui::Critical, "Conversion error");
         }

@@ -209,8 +209,8 @@ void RunRecognize() {
         while (recognizeOnce()) {
         }
     } catch (const std::exception& e) {
-        ShowMessage(std::string("Error accessing MIDI File information: ") + e.what(), ui::Exclamation,
-                    "Converter");
+        ShowMessage(std::string("Error accessing MIDI File information: ") + e.what(),
+                    ui::Exclamation, "Converter");
     }
 }
 

@@ -23,7 +23,6 @@ namespace {
 using test_boxes::Box;
 using Kind = platform::midi_out::RecordingMidiOut::Event::Kind;
 
-
 class InstrumentEditors : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -109,11 +108,13 @@ TEST_F(InstrumentEditors, DrumKitNamesAndTheEmptyKit) {
     u.click(kit.chkDrum(42 - 27));
     EXPECT_EQ(kit.txtDrumKit.Text(), "[empty]");
 
-    ui.expectBox(Box("Drum kit must contain at least one drum.", "Edit Drum Kit", ui::Exclamation, 990))
+    ui.expectBox(
+          Box("Drum kit must contain at least one drum.", "Edit Drum Kit", ui::Exclamation, 990))
         .answer(ui::OK);
     u.click(kit.cmdApply);
     EXPECT_EQ(G().EnsDrumKit, "42,");
-    ui.expectBox(Box("Drum kit must contain at least one drum.", "Edit Drum Kit", ui::Exclamation, 990))
+    ui.expectBox(
+          Box("Drum kit must contain at least one drum.", "Edit Drum Kit", ui::Exclamation, 990))
         .answer(ui::OK);
     u.click(kit.cmdOK);
     EXPECT_TRUE(ui::isLoaded<frmDrum>());  // OK on an empty kit keeps the window open
@@ -143,7 +144,8 @@ TEST_F(InstrumentEditors, DrumKitSaveAsAndLoad) {
     test::writeFile(dir / "taken.vdk" / "inside", "x");
     ui.expectFileDialog({.title = "Save Drum Kit As"}).choose((dir / "taken.vdk").string());
     ui.expectBox({.textStartsWith = "taken.vdk already exists"}).answer(ui::Yes);
-    ui.expectBox(Box("Unable to save the drum kit file.", "Edit Drum Kit", ui::Exclamation)).answer(ui::OK);
+    ui.expectBox(Box("Unable to save the drum kit file.", "Edit Drum Kit", ui::Exclamation))
+        .answer(ui::OK);
     u.click(kit.cmdSaveAs);
     EXPECT_TRUE(kit.cmdSaveAs.Enabled());
 

@@ -80,8 +80,9 @@ void FinishRun(RunOutcome ending) {
     state.finishing = true;
 
     SetMidiEventSink(nullptr);
-    if (live) CloseLiveDevices(type != kMidiDeviceFailed && type != kWaveInDeviceFailed,
-                                  type != kWaveInDeviceFailed);
+    if (live)
+        CloseLiveDevices(type != kMidiDeviceFailed && type != kWaveInDeviceFailed,
+                         type != kWaveInDeviceFailed);
     state.files.tempo.reset();
     state.files.audio.reset();
     state.midi.file.reset();

@@ -180,7 +180,8 @@ void SetUpAnalysis() {
     BuildResonatorBank();
     if (!g.liveRun) {
         const int64_t blocks = g.singleKeyMode ? 3 : 1;
-        allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1), memory_detail::kReadBuffer);
+        allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1),
+                 memory_detail::kReadBuffer);
     }
     allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 

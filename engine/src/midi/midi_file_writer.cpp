@@ -39,10 +39,12 @@ void writeChordMetas(const std::string& text, bool leadingDelta) {
     RunState& state = run();
     if (leadingDelta) WriteMidiByte(0x00);
     for (int b : {0xFF, 0x06, n}) WriteMidiByte(b);
-    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()}, outcome::kMidiTextNotWritten);
+    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                 outcome::kMidiTextNotWritten);
     state.midi.eventBytes += n;
     for (int b : {0x00, 0xFF, 0x7F, n + 3, 0x05, 0x0F, 0x16}) WriteMidiByte(b);
-    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()}, outcome::kMidiTextNotWritten);
+    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                 outcome::kMidiTextNotWritten);
     state.midi.eventBytes += n;
     state.midi.runningStatus = 0xFF;
 }
@@ -52,7 +54,8 @@ void writeChordMetas(const std::string& text, bool leadingDelta) {
 void WriteMidiByte(int byte) {
     RunState& state = run();
     std::FILE* file = state.midi.file.get();
-    if (file == nullptr || std::fputc(byte & 0xFF, file) == EOF) FinishRun(outcome::kMidiFileNotCompleted);
+    if (file == nullptr || std::fputc(byte & 0xFF, file) == EOF)
+        FinishRun(outcome::kMidiFileNotCompleted);
     state.midi.eventBytes += 1;
 }
 

@@ -121,7 +121,8 @@ void openAudioInput(RunState& state) {
             g.bitsPerSample != 32) {
             FinishRun(outcome::kBadSampleSize);
         }
-        if (g.sampleRate < kMinSampleRate || g.sampleRate > kMaxSampleRate) FinishRun(outcome::kBadSampleRate);
+        if (g.sampleRate < kMinSampleRate || g.sampleRate > kMaxSampleRate)
+            FinishRun(outcome::kBadSampleRate);
     }
     s.VirtualSR = g.sampleRate;
     g.bytesPerFrame = g.channels * g.bitsPerSample / 8;
