@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "analysis/analysis_api.h"
+#include "analysis/chord_naming.h"
 #include "analysis/note_tracker.h"
 #include "analysis/resonator_bank.h"
 #include "piano_score.h"

@@ -11,7 +11,6 @@ void MeasureKeyEnergies();   // pitched runs: one sounding block
 void MeasureKeys(int peak);  // single-key mode: one onset block with its peak
 void AnalyseFrame();         // after MeasureKeyEnergies, or after a silent block
 void DecideSingleLine();     // single-key mode decision
-void NameChord();            // names the chord of slots 0..slot, updates the pitch-class totals
 int TailFrameCount();  // minFrames of KeyMin's record: the finish runs 2 x this + 1 tail passes
 
 }  // namespace velt::engine

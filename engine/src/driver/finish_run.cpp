@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "analysis/analysis_api.h"
+#include "analysis/chord_naming.h"
 #include "analysis/note_tracker.h"
 #include "driver/key_detection.h"
 #include "live/live_io.h"

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "analysis/analysis_api.h"
+#include "analysis/chord_naming.h"
 #include "analysis/note_tracker.h"
 #include "audio/block_reader.h"
 #include "driver/command_file.h"
