@@ -48,7 +48,8 @@ std::array<int64_t, 12> RingHistogram(std::span<const HistoryCell> history, int 
                                       int keyMin, int topKey) {
     std::array<int64_t, 12> h{};
     for (int slot = 0; slot <= lastSlot; ++slot)
-        for (int k = keyMin; k <= topKey; ++k) h[k % 12] += history[size_t(k) * kSlotCount + slot].level;
+        for (int k = keyMin; k <= topKey; ++k)
+            h[k % 12] += history[size_t(k) * kSlotCount + slot].level;
     return h;
 }
 
