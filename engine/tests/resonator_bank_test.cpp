@@ -97,6 +97,37 @@ TEST(KeyEnergies, MeasureTheFrameTheyAreGivenWithinTheCandidateRange) {
     EXPECT_EQ(DrumKeyLevel(-5), 0);
 }
 
+// The bank built from parameters of its own, without a run.
+TEST(ResonatorBank, IsBuiltFromItsParameters) {
+    BankParams p;
+    p.sampleRate = 44100;
+    p.lowKey = p.keyMin = 28;
+    p.keyMax = p.topKey = 85;
+    p.hopSamples = 44100 / 64.0;
+    p.minimumLength = 3;
+    ResonatorBank bank;
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_EQ(bank.firstKey, 27);
+    EXPECT_EQ(bank.lastKey, 86);
+    EXPECT_EQ(bank.harmonicTop, 85);
+    EXPECT_EQ(bank.records[69].length[1], 1704);
+    EXPECT_EQ(bank.records[85].minFrames, 6);
+
+    p.liveRun = true;  // live frames keep the project's minimum length
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_EQ(bank.records[60].minFrames, 3);
+
+    p.liveRun = false;
+    p.singleLine = true;  // a single line measures above keyMax for its harmonic walk
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_GT(bank.harmonicTop, 85);
+    EXPECT_EQ(bank.lastKey, bank.harmonicTop + 1);
+
+    p.sampleRate = 0;  // nothing to build: an empty bank
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_EQ(bank.lastKey, bank.firstKey - 1);
+}
+
 TEST(KeyEnergies, FullScaleA440PeaksAtKey69NearLevel127WithNoOffset) {
     for (int rate : {44100, 96000}) {
         SCOPED_TRACE(rate);
