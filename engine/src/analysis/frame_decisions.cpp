@@ -1,5 +1,5 @@
-// Frame note decisions: which keys sound in the current frame and how strongly, written into
-// the frame history cells of the current ring slot.
+#include "analysis/frame_decisions.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -34,58 +34,11 @@ int lastDecidedKey() {
     return std::min(run().geo.TopKey, kKeyCount - 1);
 }
 
-// Polyphonic decision: walk the keys upwards; each key's harmonics are predicted from an
-// exponential fit of the amounts taken so far and removed from the keys above, so that a low
-// note's overtones do not come out as notes of their own.
 void subtractHarmonics() {
     RunState& state = run();
     AnalysisState& analysis = state.analysis;
-    const auto& H = analysis.HarmonicOffsets;
-    int keyMax = std::min(state.settings.KeyMax, kKeyCount);
-    int lo = firstDecidedKey();
-    int hi = lastDecidedKey();
-
-    for (int k = lo; k <= hi; ++k) {
-        if (HistoryCell* cell = currentCell(analysis, k)) {
-            cell->level = 0;
-            cell->bend = 0;
-        }
-    }
-    for (int k = lo; k <= hi; ++k) {
-        int e = truncToInt(analysis.KeyLevel[k]);
-        if (e == 0) continue;
-        int amount = e;
-        int total = e;
-        LineFit fit;
-        for (int i = 2; i <= 11 && k + H[i] <= keyMax; ++i) {
-            int u = k + H[i];
-            fit.add(fit.count + 1, logLevel(amount));
-            double slope = 0;
-            double intercept = 0;
-            int predicted = fit.solve(slope, intercept)
-                                ? roundHalfUp(LineFit::predict(slope, intercept, i))
-                                : 0;
-            amount = std::max(predicted, amount);
-            if (amount <= analysis.KeyLevel[u]) {
-                analysis.KeyLevel[u] -= static_cast<float>(amount);
-            } else {
-                amount = truncToInt(analysis.KeyLevel[u]);
-                analysis.KeyLevel[u] = 0;
-            }
-            total = static_cast<int>(
-                std::clamp<int64_t>(int64_t{total} + amount, INT32_MIN, INT32_MAX));
-        }
-        if (enabled(analysis, k)) {
-            if (HistoryCell* cell = currentCell(analysis, k)) cell->level = total;
-        }
-    }
-    double gain = state.geo.gainFactor;
-    for (int k = lo; k <= hi; ++k) {
-        if (HistoryCell* cell = currentCell(analysis, k)) {
-            cell->level = roundHalfUp(cell->level * gain);
-            cell->bend = roundHalfUp(analysis.KeyBend[k]);
-        }
-    }
+    DecidePolyphonicFrame(PolyDecisionParamsOf(state), analysis.KeyLevel, analysis.KeyBend,
+                          analysis.KeyEnabled, SlotCells{analysis.history, analysis.slot});
 }
 
 // Brightness of the chosen key: the slope of its harmonic levels mapped through atan onto
@@ -125,6 +78,74 @@ void storeSingleLine() {
 }
 
 }  // namespace
+
+HistoryCell* SlotCells::at(int key) const {
+    if (slot < 0 || slot >= kSlotCount || key < 0 || key >= kKeyCount) return nullptr;
+    return &history[size_t(key) * kSlotCount + size_t(slot)];
+}
+
+void DecidePolyphonicFrame(const PolyDecisionParams& params, std::span<float> levels,
+                           std::span<const float> bends, std::span<const uint8_t> keyEnabled,
+                           const SlotCells& cells) {
+    const auto& H = params.harmonicOffsets;
+    const int keyMax = params.harmonicTop;
+    const int lo = params.firstKey;
+    const int hi = params.lastKey;
+    auto enabledKey = [&](int key) {
+        return key >= 0 && key < static_cast<int>(keyEnabled.size()) && keyEnabled[key] != 0;
+    };
+
+    for (int k = lo; k <= hi; ++k) {
+        if (HistoryCell* cell = cells.at(k)) {
+            cell->level = 0;
+            cell->bend = 0;
+        }
+    }
+    for (int k = lo; k <= hi; ++k) {
+        int e = truncToInt(levels[k]);
+        if (e == 0) continue;
+        int amount = e;
+        int total = e;
+        LineFit fit;
+        for (int i = 2; i <= 11 && k + H[i] <= keyMax; ++i) {
+            int u = k + H[i];
+            fit.add(fit.count + 1, logLevel(amount));
+            double slope = 0;
+            double intercept = 0;
+            int predicted = fit.solve(slope, intercept)
+                                ? roundHalfUp(LineFit::predict(slope, intercept, i))
+                                : 0;
+            amount = std::max(predicted, amount);
+            if (amount <= levels[u]) {
+                levels[u] -= static_cast<float>(amount);
+            } else {
+                amount = truncToInt(levels[u]);
+                levels[u] = 0;
+            }
+            total = static_cast<int>(
+                std::clamp<int64_t>(int64_t{total} + amount, INT32_MIN, INT32_MAX));
+        }
+        if (enabledKey(k)) {
+            if (HistoryCell* cell = cells.at(k)) cell->level = total;
+        }
+    }
+    for (int k = lo; k <= hi; ++k) {
+        if (HistoryCell* cell = cells.at(k)) {
+            cell->level = roundHalfUp(cell->level * params.gain);
+            cell->bend = roundHalfUp(bends[k]);
+        }
+    }
+}
+
+PolyDecisionParams PolyDecisionParamsOf(const RunState& state) {
+    PolyDecisionParams p;
+    p.firstKey = std::max(state.settings.KeyMin, 0);
+    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
+    p.harmonicTop = std::min(state.settings.KeyMax, kKeyCount);
+    p.gain = state.geo.gainFactor;
+    p.harmonicOffsets = state.analysis.HarmonicOffsets;
+    return p;
+}
 
 void AnalyseFrame() {
     const RunState& state = run();
