@@ -47,6 +47,45 @@ TEST(PolyDecision, DecidesTheRowsItIsGiven) {
                            }));
 }
 
+// The single line on inputs of its own: the best-explained key, and a glide kept on its key.
+TEST(SingleLineDecision, DecidesTheRowsItIsGiven) {
+    SingleLineParams p;
+    p.firstKey = p.lowKey = 28;
+    p.lastKey = p.keyMax = p.harmonicTop = 85;
+    p.gain = 0.5;
+    p.harmonicOffsets = {0, 0, 12, 19, 24, 28, 31, 34, 36, 38, 40, 42};
+    struct Case {
+        const char* name;
+        float bend;   // of key 48, 1/32 semitone
+        int lastKey;  // the line's previous key
+        int key;      // the key kept
+        int keyBend;  // its bend
+    };
+    const Case cases[] = {
+        {"a new key", 0, 60, 48, 0},
+        {"a step within half a semitone stays a bend", -20, 47, 47, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<float> levels(kKeyCount + 2, 0.0f), bends(kKeyCount + 2, 0.0f);
+        std::vector<int> notes(kKeyCount + 2, 0);
+        std::vector<uint8_t> enabled(kKeyCount + 2, 1);
+        std::vector<HistoryCell> history(size_t(kKeyCount) * kSlotCount);
+        levels[48] = 100;
+        levels[60] = 60;
+        levels[67] = 40;
+        bends[48] = c.bend;
+        SingleLineState line;
+        line.LastKey = c.lastKey;
+        DecideSingleLineFrame(p, {levels, bends, notes, enabled}, line, SlotCells{history, 0});
+        EXPECT_EQ(line.LastKey, c.key);
+        EXPECT_EQ(notes[c.key], 200);
+        EXPECT_EQ(history[size_t(c.key) * kSlotCount].level, 100);
+        EXPECT_EQ(history[size_t(c.key) * kSlotCount].bend, c.keyBend);
+        EXPECT_EQ(std::count_if(notes.begin(), notes.end(), [](int n) { return n != 0; }), 1);
+    }
+}
+
 // A run over keys 28..85 with levels placed by hand, as the key measurement would leave them.
 class FrameDecisions : public ::testing::Test {
   protected:
