@@ -100,6 +100,7 @@ void frmWizard::wire() {
     cboMidiFile.Click = [this] { cboMidiFile_Click(); };
     cboMidiFile.KeyPress = [this](int& k) { cboMidiFile_KeyPress(k); };
     cboMidiFile.DblClick = [this] { cboMidiFile_DblClick(); };
+    cboMidiFile.Change = [this] { cboMidiFile_Change(); };
     cmdWaveBrowse.Click = [this] { cmdWaveBrowse_Click(); };
     cmdWaveEdit.Click = [this] { cmdWaveEdit_Click(); };
     cmdMidiBrowse.Click = [this] { cmdMidiBrowse_Click(); };
@@ -112,7 +113,7 @@ void frmWizard::wire() {
     cboMidiPatch1.Click = [this] { cboMidiPatch1_Click(); };
     cmdsndFilter.Click = [this] { cmdsndFilter_Click(); };
     cmdsndPatch.Click = [this] { cmdsndPatch_Click(); };
-    cmdsndPatch1.Click = [this] { cmdsndPatch_Click(); };
+    cmdsndPatch1.Click = [this] { cmdsndPatch1_Click(); };
     cmdPatchMapBrowse.Click = [this] { cmdPatchMapBrowse_Click(); };
     cmdPatchMapEdit.Click = [this] { cmdPatchMapEdit_Click(); };
     cmdDrumKitEdit.Click = [this] { cmdDrumKitEdit_Click(); };
