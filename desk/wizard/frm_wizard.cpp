@@ -247,6 +247,7 @@ void frmWizard::design() {
     place(spnTimeNum, 2, 1920, 480, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
+    spnTimeNum.setBuddy(txtTimeNum, true);
     place(cmdTest, 2, 0, 1020, 1215, 375);
     cmdTest.setCaption("&Test");
     place(gauTempo, 2, 3000, 0, 1200, 900);
@@ -417,6 +418,7 @@ void frmWizard::design() {
     place(spnPitchMode, 8, 1920, 0, 255, 315);
     spnPitchMode.setMin(1);
     spnPitchMode.setMax(128);
+    spnPitchMode.setBuddy(txtPitchMode, true);
 
     // Step 18.
     const char* stereo[] = {

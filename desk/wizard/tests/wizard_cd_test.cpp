@@ -98,5 +98,36 @@ TEST_F(WizardCd, NextTransfersTheTrackThenMovesOnWithIt) {
     EXPECT_TRUE(G().AudioFileValid);
 }
 
+TEST_F(WizardCd, WithoutDrivesThePageSaysSo) {
+    drives.emplace("VELTRANE_CD_DRIVES", ":");  // a list that names no drive
+    frmWizard& w = wizard();
+    w.optWave(4).setValue(true);
+    w.cmdNav_Click(3);
+    ASSERT_EQ(w.CurrentStep, 13);
+    ASSERT_GE(w.lstTracks.ListCount(), 1);
+    EXPECT_EQ(w.lstTracks.List(0), "No CD drives found");
+    EXPECT_FALSE(w.mmCD.Enabled());
+}
+
+TEST_F(WizardCd, LeavingWithoutATransferChangesNothing) {
+    drive({3});
+    frmWizard& w = wizard();
+    frmProperties& p = editor();
+    const std::string folder = G().AudioFolder;
+    const int detect = p.chkTempoDetect.Value(), entire = p.chkEntireRange.Value();
+    w.optWave(4).setValue(true);
+    w.cmdNav_Click(3);
+    ASSERT_EQ(w.CurrentStep, 13);
+    ui.advance(500);
+    w.cmdNav_Click(2);
+    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_FALSE(ui::isLoaded<frmCD>());
+    EXPECT_EQ(G().AudioFolder, folder);
+    EXPECT_EQ(p.chkTempoDetect.Value(), detect);
+    EXPECT_EQ(p.chkEntireRange.Value(), entire);
+    EXPECT_EQ(p.cboAudioFile.ListCount(), 0);
+    EXPECT_TRUE(p.CurrentAudioFile.empty());
+}
+
 }  // namespace
 }  // namespace velt::desk

@@ -167,10 +167,11 @@ TEST_F(WizardTiming, TheMidiNamesAreChosenOnlyThroughTheBrowseDialog) {
     frmWizard& w = wizard();
     addAudio(wave("one.wav"));
     w.ShowStep(11);
+    w.Show();
     ASSERT_EQ(w.cboMidiFile.ListCount(), 1);
     const std::string name = w.cboMidiFile.List(0);
     ui::test::User u = ui.user();
-    u.type(w.cboMidiFile, "x");
+    EXPECT_TRUE(u.type(w.cboMidiFile, "x"));
     EXPECT_EQ(w.cboMidiFile.Text(), name);
     const std::string chosen = (dir / "chosen.mid").string();
     ui.expectFileDialog().choose(chosen);
