@@ -1,0 +1,130 @@
+// End to end through the main window's New: the wizard scripted page by page, Finish, and the
+// conversion that follows with the real bridge and engine. With VELT_E2E_OUT set, each scenario
+// keeps its MIDI file there.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+#include "desk/core/run/bridge_loader.h"
+#include "desk/core/run/frm_results.h"
+#include "desk/core/run/frm_status.h"
+#include "desk/core/shared/data_lists.h"
+#include "main_window_fixture.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+using User = ui::test::User;
+
+class WizardE2E : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        fs::create_directories(dir / "run");
+        chmod((dir / "run").c_str(), 0700);
+        for (const char* file : {"filter.txt", "percussion.txt"})
+            fs::copy_file(test::sourceDir() / "data" / file, fs::path(G().InstallFolder) / file);
+    }
+    void TearDown() override {
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
+        MainWindowTest::TearDown();
+    }
+    // The conversion's windows: the progress window ticked until it closes, the results closed.
+    void convertOnFinish() {
+        ui.onModal<frmStatus>([&](frmStatus& s, User&) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+            while (s.loaded() && std::chrono::steady_clock::now() < deadline) {
+                ui.advance(56);
+                if (s.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_FALSE(s.loaded());
+        });
+        ui.onModal<frmResults>([](frmResults& r, User& u) { u.click(r.cmdClose); });
+    }
+    // The MIDI file's note-on keys and program changes, read by midicsv.
+    struct MidiContent {
+        std::set<int> keys, programs;
+    };
+    MidiContent read(const std::string& midi) {
+        MidiContent content;
+        const std::string csv = test::runCommand("midicsv " + test::shellQuote(midi)).output;
+        for (const std::string& line : test::splitLines(csv)) {
+            int track = 0, channel = 0, a = 0, b = 0;
+            long time = 0;
+            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time,
+                            &channel, &a, &b) == 5 &&
+                b > 0)
+                content.keys.insert(a);
+            else if (std::sscanf(line.c_str(), "%d, %ld, Program_c, %d, %d", &track, &time,
+                                 &channel, &a) == 4)
+                content.programs.insert(a);
+        }
+        return content;
+    }
+    void keep(const std::string& midi, const std::string& name) {
+        const char* out = std::getenv("VELT_E2E_OUT");
+        if (out == nullptr || *out == '\0') return;
+        fs::create_directories(out);
+        fs::copy_file(midi, fs::path(out) / name, fs::copy_options::overwrite_existing);
+    }
+
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+};
+
+constexpr int kFlute = 73;
+
+TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
+    frmMain& m = start();
+    const fs::path tone = dir / "music" / "tone.wav";
+    fs::create_directories(tone.parent_path());
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(tone.string()) +
+                               " synth 0.8 pluck A4 : synth 0.8 pluck C5 : synth 0.8 pluck E5")
+                  .exitCode,
+              0);
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(2));
+        ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
+        auto next = [&] {
+            u.click(w.cmdNav(3));
+            steps.push_back(w.CurrentStep);
+        };
+        next();  // the audio file
+        next();  // what instruments
+        u.click(w.optFilter(0));
+        next();  // the output patch
+        const int row = RowWithLeadingNumber(w.cboMidiPatch, kFlute);
+        ASSERT_GE(row, 0);
+        u.pick(w.cboMidiPatch, row);
+        next();  // timing
+        u.click(w.optSync(0));
+        next();  // MIDI names
+        next();  // finish
+        u.click(w.cmdNav(4));
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), tone.string());
+    EXPECT_EQ(g.TempoDetect, 1);  // easy timing: the tempo is detected
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {69, 72, 76}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    EXPECT_TRUE(content.programs.count(kFlute));
+    keep(mid, "tone.mid");
+    g.ProjectChanged = false;  // no save question when the window closes
+}
+
+}  // namespace
+}  // namespace velt::desk
