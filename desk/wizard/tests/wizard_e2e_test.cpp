@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -14,6 +15,7 @@
 #include "desk/core/run/frm_status.h"
 #include "desk/core/shared/data_lists.h"
 #include "main_window_fixture.h"
+#include "scoped_env.h"
 
 namespace velt::desk {
 namespace {
@@ -73,11 +75,31 @@ class WizardE2E : public MainWindowTest {
         fs::copy_file(midi, fs::path(out) / name, fs::copy_options::overwrite_existing);
     }
 
+    // Runs `page` on each step reached by Next until Finish is enabled on step 12, then Finish.
+    void nextUntilFinish(frmWizard& w, User& u, const std::function<void(int)>& page,
+                         std::vector<int>& steps) {
+        for (int i = 0; i < 16 && w.CurrentStep != 12; ++i) {
+            page(w.CurrentStep);
+            u.click(w.cmdNav(3));
+            steps.push_back(w.CurrentStep);
+        }
+        ASSERT_EQ(w.CurrentStep, 12);
+        u.click(w.cmdNav(4));
+    }
+    // A melody of plucked notes, written by sox in the CD's format.
+    static bool melody(const fs::path& file, const std::vector<const char*>& notes) {
+        std::string sox = "sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(file.string());
+        for (size_t i = 0; i < notes.size(); ++i)
+            sox += std::string(i > 0 ? " :" : "") + " synth 0.7 pluck " + notes[i];
+        return test::runCommand(sox + " 2>&1").exitCode == 0;
+    }
+
     test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
 };
 
 constexpr int kFlute = 73;
+constexpr int kPiano = 0;
 
 TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
     frmMain& m = start();
@@ -124,6 +146,54 @@ TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
     EXPECT_TRUE(content.programs.count(kFlute));
     keep(mid, "tone.mid");
     g.ProjectChanged = false;  // no save question when the window closes
+}
+
+TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
+    frmMain& m = start();
+    const fs::path drive = dir / "drive";
+    fs::create_directories(drive);
+    ASSERT_TRUE(melody(drive / "Track01.wav", {"C4", "E4", "G4", "C5"}));
+    test::ScopedEnv drives("VELTRANE_CD_DRIVES", drive.string());
+    const std::string target = (dir / "music" / "track.wav").string();
+    fs::create_directories(dir / "music");
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(4));
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 13);
+        ui.advance(500);
+        ASSERT_GE(w.lstTracks.ListCount(), 1);
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(target);
+        u.click(w.cmdNav(3));  // no audio yet: the transfer starts
+        for (int i = 0; i < 40 && w.StatusBarCD.Text() != "Completed Transfer"; ++i)
+            ui.advance(500);
+        ASSERT_EQ(w.StatusBarCD.Text(), "Completed Transfer");
+        nextUntilFinish(
+            w, u,
+            [&](int step) {
+                if (step == 15) u.click(w.optFilter(1));  // known instruments: one of them
+                if (step == 6) {
+                    const int row = RowWithLeadingNumber(w.cboFilter, kPiano);
+                    ASSERT_GE(row, 0);
+                    u.pick(w.cboFilter, row);
+                }
+            },
+            steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{15, 6, 8, 14, 11, 12}));
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), target);
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {60, 64, 67}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    keep(mid, "cd.mid");
+    g.ProjectChanged = false;
 }
 
 }  // namespace
