@@ -15,6 +15,8 @@
 #include "desk/core/run/frm_status.h"
 #include "desk/core/shared/data_lists.h"
 #include "main_window_fixture.h"
+#include "platform/mci/mci.h"
+#include "platform/wave_io/fake_wave_in.h"
 #include "scoped_env.h"
 
 namespace velt::desk {
@@ -35,6 +37,8 @@ class WizardE2E : public MainWindowTest {
     void TearDown() override {
         if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
+        platform::mci::closeAll();
+        platform::wave_in::useDevices(nullptr);
     }
     // The conversion's windows: the progress window ticked until it closes, the results closed.
     void convertOnFinish() {
@@ -94,6 +98,7 @@ class WizardE2E : public MainWindowTest {
         return test::runCommand(sox + " 2>&1").exitCode == 0;
     }
 
+    platform::wave_in::FakeWaveIn input;  // the sound card, for the scenarios that record
     test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
 };
@@ -193,6 +198,50 @@ TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
     const MidiContent content = read(mid);
     for (int key : {60, 64, 67}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
     keep(mid, "cd.mid");
+    g.ProjectChanged = false;
+}
+
+TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
+    platform::wave_in::useDevices(&input);
+    frmMain& m = start();
+    const fs::path sung = dir / "sung.raw";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
+                               test::shellQuote(sung.string()) +
+                               " synth 0.7 pluck D4 : synth 0.7 pluck F4 : synth 0.7 pluck A4")
+                  .exitCode,
+              0);
+    const std::vector<unsigned char> bytes = test::readBytes(sung);
+    std::vector<int16_t> samples;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    const std::string take = (dir / "music" / "take.wav").string();
+    fs::create_directories(dir / "music");
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(1));  // from a cassette: no metronome
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
+        input.deliver(samples);
+        ui.advance(2200);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        u.click(w.cmdSave);
+        nextUntilFinish(w, u, [](int) {}, steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps.front(), 15);
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), take);
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {62, 65, 69}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    keep(mid, "record.mid");
     g.ProjectChanged = false;
 }
 
