@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "desk/core/live/frm_live.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
@@ -243,6 +244,69 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
     for (int key : {62, 65, 69}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
     keep(mid, "record.mid");
     g.ProjectChanged = false;
+}
+
+TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
+    const fs::path wav = dir / "sung.wav";
+    const fs::path log = dir / "midi.log";
+    // A sung-like line: C D E F G with a slight tremolo, as the live window's level follows it.
+    std::string synth;
+    for (const char* f : {"261.63", "293.66", "329.63", "349.23", "392"})
+        synth += std::string(synth.empty() ? "" : " : ") + "synth 0.4 sine " + f +
+                 " fade 0.01 0.4 0.02 tremolo 5 20";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(wav.string()) +
+                               " " + synth + " gain -3")
+                  .exitCode,
+              0);
+    test::ScopedEnv engineDir("VELTRANE_SYSTEM_DIR", test::binDir().string());
+    test::ScopedEnv input("VELTRANE_WAVEIN_FILE", wav.string());
+    test::ScopedEnv output("VELTRANE_MIDIOUT_LOG", log.string());
+    frmMain& m = start();
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(3));
+        nextUntilFinish(
+            w, u,
+            [&](int step) {
+                if (step == 15) u.click(w.optFilter(0));  // unknown instruments: one patch
+            },
+            steps);
+    });
+    bool live = false;
+    ui.onModal<frmLive>([&](frmLive& f, User& u) {
+        live = true;
+        // The window's clock follows real time while the engine hears the input.
+        for (int tick = 0; tick < 50 && ui::isLoaded<frmLive>(); ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ui.advance(56);
+        }
+        if (!ui::isLoaded<frmLive>()) return;
+        u.click(f.cmdClose);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (ui::isLoaded<frmLive>() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ui.advance(56);
+        }
+        EXPECT_FALSE(ui::isLoaded<frmLive>());
+    });
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{15, 16, 12}));
+    EXPECT_TRUE(live);
+    EXPECT_FALSE(ui::isLoaded<frmLive>());
+    int notes = 0;
+    for (const std::string& line : test::splitLines(test::readFile(log))) {
+        unsigned ms = 0, status = 0, key = 0, velocity = 0;
+        if (std::sscanf(line.c_str(), "%u %x %x %x", &ms, &status, &key, &velocity) == 4 &&
+            (status & 0xF0) == 0x90 && velocity > 0)
+            ++notes;
+    }
+    EXPECT_GT(notes, 0) << test::readFile(log);
+    if (const char* out = std::getenv("VELT_E2E_OUT"); out != nullptr && *out != '\0') {
+        fs::create_directories(out);
+        fs::copy_file(log, fs::path(out) / "realtime.log", fs::copy_options::overwrite_existing);
+    }
+    G().ProjectChanged = false;
 }
 
 }  // namespace
