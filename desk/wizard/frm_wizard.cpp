@@ -510,7 +510,12 @@ void frmWizard::Form_Load() {
     Global& g = G();
     for (int i = 0; i < kPages; ++i) parkPage(i);
     enableEditProject(false);
-    if (g.ResultAction == 5) g.MasterFile = g.ScoreBuilderMaster;
+    if (g.ResultAction == 5) {
+        // The recorder takes its master file from RecMasterFile: without it the score would
+        // start with no master at all.
+        g.MasterFile = g.ScoreBuilderMaster;
+        g.RecMasterFile = g.ScoreBuilderMaster;
+    }
 
     frmProperties& props = ui::Load<frmProperties>();
     props.Wizard = std::make_shared<WizardMirror>();

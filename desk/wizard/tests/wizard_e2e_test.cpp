@@ -15,8 +15,10 @@
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/media/frm_record.h"
 #include "main_window_fixture.h"
 #include "platform/mci/mci.h"
+#include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
 #include "scoped_env.h"
 
@@ -40,9 +42,10 @@ class WizardE2E : public MainWindowTest {
         MainWindowTest::TearDown();
         platform::mci::closeAll();
         platform::wave_in::useDevices(nullptr);
+        platform::midi_out::useDevices(nullptr);
     }
     // The conversion's windows: the progress window ticked until it closes, the results closed.
-    void convertOnFinish() {
+    void convertOnFinish(bool closeResults = true) {
         ui.onModal<frmStatus>([&](frmStatus& s, User&) {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
             while (s.loaded() && std::chrono::steady_clock::now() < deadline) {
@@ -51,7 +54,8 @@ class WizardE2E : public MainWindowTest {
             }
             EXPECT_FALSE(s.loaded());
         });
-        ui.onModal<frmResults>([](frmResults& r, User& u) { u.click(r.cmdClose); });
+        if (closeResults)
+            ui.onModal<frmResults>([](frmResults& r, User& u) { u.click(r.cmdClose); });
     }
     // The MIDI file's note-on keys and program changes, read by midicsv.
     struct MidiContent {
@@ -100,6 +104,7 @@ class WizardE2E : public MainWindowTest {
     }
 
     platform::wave_in::FakeWaveIn input;  // the sound card, for the scenarios that record
+    platform::midi_out::RecordingMidiOut midi{2};
     test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
 };
@@ -307,6 +312,77 @@ TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
         fs::copy_file(log, fs::path(out) / "realtime.log", fs::copy_options::overwrite_existing);
     }
     G().ProjectChanged = false;
+}
+
+TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
+    platform::wave_in::useDevices(&input);
+    platform::midi_out::useDevices(&midi);  // the metronome and the master file play on it
+    frmMain& m = start();
+    const fs::path tone = dir / "music" / "tone.wav";
+    fs::create_directories(tone.parent_path());
+    ASSERT_TRUE(melody(tone, {"C4", "E4", "G4"}));
+    const fs::path sung = dir / "part.raw";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
+                               test::shellQuote(sung.string()) +
+                               " synth 0.7 pluck E4 : synth 0.7 pluck G4 : synth 0.7 pluck B4")
+                  .exitCode,
+              0);
+    const std::vector<unsigned char> bytes = test::readBytes(sung);
+    std::vector<int16_t> samples;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    const std::string take = (dir / "music" / "part.wav").string();
+
+    // The first project: the file, converted, then the results window asks for a score.
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(2));
+        ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
+        std::vector<int> first;
+        nextUntilFinish(w, u, [](int) {}, first);
+    });
+    convertOnFinish(/*closeResults=*/false);
+    std::string master;
+    ui.onModal<frmResults>([&](frmResults& r, User& u) {
+        master = G().MidiFiles(1);
+        u.click(r.optAction(5));
+        ui.expectBox({.text = "Save project changes?"}).answer(ui::No);  // New asks
+        u.click(r.cmdClose);
+    });
+    // The second: the wizard opens on the master file page with the first result.
+    int startStep = 0;
+    std::string masterShown;
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        startStep = w.CurrentStep;
+        masterShown = w.txtMasterFile.Text();
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
+        for (int i = 0; i < 20 && ui::forms::get<frmRecord>().RecordState() != "Record"; ++i)
+            ui.advance(250);  // the count-in
+        ASSERT_EQ(ui::forms::get<frmRecord>().RecordState(), "Record");
+        input.deliver(samples);
+        ui.advance(2200);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        u.click(w.cmdSave);
+        nextUntilFinish(w, u, [](int) {}, steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(startStep, 17);
+    EXPECT_EQ(masterShown, fs::path(master).stem().string());
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), take);
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {64, 67, 71}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    keep(mid, "score.mid");
+    g.ProjectChanged = false;
 }
 
 }  // namespace
