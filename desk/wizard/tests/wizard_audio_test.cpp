@@ -280,5 +280,44 @@ TEST_F(WizardAudio, TheFileBoxesRefuseTyping) {
     EXPECT_TRUE(rec.RecordFile.empty());
 }
 
+TEST_F(WizardAudio, RemovingOneOfTwoFilesRebuildsBothLists) {
+    frmWizard& w = wizard();
+    const std::string first = wave("first.wav"), second = wave("second.wav");
+    addAudio(first);
+    addAudio(second);
+    ui.expectFileDialog({.title = "Select Audio File"}).cancel();  // the page opens it
+    w.ShowStep(4);
+    ASSERT_EQ(w.cboAudioFile.ListCount(), 2);
+    ASSERT_EQ(w.cboMidiFile.ListCount(), 2);
+    ui.expectBox({.textStartsWith = "Are you sure you want to remove"}).answer(ui::Yes);
+    w.cboAudioFile.setText("");
+    EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
+    ASSERT_EQ(w.cboAudioFile.ListCount(), 1);
+    ASSERT_EQ(w.cboMidiFile.ListCount(), 1);
+    EXPECT_EQ(w.cboAudioFile.List(0), editor().cboAudioFile.List(0));
+    EXPECT_EQ(w.cboMidiFile.List(0), editor().cboMidiFile.List(0));
+    EXPECT_EQ(w.cboAudioFile.ListIndex(), editor().cboAudioFile.ListIndex());
+}
+
+TEST_F(WizardAudio, TheBoxesHandThemselvesOverAsTheFocusedBox) {
+    frmWizard& w = wizard();
+    frmRecord& rec = ui::forms::get<frmRecord>();
+    struct Case {
+        ui::TextBox& box;
+        ui::TextBox* const& holder;  // where the window that validates it looks
+    } cases[] = {{w.txtTempo, rec.FocusedBox},
+                 {w.txtTimeNum, rec.FocusedBox},
+                 {w.txtMasterFile, w.FocusedBox},
+                 {w.txtTempo1, editor().FocusedBox},
+                 {w.txtPitchMode, editor().FocusedBox}};
+    for (const Case& c : cases) {
+        c.box.setText("42");
+        c.box.GotFocus.call();
+        EXPECT_EQ(c.holder, &c.box) << c.box.Name();
+        EXPECT_EQ(c.box.SelStart(), 0) << c.box.Name();
+        EXPECT_EQ(c.box.SelLength(), static_cast<int>(c.box.Text().size())) << c.box.Name();
+    }
+}
+
 }  // namespace
 }  // namespace velt::desk

@@ -3,6 +3,7 @@
 // transferred file.
 #include <optional>
 
+#include "desk/core/shared/text_pieces.h"
 #include "desk/media/frm_cd.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "scoped_env.h"
@@ -93,6 +94,7 @@ TEST_F(WizardCd, NextTransfersTheTrackThenMovesOnWithIt) {
     EXPECT_FALSE(ui::isLoaded<frmCD>());
     EXPECT_EQ(editor().CurrentAudioFile, target);
     EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
+    EXPECT_EQ(G().AudioFolder, FolderOf(target));
     EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
     EXPECT_EQ(editor().chkEntireRange.Value(), 1);
     EXPECT_TRUE(G().AudioFileValid);
