@@ -2,6 +2,7 @@
 // beats box, a take recorded through the input double and handed over on Next, the time range
 // coming back when nothing was recorded, and the boxes that refuse typing.
 #include <algorithm>
+#include <ostream>
 
 #include "desk/media/frm_record.h"
 #include "platform/mci/mci.h"
@@ -107,6 +108,8 @@ struct TakeCase {
     const char* mark;
     bool clicks;
 };
+
+void PrintTo(const TakeCase& c, std::ostream* os) { *os << "source " << c.source; }
 
 class WizardAudioTake : public WizardAudio, public ::testing::WithParamInterface<TakeCase> {};
 
