@@ -33,8 +33,7 @@ enum Result : int32_t {
     NoDevice = kMidiNoDevice,
 };
 
-// Device names are cut to this many characters, as the device lists show them.
-constexpr size_t kMaxDeviceNameLength = 31;
+using platform::kMaxDeviceNameLength;  // device names are cut to this length
 
 // Our text for a result number ("" for NoError, a generic text for numbers not in the table).
 std::string errorText(int32_t result);

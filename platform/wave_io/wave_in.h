@@ -47,8 +47,7 @@ struct Format {
 };
 constexpr Format kLiveFormat{};  // 44,100 Hz, mono, 16-bit
 
-// Device names are cut to this many characters, as the device lists show them.
-constexpr size_t kMaxDeviceNameLength = 31;
+using platform::kMaxDeviceNameLength;  // device names are cut to this length
 
 // One open capture of a device, made by Devices::open.
 class Capture {

@@ -36,8 +36,7 @@ enum Result : int32_t {
     NoDevice = kMidiNoDevice,
 };
 
-// Device names are cut to this many characters, as the device lists show them.
-constexpr size_t kMaxDeviceNameLength = 31;
+using platform::kMaxDeviceNameLength;  // device names are cut to this length
 
 // Stream gains: 1.0 is the sound as recorded.
 struct Gain {
