@@ -74,6 +74,12 @@ fs::path libDir() { return folderFromEnvironment("VELTRANE_LIB_DIR"); }
 fs::path sourceDir() { return folderFromEnvironment("VELTRANE_SOURCE_DIR"); }
 fs::path testdataDir() { return folderFromEnvironment("VELTRANE_TESTDATA_DIR"); }
 
+std::string makePrivateFolder(const fs::path& folder) {
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
+    return folder.string();
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);

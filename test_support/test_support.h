@@ -43,6 +43,10 @@ std::filesystem::path libDir();       // the built shared libraries
 std::filesystem::path sourceDir();    // the repository
 std::filesystem::path testdataDir();  // the shared test data beside the repository
 
+// Makes `folder` (and its parents) open to its owner only, as a runtime folder must be; gives its
+// path as text.
+std::string makePrivateFolder(const std::filesystem::path& folder);
+
 // Splits text into lines (a trailing line end gives no empty last line).
 std::vector<std::string> splitLines(const std::string& text);
 

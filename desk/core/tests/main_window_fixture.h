@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "box_match.h"
 #include "desk/core/global.h"
@@ -74,15 +76,26 @@ class MainWindowTest : public ::testing::Test {
         return path;
     }
 
+    // Ticks a modal window whose work runs in real time (a decoder, a run over the bridge) until
+    // it has closed, for at most `limit`.
+    template <class F>
+    void tickUntilClosed(int stepMs, std::chrono::seconds limit = std::chrono::seconds(120)) {
+        ui.onModal<F>([this, stepMs, limit](F& f, ui::test::User&) {
+            const auto deadline = std::chrono::steady_clock::now() + limit;
+            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
+                ui.advance(stepMs);
+                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
+        });
+    }
+
     // veltdesk with the arguments, as a user runs it on a machine without a display, in folders
     // of the test's own; its exit status.
     int veltdesk(const std::string& args) {
-        std::filesystem::create_directories(dir / "run");
-        std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
         const std::string env =
             "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
-            "XDG_RUNTIME_DIR=" + test::shellQuote((dir / "run").string()) +
+            "XDG_RUNTIME_DIR=" + test::shellQuote(test::makePrivateFolder(dir / "run")) +
             " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
             " HOME=" + test::shellQuote(folder("home")) + " ";
         return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -71,8 +70,7 @@ TEST(CommandLine, SwitchesAndTheStartProject) {
 class Program : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
+        test::makePrivateFolder(dir / "run");
         fs::create_directories(dir / "home");
     }
     std::string run(const std::string& args) {

@@ -2,7 +2,6 @@
 // program, bridge and engine convert a sox tone and a fluidsynth render, each run adds one line
 // to the log, and the exit status tells the outcome.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -16,8 +15,7 @@ namespace fs = std::filesystem;
 class VeltdeskBatch : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
+        test::makePrivateFolder(dir / "run");
         fs::create_directories(dir / "home");
     }
     // Runs veltdesk with the arguments; gives what it wrote to standard output and error.

@@ -3,7 +3,6 @@
 // engine, and SyncPlay plays the track and its MIDI result together to their end. With
 // VELT_E2E_OUT set, the MIDI result is kept there as Track03.mid.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -27,11 +26,6 @@ namespace fs = std::filesystem;
 
 class CdEndToEnd : public MainWindowTest {
   protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-    }
     void TearDown() override {
         if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
@@ -39,7 +33,7 @@ class CdEndToEnd : public MainWindowTest {
         platform::midi_out::useDevices(nullptr);
     }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};  // the engine beside the bridge
 };
 

@@ -3,13 +3,10 @@
 // and the real engine. Every file gets its decoding window and its run, and every run writes a
 // MIDI file with notes. With VELT_E2E_OUT set, the MIDI files are kept in that folder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <thread>
 
 #include "audio_fixtures.h"
 #include "desk/core/project/project_file.h"
@@ -24,30 +21,15 @@ namespace velt::desk {
 namespace {
 
 namespace fs = std::filesystem;
-using User = ui::test::User;
 
 class DecodeRoad : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
         G().InstallFolder = test::binDir().string() + "/";  // mpunpack
     }
-    // Ticks a modal window (whose work runs in real time) until it has closed.
-    template <class F>
-    void tickUntilClosed(int stepMs) {
-        ui.onModal<F>([this, stepMs](F& f, User&) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
-                ui.advance(stepMs);
-                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
-        });
-    }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
 };
 

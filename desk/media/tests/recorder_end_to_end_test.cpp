@@ -3,13 +3,10 @@
 // dialog's OK ("Convert now?") with the real bridge and engine. The MIDI file holds the five notes;
 // with VELT_E2E_OUT set it is kept there as take.mid.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <thread>
 
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
@@ -28,8 +25,6 @@ class RecorderE2E : public RecorderTest {
     void SetUp() override {
         RecorderTest::SetUp();
         ui::forms::install<frmRecord>([] { return std::make_unique<frmRecord>(); });
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
         G().InstallFolder = test::binDir().string() + "/";
     }
     // The samples of a 16-bit PCM WAV file.
@@ -43,19 +38,8 @@ class RecorderE2E : public RecorderTest {
             samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
         return samples;
     }
-    template <class F>
-    void tickUntilClosed(int stepMs) {
-        ui.onModal<F>([this, stepMs](F& f, User&) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
-                ui.advance(stepMs);
-                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
-        });
-    }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
 };
 
