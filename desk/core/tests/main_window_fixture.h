@@ -76,6 +76,39 @@ class MainWindowTest : public ::testing::Test {
         return path;
     }
 
+    // A 16-bit mono 44.1 kHz PCM WAV file made by sox at `path` from `effects` ("synth ...");
+    // false when sox fails.
+    static bool soxWave(const std::string& path, const std::string& effects) {
+        return test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(path) +
+                                " " + effects)
+                   .exitCode == 0;
+    }
+    // Opens the project commands as a loaded project does: the Project menu and Edit Project.
+    static void enableProjectEditing(frmMain& f) {
+        f.mnuProject.setEnabled(true);
+        f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    }
+    // Runs Edit Project (the dialog's script set beforehand) and answers No to the question to
+    // convert after applied changes.
+    void editProjectWithoutConverting(frmMain& f) {
+        ui.expectBox(test_boxes::Box("You will need to regenerate the MIDI file for your Project "
+                                     "Editor changes to take effect.  Convert now?",
+                                     "Converter", 32))
+            .answer(ui::No);
+        ui.user().toolbar(f.Toolbar, "Edit Project");
+    }
+    // Saves the project through the toolbar's Save, naming it `project` in the file dialog.
+    void saveProjectAs(frmMain& f, const std::string& project) {
+        ui.expectFileDialog({.title = "Save Project As"}).choose(project);
+        ui.user().toolbar(f.Toolbar, "Save");
+    }
+    // Converts `project` as a user does from the command line, logging to dir/log.txt; veltdesk's
+    // exit status.
+    int convertFromCommandLine(const std::string& project) {
+        return veltdesk("/prf=" + test::shellQuote(project) +
+                        " /log=" + test::shellQuote((dir / "log.txt").string()));
+    }
+
     // Ticks a modal window whose work runs in real time (a decoder, a run over the bridge) until
     // it has closed, for at most `limit`.
     template <class F>

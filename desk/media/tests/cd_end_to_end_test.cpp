@@ -59,8 +59,7 @@ TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
     platform::midi_out::useDevices(&midi);
     G().AudioFolder = folder("music");
     G().TempoDetect = 0;
-    f.mnuProject.setEnabled(true);
-    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    enableProjectEditing(f);
 
     const std::string track = G().AudioFolder + "Track03.wav";
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {

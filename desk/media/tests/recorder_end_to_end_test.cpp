@@ -56,8 +56,7 @@ TEST_F(RecorderE2E, ARecordedMelodyConvertsToItsNotes) {
     frmMain& m = start();
     Global& g = G();
     g.TempoDetect = 0;
-    m.mnuProject.setEnabled(true);
-    m.Toolbar.Buttons("Edit Project").setEnabled(true);
+    enableProjectEditing(m);
     const std::string take = folder("my music") + "take.wav";
     ui.onModal<frmProperties>([&](frmProperties& p, User& u) {
         ui.onModal<frmRecord>([&](frmRecord& r, User& ru) {
