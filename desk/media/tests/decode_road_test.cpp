@@ -4,7 +4,6 @@
 // MIDI file with notes. With VELT_E2E_OUT set, the MIDI files are kept in that folder.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <set>
 
@@ -83,15 +82,7 @@ TEST_F(DecodeRoad, FourCompressedFormatsConvertThroughTheMainWindow) {
         const std::string csv =
             test::runCommand("midicsv " + test::shellQuote(g.MidiFiles(i))).output;
         // The melody's four notes, C4 E4 G4 C5, are among those heard.
-        std::set<int> keys;
-        for (const std::string& line : test::splitLines(csv)) {
-            int track = 0, channel = 0, key = 0, velocity = 0;
-            long time = 0;
-            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                            &key, &velocity) == 5 &&
-                velocity > 0)
-                keys.insert(key);
-        }
+        const std::set<int> keys = test::soundedKeys(csv);
         for (int key : {60, 64, 67, 72})
             EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
         if (keep != nullptr && *keep != '\0') {

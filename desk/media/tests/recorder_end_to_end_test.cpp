@@ -4,7 +4,6 @@
 // with VELT_E2E_OUT set it is kept there as take.mid.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <set>
 
@@ -97,15 +96,7 @@ TEST_F(RecorderE2E, ARecordedMelodyConvertsToItsNotes) {
     const std::string midi = g.MidiFiles(1);
     ASSERT_TRUE(fs::exists(midi)) << midi;
     const std::string csv = test::runCommand("midicsv " + test::shellQuote(midi)).output;
-    std::set<int> keys;
-    for (const std::string& line : test::splitLines(csv)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long time = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            keys.insert(key);
-    }
+    const std::set<int> keys = test::soundedKeys(csv);
     for (int key : {60, 62, 64, 65, 67})
         EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
     if (const char* keep = std::getenv("VELT_E2E_OUT"); keep != nullptr && *keep != '\0') {
