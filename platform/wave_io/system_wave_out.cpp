@@ -110,9 +110,7 @@ class RtStream : public Stream {
 class SystemDevices : public Devices {
   public:
     int32_t count() override { return rtAudioDeviceCount(SoundDirection::Output); }
-    std::string name(int32_t id) override {
-        return rtAudioDeviceName(SoundDirection::Output, id);
-    }
+    std::string name(int32_t id) override { return rtAudioDeviceName(SoundDirection::Output, id); }
     int32_t open(int32_t id, std::shared_ptr<const PcmSound> sound,
                  std::unique_ptr<Stream>& stream) override {
         auto client = makeRtAudioClient();

@@ -22,6 +22,7 @@
 #include "platform/shell/shell.h"
 #include "scoped_env.h"
 #include "test_support.h"
+#include "veltdesk_process.h"
 
 namespace velt::desk {
 
@@ -126,14 +127,7 @@ class MainWindowTest : public ::testing::Test {
     // veltdesk with the arguments, as a user runs it on a machine without a display, in folders
     // of the test's own; its exit status.
     int veltdesk(const std::string& args) {
-        const std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
-            "XDG_RUNTIME_DIR=" + test::shellQuote(test::makePrivateFolder(dir / "run")) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
+        return test_process::runVeltdesk(dir.path(), args).exitCode;
     }
 
     test::TempDir dir;

@@ -94,8 +94,7 @@ TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
     EXPECT_EQ(readInt("midi", "Channel1", -1, project), applied.rows[1].channel);
     EXPECT_EQ(readInt("other", "Active2", -1, project), 0);
 
-    EXPECT_EQ(convertFromCommandLine(project), 0)
-        << test::readFile(dir / "log.txt");
+    EXPECT_EQ(convertFromCommandLine(project), 0) << test::readFile(dir / "log.txt");
     EXPECT_TRUE(fs::exists(dir / "music" / "duet.mid"));
 }
 

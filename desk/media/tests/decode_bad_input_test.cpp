@@ -2,7 +2,6 @@
 // message, WaveReady stays False and no ~temp.wav is left behind.
 #include <gtest/gtest.h>
 
-
 #include "audio_fixtures.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/media/frm_aac.h"
