@@ -26,6 +26,16 @@
 
 namespace velt::desk {
 
+// What a conversion through the real bridge and engine needs, as members of a fixture: a private
+// runtime folder under `dir` and the engine beside the bridge, whatever the caller's
+// environment names.
+struct RealEngineEnv {
+    explicit RealEngineEnv(const std::filesystem::path& dir)
+        : runtime("XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")) {}
+    test::ScopedEnv runtime;
+    test::ScopedEnv system{"VELTRANE_SYSTEM_DIR", std::nullopt};
+};
+
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {

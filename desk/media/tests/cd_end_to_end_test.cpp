@@ -33,8 +33,7 @@ class CdEndToEnd : public MainWindowTest {
         platform::midi_out::useDevices(nullptr);
     }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
-    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};  // the engine beside the bridge
+    RealEngineEnv realEngine{dir.path()};
 };
 
 TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {

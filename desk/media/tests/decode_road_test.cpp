@@ -28,8 +28,7 @@ class DecodeRoad : public MainWindowTest {
         G().InstallFolder = test::binDir().string() + "/";  // mpunpack
     }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
-    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+    RealEngineEnv realEngine{dir.path()};
 };
 
 TEST_F(DecodeRoad, FourCompressedFormatsConvertThroughTheMainWindow) {

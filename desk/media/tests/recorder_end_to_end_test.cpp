@@ -38,8 +38,7 @@ class RecorderE2E : public RecorderTest {
         return samples;
     }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
-    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+    RealEngineEnv realEngine{dir.path()};
 };
 
 TEST_F(RecorderE2E, ARecordedMelodyConvertsToItsNotes) {
