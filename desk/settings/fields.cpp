@@ -36,6 +36,7 @@ bool allowed(int key, const std::string& extra) {
 void frmProperties::rememberFocus(ui::TextBox& box) {
     boxMemory_.remember(box);
     FocusControl = box.Text();
+    FocusedBox = &box;
 }
 
 void frmProperties::txtHalfSteps_Change() {

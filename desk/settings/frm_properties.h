@@ -207,6 +207,8 @@ class frmProperties : public ui::Form {
 
     // Working state: nothing reaches the project before Apply.
     std::string FocusControl;
+    // The numeric box that last took the focus; the wizard's boxes hand themselves over too.
+    ui::TextBox* FocusedBox = nullptr;
     int32_t WorkFilter = 0;  // -1 = none; a fresh dialog starts at 0 and the load decides
     int32_t WorkPatch = 0;
     std::string PreviousAudioFile;

@@ -183,10 +183,35 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// A file descriptor that is closed when its owner goes away.
+class FileDescriptor {
+  public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~FileDescriptor() { reset(); }
+    int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd = -1);
+
+  private:
+    int fd_ = -1;
+};
+
 // Paths from the command line and the project, and the files the run holds open.
 struct RunFiles {
     std::string statusPath;
     std::string commandPath;
+    FileDescriptor status;      // the status file, open for rewriting in place during the run
+    size_t statusLength = 0;    // bytes of the status file: the longest line written so far
     std::string midiPath;       // the output this run writes
     std::string midiWorkPath;   // the file written meanwhile, renamed to midiPath at the end
     bool midiCreated = false;   // this run created midiWorkPath (only that file may be deleted)

@@ -2,6 +2,7 @@
 // command file, and what happens to the MIDI file of a run that fails.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "driver/command_file.h"
@@ -76,6 +77,9 @@ TEST_F(EngineProgram, OutcomeCodesForBadInput) {
         {timedProject(wav, midi, "Resolution=0\nSensitivity=0\nTimeSignatureDenominator=6\n"),
          "-7.024"},
         {"AudioFile=" + wav.string() + "\nMidiFile=" + midi.string() + "\n", "-9.036"},
+        // Tempos no float holds: refused by the timing check, reported whole.
+        {timedProject(wav, midi, "Tempo=1e57\n"), "-7.024"},
+        {timedProject(wav, midi, "Tempo=3.5e38\n"), "-7.024"},
     };
     velt::test::writeFile(midi, "an older good result");
     for (const Case& c : cases) {
@@ -83,6 +87,9 @@ TEST_F(EngineProgram, OutcomeCodesForBadInput) {
         EngineRun result = convert(c.project);
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(statusValue(result.status), c.expected);
+        EXPECT_EQ(std::count(result.status.begin(), result.status.end(), ' '), 13)
+            << result.status;
+        EXPECT_EQ(result.status.find('\0'), std::string::npos);
         EXPECT_EQ(velt::test::readFile(midi), "an older good result");
     }
     EXPECT_EQ(velt::test::readFile(wav).size(), bytes.size()) << "the audio is never written";
@@ -149,7 +156,7 @@ TEST_F(EngineProgram, HugeMinimumLengthStillFinishes) {
     }
 }
 
-TEST(CommandFile, TakenOnlyWhenItHoldsAnInteger) {
+TEST(CommandFile, TakenAndDeletedWhetherItHoldsANumberOrNot) {
     velt::test::TempDir dir;
     fs::path file = dir / "cmd.txt";
     EXPECT_FALSE(TakeCommand(file.string()));
@@ -162,11 +169,14 @@ TEST(CommandFile, TakenOnlyWhenItHoldsAnInteger) {
     command = TakeCommand(file.string());
     ASSERT_TRUE(command);
     EXPECT_EQ(command->argument.value_or(-1), 17);
-    // Not yet written by its writer: kept for the next poll.
-    velt::test::writeFile(file, "");
-    EXPECT_FALSE(TakeCommand(file.string()));
-    EXPECT_TRUE(fs::exists(file));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    // No number: no command, and the file is deleted (left in place it would be read again at
+    // every later poll); nothing else is left behind.
+    for (const char* text : {"", "cancel", "-\n", "  \n"}) {
+        velt::test::writeFile(file, text);
+        EXPECT_FALSE(TakeCommand(file.string())) << text;
+        EXPECT_FALSE(fs::exists(file)) << text;
+        EXPECT_TRUE(fs::is_empty(dir.path())) << text;
+    }
 }
 
 TEST(KeyDetection, EdgeCasesAndClearKeys) {

@@ -1,4 +1,7 @@
 // The status line: format, the rule for the started key and its bend, outcome values, cadence.
+#include <iterator>
+#include <sstream>
+
 #include "driver/status_cadence.h"
 #include "engine_fixtures.h"
 
@@ -73,6 +76,48 @@ TEST(StatusLine, WriteStatusReplacesTheFileWhole) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
     run().files.statusPath = (dir / "no-such-folder" / "s.txt").string();
     WriteStatus();  // skipped silently
+}
+
+TEST(StatusLine, HugeValuesAreWrittenWhole) {
+    for (double tempo : {1e57, 3.5e38, 1e300, -1e308}) {
+        StatusValues status;
+        status.tempo = tempo;
+        std::string line = FormatStatusLine(status);
+        EXPECT_EQ(line.find('\0'), std::string::npos) << tempo;
+        std::istringstream words(line);
+        std::vector<std::string> fields{std::istream_iterator<std::string>(words), {}};
+        ASSERT_EQ(fields.size(), 14u) << line;
+        EXPECT_DOUBLE_EQ(std::stod(fields[5]), tempo);
+        EXPECT_EQ(fields[13], "N/C");
+    }
+}
+
+// During the run the line is rewritten in place: a shorter line is padded with blanks over the
+// longer one before it (no stale digits), the folder holds only the status file, and the final
+// line replaces the file with exactly the line.
+TEST(StatusLine, RewritesInPlaceThenEndsWithTheExactLine) {
+    velt::test::TempDir dir;
+    resetRun();
+    fs::path file = dir / "s.txt";
+    run().files.statusPath = file.string();
+    StatusValues& status = run().status;
+    status.value = 12.5f;
+    status.chordText = "C#m7";
+    WriteStatus();
+    const std::string first = FormatStatusLine(status);
+    EXPECT_EQ(velt::test::readFile(file), first);
+    status.value = 3.25f;
+    status.chordText = "C";
+    WriteStatus();
+    std::string second = velt::test::readFile(file);
+    EXPECT_EQ(second.size(), first.size());
+    EXPECT_EQ(second.substr(0, second.find_last_not_of(' ') + 1), FormatStatusLine(status));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    status.value = OutcomeStatusValue(1, 0);
+    WriteFinalStatus();
+    EXPECT_EQ(velt::test::readFile(file), FormatStatusLine(status));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    resetRun();
 }
 
 TEST(StatusCadence, EveryBlockForTwoSecondsThenEighteenTimesASecond) {

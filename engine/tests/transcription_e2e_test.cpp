@@ -257,6 +257,32 @@ TEST_F(TranscribeWithFilter, OtherFilterNumbersGiveNoNotes) {
     EXPECT_TRUE(t.notes.empty());
 }
 
+// Where the data files are looked for: ExePath with or without its separator, and the engine's
+// own folder when the project gives none. Filter 3 of a listed instrument leaves the table
+// empty, so a run that found the files gives no notes; one that did not converts the tone.
+TEST_F(TranscribeWithFilter, DataFolderFromExePathOrTheEnginesOwnFolder) {
+    fs::path wav = sox("a4.wav", "synth 1.5 sine 440 vol 0.5");
+    fs::path empty = dir / "empty";
+    fs::create_directories(empty);
+    const std::string filter3 = "Filter=3\nPatch=0\n";
+    struct Case {
+        const char* name;
+        std::string keys;
+        bool found;
+    };
+    const Case cases[] = {
+        {"with separator", "ExePath=" + installedData().string() + "/\n" + filter3, true},
+        {"without separator", "ExePath=" + installedData().string() + "\n" + filter3, true},
+        {"no ExePath", filter3, true},
+        {"a folder without the files", "ExePath=" + empty.string() + "\n" + filter3, false},
+    };
+    for (const Case& c : cases) {
+        auto t = transcribe(wav, "[midi]\n" + c.keys);
+        EXPECT_EQ(statusField(t.status, 1), "100000.000") << c.name << ": " << t.status;
+        EXPECT_EQ(t.notes.empty(), c.found) << c.name;
+    }
+}
+
 TEST_F(TranscribeWithFilter, DamagedTemplateFilesEndTheRunOrStopTheReading) {
     fs::path wav = sox("a4.wav", "synth 1.5 sine 440 vol 0.5");
     std::string shipped = velt::test::readFile(installedData() / "filter.ifd");

@@ -1,4 +1,6 @@
 // WAV header reading and block input, on files made by sox and on headers damaged from them.
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/block_reader.h"
@@ -110,6 +112,50 @@ TEST_F(WaveInput, DataRangeEndsAtTheEarliestEnd) {
     WaveHeader cut = parse(truncated);
     EXPECT_EQ(cut.endOfData, 20000);
     EXPECT_EQ(cut.dataLength, 20000 - 68);
+}
+
+// A comment that contains "data" (written by ffmpeg into a LIST/INFO chunk before the audio) is
+// not taken for the data chunk: the chunks are walked, and the melody converts whole.
+TEST_F(WaveInput, ChunkTextThatSaysDataIsNotTheData) {
+    std::string melody;
+    const double keys[] = {60, 62, 64, 65, 67, 69, 71, 72};
+    for (double key : keys) {
+        if (!melody.empty()) melody += " : synth ";
+        melody += "0.5 sine " + std::to_string(440 * std::pow(2.0, (key - 69) / 12)) +
+                  " vol 0.5 pad 0 0.1";
+    }
+    fs::path plain = makeWav(dir / "melody.wav", 44100, 16, 1, melody);
+    fs::path tagged = dir / "tagged.wav";
+    auto made = velt::test::runCommand("ffmpeg -v error -y -i " + shellQuote(plain.string()) +
+                                       " -metadata comment=\"see data x\" -c copy " +
+                                       shellQuote(tagged.string()) + " 2>&1");
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    Bytes bytes = velt::test::readBytes(tagged);
+    size_t list = find(bytes, "LIST");
+    size_t comment = find(bytes, "see data");
+    ASSERT_NE(list, std::string::npos);
+    ASSERT_LT(list, comment);
+    size_t data = list + 8 + get32(bytes, list + 4);
+    ASSERT_EQ(std::memcmp(bytes.data() + data, "data", 4), 0);
+    WaveHeader h = parse(bytes);
+    EXPECT_EQ(h.dataOffset, int64_t(data) + 32);
+    EXPECT_EQ(h.endOfData, std::min<int64_t>(get32(bytes, 4) - 74, int64_t(bytes.size())));
+
+    fs::path midi = dir / "melody.mid";
+    EngineRun result = runEngine(writeProject(dir / "p.vpr", timedProject(tagged, midi)),
+                                 dir / "status.txt", dir / "command.txt");
+    EXPECT_EQ(statusValue(result.status), "100000.000");
+    auto csv = velt::test::runCommand("midicsv " + shellQuote(midi.string()));
+    std::vector<int> found;
+    for (const std::string& line : velt::test::splitLines(csv.output)) {
+        int track = 0, channel = 0, key = 0, velocity = 0;
+        long tick = 0;
+        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &tick, &channel,
+                        &key, &velocity) == 5 &&
+            velocity > 0)
+            found.push_back(key);
+    }
+    EXPECT_EQ(found, (std::vector<int>{60, 62, 64, 65, 67, 69, 71, 72}));
 }
 
 TEST_F(WaveInput, DamagedHeaders) {

@@ -1,8 +1,9 @@
 // filterbuild: makes "filter.ifd" from "filter.txt". Every instrument of the index is rendered
 // with fluidsynth and the General MIDI sound font, one note per key of its range in three
-// loudness layers; the engine's own key measurement reads three successive frames at each
-// note's start, and the levels, scaled so that each layer's loudest is 127, become the key's
-// template: segment (i, j) holds layer i, frame j.
+// loudness layers; the engine's own key measurement reads successive frames over each
+// note's sustain, and their means, scaled so that each layer's loudest is 127, become the key's
+// template: segment (i, j) holds layer i, frame j (the mean over the sustain of the levels j
+// hops after each frame).
 //
 //   filterbuild data/filter.txt data/filter.ifd [work folder]
 //
@@ -36,6 +37,8 @@ constexpr int kLowestKey = 21;  // filter runs analyse from here
 constexpr int kHighestKey = 108;
 constexpr double kNoteSpacing = 1.0;  // seconds between note starts
 constexpr double kNoteLength = 0.6;
+constexpr double kAttackSeconds = 0.1;   // the onset's transient, left out of the templates
+constexpr double kReleaseMargin = 0.05;  // seconds before the note's end that still count
 constexpr int kLayers[3] = {50, 85, 120};  // velocities of the three layers
 
 struct Instrument {
@@ -132,20 +135,33 @@ velt::tools::InstrumentTemplates measureInstrument(const Instrument& instrument,
         const int key = notes[n].key;
         const int layer = static_cast<int>(n % 3);
         const size_t start = static_cast<size_t>(notes[n].onset * kRate + 0.5);
+        // The sustained part: from the end of the attack until the third frame of a triple
+        // would reach past the note's release. A run compares its last three frames, which
+        // mostly lie there, so each template frame j is the mean of the levels at n + j hops
+        // over every start n of the sustain.
+        const double hop = state.geo.hopSamples;
+        const double sustainStart = start + kAttackSeconds * kRate;
+        const double sustainEnd = start + (kNoteLength - kReleaseMargin) * kRate;
+        int starts = 0;
+        while (sustainStart + (starts + 2) * hop <= sustainEnd) ++starts;
+        starts = std::max(starts, 1);
         std::vector<float> levels(3 * (kHighestKey + 2), 0.0f);
-        float loudest = 0;
-        for (int frame = 0; frame < 3; ++frame) {
-            size_t at = start + static_cast<size_t>(frame * state.geo.hopSamples + 0.5);
+        for (int frame = 0; frame < starts + 2; ++frame) {
+            size_t at = static_cast<size_t>(sustainStart + frame * hop + 0.5);
             for (int m = 0; m < block; ++m)
                 samples[size_t(m) + 1] =
                     at + m < audio.size() ? int(audio[at + m] * normaliser) : 0;
             MeasureKeyEnergies();
-            for (int bin = kLowestKey; bin <= high; ++bin) {
-                float level = state.analysis.KeyLevel[size_t(bin)];
-                levels[size_t(frame) * (kHighestKey + 2) + size_t(bin)] = level;
-                loudest = std::max(loudest, level);
+            for (int j = 0; j < 3; ++j) {
+                int n = frame - j;  // the start whose frame j this is
+                if (n < 0 || n >= starts) continue;
+                for (int bin = kLowestKey; bin <= high; ++bin)
+                    levels[size_t(j) * (kHighestKey + 2) + size_t(bin)] +=
+                        state.analysis.KeyLevel[size_t(bin)] / starts;
             }
         }
+        float loudest = 0;
+        for (float level : levels) loudest = std::max(loudest, level);
         if (loudest <= 0) continue;
         for (int frame = 0; frame < 3; ++frame)
             for (int bin = kLowestKey; bin <= high; ++bin) {

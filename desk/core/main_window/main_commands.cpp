@@ -6,7 +6,7 @@
 #include "desk/core/options/frm_customize.h"
 #include "desk/media/frm_player.h"
 #include "desk/settings/frm_properties.h"
-#include "desk/core/placeholders/frm_wizard.h"
+#include "desk/wizard/frm_wizard.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/recognize.h"
 #include "desk/core/shared/message.h"

@@ -53,13 +53,23 @@ class MainCommands : public MainWindowTest {
 TEST_F(MainCommands, NewRunsTheWizardAndConvertsWhatItFinished) {
     frmMain& f = main();
     const std::string take = wave("take.wav");
+    // The instrument list beside the program, as installed.
+    for (const char* file : {"filter.txt", "percussion.txt"})
+        fs::copy_file(test::sourceDir() / "data" / file, fs::path(G().InstallFolder) / file);
     ui.onModal<frmWizard>([&](frmWizard& w, ui::test::User& u) {
         EXPECT_TRUE(G().WizardRunning);
         EXPECT_FALSE(f.mnuProject.Enabled());
         EXPECT_FALSE(f.Toolbar.Buttons("Edit Project").Enabled());
-        ui.expectFileDialog({.title = "Select Audio File", .flags = 0x1004}).choose(take);
-        u.click(w.cmdBrowse);
-        u.click(w.cmdFinish);
+        // The main road: an audio file, then Next with the default choices up to Finish.
+        u.click(w.optWave(2));
+        ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(take);
+        std::vector<int> steps;
+        for (int i = 0; i < 6 && w.cmdNav(3).Enabled(); ++i) {
+            u.click(w.cmdNav(3));
+            steps.push_back(w.CurrentStep);
+        }
+        EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+        u.click(w.cmdNav(4));
     });
     ui.user().toolbar(f.Toolbar, "New");
     EXPECT_EQ(converts, 1);

@@ -14,7 +14,7 @@
 #include "desk/core/global.h"
 #include "desk/core/main_window/editor_link.h"
 #include "desk/core/main_window/frm_main.h"
-#include "desk/core/placeholders/frm_wizard.h"
+#include "desk/wizard/frm_wizard.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/startup/start_up.h"
 #include "platform/registry/registry.h"
@@ -73,8 +73,14 @@ class MainWindowTest : public ::testing::Test {
         cancelWizard();
         return MainForm();
     }
+    // Cancel in the wizard's button row, answering Yes to its question.
     void cancelWizard() {
-        ui.onModal<frmWizard>([](frmWizard& w, ui::test::User& u) { u.click(w.cmdClose); });
+        ui.onModal<frmWizard>([this](frmWizard& w, ui::test::User& u) {
+            ui.expectBox({.textStartsWith = "Your MIDI file has not yet been created!",
+                          .title = G().AppTitle})
+                .answer(ui::Yes);
+            u.click(w.cmdNav(1));
+        });
     }
     // A small PCM WAV file made by sox: half a second of a clean tone at half of full scale, so
     // the settings dialog's inspection accepts it without level warnings.

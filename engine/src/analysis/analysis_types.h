@@ -32,7 +32,12 @@ struct ResonatorBank {
     std::vector<double> energies;      // E(k) of the current frame, indexed by key
     std::vector<int16_t> framePlanes;  // the frame split into byte planes for the correlation
     int firstKey = 0;                  // LowKey - 1
-    int lastKey = -1;                  // KeyMax + 1
+    int lastKey = -1;                  // KeyMax + 1, or harmonicTop + 1 for a single line
+    // Highest key whose level the single-line harmonic walk reads. A single line from KeyMin
+    // measures up to two octaves above KeyMax so that a key near KeyMax is scored over its
+    // harmonics like any other, not on its own level alone; those keys are never candidates or
+    // decisions.
+    int harmonicTop = -1;
 };
 
 // The single-line decision's memory of its last choice.

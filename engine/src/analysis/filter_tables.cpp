@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/folders/user_folders.h"
 #include "run_state.h"
 
 namespace velt::engine {
@@ -115,12 +116,16 @@ void LoadFilters() {
     FilterState& filter = state.analysis.filter;
     filter = FilterState{};
 
-    std::ifstream index(settings.ExePath + "filter.txt");
+    // The data files lie in ExePath; a project without one (an engine started by hand) means
+    // the engine's own folder, and a folder given without its separator gets one.
+    const std::string folder = settings.ExePath.empty() ? platform::installFolder()
+                                                        : platform::folderText(settings.ExePath);
+    std::ifstream index(folder + "filter.txt");
     if (!index) {
         settings.Filter = -1;
         return;
     }
-    std::ifstream templates(settings.ExePath + "filter.ifd", std::ios::binary);
+    std::ifstream templates(folder + "filter.ifd", std::ios::binary);
     if (!templates) {
         settings.Filter = -1;
         return;

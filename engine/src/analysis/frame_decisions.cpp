@@ -151,6 +151,8 @@ void DecideSingleLine() {
     int keyMin = firstDecidedKey();
     int topKey = lastDecidedKey();
     int keyMax = std::min(settings.KeyMax, kKeyCount);
+    // The harmonic walk reads up to two octaves above KeyMax (measured there for this walk only).
+    int walkTop = std::clamp(analysis.bank.harmonicTop, keyMax, kKeyCount - 1);
     int lowKey = state.geo.LowKey;
     for (int k = keyMin; k <= topKey; ++k) analysis.NoteLevel[k] = 0;
 
@@ -172,7 +174,7 @@ void DecideSingleLine() {
         int last = -1;
         int markedCount = 0;
         int sum = 0;
-        for (int i = 1; i <= 11 && k + H[i] <= keyMax; ++i) {
+        for (int i = 1; i <= 11 && k + H[i] <= walkTop; ++i) {
             int u = k + H[i];
             if (u < lowKey) continue;
             marked[u] = true;
@@ -182,6 +184,9 @@ void DecideSingleLine() {
             sum = roundHalfUp(double(sum) + analysis.KeyLevel[u]);
         }
         if (markedCount == 0) continue;
+        // A measured key that is not sounding itself is an overtone or a gap, never the line's
+        // note (keys below LowKey have no level of their own and are judged by their harmonics).
+        if (k >= lowKey && analysis.KeyLevel[k] == 0) continue;
         float signedSum = 0;
         for (int u = first; u <= last; ++u)
             signedSum += marked[u] ? analysis.KeyLevel[u] : -analysis.KeyLevel[u];
@@ -194,7 +199,7 @@ void DecideSingleLine() {
             // The lowest harmonics lie below the analysed range: extrapolate them.
             analysis.KeyBend[k] = analysis.KeyBend[first];
             LineFit fit;
-            for (int i = 1; i <= 11 && k + H[i] <= keyMax; ++i) {
+            for (int i = 1; i <= 11 && k + H[i] <= walkTop; ++i) {
                 int u = k + H[i];
                 if (u >= lowKey) fit.add(fit.count + 1, logLevel(analysis.KeyLevel[u]));
             }

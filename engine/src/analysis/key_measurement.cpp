@@ -36,6 +36,14 @@ void MeasureKeyEnergies() {
         analysis.TuningSum += e * offset;
         analysis.TuningWeight += e;
     }
+
+    // Above KeyMax (single line only): the levels the harmonic walk reads, found as strict local
+    // peaks like the candidates, without fine pitch and without touching the tuning.
+    for (int k = highest + 1; k <= std::min(bank.harmonicTop, bank.lastKey - 1); ++k) {
+        double e = energy[k];
+        if (e > energy[k - 1] && e > energy[k + 1] && e >= kCandidateFloor)
+            analysis.KeyLevel[k] = static_cast<float>(e);
+    }
 }
 
 void MeasureKeys(int peak) {

@@ -7,6 +7,7 @@
 
 #include "analysis_api.h"
 #include "correlation_kernel.h"
+#include "project/run_setup.h"
 #include "rounding.h"
 #include "run_state.h"
 
@@ -17,6 +18,7 @@ namespace {
 constexpr double kTwoPi = 6.2831853071796;
 constexpr double kFullScaleSquared = 1073676289.0;  // 32767^2
 constexpr int kPeriodsPerWindow = 17;
+constexpr int kHarmonicReach = 24;  // keys above KeyMax that a single line measures
 
 double keyFrequency(double reference, double key) {
     return reference * std::pow(2.0, (key - 69) / 12.0);
@@ -161,11 +163,22 @@ void BuildResonatorBank() {
     // Keys beyond 0..128 would fall outside the per-key arrays.
     bank.firstKey = std::max(geo.LowKey - 1, 0);
     bank.lastKey = std::min(settings.KeyMax + 1, kKeyCount);
+    bank.harmonicTop = settings.KeyMax;
     if (rate <= 0 || reference <= 0 || bank.lastKey < bank.firstKey) {
         bank.lastKey = bank.firstKey - 1;
         return;
     }
     bool singleKey = geo.singleKeyMode;
+    // Not where the line also judges keys below LowKey (a live single line analyses from
+    // KeyMin + 19): those keys are scored on their measured upper harmonics only, and against
+    // keys scored over two more octaves they would take two neighbouring tones for their own
+    // upper harmonics.
+    if (settings.PitchMode == 1 && !singleKey && geo.LowKey <= settings.KeyMin) {
+        int reach = std::min({settings.KeyMax + kHarmonicReach, NyquistKey(rate, reference),
+                              kKeyCount - 1});
+        bank.harmonicTop = std::max(reach, settings.KeyMax);
+        bank.lastKey = std::max(bank.lastKey, std::min(bank.harmonicTop + 1, kKeyCount));
+    }
 
     int64_t tableSize = 0;
     try {

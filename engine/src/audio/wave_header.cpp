@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "run_state.h"
@@ -35,6 +36,62 @@ WaveHeader fail(int type, int detail) {
     return header;
 }
 
+struct ChunkPlaces {
+    size_t fmt = 0;   // offset of the "fmt " chunk's id
+    size_t data = 0;  // offset of the "data" chunk's id
+};
+
+// Walks the RIFF chunk list from offset 12 (id, 32-bit size, body padded to an even length)
+// within the window; found only when both chunks lie in it with the fields read after them.
+// Text inside other chunks (a comment that says "data") is never taken for a chunk.
+std::optional<ChunkPlaces> walkChunks(std::span<const unsigned char> window) {
+    std::optional<size_t> fmt;
+    std::optional<size_t> data;
+    uint64_t at = 12;
+    while (at + 8 <= window.size() && !(fmt && data)) {
+        if (!fmt && tagAt(window, at, "fmt ") && at + 24 <= window.size()) fmt = at;
+        if (!data && tagAt(window, at, "data")) data = at;
+        uint64_t size = le32(window, at + 4);
+        at += 8 + size + (size & 1);
+    }
+    if (!fmt || !data) return std::nullopt;
+    return ChunkPlaces{*fmt, *data};
+}
+
+// The plain tag search: "fmt " from offset 12, then "data" from there on. Used when the chunk
+// walk finds no way through (a damaged size field), as files have always been read.
+std::optional<ChunkPlaces> searchTags(std::span<const unsigned char> window, int& detail) {
+    // "fmt ": its fields reach 24 bytes past the tag (48 for the extensible layout); a tag whose
+    // fields would leave the window counts as not found.
+    ChunkPlaces places;
+    bool found = false;
+    for (size_t at = 12; at <= 4112 && at + 24 <= window.size(); ++at) {
+        if (tagAt(window, at, "fmt ")) {
+            places.fmt = at;
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        detail = 43;
+        return std::nullopt;
+    }
+    // "data": its size field must lie inside the window too.
+    found = false;
+    for (size_t at = places.fmt; at + 8 <= window.size(); ++at) {
+        if (tagAt(window, at, "data")) {
+            places.data = at;
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        detail = 18;
+        return std::nullopt;
+    }
+    return places;
+}
+
 }  // namespace
 
 WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSize) {
@@ -51,16 +108,12 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
     }
     header.riff = true;
 
-    // "fmt ": its fields reach 24 bytes past the tag (48 for the extensible layout); a tag whose
-    // fields would leave the window counts as not found.
-    size_t fmt = 0;
-    for (size_t at = 12; at <= 4112 && at + 24 <= window.size(); ++at) {
-        if (tagAt(window, at, "fmt ")) {
-            fmt = at;
-            break;
-        }
-    }
-    if (fmt == 0) return fail(4, 43);
+    int missing = 0;
+    std::optional<ChunkPlaces> places = walkChunks(window);
+    if (!places) places = searchTags(window, missing);
+    if (!places) return fail(4, missing);
+    const size_t fmt = places->fmt;
+    const size_t data = places->data;
 
     uint32_t tag = le16(window, fmt + 8);
     if (tag == kFormatExtensible) {
@@ -74,18 +127,6 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
     header.channels = static_cast<int>(le16(window, fmt + 10));
     header.sampleRate = static_cast<int>(std::min<uint32_t>(le32(window, fmt + 12), INT32_MAX));
     header.bitsPerSample = static_cast<int>(le16(window, fmt + 22));
-
-    // "data": its size field must lie inside the window too.
-    size_t data = 0;
-    bool found = false;
-    for (size_t at = fmt; at + 8 <= window.size(); ++at) {
-        if (tagAt(window, at, "data")) {
-            data = at;
-            found = true;
-            break;
-        }
-    }
-    if (!found) return fail(4, 18);
 
     int64_t riffSize = le32(window, 4);
     int64_t chunkEnd = int64_t(data) + 8 + le32(window, data + 4);

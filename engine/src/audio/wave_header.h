@@ -1,6 +1,7 @@
-// The WAV header: where the format is and where the samples lie. The first 4,132 bytes of the file
-// are searched for the "fmt " and "data" tags in any chunk order. A file that does not start with
-// RIFF....WAVE is raw PCM whose format the project gives.
+// The WAV header: where the format is and where the samples lie. The chunks within the first
+// 4,132 bytes of the file are walked for "fmt " and "data" in any order; when the walk finds no
+// way through, those bytes are searched for the two tags instead. A file that does not start
+// with RIFF....WAVE is raw PCM whose format the project gives.
 //
 // Sample range: the first sample byte is 32 bytes after the "data" tag and the range ends 74 bytes
 // before the RIFF size (the offsets every canonical 44-byte-header file has always been read

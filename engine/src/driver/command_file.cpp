@@ -50,12 +50,10 @@ std::optional<Command> TakeCommand(const std::string& commandPath) {
         std::ifstream in(taken, std::ios::binary);
         content << in.rdbuf();
     }
-    auto command = ParseCommand(content.str());
-    // No integer yet: the writer may still be filling the file. Put it back (unless a new command
-    // file appeared meanwhile) so the next poll reads it complete.
-    if (!command) (void)link(taken.c_str(), commandPath.c_str());
+    // A file without a number is consumed all the same: putting it back would have every later
+    // poll find it again for the rest of the run. Writers rename a finished file into place.
     std::remove(taken.c_str());
-    return command;
+    return ParseCommand(content.str());
 }
 
 }  // namespace velt::engine

@@ -14,8 +14,8 @@ struct Command {
     std::optional<int> argument;  // the program after a 3
 };
 
-// Takes the command file when there is one. nullopt when no file was there or it held no integer
-// yet; such a file is put back for the next poll, since its writer may not have finished it.
+// Takes (and deletes) the command file when there is one. nullopt when no file was there or it
+// held no integer.
 std::optional<Command> TakeCommand(const std::string& commandPath);
 
 // Reads the command of a text: the first integer, and for code 3 a second one. nullopt without one.

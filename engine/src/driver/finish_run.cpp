@@ -95,7 +95,7 @@ void FinishRun(int type, int detail) {
     }
 
     state.status.value = OutcomeStatusValue(type, detail);
-    WriteStatus();
+    WriteFinalStatus();
     if (type != 0) throw RunOutcome{type, detail};
 }
 

@@ -265,6 +265,10 @@ void RunLiveLoop() {
     RunState& state = run();
     StatusCadence cadence(wholeSeconds());
     for (;;) {
+        // A frame only after 10 ms of new audio: frames keep the audio's pace (the minimum note
+        // length counts frames, and a window straddling two notes must not be decided again and
+        // again), and the loop sleeps meanwhile instead of spinning.
+        WaitForLiveAudio(kLiveFrameSamples);
         state.analysis.slot = 0;
         const int peak = ReadBlock(0);
         state.loop.peaks[0] = peak;

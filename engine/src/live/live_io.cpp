@@ -5,7 +5,9 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "midi/note_mapping.h"
 #include "midi_events.h"
@@ -100,6 +102,31 @@ void SendLivePartSetup() {
 
 void SendLiveProgram(int program) {
     sendProgram(program);
+}
+
+void WaitForLiveAudio(int64_t samples) {
+    namespace wave_in = platform::wave_in;
+    LiveState& live = run().live;
+    if (live.input == 0) return;
+    auto timeOf = [](int64_t count) {
+        return std::chrono::microseconds(std::max<int64_t>(count, 1) * 1000000 / 44100);
+    };
+    for (;;) {
+        int64_t end = 0;
+        if (wave_in::position(live.input, end) != wave_in::NoError) {
+            std::this_thread::sleep_for(timeOf(samples));  // a lost device must not spin either
+            return;
+        }
+        const int64_t missing = samples - (end - live.lastEnd);
+        if (missing <= 0) return;
+        bool done = false;
+        wave_in::isDone(live.input, done);
+        if (done) {
+            std::this_thread::sleep_for(timeOf(samples));
+            return;
+        }
+        std::this_thread::sleep_for(timeOf(missing));
+    }
 }
 
 int ReadLiveSamples() {

@@ -177,6 +177,10 @@ void clampSettings(RunState& state) {
     }
     // A tempo of 0, below 0 or not a number is not given: it is detected.
     if (!std::isfinite(s.Tempo) || s.Tempo <= 0) s.Tempo = 0;
+    // No music is this fast; the bound keeps the tempo a number every reader of the status line
+    // can hold (a float), and the timing check still refuses it.
+    constexpr double kHighestTempo = 1e9;
+    s.Tempo = std::min(s.Tempo, kHighestTempo);
     if (s.Tempo == 0) s.TempoDetect = 1;
     if (!std::isfinite(s.Resolution)) s.Resolution = -1;
     if (!std::isfinite(s.ReferencePitch)) s.ReferencePitch = 440;

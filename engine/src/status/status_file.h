@@ -17,6 +17,12 @@ float OutcomeStatusValue(int type, int detail);
 std::string FormatStatusLine(const StatusValues& status);
 
 // Rewrites the status file of the run with the current values; an unopenable file is skipped.
+// The first write creates the file whole (written beside it and renamed over it); later writes
+// rewrite the open file in place with one write of the line padded with blanks to the file's
+// length, so the file never holds a shorter line's stale tail and each write stays cheap.
 void WriteStatus();
+
+// The run's last line: the file is replaced whole by exactly the line (no padding).
+void WriteFinalStatus();
 
 }  // namespace velt::engine

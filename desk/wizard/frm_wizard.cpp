@@ -1,0 +1,541 @@
+// The wizard window: its controls, their wiring and layout, and the opening.
+#include "desk/wizard/frm_wizard.h"
+
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include "desk/core/global.h"
+#include "desk/media/frm_cd.h"
+#include "desk/settings/frm_properties.h"
+#include "desk/wizard/wizard_mirror.h"
+
+namespace velt::desk {
+
+namespace {
+
+constexpr double kWidth = 10200, kHeight = 6300;
+constexpr double kPageTop = 600, kPageHeight = 4980;
+constexpr double kContentLeft = 2280;  // right of the page picture
+constexpr double kContentTop = 1260;   // below the instruction
+
+struct PageText {
+    const char* caption;
+    const char* title;
+    const char* instruction;
+};
+
+// Caption, title and instruction of each page (page 0 is never shown).
+const PageText kPageTexts[frmWizard::kPages] = {
+    {"", "", ""},
+    {"Obtain Wave", "Obtain Audio", "Where does the music that you want to convert come from?"},
+    {"Metronome", "Set Metronome for Recording",
+     "Set the tempo and the beats per measure of the metronome that clicks while you record. "
+     "Click Test to hear it."},
+    {"Record Wave", "Record Audio File", ""},
+    {"Select Wave", "Select Audio File",
+     "Select the audio file to convert. Click the folder button to add another file."},
+    {"Types of Instruments", "Specify Number of Different Instruments",
+     "How many different types of instruments does the audio contain?"},
+    {"Instrument in Original Audio", "Instrument in Original Audio", ""},
+    {"Select Ensemble", "Select Ensemble", ""},
+    {"Pitch Mode", "Specify Level of Polyphony",
+     "What is the largest number of notes that sound at the same time?"},
+    {"Tempo Tapper", "Tap in the Tempo",
+     "Click the arrow Play button to start playing the audio file, then tap the Space Bar along "
+     "with the beat of the music."},
+    {"Timing Resolution", "Specify Timing Resolution (Notes Per Beat)",
+     "Select the shortest note that the MIDI file should hold, in notes per beat."},
+    {"Midi", "Specify Name for MIDI File",
+     "This is the name of the MIDI file that will be generated. Click the folder button to "
+     "change it."},
+    {"Finish", "Ready to Generate MIDI File", ""},
+    {"CD Transfer", "Transfer Audio from CD",
+     "Insert the audio CD, select the track and click Transfer Track to copy it into an audio "
+     "file."},
+    {"Sync", "Timing Setting", "How should the notes of the MIDI file be timed?"},
+    {"What Instruments", "What Instruments", "What do you know about the instruments in the audio?"},
+    {"Assign to Patch", "Assign to Patch", ""},
+    {"Master File", "Select Master MIDI File",
+     "Select the MIDI file to record against, or leave <NONE> to record without one."},
+    {"Stereo", "Stereo Processing", "How should the position of the notes in the stereo image be "
+                                   "treated?"},
+};
+
+// The page picture: a soft gradient with the step's number, drawn rather than loaded.
+ui::Picture pagePicture(int step) {
+    QImage image(128, 320, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, 0, image.height());
+    g.setColorAt(0, QColor(38, 84, 140));
+    g.setColorAt(1, QColor(120, 170, 210));
+    p.fillRect(image.rect(), g);
+    p.setPen(QColor(255, 255, 255, 200));
+    QFont font = p.font();
+    font.setPixelSize(56);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(image.rect().adjusted(0, 24, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
+               QString::number(step));
+    p.end();
+    return ui::Picture(std::move(image));
+}
+
+}  // namespace
+
+frmWizard::frmWizard() : Form("frmWizard") {
+    for (int i = 0; i < kPages; ++i) {
+        fraStep.add(i);
+        lblStep.add(i);
+        imgStep.add(i);
+    }
+    wire();
+}
+
+void frmWizard::wire() {
+    cmdNav.on(&ui::CommandButton::Click, [this](int i) { cmdNav_Click(i); });
+    cboAudioFile.Click = [this] { cboAudioFile_Click(); };
+    cboAudioFile.Change = [this] { cboAudioFile_Change(); };
+    cboAudioFile.KeyPress = [this](int& k) { cboAudioFile_KeyPress(k); };
+    cboMidiFile.Click = [this] { cboMidiFile_Click(); };
+    cboMidiFile.KeyPress = [this](int& k) { cboMidiFile_KeyPress(k); };
+    cboMidiFile.DblClick = [this] { cboMidiFile_DblClick(); };
+    cmdWaveBrowse.Click = [this] { cmdWaveBrowse_Click(); };
+    cmdWaveEdit.Click = [this] { cmdWaveEdit_Click(); };
+    cmdMidiBrowse.Click = [this] { cmdMidiBrowse_Click(); };
+    cmdProp.Click = [this] { cmdProp_Click(); };
+    optFilter.on(&ui::OptionButton::Click, [this](int i) { optFilter_Click(i); });
+    optStereo.on(&ui::OptionButton::Click, [this](int i) { optStereo_Click(i); });
+    optSync.on(&ui::OptionButton::Click, [this](int i) { optSync_Click(i); });
+    cboFilter.Click = [this] { cboFilter_Click(); };
+    cboMidiPatch.Click = [this] { cboMidiPatch_Click(); };
+    cboMidiPatch1.Click = [this] { cboMidiPatch1_Click(); };
+    cmdsndFilter.Click = [this] { cmdsndFilter_Click(); };
+    cmdsndPatch.Click = [this] { cmdsndPatch_Click(); };
+    cmdsndPatch1.Click = [this] { cmdsndPatch_Click(); };
+    cmdPatchMapBrowse.Click = [this] { cmdPatchMapBrowse_Click(); };
+    cmdPatchMapEdit.Click = [this] { cmdPatchMapEdit_Click(); };
+    cmdDrumKitEdit.Click = [this] { cmdDrumKitEdit_Click(); };
+    txtPitchMode.Change = [this] { txtPitchMode_Change(); };
+    txtPitchMode.LostFocus = [this] { txtPitchMode_LostFocus(); };
+    txtPitchMode.KeyPress = [this](int& k) { txtPitchMode_KeyPress(k); };
+    chkTempoDetect.Click = [this] { chkTempoDetect_Click(); };
+    cboRes.Click = [this] { cboRes_Click(); };
+    cmdPlay.Click = [this] { cmdPlay_Click(); };
+    cmdTempoTapper.Click = [this] { cmdTempoTapper_Click(); };
+    cmdStop.Click = [this] { cmdStop_Click(); };
+    txtTempo1.Change = [this] { txtTempo1_LostFocus(); };
+    txtTempo1.LostFocus = [this] { txtTempo1_LostFocus(); };
+    cmdTest.Click = [this] { cmdTest_Click(); };
+    txtTempo.Change = [this] { txtTempo_Change(); };
+    txtTempo.LostFocus = [this] { txtTempo_LostFocus(); };
+    txtTempo.KeyPress = [this](int& k) { txtTempo_KeyPress(k); };
+    spnTempo.DownClick = [this] { spnTempo_DownClick(); };
+    spnTempo.UpClick = [this] { spnTempo_UpClick(); };
+    txtTimeNum.Change = [this] { txtTimeNum_Change(); };
+    txtTimeNum.LostFocus = [this] { txtTimeNum_LostFocus(); };
+    txtTimeNum.KeyPress = [this](int& k) { txtTimeNum_KeyPress(k); };
+    txtMasterFile.Change = [this] { txtMasterFile_Change(); };
+    txtTempo.GotFocus = [this] { txtTempo_GotFocus(); };
+    txtTimeNum.GotFocus = [this] { txtTimeNum_GotFocus(); };
+    spnTimeNum.Change = [this] { spnTimeNum_Change(); };
+    txtMasterFile.GotFocus = [this] { txtMasterFile_GotFocus(); };
+    txtMasterFile.KeyPress = [this](int& k) { txtMasterFile_KeyPress(k); };
+    txtTempo1.GotFocus = [this] { txtTempo1_GotFocus(); };
+    txtPitchMode.GotFocus = [this] { txtPitchMode_GotFocus(); };
+    cmdSave.Click = [this] { cmdSave_Click(); };
+    cmdDevice.Click = [this] { cmdDevice_Click(); };
+    cmdMixer.Click = [this] { cmdMixer_Click(); };
+    cmdCDPlayer.Click = [this] { cmdCDPlayer_Click(); };
+    cmdMasterBrowse.Click = [this] { cmdMasterBrowse_Click(); };
+    cmdMasterEdit.Click = [this] { cmdMasterEdit_Click(); };
+    cmdRip.Click = [this] { cmdRip_Click(); };
+    cmdMixerCD.Click = [this] { cmdMixerCD_Click(); };
+    cboDrives.Click = [this] { cboDrives_Click(); };
+    lstTracks.Click = [this] { lstTracks_Click(); };
+    // The page's own button bars do nothing themselves: the windows behind them act.
+    MMControl.PlayClick = [this](int& cancel) { MMControl_PlayClick(cancel); };
+    MMControl.RecordClick = [this](int& cancel) { MMControl_RecordClick(cancel); };
+    MMControl.StopClick = [this](int& cancel) { MMControl_StopClick(cancel); };
+    // The CD page's bar does nothing itself: the CD window's handler of the same name acts.
+    mmCD.PlayClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_PlayClick(c);
+    };
+    mmCD.StopClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_StopClick(c);
+    };
+    mmCD.PrevClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_PrevClick(c);
+    };
+    mmCD.NextClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_NextClick(c);
+    };
+    mmCD.EjectClick = [](int& cancel) {
+        cancel = 1;
+        int c = 1;
+        ui::forms::get<frmCD>().mmCD_EjectClick(c);
+    };
+}
+
+void frmWizard::design() {
+    setCaption("New Project Wizard");
+    Move((ui::Screen::Width() - kWidth) / 2, (ui::Screen::Height() - kHeight) / 2, kWidth,
+         kHeight);
+    setHelpContextID(120);
+
+    lblTitle.Move(240, 150, kWidth - 480, 375);
+    lblTitle.setFontBold(true);
+    lblTitle.setFontSize(12);
+
+    for (int i = 0; i < kPages; ++i) {
+        ui::Frame& page = fraStep(i);
+        page.Move(kParked, kPageTop, kWidth, kPageHeight);
+        page.setCaption(kPageTexts[i].caption);
+        page.setTag(kPageTexts[i].title);
+        page.setEnabled(false);
+        page.setVisible(false);
+        imgStep(i).setContainer(page);
+        imgStep(i).Move(120, 300, 1920, 4560);
+        imgStep(i).setStretch(true);
+        imgStep(i).setPicture(pagePicture(i));
+        lblStep(i).setContainer(page);
+        lblStep(i).Move(kContentLeft, 300, kWidth - kContentLeft - 240, 900);
+        lblStep(i).setWordWrap(true);
+        lblStep(i).setCaption(kPageTexts[i].instruction);
+    }
+    // The long instructions of the record and finish pages.
+    lblStep(3).Move(kContentLeft, 300, 5880, 2040);
+    lblStep(12).Move(kContentLeft, 300, kWidth - kContentLeft - 240, 2000);
+
+    auto place = [this](ui::Control& c, int step, double l, double t, double w, double h) {
+        c.setContainer(fraStep(step));
+        c.Move(kContentLeft + l, kContentTop + t, w, h);
+    };
+
+    // Step 1.
+    const char* wave[] = {"Record directly into Veltrane while playing or singing",
+                          "My music is recorded on a cassette tape, vinyl, or other media",
+                          "My music is recorded as a wave, MP3, WMA, AAC, or AIFF file",
+                          "Real Time Mode - Control a MIDI instrument or sound card by using a "
+                          "microphone",
+                          "My music is recorded on an audio CD"};
+    for (int i = 0; i < 5; ++i) {
+        place(optWave(i), 1, 0, i * 480, kWidth - kContentLeft - 240, 375);
+        optWave(i).setCaption(wave[i]);
+    }
+    optWave(0).setValue(true);
+
+    // Step 2.
+    place(lblTempo, 2, 0, 60, 1200, 255);
+    lblTempo.setCaption("Tempo:");
+    place(txtTempo, 2, 1200, 0, 720, 315);
+    txtTempo.setText("120");
+    place(spnTempo, 2, 1920, 0, 255, 315);
+    place(lblTimeNum, 2, 0, 540, 1200, 255);
+    lblTimeNum.setCaption("Beats per measure:");
+    place(txtTimeNum, 2, 1200, 480, 720, 315);
+    txtTimeNum.setText("4");
+    place(spnTimeNum, 2, 1920, 480, 255, 315);
+    spnTimeNum.setMin(0);
+    spnTimeNum.setMax(99);
+    place(cmdTest, 2, 0, 1020, 1215, 375);
+    cmdTest.setCaption("&Test");
+    place(gauTempo, 2, 3000, 0, 1200, 900);
+    gauTempo.setBackColor(0xFFFFFF);
+    gauTempoLine.setContainer(fraStep(2));
+    gauTempoLine.setEnds(kContentLeft + 3600, kContentTop + 390, kContentLeft + 3600,
+                         kContentTop - 110);
+
+    // Step 3.
+    place(MMControl, 3, 0, 1140, 2400, 375);
+    MMControl.setDeviceType("WaveAudio");
+    for (auto b : {ui::MediaControl::Prev, ui::MediaControl::Next, ui::MediaControl::Pause,
+                   ui::MediaControl::Back, ui::MediaControl::Step, ui::MediaControl::Eject})
+        MMControl.setButtonVisible(b, false);
+    place(lblCounter, 3, 2520, 1200, 1200, 255);
+    lblCounter.setCaption("00:00:00");
+    place(lblFileName, 3, 0, 1620, 5400, 255);
+    place(cmdSave, 3, 0, 2040, 1215, 375);
+    cmdSave.setCaption("&Save");
+    place(cmdDevice, 3, 1320, 2040, 1215, 375);
+    cmdDevice.setCaption("Device");
+    cmdDevice.setToolTipText("Set Default Audio Recording Device");
+    place(cmdMixer, 3, 2640, 2040, 1215, 375);
+    cmdMixer.setCaption("Level");
+    cmdMixer.setToolTipText("Adjust Recording Level");
+    place(cmdCDPlayer, 3, 3960, 2040, 1215, 375);
+    cmdCDPlayer.setCaption("CD Player");
+    cmdCDPlayer.setToolTipText("Open CD Player");
+    place(picMetronome, 3, 3960, 2580, 480, 480);
+    place(StatusBar, 3, 0, 3300, 5400, 300);
+    StatusBar.setToolTipText("Recording Status");
+    place(fraLevel, 3, 6240, -960, 1320, 4560);
+    fraLevel.setCaption("Level");
+    fraLevel.setToolTipText("Recording Level");
+    fraLevel.setVisible(false);
+    shpBackground.setContainer(fraLevel);
+    shpForeground.setContainer(fraLevel);
+    shpBackground.Move(300, 300, 360, 2700);
+    shpBackground.setBackStyle(1);
+    shpBackground.setBackColor(0x404040);
+    shpForeground.Move(300, 3000, 360, 0);
+    shpForeground.setBackStyle(1);
+    shpForeground.setBackColor(0x00C000);
+    for (ui::Line* l : {&line50, &lineThres}) {
+        l->setContainer(fraLevel);
+        l->setEnds(240, 1650, 720, 1650);
+    }
+    lineThres.setBorderColor(0x0000FF);
+
+    // Step 17.
+    place(txtMasterFile, 17, 0, 0, 4800, 315);
+    txtMasterFile.setText("<NONE>");
+    place(cmdMasterBrowse, 17, 4920, 0, 960, 315);
+    cmdMasterBrowse.setCaption("Browse");
+    cmdMasterBrowse.setToolTipText("Select Master MIDI File");
+    place(cmdMasterEdit, 17, 6000, 0, 960, 315);
+    cmdMasterEdit.setCaption("Edit");
+    cmdMasterEdit.setToolTipText("Edit Master MIDI File");
+    place(lblChannels, 17, 0, 480, 2400, 255);
+    lblChannels.setCaption("Channel List:");
+    place(lstChannels, 17, 0, 780, 4800, 2400);
+    place(lblKey, 17, 4920, 780, 960, 255);
+    lblKey.setCaption("Key:");
+    place(lblKey1, 17, 5880, 780, 1080, 255);
+
+    // Step 4.
+    place(lblAudioFile, 4, 0, 60, 1200, 255);
+    lblAudioFile.setCaption("Audio File:");
+    place(cboAudioFile, 4, 1200, 0, 5760, 315);
+    cboAudioFile.setStyle(ui::ComboBox::DropDownCombo);
+    place(cmdWaveBrowse, 4, 1200, 480, 1800, 375);
+    cmdWaveBrowse.setCaption("Select Audio File");
+    place(cmdWaveEdit, 4, 3120, 480, 1800, 375);
+    cmdWaveEdit.setCaption("Edit Audio File");
+
+    // Step 13.
+    place(lblDrives, 13, 0, 60, 1200, 255);
+    lblDrives.setCaption("CD Drive:");
+    place(cboDrives, 13, 1200, 0, 3000, 315);
+    cboDrives.setStyle(ui::ComboBox::DropDownList);
+    place(lstTracks, 13, 0, 480, 4200, 1800);
+    place(cmdRip, 13, 4440, 480, 1800, 375);
+    cmdRip.setCaption("&Transfer Track");
+    place(cmdMixerCD, 13, 4440, 960, 1800, 375);
+    cmdMixerCD.setCaption("Adjust Volume");
+    place(mmCD, 13, 0, 2400, 3000, 375);
+    mmCD.setDeviceType("CDAudio");
+    for (auto b : {ui::MediaControl::Pause, ui::MediaControl::Back, ui::MediaControl::Step,
+                   ui::MediaControl::Record})
+        mmCD.setButtonVisible(b, false);
+    place(lblPositionCD, 13, 3120, 2460, 1080, 255);
+    place(pbPlayCD, 13, 4440, 2460, 2520, 255);
+    place(ProgressBarCD, 13, 0, 2820, kWidth - kContentLeft - 240, 255);
+    place(lblFileNameCD, 13, 0, 3120, kWidth - kContentLeft - 240, 255);
+    lblFileNameCD.setCaption("<NONE>");
+    place(StatusBarCD, 13, 0, 3360, kWidth - kContentLeft - 240, 300);
+
+    // Step 15.
+    const char* filter[] = {
+        "I DO &NOT know what instruments comprise the original audio",
+        "I &know what instruments comprise the original audio. Select this option to get "
+        "multi-track MIDI.",
+        "&Beat Detection - My audio is a drum track and I just want to know where the beats are",
+        "&Drum Recognition - My audio is a drum track and I want to know what the drums are "
+        "playing"};
+    for (int i = 0; i < 4; ++i) {
+        place(imgFilter(i), 15, 0, i * 720, 480, 480);
+        place(optFilter(i), 15, 600, i * 720, 6360, 480);
+        optFilter(i).setCaption(filter[i]);
+    }
+
+    // Step 5.
+    const char* types[] = {
+        "&Multiple - The audio contains several different types of instruments",
+        "&Single - The audio contains only one type of instrument",
+        "&Monophonic instruments on separate stereo tracks"};
+    for (int i = 0; i < 3; ++i) {
+        place(optFilter1(i), 5, 0, i * 600, kWidth - kContentLeft - 240, 375);
+        optFilter1(i).setCaption(types[i]);
+    }
+
+    // Step 6.
+    place(lblFilter, 6, 0, 60, 2400, 255);
+    lblFilter.setCaption("Instrument in Original Audio:");
+    place(cboFilter, 6, 2400, 0, 3600, 315);
+    cboFilter.setStyle(ui::ComboBox::DropDownList);
+    place(cmdsndFilter, 6, 6120, 0, 840, 315);
+    cmdsndFilter.setCaption("Play");
+    cmdsndFilter.setToolTipText("Play Audio Instrument Sound");
+    place(lblMidiPatch1, 6, 0, 540, 2400, 255);
+    lblMidiPatch1.setCaption("Assign to Patch:");
+    place(cboMidiPatch1, 6, 2400, 480, 3600, 315);
+    cboMidiPatch1.setStyle(ui::ComboBox::DropDownList);
+    place(cmdsndPatch1, 6, 6120, 480, 840, 315);
+    cmdsndPatch1.setCaption("Play");
+    cmdsndPatch1.setToolTipText("Play Midi Patch");
+
+    // Step 16.
+    place(lblMidiPatch, 16, 0, 60, 2400, 255);
+    lblMidiPatch.setCaption("Assign to Patch:");
+    place(cboMidiPatch, 16, 2400, 0, 3600, 315);
+    cboMidiPatch.setStyle(ui::ComboBox::DropDownList);
+    place(cmdsndPatch, 16, 6120, 0, 840, 315);
+    cmdsndPatch.setCaption("Play");
+    cmdsndPatch.setToolTipText("Play Midi Patch");
+
+    // Step 7.
+    place(lblPatchMap, 7, 0, 60, 1500, 255);
+    lblPatchMap.setCaption("Ensemble Name:");
+    place(txtPatchMap, 7, 1500, 0, 4200, 315);
+    txtPatchMap.setLocked(true);
+    place(cmdPatchMapBrowse, 7, 1500, 480, 1215, 375);
+    cmdPatchMapBrowse.setCaption("Browse");
+    cmdPatchMapBrowse.setToolTipText("Select Ensemble");
+    place(cmdPatchMapEdit, 7, 2835, 480, 1215, 375);
+    cmdPatchMapEdit.setCaption("Edit");
+    cmdPatchMapEdit.setToolTipText("Edit Ensemble");
+    place(cmdDrumKitEdit, 7, 2835, 480, 1215, 375);
+    cmdDrumKitEdit.setCaption("Edit");
+    cmdDrumKitEdit.setToolTipText("Edit Drum Kit");
+    cmdDrumKitEdit.setVisible(false);
+
+    // Step 8.
+    place(lblPitchMode, 8, 0, 60, 1200, 255);
+    lblPitchMode.setCaption("Polyphony:");
+    place(txtPitchMode, 8, 1200, 0, 720, 315);
+    txtPitchMode.setText("10");
+    place(spnPitchMode, 8, 1920, 0, 255, 315);
+    spnPitchMode.setMin(1);
+    spnPitchMode.setMax(128);
+
+    // Step 18.
+    const char* stereo[] = {
+        "&Mix - Convert all notes equally regardless of their position in the stereo image. "
+        "Normal setting.",
+        "Split",
+        "&Isolate - Emphasizes notes that are mixed toward the center of the stereo image, which "
+        "are typically vocals and lead instruments. Can be used to help create a lead sheet "
+        "containing the melody and chord names.",
+        "&Remove - De-emphasizes notes that are mixed toward the center of the stereo image. Can "
+        "be used to help create karaoke tracks."};
+    for (int i = 0; i < 4; ++i) {
+        place(optStereo(i), 18, 0, i * 840, kWidth - kContentLeft - 240, 720);
+        optStereo(i).setCaption(stereo[i]);
+        optStereo(i).setToolTipText(stereo[i]);
+    }
+    optStereo(1).setVisible(false);  // split comes from the types page, not from here
+
+    // Step 14.
+    const char* sync[] = {
+        "&Easy - Let Veltrane determine the best timing settings automatically so that it sounds "
+        "best when played back. Do not select this option if you intend to use the MIDI file for "
+        "notation.",
+        "&Notation - This will generate MIDI note and chord name data that aligns to beats so "
+        "that it is suitable for notation. In the next step you will be requested to tap along "
+        "with the music to tell Veltrane where the beats are."};
+    for (int i = 0; i < 2; ++i) {
+        place(optSync(i), 14, 0, i * 1080, kWidth - kContentLeft - 240, 960);
+        optSync(i).setCaption(sync[i]);
+        optSync(i).setToolTipText(sync[i]);
+    }
+
+    // Step 9.
+    place(cmdPlay, 9, 0, 0, 960, 375);
+    cmdPlay.setCaption("Play");
+    cmdPlay.setToolTipText("Start playing the audio file");
+    place(cmdTempoTapper, 9, 1080, 0, 960, 375);
+    cmdTempoTapper.setCaption("Tap");
+    cmdTempoTapper.setToolTipText("Tap in the Tempo here or with the space bar");
+    place(cmdStop, 9, 2160, 0, 960, 375);
+    cmdStop.setCaption("Stop");
+    cmdStop.setToolTipText("Stop playing the audio file");
+    place(lblTempo1, 9, 0, 600, 960, 255);
+    lblTempo1.setCaption("Tempo:");
+    place(txtTempo1, 9, 1080, 540, 720, 315);
+    txtTempo1.setText("120");
+    place(chkTempoDetect, 9, 1920, 570, 1440, 255);
+    chkTempoDetect.setCaption("Auto Detect");
+    place(lblBeatCount, 9, 0, 1020, 960, 255);
+    lblBeatCount.setCaption("Beats:");
+    place(lblBeatCountVal, 9, 1080, 1020, 720, 255);
+    lblBeatCountVal.setToolTipText("Counter Display");
+    place(gauTempo1, 9, 3600, 0, 1200, 900);
+    gauTempo1.setBackColor(0xFFFFFF);
+    gauTempoLine1.setContainer(fraStep(9));
+    gauTempoLine1.setEnds(kContentLeft + 4200, kContentTop + 390, kContentLeft + 4200,
+                          kContentTop - 110);
+
+    // Step 10.
+    place(lblRes, 10, 0, 60, 2400, 255);
+    lblRes.setCaption("Timing Resolution:");
+    place(cboRes, 10, 2400, 0, 2400, 315);
+    cboRes.setStyle(ui::ComboBox::DropDownList);
+
+    // Step 11.
+    place(lblMidiFile, 11, 0, 60, 1200, 255);
+    lblMidiFile.setCaption("File Name:");
+    place(cboMidiFile, 11, 1200, 0, 5760, 315);
+    cboMidiFile.setStyle(ui::ComboBox::DropDownList);
+    place(cmdMidiBrowse, 11, 1200, 480, 1800, 375);
+    cmdMidiBrowse.setCaption("Select MIDI File");
+
+    // Step 12.
+    place(cmdProp, 12, 0, 2160, 2400, 375);
+    cmdProp.setCaption("Open Project Editor");
+
+    // The button row.
+    linButtons.setEnds(120, kPageTop + kPageHeight + 90, kWidth - 120, kPageTop + kPageHeight + 90);
+    const char* nav[] = {"&Help", "&Cancel", "< &Back", "&Next >", "&Finish"};
+    const double finish = kWidth - 120 - 1215;
+    const double navLeft[] = {120, finish - 3885, finish - 2550, finish - 1335, finish};
+    for (int i = 0; i < 5; ++i) {
+        cmdNav(i).Move(navLeft[i], kHeight - 540, 1215, 375);
+        cmdNav(i).setCaption(nav[i]);
+    }
+}
+
+void frmWizard::Form_Load() {
+    Global& g = G();
+    for (int i = 0; i < kPages; ++i) parkPage(i);
+    enableEditProject(false);
+    if (g.ResultAction == 5) g.MasterFile = g.ScoreBuilderMaster;
+
+    frmProperties& props = ui::Load<frmProperties>();
+    props.Wizard = std::make_shared<WizardMirror>();
+
+    optFilter(0).setValue(true);
+    for (int i : {2, 3}) {
+        optFilter(i).setVisible(false);
+        imgFilter(i).setVisible(false);
+    }
+    cboMidiPatch1.setVisible(false);
+    lblMidiPatch1.setVisible(false);
+    cmdsndPatch1.setVisible(false);
+
+    cboRes.Clear();
+    for (int i = 0; i < props.cboRes.ListCount(); ++i) cboRes.AddItem(props.cboRes.List(i));
+    lblRes.setCaption(props.lblRes.Caption());
+
+    int start = FirstStep;
+    if (g.ResultAction == 5) {
+        optWave(0).setValue(true);
+        optFilter1(1).setValue(true);
+        start = MasterFileStep;
+        SyncRecordMeter();
+    }
+    // The score-building start is used once: a later New or settings dialog starts afresh.
+    g.ResultAction = 0;
+    CurrentStep = start;
+    ShowStep(start);
+}
+
+}  // namespace velt::desk
