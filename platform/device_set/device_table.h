@@ -2,6 +2,13 @@
 // device set in use (one chosen by a test, else the layer's own, made on first use), the device
 // numbering rules, the handle table of open entries and the per-device volumes.
 //
+// The rules every such layer answers by: its devices come from one of three sources, chosen by
+// the layer, never by program code (the system's devices, a stand-in an environment variable
+// names, or a set a test installs through useDevices); devices are numbered from 0 and -1 is the
+// default device, the first one; names are cut to kMaxDeviceNameLength; an open answers
+// NoDevice when there is no device at all and BadDeviceId for a number out of range; a handle is
+// never 0.
+//
 // `DeviceSet` has count() and name(id); `Entry` has an `int32_t device` member. One table per
 // layer and process: it stands for the operating system's.
 #pragma once
