@@ -77,12 +77,31 @@ fs::path libDir() { return folderFromEnvironment("VELTRANE_LIB_DIR"); }
 fs::path sourceDir() { return folderFromEnvironment("VELTRANE_SOURCE_DIR"); }
 fs::path testdataDir() { return folderFromEnvironment("VELTRANE_TESTDATA_DIR"); }
 
+std::string makePrivateFolder(const fs::path& folder) {
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
+    return folder.string();
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) lines.push_back(line);
     return lines;
+}
+
+std::set<int> soundedKeys(const std::string& midicsvText) {
+    std::set<int> keys;
+    for (const std::string& line : splitLines(midicsvText)) {
+        int track = 0, channel = 0, key = 0, velocity = 0;
+        long time = 0;
+        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
+                        &key, &velocity) == 5 &&
+            velocity > 0)
+            keys.insert(key);
+    }
+    return keys;
 }
 
 }  // namespace velt::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,13 @@ std::filesystem::path binDir();       // the built programs and the data files
 std::filesystem::path libDir();       // the built shared libraries
 std::filesystem::path sourceDir();    // the repository
 std::filesystem::path testdataDir();  // the test data in the repository (mp3tool/tests/data)
+
+// Makes `folder` (and its parents) open to its owner only, as a runtime folder must be; gives its
+// path as text.
+std::string makePrivateFolder(const std::filesystem::path& folder);
+
+// The keys sounded (note-ons with a velocity above 0) in midicsv's text of a MIDI file.
+std::set<int> soundedKeys(const std::string& midicsvText);
 
 // Splits text into lines (a trailing line end gives no empty last line).
 std::vector<std::string> splitLines(const std::string& text);

@@ -9,19 +9,13 @@
 
 namespace fs = std::filesystem;
 using velt::test::BridgeTest;
+using velt::test::processState;
 using velt::test::readFile;
 using velt::test::shellQuote;
 using velt::test::waitFor;
 using velt::test::writeFile;
 
 namespace {
-
-// The state letter of a process in /proc ('R', 'S', 'T', 'Z', ...), or 0 when it is gone.
-char processState(pid_t pid) {
-    const std::string text = velt::platform::readProcFile("/proc/" + std::to_string(pid) + "/stat");
-    size_t end = text.rfind(')');
-    return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
-}
 
 class Abandon : public BridgeTest {
   protected:

@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 using velt::test::BridgeTest;
+using velt::test::processState;
 using velt::test::readFile;
 using velt::test::runCommand;
 using velt::test::shellQuote;
@@ -17,12 +18,6 @@ using velt::test::waitFor;
 using velt::test::writeFile;
 
 namespace {
-
-char processState(pid_t pid) {
-    const std::string text = velt::platform::readProcFile("/proc/" + std::to_string(pid) + "/stat");
-    size_t end = text.rfind(')');
-    return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
-}
 
 // Gone, or a zombie that its new parent has not collected yet: it runs no more either way.
 bool runsNoMore(pid_t pid) {

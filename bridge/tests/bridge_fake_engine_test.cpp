@@ -9,6 +9,7 @@
 
 namespace fs = std::filesystem;
 using velt::test::BridgeTest;
+using velt::test::processState;
 using velt::test::readFile;
 using velt::test::shellQuote;
 using velt::test::waitFor;
@@ -18,10 +19,6 @@ namespace {
 
 const char* const kFinalLine =
     "100000.000 48 84 -3 1 96.500000 2.000000 0.250000 1 4 0 64.000000 441.250000 Cmaj7add9";
-
-bool processGone(pid_t pid) {
-    return !fs::exists("/proc/" + std::to_string(pid));
-}
 
 }  // namespace
 
@@ -104,7 +101,7 @@ TEST_F(BridgeTest, StartsTheEngineDetachedAndReadsItsRunToTheEnd) {
     // The ended engine is collected by later calls, not left as a zombie.
     EXPECT_TRUE(waitFor([&] {
         GetStatus(&record);
-        return processGone(engine);
+        return processState(engine) == 0;  // gone and collected
     }));
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "kvxvtpd.h"
+#include "platform/process/process_list.h"
 #include "scoped_env.h"
 #include "test_support.h"
 
@@ -27,12 +29,17 @@ inline bool waitFor(const std::function<bool()>& condition, int seconds = 10) {
     return true;
 }
 
+// The state letter of a process in /proc ('R', 'S', 'T', 'Z', ...), or 0 when it is gone.
+inline char processState(pid_t pid) {
+    const std::string text = platform::readProcFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t end = text.rfind(')');
+    return end == std::string::npos || end + 2 >= text.size() ? 0 : text[end + 2];
+}
+
 class BridgeTest : public ::testing::Test {
   protected:
     BridgeTest() {
-        std::filesystem::create_directories(runtime_);
-        std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
+        makePrivateFolder(runtime_);
         std::filesystem::create_directories(temp_);
         std::filesystem::create_directories(system_);
     }

@@ -13,7 +13,7 @@
 #include "desk/instruments/ensemble_file.h"
 #include "desk/instruments/frm_ens.h"
 #include "desk/settings/frm_properties.h"
-#include "desk/ui/dialogs/box_style.h"
+#include "desk/ui/dialogs/message_box.h"
 
 namespace velt::desk {
 
@@ -130,7 +130,7 @@ std::string frmDrum::GetDrumList() {
     for (int i = 0; i < kNotes; ++i)
         if (chkDrum(i).Value() == 1) notes.push_back(i + kDrumNoteMin);
     if (notes.empty()) {
-        ShowMessage("Drum kit must contain at least one drum.", ui::box::Exclamation, kTitle, 990);
+        ShowMessage("Drum kit must contain at least one drum.", ui::Exclamation, kTitle, 990);
         return "";
     }
     return FormatDrumList(notes);
@@ -249,12 +249,12 @@ void frmDrum::cmdHelp_Click() {
 
 void frmDrum::cmdLoad_Click() {
     if (cmdSaveAs.Enabled()) {
-        const int answer = ShowMessage(
-            "The current drumkit has been changed.  Do you want to save these changes?",
-            ui::box::YesNoCancel + ui::box::Question, kTitle);
-        if (answer == ui::box::AnswerCancel) return;
+        const int answer =
+            ShowMessage("The current drumkit has been changed.  Do you want to save these changes?",
+                        ui::YesNoCancel + ui::Question, kTitle);
+        if (answer == ui::Cancel) return;
         // A save that did not happen ends the load: loading would discard the edits.
-        if (answer == ui::box::AnswerYes && !saveAs()) return;
+        if (answer == ui::Yes && !saveAs()) return;
     }
     Global& g = G();
     cdlFile.setDialogTitle("Open Drum Kit");
@@ -300,7 +300,7 @@ bool frmDrum::saveAs() {
     g.DrumKitFolder = FolderOf(path);
     txtPitchMode_LostFocus();  // never write an empty or out-of-range polyphony
     if (!WriteDrumKitFile(path, list, committedPoly())) {
-        ShowMessage("Unable to save the drum kit file.", ui::box::Exclamation, kTitle);
+        ShowMessage("Unable to save the drum kit file.", ui::Exclamation, kTitle);
         return false;
     }
     cmdSaveAs.setEnabled(false);

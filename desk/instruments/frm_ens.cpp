@@ -14,7 +14,7 @@
 #include "desk/instruments/frm_drum.h"
 #include "desk/instruments/pitch_coverage.h"
 #include "desk/settings/frm_properties.h"
-#include "desk/ui/dialogs/box_style.h"
+#include "desk/ui/dialogs/message_box.h"
 
 namespace velt::desk {
 
@@ -463,8 +463,8 @@ void frmEns::cboPatch_Click(int Index) {
     if (!differs) return;
     const int answer = ShowMessage(
         "Automatically adjust pitch range and polyphony to match the selected instrument?",
-        ui::box::YesNo + ui::box::Question, kTitle);
-    if (answer == ui::box::AnswerNo) return;
+        ui::YesNo + ui::Question, kTitle);
+    if (answer == ui::No) return;
     Adjusting = true;
     SetRange(Index, std::clamp(std::min(low, high), 0, 127), std::clamp(std::max(low, high), 0, 127));
     txtPoly(Index).setText(std::to_string(poly));
@@ -515,7 +515,7 @@ void frmEns::txtKeyMin_LostFocus(int Index) {
     frmProperties& dialog = settings();
     const int n = dialog.KeyToVal(txtKeyMin(Index).Text());
     if (n == -1) {
-        ShowMessage("Invalid Low Note.", ui::box::Exclamation, kTitle, 95);
+        ShowMessage("Invalid Low Note.", ui::Exclamation, kTitle, 95);
         txtKeyMin(Index).SetFocus();
         return;
     }
@@ -537,7 +537,7 @@ void frmEns::txtKeyMax_LostFocus(int Index) {
     frmProperties& dialog = settings();
     const int n = dialog.KeyToVal(txtKeyMax(Index).Text());
     if (n == -1) {
-        ShowMessage("Invalid High Note.", ui::box::Exclamation, kTitle, 96);
+        ShowMessage("Invalid High Note.", ui::Exclamation, kTitle, 96);
         txtKeyMax(Index).SetFocus();
         return;
     }
@@ -692,7 +692,7 @@ void frmEns::AllocateChannels() {
     if (result.shortage) {
         ShowMessage(
             "Not enough MIDI channels available for Rerar Odaduza. Some channels have been muted.",
-            ui::box::Exclamation, kShortageTitle, 194);
+            ui::Exclamation, kShortageTitle, 194);
     }
     allocating_ = false;
 }
@@ -785,7 +785,7 @@ bool frmEns::saveAs() {
     txtPatchMap.setText(BaseNameOf(path));
     g.EnsembleFolder = FolderOf(path);
     if (!WriteEnsembleFile(path, rowsToFile())) {
-        ShowMessage("Unable to save the ensemble file.", ui::box::Exclamation, kTitle);
+        ShowMessage("Unable to save the ensemble file.", ui::Exclamation, kTitle);
         return false;
     }
     cmdSaveAs.setEnabled(false);
@@ -797,10 +797,10 @@ void frmEns::cmdLoad_Click() {
     if (cmdSaveAs.Enabled()) {
         const int answer = ShowMessage(
             "The current ensemble has been changed.  Do you want to save these changes?",
-            ui::box::YesNoCancel + ui::box::Question, kTitle);
-        if (answer == ui::box::AnswerCancel) return;
+            ui::YesNoCancel + ui::Question, kTitle);
+        if (answer == ui::Cancel) return;
         // A save that did not happen ends the load: loading would discard the edits.
-        if (answer == ui::box::AnswerYes && !saveAs()) return;
+        if (answer == ui::Yes && !saveAs()) return;
     }
     cdlFile.setDialogTitle("Open Ensemble");
     cdlFile.setDefaultExt("*.ens;*.vpm");

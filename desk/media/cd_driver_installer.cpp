@@ -119,17 +119,17 @@ void InstallCDDriver(frmCD& window) {
     const bool sixtyFourBit = window.WindowsVersion >= kWindowsXp && platform::IsWow64Process();
     const std::string windir = environment("windir");
     if (windir.empty()) {
-        ShowMessage(kNoDriverText, 48, kTitle);
+        ShowMessage(kNoDriverText, ui::Exclamation, kTitle);
     } else {
         const DriverFolders folders = DriverFoldersFor(windir, environment("OS") == "Windows_NT");
         std::error_code ec;
         if (fs::is_directory(folders.backup, ec)) {
-            ShowMessage(kRebootText, 48, kTitle);
-        } else if (ShowMessage(kQuestionText, 4 + 32, kTitle) == 6) {
+            ShowMessage(kRebootText, ui::Exclamation, kTitle);
+        } else if (ShowMessage(kQuestionText, ui::YesNo + ui::Question, kTitle) == ui::Yes) {
             if (InstallDriverFiles(folders, sixtyFourBit))
-                ShowMessage("The CD driver has been installed.", 64, kTitle);
+                ShowMessage("The CD driver has been installed.", ui::Information, kTitle);
             else
-                ShowMessage("The CD driver could not be installed.", 48, kTitle);
+                ShowMessage("The CD driver could not be installed.", ui::Exclamation, kTitle);
         }
     }
     // The stalled transfer is given up: nothing keeps writing a file nobody waits for.

@@ -26,7 +26,7 @@ void frmAAC::AACDecoder_Progress(double percent) {
 }
 
 void frmAAC::AACDecoder_Error(long) {
-    ShowMessage("Error: Unable to decode AAC file.", 16, "Decode Error");
+    ShowMessage("Error: Unable to decode AAC file.", ui::Critical, "Decode Error");
     unload();
 }
 

@@ -69,8 +69,8 @@ void frmAIFF::tmrStatus_Timer() {
     if (result == 0) {
         g.WaveReady = true;
     } else {
-        ShowMessage("Error " + std::to_string(-int32_t(result)) + ": " + ResultText(result), 16,
-                    "Decode Error");
+        ShowMessage("Error " + std::to_string(-int32_t(result)) + ": " + ResultText(result),
+                    ui::Critical, "Decode Error");
     }
     unload();
 }

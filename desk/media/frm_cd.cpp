@@ -461,7 +461,7 @@ void frmCD::cmdRip_Click() {
     std::string problem;
     if (!ripper_->StartRip(&problem)) {
         // Nothing started: say why and stay idle rather than wait for progress that never comes.
-        ShowMessage(problem, 16, "Direct CD Transfer");
+        ShowMessage(problem, ui::Critical, "Direct CD Transfer");
         return;
     }
     EnableCDControls(false);
@@ -517,7 +517,7 @@ void frmCD::mmCD_EjectClick(int& Cancel) {
 void frmCD::cmdMixer_Click() {
     Global& g = G();
     if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open Mixer.", 16, "Playback Mixer", kMixerHelp);
+        ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
 }
 
 void frmCD::cmdHelp_Click() {

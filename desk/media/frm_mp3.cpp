@@ -43,7 +43,7 @@ void frmMP3::Form_Load() {
         platform::startDetached(program, {program, g.SourceAudioFile, g.WorkWaveFile, StatusFile});
     if (!task) {
         // Missing or not runnable: either way there is no decoder to wait for.
-        ShowMessage("Unable to run decoder.", 16, "Converter", kRunHelp);
+        ShowMessage("Unable to run decoder.", ui::Critical, "Converter", kRunHelp);
         unload();
         return;
     }
@@ -68,7 +68,8 @@ bool frmMP3::handleLine(const std::string& line) {
     if (error != std::string::npos) {
         // The line from six characters before "ERROR" on: the whole line as the decoder writes it.
         tmrStatus.setEnabled(false);
-        ShowMessage(line.substr(error >= 6 ? error - 6 : 0), 16, "Decode Error", kDecodeHelp);
+        ShowMessage(line.substr(error >= 6 ? error - 6 : 0), ui::Critical, "Decode Error",
+                    kDecodeHelp);
         unload();
         return true;
     }
@@ -83,7 +84,7 @@ void frmMP3::CheckDecoder() {
     std::optional<std::string> line = ReadFirstLine(StatusFile);
     if (line && handleLine(*line)) return;
     tmrStatus.setEnabled(false);
-    ShowMessage("Unable to run decoder: Decoder failure.", 16, "Converter", kRunHelp);
+    ShowMessage("Unable to run decoder: Decoder failure.", ui::Critical, "Converter", kRunHelp);
     unload();
 }
 

@@ -229,9 +229,10 @@ void frmPlayer::applySyncRule(bool tell) {
         g.Speed != 100 && optSelect(MidiOnly).Enabled() && optSelect(AudioOnly).Enabled();
     if (!speedChanged && g.Transpose % 12 == 0) return;
     if (tell) {
-        ShowMessage("You can't play both files in sync because you transposed the MIDI file or "
-                    "changed its speed.",
-                    48, "ZeruZirado");
+        ShowMessage(
+            "You can't play both files in sync because you transposed the MIDI file or "
+            "changed its speed.",
+            ui::Exclamation, "ZeruZirado");
     }
     optSelect(BothInSync).setEnabled(false);
 }
@@ -244,11 +245,13 @@ void frmPlayer::OpenDevices() {
     CloseDevices();
     if (selected(BothInSync) || selected(AudioOnly)) {
         mmAudio.setCommand("Open");
-        if (mmAudio.Error() != 0) ShowMessage(mmAudio.ErrorMessage(), 48, "Open Audio", kOpenHelp);
+        if (mmAudio.Error() != 0)
+            ShowMessage(mmAudio.ErrorMessage(), ui::Exclamation, "Open Audio", kOpenHelp);
     }
     if (selected(BothInSync) || selected(MidiOnly)) {
         mmMidi.setCommand("Open");
-        if (mmMidi.Error() != 0) ShowMessage(mmMidi.ErrorMessage(), 48, "Open MIDI", kOpenHelp);
+        if (mmMidi.Error() != 0)
+            ShowMessage(mmMidi.ErrorMessage(), ui::Exclamation, "Open MIDI", kOpenHelp);
     }
     int cancel = 0;
     mmControl_PlayClick(cancel);
@@ -405,7 +408,7 @@ void frmPlayer::cmdMidiEdit_Click() {
 void frmPlayer::cmdVolume_Click() {
     Global& g = G();
     if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open Mixer.", 16, "Playback Mixer", kMixerHelp);
+        ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
 }
 
 void frmPlayer::cmdHelp_Click() {

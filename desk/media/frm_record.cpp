@@ -408,9 +408,9 @@ void frmRecord::cmdCDPlayer_Click() {
     ShowMessage(
         "You should use the Direct CD Transfer feature rather than this window unless Direct CD "
         "Transfer is incompatible with your CD drive.",
-        64, "CD Player");
+        ui::Information, "CD Player");
     if (!DeskShell().startProgram(g.Quote + g.CDPlayer + g.Quote, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open CD Player.", 16, "CD Player", 144);
+        ShowMessage("Unable to open CD Player.", ui::Critical, "CD Player", 144);
 }
 
 }  // namespace velt::desk

@@ -41,8 +41,8 @@ void frmWMA::WMADecoder_Progress(double percent) {
     if (ProgressSeen)
         G().WaveReady = true;
     else
-        ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.", 16,
-                    "Decode Error", kNotDecodedHelp);
+        ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.",
+                    ui::Critical, "Decode Error", kNotDecodedHelp);
     unload();
 }
 
@@ -64,7 +64,7 @@ void frmWMA::WMADecoder_Error(long code) {
             text = "Error: Unable to decode WMA file.";
             break;
     }
-    ShowMessage(text, 16, "Decode Error");
+    ShowMessage(text, ui::Critical, "Decode Error");
     unload();
 }
 

@@ -27,14 +27,14 @@ void frmRecord::OpenLevelMeter() {
     if (tmrLevel.Enabled()) return;
     AudioInput& input = Audio();
     if (!input.meterAvailable()) {
-        ShowMessage("Unable to monitor recording level.", 48, "Level Error", 171);
+        ShowMessage("Unable to monitor recording level.", ui::Exclamation, "Level Error", 171);
         fraLevel.setEnabled(false);
         return;
     }
     const int32_t result = input.meterOpen(-1);
     if (result != 0) {
-        ShowMessage("ERROR " + std::to_string(result) + ": Unable to open audio device.", 16,
-                    "Level Error", 172);
+        ShowMessage("ERROR " + std::to_string(result) + ": Unable to open audio device.",
+                    ui::Critical, "Level Error", 172);
         fraLevel.setEnabled(false);
         return;
     }

@@ -75,7 +75,7 @@ void frmRecord::StartMetronome() {
         g.MidiResult = platform::midi_out::open(handle, g.MidiDevice);
         g.hMidiOut = handle;
         if (g.MidiResult != 0) {
-            ShowMessage(testNoteError(g.MidiResult), 48, "Metronome", 97);
+            ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome", 97);
             return;
         }
         midiPortOpen_ = true;

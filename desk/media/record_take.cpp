@@ -29,7 +29,7 @@ bool frmRecord::command(const std::string& text, const std::string& step) {
     if (lastMciResult_ == 0) return true;
     std::string message;
     platform::mci::mciGetErrorString(lastMciResult_, message);
-    ShowMessage(message, 48, step, 97);
+    ShowMessage(message, ui::Exclamation, step, 97);
     return false;
 }
 
@@ -270,7 +270,7 @@ void frmRecord::cmdSave_Click() {
 // the old file stays until the new one is complete. Failures are shown and keep the take.
 bool frmRecord::saveTake(const std::string& target) {
     auto fail = [&](const std::string& why) {
-        ShowMessage("Unable to save the recording as " + target + ".\n" + why, 48,
+        ShowMessage("Unable to save the recording as " + target + ".\n" + why, ui::Exclamation,
                     "Save Wave File As");
         return false;
     };

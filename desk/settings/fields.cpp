@@ -17,7 +17,6 @@ namespace velt::desk {
 
 namespace {
 
-constexpr int kExclamation = 48;
 constexpr int32_t kDrumChannel = 10;
 
 // A box text that reads as a channel, 1..16.
@@ -212,7 +211,7 @@ void frmProperties::txtKeyMax_GotFocus() {
 void frmProperties::txtKeyMax_LostFocus() {
     int32_t v = KeyToVal(txtKeyMax.Text());
     if (v == -1) {
-        ShowMessage("Invalid High Note.", kExclamation, "Project", 96);
+        ShowMessage("Invalid High Note.", ui::Exclamation, "Project", 96);
         txtKeyMax.SetFocus();
         return;
     }
@@ -232,7 +231,7 @@ void frmProperties::txtKeyMin_GotFocus() {
 void frmProperties::txtKeyMin_LostFocus() {
     int32_t v = KeyToVal(txtKeyMin.Text());
     if (v == -1) {
-        ShowMessage("Invalid Low Note.", kExclamation, "Project", 95);
+        ShowMessage("Invalid Low Note.", ui::Exclamation, "Project", 95);
         txtKeyMin.SetFocus();
         return;
     }
@@ -253,7 +252,7 @@ void frmProperties::txtStartPoint_GotFocus() {
 void frmProperties::txtStartPoint_LostFocus() {
     int32_t s = ParseHMS(txtStartPoint.Text());
     if (s == -1) {
-        ShowMessage("Invalid Start Time format.", kExclamation, "Project", 93);
+        ShowMessage("Invalid Start Time format.", ui::Exclamation, "Project", 93);
         txtStartPoint.SetFocus();
     } else {
         int32_t e = ParseHMS(txtEndPoint.Text());
@@ -280,7 +279,7 @@ void frmProperties::txtEndPoint_GotFocus() {
 void frmProperties::txtEndPoint_LostFocus() {
     int32_t e = ParseHMS(txtEndPoint.Text());
     if (e == -1) {
-        ShowMessage("Invalid End Time format.", kExclamation, "Project", 94);
+        ShowMessage("Invalid End Time format.", ui::Exclamation, "Project", 94);
         txtEndPoint.SetFocus();
         return;
     }
@@ -524,8 +523,8 @@ void frmProperties::AssignChannels() {
             txtChannel.setText(std::to_string(channel));
         } else {
             txtChannel.setText("1");
-            ShowMessage("No MIDI channels remaining for Rerar Odaduza.", 16 + 4096,
-                        "Rerar Odaduza");
+            ShowMessage("No MIDI channels remaining for Rerar Odaduza.",
+                        ui::Critical + ui::SystemModal, "Rerar Odaduza");
         }
     }
     std::vector<ChannelRow> rows;
@@ -537,7 +536,7 @@ void frmProperties::AssignChannels() {
         ShowMessage(
             "Not enough MIDI channels available for Rerar Odaduza. Please select a smaller "
             "ensemble.",
-            16 + 4096, "Rerar Odaduza");
+            ui::Critical + ui::SystemModal, "Rerar Odaduza");
 }
 
 }  // namespace velt::desk

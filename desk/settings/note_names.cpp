@@ -15,8 +15,6 @@ namespace velt::desk {
 
 namespace {
 
-constexpr int kExclamation = 48;
-
 int semitoneOf(char letter) {
     switch (letter) {
         case 'C':
@@ -89,7 +87,7 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
     tmrMidi_Timer();
     g.MidiResult = platform::midi_out::open(g.hMidiOut, g.MidiDevice);
     if (!g.SuppressMidiErrors && g.MidiResult != 0) {
-        ShowMessage(testNoteError(g.MidiResult), kExclamation, "Open MIDI", 97);
+        ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Open MIDI", 97);
         return;
     }
     int32_t program = WorkPatch;

@@ -19,15 +19,13 @@ namespace velt::desk {
 
 namespace {
 
-constexpr int kExclamation = 48;
-constexpr int kInformation = 64;
 constexpr long kMediaErrorTopic = 97;
 constexpr long kTooLongTopic = 114;
 constexpr long kNotEnoughTopic = 115;
 
 // The media control's error shown as the tapping dialog shows it: the text, titled by the step.
 void mediaError(const std::string& text, const std::string& title) {
-    ShowMessage(text, kExclamation, title, kMediaErrorTopic);
+    ShowMessage(text, ui::Exclamation, title, kMediaErrorTopic);
 }
 
 std::string errorText(int32_t error) {
@@ -144,16 +142,17 @@ void frmProperties::cmdStop_Click() {
     TapStatus = TapCount;
     switch (TapCount) {
         case -2:
-            ShowMessage("Tempo recording canceled and will be discarded.", kInformation, "Project");
+            ShowMessage("Tempo recording canceled and will be discarded.", ui::Information,
+                        "Project");
             break;
         case -1:
             ShowMessage("You waited too long between taps.  New tempo recording will be discarded.",
-                        kExclamation, "Project", kTooLongTopic);
+                        ui::Exclamation, "Project", kTooLongTopic);
             break;
         case 0:
             break;
         case 1:
-            ShowMessage("Not enough taps.  New tempo recording will be discarded.", kExclamation,
+            ShowMessage("Not enough taps.  New tempo recording will be discarded.", ui::Exclamation,
                         "Project", kNotEnoughTopic);
             break;
         default: {

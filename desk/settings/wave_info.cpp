@@ -19,7 +19,6 @@ namespace velt::desk {
 
 namespace {
 
-constexpr int kExclamation = 48;
 constexpr const char* kTitle = "Project";
 
 std::string upperTail(const std::string& text, size_t n) {
@@ -54,7 +53,7 @@ void frmProperties::DefaultWaveInfo() {
 }
 
 void frmProperties::refusedFile(const std::string& text, long help) {
-    ShowMessage(text, kExclamation, kTitle, help);
+    ShowMessage(text, ui::Exclamation, kTitle, help);
     DefaultWaveInfo();
 }
 
@@ -107,7 +106,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                     ShowMessage(
                         "Audio file format not supported.  Select a wave, MP3, WMA, AAC, or AIFF "
                         "file.",
-                        kExclamation, kTitle, 91);
+                        ui::Exclamation, kTitle, 91);
                 }
                 if (!g.WaveReady) return false;
                 file = decoded;
@@ -189,7 +188,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
         // A file that ends before the head we read can't hold the samples its header promises.
         const int64_t L = static_cast<int64_t>(RiffSize) - D - 115;
         if (L < 0 || got < kHeaderBytes) {
-            ShowMessage("This audio file is too short.", kExclamation, kTitle);
+            ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
             DefaultWaveInfo();
             return true;
         }
@@ -214,7 +213,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                         "This audio file has a distortion level of " +
                             std::to_string(distortion) +
                             "%.  Click the Help button for more information.",
-                        kExclamation, "Distortion Level Warning", 154);
+                        ui::Exclamation, "Distortion Level Warning", 154);
                 PeakLevel = ToLong(checker.GetMax() * 100.0);
                 if (!g.CDTransferDone && PeakLevel < 25)
                     ShowMessage(
@@ -223,7 +222,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                             std::to_string(PeakLevel) +
                             "%.  Click the Help button for instructions on increasing the "
                             "recording level.",
-                        kExclamation, "Audio Recording Level Warning", 154);
+                        ui::Exclamation, "Audio Recording Level Warning", 154);
             }
         }
         return true;
@@ -274,7 +273,7 @@ void frmProperties::CheckWmaSupport() {
         if (ShowMessage("To use WMA files with Veltrane, you will need to upgrade to Windows "
                         "Media Player " +
                             player + ".  Would you like to install it now?",
-                        4 + 32, "Decode") == 6)
+                        ui::YesNo + ui::Question, "Decode") == ui::Yes)
             ShowHelpTopic(kDecoderHelpTopic);
     };
     if (v >= 251) {
@@ -287,7 +286,7 @@ void frmProperties::CheckWmaSupport() {
         ShowMessage(
             "To use WMA files with Veltrane, your computer needs to be running Windows 98 Second "
             "Editon or later.",
-            16, "Decode Error");
+            ui::Critical, "Decode Error");
         return;
     }
     ask("9");

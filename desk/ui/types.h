@@ -10,28 +10,6 @@ namespace velt::ui {
 // Where a classic runtime raised a run-time error, ours leaves the state unchanged and answers.
 enum class Status { Ok, Refused, AlreadyShown };
 
-// Message box results (the classic numbers).
-enum Answer { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
-
-// Message box styles: one value of each group, added.
-enum BoxStyle {
-    OKOnly = 0,
-    OKCancel = 1,
-    AbortRetryIgnore = 2,
-    YesNoCancel = 3,
-    YesNo = 4,
-    RetryCancel = 5,
-    Critical = 16,
-    Question = 32,
-    Exclamation = 48,
-    Information = 64,
-    DefaultButton1 = 0,
-    DefaultButton2 = 256,
-    DefaultButton3 = 512,
-    ApplicationModal = 0,
-    SystemModal = 4096
-};
-
 enum class DialogResult { Ok, Cancelled };
 
 struct InputResult {

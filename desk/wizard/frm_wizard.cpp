@@ -100,6 +100,7 @@ void frmWizard::wire() {
     cboMidiFile.Click = [this] { cboMidiFile_Click(); };
     cboMidiFile.KeyPress = [this](int& k) { cboMidiFile_KeyPress(k); };
     cboMidiFile.DblClick = [this] { cboMidiFile_DblClick(); };
+    cboMidiFile.Change = [this] { cboMidiFile_Change(); };
     cmdWaveBrowse.Click = [this] { cmdWaveBrowse_Click(); };
     cmdWaveEdit.Click = [this] { cmdWaveEdit_Click(); };
     cmdMidiBrowse.Click = [this] { cmdMidiBrowse_Click(); };
@@ -112,7 +113,7 @@ void frmWizard::wire() {
     cboMidiPatch1.Click = [this] { cboMidiPatch1_Click(); };
     cmdsndFilter.Click = [this] { cmdsndFilter_Click(); };
     cmdsndPatch.Click = [this] { cmdsndPatch_Click(); };
-    cmdsndPatch1.Click = [this] { cmdsndPatch_Click(); };
+    cmdsndPatch1.Click = [this] { cmdsndPatch1_Click(); };
     cmdPatchMapBrowse.Click = [this] { cmdPatchMapBrowse_Click(); };
     cmdPatchMapEdit.Click = [this] { cmdPatchMapEdit_Click(); };
     cmdDrumKitEdit.Click = [this] { cmdDrumKitEdit_Click(); };
@@ -246,6 +247,7 @@ void frmWizard::design() {
     place(spnTimeNum, 2, 1920, 480, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
+    spnTimeNum.setBuddy(txtTimeNum, true);
     place(cmdTest, 2, 0, 1020, 1215, 375);
     cmdTest.setCaption("&Test");
     place(gauTempo, 2, 3000, 0, 1200, 900);
@@ -416,6 +418,7 @@ void frmWizard::design() {
     place(spnPitchMode, 8, 1920, 0, 255, 315);
     spnPitchMode.setMin(1);
     spnPitchMode.setMax(128);
+    spnPitchMode.setBuddy(txtPitchMode, true);
 
     // Step 18.
     const char* stereo[] = {
@@ -507,7 +510,12 @@ void frmWizard::Form_Load() {
     Global& g = G();
     for (int i = 0; i < kPages; ++i) parkPage(i);
     enableEditProject(false);
-    if (g.ResultAction == 5) g.MasterFile = g.ScoreBuilderMaster;
+    if (g.ResultAction == 5) {
+        // The recorder takes its master file from RecMasterFile: without it the score would
+        // start with no master at all.
+        g.MasterFile = g.ScoreBuilderMaster;
+        g.RecMasterFile = g.ScoreBuilderMaster;
+    }
 
     frmProperties& props = ui::Load<frmProperties>();
     props.Wizard = std::make_shared<WizardMirror>();

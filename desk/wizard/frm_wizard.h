@@ -148,6 +148,8 @@ class frmWizard : public ui::Form {
     // Set while the wizard shows rows that the settings dialog already holds, so that the
     // selection is not handed back to the dialog.
     bool Mirroring = false;
+    // The text box of the master file page that last took the focus.
+    ui::TextBox* FocusedBox = nullptr;
 
     // Navigation.
     void cmdNav_Click(int Index);
@@ -183,6 +185,8 @@ class frmWizard : public ui::Form {
     void cboMidiPatch1_Click();
     void cmdsndFilter_Click();
     void cmdsndPatch_Click();
+    void cmdsndPatch1_Click();
+    void cboMidiFile_Change();
     void cmdPatchMapBrowse_Click();
     void cmdPatchMapEdit_Click();
     void cmdDrumKitEdit_Click();

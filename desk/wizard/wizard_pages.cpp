@@ -8,6 +8,7 @@
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/media/frm_cd.h"
+#include "desk/media/frm_record.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/frm_tapper.h"
 #include "desk/wizard/frm_wizard.h"
@@ -79,6 +80,7 @@ void frmWizard::cboMidiFile_Click() {
 }
 
 void frmWizard::cboMidiFile_KeyPress(int& KeyAscii) { KeyAscii = 0; }
+void frmWizard::cboMidiFile_Change() { Refresh(); }
 void frmWizard::cboMidiFile_DblClick() { cmdMidiBrowse_Click(); }
 
 void frmWizard::cmdMidiBrowse_Click() {
@@ -158,6 +160,7 @@ void frmWizard::cmdsndFilter_Click() {
 }
 
 void frmWizard::cmdsndPatch_Click() { editor().cmdsndFilter_Click(); }
+void frmWizard::cmdsndPatch1_Click() { editor().cmdsndFilter_Click(); }
 
 void frmWizard::cmdPatchMapBrowse_Click() {
     frmProperties& p = editor();
@@ -223,7 +226,8 @@ void frmWizard::cmdPlay_Click() {
 void frmWizard::cmdTempoTapper_Click() {
     frmProperties& p = editor();
     p.cmdTempoTapper_Click();
-    lblBeatCountVal.setCaption(std::to_string(p.TapCount));
+    // A tap that ended the take (a gap too long) leaves a negative count: no beats to show.
+    lblBeatCountVal.setCaption(p.TapCount > 0 ? std::to_string(p.TapCount) : "");
     txtTempo1.setText(p.txtTempo.Text());
     SetTempoGauge();
     cmdPlay.setEnabled(p.cmdPlay.Enabled());
@@ -233,9 +237,13 @@ void frmWizard::cmdTempoTapper_Click() {
 
 void frmWizard::cmdStop_Click() {
     frmProperties& p = editor();
+    // A Stop that finds the dialog not playing (the end-of-playback notice after a user Stop)
+    // leaves its tap status from the earlier take: reading it again would reopen the Tap
+    // Extender and pad the kept taps a second time.
+    const bool playing = p.cmdStop.Enabled();
     p.cmdStop_Click();
     const int s = p.TapStatus;
-    if (s > 1) {
+    if (playing && s > 1) {
         // The Tap Extender asks how far to extend the taps; one already on screen is left alone.
         frmTapper* open = ui::forms::existing<frmTapper>();
         if (!open || !open->Visible()) {
@@ -251,7 +259,8 @@ void frmWizard::cmdStop_Click() {
     SetTempoGauge();
     chkTempoDetect.setValue(p.chkTempoDetect.Value());
     chkTempoDetect.setEnabled(p.chkTempoDetect.Enabled());
-    lblBeatCountVal.setCaption(s == 0 ? "" : std::to_string(s));
+    // A refused or cancelled take (-1, -2) and no tap at all leave the counter empty.
+    if (playing) lblBeatCountVal.setCaption(s > 0 ? std::to_string(s) : "");
     cmdPlay.setEnabled(p.cmdPlay.Enabled());
     cmdStop.setEnabled(p.cmdStop.Enabled());
     cmdTempoTapper.setEnabled(p.cmdTempoTapper.Enabled());
@@ -276,21 +285,38 @@ void selectAll(ui::TextBox& box) {
 }
 }  // namespace
 
-void frmWizard::txtTempo_GotFocus() { selectAll(txtTempo); }
-void frmWizard::txtTimeNum_GotFocus() { selectAll(txtTimeNum); }
+void frmWizard::txtTempo_GotFocus() {
+    selectAll(txtTempo);
+    ui::forms::get<frmRecord>().FocusedBox = &txtTempo;
+}
+
+void frmWizard::txtTimeNum_GotFocus() {
+    selectAll(txtTimeNum);
+    ui::forms::get<frmRecord>().FocusedBox = &txtTimeNum;
+}
 
 void frmWizard::spnTimeNum_Change() {
     if (Val(txtTimeNum.Text()) == 0) txtTimeNum.setText("Auto");
 }
 
-void frmWizard::txtMasterFile_GotFocus() { selectAll(txtMasterFile); }
+void frmWizard::txtMasterFile_GotFocus() {
+    selectAll(txtMasterFile);
+    FocusedBox = &txtMasterFile;
+}
 
 void frmWizard::txtMasterFile_KeyPress(int& KeyAscii) {
     if (KeyAscii != 46 && KeyAscii != 8) KeyAscii = 0;
 }
 
-void frmWizard::txtTempo1_GotFocus() { selectAll(txtTempo1); }
-void frmWizard::txtPitchMode_GotFocus() { selectAll(txtPitchMode); }
+void frmWizard::txtTempo1_GotFocus() {
+    selectAll(txtTempo1);
+    editor().FocusedBox = &txtTempo1;
+}
+
+void frmWizard::txtPitchMode_GotFocus() {
+    selectAll(txtPitchMode);
+    editor().FocusedBox = &txtPitchMode;
+}
 
 void frmWizard::cmdRip_Click() { ui::forms::get<frmCD>().cmdRip_Click(); }
 void frmWizard::cmdMixerCD_Click() { ui::forms::get<frmCD>().cmdMixer_Click(); }

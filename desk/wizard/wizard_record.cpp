@@ -47,9 +47,10 @@ void frmWizard::AcceptRecordedFile() {
     ui::Release<frmRecord>();
     fraLevel.setVisible(false);
     frmProperties& p = editor();
-    g.WaveReady = false;
-    // A recorder that saved nothing leaves no name: there is nothing to add to the list.
+    // With no take and no audio file yet there is nothing to hand over: reading the empty name
+    // would switch the dialog to real time and mark a file project as having its audio.
     if (!p.CurrentAudioFile.empty()) {
+        g.WaveReady = false;
         p.GetWaveInfo(p.CurrentAudioFile);
         p.AddToFileList();
     }

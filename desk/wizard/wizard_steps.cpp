@@ -300,6 +300,13 @@ void frmWizard::Form_Unload(int& Cancel) {
     // Only Finish converts: settings applied from the Project Editor on the way are kept in the
     // project, but a wizard that ends otherwise starts nothing.
     if (!finished_) g.SettingsApplied = false;
+    // The windows that outlive a page must not keep pointing at its boxes.
+    if (frmProperties* p = ui::forms::existing<frmProperties>();
+        p && (p->FocusedBox == &txtTempo1 || p->FocusedBox == &txtPitchMode))
+        p->FocusedBox = nullptr;
+    if (frmRecord* r = ui::forms::existing<frmRecord>();
+        r && (r->FocusedBox == &txtTempo || r->FocusedBox == &txtTimeNum))
+        r->FocusedBox = nullptr;
     // The windows it drove are unloaded here and forgotten with the wizard (see the destructor):
     // a program that is ending unloads every form in turn, so none may vanish under it now.
     ui::Unload<frmCD>();

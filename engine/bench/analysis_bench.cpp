@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "analysis/analysis_api.h"
+#include "analysis/chord_naming.h"
+#include "analysis/note_tracker.h"
 #include "analysis/resonator_bank.h"
 #include "piano_score.h"
 #include "run_state.h"
@@ -105,7 +107,7 @@ void analyseRender(bool plainLoop) {
     for (int16_t v : audio) peakAll = std::max(peakAll, std::abs(int{v}));
     double normaliser = 32767.0 / peakAll;
     const int block = state.geo.blockLength;
-    EmitNotes(1);
+    StartNoteTracker();
     for (double h = 0; h + block < audio.size(); h += state.geo.hopSamples) {
         size_t p = static_cast<size_t>(h + 0.5);
         int peak = 0;
@@ -126,7 +128,7 @@ void analyseRender(bool plainLoop) {
         }
         AnalyseFrame();
         NameChord();
-        EmitNotes(0);
+        TrackSlot();
     }
 }
 

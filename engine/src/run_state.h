@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_types.h"
 #include "live/live_state.h"
+#include "run_outcomes.h"
 #include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
@@ -142,16 +143,6 @@ struct StatusValues {
     std::string chordText = "N/C";  // at most 5 characters
 };
 
-// One cell of the frame history: what the note decisions found for one key in one frame.
-struct HistoryCell {
-    int32_t level = 0;       // decided level times the gain, 0 = silent
-    int32_t bend = 0;        // fine offset in 1/32 semitone
-    int32_t brightness = 0;  // 1..127, 0 = none
-};
-
-constexpr int kKeyCount = 128;
-constexpr int kSlotCount = 384;
-
 // State shared between the block loop, the key measurement, the note decisions and the tracker.
 struct AnalysisState {
     std::vector<int> samples;                 // current block: element 0 unused, samples from 1
@@ -263,15 +254,9 @@ RunState& run();
 // Back to the state of a fresh process (tests drive several runs in one process).
 void resetRun();
 
-// How a run ended: type 0 success, 1 cancel, 2 and higher errors (detail says which).
-struct RunOutcome {
-    int type = 0;
-    int detail = 0;
-};
-
 // Ends the run with an outcome: type 0 is success and returns; any other type (1 cancel, 2 and
 // higher errors) does the finish and then throws the RunOutcome, which RunConversion catches and
-// carries back to main (exit status 0 in every case).
-void FinishRun(int type, int detail);
+// carries back to main (exit status 0 in every case). The codes are named in run_outcomes.h.
+void FinishRun(RunOutcome outcome);
 
 }  // namespace velt::engine

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <vector>
 
-#include "analysis/analysis_api.h"
 #include "run_state.h"
 
 namespace velt::engine {
@@ -46,6 +46,22 @@ TEST(ChordName, NamesTheBestTriadOrExtensionOfTheKey) {
     for (const Case& c : cases)
         EXPECT_EQ(ChordName(c.histogram, c.keySignature, c.minor, c.transpose), c.expected)
             << c.name;
+}
+
+TEST(RingHistogram, FoldsTheRingsKeysIntoPitchClasses) {
+    std::vector<HistoryCell> history(size_t(kKeyCount) * kSlotCount);
+    auto at = [&](int key, int slot) -> HistoryCell& {
+        return history[size_t(key) * kSlotCount + size_t(slot)];
+    };
+    at(48, 0).level = 5;   // C3
+    at(60, 1).level = 7;   // C4: the same class
+    at(64, 2).level = 3;   // E4
+    at(64, 3).level = 90;  // beyond the last slot
+    at(40, 0).level = 80;  // below keyMin
+    at(80, 0).level = 80;  // above topKey
+    const std::array<int64_t, 12> h = RingHistogram(history, 2, 45, 72);
+    EXPECT_EQ(h, (std::array<int64_t, 12>{12, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(RingHistogram(history, -1, 0, kKeyCount - 1), (std::array<int64_t, 12>{}));
 }
 
 TEST(NameChord, SumsTheRingIntoTheChordTextAndTheKeyTotals) {

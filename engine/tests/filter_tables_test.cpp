@@ -161,52 +161,56 @@ TEST_F(LoadFiltersTest, MissingFilesOrInstrumentMeanNoFilter) {
     }
 }
 
-// One-hot templates: key k's template holds the value v at bin k in all nine segments.
+// One-hot templates: key k's template holds the value v at bin k in all nine segments. The
+// matching gets its parameters, rows, filter state and history cells directly.
 class FilterMatching : public ::testing::Test {
   protected:
     void SetUp() override {
-        resetRun();
-        ProjectSettings& s = run().settings;
-        s.KeyMin = s.KeyMin0 = 40;
-        s.KeyMax = s.KeyMax0 = 80;
-        s.Track0 = 0;
-        s.Poly0 = 4;
-        run().geo.TopKey = 80;
-        run().analysis.slot = 0;
-        run().analysis.filter.table.assign(size_t(kFilterKeySlots) * kFilterSegments * kFilterBins,
-                                           0);
+        p.keyMin = p.partKeyMin = 40;
+        p.keyMax = p.partKeyMax = 80;
+        p.topKey = 80;
+        p.partSelected = true;
+        p.polyphony = 4;
+        filter.table.assign(size_t(kFilterKeySlots) * kFilterSegments * kFilterBins, 0);
     }
     void oneHot(int key, float value) {
         for (int s = 0; s < kFilterSegments; ++s)
-            run().analysis.filter.table[(size_t(key) * kFilterSegments + s) * kFilterBins + key] =
-                value;
+            filter.table[(size_t(key) * kFilterSegments + s) * kFilterBins + key] = value;
     }
     // Three frames of the same levels fill the spectral history.
-    void observe(const std::vector<std::pair<int, float>>& levels) {
+    void observe(const std::vector<std::pair<int, float>>& keyLevels) {
         for (int frame = 0; frame < 3; ++frame) {
-            std::fill(run().analysis.KeyLevel.begin(), run().analysis.KeyLevel.end(), 0.0f);
-            for (auto [k, v] : levels) run().analysis.KeyLevel[k] = v;
-            MatchFilters();
+            std::fill(levels.begin(), levels.end(), 0.0f);
+            for (auto [k, v] : keyLevels) levels[k] = v;
+            MatchFilterFrame(p, {levels, bends, enabled}, filter, SlotCells{history, 0});
         }
     }
-    int level(int key) { return run().analysis.cell(key, 0).level; }
+    const HistoryCell& cell(int key) const { return history[size_t(key) * kSlotCount]; }
+    int level(int key) const { return cell(key).level; }
+
+    FilterMatchParams p;
+    FilterState filter;
+    std::vector<float> levels = std::vector<float>(kKeyCount + 2, 0.0f);
+    std::vector<float> bends = std::vector<float>(kKeyCount + 2, 0.0f);
+    std::vector<uint8_t> enabled = std::vector<uint8_t>(kKeyCount + 2, 1);
+    std::vector<HistoryCell> history = std::vector<HistoryCell>(size_t(kKeyCount) * kSlotCount);
 };
 
 TEST_F(FilterMatching, TwiceATemplateGivesACoefficientOfTwo) {
     oneHot(60, 63.5f);
-    run().analysis.KeyBend[60] = 3.4f;
+    bends[60] = 3.4f;
     observe({{60, 1.0f}});  // observation 127 = 2 x 63.5
     EXPECT_EQ(level(60), 2);
-    EXPECT_EQ(run().analysis.cell(60, 0).bend, 3);
+    EXPECT_EQ(cell(60).bend, 3);
     // The key is found, then two iterations find nothing more: two successive small ones stop.
-    EXPECT_EQ(run().analysis.filter.lastIterations, 3);
+    EXPECT_EQ(filter.lastIterations, 3);
 }
 
 TEST_F(FilterMatching, NoCandidateMeansNoNotes) {
     oneHot(60, 63.5f);
     observe({{60, 0.4f}});  // below the candidate floor
     EXPECT_EQ(level(60), 0);
-    EXPECT_EQ(run().analysis.filter.lastIterations, 1);
+    EXPECT_EQ(filter.lastIterations, 1);
 }
 
 TEST_F(FilterMatching, SeveralKeysAreSeparatedWithinThePolyphony) {
@@ -217,7 +221,7 @@ TEST_F(FilterMatching, SeveralKeysAreSeparatedWithinThePolyphony) {
     EXPECT_EQ(level(50), 127);
     EXPECT_EQ(level(57), 64);  // 63.5 rounded
     EXPECT_EQ(level(64), 13);
-    run().settings.Poly0 = 1;
+    p.polyphony = 1;
     observe({{50, 10.0f}, {57, 5.0f}, {64, 1.0f}});
     EXPECT_EQ(level(50), 127);
     EXPECT_EQ(level(57), 0);
@@ -225,7 +229,7 @@ TEST_F(FilterMatching, SeveralKeysAreSeparatedWithinThePolyphony) {
 }
 
 TEST_F(FilterMatching, AnEmptyTableDecidesNothing) {
-    run().analysis.filter.table.clear();
+    filter.table.clear();
     observe({{60, 50.0f}});
     EXPECT_EQ(level(60), 0);
 }

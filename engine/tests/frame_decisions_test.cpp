@@ -1,12 +1,90 @@
+#include "analysis/frame_decisions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "analysis_fixture.h"
 
 namespace velt::engine {
 namespace {
+
+// The polyphonic decision on inputs of its own: level and bend rows, enabled keys, a history.
+TEST(PolyDecision, DecidesTheRowsItIsGiven) {
+    PolyDecisionParams p;
+    p.firstKey = 28;
+    p.lastKey = 85;
+    p.harmonicTop = 85;
+    p.gain = 0.5;
+    p.harmonicOffsets = {0, 0, 12, 19, 24, 28, 31, 34, 36, 38, 40, 42};
+    std::vector<float> levels(kKeyCount + 2, 0.0f), bends(kKeyCount + 2, 0.0f);
+    std::vector<uint8_t> enabled(kKeyCount + 2, 1);
+    std::vector<HistoryCell> history(size_t(kKeyCount) * kSlotCount);
+    levels[48] = 100;  // a tone and its second and third harmonics
+    levels[60] = 60;
+    levels[67] = 40;
+    levels[90] = 70;  // above the decided keys: left alone
+    bends[48] = 3.6f;
+    enabled[67] = 0;
+    history[size_t(67) * kSlotCount + 2].level = 55;  // a disabled key's cell is cleared
+    DecidePolyphonicFrame(p, levels, bends, enabled, SlotCells{history, 2});
+    auto cell = [&](int key) { return history[size_t(key) * kSlotCount + 2]; };
+    EXPECT_EQ(cell(48).level, 100);  // (100 + 60 + 40) x 0.5
+    EXPECT_EQ(cell(48).bend, 4);
+    EXPECT_EQ(cell(60).level, 0);
+    EXPECT_EQ(cell(67).level, 0);
+    EXPECT_EQ(levels[60], 0.0f);  // the harmonics were taken from the rows
+    EXPECT_EQ(cell(90).level, 0);
+    EXPECT_EQ(levels[90], 70.0f);
+
+    std::vector<HistoryCell> untouched(history);
+    DecidePolyphonicFrame(p, levels, bends, enabled, SlotCells{history, kSlotCount});
+    EXPECT_TRUE(std::equal(history.begin(), history.end(), untouched.begin(),
+                           [](const HistoryCell& a, const HistoryCell& b) {
+                               return a.level == b.level && a.bend == b.bend;
+                           }));
+}
+
+// The single line on inputs of its own: the best-explained key, and a glide kept on its key.
+TEST(SingleLineDecision, DecidesTheRowsItIsGiven) {
+    SingleLineParams p;
+    p.firstKey = p.lowKey = 28;
+    p.lastKey = p.keyMax = p.harmonicTop = 85;
+    p.gain = 0.5;
+    p.harmonicOffsets = {0, 0, 12, 19, 24, 28, 31, 34, 36, 38, 40, 42};
+    struct Case {
+        const char* name;
+        float bend;   // of key 48, 1/32 semitone
+        int lastKey;  // the line's previous key
+        int key;      // the key kept
+        int keyBend;  // its bend
+    };
+    const Case cases[] = {
+        {"a new key", 0, 60, 48, 0},
+        {"a step within half a semitone stays a bend", -20, 47, 47, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<float> levels(kKeyCount + 2, 0.0f), bends(kKeyCount + 2, 0.0f);
+        std::vector<int> notes(kKeyCount + 2, 0);
+        std::vector<uint8_t> enabled(kKeyCount + 2, 1);
+        std::vector<HistoryCell> history(size_t(kKeyCount) * kSlotCount);
+        levels[48] = 100;
+        levels[60] = 60;
+        levels[67] = 40;
+        bends[48] = c.bend;
+        SingleLineState line;
+        line.LastKey = c.lastKey;
+        DecideSingleLineFrame(p, {levels, bends, notes, enabled}, line, SlotCells{history, 0});
+        EXPECT_EQ(line.LastKey, c.key);
+        EXPECT_EQ(notes[c.key], 200);
+        EXPECT_EQ(history[size_t(c.key) * kSlotCount].level, 100);
+        EXPECT_EQ(history[size_t(c.key) * kSlotCount].bend, c.keyBend);
+        EXPECT_EQ(std::count_if(notes.begin(), notes.end(), [](int n) { return n != 0; }), 1);
+    }
+}
 
 // A run over keys 28..85 with levels placed by hand, as the key measurement would leave them.
 class FrameDecisions : public ::testing::Test {

@@ -1,9 +1,12 @@
+#include "analysis/note_tracker.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <string>
 #include <vector>
 
-#include "analysis/analysis_api.h"
 #include "midi_events.h"
 #include "run_state.h"
 
@@ -37,40 +40,45 @@ class RecordingSink : public MidiEventSink {
 
 class NoteTracker : public ::testing::Test {
   protected:
+    // Also called between the cases of a table: every input starts afresh.
     void SetUp() override {
-        resetRun();
-        ProjectSettings& s = run().settings;
-        s.KeyMin = 60;
-        s.KeyMax = 72;
-        s.OutputThreshold = 5;
-        s.MinimumLength = 2;
-        s.PitchMode = 30;
-        s.Controller = 11;
-        s.Brightness = 0;
-        s.PitchBend = 1;
-        run().geo.TopKey = 72;
-        run().geo.partChannel = 0;
-        setMinFrames(3);
-        run().analysis.slot = 0;
+        p = TrackerParams{};
+        tracker = TrackerState{};
+        report = TrackerReport{};
         sink = RecordingSink{};
-        SetMidiEventSink(&sink);
+        beatLength = 0;
+        chordText = "N/C";
+        p.keyMin = 60;
+        p.topKey = 72;
+        p.threshold = 5;
+        p.minimumLength = 2;
+        p.polyphony = 30;
+        p.controller = 11;
+        p.brightness = 0;
+        p.pitchBend = true;
+        p.tempoTrack = true;
+        p.channel = 0;
+        setMinFrames(3);
     }
-    void TearDown() override { SetMidiEventSink(nullptr); }
 
-    void setMinFrames(int frames) {
-        run().analysis.bank.records.assign(75, KeyRecord{});
-        for (auto& r : run().analysis.bank.records) r.minFrames = frames;
-    }
-    void start() { EmitNotes(1); }
-    // One frame: the given keys at the given levels, every other key silent.
+    void setMinFrames(int frames) { p.minFrames.assign(75, frames); }
+    void singleLine() { p.polyphony = 1; }
+    void start() { StartTracker(p, tracker); }
+    // One frame at ring position 0: the given keys at the given levels, every other key silent.
     void frame(const std::map<int, int>& levels, int bend = 0) {
-        for (int k = 0; k < kKeyCount; ++k) run().analysis.cell(k, 0) = HistoryCell{};
-        for (auto [k, v] : levels) run().analysis.cell(k, 0) = HistoryCell{v, bend, 0};
-        EmitNotes(0);
+        std::fill(history.begin(), history.end(), HistoryCell{});
+        for (auto [k, v] : levels) history[size_t(k) * kSlotCount] = HistoryCell{v, bend, 0};
+        TrackerFrame input;
+        input.slot = 0;
+        input.history = history;
+        input.beatLength = beatLength;
+        input.chordText = chordText;
+        TrackFrame(p, input, tracker, report, sink);
     }
     void frames(int count, const std::map<int, int>& levels) {
         for (int i = 0; i < count; ++i) frame(levels);
     }
+    bool idle() const { return TrackerIsIdle(p, tracker, chordText); }
     std::vector<Event> notes() const {
         std::vector<Event> out;
         for (const Event& e : sink.events)
@@ -84,6 +92,12 @@ class NoteTracker : public ::testing::Test {
         return out;
     }
 
+    TrackerParams p;
+    TrackerState tracker;
+    TrackerReport report;
+    std::vector<HistoryCell> history = std::vector<HistoryCell>(size_t(kKeyCount) * kSlotCount);
+    int beatLength = 0;
+    std::string chordText = "N/C";
     RecordingSink sink;
 };
 
@@ -128,26 +142,26 @@ TEST_F(NoteTracker, FallingBelowTheThresholdEndsTheNoteWithItsPeak) {
     auto n = notes();
     ASSERT_EQ(n.size(), 2u);
     EXPECT_EQ(n[1], (Event{n[1].time, 0x80, 64, 60}));
-    EXPECT_EQ(run().status.startedKey, 0);
-    EXPECT_EQ(run().status.lowestKey, 64);
-    EXPECT_EQ(run().status.highestKey, 64);
+    EXPECT_EQ(report.startedKey, 0);
+    EXPECT_EQ(report.lowestKey, 64);
+    EXPECT_EQ(report.highestKey, 64);
 }
 
 // Idle only once nothing can come out of further silent frames: the finish's tail stops there.
 TEST_F(NoteTracker, IdleOnlyWhenNoNoteIsLeftToEnd) {
     start();
-    EXPECT_TRUE(TrackerIdle());
+    EXPECT_TRUE(idle());
     frame({{64, 50}});  // too short to be confirmed by silent frames
-    EXPECT_TRUE(TrackerIdle());
+    EXPECT_TRUE(idle());
     frames(4, {{64, 50}});
     ASSERT_EQ(notes().size(), 1u);
-    EXPECT_FALSE(TrackerIdle());
+    EXPECT_FALSE(idle());
     size_t silentFrames = 0;
-    while (!TrackerIdle() && silentFrames < 20) {
+    while (!idle() && silentFrames < 20) {
         frame({});
         ++silentFrames;
     }
-    EXPECT_TRUE(TrackerIdle());
+    EXPECT_TRUE(idle());
     auto n = notes();
     ASSERT_EQ(n.size(), 2u);  // the note was ended before the tracker went idle
     EXPECT_EQ(n[1].status, 0x80);
@@ -174,7 +188,7 @@ TEST_F(NoteTracker, PolyphonyOneKeepsTheLouderKeyAndTheHigherOnTies) {
     };
     for (Case c : {Case{40, 80, 67}, Case{80, 40, 60}, Case{50, 50, 67}}) {
         SetUp();
-        run().settings.PitchMode = 1;
+        singleLine();
         start();
         frames(5, {{60, c.low}, {67, c.high}});
         auto on = ofStatus(0x90);
@@ -184,7 +198,7 @@ TEST_F(NoteTracker, PolyphonyOneKeepsTheLouderKeyAndTheHigherOnTies) {
 }
 
 TEST_F(NoteTracker, ALouderStartTakesOverTheOnlyVoice) {
-    run().settings.PitchMode = 1;
+    singleLine();
     start();
     frames(4, {{60, 30}});
     frames(4, {{60, 30}, {67, 90}});
@@ -196,7 +210,7 @@ TEST_F(NoteTracker, ALouderStartTakesOverTheOnlyVoice) {
 }
 
 TEST_F(NoteTracker, ASecondNoteEventInOneTickWaitsForTheTickToEnd) {
-    run().geo.subdivisionExp = 3;  // eight frames a tick
+    p.subdivisionExp = 3;  // eight frames a tick
     setMinFrames(2);
     start();
     frames(2, {{64, 50}});
@@ -211,7 +225,7 @@ TEST_F(NoteTracker, ASecondNoteEventInOneTickWaitsForTheTickToEnd) {
 TEST_F(NoteTracker, CropSilenceLetsNoTimePassBeforeTheFirstNote) {
     for (int crop : {0, 1}) {
         SetUp();
-        run().settings.CropSilence = crop;
+        p.cropSilence = crop != 0;
         start();
         frames(10, {});
         frames(4, {{64, 50}});
@@ -222,7 +236,7 @@ TEST_F(NoteTracker, CropSilenceLetsNoTimePassBeforeTheFirstNote) {
 }
 
 TEST_F(NoteTracker, ExpressionFollowsTheLevelAndAZeroPeakSendsFull) {
-    run().settings.PitchMode = 1;
+    singleLine();
     start();
     frames(3, {{64, 50}});
     frame({{64, 2}});   // 127 / 50 x 2
@@ -236,7 +250,7 @@ TEST_F(NoteTracker, ExpressionFollowsTheLevelAndAZeroPeakSendsFull) {
 }
 
 TEST_F(NoteTracker, BendsGoOutOncePerChangeForMonophonicLines) {
-    run().settings.PitchMode = 1;
+    singleLine();
     start();
     frame({{64, 50}}, 10);
     frame({{64, 50}}, 10);
@@ -247,8 +261,8 @@ TEST_F(NoteTracker, BendsGoOutOncePerChangeForMonophonicLines) {
     ASSERT_EQ(bends.size(), 2u);
     EXPECT_EQ(bends[0], (Event{bends[0].time, 0xE0, 0, 74}));
     EXPECT_EQ(bends[1].data2, 60);
-    EXPECT_EQ(run().status.startedKey, 64);
-    EXPECT_EQ(run().status.startedBend, -4);
+    EXPECT_EQ(report.startedKey, 64);
+    EXPECT_EQ(report.startedBend, -4);
     // Polyphonic runs send no bends.
     SetUp();
     start();
@@ -257,16 +271,54 @@ TEST_F(NoteTracker, BendsGoOutOncePerChangeForMonophonicLines) {
 }
 
 TEST_F(NoteTracker, TempoAndChordMetasFollowTheirChanges) {
-    run().settings.MinimumLength = 1;  // the chord meta goes out at ring position 0
-    run().analysis.beatLengths[0] = 500;
-    run().status.chordText = "Am";
+    p.minimumLength = 1;  // the chord meta goes out at ring position 0
+    beatLength = 500;
+    chordText = "Am";
     start();
     frames(3, {});
     EXPECT_EQ(ofStatus(0x51), (std::vector<Event>{{0, 0x51, 500, 0}}));
     EXPECT_EQ(ofStatus(0xFF).size(), 1u);
-    run().status.chordText = "F";
+    chordText = "F";
     frame({});
     EXPECT_EQ(ofStatus(0xFF).size(), 2u);
+}
+
+// The one adapter from the run state: what the set-up decided becomes the tracker's parameters.
+TEST(NoteTrackerParams, ComeFromTheRunsSettingsGeometryAndBank) {
+    resetRun();
+    RunState& state = run();
+    state.settings.KeyMin = -3;
+    state.geo.TopKey = 140;
+    state.settings.OutputThreshold = 7;
+    state.settings.MinimumLength = 4;
+    state.settings.CropSilence = 1;
+    state.settings.TempoTrack = 0;
+    state.geo.partChannel = 9;
+    state.geo.subdivisionExp = 2;
+    state.analysis.bank.records.assign(3, KeyRecord{});
+    state.analysis.bank.records[2].minFrames = 11;
+    struct Case {
+        int pitchMode, polyphony;
+        bool drums;
+    };
+    for (const Case& c :
+         {Case{0, 1, true}, Case{1, 1, false}, Case{2, 2, false}, Case{30, 30, false}}) {
+        SCOPED_TRACE(c.pitchMode);
+        state.settings.PitchMode = c.pitchMode;
+        TrackerParams p = TrackerParamsOf(state);
+        EXPECT_EQ(p.polyphony, c.polyphony);
+        EXPECT_EQ(p.drums, c.drums);
+        EXPECT_EQ(p.keyMin, 0);
+        EXPECT_EQ(p.topKey, kKeyCount - 1);
+        EXPECT_EQ(p.threshold, 7);
+        EXPECT_EQ(p.minimumLength, 4);
+        EXPECT_EQ(p.minFrames, (std::vector<int>{0, 0, 11}));
+        EXPECT_EQ(p.channel, 9);
+        EXPECT_EQ(p.subdivisionExp, 2);
+        EXPECT_TRUE(p.cropSilence);
+        EXPECT_FALSE(p.tempoTrack);
+    }
+    resetRun();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "analysis/key_measurement.h"
 #include "analysis_fixture.h"
 
 namespace velt::engine {
@@ -58,6 +59,73 @@ TEST(ResonatorBank, CoversTheRangeWithOneKeyOfMarginAndContiguousWindows) {
     for (int j = 0; j < kFineResponseCount; ++j)
         if (bank.fineResponse[j] > bank.fineResponse[best]) best = j;
     EXPECT_EQ(best, kFineResponseCentre);
+}
+
+// The measurement on inputs of its own: a bank, a frame, level and bend rows, tuning totals.
+TEST(KeyEnergies, MeasureTheFrameTheyAreGivenWithinTheCandidateRange) {
+    setUpPitchedRun(44100, 28, 85);
+    ResonatorBank bank = run().analysis.bank;
+    std::vector<int> samples(run().analysis.samples.size(), 0);
+    for (size_t m = 1; m < samples.size(); ++m)
+        samples[m] =
+            int(std::lround(16000 * std::sin(6.2831853071796 * 440 * double(m - 1) / 44100)));
+    std::vector<int16_t> planes;
+    const FrameView frame = viewFrame(samples, planes);
+    struct Case {
+        int keyMax;
+        bool a4Pitched;  // a candidate with fine pitch, or only a level above keyMax
+    };
+    for (const Case& c : {Case{85, true}, Case{60, false}}) {
+        SCOPED_TRACE(c.keyMax);
+        std::vector<float> levels(kKeyCount + 2, 9.0f), bends(kKeyCount + 2, 9.0f);
+        TuningTotals tuning{1.0, 2.0};
+        MeasureFrameKeys({28, c.keyMax, 0.5}, bank, frame, levels, bends, tuning);
+        EXPECT_EQ(levels[40], 0.0f);  // the bank's keys are cleared
+        EXPECT_EQ(levels[90], 9.0f);  // others are left alone
+        if (c.a4Pitched) {
+            EXPECT_NEAR(levels[69], 62, 6);
+            EXPECT_NEAR(bends[69], 0, 1);
+            EXPECT_NEAR(tuning.weight, 2.0 + levels[69], 1e-3);
+        } else {  // above keyMax: a level for the harmonic walk, no pitch, no tuning
+            EXPECT_NEAR(levels[69], 62, 6);
+            EXPECT_EQ(bends[69], 0.0f);
+            EXPECT_EQ(tuning.sum, 1.0);
+            EXPECT_EQ(tuning.weight, 2.0);
+        }
+    }
+    EXPECT_EQ(DrumKeyLevel(32767), 127);
+    EXPECT_EQ(DrumKeyLevel(-5), 0);
+}
+
+// The bank built from parameters of its own, without a run.
+TEST(ResonatorBank, IsBuiltFromItsParameters) {
+    BankParams p;
+    p.sampleRate = 44100;
+    p.lowKey = p.keyMin = 28;
+    p.keyMax = p.topKey = 85;
+    p.hopSamples = 44100 / 64.0;
+    p.minimumLength = 3;
+    ResonatorBank bank;
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_EQ(bank.firstKey, 27);
+    EXPECT_EQ(bank.lastKey, 86);
+    EXPECT_EQ(bank.harmonicTop, 85);
+    EXPECT_EQ(bank.records[69].length[1], 1704);
+    EXPECT_EQ(bank.records[85].minFrames, 6);
+
+    p.liveRun = true;  // live frames keep the project's minimum length
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_EQ(bank.records[60].minFrames, 3);
+
+    p.liveRun = false;
+    p.singleLine = true;  // a single line measures above keyMax for its harmonic walk
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_GT(bank.harmonicTop, 85);
+    EXPECT_EQ(bank.lastKey, bank.harmonicTop + 1);
+
+    p.sampleRate = 0;  // nothing to build: an empty bank
+    ASSERT_EQ(BuildBank(p, bank), 0);
+    EXPECT_EQ(bank.lastKey, bank.firstKey - 1);
 }
 
 TEST(KeyEnergies, FullScaleA440PeaksAtKey69NearLevel127WithNoOffset) {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 
+#include "platform/device_set/device_table.h"
 #include "platform/midi_out/system_devices.h"
 
 namespace velt::platform::midi_out {
@@ -98,17 +98,23 @@ struct OpenPort {
     double velocityScale = 1.0;  // the volume, when the port has no gain of its own
 };
 
-struct State {
-    Devices* chosen = nullptr;
-    std::unique_ptr<Devices> own;
-    std::map<int32_t, OpenPort> ports;
-    std::map<int32_t, uint32_t> volumes;  // per device; absent = full
-    int32_t nextHandle = 1;
-};
+// The handle table stands for the operating system's: one per process.
+DeviceTable<Devices, OpenPort>& table() {
+    static DeviceTable<Devices, OpenPort> t(
+        []() -> std::unique_ptr<Devices> {
+            const char* log = std::getenv("VELTRANE_MIDIOUT_LOG");
+            if (log && *log) {
+                elapsedMs();  // the log's times count from here
+                return std::make_unique<LogDevices>(log);
+            }
+            return makeSystemDevices();
+        },
+        [](OpenPort& open) { open.port->close(); });
+    return t;
+}
 
-State& state() {
-    static State s;
-    return s;
+OpenPort* find(int32_t handle) {
+    return table().find(handle);
 }
 
 // The louder side of a volume word, 0..1.
@@ -117,98 +123,47 @@ double levelOf(uint32_t volume) {
 }
 
 void applyVolume(OpenPort& open) {
-    auto it = state().volumes.find(open.device);
-    const double level = it == state().volumes.end() ? 1.0 : levelOf(it->second);
+    const double level = levelOf(table().volume(open.device));
     open.velocityScale = open.port->setGain(level) ? 1.0 : level;
-}
-
-Devices& devices() {
-    State& s = state();
-    if (s.chosen) return *s.chosen;
-    if (!s.own) {
-        const char* log = std::getenv("VELTRANE_MIDIOUT_LOG");
-        if (log && *log) {
-            elapsedMs();  // the log's times count from here
-            s.own = std::make_unique<LogDevices>(log);
-        } else
-            s.own = makeSystemDevices();
-    }
-    return *s.own;
 }
 
 }  // namespace
 
 std::string errorText(int32_t result) {
-    if (result == NoError) return "";
-    std::string text = mmErrorText(result);
-    return text.empty() ? "Error " + std::to_string(result) + "." : text;
+    return mmResultText(result);
 }
 
 void useDevices(Devices* chosen) {
-    State& s = state();
-    for (auto& [handle, open] : s.ports) open.port->close();
-    s.ports.clear();
-    s.volumes.clear();
-    s.chosen = chosen;
-    s.own.reset();
+    table().use(chosen);
 }
 
 int32_t deviceCount() {
-    return devices().count();
+    return table().count();
 }
 
 std::string deviceName(int32_t id) {
-    if (id < 0 || id >= deviceCount()) return "";
-    std::string name = devices().name(id);
-    if (name.size() > kMaxDeviceNameLength) name.resize(kMaxDeviceNameLength);
-    return name;
+    return table().name(id);
 }
 
 int32_t open(int32_t& handle, int32_t id) {
     handle = 0;
-    int32_t count = deviceCount();
-    if (count <= 0) return NoDevice;
-    if (id == -1) id = 0;
-    if (id < 0 || id >= count) return BadDeviceId;
-    State& s = state();
-    for (auto& [h, p] : s.ports)
-        if (p.device == id) return Allocated;
+    if (int32_t result = table().checkId(id); result != NoError) return result;
+    if (table().inUse(id)) return Allocated;
     OpenPort entry;
     entry.device = id;
-    int32_t result = devices().open(id, entry.port);
+    int32_t result = table().devices().open(id, entry.port);
     if (result != NoError || !entry.port) return result != NoError ? result : NoDriver;
-    if (s.volumes.count(id) != 0) applyVolume(entry);
-    handle = s.nextHandle++;
-    s.ports.emplace(handle, std::move(entry));
+    if (table().hasVolume(id)) applyVolume(entry);
+    handle = table().add(std::move(entry));
     return NoError;
 }
 
 int32_t setVolume(int32_t id, uint32_t volume) {
-    if (id == -1) id = 0;
-    // A balance slider sets the volume at every step: a device open now needs no new look at
-    // the system's devices.
-    bool inUse = false;
-    for (auto& [handle, e] : state().ports) inUse = inUse || e.device == id;
-    if (!inUse) {
-        int32_t count = deviceCount();
-        if (count <= 0) return NoDevice;
-        if (id < 0 || id >= count) return BadDeviceId;
-    }
-    state().volumes[id] = volume;
-    for (auto& [handle, open] : state().ports)
-        if (open.device == id) applyVolume(open);
-    return NoError;
+    return table().setVolume(id, volume, applyVolume);
 }
 
 int32_t getVolume(int32_t id, uint32_t& volume) {
-    volume = 0;
-    int32_t count = deviceCount();
-    if (count <= 0) return NoDevice;
-    if (id == -1) id = 0;
-    if (id < 0 || id >= count) return BadDeviceId;
-    auto it = state().volumes.find(id);
-    volume = it == state().volumes.end() ? 0xFFFFFFFFu : it->second;
-    return NoError;
+    return table().getVolume(id, volume);
 }
 
 int messageLength(uint8_t status) {
@@ -221,9 +176,9 @@ int messageLength(uint8_t status) {
 }
 
 int32_t shortMessage(int32_t handle, uint32_t packed) {
-    auto it = state().ports.find(handle);
-    if (it == state().ports.end()) return InvalidHandle;
-    OpenPort& open = it->second;
+    OpenPort* found = find(handle);
+    if (!found) return InvalidHandle;
+    OpenPort& open = *found;
     uint8_t first = static_cast<uint8_t>(packed & 0xFF);
     std::vector<uint8_t> bytes;
     if (first < 0x80) {
@@ -268,17 +223,13 @@ int32_t sendResetMessages(Port& port) {
 }
 
 int32_t reset(int32_t handle) {
-    auto it = state().ports.find(handle);
-    if (it == state().ports.end()) return InvalidHandle;
-    return it->second.port->reset();
+    OpenPort* open = find(handle);
+    if (!open) return InvalidHandle;
+    return open->port->reset();
 }
 
 int32_t close(int32_t handle) {
-    auto it = state().ports.find(handle);
-    if (it == state().ports.end()) return InvalidHandle;
-    it->second.port->close();
-    state().ports.erase(it);
-    return NoError;
+    return table().close(handle);
 }
 
 std::string RecordingMidiOut::name(int32_t id) {

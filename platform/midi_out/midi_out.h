@@ -1,7 +1,7 @@
 // MIDI output devices: numbering, names, opening, short messages, reset and close, with the
 // classic multimedia error numbers the programs' messages are written around.
 //
-// Devices come from one of three sources, chosen by the layer, never by program code:
+// Devices come from one of three sources (the rules they share: platform/device_set):
 // - the system's devices: first the built-in software synthesizer (soft_synth.h) when it is
 //   available, then the MIDI output ports of the ALSA sequencer (RtMidi); a machine with neither
 //   has no device (count 0, open gives NoDevice);
@@ -33,8 +33,7 @@ enum Result : int32_t {
     NoDevice = kMidiNoDevice,
 };
 
-// Device names are cut to this many characters, as the device lists show them.
-constexpr size_t kMaxDeviceNameLength = 31;
+using platform::kMaxDeviceNameLength;  // device names are cut to this length
 
 // Our text for a result number ("" for NoError, a generic text for numbers not in the table).
 std::string errorText(int32_t result);

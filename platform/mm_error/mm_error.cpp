@@ -33,4 +33,10 @@ std::string mmErrorText(int error) {
     }
 }
 
+std::string mmResultText(int error) {
+    if (error == kMmOk) return "";
+    std::string text = mmErrorText(error);
+    return text.empty() ? "Error " + std::to_string(error) + "." : text;
+}
+
 }  // namespace velt::platform

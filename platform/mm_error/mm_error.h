@@ -3,6 +3,7 @@
 // ("MMSYSTEM: " followed by the text, or "MMSYSTEM: Error " followed by the number).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace velt::platform {
@@ -22,7 +23,14 @@ enum MmError : int {
     kMidiNoDevice = 68,    // there is no device at all
 };
 
+// Device names are cut to this many characters, as the device lists show them.
+constexpr size_t kMaxDeviceNameLength = 31;
+
 // The text of an error number, without the "MMSYSTEM: " prefix; empty for a number that has none.
 std::string mmErrorText(int error);
+
+// The text a device layer answers for a result number: "" for kMmOk, "Error <n>." for a number
+// without a text of its own.
+std::string mmResultText(int error);
 
 }  // namespace velt::platform

@@ -1,49 +1,14 @@
 #include "platform/wave_io/system_wave_in.h"
 
-#include <rtaudio/RtAudio.h>
-
 #include <algorithm>
 #include <vector>
 
-#include "platform/device_log/quiet_libraries.h"
+#include "platform/wave_io/rtaudio_devices.h"
 #include "platform/wave_io/sample_ring.h"
 
 namespace velt::platform::wave_in {
 
 namespace {
-
-// Frames the driver hands over per callback (about 12 ms at 44.1 kHz).
-constexpr unsigned kBufferFrames = 512;
-
-// RtAudio reports stream problems (overruns) through this callback instead of printing them.
-void quietRtAudio(RtAudioError::Type, const std::string&) {}
-
-std::unique_ptr<RtAudio> makeClient() {
-    quietOutsideSoundLibraries();
-    try {
-        auto client = std::make_unique<RtAudio>(RtAudio::LINUX_ALSA);
-        client->showWarnings(false);
-        return client;
-    } catch (const RtAudioError&) {
-        return nullptr;
-    }
-}
-
-// The RtAudio ids of the input devices, in our order: "default" first.
-std::vector<std::pair<unsigned, std::string>> inputDevices(RtAudio& client) {
-    std::vector<std::pair<unsigned, std::string>> found;
-    try {
-        unsigned count = client.getDeviceCount();
-        for (unsigned id = 0; id < count; ++id) {
-            RtAudio::DeviceInfo info = client.getDeviceInfo(id);
-            if (info.probed && info.inputChannels > 0) found.emplace_back(id, info.name);
-        }
-    } catch (const RtAudioError&) {
-    }
-    std::stable_partition(found.begin(), found.end(),
-                          [](const auto& device) { return device.second == "default"; });
-    return found;
-}
 
 class RtCapture : public Capture {
   public:
@@ -101,20 +66,12 @@ class RtCapture : public Capture {
 
 class SystemDevices : public Devices {
   public:
-    int32_t count() override {
-        auto client = makeClient();
-        return client ? static_cast<int32_t>(inputDevices(*client).size()) : 0;
-    }
-    std::string name(int32_t id) override {
-        auto client = makeClient();
-        if (!client) return "";
-        auto devices = inputDevices(*client);
-        return id >= 0 && id < static_cast<int32_t>(devices.size()) ? devices[id].second : "";
-    }
+    int32_t count() override { return rtAudioDeviceCount(SoundDirection::Input); }
+    std::string name(int32_t id) override { return rtAudioDeviceName(SoundDirection::Input, id); }
     int32_t open(int32_t id, const Format& format, std::unique_ptr<Capture>& capture) override {
-        auto client = makeClient();
+        auto client = makeRtAudioClient();
         if (!client) return NoDriver;
-        auto devices = inputDevices(*client);
+        auto devices = rtAudioDevices(*client, SoundDirection::Input);
         if (id < 0 || id >= static_cast<int32_t>(devices.size())) return BadDeviceId;
         RtAudio::DeviceInfo info;
         try {
@@ -130,7 +87,7 @@ class SystemDevices : public Devices {
         RtAudio::StreamParameters input;
         input.deviceId = devices[id].first;
         input.nChannels = static_cast<unsigned>(format.channels);
-        unsigned frames = kBufferFrames;
+        unsigned frames = kRtAudioBufferFrames;
         auto made = std::make_unique<RtCapture>(std::move(client), format.channels);
         RtAudio* raw = made->client();
         try {
@@ -138,16 +95,7 @@ class SystemDevices : public Devices {
                             static_cast<unsigned>(format.sampleRate), &frames, RtCapture::onInput,
                             made.get(), nullptr, quietRtAudio);
         } catch (const RtAudioError& error) {
-            switch (error.getType()) {
-                case RtAudioError::INVALID_DEVICE:
-                    return BadDeviceId;
-                case RtAudioError::INVALID_PARAMETER:
-                    return BadFormat;
-                case RtAudioError::MEMORY_ERROR:
-                    return NoMemory;
-                default:
-                    return NoDriver;
-            }
+            return rtAudioOpenResult(error);
         }
         capture = std::move(made);
         return NoError;

@@ -1,49 +1,15 @@
 #include "platform/wave_io/system_wave_out.h"
 
-#include <rtaudio/RtAudio.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <vector>
 
-#include "platform/device_log/quiet_libraries.h"
+#include "platform/wave_io/rtaudio_devices.h"
 
 namespace velt::platform::wave_out {
 
 namespace {
-
-// Frames the driver asks for per callback (about 12 ms at 44.1 kHz).
-constexpr unsigned kBufferFrames = 512;
-
-void quietRtAudio(RtAudioError::Type, const std::string&) {}
-
-std::unique_ptr<RtAudio> makeClient() {
-    quietOutsideSoundLibraries();
-    try {
-        auto client = std::make_unique<RtAudio>(RtAudio::LINUX_ALSA);
-        client->showWarnings(false);
-        return client;
-    } catch (const RtAudioError&) {
-        return nullptr;
-    }
-}
-
-// The RtAudio ids of the output devices, in our order: "default" first.
-std::vector<std::pair<unsigned, std::string>> outputDevices(RtAudio& client) {
-    std::vector<std::pair<unsigned, std::string>> found;
-    try {
-        unsigned count = client.getDeviceCount();
-        for (unsigned id = 0; id < count; ++id) {
-            RtAudio::DeviceInfo info = client.getDeviceInfo(id);
-            if (info.probed && info.outputChannels > 0) found.emplace_back(id, info.name);
-        }
-    } catch (const RtAudioError&) {
-    }
-    std::stable_partition(found.begin(), found.end(),
-                          [](const auto& device) { return device.second == "default"; });
-    return found;
-}
 
 // One output stream: the driver's thread pulls frames from the sound between `frame_` and
 // `end_`, scaled by the gain; outside a playing stretch it gets silence.
@@ -143,42 +109,25 @@ class RtStream : public Stream {
 
 class SystemDevices : public Devices {
   public:
-    int32_t count() override {
-        auto client = makeClient();
-        return client ? static_cast<int32_t>(outputDevices(*client).size()) : 0;
-    }
-    std::string name(int32_t id) override {
-        auto client = makeClient();
-        if (!client) return "";
-        auto devices = outputDevices(*client);
-        return id >= 0 && id < static_cast<int32_t>(devices.size()) ? devices[id].second : "";
-    }
+    int32_t count() override { return rtAudioDeviceCount(SoundDirection::Output); }
+    std::string name(int32_t id) override { return rtAudioDeviceName(SoundDirection::Output, id); }
     int32_t open(int32_t id, std::shared_ptr<const PcmSound> sound,
                  std::unique_ptr<Stream>& stream) override {
-        auto client = makeClient();
+        auto client = makeRtAudioClient();
         if (!client) return NoDriver;
-        auto devices = outputDevices(*client);
+        auto devices = rtAudioDevices(*client, SoundDirection::Output);
         if (id < 0 || id >= static_cast<int32_t>(devices.size())) return BadDeviceId;
         RtAudio::StreamParameters output;
         output.deviceId = devices[id].first;
         output.nChannels = static_cast<unsigned>(sound->channels);
-        unsigned frames = kBufferFrames;
+        unsigned frames = kRtAudioBufferFrames;
         const auto rate = static_cast<unsigned>(sound->sampleRate);
         auto made = std::make_unique<RtStream>(std::move(client), std::move(sound));
         try {
             made->client()->openStream(&output, nullptr, RTAUDIO_FLOAT32, rate, &frames,
                                        RtStream::onOutput, made.get(), nullptr, quietRtAudio);
         } catch (const RtAudioError& error) {
-            switch (error.getType()) {
-                case RtAudioError::INVALID_DEVICE:
-                    return BadDeviceId;
-                case RtAudioError::INVALID_PARAMETER:
-                    return BadFormat;
-                case RtAudioError::MEMORY_ERROR:
-                    return NoMemory;
-                default:
-                    return NoDriver;
-            }
+            return rtAudioOpenResult(error);
         }
         stream = std::move(made);
         return NoError;

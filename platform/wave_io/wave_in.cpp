@@ -1,9 +1,9 @@
 #include "platform/wave_io/wave_in.h"
 
 #include <cstdlib>
-#include <map>
 #include <string_view>
 
+#include "platform/device_set/device_table.h"
 #include "platform/wave_io/file_wave_in.h"
 #include "platform/wave_io/system_wave_in.h"
 
@@ -18,88 +18,57 @@ struct OpenCapture {
     size_t ringSamples = 0;  // 0 until started
 };
 
-struct State {
-    Devices* chosen = nullptr;
-    std::unique_ptr<Devices> own;
-    std::map<int32_t, OpenCapture> open;
-    int32_t nextHandle = 1;
-};
-
 // The handle table stands for the operating system's: one per process.
-State& state() {
-    static State s;
-    return s;
-}
-
-Devices& devices() {
-    State& s = state();
-    if (s.chosen) return *s.chosen;
-    if (!s.own) {
-        const char* file = std::getenv("VELTRANE_WAVEIN_FILE");
-        const char* paced = std::getenv("VELTRANE_WAVEIN_PACED");
-        const Pacing pacing =
-            paced && std::string_view(paced) == "engine" ? Pacing::Reader : Pacing::WallClock;
-        if (file && *file)
-            s.own = std::make_unique<FileDevices>(file, nullptr, pacing);
-        else
-            s.own = makeSystemDevices();
-    }
-    return *s.own;
+DeviceTable<Devices, OpenCapture>& table() {
+    static DeviceTable<Devices, OpenCapture> t(
+        []() -> std::unique_ptr<Devices> {
+            const char* file = std::getenv("VELTRANE_WAVEIN_FILE");
+            const char* paced = std::getenv("VELTRANE_WAVEIN_PACED");
+            const Pacing pacing =
+                paced && std::string_view(paced) == "engine" ? Pacing::Reader : Pacing::WallClock;
+            if (file && *file) return std::make_unique<FileDevices>(file, nullptr, pacing);
+            return makeSystemDevices();
+        },
+        [](OpenCapture& entry) { entry.capture->stop(); });
+    return t;
 }
 
 OpenCapture* find(int32_t handle) {
-    auto it = state().open.find(handle);
-    return it == state().open.end() ? nullptr : &it->second;
+    return table().find(handle);
 }
 
 }  // namespace
 
 void useDevices(Devices* chosen) {
-    State& s = state();
-    for (auto& [handle, entry] : s.open) entry.capture->stop();
-    s.open.clear();
-    s.chosen = chosen;
-    s.own.reset();
+    table().use(chosen);
 }
 
 int32_t deviceCount() {
-    return devices().count();
+    return table().count();
 }
 
 std::string deviceName(int32_t id) {
-    if (id < 0 || id >= deviceCount()) return "";
-    std::string name = devices().name(id);
-    if (name.size() > kMaxDeviceNameLength) name.resize(kMaxDeviceNameLength);
-    return name;
+    return table().name(id);
 }
 
 std::string errorText(int32_t result) {
-    if (result == NoError) return "";
-    std::string text = mmErrorText(result);
-    return text.empty() ? "Error " + std::to_string(result) + "." : text;
+    return mmResultText(result);
 }
 
 int32_t open(int32_t& handle, int32_t id, const Format& format) {
     handle = 0;
-    int32_t count = deviceCount();
-    if (count <= 0) return NoDevice;
-    if (id == -1) id = 0;
-    if (id < 0 || id >= count) return BadDeviceId;
+    if (int32_t result = table().checkId(id); result != NoError) return result;
     if (format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2 ||
         format.sampleRate <= 0) {
         return BadFormat;
     }
-    State& s = state();
-    for (auto& [h, entry] : s.open) {
-        if (entry.device == id) return Allocated;
-    }
+    if (table().inUse(id)) return Allocated;
     OpenCapture entry;
     entry.device = id;
     entry.channels = format.channels;
-    int32_t result = devices().open(id, format, entry.capture);
+    int32_t result = table().devices().open(id, format, entry.capture);
     if (result != NoError || !entry.capture) return result != NoError ? result : NoDriver;
-    handle = s.nextHandle++;
-    s.open.emplace(handle, std::move(entry));
+    handle = table().add(std::move(entry));
     return NoError;
 }
 
@@ -154,11 +123,7 @@ int32_t stop(int32_t handle) {
 }
 
 int32_t close(int32_t handle) {
-    auto it = state().open.find(handle);
-    if (it == state().open.end()) return InvalidHandle;
-    it->second.capture->stop();
-    state().open.erase(it);
-    return NoError;
+    return table().close(handle);
 }
 
 }  // namespace velt::platform::wave_in

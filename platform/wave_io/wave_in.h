@@ -6,7 +6,7 @@
 // waits: it asks how many samples have arrived and copies the newest ones. The ring keeps the last
 // `ringSamples` samples; capture goes on indefinitely.
 //
-// Devices come from one of three sources, chosen by the layer, never by program code:
+// Devices come from one of three sources (the rules they share: platform/device_set):
 // - the system's input devices (RtAudio over ALSA; ALSA's "default" device first); a machine
 //   without sound hardware has none (count 0, open gives NoDevice);
 // - with VELTRANE_WAVEIN_FILE=<wav> in the environment, one device that plays that WAV file
@@ -48,8 +48,7 @@ struct Format {
 };
 constexpr Format kLiveFormat{};  // 44,100 Hz, mono, 16-bit
 
-// Device names are cut to this many characters, as the device lists show them.
-constexpr size_t kMaxDeviceNameLength = 31;
+using platform::kMaxDeviceNameLength;  // device names are cut to this length
 
 // One open capture of a device, made by Devices::open.
 class Capture {

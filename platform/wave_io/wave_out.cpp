@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 
+#include "platform/device_set/device_table.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "platform/wave_io/system_wave_out.h"
 
@@ -18,46 +18,25 @@ struct OpenStream {
     Gain gain;
 };
 
-struct State {
-    Devices* chosen = nullptr;
-    std::unique_ptr<Devices> own;
-    std::map<int32_t, OpenStream> open;
-    std::map<int32_t, uint32_t> volumes;  // per device; absent = full
-    int32_t nextHandle = 1;
-};
-
 // The handle table stands for the operating system's: one per process.
-State& state() {
-    static State s;
-    return s;
-}
-
-Devices& devices() {
-    State& s = state();
-    if (s.chosen) return *s.chosen;
-    if (!s.own) {
-        const char* log = std::getenv("VELTRANE_WAVEOUT_LOG");
-        if (log && *log)
-            s.own = std::make_unique<ClockWaveOut>(nullptr, 1, log);
-        else
-            s.own = makeSystemDevices();
-    }
-    return *s.own;
+DeviceTable<Devices, OpenStream>& table() {
+    static DeviceTable<Devices, OpenStream> t(
+        []() -> std::unique_ptr<Devices> {
+            const char* log = std::getenv("VELTRANE_WAVEOUT_LOG");
+            if (log && *log) return std::make_unique<ClockWaveOut>(nullptr, 1, log);
+            return makeSystemDevices();
+        },
+        [](OpenStream& entry) { entry.stream->stop(); });
+    return t;
 }
 
 OpenStream* find(int32_t handle) {
-    auto it = state().open.find(handle);
-    return it == state().open.end() ? nullptr : &it->second;
-}
-
-uint32_t volumeOf(int32_t device) {
-    auto it = state().volumes.find(device);
-    return it == state().volumes.end() ? 0xFFFFFFFFu : it->second;
+    return table().find(handle);
 }
 
 // The stream's own gain scaled by its device's volume.
 void applyGain(OpenStream& entry) {
-    uint32_t volume = volumeOf(entry.device);
+    uint32_t volume = table().volume(entry.device);
     Gain g = entry.gain;
     g.left *= (volume & 0xFFFF) / 65535.0;
     g.right *= (volume >> 16) / 65535.0;
@@ -67,47 +46,33 @@ void applyGain(OpenStream& entry) {
 }  // namespace
 
 void useDevices(Devices* chosen) {
-    State& s = state();
-    for (auto& [handle, entry] : s.open) entry.stream->stop();
-    s.open.clear();
-    s.volumes.clear();
-    s.chosen = chosen;
-    s.own.reset();
+    table().use(chosen);
 }
 
 int32_t deviceCount() {
-    return devices().count();
+    return table().count();
 }
 
 std::string deviceName(int32_t id) {
-    if (id < 0 || id >= deviceCount()) return "";
-    std::string name = devices().name(id);
-    if (name.size() > kMaxDeviceNameLength) name.resize(kMaxDeviceNameLength);
-    return name;
+    return table().name(id);
 }
 
 std::string errorText(int32_t result) {
-    if (result == NoError) return "";
-    std::string text = mmErrorText(result);
-    return text.empty() ? "Error " + std::to_string(result) + "." : text;
+    return mmResultText(result);
 }
 
 int32_t open(int32_t& handle, int32_t id, std::shared_ptr<const PcmSound> sound) {
     handle = 0;
     if (!sound) return InvalidParam;
-    int32_t count = deviceCount();
-    if (count <= 0) return NoDevice;
-    if (id == -1) id = 0;
-    if (id < 0 || id >= count) return BadDeviceId;
+    if (int32_t result = table().checkId(id); result != NoError) return result;
     if (!sound->playable()) return BadFormat;
     OpenStream entry;
     entry.device = id;
     entry.sound = sound;
-    int32_t result = devices().open(id, std::move(sound), entry.stream);
+    int32_t result = table().devices().open(id, std::move(sound), entry.stream);
     if (result != NoError || !entry.stream) return result != NoError ? result : NoDriver;
-    if (volumeOf(id) != 0xFFFFFFFFu) applyGain(entry);
-    handle = state().nextHandle++;
-    state().open.emplace(handle, std::move(entry));
+    if (table().volume(id) != kFullVolume) applyGain(entry);
+    handle = table().add(std::move(entry));
     return NoError;
 }
 
@@ -166,38 +131,15 @@ int32_t setGain(int32_t handle, Gain gain) {
 }
 
 int32_t close(int32_t handle) {
-    auto it = state().open.find(handle);
-    if (it == state().open.end()) return InvalidHandle;
-    it->second.stream->stop();
-    state().open.erase(it);
-    return NoError;
+    return table().close(handle);
 }
 
 int32_t setVolume(int32_t id, uint32_t volume) {
-    if (id == -1) id = 0;
-    // A balance slider sets the volume at every step: a device open now needs no new look at
-    // the system's devices.
-    bool inUse = false;
-    for (auto& [handle, e] : state().open) inUse = inUse || e.device == id;
-    if (!inUse) {
-        int32_t count = deviceCount();
-        if (count <= 0) return NoDevice;
-        if (id < 0 || id >= count) return BadDeviceId;
-    }
-    state().volumes[id] = volume;
-    for (auto& [handle, entry] : state().open)
-        if (entry.device == id) applyGain(entry);
-    return NoError;
+    return table().setVolume(id, volume, applyGain);
 }
 
 int32_t getVolume(int32_t id, uint32_t& volume) {
-    volume = 0;
-    int32_t count = deviceCount();
-    if (count <= 0) return NoDevice;
-    if (id == -1) id = 0;
-    if (id < 0 || id >= count) return BadDeviceId;
-    volume = volumeOf(id);
-    return NoError;
+    return table().getVolume(id, volume);
 }
 
 }  // namespace velt::platform::wave_out

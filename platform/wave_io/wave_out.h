@@ -7,7 +7,7 @@
 // (setVolume) scales every stream of that device in this process. The system mixer is never
 // touched.
 //
-// Devices come from one of three sources, chosen by the layer, never by program code:
+// Devices come from one of three sources (the rules they share: platform/device_set):
 // - the system's output devices (RtAudio over ALSA; ALSA's "default" device first); a machine
 //   without sound hardware has none (count 0, open gives NoDevice, quietly);
 // - with VELTRANE_WAVEOUT_LOG=<file> in the environment, one device that plays in real time
@@ -36,8 +36,7 @@ enum Result : int32_t {
     NoDevice = kMidiNoDevice,
 };
 
-// Device names are cut to this many characters, as the device lists show them.
-constexpr size_t kMaxDeviceNameLength = 31;
+using platform::kMaxDeviceNameLength;  // device names are cut to this length
 
 // Stream gains: 1.0 is the sound as recorded.
 struct Gain {

@@ -22,7 +22,6 @@ namespace velt::desk {
 
 namespace {
 
-constexpr int kStop = 16;
 constexpr float kFinished = 100000.0f;
 constexpr float kCancelled = -1.0f;
 constexpr int32_t kFullScale = 32768;
@@ -286,7 +285,7 @@ void frmLive::fillPatchList() {
 void frmLive::Initialize() {
     const BridgeCalls* bridge = Bridge();
     if (bridge == nullptr) {
-        ShowMessage("Unable to run converter. Invalid install.", kStop, "Converter", 98);
+        ShowMessage("Unable to run converter. Invalid install.", ui::Critical, "Converter", 98);
         unload();
         return;
     }
@@ -300,7 +299,7 @@ void frmLive::Initialize() {
     }
     ShowMessage("Unable to run converter. Error: " + std::to_string(StartResult) +
                     "\r\nVeltrane must now close. Please try again.",
-                kStop, "Converter", 98);
+                ui::Critical, "Converter", 98);
     unload();
     main_window::run(MainWindow().closeProgram);
 }
@@ -398,7 +397,7 @@ void frmLive::runEnded() {
 
 void frmLive::reportFailure(float status) {
     main_window::setStatusText("Error");
-    ShowMessage(failureText(status) + "  " + statusText(status), kStop, "Conversion error",
+    ShowMessage(failureText(status) + "  " + statusText(status), ui::Critical, "Conversion error",
                 failureHelp(status));
 }
 
@@ -446,7 +445,8 @@ void frmLive::tmrClose_Timer() {
         runEnded();
         tmrClose.setEnabled(false);
         main_window::setStatusText("Error");
-        ShowMessage("The converter did not confirm that it stopped.", kStop, "Converter", 98);
+        ShowMessage("The converter did not confirm that it stopped.", ui::Critical, "Converter",
+                    98);
         unload();
         return;
     }

@@ -78,14 +78,14 @@ void frmMain::ASLinkAndInstall() {
     if (editor.empty()) editor = FindMidiEditor();
     if (editor.empty()) {
         setCaption(g.AppTitle);
-        int answer = ShowMessage(kOffer, 4 + 32, "Optional MIDI Editor");
+        int answer = ShowMessage(kOffer, ui::YesNo + ui::Question, "Optional MIDI Editor");
         // Either answer settles the question: it is not asked again at the next start.
         store.saveSetting("Path", "AS", "1");
-        if (answer != 6) {
-            ShowMessage(kLater, 0, g.AppTitle);
+        if (answer != ui::Yes) {
+            ShowMessage(kLater, ui::OKOnly, g.AppTitle);
             return;
         }
-        ShowMessage(kHowToInstall, 64, g.AppTitle);
+        ShowMessage(kHowToInstall, ui::Information, g.AppTitle);
         editor = FindMidiEditor();
         if (editor.empty()) return;
     }

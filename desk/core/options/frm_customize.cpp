@@ -15,8 +15,6 @@ namespace velt::desk {
 
 namespace {
 
-constexpr int kStop = 16;
-constexpr int kExclamation = 48;
 constexpr const char* kProgramFilter =
     "Program Files (*.exe; *.com; *.bat; *.pif)|*.exe;*.com;*.bat;*.pif|All Files (*.*)|*.*";
 
@@ -318,7 +316,7 @@ void frmCustomize::wirePathBox(ui::TextBox& box, const std::string& kind, long h
         std::error_code ec;
         // An empty box asks for the default program, which Apply fills in.
         if (text.empty() || std::filesystem::is_regular_file(text, ec)) return;
-        ShowMessage("The " + kind + " file '" + text + "' does not exist.", kExclamation,
+        ShowMessage("The " + kind + " file '" + text + "' does not exist.", ui::Exclamation,
                     "Customize", help);
     };
 }
@@ -360,7 +358,7 @@ void frmCustomize::cmdsndTest_Click() {
     tmrMidi_Timer();
     g.MidiResult = platform::midi_out::open(g.hMidiOut, cboMidiDevice.ListIndex());
     if (g.MidiResult != 0) {
-        ShowMessage(testNoteError(g.MidiResult), kExclamation, "Test MIDI", 97);
+        ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Test MIDI", 97);
         return;
     }
     SendMidiMsg(0xC0, 0, 0);
@@ -381,15 +379,15 @@ void frmCustomize::tmrMidi_Timer() {
 void frmCustomize::OpenLevelMeter() {
     meterTried_ = true;
     if (!Audio().meterAvailable()) {
-        ShowMessage("Unable to monitor recording level.", kExclamation, "Audio Device Test Error",
-                    171);
+        ShowMessage("Unable to monitor recording level.", ui::Exclamation,
+                    "Audio Device Test Error", 171);
         shpAudio.setFillColor(kFailed);
         lblWait.setVisible(false);
         return;
     }
     const int32_t r = Audio().meterOpen(cboWaveDevice.ListIndex());
     if (r != 0) {
-        ShowMessage("ERROR " + std::to_string(r) + ": Unable to open audio device.", kStop,
+        ShowMessage("ERROR " + std::to_string(r) + ": Unable to open audio device.", ui::Critical,
                     "Audio Device Test Error", 172);
         shpAudio.setFillColor(kFailed);
         lblWait.setVisible(false);

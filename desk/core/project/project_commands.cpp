@@ -22,7 +22,7 @@ bool SaveProfile(bool saveToTemp) {
     bool saved = WriteProjectFiles(saveToTemp, problem);
     if (saveToTemp) g.ProjectFile = projectFile;
     if (!saved) {
-        ShowMessage("Error saving project: " + problem, 48, "Save Project");
+        ShowMessage("Error saving project: " + problem, ui::Exclamation, "Save Project");
         return false;
     }
     if (!saveToTemp) {
@@ -40,7 +40,7 @@ bool OpenProfile(const std::string& path) {
         call(MainWindow().setCaption, ProgramTitle);
     } else {
         if (auto refusal = ProjectRefusal(path, format)) {
-            ShowMessage(refusal->text, 16, "Open Project", refusal->helpTopic);
+            ShowMessage(refusal->text, ui::Critical, "Open Project", refusal->helpTopic);
             return false;
         }
         g.ProjectFile = path;
@@ -79,14 +79,14 @@ void CheckChanges(bool& cancel) {
                                ? "Save project changes?"
                                : "The file '" + g.ProjectFile +
                                      "' has been changed.  Do you want to save these changes?";
-    switch (ShowMessage(question, 3 + 32, g.AppTitle)) {
-        case 6:  // Yes
+    switch (ShowMessage(question, ui::YesNoCancel + ui::Question, g.AppTitle)) {
+        case ui::Yes:
             call(MainWindow().runSaveCommand);
             // A save that failed or whose Save As was cancelled leaves the changes unsaved: the
             // command that asked must not go on and lose them.
             cancel = g.ProjectChanged;
             break;
-        case 2:  // Cancel
+        case ui::Cancel:
             cancel = true;
             break;
         default:

@@ -177,7 +177,7 @@ void frmResults::cmdClose_Click() {
         const std::string key = KeyName(g.KeySignature, g.MajorMinor);
         if (!key.empty() &&
             ShowMessage("Do you want to constrain the notes to the specified key of " + key + "?",
-                        4 + 32, "Converter") == ui::Yes) {
+                        ui::YesNo + ui::Question, "Converter") == ui::Yes) {
             g.Constrain = 1;
         }
     }

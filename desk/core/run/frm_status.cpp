@@ -109,7 +109,7 @@ void frmStatus::Form_Load() {
     if (bridge == nullptr) {
         const std::string text = "Unable to run converter. Invalid install.";
         if (g.BatchMode) AppendBatchLog(text);
-        ShowMessage(text, 16 + 4096, "Converter", kConverterHelp);
+        ShowMessage(text, ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
         closeWindow();
         return;
     }
@@ -117,8 +117,8 @@ void frmStatus::Form_Load() {
     if (BeginResult != KVX_DONE) {
         const std::string text = "Unable to run converter. Error: " + std::to_string(BeginResult);
         if (g.BatchMode) AppendBatchLog(text);
-        ShowMessage(text + "\r\nVeltrane must now close. Please try again.", 16 + 4096, "Converter",
-                    kConverterHelp);
+        ShowMessage(text + "\r\nVeltrane must now close. Please try again.",
+                    ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
         closeWindow();
         if (!g.BatchMode) main_window::run(MainWindow().closeProgram);
         return;
@@ -225,9 +225,10 @@ void frmStatus::runEnded(float status) {
     } else if (status < -1 || !std::isfinite(status)) {
         main_window::setStatusText("Error");
         if (message.helpTopic != 0) {
-            ShowMessage(message.text, 16 + 4096, "Conversion error", message.helpTopic);
+            ShowMessage(message.text, ui::Critical + ui::SystemModal, "Conversion error",
+                        message.helpTopic);
         } else {
-            ShowMessage(message.text, 16, "Conversion error");
+            ShowMessage(message.text, ui::Critical, "Conversion error");
         }
     }
     closeWindow();
@@ -244,7 +245,7 @@ void frmStatus::giveUpRun() {
         AppendBatchLog(text);
     } else {
         main_window::setStatusText("Error");
-        ShowMessage(text, 16 + 4096, "Converter", kConverterHelp);
+        ShowMessage(text, ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
     }
     closeWindow();
 }

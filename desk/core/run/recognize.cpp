@@ -86,18 +86,18 @@ bool mayReplaceMidiFiles() {
         answer = ShowMessage(std::to_string(existing) +
                                  " of the MIDI files already exist.  Do you want to replace "
                                  "existing files?",
-                             4 + 32 + 256, "Converter");
+                             ui::YesNo + ui::Question + ui::DefaultButton2, "Converter");
     } else if (existing == 1) {
         const std::string& name = g.MidiFiles(last);
         if (name == g.MasterFile) {
             answer = ShowMessage(
                 "The Master file has the same name as the MIDI file.  This will cause the MIDI "
                 "file to be replaced with the merged file.  Do you want to proceed?",
-                4 + 32, "Rerar Odaduza");
+                ui::YesNo + ui::Question, "Rerar Odaduza");
         } else {
             answer = ShowMessage(
                 "The file '" + name + "' already exists.  Do you want to replace existing file?",
-                4 + 32 + 256, "Converter");
+                ui::YesNo + ui::Question + ui::DefaultButton2, "Converter");
         }
     }
     return answer == ui::Yes;
@@ -209,8 +209,8 @@ void RunRecognize() {
         while (recognizeOnce()) {
         }
     } catch (const std::exception& e) {
-        ShowMessage(std::string("Error accessing MIDI File information: ") + e.what(), 48,
-                    "Converter");
+        ShowMessage(std::string("Error accessing MIDI File information: ") + e.what(),
+                    ui::Exclamation, "Converter");
     }
 }
 

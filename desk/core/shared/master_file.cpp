@@ -22,7 +22,7 @@ bool CheckMasterFile(const std::string& path) {
     }
     MasterFileAnalysis result = AnalyseMasterFile(bytes);
     if (!result.valid) {
-        ShowMessage(result.refusal, 16, "Master File Error", 172);
+        ShowMessage(result.refusal, ui::Critical, "Master File Error", 172);
         return false;
     }
     g.ChannelUsed = result.channelUsed;

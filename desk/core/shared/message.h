@@ -1,8 +1,10 @@
-// The message boxes of the core procedures: the classic style number (buttons + icon + default
-// button) and answer number, with an optional help topic.
+// The message boxes of the core procedures: a style summed from ui::BoxStyle names (buttons +
+// icon + default button) and a ui::Answer, with an optional help topic.
 #pragma once
 
 #include <string>
+
+#include "desk/ui/dialogs/message_box.h"
 
 namespace velt::desk {
 

@@ -26,7 +26,7 @@ void SendMidiMsg(int32_t status, int32_t data1, int32_t data2) {
         default:
             text = "MMSYSTEM: Error " + std::to_string(g.MidiResult);
     }
-    ShowMessage(text, 48, "Send MIDI", 97);
+    ShowMessage(text, ui::Exclamation, "Send MIDI", 97);
 }
 
 }  // namespace velt::desk

@@ -82,7 +82,7 @@ void ShowHelpTopic(long topic) {
     ShowMessage("Veltrane could not open the help page '" + page +
                     "'.  Help pages open in your web browser: check that the page exists and "
                     "that a web browser is set up as the default program for web pages.",
-                48, "Help");
+                ui::Exclamation, "Help");
 }
 
 std::string MidiEditorCommand() {
@@ -104,12 +104,12 @@ std::string AudioEditorCommand() {
 
 void OpenMidiInEditor() {
     if (!DeskShell().startProgram(MidiEditorCommand(), platform::WindowStyle::Normal))
-        ShowMessage("Unable to run MIDI Editor.", 16, "MIDI Editor", 89);
+        ShowMessage("Unable to run MIDI Editor.", ui::Critical, "MIDI Editor", 89);
 }
 
 void OpenAudioInEditor() {
     if (!DeskShell().startProgram(AudioEditorCommand(), platform::WindowStyle::Normal))
-        ShowMessage("Unable to run Audio File Editor.", 16, "Audio File Editor", 86);
+        ShowMessage("Unable to run Audio File Editor.", ui::Critical, "Audio File Editor", 86);
 }
 
 void OpenUrl(const std::string& address) {
@@ -118,7 +118,7 @@ void OpenUrl(const std::string& address) {
                         " is unable to open your Web browser.  Please open it manually and enter "
                         "the address: " +
                         address,
-                    48, "Open Web Page", 155);
+                    ui::Exclamation, "Open Web Page", 155);
 }
 
 void OpenSoundControlPanel() {
@@ -134,7 +134,7 @@ void OpenSoundControlPanel() {
 void OpenRecordingMixer() {
     const Global& g = G();
     if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open Mixer.", 16, "Recording Mixer", 146);
+        ShowMessage("Unable to open Mixer.", ui::Critical, "Recording Mixer", 146);
 }
 
 std::string FindMidiEditor() {

@@ -94,11 +94,11 @@ std::unique_ptr<platform::BrowserHelp>& programHelp() {
 void refuseStart(const std::string& text) {
     Global& g = G();
     if (g.BatchMode) {
-        ShowMessage(text, 16, g.AppTitle);  // batch boxes go to standard error
+        ShowMessage(text, ui::Critical, g.AppTitle);  // batch boxes go to standard error
         return;
     }
     std::fprintf(stderr, "%s: %s\n", g.AppTitle.c_str(), ui::oneLine(text).c_str());
-    if (displayAvailable()) ShowMessage(text, 16, g.AppTitle);
+    if (displayAvailable()) ShowMessage(text, ui::Critical, g.AppTitle);
 }
 
 // Copies the named project over the working project, byte for byte. False when it can't be

@@ -105,9 +105,7 @@ TEST_F(BatchConversion, StartFailuresAreLoggedAndFail) {
 // The real engine and the real clock: no script, the modal window runs its own event loop.
 TEST(BatchConversionWithTheEngine, ConvertsASoxWav) {
     test::TempDir dir;
-    fs::create_directories(dir / "run");
-    fs::permissions(dir / "run", fs::perms::owner_all, fs::perm_options::replace);
-    test::ScopedEnv runtime("XDG_RUNTIME_DIR", (dir / "run").string());
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run"));
     test::ScopedEnv system("VELTRANE_SYSTEM_DIR", std::nullopt);
     const fs::path wav = dir / "tone.wav";
     ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(wav.string()) +

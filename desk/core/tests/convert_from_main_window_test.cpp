@@ -26,8 +26,6 @@ class ConvertFromMainWindow : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
         fs::create_directories(dir / "system");
     }
     void TearDown() override {
@@ -54,7 +52,7 @@ class ConvertFromMainWindow : public MainWindowTest {
         EXPECT_FALSE(ui::isLoaded<frmStatus>());
     }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")};
     test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", (dir / "system").string()};
 };
 

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "box_match.h"
 #include "desk/core/global.h"
@@ -20,8 +22,19 @@
 #include "platform/shell/shell.h"
 #include "scoped_env.h"
 #include "test_support.h"
+#include "veltdesk_process.h"
 
 namespace velt::desk {
+
+// What a conversion through the real bridge and engine needs, as members of a fixture: a private
+// runtime folder under `dir` and the engine beside the bridge, whatever the caller's
+// environment names.
+struct RealEngineEnv {
+    explicit RealEngineEnv(const std::filesystem::path& dir)
+        : runtime("XDG_RUNTIME_DIR", test::makePrivateFolder(dir / "run")) {}
+    test::ScopedEnv runtime;
+    test::ScopedEnv system{"VELTRANE_SYSTEM_DIR", std::nullopt};
+};
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -80,20 +93,57 @@ class MainWindowTest : public ::testing::Test {
         return path;
     }
 
+    // A 16-bit mono 44.1 kHz PCM WAV file made by sox at `path` from `effects` ("synth ...");
+    // false when sox fails.
+    static bool soxWave(const std::string& path, const std::string& effects) {
+        return test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(path) +
+                                " " + effects)
+                   .exitCode == 0;
+    }
+    // Opens the project commands as a loaded project does: the Project menu and Edit Project.
+    static void enableProjectEditing(frmMain& f) {
+        f.mnuProject.setEnabled(true);
+        f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    }
+    // Runs Edit Project (the dialog's script set beforehand) and answers No to the question to
+    // convert after applied changes.
+    void editProjectWithoutConverting(frmMain& f) {
+        ui.expectBox(test_boxes::Box("You will need to regenerate the MIDI file for your Project "
+                                     "Editor changes to take effect.  Convert now?",
+                                     "Converter", 32))
+            .answer(ui::No);
+        ui.user().toolbar(f.Toolbar, "Edit Project");
+    }
+    // Saves the project through the toolbar's Save, naming it `project` in the file dialog.
+    void saveProjectAs(frmMain& f, const std::string& project) {
+        ui.expectFileDialog({.title = "Save Project As"}).choose(project);
+        ui.user().toolbar(f.Toolbar, "Save");
+    }
+    // Converts `project` as a user does from the command line, logging to dir/log.txt; veltdesk's
+    // exit status.
+    int convertFromCommandLine(const std::string& project) {
+        return veltdesk("/prf=" + test::shellQuote(project) +
+                        " /log=" + test::shellQuote((dir / "log.txt").string()));
+    }
+
+    // Ticks a modal window whose work runs in real time (a decoder, a run over the bridge) until
+    // it has closed, for at most `limit`.
+    template <class F>
+    void tickUntilClosed(int stepMs, std::chrono::seconds limit = std::chrono::seconds(120)) {
+        ui.onModal<F>([this, stepMs, limit](F& f, ui::test::User&) {
+            const auto deadline = std::chrono::steady_clock::now() + limit;
+            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
+                ui.advance(stepMs);
+                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
+        });
+    }
+
     // veltdesk with the arguments, as a user runs it on a machine without a display, in folders
     // of the test's own; its exit status.
     int veltdesk(const std::string& args) {
-        std::filesystem::create_directories(dir / "run");
-        std::filesystem::permissions(dir / "run", std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
-        const std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u VELTRANE_SYSTEM_DIR "
-            "XDG_RUNTIME_DIR=" + test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote(folder("home")) + " ";
-        return test::runCommand(env + test::shellQuote((test::binDir() / "veltdesk").string()) +
-                                " " + args + " 2>&1")
-            .exitCode;
+        return test_process::runVeltdesk(dir.path(), args).exitCode;
     }
 
     test::TempDir dir;

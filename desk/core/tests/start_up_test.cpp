@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "platform/process/process.h"
 #include "scoped_env.h"
 #include "test_support.h"
+#include "veltdesk_process.h"
 
 namespace velt::desk {
 namespace {
@@ -71,17 +71,11 @@ TEST(CommandLine, SwitchesAndTheStartProject) {
 class Program : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
+        test::makePrivateFolder(dir / "run");
         fs::create_directories(dir / "home");
     }
     std::string run(const std::string& args) {
-        std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR=" +
-                          test::shellQuote((dir / "run").string()) +
-                          " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-                          " HOME=" + test::shellQuote((dir / "home").string()) + " ";
-        auto result = test::runCommand(
-            env + test::shellQuote((test::binDir() / "veltdesk").string()) + " " + args + " 2>&1");
+        auto result = test_process::runVeltdesk(dir.path(), args, /*keepSystemDir=*/true);
         exitCode = result.exitCode;
         return result.output;
     }

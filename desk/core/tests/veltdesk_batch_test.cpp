@@ -2,11 +2,11 @@
 // program, bridge and engine convert a sox tone and a fluidsynth render, each run adds one line
 // to the log, and the exit status tells the outcome.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "test_support.h"
+#include "veltdesk_process.h"
 
 namespace velt::desk {
 namespace {
@@ -15,23 +15,16 @@ namespace fs = std::filesystem;
 
 class VeltdeskBatch : public ::testing::Test {
   protected:
-    void SetUp() override {
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-        fs::create_directories(dir / "home");
-    }
     // Runs veltdesk with the arguments; gives what it wrote to standard output and error.
     std::string veltdesk(const std::string& args) {
-        std::string env =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
-            "VELTRANE_SYSTEM_DIR XDG_RUNTIME_DIR=" +
-            test::shellQuote((dir / "run").string()) +
-            " XDG_CONFIG_HOME=" + test::shellQuote((dir / "cfg").string()) +
-            " HOME=" + test::shellQuote((dir / "home").string()) + " ";
-        auto result = test::runCommand(
-            env + test::shellQuote((test::binDir() / "veltdesk").string()) + " " + args + " 2>&1");
+        auto result = test_process::runVeltdesk(dir.path(), args);
         exitCode = result.exitCode;
         return result.output;
+    }
+    // Converts `project` from the command line, logging to `log`.
+    std::string convert(const fs::path& project, const fs::path& log) {
+        return veltdesk("/prf=" + test::shellQuote(project.string()) +
+                        " /log=" + test::shellQuote(log.string()));
     }
     void writeProject(const fs::path& project, const fs::path& wav, const fs::path& mid,
                       const std::string& pitchKeys) {
@@ -66,9 +59,7 @@ TEST_F(VeltdeskBatch, ConvertsASoxToneAndAFluidsynthRenderWithoutADisplay) {
               0);
     const fs::path toneProject = dir / "tone.vpr";
     writeProject(toneProject, tone, dir / "tone.mid", "PitchMode=1\n");
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(toneProject.string()) +
-                       " /log=" + test::shellQuote(log.string())),
-              "");
+    EXPECT_EQ(convert(toneProject, log), "");
     EXPECT_EQ(exitCode, 0);
     EXPECT_NE(notesOn(dir / "tone.mid").find(", Note_on_c, 0, 69, "), std::string::npos);
 
@@ -91,9 +82,7 @@ TEST_F(VeltdeskBatch, ConvertsASoxToneAndAFluidsynthRenderWithoutADisplay) {
               0);
     const fs::path pianoProject = dir / "piano.vpr";
     writeProject(pianoProject, render, dir / "piano.mid", "PitchMode=4\nKeyMin=36\nKeyMax=84\n");
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(pianoProject.string()) +
-                       " /log=" + test::shellQuote(log.string())),
-              "");
+    EXPECT_EQ(convert(pianoProject, log), "");
     EXPECT_EQ(exitCode, 0);
     const std::string piano = notesOn(dir / "piano.mid");
     for (const char* key : {", 60, ", ", 64, ", ", 67, "})
@@ -112,9 +101,7 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
     const fs::path log = dir / "log.txt";
     const fs::path project = dir / "song.vpr";
     writeProject(project, dir / "missing.wav", dir / "song.mid", "");
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project.string()) +
-                       " /log=" + test::shellQuote(log.string())),
-              "");
+    EXPECT_EQ(convert(project, log), "");
     EXPECT_EQ(exitCode, 1);
     auto lines = test::splitLines(test::readFile(log));
     ASSERT_EQ(lines.size(), 1u);
@@ -124,8 +111,7 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
     EXPECT_FALSE(fs::exists(dir / "song.mid"));
 
     // A log in a missing folder loses the line; the exit status still tells.
-    veltdesk("/prf=" + test::shellQuote(project.string()) +
-             " /log=" + test::shellQuote((dir / "no" / "log.txt").string()));
+    convert(project, dir / "no" / "log.txt");
     EXPECT_EQ(exitCode, 1);
 }
 
@@ -155,9 +141,7 @@ TEST_F(VeltdeskBatch, AProjectWithoutAudioOrNoProjectAtAllIsRefusedWithoutAnEngi
         fs::remove(log);
         const fs::path project = dir / "refused.vpr";
         test::writeFile(project, c.content);
-        EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project.string()) +
-                           " /log=" + test::shellQuote(log.string())),
-                  "");
+        EXPECT_EQ(convert(project, log), "");
         EXPECT_EQ(exitCode, 1);
         auto lines = test::splitLines(test::readFile(log));
         ASSERT_EQ(lines.size(), 1u);

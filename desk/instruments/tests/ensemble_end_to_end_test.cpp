@@ -29,12 +29,8 @@ TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
     fs::copy_file(test::sourceDir() / "data" / "percussion.txt", dir / "install" / "percussion.txt");
     frmMain& f = start();
     const std::string tune = (dir / "music" / "duet.wav").string();
-    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(tune) +
-                               " synth 0.6 sine 262 synth 0.6 sine 330 : synth 0.6 sine 392")
-                  .exitCode,
-              0);
-    f.mnuProject.setEnabled(true);
-    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    ASSERT_TRUE(soxWave(tune, "synth 0.6 sine 262 synth 0.6 sine 330 : synth 0.6 sine 392"));
+    enableProjectEditing(f);
     G().TempoDetect = 0;
 
     const std::string ensembleFile = (dir / "docs" / "Duet.ens").string();
@@ -90,8 +86,7 @@ TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
     EXPECT_EQ(applied.rows[1].patch, 73);
 
     const std::string project = (dir / "duet.vpr").string();
-    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
-    ui.user().toolbar(f.Toolbar, "Save");
+    saveProjectAs(f, project);
     ASSERT_TRUE(fs::exists(project));
     using platform::profile::readInt;
     EXPECT_EQ(readInt("other", "Active1", -1, project), 1);
@@ -99,10 +94,7 @@ TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
     EXPECT_EQ(readInt("midi", "Channel1", -1, project), applied.rows[1].channel);
     EXPECT_EQ(readInt("other", "Active2", -1, project), 0);
 
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
-                       " /log=" + test::shellQuote((dir / "log.txt").string())),
-              0)
-        << test::readFile(dir / "log.txt");
+    EXPECT_EQ(convertFromCommandLine(project), 0) << test::readFile(dir / "log.txt");
     EXPECT_TRUE(fs::exists(dir / "music" / "duet.mid"));
 }
 

@@ -23,13 +23,6 @@ namespace {
 using test_boxes::Box;
 using Kind = platform::midi_out::RecordingMidiOut::Event::Kind;
 
-constexpr int kOk = 1;
-constexpr int kExclamation = 48;
-constexpr int kQuestion = 32;
-constexpr int kYes = 6;
-constexpr int kNo = 7;
-constexpr int kCancel = 2;
-
 class InstrumentEditors : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -115,12 +108,14 @@ TEST_F(InstrumentEditors, DrumKitNamesAndTheEmptyKit) {
     u.click(kit.chkDrum(42 - 27));
     EXPECT_EQ(kit.txtDrumKit.Text(), "[empty]");
 
-    ui.expectBox(Box("Drum kit must contain at least one drum.", "Edit Drum Kit", kExclamation, 990))
-        .answer(kOk);
+    ui.expectBox(
+          Box("Drum kit must contain at least one drum.", "Edit Drum Kit", ui::Exclamation, 990))
+        .answer(ui::OK);
     u.click(kit.cmdApply);
     EXPECT_EQ(G().EnsDrumKit, "42,");
-    ui.expectBox(Box("Drum kit must contain at least one drum.", "Edit Drum Kit", kExclamation, 990))
-        .answer(kOk);
+    ui.expectBox(
+          Box("Drum kit must contain at least one drum.", "Edit Drum Kit", ui::Exclamation, 990))
+        .answer(ui::OK);
     u.click(kit.cmdOK);
     EXPECT_TRUE(ui::isLoaded<frmDrum>());  // OK on an empty kit keeps the window open
 
@@ -148,8 +143,9 @@ TEST_F(InstrumentEditors, DrumKitSaveAsAndLoad) {
     std::filesystem::create_directories(dir / "taken.vdk");
     test::writeFile(dir / "taken.vdk" / "inside", "x");
     ui.expectFileDialog({.title = "Save Drum Kit As"}).choose((dir / "taken.vdk").string());
-    ui.expectBox({.textStartsWith = "taken.vdk already exists"}).answer(kYes);
-    ui.expectBox(Box("Unable to save the drum kit file.", "Edit Drum Kit", kExclamation)).answer(kOk);
+    ui.expectBox({.textStartsWith = "taken.vdk already exists"}).answer(ui::Yes);
+    ui.expectBox(Box("Unable to save the drum kit file.", "Edit Drum Kit", ui::Exclamation))
+        .answer(ui::OK);
     u.click(kit.cmdSaveAs);
     EXPECT_TRUE(kit.cmdSaveAs.Enabled());
 
@@ -158,13 +154,13 @@ TEST_F(InstrumentEditors, DrumKitSaveAsAndLoad) {
     test::writeFile(old, "[midi]\nDrumKit=40,41,\n[pitch]\nPoly0=7\n");
     const std::string prompt =
         "The current drumkit has been changed.  Do you want to save these changes?";
-    ui.expectBox(Box(prompt, "Edit Drum Kit", kQuestion)).answer(kCancel);
+    ui.expectBox(Box(prompt, "Edit Drum Kit", ui::Question)).answer(ui::Cancel);
     u.click(kit.cmdLoad);
-    ui.expectBox(Box(prompt, "Edit Drum Kit", kQuestion)).answer(kYes);
+    ui.expectBox(Box(prompt, "Edit Drum Kit", ui::Question)).answer(ui::Yes);
     ui.expectFileDialog({.title = "Save Drum Kit As"}).cancel();
     u.click(kit.cmdLoad);
     EXPECT_EQ(kit.chkDrum(38 - 27).Value(), 0);  // the edits are still there
-    ui.expectBox(Box(prompt, "Edit Drum Kit", kQuestion)).answer(kNo);
+    ui.expectBox(Box(prompt, "Edit Drum Kit", ui::Question)).answer(ui::No);
     ui.expectFileDialog({.title = "Open Drum Kit", .flags = 4100}).choose(old);
     u.click(kit.cmdLoad);
     EXPECT_EQ(kit.txtDrumKit.Text(), "Old");
@@ -210,11 +206,11 @@ TEST_F(InstrumentEditors, EnsembleNamesMuteAndTheLastActiveRow) {
 
     ui.expectBox({.text = "Automatically adjust pitch range and polyphony to match the selected "
                           "instrument?"})
-        .answer(kNo);
+        .answer(ui::No);
     u.click(ens.chkActive(1));
     u.pick(ens.cboPatch(1), 2);  // also the violin: same name
     EXPECT_EQ(ens.txtPatchMap.Text(), "Violin");
-    ui.expectBox({.textStartsWith = "Automatically adjust"}).answer(kYes);
+    ui.expectBox({.textStartsWith = "Automatically adjust"}).answer(ui::Yes);
     u.pick(ens.cboPatch(1), 1);  // the guitar: mixed
     EXPECT_EQ(ens.txtPatchMap.Text(), "[unnamed]");
     EXPECT_EQ(g.RowKeyMin[1], 40);
@@ -247,8 +243,8 @@ TEST_F(InstrumentEditors, EnsembleTellsAChannelShortageOnce) {
     auto u = ui.user();
     ui.expectBox(Box("Not enough MIDI channels available for Rerar Odaduza. Some channels have "
                      "been muted.",
-                     "Rerar Odaduza", kExclamation, 194))
-        .answer(kOk);
+                     "Rerar Odaduza", ui::Exclamation, 194))
+        .answer(ui::OK);
     u.type(ens.txtChannel(3), "\b5");
     EXPECT_EQ(ens.txtChannel(13).Text(), "15");
     EXPECT_EQ(ens.txtChannel(14).Text(), "0");
@@ -260,7 +256,7 @@ TEST_F(InstrumentEditors, EnsembleRangesRefuseBadNamesAndHoldTheirEnds) {
     G().EnsActive = {1};
     frmEns& ens = ensemble();
     auto u = ui.user();
-    ui.expectBox(Box("Invalid Low Note.", "Edit Ensemble", kExclamation, 95)).answer(kOk);
+    ui.expectBox(Box("Invalid Low Note.", "Edit Ensemble", ui::Exclamation, 95)).answer(ui::OK);
     u.type(ens.txtKeyMin(0), "\b\b\b\bH5");
     EXPECT_FALSE(u.click(ens.cmdOK));  // the refused box keeps the focus
     EXPECT_EQ(ens.ActiveControl(), &ens.txtKeyMin(0));

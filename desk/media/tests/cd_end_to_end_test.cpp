@@ -3,7 +3,6 @@
 // engine, and SyncPlay plays the track and its MIDI result together to their end. With
 // VELT_E2E_OUT set, the MIDI result is kept there as Track03.mid.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -27,11 +26,6 @@ namespace fs = std::filesystem;
 
 class CdEndToEnd : public MainWindowTest {
   protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
-    }
     void TearDown() override {
         if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
@@ -39,8 +33,7 @@ class CdEndToEnd : public MainWindowTest {
         platform::midi_out::useDevices(nullptr);
     }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
-    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};  // the engine beside the bridge
+    RealEngineEnv realEngine{dir.path()};
 };
 
 TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
@@ -65,8 +58,7 @@ TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
     platform::midi_out::useDevices(&midi);
     G().AudioFolder = folder("music");
     G().TempoDetect = 0;
-    f.mnuProject.setEnabled(true);
-    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    enableProjectEditing(f);
 
     const std::string track = G().AudioFolder + "Track03.wav";
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {

@@ -2,9 +2,6 @@
 // message, WaveReady stays False and no ~temp.wav is left behind.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "audio_fixtures.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/media/frm_aac.h"
@@ -18,7 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_boxes::Box;
-using User = ui::test::User;
 
 class DecodeBadInput : public MainWindowTest {
   protected:
@@ -26,17 +22,6 @@ class DecodeBadInput : public MainWindowTest {
         MainWindowTest::SetUp();
         G().InstallFolder = test::binDir().string() + "/";
         G().WorkWaveFile = G().TempFolder + "/~temp.wav";
-    }
-    template <class F>
-    void tickUntilClosed(int stepMs) {
-        ui.onModal<F>([this, stepMs](F& f, User&) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
-                ui.advance(stepMs);
-                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            EXPECT_FALSE(f.loaded());
-        });
     }
     fs::path copyCut(const fs::path& from, const std::string& name, double share) {
         std::string bytes = test::readFile(from);

@@ -3,13 +3,9 @@
 // and the real engine. Every file gets its decoding window and its run, and every run writes a
 // MIDI file with notes. With VELT_E2E_OUT set, the MIDI files are kept in that folder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <thread>
 
 #include "audio_fixtures.h"
 #include "desk/core/project/project_file.h"
@@ -24,31 +20,15 @@ namespace velt::desk {
 namespace {
 
 namespace fs = std::filesystem;
-using User = ui::test::User;
 
 class DecodeRoad : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
         G().InstallFolder = test::binDir().string() + "/";  // mpunpack
     }
-    // Ticks a modal window (whose work runs in real time) until it has closed.
-    template <class F>
-    void tickUntilClosed(int stepMs) {
-        ui.onModal<F>([this, stepMs](F& f, User&) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
-                ui.advance(stepMs);
-                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
-        });
-    }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
-    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+    RealEngineEnv realEngine{dir.path()};
 };
 
 TEST_F(DecodeRoad, FourCompressedFormatsConvertThroughTheMainWindow) {
@@ -101,15 +81,7 @@ TEST_F(DecodeRoad, FourCompressedFormatsConvertThroughTheMainWindow) {
         const std::string csv =
             test::runCommand("midicsv " + test::shellQuote(g.MidiFiles(i))).output;
         // The melody's four notes, C4 E4 G4 C5, are among those heard.
-        std::set<int> keys;
-        for (const std::string& line : test::splitLines(csv)) {
-            int track = 0, channel = 0, key = 0, velocity = 0;
-            long time = 0;
-            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                            &key, &velocity) == 5 &&
-                velocity > 0)
-                keys.insert(key);
-        }
+        const std::set<int> keys = test::soundedKeys(csv);
         for (int key : {60, 64, 67, 72})
             EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
         if (keep != nullptr && *keep != '\0') {

@@ -3,13 +3,9 @@
 // dialog's OK ("Convert now?") with the real bridge and engine. The MIDI file holds the five notes;
 // with VELT_E2E_OUT set it is kept there as take.mid.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <thread>
 
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
@@ -28,8 +24,6 @@ class RecorderE2E : public RecorderTest {
     void SetUp() override {
         RecorderTest::SetUp();
         ui::forms::install<frmRecord>([] { return std::make_unique<frmRecord>(); });
-        fs::create_directories(dir / "run");
-        chmod((dir / "run").c_str(), 0700);
         G().InstallFolder = test::binDir().string() + "/";
     }
     // The samples of a 16-bit PCM WAV file.
@@ -43,20 +37,8 @@ class RecorderE2E : public RecorderTest {
             samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
         return samples;
     }
-    template <class F>
-    void tickUntilClosed(int stepMs) {
-        ui.onModal<F>([this, stepMs](F& f, User&) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (f.loaded() && std::chrono::steady_clock::now() < deadline) {
-                ui.advance(stepMs);
-                if (f.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            EXPECT_FALSE(f.loaded()) << f.Name() << " still open";
-        });
-    }
 
-    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
-    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+    RealEngineEnv realEngine{dir.path()};
 };
 
 TEST_F(RecorderE2E, ARecordedMelodyConvertsToItsNotes) {
@@ -72,8 +54,7 @@ TEST_F(RecorderE2E, ARecordedMelodyConvertsToItsNotes) {
     frmMain& m = start();
     Global& g = G();
     g.TempoDetect = 0;
-    m.mnuProject.setEnabled(true);
-    m.Toolbar.Buttons("Edit Project").setEnabled(true);
+    enableProjectEditing(m);
     const std::string take = folder("my music") + "take.wav";
     ui.onModal<frmProperties>([&](frmProperties& p, User& u) {
         ui.onModal<frmRecord>([&](frmRecord& r, User& ru) {
@@ -114,15 +95,7 @@ TEST_F(RecorderE2E, ARecordedMelodyConvertsToItsNotes) {
     const std::string midi = g.MidiFiles(1);
     ASSERT_TRUE(fs::exists(midi)) << midi;
     const std::string csv = test::runCommand("midicsv " + test::shellQuote(midi)).output;
-    std::set<int> keys;
-    for (const std::string& line : test::splitLines(csv)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long time = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            keys.insert(key);
-    }
+    const std::set<int> keys = test::soundedKeys(csv);
     for (int key : {60, 62, 64, 65, 67})
         EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
     if (const char* keep = std::getenv("VELT_E2E_OUT"); keep != nullptr && *keep != '\0') {

@@ -159,20 +159,7 @@ TEST_F(RecorderMetronome, PlaybackEndsAtTheTakeLengthForATakeRecordedWithoutTheP
 
 TEST_F(RecorderMetronome, OpenErrorsAreShownTitledMetronome) {
     frmRecord& f = withPanel("4");
-    struct Case {
-        int32_t result;
-        std::string text;
-    } cases[] = {
-        {2, "MMSYSTEM: The specified device identifier is out of range."},
-        {4,
-         "MMSYSTEM: The specified resource is already allocated.  If another MIDI program is "
-         "running, close it and try again."},
-        {7, "MMSYSTEM: The system is unable to allocate or lock memory."},
-        {11, "MMSYSTEM: The specified pointer or structure is invalid."},
-        {68, "MMSYSTEM: No MIDI port was found."},
-        {99, "MMSYSTEM: Error 99"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : test_boxes::midiOpenErrors()) {
         SCOPED_TRACE(c.result);
         midi.openResult = c.result;
         ui.expectBox(Box(c.text, "Metronome", 48, 97)).answer(ui::Answer::OK);

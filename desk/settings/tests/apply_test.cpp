@@ -1,8 +1,6 @@
 // Applying the settings: the map from the dialog's controls to the project with its encodings,
 // OK without an edit, and the whole road from Edit Project to a saved project that the program
 // converts from the command line.
-#include <sys/stat.h>
-
 #include <cmath>
 #include <sstream>
 
@@ -14,7 +12,6 @@ namespace velt::desk {
 namespace {
 
 namespace fs = std::filesystem;
-using test_boxes::Box;
 
 using SettingsApply = SettingsTest;
 
@@ -143,12 +140,8 @@ class SettingsEndToEnd : public MainWindowTest {};
 TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
     frmMain& f = start();
     const std::string tone = (dir / "music" / "a4 tone.wav").string();
-    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(tone) +
-                               " synth 3 sine 440 vol 0.5")
-                  .exitCode,
-              0);
-    f.mnuProject.setEnabled(true);
-    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    ASSERT_TRUE(soxWave(tone, "synth 3 sine 440 vol 0.5"));
+    enableProjectEditing(f);
     // A project with a fixed tempo (automatic tempo stays on until one is tapped or opened).
     G().TempoDetect = 0;
 
@@ -164,15 +157,10 @@ TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
         u.type(p.txtTimeNum, "4");
         u.click(p.cmdOK);
     });
-    ui.expectBox(Box("You will need to regenerate the MIDI file for your Project Editor changes "
-                     "to take effect.  Convert now?",
-                     "Converter", 32))
-        .answer(ui::No);
-    ui.user().toolbar(f.Toolbar, "Edit Project");
+    editProjectWithoutConverting(f);
 
     const std::string project = (dir / "a4 tone.vpr").string();
-    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
-    ui.user().toolbar(f.Toolbar, "Save");
+    saveProjectAs(f, project);
     ASSERT_TRUE(fs::exists(project));
     using platform::profile::readInt;
     using platform::profile::readString;
@@ -184,9 +172,7 @@ TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
     EXPECT_EQ(readString("timing", "Tempo", "", project), "90");
     EXPECT_EQ(readInt("timing", "TimeSignatureNumerator", -1, project), 4);
 
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
-                       " /log=" + test::shellQuote((dir / "log.txt").string())),
-              0);
+    EXPECT_EQ(convertFromCommandLine(project), 0);
     const std::string mid = (dir / "music" / "a4 tone.mid").string();
     ASSERT_TRUE(fs::exists(mid));
     auto csv = test::runCommand("midicsv " + test::shellQuote(mid));
@@ -196,13 +182,10 @@ TEST_F(SettingsEndToEnd, EditedProjectIsSavedAndConvertsFromTheCommandLine) {
 TEST_F(SettingsEndToEnd, AChannelSetInTheDialogCarriesTheNotes) {
     frmMain& f = start();
     const std::string melody = (dir / "music" / "melody.wav").string();
-    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(melody) +
-                               " synth 0.6 sine 440 vol 0.5 : synth 0.6 sine 523.25 vol 0.5 :"
-                               " synth 0.6 sine 659.26 vol 0.5 : synth 0.6 sine 392 vol 0.5")
-                  .exitCode,
-              0);
-    f.mnuProject.setEnabled(true);
-    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    ASSERT_TRUE(soxWave(melody,
+                        "synth 0.6 sine 440 vol 0.5 : synth 0.6 sine 523.25 vol 0.5 :"
+                        " synth 0.6 sine 659.26 vol 0.5 : synth 0.6 sine 392 vol 0.5"));
+    enableProjectEditing(f);
     G().TempoDetect = 0;
 
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
@@ -219,20 +202,15 @@ TEST_F(SettingsEndToEnd, AChannelSetInTheDialogCarriesTheNotes) {
         EXPECT_EQ(p.lblMidiPatch.Caption(), "Assign to Percussion:");
         u.click(p.cmdOK);
     });
-    ui.expectBox({.textStartsWith = std::string("You will need to regenerate the MIDI file")})
-        .answer(ui::No);
-    ui.user().toolbar(f.Toolbar, "Edit Project");
+    editProjectWithoutConverting(f);
     EXPECT_EQ(G().MidiChan, 10);
 
     const std::string project = (dir / "melody.vpr").string();
-    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
-    ui.user().toolbar(f.Toolbar, "Save");
+    saveProjectAs(f, project);
     ASSERT_TRUE(fs::exists(project));
     EXPECT_EQ(platform::profile::readInt("midi", "MidiChan", -1, project), 10);
 
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
-                       " /log=" + test::shellQuote((dir / "log.txt").string())),
-              0)
+    EXPECT_EQ(convertFromCommandLine(project), 0)
         << test::readFile(dir / "log.txt") << test::readFile(project);
     const std::string mid = (dir / "music" / "melody.mid").string();
     ASSERT_TRUE(fs::exists(mid));

@@ -2,8 +2,6 @@
 // plays, the Tap Extender answered with both boxes unticked, the project saved with its tap file,
 // and the program converting it from the command line with the tempo of the taps. With
 // VELT_E2E_OUT set, the project is kept there as tap.vpr and tap.tt.
-#include <sys/stat.h>
-
 #include <cstdlib>
 
 #include "desk/settings/frm_properties.h"
@@ -16,7 +14,6 @@ namespace velt::desk {
 namespace {
 
 namespace fs = std::filesystem;
-using test_boxes::Box;
 
 class TapEndToEnd : public MainWindowTest {
   protected:
@@ -31,12 +28,8 @@ TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
     platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
     platform::wave_out::useDevices(&output);
     const std::string tone = (dir / "music" / "tap tone.wav").string();
-    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(tone) +
-                               " synth 4 pluck 440")
-                  .exitCode,
-              0);
-    f.mnuProject.setEnabled(true);
-    f.Toolbar.Buttons("Edit Project").setEnabled(true);
+    ASSERT_TRUE(soxWave(tone, "synth 4 pluck 440"));
+    enableProjectEditing(f);
 
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
         ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(tone);
@@ -56,15 +49,10 @@ TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
         EXPECT_EQ(p.txtTempo.Text(), "120");
         u.click(p.cmdOK);
     });
-    ui.expectBox(Box("You will need to regenerate the MIDI file for your Project Editor changes "
-                     "to take effect.  Convert now?",
-                     "Converter", 32))
-        .answer(ui::No);
-    ui.user().toolbar(f.Toolbar, "Edit Project");
+    editProjectWithoutConverting(f);
 
     const std::string project = (dir / "tap.vpr").string();
-    ui.expectFileDialog({.title = "Save Project As"}).choose(project);
-    ui.user().toolbar(f.Toolbar, "Save");
+    saveProjectAs(f, project);
     ASSERT_TRUE(fs::exists(project));
     const std::vector<unsigned char> taps = test::readBytes(dir / "tap.tt");
     EXPECT_EQ(taps, (std::vector<unsigned char>{0xF4, 0x01, 0xF4, 0x01, 0xF4, 0x01}));
@@ -76,9 +64,7 @@ TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
                       fs::copy_options::overwrite_existing);
     }
 
-    EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project) +
-                       " /log=" + test::shellQuote((dir / "log.txt").string())),
-              0);
+    EXPECT_EQ(convertFromCommandLine(project), 0);
     const std::string mid = (dir / "music" / "tap tone.mid").string();
     ASSERT_TRUE(fs::exists(mid));
     auto csv = test::runCommand("midicsv " + test::shellQuote(mid));

@@ -147,11 +147,11 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
 TEST_F(SettingsTone, APortThatWontOpenIsReportedUnlessSuppressed) {
     frmProperties& f = dialog();
     Global& g = G();
-    for (int32_t result : {2, 4, 7, 11, 68, 99}) {
+    for (const auto& [result, text] : test_boxes::midiOpenErrors()) {
         SCOPED_TRACE(result);
         midi.openResult = result;
         midi.events.clear();
-        ui.expectBox(Box(testNoteError(result), "Open MIDI", 48, 97)).answer(ui::OK);
+        ui.expectBox(Box(text, "Open MIDI", 48, 97)).answer(ui::OK);
         f.PlaySound(3, -1);
         EXPECT_TRUE(midi.events.empty());
         EXPECT_FALSE(f.tmrMidi.Enabled());
@@ -166,7 +166,7 @@ TEST_F(SettingsTone, APortThatWontOpenIsReportedUnlessSuppressed) {
     g.SuppressMidiErrors = true;
     f.PlaySound(3, -1);
     EXPECT_FALSE(g.SuppressMidiErrors);
-    EXPECT_EQ(ui.boxes().size(), 6u);
+    EXPECT_EQ(ui.boxes().size(), test_boxes::midiOpenErrors().size());
     f.tmrMidi_Timer();
 }
 

@@ -11,7 +11,30 @@
 
 namespace velt::ui {
 
-int MessageBox(const std::string& text, int style = 0, const std::string& title = "",
+// Message box answers (the classic numbers).
+enum Answer { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+// Message box styles: one value of each group (buttons, icon, default button, modality), added,
+// for example YesNo + Question or Critical + SystemModal.
+enum BoxStyle {
+    OKOnly = 0,
+    OKCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+    DefaultButton1 = 0,
+    DefaultButton2 = 256,
+    DefaultButton3 = 512,
+    ApplicationModal = 0,
+    SystemModal = 4096
+};
+
+int MessageBox(const std::string& text, int style = OKOnly, const std::string& title = "",
                long helpTopic = 0);
 
 InputResult InputBox(const std::string& prompt, const std::string& title = "",
@@ -20,7 +43,7 @@ InputResult InputBox(const std::string& prompt, const std::string& title = "",
 // The parts of a style, for the dialogs and the test script.
 struct BoxStyleParts {
     std::vector<int> buttons;  // answers in order
-    int icon = 0;              // 0, 16, 32, 48 or 64
+    int icon = 0;              // 0, Critical, Question, Exclamation or Information
     int defaultIndex = 0;      // into buttons
     bool systemModal = false;
     int defaultAnswer() const { return buttons[static_cast<size_t>(defaultIndex)]; }

@@ -3,6 +3,7 @@
 // transferred file.
 #include <optional>
 
+#include "desk/core/shared/text_pieces.h"
 #include "desk/media/frm_cd.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "scoped_env.h"
@@ -93,9 +94,41 @@ TEST_F(WizardCd, NextTransfersTheTrackThenMovesOnWithIt) {
     EXPECT_FALSE(ui::isLoaded<frmCD>());
     EXPECT_EQ(editor().CurrentAudioFile, target);
     EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
+    EXPECT_EQ(G().AudioFolder, FolderOf(target));
     EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
     EXPECT_EQ(editor().chkEntireRange.Value(), 1);
     EXPECT_TRUE(G().AudioFileValid);
+}
+
+TEST_F(WizardCd, WithoutDrivesThePageSaysSo) {
+    drives.emplace("VELTRANE_CD_DRIVES", ":");  // a list that names no drive
+    frmWizard& w = wizard();
+    w.optWave(4).setValue(true);
+    w.cmdNav_Click(3);
+    ASSERT_EQ(w.CurrentStep, 13);
+    ASSERT_GE(w.lstTracks.ListCount(), 1);
+    EXPECT_EQ(w.lstTracks.List(0), "No CD drives found");
+    EXPECT_FALSE(w.mmCD.Enabled());
+}
+
+TEST_F(WizardCd, LeavingWithoutATransferChangesNothing) {
+    drive({3});
+    frmWizard& w = wizard();
+    frmProperties& p = editor();
+    const std::string folder = G().AudioFolder;
+    const int detect = p.chkTempoDetect.Value(), entire = p.chkEntireRange.Value();
+    w.optWave(4).setValue(true);
+    w.cmdNav_Click(3);
+    ASSERT_EQ(w.CurrentStep, 13);
+    ui.advance(500);
+    w.cmdNav_Click(2);
+    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_FALSE(ui::isLoaded<frmCD>());
+    EXPECT_EQ(G().AudioFolder, folder);
+    EXPECT_EQ(p.chkTempoDetect.Value(), detect);
+    EXPECT_EQ(p.chkEntireRange.Value(), entire);
+    EXPECT_EQ(p.cboAudioFile.ListCount(), 0);
+    EXPECT_TRUE(p.CurrentAudioFile.empty());
 }
 
 }  // namespace

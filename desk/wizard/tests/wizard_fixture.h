@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <utility>
 #include <string>
 
 #include "audio_input_double.h"
@@ -61,6 +63,12 @@ class WizardTest : public ::testing::Test {
     void addAudio(const std::string& path) {
         editor().CurrentAudioFile = path;
         editor().AddToFileList();
+    }
+
+    // The centre of a tempo dial in whole twips, as the needle drawing rounds it.
+    static std::pair<double, double> dialCentre(const ui::PictureBox& dial) {
+        return {std::round(dial.Left() + std::round(dial.Width()) / 2),
+                std::round(dial.Top() + std::round(dial.Height()) / 2)};
     }
 
     ui::test::Script ui;

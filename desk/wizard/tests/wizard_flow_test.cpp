@@ -169,10 +169,22 @@ TEST_F(WizardFlow, ScoreBuildingStartsAtTheMasterFileStepOnce) {
     Global& g = G();
     g.ResultAction = 5;
     g.ScoreBuilderMaster = (dir / "last result.mid").string();
+    // The last result: one note on one channel, as the conversion writes it.
+    const std::string csv = (dir / "last result.csv").string();
+    test::writeFile(csv,
+                    "0, 0, Header, 1, 1, 480\n1, 0, Start_track\n1, 0, Program_c, 0, 73\n"
+                    "1, 0, Note_on_c, 0, 60, 90\n1, 480, Note_off_c, 0, 60, 0\n"
+                    "1, 480, End_track\n0, 0, End_of_file\n");
+    ASSERT_EQ(test::runCommand("csvmidi " + test::shellQuote(csv) + " " +
+                               test::shellQuote(g.ScoreBuilderMaster))
+                  .exitCode,
+              0);
     frmWizard& w = wizard();
     EXPECT_EQ(w.CurrentStep, MasterFileStep);
     EXPECT_EQ(g.MasterFile, g.ScoreBuilderMaster);
+    EXPECT_EQ(g.RecMasterFile, g.ScoreBuilderMaster);  // the recorder's master
     EXPECT_EQ(w.txtMasterFile.Text(), ui::forms::get<frmRecord>().txtMasterFile.Text());
+    EXPECT_EQ(w.txtMasterFile.Text(), "last result");
     EXPECT_TRUE(w.optWave(0).Value());
     EXPECT_TRUE(w.optFilter1(1).Value());
     EXPECT_TRUE(ui::isLoaded<frmRecord>());

@@ -71,15 +71,7 @@ TEST_F(WizardRoad, FinishConvertsTheChosenFileIntoMidiNotes) {
     const std::string mid = g.MidiFiles(1);
     ASSERT_TRUE(fs::exists(mid)) << mid;
     const std::string csv = test::runCommand("midicsv " + test::shellQuote(mid)).output;
-    std::set<int> keys;
-    for (const std::string& line : test::splitLines(csv)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long time = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            keys.insert(key);
-    }
+    const std::set<int> keys = test::soundedKeys(csv);
     // The melody's notes C4 E4 G4 C5 are among those heard.
     for (int key : {60, 64, 67, 72}) EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
     g.ProjectChanged = false;  // no save question when the window closes

@@ -9,6 +9,16 @@
 
 namespace velt::engine {
 
+constexpr int kKeyCount = 128;   // MIDI keys
+constexpr int kSlotCount = 384;  // frames in the ring of the frame history
+
+// One cell of the frame history: what the note decisions found for one key in one frame.
+struct HistoryCell {
+    int32_t level = 0;       // decided level times the gain, 0 = silent
+    int32_t bend = 0;        // fine offset in 1/32 semitone
+    int32_t brightness = 0;  // 1..127, 0 = none
+};
+
 // One resonator of the bank: three Hann-windowed sine/cosine windows tuned a third of a semitone
 // below, on and above the key.
 struct KeyRecord {

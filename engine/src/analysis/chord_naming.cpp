@@ -1,13 +1,10 @@
-// Chord naming: the pitch-class histogram of the frames in the chord ring, correlated with the
-// triads (and their extensions) of the project's key; the best match names the chord.
-#include "chord_naming.h"
+#include "analysis/chord_naming.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 
-#include "analysis_api.h"
 #include "run_state.h"
 
 namespace velt::engine {
@@ -46,6 +43,15 @@ int tonicOf(int keySignature, int minor) {
 }
 
 }  // namespace
+
+std::array<int64_t, 12> RingHistogram(std::span<const HistoryCell> history, int lastSlot,
+                                      int keyMin, int topKey) {
+    std::array<int64_t, 12> h{};
+    for (int slot = 0; slot <= lastSlot; ++slot)
+        for (int k = keyMin; k <= topKey; ++k)
+            h[k % 12] += history[size_t(k) * kSlotCount + slot].level;
+    return h;
+}
 
 std::string ChordName(const std::array<int64_t, 12>& h, int keySignature, int minor,
                       int transpose) {
@@ -105,12 +111,9 @@ void NameChord() {
     AnalysisState& analysis = state.analysis;
     if (settings.PitchMode == 0 || (state.geo.liveRun && settings.PitchMode <= 1)) return;
 
-    std::array<int64_t, 12> h{};
-    int lastSlot = std::min(analysis.slot, kSlotCount - 1);
-    int keyMin = std::max(settings.KeyMin, 0);
-    int topKey = std::min(state.geo.TopKey, kKeyCount - 1);
-    for (int slot = 0; slot <= lastSlot; ++slot)
-        for (int k = keyMin; k <= topKey; ++k) h[k % 12] += analysis.cell(k, slot).level;
+    const std::array<int64_t, 12> h =
+        RingHistogram(analysis.history, std::min(analysis.slot, kSlotCount - 1),
+                      std::max(settings.KeyMin, 0), std::min(state.geo.TopKey, kKeyCount - 1));
 
     if (settings.AutoDetectKey == 1)
         for (int i = 0; i < 12; ++i) analysis.pitchClassTotals[i] += h[i];

@@ -1,7 +1,4 @@
-// Instrument-filter matching: the last three frames' key levels are explained as a sum of the
-// instrument's note templates, one key at a time (matching pursuit), and each chosen key sounds
-// with its coefficient as level.
-#include "filter_matching.h"
+#include "analysis/filter_matching.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,27 +14,24 @@ constexpr int kIterationsPerVoice = 64;  // far above what a real frame needs; o
 
 }  // namespace
 
-void MatchFilters() {
-    RunState& state = run();
-    const ProjectSettings& settings = state.settings;
-    AnalysisState& analysis = state.analysis;
-    FilterState& filter = analysis.filter;
-    if (analysis.slot < 0 || analysis.slot >= kSlotCount) return;
+void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& rows,
+                      FilterState& filter, const SlotCells& cells) {
+    if (cells.slot < 0 || cells.slot >= kSlotCount) return;
 
     // Keys the templates cover: bins up to 127, key slots up to 109.
-    const int keyMin = std::max(settings.KeyMin, 0);
-    const int topKey = std::min({state.geo.TopKey, kFilterKeySlots - 1, kFilterBins - 2});
-    const int keyMax = std::min(settings.KeyMax, kKeyCount - 1);
+    const int keyMin = params.keyMin;
+    const int topKey = std::min({params.topKey, kFilterKeySlots - 1, kFilterBins - 2});
+    const int keyMax = params.keyMax;
     for (int k = keyMin; k <= topKey; ++k) {
-        analysis.cell(k, analysis.slot).level = 0;
-        analysis.cell(k, analysis.slot).bend = 0;
+        cells.at(k)->level = 0;
+        cells.at(k)->bend = 0;
     }
 
     for (auto& frame : filter.history) frame.resize(kKeyCount, 0.0f);
     for (int k = keyMin; k <= keyMax; ++k) {
         filter.history[0][k] = filter.history[1][k];
         filter.history[1][k] = filter.history[2][k];
-        filter.history[2][k] = 127 * analysis.KeyLevel[k];
+        filter.history[2][k] = 127 * rows.levels[k];
     }
     filter.lastIterations = 0;
     if (filter.table.empty() || topKey < keyMin) return;
@@ -66,10 +60,10 @@ void MatchFilters() {
         filter.sparseTopKey = topKey;
     }
 
-    const int polyphony = settings.Poly0;
-    const int partLow = settings.KeyMin0;
-    const int partHigh = settings.KeyMax0;
-    const double gain = state.geo.gainFactor;
+    const int polyphony = params.polyphony;
+    const int partLow = params.partKeyMin;
+    const int partHigh = params.partKeyMax;
+    const double gain = params.gain;
     std::vector<double> coefficient(kKeyCount, 0.0);
     int chosen = 0;
     double previous = 2147483647.0;
@@ -83,8 +77,8 @@ void MatchFilters() {
         int bestKey = -1;
         int candidates = 0;
         for (int k = keyMin; k <= topKey; ++k) {
-            bool candidate = analysis.KeyEnabled[k] != 0 && analysis.KeyLevel[k] > 0.5f &&
-                             settings.Track0 == 0 && k >= partLow && k <= partHigh &&
+            bool candidate = rows.keyEnabled[k] != 0 && rows.levels[k] > 0.5f &&
+                             params.partSelected && k >= partLow && k <= partHigh &&
                              (chosen < polyphony || coefficient[k] != 0);
             if (!candidate) continue;
             ++candidates;
@@ -116,10 +110,31 @@ void MatchFilters() {
     }
 
     for (int k = keyMin; k <= topKey; ++k) {
-        HistoryCell& cell = analysis.cell(k, analysis.slot);
+        HistoryCell& cell = *cells.at(k);
         cell.level = roundHalfUp(gain * coefficient[k]);
-        if (cell.level != 0) cell.bend = roundHalfUp(analysis.KeyBend[k]);
+        if (cell.level != 0) cell.bend = roundHalfUp(rows.bends[k]);
     }
+}
+
+FilterMatchParams FilterMatchParamsOf(const RunState& state) {
+    const ProjectSettings& s = state.settings;
+    FilterMatchParams p;
+    p.keyMin = std::max(s.KeyMin, 0);
+    p.topKey = state.geo.TopKey;
+    p.keyMax = std::min(s.KeyMax, kKeyCount - 1);
+    p.polyphony = s.Poly0;
+    p.partSelected = s.Track0 == 0;
+    p.partKeyMin = s.KeyMin0;
+    p.partKeyMax = s.KeyMax0;
+    p.gain = state.geo.gainFactor;
+    return p;
+}
+
+void MatchFilters() {
+    RunState& state = run();
+    AnalysisState& a = state.analysis;
+    MatchFilterFrame(FilterMatchParamsOf(state), {a.KeyLevel, a.KeyBend, a.KeyEnabled}, a.filter,
+                     SlotCells{a.history, a.slot});
 }
 
 }  // namespace velt::engine

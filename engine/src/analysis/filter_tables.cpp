@@ -145,7 +145,7 @@ void LoadFilters() {
 
     FilterEntryRange range = LocateFilterEntry(templates, size, line->lineNumber);
     if (range.damaged) {
-        FinishRun(2, 33);
+        FinishRun(outcome::kFilterDataUnreadable);
         return;
     }
     filter.table.assign(size_t{kFilterKeySlots} * kFilterSegments * kFilterBins, 0.0f);
@@ -154,7 +154,7 @@ void LoadFilters() {
         templates.clear();
         if (!templates.seekg(range.start) ||
             !templates.read(reinterpret_cast<char*>(records.data()), records.size())) {
-            FinishRun(2, 33);
+            FinishRun(outcome::kFilterDataUnreadable);
             return;
         }
         PlaceFilterRecords(filter.table, records);

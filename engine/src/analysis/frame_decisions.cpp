@@ -1,5 +1,5 @@
-// Frame note decisions: which keys sound in the current frame and how strongly, written into
-// the frame history cells of the current ring slot.
+#include "analysis/frame_decisions.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,88 +15,26 @@ namespace {
 
 constexpr float kMaxFloat = 3.0e38f;
 
-HistoryCell* currentCell(AnalysisState& analysis, int key) {
-    if (analysis.slot < 0 || analysis.slot >= kSlotCount || key < 0 || key >= kKeyCount)
-        return nullptr;
-    return &analysis.cell(key, analysis.slot);
+bool enabled(std::span<const uint8_t> keyEnabled, int key) {
+    return key >= 0 && key < static_cast<int>(keyEnabled.size()) && keyEnabled[key] != 0;
 }
 
-bool enabled(const AnalysisState& analysis, int key) {
-    return key >= 0 && key < static_cast<int>(analysis.KeyEnabled.size()) &&
-           analysis.KeyEnabled[key] != 0;
-}
-
-// The keys the decisions may write: KeyMin .. TopKey, kept inside the history.
-int firstDecidedKey() {
-    return std::max(run().settings.KeyMin, 0);
-}
-int lastDecidedKey() {
-    return std::min(run().geo.TopKey, kKeyCount - 1);
-}
-
-// Polyphonic decision: walk the keys upwards; each key's harmonics are predicted from an
-// exponential fit of the amounts taken so far and removed from the keys above, so that a low
-// note's overtones do not come out as notes of their own.
 void subtractHarmonics() {
     RunState& state = run();
     AnalysisState& analysis = state.analysis;
-    const auto& H = analysis.HarmonicOffsets;
-    int keyMax = std::min(state.settings.KeyMax, kKeyCount);
-    int lo = firstDecidedKey();
-    int hi = lastDecidedKey();
-
-    for (int k = lo; k <= hi; ++k) {
-        if (HistoryCell* cell = currentCell(analysis, k)) {
-            cell->level = 0;
-            cell->bend = 0;
-        }
-    }
-    for (int k = lo; k <= hi; ++k) {
-        int e = truncToInt(analysis.KeyLevel[k]);
-        if (e == 0) continue;
-        int amount = e;
-        int total = e;
-        LineFit fit;
-        for (int i = 2; i <= 11 && k + H[i] <= keyMax; ++i) {
-            int u = k + H[i];
-            fit.add(fit.count + 1, logLevel(amount));
-            double slope = 0;
-            double intercept = 0;
-            int predicted = fit.solve(slope, intercept)
-                                ? roundHalfUp(LineFit::predict(slope, intercept, i))
-                                : 0;
-            amount = std::max(predicted, amount);
-            if (amount <= analysis.KeyLevel[u]) {
-                analysis.KeyLevel[u] -= static_cast<float>(amount);
-            } else {
-                amount = truncToInt(analysis.KeyLevel[u]);
-                analysis.KeyLevel[u] = 0;
-            }
-            total = static_cast<int>(
-                std::clamp<int64_t>(int64_t{total} + amount, INT32_MIN, INT32_MAX));
-        }
-        if (enabled(analysis, k)) {
-            if (HistoryCell* cell = currentCell(analysis, k)) cell->level = total;
-        }
-    }
-    double gain = state.geo.gainFactor;
-    for (int k = lo; k <= hi; ++k) {
-        if (HistoryCell* cell = currentCell(analysis, k)) {
-            cell->level = roundHalfUp(cell->level * gain);
-            cell->bend = roundHalfUp(analysis.KeyBend[k]);
-        }
-    }
+    DecidePolyphonicFrame(PolyDecisionParamsOf(state), analysis.KeyLevel, analysis.KeyBend,
+                          analysis.KeyEnabled, SlotCells{analysis.history, analysis.slot});
 }
 
 // Brightness of the chosen key: the slope of its harmonic levels mapped through atan onto
 // 1..127 (falling harmonics give low values, flat or rising ones 127).
-int brightnessOf(const AnalysisState& analysis, int best, int keyMax) {
-    const auto& H = analysis.HarmonicOffsets;
+int brightnessOf(const std::array<int, 12>& H, std::span<const float> levels, int best,
+                 int keyMax) {
     double m = 0, sumI = 0, sumY = 0, sumIY = 0, sumII = 0;
     for (int i = 1; i <= 11; ++i) {
         int u = best + H[i];
-        if (u > keyMax || analysis.KeyLevel[u] == 0) break;
-        double y = truncToInt(analysis.KeyLevel[u]);
+        if (u > keyMax || levels[u] == 0) break;
+        double y = truncToInt(levels[u]);
         m += 1;
         sumI += i;
         sumY += y;
@@ -110,21 +48,87 @@ int brightnessOf(const AnalysisState& analysis, int best, int keyMax) {
     return std::clamp(value, 1, 127);
 }
 
-void storeSingleLine() {
-    RunState& state = run();
-    AnalysisState& analysis = state.analysis;
-    double gain = state.geo.gainFactor;
-    int hi = std::min(state.settings.KeyMax, kKeyCount - 1);
-    for (int k = firstDecidedKey(); k <= hi; ++k) {
-        if (HistoryCell* cell = currentCell(analysis, k)) {
-            cell->level = roundHalfUp(analysis.NoteLevel[k] * gain);
-            cell->bend = roundHalfUp(analysis.KeyBend[k]);
-            cell->brightness = analysis.singleLine.brightness[k];
+void storeSingleLine(const SingleLineParams& params, const SingleLineRows& rows,
+                     const SingleLineState& line, const SlotCells& cells) {
+    int hi = std::min(params.keyMax, kKeyCount - 1);
+    for (int k = params.firstKey; k <= hi; ++k) {
+        if (HistoryCell* cell = cells.at(k)) {
+            cell->level = roundHalfUp(rows.noteLevels[k] * params.gain);
+            cell->bend = roundHalfUp(rows.bends[k]);
+            cell->brightness = line.brightness[k];
         }
     }
 }
 
 }  // namespace
+
+HistoryCell* SlotCells::at(int key) const {
+    if (slot < 0 || slot >= kSlotCount || key < 0 || key >= kKeyCount) return nullptr;
+    return &history[size_t(key) * kSlotCount + size_t(slot)];
+}
+
+void DecidePolyphonicFrame(const PolyDecisionParams& params, std::span<float> levels,
+                           std::span<const float> bends, std::span<const uint8_t> keyEnabled,
+                           const SlotCells& cells) {
+    const auto& H = params.harmonicOffsets;
+    const int keyMax = params.harmonicTop;
+    const int lo = params.firstKey;
+    const int hi = params.lastKey;
+    auto enabledKey = [&](int key) {
+        return key >= 0 && key < static_cast<int>(keyEnabled.size()) && keyEnabled[key] != 0;
+    };
+
+    for (int k = lo; k <= hi; ++k) {
+        if (HistoryCell* cell = cells.at(k)) {
+            cell->level = 0;
+            cell->bend = 0;
+        }
+    }
+    for (int k = lo; k <= hi; ++k) {
+        int e = truncToInt(levels[k]);
+        if (e == 0) continue;
+        int amount = e;
+        int total = e;
+        LineFit fit;
+        for (int i = 2; i <= 11 && k + H[i] <= keyMax; ++i) {
+            int u = k + H[i];
+            fit.add(fit.count + 1, logLevel(amount));
+            double slope = 0;
+            double intercept = 0;
+            int predicted = fit.solve(slope, intercept)
+                                ? roundHalfUp(LineFit::predict(slope, intercept, i))
+                                : 0;
+            amount = std::max(predicted, amount);
+            if (amount <= levels[u]) {
+                levels[u] -= static_cast<float>(amount);
+            } else {
+                amount = truncToInt(levels[u]);
+                levels[u] = 0;
+            }
+            total = static_cast<int>(
+                std::clamp<int64_t>(int64_t{total} + amount, INT32_MIN, INT32_MAX));
+        }
+        if (enabledKey(k)) {
+            if (HistoryCell* cell = cells.at(k)) cell->level = total;
+        }
+    }
+    for (int k = lo; k <= hi; ++k) {
+        if (HistoryCell* cell = cells.at(k)) {
+            cell->level = roundHalfUp(cell->level * params.gain);
+            cell->bend = roundHalfUp(bends[k]);
+        }
+    }
+}
+
+PolyDecisionParams PolyDecisionParamsOf(const RunState& state) {
+    PolyDecisionParams p;
+    p.firstKey = std::max(state.settings.KeyMin, 0);
+    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
+    p.harmonicTop = std::min(state.settings.KeyMax, kKeyCount);
+    p.gain = state.geo.gainFactor;
+    p.harmonicOffsets = state.analysis.HarmonicOffsets;
+    return p;
+}
 
 void AnalyseFrame() {
     const RunState& state = run();
@@ -136,31 +140,28 @@ void AnalyseFrame() {
         subtractHarmonics();
 }
 
-void DecideSingleLine() {
-    RunState& state = run();
-    AnalysisState& analysis = state.analysis;
-    SingleLineState& line = analysis.singleLine;
-    const ProjectSettings& settings = state.settings;
-    const auto& H = analysis.HarmonicOffsets;
+void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows& rows,
+                           SingleLineState& line, const SlotCells& cells) {
+    const auto& H = params.harmonicOffsets;
     line.brightness.assign(kKeyCount + 2, 0);
-    if (state.geo.singleKeyMode) {
-        storeSingleLine();
+    if (params.singleKeyMode) {
+        storeSingleLine(params, rows, line, cells);
         return;
     }
 
-    int keyMin = firstDecidedKey();
-    int topKey = lastDecidedKey();
-    int keyMax = std::min(settings.KeyMax, kKeyCount);
+    int keyMin = params.firstKey;
+    int topKey = params.lastKey;
+    int keyMax = params.keyMax;
     // The harmonic walk reads up to two octaves above KeyMax (measured there for this walk only).
-    int walkTop = std::clamp(analysis.bank.harmonicTop, keyMax, kKeyCount - 1);
-    int lowKey = state.geo.LowKey;
-    for (int k = keyMin; k <= topKey; ++k) analysis.NoteLevel[k] = 0;
+    int walkTop = std::clamp(params.harmonicTop, keyMax, kKeyCount - 1);
+    int lowKey = params.lowKey;
+    for (int k = keyMin; k <= topKey; ++k) rows.noteLevels[k] = 0;
 
     int lo = keyMin;
     int hi = topKey;
-    if (settings.Track0 == 0) {  // the selected part is analysed in this pass
-        if (settings.KeyMin0 < 127 && settings.KeyMin0 >= keyMin) lo = settings.KeyMin0;
-        if (settings.KeyMax0 > 0 && settings.KeyMax0 <= topKey) hi = settings.KeyMax0;
+    if (params.partSelected) {  // the selected part is analysed in this pass
+        if (params.partKeyMin < 127 && params.partKeyMin >= keyMin) lo = params.partKeyMin;
+        if (params.partKeyMax > 0 && params.partKeyMax <= topKey) hi = params.partKeyMax;
     }
 
     // The best key explains the most energy at its harmonics and the least between them.
@@ -168,7 +169,7 @@ void DecideSingleLine() {
     int best = -1;
     int bestSum = 0;
     for (int k = hi; k >= lo; --k) {
-        if (!enabled(analysis, k)) continue;
+        if (!enabled(rows.keyEnabled, k)) continue;
         bool marked[kKeyCount + 2] = {};
         int first = -1;
         int last = -1;
@@ -181,15 +182,15 @@ void DecideSingleLine() {
             if (first < 0) first = u;
             last = u;
             ++markedCount;
-            sum = roundHalfUp(double(sum) + analysis.KeyLevel[u]);
+            sum = roundHalfUp(double(sum) + rows.levels[u]);
         }
         if (markedCount == 0) continue;
         // A measured key that is not sounding itself is an overtone or a gap, never the line's
         // note (keys below LowKey have no level of their own and are judged by their harmonics).
-        if (k >= lowKey && analysis.KeyLevel[k] == 0) continue;
+        if (k >= lowKey && rows.levels[k] == 0) continue;
         float signedSum = 0;
         for (int u = first; u <= last; ++u)
-            signedSum += marked[u] ? analysis.KeyLevel[u] : -analysis.KeyLevel[u];
+            signedSum += marked[u] ? rows.levels[u] : -rows.levels[u];
         float score = signedSum / static_cast<float>(markedCount);
         if (!(score > bestScore)) continue;
         bestScore = score;
@@ -197,11 +198,11 @@ void DecideSingleLine() {
         bestSum = sum;
         if (k < first) {
             // The lowest harmonics lie below the analysed range: extrapolate them.
-            analysis.KeyBend[k] = analysis.KeyBend[first];
+            rows.bends[k] = rows.bends[first];
             LineFit fit;
             for (int i = 1; i <= 11 && k + H[i] <= walkTop; ++i) {
                 int u = k + H[i];
-                if (u >= lowKey) fit.add(fit.count + 1, logLevel(analysis.KeyLevel[u]));
+                if (u >= lowKey) fit.add(fit.count + 1, logLevel(rows.levels[u]));
             }
             double slope = 0;
             double intercept = 0;
@@ -209,38 +210,64 @@ void DecideSingleLine() {
                 for (int i = 1; i <= 11 && k + H[i] < lowKey; ++i) {
                     double level =
                         std::min<double>(LineFit::predict(slope, intercept, i), kMaxFloat);
-                    analysis.KeyLevel[k + H[i]] = static_cast<float>(level);
+                    rows.levels[k + H[i]] = static_cast<float>(level);
                     bestSum = roundHalfUp(double(bestSum) + roundHalfUp(level));
                 }
             }
         }
     }
     if (best < 0 || bestSum == 0) {
-        storeSingleLine();
+        storeSingleLine(params, rows, line, cells);
         return;
     }
 
-    int brightness = settings.Brightness != 0 ? brightnessOf(analysis, best, keyMax) : 0;
+    int brightness = params.brightness ? brightnessOf(H, rows.levels, best, keyMax) : 0;
 
     // Keep a gliding line on its key: a step of one key that sounds within half a semitone
     // (also an octave away) becomes a bend of the last key.
-    double d = (best + analysis.KeyBend[best] / 32.0) - (line.LastKey + line.LastBend / 32.0);
+    double d = (best + rows.bends[best] / 32.0) - (line.LastKey + line.LastBend / 32.0);
     int last = line.LastKey;
     if ((best == last + 1 && d >= 0 && d <= 0.5) || (best == last + 13 && d >= 12 && d <= 12.5) ||
         (best == last - 11 && d >= -11.5 && d <= -11)) {
-        analysis.KeyBend[best - 1] = analysis.KeyBend[best] + 32;
+        rows.bends[best - 1] = rows.bends[best] + 32;
         --best;
     } else if ((best == last - 1 && d >= -0.5 && d <= 0) ||
                (best == last - 13 && d >= -12.5 && d <= -12) ||
                (best == last + 11 && d >= 11 && d <= 11.5)) {
-        analysis.KeyBend[best + 1] = analysis.KeyBend[best] - 32;
+        rows.bends[best + 1] = rows.bends[best] - 32;
         ++best;
     }
     line.LastKey = best;
-    line.LastBend = analysis.KeyBend[best];
-    analysis.NoteLevel[best] = bestSum;
+    line.LastBend = rows.bends[best];
+    rows.noteLevels[best] = bestSum;
     line.brightness[best] = brightness;
-    storeSingleLine();
+    storeSingleLine(params, rows, line, cells);
+}
+
+SingleLineParams SingleLineParamsOf(const RunState& state) {
+    const ProjectSettings& s = state.settings;
+    SingleLineParams p;
+    p.firstKey = std::max(s.KeyMin, 0);
+    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
+    p.keyMax = std::min(s.KeyMax, kKeyCount);
+    p.harmonicTop = state.analysis.bank.harmonicTop;
+    p.lowKey = state.geo.LowKey;
+    p.partSelected = s.Track0 == 0;
+    p.partKeyMin = s.KeyMin0;
+    p.partKeyMax = s.KeyMax0;
+    p.brightness = s.Brightness != 0;
+    p.singleKeyMode = state.geo.singleKeyMode;
+    p.gain = state.geo.gainFactor;
+    p.harmonicOffsets = state.analysis.HarmonicOffsets;
+    return p;
+}
+
+void DecideSingleLine() {
+    RunState& state = run();
+    AnalysisState& a = state.analysis;
+    DecideSingleLineFrame(SingleLineParamsOf(state),
+                          SingleLineRows{a.KeyLevel, a.KeyBend, a.NoteLevel, a.KeyEnabled},
+                          a.singleLine, SlotCells{a.history, a.slot});
 }
 
 }  // namespace velt::engine

@@ -1,10 +1,8 @@
-// The note tracker: turns the frame history, slot by slot, into MIDI note, controller, bend,
-// tempo and chord events. It enforces each key's minimum note length, the output threshold,
-// re-attacks, the polyphony limit and at most one event of each kind per key per MIDI tick.
+#include "analysis/note_tracker.h"
+
 #include <algorithm>
 #include <climits>
 
-#include "analysis_api.h"
 #include "midi_events.h"
 #include "rounding.h"
 #include "run_state.h"
@@ -22,81 +20,62 @@ constexpr int kTempoMeta = 0x51;
 constexpr int kNoBendSent = 127;  // makes the first bend of a key always go out
 
 struct TrackerContext {
-    RunState& state;
+    const TrackerParams& p;
     TrackerState& tracker;
-    int keyMin;
-    int topKey;
-    int threshold;
-    int polyphony;
-    int channel;
+    TrackerReport& report;
+    MidiEventSink& sink;
 
     void send(int status, int data1, int data2) {
-        EmitMidiEvent(tracker.tickCounter, status, data1, data2, channel);
+        sink.emit(tracker.tickCounter, status, data1, data2, p.channel);
     }
 };
 
-TrackerContext context() {
-    RunState& state = run();
-    const ProjectSettings& settings = state.settings;
-    int pitchMode = settings.PitchMode;
-    return TrackerContext{state,
-                          state.analysis.tracker,
-                          std::max(settings.KeyMin, 0),
-                          std::min(state.geo.TopKey, kKeyCount - 1),
-                          settings.OutputThreshold,
-                          pitchMode < 2 ? 1 : pitchMode,
-                          state.geo.partChannel};
+int minFrames(const TrackerParams& p, int key) {
+    if (key < static_cast<int>(p.minFrames.size())) return p.minFrames[size_t(key)];
+    return p.minimumLength;
 }
 
-int minFrames(const RunState& state, int key) {
-    const auto& records = state.analysis.bank.records;
-    if (key < static_cast<int>(records.size())) return records[key].minFrames;
-    return state.settings.MinimumLength;
-}
-
-void startForm(TrackerContext& c) {
-    const ProjectSettings& settings = c.state.settings;
-    TrackerState& t = c.tracker;
-    t.tickCounter = 1 - settings.MinimumLength;
-    t.framePhase = settings.MinimumLength / 2;
+void startForm(const TrackerParams& p, TrackerState& t) {
+    t.tickCounter = 1 - p.minimumLength;
+    t.framePhase = p.minimumLength / 2;
     t.leadingSilence = 1;
     t.lastTempo = 0;
     t.lastChord = "N/C";
     t.notes.assign(kKeyCount, NoteState{});
     t.lastBendSent.assign(kKeyCount, kNoBendSent);
     t.lastBrightnessSent.assign(kKeyCount, 0);
-    for (int k = c.keyMin; k <= c.topKey; ++k) t.notes[k].frames = minFrames(c.state, k);
+    for (int k = p.keyMin; k <= p.topKey; ++k) t.notes[k].frames = minFrames(p, k);
 }
 
-void emitMetas(TrackerContext& c, int slot) {
-    const ProjectSettings& settings = c.state.settings;
+void emitMetas(TrackerContext& c, const TrackerFrame& frame) {
+    const TrackerParams& p = c.p;
     TrackerState& t = c.tracker;
-    if (c.state.geo.liveRun || settings.AutoTiming != 0) return;
+    if (p.liveRun || p.autoTiming) return;
     // A negative tick counter is the look-ahead: no event may carry it as its delta.
-    if (settings.PitchMode != 0 && slot == settings.MinimumLength - 1 && t.tickCounter >= 0 &&
-        c.state.status.chordText != t.lastChord) {
+    if (!p.drums && frame.slot == p.minimumLength - 1 && t.tickCounter >= 0 &&
+        frame.chordText != t.lastChord) {
         c.send(kChordMeta, 0, 0);
-        if (settings.CropSilence == 0) t.leadingSilence = 0;
-        t.lastChord = c.state.status.chordText;
+        if (!p.cropSilence) t.leadingSilence = 0;
+        t.lastChord = frame.chordText;
     }
-    int beat = c.state.analysis.beatLengths[slot];
-    if (settings.TempoTrack == 1 && t.tickCounter >= 0 && beat != 0 && beat != t.lastTempo) {
+    int beat = frame.beatLength;
+    if (p.tempoTrack && t.tickCounter >= 0 && beat != 0 && beat != t.lastTempo) {
         c.send(kTempoMeta, beat, 0);
         t.lastTempo = beat;
     }
 }
 
-void updateStates(TrackerContext& c, int slot) {
-    const int T = c.threshold;
-    const bool filter = c.state.geo.filterInUse;
-    const int minimumLength = c.state.settings.MinimumLength;
+void updateStates(TrackerContext& c, const TrackerFrame& frame) {
+    const int T = c.p.threshold;
+    const bool filter = c.p.filterInUse;
+    const int minimumLength = c.p.minimumLength;
     TrackerState& t = c.tracker;
-    for (int k = c.keyMin; k <= c.topKey; ++k) {
+    for (int k = c.p.keyMin; k <= c.p.topKey; ++k) {
         NoteState& n = t.notes[k];
-        const HistoryCell& cell = c.state.analysis.cell(k, slot);
+        const HistoryCell& cell = frame.cell(k);
         const int cur = cell.level;
         const int prev = n.previous;
-        const int shortest = minFrames(c.state, k);
+        const int shortest = minFrames(c.p, k);
         n.level = cur;
         n.bend = cell.bend;
         n.brightness = cell.brightness;
@@ -150,10 +129,10 @@ void updateStates(TrackerContext& c, int slot) {
 
 void confirm(TrackerContext& c) {
     TrackerState& t = c.tracker;
-    for (int k = c.keyMin; k <= c.topKey; ++k) {
+    for (int k = c.p.keyMin; k <= c.p.topKey; ++k) {
         NoteState& n = t.notes[k];
-        if (n.frames < minFrames(c.state, k)) continue;
-        if (n.peak >= 2 * c.threshold && !n.confirmed) {
+        if (n.frames < minFrames(c.p, k)) continue;
+        if (n.peak >= 2 * c.p.threshold && !n.confirmed) {
             n.confirmed = 1;
             t.leadingSilence = 0;
             if (n.release == 0) {
@@ -174,7 +153,7 @@ std::vector<bool> selectKeys(TrackerContext& c) {
     std::vector<bool> selected(kKeyCount, false);
     int alreadySent = 0;
     int wanting = 0;
-    for (int k = c.keyMin; k <= c.topKey; ++k) {
+    for (int k = c.p.keyMin; k <= c.p.topKey; ++k) {
         const NoteState& n = t.notes[k];
         if (n.sentThisTick) {
             ++alreadySent;
@@ -183,11 +162,11 @@ std::vector<bool> selectKeys(TrackerContext& c) {
             ++wanting;
         }
     }
-    if (wanting + alreadySent > c.polyphony) {
-        for (int chosen = 0; chosen < c.polyphony - alreadySent; ++chosen) {
+    if (wanting + alreadySent > c.p.polyphony) {
+        for (int chosen = 0; chosen < c.p.polyphony - alreadySent; ++chosen) {
             int best = -1;
             int bestValue = INT_MIN;
-            for (int k = c.topKey; k >= c.keyMin; --k) {
+            for (int k = c.p.topKey; k >= c.p.keyMin; --k) {
                 const NoteState& n = t.notes[k];
                 if (selected[k] || (n.sounding == 0 && n.start == 0)) continue;
                 int value = std::max(n.sounding, n.start);
@@ -200,9 +179,9 @@ std::vector<bool> selectKeys(TrackerContext& c) {
             selected[best] = true;
         }
     } else {
-        for (int k = c.keyMin; k <= c.topKey; ++k) selected[k] = true;
+        for (int k = c.p.keyMin; k <= c.p.topKey; ++k) selected[k] = true;
     }
-    for (int k = c.keyMin; k <= c.topKey; ++k) {
+    for (int k = c.p.keyMin; k <= c.p.topKey; ++k) {
         if (!selected[k]) continue;
         t.notes[k].sounding = -t.notes[k].sounding;
         t.notes[k].start = -t.notes[k].start;
@@ -221,41 +200,34 @@ void resetNote(NoteState& n) {
 }
 
 void sendStartExpression(TrackerContext& c, NoteState& n) {
-    const ProjectSettings& settings = c.state.settings;
-    if (settings.Controller != 0 && c.polyphony < 2 && !n.expressionSent) {
-        c.send(kControlChange, settings.Controller, 127);
+    if (c.p.controller != 0 && c.p.polyphony < 2 && !n.expressionSent) {
+        c.send(kControlChange, c.p.controller, 127);
         n.expressionSent = 1;
         n.expression = 127;
     }
 }
 
 void noteStarted(TrackerContext& c, int key, const NoteState& n) {
-    StatusValues& status = c.state.status;
-    status.startedKey = key;
-    status.startedBend = static_cast<float>(n.bend);
+    c.report.startedKey = key;
+    c.report.startedBend = static_cast<float>(n.bend);
 }
 
 void sendControllers(TrackerContext& c, int key, NoteState& n) {
-    const ProjectSettings& settings = c.state.settings;
     TrackerState& t = c.tracker;
-    if (settings.Brightness != 0 && n.brightness != 0 &&
-        n.brightness != t.lastBrightnessSent[key]) {
-        c.send(kControlChange, settings.Brightness, n.brightness);
+    if (c.p.brightness != 0 && n.brightness != 0 && n.brightness != t.lastBrightnessSent[key]) {
+        c.send(kControlChange, c.p.brightness, n.brightness);
         t.lastBrightnessSent[key] = n.brightness;
     }
-    if (settings.PitchBend == 1 && c.polyphony < 2 && n.bend != t.lastBendSent[key] &&
-        !n.bendSent) {
+    if (c.p.pitchBend && c.p.polyphony < 2 && n.bend != t.lastBendSent[key] && !n.bendSent) {
         c.send(kPitchBend, 0, std::clamp(n.bend + 64, 0, 127));
         t.lastBendSent[key] = n.bend;
         n.bendSent = 1;
-        if (c.state.status.startedKey == key)
-            c.state.status.startedBend = static_cast<float>(n.bend);
+        if (c.report.startedKey == key) c.report.startedBend = static_cast<float>(n.bend);
     }
 }
 
 void emitKey(TrackerContext& c, int k, bool selected) {
-    const ProjectSettings& settings = c.state.settings;
-    StatusValues& status = c.state.status;
+    TrackerReport& status = c.report;
     NoteState& n = c.tracker.notes[k];
     bool goesOn = false;
 
@@ -288,12 +260,12 @@ void emitKey(TrackerContext& c, int k, bool selected) {
         if (n.sounding <= 0) {
             if (n.sounding < 0 && n.level != 0) {  // a chosen note goes on sounding
                 n.sounding = n.level;
-                if (settings.Controller != 0 && c.polyphony < 2) {
+                if (c.p.controller != 0 && c.p.polyphony < 2) {
                     // The level relative to the note's peak; a zero peak counts as full level.
                     int value =
                         n.peak == 0 ? 127 : std::min(127, truncToInt(127.0 / n.peak * n.level));
                     if (value != n.expression && !n.expressionSent) {
-                        c.send(kControlChange, settings.Controller, value);
+                        c.send(kControlChange, c.p.controller, value);
                         n.expressionSent = 1;
                         n.expression = value;
                     }
@@ -339,11 +311,11 @@ void emitKey(TrackerContext& c, int k, bool selected) {
 
 void endFrame(TrackerContext& c) {
     TrackerState& t = c.tracker;
-    int framesPerTick = 1 << std::clamp(c.state.geo.subdivisionExp, 0, 30);
+    int framesPerTick = 1 << std::clamp(c.p.subdivisionExp, 0, 30);
     ++t.framePhase;
     if (t.framePhase % framesPerTick != 0) return;
     ++t.tickCounter;
-    for (int k = c.keyMin; k <= c.topKey; ++k) {
+    for (int k = c.p.keyMin; k <= c.p.topKey; ++k) {
         NoteState& n = t.notes[k];
         if (n.deferredRelease != 0) c.send(kNoteOff, k, n.deferredRelease);
         n.sentThisTick = 0;
@@ -353,53 +325,124 @@ void endFrame(TrackerContext& c) {
     }
 }
 
-void frameForm(TrackerContext& c) {
-    int slot = c.state.analysis.slot;
-    if (slot < 0 || slot >= kSlotCount || c.tracker.notes.empty()) return;
-    emitMetas(c, slot);
-    updateStates(c, slot);
+void frameForm(TrackerContext& c, const TrackerFrame& frame) {
+    if (frame.slot < 0 || frame.slot >= kSlotCount || c.tracker.notes.empty()) return;
+    emitMetas(c, frame);
+    updateStates(c, frame);
     confirm(c);
     TrackerState& t = c.tracker;
     if (t.tickCounter < 0) {  // look-ahead of MinimumLength frames
         ++t.tickCounter;
         return;
     }
-    if (c.state.settings.CropSilence == 1 && t.leadingSilence) return;
+    if (c.p.cropSilence && t.leadingSilence) return;
     std::vector<bool> selected = selectKeys(c);
-    for (int k = c.keyMin; k <= c.topKey; ++k) emitKey(c, k, selected[k]);
+    for (int k = c.p.keyMin; k <= c.p.topKey; ++k) emitKey(c, k, selected[k]);
     endFrame(c);
 }
 
+// Hands the tracker's events to the run's installed sink.
+class InstalledSink : public MidiEventSink {
+  public:
+    void emit(int& delta, int status, int data1, int data2, int channel) override {
+        EmitMidiEvent(delta, status, data1, data2, channel);
+    }
+};
+
 }  // namespace
 
-bool TrackerIdle() {
-    TrackerContext c = context();
-    const TrackerState& t = c.tracker;
-    const ProjectSettings& settings = c.state.settings;
-    if (!c.state.geo.liveRun && settings.AutoTiming == 0 && settings.PitchMode != 0 &&
-        c.state.status.chordText != t.lastChord) {
+void StartTracker(const TrackerParams& params, TrackerState& state) {
+    startForm(params, state);
+}
+
+void TrackFrame(const TrackerParams& params, const TrackerFrame& frame, TrackerState& state,
+                TrackerReport& report, MidiEventSink& sink) {
+    TrackerContext c{params, state, report, sink};
+    frameForm(c, frame);
+}
+
+bool TrackerIsIdle(const TrackerParams& params, const TrackerState& t, std::string_view chordText) {
+    if (!params.liveRun && !params.autoTiming && !params.drums && chordText != t.lastChord) {
         return false;  // a chord meta may still be due
     }
     // An unconfirmed attempt whose level is still held ends in silence without being confirmed
     // (its frame count stays below the key's minimum); one with no level left would be confirmed
     // by frames alone while its peak reaches the start threshold.
-    for (int k = c.keyMin; k < static_cast<int>(t.notes.size()) && k <= c.topKey; ++k) {
+    for (int k = params.keyMin; k < static_cast<int>(t.notes.size()) && k <= params.topKey; ++k) {
         const NoteState& n = t.notes[k];
         if (n.confirmed != 0 || n.sounding != 0 || n.start != 0 || n.release != 0 ||
             n.deferredRelease != 0 || n.reattack != 0 ||
-            (n.previous == 0 && n.peak >= 2 * c.threshold)) {
+            (n.previous == 0 && n.peak >= 2 * params.threshold)) {
             return false;
         }
     }
     return true;
 }
 
-void EmitNotes(int start) {
-    TrackerContext c = context();
-    if (start != 0)
-        startForm(c);
-    else
-        frameForm(c);
+TrackerParams TrackerParamsOf(const RunState& state) {
+    const ProjectSettings& s = state.settings;
+    const Geometry& g = state.geo;
+    TrackerParams p;
+    p.keyMin = std::max(s.KeyMin, 0);
+    p.topKey = std::min(g.TopKey, kKeyCount - 1);
+    p.threshold = s.OutputThreshold;
+    p.polyphony = s.PitchMode < 2 ? 1 : s.PitchMode;
+    p.channel = g.partChannel;
+    p.minimumLength = s.MinimumLength;
+    p.minFrames.reserve(state.analysis.bank.records.size());
+    for (const KeyRecord& record : state.analysis.bank.records)
+        p.minFrames.push_back(record.minFrames);
+    p.subdivisionExp = g.subdivisionExp;
+    p.liveRun = g.liveRun;
+    p.filterInUse = g.filterInUse;
+    p.drums = s.PitchMode == 0;
+    p.autoTiming = s.AutoTiming != 0;
+    p.tempoTrack = s.TempoTrack == 1;
+    p.cropSilence = s.CropSilence == 1;
+    p.controller = s.Controller;
+    p.brightness = s.Brightness;
+    p.pitchBend = s.PitchBend == 1;
+    return p;
+}
+
+namespace {
+
+TrackerReport reportOf(const StatusValues& status) {
+    return {status.startedKey, status.startedBend, status.lowestKey, status.highestKey};
+}
+
+void keepReport(const TrackerReport& report, StatusValues& status) {
+    status.startedKey = report.startedKey;
+    status.startedBend = report.startedBend;
+    status.lowestKey = report.lowestKey;
+    status.highestKey = report.highestKey;
+}
+
+}  // namespace
+
+void StartNoteTracker() {
+    RunState& state = run();
+    StartTracker(TrackerParamsOf(state), state.analysis.tracker);
+}
+
+void TrackSlot() {
+    RunState& state = run();
+    AnalysisState& a = state.analysis;
+    TrackerFrame frame;
+    frame.slot = a.slot;
+    frame.history = a.history;
+    if (a.slot >= 0 && a.slot < static_cast<int>(a.beatLengths.size()))
+        frame.beatLength = a.beatLengths[size_t(a.slot)];
+    frame.chordText = state.status.chordText;
+    TrackerReport report = reportOf(state.status);
+    InstalledSink sink;
+    TrackFrame(TrackerParamsOf(state), frame, a.tracker, report, sink);
+    keepReport(report, state.status);
+}
+
+bool TrackerIdle() {
+    const RunState& state = run();
+    return TrackerIsIdle(TrackerParamsOf(state), state.analysis.tracker, state.status.chordText);
 }
 
 }  // namespace velt::engine

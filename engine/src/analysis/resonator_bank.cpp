@@ -151,32 +151,28 @@ void BuildHarmonicTable() {
         offsets[i] = roundHalfUp(12 * std::log2(i * std::pow(2.0, -5.75)) + 69);
 }
 
-void BuildResonatorBank() {
-    RunState& state = run();
-    const Geometry& geo = state.geo;
-    const ProjectSettings& settings = state.settings;
-    ResonatorBank& bank = state.analysis.bank;
+int BuildBank(const BankParams& params, ResonatorBank& bank) {
     bank = ResonatorBank{};
 
-    double rate = geo.sampleRate;
-    double reference = settings.ReferencePitch;
+    double rate = params.sampleRate;
+    double reference = params.referencePitch;
     // Keys beyond 0..128 would fall outside the per-key arrays.
-    bank.firstKey = std::max(geo.LowKey - 1, 0);
-    bank.lastKey = std::min(settings.KeyMax + 1, kKeyCount);
-    bank.harmonicTop = settings.KeyMax;
+    bank.firstKey = std::max(params.lowKey - 1, 0);
+    bank.lastKey = std::min(params.keyMax + 1, kKeyCount);
+    bank.harmonicTop = params.keyMax;
     if (rate <= 0 || reference <= 0 || bank.lastKey < bank.firstKey) {
         bank.lastKey = bank.firstKey - 1;
-        return;
+        return 0;
     }
-    bool singleKey = geo.singleKeyMode;
+    bool singleKey = params.singleKeyMode;
     // Not where the line also judges keys below LowKey (a live single line analyses from
     // KeyMin + 19): those keys are scored on their measured upper harmonics only, and against
     // keys scored over two more octaves they would take two neighbouring tones for their own
     // upper harmonics.
-    if (settings.PitchMode == 1 && !singleKey && geo.LowKey <= settings.KeyMin) {
-        int reach = std::min({settings.KeyMax + kHarmonicReach, NyquistKey(rate, reference),
-                              kKeyCount - 1});
-        bank.harmonicTop = std::max(reach, settings.KeyMax);
+    if (params.singleLine && !singleKey && params.lowKey <= params.keyMin) {
+        int reach =
+            std::min({params.keyMax + kHarmonicReach, NyquistKey(rate, reference), kKeyCount - 1});
+        bank.harmonicTop = std::max(reach, params.keyMax);
         bank.lastKey = std::max(bank.lastKey, std::min(bank.harmonicTop + 1, kKeyCount));
     }
 
@@ -185,8 +181,7 @@ void BuildResonatorBank() {
         bank.records.assign(bank.lastKey + 2, KeyRecord{});
         bank.energies.assign(bank.lastKey + 2, 0.0);
     } catch (const std::bad_alloc&) {
-        FinishRun(6, 13);
-        return;
+        return memory_detail::kResonatorRecords;
     }
     for (int k = bank.firstKey; k <= bank.lastKey; ++k) {
         KeyRecord& record = bank.records[k];
@@ -201,15 +196,13 @@ void BuildResonatorBank() {
 
     if (!singleKey) {
         if (tableSize > std::numeric_limits<int32_t>::max()) {
-            FinishRun(6, 14);
-            return;
+            return memory_detail::kResonatorTables;
         }
         try {
             bank.sineTable.assign(tableSize, 0);
             bank.cosineTable.assign(tableSize, 0);
         } catch (const std::bad_alloc&) {
-            FinishRun(6, 14);
-            return;
+            return memory_detail::kResonatorTables;
         }
         int32_t next = 0;
         for (int k = bank.firstKey; k <= bank.lastKey; ++k) {
@@ -225,17 +218,42 @@ void BuildResonatorBank() {
     // Shortest note per key: the middle window's span in frames, at least six frames. Keys below
     // the bank (a live single line analyses from KeyMin + 19 up) keep their records too: a note
     // found there by extrapolation still needs its minimum length.
-    int lowest = std::max(settings.KeyMin, 0);
-    int highest = std::min(geo.TopKey, bank.lastKey);
+    int lowest = std::max(params.keyMin, 0);
+    int highest = std::min(params.topKey, bank.lastKey);
     for (int k = lowest; k <= highest; ++k) {
         KeyRecord& record = bank.records[k];
-        if (geo.liveRun || singleKey || geo.hopSamples <= 0)
-            record.minFrames = settings.MinimumLength;
+        if (params.liveRun || singleKey || params.hopSamples <= 0)
+            record.minFrames = params.minimumLength;
         else
-            record.minFrames = std::max(6, truncToInt(record.length[1] / geo.hopSamples + 1));
+            record.minFrames = std::max(6, truncToInt(record.length[1] / params.hopSamples + 1));
     }
 
     if (!singleKey) buildFineResponse(bank, reference, rate);
+    return 0;
+}
+
+BankParams BankParamsOf(const RunState& state) {
+    const Geometry& g = state.geo;
+    const ProjectSettings& s = state.settings;
+    BankParams p;
+    p.sampleRate = g.sampleRate;
+    p.referencePitch = s.ReferencePitch;
+    p.lowKey = g.LowKey;
+    p.keyMin = s.KeyMin;
+    p.keyMax = s.KeyMax;
+    p.topKey = g.TopKey;
+    p.singleLine = s.PitchMode == 1;
+    p.singleKeyMode = g.singleKeyMode;
+    p.liveRun = g.liveRun;
+    p.hopSamples = g.hopSamples;
+    p.minimumLength = s.MinimumLength;
+    return p;
+}
+
+void BuildResonatorBank() {
+    RunState& state = run();
+    if (int detail = BuildBank(BankParamsOf(state), state.analysis.bank); detail != 0)
+        FinishRun({kOutOfMemory, detail});
 }
 
 int TailFrameCount() {

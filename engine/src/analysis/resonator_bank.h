@@ -10,6 +10,30 @@
 
 namespace velt::engine {
 
+struct RunState;
+
+// What the bank is built from.
+struct BankParams {
+    double sampleRate = 44100;         // Hz
+    double referencePitch = 440;       // Hz of key 69
+    int lowKey = 0;                    // lowest analysed key (the bank starts one below)
+    int keyMin = 0;                    // lowest key of the range: minimum lengths from here
+    int keyMax = kKeyCount - 1;        // highest key of the range (the bank ends one above)
+    int topKey = kKeyCount - 1;        // highest tracked key: minimum lengths up to here
+    bool singleLine = false;           // a single line also measures up to two octaves above keyMax
+    bool singleKeyMode = false;        // drums: periods only, no tables
+    bool liveRun = false;              // live: every key's minimum length is minimumLength
+    double hopSamples = 44100 / 64.0;  // samples per frame
+    int minimumLength = 6;             // frames: the minimum length of live and single-key runs
+};
+
+// Builds the bank into `bank`. Returns 0, or the detail of the out-of-memory outcome when a table
+// could not be had (the bank is then incomplete).
+int BuildBank(const BankParams& params, ResonatorBank& bank);
+
+// The bank's parameters from the run's settings and geometry.
+BankParams BankParamsOf(const RunState& state);
+
 // The samples of one frame as the correlation reads them: wide points at the first sample,
 // planes holds the same samples split into byte planes (see correlation_kernel.h).
 struct FrameView {

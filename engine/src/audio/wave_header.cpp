@@ -29,10 +29,10 @@ bool tagAt(std::span<const unsigned char> b, size_t at, const char* tag) {
     return std::memcmp(b.data() + at, tag, 4) == 0;
 }
 
-WaveHeader fail(int type, int detail) {
+WaveHeader fail(RunOutcome outcome) {
     WaveHeader header;
-    header.outcomeType = type;
-    header.outcomeDetail = detail;
+    header.outcomeType = outcome.type;
+    header.outcomeDetail = outcome.detail;
     return header;
 }
 
@@ -73,7 +73,7 @@ std::optional<ChunkPlaces> searchTags(std::span<const unsigned char> window, int
         }
     }
     if (!found) {
-        detail = 43;
+        detail = outcome::kNoFormatTag.detail;
         return std::nullopt;
     }
     // "data": its size field must lie inside the window too.
@@ -86,7 +86,7 @@ std::optional<ChunkPlaces> searchTags(std::span<const unsigned char> window, int
         }
     }
     if (!found) {
-        detail = 18;
+        detail = outcome::kNoDataTag.detail;
         return std::nullopt;
     }
     return places;
@@ -95,7 +95,7 @@ std::optional<ChunkPlaces> searchTags(std::span<const unsigned char> window, int
 }  // namespace
 
 WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSize) {
-    if (window.size() < kWaveHeaderWindow) return fail(2, 16);
+    if (window.size() < kWaveHeaderWindow) return fail(outcome::kAudioTooShort);
     window = window.first(kWaveHeaderWindow);
 
     WaveHeader header;
@@ -111,7 +111,7 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
     int missing = 0;
     std::optional<ChunkPlaces> places = walkChunks(window);
     if (!places) places = searchTags(window, missing);
-    if (!places) return fail(4, missing);
+    if (!places) return fail({kAudioFormatRefused, missing});
     const size_t fmt = places->fmt;
     const size_t data = places->data;
 
@@ -120,9 +120,9 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
         bool pcm = fmt + 48 <= window.size() && le32(window, fmt + 4) >= 40 &&
                    le16(window, fmt + 32) == kFormatPcm &&
                    std::memcmp(window.data() + fmt + 34, kPcmSubformatTail, 14) == 0;
-        if (!pcm) return fail(4, 17);
+        if (!pcm) return fail(outcome::kNotPcm);
     } else if (tag != kFormatPcm) {
-        return fail(4, 17);
+        return fail(outcome::kNotPcm);
     }
     header.channels = static_cast<int>(le16(window, fmt + 10));
     header.sampleRate = static_cast<int>(std::min<uint32_t>(le32(window, fmt + 12), INT32_MAX));
@@ -140,17 +140,17 @@ bool ReadWaveHeader() {
     RunState& state = run();
     state.files.audio.reset(std::fopen(state.settings.AudioFile.c_str(), "rb"));
     std::FILE* file = state.files.audio.get();
-    if (file == nullptr) FinishRun(3, 15);
+    if (file == nullptr) FinishRun(outcome::kAudioNotOpened);
 
     std::vector<unsigned char> window(kWaveHeaderWindow);
     size_t got = std::fread(window.data(), 1, window.size(), file);
     window.resize(got);
     int64_t fileSize = -1;
     if (fseeko(file, 0, SEEK_END) == 0) fileSize = ftello(file);
-    if (fileSize < 0) FinishRun(2, 16);
+    if (fileSize < 0) FinishRun(outcome::kAudioTooShort);
 
     WaveHeader header = ParseWaveHeader(window, fileSize);
-    if (header.outcomeType != 0) FinishRun(header.outcomeType, header.outcomeDetail);
+    if (header.outcomeType != 0) FinishRun({header.outcomeType, header.outcomeDetail});
 
     Geometry& geo = state.geo;
     geo.riffFile = header.riff;

@@ -8,6 +8,8 @@
 #include <cstdio>
 
 #include "analysis/analysis_api.h"
+#include "analysis/chord_naming.h"
+#include "analysis/note_tracker.h"
 #include "driver/key_detection.h"
 #include "live/live_io.h"
 #include "midi/auto_timing.h"
@@ -31,7 +33,7 @@ void completeOutput(RunState& state) {
         NameChord();
         for (int i = 0; i <= last; ++i) {
             a.slot = i;
-            EmitNotes(0);
+            TrackSlot();
         }
     }
     // Silent tail: long enough for every sounding note to reach its end. Each pass uses a cleared
@@ -45,7 +47,7 @@ void completeOutput(RunState& state) {
         for (int k = s.KeyMin; k <= s.KeyMax; ++k) a.cell(k, slot) = HistoryCell{};
         a.beatLengths[size_t(slot)] = 0;
         a.slot = slot;
-        EmitNotes(0);
+        TrackSlot();
         if (TrackerIdle()) break;
     }
     a.slot = -1;
@@ -68,17 +70,20 @@ void completeOutput(RunState& state) {
 
 }  // namespace
 
-void FinishRun(int type, int detail) {
+void FinishRun(RunOutcome ending) {
+    auto [type, detail] = ending;
     RunState& state = run();
     const bool live = state.geo.liveRun;
-    if ((type == 0 || type == 1) && !state.finishing) {
+    if ((type == kRunSucceeded || type == kRunCancelled) && !state.finishing) {
         state.finishing = true;
         completeOutput(state);
     }
     state.finishing = true;
 
     SetMidiEventSink(nullptr);
-    if (live) CloseLiveDevices(type != 10 && type != 11, type != 11);
+    if (live)
+        CloseLiveDevices(type != kMidiDeviceFailed && type != kWaveInDeviceFailed,
+                         type != kWaveInDeviceFailed);
     state.files.tempo.reset();
     state.files.audio.reset();
     state.midi.file.reset();
@@ -86,17 +91,17 @@ void FinishRun(int type, int detail) {
         // Success and cancel put the completed file in place of the target; every other end
         // drops the working file and leaves an earlier file of that name as it was.
         state.files.midiCreated = false;
-        if (type > 1) {
+        if (type > kRunCancelled) {
             std::remove(state.files.midiWorkPath.c_str());
         } else if (!PlaceMidiFile(state.files.midiWorkPath, state.files.midiPath)) {
-            type = 5;
-            detail = 22;
+            type = outcome::kMidiFileNotCompleted.type;
+            detail = outcome::kMidiFileNotCompleted.detail;
         }
     }
 
     state.status.value = OutcomeStatusValue(type, detail);
     WriteFinalStatus();
-    if (type != 0) throw RunOutcome{type, detail};
+    if (type != kRunSucceeded) throw RunOutcome{type, detail};
 }
 
 }  // namespace velt::engine

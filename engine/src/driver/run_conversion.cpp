@@ -6,6 +6,8 @@
 #include <new>
 
 #include "analysis/analysis_api.h"
+#include "analysis/chord_naming.h"
+#include "analysis/note_tracker.h"
 #include "audio/block_reader.h"
 #include "driver/command_file.h"
 #include "driver/status_cadence.h"
@@ -36,7 +38,7 @@ void allocate(Buffer& buffer, size_t size, int detail) {
     try {
         buffer.assign(size, {});
     } catch (const std::bad_alloc&) {
-        FinishRun(6, detail);
+        FinishRun({kOutOfMemory, detail});
     }
 }
 
@@ -163,7 +165,7 @@ void flushRing(RunState& state, int last) {
     NameChord();
     for (int i = 0; i <= last; ++i) {
         a.slot = i;
-        EmitNotes(0);
+        TrackSlot();
     }
     a.slot = -1;
 }
@@ -175,13 +177,14 @@ void SetUpAnalysis() {
     const Geometry& g = state.geo;
     const ProjectSettings& s = state.settings;
 
-    allocate(state.analysis.samples, size_t(g.sampleBufferLength), 1);
+    allocate(state.analysis.samples, size_t(g.sampleBufferLength), memory_detail::kRunBuffers);
     BuildResonatorBank();
     if (!g.liveRun) {
         const int64_t blocks = g.singleKeyMode ? 3 : 1;
-        allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1), 40);
+        allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1),
+                 memory_detail::kReadBuffer);
     }
-    allocate(state.analysis.beatLengths, kSlotCount, 42);
+    allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 
     double normaliser = 1;
     if (!g.liveRun && s.Compress != 1) {
@@ -204,7 +207,7 @@ void SetUpAnalysis() {
         state.loop.progressStep = span > 0 ? float(100 * g.hopBytes / span) : 0;
     }
     state.loop.progress = 0;
-    EmitNotes(1);
+    StartNoteTracker();
     AnalysisState& a = state.analysis;
     std::fill(a.history.begin(), a.history.end(), HistoryCell{});
     a.pitchClassTotals.fill(0);
@@ -213,12 +216,12 @@ void SetUpAnalysis() {
 
 void PollCommandFile() {
     RunState& state = run();
-    if (StopRequested()) FinishRun(1, 0);
+    if (StopRequested()) FinishRun(outcome::kCancelled);
     auto command = TakeCommand(state.files.commandPath);
     if (!command) return;
     switch (command->code) {
         case 1:
-            FinishRun(1, 0);
+            FinishRun(outcome::kCancelled);
             break;
         case 2:
             if (state.geo.liveRun) {
@@ -290,9 +293,9 @@ RunOutcome RunConversion(const std::string& projectPath) {
             } else {
                 RunBlockLoop();
             }
-            FinishRun(0, 0);
+            FinishRun(outcome::kSucceeded);
         } catch (const std::bad_alloc&) {
-            FinishRun(6, 1);
+            FinishRun({kOutOfMemory, memory_detail::kRunBuffers});
         }
     } catch (const RunOutcome& outcome) {
         return outcome;

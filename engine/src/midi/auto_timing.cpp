@@ -23,7 +23,7 @@ void PrepareAutoTiming() {
     try {
         state.midi.autoTiming.reset(std::isfinite(bins) && bins < 1e7 ? int(bins) : 1);
     } catch (const std::bad_alloc&) {
-        FinishRun(6, 45);
+        FinishRun({kOutOfMemory, memory_detail::kAutoTimingBins});
     }
 }
 

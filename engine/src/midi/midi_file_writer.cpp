@@ -26,10 +26,10 @@ class FileSink : public MidiEventSink {
 };
 FileSink fileSink;  // stateless: the file's state is in run().midi
 
-void writeBytesOr(std::span<const unsigned char> bytes, int detail) {
+void writeBytesOr(std::span<const unsigned char> bytes, RunOutcome failure) {
     std::FILE* file = run().midi.file.get();
     if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        FinishRun(5, detail);
+        FinishRun(failure);
     }
 }
 
@@ -39,10 +39,12 @@ void writeChordMetas(const std::string& text, bool leadingDelta) {
     RunState& state = run();
     if (leadingDelta) WriteMidiByte(0x00);
     for (int b : {0xFF, 0x06, n}) WriteMidiByte(b);
-    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()}, 29);
+    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                 outcome::kMidiTextNotWritten);
     state.midi.eventBytes += n;
     for (int b : {0x00, 0xFF, 0x7F, n + 3, 0x05, 0x0F, 0x16}) WriteMidiByte(b);
-    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()}, 29);
+    writeBytesOr({reinterpret_cast<const unsigned char*>(text.data()), text.size()},
+                 outcome::kMidiTextNotWritten);
     state.midi.eventBytes += n;
     state.midi.runningStatus = 0xFF;
 }
@@ -52,7 +54,8 @@ void writeChordMetas(const std::string& text, bool leadingDelta) {
 void WriteMidiByte(int byte) {
     RunState& state = run();
     std::FILE* file = state.midi.file.get();
-    if (file == nullptr || std::fputc(byte & 0xFF, file) == EOF) FinishRun(5, 22);
+    if (file == nullptr || std::fputc(byte & 0xFF, file) == EOF)
+        FinishRun(outcome::kMidiFileNotCompleted);
     state.midi.eventBytes += 1;
 }
 
@@ -133,7 +136,7 @@ void CreateMidiFile() {
     fs::path audio = state.settings.AudioFile;
     bool same = fs::equivalent(path, audio, ec) ||
                 fs::weakly_canonical(path, ec) == fs::weakly_canonical(audio, ec);
-    if (same || path.empty()) FinishRun(3, 6);
+    if (same || path.empty()) FinishRun(outcome::kMidiFileNotCreated);
     // A link to a file keeps pointing at it: the file it names is the one replaced at the end.
     if (fs::is_symlink(fs::symlink_status(path, ec)) && fs::is_regular_file(path, ec)) {
         fs::path linked = fs::canonical(path, ec);
@@ -142,13 +145,13 @@ void CreateMidiFile() {
 
     state.files.midiWorkPath = MidiWorkPath(path);
     state.midi.file = CreateMidiWorkFile(path, state.files.midiWorkPath);
-    if (!state.midi.file) FinishRun(3, 6);
+    if (!state.midi.file) FinishRun(outcome::kMidiFileNotCreated);
     state.files.midiCreated = true;
 
     std::vector<unsigned char> placeholder(size_t(HeaderAreaSize(state.geo.reservedBytes)), 0x20);
     if (std::fwrite(placeholder.data(), 1, placeholder.size(), state.midi.file.get()) !=
         placeholder.size()) {
-        FinishRun(5, 7);
+        FinishRun(outcome::kMidiPlaceholderNotWritten);
     }
     state.midi.eventBytes = 0;
     SetMidiEventSink(&fileSink);
@@ -180,17 +183,17 @@ void WriteMidiHeader() {
 
     std::FILE* file = state.midi.file.get();
     if (file == nullptr || std::fflush(file) != 0 || fseeko(file, 0, SEEK_SET) != 0) {
-        FinishRun(5, 19);
+        FinishRun(outcome::kMidiHeaderNotWritten);
     }
     std::span<const unsigned char> bytes(header);
     const size_t textStart = 22 + 8 + 7 + 6 + 4;
-    writeBytesOr(bytes.subspan(0, 14), 19);
-    writeBytesOr(bytes.subspan(14, 8), 20);
-    writeBytesOr(bytes.subspan(22, textStart - 22), 22);
-    writeBytesOr(bytes.subspan(textStart, kCreatorText.size()), 35);
-    writeBytesOr(bytes.subspan(textStart + kCreatorText.size()), 22);
+    writeBytesOr(bytes.subspan(0, 14), outcome::kMidiHeaderNotWritten);
+    writeBytesOr(bytes.subspan(14, 8), outcome::kMidiTrackHeaderNotWritten);
+    writeBytesOr(bytes.subspan(22, textStart - 22), outcome::kMidiFileNotCompleted);
+    writeBytesOr(bytes.subspan(textStart, kCreatorText.size()), outcome::kMidiCreatorNotWritten);
+    writeBytesOr(bytes.subspan(textStart + kCreatorText.size()), outcome::kMidiFileNotCompleted);
     FileHandle closing = std::move(state.midi.file);
-    if (std::fclose(closing.release()) != 0) FinishRun(5, 22);
+    if (std::fclose(closing.release()) != 0) FinishRun(outcome::kMidiFileNotCompleted);
 }
 
 void ScaleTrackVelocities(std::span<unsigned char> track, double factor, int keyMin, int topKey,

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "midi/midi_file_writer.h"
+#include "run_outcomes.h"
 
 namespace velt::engine {
 
@@ -37,10 +38,10 @@ MidiTiming ComputeMidiTiming(const TimingInput& in) {
 }
 
 int TimingOutcomeDetail(int64_t division, int64_t tempoMicros) {
-    if (division <= 0) return 24;
-    if (division > kMaxDivision) return 25;
-    if (tempoMicros <= 0) return 26;
-    if (tempoMicros > kMaxTempoMicros) return 27;
+    if (division <= 0) return outcome::kZeroDivision.detail;
+    if (division > kMaxDivision) return outcome::kDivisionTooLarge.detail;
+    if (tempoMicros <= 0) return outcome::kZeroTempo.detail;
+    if (tempoMicros > kMaxTempoMicros) return outcome::kTempoTooSlow.detail;
     return 0;
 }
 

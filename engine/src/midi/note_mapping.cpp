@@ -18,23 +18,39 @@ int foldKey(int key) {
 
 }  // namespace
 
-int MidiNoteKey(int data1, int channel) {
-    const RunState& state = run();
-    const ProjectSettings& s = state.settings;
-    if (!state.geo.singleKeyMode) return foldKey(data1 + s.Transpose);
+int MidiNoteKey(const NoteMappingParams& params, int data1, int channel) {
+    if (!params.singleKeyMode) return foldKey(data1 + params.transpose);
     // The drum channel maps sounds outside the General MIDI percussion keys to the snare.
     if (channel == 9) return (data1 < 27 || data1 > 87) ? 38 : data1;
-    return foldKey(60 + s.Transpose);
+    return foldKey(60 + params.transpose);
+}
+
+int MidiNoteVelocity(const NoteMappingParams& params, int status, int data2) {
+    double v = std::max(0, data2);
+    if (!params.compressed) v = std::trunc(std::sqrt(v / 127) * 127 + 0.5);
+    if (status == 0x90 && !params.velocityOn) return params.fixedVelocity;
+    if (status == 0x80 && !params.velocityOff) return params.fixedVelocity;
+    return int(std::clamp(v, 1.0, 127.0));
+}
+
+NoteMappingParams NoteMappingParamsOf(const RunState& state) {
+    const ProjectSettings& s = state.settings;
+    NoteMappingParams p;
+    p.transpose = s.Transpose;
+    p.singleKeyMode = state.geo.singleKeyMode;
+    p.compressed = s.Compress != 0;
+    p.velocityOn = s.VelocityOn != 0;
+    p.velocityOff = s.VelocityOff != 0;
+    p.fixedVelocity = state.geo.fixedVelocity;
+    return p;
+}
+
+int MidiNoteKey(int data1, int channel) {
+    return MidiNoteKey(NoteMappingParamsOf(run()), data1, channel);
 }
 
 int MidiNoteVelocity(int status, int data2) {
-    const RunState& state = run();
-    const ProjectSettings& s = state.settings;
-    double v = std::max(0, data2);
-    if (s.Compress == 0) v = std::trunc(std::sqrt(v / 127) * 127 + 0.5);
-    if (status == 0x90 && s.VelocityOn == 0) return state.geo.fixedVelocity;
-    if (status == 0x80 && s.VelocityOff == 0) return state.geo.fixedVelocity;
-    return int(std::clamp(v, 1.0, 127.0));
+    return MidiNoteVelocity(NoteMappingParamsOf(run()), status, data2);
 }
 
 }  // namespace velt::engine

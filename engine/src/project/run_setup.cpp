@@ -103,7 +103,7 @@ void openAudioInput(RunState& state) {
     Geometry& g = state.geo;
     if (g.liveRun) {
         int error = OpenLiveInput(s.AudioDevice);
-        if (error != 0) FinishRun(11, error);
+        if (error != 0) FinishRun({kWaveInDeviceFailed, error});
         g.channels = 1;
         g.bitsPerSample = 16;
         g.sampleRate = 44100;
@@ -116,12 +116,13 @@ void openAudioInput(RunState& state) {
             g.sampleRate = s.Rate;
             g.bitsPerSample = s.BitsPerSample;
         }
-        if (g.channels != 1 && g.channels != 2) FinishRun(4, 9);
+        if (g.channels != 1 && g.channels != 2) FinishRun(outcome::kBadChannelCount);
         if (g.bitsPerSample != 8 && g.bitsPerSample != 16 && g.bitsPerSample != 24 &&
             g.bitsPerSample != 32) {
-            FinishRun(4, 11);
+            FinishRun(outcome::kBadSampleSize);
         }
-        if (g.sampleRate < kMinSampleRate || g.sampleRate > kMaxSampleRate) FinishRun(4, 10);
+        if (g.sampleRate < kMinSampleRate || g.sampleRate > kMaxSampleRate)
+            FinishRun(outcome::kBadSampleRate);
     }
     s.VirtualSR = g.sampleRate;
     g.bytesPerFrame = g.channels * g.bitsPerSample / 8;
@@ -298,7 +299,7 @@ void checkMidiTiming(const RunState& state) {
                                g.denominatorExp, g.speedFactor, 1});
         detail = TimingOutcomeDetail(header.division, header.tempoMicros);
     }
-    if (detail != 0) FinishRun(7, detail);
+    if (detail != 0) FinishRun({kTimingOutOfRange, detail});
 }
 
 void deriveGeometry(RunState& state) {
@@ -398,7 +399,7 @@ void ReadProject(const std::string& projectPath) {
 
     // 1. Every key, then part 0 and the drum channel.
     auto text = ProjectText::Load(projectPath);
-    if (!text) FinishRun(3, 8);
+    if (!text) FinishRun(outcome::kProjectNotOpened);
     readKeys(*text, s);
 
     bool activeGiven = false;
@@ -478,7 +479,7 @@ void ReadProject(const std::string& projectPath) {
     if (s.MidiDevice < -1) s.MidiDevice = -1;
     if (g.liveRun) {
         int error = OpenLiveOutput(s.MidiDevice);
-        if (error != 0) FinishRun(10, error);
+        if (error != 0) FinishRun({kMidiDeviceFailed, error});
         SendLivePartSetup();
     }
 

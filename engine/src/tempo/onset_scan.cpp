@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "run_outcomes.h"
+
 namespace velt::engine {
 
 namespace {
@@ -60,7 +62,7 @@ OnsetScanResult ScanOnsets(const OnsetScanParams& params, AudioByteSource& sourc
     try {
         chunk.resize(static_cast<size_t>(chunkBytes));
     } catch (const std::bad_alloc&) {
-        result.failure = 59;
+        result.failure = outcome::kTempoChunkNotAllocated.detail;
         return result;
     }
 
@@ -68,11 +70,11 @@ OnsetScanResult ScanOnsets(const OnsetScanParams& params, AudioByteSource& sourc
     for (int64_t p = std::max(params.startByte, params.dataOffset); p < params.endByte - chunkBytes;
          p += chunkBytes) {
         if (!source.seek(p)) {
-            result.failure = 37;
+            result.failure = outcome::kTempoSeekFailed.detail;
             return result;
         }
         if (!source.read(chunk.data(), chunk.size())) {
-            result.failure = 38;
+            result.failure = outcome::kTempoReadFailed.detail;
             return result;
         }
         int peak = -1;

@@ -56,7 +56,7 @@ void DetectTempo(double resolution, int& chordRes) {
     const TimingDecision decision =
         DecideTiming(settings, [&] { return ScanOnsets(scan, source); });
     if (decision.finishType != 0) {
-        FinishRun(decision.finishType, decision.finishDetail);
+        FinishRun({decision.finishType, decision.finishDetail});
         return;
     }
     if (!decision.changed) return;

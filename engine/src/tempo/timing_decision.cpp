@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "run_outcomes.h"
 #include "tempo/beat_period.h"
 #include "tempo/metre.h"
 #include "tempo/metrical_grid.h"
@@ -16,7 +17,7 @@ namespace {
 TimingDecision withoutEvidence(const TimingSettings& settings, int detail) {
     TimingDecision decision;
     if (settings.tempoDetect || settings.resolution < 0) {
-        decision.finishType = 9;
+        decision.finishType = kTooLittleForTiming;
         decision.finishDetail = detail;
         return decision;
     }
@@ -57,16 +58,16 @@ TimingDecision DecideTiming(const TimingSettings& settings,
     if (settings.tempoDetect || numerator == 0) {
         OnsetScanResult scanned = scan();
         if (scanned.failure != 0) {
-            decision.finishType = 2;
+            decision.finishType = kFileReadFailed;
             decision.finishDetail = scanned.failure;
             return decision;
         }
         onsets = std::move(scanned.onsets);
-        if (onsets.size() < 2) return withoutEvidence(settings, 36);
+        if (onsets.size() < 2) return withoutEvidence(settings, outcome::kTooFewOnsets.detail);
 
         smoothed = SmoothedHistogram(OnsetDistanceHistogram(onsets));
         beatPeriod = smoothed.peakPeriod();
-        if (beatPeriod == 0) return withoutEvidence(settings, 37);
+        if (beatPeriod == 0) return withoutEvidence(settings, outcome::kNoBeatPeriod.detail);
         beatPeriod = FoldPeriod(beatPeriod);
 
         if (numerator == 0 || (settings.tempoDetect && !IsGridNumerator(numerator))) {

@@ -1,0 +1,389 @@
+// End to end through the main window's New: the wizard scripted page by page, Finish, and the
+// conversion that follows with the real bridge and engine. With VELT_E2E_OUT set, each scenario
+// keeps its MIDI file there.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <functional>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+#include "desk/core/live/frm_live.h"
+#include "desk/core/run/bridge_loader.h"
+#include "desk/core/run/frm_results.h"
+#include "desk/core/run/frm_status.h"
+#include "desk/core/shared/data_lists.h"
+#include "desk/media/frm_record.h"
+#include "main_window_fixture.h"
+#include "platform/mci/mci.h"
+#include "platform/midi_out/midi_out.h"
+#include "platform/wave_io/fake_wave_in.h"
+#include "scoped_env.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+using User = ui::test::User;
+
+class WizardE2E : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        fs::create_directories(dir / "run");
+        chmod((dir / "run").c_str(), 0700);
+        for (const char* file : {"filter.txt", "percussion.txt"})
+            fs::copy_file(test::sourceDir() / "data" / file, fs::path(G().InstallFolder) / file);
+    }
+    void TearDown() override {
+        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
+        MainWindowTest::TearDown();
+        platform::mci::closeAll();
+        platform::wave_in::useDevices(nullptr);
+        platform::midi_out::useDevices(nullptr);
+    }
+    // The conversion's windows: the progress window ticked until it closes, the results closed.
+    void convertOnFinish(bool closeResults = true) {
+        ui.onModal<frmStatus>([&](frmStatus& s, User&) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+            while (s.loaded() && std::chrono::steady_clock::now() < deadline) {
+                ui.advance(56);
+                if (s.loaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            EXPECT_FALSE(s.loaded());
+        });
+        if (closeResults)
+            ui.onModal<frmResults>([](frmResults& r, User& u) { u.click(r.cmdClose); });
+    }
+    // The MIDI file's note-on keys and program changes, read by midicsv.
+    struct MidiContent {
+        std::set<int> keys, programs;
+    };
+    MidiContent read(const std::string& midi) {
+        MidiContent content;
+        const std::string csv = test::runCommand("midicsv " + test::shellQuote(midi)).output;
+        for (const std::string& line : test::splitLines(csv)) {
+            int track = 0, channel = 0, a = 0, b = 0;
+            long time = 0;
+            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time,
+                            &channel, &a, &b) == 5 &&
+                b > 0)
+                content.keys.insert(a);
+            else if (std::sscanf(line.c_str(), "%d, %ld, Program_c, %d, %d", &track, &time,
+                                 &channel, &a) == 4)
+                content.programs.insert(a);
+        }
+        return content;
+    }
+    void keep(const std::string& midi, const std::string& name) {
+        const char* out = std::getenv("VELT_E2E_OUT");
+        if (out == nullptr || *out == '\0') return;
+        fs::create_directories(out);
+        fs::copy_file(midi, fs::path(out) / name, fs::copy_options::overwrite_existing);
+    }
+
+    // Runs `page` on each step reached by Next until Finish is enabled on step 12, then Finish.
+    void nextUntilFinish(frmWizard& w, User& u, const std::function<void(int)>& page,
+                         std::vector<int>& steps) {
+        for (int i = 0; i < 16 && w.CurrentStep != 12; ++i) {
+            page(w.CurrentStep);
+            u.click(w.cmdNav(3));
+            steps.push_back(w.CurrentStep);
+        }
+        ASSERT_EQ(w.CurrentStep, 12);
+        u.click(w.cmdNav(4));
+    }
+    // A melody of plucked notes, written by sox in the CD's format.
+    static bool melody(const fs::path& file, const std::vector<const char*>& notes) {
+        std::string sox = "sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(file.string());
+        for (size_t i = 0; i < notes.size(); ++i)
+            sox += std::string(i > 0 ? " :" : "") + " synth 0.7 pluck " + notes[i];
+        return test::runCommand(sox + " 2>&1").exitCode == 0;
+    }
+
+    platform::wave_in::FakeWaveIn input;  // the sound card, for the scenarios that record
+    platform::midi_out::RecordingMidiOut midi{2};
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", (dir / "run").string()};
+    test::ScopedEnv systemEnv{"VELTRANE_SYSTEM_DIR", std::nullopt};
+};
+
+constexpr int kFlute = 73;
+constexpr int kPiano = 0;
+
+TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
+    frmMain& m = start();
+    const fs::path tone = dir / "music" / "tone.wav";
+    fs::create_directories(tone.parent_path());
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(tone.string()) +
+                               " synth 0.8 pluck A4 : synth 0.8 pluck C5 : synth 0.8 pluck E5")
+                  .exitCode,
+              0);
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(2));
+        ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
+        auto next = [&] {
+            u.click(w.cmdNav(3));
+            steps.push_back(w.CurrentStep);
+        };
+        next();  // the audio file
+        next();  // what instruments
+        u.click(w.optFilter(0));
+        next();  // the output patch
+        const int row = RowWithLeadingNumber(w.cboMidiPatch, kFlute);
+        ASSERT_GE(row, 0);
+        u.pick(w.cboMidiPatch, row);
+        next();  // timing
+        u.click(w.optSync(0));
+        next();  // MIDI names
+        next();  // finish
+        u.click(w.cmdNav(4));
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), tone.string());
+    EXPECT_EQ(g.TempoDetect, 1);  // easy timing: the tempo is detected
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {69, 72, 76}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    EXPECT_TRUE(content.programs.count(kFlute));
+    keep(mid, "tone.mid");
+    g.ProjectChanged = false;  // no save question when the window closes
+}
+
+TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
+    frmMain& m = start();
+    const fs::path drive = dir / "drive";
+    fs::create_directories(drive);
+    ASSERT_TRUE(melody(drive / "Track01.wav", {"C4", "E4", "G4", "C5"}));
+    test::ScopedEnv drives("VELTRANE_CD_DRIVES", drive.string());
+    const std::string target = (dir / "music" / "track.wav").string();
+    fs::create_directories(dir / "music");
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(4));
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 13);
+        ui.advance(500);
+        ASSERT_GE(w.lstTracks.ListCount(), 1);
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(target);
+        u.click(w.cmdNav(3));  // no audio yet: the transfer starts
+        for (int i = 0; i < 40 && w.StatusBarCD.Text() != "Completed Transfer"; ++i)
+            ui.advance(500);
+        ASSERT_EQ(w.StatusBarCD.Text(), "Completed Transfer");
+        nextUntilFinish(
+            w, u,
+            [&](int step) {
+                if (step == 15) u.click(w.optFilter(1));  // known instruments: one of them
+                if (step == 6) {
+                    const int row = RowWithLeadingNumber(w.cboFilter, kPiano);
+                    ASSERT_GE(row, 0);
+                    u.pick(w.cboFilter, row);
+                }
+            },
+            steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{15, 6, 8, 14, 11, 12}));
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), target);
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {60, 64, 67}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    keep(mid, "cd.mid");
+    g.ProjectChanged = false;
+}
+
+TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
+    platform::wave_in::useDevices(&input);
+    frmMain& m = start();
+    const fs::path sung = dir / "sung.raw";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
+                               test::shellQuote(sung.string()) +
+                               " synth 0.7 pluck D4 : synth 0.7 pluck F4 : synth 0.7 pluck A4")
+                  .exitCode,
+              0);
+    const std::vector<unsigned char> bytes = test::readBytes(sung);
+    std::vector<int16_t> samples;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    const std::string take = (dir / "music" / "take.wav").string();
+    fs::create_directories(dir / "music");
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(1));  // from a cassette: no metronome
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
+        input.deliver(samples);
+        ui.advance(2200);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        u.click(w.cmdSave);
+        nextUntilFinish(w, u, [](int) {}, steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps.front(), 15);
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), take);
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {62, 65, 69}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    keep(mid, "record.mid");
+    g.ProjectChanged = false;
+}
+
+TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
+    const fs::path wav = dir / "sung.wav";
+    const fs::path log = dir / "midi.log";
+    // A sung-like line: C D E F G with a slight tremolo, as the live window's level follows it.
+    std::string synth;
+    for (const char* f : {"261.63", "293.66", "329.63", "349.23", "392"})
+        synth += std::string(synth.empty() ? "" : " : ") + "synth 0.4 sine " + f +
+                 " fade 0.01 0.4 0.02 tremolo 5 20";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(wav.string()) +
+                               " " + synth + " gain -3")
+                  .exitCode,
+              0);
+    test::ScopedEnv engineDir("VELTRANE_SYSTEM_DIR", test::binDir().string());
+    test::ScopedEnv input("VELTRANE_WAVEIN_FILE", wav.string());
+    test::ScopedEnv output("VELTRANE_MIDIOUT_LOG", log.string());
+    frmMain& m = start();
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(3));
+        nextUntilFinish(
+            w, u,
+            [&](int step) {
+                if (step == 15) u.click(w.optFilter(0));  // unknown instruments: one patch
+            },
+            steps);
+    });
+    bool live = false;
+    ui.onModal<frmLive>([&](frmLive& f, User& u) {
+        live = true;
+        // The window's clock follows real time while the engine hears the input.
+        for (int tick = 0; tick < 50 && ui::isLoaded<frmLive>(); ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ui.advance(56);
+        }
+        if (!ui::isLoaded<frmLive>()) return;
+        u.click(f.cmdClose);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (ui::isLoaded<frmLive>() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ui.advance(56);
+        }
+        EXPECT_FALSE(ui::isLoaded<frmLive>());
+    });
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{15, 16, 12}));
+    EXPECT_TRUE(live);
+    EXPECT_FALSE(ui::isLoaded<frmLive>());
+    int notes = 0;
+    for (const std::string& line : test::splitLines(test::readFile(log))) {
+        unsigned ms = 0, status = 0, key = 0, velocity = 0;
+        if (std::sscanf(line.c_str(), "%u %x %x %x", &ms, &status, &key, &velocity) == 4 &&
+            (status & 0xF0) == 0x90 && velocity > 0)
+            ++notes;
+    }
+    EXPECT_GT(notes, 0) << test::readFile(log);
+    if (const char* out = std::getenv("VELT_E2E_OUT"); out != nullptr && *out != '\0') {
+        fs::create_directories(out);
+        fs::copy_file(log, fs::path(out) / "realtime.log", fs::copy_options::overwrite_existing);
+    }
+    G().ProjectChanged = false;
+}
+
+TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
+    platform::wave_in::useDevices(&input);
+    platform::midi_out::useDevices(&midi);  // the metronome and the master file play on it
+    frmMain& m = start();
+    const fs::path tone = dir / "music" / "tone.wav";
+    fs::create_directories(tone.parent_path());
+    ASSERT_TRUE(melody(tone, {"C4", "E4", "G4"}));
+    const fs::path sung = dir / "part.raw";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
+                               test::shellQuote(sung.string()) +
+                               " synth 0.7 pluck E4 : synth 0.7 pluck G4 : synth 0.7 pluck B4")
+                  .exitCode,
+              0);
+    const std::vector<unsigned char> bytes = test::readBytes(sung);
+    std::vector<int16_t> samples;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    const std::string take = (dir / "music" / "part.wav").string();
+
+    // The first project: the file, converted, then the results window asks for a score.
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(2));
+        ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
+        std::vector<int> first;
+        nextUntilFinish(w, u, [](int) {}, first);
+    });
+    convertOnFinish(/*closeResults=*/false);
+    std::string master;
+    ui.onModal<frmResults>([&](frmResults& r, User& u) {
+        master = G().MidiFiles(1);
+        u.click(r.optAction(5));
+        ui.expectBox({.text = "Save project changes?"}).answer(ui::No);  // New asks
+        u.click(r.cmdClose);
+    });
+    // The second: the wizard opens on the master file page with the first result.
+    int startStep = 0;
+    std::string masterShown;
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        startStep = w.CurrentStep;
+        masterShown = w.txtMasterFile.Text();
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
+        for (int i = 0; i < 20 && ui::forms::get<frmRecord>().RecordState() != "Record"; ++i)
+            ui.advance(250);  // the count-in
+        ASSERT_EQ(ui::forms::get<frmRecord>().RecordState(), "Record");
+        input.deliver(samples);
+        ui.advance(2200);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        u.click(w.cmdSave);
+        nextUntilFinish(w, u, [](int) {}, steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(startStep, 17);
+    EXPECT_EQ(masterShown, fs::path(master).stem().string());
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), take);
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const MidiContent content = read(mid);
+    for (int key : {64, 67, 71}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+    keep(mid, "score.mid");
+    g.ProjectChanged = false;
+}
+
+}  // namespace
+}  // namespace velt::desk
