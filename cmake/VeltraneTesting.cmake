@@ -1,10 +1,19 @@
 # velt_add_gtest(<target> SOURCES <files...> LIBS <libs...> [LABELS <labels...>])
 # Builds a GoogleTest executable into build/tests and registers its cases with CTest.
-# Every test sees where the programs, the sources and the shared test data are.
-# The shared test data sits beside the repository; a checkout elsewhere (a worktree) can point
-# at it with -DVELTRANE_TESTDATA_DIR=<folder>.
-set(VELTRANE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH
-    "Folder of the shared test data")
+# Every test sees where the programs, the sources and the test data are. The test data (the MPEG
+# compliance streams) lives in the repository, so a plain clone runs every test.
+set(VELTRANE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/mp3tool/tests/data")
+set(VELTRANE_TEST_ENVIRONMENT
+    "VELTRANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+    "VELTRANE_LIB_DIR=${CMAKE_BINARY_DIR}/lib"
+    "VELTRANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    "VELTRANE_TESTDATA_DIR=${VELTRANE_TESTDATA_DIR}")
+# The same environment for running a test binary by hand or whole (scripts/test.sh):
+# `. build/tests/environment.sh`.
+list(TRANSFORM VELTRANE_TEST_ENVIRONMENT PREPEND "export \"" OUTPUT_VARIABLE velt_exports)
+list(TRANSFORM velt_exports APPEND "\"")
+list(JOIN velt_exports "\n" velt_exports)
+file(WRITE ${CMAKE_BINARY_DIR}/tests/environment.sh "${velt_exports}\n")
 
 function(velt_add_gtest target)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -15,12 +24,7 @@ function(velt_add_gtest target)
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
     # Test discovery flattens list-valued properties (only the first variable would arrive), so the
     # environment and the labels are set by a script that CTest runs after the discovered tests.
-    set(env
-        "VELTRANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
-        "VELTRANE_LIB_DIR=${CMAKE_BINARY_DIR}/lib"
-        "VELTRANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-        "VELTRANE_TESTDATA_DIR=${VELTRANE_TESTDATA_DIR}")
-    set(props "ENVIRONMENT [==[${env}]==]")
+    set(props "ENVIRONMENT [==[${VELTRANE_TEST_ENVIRONMENT}]==]")
     if(ARG_LABELS)
         string(APPEND props " LABELS [==[${ARG_LABELS}]==]")
     endif()

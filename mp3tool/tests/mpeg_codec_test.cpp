@@ -11,6 +11,7 @@
 #include "framework/control_block.h"
 #include "framework/error_codes.h"
 #include "mpeg_test_util.h"
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mpeg {
@@ -25,10 +26,14 @@ std::string str(const std::vector<std::uint8_t>& b) {
     return {b.begin(), b.end()};
 }
 
-// A twolame encode of tones and noise; empty when the tools are missing.
+// What encode() needs; empty when everything is there.
+std::string missingEncoder() {
+    return velt::test::missingTools({"sox", "twolame"});
+}
+
+// A twolame encode of tones and noise; empty when a tool failed.
 std::vector<std::uint8_t> encode(const TempDir& dir, int rate, int channels,
                                  const std::string& options) {
-    if (!test::haveTools({"sox", "twolame"})) return {};
     const auto wav = dir / "source.wav";
     const auto mp2 = dir / "source.mp2";
     const std::string synth = channels == 2 ? "synth 1 sine 300 pinknoise" : "synth 1 sine 300";
@@ -99,9 +104,10 @@ TEST(MpegCodec, DescribesItself) {
 }
 
 TEST(MpegCodec, ProbePublishesTheHeaderFactsAndTheDuration) {
+    VELT_REQUIRE(missingEncoder());
     TempDir dir;
     const std::vector<std::uint8_t> mp2 = encode(dir, 44100, 2, "-b 128 -m j");
-    if (mp2.empty()) GTEST_SKIP() << "sox or twolame missing";
+    ASSERT_FALSE(mp2.empty()) << "sox or twolame failed";
     const auto file = dir / "in.mp2";
     velt::test::writeFile(file, str(mp2));
     Session s(file, dir / "out.raw");
@@ -129,9 +135,10 @@ std::vector<std::uint8_t> id3Tag(int version, int flags, std::uint32_t bodySize,
 }
 
 TEST(MpegCodec, Id3v2TaggedStreamsDecodeLikeUntaggedOnes) {
+    VELT_REQUIRE(missingEncoder());
     TempDir dir;
     const std::vector<std::uint8_t> mp2 = encode(dir, 32000, 2, "-b 160 -m s");
-    if (mp2.empty()) GTEST_SKIP() << "sox or twolame missing";
+    ASSERT_FALSE(mp2.empty()) << "sox or twolame failed";
     const auto plainFile = dir / "plain.mp2";
     velt::test::writeFile(plainFile, str(mp2));
     Session plain(plainFile, dir / "plain.raw");
@@ -181,9 +188,10 @@ TEST(MpegCodec, Id3v2TaggedStreamsDecodeLikeUntaggedOnes) {
 }
 
 TEST(MpegCodec, XingFrameCountFixesDurationAndTheSeekTableMapsTime) {
+    VELT_REQUIRE(missingEncoder());
     TempDir dir;
     std::vector<std::uint8_t> mp2 = encode(dir, 44100, 2, "-b 192 -m s");
-    if (mp2.empty()) GTEST_SKIP() << "sox or twolame missing";
+    ASSERT_FALSE(mp2.empty()) << "sox or twolame failed";
     // "Xing" after the 32 bytes of MPEG-1 two-channel side information: frames and seek table.
     const std::uint32_t frames = 1000;
     std::vector<std::uint8_t> xing = {'X', 'i', 'n', 'g', 0, 0, 0, 5, 0, 0, 0x03, 0xe8};
@@ -224,9 +232,10 @@ TEST(MpegCodec, StreamShorterThanTheProbeReadStillDecodes) {
 }
 
 TEST(MpegCodec, RoutingAndRateReductionOptions) {
+    VELT_REQUIRE(missingEncoder());
     TempDir dir;
     const std::vector<std::uint8_t> mp2 = encode(dir, 44100, 2, "-b 256 -m d");
-    if (mp2.empty()) GTEST_SKIP() << "sox or twolame missing";
+    ASSERT_FALSE(mp2.empty()) << "sox or twolame failed";
     const auto file = dir / "dual.mp2";
     velt::test::writeFile(file, str(mp2));
     auto decode = [&](int routing, int reduction, int* rate = nullptr) {
@@ -261,9 +270,10 @@ TEST(MpegCodec, RoutingAndRateReductionOptions) {
 }
 
 TEST(MpegCodec, GainOptionScalesTheSubbands) {
+    VELT_REQUIRE(missingEncoder());
     TempDir dir;
     const std::vector<std::uint8_t> mp2 = encode(dir, 48000, 1, "-b 96 -m m");
-    if (mp2.empty()) GTEST_SKIP() << "sox or twolame missing";
+    ASSERT_FALSE(mp2.empty()) << "sox or twolame failed";
     const auto file = dir / "mono.mp2";
     velt::test::writeFile(file, str(mp2));
     Session plain(file, dir / "plain.raw");
@@ -323,9 +333,10 @@ TEST(MpegCodec, NoDecodableFrameEndsWithUnsupportedFormat) {
 }
 
 TEST(MpegCodec, DamagedFilesNeverCrashTheTool) {
+    VELT_REQUIRE(missingEncoder());
     TempDir dir;
     const std::vector<std::uint8_t> mp2 = encode(dir, 44100, 2, "-b 192 -m j");
-    if (mp2.empty()) GTEST_SKIP() << "sox or twolame missing";
+    ASSERT_FALSE(mp2.empty()) << "sox or twolame failed";
     std::vector<std::vector<std::uint8_t>> copies;
     copies.emplace_back(mp2.begin(), mp2.begin() + static_cast<long>(mp2.size() / 2 + 77));
     std::vector<std::uint8_t> flipped = mp2;

@@ -11,6 +11,7 @@
 
 #include "mpeg/layer2.h"
 #include "mpeg_test_util.h"
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mpeg {
@@ -195,7 +196,7 @@ class MpegGeneratedStreams : public ::testing::TestWithParam<StreamSpec> {};
 
 TEST_P(MpegGeneratedStreams, MatchMpg123WithFullAccuracy) {
     const StreamSpec& s = GetParam();
-    if (!test::haveTools({"mpg123"})) GTEST_SKIP() << "mpg123 missing";
+    VELT_REQUIRE(velt::test::missingTools({"mpg123"}));
     const std::vector<std::uint8_t> bytes = generate(s, 24, 17);
     velt::test::TempDir dir;
     const auto stream = dir / "stream.mp2";

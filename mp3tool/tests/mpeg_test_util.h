@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -132,15 +131,6 @@ class BitWriter {
     std::vector<std::uint8_t> bytes_;
     std::size_t used_ = 0;
 };
-
-// True when every program named is on the PATH.
-inline bool haveTools(std::initializer_list<const char*> tools) {
-    for (const char* tool : tools) {
-        const std::string probe = std::string("command -v ") + tool + " >/dev/null 2>&1";
-        if (velt::test::runCommand(probe).exitCode != 0) return false;
-    }
-    return true;
-}
 
 struct WavData {
     int sampleRate = 0;

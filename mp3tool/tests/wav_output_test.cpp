@@ -11,6 +11,7 @@
 #include "framework/error_codes.h"
 #include "modules/file_output.h"
 #include "modules/wav_header.h"
+#include "requirements.h"
 #include "test_support.h"
 #include "wav_bytes.h"
 
@@ -121,7 +122,7 @@ TEST_F(FileOutputTest, FailuresToCreateOrWriteTheFileAreReported) {
 }
 
 TEST_F(FileOutputTest, AWriteProtectedTargetIsPermissionDenied) {
-    if (geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+    if (geteuid() == 0) VELT_SKIP_BECAUSE("root may write anywhere");
     const fs::path path = dir / "locked.wav";
     velt::test::writeFile(path, "");
     fs::permissions(path, fs::perms::owner_read);

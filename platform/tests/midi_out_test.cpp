@@ -9,11 +9,19 @@
 
 #include "platform/midi_out/soft_synth.h"
 #include "platform/midi_out/system_devices.h"
+#include "requirements.h"
 #include "scoped_env.h"
 #include "test_support.h"
 
 namespace velt::platform::midi_out {
 namespace {
+
+// What the software synthesizer lacks here; empty when it can play.
+std::string missingSoftSynth() {
+    if (softSynthAvailable()) return "";
+    const std::string font = velt::test::missingFiles({kGeneralMidiSoundFont});
+    return font.empty() ? "FluidSynth (libfluidsynth-dev at build time)" : font;
+}
 
 class MidiOut : public ::testing::Test {
   protected:
@@ -210,7 +218,7 @@ TEST_F(MidiOut, SystemDevicesWithoutASequencerReportNoDeviceAndSayNothing) {
 }
 
 TEST_F(MidiOut, TheSynthesizerWithoutSoundOutputFailsQuietly) {
-    if (!softSynthAvailable()) GTEST_SKIP() << "no FluidSynth or no GM sound font";
+    VELT_REQUIRE(missingSoftSynth());
     testing::internal::CaptureStderr();
     std::unique_ptr<Devices> system = makeSystemDevices();
     useDevices(system.get());
@@ -254,7 +262,7 @@ int wavPeak(const std::filesystem::path& file) {
 }
 
 TEST_F(MidiOut, TheSoftwareSynthesizerIsTheDefaultDeviceAndSoundsItsNotes) {
-    if (!softSynthAvailable()) GTEST_SKIP() << "no FluidSynth or no GM sound font";
+    VELT_REQUIRE(missingSoftSynth());
     test::TempDir dir;
     SoftSynthOptions options;
     options.audioDriver = "file";  // renders into a WAV file in real time

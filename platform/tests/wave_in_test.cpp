@@ -1,6 +1,7 @@
 // Sound input: handles and result numbers, the ring and its bounds, the in-process double and its
-// failure switches, the WAV file device (format checks, wall-clock pace, its end), the choice by
-// VELTRANE_WAVEIN_FILE, and a machine without sound hardware.
+// failure switches, the WAV file device (format checks, wall-clock pace, pace by its reader, its
+// end), the choice by VELTRANE_WAVEIN_FILE and VELTRANE_WAVEIN_PACED, and a machine without sound
+// hardware.
 #include "platform/wave_io/wave_in.h"
 
 #include <gtest/gtest.h>
@@ -273,10 +274,81 @@ TEST_F(WaveIn, TheFileDevicePlaysAtWallClockPaceAndThenIsDone) {
     EXPECT_EQ(samples, 8820);
 }
 
+// Paced by the reader, the file device is never more than one period past the newest read, and
+// never ahead of the wall clock: a starved reader hears every sample, later.
+TEST_F(WaveIn, TheReaderPacedFileDeviceStaysOnePeriodAheadOfTheReads) {
+    test::TempDir dir;
+    auto wav = soxWav(dir, "sine_440hz_44100hz_mono_0.1s.wav", "-r 44100 -c 1 -b 16",
+                      "synth 0.1 sine 440 vol 0.5");
+    std::vector<int16_t> expected = dataOf(wav);
+    ASSERT_EQ(expected.size(), 4410u);
+
+    ManualClock clock(0);
+    FileDevices files(wav, &clock, Pacing::Reader);
+    useDevices(&files);
+    int32_t handle = 0;
+    ASSERT_EQ(open(handle, -1), NoError);
+    ASSERT_EQ(start(handle, 44100), NoError);
+    int64_t samples = -1;
+    std::vector<int16_t> frame(441);
+    // Each step moves the clock, then reads the newest 441 samples that have arrived (or a span
+    // ending at `readEnd` when that is set), and expects the position after it.
+    struct Step {
+        const char* what;
+        int64_t advanceMs;
+        int64_t readEnd;  // 0: no read
+        int64_t position;
+    };
+    const Step steps[] = {
+        {"the wall clock limits", 5, 0, 220},
+        {"a reader starved for a second: one period", 1000, 0, 441},
+        {"a read lets one more period in", 0, 441, 882},
+        {"an older read moves nothing", 0, 300, 882},
+        {"the next read", 0, 882, 1323},
+        {"a read of less than a period", 0, 1000, 1441},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        clock.advance(step.advanceMs);
+        if (step.readEnd > 0) {
+            ASSERT_EQ(read(handle, step.readEnd, std::span(frame).first(300)), NoError);
+            EXPECT_TRUE(std::equal(frame.begin(), frame.begin() + 300,
+                                   expected.begin() + step.readEnd - 300));
+        }
+        EXPECT_EQ(position(handle, samples), NoError);
+        EXPECT_EQ(samples, step.position);
+    }
+    // Reading on delivers the whole file; the device is done at its end.
+    bool done = true;
+    EXPECT_EQ(isDone(handle, done), NoError);
+    EXPECT_FALSE(done);
+    ASSERT_EQ(position(handle, samples), NoError);
+    for (int reads = 0; reads < 20 && samples < 4410; ++reads) {
+        ASSERT_EQ(read(handle, samples, frame), NoError);
+        ASSERT_EQ(position(handle, samples), NoError);
+    }
+    EXPECT_EQ(samples, 4410);
+    ASSERT_EQ(read(handle, samples, frame), NoError);
+    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), expected.end() - 441));
+    EXPECT_EQ(isDone(handle, done), NoError);
+    EXPECT_TRUE(done);
+
+    // A new start paces from the file's beginning again; a stop freezes the position.
+    ASSERT_EQ(close(handle), NoError);
+    ASSERT_EQ(open(handle, 0), NoError);
+    ASSERT_EQ(start(handle, 44100), NoError);
+    clock.advance(1000);
+    ASSERT_EQ(stop(handle), NoError);
+    ASSERT_EQ(read(handle, 441, frame), NoError);
+    EXPECT_EQ(position(handle, samples), NoError);
+    EXPECT_EQ(samples, 441);
+}
+
 TEST_F(WaveIn, TheEnvironmentSelectsTheFileDevice) {
     test::TempDir dir;
     auto wav = soxWav(dir, "short.wav", "-r 44100 -c 1 -b 16", "synth 0.2 sine 440");
     test::ScopedEnv env("VELTRANE_WAVEIN_FILE", wav.string());
+    test::ScopedEnv wallClock("VELTRANE_WAVEIN_PACED", std::nullopt);
     useDevices(nullptr);  // choose again, now with the variable set
     ASSERT_EQ(deviceCount(), 1);
     int32_t handle = 0;
@@ -290,6 +362,35 @@ TEST_F(WaveIn, TheEnvironmentSelectsTheFileDevice) {
     }
     EXPECT_TRUE(done);
     int64_t samples = 0;
+    EXPECT_EQ(position(handle, samples), NoError);
+    EXPECT_EQ(samples, 8820);
+}
+
+TEST_F(WaveIn, TheEnvironmentPacesTheFileDeviceByItsReader) {
+    test::TempDir dir;
+    auto wav = soxWav(dir, "short.wav", "-r 44100 -c 1 -b 16", "synth 0.2 sine 440");
+    test::ScopedEnv env("VELTRANE_WAVEIN_FILE", wav.string());
+    test::ScopedEnv paced("VELTRANE_WAVEIN_PACED", "engine");
+    useDevices(nullptr);  // choose again, now with the variables set
+    int32_t handle = 0;
+    ASSERT_EQ(open(handle, -1), NoError);
+    ASSERT_EQ(start(handle, 44100), NoError);
+    // However long nothing reads, no more than one period arrives.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    int64_t samples = 0;
+    EXPECT_EQ(position(handle, samples), NoError);
+    EXPECT_LE(samples, 441);
+    // Read as it comes: the whole file arrives.
+    bool done = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(position(handle, samples), NoError);
+        std::vector<int16_t> newest(size_t(std::min<int64_t>(samples, 441)));
+        ASSERT_EQ(read(handle, samples, newest), NoError);
+        ASSERT_EQ(isDone(handle, done), NoError);
+    }
+    EXPECT_TRUE(done);
     EXPECT_EQ(position(handle, samples), NoError);
     EXPECT_EQ(samples, 8820);
 }

@@ -20,16 +20,18 @@ class FileCapture : public Capture {
   public:
     // `samples` holds `fileChannels` interleaved; the capture hands out `channels`.
     FileCapture(std::vector<int16_t> samples, int32_t fileChannels, int32_t channels,
-                const Clock& clock)
+                const Clock& clock, Pacing pacing)
         : samples_(std::move(samples)),
           fileChannels_(fileChannels),
           channels_(channels),
           frames_(static_cast<int64_t>(samples_.size()) / fileChannels),
-          clock_(clock) {}
+          clock_(clock),
+          pacing_(pacing) {}
 
     int32_t start(size_t) override {
         startMs_ = clock_.nowMs();
         stoppedAt_.reset();
+        readEnd_ = 0;
         return NoError;
     }
     bool position(int64_t& samples) override {
@@ -55,6 +57,7 @@ class FileCapture : public Capture {
                 to[0] = static_cast<int16_t>((in[0] + in[1]) / 2);
             }
         }
+        readEnd_ = std::max(readEnd_, first + count);
         return true;
     }
     void stop() override {
@@ -65,7 +68,9 @@ class FileCapture : public Capture {
     int64_t playedNow() const {
         if (!startMs_) return 0;
         int64_t elapsed = std::max<int64_t>(0, clock_.nowMs() - *startMs_);
-        return std::min<int64_t>(elapsed * kLiveFormat.sampleRate / 1000, frames_);
+        int64_t played = std::min<int64_t>(elapsed * kLiveFormat.sampleRate / 1000, frames_);
+        if (pacing_ == Pacing::Reader) played = std::min(played, readEnd_ + kPacedLeadSamples);
+        return played;
     }
 
     std::vector<int16_t> samples_;
@@ -73,8 +78,10 @@ class FileCapture : public Capture {
     int32_t channels_;
     int64_t frames_;
     const Clock& clock_;
+    Pacing pacing_;
     std::optional<int64_t> startMs_;
     std::optional<int64_t> stoppedAt_;
+    int64_t readEnd_ = 0;  // the end of the newest frames read since the start
 };
 
 }  // namespace
@@ -136,7 +143,7 @@ int32_t FileDevices::open(int32_t, const Format& format, std::unique_ptr<Capture
     std::optional<std::vector<int16_t>> samples = readLiveWav(file_, result, &fileChannels);
     if (!samples) return result;
     capture = std::make_unique<FileCapture>(std::move(*samples), fileChannels, format.channels,
-                                            clock_ ? *clock_ : steady_);
+                                            clock_ ? *clock_ : steady_, pacing_);
     return NoError;
 }
 

@@ -5,6 +5,10 @@
 // must ask for 44.1 kHz 16-bit, mono or stereo: anything else is BadFormat; a file that cannot be
 // read is NoDriver. A mono file sounds on both channels of a stereo capture; a stereo file heard
 // by a mono capture is the mean of its two sides. The file is read at open.
+//
+// Paced by the reader (VELTRANE_WAVEIN_PACED=engine, for tests on busy machines), the position
+// also stays at most one period (441 samples, 10 ms) ahead of the end of what has been read: a
+// reader that is starved for a while hears the same audio later instead of missing some of it.
 #pragma once
 
 #include <filesystem>
@@ -16,11 +20,19 @@
 
 namespace velt::platform::wave_in {
 
+// How far ahead of the reader a file device may be.
+enum class Pacing {
+    WallClock,  // the wall clock alone, like a sound card
+    Reader,     // the wall clock, and at most kPacedLeadSamples past the end of the last read
+};
+constexpr int64_t kPacedLeadSamples = 441;
+
 class FileDevices : public Devices {
   public:
     // `clock` (not owned; null: the real clock) paces the capture; it must outlive the devices.
-    explicit FileDevices(std::filesystem::path file, const Clock* clock = nullptr)
-        : file_(std::move(file)), clock_(clock) {}
+    explicit FileDevices(std::filesystem::path file, const Clock* clock = nullptr,
+                         Pacing pacing = Pacing::WallClock)
+        : file_(std::move(file)), clock_(clock), pacing_(pacing) {}
 
     int32_t count() override { return 1; }
     std::string name(int32_t) override { return "WAV File Input"; }
@@ -29,6 +41,7 @@ class FileDevices : public Devices {
   private:
     std::filesystem::path file_;
     const Clock* clock_;
+    Pacing pacing_;
     SteadyClock steady_;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/wave_io/wave_in.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/device_set/device_table.h"
 #include "platform/wave_io/file_wave_in.h"
@@ -22,7 +23,10 @@ DeviceTable<Devices, OpenCapture>& table() {
     static DeviceTable<Devices, OpenCapture> t(
         []() -> std::unique_ptr<Devices> {
             const char* file = std::getenv("VELTRANE_WAVEIN_FILE");
-            if (file && *file) return std::make_unique<FileDevices>(file);
+            const char* paced = std::getenv("VELTRANE_WAVEIN_PACED");
+            const Pacing pacing =
+                paced && std::string_view(paced) == "engine" ? Pacing::Reader : Pacing::WallClock;
+            if (file && *file) return std::make_unique<FileDevices>(file, nullptr, pacing);
             return makeSystemDevices();
         },
         [](OpenCapture& entry) { entry.capture->stop(); });

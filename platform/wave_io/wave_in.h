@@ -11,7 +11,8 @@
 //   without sound hardware has none (count 0, open gives NoDevice);
 // - with VELTRANE_WAVEIN_FILE=<wav> in the environment, one device that plays that WAV file
 //   (44.1 kHz, 16-bit, mono or stereo) as its input at wall-clock pace from the start, then is done
-//   (file_wave_in.h);
+//   (file_wave_in.h); VELTRANE_WAVEIN_PACED=engine also keeps it at most 10 ms ahead of what
+//   has been read, so a starved reader hears everything later rather than skipping some;
 // - an in-process device set installed by a test (fake_wave_in.h).
 #pragma once
 

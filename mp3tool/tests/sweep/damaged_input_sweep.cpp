@@ -1,4 +1,4 @@
-// mpunpack over damaged input: every fixture (the shared compliance streams and streams made here
+// mpunpack over damaged input: every fixture (the compliance streams and streams made here
 // by lame, twolame and sox) and a few hundred damaged variants of each, from a fixed seed, run
 // through the program. Each run must end within its time limit with exit 0 and "DONE", or exit 1
 // and one "ERROR: " line; the status file holds the same line; nothing may appear on standard
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "damage.h"
+#include "requirements.h"
 #include "test_support.h"
 
 namespace velt::mp3::sweep {
@@ -34,7 +35,7 @@ const char* const kCompliance[] = {"l1-fl1",      "l1-fl2",         "l1-fl4", "l
 
 struct Fixture {
     const char* name;
-    const char* compliance;  // a stream of the shared test data, or null
+    const char* compliance;  // a compliance stream of the test data, or null
     const char* source;      // sox output options of the generated source
     const char* encoder;     // encoder options ending before the two paths; null: the WAV itself
     const char* extension;
@@ -63,25 +64,23 @@ std::vector<Fixture> fixtures() {
     return list;
 }
 
-bool haveTool(const std::string& tool) {
-    return runCommand("command -v " + tool + " >/dev/null 2>&1").exitCode == 0;
+// The programs a generated fixture needs that are missing here; empty when all are there.
+std::string missingFixtureTools(const Fixture& f) {
+    if (f.compliance) return "";
+    std::vector<std::string> tools = {"sox"};
+    if (f.encoder) {
+        const std::string encoder = f.encoder;
+        tools.push_back(encoder.substr(0, encoder.find(' ')));
+    }
+    return velt::test::missingTools(tools);
 }
 
-// The fixture's bytes, made in `dir` when it is generated; empty when it cannot be had here.
-Bytes fixtureBytes(const Fixture& f, const fs::path& dir, std::string& whyNot) {
-    if (f.compliance) {
-        const fs::path file =
-            velt::test::testdataDir() / "mpeg" / (std::string(f.compliance) + ".bit");
-        if (!fs::exists(file)) whyNot = "no compliance streams";
-        return fs::exists(file) ? readBytes(file) : Bytes{};
-    }
+// The fixture's bytes, made in `dir` when it is generated; empty when that failed.
+Bytes fixtureBytes(const Fixture& f, const fs::path& dir) {
+    if (f.compliance)
+        return readBytes(velt::test::testdataDir() / "mpeg" / (std::string(f.compliance) + ".bit"));
     const fs::path source = dir / "source.wav";
     const fs::path encoded = dir / (std::string("fixture") + f.extension);
-    const std::string encoder = f.encoder ? std::string(f.encoder) : std::string();
-    if (!haveTool("sox") || (f.encoder && !haveTool(encoder.substr(0, encoder.find(' '))))) {
-        whyNot = "sox or the encoder missing";
-        return {};
-    }
     const std::string sox = "sox -D -n " + std::string(f.source) + " -b 16 " +
                             shellQuote(source.string()) +
                             " synth 1.5 sine 200-3000 pinknoise gain -6 2>/dev/null";
@@ -148,18 +147,17 @@ class Sweep : public ::testing::TestWithParam<Fixture> {
 
 TEST_P(Sweep, DamagedVariantsEndWithAnOutcome) {
     const Fixture& f = GetParam();
-    std::string whyNot;
-    const Bytes original = fixtureBytes(f, dir_.path(), whyNot);
-    if (!whyNot.empty()) GTEST_SKIP() << whyNot;
-    ASSERT_FALSE(original.empty()) << "could not make the fixture";
+    VELT_REQUIRE(missingFixtureTools(f));
+    const Bytes original = fixtureBytes(f, dir_.path());
+    ASSERT_FALSE(original.empty()) << "could not make or read the fixture";
 
-    // Splice partners: the compliance streams of every layer, or the fixture itself.
+    // Splice partners: the compliance streams of every layer.
     std::vector<Bytes> partners;
     for (const char* name : kCompliance) {
         const fs::path file = velt::test::testdataDir() / "mpeg" / (std::string(name) + ".bit");
-        if (fs::exists(file)) partners.push_back(readBytes(file));
+        partners.push_back(readBytes(file));
+        ASSERT_FALSE(partners.back().empty()) << file;
     }
-    if (partners.empty()) partners.push_back(original);
 
     runOne(original, "undamaged");
     if (HasFatalFailure()) return;
