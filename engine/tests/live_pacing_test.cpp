@@ -1,11 +1,8 @@
 // Live runs at default settings through the file-backed sound input: frames follow the audio
 // (one after every 10 ms of new samples), so a melody gives its notes in order without a burst
 // of extra notes at every change of note, in single-line and polyphonic mode.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -13,9 +10,8 @@
 #include <thread>
 
 #include "engine_fixtures.h"
+#include "live_engine.h"
 #include "piano_score.h"
-
-extern char** environ;
 
 namespace velt::engine::test {
 namespace {
@@ -29,40 +25,15 @@ using namespace std::chrono_literals;
 class PacedLiveRun {
   public:
     PacedLiveRun(const fs::path& folder, const fs::path& wav, const std::string& projectText)
-        : log_(folder / "midi.log"), status_(folder / "status.txt"),
-          command_(folder / "command.txt") {
-        fs::path project = writeProject(folder / "live.vpr", projectText);
-        std::vector<std::string> env = {"VELTRANE_WAVEIN_FILE=" + wav.string(),
-                                        "VELTRANE_WAVEIN_PACED=engine",
-                                        "VELTRANE_MIDIOUT_LOG=" + log_.string()};
-        for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (std::string& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::string engine = (velt::test::binDir() / "kvxvtpd64").string();
-        std::vector<std::string> args = {engine, project.string(), status_.string(),
-                                         command_.string()};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        started_ =
-            posix_spawn(&pid_, engine.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~PacedLiveRun() {
-        if (started_ && !ended_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
+        : log_(folder / "midi.log"),
+          status_(folder / "status.txt"),
+          command_(folder / "command.txt"),
+          engine_(wav, log_, writeProject(folder / "live.vpr", projectText), status_, command_) {}
 
     // Waits (bounded) for the file to be heard whole and the input level to read 0, cancels,
     // and returns the log's lines; empty when the run did not end as cancelled.
     std::vector<std::string> playThrough(double seconds) {
-        if (!started_) return {};
+        if (!engine_.started()) return {};
         auto start = std::chrono::steady_clock::now();
         auto limit = start + 60s;
         auto heard = start + std::chrono::milliseconds(long(seconds * 1000));
@@ -73,19 +44,17 @@ class PacedLiveRun {
             if (!line.empty() && std::atof(line.c_str()) == 0) break;
         }
         velt::test::writeFile(command_, "1");
-        int status = 0;
-        while (waitpid(pid_, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(10ms);
-        ended_ = WIFEXITED(status);
-        if (!ended_ || statusValue(velt::test::readFile(status_)) != "-1.000") return {};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            limit - std::chrono::steady_clock::now());
+        const bool ended = engine_.waitForEnd(std::max(left, std::chrono::milliseconds(0)));
+        if (!ended || engine_.exitCode() < 0 || statusValue(velt::test::readFile(status_)) != "-1.000")
+            return {};
         return velt::test::splitLines(velt::test::readFile(log_));
     }
 
   private:
     fs::path log_, status_, command_;
-    pid_t pid_ = -1;
-    bool started_ = false;
-    bool ended_ = false;
+    LiveEngine engine_;
 };
 
 // The keys of the note-ons in order.
