@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "audio_fixtures.h"
 #include "desk/core/live/frm_live.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/frm_results.h"
@@ -389,6 +390,39 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
     for (int key : {64, 67, 71}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
     keep(mid, "score.mid");
     g.ProjectChanged = false;
+}
+
+// The main road with the default choices: file, then Next to the end, and Finish converts.
+TEST_F(WizardE2E, TheMainRoadConvertsTheChosenFileIntoMidiNotes) {
+    frmMain& m = start();
+    const fs::path melody = dir / "music" / "melody.wav";
+    ASSERT_TRUE(test::makeMelody(melody, {.rate = 44100, .channels = 2, .noteSeconds = 1.0}));
+
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        u.click(w.optWave(2));
+        ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(melody.string());
+        for (int i = 0; i < 8 && w.cmdNav(3).Enabled(); ++i) {
+            u.click(w.cmdNav(3));
+            steps.push_back(w.CurrentStep);
+        }
+        u.click(w.cmdNav(4));
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+    Global& g = G();
+    ASSERT_EQ(g.AudioFileCount, 1);
+    EXPECT_EQ(g.AudioFiles(1), melody.string());
+    const std::string mid = g.MidiFiles(1);
+    ASSERT_TRUE(fs::exists(mid)) << mid;
+    const std::string csv = test::runCommand("midicsv " + test::shellQuote(mid)).output;
+    const std::set<int> keys = test::soundedKeys(csv);
+    // The melody's notes C4 E4 G4 C5 are among those heard.
+    for (int key : {60, 64, 67, 72}) EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
+    g.ProjectChanged = false;  // no save question when the window closes
 }
 
 }  // namespace
