@@ -84,6 +84,21 @@ class WizardE2E : public MainWindowTest {
         fs::create_directories(out);
         fs::copy_file(midi, fs::path(out) / name, fs::copy_options::overwrite_existing);
     }
+    // After Finish: the run finished on the one audio file of the project; its MIDI file is
+    // kept (when $VELT_E2E_OUT is set) and read. No save question when the window closes.
+    MidiContent convertedAlone(frmMain& m, const std::string& audio, const std::string& kept) {
+        EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
+        Global& g = G();
+        g.ProjectChanged = false;
+        EXPECT_EQ(g.AudioFileCount, 1);
+        if (g.AudioFileCount != 1) return {};
+        EXPECT_EQ(g.AudioFiles(1), audio);
+        const std::string mid = g.MidiFiles(1);
+        EXPECT_TRUE(fs::exists(mid)) << mid;
+        if (!fs::exists(mid)) return {};
+        if (!kept.empty()) keep(mid, kept);
+        return read(mid);
+    }
 
     // Runs `page` on each step reached by Next until Finish is enabled on step 12, then Finish.
     void nextUntilFinish(frmWizard& w, User& u, const std::function<void(int)>& page,
@@ -146,18 +161,10 @@ TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
     ui.user().toolbar(m.Toolbar, "New");
 
     EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
-    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
-    Global& g = G();
-    ASSERT_EQ(g.AudioFileCount, 1);
-    EXPECT_EQ(g.AudioFiles(1), tone.string());
-    EXPECT_EQ(g.TempoDetect, 1);  // easy timing: the tempo is detected
-    const std::string mid = g.MidiFiles(1);
-    ASSERT_TRUE(fs::exists(mid)) << mid;
-    const MidiContent content = read(mid);
+    EXPECT_EQ(G().TempoDetect, 1);  // easy timing: the tempo is detected
+    const MidiContent content = convertedAlone(m, tone.string(), "tone.mid");
     for (int key : {69, 72, 76}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
     EXPECT_TRUE(content.programs.count(kFlute));
-    keep(mid, "tone.mid");
-    g.ProjectChanged = false;  // no save question when the window closes
 }
 
 TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
@@ -196,16 +203,8 @@ TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
     ui.user().toolbar(m.Toolbar, "New");
 
     EXPECT_EQ(steps, (std::vector<int>{15, 6, 8, 14, 11, 12}));
-    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
-    Global& g = G();
-    ASSERT_EQ(g.AudioFileCount, 1);
-    EXPECT_EQ(g.AudioFiles(1), target);
-    const std::string mid = g.MidiFiles(1);
-    ASSERT_TRUE(fs::exists(mid)) << mid;
-    const MidiContent content = read(mid);
+    const MidiContent content = convertedAlone(m, target, "cd.mid");
     for (int key : {60, 64, 67}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
-    keep(mid, "cd.mid");
-    g.ProjectChanged = false;
 }
 
 TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
@@ -240,16 +239,8 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
     ui.user().toolbar(m.Toolbar, "New");
 
     EXPECT_EQ(steps.front(), 15);
-    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
-    Global& g = G();
-    ASSERT_EQ(g.AudioFileCount, 1);
-    EXPECT_EQ(g.AudioFiles(1), take);
-    const std::string mid = g.MidiFiles(1);
-    ASSERT_TRUE(fs::exists(mid)) << mid;
-    const MidiContent content = read(mid);
+    const MidiContent content = convertedAlone(m, take, "record.mid");
     for (int key : {62, 65, 69}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
-    keep(mid, "record.mid");
-    g.ProjectChanged = false;
 }
 
 TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
@@ -380,16 +371,8 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
 
     EXPECT_EQ(startStep, 17);
     EXPECT_EQ(masterShown, fs::path(master).stem().string());
-    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
-    Global& g = G();
-    ASSERT_EQ(g.AudioFileCount, 1);
-    EXPECT_EQ(g.AudioFiles(1), take);
-    const std::string mid = g.MidiFiles(1);
-    ASSERT_TRUE(fs::exists(mid)) << mid;
-    const MidiContent content = read(mid);
+    const MidiContent content = convertedAlone(m, take, "score.mid");
     for (int key : {64, 67, 71}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
-    keep(mid, "score.mid");
-    g.ProjectChanged = false;
 }
 
 // The main road with the default choices: file, then Next to the end, and Finish converts.
@@ -412,17 +395,9 @@ TEST_F(WizardE2E, TheMainRoadConvertsTheChosenFileIntoMidiNotes) {
     ui.user().toolbar(m.Toolbar, "New");
 
     EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
-    EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
-    Global& g = G();
-    ASSERT_EQ(g.AudioFileCount, 1);
-    EXPECT_EQ(g.AudioFiles(1), melody.string());
-    const std::string mid = g.MidiFiles(1);
-    ASSERT_TRUE(fs::exists(mid)) << mid;
-    const std::string csv = test::runCommand("midicsv " + test::shellQuote(mid)).output;
-    const std::set<int> keys = test::soundedKeys(csv);
+    const MidiContent content = convertedAlone(m, melody.string(), "");
     // The melody's notes C4 E4 G4 C5 are among those heard.
-    for (int key : {60, 64, 67, 72}) EXPECT_TRUE(keys.count(key)) << "key " << key << "\n" << csv;
-    g.ProjectChanged = false;  // no save question when the window closes
+    for (int key : {60, 64, 67, 72}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
 }
 
 }  // namespace
