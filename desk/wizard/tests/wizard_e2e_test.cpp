@@ -85,6 +85,24 @@ class WizardE2E : public MainWindowTest {
         fs::copy_file(midi, fs::path(out) / name, fs::copy_options::overwrite_existing);
     }
     // After Finish: the run finished on the one audio file of the project; its MIDI file is
+    // A plucked line as the sound card would deliver it: 44.1 kHz stereo 16-bit samples, one
+    // 0.7 s note per name, made by sox into a raw file of the test.
+    std::vector<int16_t> pluckedSamples(const std::string& rawName,
+                                        const std::vector<std::string>& notes) {
+        const fs::path raw = dir / rawName;
+        std::string synth;
+        for (const std::string& note : notes)
+            synth += (synth.empty() ? " synth 0.7 pluck " : " : synth 0.7 pluck ") + note;
+        EXPECT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
+                                   test::shellQuote(raw.string()) + synth)
+                      .exitCode,
+                  0);
+        const std::vector<unsigned char> bytes = test::readBytes(raw);
+        std::vector<int16_t> samples;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+            samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+        return samples;
+    }
     // kept (when $VELT_E2E_OUT is set) and read. No save question when the window closes.
     MidiContent convertedAlone(frmMain& m, const std::string& audio, const std::string& kept) {
         EXPECT_EQ(m.sbStatusBar.Text(), "Finished");
@@ -210,16 +228,7 @@ TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
 TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
     platform::wave_in::useDevices(&input);
     frmMain& m = start();
-    const fs::path sung = dir / "sung.raw";
-    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
-                               test::shellQuote(sung.string()) +
-                               " synth 0.7 pluck D4 : synth 0.7 pluck F4 : synth 0.7 pluck A4")
-                  .exitCode,
-              0);
-    const std::vector<unsigned char> bytes = test::readBytes(sung);
-    std::vector<int16_t> samples;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    const std::vector<int16_t> samples = pluckedSamples("sung.raw", {"D4", "F4", "A4"});
     const std::string take = (dir / "music" / "take.wav").string();
     fs::create_directories(dir / "music");
     std::vector<int> steps;
@@ -319,16 +328,7 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
     const fs::path tone = dir / "music" / "tone.wav";
     fs::create_directories(tone.parent_path());
     ASSERT_TRUE(melody(tone, {"C4", "E4", "G4"}));
-    const fs::path sung = dir / "part.raw";
-    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -e signed -t raw " +
-                               test::shellQuote(sung.string()) +
-                               " synth 0.7 pluck E4 : synth 0.7 pluck G4 : synth 0.7 pluck B4")
-                  .exitCode,
-              0);
-    const std::vector<unsigned char> bytes = test::readBytes(sung);
-    std::vector<int16_t> samples;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    const std::vector<int16_t> samples = pluckedSamples("part.raw", {"E4", "G4", "B4"});
     const std::string take = (dir / "music" / "part.wav").string();
 
     // The first project: the file, converted, then the results window asks for a score.
