@@ -18,7 +18,7 @@
 #include "analysis/note_tracker.h"
 #include "analysis/resonator_bank.h"
 #include "piano_score.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "test_support.h"
 
 namespace {

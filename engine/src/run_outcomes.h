@@ -13,6 +13,12 @@ struct RunOutcome {
     int detail = 0;
 };
 
+// Thrown by a stage that cannot go on (a file that cannot be read or written, a buffer that
+// cannot be had): the driver ends the run with this outcome. Stages never finish a run themselves.
+struct StageFailure {
+    RunOutcome outcome;
+};
+
 // The outcome types.
 enum OutcomeType : int {
     kRunSucceeded = 0,

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 namespace {

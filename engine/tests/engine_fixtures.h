@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "project/run_setup.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "status/status_file.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 
 #include "analysis/analysis_api.h"
 #include "analysis/filter_matching.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "test_support.h"
 
 namespace velt::engine {

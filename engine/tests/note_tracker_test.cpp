@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "midi_events.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 namespace {

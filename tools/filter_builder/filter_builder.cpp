@@ -23,7 +23,7 @@
 
 #include "analysis/analysis_api.h"
 #include "piano_score.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "template_writer.h"
 #include "test_support.h"
 

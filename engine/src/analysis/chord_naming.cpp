@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

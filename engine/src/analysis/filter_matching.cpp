@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "rounding.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

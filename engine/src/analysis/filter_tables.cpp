@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "platform/folders/user_folders.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -145,7 +145,7 @@ void LoadFilters() {
 
     FilterEntryRange range = LocateFilterEntry(templates, size, line->lineNumber);
     if (range.damaged) {
-        FinishRun(outcome::kFilterDataUnreadable);
+        throw StageFailure{outcome::kFilterDataUnreadable};
         return;
     }
     filter.table.assign(size_t{kFilterKeySlots} * kFilterSegments * kFilterBins, 0.0f);
@@ -154,7 +154,7 @@ void LoadFilters() {
         templates.clear();
         if (!templates.seekg(range.start) ||
             !templates.read(reinterpret_cast<char*>(records.data()), records.size())) {
-            FinishRun(outcome::kFilterDataUnreadable);
+            throw StageFailure{outcome::kFilterDataUnreadable};
             return;
         }
         PlaceFilterRecords(filter.table, records);

@@ -7,7 +7,7 @@
 #include "filter_matching.h"
 #include "line_fit.h"
 #include "rounding.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "analysis/analysis_api.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

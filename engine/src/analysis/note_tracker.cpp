@@ -5,7 +5,7 @@
 
 #include "midi_events.h"
 #include "rounding.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

@@ -9,7 +9,7 @@
 #include "correlation_kernel.h"
 #include "project/run_setup.h"
 #include "rounding.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -253,7 +253,7 @@ BankParams BankParamsOf(const RunState& state) {
 void BuildResonatorBank() {
     RunState& state = run();
     if (int detail = BuildBank(BankParamsOf(state), state.analysis.bank); detail != 0)
-        FinishRun({kOutOfMemory, detail});
+        throw StageFailure{{kOutOfMemory, detail}};
 }
 
 int TailFrameCount() {

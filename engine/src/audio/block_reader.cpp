@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "live/live_io.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -108,7 +108,7 @@ double CompressorGain(std::span<int, 15> history, int peak) {
 namespace {
 
 void seekOrFail(std::FILE* file, int64_t position) {
-    if (fseeko(file, position, SEEK_SET) != 0) FinishRun(outcome::kAudioSeekFailed);
+    if (fseeko(file, position, SEEK_SET) != 0) throw StageFailure{outcome::kAudioSeekFailed};
 }
 
 // Reads count bytes at the file's position; a short read past the end of the file leaves zeros
@@ -116,7 +116,7 @@ void seekOrFail(std::FILE* file, int64_t position) {
 void readOrFail(std::FILE* file, unsigned char* into, size_t count) {
     size_t got = std::fread(into, 1, count, file);
     if (got < count) {
-        if (std::ferror(file)) FinishRun(outcome::kAudioReadFailed);
+        if (std::ferror(file)) throw StageFailure{outcome::kAudioReadFailed};
         std::fill(into + got, into + count, 0);
     }
 }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -140,17 +140,17 @@ bool ReadWaveHeader() {
     RunState& state = run();
     state.files.audio.reset(std::fopen(state.settings.AudioFile.c_str(), "rb"));
     std::FILE* file = state.files.audio.get();
-    if (file == nullptr) FinishRun(outcome::kAudioNotOpened);
+    if (file == nullptr) throw StageFailure{outcome::kAudioNotOpened};
 
     std::vector<unsigned char> window(kWaveHeaderWindow);
     size_t got = std::fread(window.data(), 1, window.size(), file);
     window.resize(got);
     int64_t fileSize = -1;
     if (fseeko(file, 0, SEEK_END) == 0) fileSize = ftello(file);
-    if (fileSize < 0) FinishRun(outcome::kAudioTooShort);
+    if (fileSize < 0) throw StageFailure{outcome::kAudioTooShort};
 
     WaveHeader header = ParseWaveHeader(window, fileSize);
-    if (header.outcomeType != 0) FinishRun({header.outcomeType, header.outcomeDetail});
+    if (header.outcomeType != 0) throw StageFailure{{header.outcomeType, header.outcomeDetail}};
 
     Geometry& geo = state.geo;
     geo.riffFile = header.riff;

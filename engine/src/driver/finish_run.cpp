@@ -16,7 +16,7 @@
 #include "midi/midi_file_place.h"
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "status/status_file.h"
 
 namespace velt::engine {
@@ -76,7 +76,7 @@ void FinishRun(RunOutcome ending) {
     const bool live = state.geo.liveRun;
     if ((type == kRunSucceeded || type == kRunCancelled) && !state.finishing) {
         state.finishing = true;
-        completeOutput(state);
+        FinishOnStageFailure([&] { completeOutput(state); });
     }
     state.finishing = true;
 

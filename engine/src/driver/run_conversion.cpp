@@ -172,7 +172,7 @@ void flushRing(RunState& state, int last) {
 
 }  // namespace
 
-void SetUpAnalysis() {
+void setUpAnalysis() {
     RunState& state = run();
     const Geometry& g = state.geo;
     const ProjectSettings& s = state.settings;
@@ -214,7 +214,7 @@ void SetUpAnalysis() {
     a.slot = -1;
 }
 
-void PollCommandFile() {
+void pollCommandFile() {
     RunState& state = run();
     if (StopRequested()) FinishRun(outcome::kCancelled);
     auto command = TakeCommand(state.files.commandPath);
@@ -239,7 +239,7 @@ void PollCommandFile() {
     }
 }
 
-void RunBlockLoop() {
+void runBlockLoop() {
     RunState& state = run();
     const Geometry& g = state.geo;
     AnalysisState& a = state.analysis;
@@ -264,7 +264,7 @@ void RunBlockLoop() {
     }
 }
 
-void RunLiveLoop() {
+void runLiveLoop() {
     RunState& state = run();
     StatusCadence cadence(wholeSeconds());
     for (;;) {
@@ -282,6 +282,11 @@ void RunLiveLoop() {
         PollCommandFile();
     }
 }
+
+void SetUpAnalysis() { FinishOnStageFailure(setUpAnalysis); }
+void PollCommandFile() { FinishOnStageFailure(pollCommandFile); }
+void RunBlockLoop() { FinishOnStageFailure(runBlockLoop); }
+void RunLiveLoop() { FinishOnStageFailure(runLiveLoop); }
 
 RunOutcome RunConversion(const std::string& projectPath) {
     try {

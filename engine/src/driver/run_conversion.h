@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -13,7 +13,7 @@ namespace velt::engine {
 RunOutcome RunConversion(const std::string& projectPath);
 
 // The parts of a run, for tests that drive them in-process (each may end the run by throwing the
-// RunOutcome from FinishRun).
+// RunOutcome from FinishRun; a stage that fails inside them ends the run there).
 void SetUpAnalysis();  // after ReadProject: buffers, normaliser, MIDI file, start events
 void RunBlockLoop();   // file runs: every block from the start point to the end point
 void RunLiveLoop();    // live runs: one frame of the newest input after another, until a cancel

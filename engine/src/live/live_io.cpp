@@ -14,7 +14,7 @@
 #include "platform/midi_out/midi_out.h"
 #include "platform/mm_error/mm_error.h"
 #include "platform/wave_io/wave_in.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

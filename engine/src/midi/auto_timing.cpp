@@ -3,7 +3,7 @@
 #include <cmath>
 #include <new>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
@@ -23,7 +23,7 @@ void PrepareAutoTiming() {
     try {
         state.midi.autoTiming.reset(std::isfinite(bins) && bins < 1e7 ? int(bins) : 1);
     } catch (const std::bad_alloc&) {
-        FinishRun({kOutOfMemory, memory_detail::kAutoTimingBins});
+        throw StageFailure{{kOutOfMemory, memory_detail::kAutoTimingBins}};
     }
 }
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

@@ -12,7 +12,7 @@
 #include "midi/midi_file_place.h"
 #include "midi/note_mapping.h"
 #include "midi_events.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -29,7 +29,7 @@ FileSink fileSink;  // stateless: the file's state is in run().midi
 void writeBytesOr(std::span<const unsigned char> bytes, RunOutcome failure) {
     std::FILE* file = run().midi.file.get();
     if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        FinishRun(failure);
+        throw StageFailure{failure};
     }
 }
 
@@ -55,7 +55,7 @@ void WriteMidiByte(int byte) {
     RunState& state = run();
     std::FILE* file = state.midi.file.get();
     if (file == nullptr || std::fputc(byte & 0xFF, file) == EOF)
-        FinishRun(outcome::kMidiFileNotCompleted);
+        throw StageFailure{outcome::kMidiFileNotCompleted};
     state.midi.eventBytes += 1;
 }
 
@@ -136,7 +136,7 @@ void CreateMidiFile() {
     fs::path audio = state.settings.AudioFile;
     bool same = fs::equivalent(path, audio, ec) ||
                 fs::weakly_canonical(path, ec) == fs::weakly_canonical(audio, ec);
-    if (same || path.empty()) FinishRun(outcome::kMidiFileNotCreated);
+    if (same || path.empty()) throw StageFailure{outcome::kMidiFileNotCreated};
     // A link to a file keeps pointing at it: the file it names is the one replaced at the end.
     if (fs::is_symlink(fs::symlink_status(path, ec)) && fs::is_regular_file(path, ec)) {
         fs::path linked = fs::canonical(path, ec);
@@ -145,13 +145,13 @@ void CreateMidiFile() {
 
     state.files.midiWorkPath = MidiWorkPath(path);
     state.midi.file = CreateMidiWorkFile(path, state.files.midiWorkPath);
-    if (!state.midi.file) FinishRun(outcome::kMidiFileNotCreated);
+    if (!state.midi.file) throw StageFailure{outcome::kMidiFileNotCreated};
     state.files.midiCreated = true;
 
     std::vector<unsigned char> placeholder(size_t(HeaderAreaSize(state.geo.reservedBytes)), 0x20);
     if (std::fwrite(placeholder.data(), 1, placeholder.size(), state.midi.file.get()) !=
         placeholder.size()) {
-        FinishRun(outcome::kMidiPlaceholderNotWritten);
+        throw StageFailure{outcome::kMidiPlaceholderNotWritten};
     }
     state.midi.eventBytes = 0;
     SetMidiEventSink(&fileSink);
@@ -183,7 +183,7 @@ void WriteMidiHeader() {
 
     std::FILE* file = state.midi.file.get();
     if (file == nullptr || std::fflush(file) != 0 || fseeko(file, 0, SEEK_SET) != 0) {
-        FinishRun(outcome::kMidiHeaderNotWritten);
+        throw StageFailure{outcome::kMidiHeaderNotWritten};
     }
     std::span<const unsigned char> bytes(header);
     const size_t textStart = 22 + 8 + 7 + 6 + 4;
@@ -193,7 +193,7 @@ void WriteMidiHeader() {
     writeBytesOr(bytes.subspan(textStart, kCreatorText.size()), outcome::kMidiCreatorNotWritten);
     writeBytesOr(bytes.subspan(textStart + kCreatorText.size()), outcome::kMidiFileNotCompleted);
     FileHandle closing = std::move(state.midi.file);
-    if (std::fclose(closing.release()) != 0) FinishRun(outcome::kMidiFileNotCompleted);
+    if (std::fclose(closing.release()) != 0) throw StageFailure{outcome::kMidiFileNotCompleted};
 }
 
 void ScaleTrackVelocities(std::span<unsigned char> track, double factor, int keyMin, int topKey,

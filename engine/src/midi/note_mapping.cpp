@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 
 namespace velt::engine {
 

@@ -11,7 +11,7 @@
 #include "midi/auto_timing.h"
 #include "midi/midi_file_writer.h"
 #include "project/project_text.h"
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "tempo/tempo_detection.h"
 
 namespace velt::engine {
@@ -103,7 +103,7 @@ void openAudioInput(RunState& state) {
     Geometry& g = state.geo;
     if (g.liveRun) {
         int error = OpenLiveInput(s.AudioDevice);
-        if (error != 0) FinishRun({kWaveInDeviceFailed, error});
+        if (error != 0) throw StageFailure{{kWaveInDeviceFailed, error}};
         g.channels = 1;
         g.bitsPerSample = 16;
         g.sampleRate = 44100;
@@ -116,13 +116,13 @@ void openAudioInput(RunState& state) {
             g.sampleRate = s.Rate;
             g.bitsPerSample = s.BitsPerSample;
         }
-        if (g.channels != 1 && g.channels != 2) FinishRun(outcome::kBadChannelCount);
+        if (g.channels != 1 && g.channels != 2) throw StageFailure{outcome::kBadChannelCount};
         if (g.bitsPerSample != 8 && g.bitsPerSample != 16 && g.bitsPerSample != 24 &&
             g.bitsPerSample != 32) {
-            FinishRun(outcome::kBadSampleSize);
+            throw StageFailure{outcome::kBadSampleSize};
         }
         if (g.sampleRate < kMinSampleRate || g.sampleRate > kMaxSampleRate)
-            FinishRun(outcome::kBadSampleRate);
+            throw StageFailure{outcome::kBadSampleRate};
     }
     s.VirtualSR = g.sampleRate;
     g.bytesPerFrame = g.channels * g.bitsPerSample / 8;
@@ -299,7 +299,7 @@ void checkMidiTiming(const RunState& state) {
                                g.denominatorExp, g.speedFactor, 1});
         detail = TimingOutcomeDetail(header.division, header.tempoMicros);
     }
-    if (detail != 0) FinishRun({kTimingOutOfRange, detail});
+    if (detail != 0) throw StageFailure{{kTimingOutOfRange, detail}};
 }
 
 void deriveGeometry(RunState& state) {
@@ -392,14 +392,16 @@ int BlockLengthSamples(double sampleRate, double referencePitch, int lowKey, boo
     return int(17 * sampleRate / (referencePitch * std::pow(2.0, (lowKey - 4.0 / 3 - 69) / 12)));
 }
 
-void ReadProject(const std::string& projectPath) {
+namespace {
+
+void readProject(const std::string& projectPath) {
     RunState& state = run();
     ProjectSettings& s = state.settings;
     Geometry& g = state.geo;
 
     // 1. Every key, then part 0 and the drum channel.
     auto text = ProjectText::Load(projectPath);
-    if (!text) FinishRun(outcome::kProjectNotOpened);
+    if (!text) throw StageFailure{outcome::kProjectNotOpened};
     readKeys(*text, s);
 
     bool activeGiven = false;
@@ -479,7 +481,7 @@ void ReadProject(const std::string& projectPath) {
     if (s.MidiDevice < -1) s.MidiDevice = -1;
     if (g.liveRun) {
         int error = OpenLiveOutput(s.MidiDevice);
-        if (error != 0) FinishRun({kMidiDeviceFailed, error});
+        if (error != 0) throw StageFailure{{kMidiDeviceFailed, error}};
         SendLivePartSetup();
     }
 
@@ -491,6 +493,12 @@ void ReadProject(const std::string& projectPath) {
     state.status.keySignature = s.KeySignature;
     state.status.majorMinor = s.MajorMinor;
     state.status.referencePitch = s.ReferencePitch;
+}
+
+}  // namespace
+
+void ReadProject(const std::string& projectPath) {
+    FinishOnStageFailure([&] { readProject(projectPath); });
 }
 
 }  // namespace velt::engine

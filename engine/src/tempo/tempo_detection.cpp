@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "run_state.h"
+#include "driver/run_state.h"
 #include "tempo/onset_scan.h"
 #include "tempo/timing_decision.h"
 
@@ -56,7 +56,7 @@ void DetectTempo(double resolution, int& chordRes) {
     const TimingDecision decision =
         DecideTiming(settings, [&] { return ScanOnsets(scan, source); });
     if (decision.finishType != 0) {
-        FinishRun({decision.finishType, decision.finishDetail});
+        throw StageFailure{{decision.finishType, decision.finishDetail}};
         return;
     }
     if (!decision.changed) return;

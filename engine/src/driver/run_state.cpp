@@ -1,4 +1,4 @@
-#include "run_state.h"
+#include "driver/run_state.h"
 
 #include <unistd.h>
 

@@ -259,4 +259,15 @@ void resetRun();
 // carries back to main (exit status 0 in every case). The codes are named in run_outcomes.h.
 void FinishRun(RunOutcome outcome);
 
+// Runs one step of the driver; a stage that cannot go on (StageFailure) ends the run with its
+// outcome through FinishRun.
+template <typename Step>
+void FinishOnStageFailure(Step&& step) {
+    try {
+        step();
+    } catch (const StageFailure& failure) {
+        FinishRun(failure.outcome);
+    }
+}
+
 }  // namespace velt::engine
