@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine_fixtures.h"
+#include "project/key_range.h"
 #include "project/project_text.h"
 
 namespace velt::engine::test {

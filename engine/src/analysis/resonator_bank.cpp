@@ -7,7 +7,7 @@
 
 #include "analysis_api.h"
 #include "correlation_kernel.h"
-#include "project/run_setup.h"
+#include "project/key_range.h"
 #include "rounding.h"
 #include "driver/run_state.h"
 

@@ -15,7 +15,7 @@
 #include "live/live_io.h"
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
-#include "project/run_setup.h"
+#include "driver/run_setup.h"
 #include "status/status_file.h"
 
 namespace velt::engine {
