@@ -14,8 +14,8 @@ namespace {
 constexpr int kMinSampleRate = 1000;    // Hz; below, the geometry divides by (nearly) zero
 constexpr int kMaxSampleRate = 768000;  // Hz
 constexpr double kSingleKeyBlockSeconds = 0.04269;
-constexpr double kLiveTempo = 120;      // BPM of a live run whose project gives none
-constexpr int kMaxSlots = 384;          // frames in the chord ring
+constexpr double kLiveTempo = 120;  // BPM of a live run whose project gives none
+constexpr int kMaxSlots = 384;      // frames in the chord ring
 
 // round() of the engine: trunc(x + 0.5).
 double roundHalfUp(double x) {
