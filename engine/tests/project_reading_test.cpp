@@ -253,6 +253,41 @@ TEST(ProjectKeys, MidiOutputBesideTheAudioUnlessNamed) {
     }
 }
 
+TEST(ProjectKeys, LiveRunsSettleTheirOwnDefaults) {
+    struct Case {
+        const char* project;
+        int minimumLength;
+        int controller;
+        double beatsPerSecond;
+        double resolution;
+    };
+    // No AudioFile: a live run. Without a tempo it goes at 120 BPM; AutoTiming is off.
+    const Case cases[] = {
+        {"", 2, 11, 2, 0},
+        {"PitchMode=1\n", 6, 0, 2, 0},
+        {"PitchMode=1\nMinimumLength=3\n", 3, 11, 2, 0},
+        {"PitchMode=0\nMidiPat=38\n", 1, 0, 2, 0},
+        {"Tempo=90\nResolution=3\nAutoTiming=1\n", 2, 11, 1.5, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        const ProjectReading reading = ReadProjectKeys(ProjectText(c.project));
+        ASSERT_TRUE(reading.liveRun);
+        ProjectSettings s = reading.settings;
+        Geometry g;
+        g.liveRun = true;
+        g.singleKeyMode = reading.singleKeyMode;
+        ApplyInputDefaults(s, true);
+        ClampSettings(s, g);
+        EXPECT_EQ(s.Sensitivity, 0);
+        EXPECT_EQ(s.AutoTiming, 0);
+        EXPECT_EQ(s.MinimumLength, c.minimumLength);
+        EXPECT_EQ(s.Controller, c.controller);
+        EXPECT_EQ(BeginTiming(s, g), c.resolution);
+        EXPECT_EQ(g.beatsPerSecond, c.beatsPerSecond);
+    }
+}
+
 TEST(RunGeometry, GeometryOfKnownProjects) {
     struct Case {
         const char* project;
