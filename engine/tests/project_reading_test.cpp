@@ -109,7 +109,7 @@ Settled settle(const std::string& project, const AudioLayout& audio = {}) {
         ClampSettings(s, g);
         ResolveKeyRange(s, g);
         DeriveBlockGeometry(s, g);
-        FinishTiming(s, g, BeginTiming(s, g));
+        FinishTiming(s, g, BeginFileTiming(s, g));
         CheckMidiTiming(g);
         SettleKeyConstraint(s);
         out.keyMask = KeyMask(s, g.singleKeyMode, kKeyCount);
@@ -283,7 +283,7 @@ TEST(ProjectKeys, LiveRunsSettleTheirOwnDefaults) {
         EXPECT_EQ(s.AutoTiming, 0);
         EXPECT_EQ(s.MinimumLength, c.minimumLength);
         EXPECT_EQ(s.Controller, c.controller);
-        EXPECT_EQ(BeginTiming(s, g), c.resolution);
+        EXPECT_EQ(BeginLiveTiming(s, g), c.resolution);
         EXPECT_EQ(g.beatsPerSecond, c.beatsPerSecond);
     }
 }

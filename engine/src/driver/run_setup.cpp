@@ -63,10 +63,12 @@ void deriveGeometry(RunState& state) {
     status.numerator = s.TimeSignatureNumerator;
     status.tempo = s.Tempo;
 
-    const double resolution = BeginTiming(s, g);
+    double resolution = 0;
     if (g.liveRun) {
+        resolution = BeginLiveTiming(s, g);
         status.tempo = g.beatsPerSecond * 60;
     } else {
+        resolution = BeginFileTiming(s, g);
         if (s.AutoTiming == 1) status.tempo = s.Tempo;
         DetectTempo(state, resolution);
         status.chordRes = s.ChordRes;

@@ -88,13 +88,14 @@ void DeriveBlockGeometry(ProjectSettings& s, Geometry& g) {
     }
 }
 
-double BeginTiming(ProjectSettings& s, Geometry& g) {
+double BeginLiveTiming(const ProjectSettings& s, Geometry& g) {
+    // Live timing has no beat to come from when the project gives no tempo.
+    g.beatsPerSecond = (s.Tempo > 0 ? s.Tempo : kLiveTempo) / 60;
+    return std::max(s.Resolution, 0.0);
+}
+
+double BeginFileTiming(ProjectSettings& s, Geometry& g) {
     double resolution = s.Resolution;
-    if (g.liveRun) {
-        // Live timing has no beat to come from when the project gives no tempo.
-        g.beatsPerSecond = (s.Tempo > 0 ? s.Tempo : kLiveTempo) / 60;
-        return std::max(resolution, 0.0);
-    }
     g.beatsPerSecond = s.Tempo / 60;
     if (s.AutoTiming == 1) {
         // A tempo of 60 ... 120 BPM whose subdivision is about one analysis window.

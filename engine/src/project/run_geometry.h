@@ -1,7 +1,8 @@
 // The analysis geometry derived from the settings and the audio layout: the audio layout's check,
 // block sizes, the analysed byte range, and the timing (beat, resolution, hop, chord slots). Pure:
 // set-up calls these in order around the parts that open files (the tempo detection between
-// BeginTiming and FinishTiming). Settings are clamped in place where the derivation settles them.
+// BeginFileTiming and FinishTiming). Settings are clamped in place where the derivation settles
+// them.
 #pragma once
 
 #include "project/geometry.h"
@@ -24,10 +25,14 @@ void TakeAudioLayout(ProjectSettings& s, Geometry& g);
 // the audio), the analysis window, the speed and gain factors and the fixed velocity.
 void DeriveBlockGeometry(ProjectSettings& s, Geometry& g);
 
-// The beat before tempo detection: the project's tempo (a live run without one: 120 BPM), or
-// under AutoTiming the tempo and resolution that fit the analysis window. Returns the resolution
-// exponent to go on with (below 0: automatic).
-double BeginTiming(ProjectSettings& s, Geometry& g);
+// The beat of a live run: the project's tempo, 120 BPM without one. Returns the resolution
+// exponent to go on with (at least 0).
+double BeginLiveTiming(const ProjectSettings& s, Geometry& g);
+
+// The beat of a file run before tempo detection: the project's tempo, or under AutoTiming the
+// tempo and resolution that fit the analysis window. Returns the resolution exponent to go on
+// with (below 0: automatic).
+double BeginFileTiming(ProjectSettings& s, Geometry& g);
 
 // The resolution (automatic: from the beat and the analysis window), the hop, the subdivision,
 // the tempo file's blocks per beat and the chord slots, from the beat in g.
