@@ -112,7 +112,8 @@ struct AnalysisRun {
         tracker.threshold = 5;
         tracker.polyphony = 30;
         tracker.minimumLength = 2;
-        for (const KeyRecord& record : a.bank.records) tracker.minFrames.push_back(record.minFrames);
+        for (const KeyRecord& record : a.bank.records)
+            tracker.minFrames.push_back(record.minFrames);
         tracker.subdivisionExp = sensitivity;
         tracker.tempoTrack = true;
         tracker.controller = 11;

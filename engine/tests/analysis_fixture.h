@@ -22,8 +22,8 @@ struct PitchedFrame {
         measurement.keyMax = keyMax;
         // Seventeen periods of a pitch 4/3 semitone below the lowest key, as the run set-up sizes
         // it.
-        blockLength = static_cast<int>(
-            17.0 * rate / (reference * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+        blockLength = static_cast<int>(17.0 * rate /
+                                       (reference * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
         analysis.samples.assign(blockLength + 2, 0);
         analysis.slot = 0;
         analysis.HarmonicOffsets = HarmonicOffsetTable();

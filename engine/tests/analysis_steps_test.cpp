@@ -63,8 +63,8 @@ TEST(ChordNamingParams, ComeFromTheRunsSettingsAndStatus) {
         bool enabled, keyTotals, nameChord;
     };
     const Case cases[] = {
-        {30, false, 1, 0, true, true, true},    {0, false, 1, 0, false, true, true},
-        {1, false, 1, 0, true, true, true},     {1, true, 1, 0, false, true, true},
+        {30, false, 1, 0, true, true, true}, {0, false, 1, 0, false, true, true},
+        {1, false, 1, 0, true, true, true},  {1, true, 1, 0, false, true, true},
         {2, true, 0, 1, true, false, false},
     };
     for (const Case& c : cases) {

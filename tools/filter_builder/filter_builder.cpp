@@ -98,8 +98,7 @@ struct FilterRunMeasurement {
 
     // Measures the frame in samples[1..blockLength] into levels.
     void measure() {
-        MeasureFrameKeys(params, bank, viewFrame(samples, bank.framePlanes), levels, bends,
-                         tuning);
+        MeasureFrameKeys(params, bank, viewFrame(samples, bank.framePlanes), levels, bends, tuning);
     }
 
     int blockLength = 0;

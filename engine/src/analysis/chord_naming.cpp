@@ -106,9 +106,9 @@ std::string ChordName(const std::array<int64_t, 12>& h, int keySignature, int mi
 void NameRingChord(const ChordNamingParams& params, std::span<const HistoryCell> history,
                    int lastSlot, std::array<int64_t, 12>& totals, std::string& chordText) {
     if (!params.enabled) return;
-    const std::array<int64_t, 12> h = RingHistogram(history, std::min(lastSlot, kSlotCount - 1),
-                                                    std::max(params.keyMin, 0),
-                                                    std::min(params.topKey, kKeyCount - 1));
+    const std::array<int64_t, 12> h =
+        RingHistogram(history, std::min(lastSlot, kSlotCount - 1), std::max(params.keyMin, 0),
+                      std::min(params.topKey, kKeyCount - 1));
     if (params.keyTotals)
         for (int i = 0; i < 12; ++i) totals[i] += h[i];
     if (params.nameChord)

@@ -22,14 +22,14 @@ std::string ChordName(const std::array<int64_t, 12>& histogram, int keySignature
                       int transpose);
 
 struct ChordNamingParams {
-    bool enabled = true;       // false: drum runs, and live runs of one line, name no chords
-    int keyMin = 0;            // lowest key summed
+    bool enabled = true;         // false: drum runs, and live runs of one line, name no chords
+    int keyMin = 0;              // lowest key summed
     int topKey = kKeyCount - 1;  // highest key summed
-    bool keyTotals = true;     // add the histogram to the key detection's pitch-class totals
-    bool nameChord = true;     // name the chord (not while the timing comes from the notes)
-    int keySignature = 8;      // -7..7, 8 = none
-    int minor = 0;             // 0 major, 1 minor
-    int transpose = 0;         // semitones added before the name is spelled
+    bool keyTotals = true;       // add the histogram to the key detection's pitch-class totals
+    bool nameChord = true;       // name the chord (not while the timing comes from the notes)
+    int keySignature = 8;        // -7..7, 8 = none
+    int minor = 0;               // 0 major, 1 minor
+    int transpose = 0;           // semitones added before the name is spelled
 };
 
 // Names the chord of ring slots 0..lastSlot (clamped to the ring) into chordText and adds the

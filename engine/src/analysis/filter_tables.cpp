@@ -115,8 +115,8 @@ void LoadFilterTables(const FilterLoadParams& params, FilterChoice& choice, Filt
 
     // The data files lie in ExePath; a project without one (an engine started by hand) means
     // the engine's own folder, and a folder given without its separator gets one.
-    const std::string folder = params.exePath.empty() ? platform::installFolder()
-                                                      : platform::folderText(params.exePath);
+    const std::string folder =
+        params.exePath.empty() ? platform::installFolder() : platform::folderText(params.exePath);
     std::ifstream index(folder + "filter.txt");
     if (!index) {
         choice.filter = -1;

@@ -42,8 +42,8 @@ struct FilterLoadParams {
 
 // The project's choices the loading reads and completes. 999 means "not given".
 struct FilterChoice {
-    int filter = 0;       // 0 loads the templates; other numbers only the index's defaults; -1 none
-    int keyMin = 999;     // taken from the index line when not given
+    int filter = 0;    // 0 loads the templates; other numbers only the index's defaults; -1 none
+    int keyMin = 999;  // taken from the index line when not given
     int keyMax = 999;
     int pitchMode = 999;  // polyphony
 };

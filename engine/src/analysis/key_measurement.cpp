@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace velt::engine {
 
 void MeasureFrameKeys(const KeyMeasurementParams& params, ResonatorBank& bank,

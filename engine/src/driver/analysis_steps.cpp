@@ -176,8 +176,8 @@ void MeasureKeyEnergies() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
     TuningTotals tuning{a.TuningSum, a.TuningWeight};
-    MeasureFrameKeys(KeyMeasurementParamsOf(state), a.bank, viewFrame(a.samples, a.bank.framePlanes),
-                     a.KeyLevel, a.KeyBend, tuning);
+    MeasureFrameKeys(KeyMeasurementParamsOf(state), a.bank,
+                     viewFrame(a.samples, a.bank.framePlanes), a.KeyLevel, a.KeyBend, tuning);
     a.TuningSum = tuning.sum;
     a.TuningWeight = tuning.weight;
 }
