@@ -21,6 +21,7 @@ std::array<int64_t, 12> RingHistogram(std::span<const HistoryCell> history, int 
 std::string ChordName(const std::array<int64_t, 12>& histogram, int keySignature, int minor,
                       int transpose);
 
+// What the chord naming of a run asks for.
 struct ChordNamingParams {
     bool enabled = true;         // false: drum runs, and live runs of one line, name no chords
     int keyMin = 0;              // lowest key summed
