@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "analysis/filter_tables.h"
 #include "audio/wave_header.h"
+#include "driver/analysis_steps.h"
 #include "driver/run_state.h"
 #include "driver/tempo_step.h"
 #include "live/live_io.h"
