@@ -8,15 +8,15 @@
 #include "analysis/analysis_api.h"
 #include "analysis/chord_naming.h"
 #include "analysis/note_tracker.h"
-#include "audio/block_reader.h"
+#include "driver/audio_input.h"
 #include "driver/command_file.h"
+#include "driver/live_devices.h"
 #include "driver/status_cadence.h"
 #include "driver/stop_request.h"
-#include "live/live_io.h"
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
 #include "project/run_setup.h"
-#include "status/status_file.h"
+#include "driver/status_report.h"
 
 namespace velt::engine {
 
@@ -186,16 +186,7 @@ void setUpAnalysis() {
     }
     allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 
-    double normaliser = 1;
-    if (!g.liveRun && s.Compress != 1) {
-        int largest = 0;
-        for (int64_t p = g.startByte; p + g.blockBytes <= g.endByte && g.blockBytes > 0;
-             p += g.blockBytes) {
-            largest = std::max(largest, BlockPeak(p));
-        }
-        if (largest > 0) normaliser = 32767.0 / largest;
-    }
-    state.geo.normaliser = normaliser;
+    state.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
 
     BuildHarmonicTable();
