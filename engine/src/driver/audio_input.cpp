@@ -23,8 +23,7 @@ BlockScaling BlockScalingOf(const RunState& state) {
     BlockScaling scaling;
     scaling.inputThreshold = state.settings.InputThreshold;
     scaling.compress = state.settings.Compress == 1;
-    // Live frames are scaled only by the compressor.
-    scaling.normaliser = state.geo.liveRun ? 1 : state.geo.normaliser;
+    scaling.normaliser = state.geo.normaliser;
     return scaling;
 }
 
@@ -47,13 +46,20 @@ bool ReadWaveHeader() {
 
 int ReadBlock(int64_t position) {
     RunState& state = run();
-    std::vector<int>& samples = state.analysis.samples;
-    const int peak = state.geo.liveRun
-                         ? ReadLiveSamples()
-                         : ReadFileBlock(state.files.audio.get(), BlockLayoutOf(state), position,
-                                         state.loop.readBuffer, samples);
-    ScaleBlock(std::span<int>(samples.data(), size_t(state.geo.blockLength) + 1), peak,
-               BlockScalingOf(state), state.loop.compressorHistory);
+    const std::span<int> samples(state.analysis.samples.data(), size_t(state.geo.blockLength) + 1);
+    const int peak = ReadFileBlock(state.files.audio.get(), BlockLayoutOf(state), position,
+                                   state.loop.readBuffer, samples);
+    ScaleBlock(samples, peak, BlockScalingOf(state), state.loop.compressorHistory);
+    return peak;
+}
+
+int ReadLiveBlock() {
+    RunState& state = run();
+    const int peak = ReadLiveSamples();
+    BlockScaling scaling = BlockScalingOf(state);
+    scaling.normaliser = 1;  // live frames are scaled only by the compressor
+    ScaleBlock(std::span<int>(state.analysis.samples.data(), size_t(state.geo.blockLength) + 1),
+               peak, scaling, state.loop.compressorHistory);
     return peak;
 }
 

@@ -12,7 +12,7 @@ struct RunState;
 
 // Where the run's samples lie and how long a block is, from its geometry and stereo balance.
 BlockLayout BlockLayoutOf(const RunState& state);
-// The run's scaling: input threshold, compressor switch, normaliser (1 in a live run).
+// The run's scaling: input threshold, compressor switch, normaliser.
 BlockScaling BlockScalingOf(const RunState& state);
 
 // Opens the project's audio file for the run and reads its header into the run's geometry.
@@ -20,9 +20,12 @@ BlockScaling BlockScalingOf(const RunState& state);
 bool ReadWaveHeader();
 
 // Reads the block at byte position of the run's audio file into the run's sample buffer, scales
-// it and returns its peak before scaling (see ReadFileBlock, ScaleBlock). A live run reads the
-// newest captured samples instead (position unused).
+// it and returns its peak before scaling (see ReadFileBlock, ScaleBlock).
 int ReadBlock(int64_t position);
+
+// A live run's block: the newest captured samples into the run's sample buffer, scaled only by
+// the compressor; returns the peak before scaling.
+int ReadLiveBlock();
 
 // The normaliser of the run's analysed range (see NormaliserGain).
 double RunNormaliserGain();

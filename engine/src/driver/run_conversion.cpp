@@ -264,7 +264,7 @@ void runLiveLoop() {
         // again), and the loop sleeps meanwhile instead of spinning.
         WaitForLiveAudio(kLiveFrameSamples);
         state.analysis.slot = 0;
-        const int peak = ReadBlock(0);
+        const int peak = ReadLiveBlock();
         state.loop.peaks[0] = peak;
         state.status.value = float(peak);
         classifyBlock(state, peak);
