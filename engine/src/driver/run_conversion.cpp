@@ -5,9 +5,7 @@
 #include <ctime>
 #include <new>
 
-#include "analysis/analysis_api.h"
-#include "analysis/chord_naming.h"
-#include "analysis/note_tracker.h"
+#include "driver/analysis_steps.h"
 #include "driver/audio_input.h"
 #include "driver/command_file.h"
 #include "driver/live_devices.h"

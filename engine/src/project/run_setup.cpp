@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "analysis/filter_tables.h"
+#include "driver/analysis_steps.h"
 #include "midi/auto_timing.h"
 #include "midi/midi_file_writer.h"
 #include "project/project_text.h"
