@@ -91,7 +91,7 @@ class MidiEvents : public ::testing::Test {
     void SetUp() override {
         resetRun();
         RunState& state = run();
-        state.files.statusPath = (dir / "s.txt").string();
+        state.files.status.path = (dir / "s.txt").string();
         state.files.midiPath = (dir / "t.mid").string();
         state.settings.Compress = 1;
         state.geo.resolution = 4;

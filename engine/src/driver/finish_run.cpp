@@ -15,6 +15,7 @@
 #include "midi/midi_file_writer.h"
 #include "midi_events.h"
 #include "driver/run_state.h"
+#include "driver/status_report.h"
 #include "status/status_file.h"
 
 namespace velt::engine {
@@ -79,9 +80,10 @@ void FinishRun(RunOutcome ending) {
     state.finishing = true;
 
     SetMidiEventSink(nullptr);
-    if (live)
-        CloseLiveDevices(type != kMidiDeviceFailed && type != kWaveInDeviceFailed,
-                         type != kWaveInDeviceFailed);
+    if (live) {
+        if (type != kMidiDeviceFailed && type != kWaveInDeviceFailed) CloseLiveOutput(state.live);
+        if (type != kWaveInDeviceFailed) CloseLiveInput(state.live);
+    }
     state.files.tempo.reset();
     state.files.audio.reset();
     state.midi.file.reset();

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "audio/wave_header.h"
 #include "driver/analysis_steps.h"
+#include "driver/audio_input.h"
+#include "driver/live_devices.h"
 #include "driver/run_state.h"
 #include "driver/tempo_step.h"
-#include "live/live_io.h"
 #include "midi/auto_timing.h"
 #include "project/key_range.h"
 #include "project/project_keys.h"
