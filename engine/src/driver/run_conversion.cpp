@@ -13,7 +13,7 @@
 #include "driver/status_cadence.h"
 #include "driver/stop_request.h"
 #include "live/live_io.h"
-#include "midi/midi_file_writer.h"
+#include "driver/midi_output.h"
 #include "midi_events.h"
 #include "project/run_setup.h"
 #include "status/status_file.h"
@@ -199,7 +199,7 @@ void setUpAnalysis() {
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
 
     BuildHarmonicTable();
-    if (!g.liveRun) CreateMidiFile();
+    if (!g.liveRun) CreateMidiFile(state);
     sendStartControllers(state);
 
     if (!g.liveRun) {

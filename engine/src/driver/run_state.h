@@ -7,13 +7,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/analysis_types.h"
+#include "file_handle.h"
 #include "live/live_state.h"
+#include "midi/midi_file_writer.h"
 #include "run_outcomes.h"
-#include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
 
@@ -167,13 +169,6 @@ struct AnalysisState {
     HistoryCell& cell(int key, int slotIndex) { return history[key * kSlotCount + slotIndex]; }
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != nullptr) std::fclose(file);
-    }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 // A file descriptor that is closed when its owner goes away.
 class FileDescriptor {
   public:
@@ -204,8 +199,6 @@ struct RunFiles {
     FileDescriptor status;      // the status file, open for rewriting in place during the run
     size_t statusLength = 0;    // bytes of the status file: the longest line written so far
     std::string midiPath;       // the output this run writes
-    std::string midiWorkPath;   // the file written meanwhile, renamed to midiPath at the end
-    bool midiCreated = false;   // this run created midiWorkPath (only that file may be deleted)
     FileHandle audio;
     FileHandle tempo;
 };
@@ -225,18 +218,6 @@ struct LoopState {
     int beatWord = 0;           // tempo file: the current beat length in ms
 };
 
-// The MIDI file being written (a file run's event sink).
-struct MidiWriterState {
-    FileHandle file;
-    int64_t eventBytes = 0;     // track bytes written after the header area
-    int runningStatus = -1;     // last status byte written (0xFF after a chord meta, 0x51 tempo)
-    int64_t velocityTotal = 0;  // note-on velocities, for the velocity pass
-    int64_t velocityCount = 0;
-    bool chordPending = true;   // the first chord name waits for the first event
-    std::string pendingChord;
-    AutoTimingMeter autoTiming;  // note-on rhythm, measured under AutoTiming
-};
-
 struct RunState {
     ProjectSettings settings;
     Geometry geo;
@@ -244,7 +225,7 @@ struct RunState {
     AnalysisState analysis;
     RunFiles files;
     LoopState loop;
-    MidiWriterState midi;
+    std::optional<MidiFileWriter> midi;  // a file run's MIDI file, from the set-up on
     LiveState live;
     bool finishing = false;     // the finish has begun
 };

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "midi/note_mapping.h"
+#include "driver/midi_output.h"
 #include "midi_events.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/mm_error/mm_error.h"

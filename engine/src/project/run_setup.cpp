@@ -8,7 +8,6 @@
 #include "audio/wave_header.h"
 #include "analysis/filter_tables.h"
 #include "live/live_io.h"
-#include "midi/auto_timing.h"
 #include "midi/midi_file_writer.h"
 #include "project/project_text.h"
 #include "driver/run_state.h"
@@ -350,7 +349,6 @@ void deriveGeometry(RunState& state) {
     g.gainFactor = s.Gain / 100.0;
     deriveTiming(state);
     if (!g.liveRun) checkMidiTiming(state);
-    if (!g.liveRun && s.AutoTiming == 1) PrepareAutoTiming();
 
     if (s.VelocityOn == 0 || s.VelocityOff == 0) {
         g.fixedVelocity = int(std::clamp(roundHalfUp(g.gainFactor * 64), 1.0, 127.0));
