@@ -86,7 +86,9 @@ void FinishRun(RunOutcome ending) {
     state.files.audio.reset();
     // Success and cancel put the completed file in place of the target; every other end drops
     // the working file and leaves an earlier file of that name as it was.
-    if (!CloseMidiFile(state, type <= kRunCancelled)) {
+    if (type > kRunCancelled) {
+        DropMidiFile(state);
+    } else if (!PutMidiFileInPlace(state)) {
         type = outcome::kMidiFileNotCompleted.type;
         detail = outcome::kMidiFileNotCompleted.detail;
     }

@@ -114,11 +114,12 @@ void ScaleVelocities(RunState& state) {
     if (state.midi) state.midi->scaleVelocities(VelocityPassParamsOf(state));
 }
 
-bool CloseMidiFile(RunState& state, bool keep) {
-    if (!state.midi) return true;
-    if (keep) return state.midi->place();
-    state.midi->discard();
-    return true;
+bool PutMidiFileInPlace(RunState& state) {
+    return !state.midi || state.midi->place();
+}
+
+void DropMidiFile(RunState& state) {
+    if (state.midi) state.midi->discard();
 }
 
 int MidiNoteKey(int data1, int channel) {

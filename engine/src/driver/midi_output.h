@@ -27,9 +27,11 @@ void CorrectAutoTimingTempo(RunState& state);
 void WriteMidiHeader(RunState& state);
 void ScaleVelocities(RunState& state);
 
-// Closes the file; keep: puts it in place of the target (false when that failed), else drops it
-// and an earlier file of the target's name stays. True when the run has no file.
-bool CloseMidiFile(RunState& state, bool keep);
+// The end of every run: success and cancel put the file in place of the target (false when
+// that failed), other outcomes drop it and an earlier file of the target's name stays. A run
+// without a file has nothing to do.
+bool PutMidiFileInPlace(RunState& state);
+void DropMidiFile(RunState& state);
 
 // Keys and velocities of note events on the run's settings (the live output).
 int MidiNoteKey(int data1, int channel);
