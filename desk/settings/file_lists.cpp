@@ -112,7 +112,7 @@ void frmProperties::cboAudioFile_Change() {
     if (text.empty()) {
         int answer = ui::MessageBox(
             "Are you sure you want to remove '" + CurrentAudioFile + "' from the list?",
-            4 + 32 + 256, "Project Editor");
+            ui::YesNo + ui::Question + ui::DefaultButton2, "Project Editor");
         if (answer != ui::Answer::Yes) {
             undoingRemoval_ = true;
             cboAudioFile.setText(CurrentAudioFile);

@@ -209,7 +209,7 @@ void frmProperties::cmdPatchMapBrowse_Click() {
             "The Full Orchestra ensemble contains many instruments.  For best results, the "
             "ensemble should include only those instruments that are in your original audio.  "
             "Are you sure you want to select Full Orchestra?",
-            4 + 48 + 256, "Project Editor");
+            ui::YesNo + ui::Exclamation + ui::DefaultButton2, "Project Editor");
         if (answer != ui::Answer::Yes) return;
     }
     LoadEnsembleFile(chosen);

@@ -7,10 +7,10 @@
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
-#include "desk/media/frm_cd.h"
 #include "desk/wizard/hidden_windows.h"
 
 namespace velt::desk {
@@ -20,7 +20,9 @@ namespace {
 constexpr const char* kWizardTitle = "Project Wizard";
 constexpr int kHelp = 0, kCancel = 1, kBack = 2, kNext = 3, kFinish = 4;
 
-frmProperties& editor() { return ui::forms::get<frmProperties>(); }
+frmProperties& editor() {
+    return ui::forms::get<frmProperties>();
+}
 
 template <class Array>
 int selectedIndex(Array& options, int count) {
@@ -70,13 +72,15 @@ WizardChoices frmWizard::Choices() {
 void frmWizard::cmdNav_Click(int Index) {
     Global& g = G();
     switch (Index) {
-        case kHelp: ShowHelpTopic(120); break;
+        case kHelp:
+            ShowHelpTopic(120);
+            break;
         case kCancel: {
             int answer = ui::MessageBox(
                 "Your MIDI file has not yet been created!  You need to complete every step in this "
                 "wizard and then click the Finish button to generate the MIDI file.  Are you sure "
                 "you want to cancel this wizard?",
-                4 + 32 + 256, g.AppTitle);
+                ui::YesNo + ui::Question + ui::DefaultButton2, g.AppTitle);
             if (answer != ui::Answer::Yes) return;
             g.AudioFileValid = false;
             unload();
@@ -103,7 +107,8 @@ void frmWizard::cmdNav_Click(int Index) {
             unload();
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -114,7 +119,8 @@ bool frmWizard::nextAllowed() {
     const int step = CurrentStep;
     if (step == 13) {
         if (startsWith(StatusBarCD.Text(), "Transferring")) {
-            ui::MessageBox("Please wait until CD track finishes transferring.", 48, kWizardTitle);
+            ui::MessageBox("Please wait until CD track finishes transferring.", ui::Exclamation,
+                           kWizardTitle);
             return false;
         }
         if (noAudio() && wizard_windows::CDTransferAvailable()) {
@@ -132,28 +138,30 @@ bool frmWizard::nextAllowed() {
         copyRecorderButtons();
     }
     if ((step == 3 || step == 4 || step == 13) && noAudio()) {
-        ui::MessageBox("You must record or select a supported audio file before continuing.", 48,
-                       kWizardTitle);
+        ui::MessageBox("You must record or select a supported audio file before continuing.",
+                       ui::Exclamation, kWizardTitle);
         return false;
     }
     if (step == 7 && p.txtPatchMap.Text() == "Example - Piano and Organ") {
         int answer = ui::MessageBox(
             "You have selected the example ensemble, which means your original audio contains "
             "piano and organ.  Is this correct?",
-            4 + 48 + 256, kWizardTitle);
+            ui::YesNo + ui::Exclamation + ui::DefaultButton2, kWizardTitle);
         if (answer != ui::Answer::Yes) {
-            ui::MessageBox("Click the folder button to select an ensemble, or click the globe "
-                           "button to create your own ensemble.",
-                           64, kWizardTitle);
+            ui::MessageBox(
+                "Click the folder button to select an ensemble, or click the globe "
+                "button to create your own ensemble.",
+                64, kWizardTitle);
             return false;
         }
     }
     if (step == 9) {
         if (cmdStop.Enabled()) cmdStop_Click();
         if (!chkTempoDetect.Enabled() && txtTempo1.Text() == "120") {
-            ui::MessageBox("Click the arrow Play button to start playing the audio file, then tap "
-                           "the Space Bar along with the beat of the music.",
-                           48, kWizardTitle);
+            ui::MessageBox(
+                "Click the arrow Play button to start playing the audio file, then tap "
+                "the Space Bar along with the beat of the music.",
+                48, kWizardTitle);
             return false;
         }
     }
@@ -170,13 +178,15 @@ bool frmWizard::nextAllowed() {
         }
         std::string question;
         if (existing == 1)
-            question = "The file '" + name + "' already exists.  Do you want to replace existing "
+            question = "The file '" + name +
+                       "' already exists.  Do you want to replace existing "
                        "file?";
         if (existing > 1)
             question = std::to_string(existing) +
                        " of the MIDI files already exist.  Do you want to replace existing files?";
         if (!question.empty() &&
-            ui::MessageBox(question, 4 + 32 + 256, "Converter") != ui::Answer::Yes)
+            ui::MessageBox(question, ui::YesNo + ui::Question + ui::DefaultButton2, "Converter") !=
+                ui::Answer::Yes)
             return false;
     }
     return true;
@@ -199,9 +209,14 @@ void frmWizard::PreviousStep() {
 
 void frmWizard::runHandover(StepHandover handover) {
     switch (handover) {
-        case StepHandover::None: break;
-        case StepHandover::SyncRecordMeter: SyncRecordMeter(); break;
-        case StepHandover::AcceptRecordedFile: AcceptRecordedFile(); break;
+        case StepHandover::None:
+            break;
+        case StepHandover::SyncRecordMeter:
+            SyncRecordMeter();
+            break;
+        case StepHandover::AcceptRecordedFile:
+            AcceptRecordedFile();
+            break;
         case StepHandover::KnownInstruments:
             optFilter1(1).setValue(true);
             copyPolyphonyToEditor();
@@ -212,8 +227,8 @@ void frmWizard::runHandover(StepHandover handover) {
 
 void frmWizard::CommitStep() {
     static const std::map<int, void (frmWizard::*)()> commits = {
-        {1, &frmWizard::commitSource},   {2, &frmWizard::commitMetronome},
-        {5, &frmWizard::commitTypes},    {9, &frmWizard::commitTapping},
+        {1, &frmWizard::commitSource},    {2, &frmWizard::commitMetronome},
+        {5, &frmWizard::commitTypes},     {9, &frmWizard::commitTapping},
         {13, &frmWizard::commitTransfer}, {14, &frmWizard::commitTiming},
     };
     if (auto it = commits.find(CurrentStep); it != commits.end()) (this->*(it->second))();
@@ -235,7 +250,6 @@ void frmWizard::commitSource() {
     const bool single = source == AudioSource::Record || source == AudioSource::RealTime;
     optFilter1(single ? 1 : 0).setValue(true);
 }
-
 
 void frmWizard::copyPolyphonyToEditor() {
     frmProperties& p = editor();

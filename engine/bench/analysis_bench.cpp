@@ -12,13 +12,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
-#include "analysis/analysis_api.h"
+#include "analysis/analysis_types.h"
 #include "analysis/chord_naming.h"
+#include "analysis/frame_decisions.h"
+#include "analysis/key_measurement.h"
 #include "analysis/note_tracker.h"
 #include "analysis/resonator_bank.h"
+#include "midi_events.h"
 #include "piano_score.h"
-#include "driver/run_state.h"
 #include "test_support.h"
 
 namespace {
@@ -63,52 +66,86 @@ const std::vector<int16_t>& pianoAudio() {
     return pianoRender().mono;
 }
 
-// The geometry the run set-up derives for a key range at 120 BPM with automatic resolution
-// and sensitivity.
-void setUpRun(int keyMin, int keyMax) {
-    resetRun();
-    RunState& state = run();
-    ProjectSettings& s = state.settings;
-    s.KeyMin = keyMin;
-    s.KeyMax = keyMax;
-    s.KeyMin0 = keyMin;
-    s.KeyMax0 = keyMax;
-    s.Track0 = 0;
-    s.Poly0 = s.PitchMode;
-    s.OutputThreshold = 5;
-    s.MinimumLength = 2;
-    Geometry& g = state.geo;
-    g.sampleRate = kRate;
-    g.LowKey = keyMin;
-    g.TopKey = keyMax;
-    double f = s.ReferencePitch;
-    g.blockLength =
-        static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
-    double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
-    double beatsPerSecond = 2;
-    int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
-    double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
-    int sensitivity = std::clamp(static_cast<int>(std::log2(hop / window) + 0.5), 0, 7);
-    g.hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
-    g.subdivisionExp = sensitivity;
-    g.slotCount = 1;
-    state.analysis.samples.assign(g.blockLength + 2, 0);
-    BuildHarmonicTable();
-    BuildResonatorBank();
-}
+// Drops the tracker's events, as a run without an installed sink does.
+class DroppingSink : public MidiEventSink {
+  public:
+    void emit(int&, int, int, int, int) override {}
+};
+
+// The analysis of a file run over a key range at 120 BPM with automatic resolution and
+// sensitivity: the geometry the run set-up derives, each stage's parameters, and the state they
+// work on.
+struct AnalysisRun {
+    AnalysisRun(int keyMin, int keyMax) {
+        const double f = 440;  // the reference pitch
+        blockLength =
+            static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+        double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
+        double beatsPerSecond = 2;
+        int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
+        double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
+        int sensitivity = std::clamp(static_cast<int>(std::log2(hop / window) + 0.5), 0, 7);
+        hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
+        a.samples.assign(blockLength + 2, 0);
+        a.HarmonicOffsets = HarmonicOffsetTable();
+
+        BankParams bankParams;
+        bankParams.sampleRate = kRate;
+        bankParams.referencePitch = f;
+        bankParams.lowKey = bankParams.keyMin = keyMin;
+        bankParams.keyMax = bankParams.topKey = keyMax;
+        bankParams.hopSamples = hopSamples;
+        bankParams.minimumLength = 2;
+        if (BuildBank(bankParams, a.bank) != 0) {
+            std::fprintf(stderr, "no memory for the resonator bank\n");
+            std::exit(1);
+        }
+        measurement.lowKey = keyMin;
+        measurement.keyMax = keyMax;
+        decision.firstKey = keyMin;
+        decision.lastKey = decision.harmonicTop = keyMax;
+        decision.harmonicOffsets = a.HarmonicOffsets;
+        chord.keyMin = keyMin;
+        chord.topKey = keyMax;
+        tracker.keyMin = keyMin;
+        tracker.topKey = keyMax;
+        tracker.threshold = 5;
+        tracker.polyphony = 30;
+        tracker.minimumLength = 2;
+        for (const KeyRecord& record : a.bank.records)
+            tracker.minFrames.push_back(record.minFrames);
+        tracker.subdivisionExp = sensitivity;
+        tracker.tempoTrack = true;
+        tracker.controller = 11;
+        tracker.brightness = 74;
+        tracker.pitchBend = true;
+    }
+
+    int blockLength = 0;
+    double hopSamples = 0;
+    int inputThreshold = 384;
+    AnalysisState a;
+    KeyMeasurementParams measurement;
+    PolyDecisionParams decision;
+    ChordNamingParams chord;
+    TrackerParams tracker;
+};
 
 // Runs the frame loop over the whole render; plainLoop measures the energies with the reference
 // loop instead of the engine's frame path.
-void analyseRender(bool plainLoop) {
+void analyseRender(AnalysisRun& r, bool plainLoop) {
     const auto& audio = pianoAudio();
-    RunState& state = run();
-    AnalysisState& a = state.analysis;
+    AnalysisState& a = r.a;
     int peakAll = 1;
     for (int16_t v : audio) peakAll = std::max(peakAll, std::abs(int{v}));
     double normaliser = 32767.0 / peakAll;
-    const int block = state.geo.blockLength;
-    StartNoteTracker();
-    for (double h = 0; h + block < audio.size(); h += state.geo.hopSamples) {
+    const int block = r.blockLength;
+    StartTracker(r.tracker, a.tracker);
+    TrackerReport report;
+    std::string chordText = "N/C";
+    DroppingSink sink;
+    TuningTotals tuning;
+    for (double h = 0; h + block < audio.size(); h += r.hopSamples) {
         size_t p = static_cast<size_t>(h + 0.5);
         int peak = 0;
         for (int m = 0; m < block; ++m) {
@@ -117,30 +154,37 @@ void analyseRender(bool plainLoop) {
             peak = std::max(peak, std::abs(v));
         }
         a.slot = 0;
-        if (peak <= state.settings.InputThreshold) {
-            for (int k = state.settings.KeyMin; k <= state.settings.KeyMax; ++k)
+        if (peak <= r.inputThreshold) {
+            for (int k = r.measurement.lowKey; k <= r.measurement.keyMax; ++k)
                 a.KeyLevel[k] = a.KeyBend[k] = a.NoteLevel[k] = 0;
         } else if (plainLoop) {
             for (int k = a.bank.firstKey; k <= a.bank.lastKey; ++k)
                 a.bank.energies[k] = WindowEnergyReference(a.bank, k, 1, a.samples);
         } else {
-            MeasureKeyEnergies();
+            MeasureFrameKeys(r.measurement, a.bank, viewFrame(a.samples, a.bank.framePlanes),
+                             a.KeyLevel, a.KeyBend, tuning);
         }
-        AnalyseFrame();
-        NameChord();
-        TrackSlot();
+        DecidePolyphonicFrame(r.decision, a.KeyLevel, a.KeyBend, a.KeyEnabled,
+                              SlotCells{a.history, a.slot});
+        NameRingChord(r.chord, a.history, a.slot, a.pitchClassTotals, chordText);
+        TrackerFrame frame;
+        frame.slot = a.slot;
+        frame.history = a.history;
+        frame.beatLength = a.beatLengths[0];
+        frame.chordText = chordText;
+        TrackFrame(r.tracker, frame, a.tracker, report, sink);
     }
 }
 
 void BM_AnalysePianoRender(benchmark::State& bench) {
     pianoAudio();
-    setUpRun(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)));
+    AnalysisRun r(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)));
     bool plain = bench.range(2) != 0;
-    for (auto _ : bench) analyseRender(plain);
+    for (auto _ : bench) analyseRender(r, plain);
     double audioSeconds = pianoAudio().size() / double(kRate);
     bench.counters["x_realtime"] =
         benchmark::Counter(audioSeconds, benchmark::Counter::kIsIterationInvariantRate);
-    bench.counters["hop"] = run().geo.hopSamples;
+    bench.counters["hop"] = r.hopSamples;
 }
 
 // A whole run of the engine program on the render: project reading, WAV input, analysis, MIDI

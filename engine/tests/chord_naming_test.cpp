@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
 #include <vector>
-
-#include "driver/run_state.h"
 
 namespace velt::engine {
 namespace {
@@ -64,30 +63,48 @@ TEST(RingHistogram, FoldsTheRingsKeysIntoPitchClasses) {
     EXPECT_EQ(RingHistogram(history, -1, 0, kKeyCount - 1), (std::array<int64_t, 12>{}));
 }
 
-TEST(NameChord, SumsTheRingIntoTheChordTextAndTheKeyTotals) {
-    resetRun();
-    RunState& state = run();
-    state.settings.KeyMin = 28;
-    state.settings.KeyMax = 85;
-    state.settings.PitchMode = 30;
-    state.geo.TopKey = 85;
-    state.status.keySignature = 0;
+TEST(NameRingChord, SumsTheRingIntoTheChordTextAndTheKeyTotals) {
+    ChordNamingParams p;
+    p.keyMin = 28;
+    p.topKey = 85;
+    p.keySignature = 0;
+    std::vector<HistoryCell> history(size_t(kKeyCount) * kSlotCount);
+    auto at = [&](int key, int slot) -> HistoryCell& {
+        return history[size_t(key) * kSlotCount + size_t(slot)];
+    };
     for (int slot = 0; slot <= 2; ++slot)
-        for (int key : {57, 60, 64}) state.analysis.cell(key, slot).level = 10;
-    state.analysis.cell(60, 3).level = 1000;  // beyond the ring position: not counted
-    state.analysis.slot = 2;
-    NameChord();
-    EXPECT_EQ(state.status.chordText, "Am");
-    EXPECT_EQ(state.analysis.pitchClassTotals[9], 30);
-    EXPECT_EQ(state.analysis.pitchClassTotals[0], 30);
-    EXPECT_EQ(state.analysis.pitchClassTotals[4], 30);
+        for (int key : {57, 60, 64}) at(key, slot).level = 10;
+    at(60, 3).level = 1000;  // beyond the ring position: not counted
+    std::array<int64_t, 12> totals{};
+    std::string chord = "N/C";
+    NameRingChord(p, history, 2, totals, chord);
+    EXPECT_EQ(chord, "Am");
+    EXPECT_EQ(totals[9], 30);
+    EXPECT_EQ(totals[0], 30);
+    EXPECT_EQ(totals[4], 30);
 
-    state.settings.AutoDetectKey = 0;
-    state.settings.PitchMode = 0;  // drum runs name no chords
-    state.status.chordText = "N/C";
-    NameChord();
-    EXPECT_EQ(state.status.chordText, "N/C");
-    EXPECT_EQ(state.analysis.pitchClassTotals[9], 30);
+    struct Case {
+        const char* name;
+        bool enabled, keyTotals, nameChord;
+        const char* chord;
+        int64_t a;  // the totals' A after the call
+    };
+    const Case cases[] = {
+        {"not enabled (drum runs)", false, true, true, "N/C", 30},
+        {"no key detection", true, false, true, "Am", 30},
+        {"timing from the notes: no name", true, true, false, "N/C", 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        p.enabled = c.enabled;
+        p.keyTotals = c.keyTotals;
+        p.nameChord = c.nameChord;
+        std::array<int64_t, 12> more = totals;
+        chord = "N/C";
+        NameRingChord(p, history, 2, more, chord);
+        EXPECT_EQ(chord, c.chord);
+        EXPECT_EQ(more[9], c.a);
+    }
 }
 
 }  // namespace

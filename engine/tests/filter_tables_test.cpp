@@ -5,9 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "analysis/analysis_api.h"
 #include "analysis/filter_matching.h"
-#include "driver/run_state.h"
+#include "run_outcomes.h"
 #include "test_support.h"
 
 namespace velt::engine {
@@ -109,56 +108,79 @@ TEST(FilterEntries, RangesComeFromTheOffsetTable) {
 class LoadFiltersTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        resetRun();
-        run().settings.ExePath = dir.path().string() + "/";
-        run().settings.Filter = 0;
-        run().settings.Patch = 24;
+        params = FilterLoadParams{dir.path().string() + "/", 24};
+        choice = FilterChoice{};
+        filter = FilterState{};
         velt::test::writeFile(dir / "filter.txt", "0 Piano,21,108,10\n24 Guitar,40,88,6");
         velt::test::writeFile(dir / "filter.ifd", ifdFile({{0, 1, 0}, {0, 2, 0, 1, 3, 0}}));
     }
     velt::test::TempDir dir;
+    FilterLoadParams params;
+    FilterChoice choice;
+    FilterState filter;
 };
 
 TEST_F(LoadFiltersTest, LoadsTheInstrumentsTemplatesAndUnsetDefaults) {
-    run().settings.KeyMax = 80;  // given by the project: kept
-    LoadFilters();
-    const auto& s = run().settings;
-    EXPECT_EQ(s.Filter, 0);
-    EXPECT_EQ(s.KeyMin, 40);
-    EXPECT_EQ(s.KeyMax, 80);
-    const auto& table = run().analysis.filter.table;
-    EXPECT_EQ(tableAt(table, 21, 0, 21), 2.0f);
-    EXPECT_EQ(tableAt(table, 21, 0, 22), 3.0f);
+    choice.keyMax = 80;  // given by the project: kept
+    LoadFilterTables(params, choice, filter);
+    EXPECT_EQ(choice.filter, 0);
+    EXPECT_EQ(choice.keyMin, 40);
+    EXPECT_EQ(choice.keyMax, 80);
+    EXPECT_EQ(choice.pitchMode, 6);
+    EXPECT_EQ(tableAt(filter.table, 21, 0, 21), 2.0f);
+    EXPECT_EQ(tableAt(filter.table, 21, 0, 22), 3.0f);
 }
 
 TEST_F(LoadFiltersTest, OtherFilterNumbersKeepTheDefaultsButNoTemplates) {
-    run().settings.Filter = 3;
-    LoadFilters();
-    EXPECT_EQ(run().settings.Filter, 3);
-    EXPECT_EQ(run().settings.KeyMin, 40);
-    for (float v : run().analysis.filter.table) ASSERT_EQ(v, 0.0f);
+    choice.filter = 3;
+    LoadFilterTables(params, choice, filter);
+    EXPECT_EQ(choice.filter, 3);
+    EXPECT_EQ(choice.keyMin, 40);
+    ASSERT_FALSE(filter.table.empty());
+    for (float v : filter.table) ASSERT_EQ(v, 0.0f);
 }
 
 TEST_F(LoadFiltersTest, MissingFilesOrInstrumentMeanNoFilter) {
     struct Case {
         const char* name;
-        void (*prepare)(const std::filesystem::path&);
+        void (*prepare)(const std::filesystem::path&, FilterLoadParams&);
     };
     const Case cases[] = {
         {"no index",
-         [](const std::filesystem::path& d) { std::filesystem::remove(d / "filter.txt"); }},
+         [](const std::filesystem::path& d, FilterLoadParams&) {
+             std::filesystem::remove(d / "filter.txt");
+         }},
         {"no templates",
-         [](const std::filesystem::path& d) { std::filesystem::remove(d / "filter.ifd"); }},
-        {"no such instrument", [](const std::filesystem::path&) { run().settings.Patch = 73; }},
+         [](const std::filesystem::path& d, FilterLoadParams&) {
+             std::filesystem::remove(d / "filter.ifd");
+         }},
+        {"no such instrument",
+         [](const std::filesystem::path&, FilterLoadParams& p) { p.program = 73; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        c.prepare(dir.path());
-        LoadFilters();
-        EXPECT_EQ(run().settings.Filter, -1);
-        EXPECT_EQ(run().settings.KeyMin, 999);
+        c.prepare(dir.path(), params);
+        filter.table.assign(3, 1.0f);  // a previous run's table does not survive
+        LoadFilterTables(params, choice, filter);
+        EXPECT_EQ(choice.filter, -1);
+        EXPECT_EQ(choice.keyMin, 999);
+        EXPECT_TRUE(filter.table.empty());
     }
+}
+
+// A template file too short for its own offset table ends the run; the index's defaults are
+// already taken.
+TEST_F(LoadFiltersTest, ADamagedTemplateFileThrowsTheUnreadableOutcome) {
+    velt::test::writeFile(dir / "filter.ifd", std::string(1, char(200)));
+    try {
+        LoadFilterTables(params, choice, filter);
+        FAIL() << "no failure";
+    } catch (const StageFailure& failure) {
+        EXPECT_EQ(failure.outcome.type, outcome::kFilterDataUnreadable.type);
+        EXPECT_EQ(failure.outcome.detail, outcome::kFilterDataUnreadable.detail);
+    }
+    EXPECT_EQ(choice.keyMin, 40);
 }
 
 // One-hot templates: key k's template holds the value v at bin k in all nine segments. The

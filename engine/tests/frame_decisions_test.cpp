@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "analysis_fixture.h"
+#include "analysis/resonator_bank.h"
 
 namespace velt::engine {
 namespace {
@@ -86,23 +86,38 @@ TEST(SingleLineDecision, DecidesTheRowsItIsGiven) {
     }
 }
 
-// A run over keys 28..85 with levels placed by hand, as the key measurement would leave them.
+// Keys 28..85 with levels placed by hand, as the key measurement would leave them, decided into
+// ring slot 3 with the parameters a run over that range (part 0 selected, gain 1) gives.
 class FrameDecisions : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::setUpPitchedRun(44100, 28, 85);
-        analysis().slot = 3;
+        analysis_ = AnalysisState{};
+        analysis_.slot = 3;
+        poly = PolyDecisionParams{};
+        poly.firstKey = 28;
+        poly.lastKey = poly.harmonicTop = 85;
+        poly.harmonicOffsets = HarmonicOffsetTable();
     }
-    AnalysisState& analysis() { return run().analysis; }
+    AnalysisState& analysis() { return analysis_; }
     void levels(const std::map<int, float>& keyLevels) {
         for (auto [k, v] : keyLevels) analysis().KeyLevel[k] = v;
     }
     int level(int key) { return analysis().cell(key, 3).level; }
+    SlotCells cells() { return SlotCells{analysis_.history, analysis_.slot}; }
+    virtual void decide() {
+        DecidePolyphonicFrame(poly, analysis_.KeyLevel, analysis_.KeyBend, analysis_.KeyEnabled,
+                              cells());
+    }
+
+    PolyDecisionParams poly;
+
+  private:
+    AnalysisState analysis_;
 };
 
 TEST_F(FrameDecisions, HarmonicToneLeavesOnlyItsFundamentalWithTheSummedLevel) {
     levels({{48, 100}, {60, 60}, {67, 40}});
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(48), 200);
     EXPECT_EQ(level(60), 0);
     EXPECT_EQ(level(67), 0);
@@ -111,7 +126,7 @@ TEST_F(FrameDecisions, HarmonicToneLeavesOnlyItsFundamentalWithTheSummedLevel) {
 
 TEST_F(FrameDecisions, ARealNoteOnAPartialSurvivesWithTheRemainder) {
     levels({{48, 100}, {60, 60}, {67, 140}});
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(48), 220);  // 100 + 60 + the predicted 60 taken from 67
     EXPECT_EQ(level(60), 0);
     EXPECT_EQ(level(67), 80);
@@ -121,19 +136,19 @@ TEST_F(FrameDecisions, AWeakHarmonicLowersTheAmountForTheFollowingOnes) {
     // The octave is weaker than the fundamental: it is zeroed and the amount drops to 30, so the
     // fifth above keeps all but 30 (the fit of 100, 30 predicts 9 there, below the amount).
     levels({{40, 100}, {52, 30}, {59, 50}});
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(40), 160);
     EXPECT_EQ(level(52), 0);
     EXPECT_EQ(level(59), 20);
 }
 
 TEST_F(FrameDecisions, GainBendAndDisabledKeys) {
-    run().geo.gainFactor = 1.5;
+    poly.gain = 1.5;
     levels({{50, 10}, {70, 21}});
     analysis().KeyBend[50] = -3.7f;
     analysis().KeyBend[70] = 4.5f;
     analysis().KeyEnabled[70] = 0;
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(50), 15);
     EXPECT_EQ(analysis().cell(50, 3).bend, -3);  // trunc(x + 0.5)
     EXPECT_EQ(level(70), 0);
@@ -145,15 +160,26 @@ class SingleLine : public FrameDecisions {
   protected:
     void SetUp() override {
         FrameDecisions::SetUp();
-        run().settings.PitchMode = 1;
-        run().settings.Brightness = 74;
+        single = SingleLineParams{};
+        single.firstKey = single.lowKey = single.partKeyMin = 28;
+        single.lastKey = single.keyMax = single.harmonicTop = single.partKeyMax = 85;
+        single.partSelected = true;
+        single.brightness = true;
+        single.harmonicOffsets = HarmonicOffsetTable();
+    }
+    void decide() override {
+        AnalysisState& a = analysis();
+        DecideSingleLineFrame(single, {a.KeyLevel, a.KeyBend, a.NoteLevel, a.KeyEnabled},
+                              a.singleLine, cells());
     }
     SingleLineState& line() { return analysis().singleLine; }
+
+    SingleLineParams single;
 };
 
 TEST_F(SingleLine, PicksTheKeyWhoseHarmonicsExplainTheFrame) {
     levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(61), 200);
     for (int k : {49, 73, 80, 85}) EXPECT_EQ(level(k), 0) << k;
     EXPECT_EQ(line().LastKey, 61);
@@ -162,7 +188,7 @@ TEST_F(SingleLine, PicksTheKeyWhoseHarmonicsExplainTheFrame) {
 TEST_F(SingleLine, NoKeyAboveZeroDecidesNothingAndKeepsTheLastKey) {
     line().LastKey = 55;
     line().LastBend = 3;
-    AnalyseFrame();
+    decide();
     for (int k = 28; k <= 85; ++k) ASSERT_EQ(level(k), 0);
     EXPECT_EQ(line().LastKey, 55);
     EXPECT_EQ(line().LastBend, 3);
@@ -173,7 +199,7 @@ TEST_F(SingleLine, AStepUpWithinHalfASemitoneBendsTheLastKey) {
     line().LastBend = 30;
     levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
     analysis().KeyBend[61] = 5;
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(60), 200);
     EXPECT_EQ(level(61), 0);
     EXPECT_EQ(analysis().cell(60, 3).bend, 37);  // more than a semitone's 32
@@ -186,7 +212,7 @@ TEST_F(SingleLine, AStepDownWithinHalfASemitoneBendsTheLastKey) {
     line().LastBend = -20;
     levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
     analysis().KeyBend[61] = 10;
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(62), 200);
     EXPECT_EQ(analysis().cell(62, 3).bend, -21);  // -22 rounded by trunc(x + 0.5)
 }
@@ -211,15 +237,15 @@ TEST_F(SingleLine, BrightnessFollowsTheSlopeOfTheHarmonics) {
         std::fill(analysis().KeyEnabled.begin(), analysis().KeyEnabled.end(), 0);
         analysis().KeyEnabled[48] = 1;
         levels(c.levels);
-        AnalyseFrame();
+        decide();
         EXPECT_EQ(analysis().cell(48, 3).brightness, c.expected);
     }
 }
 
 TEST_F(SingleLine, PartRangeLimitsTheSearch) {
-    run().settings.KeyMin0 = 50;
+    single.partKeyMin = 50;
     levels({{48, 100}, {60, 60}, {67, 40}});
-    AnalyseFrame();
+    decide();
     EXPECT_EQ(level(48), 0);
     EXPECT_NE(line().LastKey, 48);
 }

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "midi_events.h"
-#include "driver/run_state.h"
 
 namespace velt::engine {
 namespace {
@@ -281,44 +280,6 @@ TEST_F(NoteTracker, TempoAndChordMetasFollowTheirChanges) {
     chordText = "F";
     frame({});
     EXPECT_EQ(ofStatus(0xFF).size(), 2u);
-}
-
-// The one adapter from the run state: what the set-up decided becomes the tracker's parameters.
-TEST(NoteTrackerParams, ComeFromTheRunsSettingsGeometryAndBank) {
-    resetRun();
-    RunState& state = run();
-    state.settings.KeyMin = -3;
-    state.geo.TopKey = 140;
-    state.settings.OutputThreshold = 7;
-    state.settings.MinimumLength = 4;
-    state.settings.CropSilence = 1;
-    state.settings.TempoTrack = 0;
-    state.geo.partChannel = 9;
-    state.geo.subdivisionExp = 2;
-    state.analysis.bank.records.assign(3, KeyRecord{});
-    state.analysis.bank.records[2].minFrames = 11;
-    struct Case {
-        int pitchMode, polyphony;
-        bool drums;
-    };
-    for (const Case& c :
-         {Case{0, 1, true}, Case{1, 1, false}, Case{2, 2, false}, Case{30, 30, false}}) {
-        SCOPED_TRACE(c.pitchMode);
-        state.settings.PitchMode = c.pitchMode;
-        TrackerParams p = TrackerParamsOf(state);
-        EXPECT_EQ(p.polyphony, c.polyphony);
-        EXPECT_EQ(p.drums, c.drums);
-        EXPECT_EQ(p.keyMin, 0);
-        EXPECT_EQ(p.topKey, kKeyCount - 1);
-        EXPECT_EQ(p.threshold, 7);
-        EXPECT_EQ(p.minimumLength, 4);
-        EXPECT_EQ(p.minFrames, (std::vector<int>{0, 0, 11}));
-        EXPECT_EQ(p.channel, 9);
-        EXPECT_EQ(p.subdivisionExp, 2);
-        EXPECT_TRUE(p.cropSilence);
-        EXPECT_FALSE(p.tempoTrack);
-    }
-    resetRun();
 }
 
 }  // namespace

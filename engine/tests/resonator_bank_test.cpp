@@ -4,33 +4,32 @@
 
 #include <random>
 
+#include "analysis/frame_decisions.h"
 #include "analysis/key_measurement.h"
 #include "analysis_fixture.h"
 
 namespace velt::engine {
 namespace {
 
-using testing::fillSine;
 using testing::keyFrequency;
-using testing::setUpPitchedRun;
+using testing::PitchedFrame;
 
-int loudestKey() {
-    const auto& e = run().analysis.bank.energies;
-    int best = run().analysis.bank.firstKey;
-    for (int k = best; k <= run().analysis.bank.lastKey; ++k)
+int loudestKey(const ResonatorBank& bank) {
+    const auto& e = bank.energies;
+    int best = bank.firstKey;
+    for (int k = best; k <= bank.lastKey; ++k)
         if (e[k] > e[best]) best = k;
     return best;
 }
 
 TEST(HarmonicTable, HoldsTheKeyDistancesOfHarmonicsOneToEleven) {
-    BuildHarmonicTable();
     const std::array<int, 12> expected{0, 0, 12, 19, 24, 28, 31, 34, 36, 38, 40, 42};
-    EXPECT_EQ(run().analysis.HarmonicOffsets, expected);
+    EXPECT_EQ(HarmonicOffsetTable(), expected);
 }
 
 TEST(ResonatorBank, CoversTheRangeWithOneKeyOfMarginAndContiguousWindows) {
-    setUpPitchedRun(44100, 28, 85);
-    const ResonatorBank& bank = run().analysis.bank;
+    PitchedFrame frame(44100, 28, 85);
+    const ResonatorBank& bank = frame.analysis.bank;
     EXPECT_EQ(bank.firstKey, 27);
     EXPECT_EQ(bank.lastKey, 86);
     ASSERT_EQ(bank.records.size(), 88u);  // KeyMax + 3 records indexed by key
@@ -53,7 +52,9 @@ TEST(ResonatorBank, CoversTheRangeWithOneKeyOfMarginAndContiguousWindows) {
     EXPECT_EQ(bank.records[28].minFrames,
               std::max(6, int(bank.records[28].length[1] / (44100 / 64.0) + 1)));
     EXPECT_EQ(bank.records[85].minFrames, 6);
-    EXPECT_EQ(TailFrameCount(), bank.records[28].minFrames);
+    EXPECT_EQ(ShortestNoteFrames(bank, 28), bank.records[28].minFrames);
+    EXPECT_EQ(ShortestNoteFrames(bank, -1), 0);  // outside the records: no tail
+    EXPECT_EQ(ShortestNoteFrames(bank, 88), 0);
     // The exactly tuned entry of the fine response is its largest.
     int best = 0;
     for (int j = 0; j < kFineResponseCount; ++j)
@@ -63,9 +64,9 @@ TEST(ResonatorBank, CoversTheRangeWithOneKeyOfMarginAndContiguousWindows) {
 
 // The measurement on inputs of its own: a bank, a frame, level and bend rows, tuning totals.
 TEST(KeyEnergies, MeasureTheFrameTheyAreGivenWithinTheCandidateRange) {
-    setUpPitchedRun(44100, 28, 85);
-    ResonatorBank bank = run().analysis.bank;
-    std::vector<int> samples(run().analysis.samples.size(), 0);
+    PitchedFrame pitched(44100, 28, 85);
+    ResonatorBank bank = pitched.analysis.bank;
+    std::vector<int> samples(pitched.analysis.samples.size(), 0);
     for (size_t m = 1; m < samples.size(); ++m)
         samples[m] =
             int(std::lround(16000 * std::sin(6.2831853071796 * 440 * double(m - 1) / 44100)));
@@ -131,11 +132,11 @@ TEST(ResonatorBank, IsBuiltFromItsParameters) {
 TEST(KeyEnergies, FullScaleA440PeaksAtKey69NearLevel127WithNoOffset) {
     for (int rate : {44100, 96000}) {
         SCOPED_TRACE(rate);
-        setUpPitchedRun(rate, 28, 85);
-        fillSine(440, 32767);
-        MeasureKeyEnergies();
-        const AnalysisState& a = run().analysis;
-        EXPECT_EQ(loudestKey(), 69);
+        PitchedFrame frame(rate, 28, 85);
+        frame.fillSine(440, 32767);
+        frame.measure();
+        const AnalysisState& a = frame.analysis;
+        EXPECT_EQ(loudestKey(a.bank), 69);
         EXPECT_NEAR(a.KeyLevel[69], 127, 3);
         EXPECT_NEAR(a.KeyBend[69], 0, 1.0);
         EXPECT_EQ(a.KeyLevel[68], 0);
@@ -148,10 +149,10 @@ TEST(KeyEnergies, FullScaleA440PeaksAtKey69NearLevel127WithNoOffset) {
 TEST(KeyEnergies, QuarterSemitoneSharpStaysOnItsKeyWithAnOffsetNearPlusEight) {
     for (int rate : {44100, 96000}) {
         SCOPED_TRACE(rate);
-        setUpPitchedRun(rate, 28, 85);
-        fillSine(keyFrequency(60.25), 32767);
-        MeasureKeyEnergies();
-        const AnalysisState& a = run().analysis;
+        PitchedFrame frame(rate, 28, 85);
+        frame.fillSine(keyFrequency(60.25), 32767);
+        frame.measure();
+        const AnalysisState& a = frame.analysis;
         EXPECT_GT(a.KeyLevel[60], 50);
         EXPECT_EQ(a.KeyLevel[61], 0);
         EXPECT_NEAR(a.KeyBend[60], 8, 1.5);
@@ -159,27 +160,27 @@ TEST(KeyEnergies, QuarterSemitoneSharpStaysOnItsKeyWithAnOffsetNearPlusEight) {
 }
 
 TEST(KeyEnergies, TuningAccumulatorsMeasureA446Sine) {
-    setUpPitchedRun(44100, 28, 85);
+    PitchedFrame frame(44100, 28, 85);
     for (double phase : {0.0, 1.0, 2.0}) {
-        fillSine(446, 20000, phase);
-        MeasureKeyEnergies();
+        frame.fillSine(446, 20000, phase);
+        frame.measure();
     }
-    const AnalysisState& a = run().analysis;
+    const AnalysisState& a = frame.analysis;
     double semitones = a.TuningSum / a.TuningWeight;
     EXPECT_NEAR(440 * std::pow(2, semitones / 12), 446, 1.0);
 }
 
 TEST(KeyEnergies, AQuietLocalPeakBelowOneHalfIsNoCandidate) {
-    setUpPitchedRun(44100, 28, 85);
+    PitchedFrame frame(44100, 28, 85);
     int below = 0;
     int above = 0;
     for (int amplitude = 100; amplitude <= 160; amplitude += 2) {
-        fillSine(440, amplitude);
-        MeasureKeyEnergies();
-        const auto& e = run().analysis.bank.energies;
+        frame.fillSine(440, amplitude);
+        frame.measure();
+        const auto& e = frame.analysis.bank.energies;
         ASSERT_GT(e[69], e[68]);
         ASSERT_GT(e[69], e[70]);
-        bool candidate = run().analysis.KeyLevel[69] > 0;
+        bool candidate = frame.analysis.KeyLevel[69] > 0;
         EXPECT_EQ(candidate, e[69] >= 0.5) << "energy " << e[69];
         (e[69] < 0.5 ? below : above)++;
     }
@@ -188,23 +189,23 @@ TEST(KeyEnergies, AQuietLocalPeakBelowOneHalfIsNoCandidate) {
 }
 
 TEST(KeyEnergies, EightBitInputStillFindsItsKey) {
-    setUpPitchedRun(44100, 28, 85);
+    PitchedFrame frame(44100, 28, 85);
     // 8-bit samples scaled up by the normaliser: coarse steps of 258.
-    auto& x = run().analysis.samples;
-    for (int m = 0; m < run().geo.blockLength; ++m)
+    auto& x = frame.analysis.samples;
+    for (int m = 0; m < frame.blockLength; ++m)
         x[m + 1] =
             static_cast<int>(std::lround(127 * std::sin(6.2831853071796 * 523.25 * m / 44100))) *
             258;
-    MeasureKeyEnergies();
-    EXPECT_EQ(loudestKey(), 72);
-    EXPECT_NEAR(run().analysis.KeyBend[72], 0, 1.0);
+    frame.measure();
+    EXPECT_EQ(loudestKey(frame.analysis.bank), 72);
+    EXPECT_NEAR(frame.analysis.KeyBend[72], 0, 1.0);
 }
 
 TEST(KeyEnergies, FastPathIsBitIdenticalToThePlainLoop) {
-    setUpPitchedRun(44100, 21, 108);
+    PitchedFrame frame(44100, 21, 108);
     std::mt19937 random(7);
-    auto& x = run().analysis.samples;
-    const ResonatorBank& bank = run().analysis.bank;
+    auto& x = frame.analysis.samples;
+    const ResonatorBank& bank = frame.analysis.bank;
     // Narrow frames, frames with samples beyond 16 bits (a large normaliser), and extremes.
     struct Case {
         int spread;  // samples drawn from -spread..spread
@@ -228,67 +229,80 @@ TEST(KeyEnergies, FastPathIsBitIdenticalToThePlainLoop) {
 }
 
 TEST(KeyEnergies, WideSamplesUse64BitProducts) {
-    setUpPitchedRun(44100, 28, 85);
-    fillSine(440, 32767);
-    double fullScale = KeyEnergy(69, 1);
-    for (int& v : run().analysis.samples) v *= 64;  // products beyond 32 bits
-    EXPECT_NEAR(KeyEnergy(69, 1), 64 * fullScale, 1e-6 * fullScale);
+    PitchedFrame frame(44100, 28, 85);
+    frame.fillSine(440, 32767);
+    double fullScale = frame.keyEnergy(69, 1);
+    for (int& v : frame.analysis.samples) v *= 64;  // products beyond 32 bits
+    EXPECT_NEAR(frame.keyEnergy(69, 1), 64 * fullScale, 1e-6 * fullScale);
 }
 
 TEST(KeyEnergies, WindowsLongerThanTheFrameReadOnlyTheFrame) {
-    setUpPitchedRun(44100, 28, 85);
-    fillSine(keyFrequency(27), 32767);
+    PitchedFrame frame(44100, 28, 85);
+    frame.fillSine(keyFrequency(27), 32767);
     // The lowest key's lowest window is longer than the block; a shorter buffer must be safe too.
-    const ResonatorBank& bank = run().analysis.bank;
-    EXPECT_GE(bank.records[27].length[0] + 1, static_cast<int>(run().analysis.samples.size()) - 1);
-    double full = KeyEnergy(27, 0);
-    run().analysis.samples.resize(100);
-    double cut = KeyEnergy(27, 0);
+    const ResonatorBank& bank = frame.analysis.bank;
+    EXPECT_GE(bank.records[27].length[0] + 1, static_cast<int>(frame.analysis.samples.size()) - 1);
+    double full = frame.keyEnergy(27, 0);
+    frame.analysis.samples.resize(100);
+    double cut = frame.keyEnergy(27, 0);
     EXPECT_GT(full, cut);
-    EXPECT_EQ(cut, WindowEnergyReference(bank, 27, 0, run().analysis.samples));
+    EXPECT_EQ(cut, WindowEnergyReference(bank, 27, 0, frame.analysis.samples));
 }
 
 TEST(FinePitch, FlatEnergiesGiveNoOffset) {
-    setUpPitchedRun(44100, 28, 85);
-    EXPECT_EQ(EstimateFinePitch(60, 0.0), 0.0);  // silent frame: all three energies 0
+    PitchedFrame frame(44100, 28, 85);
+    // Silent frame: all three energies 0.
+    EXPECT_EQ(EstimateFinePitch(frame.analysis.bank, 60, 0.0, frame.view()), 0.0);
 }
 
 // A live single line analyses from KeyMin + 19 up, yet every key from KeyMin on has its shortest
 // note, and the finish's tail is measured on KeyMin's.
 TEST(ResonatorBank, LiveSingleLineKeysBelowTheBankKeepTheMinimumLength) {
-    setUpPitchedRun(44100, 40, 85);
-    RunState& state = run();
-    state.geo.liveRun = true;
-    state.geo.LowKey = 59;
-    state.settings.PitchMode = 1;
-    state.settings.MinimumLength = 6;
-    BuildResonatorBank();
-    EXPECT_EQ(state.analysis.bank.firstKey, 58);
-    for (int k : {40, 57, 58, 85}) EXPECT_EQ(state.analysis.bank.records[k].minFrames, 6) << k;
-    EXPECT_EQ(TailFrameCount(), 6);
+    PitchedFrame frame(44100, 40, 85);
+    frame.params.liveRun = true;
+    frame.params.lowKey = 59;
+    frame.params.singleLine = true;
+    frame.params.minimumLength = 6;
+    ASSERT_TRUE(frame.build());
+    const ResonatorBank& bank = frame.analysis.bank;
+    EXPECT_EQ(bank.firstKey, 58);
+    for (int k : {40, 57, 58, 85}) EXPECT_EQ(bank.records[k].minFrames, 6) << k;
+    EXPECT_EQ(ShortestNoteFrames(bank, 40), 6);
 }
 
 TEST(SingleKeyMode, ReportsThePeakOnTheDrumKeyWhateverTheSpectrum) {
-    resetRun();
-    RunState& state = run();
-    state.settings.KeyMin = state.settings.KeyMax = 38;
-    state.settings.MinimumLength = 1;
-    state.geo.singleKeyMode = true;
-    state.geo.sampleRate = 44100;
-    state.geo.LowKey = state.geo.TopKey = 38;
-    state.analysis.slot = 0;
-    BuildHarmonicTable();
-    BuildResonatorBank();
-    EXPECT_TRUE(state.analysis.bank.sineTable.empty());
-    EXPECT_EQ(TailFrameCount(), 1);
+    BankParams p;
+    p.sampleRate = 44100;
+    p.lowKey = p.keyMin = p.keyMax = p.topKey = 38;
+    p.singleKeyMode = true;
+    p.minimumLength = 1;
+    AnalysisState a;
+    a.slot = 0;
+    a.HarmonicOffsets = HarmonicOffsetTable();
+    ASSERT_EQ(BuildBank(p, a.bank), 0);
+    EXPECT_TRUE(a.bank.sineTable.empty());
+    EXPECT_EQ(ShortestNoteFrames(a.bank, 38), 1);
+    SingleLineParams line;
+    line.firstKey = line.lastKey = line.keyMax = line.lowKey = 38;
+    line.harmonicTop = a.bank.harmonicTop;
+    line.singleKeyMode = true;
+    line.harmonicOffsets = a.HarmonicOffsets;
     for (int peak : {0, 255, 256, 12345, 32767}) {
-        state.analysis.KeyBend[38] = 5;
-        MeasureKeys(peak);
-        DecideSingleLine();
-        EXPECT_EQ(state.analysis.NoteLevel[38], peak >> 8);
-        EXPECT_EQ(state.analysis.cell(38, 0).level, peak >> 8);
-        EXPECT_EQ(state.analysis.cell(38, 0).bend, 0);
+        a.KeyBend[38] = 5;
+        MeasureDrumKey(38, peak, a.NoteLevel, a.KeyBend);
+        DecideSingleLineFrame(line, {a.KeyLevel, a.KeyBend, a.NoteLevel, a.KeyEnabled},
+                              a.singleLine, SlotCells{a.history, a.slot});
+        EXPECT_EQ(a.NoteLevel[38], peak >> 8);
+        EXPECT_EQ(a.cell(38, 0).level, peak >> 8);
+        EXPECT_EQ(a.cell(38, 0).bend, 0);
     }
+    // A drum key outside the rows is not measured.
+    std::vector<int> notes(4, 7);
+    std::vector<float> bends(4, 7.0f);
+    MeasureDrumKey(4, 32767, notes, bends);
+    MeasureDrumKey(-1, 32767, notes, bends);
+    EXPECT_EQ(notes, std::vector<int>(4, 7));
+    EXPECT_EQ(bends, std::vector<float>(4, 7.0f));
 }
 
 }  // namespace

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_api.h"
+#include "analysis/key_measurement.h"
+#include "analysis/resonator_bank.h"
 #include "piano_score.h"
-#include "driver/run_state.h"
 #include "template_writer.h"
 #include "test_support.h"
 
@@ -65,32 +65,51 @@ std::vector<Instrument> readIndex(const fs::path& index) {
     return out;
 }
 
-// The run geometry of a filter run over the instrument's range at 120 BPM with automatic
-// resolution and sensitivity, as the engine's set-up derives it.
-void setUpRun(int keyMin, int keyMax) {
-    resetRun();
-    RunState& state = run();
-    ProjectSettings& s = state.settings;
-    s.KeyMin = s.KeyMin0 = keyMin;
-    s.KeyMax = s.KeyMax0 = keyMax;
-    s.Track0 = 0;
-    Geometry& g = state.geo;
-    g.sampleRate = kRate;
-    g.LowKey = keyMin;
-    g.TopKey = keyMax;
-    const double f = s.ReferencePitch;
-    g.blockLength =
-        static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
-    const double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
-    const double beatsPerSecond = 2;
-    int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
-    double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
-    int sensitivity = std::clamp(static_cast<int>(std::floor(std::log2(hop / window) + 0.5)), 0, 7);
-    g.hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
-    state.analysis.samples.assign(size_t(g.blockLength) + 3, 0);
-    BuildHarmonicTable();
-    BuildResonatorBank();
-}
+// The key measurement of a filter run over the instrument's range at 120 BPM with automatic
+// resolution and sensitivity, with the geometry the engine's set-up derives for it.
+struct FilterRunMeasurement {
+    FilterRunMeasurement(int keyMin, int keyMax) {
+        const double f = 440;  // the reference pitch
+        blockLength =
+            static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+        const double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
+        const double beatsPerSecond = 2;
+        int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
+        double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
+        int sensitivity =
+            std::clamp(static_cast<int>(std::floor(std::log2(hop / window) + 0.5)), 0, 7);
+        hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
+        samples.assign(size_t(blockLength) + 3, 0);
+
+        BankParams bankParams;
+        bankParams.sampleRate = kRate;
+        bankParams.referencePitch = f;
+        bankParams.lowKey = bankParams.keyMin = keyMin;
+        bankParams.keyMax = bankParams.topKey = keyMax;
+        bankParams.hopSamples = hopSamples;
+        bankParams.minimumLength = 0;
+        if (BuildBank(bankParams, bank) != 0) {
+            std::cerr << "no memory for the resonator bank\n";
+            std::exit(1);
+        }
+        params.lowKey = keyMin;
+        params.keyMax = keyMax;
+    }
+
+    // Measures the frame in samples[1..blockLength] into levels.
+    void measure() {
+        MeasureFrameKeys(params, bank, viewFrame(samples, bank.framePlanes), levels, bends, tuning);
+    }
+
+    int blockLength = 0;
+    double hopSamples = 0;
+    std::vector<int> samples;  // element 0 unused, the frame from 1
+    ResonatorBank bank;
+    KeyMeasurementParams params;
+    std::vector<float> levels = std::vector<float>(kKeyCount + 2);
+    std::vector<float> bends = std::vector<float>(kKeyCount + 2);
+    TuningTotals tuning;
+};
 
 std::vector<int16_t> readMono(const fs::path& wav, const fs::path& raw) {
     auto result = velt::test::runCommand("sox -D " + velt::test::shellQuote(wav.string()) +
@@ -127,10 +146,9 @@ velt::tools::InstrumentTemplates measureInstrument(const Instrument& instrument,
     for (int16_t v : audio) peak = std::max(peak, std::abs(int{v}));
     const double normaliser = 32767.0 / peak;
 
-    setUpRun(kLowestKey, high);
-    RunState& state = run();
-    auto& samples = state.analysis.samples;
-    const int block = state.geo.blockLength;
+    FilterRunMeasurement measurement(kLowestKey, high);
+    auto& samples = measurement.samples;
+    const int block = measurement.blockLength;
     for (size_t n = 0; n < notes.size(); ++n) {
         const int key = notes[n].key;
         const int layer = static_cast<int>(n % 3);
@@ -139,7 +157,7 @@ velt::tools::InstrumentTemplates measureInstrument(const Instrument& instrument,
         // would reach past the note's release. A run compares its last three frames, which
         // mostly lie there, so each template frame j is the mean of the levels at n + j hops
         // over every start n of the sustain.
-        const double hop = state.geo.hopSamples;
+        const double hop = measurement.hopSamples;
         const double sustainStart = start + kAttackSeconds * kRate;
         const double sustainEnd = start + (kNoteLength - kReleaseMargin) * kRate;
         int starts = 0;
@@ -151,13 +169,13 @@ velt::tools::InstrumentTemplates measureInstrument(const Instrument& instrument,
             for (int m = 0; m < block; ++m)
                 samples[size_t(m) + 1] =
                     at + m < audio.size() ? int(audio[at + m] * normaliser) : 0;
-            MeasureKeyEnergies();
+            measurement.measure();
             for (int j = 0; j < 3; ++j) {
                 int n = frame - j;  // the start whose frame j this is
                 if (n < 0 || n >= starts) continue;
                 for (int bin = kLowestKey; bin <= high; ++bin)
                     levels[size_t(j) * (kHighestKey + 2) + size_t(bin)] +=
-                        state.analysis.KeyLevel[size_t(bin)] / starts;
+                        measurement.levels[size_t(bin)] / starts;
             }
         }
         float loudest = 0;

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <string>
 
-#include "driver/run_state.h"
-
 namespace velt::engine {
 
 namespace {
@@ -105,21 +103,16 @@ std::string ChordName(const std::array<int64_t, 12>& h, int keySignature, int mi
     return text;
 }
 
-void NameChord() {
-    RunState& state = run();
-    const ProjectSettings& settings = state.settings;
-    AnalysisState& analysis = state.analysis;
-    if (settings.PitchMode == 0 || (state.geo.liveRun && settings.PitchMode <= 1)) return;
-
+void NameRingChord(const ChordNamingParams& params, std::span<const HistoryCell> history,
+                   int lastSlot, std::array<int64_t, 12>& totals, std::string& chordText) {
+    if (!params.enabled) return;
     const std::array<int64_t, 12> h =
-        RingHistogram(analysis.history, std::min(analysis.slot, kSlotCount - 1),
-                      std::max(settings.KeyMin, 0), std::min(state.geo.TopKey, kKeyCount - 1));
-
-    if (settings.AutoDetectKey == 1)
-        for (int i = 0; i < 12; ++i) analysis.pitchClassTotals[i] += h[i];
-    if (settings.AutoTiming == 0)
-        state.status.chordText =
-            ChordName(h, state.status.keySignature, settings.MajorMinor, settings.Transpose);
+        RingHistogram(history, std::min(lastSlot, kSlotCount - 1), std::max(params.keyMin, 0),
+                      std::min(params.topKey, kKeyCount - 1));
+    if (params.keyTotals)
+        for (int i = 0; i < 12; ++i) totals[i] += h[i];
+    if (params.nameChord)
+        chordText = ChordName(h, params.keySignature, params.minor, params.transpose);
 }
 
 }  // namespace velt::engine

@@ -21,8 +21,21 @@ std::array<int64_t, 12> RingHistogram(std::span<const HistoryCell> history, int 
 std::string ChordName(const std::array<int64_t, 12>& histogram, int keySignature, int minor,
                       int transpose);
 
-// On the run state: names the chord of ring slots 0..run().analysis.slot into the status's chord
-// text and adds the histogram to the pitch-class totals of the key detection, as the project asks.
-void NameChord();
+// What the chord naming of a run asks for.
+struct ChordNamingParams {
+    bool enabled = true;         // false: drum runs, and live runs of one line, name no chords
+    int keyMin = 0;              // lowest key summed
+    int topKey = kKeyCount - 1;  // highest key summed
+    bool keyTotals = true;       // add the histogram to the key detection's pitch-class totals
+    bool nameChord = true;       // name the chord (not while the timing comes from the notes)
+    int keySignature = 8;        // -7..7, 8 = none
+    int minor = 0;               // 0 major, 1 minor
+    int transpose = 0;           // semitones added before the name is spelled
+};
+
+// Names the chord of ring slots 0..lastSlot (clamped to the ring) into chordText and adds the
+// histogram to totals, as the parameters ask; both are left alone when naming is not enabled.
+void NameRingChord(const ChordNamingParams& params, std::span<const HistoryCell> history,
+                   int lastSlot, std::array<int64_t, 12>& totals, std::string& chordText);
 
 }  // namespace velt::engine

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "rounding.h"
-#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -114,27 +113,6 @@ void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& ro
         cell.level = roundHalfUp(gain * coefficient[k]);
         if (cell.level != 0) cell.bend = roundHalfUp(rows.bends[k]);
     }
-}
-
-FilterMatchParams FilterMatchParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
-    FilterMatchParams p;
-    p.keyMin = std::max(s.KeyMin, 0);
-    p.topKey = state.geo.TopKey;
-    p.keyMax = std::min(s.KeyMax, kKeyCount - 1);
-    p.polyphony = s.Poly0;
-    p.partSelected = s.Track0 == 0;
-    p.partKeyMin = s.KeyMin0;
-    p.partKeyMax = s.KeyMax0;
-    p.gain = state.geo.gainFactor;
-    return p;
-}
-
-void MatchFilters() {
-    RunState& state = run();
-    AnalysisState& a = state.analysis;
-    MatchFilterFrame(FilterMatchParamsOf(state), {a.KeyLevel, a.KeyBend, a.KeyEnabled}, a.filter,
-                     SlotCells{a.history, a.slot});
 }
 
 }  // namespace velt::engine

@@ -11,8 +11,6 @@
 
 namespace velt::engine {
 
-struct RunState;
-
 struct FilterMatchParams {
     int keyMin = 0;              // lowest key decided
     int topKey = kKeyCount - 1;  // highest key decided (the templates cover up to 109)
@@ -34,11 +32,5 @@ struct FilterMatchRows {
 // Decides one frame into the slot's cells with the templates and history in filter.
 void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& rows,
                       FilterState& filter, const SlotCells& cells);
-
-// The matching's parameters from the run's settings and geometry.
-FilterMatchParams FilterMatchParamsOf(const RunState& state);
-
-// On the run state: decides the current frame (runs with a filter).
-void MatchFilters();
 
 }  // namespace velt::engine

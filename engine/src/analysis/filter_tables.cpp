@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "platform/folders/user_folders.h"
-#include "driver/run_state.h"
+#include "run_outcomes.h"
 
 namespace velt::engine {
 
@@ -110,52 +110,44 @@ void PlaceFilterRecords(std::vector<float>& table, const std::vector<uint8_t>& r
     }
 }
 
-void LoadFilters() {
-    RunState& state = run();
-    ProjectSettings& settings = state.settings;
-    FilterState& filter = state.analysis.filter;
+void LoadFilterTables(const FilterLoadParams& params, FilterChoice& choice, FilterState& filter) {
     filter = FilterState{};
 
     // The data files lie in ExePath; a project without one (an engine started by hand) means
     // the engine's own folder, and a folder given without its separator gets one.
-    const std::string folder = settings.ExePath.empty() ? platform::installFolder()
-                                                        : platform::folderText(settings.ExePath);
+    const std::string folder =
+        params.exePath.empty() ? platform::installFolder() : platform::folderText(params.exePath);
     std::ifstream index(folder + "filter.txt");
     if (!index) {
-        settings.Filter = -1;
+        choice.filter = -1;
         return;
     }
     std::ifstream templates(folder + "filter.ifd", std::ios::binary);
     if (!templates) {
-        settings.Filter = -1;
+        choice.filter = -1;
         return;
     }
     templates.seekg(0, std::ios::end);
     int64_t size = static_cast<int64_t>(templates.tellg());
 
-    auto line = FindFilterInstrument(index, settings.Patch);
+    auto line = FindFilterInstrument(index, params.program);
     if (!line) {
-        settings.Filter = -1;
+        choice.filter = -1;
         return;
     }
-    if (line->keyMin != 0 && settings.KeyMin == kNotGiven) settings.KeyMin = line->keyMin;
-    if (line->keyMax != 0 && settings.KeyMax == kNotGiven) settings.KeyMax = line->keyMax;
-    if (line->polyphony != 0 && settings.PitchMode == kNotGiven)
-        settings.PitchMode = line->polyphony;
+    if (line->keyMin != 0 && choice.keyMin == kNotGiven) choice.keyMin = line->keyMin;
+    if (line->keyMax != 0 && choice.keyMax == kNotGiven) choice.keyMax = line->keyMax;
+    if (line->polyphony != 0 && choice.pitchMode == kNotGiven) choice.pitchMode = line->polyphony;
 
     FilterEntryRange range = LocateFilterEntry(templates, size, line->lineNumber);
-    if (range.damaged) {
-        throw StageFailure{outcome::kFilterDataUnreadable};
-        return;
-    }
+    if (range.damaged) throw StageFailure{outcome::kFilterDataUnreadable};
     filter.table.assign(size_t{kFilterKeySlots} * kFilterSegments * kFilterBins, 0.0f);
-    if (settings.Filter == 0 && range.start < range.end) {
+    if (choice.filter == 0 && range.start < range.end) {
         std::vector<uint8_t> records(static_cast<size_t>(range.end - range.start));
         templates.clear();
         if (!templates.seekg(range.start) ||
             !templates.read(reinterpret_cast<char*>(records.data()), records.size())) {
             throw StageFailure{outcome::kFilterDataUnreadable};
-            return;
         }
         PlaceFilterRecords(filter.table, records);
     }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_types.h"
+
 namespace velt::engine {
 
 struct FilterIndexLine {
@@ -32,8 +34,24 @@ FilterEntryRange LocateFilterEntry(std::istream& file, int64_t fileSize, int ent
 // 21, segment (0, 0), bin 21. Stops past key slot 109 or at a partial record.
 void PlaceFilterRecords(std::vector<float>& table, const std::vector<uint8_t>& records);
 
-// Loads the selected instrument's templates as set-up asks: may take KeyMin, KeyMax and
-// PitchMode defaults from the index, and sets Filter to -1 when no filter can be used.
-void LoadFilters();
+// Where the data files lie and which instrument to load.
+struct FilterLoadParams {
+    std::string exePath;  // the install folder; empty: the engine's own folder
+    int program = 0;      // the instrument: the leading number of its index line
+};
+
+// The project's choices the loading reads and completes. 999 means "not given".
+struct FilterChoice {
+    int filter = 0;    // 0 loads the templates; other numbers only the index's defaults; -1 none
+    int keyMin = 999;  // taken from the index line when not given
+    int keyMax = 999;
+    int pitchMode = 999;  // polyphony
+};
+
+// Loads the instrument's templates into filter (a fresh FilterState; an all-zero table unless
+// choice.filter is 0). Missing data files or an unlisted instrument set choice.filter to -1; an
+// instrument found fills the choices not given from its index line. A template file too damaged
+// to read throws StageFailure{kFilterDataUnreadable}, the choices already completed.
+void LoadFilterTables(const FilterLoadParams& params, FilterChoice& choice, FilterState& filter);
 
 }  // namespace velt::engine

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis_api.h"
-#include "filter_matching.h"
 #include "line_fit.h"
 #include "rounding.h"
-#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -17,13 +14,6 @@ constexpr float kMaxFloat = 3.0e38f;
 
 bool enabled(std::span<const uint8_t> keyEnabled, int key) {
     return key >= 0 && key < static_cast<int>(keyEnabled.size()) && keyEnabled[key] != 0;
-}
-
-void subtractHarmonics() {
-    RunState& state = run();
-    AnalysisState& analysis = state.analysis;
-    DecidePolyphonicFrame(PolyDecisionParamsOf(state), analysis.KeyLevel, analysis.KeyBend,
-                          analysis.KeyEnabled, SlotCells{analysis.history, analysis.slot});
 }
 
 // Brightness of the chosen key: the slope of its harmonic levels mapped through atan onto
@@ -118,26 +108,6 @@ void DecidePolyphonicFrame(const PolyDecisionParams& params, std::span<float> le
             cell->bend = roundHalfUp(bends[k]);
         }
     }
-}
-
-PolyDecisionParams PolyDecisionParamsOf(const RunState& state) {
-    PolyDecisionParams p;
-    p.firstKey = std::max(state.settings.KeyMin, 0);
-    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
-    p.harmonicTop = std::min(state.settings.KeyMax, kKeyCount);
-    p.gain = state.geo.gainFactor;
-    p.harmonicOffsets = state.analysis.HarmonicOffsets;
-    return p;
-}
-
-void AnalyseFrame() {
-    const RunState& state = run();
-    if (state.settings.PitchMode == 1)
-        DecideSingleLine();
-    else if (state.geo.filterInUse)
-        MatchFilters();
-    else
-        subtractHarmonics();
 }
 
 void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows& rows,
@@ -242,32 +212,6 @@ void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows&
     rows.noteLevels[best] = bestSum;
     line.brightness[best] = brightness;
     storeSingleLine(params, rows, line, cells);
-}
-
-SingleLineParams SingleLineParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
-    SingleLineParams p;
-    p.firstKey = std::max(s.KeyMin, 0);
-    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
-    p.keyMax = std::min(s.KeyMax, kKeyCount);
-    p.harmonicTop = state.analysis.bank.harmonicTop;
-    p.lowKey = state.geo.LowKey;
-    p.partSelected = s.Track0 == 0;
-    p.partKeyMin = s.KeyMin0;
-    p.partKeyMax = s.KeyMax0;
-    p.brightness = s.Brightness != 0;
-    p.singleKeyMode = state.geo.singleKeyMode;
-    p.gain = state.geo.gainFactor;
-    p.harmonicOffsets = state.analysis.HarmonicOffsets;
-    return p;
-}
-
-void DecideSingleLine() {
-    RunState& state = run();
-    AnalysisState& a = state.analysis;
-    DecideSingleLineFrame(SingleLineParamsOf(state),
-                          SingleLineRows{a.KeyLevel, a.KeyBend, a.NoteLevel, a.KeyEnabled},
-                          a.singleLine, SlotCells{a.history, a.slot});
 }
 
 }  // namespace velt::engine

@@ -1,6 +1,6 @@
 // Frame note decisions: which keys sound in the current frame and how strongly, written into
-// the frame history cells of the current ring slot. The polyphonic decision works on what it is
-// given, and so does the single line's; the filter matching still reads the run state.
+// the frame history cells of the current ring slot. Both decisions (polyphonic and single line)
+// work on the parameters, rows and cells they are given.
 #pragma once
 
 #include <array>
@@ -10,8 +10,6 @@
 #include "analysis/analysis_types.h"
 
 namespace velt::engine {
-
-struct RunState;
 
 struct PolyDecisionParams {
     int firstKey = 0;             // lowest key decided
@@ -37,9 +35,6 @@ struct SlotCells {
 void DecidePolyphonicFrame(const PolyDecisionParams& params, std::span<float> levels,
                            std::span<const float> bends, std::span<const uint8_t> keyEnabled,
                            const SlotCells& cells);
-
-// The decision's parameters from the run's settings, geometry and harmonic table.
-PolyDecisionParams PolyDecisionParamsOf(const RunState& state);
 
 struct SingleLineParams {
     int firstKey = 0;             // lowest key decided
@@ -69,8 +64,5 @@ struct SingleLineRows {
 // The choice goes into line and, times the gain, into the slot's cells.
 void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows& rows,
                            SingleLineState& line, const SlotCells& cells);
-
-// The single line's parameters from the run's settings, geometry, bank and harmonic table.
-SingleLineParams SingleLineParamsOf(const RunState& state);
 
 }  // namespace velt::engine

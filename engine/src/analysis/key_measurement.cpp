@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "analysis/analysis_api.h"
-#include "driver/run_state.h"
-
 namespace velt::engine {
 
 void MeasureFrameKeys(const KeyMeasurementParams& params, ResonatorBank& bank,
@@ -42,25 +39,12 @@ int DrumKeyLevel(int peak) {
     return std::max(peak, 0) >> 8;
 }
 
-void MeasureKeyEnergies() {
-    RunState& state = run();
-    AnalysisState& analysis = state.analysis;
-    KeyMeasurementParams params;
-    params.lowKey = state.geo.LowKey;
-    params.keyMax = state.settings.KeyMax;
-    TuningTotals tuning{analysis.TuningSum, analysis.TuningWeight};
-    MeasureFrameKeys(params, analysis.bank, viewFrame(analysis.samples, analysis.bank.framePlanes),
-                     analysis.KeyLevel, analysis.KeyBend, tuning);
-    analysis.TuningSum = tuning.sum;
-    analysis.TuningWeight = tuning.weight;
-}
-
-void MeasureKeys(int peak) {
-    RunState& state = run();
-    int key = state.settings.KeyMin;  // the drum key
-    if (key < 0 || key >= kKeyCount) return;
-    state.analysis.NoteLevel[key] = DrumKeyLevel(peak);
-    state.analysis.KeyBend[key] = 0;
+void MeasureDrumKey(int key, int peak, std::span<int> noteLevels, std::span<float> bends) {
+    if (key < 0 || key >= kKeyCount || key >= static_cast<int>(noteLevels.size()) ||
+        key >= static_cast<int>(bends.size()))
+        return;
+    noteLevels[key] = DrumKeyLevel(peak);
+    bends[key] = 0;
 }
 
 }  // namespace velt::engine

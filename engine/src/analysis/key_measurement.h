@@ -31,4 +31,8 @@ void MeasureFrameKeys(const KeyMeasurementParams& params, ResonatorBank& bank,
 // A drum run's level of its one key from the block's peak sample (16-bit scale): peak / 256.
 int DrumKeyLevel(int peak);
 
+// Measures a drum run's onset block: the key's note level is DrumKeyLevel(peak), its bend 0. A key
+// outside the rows is left alone.
+void MeasureDrumKey(int key, int peak, std::span<int> noteLevels, std::span<float> bends);
+
 }  // namespace velt::engine

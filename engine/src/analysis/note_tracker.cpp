@@ -5,7 +5,6 @@
 
 #include "midi_events.h"
 #include "rounding.h"
-#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -341,14 +340,6 @@ void frameForm(TrackerContext& c, const TrackerFrame& frame) {
     endFrame(c);
 }
 
-// Hands the tracker's events to the run's installed sink.
-class InstalledSink : public MidiEventSink {
-  public:
-    void emit(int& delta, int status, int data1, int data2, int channel) override {
-        EmitMidiEvent(delta, status, data1, data2, channel);
-    }
-};
-
 }  // namespace
 
 void StartTracker(const TrackerParams& params, TrackerState& state) {
@@ -377,72 +368,6 @@ bool TrackerIsIdle(const TrackerParams& params, const TrackerState& t, std::stri
         }
     }
     return true;
-}
-
-TrackerParams TrackerParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
-    const Geometry& g = state.geo;
-    TrackerParams p;
-    p.keyMin = std::max(s.KeyMin, 0);
-    p.topKey = std::min(g.TopKey, kKeyCount - 1);
-    p.threshold = s.OutputThreshold;
-    p.polyphony = s.PitchMode < 2 ? 1 : s.PitchMode;
-    p.channel = g.partChannel;
-    p.minimumLength = s.MinimumLength;
-    p.minFrames.reserve(state.analysis.bank.records.size());
-    for (const KeyRecord& record : state.analysis.bank.records)
-        p.minFrames.push_back(record.minFrames);
-    p.subdivisionExp = g.subdivisionExp;
-    p.liveRun = g.liveRun;
-    p.filterInUse = g.filterInUse;
-    p.drums = s.PitchMode == 0;
-    p.autoTiming = s.AutoTiming != 0;
-    p.tempoTrack = s.TempoTrack == 1;
-    p.cropSilence = s.CropSilence == 1;
-    p.controller = s.Controller;
-    p.brightness = s.Brightness;
-    p.pitchBend = s.PitchBend == 1;
-    return p;
-}
-
-namespace {
-
-TrackerReport reportOf(const StatusValues& status) {
-    return {status.startedKey, status.startedBend, status.lowestKey, status.highestKey};
-}
-
-void keepReport(const TrackerReport& report, StatusValues& status) {
-    status.startedKey = report.startedKey;
-    status.startedBend = report.startedBend;
-    status.lowestKey = report.lowestKey;
-    status.highestKey = report.highestKey;
-}
-
-}  // namespace
-
-void StartNoteTracker() {
-    RunState& state = run();
-    StartTracker(TrackerParamsOf(state), state.analysis.tracker);
-}
-
-void TrackSlot() {
-    RunState& state = run();
-    AnalysisState& a = state.analysis;
-    TrackerFrame frame;
-    frame.slot = a.slot;
-    frame.history = a.history;
-    if (a.slot >= 0 && a.slot < static_cast<int>(a.beatLengths.size()))
-        frame.beatLength = a.beatLengths[size_t(a.slot)];
-    frame.chordText = state.status.chordText;
-    TrackerReport report = reportOf(state.status);
-    InstalledSink sink;
-    TrackFrame(TrackerParamsOf(state), frame, a.tracker, report, sink);
-    keepReport(report, state.status);
-}
-
-bool TrackerIdle() {
-    const RunState& state = run();
-    return TrackerIsIdle(TrackerParamsOf(state), state.analysis.tracker, state.status.chordText);
 }
 
 }  // namespace velt::engine

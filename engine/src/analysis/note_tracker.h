@@ -5,7 +5,7 @@
 // The tracker works on what it is given: its parameters, one frame of the history, its own state,
 // the status values it reports, and a sink for its events. The run driver starts it once at
 // set-up and runs it over each slot of the ring; the finish runs it over silent slots until it is
-// idle. The three functions at the end do that on the run state.
+// idle.
 #pragma once
 
 #include <span>
@@ -16,8 +16,6 @@
 #include "midi_events.h"
 
 namespace velt::engine {
-
-struct RunState;
 
 struct TrackerParams {
     int keyMin = 0;              // lowest key tracked
@@ -65,14 +63,5 @@ void TrackFrame(const TrackerParams& params, const TrackerFrame& frame, TrackerS
 // No note or meta can come out of further silent frames (chordText: the chord named last).
 bool TrackerIsIdle(const TrackerParams& params, const TrackerState& state,
                    std::string_view chordText);
-
-// The tracker's parameters from the run's settings, geometry and resonator bank.
-TrackerParams TrackerParamsOf(const RunState& state);
-
-// The tracker on the run state: start it, run it over the ring slot at run().analysis.slot, ask
-// whether it is idle.
-void StartNoteTracker();
-void TrackSlot();
-bool TrackerIdle();
 
 }  // namespace velt::engine

@@ -5,11 +5,10 @@
 #include <limits>
 #include <new>
 
-#include "analysis_api.h"
 #include "correlation_kernel.h"
 #include "project/run_setup.h"
 #include "rounding.h"
-#include "driver/run_state.h"
+#include "run_outcomes.h"
 
 namespace velt::engine {
 
@@ -109,12 +108,6 @@ double WindowEnergyReference(const ResonatorBank& bank, int key, int window,
     return energyOf(sums, record.normaliser[window]);
 }
 
-double KeyEnergy(int key, int window) {
-    auto& analysis = run().analysis;
-    return WindowEnergy(analysis.bank, key, window,
-                        viewFrame(analysis.samples, analysis.bank.framePlanes));
-}
-
 double EstimateFinePitch(const ResonatorBank& bank, int key, double middleEnergy,
                          const FrameView& frame) {
     const double u[3] = {WindowEnergy(bank, key, 0, frame), middleEnergy,
@@ -138,17 +131,11 @@ double EstimateFinePitch(const ResonatorBank& bank, int key, double middleEnergy
     return (kFineResponseCentre - bestIndex) / 33.0;
 }
 
-double EstimateFinePitch(int key, double middleEnergy) {
-    auto& analysis = run().analysis;
-    return EstimateFinePitch(analysis.bank, key, middleEnergy,
-                             viewFrame(analysis.samples, analysis.bank.framePlanes));
-}
-
-void BuildHarmonicTable() {
-    auto& offsets = run().analysis.HarmonicOffsets;
-    offsets.fill(0);
+std::array<int, 12> HarmonicOffsetTable() {
+    std::array<int, 12> offsets{};
     for (int i = 1; i <= 11; ++i)
         offsets[i] = roundHalfUp(12 * std::log2(i * std::pow(2.0, -5.75)) + 69);
+    return offsets;
 }
 
 int BuildBank(const BankParams& params, ResonatorBank& bank) {
@@ -232,33 +219,7 @@ int BuildBank(const BankParams& params, ResonatorBank& bank) {
     return 0;
 }
 
-BankParams BankParamsOf(const RunState& state) {
-    const Geometry& g = state.geo;
-    const ProjectSettings& s = state.settings;
-    BankParams p;
-    p.sampleRate = g.sampleRate;
-    p.referencePitch = s.ReferencePitch;
-    p.lowKey = g.LowKey;
-    p.keyMin = s.KeyMin;
-    p.keyMax = s.KeyMax;
-    p.topKey = g.TopKey;
-    p.singleLine = s.PitchMode == 1;
-    p.singleKeyMode = g.singleKeyMode;
-    p.liveRun = g.liveRun;
-    p.hopSamples = g.hopSamples;
-    p.minimumLength = s.MinimumLength;
-    return p;
-}
-
-void BuildResonatorBank() {
-    RunState& state = run();
-    if (int detail = BuildBank(BankParamsOf(state), state.analysis.bank); detail != 0)
-        throw StageFailure{{kOutOfMemory, detail}};
-}
-
-int TailFrameCount() {
-    const auto& bank = run().analysis.bank;
-    int key = run().settings.KeyMin;
+int ShortestNoteFrames(const ResonatorBank& bank, int key) {
     if (key < 0 || key >= static_cast<int>(bank.records.size())) return 0;
     return bank.records[key].minFrames;
 }

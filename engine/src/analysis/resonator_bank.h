@@ -2,6 +2,7 @@
 // and the fine pitch of a key. Built once per run from the key range, rate and reference pitch.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -9,8 +10,6 @@
 #include "correlation_kernel.h"
 
 namespace velt::engine {
-
-struct RunState;
 
 // What the bank is built from.
 struct BankParams {
@@ -31,8 +30,12 @@ struct BankParams {
 // could not be had (the bank is then incomplete).
 int BuildBank(const BankParams& params, ResonatorBank& bank);
 
-// The bank's parameters from the run's settings and geometry.
-BankParams BankParamsOf(const RunState& state);
+// The key distance of harmonic i (index 1..11; index 0 stays 0) that the decisions walk.
+std::array<int, 12> HarmonicOffsetTable();
+
+// The shortest note of a key in frames (its record's minFrames); 0 for a key outside the bank's
+// records. The finish's silent tail is measured on KeyMin's.
+int ShortestNoteFrames(const ResonatorBank& bank, int key);
 
 // The samples of one frame as the correlation reads them: wide points at the first sample,
 // planes holds the same samples split into byte planes (see correlation_kernel.h).
@@ -53,12 +56,8 @@ double WindowEnergy(const ResonatorBank& bank, int key, int window, const FrameV
 double WindowEnergyReference(const ResonatorBank& bank, int key, int window,
                              const std::vector<int>& samples);
 
-// KeyEnergy over the run's current frame buffer.
-double KeyEnergy(int key, int window);
-
 // The key's fine offset in semitones (-16/33 .. +16/33) from its three window energies.
 double EstimateFinePitch(const ResonatorBank& bank, int key, double middleEnergy,
                          const FrameView& frame);
-double EstimateFinePitch(int key, double middleEnergy);
 
 }  // namespace velt::engine

@@ -7,9 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "analysis/analysis_api.h"
-#include "analysis/chord_naming.h"
-#include "analysis/note_tracker.h"
+#include "driver/analysis_steps.h"
 #include "driver/key_detection.h"
 #include "live/live_io.h"
 #include "driver/midi_output.h"

@@ -5,10 +5,8 @@
 #include <ctime>
 #include <new>
 
-#include "analysis/analysis_api.h"
-#include "analysis/chord_naming.h"
-#include "analysis/note_tracker.h"
 #include "audio/block_reader.h"
+#include "driver/analysis_steps.h"
 #include "driver/command_file.h"
 #include "driver/status_cadence.h"
 #include "driver/stop_request.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "audio/wave_header.h"
-#include "analysis/filter_tables.h"
+#include "driver/analysis_steps.h"
 #include "live/live_io.h"
 #include "midi/midi_file_writer.h"
 #include "project/project_text.h"
