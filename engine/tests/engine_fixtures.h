@@ -46,7 +46,7 @@ inline fs::path writeProject(const fs::path& file, const std::string& text) {
 // went through (the run is then left set up for the caller to inspect or continue).
 inline RunOutcome setUpProject(const fs::path& project, const fs::path& statusFile) {
     resetRun();
-    run().files.statusPath = statusFile.string();
+    run().files.status.path = statusFile.string();
     try {
         ReadProject(project.string());
     } catch (const RunOutcome& outcome) {

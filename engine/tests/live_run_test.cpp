@@ -15,7 +15,7 @@
 #include "driver/run_conversion.h"
 #include "engine_fixtures.h"
 #include "live_engine.h"
-#include "live/live_io.h"
+#include "driver/live_devices.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
 
@@ -230,7 +230,7 @@ class LiveFakes : public ::testing::Test {
     RunOutcome setUp(const std::string& extra) {
         resetRun();
         RunState& state = run();
-        state.files.statusPath = (dir / "s.txt").string();
+        state.files.status.path = (dir / "s.txt").string();
         state.files.commandPath = (dir / "c.txt").string();
         platform::wave_in::useDevices(&input);
         output.events.clear();

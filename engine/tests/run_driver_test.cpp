@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <thread>
 
+#include "driver/audio_input.h"
 #include "driver/command_file.h"
 #include "driver/key_detection.h"
 #include "driver/run_conversion.h"
@@ -226,6 +229,42 @@ TEST(BlockLoop, RunsOverTheTimeRange) {
     const float step = float(100 * g.hopBytes / (double(g.endByte - g.startByte) + g.hopBytes));
     EXPECT_NEAR(run().loop.progress, 8 * step, 1e-3);
     EXPECT_NEAR(run().loop.progress, 100 * 8.0 / 9.0, 1e-3);
+}
+
+// The set-up's normaliser is 32767 / the largest whole-block peak of the analysed range, and the
+// run's blocks above the input threshold are read scaled by it.
+TEST(BlockLoop, BlocksAreScaledByTheNormaliserOfTheAnalysedRange) {
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "stereo_440l_660r.wav", 44100, 16, 2, "1 sine 440 sine 660");
+    fs::path project = writeProject(
+        dir / "p.vpr", timedProject(wav, dir / "o.mid", "Compress=0\nInputThreshold=384\n"));
+    ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
+    try {
+        SetUpAnalysis();
+    } catch (const RunOutcome& outcome) {
+        FAIL() << "set-up ended with " << outcome.type << "." << outcome.detail;
+    }
+    const Geometry& g = run().geo;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(wav.c_str(), "rb"),
+                                                         &std::fclose);
+    ASSERT_TRUE(file);
+    const BlockLayout layout = BlockLayoutOf(run());
+    std::vector<unsigned char> buffer;
+    int largest = 0;
+    for (int64_t p = g.startByte; p + g.blockBytes <= g.endByte; p += g.blockBytes) {
+        largest = std::max(largest, FileBlockPeak(file.get(), layout, p, buffer));
+    }
+    ASSERT_GT(largest, 0);
+    EXPECT_DOUBLE_EQ(g.normaliser, 32767.0 / largest);
+
+    std::vector<int> raw(size_t(g.blockLength) + 1);
+    const int64_t at = g.dataOffset + 4000 * 4;
+    ReadFileBlock(file.get(), layout, at, buffer, raw);
+    ReadBlock(at);
+    for (int i = 1; i <= g.blockLength; ++i) {
+        ASSERT_EQ(run().analysis.samples[size_t(i)], int(raw[size_t(i)] * g.normaliser)) << i;
+    }
+    resetRun();
 }
 
 // Beats in the tempo file ten times shorter than the project's tempo make ten times the blocks the

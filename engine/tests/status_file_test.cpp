@@ -4,6 +4,7 @@
 
 #include "driver/status_cadence.h"
 #include "engine_fixtures.h"
+#include "status/status_file.h"
 
 namespace velt::engine::test {
 namespace {
@@ -67,15 +68,15 @@ TEST(StatusLine, ChordTextAndNumbersIgnoreTheLocale) {
 
 TEST(StatusLine, WriteStatusReplacesTheFileWhole) {
     velt::test::TempDir dir;
-    resetRun();
-    run().files.statusPath = (dir / "s.txt").string();
+    StatusFileState file((dir / "s.txt").string());
     velt::test::writeFile(dir / "s.txt", std::string(500, 'x'));
-    WriteStatus();
+    WriteStatusLine(file, StatusValues{});
     EXPECT_EQ(velt::test::readFile(dir / "s.txt"),
               "0.000 128 -1 8 0 120.000000 -1.000000 0.000000 0 0 0 64.000000 440.000000 N/C");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-    run().files.statusPath = (dir / "no-such-folder" / "s.txt").string();
-    WriteStatus();  // skipped silently
+    StatusFileState nowhere((dir / "no-such-folder" / "s.txt").string());
+    WriteStatusLine(nowhere, StatusValues{});  // skipped silently
+    EXPECT_LT(nowhere.open.get(), 0);
 }
 
 TEST(StatusLine, HugeValuesAreWrittenWhole) {
@@ -97,27 +98,26 @@ TEST(StatusLine, HugeValuesAreWrittenWhole) {
 // line replaces the file with exactly the line.
 TEST(StatusLine, RewritesInPlaceThenEndsWithTheExactLine) {
     velt::test::TempDir dir;
-    resetRun();
-    fs::path file = dir / "s.txt";
-    run().files.statusPath = file.string();
-    StatusValues& status = run().status;
+    fs::path path = dir / "s.txt";
+    StatusFileState file(path.string());
+    StatusValues status;
     status.value = 12.5f;
     status.chordText = "C#m7";
-    WriteStatus();
+    WriteStatusLine(file, status);
     const std::string first = FormatStatusLine(status);
-    EXPECT_EQ(velt::test::readFile(file), first);
+    EXPECT_EQ(velt::test::readFile(path), first);
     status.value = 3.25f;
     status.chordText = "C";
-    WriteStatus();
-    std::string second = velt::test::readFile(file);
+    WriteStatusLine(file, status);
+    std::string second = velt::test::readFile(path);
     EXPECT_EQ(second.size(), first.size());
     EXPECT_EQ(second.substr(0, second.find_last_not_of(' ') + 1), FormatStatusLine(status));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
     status.value = OutcomeStatusValue(1, 0);
-    WriteFinalStatus();
-    EXPECT_EQ(velt::test::readFile(file), FormatStatusLine(status));
+    WriteFinalStatusLine(file, status);
+    EXPECT_EQ(velt::test::readFile(path), FormatStatusLine(status));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-    resetRun();
+    EXPECT_LT(file.open.get(), 0) << "the final line closes the file";
 }
 
 TEST(StatusCadence, EveryBlockForTwoSecondsThenEighteenTimesASecond) {

@@ -2,6 +2,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 
 #include "audio/block_reader.h"
 #include "audio/wave_header.h"
@@ -36,6 +38,21 @@ void writeBytes(const fs::path& file, const Bytes& b) {
     velt::test::writeFile(file, std::string(b.begin(), b.end()));
 }
 
+// The outcome ReadWaveFileHeader throws for the file, nullopt when it reads the header (into
+// header).
+std::optional<RunOutcome> readFileHeader(const fs::path& path, WaveHeader& header) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    EXPECT_TRUE(file) << path;
+    if (!file) return std::nullopt;
+    try {
+        header = ReadWaveFileHeader(file.get());
+    } catch (const StageFailure& failure) {
+        return failure.outcome;
+    }
+    return std::nullopt;
+}
+
 class WaveInput : public ::testing::Test {
   protected:
     velt::test::TempDir dir;
@@ -60,9 +77,11 @@ TEST_F(WaveInput, FormatsMadeBySox) {
         std::string name = std::to_string(c.rate) + "_" + std::to_string(c.bits) + "_" +
                            std::to_string(c.channels) + ".wav";
         SCOPED_TRACE(name);
-        Bytes b = velt::test::readBytes(
-            makeWav(dir / name, c.rate, c.bits, c.channels, "1 sine 440", c.extra));
-        WaveHeader h = parse(b);
+        fs::path wav = makeWav(dir / name, c.rate, c.bits, c.channels, "1 sine 440", c.extra);
+        Bytes b = velt::test::readBytes(wav);
+        WaveHeader h;
+        ASSERT_FALSE(readFileHeader(wav, h)) << "read from the file";
+        EXPECT_EQ(h.dataLength, parse(b).dataLength);
         ASSERT_EQ(h.outcomeType, 0);
         EXPECT_TRUE(h.riff);
         EXPECT_EQ(h.sampleRate, c.rate);
@@ -187,6 +206,13 @@ TEST_F(WaveInput, DamagedHeaders) {
         WaveHeader h = parse(c.bytes);
         EXPECT_EQ(h.outcomeType, c.type);
         EXPECT_EQ(h.outcomeDetail, c.detail);
+        // Read from the file, the refused header ends the stage with the same outcome.
+        writeBytes(dir / "damaged.wav", c.bytes);
+        WaveHeader unused;
+        std::optional<RunOutcome> thrown = readFileHeader(dir / "damaged.wav", unused);
+        ASSERT_TRUE(thrown);
+        EXPECT_EQ(thrown->type, c.type);
+        EXPECT_EQ(thrown->detail, c.detail);
     }
     Bytes floatFile = velt::test::readBytes(
         makeWav(dir / "float.wav", 44100, 32, 1, "1 sine 440", "-e floating-point"));
@@ -271,40 +297,49 @@ TEST(SampleConversion, CompressorWeighsRecentPeaks) {
     EXPECT_DOUBLE_EQ(gain, 32767 / (0.5 * sum));
 }
 
+// Blocks of a stereo file whose left channel is 440 Hz and right channel 660 Hz.
 class BlockReading : public ::testing::Test {
   protected:
-    velt::test::TempDir dir;
+    static constexpr int kBlockLength = 2048;  // frames per block
 
-    // Sets a run up on a stereo file whose left channel is 440 Hz and right channel 660 Hz.
-    Bytes setUp(const std::string& extra) {
-        fs::path wav = makeWav(dir / "stereo_440l_660r.wav", 44100, 16, 2, "1 sine 440 sine 660");
-        fs::path project = writeProject(dir / "p.vpr", timedProject(wav, dir / "out.mid", extra));
-        EXPECT_EQ(setUpProject(project, dir / "s.txt").type, 0);
-        try {
-            SetUpAnalysis();
-        } catch (const RunOutcome& outcome) {
-            ADD_FAILURE() << "set-up ended with " << outcome.type << "." << outcome.detail;
-        }
-        return velt::test::readBytes(wav);
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "stereo_440l_660r.wav", 44100, 16, 2, "1 sine 440 sine 660");
+    Bytes bytes = velt::test::readBytes(wav);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{std::fopen(wav.c_str(), "rb"),
+                                                         &std::fclose};
+    BlockLayout layout;
+    std::vector<unsigned char> buffer;
+    std::vector<int> samples = std::vector<int>(kBlockLength + 1);
+
+    void SetUp() override {
+        ASSERT_TRUE(file);
+        const WaveHeader header = ReadWaveFileHeader(file.get());
+        layout.dataOffset = header.dataOffset;
+        layout.endOfData = header.endOfData;
+        layout.blockLength = kBlockLength;
+        layout.blockBytes = int64_t{kBlockLength} * 4;
+        layout.format = {2, 16, 50};
     }
-    int sampleAt(const Bytes& b, int64_t frame, int channel) {
+    int read(int64_t position) {
+        return ReadFileBlock(file.get(), layout, position, buffer, samples);
+    }
+    int sampleAt(int64_t frame, int channel) {
         size_t at = size_t(68 + frame * 4 + channel * 2);
-        return int16_t(b[at] | (b[at + 1] << 8));
+        return int16_t(bytes[at] | (bytes[at + 1] << 8));
     }
 };
 
 TEST_F(BlockReading, StereoBalanceChoosesTheChannels) {
     for (int pan : {0, 50, 100}) {
         SCOPED_TRACE(pan);
-        Bytes b = setUp("StereoPan=" + std::to_string(pan) + "\nInputThreshold=32767\n");
-        const Geometry& g = run().geo;
+        layout.format.stereoPan = pan;
         const int64_t frameAt = 1000;
-        int peak = ReadBlock(g.dataOffset + frameAt * 4);
+        int peak = read(layout.dataOffset + frameAt * 4);
         int expectedPeak = 0;
-        for (int i = 0; i < g.blockLength; ++i) {
-            int left = sampleAt(b, frameAt + i, 0), right = sampleAt(b, frameAt + i, 1);
+        for (int i = 0; i < kBlockLength; ++i) {
+            int left = sampleAt(frameAt + i, 0), right = sampleAt(frameAt + i, 1);
             int mixed = (pan * right + (100 - pan) * left) / 100;
-            ASSERT_EQ(run().analysis.samples[size_t(i) + 1], mixed) << i;
+            ASSERT_EQ(samples[size_t(i) + 1], mixed) << i;
             expectedPeak = std::max(expectedPeak, std::abs(mixed));
         }
         EXPECT_EQ(peak, expectedPeak);
@@ -312,47 +347,71 @@ TEST_F(BlockReading, StereoBalanceChoosesTheChannels) {
 }
 
 TEST_F(BlockReading, EdgesOfTheDataReadAsSilence) {
-    setUp("InputThreshold=32767\n");
-    const Geometry& g = run().geo;
-    const std::vector<int>& samples = run().analysis.samples;
     // Before the data: the frames before the data offset are zero, the rest is audio.
-    ReadBlock(g.dataOffset - 40);
+    read(layout.dataOffset - 40);
     for (int i = 1; i <= 10; ++i) EXPECT_EQ(samples[size_t(i)], 0);
+    for (int i = 11; i <= 100; ++i) {
+        ASSERT_EQ(samples[size_t(i)], (sampleAt(i - 11, 0) + sampleAt(i - 11, 1)) / 2) << i;
+    }
     // Straddling the end: audio, then zeros.
     const int64_t tailFrames = 100;
-    ReadBlock(g.endOfData - tailFrames * 4);
-    for (int i = int(tailFrames) + 1; i <= g.blockLength; ++i) ASSERT_EQ(samples[size_t(i)], 0);
+    read(layout.endOfData - tailFrames * 4);
+    for (int i = int(tailFrames) + 1; i <= kBlockLength; ++i) ASSERT_EQ(samples[size_t(i)], 0);
     // Past the end: all zeros, peak 0.
-    EXPECT_EQ(ReadBlock(g.endOfData + 8), 0);
-    for (int i = 1; i <= g.blockLength; ++i) ASSERT_EQ(samples[size_t(i)], 0);
+    EXPECT_EQ(read(layout.endOfData + 8), 0);
+    for (int i = 1; i <= kBlockLength; ++i) ASSERT_EQ(samples[size_t(i)], 0);
 }
 
+// A block above the threshold is scaled by the normaliser, or by the compressor's gain (which
+// takes the block's peak into its history); a block at the threshold stays as read.
 TEST_F(BlockReading, ScalingAboveTheThresholdOnly) {
-    setUp("Compress=0\nInputThreshold=384\n");
-    const Geometry& g = run().geo;
-    ASSERT_GT(g.normaliser, 1.0);  // sox's sine peaks below full scale
-    std::vector<int> raw(size_t(g.blockLength) + 1);
-    const int64_t at = g.dataOffset + 4000 * 4;
-    run().settings.InputThreshold = 32767;
-    ReadBlock(at);
-    raw = run().analysis.samples;
-    run().settings.InputThreshold = 384;
-    ReadBlock(at);
-    for (int i = 1; i <= g.blockLength; ++i) {
-        ASSERT_EQ(run().analysis.samples[size_t(i)], int(raw[size_t(i)] * g.normaliser)) << i;
+    const double normaliser =
+        NormaliserGain(file.get(), layout, layout.dataOffset, layout.endOfData, buffer);
+    ASSERT_GT(normaliser, 1.0);  // sox's sine peaks below full scale
+    const int peak = read(layout.dataOffset + 4000 * 4);
+    const std::vector<int> raw = samples;
+    std::array<int, 15> fullHistory;
+    fullHistory.fill(32767);
+    std::array<int, 15> pushedHistory = fullHistory;
+    const double compressorGain = CompressorGain(pushedHistory, peak);
+    struct Case {
+        const char* name;
+        BlockScaling scaling;
+        double gain;
+        bool pushesPeak;
+    };
+    const Case cases[] = {
+        {"at the threshold", {peak, false, normaliser}, 1, false},
+        {"at the threshold, compressed", {peak, true, normaliser}, 1, false},
+        {"normalised", {384, false, normaliser}, normaliser, false},
+        {"compressed", {384, true, normaliser}, compressorGain, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        samples = raw;
+        std::array<int, 15> history = fullHistory;
+        ScaleBlock(samples, peak, c.scaling, history);
+        EXPECT_EQ(samples[0], raw[0]) << "element 0 is not a sample";
+        for (int i = 1; i <= kBlockLength; ++i) {
+            ASSERT_EQ(samples[size_t(i)], int(raw[size_t(i)] * c.gain)) << i;
+        }
+        EXPECT_EQ(history, c.pushesPeak ? pushedHistory : fullHistory);
     }
 }
 
 TEST_F(BlockReading, NormaliserFromTheLargestBlockPeak) {
-    setUp("Compress=0\n");
-    const Geometry& g = run().geo;
     int largest = 0;
-    for (int64_t p = g.startByte; p + g.blockBytes <= g.endByte; p += g.blockBytes) {
-        largest = std::max(largest, BlockPeak(p));
+    for (int64_t p = layout.dataOffset; p + layout.blockBytes <= layout.endOfData;
+         p += layout.blockBytes) {
+        largest = std::max(largest, FileBlockPeak(file.get(), layout, p, buffer));
     }
     ASSERT_GT(largest, 0);
-    EXPECT_DOUBLE_EQ(g.normaliser, 32767.0 / largest);
-    EXPECT_EQ(BlockPeak(0), 0) << "a block before the data";
+    EXPECT_DOUBLE_EQ(
+        NormaliserGain(file.get(), layout, layout.dataOffset, layout.endOfData, buffer),
+        32767.0 / largest);
+    EXPECT_EQ(FileBlockPeak(file.get(), layout, 0, buffer), 0) << "a block before the data";
+    EXPECT_EQ(NormaliserGain(file.get(), layout, layout.dataOffset, layout.dataOffset, buffer), 1)
+        << "no whole block";
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "live/live_io.h"
-#include "driver/run_state.h"
+#include "run_outcomes.h"
 
 namespace velt::engine {
 
@@ -123,26 +122,11 @@ void readOrFail(std::FILE* file, unsigned char* into, size_t count) {
 
 }  // namespace
 
-int ReadBlock(int64_t position) {
-    RunState& state = run();
-    const Geometry& geo = state.geo;
-    const ProjectSettings& settings = state.settings;
-    if (geo.liveRun) {
-        // Live frames are scaled only by the compressor.
-        const int peak = ReadLiveSamples();
-        if (peak > settings.InputThreshold && settings.Compress == 1) {
-            const double gain = CompressorGain(state.loop.compressorHistory, peak);
-            std::vector<int>& samples = state.analysis.samples;
-            for (int i = 1; i <= geo.blockLength; ++i) samples[i] = int(samples[i] * gain);
-        }
-        return peak;
-    }
-    std::vector<unsigned char>& buffer = state.loop.readBuffer;
-    std::FILE* file = state.files.audio.get();
-
-    const int64_t n = geo.blockBytes;
-    const int64_t origin = geo.dataOffset;
-    const int64_t end = geo.endOfData;
+int ReadFileBlock(std::FILE* file, const BlockLayout& layout, int64_t position,
+                  std::vector<unsigned char>& buffer, std::span<int> samples) {
+    const int64_t n = layout.blockBytes;
+    const int64_t origin = layout.dataOffset;
+    const int64_t end = layout.endOfData;
     if (buffer.size() < size_t(n)) buffer.resize(size_t(n));
     unsigned char* bytes = buffer.data();
 
@@ -167,37 +151,44 @@ int ReadBlock(int64_t position) {
         std::fill(bytes + part, bytes + n, 0);
     }
 
-    std::vector<int>& samples = state.analysis.samples;
-    const int length = geo.blockLength;
-    SampleFormat format{geo.channels, geo.bitsPerSample, settings.StereoPan};
-    int peak = ConvertFrames(std::span<const unsigned char>(bytes, size_t(n)), format,
-                             std::span<int>(samples.data(), size_t(length) + 1));
+    return ConvertFrames(std::span<const unsigned char>(bytes, size_t(n)), layout.format,
+                         samples.first(size_t(layout.blockLength) + 1));
+}
 
-    if (peak > settings.InputThreshold) {
-        double gain = geo.normaliser;
-        if (settings.Compress == 1) gain = CompressorGain(state.loop.compressorHistory, peak);
-        for (int i = 1; i <= length; ++i) samples[i] = int(samples[i] * gain);
+void ScaleBlock(std::span<int> samples, int peak, const BlockScaling& scaling,
+                std::span<int, 15> compressorHistory) {
+    if (peak <= scaling.inputThreshold) return;
+    double gain = scaling.normaliser;
+    if (scaling.compress) gain = CompressorGain(compressorHistory, peak);
+    for (size_t i = 1; i < samples.size(); ++i) samples[i] = int(samples[i] * gain);
+}
+
+int FileBlockPeak(std::FILE* file, const BlockLayout& layout, int64_t position,
+                  std::vector<unsigned char>& buffer) {
+    if (position < layout.dataOffset) return 0;
+    const int64_t n =
+        std::max<int64_t>(0, std::min(layout.blockBytes, layout.endOfData - position));
+    if (buffer.size() < size_t(layout.blockBytes)) buffer.resize(size_t(layout.blockBytes));
+    seekOrFail(file, position);
+    readOrFail(file, buffer.data(), size_t(n));
+
+    const int bits = layout.format.bitsPerSample;
+    const int sampleBytes = bits / 8;
+    int peak = 0;
+    for (int64_t at = 0; at + sampleBytes <= n; at += sampleBytes) {
+        peak = std::max(peak, std::abs(DecodeSample(buffer.data() + at, bits)));
     }
     return peak;
 }
 
-int BlockPeak(int64_t position) {
-    RunState& state = run();
-    const Geometry& geo = state.geo;
-    if (position < geo.dataOffset) return 0;
-    std::FILE* file = state.files.audio.get();
-    std::vector<unsigned char>& buffer = state.loop.readBuffer;
-    const int64_t n = std::max<int64_t>(0, std::min(geo.blockBytes, geo.endOfData - position));
-    if (buffer.size() < size_t(geo.blockBytes)) buffer.resize(size_t(geo.blockBytes));
-    seekOrFail(file, position);
-    readOrFail(file, buffer.data(), size_t(n));
-
-    const int sampleBytes = geo.bitsPerSample / 8;
-    int peak = 0;
-    for (int64_t at = 0; at + sampleBytes <= n; at += sampleBytes) {
-        peak = std::max(peak, std::abs(DecodeSample(buffer.data() + at, geo.bitsPerSample)));
+double NormaliserGain(std::FILE* file, const BlockLayout& layout, int64_t start, int64_t end,
+                      std::vector<unsigned char>& buffer) {
+    const int64_t step = layout.blockBytes;
+    int largest = 0;
+    for (int64_t p = start; p + step <= end && step > 0; p += step) {
+        largest = std::max(largest, FileBlockPeak(file, layout, p, buffer));
     }
-    return peak;
+    return largest > 0 ? 32767.0 / largest : 1;
 }
 
 }  // namespace velt::engine

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "run_outcomes.h"
 
 namespace velt::engine {
 
@@ -136,12 +136,7 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
     return header;
 }
 
-bool ReadWaveHeader() {
-    RunState& state = run();
-    state.files.audio.reset(std::fopen(state.settings.AudioFile.c_str(), "rb"));
-    std::FILE* file = state.files.audio.get();
-    if (file == nullptr) throw StageFailure{outcome::kAudioNotOpened};
-
+WaveHeader ReadWaveFileHeader(std::FILE* file) {
     std::vector<unsigned char> window(kWaveHeaderWindow);
     size_t got = std::fread(window.data(), 1, window.size(), file);
     window.resize(got);
@@ -151,16 +146,7 @@ bool ReadWaveHeader() {
 
     WaveHeader header = ParseWaveHeader(window, fileSize);
     if (header.outcomeType != 0) throw StageFailure{{header.outcomeType, header.outcomeDetail}};
-
-    Geometry& geo = state.geo;
-    geo.riffFile = header.riff;
-    geo.channels = header.channels;
-    geo.sampleRate = header.sampleRate;
-    geo.bitsPerSample = header.bitsPerSample;
-    geo.dataOffset = header.dataOffset;
-    geo.dataLength = header.dataLength;
-    geo.endOfData = header.endOfData;
-    return header.riff;
+    return header;
 }
 
 }  // namespace velt::engine

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 
 namespace velt::engine {
@@ -34,8 +35,9 @@ struct WaveHeader {
 // kWaveHeaderWindow bytes; a shorter window gives outcome 2.16).
 WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSize);
 
-// Opens the project's audio file for the run and reads its header into the run's geometry.
-// Ends the run with 3.15 (not opened), 2.16, 4.43, 4.17 or 4.18. Returns true for a RIFF file.
-bool ReadWaveHeader();
+// Reads the header of an audio file open at its start (the file is left at its end). A file
+// whose size cannot be told throws StageFailure 2.16, a header that ParseWaveHeader refuses its
+// outcome (2.16, 4.43, 4.17 or 4.18).
+WaveHeader ReadWaveFileHeader(std::FILE* file);
 
 }  // namespace velt::engine

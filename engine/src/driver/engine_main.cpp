@@ -2,7 +2,7 @@
 
 #include "driver/run_conversion.h"
 #include "driver/stop_request.h"
-#include "status/status_file.h"
+#include "driver/status_report.h"
 
 namespace velt::engine {
 
@@ -14,7 +14,7 @@ int EngineMain(int argc, const char* const* argv) {
     }
     WatchForStopRequests();
     RunState& state = run();
-    state.files.statusPath = argv[2];
+    state.files.status.path = argv[2];
     state.files.commandPath = argv[3];
 
     std::fputs("Veltrane(R) ", stdout);

@@ -13,6 +13,7 @@
 #include "driver/midi_output.h"
 #include "midi_events.h"
 #include "driver/run_state.h"
+#include "driver/status_report.h"
 #include "status/status_file.h"
 
 namespace velt::engine {
@@ -77,9 +78,10 @@ void FinishRun(RunOutcome ending) {
     state.finishing = true;
 
     SetMidiEventSink(nullptr);
-    if (live)
-        CloseLiveDevices(type != kMidiDeviceFailed && type != kWaveInDeviceFailed,
-                         type != kWaveInDeviceFailed);
+    if (live) {
+        if (type != kMidiDeviceFailed && type != kWaveInDeviceFailed) CloseLiveOutput(state.live);
+        if (type != kWaveInDeviceFailed) CloseLiveInput(state.live);
+    }
     state.files.tempo.reset();
     state.files.audio.reset();
     // Success and cancel put the completed file in place of the target; every other end drops

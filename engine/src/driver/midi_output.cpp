@@ -122,12 +122,4 @@ void DropMidiFile(RunState& state) {
     if (state.midi) state.midi->discard();
 }
 
-int MidiNoteKey(int data1, int channel) {
-    return MidiNoteKey(NoteMappingParamsOf(run()), data1, channel);
-}
-
-int MidiNoteVelocity(int status, int data2) {
-    return MidiNoteVelocity(NoteMappingParamsOf(run()), status, data2);
-}
-
 }  // namespace velt::engine

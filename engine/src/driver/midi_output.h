@@ -33,8 +33,4 @@ void ScaleVelocities(RunState& state);
 bool PutMidiFileInPlace(RunState& state);
 void DropMidiFile(RunState& state);
 
-// Keys and velocities of note events on the run's settings (the live output).
-int MidiNoteKey(int data1, int channel);
-int MidiNoteVelocity(int status, int data2);
-
 }  // namespace velt::engine

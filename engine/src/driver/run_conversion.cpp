@@ -5,16 +5,16 @@
 #include <ctime>
 #include <new>
 
-#include "audio/block_reader.h"
 #include "driver/analysis_steps.h"
+#include "driver/audio_input.h"
 #include "driver/command_file.h"
+#include "driver/live_devices.h"
 #include "driver/status_cadence.h"
 #include "driver/stop_request.h"
-#include "live/live_io.h"
 #include "driver/midi_output.h"
 #include "midi_events.h"
 #include "project/run_setup.h"
-#include "status/status_file.h"
+#include "driver/status_report.h"
 
 namespace velt::engine {
 
@@ -184,16 +184,7 @@ void setUpAnalysis() {
     }
     allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 
-    double normaliser = 1;
-    if (!g.liveRun && s.Compress != 1) {
-        int largest = 0;
-        for (int64_t p = g.startByte; p + g.blockBytes <= g.endByte && g.blockBytes > 0;
-             p += g.blockBytes) {
-            largest = std::max(largest, BlockPeak(p));
-        }
-        if (largest > 0) normaliser = 32767.0 / largest;
-    }
-    state.geo.normaliser = normaliser;
+    state.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
 
     BuildHarmonicTable();
@@ -271,7 +262,7 @@ void runLiveLoop() {
         // again), and the loop sleeps meanwhile instead of spinning.
         WaitForLiveAudio(kLiveFrameSamples);
         state.analysis.slot = 0;
-        const int peak = ReadBlock(0);
+        const int peak = ReadLiveBlock();
         state.loop.peaks[0] = peak;
         state.status.value = float(peak);
         classifyBlock(state, peak);

@@ -16,6 +16,7 @@
 #include "live/live_state.h"
 #include "midi/midi_file_writer.h"
 #include "run_outcomes.h"
+#include "status/status_file.h"
 
 namespace velt::engine {
 
@@ -127,53 +128,10 @@ struct Geometry {
     double normaliser = 1;
 };
 
-// The values the status line reports (the first thirteen fields and the chord text).
-struct StatusValues {
-    float value = 0;            // progress, live peak, 100000 or a negative outcome
-    int lowestKey = 128;
-    int highestKey = -1;
-    int keySignature = 8;
-    int majorMinor = 0;
-    double tempo = 120;
-    float resolution = -1;
-    float startTime = 0;
-    int chordRes = 0;
-    int numerator = 0;
-    int startedKey = 0;         // key of the note just started, 0 = none
-    float startedBend = 0;      // its bend in 1/32 semitone (field 12 adds 64)
-    double referencePitch = 440;
-    std::string chordText = "N/C";  // at most 5 characters
-};
-
-// A file descriptor that is closed when its owner goes away.
-class FileDescriptor {
-  public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    ~FileDescriptor() { reset(); }
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset(int fd = -1);
-
-  private:
-    int fd_ = -1;
-};
-
 // Paths from the command line and the project, and the files the run holds open.
 struct RunFiles {
-    std::string statusPath;
+    StatusFileState status;     // the status file: its path and, during the run, the open file
     std::string commandPath;
-    FileDescriptor status;      // the status file, open for rewriting in place during the run
-    size_t statusLength = 0;    // bytes of the status file: the longest line written so far
     std::string midiPath;       // the output this run writes
     FileHandle audio;
     FileHandle tempo;

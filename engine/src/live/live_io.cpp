@@ -9,12 +9,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "driver/midi_output.h"
-#include "midi_events.h"
 #include "platform/midi_out/midi_out.h"
-#include "platform/mm_error/mm_error.h"
 #include "platform/wave_io/wave_in.h"
-#include "driver/run_state.h"
 
 namespace velt::engine {
 
@@ -23,8 +19,8 @@ namespace {
 constexpr int kNoPosition = 98;  // the device cannot report how much it has captured
 constexpr int kNoBuffer = 99;    // the capture buffer could not be allocated
 
-void send(std::initializer_list<int> bytes) {
-    const int32_t output = run().live.output;
+void send(const LiveState& live, std::initializer_list<int> bytes) {
+    const int32_t output = live.output;
     if (output == 0) return;
     uint32_t packed = 0;
     int shift = 0;
@@ -35,45 +31,41 @@ void send(std::initializer_list<int> bytes) {
     platform::midi_out::shortMessage(output, packed);
 }
 
-class LiveSink : public MidiEventSink {
-  public:
-    void emit(int& delta, int status, int data1, int data2, int channel) override {
-        if (channel < 0) return;  // no output channel: dropped
-        // Chord names and tempo are file events; a device gets channel messages only.
-        if (status == 0xFF || status == 0x51) {
-            delta = 0;
-            return;
-        }
-        if (status == 0x90 || status == 0x80) {
-            data1 = MidiNoteKey(data1, channel);
-            data2 = MidiNoteVelocity(status, data2);
-        }
-        const int statusByte = (status & 0xF0) | (channel & 0x0F);
-        if (data2 < 0) {
-            send({statusByte, std::clamp(data1, 0, 127)});
-        } else {
-            send({statusByte, std::clamp(data1, 0, 127), std::clamp(data2, 0, 127)});
-        }
-        delta = 0;
-    }
-};
-LiveSink liveSink;  // stateless: the devices are in run().live
+}  // namespace
 
-void sendProgram(int program) {
-    const int channel = run().geo.partChannel;
+void SendLiveEvent(const LiveState& live, const NoteMappingParams& mapping, int& delta, int status,
+                   int data1, int data2, int channel) {
+    if (channel < 0) return;  // no output channel: dropped
+    // Chord names and tempo are file events; a device gets channel messages only.
+    if (status == 0xFF || status == 0x51) {
+        delta = 0;
+        return;
+    }
+    if (status == 0x90 || status == 0x80) {
+        data1 = MidiNoteKey(mapping, data1, channel);
+        data2 = MidiNoteVelocity(mapping, status, data2);
+    }
+    const int statusByte = (status & 0xF0) | (channel & 0x0F);
+    if (data2 < 0) {
+        send(live, {statusByte, std::clamp(data1, 0, 127)});
+    } else {
+        send(live, {statusByte, std::clamp(data1, 0, 127), std::clamp(data2, 0, 127)});
+    }
+    delta = 0;
+}
+
+void SendLiveProgram(const LiveState& live, const LivePart& part, int program) {
+    const int channel = part.channel;
     if (channel < 0) return;
     if (channel == 9) {
-        send({0xC9, 0});
+        send(live, {0xC9, 0});
     } else {
-        send({0xC0 | channel, std::clamp(program, 0, 127)});
+        send(live, {0xC0 | channel, std::clamp(program, 0, 127)});
     }
 }
 
-}  // namespace
-
-int OpenLiveInput(int device) {
+int OpenLiveInput(LiveState& live, int device) {
     namespace wave_in = platform::wave_in;
-    LiveState& live = run().live;
     int error = wave_in::open(live.input, device, wave_in::kLiveFormat);
     if (error != wave_in::NoError) return error;
     error = wave_in::start(live.input, live.captureSamples);
@@ -85,28 +77,19 @@ int OpenLiveInput(int device) {
     return wave_in::NoError;
 }
 
-int OpenLiveOutput(int device) {
-    LiveState& live = run().live;
-    int error = platform::midi_out::open(live.output, device);
-    if (error != platform::kMmOk) return error;
-    SetMidiEventSink(&liveSink);
-    return platform::kMmOk;
+int OpenLiveOutput(LiveState& live, int device) {
+    return platform::midi_out::open(live.output, device);
 }
 
-void SendLivePartSetup() {
-    const int channel = run().geo.partChannel;
+void SendLivePartSetup(const LiveState& live, const LivePart& part) {
+    const int channel = part.channel;
     if (channel < 0) return;
-    sendProgram(run().geo.partProgram);
-    send({0xB0 | channel, 10, 64});
+    SendLiveProgram(live, part, part.program);
+    send(live, {0xB0 | channel, 10, 64});
 }
 
-void SendLiveProgram(int program) {
-    sendProgram(program);
-}
-
-void WaitForLiveAudio(int64_t samples) {
+void WaitForLiveAudio(const LiveState& live, int64_t samples) {
     namespace wave_in = platform::wave_in;
-    LiveState& live = run().live;
     if (live.input == 0) return;
     auto timeOf = [](int64_t count) {
         return std::chrono::microseconds(std::max<int64_t>(count, 1) * 1000000 / 44100);
@@ -129,13 +112,11 @@ void WaitForLiveAudio(int64_t samples) {
     }
 }
 
-int ReadLiveSamples() {
+int ReadLiveSamples(LiveState& live, const LiveFrameLayout& layout, std::span<int> samples) {
     namespace wave_in = platform::wave_in;
-    RunState& state = run();
-    LiveState& live = state.live;
     if (live.input == 0) return 0;
     sched_yield();
-    const int64_t length = state.geo.blockLength;
+    const int64_t length = layout.blockLength;
     int64_t end = 0;
     wave_in::position(live.input, end);
     int64_t start = end - length;
@@ -155,8 +136,7 @@ int ReadLiveSamples() {
     if (count > 0 && wave_in::read(live.input, end, live.frame) != wave_in::NoError) {
         std::fill(live.frame.begin(), live.frame.end(), 0);
     }
-    std::vector<int>& samples = state.analysis.samples;
-    const bool reversed = state.geo.filterInUse;
+    const bool reversed = layout.reversed;
     int peak = 0;
     for (int64_t i = 0; i < length; ++i) {
         const int value = i < count ? live.frame[size_t(i)] : 0;
@@ -167,20 +147,20 @@ int ReadLiveSamples() {
     return peak;
 }
 
-void CloseLiveDevices(bool closeOutput, bool closeInput) {
-    LiveState& live = run().live;
-    if (closeOutput && live.output != 0) {
-        platform::midi_out::reset(live.output);
-        platform::midi_out::close(live.output);
-        live.output = 0;
-    }
-    if (closeInput && live.input != 0) {
-        platform::wave_in::stop(live.input);
-        sched_yield();
-        platform::wave_in::close(live.input);
-        live.input = 0;
-        live.frame = {};
-    }
+void CloseLiveOutput(LiveState& live) {
+    if (live.output == 0) return;
+    platform::midi_out::reset(live.output);
+    platform::midi_out::close(live.output);
+    live.output = 0;
+}
+
+void CloseLiveInput(LiveState& live) {
+    if (live.input == 0) return;
+    platform::wave_in::stop(live.input);
+    sched_yield();
+    platform::wave_in::close(live.input);
+    live.input = 0;
+    live.frame = {};
 }
 
 }  // namespace velt::engine

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "audio/wave_header.h"
 #include "driver/analysis_steps.h"
-#include "live/live_io.h"
 #include "midi/midi_file_writer.h"
 #include "project/project_text.h"
+#include "driver/audio_input.h"
+#include "driver/live_devices.h"
 #include "driver/run_state.h"
 #include "tempo/tempo_detection.h"
 

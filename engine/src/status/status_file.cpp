@@ -6,7 +6,14 @@
 #include <charconv>
 #include <cstdio>
 
+#include "file_handle.h"
+
 namespace velt::engine {
+
+void FileDescriptor::reset(int fd) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+}
 
 namespace {
 
@@ -87,36 +94,32 @@ std::string FormatStatusLine(const StatusValues& status) {
     return line;
 }
 
-void WriteStatus() {
-    RunState& state = run();
-    RunFiles& files = state.files;
-    if (files.statusPath.empty()) return;
-    std::string line = FormatStatusLine(state.status);
+void WriteStatusLine(StatusFileState& file, const StatusValues& status) {
+    if (file.path.empty()) return;
+    std::string line = FormatStatusLine(status);
 
-    if (files.status.get() >= 0) {
+    if (file.open.get() >= 0) {
         // Blanks after the chord overwrite what a longer earlier line left; readers skip them.
-        if (line.size() < files.statusLength) line.append(files.statusLength - line.size(), ' ');
-        if (pwrite(files.status.get(), line.data(), line.size(), 0) ==
+        if (line.size() < file.length) line.append(file.length - line.size(), ' ');
+        if (pwrite(file.open.get(), line.data(), line.size(), 0) ==
             static_cast<ssize_t>(line.size())) {
-            files.statusLength = line.size();
+            file.length = line.size();
             return;
         }
-        files.status.reset();  // try a whole new file from now on
+        file.open.reset();  // try a whole new file from now on
     }
-    replaceWhole(files.statusPath, line);
-    int fd = open(files.statusPath.c_str(), O_WRONLY | O_CLOEXEC);
+    replaceWhole(file.path, line);
+    int fd = ::open(file.path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd >= 0) {
-        files.status.reset(fd);
-        files.statusLength = line.size();
+        file.open.reset(fd);
+        file.length = line.size();
     }
 }
 
-void WriteFinalStatus() {
-    RunState& state = run();
-    RunFiles& files = state.files;
-    files.status.reset();
-    if (files.statusPath.empty()) return;
-    replaceWhole(files.statusPath, FormatStatusLine(state.status));
+void WriteFinalStatusLine(StatusFileState& file, const StatusValues& status) {
+    file.open.reset();
+    if (file.path.empty()) return;
+    replaceWhole(file.path, FormatStatusLine(status));
 }
 
 }  // namespace velt::engine

@@ -1,0 +1,62 @@
+#include "driver/live_devices.h"
+
+#include "driver/run_state.h"
+#include "driver/midi_output.h"
+#include "midi_events.h"
+
+namespace velt::engine {
+
+namespace {
+
+// The run's events to the output device. The note mapping is taken from the run at every event,
+// as the set-up completes the settings it depends on after the device is opened.
+class LiveSink : public MidiEventSink {
+  public:
+    void emit(int& delta, int status, int data1, int data2, int channel) override {
+        const RunState& state = run();
+        SendLiveEvent(state.live, NoteMappingParamsOf(state), delta, status, data1, data2,
+                      channel);
+    }
+};
+LiveSink liveSink;  // stateless: the devices are in run().live
+
+}  // namespace
+
+LivePart LivePartOf(const RunState& state) {
+    return {state.geo.partChannel, state.geo.partProgram};
+}
+
+LiveFrameLayout LiveFrameLayoutOf(const RunState& state) {
+    return {state.geo.blockLength, state.geo.filterInUse};
+}
+
+int OpenLiveInput(int device) {
+    return OpenLiveInput(run().live, device);
+}
+
+int OpenLiveOutput(int device) {
+    const int error = OpenLiveOutput(run().live, device);
+    if (error == 0) SetMidiEventSink(&liveSink);
+    return error;
+}
+
+void SendLivePartSetup() {
+    const RunState& state = run();
+    SendLivePartSetup(state.live, LivePartOf(state));
+}
+
+void SendLiveProgram(int program) {
+    const RunState& state = run();
+    SendLiveProgram(state.live, LivePartOf(state), program);
+}
+
+void WaitForLiveAudio(int64_t samples) {
+    WaitForLiveAudio(run().live, samples);
+}
+
+int ReadLiveSamples() {
+    RunState& state = run();
+    return ReadLiveSamples(state.live, LiveFrameLayoutOf(state), state.analysis.samples);
+}
+
+}  // namespace velt::engine
