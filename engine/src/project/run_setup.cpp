@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "driver/analysis_steps.h"
-#include "midi/auto_timing.h"
 #include "midi/midi_file_writer.h"
 #include "project/project_text.h"
 #include "driver/audio_input.h"
@@ -350,7 +349,6 @@ void deriveGeometry(RunState& state) {
     g.gainFactor = s.Gain / 100.0;
     deriveTiming(state);
     if (!g.liveRun) checkMidiTiming(state);
-    if (!g.liveRun && s.AutoTiming == 1) PrepareAutoTiming();
 
     if (s.VelocityOn == 0 || s.VelocityOff == 0) {
         g.fixedVelocity = int(std::clamp(roundHalfUp(g.gainFactor * 64), 1.0, 127.0));
