@@ -1,10 +1,9 @@
 // The MIDI file writer: event bytes, variable-length deltas, metas, the header, the velocity pass,
 // and whole files from sox tones read back by midicsv and mido.
-#include <cstdio>
+#include <optional>
 
 #include "engine_fixtures.h"
 #include "midi/midi_file_writer.h"
-#include "midi_events.h"
 
 namespace velt::engine::test {
 namespace {
@@ -83,45 +82,67 @@ TEST(MidiHeader, TimingOutsideTheHeadersRanges) {
     EXPECT_EQ(TimingOutcomeDetail(96, 16777215), 0);
 }
 
-// In-process writer on a fresh run: pitched, 120 BPM, resolution 4, 4/4, channel 1.
+TEST(MidiHeader, TimingHeldToTheHeadersRanges) {
+    struct Case {
+        int64_t division, tempoMicros;
+        int writtenDivision;
+        int64_t writtenTempo;
+    };
+    const Case cases[] = {
+        {384, 500000, 384, 500000},
+        {0, 0, 1, 1},
+        {96000, 500000000, 32767, 16777215},
+        {-5, -5, 1, 1},
+    };
+    for (const Case& c : cases) {
+        HeaderInput header;
+        SetHeaderTiming(header, {0, c.division, c.tempoMicros});
+        EXPECT_EQ(header.division, c.writtenDivision) << c.division;
+        EXPECT_EQ(header.tempoMicros, c.writtenTempo) << c.tempoMicros;
+    }
+}
+
+// A writer on its own: pitched, resolution 4, 4/4, channel 1, velocities as measured, and no
+// chord name waiting for the first event unless a test asks for it.
 class MidiEvents : public ::testing::Test {
   protected:
     velt::test::TempDir dir;
+    std::optional<MidiFileWriter> writer;
+    std::string chordText = "N/C";
 
-    void SetUp() override {
-        resetRun();
-        RunState& state = run();
-        state.files.status.path = (dir / "s.txt").string();
-        state.files.midiPath = (dir / "t.mid").string();
-        state.settings.Compress = 1;
-        state.geo.resolution = 4;
-        state.geo.denominatorExp = 2;
-        state.status.numerator = 4;
-        state.geo.sampleRate = 44100;
-        state.geo.beatsPerSecond = 2;
-        state.geo.hopSamples = 44100.0 / 8;
-        state.geo.TopKey = 127;
-        state.settings.KeyMin = 1;
-        state.settings.OutputThreshold = 1;
-        CreateMidiFile();
-        state.midi.chordPending = false;
+    MidiWriterParams params() const {
+        MidiWriterParams p;
+        p.target = (dir / "t.mid").string();
+        p.audio = (dir / "a.wav").string();
+        p.notes.compressed = true;
+        p.tickSeconds = 0.125;  // 2^0 hops of 5512.5 samples at 44100 Hz
+        p.resolution = 4;
+        p.denominatorExp = 2;
+        p.numerator = 4;
+        p.firstChordWaits = false;
+        return p;
     }
-    void TearDown() override {
-        SetMidiEventSink(nullptr);
-        resetRun();
+    void SetUp() override { open(params()); }
+    void open(const MidiWriterParams& p) {
+        writer.reset();  // closes the file before the next writer starts the same target afresh
+        writer.emplace(p);
     }
-    void emit(int delta, int status, int data1, int data2, int channel = 0) {
-        EmitMidiEvent(delta, status, data1, data2, channel);
+    double emit(int delta, int status, int data1, int data2, int channel = 0) {
+        return writer->write(delta, status, data1, data2, channel, chordText);
     }
+    // Ends the file (End of Track, a header) and returns the events between the header area and
+    // End of Track.
     Bytes track() {
-        std::fflush(run().midi.file.get());
-        Bytes all = velt::test::readBytes(run().files.midiWorkPath);  // the file being written
-        return Bytes(all.begin() + HeaderAreaSize(run().geo.reservedBytes), all.end());
+        writer->writeEndOfTrack();
+        writer->writeHeader({});
+        Bytes all = velt::test::readBytes(writer->workPath());
+        EXPECT_EQ(Bytes(all.end() - 4, all.end()), (Bytes{0x00, 0xFF, 0x2F, 0x00}));
+        return Bytes(all.begin() + HeaderAreaSize(0), all.end() - 4);
     }
 };
 
 TEST_F(MidiEvents, RunningStatus) {
-    run().status.chordText = "Am7";
+    chordText = "Am7";
     emit(0, 0xB0, 7, 100);
     emit(0, 0xB0, 10, 64);
     emit(0, 0x90, 60, 100);
@@ -142,8 +163,8 @@ TEST_F(MidiEvents, RunningStatus) {
         {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},  // 500 ms beat = 500000 us
         {0x00, 0xB1, 11, 100},                       // forced after the tempo meta
     });
+    EXPECT_EQ(writer->eventBytes(), int64_t(expected.size()));
     EXPECT_EQ(track(), expected);
-    EXPECT_EQ(run().midi.eventBytes, int64_t(expected.size()));
 }
 
 TEST_F(MidiEvents, KeysVelocitiesAndChannels) {
@@ -169,39 +190,41 @@ TEST_F(MidiEvents, KeysVelocitiesAndChannels) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
-        RunState& state = run();
-        state.settings.Transpose = c.transpose;
-        state.settings.Compress = c.compress;
-        state.settings.VelocityOn = c.velocityOn;
-        state.settings.VelocityOff = c.velocityOff;
-        state.geo.singleKeyMode = c.singleKey;
-        state.geo.fixedVelocity = 77;
+        MidiWriterParams p = params();
+        p.notes.transpose = c.transpose;
+        p.notes.compressed = c.compress != 0;
+        p.notes.velocityOn = c.velocityOn != 0;
+        p.notes.velocityOff = c.velocityOff != 0;
+        p.notes.singleKeyMode = c.singleKey;
+        p.notes.fixedVelocity = 77;
+        open(p);
         emit(0, c.status, c.key, c.velocity, c.channel);
         Bytes expected = {0x00, static_cast<unsigned char>(c.status + c.channel),
                           static_cast<unsigned char>(c.writtenKey),
                           static_cast<unsigned char>(c.writtenVelocity)};
         EXPECT_EQ(track(), expected);
-        EXPECT_EQ(state.midi.velocityCount, c.status == 0x90 ? 1 : 0);
+        EXPECT_EQ(writer->velocityCount(), c.status == 0x90 ? 1 : 0);
     }
 }
 
 TEST_F(MidiEvents, DeltasAndTheMissingChannel) {
     int delta = 3;
-    EmitMidiEvent(delta, 0x90, 60, 100, -1);
+    writer->write(delta, 0x90, 60, 100, -1, chordText);
     EXPECT_EQ(delta, 3) << "no channel: dropped, the delta keeps counting";
     delta += 3;
-    EmitMidiEvent(delta, 0x90, 60, 100, 0);
+    writer->write(delta, 0x90, 60, 100, 0, chordText);
     EXPECT_EQ(delta, 0);
     EXPECT_EQ(track(), (Bytes{0x81, 0x10, 0x90, 60, 100}));  // 6 hops x 24 = 144 ticks
 }
 
 TEST_F(MidiEvents, FirstChordWaitsForTheFirstEventAndBarsOfSilenceAreDropped) {
-    run().midi.chordPending = true;
-    run().status.chordText = "C";
+    MidiWriterParams p = params();
+    p.firstChordWaits = true;
+    open(p);
+    chordText = "C";
     emit(5, 0xB0, 7, 100);  // controls do not end the wait
     emit(0, 0xFF, 0, 0);    // only remembered
-    run().status.chordText = "G";
+    chordText = "G";
     // 16 hops to a bar (2^4 / 4 x 4): 20 hops of silence before the note become 4.
     emit(20, 0x90, 60, 100);
     Bytes expected = concat({
@@ -212,19 +235,36 @@ TEST_F(MidiEvents, FirstChordWaitsForTheFirstEventAndBarsOfSilenceAreDropped) {
     EXPECT_EQ(track(), expected);
 }
 
+// AutoTiming: nothing is written before the first note-on's time, the silence is reported in
+// seconds, and no chord name waits (the meter decides where the music starts).
+TEST_F(MidiEvents, AutoTimingTakesOutTheLeadingSilence) {
+    MidiWriterParams p = params();
+    p.autoTiming = true;
+    p.firstChordWaits = true;
+    open(p);
+    EXPECT_EQ(emit(4, 0xB0, 7, 100), 0);
+    EXPECT_DOUBLE_EQ(emit(6, 0x90, 60, 100), 10 * 0.125);
+    EXPECT_EQ(emit(3, 0x80, 60, 100), 0);
+    EXPECT_EQ(track(), (Bytes{0x00, 0xB0, 7, 100, 0x00, 0x90, 60, 100, 72, 0x80, 60, 100}));
+}
+
 TEST_F(MidiEvents, TempoMetaFromATapGapCannotWrap) {
-    run().geo.speedFactor = 9.99;
+    MidiWriterParams p = params();
+    p.speedFactor = 9.99;
+    open(p);
     emit(0, 0x51, 60000, 0);
     EXPECT_EQ(track(), (Bytes{0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST_F(MidiEvents, HeaderClampsWhatTheTempoFactorPushesOut) {
     emit(0, 0x90, 60, 100);
-    WriteEndOfTrack();
-    run().geo.tempoFactor = 1000;
-    WriteMidiHeader();
-    Bytes file = velt::test::readBytes(run().files.midiWorkPath);
+    writer->writeEndOfTrack();
+    HeaderInput header;
+    SetHeaderTiming(header, ComputeMidiTiming({44100, 44100.0 / 8, 2, 0, 2, 1, 1000}));
+    writer->writeHeader(header);
+    Bytes file = velt::test::readBytes(writer->workPath());
     EXPECT_EQ((file[12] << 8) | file[13], 32767);
+    EXPECT_EQ(Bytes(file.begin() + 34, file.begin() + 37), (Bytes{0xFF, 0xFF, 0xFF}));
     const uint32_t length = (file[18] << 24) | (file[19] << 16) | (file[20] << 8) | file[21];
     EXPECT_EQ(length, file.size() - 22);
     EXPECT_EQ(Bytes(file.end() - 4, file.end()), (Bytes{0x00, 0xFF, 0x2F, 0x00}));
@@ -233,19 +273,37 @@ TEST_F(MidiEvents, HeaderClampsWhatTheTempoFactorPushesOut) {
 TEST_F(MidiEvents, VelocityPassRaisesToTheGain) {
     for (int key : {60, 62, 64}) emit(0, 0x90, key, 32);
     emit(0, 0x80, 60, 100);
-    emit(0, 0x90, 20, 32);  // below KeyMin: left alone
-    run().settings.KeyMin = 40;
-    WriteEndOfTrack();
-    WriteMidiHeader();
-    ScaleVelocities();  // average 32 at gain 100: doubled
+    emit(0, 0x90, 20, 32);  // below the lowest key: left alone
+    writer->writeEndOfTrack();
+    writer->writeHeader({});
+    writer->scaleVelocities({1, 40, 127, 1});  // average 32 at gain 100: doubled
     Bytes expected = concat({
         {0x00, 0x90, 60, 64, 0x00, 0x90, 62, 64, 0x00, 0x90, 64, 64},
         {0x00, 0x80, 60, 127},
         {0x00, 0x90, 20, 32},
         {0x00, 0xFF, 0x2F, 0x00},
     });
-    Bytes all = velt::test::readBytes(run().files.midiWorkPath);
+    Bytes all = velt::test::readBytes(writer->workPath());
     EXPECT_EQ(Bytes(all.begin() + HeaderAreaSize(0), all.end()), expected);
+}
+
+// A finished file replaces the earlier one of the target's name; a dropped one leaves it.
+TEST_F(MidiEvents, PlacedOrDropped) {
+    for (bool keep : {true, false}) {
+        SCOPED_TRACE(keep);
+        velt::test::writeFile(dir / "t.mid", "earlier");
+        open(params());
+        writer->writeEndOfTrack();
+        writer->writeHeader({});
+        if (keep) {
+            EXPECT_TRUE(writer->place());
+        } else {
+            writer->discard();
+        }
+        EXPECT_FALSE(fs::exists(writer->workPath()));
+        const Bytes target = velt::test::readBytes(dir / "t.mid");
+        EXPECT_EQ(target.size(), keep ? size_t(HeaderAreaSize(0) + 4) : 7u);
+    }
 }
 
 TEST(VelocityPass, HandBuiltTrack) {

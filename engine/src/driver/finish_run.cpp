@@ -10,9 +10,7 @@
 #include "driver/analysis_steps.h"
 #include "driver/key_detection.h"
 #include "live/live_io.h"
-#include "midi/auto_timing.h"
-#include "midi/midi_file_place.h"
-#include "midi/midi_file_writer.h"
+#include "driver/midi_output.h"
 #include "midi_events.h"
 #include "driver/run_state.h"
 #include "driver/status_report.h"
@@ -52,15 +50,15 @@ void completeOutput(RunState& state) {
     a.slot = -1;
 
     if (!g.liveRun) {
-        WriteEndOfTrack();
+        WriteEndOfTrack(state);
         if (s.AutoDetectKey == 1) {
             DetectedKey key = DetectKey(a.pitchClassTotals, s.Transpose);
             state.status.keySignature = key.keySignature;
             state.status.majorMinor = key.majorMinor;
         }
-        CorrectAutoTimingTempo();
-        WriteMidiHeader();
-        ScaleVelocities();
+        CorrectAutoTimingTempo(state);
+        WriteMidiHeader(state);
+        ScaleVelocities(state);
         if (a.TuningWeight != 0 && s.PitchMode > 0) {
             state.status.referencePitch *= std::pow(2.0, (a.TuningSum / a.TuningWeight) / 12);
         }
@@ -86,17 +84,13 @@ void FinishRun(RunOutcome ending) {
     }
     state.files.tempo.reset();
     state.files.audio.reset();
-    state.midi.file.reset();
-    if (state.files.midiCreated) {
-        // Success and cancel put the completed file in place of the target; every other end
-        // drops the working file and leaves an earlier file of that name as it was.
-        state.files.midiCreated = false;
-        if (type > kRunCancelled) {
-            std::remove(state.files.midiWorkPath.c_str());
-        } else if (!PlaceMidiFile(state.files.midiWorkPath, state.files.midiPath)) {
-            type = outcome::kMidiFileNotCompleted.type;
-            detail = outcome::kMidiFileNotCompleted.detail;
-        }
+    // Success and cancel put the completed file in place of the target; every other end drops
+    // the working file and leaves an earlier file of that name as it was.
+    if (type > kRunCancelled) {
+        DropMidiFile(state);
+    } else if (!PutMidiFileInPlace(state)) {
+        type = outcome::kMidiFileNotCompleted.type;
+        detail = outcome::kMidiFileNotCompleted.detail;
     }
 
     state.status.value = OutcomeStatusValue(type, detail);

@@ -1,7 +1,7 @@
 #include "driver/live_devices.h"
 
 #include "driver/run_state.h"
-#include "midi/note_mapping.h"
+#include "driver/midi_output.h"
 #include "midi_events.h"
 
 namespace velt::engine {

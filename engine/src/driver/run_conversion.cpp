@@ -11,7 +11,7 @@
 #include "driver/live_devices.h"
 #include "driver/status_cadence.h"
 #include "driver/stop_request.h"
-#include "midi/midi_file_writer.h"
+#include "driver/midi_output.h"
 #include "midi_events.h"
 #include "driver/run_setup.h"
 #include "driver/status_report.h"
@@ -188,7 +188,7 @@ void setUpAnalysis() {
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
 
     BuildHarmonicTable();
-    if (!g.liveRun) CreateMidiFile();
+    if (!g.liveRun) CreateMidiFile(state);
     sendStartControllers(state);
 
     if (!g.liveRun) {

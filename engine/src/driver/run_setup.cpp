@@ -8,7 +8,6 @@
 #include "driver/live_devices.h"
 #include "driver/run_state.h"
 #include "driver/tempo_step.h"
-#include "midi/auto_timing.h"
 #include "project/key_range.h"
 #include "project/project_keys.h"
 #include "project/project_text.h"
@@ -80,7 +79,6 @@ void deriveGeometry(RunState& state) {
         state.files.tempo.reset(std::fopen(s.TempoFile.c_str(), "rb"));
     }
     if (!g.liveRun) CheckMidiTiming(g);
-    if (!g.liveRun && s.AutoTiming == 1) PrepareAutoTiming();
 }
 
 void readProject(const std::string& projectPath) {

@@ -7,33 +7,26 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/analysis_types.h"
+#include "file_handle.h"
 #include "live/live_state.h"
+#include "midi/midi_file_writer.h"
 #include "project/geometry.h"
 #include "project/project_settings.h"
 #include "run_outcomes.h"
 #include "status/status_file.h"
-#include "tempo/auto_timing_meter.h"
 
 namespace velt::engine {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != nullptr) std::fclose(file);
-    }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Paths from the command line and the project, and the files the run holds open.
 struct RunFiles {
     StatusFileState status;     // the status file: its path and, during the run, the open file
     std::string commandPath;
     std::string midiPath;       // the output this run writes
-    std::string midiWorkPath;   // the file written meanwhile, renamed to midiPath at the end
-    bool midiCreated = false;   // this run created midiWorkPath (only that file may be deleted)
     FileHandle audio;
     FileHandle tempo;
 };
@@ -53,18 +46,6 @@ struct LoopState {
     int beatWord = 0;           // tempo file: the current beat length in ms
 };
 
-// The MIDI file being written (a file run's event sink).
-struct MidiWriterState {
-    FileHandle file;
-    int64_t eventBytes = 0;     // track bytes written after the header area
-    int runningStatus = -1;     // last status byte written (0xFF after a chord meta, 0x51 tempo)
-    int64_t velocityTotal = 0;  // note-on velocities, for the velocity pass
-    int64_t velocityCount = 0;
-    bool chordPending = true;   // the first chord name waits for the first event
-    std::string pendingChord;
-    AutoTimingMeter autoTiming;  // note-on rhythm, measured under AutoTiming
-};
-
 struct RunState {
     ProjectSettings settings;
     Geometry geo;
@@ -72,7 +53,7 @@ struct RunState {
     AnalysisState analysis;
     RunFiles files;
     LoopState loop;
-    MidiWriterState midi;
+    std::optional<MidiFileWriter> midi;  // a file run's MIDI file, from the set-up on
     LiveState live;
     bool finishing = false;     // the finish has begun
 };

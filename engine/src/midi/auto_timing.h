@@ -1,20 +1,25 @@
-// AutoTiming in a file run: the MIDI writer shows every event to the run's note-on rhythm meter
+// AutoTiming in a file run: the MIDI writer shows every event to its note-on rhythm meter
 // (tempo/auto_timing_meter.h) before writing it, and the finish turns what it measured into the
 // tempo of the file. Time is counted in tracker ticks: 2^s analysis hops, 24 MIDI ticks each.
 #pragma once
 
+#include <optional>
+
+#include "tempo/auto_timing_meter.h"
+
 namespace velt::engine {
 
-// Set-up of a file run with AutoTiming: a ring of bins for three seconds of ticks (6.45 when it
-// cannot be allocated).
-void PrepareAutoTiming();
+// Seconds of one tracker tick: 2^subdivisionExp hops of hopSamples at sampleRate (Hz).
+double TrackerTickSeconds(double hopSamples, int subdivisionExp, double sampleRate);
 
-// delta: the event's accumulator of ticks (leading silence is cleared here until the first note;
-// its length moves the start time on).
-void CountBeatIntervals(int& delta, int status, int velocity);
+// A meter for a file run: a ring of bins for three seconds of ticks. Throws StageFailure 6.45
+// when the bins cannot be had.
+AutoTimingMeter MakeAutoTimingMeter(double tickSeconds);
 
-// Finish: the measured tempo replaces the nominal one in the status, and the header's timing is
-// rescaled by nominal / measured so that the notes keep their times. Tempo factor 1 otherwise.
-void CorrectAutoTimingTempo();
+// The finish: the measured tempo (BPM) that replaces the nominal one, and the factor nominal /
+// measured that rescales the header's timing so that the notes keep their times. Nothing when
+// the meter has no usable measurement: the nominal tempo stands with factor 1.
+std::optional<TempoCorrection> MeasuredTempo(double nominalTempo, const AutoTimingMeter& meter,
+                                             double tickSeconds);
 
 }  // namespace velt::engine

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "driver/run_state.h"
+#include "file_handle.h"
 
 namespace velt::engine {
 

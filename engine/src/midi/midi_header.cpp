@@ -1,4 +1,5 @@
 // Header area, timing and variable-length quantities of the MIDI file (pure functions).
+#include <algorithm>
 #include <cmath>
 
 #include "midi/midi_file_writer.h"
@@ -43,6 +44,11 @@ int TimingOutcomeDetail(int64_t division, int64_t tempoMicros) {
     if (tempoMicros <= 0) return outcome::kZeroTempo.detail;
     if (tempoMicros > kMaxTempoMicros) return outcome::kTempoTooSlow.detail;
     return 0;
+}
+
+void SetHeaderTiming(HeaderInput& header, const MidiTiming& timing) {
+    header.division = int(std::clamp<int64_t>(timing.division, 1, kMaxDivision));
+    header.tempoMicros = std::clamp<int64_t>(timing.tempoMicros, 1, kMaxTempoMicros);
 }
 
 std::vector<unsigned char> BuildHeaderArea(const HeaderInput& in) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/run_state.h"
-
 namespace velt::engine {
 
 namespace {
@@ -31,26 +29,6 @@ int MidiNoteVelocity(const NoteMappingParams& params, int status, int data2) {
     if (status == 0x90 && !params.velocityOn) return params.fixedVelocity;
     if (status == 0x80 && !params.velocityOff) return params.fixedVelocity;
     return int(std::clamp(v, 1.0, 127.0));
-}
-
-NoteMappingParams NoteMappingParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
-    NoteMappingParams p;
-    p.transpose = s.Transpose;
-    p.singleKeyMode = state.geo.singleKeyMode;
-    p.compressed = s.Compress != 0;
-    p.velocityOn = s.VelocityOn != 0;
-    p.velocityOff = s.VelocityOff != 0;
-    p.fixedVelocity = state.geo.fixedVelocity;
-    return p;
-}
-
-int MidiNoteKey(int data1, int channel) {
-    return MidiNoteKey(NoteMappingParamsOf(run()), data1, channel);
-}
-
-int MidiNoteVelocity(int status, int data2) {
-    return MidiNoteVelocity(NoteMappingParamsOf(run()), status, data2);
 }
 
 }  // namespace velt::engine

@@ -5,8 +5,6 @@
 
 namespace velt::engine {
 
-struct RunState;
-
 struct NoteMappingParams {
     int transpose = 0;           // semitones added to every key
     bool singleKeyMode = false;  // drums: key 60 + transpose, or the drum map on channel 10
@@ -20,12 +18,5 @@ struct NoteMappingParams {
 int MidiNoteKey(const NoteMappingParams& params, int data1, int channel);
 // data2 of a note event (status 0x90 or 0x80) as written.
 int MidiNoteVelocity(const NoteMappingParams& params, int status, int data2);
-
-// The mapping's parameters from the run's settings and geometry.
-NoteMappingParams NoteMappingParamsOf(const RunState& state);
-
-// The same on the run state, for the file writer and the live output.
-int MidiNoteKey(int data1, int channel);
-int MidiNoteVelocity(int status, int data2);
 
 }  // namespace velt::engine

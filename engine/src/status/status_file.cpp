@@ -5,7 +5,8 @@
 
 #include <charconv>
 #include <cstdio>
-#include <memory>
+
+#include "file_handle.h"
 
 namespace velt::engine {
 
@@ -15,11 +16,6 @@ void FileDescriptor::reset(int fd) {
 }
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 void appendFixed(std::string& line, double value, int decimals) {
     // Room for any double in fixed notation (up to 309 digits before the point); a value that

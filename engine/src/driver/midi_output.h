@@ -1,0 +1,36 @@
+// The run's MIDI output: the parameters of the MIDI stage from the run state, and the entries the
+// driver calls to create, complete and place the file of a file run (the writer lives in
+// RunState::midi and is the run's event sink).
+#pragma once
+
+#include "driver/run_state.h"
+#include "midi/midi_file_writer.h"
+#include "midi/note_mapping.h"
+
+namespace velt::engine {
+
+NoteMappingParams NoteMappingParamsOf(const RunState& state);
+MidiWriterParams MidiWriterParamsOf(const RunState& state);
+// The header's timing, key and metre as the run ends (tempo factor included).
+HeaderInput MidiHeaderOf(const RunState& state);
+VelocityPassParams VelocityPassParamsOf(const RunState& state);
+
+// Set-up of a file run: creates the writer (StageFailure 3.6, 5.7, 6.45) and installs it as the
+// event sink; the start time moves on by the leading silence AutoTiming takes out.
+void CreateMidiFile(RunState& state);
+
+// The finish of a file run, in this order.
+void WriteEndOfTrack(RunState& state);
+// AutoTiming: the measured tempo replaces the nominal one in the status and sets the header's
+// tempo factor; without AutoTiming (or a measurement) the factor is 1.
+void CorrectAutoTimingTempo(RunState& state);
+void WriteMidiHeader(RunState& state);
+void ScaleVelocities(RunState& state);
+
+// The end of every run: success and cancel put the file in place of the target (false when
+// that failed), other outcomes drop it and an earlier file of the target's name stays. A run
+// without a file has nothing to do.
+bool PutMidiFileInPlace(RunState& state);
+void DropMidiFile(RunState& state);
+
+}  // namespace velt::engine
