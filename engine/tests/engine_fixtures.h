@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "project/run_setup.h"
+#include "driver/run_setup.h"
 #include "driver/run_state.h"
 #include "status/status_file.h"
 #include "test_support.h"

@@ -1,9 +1,13 @@
 // Reading the project file and setting the run up: key matching, number reading, clamps, the
-// single-key mode and the derived geometry.
+// single-key mode and the derived geometry on the stage functions with their inputs built
+// directly; the whole set-up (a real WAV, outcomes, the status line) through ReadProject.
 #include <cmath>
 
 #include "engine_fixtures.h"
+#include "project/key_range.h"
+#include "project/project_keys.h"
 #include "project/project_text.h"
+#include "project/run_geometry.h"
 
 namespace velt::engine::test {
 namespace {
@@ -60,19 +64,66 @@ TEST(ProjectText, KeysMatchAnywhereLastLineWinsAndCrLfReadsAsLf) {
     EXPECT_EQ(untouched, 5);
 }
 
-class ProjectSetUp : public ::testing::Test {
-  protected:
-    velt::test::TempDir dir;
-    fs::path wav = makeWav(dir / "sine_a4_44100hz_1s_mono.wav", 44100, 16, 1, "1 sine 440");
-
-    RunOutcome setUp(const std::string& extra, const fs::path& audio = {}) {
-        fs::path project = writeProject(
-            dir / "p.vpr", timedProject(audio.empty() ? wav : audio, dir / "out.mid", extra));
-        return setUpProject(project, dir / "status.txt");
-    }
+// A file run's settings and geometry as set-up settles them, in set-up's order, for an audio
+// layout given directly. The projects give tempo, metre and chord resolution, so no detection
+// runs; a stage that cannot go on gives its outcome.
+struct AudioLayout {
+    int sampleRate = 44100;
+    int bitsPerSample = 16;
+    int channels = 1;
+    int64_t dataOffset = 68;
+    double seconds = 1;
 };
 
-TEST_F(ProjectSetUp, KeyClampsTable) {
+struct Settled {
+    RunOutcome outcome;
+    ProjectSettings s;
+    Geometry g;
+    std::vector<uint8_t> keyMask;
+};
+
+Settled settle(const std::string& project, const AudioLayout& audio = {}) {
+    Settled out;
+    const ProjectReading reading = ReadProjectKeys(ProjectText(project));
+    ProjectSettings& s = out.s;
+    Geometry& g = out.g;
+    s = reading.settings;
+    g.singleKeyMode = reading.singleKeyMode;
+    g.reservedBytes = reading.reservedBytes;
+    g.partActive = reading.partActive;
+    g.liveRun = reading.liveRun;
+    g.filterInUse = s.Filter != -1 && s.PitchMode != 1;
+    g.riffFile = true;
+    g.sampleRate = audio.sampleRate;
+    g.bitsPerSample = audio.bitsPerSample;
+    g.channels = audio.channels;
+    g.dataOffset = audio.dataOffset;
+    g.dataLength =
+        int64_t(audio.seconds * audio.sampleRate) * audio.channels * (audio.bitsPerSample / 8);
+    g.endOfData = g.dataOffset + g.dataLength;
+    try {
+        ApplyInputDefaults(s, g.liveRun);
+        CheckAudioLayout(g);
+        TakeAudioLayout(s, g);
+        ResolvePartOutput(s, g);
+        ClampSettings(s, g);
+        ResolveKeyRange(s, g);
+        DeriveBlockGeometry(s, g);
+        FinishTiming(s, g, BeginFileTiming(s, g));
+        CheckMidiTiming(g);
+        SettleKeyConstraint(s);
+        out.keyMask = KeyMask(s, g.singleKeyMode, kKeyCount);
+    } catch (const StageFailure& failure) {
+        out.outcome = failure.outcome;
+    }
+    return out;
+}
+
+std::string project(const std::string& extra) {
+    return timedProject("/music/a.wav", "/music/a.mid", extra);
+}
+
+TEST(ProjectKeys, KeyClampsTable) {
     struct Case {
         const char* project;
         int ProjectSettings::*field;
@@ -108,44 +159,45 @@ TEST_F(ProjectSetUp, KeyClampsTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.project);
-        ASSERT_EQ(setUp(c.project).type, 0);
-        EXPECT_EQ(run().settings.*c.field, c.expected);
+        const Settled settled = settle(project(c.project));
+        ASSERT_EQ(settled.outcome.type, 0);
+        EXPECT_EQ(settled.s.*c.field, c.expected);
     }
 }
 
-TEST_F(ProjectSetUp, KeyMaxStaysBelowHalfTheSampleRate) {
-    fs::path low = makeWav(dir / "sine_8000hz.wav", 8000, 16, 1, "1 sine 440");
-    ASSERT_EQ(setUp("KeyMax=120\nKeyMax0=120\n", low).type, 0);
+TEST(ProjectKeys, KeyMaxStaysBelowHalfTheSampleRate) {
+    const Settled settled = settle(project("KeyMax=120\nKeyMax0=120\n"), {.sampleRate = 8000});
+    ASSERT_EQ(settled.outcome.type, 0);
     // 12 x log2(4000 / 440) + 69 = 107.2
-    EXPECT_EQ(run().settings.KeyMax, 107);
-    EXPECT_EQ(run().settings.KeyMax0, 107);
+    EXPECT_EQ(settled.s.KeyMax, 107);
+    EXPECT_EQ(settled.s.KeyMax0, 107);
     EXPECT_EQ(NyquistKey(8000, 440), 107);
 }
 
-TEST_F(ProjectSetUp, DecimalCommaReferencePitch) {
-    ASSERT_EQ(setUp("ReferencePitch=439,5\n").type, 0);
-    EXPECT_DOUBLE_EQ(run().settings.ReferencePitch, 439.5);
-    ASSERT_EQ(setUp("ReferencePitch=500\n").type, 0);
-    EXPECT_DOUBLE_EQ(run().settings.ReferencePitch, 452.8);
+TEST(ProjectKeys, DecimalCommaReferencePitch) {
+    EXPECT_DOUBLE_EQ(settle(project("ReferencePitch=439,5\n")).s.ReferencePitch, 439.5);
+    EXPECT_DOUBLE_EQ(settle(project("ReferencePitch=500\n")).s.ReferencePitch, 452.8);
 }
 
-TEST_F(ProjectSetUp, DrumChannelMakesSingleKeyModeOnTheDrumKey) {
-    ASSERT_EQ(setUp("Channel=10\nPitchMode=30\nMidiPat=38\nActive0=1\nTranspose=5\n").type, 0);
-    const RunState& state = run();
-    EXPECT_TRUE(state.geo.singleKeyMode);
-    EXPECT_EQ(state.settings.PitchMode, 0);
-    EXPECT_EQ(state.settings.KeyMin, 38);
-    EXPECT_EQ(state.settings.KeyMax, 38);
-    EXPECT_EQ(state.settings.Transpose, 0);
-    EXPECT_EQ(state.settings.OutputThreshold, 1);
-    EXPECT_EQ(state.geo.partChannel, 9);
-    EXPECT_EQ(state.geo.reservedBytes, 7);
-    EXPECT_EQ(state.geo.slotCount, 1);
-    EXPECT_EQ(state.geo.blockLength, int(0.04269 * 44100));
-    for (int k = 0; k < kKeyCount; ++k) EXPECT_EQ(state.analysis.KeyEnabled[k], k == 38) << k;
+TEST(ProjectKeys, DrumChannelMakesSingleKeyModeOnTheDrumKey) {
+    const Settled settled =
+        settle(project("Channel=10\nPitchMode=30\nMidiPat=38\nActive0=1\nTranspose=5\n"));
+    ASSERT_EQ(settled.outcome.type, 0);
+    EXPECT_TRUE(settled.g.singleKeyMode);
+    EXPECT_EQ(settled.s.PitchMode, 0);
+    EXPECT_EQ(settled.s.KeyMin, 38);
+    EXPECT_EQ(settled.s.KeyMax, 38);
+    EXPECT_EQ(settled.s.Transpose, 0);
+    EXPECT_EQ(settled.s.OutputThreshold, 1);
+    EXPECT_EQ(settled.g.partChannel, 9);
+    EXPECT_EQ(settled.g.reservedBytes, 7);
+    EXPECT_EQ(settled.g.slotCount, 1);
+    EXPECT_EQ(settled.g.blockLength, int(0.04269 * 44100));
+    ASSERT_EQ(settled.keyMask.size(), size_t(kKeyCount));
+    for (int k = 0; k < kKeyCount; ++k) EXPECT_EQ(settled.keyMask[k], k == 38) << k;
 }
 
-TEST_F(ProjectSetUp, PartZeroReservationAndChannel) {
+TEST(ProjectKeys, PartZeroReservationAndChannel) {
     struct Case {
         const char* project;
         bool active;
@@ -162,23 +214,81 @@ TEST_F(ProjectSetUp, PartZeroReservationAndChannel) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.project);
-        ASSERT_EQ(setUp(c.project).type, 0);
-        EXPECT_EQ(run().geo.partActive, c.active);
-        EXPECT_EQ(run().geo.reservedBytes, c.reserved);
-        EXPECT_EQ(run().geo.partChannel, c.channel);
+        const Settled settled = settle(project(c.project));
+        ASSERT_EQ(settled.outcome.type, 0);
+        EXPECT_EQ(settled.g.partActive, c.active);
+        EXPECT_EQ(settled.g.reservedBytes, c.reserved);
+        EXPECT_EQ(settled.g.partChannel, c.channel);
     }
 }
 
-TEST_F(ProjectSetUp, ConstrainMasksKeysOutsideTheScale) {
-    ASSERT_EQ(setUp("KeySignature=1\nConstrain=1\nKeyMin=60\nKeyMax=72\n").type, 0);
+TEST(ProjectKeys, ConstrainMasksKeysOutsideTheScale) {
+    const Settled settled = settle(project("KeySignature=1\nConstrain=1\nKeyMin=60\nKeyMax=72\n"));
+    ASSERT_EQ(settled.outcome.type, 0);
     // G major: G A B C D E F#
     const int expected[] = {1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 1};
-    for (int k = 60; k <= 72; ++k) EXPECT_EQ(run().analysis.KeyEnabled[k], expected[k - 60]) << k;
-    EXPECT_EQ(run().settings.AutoDetectKey, 0);
-    EXPECT_EQ(run().status.keySignature, 1);
+    for (int k = 60; k <= 72; ++k) EXPECT_EQ(settled.keyMask[k], expected[k - 60]) << k;
+    EXPECT_EQ(settled.keyMask[59], 0);
+    EXPECT_EQ(settled.keyMask[73], 0);
+    EXPECT_EQ(settled.s.AutoDetectKey, 0);
+    EXPECT_EQ(settled.s.KeySignature, 1);
 }
 
-TEST_F(ProjectSetUp, GeometryOfKnownProjects) {
+TEST(ProjectKeys, MidiOutputBesideTheAudioUnlessNamed) {
+    struct Case {
+        const char* project;
+        const char* midiPath;
+        bool live;
+    };
+    const Case cases[] = {
+        {"AudioFile=/music/sine_a4.wav\n", "/music/sine_a4.mid", false},
+        {"AudioFile=/music/sine_a4.wav\nMidiFile=/out/b.mid\n", "/out/b.mid", false},
+        {"MidiFile=/out/b.mid\n", "/out/b.mid", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        const ProjectReading reading = ReadProjectKeys(ProjectText(c.project));
+        EXPECT_EQ(reading.midiPath, c.midiPath);
+        EXPECT_EQ(reading.liveRun, c.live);
+    }
+}
+
+TEST(ProjectKeys, LiveRunsSettleTheirOwnDefaults) {
+    struct Case {
+        const char* project;
+        int minimumLength;
+        int controller;
+        double beatsPerSecond;
+        double resolution;
+    };
+    // No AudioFile: a live run. Without a tempo it goes at 120 BPM; AutoTiming is off.
+    const Case cases[] = {
+        {"", 2, 11, 2, 0},
+        {"PitchMode=1\n", 6, 0, 2, 0},
+        {"PitchMode=1\nMinimumLength=3\n", 3, 11, 2, 0},
+        {"PitchMode=0\nMidiPat=38\n", 1, 0, 2, 0},
+        {"Tempo=90\nResolution=3\nAutoTiming=1\n", 2, 11, 1.5, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        const ProjectReading reading = ReadProjectKeys(ProjectText(c.project));
+        ASSERT_TRUE(reading.liveRun);
+        ProjectSettings s = reading.settings;
+        Geometry g;
+        g.liveRun = true;
+        g.singleKeyMode = reading.singleKeyMode;
+        ApplyInputDefaults(s, true);
+        ClampSettings(s, g);
+        EXPECT_EQ(s.Sensitivity, 0);
+        EXPECT_EQ(s.AutoTiming, 0);
+        EXPECT_EQ(s.MinimumLength, c.minimumLength);
+        EXPECT_EQ(s.Controller, c.controller);
+        EXPECT_EQ(BeginLiveTiming(s, g), c.resolution);
+        EXPECT_EQ(g.beatsPerSecond, c.beatsPerSecond);
+    }
+}
+
+TEST(RunGeometry, GeometryOfKnownProjects) {
     struct Case {
         const char* project;
         int blockLength;
@@ -199,8 +309,9 @@ TEST_F(ProjectSetUp, GeometryOfKnownProjects) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.project);
-        ASSERT_EQ(setUp(c.project).type, 0);
-        const Geometry& g = run().geo;
+        const Settled settled = settle(project(c.project));
+        ASSERT_EQ(settled.outcome.type, 0);
+        const Geometry& g = settled.g;
         EXPECT_EQ(g.blockLength, c.blockLength);
         EXPECT_EQ(g.blockBytes, int64_t(c.blockLength) * 2);
         EXPECT_NEAR(g.hopSamples, c.hop, 1e-9);
@@ -209,6 +320,47 @@ TEST_F(ProjectSetUp, GeometryOfKnownProjects) {
         EXPECT_EQ(g.slotCount, c.slots);
         EXPECT_GE(g.sampleBufferLength, g.blockLength + 2);
     }
+}
+
+TEST(RunGeometry, TimingThatNoMidiHeaderCanCarry) {
+    struct Case {
+        const char* project;
+        int detail;
+    };
+    const Case cases[] = {
+        {"Resolution=0\nSensitivity=0\nTimeSignatureDenominator=6\n", 24},
+        {"Resolution=7\nSensitivity=7\nTimeSignatureDenominator=0\nSpeed=999\n", 25},
+        {"Tempo=1000000000\nResolution=4\nSensitivity=0\n", 26},
+        {"Tempo=0,001\nResolution=4\nSensitivity=0\n", 27},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        const RunOutcome outcome = settle(project(c.project)).outcome;
+        EXPECT_EQ(outcome.type, 7);
+        EXPECT_EQ(outcome.detail, c.detail);
+    }
+}
+
+// The whole set-up of a file run: the real WAV, the outcomes and the status line.
+class ProjectSetUp : public ::testing::Test {
+  protected:
+    velt::test::TempDir dir;
+    fs::path wav = makeWav(dir / "sine_a4_44100hz_1s_mono.wav", 44100, 16, 1, "1 sine 440");
+
+    RunOutcome setUp(const std::string& extra, const fs::path& audio = {}) {
+        fs::path project = writeProject(
+            dir / "p.vpr", timedProject(audio.empty() ? wav : audio, dir / "out.mid", extra));
+        return setUpProject(project, dir / "status.txt");
+    }
+};
+
+TEST_F(ProjectSetUp, StatusReportsTheSettledKeyAndPitch) {
+    const std::string keys = "KeySignature=1\nConstrain=1\nKeyMin=60\nKeyMax=72\n";
+    ASSERT_EQ(setUp(keys + "ReferencePitch=439,5\n").type, 0);
+    EXPECT_EQ(run().status.keySignature, 1);
+    EXPECT_DOUBLE_EQ(run().status.referencePitch, 439.5);
+    EXPECT_EQ(run().analysis.KeyEnabled[61], 0);  // the scale's mask reaches the analysis
+    EXPECT_EQ(run().analysis.KeyEnabled[62], 1);
 }
 
 TEST_F(ProjectSetUp, TimeRangeFromStartAndEndPoints) {
@@ -248,25 +400,6 @@ TEST_F(ProjectSetUp, TempoNotGivenOrUnusableIsDetected) {
         EXPECT_EQ(outcome.type, 9);
         EXPECT_EQ(outcome.detail, 36);
         EXPECT_EQ(run().settings.TempoDetect, 1);
-    }
-}
-
-TEST_F(ProjectSetUp, TimingThatNoMidiHeaderCanCarry) {
-    struct Case {
-        const char* project;
-        int detail;
-    };
-    const Case cases[] = {
-        {"Resolution=0\nSensitivity=0\nTimeSignatureDenominator=6\n", 24},
-        {"Resolution=7\nSensitivity=7\nTimeSignatureDenominator=0\nSpeed=999\n", 25},
-        {"Tempo=1000000000\nResolution=4\nSensitivity=0\n", 26},
-        {"Tempo=0,001\nResolution=4\nSensitivity=0\n", 27},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.project);
-        RunOutcome outcome = setUp(c.project);
-        EXPECT_EQ(outcome.type, 7);
-        EXPECT_EQ(outcome.detail, c.detail);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tempo/timing_decision.h"
+#include "tempo/tempo_detection.h"
 #include "tempo_fixtures.h"
 #include "test_support.h"
 
@@ -44,7 +44,7 @@ TimingDecision scanAndDecide(const std::vector<uint8_t>& pcm, const TimingSettin
     params.bitsPerSample = 16;
     params.endByte = static_cast<int64_t>(pcm.size());
     MemoryByteSource source(pcm);
-    return DecideTiming(settings, [&] { return ScanOnsets(params, source); });
+    return DetectTiming(settings, params, source);
 }
 
 TimingSettings detectAll() {

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "correlation_kernel.h"
-#include "project/run_setup.h"
+#include "project/key_range.h"
 #include "rounding.h"
 #include "run_outcomes.h"
 

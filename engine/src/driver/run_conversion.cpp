@@ -13,7 +13,7 @@
 #include "driver/stop_request.h"
 #include "driver/midi_output.h"
 #include "midi_events.h"
-#include "project/run_setup.h"
+#include "driver/run_setup.h"
 #include "driver/status_report.h"
 
 namespace velt::engine {
