@@ -1,6 +1,8 @@
 // The engine's run state: the project settings as read and clamped at set-up, the derived
-// analysis geometry, and the values reported in the status line. One run per process, so
-// this state is process-wide (see run_state.cpp); every module reads it through run().
+// analysis geometry, each stage's state, the open files and the values reported in the status
+// line. One run per process, so this state is process-wide (see run_state.cpp). Only the driver
+// reads it through run(): the stages take what they need as parameters, and the driver's
+// adapters (analysis_steps, midi_output, audio_input, live_devices, tempo_step, ...) map it.
 #pragma once
 
 #include <array>
