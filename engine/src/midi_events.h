@@ -1,6 +1,6 @@
-// The one entry for every MIDI event the engine produces. Where the events go is chosen at set-up:
-// the MIDI file writer in a file run, the output device in a live run. Tests install a sink of
-// their own to watch the events.
+// Where the engine's MIDI events go. The driver chooses the sink at set-up (the MIDI file writer in
+// a file run, the output device in a live run) and keeps it in the run state; stages that produce
+// events are given a sink, and tests give them one of their own to watch the events.
 #pragma once
 
 namespace velt::engine {
@@ -13,11 +13,5 @@ public:
     // 0x51 the tempo meta with data1 = beat length in ms. channel is 0-based, -1 = no channel.
     virtual void emit(int& delta, int status, int data1, int data2, int channel) = 0;
 };
-
-// Sends one event to the installed sink; without a sink the event is dropped.
-void EmitMidiEvent(int& delta, int status, int data1, int data2, int channel);
-
-// Installs the sink for the rest of the run (nullptr: none). The caller keeps it alive.
-void SetMidiEventSink(MidiEventSink* sink);
 
 }  // namespace velt::engine

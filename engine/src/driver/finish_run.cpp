@@ -77,7 +77,7 @@ void FinishRun(RunOutcome ending) {
     }
     state.finishing = true;
 
-    SetMidiEventSink(nullptr);
+    state.eventSink = nullptr;
     if (live) {
         if (type != kMidiDeviceFailed && type != kWaveInDeviceFailed) CloseLiveOutput(state.live);
         if (type != kWaveInDeviceFailed) CloseLiveInput(state.live);

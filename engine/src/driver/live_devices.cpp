@@ -36,7 +36,7 @@ int OpenLiveInput(int device) {
 
 int OpenLiveOutput(int device) {
     const int error = OpenLiveOutput(run().live, device);
-    if (error == 0) SetMidiEventSink(&liveSink);
+    if (error == 0) run().eventSink = &liveSink;
     return error;
 }
 

@@ -89,7 +89,7 @@ VelocityPassParams VelocityPassParamsOf(const RunState& state) {
 
 void CreateMidiFile(RunState& state) {
     state.midi.emplace(MidiWriterParamsOf(state));
-    SetMidiEventSink(&runFileSink);
+    state.eventSink = &runFileSink;
 }
 
 void WriteEndOfTrack(RunState& state) {

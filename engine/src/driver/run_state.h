@@ -16,6 +16,7 @@
 #include "analysis/analysis_types.h"
 #include "file_handle.h"
 #include "live/live_state.h"
+#include "midi_events.h"
 #include "midi/midi_file_writer.h"
 #include "project/geometry.h"
 #include "project/project_settings.h"
@@ -57,6 +58,7 @@ struct RunState {
     LoopState loop;
     std::optional<MidiFileWriter> midi;  // a file run's MIDI file, from the set-up on
     LiveState live;
+    MidiEventSink* eventSink = nullptr;  // where the events go: the file writer or the live output
     bool finishing = false;     // the finish has begun
 };
 
@@ -64,6 +66,10 @@ struct RunState {
 RunState& run();
 // Back to the state of a fresh process (tests drive several runs in one process).
 void resetRun();
+
+// Sends one event to the run's sink; without one (before the set-up, after the finish) it is
+// dropped.
+void EmitMidiEvent(int& delta, int status, int data1, int data2, int channel);
 
 // Ends the run with an outcome: type 0 is success and returns; any other type (1 cancel, 2 and
 // higher errors) does the finish and then throws the RunOutcome, which RunConversion catches and
