@@ -20,6 +20,7 @@
 #include "analysis/key_measurement.h"
 #include "analysis/note_tracker.h"
 #include "analysis/resonator_bank.h"
+#include "project/run_geometry.h"
 #include "midi_events.h"
 #include "piano_score.h"
 #include "test_support.h"
@@ -78,8 +79,7 @@ class DroppingSink : public MidiEventSink {
 struct AnalysisRun {
     AnalysisRun(int keyMin, int keyMax) {
         const double f = 440;  // the reference pitch
-        blockLength =
-            static_cast<int>(17.0 * kRate / (f * std::pow(2.0, (keyMin - 4.0 / 3 - 69) / 12)));
+        blockLength = BlockLengthSamples(kRate, f, keyMin, false);
         double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
         double beatsPerSecond = 2;
         int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
