@@ -7,6 +7,7 @@
 #include <numbers>
 #include <optional>
 
+#include "mpeg/simd_path.h"
 #include "mpeg/synthesis_window.h"
 
 namespace velt::mpeg {
@@ -184,17 +185,9 @@ using History = std::array<float, 64>;
 
 // Eight slots at a time: their cosine transforms run side by side in the lanes of one vector
 // each, then each slot's vector V joins the history and is windowed. `in` holds subband k of
-// the n slots in lane order. On x86-64 the callers are built twice, for AVX2 with fused
-// multiply-add and for the baseline processor, and the loader picks the one the processor runs;
-// the windowing's products and sums may fuse (one rounding instead of two, which only makes the
-// sums more exact).
-#if defined(__x86_64__) && defined(__GNUC__)
-#define VELT_SYNTHESIS_CLONES \
-    __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
-#else
-#define VELT_SYNTHESIS_CLONES
-#endif
-
+// the n slots in lane order. On x86-64 the callers are built twice, for x86-64-v3 with fused
+// multiply-add and for the baseline processor (simd_path.h chooses); the windowing's products
+// and sums may fuse (one rounding instead of two, which only makes the sums more exact).
 struct SynthesisState {
     std::array<History, 2 * kSynthesisRing>& history;
     int& ring;
@@ -269,23 +262,10 @@ struct SynthesisState {
     }
 }
 
-}  // namespace
+using Gains = std::optional<std::array<float, 32>>;
 
-void fastCosineTransform32(const float* in, float* out) {
-    cosineTransform(in, out);
-}
-
-void SynthesisChannel::clear() {
-    for (auto& v : history_) v.fill(0.0f);
-    ring_ = 0;
-}
-
-void SynthesisChannel::synthesize(const float* subbands) {
-    synthesizeSlots(reinterpret_cast<const float(*)[32]>(subbands), 1);
-}
-
-VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSlots(const float (*slots)[32], int count) {
-    const SynthesisState st{history_, ring_, out_, step_, shift_};
+[[gnu::always_inline]] inline void filterSlots(SynthesisState st, const Gains& gains,
+                                               const float (*slots)[32], int count) {
     for (int base = 0; base < count; base += 8) {
         const int n = std::min(8, count - base);
         // The slots' subbands into lanes: in[k] holds subband k of the eight slots (missing
@@ -301,13 +281,13 @@ VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSlots(const float (*slots
             transpose8x8(rows);
             for (int i = 0; i < 8; ++i) in[8 * block + i] = rows[i];
         }
-        filterBatch(st, in, n, gains_);
+        filterBatch(st, in, n, gains);
     }
 }
 
-VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSubbands(const float* subbands, int stride,
-                                                                int count, int kept) {
-    const SynthesisState st{history_, ring_, out_, step_, shift_};
+[[gnu::always_inline]] inline void filterSubbands(SynthesisState st, const Gains& gains,
+                                                  const float* subbands, int stride, int count,
+                                                  int kept) {
     for (int base = 0; base < count; base += 8) {
         const int n = std::min(8, count - base);
         // Eight slots of one subband lie side by side already: one load each.
@@ -317,8 +297,51 @@ VELT_SYNTHESIS_CLONES void SynthesisChannel::synthesizeSubbands(const float* sub
             std::memcpy(&in[k], subbands + k * stride + base, sizeof(Floats8));
         }
         for (int k = kept; k < 32; ++k) in[k] = Floats8{};
-        filterBatch(st, in, n, gains_);
+        filterBatch(st, in, n, gains);
     }
+}
+
+#ifdef VELT_SIMD_DISPATCH
+#define VELT_SYNTHESIS_V3 VELT_V3 __attribute__((optimize("fp-contract=fast")))
+VELT_SYNTHESIS_V3 void filterSlotsV3(SynthesisState st, const Gains& gains,
+                                     const float (*slots)[32], int count) {
+    filterSlots(st, gains, slots, count);
+}
+VELT_SYNTHESIS_V3 void filterSubbandsV3(SynthesisState st, const Gains& gains,
+                                        const float* subbands, int stride, int count, int kept) {
+    filterSubbands(st, gains, subbands, stride, count, kept);
+}
+#endif
+
+}  // namespace
+
+void fastCosineTransform32(const float* in, float* out) {
+    cosineTransform(in, out);
+}
+
+void SynthesisChannel::clear() {
+    for (auto& v : history_) v.fill(0.0f);
+    ring_ = 0;
+}
+
+void SynthesisChannel::synthesize(const float* subbands) {
+    synthesizeSlots(reinterpret_cast<const float(*)[32]>(subbands), 1);
+}
+
+void SynthesisChannel::synthesizeSlots(const float (*slots)[32], int count) {
+    const SynthesisState st{history_, ring_, out_, step_, shift_};
+#ifdef VELT_SIMD_DISPATCH
+    if (useV3Build()) return filterSlotsV3(st, gains_, slots, count);
+#endif
+    filterSlots(st, gains_, slots, count);
+}
+
+void SynthesisChannel::synthesizeSubbands(const float* subbands, int stride, int count, int kept) {
+    const SynthesisState st{history_, ring_, out_, step_, shift_};
+#ifdef VELT_SIMD_DISPATCH
+    if (useV3Build()) return filterSubbandsV3(st, gains_, subbands, stride, count, kept);
+#endif
+    filterSubbands(st, gains_, subbands, stride, count, kept);
 }
 
 void SynthesisChannel::silentSlot() {

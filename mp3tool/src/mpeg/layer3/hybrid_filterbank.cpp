@@ -6,6 +6,8 @@
 #include <cstring>
 #include <numbers>
 
+#include "mpeg/simd_path.h"
+
 namespace velt::mpeg::layer3 {
 namespace {
 
@@ -152,17 +154,22 @@ const std::array<std::array<float, kUniqueLanes>, 18>& imdct36Rows() {
 
 }  // namespace
 
-// The transform and the filterbank are built for AVX2 with fused multiply-add and for the
-// baseline processor on x86-64, and the loader picks the one the processor runs; products and
-// sums may fuse (one rounding instead of two).
-#if defined(__x86_64__) && defined(__GNUC__)
-#define VELT_HYBRID_CLONES \
-    __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast")))
-#else
-#define VELT_HYBRID_CLONES
+// The transform and the filterbank are built for x86-64-v3 with fused multiply-add and for the
+// baseline processor on x86-64 (simd_path.h chooses); products and sums may fuse (one rounding
+// instead of two).
+#ifdef VELT_SIMD_DISPATCH
+#define VELT_HYBRID_V3 VELT_V3 __attribute__((optimize("fp-contract=fast")))
+namespace {
+VELT_HYBRID_V3 void imdct36V3(const float* in, float* out) {
+    imdct36With(imdct36Rows(), in, out);
+}
+}  // namespace
 #endif
 
-VELT_HYBRID_CLONES void imdct36(const float* in, float* out) {
+void imdct36(const float* in, float* out) {
+#ifdef VELT_SIMD_DISPATCH
+    if (useV3Build()) return imdct36V3(in, out);
+#endif
     imdct36With(imdct36Rows(), in, out);
 }
 
@@ -179,8 +186,13 @@ float imdctWindow(int blockType, int i) {
     return tables().window[blockType & 3][i % 36];
 }
 
-VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
-                               int subbandLimit, SubbandSlots& out) {
+namespace {
+
+// One granule of one channel; `overlap` holds each subband's second half of the last one.
+[[gnu::always_inline]] inline void filterGranule(const GranuleChannel& gc,
+                                                 std::array<float, kGranuleLines>& lines,
+                                                 int subbandLimit, SubbandSlots& out,
+                                                 std::array<float, kGranuleLines>& overlap_) {
     const Tables& t = tables();
     const auto& rows = imdct36Rows();
     const bool shortBlocks = gc.shortBlocks();
@@ -252,6 +264,24 @@ VELT_HYBRID_CLONES void HybridFilterbank::process(const GranuleChannel& gc, std:
             overlap[i] = z[18 + i];
         }
     }
+}
+
+#ifdef VELT_SIMD_DISPATCH
+VELT_HYBRID_V3 void filterGranuleV3(const GranuleChannel& gc,
+                                    std::array<float, kGranuleLines>& lines, int subbandLimit,
+                                    SubbandSlots& out, std::array<float, kGranuleLines>& overlap) {
+    filterGranule(gc, lines, subbandLimit, out, overlap);
+}
+#endif
+
+}  // namespace
+
+void HybridFilterbank::process(const GranuleChannel& gc, std::array<float, kGranuleLines>& lines,
+                               int subbandLimit, SubbandSlots& out) {
+#ifdef VELT_SIMD_DISPATCH
+    if (useV3Build()) return filterGranuleV3(gc, lines, subbandLimit, out, overlap_);
+#endif
+    filterGranule(gc, lines, subbandLimit, out, overlap_);
 }
 
 }  // namespace velt::mpeg::layer3
