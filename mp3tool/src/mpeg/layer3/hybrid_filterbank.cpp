@@ -337,16 +337,16 @@ float imdctWindow(int blockType, int i) {
 
 namespace {
 
-// Highest subband holding a non-zero line, or -1. Eight lines at a time from the top, then the
-// block that holds one line by line.
+// Highest subband holding a non-zero line, or -1. Eight lines at a time from the top (a line is
+// zero when its bits but the sign are: an integer test, which every vector unit does well),
+// then the block that holds one line by line.
 [[gnu::always_inline]] inline int topSubband(const std::array<float, kGranuleLines>& lines) {
     for (int block = kGranuleLines - 8; block >= 0; block -= 8) {
-        Floats8 v;
-        std::memcpy(&v, &lines[static_cast<size_t>(block)], sizeof v);
-        const Ints8 nonzero = v != Floats8{};
-        std::uint64_t parts[4];
-        std::memcpy(parts, &nonzero, sizeof parts);
-        if ((parts[0] | parts[1] | parts[2] | parts[3]) == 0) continue;
+        std::uint32_t bits[8];
+        std::memcpy(bits, &lines[static_cast<size_t>(block)], sizeof bits);
+        std::uint32_t any = 0;
+        for (const std::uint32_t b : bits) any |= b << 1;
+        if (any == 0) continue;
         for (int i = block + 7; i >= block; --i) {
             if (lines[static_cast<size_t>(i)] != 0.0f) return i / 18;
         }
@@ -478,8 +478,22 @@ template <typename Antialias>
             const int sb = first + lane;
             float* o = &overlap[static_cast<size_t>(sb * 18)];
             float* slots = out[static_cast<size_t>(sb)];
+            // Frequency inversion: the odd slots of the odd subbands change sign.
             const float odd = (sb & 1) ? -1.0f : 1.0f;
-            for (int i = 0; i < 18; ++i) {
+            const Floats4 inversion = {1.0f, odd, 1.0f, odd};
+            for (int i = 0; i < 16; i += 4) {
+                Floats4 z, w, previous, next, nextWindow;
+                std::memcpy(&z, &rows[0][lane][i], sizeof z);
+                std::memcpy(&w, window + i, sizeof w);
+                std::memcpy(&previous, o + i, sizeof previous);
+                std::memcpy(&next, &rows[1][lane][i], sizeof next);
+                std::memcpy(&nextWindow, window + 18 + i, sizeof nextWindow);
+                const Floats4 v = (z * w + previous) * inversion;
+                std::memcpy(slots + i, &v, sizeof v);
+                next *= nextWindow;
+                std::memcpy(o + i, &next, sizeof next);
+            }
+            for (int i = 16; i < 18; ++i) {
                 const float v = rows[0][lane][i] * window[i] + o[i];
                 slots[i] = (i & 1) ? v * odd : v;
                 o[i] = rows[1][lane][i] * window[18 + i];
