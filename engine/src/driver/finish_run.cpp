@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "driver/analysis_steps.h"
-#include "driver/key_detection.h"
+#include "analysis/key_detection.h"
 #include "live/live_io.h"
 #include "driver/midi_output.h"
 #include "midi_events.h"
