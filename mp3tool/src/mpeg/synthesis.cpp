@@ -150,28 +150,30 @@ using History = std::array<float, 64>;
 
 // Clamped first (a sum that is not a number goes to the low end), then rounded to the nearest
 // whole number, ties to even, by adding and taking away 1.5 x 2^23 (exact for sums this
-// small), or truncated toward zero with rate reduction by the conversion itself. Four vectors.
-template <typename F>
-[[gnu::always_inline]] inline void toSamples(const F (&sums)[4], bool fullRate, std::int16_t* pcm) {
+// small), or truncated toward zero with rate reduction by the conversion itself. P vectors
+// (an even count of vectors of four).
+template <int P, typename F>
+[[gnu::always_inline]] inline void toSamples(const F (&sums)[P], bool fullRate, std::int16_t* pcm) {
     constexpr int kLanes = sizeof(F) / sizeof(float);
     const F low = F{} - 32768.0f;
     const F high = F{} + 32767.0f;
     const F toWhole = F{} + 12582912.0f;  // 1.5 x 2^23
-    F c[4];
-    for (int b = 0; b < 4; ++b) {
+    F c[P];
+    for (int b = 0; b < P; ++b) {
         c[b] = sums[b] > low ? sums[b] : low;
         c[b] = c[b] < high ? c[b] : high;
         if (fullRate) c[b] = (c[b] + toWhole) - toWhole;
     }
     if constexpr (kLanes == 8) {
-        for (int b = 0; b < 4; ++b) {
+        for (int b = 0; b < P; ++b) {
             const Shorts8 samples =
                 __builtin_convertvector(__builtin_convertvector(c[b], Ints8), Shorts8);
             std::memcpy(pcm + 8 * b, &samples, sizeof samples);
         }
     } else {
+        static_assert(P % 2 == 0);
         // Two vectors of four into eight samples; the clamp makes narrowing exact.
-        for (int b = 0; b < 4; b += 2) {
+        for (int b = 0; b < P; b += 2) {
             const Ints4 first = __builtin_convertvector(c[b], Ints4);
             const Ints4 second = __builtin_convertvector(c[b + 1], Ints4);
             std::int32_t wide[8];
@@ -214,32 +216,31 @@ template <int L>
     }
 }
 
-// Two consecutive slots: `v` points at the newer slot's newest vector, the older slot's newest
-// is the next one. Both use the same window values, loaded once; their sums are independent
-// chains.
-template <int L>
-[[gnu::always_inline]] inline void windowTwoSlots(const float* d, const History* v, bool fullRate,
-                                                  std::int16_t* newer, std::int16_t* older) {
+// S consecutive slots: `v` points at the newest slot's newest vector, the next older slot's
+// newest is the next one, and so on; pcm[o] gets the slot whose newest vector is v[o]. All use
+// the same window values, loaded once; their sums are independent chains. Each pass sums
+// P = 8 / S vectors per slot, so that all the sums stay in registers.
+template <int L, int S>
+[[gnu::always_inline]] inline void windowSlots(const float* d, const History* v, bool fullRate,
+                                               std::int16_t (*pcm)[32]) {
     using F = typename Lanes<L>::Floats;
-    for (int pass = 0; pass < 32; pass += 4 * L) {
-        F a[4] = {};
-        F b[4] = {};
+    constexpr int P = 8 / S;
+    for (int pass = 0; pass < 32; pass += P * L) {
+        F sums[S][P] = {};
         for (int t = 0; t < 16; ++t) {
             const int half = ((t & 1) ? 32 : 0) + pass;
-            const float* va = v[t].data() + half;
-            const float* vb = v[t + 1].data() + half;
             const float* dt = d + 32 * t + pass;
-            for (int k = 0; k < 4; ++k) {
-                F dv, x, y;
+            for (int k = 0; k < P; ++k) {
+                F dv;
                 std::memcpy(&dv, dt + L * k, sizeof dv);
-                std::memcpy(&x, va + L * k, sizeof x);
-                std::memcpy(&y, vb + L * k, sizeof y);
-                a[k] += dv * x;
-                b[k] += dv * y;
+                for (int o = 0; o < S; ++o) {
+                    F x;
+                    std::memcpy(&x, v[t + o].data() + half + L * k, sizeof x);
+                    sums[o][k] += dv * x;
+                }
             }
         }
-        toSamples(a, fullRate, newer + pass);
-        toSamples(b, fullRate, older + pass);
+        for (int o = 0; o < S; ++o) toSamples(sums[o], fullRate, pcm[o] + pass);
     }
 }
 
@@ -309,16 +310,23 @@ template <int L>
         }
     };
     int s = 0;
+    // Four slots together where the vectors are four wide (two where they are eight: the sums
+    // of more would not stay in registers). The ring holds 19 vectors: a newer slot's vector
+    // does not overwrite any of the 16 an older slot needs.
+    constexpr int kTogether = L == 4 ? 4 : 2;
+    for (; s + kTogether <= n; s += kTogether) {
+        for (int q = 0; q < kTogether; ++q) push(xs[s + q]);
+        std::int16_t pcm[kTogether][32];
+        windowSlots<L, kTogether>(window, &st.history[st.ring], fullRate, pcm);
+        for (int o = kTogether - 1; o >= 0; --o) put(pcm[o]);
+    }
     for (; s + 2 <= n; s += 2) {
-        // The ring holds 17 vectors: the newer slot's vector does not overwrite any of the 16
-        // the older slot needs.
         push(xs[s]);
         push(xs[s + 1]);
-        std::int16_t newer[32];
-        std::int16_t older[32];
-        windowTwoSlots<L>(window, &st.history[st.ring], fullRate, newer, older);
-        put(older);
-        put(newer);
+        std::int16_t pcm[2][32];
+        windowSlots<L, 2>(window, &st.history[st.ring], fullRate, pcm);
+        put(pcm[1]);
+        put(pcm[0]);
     }
     if (s < n) {
         push(xs[s]);

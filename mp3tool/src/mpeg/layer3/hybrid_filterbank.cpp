@@ -164,7 +164,7 @@ struct FastImdctFactors {
     }
 };
 
-const FastImdctFactors& fastImdctFactors() {
+[[maybe_unused]] const FastImdctFactors& fastImdctFactors() {
     static const FastImdctFactors f;
     return f;
 }
