@@ -64,7 +64,6 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
 // read backwards, pair with the eight above it.
 [[gnu::always_inline]] inline void antialias(std::array<float, kGranuleLines>& x, int boundaries) {
     const Tables& t = tables();
-    constexpr Ints8 kReverse = {7, 6, 5, 4, 3, 2, 1, 0};
     Floats8 cs;
     Floats8 ca;
     std::memcpy(&cs, t.cs, sizeof cs);
@@ -75,10 +74,10 @@ using Ints8 = std::int32_t __attribute__((vector_size(32)));
         Floats8 higher;
         std::memcpy(&below, upper - 8, sizeof below);
         std::memcpy(&higher, upper, sizeof higher);
-        const Floats8 lower = __builtin_shuffle(below, kReverse);
+        const Floats8 lower = __builtin_shufflevector(below, below, 7, 6, 5, 4, 3, 2, 1, 0);
         const Floats8 newLower = lower * cs - higher * ca;
         const Floats8 newHigher = higher * cs + lower * ca;
-        below = __builtin_shuffle(newLower, kReverse);
+        below = __builtin_shufflevector(newLower, newLower, 7, 6, 5, 4, 3, 2, 1, 0);
         std::memcpy(upper - 8, &below, sizeof below);
         std::memcpy(upper, &newHigher, sizeof newHigher);
     }
@@ -96,7 +95,6 @@ using fours::transpose4;
 [[gnu::always_inline]] inline void antialiasFours(std::array<float, kGranuleLines>& x,
                                                   int boundaries) {
     const Tables& t = tables();
-    constexpr Ints4 kReverse = {3, 2, 1, 0};
     Floats4 cs[2];
     Floats4 ca[2];
     std::memcpy(cs, t.cs, sizeof cs);
@@ -111,10 +109,10 @@ using fours::transpose4;
             Floats4 higher;
             std::memcpy(&b, below, sizeof b);
             std::memcpy(&higher, above, sizeof higher);
-            const Floats4 lower = __builtin_shuffle(b, kReverse);
+            const Floats4 lower = __builtin_shufflevector(b, b, 3, 2, 1, 0);
             const Floats4 newLower = lower * cs[h] - higher * ca[h];
             const Floats4 newHigher = higher * cs[h] + lower * ca[h];
-            b = __builtin_shuffle(newLower, kReverse);
+            b = __builtin_shufflevector(newLower, newLower, 3, 2, 1, 0);
             std::memcpy(below, &b, sizeof b);
             std::memcpy(above, &newHigher, sizeof newHigher);
         }
@@ -196,9 +194,8 @@ const std::array<std::array<float, kUniqueLanes>, 18>& imdct36Rows() {
 // baseline processor on x86-64 (simd_path.h chooses); products and sums may fuse (one rounding
 // instead of two).
 #ifdef VELT_SIMD_DISPATCH
-#define VELT_HYBRID_V3 VELT_V3 __attribute__((optimize("fp-contract=fast")))
 namespace {
-VELT_HYBRID_V3 void imdct36V3(const float* in, float* out) {
+VELT_V3_FUSED void imdct36V3(const float* in, float* out) {
     imdct36With(imdct36Rows(), in, out);
 }
 }  // namespace
@@ -399,9 +396,9 @@ template <typename Antialias>
 }
 
 #ifdef VELT_SIMD_DISPATCH
-VELT_HYBRID_V3 void filterGranuleV3(const GranuleChannel& gc,
-                                    std::array<float, kGranuleLines>& lines, int subbandLimit,
-                                    SubbandSlots& out, std::array<float, kGranuleLines>& overlap) {
+VELT_V3_FUSED void filterGranuleV3(const GranuleChannel& gc,
+                                   std::array<float, kGranuleLines>& lines, int subbandLimit,
+                                   SubbandSlots& out, std::array<float, kGranuleLines>& overlap) {
     filterGranule(gc, lines, subbandLimit, out, overlap);
 }
 #endif

@@ -15,18 +15,14 @@ using Ints4 = std::int32_t __attribute__((vector_size(16)));
 
 // Transposes four rows of four floats in place.
 [[gnu::always_inline]] inline void transpose4(Floats4* r) {
-    constexpr Ints4 kLow = {0, 4, 1, 5};
-    constexpr Ints4 kHigh = {2, 6, 3, 7};
-    constexpr Ints4 kFirstHalves = {0, 1, 4, 5};
-    constexpr Ints4 kSecondHalves = {2, 3, 6, 7};
-    const Floats4 t0 = __builtin_shuffle(r[0], r[1], kLow);
-    const Floats4 t1 = __builtin_shuffle(r[0], r[1], kHigh);
-    const Floats4 t2 = __builtin_shuffle(r[2], r[3], kLow);
-    const Floats4 t3 = __builtin_shuffle(r[2], r[3], kHigh);
-    r[0] = __builtin_shuffle(t0, t2, kFirstHalves);
-    r[1] = __builtin_shuffle(t0, t2, kSecondHalves);
-    r[2] = __builtin_shuffle(t1, t3, kFirstHalves);
-    r[3] = __builtin_shuffle(t1, t3, kSecondHalves);
+    const Floats4 t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 1, 5);
+    const Floats4 t1 = __builtin_shufflevector(r[0], r[1], 2, 6, 3, 7);
+    const Floats4 t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 1, 5);
+    const Floats4 t3 = __builtin_shufflevector(r[2], r[3], 2, 6, 3, 7);
+    r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    r[1] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    r[2] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
 }
 
 // Lines k = 0..17 of four consecutive subbands (starting at `lines`), subband j in lane j.
