@@ -10,6 +10,10 @@
 #include "mpeg/simd_path.h"
 #include "mpeg/synthesis_window.h"
 
+#ifdef VELT_SIMD_DISPATCH
+#include <emmintrin.h>
+#endif
+
 namespace velt::mpeg {
 namespace {
 
@@ -154,6 +158,27 @@ using History = std::array<float, 64>;
 template <int P, typename F>
 [[gnu::always_inline]] inline void toSamples(const F (&sums)[P], bool fullRate, std::int16_t* pcm) {
     constexpr int kLanes = sizeof(F) / sizeof(float);
+#ifdef VELT_SIMD_DISPATCH
+    if constexpr (kLanes == 4) {
+        // The baseline's own minimum, maximum, conversions and saturating pack give the same:
+        // MAXPS takes its second operand for a sum that is not a number, and the conversion
+        // rounds to nearest, ties to even, in the mode every program starts in.
+        static_assert(P % 2 == 0);
+        const __m128 low = _mm_set1_ps(-32768.0f);
+        const __m128 high = _mm_set1_ps(32767.0f);
+        for (int b = 0; b < P; b += 2) {
+            __m128i whole[2];
+            for (int h = 0; h < 2; ++h) {
+                const __m128 c =
+                    _mm_min_ps(_mm_max_ps(static_cast<__m128>(sums[b + h]), low), high);
+                whole[h] = fullRate ? _mm_cvtps_epi32(c) : _mm_cvttps_epi32(c);
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 4 * b),
+                             _mm_packs_epi32(whole[0], whole[1]));
+        }
+        return;
+    }
+#endif
     const F low = F{} - 32768.0f;
     const F high = F{} + 32767.0f;
     const F toWhole = F{} + 12582912.0f;  // 1.5 x 2^23
