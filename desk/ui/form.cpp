@@ -118,6 +118,12 @@ QMenuBar* Form::menuBar() {
 
 void Form::load() {
     if (loaded_) return;
+    loadDesign();
+    raiseFormEvent("Load", [this] { Form_Load(); });
+}
+
+void Form::loadDesign() {
+    if (loaded_) return;
     loaded_ = true;
     pendingTeardown_ = false;
     placed_ = false;
@@ -137,7 +143,6 @@ void Form::load() {
     designing_ = false;
     applyGeometry();
     for (Timer* t : timers_) t->formLoaded();
-    raiseFormEvent("Load", [this] { Form_Load(); });
 }
 
 bool Form::unload(bool force) {
