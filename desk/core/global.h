@@ -175,6 +175,7 @@ struct Global : ProjectRecord {
     // Flags.
     bool ProjectChanged = false;
     bool BatchMode = false;
+    bool BatchLogLost = false;  // a line of this command-line run could not be written to LogFile
     bool VistaOrLater = false;
     bool AudioFileValid = false;
     bool SettingsApplied = false;

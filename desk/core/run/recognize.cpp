@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 
@@ -220,12 +221,17 @@ int RunBatchConversion() {
     ui::runtime().batchMode = true;
     g.ConvertDuration = 0;
     frmStatus* window = showModal<frmStatus>();
-    return window != nullptr && window->Succeeded ? 0 : 1;
+    return window != nullptr && window->Succeeded && !g.BatchLogLost ? 0 : 1;
 }
 
 void AppendBatchLog(const std::string& outcome) {
-    const Global& g = G();
-    AppendLogLine(g.LogFile, g.ProjectFile.empty() ? g.CmdLineProject : g.ProjectFile, outcome);
+    Global& g = G();
+    const std::string& project = g.ProjectFile.empty() ? g.CmdLineProject : g.ProjectFile;
+    if (AppendLogLine(g.LogFile, project, outcome)) return;
+    g.BatchLogLost = true;
+    // The outcome is not lost with the log: whoever started the run reads it here.
+    std::fprintf(stderr, "Cannot write to the log file %s\n%s  %s\n", g.LogFile.c_str(),
+                 project.c_str(), outcome.c_str());
 }
 
 void CloseResultsWindow() {

@@ -109,10 +109,64 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
         lines[0].find("  " + project.string() + "  Specified Audio File does not exist.  -3.015"),
         std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "song.mid"));
+}
 
-    // A log in a missing folder loses the line; the exit status still tells.
-    convert(project, dir / "no" / "log.txt");
+// A log that cannot be written makes even a successful conversion a failure: exit status 1, and
+// standard error names the log and gives the line it lost.
+TEST_F(VeltdeskBatch, ALogThatCannotBeWrittenFailsTheRun) {
+    const fs::path tone = dir / "tone.wav";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(tone.string()) +
+                               " synth 1 sine 440 gain -6")
+                  .exitCode,
+              0);
+    const fs::path good = dir / "tone.vpr";
+    writeProject(good, tone, dir / "tone.mid", "PitchMode=1\n");
+    const fs::path bad = dir / "song.vpr";
+    writeProject(bad, dir / "missing.wav", dir / "song.mid", "");
+    fs::create_directories(dir / "a folder");
+    struct Case {
+        const char* name;
+        fs::path project, log;
+        const char* outcome;
+    } cases[] = {
+        {"success, log in a missing folder", good, dir / "no" / "log.txt",
+         "Completed successfully."},
+        {"success, log is a folder", good, dir / "a folder", "Completed successfully."},
+        {"failure, log in a missing folder", bad, dir / "no" / "log.txt",
+         "Specified Audio File does not exist.  -3.015"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string said = convert(c.project, c.log);
+        EXPECT_EQ(exitCode, 1);
+        EXPECT_EQ(said, "Cannot write to the log file " + c.log.string() + "\n" +
+                            c.project.string() + "  " + c.outcome + "\n");
+    }
+    EXPECT_TRUE(fs::exists(dir / "tone.mid"));
+}
+
+// A shared project may name any file as its MIDI file: one that is not a MIDI file (a shell's
+// settings) is never replaced; the run is logged as failed and the file stays as it was.
+TEST_F(VeltdeskBatch, AMidiFileNameThatIsNoMidiFileIsLeftUntouched) {
+    const fs::path log = dir / "log.txt";
+    const fs::path tone = dir / "tone.wav";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 22050 -b 16 -c 1 " + test::shellQuote(tone.string()) +
+                               " synth 1 sine 440 gain -6")
+                  .exitCode,
+              0);
+    const fs::path settings = dir / ".bashrc";
+    const std::string text = "export PATH=$HOME/bin:$PATH\nalias ll='ls -l'\n";
+    test::writeFile(settings, text);
+    const fs::path project = dir / "shared.vpr";
+    writeProject(project, tone, settings, "PitchMode=1\n");
+    EXPECT_EQ(convert(project, log), "");
     EXPECT_EQ(exitCode, 1);
+    auto lines = test::splitLines(test::readFile(log));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("  " + project.string() + "  Unable to create MIDI File.  -3.006"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(test::readFile(settings), text);
 }
 
 // A project the engine would run live (no audio file: the sound card, until someone cancels)
@@ -145,10 +199,9 @@ TEST_F(VeltdeskBatch, AProjectWithoutAudioOrNoProjectAtAllIsRefusedWithoutAnEngi
         EXPECT_EQ(exitCode, 1);
         auto lines = test::splitLines(test::readFile(log));
         ASSERT_EQ(lines.size(), 1u);
-        const std::string outcome =
-            c.outcome.empty()
-                ? "The file '" + project.string() + "' is not a valid Veltrane project."
-                : c.outcome;
+        const std::string outcome = c.outcome.empty() ? "The file '" + project.string() +
+                                                            "' is not a valid Veltrane project."
+                                                      : c.outcome;
         EXPECT_NE(lines[0].find("  " + project.string() + "  " + outcome), std::string::npos)
             << lines[0];
         EXPECT_FALSE(fs::exists(dir / "run" / "veltrane" / "~kvxstat.txt")) << "no engine started";

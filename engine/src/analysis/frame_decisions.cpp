@@ -194,7 +194,8 @@ void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows&
     int brightness = params.brightness ? brightnessOf(H, rows.levels, best, keyMax) : 0;
 
     // Keep a gliding line on its key: a step of one key that sounds within half a semitone
-    // (also an octave away) becomes a bend of the last key.
+    // (also an octave away) becomes a bend of the last key, as long as that bend stays within
+    // half a semitone.
     double d = (best + rows.bends[best] / 32.0) - (line.LastKey + line.LastBend / 32.0);
     int last = line.LastKey;
     if ((best == last + 1 && d >= 0 && d <= 0.5) || (best == last + 13 && d >= 12 && d <= 12.5) ||
@@ -206,6 +207,17 @@ void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows&
                (best == last + 11 && d >= 11 && d <= 11.5)) {
         rows.bends[best + 1] = rows.bends[best] - 32;
         ++best;
+    }
+    // The written key is the one nearest the measured pitch: a kept key bent by more than half a
+    // semitone gives way to its neighbour (a new note), so an attack that landed a key off does
+    // not hold the whole note there.
+    while (rows.bends[best] > 16 && best + 1 <= topKey) {
+        rows.bends[best + 1] = rows.bends[best] - 32;
+        ++best;
+    }
+    while (rows.bends[best] < -16 && best - 1 >= keyMin) {
+        rows.bends[best - 1] = rows.bends[best] + 32;
+        --best;
     }
     line.LastKey = best;
     line.LastBend = rows.bends[best];
