@@ -129,6 +129,9 @@ struct Global : ProjectRecord {
     std::string WorkWaveFile;
     std::string SourceAudioFile;
     bool WaveReady = false;
+    // The text of the last message box of a command-line run, where no one sees the box: a
+    // decoding window's failure becomes the log line's outcome.
+    std::string BatchMessage;
     std::string WorkMidiFile;
     int32_t ConvertIndex = 0;
     float ConvertDuration = 0;  // seconds

@@ -233,6 +233,37 @@ TEST_F(SingleLine, AStepWithinHalfASemitoneBendsTheLastKeyUpToHalfASemitone) {
     }
 }
 
+// A live single line measures from KeyMin + 19 (here 47) and up to two octaves above KeyMax; a
+// key below that is judged by its measured harmonics, and chosen only when its three lowest
+// measured harmonics sound.
+TEST_F(SingleLine, KeysBelowTheMeasuredRangeNeedTheirLowestHarmonicsToSound) {
+    struct Case {
+        const char* name;
+        std::map<int, float> levels;
+        int key;  // the key chosen
+    };
+    const Case cases[] = {
+        // Key 41 holds 60 as its third harmonic, among nine measured ones that are silent: it
+        // once beat 60, whose eleven harmonics are all measured.
+        {"a lone tone is not a sub-harmonic's", {{60, 100}}, 60},
+        {"a tone and its octave", {{60, 100}, {72, 40}}, 60},
+        // Key 40's harmonics from 52 (its second) up all sound: the note below the range.
+        {"a note below the range",
+         {{52, 80}, {59, 60}, {64, 45}, {68, 30}, {71, 20}, {74, 12}},
+         40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        single.lowKey = 47;
+        single.harmonicTop = 85 + 24;
+        levels(c.levels);
+        decide();
+        EXPECT_EQ(line().LastKey, c.key);
+        EXPECT_GT(level(c.key), 0);
+    }
+}
+
 TEST_F(SingleLine, BrightnessFollowsTheSlopeOfTheHarmonics) {
     struct Case {
         const char* name;

@@ -8,12 +8,14 @@
 
 #include "desk/core/global.h"
 #include "desk/core/project/project_file.h"
+#include "desk/core/run/batch_decode.h"
 #include "desk/core/run/batch_log.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
 #include "desk/core/run/main_window_link.h"
 #include "desk/core/shared/message.h"
+#include "desk/media/decode_files.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {
@@ -220,8 +222,16 @@ int RunBatchConversion() {
     g.BatchMode = true;
     ui::runtime().batchMode = true;
     g.ConvertDuration = 0;
+    const BatchAudio audio = PrepareBatchAudio();
+    if (audio.failure) {
+        AppendBatchLog(*audio.failure);
+        RemoveFileQuietly(audio.workingWave);
+        return 1;
+    }
     frmStatus* window = showModal<frmStatus>();
-    return window != nullptr && window->Succeeded && !g.BatchLogLost ? 0 : 1;
+    const bool succeeded = window != nullptr && window->Succeeded;
+    RemoveFileQuietly(audio.workingWave);
+    return succeeded && !g.BatchLogLost ? 0 : 1;
 }
 
 void AppendBatchLog(const std::string& outcome) {
