@@ -83,46 +83,36 @@ using Floats4 = float __attribute__((vector_size(16)));
 using Ints4 = std::int32_t __attribute__((vector_size(16)));
 
 // Transposes eight rows of eight floats in place: unpacks, shuffles and lane swaps, the way a
-// vector unit does it best (the masks pick from the first operand with 0-7, the second 8-15).
+// vector unit does it best (indices 0-7 pick from the first operand, 8-15 from the second).
 [[gnu::always_inline]] inline void transposeBlock(Floats8* r) {
-    constexpr Ints8 kUnpackLow = {0, 8, 1, 9, 4, 12, 5, 13};
-    constexpr Ints8 kUnpackHigh = {2, 10, 3, 11, 6, 14, 7, 15};
-    constexpr Ints8 kPairsLow = {0, 1, 8, 9, 4, 5, 12, 13};
-    constexpr Ints8 kPairsHigh = {2, 3, 10, 11, 6, 7, 14, 15};
-    constexpr Ints8 kHalvesLow = {0, 1, 2, 3, 8, 9, 10, 11};
-    constexpr Ints8 kHalvesHigh = {4, 5, 6, 7, 12, 13, 14, 15};
     Floats8 t[8];
     for (int i = 0; i < 8; i += 2) {
-        t[i] = __builtin_shuffle(r[i], r[i + 1], kUnpackLow);
-        t[i + 1] = __builtin_shuffle(r[i], r[i + 1], kUnpackHigh);
+        t[i] = __builtin_shufflevector(r[i], r[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+        t[i + 1] = __builtin_shufflevector(r[i], r[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
     }
     Floats8 u[8];
     for (int i = 0; i < 8; i += 4) {
-        u[i] = __builtin_shuffle(t[i], t[i + 2], kPairsLow);
-        u[i + 1] = __builtin_shuffle(t[i], t[i + 2], kPairsHigh);
-        u[i + 2] = __builtin_shuffle(t[i + 1], t[i + 3], kPairsLow);
-        u[i + 3] = __builtin_shuffle(t[i + 1], t[i + 3], kPairsHigh);
+        u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
     }
     for (int i = 0; i < 4; ++i) {
-        r[i] = __builtin_shuffle(u[i], u[i + 4], kHalvesLow);
-        r[i + 4] = __builtin_shuffle(u[i], u[i + 4], kHalvesHigh);
+        r[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        r[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
     }
 }
 
 // The same for four rows of four.
 [[gnu::always_inline]] inline void transposeBlock(Floats4* r) {
-    constexpr Ints4 kLow = {0, 4, 1, 5};
-    constexpr Ints4 kHigh = {2, 6, 3, 7};
-    constexpr Ints4 kFirstHalves = {0, 1, 4, 5};
-    constexpr Ints4 kSecondHalves = {2, 3, 6, 7};
-    const Floats4 t0 = __builtin_shuffle(r[0], r[1], kLow);
-    const Floats4 t1 = __builtin_shuffle(r[0], r[1], kHigh);
-    const Floats4 t2 = __builtin_shuffle(r[2], r[3], kLow);
-    const Floats4 t3 = __builtin_shuffle(r[2], r[3], kHigh);
-    r[0] = __builtin_shuffle(t0, t2, kFirstHalves);
-    r[1] = __builtin_shuffle(t0, t2, kSecondHalves);
-    r[2] = __builtin_shuffle(t1, t3, kFirstHalves);
-    r[3] = __builtin_shuffle(t1, t3, kSecondHalves);
+    const Floats4 t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 1, 5);
+    const Floats4 t1 = __builtin_shufflevector(r[0], r[1], 2, 6, 3, 7);
+    const Floats4 t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 1, 5);
+    const Floats4 t3 = __builtin_shufflevector(r[2], r[3], 2, 6, 3, 7);
+    r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    r[1] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    r[2] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
 }
 
 // Vectors of L floats: eight in the x86-64-v3 build (and where nothing is chosen), four in the
@@ -378,13 +368,12 @@ template <int L>
 }
 
 #ifdef VELT_SIMD_DISPATCH
-#define VELT_SYNTHESIS_V3 VELT_V3 __attribute__((optimize("fp-contract=fast")))
-VELT_SYNTHESIS_V3 void filterSlotsV3(SynthesisState st, const Gains& gains,
-                                     const float (*slots)[32], int count) {
+VELT_V3_FUSED void filterSlotsV3(SynthesisState st, const Gains& gains, const float (*slots)[32],
+                                 int count) {
     filterSlots<8>(st, gains, slots, count);
 }
-VELT_SYNTHESIS_V3 void filterSubbandsV3(SynthesisState st, const Gains& gains,
-                                        const float* subbands, int stride, int count, int kept) {
+VELT_V3_FUSED void filterSubbandsV3(SynthesisState st, const Gains& gains, const float* subbands,
+                                    int stride, int count, int kept) {
     filterSubbands<8>(st, gains, subbands, stride, count, kept);
 }
 // The baseline's vectors.
