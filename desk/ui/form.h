@@ -86,6 +86,8 @@ class Form {
 
     // ---- used by controls and the test script
     QWidget* window() const { return window_.get(); }
+    // True for the window of a form, also one whose form has unloaded it (waiting for deletion).
+    static bool isFormWindow(const QWidget* w);
     QWidget* clientArea() const { return client_; }
     QMenuBar* menuBar();
     void registerControl(Control* c);
