@@ -152,7 +152,7 @@ bool frmWizard::nextAllowed() {
             ui::MessageBox(
                 "Click Browse to select an ensemble, or click Edit to create your own "
                 "ensemble.",
-                64, kWizardTitle);
+                ui::Information, kWizardTitle);
             return false;
         }
     }
@@ -162,7 +162,7 @@ bool frmWizard::nextAllowed() {
             ui::MessageBox(
                 "Click the arrow Play button to start playing the audio file, then tap "
                 "the Space Bar along with the beat of the music.",
-                48, kWizardTitle);
+                ui::Exclamation, kWizardTitle);
             return false;
         }
     }
