@@ -132,6 +132,12 @@ bool Form::layered(const Control& a, const Control& b) const {
 
 void Form::load() {
     if (loaded_) return;
+    loadDesign();
+    raiseFormEvent("Load", [this] { Form_Load(); });
+}
+
+void Form::loadDesign() {
+    if (loaded_) return;
     loaded_ = true;
     pendingTeardown_ = false;
     placed_ = false;
@@ -151,7 +157,6 @@ void Form::load() {
     designing_ = false;
     applyGeometry();
     for (Timer* t : timers_) t->formLoaded();
-    raiseFormEvent("Load", [this] { Form_Load(); });
 }
 
 bool Form::unload(bool force) {

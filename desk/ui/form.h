@@ -79,6 +79,9 @@ class Form {
 
     // ---- lifecycle, used by the form registry
     void load();
+    // Builds the window and runs design() only, raising no Load: the form as designed, hidden,
+    // for looking at its layout and captions. Destroy the form afterwards (no Unload is raised).
+    void loadDesign();
     // Runs Form_Unload (its Cancel is ignored when `force`); false when cancelled.
     bool unload(bool force = false);
 
