@@ -20,6 +20,7 @@ namespace velt::desk {
 namespace {
 
 constexpr const char* kTitle = "Project";
+constexpr double kShortestWindowSeconds = 0.04269;  // the engine's single-key analysis block
 
 std::string upperTail(const std::string& text, size_t n) {
     std::string tail = text.size() >= n ? text.substr(text.size() - n) : text;
@@ -185,9 +186,18 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                         91);
             return true;
         }
-        // A file that ends before the head we read can't hold the samples its header promises.
+        // Too short is what the engine cannot convert: less than one analysis window of samples
+        // where it reads them (32 bytes past the "data" tag up to the RIFF size less 74, or the
+        // end of the file). Its shortest window, that of single-key runs, is 0.04269 s.
         const int64_t L = static_cast<int64_t>(RiffSize) - D - 115;
-        if (L < 0 || got < kHeaderBytes) {
+        std::error_code sizeError;
+        const auto fileBytes = static_cast<int64_t>(std::filesystem::file_size(file, sizeError));
+        const int64_t present = sizeError ? L : std::min(L, fileBytes - (D - 1) - 32);
+        const bool tooShort =
+            L < 0 || (SampleRate > 0 && BlockAlign > 0 &&
+                      present / BlockAlign < static_cast<int64_t>(kShortestWindowSeconds *
+                                                                  static_cast<double>(SampleRate)));
+        if (tooShort) {
             ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
             DefaultWaveInfo();
             return true;
