@@ -78,11 +78,16 @@ class Form {
 
     // ---- lifecycle, used by the form registry
     void load();
+    // Builds the window and runs design() only, raising no Load: the form as designed, hidden,
+    // for looking at its layout and captions. Destroy the form afterwards (no Unload is raised).
+    void loadDesign();
     // Runs Form_Unload (its Cancel is ignored when `force`); false when cancelled.
     bool unload(bool force = false);
 
     // ---- used by controls and the test script
     QWidget* window() const { return window_.get(); }
+    // True for the window of a form, also one whose form has unloaded it (waiting for deletion).
+    static bool isFormWindow(const QWidget* w);
     QWidget* clientArea() const { return client_; }
     QMenuBar* menuBar();
     void registerControl(Control* c);
@@ -156,8 +161,8 @@ class Form {
     bool shown_ = false;
     bool designing_ = false;
     bool pendingTeardown_ = false;
-    bool placed_ = false;         // the start-up position was applied (or set by code)
-    uint64_t shownOrder_ = 0;     // when the form was last shown, to find the default owner
+    bool placed_ = false;      // the start-up position was applied (or set by code)
+    uint64_t shownOrder_ = 0;  // when the form was last shown, to find the default owner
     bool modalScripted_ = false;
     int handlerDepth_ = 0;
     bool applyingGeometry_ = false;
