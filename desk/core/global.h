@@ -129,6 +129,9 @@ struct Global : ProjectRecord {
     std::string WorkWaveFile;
     std::string SourceAudioFile;
     bool WaveReady = false;
+    // The text of the last message box of a command-line run, where no one sees the box: a
+    // decoding window's failure becomes the log line's outcome.
+    std::string BatchMessage;
     std::string WorkMidiFile;
     int32_t ConvertIndex = 0;
     float ConvertDuration = 0;  // seconds
@@ -175,6 +178,7 @@ struct Global : ProjectRecord {
     // Flags.
     bool ProjectChanged = false;
     bool BatchMode = false;
+    bool BatchLogLost = false;  // a line of this command-line run could not be written to LogFile
     bool VistaOrLater = false;
     bool AudioFileValid = false;
     bool SettingsApplied = false;

@@ -21,9 +21,9 @@ bool looksLikeText(const std::string& bytes) {
     });
 }
 
-// The engine's reading: the last line holding the key with at least one character after it.
-std::string audioFileOf(const std::string& text) {
-    const std::string key = "AudioFile=";
+}  // namespace
+
+std::string EngineKeyValue(const std::string& text, const std::string& key) {
     std::string value;
     size_t start = 0;
     while (start < text.size()) {
@@ -32,20 +32,19 @@ std::string audioFileOf(const std::string& text) {
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const size_t at = line.find(key);
-        if (at != std::string::npos && line.size() > key.size()) value = line.substr(at + key.size());
+        if (at != std::string::npos && line.size() > key.size())
+            value = line.substr(at + key.size());
         start = end + 1;
     }
     return value;
 }
-
-}  // namespace
 
 std::optional<std::string> BatchProjectRefusal(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!looksLikeText(bytes)) return "The file '" + path + "' is not a valid Veltrane project.";
-    if (audioFileOf(bytes).empty()) return DescribeOutcome(kNoAudioFile).text;
+    if (EngineKeyValue(bytes, "AudioFile=").empty()) return DescribeOutcome(kNoAudioFile).text;
     return std::nullopt;
 }
 
