@@ -36,6 +36,12 @@ constexpr int PartCount = 16;  // parts 0..15; part 15 is the percussion part
 constexpr int PercussionPart = 15;
 constexpr int PercussionChannel = 10;
 
+// ResultAction: the results window's choice that acts after the window has closed (the index of
+// its option), or none.
+constexpr int32_t ResultNone = 0;
+constexpr int32_t ResultConvertAgain = 2;
+constexpr int32_t ResultBuildScore = 5;
+
 using PartLongs = std::array<int32_t, PartCount>;      // Long(0 To 15)
 using PartRange = std::array<int32_t, PartCount + 1>;  // Long(0 To 16); 16 = overall range
 
@@ -140,7 +146,7 @@ struct Global : ProjectRecord {
     int32_t DetectedKeyMax = 0;
     float AudioLength = 0;  // seconds
     int32_t AudioChannels = 0;
-    int32_t ResultAction = 0;
+    int32_t ResultAction = ResultNone;
     std::string ScoreBuilderMaster;
     int32_t ScoreBuilderPatch = 0;
 

@@ -84,6 +84,10 @@ class FormWindow : public QWidget {
 
 Form::Form(std::string name) : name_(std::move(name)) {}
 
+bool Form::isFormWindow(const QWidget* w) {
+    return dynamic_cast<const FormWindow*>(w) != nullptr;
+}
+
 Form::~Form() {
     // The derived form's controls are gone by now; only the window is left to destroy.
     modalLoop_ = nullptr;
@@ -118,6 +122,12 @@ QMenuBar* Form::menuBar() {
 
 void Form::load() {
     if (loaded_) return;
+    loadDesign();
+    raiseFormEvent("Load", [this] { Form_Load(); });
+}
+
+void Form::loadDesign() {
+    if (loaded_) return;
     loaded_ = true;
     pendingTeardown_ = false;
     placed_ = false;
@@ -137,7 +147,6 @@ void Form::load() {
     designing_ = false;
     applyGeometry();
     for (Timer* t : timers_) t->formLoaded();
-    raiseFormEvent("Load", [this] { Form_Load(); });
 }
 
 bool Form::unload(bool force) {

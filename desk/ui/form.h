@@ -80,11 +80,16 @@ class Form {
 
     // ---- lifecycle, used by the form registry
     void load();
+    // Builds the window and runs design() only, raising no Load: the form as designed, hidden,
+    // for looking at its layout and captions. Destroy the form afterwards (no Unload is raised).
+    void loadDesign();
     // Runs Form_Unload (its Cancel is ignored when `force`); false when cancelled.
     bool unload(bool force = false);
 
     // ---- used by controls and the test script
     QWidget* window() const { return window_.get(); }
+    // True for the window of a form, also one whose form has unloaded it (waiting for deletion).
+    static bool isFormWindow(const QWidget* w);
     QWidget* clientArea() const { return client_; }
     QMenuBar* menuBar();
     void registerControl(Control* c);

@@ -24,9 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kConvertAgain = 2;
-constexpr int kBuildScore = 5;
-
 bool fileExists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::exists(path, ec);
@@ -200,8 +197,8 @@ bool recognizeOnce() {
     if (!converted || (outcome != "Finished" && outcome != "User abort")) return false;
     showModal<frmResults>();
     mainToFront();
-    if (g.ResultAction == kConvertAgain) return true;
-    if (g.ResultAction == kBuildScore) main_window::run(MainWindow().runNewCommand);
+    if (g.ResultAction == ResultConvertAgain) return true;
+    if (g.ResultAction == ResultBuildScore) main_window::run(MainWindow().runNewCommand);
     return false;
 }
 

@@ -14,6 +14,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/core/shared/tools.h"
 #include "desk/ui/ui.h"
 #include "platform/folders/folders.h"
 #include "platform/folders/instance_lock.h"
@@ -84,9 +85,9 @@ bool displayAvailable() {
     return QGuiApplication::instance() != nullptr && name != "offscreen" && name != "minimal";
 }
 
-// The help of the program: its pages in the install folder, opened in the browser.
-std::unique_ptr<platform::BrowserHelp>& programHelp() {
-    static std::unique_ptr<platform::BrowserHelp> help;
+// The help of the program: its pages in the install folder, shown in its own help window.
+std::unique_ptr<platform::Help>& programHelp() {
+    static std::unique_ptr<platform::Help> help;
     return help;
 }
 
@@ -226,7 +227,7 @@ int StartProgram(const std::string& commandLine, std::unique_ptr<platform::Insta
     g.TempTapFile = g.TempFolder + "/~temp.tt";
 
     // The help lies beside the program, whatever "/dir=" says.
-    programHelp() = std::make_unique<platform::BrowserHelp>(g.InstallFolder, DeskShell());
+    programHelp() = MakeProgramHelp(g.InstallFolder);
     ui::runtime().help = programHelp().get();
 
     g.CmdLineProject = request.project;

@@ -10,6 +10,10 @@
 #include "mpeg/simd_path.h"
 #include "mpeg/synthesis_window.h"
 
+#ifdef VELT_SIMD_DISPATCH
+#include <emmintrin.h>
+#endif
+
 namespace velt::mpeg {
 namespace {
 
@@ -115,6 +119,15 @@ using Ints4 = std::int32_t __attribute__((vector_size(16)));
     r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
 }
 
+// Puts the lanes of a vector in reverse order (in place: a vector of eight passed by value
+// would change the calling convention between the builds).
+[[gnu::always_inline]] inline void reverse(Floats8& v) {
+    v = __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
+}
+[[gnu::always_inline]] inline void reverse(Floats4& v) {
+    v = __builtin_shufflevector(v, v, 3, 2, 1, 0);
+}
+
 // Vectors of L floats: eight in the x86-64-v3 build (and where nothing is chosen), four in the
 // baseline build, whose vector unit holds four (wider vectors would be split through memory).
 template <int L>
@@ -145,6 +158,27 @@ using History = std::array<float, 64>;
 template <int P, typename F>
 [[gnu::always_inline]] inline void toSamples(const F (&sums)[P], bool fullRate, std::int16_t* pcm) {
     constexpr int kLanes = sizeof(F) / sizeof(float);
+#ifdef VELT_SIMD_DISPATCH
+    if constexpr (kLanes == 4) {
+        // The baseline's own minimum, maximum, conversions and saturating pack give the same:
+        // MAXPS takes its second operand for a sum that is not a number, and the conversion
+        // rounds to nearest, ties to even, in the mode every program starts in.
+        static_assert(P % 2 == 0);
+        const __m128 low = _mm_set1_ps(-32768.0f);
+        const __m128 high = _mm_set1_ps(32767.0f);
+        for (int b = 0; b < P; b += 2) {
+            __m128i whole[2];
+            for (int h = 0; h < 2; ++h) {
+                const __m128 c =
+                    _mm_min_ps(_mm_max_ps(static_cast<__m128>(sums[b + h]), low), high);
+                whole[h] = fullRate ? _mm_cvtps_epi32(c) : _mm_cvttps_epi32(c);
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 4 * b),
+                             _mm_packs_epi32(whole[0], whole[1]));
+        }
+        return;
+    }
+#endif
     const F low = F{} - 32768.0f;
     const F high = F{} + 32767.0f;
     const F toWhole = F{} + 12582912.0f;  // 1.5 x 2^23
@@ -261,7 +295,9 @@ template <int L>
     F x[32];
     cosineTransform(in, x);
     // Each slot's 32 transform values in a row of their own, by L x L transposes.
+    // Entry 32 of each row is X[32] = 0.
     float xs[L][33];
+    for (int s = 0; s < L; ++s) xs[s][32] = 0.0f;
     for (int block = 0; block < 32 / L; ++block) {
         F rows[L];
         for (int i = 0; i < L; ++i) rows[i] = x[L * block + i];
@@ -287,16 +323,28 @@ template <int L>
     // becomes the newest of the ring.
     const auto push = [&](const float* xm) {
         st.ring = st.ring == 0 ? kSynthesisRing - 1 : st.ring - 1;
-        History& v = st.history[st.ring];
-        for (int i = 0; i < 16; ++i) v[i] = xm[16 + i];
-        v[16] = 0.0f;
-        for (int i = 17; i < 48; ++i) v[i] = -xm[48 - i];
-        for (int i = 48; i < 64; ++i) v[i] = -xm[i - 48];
+        float* v = st.history[st.ring].data();
         float* copy = st.history[st.ring + kSynthesisRing].data();
-        for (int i = 0; i < 64; i += L) {
+        const auto store = [&](int at, const F& part) {
+            std::memcpy(v + at, &part, sizeof part);
+            std::memcpy(copy + at, &part, sizeof part);
+        };
+        for (int i = 0; i < 16; i += L) {
             F part;
-            std::memcpy(&part, v.data() + i, sizeof part);
-            std::memcpy(copy + i, &part, sizeof part);
+            std::memcpy(&part, xm + 16 + i, sizeof part);
+            store(i, part);
+        }
+        // V[16 + j] = -X[32 - j], j = 0..31 (X[32] = 0 is the row's last entry): backwards.
+        for (int j = 0; j < 32; j += L) {
+            F part;
+            std::memcpy(&part, xm + 32 - j - (L - 1), sizeof part);
+            reverse(part);
+            store(16 + j, -part);
+        }
+        for (int i = 0; i < 16; i += L) {
+            F part;
+            std::memcpy(&part, xm + i, sizeof part);
+            store(48 + i, -part);
         }
     };
     int s = 0;
