@@ -193,11 +193,11 @@ void frmEns::design() {
     const double lower = kFirstRowTop + kRowHeight * (kVisibleRows + 1) + 180;
     lblDrumKit.Move(120, lower + 45, 1680, 255);
     lblDrumKit.setCaption("Drum Kit Name:");
-    txtDrumKit.Move(1800, lower, 2340, 315);
-    cmdDrumKitBrowse.Move(4200, lower, 420, 315);
+    txtDrumKit.Move(1800, lower, 2760, 315);
+    cmdDrumKitBrowse.Move(4620, lower, 420, 315);
     cmdDrumKitBrowse.setCaption("...");
     cmdDrumKitBrowse.setToolTipText("Select Drum Kit");
-    cmdDrumKitEdit.Move(4680, lower, 900, 315);
+    cmdDrumKitEdit.Move(5100, lower, 600, 315);
     cmdDrumKitEdit.setCaption("Edit");
     cmdDrumKitEdit.setToolTipText("Edit Drum Kit");
 
@@ -232,11 +232,11 @@ void frmEns::design() {
     const double names = lower + 960;
     lblPatchMap.Move(120, names + 45, 1680, 255);
     lblPatchMap.setCaption("Ensemble Name:");
-    txtPatchMap.Move(1800, names, 2340, 315);
-    cmdLoad.Move(4200, names, 420, 315);
+    txtPatchMap.Move(1800, names, 2760, 315);
+    cmdLoad.Move(4620, names, 420, 315);
     cmdLoad.setCaption("...");
     cmdLoad.setToolTipText("Open Ensemble");
-    cmdSaveAs.Move(4680, names, 900, 315);
+    cmdSaveAs.Move(5100, names, 600, 315);
     cmdSaveAs.setCaption("Save");
     cmdSaveAs.setToolTipText("Save Ensemble");
     chkAutoName.Move(5760, names + 30, 1500, 255);

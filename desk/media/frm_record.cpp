@@ -153,11 +153,11 @@ void frmRecord::design() {
     spnTempo.setBuddy(txtTempo);
     spnTempo.setMin(5);
     spnTempo.setMax(1080);
-    lblTimeNum.Move(120, 735, 1725, 255);
+    lblTimeNum.Move(120, 735, 1800, 255);
     lblTimeNum.setCaption("Beats Per Measure:");
-    txtTimeNum.Move(1860, 675, 615, 315);
+    txtTimeNum.Move(1920, 675, 615, 315);
     txtTimeNum.setText("Auto");
-    spnTimeNum.Move(2475, 675, 255, 315);
+    spnTimeNum.Move(2535, 675, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
     spnTimeNum.setBuddy(txtTimeNum, true);
@@ -170,7 +170,7 @@ void frmRecord::design() {
     lblFaster.Move(1080, 2295, 735, 255);
     lblFaster.setCaption("Faster");
     lblFaster.setAlignment(1);
-    lblVolume.Move(1980, 1095, 1455, 255);
+    lblVolume.Move(1980, 1080, 1455, 255);
     lblVolume.setCaption("Volume");
     sldVolume.Move(1980, 1350, 1455, 375);
     sldVolume.setMin(-127);
@@ -199,9 +199,9 @@ void frmRecord::design() {
              &lblMasterName, &txtMasterFile, &cmdMasterBrowse, &cmdMasterEdit, &lblChannels,
              &lstChannels, &lblKey, &lblKey1})
         c->setContainer(fraMasterFile);
-    lblMasterName.Move(120, 300, 900, 255);
+    lblMasterName.Move(120, 330, 1020, 255);
     lblMasterName.setCaption("File Name:");
-    txtMasterFile.Move(1020, 270, 1515, 315);
+    txtMasterFile.Move(1140, 270, 1395, 315);
     txtMasterFile.setToolTipText("Click a button to select or edit the master MIDI file.");
     cmdMasterBrowse.Move(2580, 270, 420, 315);
     cmdMasterBrowse.setCaption("...");

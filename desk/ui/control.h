@@ -189,6 +189,7 @@ class Control {
     virtual QWidget* createWidget(QWidget* parent) = 0;
     virtual void resetState() = 0;
     virtual void widgetMoved() {}
+    virtual void fontChanged() {}
 
     // Raises an event; false when the rules held it back (or the form is not loaded).
     template <class... A, class... B>

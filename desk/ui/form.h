@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desk/ui/control.h"
@@ -97,6 +98,10 @@ class Form {
     void registerTimer(Timer* t);
     void unregisterTimer(Timer* t);
     const std::vector<Control*>& controls() const { return controls_; }
+    // Two controls drawn over each other on purpose (a picture under its labels); a layout check
+    // lets such pairs overlap.
+    void declareLayered(const Control& a, const Control& b);
+    bool layered(const Control& a, const Control& b) const;
 
     // Focus (focus.cpp): a user move to `target`, then `action` unless the move was dropped.
     bool userMove(Control& target, FocusReason reason, const std::function<void()>& action);
@@ -184,6 +189,7 @@ class Form {
     QEventLoop* modalLoop_ = nullptr;
     std::vector<Control*> controls_;
     std::vector<Timer*> timers_;
+    std::vector<std::pair<const Control*, const Control*>> layered_;
     Control* active_ = nullptr;
     Control* leaving_ = nullptr;  // the control whose LostFocus is running in a user move
     int focusRequests_ = 0;       // SetFocus calls, to tell a dropped move
@@ -193,8 +199,12 @@ class Form {
 namespace Screen {
 double Width();
 double Height();
-constexpr double TwipsPerPixelX = TwipsPerPixel;
-constexpr double TwipsPerPixelY = TwipsPerPixel;
+inline double TwipsPerPixelX() {
+    return twipsPerPixel();
+}
+inline double TwipsPerPixelY() {
+    return twipsPerPixel();
+}
 }  // namespace Screen
 
 }  // namespace velt::ui

@@ -15,7 +15,7 @@ namespace {
 
 frmProperties& editor() { return ui::forms::get<frmProperties>(); }
 
-constexpr double kEditShown = 2280 + 2835, kEditHidden = 2280 + 885;
+constexpr double kEditShown = 2280 + 3255, kEditHidden = 2280 + 885;
 
 const char* kRecordDirect =
     "Before recording, set the proper recording volume by playing your instrument or singing and "
@@ -33,16 +33,14 @@ const char* kRecordCassette =
     "square Stop button when you are finished. Click the Save button and select a name for your "
     "audio file.";
 const char* kInstrument =
-    "Select the instrument played in the original audio. You can click the speaker button to get "
-    "an idea of what the instrument sounds like.  For singing, select 52 or 53.";
+    "Select the instrument played in the original audio. You can click Play beside it to get an "
+    "idea of what the instrument sounds like.  For singing, select 52 or 53.";
 const char* kDrumKit =
-    "Click the folder button to select an existing drum kit that best resembles the set of drums "
-    "in your original audio. You can also click the globe button to create or edit your own drum "
-    "kit.";
+    "Click Browse to select an existing drum kit that best resembles the set of drums in your "
+    "original audio. You can also click Edit to create or edit your own drum kit.";
 const char* kEnsemble =
-    "Click the folder button to select an existing ensemble that best resembles the set of "
-    "instruments in your original audio. You can also click the globe button to create or edit "
-    "your own ensemble.";
+    "Click Browse to select an existing ensemble that best resembles the set of instruments in "
+    "your original audio. You can also click Edit to create or edit your own ensemble.";
 const char* kFinishLive =
     "Congratulations! Veltrane is now ready to convert your live audio to MIDI in near real-time. "
     "If you want, you may adjust some advanced settings now by clicking the button below to open "

@@ -100,8 +100,8 @@ TEST_F(WizardFlow, TheExampleEnsembleIsConfirmedOrExplained) {
         match.defaultAnswer = ui::No;
         ui.expectBox(match).answer(answer);
         if (answer == ui::No)
-            ui.expectBox(Box("Click the folder button to select an ensemble, or click the globe "
-                             "button to create your own ensemble.",
+            ui.expectBox(Box("Click Browse to select an ensemble, or click Edit to create your "
+                             "own ensemble.",
                              "Project Wizard", 64))
                 .answer(ui::OK);
         w.cmdNav_Click(3);
