@@ -45,7 +45,7 @@ const PageText kPageTexts[frmWizard::kPages] = {
     {"Pitch Mode", "Specify Level of Polyphony",
      "What is the largest number of notes that sound at the same time?"},
     {"Tempo Tapper", "Tap in the Tempo",
-     "Click the arrow Play button to start playing the audio file, then tap the Space Bar along "
+     "Click the Play button to start playing the audio file, then tap the Space Bar along "
      "with the beat of the music."},
     {"Timing Resolution", "Specify Timing Resolution (Notes Per Beat)",
      "Select the shortest note that the MIDI file should hold, in notes per beat."},

@@ -20,7 +20,7 @@ constexpr double kEditShown = 2280 + 3255, kEditHidden = 2280 + 885;
 const char* kRecordDirect =
     "Before recording, set the proper recording volume by playing your instrument or singing and "
     "observing the meter on the right.  The bar should be green most of the time.  Adjust the "
-    "recording level as needed by clicking on the Recording Level button and adjusting the "
+    "recording level as needed by clicking on the Level button and adjusting the "
     "sliders. Click on the round Record button to begin recording. The metronome will begin "
     "clicking and give you a one measure lead-in. Click the square Stop button when you are "
     "finished. Click the Save button and select a name for your audio file.";
@@ -28,7 +28,7 @@ const char* kRecordCassette =
     "If you are recording from a CD, click on the CD Player button to select the desired track "
     "and position. Before recording, set the proper recording volume by playing the music and "
     "observing the meter on the right.  The bar should be green most of the time.  Adjust the "
-    "recording level as needed by clicking on the Recording Level button and adjusting the "
+    "recording level as needed by clicking on the Level button and adjusting the "
     "sliders. When you are ready, click on the round Record button to begin recording. Click the "
     "square Stop button when you are finished. Click the Save button and select a name for your "
     "audio file.";

@@ -160,7 +160,7 @@ bool frmWizard::nextAllowed() {
         if (cmdStop.Enabled()) cmdStop_Click();
         if (!chkTempoDetect.Enabled() && txtTempo1.Text() == "120") {
             ui::MessageBox(
-                "Click the arrow Play button to start playing the audio file, then tap "
+                "Click the Play button to start playing the audio file, then tap "
                 "the Space Bar along with the beat of the music.",
                 ui::Exclamation, kWizardTitle);
             return false;

@@ -32,6 +32,47 @@ class FontScale {
     QFont base_;
 };
 
+// A form with what the checks must find: a cut label, a caption that wraps into too little
+// height, and two labels over one another.
+class frmCramped : public ui::Form {
+  public:
+    frmCramped() : Form("frmCramped") {}
+    ui::Label lblCut{this, "lblCut"};
+    ui::OptionButton optTall{this, "optTall"};
+    ui::Label lblUnder{this, "lblUnder"};
+    ui::Label lblOver{this, "lblOver"};
+
+  protected:
+    void design() override {
+        lblCut.Move(0, 0, 600, 255);
+        lblCut.setCaption("Instrument in Original Audio:");
+        optTall.Move(0, 300, 1500, 255);
+        optTall.setCaption("A caption of many words that needs several lines in a narrow box");
+        lblUnder.Move(0, 900, 3000, 255);
+        lblUnder.setCaption("Under");
+        lblOver.Move(1500, 900, 3000, 255);
+        lblOver.setCaption("Over");
+    }
+};
+
+TEST(CaptionsFitChecks, FindCutCaptionsAndOverlapsUnlessDeclaredLayered) {
+    ui::test::Script ui;
+    frmCramped& f = ui::Load<frmCramped>();
+    EXPECT_NE(form_walk::CaptionProblem(f.lblCut), "");
+    EXPECT_NE(form_walk::CaptionProblem(f.optTall), "");
+    EXPECT_EQ(form_walk::CaptionProblem(f.lblUnder), "");
+    EXPECT_EQ(form_walk::Overlaps(f),
+              std::vector<std::string>{"frmCramped.lblUnder overlaps frmCramped.lblOver"});
+    f.declareLayered(f.lblOver, f.lblUnder);
+    EXPECT_TRUE(form_walk::Overlaps(f).empty());
+    // Room enough: the label fits, the option's caption wraps into the height it has.
+    f.lblCut.setWidth(3000);
+    f.optTall.setHeight(1500);
+    EXPECT_EQ(form_walk::CaptionProblem(f.lblCut), "");
+    EXPECT_EQ(form_walk::CaptionProblem(f.optTall), "");
+    ui::forms::releaseAll();
+}
+
 class CaptionsFit : public MainWindowTest {
   protected:
     // No bridge: the progress and live windows close at once, saying so, instead of running.

@@ -118,7 +118,7 @@ TEST_F(WizardFlow, TappingPageRefusesTheUntouchedTempo) {
     w.ShowStep(9);
     w.chkTempoDetect.setEnabled(false);
     w.txtTempo1.setText("120");
-    ui.expectBox(Box("Click the arrow Play button to start playing the audio file, then tap the "
+    ui.expectBox(Box("Click the Play button to start playing the audio file, then tap the "
                      "Space Bar along with the beat of the music.",
                      "Project Wizard", 48))
         .answer(ui::OK);
