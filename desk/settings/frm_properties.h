@@ -217,8 +217,6 @@ class frmProperties : public ui::Form {
     float WorkReferencePitch = 440;
     std::string CurrentAudioFile;
     std::string CurrentMidiFile;
-    std::array<std::string, 12> NoteNames{"C",  "C#", "D",  "D#", "E",  "F",
-                                          "F#", "G",  "G#", "A",  "A#", "B"};
     std::vector<std::string> AudioList{""};  // 1-based: element 0 unused
     std::vector<std::string> MidiList{""};
     float WorkStart = 0;
@@ -260,9 +258,13 @@ class frmProperties : public ui::Form {
     void CheckEntireRange();
     void CheckWmaSupport();
 
-    // Note names and test tones.
+    // Note names (desk/core/shared/note_names.h), spelled for the key signature the key list
+    // shows: the one being edited, which reaches the project only on Apply.
     int32_t KeyToVal(const std::string& name) const;
     std::string ValToKey(int32_t note) const;
+    int32_t ListedKeySignature() const;  // 8 - the key list's row
+
+    // Test tones.
     void PlaySound(int32_t mode, int32_t i);
     void tmrMidi_Timer();
 
@@ -356,6 +358,7 @@ class frmProperties : public ui::Form {
     void txtReferencePitch_GotFocus();
     void txtReferencePitch_KeyPress(int& KeyAscii);
     void txtReferencePitch_LostFocus();
+    void applyPolyphony();  // the brightness, gain and Auto Detect rules of the polyphony
     void txtSpeed_Change();
     void txtSpeed_GotFocus();
     void txtSpeed_KeyPress(int& KeyAscii);

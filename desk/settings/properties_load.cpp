@@ -66,8 +66,6 @@ const char* const kBritishValues[] = {
     "Semiquaver", "Demisemiquaver", "Hemidemisemiquaver", "Quasihemidemisemiquaver"};
 
 constexpr int32_t kTonicNotes[15] = {61, 66, 59, 64, 57, 62, 55, 60, 65, 58, 63, 56, 61, 66, 59};
-constexpr const char* kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                        "F#", "G",  "G#", "A",  "A#", "B"};
 
 // A number as the classic Str writes it: a blank where a plus sign would stand, no zero before
 // the decimal point, up to seven significant digits.
@@ -117,7 +115,6 @@ void frmProperties::Form_Load() {
 
     HideControls();
 
-    for (int i = 0; i < 12; ++i) NoteNames[i] = kNoteNames[i];
     for (int i = 0; i < 15; ++i) TonicNotes[i] = kTonicNotes[i];
 
     chkTempoDetect.setValue(checkValue(g.TempoDetect));
@@ -390,15 +387,16 @@ void frmProperties::SetWaveParms() {
     }
 }
 
+// The needles stay on their dials, also for a number still being typed ("1" on the way to 120).
 void frmProperties::SetTempoGauge() {
-    int16_t value = std::min<int16_t>(ToInteger(Val(txtTempo.Text())), 235);
+    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtTempo.Text())), 5, 235);
     auto cx = ToInteger(gauTempo.Left() + gauTempo.Width() / 2);
     auto cy = ToInteger(gauTempo.Top() + gauTempo.Height() / 2);
     gauTempoLine.setEnds(ArcX(cx, 235, 5, value), ArcY(cy, 235, 5, value), cx, cy);
 }
 
 void frmProperties::SetSpeedGauge() {
-    int16_t value = ToInteger(Val(txtSpeed.Text()));
+    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtSpeed.Text())), 25, 400);
     auto cx = ToInteger(gauSpeed.Left() + gauSpeed.Width() / 2);
     auto cy = ToInteger(gauSpeed.Top() + gauSpeed.Height() / 2);
     gauSpeedLine.setEnds(ArcX(cx, 400, 25, value), ArcY(cy, 400, 25, value), cx, cy);
