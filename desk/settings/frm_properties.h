@@ -1,8 +1,10 @@
 // frmProperties, the project settings dialog ("Edit Project"). It edits a working copy of the open
 // project: Form_Load fills every control from the shared module and the data files beside the
-// program, and only Apply (or OK after an edit) commits the controls back. The dialog is also a
-// service layer for the other windows: audio file inspection (GetWaveInfo), note names (KeyToVal,
-// ValToKey), test tones (PlaySound) and the audio/MIDI file lists (AddToFileList, MidiFile).
+// program, and only Apply (or OK after an edit) commits the controls back. Note names and the
+// mechanics of test tones live in desk/core/shared (note_names.h, test_note.h); the dialog's
+// KeyToVal, ValToKey and PlaySound use them with what the dialog shows (its key list, patch and
+// channel). The other windows inspect audio (GetWaveInfo) and add to the file lists
+// (AddToFileList, MidiFile) through the dialog, because those update its controls.
 //
 // The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
 // loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and

@@ -6,12 +6,10 @@
 
 #include "desk/core/global.h"
 #include "desk/core/shared/message.h"
-#include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
-#include "platform/midi_out/midi_out.h"
 
 namespace velt::desk {
 
@@ -34,8 +32,7 @@ constexpr int32_t kPercussionChannel0 = 9;  // MIDI channel 10, 0-based
 void frmProperties::PlaySound(int32_t mode, int32_t i) {
     Global& g = G();
     tmrMidi_Timer();
-    g.MidiResult = platform::midi_out::open(g.hMidiOut, g.MidiDevice);
-    if (!g.SuppressMidiErrors && g.MidiResult != 0) {
+    if (OpenTestTonePort(g.MidiDevice) != 0 && !g.SuppressMidiErrors) {
         ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Open MIDI", 97);
         return;
     }
@@ -51,12 +48,7 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
         case 0: {
             int row = cboKey.ListIndex();
             if (row <= 0 || row > 15) return;
-            int32_t root = TonicNotes[static_cast<size_t>(row - 1)];
-            int32_t fifth = root + 7;
-            if (fifth > 66) fifth -= 12;
-            int32_t third = root + (optMajorMinor(0).Value() ? 4 : 3);
-            if (third > 66) third -= 12;
-            notes = {root, fifth, third};
+            notes = TonicChord(TonicNotes[static_cast<size_t>(row - 1)], optMajorMinor(0).Value());
             break;
         }
         case 1:
@@ -89,20 +81,15 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
         default:
             return;
     }
-    SendMidiMsg(0xC0 + channel, program, 0);
-    for (int32_t note : notes) SendMidiMsg(0x90 + channel, note, g.Velocity);
+    SendTestTone(channel, program, notes, g.Velocity);
     tmrMidi.setInterval(std::clamp(g.Duration, 1, 65535));
     tmrMidi.setEnabled(true);
     g.SuppressMidiErrors = false;
 }
 
 void frmProperties::tmrMidi_Timer() {
-    Global& g = G();
     tmrMidi.setEnabled(false);
-    // The reset silences the tone; no note-off is sent.
-    g.MidiResult = platform::midi_out::reset(g.hMidiOut);
-    g.MidiResult = platform::midi_out::close(g.hMidiOut);
-    g.hMidiOut = 0;
+    EndTestTone();
 }
 
 }  // namespace velt::desk
