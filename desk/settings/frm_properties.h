@@ -1,10 +1,11 @@
 // frmProperties, the project settings dialog ("Edit Project"). It edits a working copy of the open
 // project: Form_Load fills every control from the shared module and the data files beside the
-// program, and only Apply (or OK after an edit) commits the controls back. Note names and the
-// mechanics of test tones live in desk/core/shared (note_names.h, test_note.h); the dialog's
-// KeyToVal, ValToKey and PlaySound use them with what the dialog shows (its key list, patch and
-// channel). The other windows inspect audio (GetWaveInfo) and add to the file lists
-// (AddToFileList, MidiFile) through the dialog, because those update its controls.
+// program, and only Apply (or OK after an edit) commits the controls back. Note names, the
+// mechanics of test tones and the reading of a wave file's head live in desk/core/shared
+// (note_names.h, test_note.h, wave_head.h); the dialog's KeyToVal, ValToKey, PlaySound and
+// GetWaveInfo use them with what the dialog shows (its key list, patch, channel, time range).
+// The other windows inspect audio (GetWaveInfo) and add to the file lists (AddToFileList,
+// MidiFile) through the dialog, because those update its controls.
 //
 // The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
 // loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and
@@ -427,8 +428,6 @@ class frmProperties : public ui::Form {
     void wire();
     void DefaultWaveInfo();
     void ReadEnsembleRows(const std::string& file);
-    int32_t CvI(int32_t i) const;
-    int32_t CvL(int32_t i) const;
     void edited() { cmdApply.setEnabled(true); }
     void refusedFile(const std::string& text, long help);
     void mirrorIntoWizard();
