@@ -1,6 +1,7 @@
 #include "desk/core/run/batch_project_check.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -32,7 +33,8 @@ std::string audioFileOf(const std::string& text) {
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const size_t at = line.find(key);
-        if (at != std::string::npos && line.size() > key.size()) value = line.substr(at + key.size());
+        if (at != std::string::npos && line.size() > key.size())
+            value = line.substr(at + key.size());
         start = end + 1;
     }
     return value;
@@ -45,7 +47,14 @@ std::optional<std::string> BatchProjectRefusal(const std::string& path) {
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!looksLikeText(bytes)) return "The file '" + path + "' is not a valid Veltrane project.";
-    if (audioFileOf(bytes).empty()) return DescribeOutcome(kNoAudioFile).text;
+    const std::string audio = audioFileOf(bytes);
+    if (audio.empty()) return DescribeOutcome(kNoAudioFile).text;
+    // A FIFO, a device or a folder would leave the engine waiting on its first read for ever.
+    // A missing file is the engine's to report.
+    std::error_code ec;
+    const auto status = std::filesystem::status(audio, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return "The file '" + audio + "' is not a valid audio file.";
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velt::desk {
 
@@ -11,9 +12,9 @@ namespace velt::desk {
 void ShowHelpTopic(long topic);
 
 // Start MidiEditor on MidiFileToEdit / AudioEditor on AudioFileToEdit (or alone when empty).
-// The command lines are built as the program always built them; exposed for the tests.
-std::string MidiEditorCommand();
-std::string AudioEditorCommand();
+// The argument lists: the editor's path, then the file as one argument, never re-split.
+std::vector<std::string> MidiEditorArguments();
+std::vector<std::string> AudioEditorArguments();
 void OpenMidiInEditor();
 void OpenAudioInEditor();
 

@@ -342,7 +342,7 @@ TEST_F(RecorderWindow, OutsidePrograms) {
     ui.expectBox(Box("Unable to open CD Player.", "CD Player", 16, 144)).answer(ui::Answer::OK);
     f.cmdCDPlayer_Click();
     ASSERT_FALSE(shell.calls.empty());
-    EXPECT_EQ(shell.calls.back().text, "\"/nowhere/cdplayer\"");
+    EXPECT_EQ(shell.calls.back().arguments, std::vector<std::string>{"/nowhere/cdplayer"});
     f.cmdHelp_Click();
     EXPECT_EQ(ui.helpCalls().back(), 125);
 }

@@ -1,8 +1,8 @@
 // The audio and MIDI file lists: adding and selecting entries, the MIDI name of each audio file,
 // choosing a MIDI path, removing entries, the recorder's new take and the wizard's mirror.
 #include "audio_input_double.h"
-#include "desk/media/frm_record.h"
 #include "desk/core/shared/services.h"
+#include "desk/media/frm_record.h"
 #include "platform/shell/shell.h"
 #include "settings_fixture.h"
 
@@ -206,9 +206,12 @@ TEST_F(SettingsFileLists, TheEditorsGetTheSelectedFiles) {
     f.cmdWaveEdit_Click();
     EXPECT_EQ(g.AudioFileToEdit, (dir / "take.wav").string());
     ASSERT_EQ(shell.calls.size(), 3u);
-    EXPECT_EQ(shell.calls[0].text.find(".mid"), std::string::npos);
-    EXPECT_NE(shell.calls[1].text.find("take.mid"), std::string::npos);
-    EXPECT_NE(shell.calls[2].text.find("take.wav"), std::string::npos);
+    using Arguments = std::vector<std::string>;
+    EXPECT_EQ(shell.calls[0].arguments, Arguments{"/opt/editor/midi"});
+    EXPECT_EQ(shell.calls[1].arguments,
+              (Arguments{"/opt/editor/midi", (dir / "take.mid").string()}));
+    EXPECT_EQ(shell.calls[2].arguments,
+              (Arguments{"/opt/editor/audio", (dir / "take.wav").string()}));
 }
 
 TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {
