@@ -127,15 +127,28 @@ TEST_F(WaveInput, DataRangeEndsAtTheEarliestEnd) {
     put32(unfinished, 40, 0xFFFFFFFF);
     EXPECT_EQ(parse(unfinished).endOfData, int64_t(unfinished.size()));
 
+    // A writer that could not seek back leaves a RIFF size of 0 (or one ending before the
+    // audio): read like 0xFFFFFFFF, to the end of the data chunk or of the file.
+    for (uint32_t riffSize : {0u, 20u, 36u}) {
+        SCOPED_TRACE(riffSize);
+        Bytes streamed = monoTone;
+        put32(streamed, 4, riffSize);
+        EXPECT_EQ(parse(streamed).endOfData, chunkEnd);
+        put32(streamed, 40, 0xFFFFFFFF);
+        EXPECT_EQ(parse(streamed).endOfData, int64_t(streamed.size()));
+    }
+    Bytes shortRiff = monoTone;
+    put32(shortRiff, 4, 37 + 74 + 1000);
+    EXPECT_EQ(parse(shortRiff).endOfData, 37 + 1000) << "a RIFF size past the data tag holds";
+
     Bytes truncated(monoTone.begin(), monoTone.begin() + 20000);
     WaveHeader cut = parse(truncated);
     EXPECT_EQ(cut.endOfData, 20000);
     EXPECT_EQ(cut.dataLength, 20000 - 68);
 }
 
-// A comment that contains "data" (written by ffmpeg into a LIST/INFO chunk before the audio) is
-// not taken for the data chunk: the chunks are walked, and the melody converts whole.
-TEST_F(WaveInput, ChunkTextThatSaysDataIsNotTheData) {
+// The scale C D E F G A B C as sine tones with short rests, made by sox.
+fs::path makeMelody(const fs::path& file) {
     std::string melody;
     const double keys[] = {60, 62, 64, 65, 67, 69, 71, 72};
     for (double key : keys) {
@@ -143,7 +156,34 @@ TEST_F(WaveInput, ChunkTextThatSaysDataIsNotTheData) {
         melody += "0.5 sine " + std::to_string(440 * std::pow(2.0, (key - 69) / 12)) +
                   " vol 0.5 pad 0 0.1";
     }
-    fs::path plain = makeWav(dir / "melody.wav", 44100, 16, 1, melody);
+    return makeWav(file, 44100, 16, 1, melody);
+}
+
+// Converts the WAV with the built engine; the keys of its note-ons (midicsv) in order.
+std::vector<int> convertedKeys(const fs::path& wav, const fs::path& dir) {
+    fs::path midi = dir / "melody.mid";
+    EngineRun result = runEngine(writeProject(dir / "p.vpr", timedProject(wav, midi)),
+                                 dir / "status.txt", dir / "command.txt");
+    EXPECT_EQ(statusValue(result.status), "100000.000");
+    auto csv = velt::test::runCommand("midicsv " + shellQuote(midi.string()));
+    std::vector<int> found;
+    for (const std::string& line : velt::test::splitLines(csv.output)) {
+        int track = 0, channel = 0, key = 0, velocity = 0;
+        long tick = 0;
+        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &tick, &channel,
+                        &key, &velocity) == 5 &&
+            velocity > 0)
+            found.push_back(key);
+    }
+    return found;
+}
+
+const std::vector<int> kMelodyKeys = {60, 62, 64, 65, 67, 69, 71, 72};
+
+// A comment that contains "data" (written by ffmpeg into a LIST/INFO chunk before the audio) is
+// not taken for the data chunk: the chunks are walked, and the melody converts whole.
+TEST_F(WaveInput, ChunkTextThatSaysDataIsNotTheData) {
+    fs::path plain = makeMelody(dir / "melody.wav");
     fs::path tagged = dir / "tagged.wav";
     auto made = velt::test::runCommand("ffmpeg -v error -y -i " + shellQuote(plain.string()) +
                                        " -metadata comment=\"see data x\" -c copy " +
@@ -160,21 +200,20 @@ TEST_F(WaveInput, ChunkTextThatSaysDataIsNotTheData) {
     EXPECT_EQ(h.dataOffset, int64_t(data) + 32);
     EXPECT_EQ(h.endOfData, std::min<int64_t>(get32(bytes, 4) - 74, int64_t(bytes.size())));
 
-    fs::path midi = dir / "melody.mid";
-    EngineRun result = runEngine(writeProject(dir / "p.vpr", timedProject(tagged, midi)),
-                                 dir / "status.txt", dir / "command.txt");
-    EXPECT_EQ(statusValue(result.status), "100000.000");
-    auto csv = velt::test::runCommand("midicsv " + shellQuote(midi.string()));
-    std::vector<int> found;
-    for (const std::string& line : velt::test::splitLines(csv.output)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long tick = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &tick, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            found.push_back(key);
-    }
-    EXPECT_EQ(found, (std::vector<int>{60, 62, 64, 65, 67, 69, 71, 72}));
+    EXPECT_EQ(convertedKeys(tagged, dir.path()), kMelodyKeys);
+}
+
+// A recording whose writer never went back to fill in the RIFF size converts whole, as sox and
+// ffmpeg read it (before, it gave an empty MIDI file and success).
+TEST_F(WaveInput, StreamingHeaderConvertsTheMelody) {
+    fs::path wav = makeMelody(dir / "melody.wav");
+    Bytes bytes = velt::test::readBytes(wav);
+    put32(bytes, 4, 0);
+    writeBytes(wav, bytes);
+    auto seen = velt::test::runCommand("sox " + shellQuote(wav.string()) + " -n stat 2>&1");
+    EXPECT_NE(seen.output.find("Length (seconds):      4.800000"), std::string::npos)
+        << seen.output;
+    EXPECT_EQ(convertedKeys(wav, dir.path()), kMelodyKeys);
 }
 
 TEST_F(WaveInput, DamagedHeaders) {

@@ -85,6 +85,43 @@ TEST(MpegFrameReader, OutOfSyncFrameNeedsAValidFollower) {
     EXPECT_EQ(reader.readFrame(), kEndOfStream);
 }
 
+// Another kind of stream (version, layer or rate) counts only when the two headers after the
+// first of its frames confirm it; else that header is damage and its frame is skipped.
+TEST(MpegFrameReader, AChangeOfKindNeedsTwoConfirmingHeaders) {
+    // 48 kHz, 192 kbit/s: 576-byte frames; the same header on a 44.1 kHz frame's 626 bytes is
+    // what one hit bit in the rate field makes of it.
+    constexpr std::uint32_t k48kHz = 0xfffda400u;
+    std::vector<std::uint8_t> damaged = frameBytes(kLayer2Header);
+    damaged[2] = static_cast<std::uint8_t>(k48kHz >> 8);
+    const auto join = [](std::initializer_list<std::vector<std::uint8_t>> parts) {
+        std::vector<std::uint8_t> bytes;
+        for (const auto& part : parts) append(bytes, part);
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        int frames;
+    };
+    const Case cases[] = {
+        {"damaged header in the middle", join({frames(3), damaged, frames(3)}), 6},
+        {"damaged header in the last but one frame", join({frames(4), damaged, frames(1)}), 5},
+        {"damaged header in the last frame", join({frames(4), damaged}), 4},
+        {"damaged header in the first frame after junk",
+         join({frames(2), text("junk"), damaged, frames(2)}), 4},
+        {"three frames of another rate", join({frames(3), frames(3, k48kHz)}), 6},
+        {"two frames of another rate at the end", join({frames(3), frames(2, k48kHz)}), 3},
+        {"two frames of another rate, then junk",
+         join({frames(3), frames(2, k48kHz), text("junk"), frames(2)}), 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const test::Decoded d = test::decodeBytes(c.bytes);
+        EXPECT_EQ(d.frames, c.frames);
+        EXPECT_EQ(d.endCode, kEndOfStream);
+    }
+}
+
 TEST(MpegFrameReader, ReadsTheHeaderFieldsAndSkipsTheCrc) {
     // MPEG-1 Layer I, 32 kHz, stereo, 32 kbit/s, with CRC: 48-byte frames.
     const std::uint32_t header = 0xfffe1800u;

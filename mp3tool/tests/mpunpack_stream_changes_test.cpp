@@ -92,8 +92,10 @@ std::vector<unsigned char> padEveryOtherFrame(const std::vector<unsigned char>& 
         if ((h & 0xffe00000u) != 0xffe00000u) return {};  // not a plain run of frames
         const bool mpeg1 = (h >> 19) & 1;
         const int layer = 4 - int((h >> 17) & 3);
-        static constexpr int kL2[16] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0};
-        static constexpr int kL3[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+        static constexpr int kL2[16] = {0,   32,  48,  56,  64,  80,  96,  112,
+                                        128, 160, 192, 224, 256, 320, 384, 0};
+        static constexpr int kL3[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                        112, 128, 160, 192, 224, 256, 320, 0};
         static constexpr int kRates[4] = {44100, 48000, 32000, 0};
         if (!mpeg1 || (layer != 2 && layer != 3) || ((h >> 9) & 1)) return {};
         const int kbps = (layer == 2 ? kL2 : kL3)[(h >> 12) & 15];
@@ -136,8 +138,8 @@ TEST(MpunpackStreams, PaddedFramesAt32And48kHzDecodeWhole) {
         ASSERT_GT(padded, 10);
         velt::test::writeFile(dir / "padded.mp3", std::string(bytes.begin(), bytes.end()));
 
-        const auto r = runCommand(mpunpack() + " " + q(dir / "padded.mp3") + " " +
-                                  q(dir / "out.wav"));
+        const auto r =
+            runCommand(mpunpack() + " " + q(dir / "padded.mp3") + " " + q(dir / "out.wav"));
         EXPECT_EQ(r.output, "DONE\n");
         // Every frame decoded: as many samples as mpg123 gives for the file without padding.
         expectFullAccuracy(readWav(dir / "out.wav").samples,
@@ -166,8 +168,8 @@ TEST(MpunpackStreams, AFailingOutputEndsTheRunWithTheWriteFailure) {
         {"pipe closed early", "{ " + mpunpack() + " " + q(mp3) + " - " + q(dir / "status.txt") +
                                   " 2>" + q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt") +
                                   "; } | head -c 1000 >/dev/null"},
-        {"full device", mpunpack() + " " + q(mp3) + " /dev/full " + q(dir / "status.txt") +
-                            " >" + q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt")},
+        {"full device", mpunpack() + " " + q(mp3) + " /dev/full " + q(dir / "status.txt") + " >" +
+                            q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,24 +219,115 @@ TEST(MpunpackStreams, MonoAndStereoPartsKeepTheFirstFramesLayout) {
 }
 
 TEST(MpunpackStreams, ARateChangeEndsTheOutputThereWithItsOwnLine) {
+    struct Case {
+        const char* name;
+        const char* first;   // sox options of the first part
+        const char* kbps;    // lame's bit rate for it
+        const char* second;  // sox options of the part joined to it
+        int channels;
+        unsigned rate;
+    };
+    const Case cases[] = {
+        {"22.05 kHz mono, then 44.1 kHz stereo", "-r 22050 -c 1", "48", "-r 44100 -c 2", 1, 22050},
+        {"44.1 kHz stereo, then 48 kHz stereo", "-r 44100 -c 2", "128", "-r 48000 -c 2", 2, 44100},
+    };
+    const std::string line = "ERROR: Cannot decode mp3 file (sample rate changed)";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velt::test::TempDir dir;
+        run("cd " + q(dir.path()) + " && sox -D -n " + c.first +
+            " -b 16 a.wav synth 1 sine 500 pinknoise gain -10 && sox -D -n " + c.second +
+            " -b 16 b.wav synth 1 sine 300-900 pinknoise gain -10"
+            " && lame --quiet -t -b " +
+            c.kbps +
+            " a.wav a.mp3 && lame --quiet -t -b 128 b.wav b.mp3"
+            " && cat a.mp3 b.mp3 > both.mp3");
+        const auto r = runCommand(mpunpack() + " " + q(dir / "both.mp3") + " " +
+                                  q(dir / "out.wav") + " " + q(dir / "status.txt"));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.output, line + "\n");
+        EXPECT_EQ(readFile(dir / "status.txt"), line + "\r\n");
+        // The first part, whole, under a header that describes it.
+        const Wav wav = readWav(dir / "out.wav");
+        EXPECT_EQ(wav.header.channels, c.channels);
+        EXPECT_EQ(wav.header.sampleRate, c.rate);
+        EXPECT_EQ(wav.header.dataSize, wav.samples.size() * 2);
+        expectFullAccuracy(wav.samples, referenceDecode(dir / "a.mp3", dir / "a.raw"));
+    }
+}
+
+// Where each frame of a plain run of frames starts.
+std::vector<std::size_t> frameStarts(const std::vector<unsigned char>& bytes) {
+    std::vector<std::size_t> starts;
+    std::size_t at = 0;
+    while (at + 4 <= bytes.size()) {
+        const auto h = mpeg::parseFrameHeader(std::uint32_t(bytes[at]) << 24 |
+                                              std::uint32_t(bytes[at + 1]) << 16 |
+                                              std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+        if (!mpeg::isValidHeader(h)) break;
+        starts.push_back(at);
+        at += static_cast<std::size_t>(h.frameBytes());
+    }
+    return starts;
+}
+
+// One bit hit in the version, layer or sampling rate field of one frame's header, in the middle
+// of a long file: that frame is lost, nothing else; no rate change is seen.
+TEST(MpunpackStreams, OneHitHeaderBitLosesOneFrameNotTheRest) {
     velt::test::TempDir dir;
     run("cd " + q(dir.path()) +
-        " && sox -D -n -r 22050 -c 1 -b 16 m.wav synth 1 sine 500 pinknoise gain -10"
-        " && sox -D -n -r 44100 -c 2 -b 16 s.wav synth 1 sine 300-900 pinknoise gain -10"
-        " && lame --quiet -t -b 48 m.wav m.mp3 && lame --quiet -t -b 128 s.wav s.mp3"
-        " && cat m.mp3 s.mp3 > both.mp3");
-    const auto r = runCommand(mpunpack() + " " + q(dir / "both.mp3") + " " + q(dir / "out.wav") +
-                              " " + q(dir / "status.txt"));
-    const std::string line = "ERROR: Cannot decode mp3 file (sample rate changed)";
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.output, line + "\n");
-    EXPECT_EQ(readFile(dir / "status.txt"), line + "\r\n");
-    // The mono 22.05 kHz part, whole, under a header that describes it.
-    const Wav wav = readWav(dir / "out.wav");
-    EXPECT_EQ(wav.header.channels, 1);
-    EXPECT_EQ(wav.header.sampleRate, 22050u);
-    EXPECT_EQ(wav.header.dataSize, wav.samples.size() * 2);
-    expectFullAccuracy(wav.samples, referenceDecode(dir / "m.mp3", dir / "m.raw"));
+        " && sox -D -n -r 44100 -c 2 -b 16 source.wav synth 20 sine 200-3000 sine 440 pinknoise"
+        " gain -10 && lame --quiet -t -b 128 source.wav long.mp3"
+        " && twolame --quiet -b 192 source.wav long.mp2");
+    struct Case {
+        const char* name;
+        const char* file;
+        int bit;  // of the header word (31 = the first byte's top bit)
+    };
+    const Case cases[] = {
+        {"Layer III, 44.1 to 48 kHz", "long.mp3", 10},
+        {"Layer III, 44.1 to 32 kHz", "long.mp3", 11},
+        {"Layer III, MPEG-1 to MPEG-2", "long.mp3", 19},
+        {"Layer III to Layer I", "long.mp3", 18},
+        {"Layer II, 44.1 to 48 kHz", "long.mp2", 10},
+        {"Layer II, MPEG-1 to MPEG-2", "long.mp2", 19},
+        {"Layer II to Layer I", "long.mp2", 17},
+    };
+    constexpr std::size_t kHit = 400;  // the damaged frame
+    constexpr std::size_t kFrame = 1152 * 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto bytes = readBytes(dir / c.file);
+        const auto starts = frameStarts(bytes);
+        ASSERT_GT(starts.size(), kHit + 100);
+        const std::size_t at = starts[kHit] + 3 - static_cast<std::size_t>(c.bit / 8);
+        bytes[at] ^= static_cast<unsigned char>(1u << (c.bit % 8));
+        const auto damaged = mpeg::parseFrameHeader(std::uint32_t(bytes[starts[kHit]]) << 24 |
+                                                    std::uint32_t(bytes[starts[kHit] + 1]) << 16 |
+                                                    std::uint32_t(bytes[starts[kHit] + 2]) << 8 |
+                                                    bytes[starts[kHit] + 3]);
+        ASSERT_TRUE(mpeg::isValidHeader(damaged));  // a header that looks like another stream's
+        velt::test::writeFile(dir / "damaged", std::string(bytes.begin(), bytes.end()));
+
+        const auto r = runCommand(mpunpack() + " " + q(dir / "damaged") + " " + q(dir / "out.wav"));
+        EXPECT_EQ(r.output, "DONE\n");
+        EXPECT_EQ(r.exitCode, 0);
+        const Wav wav = readWav(dir / "out.wav");
+        EXPECT_EQ(wav.header.sampleRate, 44100u);
+        EXPECT_EQ(wav.header.dataSize, wav.samples.size() * 2);
+        const auto reference = referenceDecode(dir / c.file, dir / "reference.raw");
+        ASSERT_EQ(wav.samples.size() + kFrame, reference.size());
+        // Up to the damaged frame as the whole file decodes; some frames on (once the filters'
+        // memory and the bit reservoir have moved past the gap), one frame behind it.
+        const auto part = [](const std::vector<std::int16_t>& v, std::size_t from, std::size_t to) {
+            return std::vector<std::int16_t>(v.begin() + static_cast<std::ptrdiff_t>(from),
+                                             v.begin() + static_cast<std::ptrdiff_t>(to));
+        };
+        expectFullAccuracy(part(wav.samples, 0, kHit * kFrame), part(reference, 0, kHit * kFrame));
+        const std::size_t after = (kHit + 10) * kFrame;
+        expectFullAccuracy(part(wav.samples, after, wav.samples.size()),
+                           part(reference, after + kFrame, reference.size()));
+    }
 }
 
 TEST(MpunpackStreams, AnInformationFrameAloneIsNoAudio) {
@@ -249,9 +342,9 @@ TEST(MpunpackStreams, AnInformationFrameAloneIsNoAudio) {
         ASSERT_GT(full.size(), 2000u);
         const std::string tag(full.begin() + 36, full.begin() + 40);
         ASSERT_TRUE(tag == "Info" || tag == "Xing") << tag;
-        const auto header = mpeg::parseFrameHeader(std::uint32_t(full[0]) << 24 |
-                                                   std::uint32_t(full[1]) << 16 |
-                                                   std::uint32_t(full[2]) << 8 | full[3]);
+        const auto header =
+            mpeg::parseFrameHeader(std::uint32_t(full[0]) << 24 | std::uint32_t(full[1]) << 16 |
+                                   std::uint32_t(full[2]) << 8 | full[3]);
         ASSERT_TRUE(mpeg::isValidHeader(header));
         const auto end = full.begin() + header.frameBytes();
         velt::test::writeFile(dir / "tag.mp3", std::string(full.begin(), end));
@@ -261,9 +354,9 @@ TEST(MpunpackStreams, AnInformationFrameAloneIsNoAudio) {
         EXPECT_EQ(r.output, "ERROR: Cannot decode mp3 file (unsupported format)\n");
         EXPECT_EQ(readWav(dir / "out.wav").header.dataSize, 0u);
         // With its audio the same file still decodes as a whole.
-        EXPECT_EQ(runCommand(mpunpack() + " " + q(dir / "full.mp3") + " " + q(dir / "out.wav"))
-                      .output,
-                  "DONE\n");
+        EXPECT_EQ(
+            runCommand(mpunpack() + " " + q(dir / "full.mp3") + " " + q(dir / "out.wav")).output,
+            "DONE\n");
     }
 }
 

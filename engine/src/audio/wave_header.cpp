@@ -128,7 +128,11 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
     header.sampleRate = static_cast<int>(std::min<uint32_t>(le32(window, fmt + 12), INT32_MAX));
     header.bitsPerSample = static_cast<int>(le16(window, fmt + 22));
 
+    // A RIFF size of 0, or one that ends before the data chunk's first sample, is what a writer
+    // that could not seek back leaves (a streaming or unfinished header): like 0xFFFFFFFF, the
+    // samples then run to the end of the data chunk or of the file.
     int64_t riffSize = le32(window, 4);
+    if (riffSize <= int64_t(data)) riffSize = 0xFFFFFFFF;
     int64_t chunkEnd = int64_t(data) + 8 + le32(window, data + 4);
     header.dataOffset = int64_t(data) + 32;
     header.endOfData = std::min({riffSize - 74, chunkEnd, fileSize});

@@ -21,10 +21,22 @@ std::size_t copyIntoRing(std::array<std::uint8_t, Size>& ring, std::size_t at,
     return (at + n) % Size;
 }
 
+// Headers that must confirm a change of the stream's kind.
+constexpr int kConfirmingHeaders = 2;
+
+FrameHeader headerFrom(const std::uint8_t* bytes) {
+    return parseFrameHeader(std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
+                            std::uint32_t(bytes[2]) << 8 | bytes[3]);
+}
+
+bool sameKind(const FrameHeader& a, const FrameHeader& b) {
+    return a.version == b.version && a.layer == b.layer && a.samplingIndex == b.samplingIndex;
+}
+
 }  // namespace
 
-
 void FrameReader::reset() {
+    input_.clear();
     state_ = State::FindHeader;
     cachedValid_ = false;
     inSync_ = false;
@@ -82,17 +94,32 @@ int FrameReader::readFrame() {
             case State::FindHeader: {
                 if (cachedValid_) {
                     header_ = cached_;
+                    word_ = cached_.word;
                     cachedValid_ = false;
                 } else {
-                    // An invalid header is left one byte at a time, so a frame that starts
-                    // inside it (after a stray 0xFF) is still found.
-                    int r = syncSearch(true);
+                    const int r = syncSearch(true);
                     if (r != kOk) return r;
-                    while (!isValidHeader(header_)) {
-                        inSync_ = false;
-                        r = syncSearch(false);
-                        if (r != kOk) return r;
+                }
+                // An invalid header is left one byte at a time, so a frame that starts inside
+                // it (after a stray 0xFF) is still found.
+                state_ = isValidHeader(header_) ? State::CheckKind : State::SkipHeader;
+                break;
+            }
+            case State::SkipHeader: {
+                inSync_ = false;
+                const int r = syncSearch(false);
+                if (r != kOk) return r;
+                if (isValidHeader(header_)) state_ = State::CheckKind;
+                break;
+            }
+            case State::CheckKind: {
+                if (changesKind(header_)) {
+                    const int r = confirmChange();
+                    if (r == kInvalidFrame) {
+                        state_ = State::SkipHeader;
+                        break;
                     }
+                    if (r != kOk) return r;
                 }
                 state_ = State::ReadFirstPart;
                 break;
@@ -125,18 +152,16 @@ int FrameReader::readFrame() {
                 const int r = input_.read(bytes, 4);
                 if (r == kEndOfStream) {
                     state_ = State::FindHeader;
-                    return kOk;
+                    return taken();
                 }
                 if (r != kOk) return r;
                 state_ = State::FindHeader;
-                const FrameHeader next =
-                    parseFrameHeader(std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
-                                     std::uint32_t(bytes[2]) << 8 | bytes[3]);
+                const FrameHeader next = headerFrom(bytes);
                 if (!isValidHeader(next)) return kInvalidFrame;
                 cached_ = next;
                 cachedValid_ = true;
                 inSync_ = true;
-                return kOk;
+                return taken();
             }
         }
     }
@@ -155,10 +180,36 @@ int FrameReader::acceptFrame() {
     if (!inSync_) carried_ = 0;
     if (inSync_) {
         state_ = State::FindHeader;
-        return kOk;
+        return taken();
     }
     state_ = State::CheckNext;
     return readFrame();
+}
+
+int FrameReader::taken() {
+    kind_ = header_;
+    haveKind_ = true;
+    return kOk;
+}
+
+bool FrameReader::changesKind(const FrameHeader& h) const {
+    return haveKind_ && !sameKind(h, kind_);
+}
+
+// The header just found (its four bytes read) against the ones its length and theirs point at:
+// 0 when they are valid and of its kind, -700 when not (or when the input ends before them).
+int FrameReader::confirmChange() {
+    std::size_t offset = static_cast<std::size_t>(header_.frameBytes()) - 4;
+    for (int i = 0; i < kConfirmingHeaders; ++i) {
+        std::uint8_t bytes[4];
+        const int r = input_.peek(offset, bytes, 4);
+        if (r == kEndOfStream) return kInvalidFrame;
+        if (r != kOk) return r;
+        const FrameHeader next = headerFrom(bytes);
+        if (!isValidHeader(next) || !sameKind(next, header_)) return kInvalidFrame;
+        offset += static_cast<std::size_t>(next.frameBytes());
+    }
+    return kOk;
 }
 
 bool FrameReader::loadMainData(int mainDataBegin, int bitCount) {

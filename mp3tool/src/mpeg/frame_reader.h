@@ -7,6 +7,11 @@
 // missing or invalid is refused with -700; the end of the input right after a frame accepts it.
 // A read failure keeps the reader's state, so the next call resumes at the same step.
 //
+// A header whose MPEG version, layer or sampling rate differs from the last frame taken starts
+// another kind of stream only when the next two headers, at the places its length gives, are
+// valid and of its kind too. Otherwise it is a damaged header (one hit bit in the rate field
+// would end the output with a rate change): it is left one byte at a time like an invalid one.
+//
 // Every frame lands whole in the frame buffer; for Layer III its main data is also kept in the
 // ring, from which loadMainData gathers what a frame points back to. The CRC is skipped, never
 // checked.
@@ -19,6 +24,7 @@
 #include "mpeg/bit_reader.h"
 #include "mpeg/byte_input.h"
 #include "mpeg/frame_header.h"
+#include "mpeg/lookahead_input.h"
 
 namespace velt::mpeg {
 
@@ -29,8 +35,12 @@ class FrameReader {
 
     explicit FrameReader(ByteInput& input) : input_(input) {}
 
-    // Back to the start state: no cached header, not in sync, ring empty.
+    // Back to the start state: no cached header, not in sync, ring empty. The kind of the last
+    // frame taken is kept (a reposition stays in the same stream).
     void reset();
+    // Forgets the kind of the last frame taken: the next frame may be of any kind (a new
+    // stream).
+    void forgetStreamKind() { haveKind_ = false; }
 
     // Reads the next frame: 0 with header() and bits() set up, -700 for a refused frame, or the
     // input's code (-514 at the end). bits() starts after the header and the CRC and covers the
@@ -55,7 +65,7 @@ class FrameReader {
     bool loadMainData(int mainDataBegin, int bitCount);
 
   private:
-    enum class State { FindHeader, ReadFirstPart, StoreMainData, CheckNext };
+    enum class State { FindHeader, SkipHeader, CheckKind, ReadFirstPart, StoreMainData, CheckNext };
 
     // Finds the next word with a sync: from four new bytes (fresh), or by moving on one byte
     // from the last word found.
@@ -63,14 +73,19 @@ class FrameReader {
     int firstPartBytes() const;
     int mainDataBytes() const;
     int acceptFrame();
+    int taken();
+    bool changesKind(const FrameHeader& h) const;
+    int confirmChange();
 
-    ByteInput& input_;
+    LookaheadInput input_;
     State state_ = State::FindHeader;
     FrameHeader header_;
     FrameHeader cached_;
     bool cachedValid_ = false;
     bool inSync_ = false;
     std::uint32_t word_ = 0;  // the last four bytes the search looked at
+    FrameHeader kind_;        // the last frame taken: its version, layer and sampling rate count
+    bool haveKind_ = false;
 
     std::array<std::uint8_t, kFrameBufferBytes> frame_{};
     std::size_t bodyBytes_ = 0;  // bytes of the current frame in frame_ (header not included)

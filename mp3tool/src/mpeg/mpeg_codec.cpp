@@ -60,6 +60,7 @@ class MpegCodec : public CodecInstance {
         averageBitrate_ = 0;
         dataStart_ = 0;
         dataSize_ = control_.inputSize();
+        core_.forgetStreamKind();
         return flush();
     }
 

@@ -51,6 +51,9 @@ class MpegDecoder {
 
     // Silence and a fresh search: synthesis history, Layer III state and the reader's sync.
     void flush();
+    // A new stream: its first frame may be of any version, layer and rate, with no other frame
+    // to confirm the change.
+    void forgetStreamKind() { reader_.forgetStreamKind(); }
 
     SynthesisChannel& left() { return left_; }
     SynthesisChannel& right() { return right_; }
