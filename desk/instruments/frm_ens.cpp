@@ -95,7 +95,8 @@ void frmEns::wireRowEvents() {
     txtChannel.on(&ui::TextBox::Change, [this](int i) { txtChannel_Change(i); });
     txtChannel.on(&ui::TextBox::LostFocus, [this](int i) { txtChannel_LostFocus(i); });
     txtChannel.on(&ui::TextBox::GotFocus, [this, selectAll](int i) { selectAll(txtChannel(i)); });
-    txtChannel.on(&ui::TextBox::KeyPress, [digitsOnly](int, int& KeyAscii) { digitsOnly(KeyAscii); });
+    txtChannel.on(&ui::TextBox::KeyPress,
+                  [digitsOnly](int, int& KeyAscii) { digitsOnly(KeyAscii); });
     txtPoly.on(&ui::TextBox::Change, [this](int) { edited(); });
     txtPoly.on(&ui::TextBox::LostFocus, [this](int i) { txtPoly_LostFocus(i); });
     txtPoly.on(&ui::TextBox::GotFocus, [this, selectAll](int i) { selectAll(txtPoly(i)); });
@@ -114,10 +115,12 @@ void frmEns::wireRowEvents() {
     spnKeyMin.on(&ui::UpDown::DownClick, [this](int i) { spnKeyMin_DownClick(i); });
     spnKeyMax.on(&ui::UpDown::UpClick, [this](int i) { spnKeyMax_UpClick(i); });
     spnKeyMax.on(&ui::UpDown::DownClick, [this](int i) { spnKeyMax_DownClick(i); });
-    sldNoteRange.on(&ui::Slider::MouseDown,
-                    [this](int i, int button, int, double, double) { sldNoteRange_MouseDown(i, button); });
-    sldNoteRange.on(&ui::Slider::MouseUp,
-                    [this](int i, int button, int, double, double) { sldNoteRange_MouseUp(i, button); });
+    sldNoteRange.on(&ui::Slider::MouseDown, [this](int i, int button, int, double, double) {
+        sldNoteRange_MouseDown(i, button);
+    });
+    sldNoteRange.on(&ui::Slider::MouseUp, [this](int i, int button, int, double, double) {
+        sldNoteRange_MouseUp(i, button);
+    });
     sldNoteRange.on(&ui::Slider::Change, [this](int) { edited(); });
     optTrackL.on(&ui::OptionButton::Click, [this](int) { edited(); });
     optTrackR.on(&ui::OptionButton::Click, [this](int) { edited(); });
@@ -275,13 +278,11 @@ void frmEns::Form_Load() {
     // The working rows, each value held to what its box can show.
     EnsembleFile rows;
     for (int i = 0; i < kEnsembleRows; ++i) {
-        rows.rows[i] = {g.EnsActive[i] != 0 ? 1 : 0,
-                        std::clamp(g.EnsChannel[i], 0, 16),
-                        g.EnsTrack[i] != 0 ? 1 : 0,
-                        std::clamp(g.EnsPoly[i], kPolyMin, kPolyMax),
-                        std::clamp(g.EnsPatch[i], 0, 127),
-                        std::clamp(g.EnsKeyMin[i], 0, 127),
-                        std::clamp(g.EnsKeyMax[i], 0, 127)};
+        rows.rows[i] = {
+            g.EnsActive[i] != 0 ? 1 : 0,       std::clamp(g.EnsChannel[i], 0, 16),
+            g.EnsTrack[i] != 0 ? 1 : 0,        std::clamp(g.EnsPoly[i], kPolyMin, kPolyMax),
+            std::clamp(g.EnsPatch[i], 0, 127), std::clamp(g.EnsKeyMin[i], 0, 127),
+            std::clamp(g.EnsKeyMax[i], 0, 127)};
     }
     g.EnsPatch[kPercussionRow] = 0;
     loadRows(rows);
@@ -466,7 +467,8 @@ void frmEns::cboPatch_Click(int Index) {
         ui::YesNo + ui::Question, kTitle);
     if (answer == ui::No) return;
     Adjusting = true;
-    SetRange(Index, std::clamp(std::min(low, high), 0, 127), std::clamp(std::max(low, high), 0, 127));
+    SetRange(Index, std::clamp(std::min(low, high), 0, 127),
+             std::clamp(std::max(low, high), 0, 127));
     txtPoly(Index).setText(std::to_string(poly));
     txtPoly_LostFocus(Index);
     Adjusting = false;
@@ -677,19 +679,32 @@ void frmEns::scrGrid_Change() {
 }
 
 void frmEns::AllocateChannels() {
-    // Each channel box this sets raises txtChannel_Change, which would allocate again; the
-    // nested runs are skipped and the shortage is told once for the whole allocation.
-    if (allocating_) return;
-    allocating_ = true;
-    std::vector<ChannelRow> rows;
-    for (int i = 0; i < kEnsembleRows; ++i)
-        rows.push_back({chkActive(i).Value() == 1, boxNumber(txtChannel(i))});
-    const ChannelAllocation result = ::velt::desk::AllocateChannels(rows, G().ChannelUsed);
-    for (int i = 0; i < kEnsembleRows; ++i) {
-        if (result.channels[i] != rows[i].channel)
-            txtChannel(i).setText(std::to_string(result.channels[i]));
+    // Each channel box this sets raises txtChannel_Change, and through the mute box's click a
+    // box may be set again (unmuting gives channel 1). A change during the allocation asks for
+    // another pass, so the boxes end on the allocation of what they finally hold; the shortage
+    // is told once for the whole allocation.
+    if (allocating_) {
+        allocationPending_ = true;
+        return;
     }
-    if (result.shortage) {
+    allocating_ = true;
+    bool shortage = false;
+    // Every pass after the first starts from channels the previous one settled or muted, so
+    // two or three passes settle; the bound only guards against a handler that keeps changing.
+    for (int pass = 0; pass < kEnsembleRows + 1; ++pass) {
+        allocationPending_ = false;
+        std::vector<ChannelRow> rows;
+        for (int i = 0; i < kEnsembleRows; ++i)
+            rows.push_back({chkActive(i).Value() == 1, boxNumber(txtChannel(i))});
+        const ChannelAllocation result = ::velt::desk::AllocateChannels(rows, G().ChannelUsed);
+        shortage = shortage || result.shortage;
+        for (int i = 0; i < kEnsembleRows; ++i) {
+            if (result.channels[i] != rows[i].channel)
+                txtChannel(i).setText(std::to_string(result.channels[i]));
+        }
+        if (!allocationPending_) break;
+    }
+    if (shortage) {
         ShowMessage(
             "Not enough MIDI channels available for Rerar Odaduza. Some channels have been muted.",
             ui::Exclamation, kShortageTitle, 194);

@@ -27,7 +27,7 @@ class frmEns : public ui::Form {
 
     // Row controls: index = row 0..15; the range controls also have index 16.
     ui::ControlArray<ui::Frame> fraGrid{this, "fraGrid"};  // melodic rows 0..14
-    ui::Frame fraDrumRow{this, "fraDrumRow"};               // row 15, never scrolled
+    ui::Frame fraDrumRow{this, "fraDrumRow"};              // row 15, never scrolled
     ui::ControlArray<ui::CheckBox> chkActive{this, "chkActive"};
     ui::ControlArray<ui::CheckBox> chkMute{this, "chkMute"};
     ui::ControlArray<ui::ComboBox> cboPatch{this, "cboPatch"};
@@ -68,11 +68,11 @@ class frmEns : public ui::Form {
 
     // Window state.
     std::array<int, kEnsembleRows> RowPatch{};  // program number of each row
-    bool EnsLoading = false;     // the window is opening or a file is loading
-    bool Adjusting = false;      // a row's range is being set to its instrument's
-    bool FullRanging = false;    // Full Range is setting the master range
-    bool StereoChanged = false;  // Split Stereo was clicked since opening
-    double NoteWidth = 0;        // width of one note in picPitchRange
+    bool EnsLoading = false;                    // the window is opening or a file is loading
+    bool Adjusting = false;                     // a row's range is being set to its instrument's
+    bool FullRanging = false;                   // Full Range is setting the master range
+    bool StereoChanged = false;                 // Split Stereo was clicked since opening
+    double NoteWidth = 0;                       // width of one note in picPitchRange
 
     // Procedures other windows and the tests use.
     void CheckName(int row);
@@ -143,8 +143,8 @@ class frmEns : public ui::Form {
         int autoName = 1, percussionPoly = 4;
     } committedKit_;
     void rememberKit();
-    bool allocating_ = false;   // a channel allocation is running
-    bool shortageTold_ = false;  // the shortage message came during this allocation
+    bool allocating_ = false;         // a channel allocation is running
+    bool allocationPending_ = false;  // a box changed during it: allocate again
 };
 
 }  // namespace velt::desk

@@ -24,11 +24,12 @@ void frmProperties::cmdApply_Click() {
 
     g.EntireAudio = chkEntireRange.Value();
     // A time box left with a time that doesn't parse (its check reported it and kept the focus)
-    // keeps the project's time: -1 is no time.
+    // keeps the project's time: -1 is no time. An unedited box keeps the fractional start, and a
+    // start the tapping padded to before the audio (the box shows 00:00:00).
     int32_t start = ParseHMS(txtStartPoint.Text());
-    if (WorkStart >= 0)
+    if (start >= 0)
         g.StartPoint =
-            start >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
+            WorkStart >= 0 && start != FloorLong(WorkStart) ? static_cast<float>(start) : WorkStart;
     int32_t end = ParseHMS(txtEndPoint.Text());
     if (end >= 0)
         g.EndPoint = end == FloorLong(g.AudioLength) ? g.AudioLength : static_cast<float>(end);

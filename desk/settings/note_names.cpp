@@ -82,6 +82,10 @@ std::string frmProperties::ValToKey(int32_t note) const {
     return name;
 }
 
+namespace {
+constexpr int32_t kPercussionChannel0 = 9;  // MIDI channel 10, 0-based
+}  // namespace
+
 void frmProperties::PlaySound(int32_t mode, int32_t i) {
     Global& g = G();
     tmrMidi_Timer();
@@ -120,7 +124,8 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
             notes = {60};
             break;
         case 4:
-            if (optBeatDetect(0).Value()) {
+            // On channel 10 the patch list holds the percussion sounds: the key is the drum.
+            if (optBeatDetect(0).Value() && channel != kPercussionChannel0) {
                 notes = {60};
             } else {
                 notes = {WorkPatch};
@@ -130,7 +135,7 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
         case 5:
             notes = {i};
             program = 0;
-            channel = 9;
+            channel = kPercussionChannel0;
             break;
         case 6:
             notes = {60};

@@ -23,7 +23,9 @@ constexpr OutcomeEntry entry(RunOutcome code, const char* cause) {
 }
 
 constexpr OutcomeEntry kTable[] = {
-    entry(kCancelled, "cancelled by command 1"),
+    entry(kCancelled,
+          "cancelled by command 1 (or stopped by a signal or the loss of the starter: no MIDI file "
+          "kept)"),
     entry(kAudioTooShort,
           "the first 4,132 bytes of the audio file could not be read (file too short)"),
     entry(kAudioSeekFailed, kAudioReadText),
@@ -34,7 +36,7 @@ constexpr OutcomeEntry kTable[] = {
     entry(kTempoChunkNotAllocated, kTempoReadText),
     entry(kMidiFileNotCreated,
           "the MIDI file could not be created (or it would replace the audio file, or it names a "
-          "device, fifo or folder, which is left alone)"),
+          "device, fifo, folder or a file that is not a MIDI file, which is left alone)"),
     entry(kProjectNotOpened, "the project file could not be opened"),
     entry(kAudioNotOpened, "the audio file could not be opened"),
     entry(kBadChannelCount, "channel count not 1 or 2"),

@@ -1,7 +1,11 @@
 // The engine program and the user's MIDI file: a run replaces an earlier file only when it ends
-// with a MIDI file (success, cancel, SIGTERM); a killed run leaves the earlier file as it was and
-// its working file is replaced by the next run; a MIDI file name that is not a regular file is
+// with a MIDI file (success, or a cancel the user asked for); a killed run, or one stopped by a
+// signal or the loss of its starter, leaves the earlier file as it was, and a killed run's
+// working file is removed by the next run; two runs on one target each write a file of their
+// own; a MIDI file name that is not a regular file, or a file that is not a MIDI file, is
 // refused and left alone.
+#include "midi/midi_file_place.h"
+
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,11 +15,21 @@
 #include <thread>
 
 #include "engine_fixtures.h"
-#include "midi/midi_file_place.h"
 #include "platform/process/process.h"
+#include "platform/process/process_list.h"
 
 namespace velt::engine::test {
 namespace {
+
+// The working files of the target's runs (each run has its own, beside the target).
+std::vector<fs::path> workFiles(const fs::path& target) {
+    const std::string prefix = fs::path(MidiWorkPrefix(target.string())).filename().string();
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(target.parent_path())) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
+    }
+    return found;
+}
 
 bool waitFor(const std::function<bool()>& condition, int seconds = 60) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -40,20 +54,26 @@ class MidiFilePlace : public ::testing::Test {
     fs::path status = dir / "status.txt";
     fs::path command = dir / "command.txt";
     fs::path midi = dir / "song.mid";
-    const std::string earlier = "the user's earlier result";
+    const std::string earlier = "MThd, the user's earlier result";
 
     EngineRun convert(const fs::path& wav, const fs::path& target) {
         return runEngine(writeProject(dir / "p.vpr", timedProject(wav, target)), status, command);
     }
 
     // Starts the engine on a long file and waits until its run is under way (the MIDI file is
-    // open then); the caller ends it.
-    pid_t startLongRun() {
+    // open then); the caller ends it. With a starter, the engine is started by a shell whose id
+    // is returned (killing it leaves the engine without its starter).
+    pid_t startLongRun(bool withStarter = false) {
         fs::path wav = makeWav(dir / "long.wav", 22050, 16, 1, "120 sine 220-880");
         fs::path project = writeProject(dir / "long.vpr", timedProject(wav, midi));
         fs::path engine = velt::test::binDir() / "kvxvtpd64";
-        std::optional<pid_t> pid = platform::startDetached(
-            engine, {engine.string(), project.string(), status.string(), command.string()});
+        std::vector<std::string> run = {engine.string(), project.string(), status.string(),
+                                        command.string()};
+        std::optional<pid_t> pid =
+            withStarter
+                ? platform::startDetached("/bin/sh", {"sh", "-c", "\"$0\" \"$@\" & exec sleep 600",
+                                                      run[0], run[1], run[2], run[3]})
+                : platform::startDetached(engine, run);
         EXPECT_TRUE(pid);
         EXPECT_TRUE(waitFor([&] {
             std::string line = velt::test::readFile(status);
@@ -84,7 +104,7 @@ TEST_F(MidiFilePlace, ARunThatEndsWithAMidiFileReplacesTheEarlierOne) {
         if (c.command != nullptr) velt::test::writeFile(command, c.command);
         EXPECT_EQ(statusValue(convert(shortWav, midi).status), c.outcome);
         expectCompleteMidi(midi);
-        EXPECT_FALSE(fs::exists(MidiWorkPath(midi.string())));
+        EXPECT_TRUE(workFiles(midi).empty());
         struct stat info {};
         ASSERT_EQ(stat(midi.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file's permissions are kept";
@@ -107,22 +127,118 @@ TEST_F(MidiFilePlace, AKilledRunLeavesTheEarlierFileAndTheNextRunCleansUp) {
     kill(engine, SIGKILL);
     waitForExit(engine);
     EXPECT_EQ(velt::test::readFile(midi), earlier);
-    EXPECT_TRUE(fs::exists(MidiWorkPath(midi.string()))) << "what the killed run wrote";
+    EXPECT_EQ(workFiles(midi).size(), 1u) << "what the killed run wrote";
 
     EXPECT_EQ(statusValue(convert(shortWav, midi).status), "100000.000");
     expectCompleteMidi(midi);
-    EXPECT_FALSE(fs::exists(MidiWorkPath(midi.string())));
+    EXPECT_TRUE(workFiles(midi).empty());
 }
 
-TEST_F(MidiFilePlace, SigtermEndsTheRunAsACancel) {
-    velt::test::writeFile(midi, earlier);
-    pid_t engine = startLongRun();
-    ASSERT_GT(engine, 0);
-    kill(engine, SIGTERM);
-    waitForExit(engine);
-    EXPECT_EQ(statusValue(velt::test::readFile(status)), "-1.000");
+// Nobody asked for these ends: the run ends as a cancel, and its partial result is dropped.
+TEST_F(MidiFilePlace, ARunStoppedFromOutsideKeepsTheEarlierFile) {
+    struct Case {
+        const char* name;
+        bool withStarter;
+        int signal;  // sent to the engine, or (with a starter) SIGKILL to the starter
+    };
+    const Case cases[] = {
+        {"SIGTERM", false, SIGTERM},
+        {"SIGINT", false, SIGINT},
+        {"the starter is killed", true, SIGKILL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velt::test::writeFile(midi, earlier);
+        fs::remove(status);
+        pid_t started = startLongRun(c.withStarter);
+        ASSERT_GT(started, 0);
+        std::vector<pid_t> engines =
+            platform::processesWithArguments(status.string(), command.string());
+        ASSERT_EQ(engines.size(), 1u);
+        kill(started, c.signal);
+        waitForExit(started);
+        EXPECT_TRUE(waitFor([&] { return !platform::isAlive(engines[0]); }));
+        EXPECT_EQ(statusValue(velt::test::readFile(status)), "-1.000");
+        EXPECT_EQ(velt::test::readFile(midi), earlier);
+        EXPECT_TRUE(workFiles(midi).empty());
+    }
+}
+
+// Two runs on one target (two desktop programs with private folders, or the engine started by
+// hand beside one): each writes a file of its own and places only that one, so the target is
+// always one run's whole output, and each reports what happened to it.
+TEST_F(MidiFilePlace, TwoRunsOnOneTargetNeverDamageIt) {
+    fs::path wav = makeWav(dir / "long.wav", 22050, 16, 1, "300 sine 220-880");
+    fs::path project = writeProject(dir / "long.vpr", timedProject(wav, midi));
+    fs::path engine = velt::test::binDir() / "kvxvtpd64";
+    const fs::path firstStatus = dir / "first-status.txt";
+    std::optional<pid_t> first =
+        platform::startDetached(engine, {engine.string(), project.string(), firstStatus.string(),
+                                         (dir / "first-command.txt").string()});
+    ASSERT_TRUE(first);
+    // The first run holds its working file: stopped there while the second runs whole.
+    ASSERT_TRUE(waitFor([&] { return workFiles(midi).size() == 1; }));
+    kill(*first, SIGSTOP);
+    const std::vector<fs::path> held = workFiles(midi);
+
+    EXPECT_EQ(statusValue(runEngine(project, status, command).status), "100000.000");
+    const std::vector<unsigned char> single = velt::test::readBytes(midi);
     expectCompleteMidi(midi);
-    EXPECT_FALSE(fs::exists(MidiWorkPath(midi.string())));
+    EXPECT_EQ(workFiles(midi), held) << "a running engine's working file is left to it";
+
+    kill(*first, SIGCONT);
+    waitForExit(*first);
+    EXPECT_EQ(statusValue(velt::test::readFile(firstStatus)), "100000.000");
+    EXPECT_EQ(velt::test::readBytes(midi), single) << "the first run's whole output";
+    EXPECT_TRUE(workFiles(midi).empty());
+
+    // Side by side from the start: the same whole output, both runs successful.
+    fs::remove(midi);
+    std::optional<pid_t> again =
+        platform::startDetached(engine, {engine.string(), project.string(), firstStatus.string(),
+                                         (dir / "first-command.txt").string()});
+    ASSERT_TRUE(again);
+    EXPECT_EQ(statusValue(runEngine(project, status, command).status), "100000.000");
+    waitForExit(*again);
+    EXPECT_EQ(statusValue(velt::test::readFile(firstStatus)), "100000.000");
+    EXPECT_EQ(velt::test::readBytes(midi), single);
+    EXPECT_TRUE(workFiles(midi).empty());
+}
+
+// A project may name any file: one that is not a MIDI file (a text, a program's settings) is
+// never replaced; an empty file or an earlier MIDI file is.
+TEST_F(MidiFilePlace, AFileThatIsNotAMidiFileIsNeverReplaced) {
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* outcome;
+    };
+    const Case cases[] = {
+        {"shell settings", "export PATH=$HOME/bin:$PATH\n", "-3.006"},
+        {"three bytes", "MTh", "-3.006"},
+        {"a WAV file", "RIFFxxxxWAVEfmt ", "-3.006"},
+        {"empty", "", "100000.000"},
+        {"a MIDI file", earlier, "100000.000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velt::test::writeFile(midi, c.content);
+        EXPECT_EQ(statusValue(convert(shortWav, midi).status), c.outcome);
+        if (std::string(c.outcome) == "-3.006") {
+            EXPECT_EQ(velt::test::readFile(midi), c.content) << "left as it was";
+        } else {
+            expectCompleteMidi(midi);
+        }
+        EXPECT_TRUE(workFiles(midi).empty());
+    }
+    // Through a link, the file it names counts.
+    fs::path settings = dir / "settings.txt";
+    fs::path link = dir / "link.mid";
+    velt::test::writeFile(settings, "color=blue\n");
+    fs::create_symlink(settings, link);
+    EXPECT_EQ(statusValue(convert(shortWav, link).status), "-3.006");
+    EXPECT_EQ(velt::test::readFile(settings), "color=blue\n");
+    EXPECT_TRUE(fs::is_symlink(link));
 }
 
 TEST_F(MidiFilePlace, AMidiFileThatIsNotARegularFileIsRefusedAndLeftAlone) {
@@ -147,7 +263,7 @@ TEST_F(MidiFilePlace, AMidiFileThatIsNotARegularFileIsRefusedAndLeftAlone) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(statusValue(convert(shortWav, c.target).status), "-3.006");
         EXPECT_EQ(fs::symlink_status(c.target).type(), c.type) << "left as it was";
-        EXPECT_FALSE(fs::exists(MidiWorkPath(c.target.string())));
+        EXPECT_TRUE(workFiles(c.target).empty());
     }
 }
 

@@ -70,7 +70,8 @@ TEST_F(CommandLineTest, OutputsThatCannotBeWrittenAreReported) {
     };
     const Case cases[] = {
         {q("no/such/folder/out.wav"), "ERROR: Cannot write to wav file (open failed)\n"},
-        {"/dev/full", "ERROR: Cannot write to wav file (write failed)\n"},
+        // Not even the header reaches the device.
+        {"/dev/full", "ERROR: Cannot write to wav file (write failed, header not written)\n"},
         {"''", "ERROR: Cannot write to wav file (open failed)\n"},
     };
     for (const Case& c : cases) {

@@ -3,6 +3,7 @@
 // that holds only an encoder's information frame, a pipe closed early and a full device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -147,36 +148,84 @@ TEST(MpunpackStreams, PaddedFramesAt32And48kHzDecodeWhole) {
     }
 }
 
-// A file of three seconds of lame-encoded stereo, for the output failures.
+// Thirty seconds of lame-encoded stereo, for the output failures: far more input than the first
+// failed write needs, so that a run that went on decoding after it shows in the bytes it read.
 fs::path longStream(const velt::test::TempDir& dir) {
     run("cd " + q(dir.path()) +
-        " && sox -D -n -r 44100 -c 2 -b 16 source.wav synth 3 sine 300-2000 pinknoise gain -9"
+        " && sox -D -n -r 44100 -c 2 -b 16 source.wav synth 30 sine 300-2000 pinknoise gain -9"
         " && lame --quiet -b 128 source.wav long.mp3");
     return dir / "long.mp3";
 }
 
+// Feeds a file to standard output and writes how many bytes the reader took (until it went
+// away) into a second file.
+constexpr const char* kFeeder = R"(import os, sys
+data = open(sys.argv[1], 'rb').read()
+fed = 0
+try:
+    while fed < len(data):
+        fed += os.write(1, data[fed:fed + 4096])
+except BrokenPipeError:
+    pass
+open(sys.argv[2], 'w').write(str(fed))
+)";
+
 TEST(MpunpackStreams, AFailingOutputEndsTheRunWithTheWriteFailure) {
     velt::test::TempDir dir;
     const fs::path mp3 = longStream(dir);
-    const std::string line = "ERROR: Cannot write to wav file (write failed)";
+    const auto size = fs::file_size(mp3);
+    velt::test::writeFile(dir / "feed.py", kFeeder);
+    run(mpunpack() + " " + q(mp3) + " " + q(dir / "whole.wav"));
+    const Wav whole = readWav(dir / "whole.wav");
+
+    const std::string feed =
+        "/usr/bin/python3 " + q(dir / "feed.py") + " " + q(mp3) + " " + q(dir / "fed.txt") + " | ";
+    const std::string status = " " + q(dir / "status.txt");
+    const std::string rc = "; echo $? >" + q(dir / "rc.txt");
+    const std::string failed = "ERROR: Cannot write to wav file (write failed";
     struct Case {
         const char* name;
-        std::string command;
+        std::string command;  // run by bash
+        std::string line;
+        fs::path wav;  // a file whose header must describe it, if any
     };
     const Case cases[] = {
         // The reader takes 1000 bytes and goes away: the next writes meet a closed pipe.
-        {"pipe closed early", "{ " + mpunpack() + " " + q(mp3) + " - " + q(dir / "status.txt") +
-                                  " 2>" + q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt") +
-                                  "; } | head -c 1000 >/dev/null"},
-        {"full device", mpunpack() + " " + q(mp3) + " /dev/full " + q(dir / "status.txt") + " >" +
-                            q(dir / "err.txt") + "; echo $? >" + q(dir / "rc.txt")},
+        {"pipe closed early",
+         "{ " + feed + mpunpack() + " - -" + status + " 2>" + q(dir / "out.txt") + rc +
+             "; } | head -c 1000 >/dev/null",
+         failed + ")",
+         {}},
+        // Nothing reaches the device, not even the header.
+        {"full device",
+         feed + mpunpack() + " - /dev/full" + status + " >" + q(dir / "out.txt") + rc,
+         failed + ", header not written)",
+         {}},
+        // The file may grow to 100 KiB: the write that would pass it fails.
+        {"file size limit",
+         "ulimit -f 100; " + feed + mpunpack() + " - " + q(dir / "limited.wav") + status + " >" +
+             q(dir / "out.txt") + rc,
+         failed + ")", dir / "limited.wav"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        runCommand("sh -c " + shellQuote(c.command));
+        runCommand("bash -c " + shellQuote(c.command));
         EXPECT_EQ(readFile(dir / "rc.txt"), "1\n");
-        EXPECT_EQ(readFile(dir / "err.txt"), line + "\n");
-        EXPECT_EQ(readFile(dir / "status.txt"), line + "\r\n");
+        EXPECT_EQ(readFile(dir / "out.txt"), c.line + "\n");
+        EXPECT_EQ(readFile(dir / "status.txt"), c.line + "\r\n");
+        // Decoding stopped at the failure: the reader went away long before the input's end
+        // (a pipe holds 64 KiB at most, the first write needs some 25 KiB of input).
+        EXPECT_LT(std::stoull(readFile(dir / "fed.txt")), size / 3);
+        if (c.wav.empty()) continue;
+        // The header counts the whole sample frames in the file, and they are the decode's
+        // first ones.
+        const Wav wav = readWav(c.wav);
+        EXPECT_EQ(fs::file_size(c.wav), wav.header.dataSize + 44u);
+        EXPECT_EQ(wav.header.dataSize, wav.samples.size() * 2);
+        EXPECT_EQ(wav.header.riffSize, wav.header.dataSize + 36);
+        EXPECT_EQ(wav.header.dataSize % 4, 0u);
+        ASSERT_LE(wav.samples.size(), whole.samples.size());
+        EXPECT_TRUE(std::equal(wav.samples.begin(), wav.samples.end(), whole.samples.begin()));
     }
 }
 

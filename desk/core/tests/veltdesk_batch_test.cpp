@@ -117,6 +117,30 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
     EXPECT_EQ(exitCode, 1);
 }
 
+// A shared project may name any file as its MIDI file: one that is not a MIDI file (a shell's
+// settings) is never replaced; the run is logged as failed and the file stays as it was.
+TEST_F(VeltdeskBatch, AMidiFileNameThatIsNoMidiFileIsLeftUntouched) {
+    const fs::path log = dir / "log.txt";
+    const fs::path tone = dir / "tone.wav";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 22050 -b 16 -c 1 " + test::shellQuote(tone.string()) +
+                               " synth 1 sine 440 gain -6")
+                  .exitCode,
+              0);
+    const fs::path settings = dir / ".bashrc";
+    const std::string text = "export PATH=$HOME/bin:$PATH\nalias ll='ls -l'\n";
+    test::writeFile(settings, text);
+    const fs::path project = dir / "shared.vpr";
+    writeProject(project, tone, settings, "PitchMode=1\n");
+    EXPECT_EQ(convert(project, log), "");
+    EXPECT_EQ(exitCode, 1);
+    auto lines = test::splitLines(test::readFile(log));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("  " + project.string() + "  Unable to create MIDI File.  -3.006"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(test::readFile(settings), text);
+}
+
 // A project the engine would run live (no audio file: the sound card, until someone cancels)
 // or a file that is no project at all: refused with a log line, exit status 1, no engine.
 TEST_F(VeltdeskBatch, AProjectWithoutAudioOrNoProjectAtAllIsRefusedWithoutAnEngine) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -129,8 +130,8 @@ TEST_F(InstrumentEditors, DrumKitSaveAsAndLoad) {
     auto u = ui.user();
     u.click(kit.chkDrum(36 - 27));
     const std::string path = (dir / "Brushes.vdk").string();
-    ui.expectFileDialog({.title = "Save Drum Kit As", .flags = 2054, .fileName = "",
-                         .defaultExt = ".vdk"})
+    ui.expectFileDialog(
+          {.title = "Save Drum Kit As", .flags = 2054, .fileName = "", .defaultExt = ".vdk"})
         .choose(path);
     u.click(kit.cmdSaveAs);
     EXPECT_EQ(kit.txtDrumKit.Text(), "Brushes");
@@ -250,6 +251,49 @@ TEST_F(InstrumentEditors, EnsembleTellsAChannelShortageOnce) {
     EXPECT_EQ(ens.txtChannel(14).Text(), "0");
     EXPECT_EQ(ens.chkMute(14).Value(), 1);
     EXPECT_EQ(ui.boxes().size(), 1u);
+}
+
+// A muted row given a channel back by its arrow or by typing moves past the channels the other
+// active rows hold, as unticking Mute does; Save As and OK keep the channels the boxes show.
+TEST_F(InstrumentEditors, EnsembleRowGivenAChannelBackTakesAFreeOne) {
+    struct Case {
+        const char* name;
+        std::function<void(frmEns&, ui::test::User&)> giveBack;
+    } cases[] = {
+        {"the up arrow", [](frmEns& e, ui::test::User& u) { u.spin(e.spnChannel(1), ui::Up); }},
+        {"typing 1", [](frmEns& e, ui::test::User& u) { u.type(e.txtChannel(1), "1"); }},
+        {"typing over the box",
+         [](frmEns& e, ui::test::User& u) { u.type(e.txtChannel(1), "\b1"); }},
+        {"unticking Mute", [](frmEns& e, ui::test::User& u) { u.click(e.chkMute(1)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Global& g = G();
+        g.EnsActive = {1, 1};
+        g.EnsActive[15] = 0;
+        g.EnsPatch = {25, 40};
+        g.EnsChannel = {1, 2};
+        frmEns& ens = ensemble();
+        auto u = ui.user();
+        u.click(ens.chkMute(1));
+        ASSERT_EQ(ens.txtChannel(1).Text(), "0");
+        c.giveBack(ens, u);
+        EXPECT_EQ(ens.txtChannel(0).Text(), "1");
+        EXPECT_EQ(ens.txtChannel(1).Text(), "2");
+        EXPECT_EQ(ens.chkMute(1).Value(), 0);
+
+        const std::string path = (dir / (std::string(c.name) + ".ens")).string();
+        ui.expectFileDialog({.title = "Save Ensemble As"}).choose(path);
+        u.click(ens.cmdSaveAs);
+        const EnsembleFile saved = ReadEnsembleFile(path);
+        EXPECT_EQ(saved.rows[0].channel, 1);
+        EXPECT_EQ(saved.rows[1].channel, 2);
+        u.click(ens.cmdOK);
+        EXPECT_EQ(g.EnsChannel[0], 1);
+        EXPECT_EQ(g.EnsChannel[1], 2);
+        EXPECT_TRUE(ui.boxes().empty());
+        ui::Release<frmEns>();
+    }
 }
 
 TEST_F(InstrumentEditors, EnsembleRangesRefuseBadNamesAndHoldTheirEnds) {

@@ -72,5 +72,54 @@ TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
     EXPECT_EQ(csv.output.find(", Tempo, 666666"), std::string::npos) << "not the nominal 90 BPM";
 }
 
+// "Extend tapping to the BEGINNING": whole measures of the tapped beat are put before the first
+// tap, so the first beat lies before the audio; the start box shows 00:00:00 and the project
+// keeps the negative start the tap file counts from.
+TEST_F(TapEndToEnd, TapsExtendedToTheBeginningSaveTheirStart) {
+    frmMain& f = start();
+    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
+    platform::wave_out::useDevices(&output);
+    const std::string tone = (dir / "music" / "tap tone.wav").string();
+    ASSERT_TRUE(soxWave(tone, "synth 4 pluck 440"));
+    enableProjectEditing(f);
+
+    ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
+        ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(tone);
+        u.click(p.cmdWaveBrowse);
+        u.selectTab(p.tabProperties, 2);
+        u.click(p.chkTempoDetect);
+        u.type(p.txtTimeNum, "4");
+        u.click(p.cmdPlay);
+        ui.advance(1000);
+        for (int tap = 0; tap < 4; ++tap) {
+            if (tap > 0) ui.advance(500);
+            u.click(p.cmdTempoTapper);
+        }
+        ui.onModal<frmTapper>([](frmTapper& t, ui::test::User& tu) {
+            tu.click(t.chkStart);
+            tu.click(t.cmdOK);
+        });
+        u.click(p.cmdStop);
+        EXPECT_EQ(p.txtStartPoint.Text(), "00:00:00");
+        u.click(p.cmdOK);
+    });
+    editProjectWithoutConverting(f);
+
+    const std::string project = (dir / "tap.vpr").string();
+    saveProjectAs(f, project);
+    // One measure of four beats before the first tap at 1 s: the first beat at -1 s.
+    EXPECT_EQ(platform::profile::readString("audio", "StartPoint", "", project), "-1");
+    EXPECT_EQ(platform::profile::readString("audio", "EndPoint", "", project), "2.5");
+    const std::vector<unsigned char> gap{0xF4, 0x01};
+    std::vector<unsigned char> sevenGaps;
+    for (int i = 0; i < 7; ++i) sevenGaps.insert(sevenGaps.end(), gap.begin(), gap.end());
+    EXPECT_EQ(test::readBytes(dir / "tap.tt"), sevenGaps);
+
+    EXPECT_EQ(convertFromCommandLine(project), 0);
+    auto csv =
+        test::runCommand("midicsv " + test::shellQuote((dir / "music" / "tap tone.mid").string()));
+    EXPECT_NE(csv.output.find(", Tempo, 500000"), std::string::npos) << csv.output;
+}
+
 }  // namespace
 }  // namespace velt::desk

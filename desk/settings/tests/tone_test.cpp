@@ -144,6 +144,46 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
     f.tmrMidi_Timer();
 }
 
+// "Play MIDI Patch" sounds what the list beside it names: on channel 10 the list holds the
+// percussion sounds, so the chosen drum sounds with program 0; elsewhere middle C on the patch.
+TEST_F(SettingsTone, PlayMidiPatchSoundsTheChosenDrumOnChannelTen) {
+    installData();
+    Global& g = G();
+    g.MidiChan = 3;
+    g.Velocity = 100;
+    frmProperties& f = dialog();
+    f.Show();
+    auto u = ui.user();
+    u.selectTab(f.tabProperties, 4);
+    struct Case {
+        const char* channel;
+        const char* entry;
+        std::vector<Bytes> messages;
+    } cases[] = {
+        {"10", "40 - Electric Snare", {{0xC9, 0}, {0x99, 40, 100}}},
+        {"10", "56 - Cowbell", {{0xC9, 0}, {0x99, 56, 100}}},
+        {"5", "40 - Violin", {{0xC4, 40}, {0x94, 60, 100}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        u.type(f.txtChannel, c.channel);
+        u.key(f.txtChannel, ui::Key::Tab);
+        int row = -1;
+        for (int i = 0; i < f.cboMidiPatch.ListCount(); ++i)
+            if (f.cboMidiPatch.List(i) == c.entry) row = i;
+        ASSERT_GE(row, 0);
+        u.pick(f.cboMidiPatch, row);
+        midi.events.clear();
+        u.click(f.cmdsndFilter);
+        std::vector<Bytes> sent;
+        for (const auto& e : midi.events)
+            if (e.kind == Kind::Message) sent.push_back(e.bytes);
+        EXPECT_EQ(sent, c.messages);
+        f.tmrMidi_Timer();
+    }
+    EXPECT_TRUE(ui.boxes().empty());
+}
+
 TEST_F(SettingsTone, APortThatWontOpenIsReportedUnlessSuppressed) {
     frmProperties& f = dialog();
     Global& g = G();

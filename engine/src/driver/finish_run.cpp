@@ -1,19 +1,20 @@
 // The one place where every run ends. Success and cancel first complete the MIDI file (pending
 // slots, a silent tail that ends every sounding note, End of Track, key, tempo, header, velocity
-// pass); every outcome then closes the files, puts the MIDI file of a success or cancel in place
-// (a failed run drops it, and an earlier file stays), writes the final status line, and, except
-// for success, unwinds to main.
+// pass); every outcome then closes the files, puts the MIDI file of a success or of a cancel the
+// user asked for in place (a failed run, or one stopped by a signal or the loss of its starter,
+// drops it, and an earlier file stays), writes the final status line, and, except for success,
+// unwinds to main.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "driver/analysis_steps.h"
 #include "driver/key_detection.h"
-#include "live/live_io.h"
 #include "driver/midi_output.h"
-#include "midi_events.h"
 #include "driver/run_state.h"
 #include "driver/status_report.h"
+#include "live/live_io.h"
+#include "midi_events.h"
 #include "status/status_file.h"
 
 namespace velt::engine {
@@ -71,7 +72,11 @@ void FinishRun(RunOutcome ending) {
     auto [type, detail] = ending;
     RunState& state = run();
     const bool live = state.geo.liveRun;
-    if ((type == kRunSucceeded || type == kRunCancelled) && !state.finishing) {
+    // A file run stopped from outside drops its file, so there is nothing to complete; a live
+    // run still ends every sounding note.
+    const bool placesFile = !state.stoppedFromOutside;
+    if ((type == kRunSucceeded || type == kRunCancelled) && !state.finishing &&
+        (live || placesFile)) {
         state.finishing = true;
         FinishOnStageFailure([&] { completeOutput(state); });
     }
@@ -84,13 +89,13 @@ void FinishRun(RunOutcome ending) {
     }
     state.files.tempo.reset();
     state.files.audio.reset();
-    // Success and cancel put the completed file in place of the target; every other end drops
-    // the working file and leaves an earlier file of that name as it was.
-    if (type > kRunCancelled) {
+    // Success and a cancel the user asked for put the completed file in place of the target;
+    // every other end drops the working file and leaves an earlier file of that name as it was.
+    if (type > kRunCancelled || !placesFile) {
         DropMidiFile(state);
-    } else if (!PutMidiFileInPlace(state)) {
-        type = outcome::kMidiFileNotCompleted.type;
-        detail = outcome::kMidiFileNotCompleted.detail;
+    } else if (RunOutcome placed = PutMidiFileInPlace(state); placed.type != kRunSucceeded) {
+        type = placed.type;
+        detail = placed.detail;
     }
 
     state.status.value = OutcomeStatusValue(type, detail);

@@ -114,8 +114,8 @@ void ScaleVelocities(RunState& state) {
     if (state.midi) state.midi->scaleVelocities(VelocityPassParamsOf(state));
 }
 
-bool PutMidiFileInPlace(RunState& state) {
-    return !state.midi || state.midi->place();
+RunOutcome PutMidiFileInPlace(RunState& state) {
+    return state.midi ? state.midi->place() : RunOutcome{};
 }
 
 void DropMidiFile(RunState& state) {

@@ -27,10 +27,10 @@ void CorrectAutoTimingTempo(RunState& state);
 void WriteMidiHeader(RunState& state);
 void ScaleVelocities(RunState& state);
 
-// The end of every run: success and cancel put the file in place of the target (false when
-// that failed), other outcomes drop it and an earlier file of the target's name stays. A run
-// without a file has nothing to do.
-bool PutMidiFileInPlace(RunState& state);
+// The end of every run: success and a cancel the user asked for put the file in place of the
+// target (the outcome when that failed: 3.6 refused, 5.22 not renamed), other ends drop it and
+// an earlier file of the target's name stays. A run without a file has nothing to do.
+RunOutcome PutMidiFileInPlace(RunState& state);
 void DropMidiFile(RunState& state);
 
 }  // namespace velt::engine

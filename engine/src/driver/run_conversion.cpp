@@ -9,12 +9,12 @@
 #include "driver/audio_input.h"
 #include "driver/command_file.h"
 #include "driver/live_devices.h"
-#include "driver/status_cadence.h"
-#include "driver/stop_request.h"
 #include "driver/midi_output.h"
-#include "midi_events.h"
 #include "driver/run_setup.h"
+#include "driver/status_cadence.h"
 #include "driver/status_report.h"
+#include "driver/stop_request.h"
+#include "midi_events.h"
 
 namespace velt::engine {
 
@@ -205,7 +205,11 @@ void setUpAnalysis() {
 
 void pollCommandFile() {
     RunState& state = run();
-    if (StopRequested()) FinishRun(outcome::kCancelled);
+    if (StopRequested()) {
+        // Nobody asked for this end: the partial result must not replace the earlier file.
+        state.stoppedFromOutside = true;
+        FinishRun(outcome::kCancelled);
+    }
     auto command = TakeCommand(state.files.commandPath);
     if (!command) return;
     switch (command->code) {
@@ -272,10 +276,18 @@ void runLiveLoop() {
     }
 }
 
-void SetUpAnalysis() { FinishOnStageFailure(setUpAnalysis); }
-void PollCommandFile() { FinishOnStageFailure(pollCommandFile); }
-void RunBlockLoop() { FinishOnStageFailure(runBlockLoop); }
-void RunLiveLoop() { FinishOnStageFailure(runLiveLoop); }
+void SetUpAnalysis() {
+    FinishOnStageFailure(setUpAnalysis);
+}
+void PollCommandFile() {
+    FinishOnStageFailure(pollCommandFile);
+}
+void RunBlockLoop() {
+    FinishOnStageFailure(runBlockLoop);
+}
+void RunLiveLoop() {
+    FinishOnStageFailure(runLiveLoop);
+}
 
 RunOutcome RunConversion(const std::string& projectPath) {
     try {

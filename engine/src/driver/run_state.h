@@ -16,8 +16,8 @@
 #include "analysis/analysis_types.h"
 #include "file_handle.h"
 #include "live/live_state.h"
-#include "midi_events.h"
 #include "midi/midi_file_writer.h"
+#include "midi_events.h"
 #include "project/geometry.h"
 #include "project/project_settings.h"
 #include "run_outcomes.h"
@@ -27,26 +27,26 @@ namespace velt::engine {
 
 // Paths from the command line and the project, and the files the run holds open.
 struct RunFiles {
-    StatusFileState status;     // the status file: its path and, during the run, the open file
+    StatusFileState status;  // the status file: its path and, during the run, the open file
     std::string commandPath;
-    std::string midiPath;       // the output this run writes
+    std::string midiPath;  // the output this run writes
     FileHandle audio;
     FileHandle tempo;
 };
 
 // Block loop bookkeeping: progress, the block reader's history, the tempo file's position.
 struct LoopState {
-    float progress = 0;         // percent
-    float progressStep = 0;     // percent per block
+    float progress = 0;                                     // percent
+    float progressStep = 0;                                 // percent per block
     std::vector<int> peaks = std::vector<int>(kSlotCount);  // block peak per ring slot
-    int previousPeak = 0;       // peak of the block before (block classification)
-    bool previousOnset = false; // drum runs: the block before was an onset
-    int lastPeak = 0;           // peak of the last block read (live threshold command)
+    int previousPeak = 0;        // peak of the block before (block classification)
+    bool previousOnset = false;  // drum runs: the block before was an onset
+    int lastPeak = 0;            // peak of the last block read (live threshold command)
     std::array<int, 15> compressorHistory{};  // block peaks, newest first
     std::vector<unsigned char> readBuffer;
     bool tempoWordsDone = false;  // an end word or the end of the tempo file was read
-    int blockInBeat = 0;        // tempo file: blocks of the current beat so far
-    int beatWord = 0;           // tempo file: the current beat length in ms
+    int blockInBeat = 0;          // tempo file: blocks of the current beat so far
+    int beatWord = 0;             // tempo file: the current beat length in ms
 };
 
 struct RunState {
@@ -59,7 +59,9 @@ struct RunState {
     std::optional<MidiFileWriter> midi;  // a file run's MIDI file, from the set-up on
     LiveState live;
     MidiEventSink* eventSink = nullptr;  // where the events go: the file writer or the live output
-    bool finishing = false;     // the finish has begun
+    bool finishing = false;              // the finish has begun
+    bool stoppedFromOutside = false;     // a signal or the loss of the starter ends the run: it
+                                         // ends as a cancel, but a file run places no file
 };
 
 // The one run of this process.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <initializer_list>
 
 namespace velt::engine {
 
@@ -29,6 +30,13 @@ void WatchForStopRequests() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
+    // An interrupt or hang-up that the starter set to be ignored stays ignored (nohup, a
+    // background job of a shell).
+    for (int signal : {SIGINT, SIGHUP}) {
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
 
 bool StopRequested() {

@@ -32,7 +32,6 @@ MidiFileWriter::MidiFileWriter(MidiWriterParams params)
         if (!ec) target_ = linked.string();
     }
 
-    workPath_ = MidiWorkPath(target_);
     file_ = CreateMidiWorkFile(target_, workPath_);
     if (!file_) throw StageFailure{outcome::kMidiFileNotCreated};
     created_ = true;
@@ -163,8 +162,8 @@ void MidiFileWriter::writeHeader(HeaderInput in) {
     writeBytesOr(bytes.subspan(22, textStart - 22), outcome::kMidiFileNotCompleted);
     writeBytesOr(bytes.subspan(textStart, kCreatorText.size()), outcome::kMidiCreatorNotWritten);
     writeBytesOr(bytes.subspan(textStart + kCreatorText.size()), outcome::kMidiFileNotCompleted);
-    FileHandle closing = std::move(file_);
-    if (std::fclose(closing.release()) != 0) throw StageFailure{outcome::kMidiFileNotCompleted};
+    // The file stays open (and held) for the velocity pass and the placing.
+    if (std::fflush(file) != 0) throw StageFailure{outcome::kMidiFileNotCompleted};
 }
 
 void MidiFileWriter::scaleVelocities(const VelocityPassParams& params) {
@@ -173,37 +172,45 @@ void MidiFileWriter::scaleVelocities(const VelocityPassParams& params) {
         float(params.gainFactor * 64 / (double(velocityTotal_) / double(velocityCount_)));
     if (factor < 1) return;
 
-    FileHandle file(std::fopen(workPath_.c_str(), "r+b"));
-    if (!file) return;  // the velocities stay as they are
+    // Through the run's own stream: the file under the working name is only ever this one.
+    std::FILE* file = file_.get();
+    if (file == nullptr || std::fflush(file) != 0) return;  // the velocities stay as they are
     const int64_t start = HeaderAreaSize(params_.reservedBytes);
-    if (fseeko(file.get(), start, SEEK_SET) != 0) return;
+    if (fseeko(file, start, SEEK_SET) != 0) return;
     std::vector<unsigned char> track;
     unsigned char chunk[65536];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         track.insert(track.end(), chunk, chunk + got);
     }
     std::vector<unsigned char> before = track;
     ScaleTrackVelocities(track, factor, params.keyMin, params.topKey, params.threshold);
     for (size_t i = 0; i < track.size(); ++i) {
         if (track[i] == before[i]) continue;
-        if (fseeko(file.get(), start + int64_t(i), SEEK_SET) != 0) return;
-        std::fputc(track[i], file.get());
+        if (fseeko(file, start + int64_t(i), SEEK_SET) != 0) break;
+        std::fputc(track[i], file);
     }
+    std::fflush(file);
 }
 
-bool MidiFileWriter::place() {
-    file_.reset();
-    if (!created_) return true;
+RunOutcome MidiFileWriter::place() {
+    if (!created_ || !file_) {
+        file_.reset();
+        return {};
+    }
     created_ = false;
-    return PlaceMidiFile(workPath_, target_);
+    // Renamed while the lock is held; closing afterwards lets the lock go.
+    const MidiPlacement placed = PlaceMidiFile(file_.get(), workPath_, target_);
+    file_.reset();
+    if (placed == MidiPlacement::Refused) return outcome::kMidiFileNotCreated;
+    if (placed == MidiPlacement::Failed) return outcome::kMidiFileNotCompleted;
+    return {};
 }
 
 void MidiFileWriter::discard() {
-    file_.reset();
-    if (!created_) return;
+    if (created_) RemoveMidiWorkFile(file_.get(), workPath_);
     created_ = false;
-    std::remove(workPath_.c_str());
+    file_.reset();
 }
 
 void ScaleTrackVelocities(std::span<unsigned char> track, double factor, int keyMin, int topKey,

@@ -99,12 +99,13 @@ struct VelocityPassParams {
     int threshold = 1;      // velocities below it stay as they are
 };
 
-// The MIDI file of a file run: created under a working name beside the target (see
-// midi_file_place.h) with a placeholder for the header area, then written event by event. A
-// writer that cannot go on throws StageFailure with the outcome (3.6 not created, 5.7
-// placeholder, 5.22 an event, 5.29 a chord text, 5.19 / 5.20 / 5.35 the header, 6.45 the
-// AutoTiming bins). Destroying it closes the file and leaves it where it is: place() or
-// discard() end its life on disk.
+// The MIDI file of a file run: created as the run's own working file beside the target (see
+// midi_file_place.h) with a placeholder for the header area, then written event by event; the
+// header, the velocity pass and the placing go through the same open stream. A writer that
+// cannot go on throws StageFailure with the outcome (3.6 not created, or the target is a file
+// that may not be replaced; 5.7 placeholder, 5.22 an event, 5.29 a chord text, 5.19 / 5.20 /
+// 5.35 the header, 6.45 the AutoTiming bins). Destroying it closes the file and leaves it where
+// it is (the next run on the target removes it): place() or discard() end its life on disk.
 class MidiFileWriter {
   public:
     explicit MidiFileWriter(MidiWriterParams params);
@@ -115,16 +116,17 @@ class MidiFileWriter {
     double write(int& delta, int status, int data1, int data2, int channel,
                  std::string_view chordText);
     void writeEndOfTrack();
-    // Writes the header over the placeholder and closes the file; the track length and the
+    // Writes the header over the placeholder (the file stays open); the track length and the
     // reserved bytes are the writer's own, whatever header says.
     void writeHeader(HeaderInput header);
     // Raises note velocities so that their average meets the gain (never lowers them). A file
     // that cannot be reopened keeps its velocities.
     void scaleVelocities(const VelocityPassParams& params);
 
-    // Closes the file and renames it over the target; false when that failed (the working file
-    // is then removed). True when no file was created.
-    bool place();
+    // Renames the file over the target and closes it. The outcome when that failed (the working
+    // file is then removed): 3.6 when the target has become a file that may not be replaced,
+    // 5.22 when the rename failed. Success ({0, 0}) when no file was created.
+    RunOutcome place();
     // Closes the file and removes it: an earlier file of the target's name stays as it was.
     void discard();
 

@@ -29,8 +29,15 @@ std::string errorLine(std::string_view what, int code) {
     return line;
 }
 
-std::string cannotWrite(int code) {
-    return errorLine("Cannot write to wav file", code);
+std::string cannotWrite(int code, std::string_view detail = {}) {
+    std::string line = errorLine("Cannot write to wav file", code);
+    if (!detail.empty()) {
+        line.pop_back();
+        line += ", ";
+        line += detail;
+        line += ")";
+    }
+    return line;
 }
 std::string cannotOpen(int code) {
     return errorLine("Cannot open mp3 file", code);
@@ -85,8 +92,14 @@ class Run {
         control.outputSetControls(nullptr, kOutputEndOfStream);
         control.closeInput();
         // Closing writes the final WAV header, also after a failure, so what was decoded stays
-        // a playable file.
-        if (const int code = control.closeOutput(); code < 0) return finish(cannotWrite(code), 1);
+        // a playable file; a header it could not write is named in the line.
+        std::string closeDetail;
+        control.setErrorCallback([&closeDetail](int, std::string_view, std::string_view detail) {
+            closeDetail = detail;
+        });
+        const int closed = control.closeOutput();
+        control.setErrorCallback(nullptr);
+        if (closed < 0) return finish(cannotWrite(closed, closeDetail), 1);
         if (end == kWriteFailed) return finish(cannotWrite(end), 1);
         if (end != kEndOfStream) return finish(cannotDecode(end), 1);
         if (control.pcmBytesWritten() == 0) return finish(cannotDecode(kUnsupportedFormat), 1);

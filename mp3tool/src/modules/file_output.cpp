@@ -1,7 +1,11 @@
 #include "modules/file_output.h"
 
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,19 +22,43 @@ enum class Form { Raw, Wav, Aiff, Sun };
 
 constexpr int kDefaultRate = 44100;
 constexpr int kDefaultChannels = 2;
+// Many frames go out in one system call.
 constexpr std::size_t kWriteBufferBytes = 256 * 1024;
 
+// Writes all n bytes, resuming after interruptions and short writes; returns how many reached
+// the file (fewer than n when the file refuses more: a full disk, a size limit, a closed pipe).
+std::size_t writeAll(int fd, const std::uint8_t* data, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::write(fd, data + done, n - done);
+        if (r > 0) {
+            done += static_cast<std::size_t>(r);
+        } else if (r < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    return done;
+}
+
+// The file is written through the system's own calls with a buffer of its own, so that the
+// count of bytes that reached the file is known exactly, also after a failed write: the final
+// WAV header then describes the whole sample frames the file holds, not what was meant for it.
 class FileOutput : public OutputInstance {
   public:
     FileOutput(std::string_view name, ControlBlock& control) : name_(name), control_(control) {}
     ~FileOutput() override {
         // Deleting without close leaves the file as it is on disk.
-        if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+        if (ownsFile_) ::close(fd_);
     }
 
     int open() override {
         bytesWritten_ = 0;
+        bytesInFile_ = 0;
+        buffered_ = 0;
         headerWritten_ = false;
+        refused_ = false;
         failed_ = false;
         sampleRate_ = kDefaultRate;
         channels_ = kDefaultChannels;
@@ -49,13 +77,15 @@ class FileOutput : public OutputInstance {
                 break;
             }
         }
+        if (buffer_.empty()) buffer_.resize(kWriteBufferBytes);
         if (rest == "-") {
-            file_ = stdout;
+            fd_ = STDOUT_FILENO;
+            ownsFile_ = false;
             return kOk;
         }
         const std::string path(rest);
-        file_ = std::fopen(path.c_str(), "wb");
-        if (file_ == nullptr) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
             const int error = errno;
             if (error == EACCES) {
                 control_.reportError(kPermissionDenied, "cannot open output file",
@@ -65,72 +95,120 @@ class FileOutput : public OutputInstance {
             control_.reportError(kOpenFailed, "cannot open output file", std::strerror(error));
             return kOpenFailed;
         }
-        // A frame is a few kilobytes: a large buffer makes one system call out of many frames
-        // (stdio's default of one disk block writes every frame on its own). Errors still show
-        // at the next write or at close, as with any buffered file. The buffer is set up once;
-        // it must outlive the file, so it belongs to this instance and is never reallocated.
-        if (buffer_.empty()) {
-            buffer_.resize(kWriteBufferBytes);
-            std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
-        }
+        ownsFile_ = true;
         return kOk;
     }
 
     std::int64_t write(std::span<const std::uint8_t> data, int /*bytesPerSample*/, int channels,
                        int sampleRate) override {
-        if (file_ == nullptr) return 0;
+        if (fd_ < 0 || failed_) return 0;
         if (!headerWritten_) {
             sampleRate_ = sampleRate;
             channels_ = channels;
             headerWritten_ = true;
-            if (form_ == Form::Wav && !writeHeader(0)) failed_ = true;
+            if (form_ == Form::Wav) {
+                const auto header = makeWavHeader(0, channels_, sampleRate_);
+                if (!put(header)) return 0;
+            }
         }
         if (form_ == Form::Wav && bytesWritten_ + data.size() > kWavMaxDataBytes) {
             failed_ = true;  // the header could not describe the file
             return 0;
         }
-        if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) {
-            failed_ = true;
-            return 0;
-        }
+        if (!put(data)) return 0;
         bytesWritten_ += data.size();
         return static_cast<std::int64_t>(data.size());
     }
 
     int close() override {
-        if (file_ == nullptr) return kOk;
-        if (form_ == Form::Wav) {
-            // The final header, where the file can go back to its start (not a pipe).
-            if (std::fflush(file_) != 0) failed_ = true;
-            if (fseeko(file_, 0, SEEK_SET) == 0) {
-                if (!writeHeader(static_cast<std::uint32_t>(bytesWritten_))) failed_ = true;
-            }
-        }
-        if (file_ == stdout) {
-            if (std::fflush(file_) != 0) failed_ = true;
-        } else if (std::fclose(file_) != 0) {
+        if (fd_ < 0) return kOk;
+        // After the file refused bytes the buffered rest is not written: it ends where it failed.
+        if (!refused_ && !flush()) failed_ = true;
+        buffered_ = 0;
+        // The final header, where the file can go back to its start (not a pipe).
+        if (form_ == Form::Wav && ::lseek(fd_, 0, SEEK_CUR) >= 0 && !finishHeader()) {
             failed_ = true;
+            control_.reportError(kWriteFailed, "cannot write output file", "header not written");
         }
-        file_ = nullptr;
+        if (ownsFile_ && ::close(fd_) != 0) failed_ = true;
+        fd_ = -1;
+        ownsFile_ = false;
         return failed_ ? kWriteFailed : kOk;
     }
 
   private:
-    bool writeHeader(std::uint32_t dataBytes) {
-        const auto header = makeWavHeader(dataBytes, channels_, sampleRate_);
-        return std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+    // Adds bytes to the buffer, writing it out whenever it is full; false (and failed) when the
+    // file refused some of it.
+    bool put(std::span<const std::uint8_t> data) {
+        while (!data.empty()) {
+            const std::size_t n = std::min(data.size(), buffer_.size() - buffered_);
+            std::memcpy(buffer_.data() + buffered_, data.data(), n);
+            buffered_ += n;
+            data = data.subspan(n);
+            if (buffered_ == buffer_.size() && !flush()) {
+                failed_ = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool flush() {
+        const std::size_t done = writeAll(fd_, buffer_.data(), buffered_);
+        bytesInFile_ += done;
+        if (done != buffered_) refused_ = true;
+        buffered_ = 0;
+        return !refused_;
+    }
+
+    // Rewrites the header at the file's start with the sizes the file really has: after the
+    // file refused bytes, the whole sample frames that reached it (a piece of a frame at the end is
+    // cut off). False when the header could not be written.
+    bool finishHeader() {
+        std::uint64_t dataBytes = bytesWritten_;
+        if (refused_) {
+            const std::uint64_t inFile =
+                bytesInFile_ > kWavHeaderSize ? bytesInFile_ - kWavHeaderSize : 0;
+            const std::uint64_t frame = static_cast<std::uint64_t>(std::max(channels_, 1)) * 2;
+            dataBytes = std::min(inFile - inFile % frame, bytesWritten_);
+            if (bytesInFile_ > kWavHeaderSize + dataBytes) {
+                // Shortening a file needs no room; should it fail, the header still counts only
+                // the whole frames.
+                [[maybe_unused]] const int r =
+                    ::ftruncate(fd_, static_cast<off_t>(kWavHeaderSize + dataBytes));
+            }
+        }
+        const auto header =
+            makeWavHeader(static_cast<std::uint32_t>(dataBytes), channels_, sampleRate_);
+        std::size_t done = 0;
+        while (done < header.size()) {
+            const ssize_t r =
+                ::pwrite(fd_, header.data() + done, header.size() - done, static_cast<off_t>(done));
+            if (r > 0) {
+                done += static_cast<std::size_t>(r);
+            } else if (r < 0 && errno == EINTR) {
+                continue;
+            } else {
+                return false;
+            }
+        }
+        return true;
     }
 
     std::string name_;
     ControlBlock& control_;
-    std::vector<char> buffer_;  // declared before file_: closed in the destructor body first
-    std::FILE* file_ = nullptr;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t buffered_ = 0;
+    int fd_ = -1;
+    bool ownsFile_ = false;  // standard output is left open
     Form form_ = Form::Raw;
-    std::uint64_t bytesWritten_ = 0;
+    std::uint64_t bytesWritten_ = 0;  // data bytes taken (the header not included)
+    std::uint64_t bytesInFile_ = 0;   // bytes that reached the file, the header included
     int sampleRate_ = kDefaultRate;
     int channels_ = kDefaultChannels;
     bool headerWritten_ = false;
-    bool failed_ = false;
+    bool refused_ = false;  // the file took fewer bytes than it was given
+    bool failed_ = false;   // refused, too large for the header, or not closed cleanly
 };
 
 int describe(ModuleDescription& d, int flags) {
