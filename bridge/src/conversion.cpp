@@ -1,5 +1,7 @@
 #include "conversion.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -53,8 +55,9 @@ Result Conversion::begin(const std::string& projectFile) {
     removeQuietly(commandFile);
 
     fs::path engine = (platform::systemFolder() / kEngineName).lexically_normal();
-    std::optional<pid_t> pid = platform::startDetached(
-        engine, {engine.string(), projectFile, statusFile.string(), commandFile.string()});
+    // The engine ends with the program that started it: SIGTERM, which it takes as a cancel.
+    std::optional<pid_t> pid = platform::startBoundChild(
+        engine, {engine.string(), projectFile, statusFile.string(), commandFile.string()}, SIGTERM);
     if (!pid) return KVX_ENGINE_NOT_STARTED;
     running_ = true;
     statusFile_ = statusFile;

@@ -14,6 +14,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/core/startup/end_signals.h"
 #include "desk/ui/ui.h"
 #include "platform/folders/folders.h"
 #include "platform/folders/instance_lock.h"
@@ -237,6 +238,7 @@ int StartProgram(const std::string& commandLine, std::unique_ptr<platform::Insta
     while (g.TempFolder.size() > 1 && g.TempFolder.back() == '/') g.TempFolder.pop_back();
     g.TempProject = g.TempFolder + "/~temp.vpr";
     g.TempTapFile = g.TempFolder + "/~temp.tt";
+    RemoveLeftoverWorkingFiles();  // the lock is ours: no other run uses them
 
     // The help lies beside the program, whatever "/dir=" says.
     programHelp() = std::make_unique<platform::BrowserHelp>(g.InstallFolder, DeskShell());
