@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; then runs every test binary once more as one process (tests
 # must leave no state behind for the next one, which ctest's process per test would hide); then
-# runs the damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders') once more in a
+# runs mpunpack's tests and sweep on its baseline build (VELTRANE_SIMD=baseline); then runs the
+# damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders') once more in a
 # build with AddressSanitizer and UndefinedBehaviorSanitizer (only the decoders and the sweeps are
 # built there, in build-asan/).
 # VELTRANE_REQUIRE_ALL=1 makes a test whose program, font, sound font or data file is missing fail
@@ -24,6 +25,17 @@ ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
         echo "Failed when run whole: ${failed[*]}" >&2
         exit 1
     fi
+)
+
+# mpunpack's baseline build of its hot loops (what a processor without AVX2 runs; the machine's
+# own is chosen otherwise) once more: its tests, with the compliance streams, and the damaged-input
+# sweep.
+(
+    . build/tests/environment.sh
+    export VELTRANE_SIMD=baseline
+    echo "Running mp3tool_tests and mp3tool_sweep on mpunpack's baseline build"
+    build/tests/mp3tool_tests --gtest_brief=1
+    build/tests/mp3tool_sweep --gtest_brief=1
 )
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON >/dev/null

@@ -36,6 +36,18 @@ typedef enum KvxResult {
     KVX_COMMAND_NOT_WRITTEN = 5 /* command file could not be written */
 } KvxResult;
 
+/* The status value of a run that finished successfully; any value below 0 is an outcome code.
+ * A reader compares the whole part, as the line holds it with three decimals. */
+#define KVX_STATUS_FINISHED 100000.0f
+
+/* The commands the bridge writes into the command file and the engine obeys, one number each;
+ * KVX_COMMAND_PATCH is followed by a blank and the program number. */
+typedef enum KvxCommand {
+    KVX_COMMAND_CANCEL = 1,    /* end the run as a cancel */
+    KVX_COMMAND_THRESHOLD = 2, /* live: take twice the current input peak as the threshold */
+    KVX_COMMAND_PATCH = 3      /* live: switch the live part to a program */
+} KvxCommand;
+
 /* The engine's status line, field by field (60 bytes). */
 typedef struct ConvertStatus {
     float status;     /* percent done (live: input level); 100000 finished; negative: outcome

@@ -40,7 +40,8 @@ KVX_API int GetStatus(ConvertStatus* status) {
 }
 
 KVX_API int CancelConvert(void) {
-    return guarded(KVX_COMMAND_NOT_WRITTEN, [] { return conversion().command("1"); });
+    return guarded(KVX_COMMAND_NOT_WRITTEN,
+                   [] { return conversion().command(std::to_string(KVX_COMMAND_CANCEL)); });
 }
 
 KVX_API int AbandonConvert(void) {
@@ -48,12 +49,15 @@ KVX_API int AbandonConvert(void) {
 }
 
 KVX_API int SetThreshold(void) {
-    return guarded(KVX_COMMAND_NOT_WRITTEN, [] { return conversion().command("2"); });
+    return guarded(KVX_COMMAND_NOT_WRITTEN,
+                   [] { return conversion().command(std::to_string(KVX_COMMAND_THRESHOLD)); });
 }
 
 KVX_API int SetPatch(int patch) {
-    return guarded(KVX_COMMAND_NOT_WRITTEN,
-                   [&] { return conversion().command("3 " + std::to_string(patch)); });
+    return guarded(KVX_COMMAND_NOT_WRITTEN, [&] {
+        return conversion().command(std::to_string(KVX_COMMAND_PATCH) + " " +
+                                    std::to_string(patch));
+    });
 }
 
 }  // extern "C"

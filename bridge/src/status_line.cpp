@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "kvxvtpd.h"
+
 namespace velt::bridge {
 
 namespace {
@@ -87,7 +89,7 @@ bool parseStatusLine(std::string_view line, ConvertStatus& record) {
 }
 
 bool isFinalStatus(float status) {
-    return std::trunc(status) == 100000.0f || status < 0.0f;
+    return std::trunc(status) == KVX_STATUS_FINISHED || status < 0.0f;
 }
 
 }  // namespace velt::bridge

@@ -36,6 +36,12 @@ constexpr int PartCount = 16;  // parts 0..15; part 15 is the percussion part
 constexpr int PercussionPart = 15;
 constexpr int PercussionChannel = 10;
 
+// ResultAction: the results window's choice that acts after the window has closed (the index of
+// its option), or none.
+constexpr int32_t ResultNone = 0;
+constexpr int32_t ResultConvertAgain = 2;
+constexpr int32_t ResultBuildScore = 5;
+
 using PartLongs = std::array<int32_t, PartCount>;      // Long(0 To 15)
 using PartRange = std::array<int32_t, PartCount + 1>;  // Long(0 To 16); 16 = overall range
 
@@ -129,6 +135,9 @@ struct Global : ProjectRecord {
     std::string WorkWaveFile;
     std::string SourceAudioFile;
     bool WaveReady = false;
+    // The text of the last message box of a command-line run, where no one sees the box: a
+    // decoding window's failure becomes the log line's outcome.
+    std::string BatchMessage;
     std::string WorkMidiFile;
     int32_t ConvertIndex = 0;
     float ConvertDuration = 0;  // seconds
@@ -137,7 +146,7 @@ struct Global : ProjectRecord {
     int32_t DetectedKeyMax = 0;
     float AudioLength = 0;  // seconds
     int32_t AudioChannels = 0;
-    int32_t ResultAction = 0;
+    int32_t ResultAction = ResultNone;
     std::string ScoreBuilderMaster;
     int32_t ScoreBuilderPatch = 0;
 
@@ -175,6 +184,7 @@ struct Global : ProjectRecord {
     // Flags.
     bool ProjectChanged = false;
     bool BatchMode = false;
+    bool BatchLogLost = false;  // a line of this command-line run could not be written to LogFile
     bool VistaOrLater = false;
     bool AudioFileValid = false;
     bool SettingsApplied = false;

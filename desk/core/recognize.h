@@ -17,11 +17,13 @@ namespace velt::desk {
 
 void RunRecognize();
 
-// The program's exit status: 0 after a successful conversion, 1 after any failure.
+// The program's exit status: 0 after a successful conversion, 1 after any failure, a log that
+// could not be written included.
 int RunBatchConversion();
 
 // Appends one line to the batch log LogFile: the date and time, ProjectFile and `outcome`,
-// separated by two blanks. A log that can't be written loses the line and nothing else.
+// separated by two blanks. A log that can't be written gets the line on standard error instead
+// and sets BatchLogLost, which makes the run a failure.
 void AppendBatchLog(const std::string& outcome);
 
 // Closes the results window when it is open (the Edit Project command's "Convert now?").

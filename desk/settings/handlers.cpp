@@ -86,7 +86,7 @@ void frmProperties::cboMidiPatch_Click() {
             "Veltrane can automatically set the pitch range and polyphony to the typical range of "
             "a single person playing the instrument you chose.  Do you want Veltrane to adjust "
             "these settings?",
-            4 + 32, "Edit Project");
+            ui::YesNo + ui::Question, "Edit Project");
         if (answer != ui::Answer::Yes) return;
     }
     if (!CurrentAudioFile.empty()) chkAutoDetectNote.setValue(1);

@@ -303,7 +303,7 @@ void frmProperties::Form_Load() {
         }
     }
 
-    if (g.ResultAction == 5) g.EnsPatch[0] = g.ScoreBuilderPatch;
+    if (g.ResultAction == ResultBuildScore) g.EnsPatch[0] = g.ScoreBuilderPatch;
 
     cmdApply.setEnabled(false);
     Loading = false;
@@ -484,7 +484,7 @@ void frmProperties::Form_Unload(int& Cancel) {
         int answer = ui::MessageBox(
             "You must specify a supported audio file before running the converter.  Do you want "
             "to specify one now?",
-            4 + 32, "Edit Project");
+            ui::YesNo + ui::Question, "Edit Project");
         if (answer == ui::Answer::Yes) {
             tabProperties.setTab(0);
             cboAudioFile.SetFocus();

@@ -84,6 +84,10 @@ class FormWindow : public QWidget {
 
 Form::Form(std::string name) : name_(std::move(name)) {}
 
+bool Form::isFormWindow(const QWidget* w) {
+    return dynamic_cast<const FormWindow*>(w) != nullptr;
+}
+
 Form::~Form() {
     // The derived form's controls are gone by now; only the window is left to destroy.
     modalLoop_ = nullptr;

@@ -83,6 +83,8 @@ class Form {
 
     // ---- used by controls and the test script
     QWidget* window() const { return window_.get(); }
+    // True for the window of a form, also one whose form has unloaded it (waiting for deletion).
+    static bool isFormWindow(const QWidget* w);
     QWidget* clientArea() const { return client_; }
     QMenuBar* menuBar();
     void registerControl(Control* c);
@@ -156,8 +158,8 @@ class Form {
     bool shown_ = false;
     bool designing_ = false;
     bool pendingTeardown_ = false;
-    bool placed_ = false;         // the start-up position was applied (or set by code)
-    uint64_t shownOrder_ = 0;     // when the form was last shown, to find the default owner
+    bool placed_ = false;      // the start-up position was applied (or set by code)
+    uint64_t shownOrder_ = 0;  // when the form was last shown, to find the default owner
     bool modalScripted_ = false;
     int handlerDepth_ = 0;
     bool applyingGeometry_ = false;

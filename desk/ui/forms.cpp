@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QWindow>
-
 #include <map>
 #include <vector>
 
@@ -66,7 +65,12 @@ Form* activeForm(const Form* except) {
 }
 
 QWidget* dialogParent() {
-    if (QWidget* w = QApplication::activeWindow()) return w;
+    // Qt's active window may be a form's window that has been unloaded and waits for its
+    // deletion: the window system's activation of a clicked window can arrive after the click
+    // has unloaded it. A box belongs only to an open dialog (a file dialog asking its question)
+    // or to a shown form.
+    QWidget* active = QApplication::activeWindow();
+    if (active != nullptr && active->isVisible() && !Form::isFormWindow(active)) return active;
     Form* f = activeForm();
     return f != nullptr ? f->window() : nullptr;
 }

@@ -49,8 +49,9 @@ T* existing() {
 // The form the user is at: the one whose window is active, else the one shown last that is
 // still shown; never `except`. Null when no form is shown. Owner of new windows and boxes.
 Form* activeForm(const Form* except = nullptr);
-// The window a box or file dialog belongs to (centred on, kept above): the active window, else
-// the window of activeForm(). Null when there is none.
+// The window a box or file dialog belongs to (centred on, kept above): the active window when
+// it is an open dialog, else the window of activeForm(). Never the window of a form that is
+// unloaded or hidden, whatever Qt reports as active. Null when there is none.
 QWidget* dialogParent();
 // Program end: every loaded form but `except` is unloaded (Cancel ignored).
 void unloadAll(Form* except = nullptr);

@@ -510,7 +510,7 @@ void frmWizard::Form_Load() {
     Global& g = G();
     for (int i = 0; i < kPages; ++i) parkPage(i);
     enableEditProject(false);
-    if (g.ResultAction == 5) {
+    if (g.ResultAction == ResultBuildScore) {
         // The recorder takes its master file from RecMasterFile: without it the score would
         // start with no master at all.
         g.MasterFile = g.ScoreBuilderMaster;
@@ -534,14 +534,14 @@ void frmWizard::Form_Load() {
     lblRes.setCaption(props.lblRes.Caption());
 
     int start = FirstStep;
-    if (g.ResultAction == 5) {
+    if (g.ResultAction == ResultBuildScore) {
         optWave(0).setValue(true);
         optFilter1(1).setValue(true);
         start = MasterFileStep;
         SyncRecordMeter();
     }
     // The score-building start is used once: a later New or settings dialog starts afresh.
-    g.ResultAction = 0;
+    g.ResultAction = ResultNone;
     CurrentStep = start;
     ShowStep(start);
 }

@@ -151,7 +151,7 @@ bool frmWizard::nextAllowed() {
             ui::MessageBox(
                 "Click the folder button to select an ensemble, or click the globe "
                 "button to create your own ensemble.",
-                64, kWizardTitle);
+                ui::Information, kWizardTitle);
             return false;
         }
     }
@@ -161,7 +161,7 @@ bool frmWizard::nextAllowed() {
             ui::MessageBox(
                 "Click the arrow Play button to start playing the audio file, then tap "
                 "the Space Bar along with the beat of the music.",
-                48, kWizardTitle);
+                ui::Exclamation, kWizardTitle);
             return false;
         }
     }

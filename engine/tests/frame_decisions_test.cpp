@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -194,27 +195,73 @@ TEST_F(SingleLine, NoKeyAboveZeroDecidesNothingAndKeepsTheLastKey) {
     EXPECT_EQ(line().LastBend, 3);
 }
 
-TEST_F(SingleLine, AStepUpWithinHalfASemitoneBendsTheLastKey) {
-    line().LastKey = 60;
-    line().LastBend = 30;
-    levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
-    analysis().KeyBend[61] = 5;
-    decide();
-    EXPECT_EQ(level(60), 200);
-    EXPECT_EQ(level(61), 0);
-    EXPECT_EQ(analysis().cell(60, 3).bend, 37);  // more than a semitone's 32
-    EXPECT_EQ(line().LastKey, 60);
-    EXPECT_EQ(line().LastBend, 37);
+// A step of one key that sounds within half a semitone of the last pitch stays a bend of the
+// last key while that bend is within half a semitone; beyond it the nearer key is written.
+TEST_F(SingleLine, AStepWithinHalfASemitoneBendsTheLastKeyUpToHalfASemitone) {
+    struct Case {
+        const char* name;
+        int lastKey, lastBend;  // the line so far
+        float bend61;           // the measured bend of the chosen key 61
+        int key, keyBend;       // the key written and its bend
+    };
+    const Case cases[] = {
+        {"a glide up stays on the last key", 60, 10, -18, 60, 14},
+        {"a glide down stays on the last key", 62, -10, 20, 62, -12},
+        // d = 0.22 and -0.06 semitones, but the last key would need a bend of 37 and -22.
+        {"up, too far from the last key", 60, 30, 5, 61, 5},
+        {"down, too far from the last key", 62, -20, 10, 61, 10},
+        {"a key measured off by more than half", 30, 0, 20, 62, -12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        line().LastKey = c.lastKey;
+        line().LastBend = float(c.lastBend);
+        levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
+        analysis().KeyBend[61] = c.bend61;
+        decide();
+        EXPECT_EQ(level(c.key), 200);
+        for (int k = 59; k <= 63; ++k) {
+            if (k != c.key) {
+                EXPECT_EQ(level(k), 0) << k;
+            }
+        }
+        // The cell holds the bend rounded by trunc(x + 0.5): -12 is written as -11.
+        EXPECT_EQ(analysis().cell(c.key, 3).bend, int(std::trunc(c.keyBend + 0.5)));
+        EXPECT_EQ(line().LastKey, c.key);
+        EXPECT_EQ(line().LastBend, float(c.keyBend));
+    }
 }
 
-TEST_F(SingleLine, AStepDownWithinHalfASemitoneBendsTheLastKey) {
-    line().LastKey = 62;
-    line().LastBend = -20;
-    levels({{61, 100}, {73, 50}, {80, 30}, {85, 20}});
-    analysis().KeyBend[61] = 10;
-    decide();
-    EXPECT_EQ(level(62), 200);
-    EXPECT_EQ(analysis().cell(62, 3).bend, -21);  // -22 rounded by trunc(x + 0.5)
+// A live single line measures from KeyMin + 19 (here 47) and up to two octaves above KeyMax; a
+// key below that is judged by its measured harmonics, and chosen only when its three lowest
+// measured harmonics sound.
+TEST_F(SingleLine, KeysBelowTheMeasuredRangeNeedTheirLowestHarmonicsToSound) {
+    struct Case {
+        const char* name;
+        std::map<int, float> levels;
+        int key;  // the key chosen
+    };
+    const Case cases[] = {
+        // Key 41 holds 60 as its third harmonic, among nine measured ones that are silent: it
+        // once beat 60, whose eleven harmonics are all measured.
+        {"a lone tone is not a sub-harmonic's", {{60, 100}}, 60},
+        {"a tone and its octave", {{60, 100}, {72, 40}}, 60},
+        // Key 40's harmonics from 52 (its second) up all sound: the note below the range.
+        {"a note below the range",
+         {{52, 80}, {59, 60}, {64, 45}, {68, 30}, {71, 20}, {74, 12}},
+         40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        single.lowKey = 47;
+        single.harmonicTop = 85 + 24;
+        levels(c.levels);
+        decide();
+        EXPECT_EQ(line().LastKey, c.key);
+        EXPECT_GT(level(c.key), 0);
+    }
 }
 
 TEST_F(SingleLine, BrightnessFollowsTheSlopeOfTheHarmonics) {

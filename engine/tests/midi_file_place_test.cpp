@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -176,9 +177,14 @@ TEST_F(MidiFilePlace, TwoRunsOnOneTargetNeverDamageIt) {
         platform::startDetached(engine, {engine.string(), project.string(), firstStatus.string(),
                                          (dir / "first-command.txt").string()});
     ASSERT_TRUE(first);
-    // The first run holds its working file: stopped there while the second runs whole.
-    ASSERT_TRUE(waitFor([&] { return workFiles(midi).size() == 1; }));
+    // The first run holds its working file (created and locked before the first block):
+    // stopped there while the second runs whole.
+    ASSERT_TRUE(waitFor([&] {
+        const double progress = std::atof(velt::test::readFile(firstStatus).c_str());
+        return progress > 0 && progress < 100;
+    })) << "progress reported";
     kill(*first, SIGSTOP);
+    ASSERT_EQ(workFiles(midi).size(), 1u);
     const std::vector<fs::path> held = workFiles(midi);
 
     EXPECT_EQ(statusValue(runEngine(project, status, command).status), "100000.000");

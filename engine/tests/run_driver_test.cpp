@@ -9,7 +9,7 @@
 
 #include "driver/audio_input.h"
 #include "driver/command_file.h"
-#include "driver/key_detection.h"
+#include "analysis/key_detection.h"
 #include "driver/run_conversion.h"
 #include "engine_fixtures.h"
 

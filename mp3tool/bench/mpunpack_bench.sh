@@ -5,8 +5,12 @@
 #   tones  a changing tone mix over noise
 # each as Layer III (lame, 128 kbit/s joint stereo) and Layer II (twolame, 192 kbit/s), decoded
 # by both programs in turn, pinned to one core, once to /dev/null (the decoding alone) and once
-# to a WAV file. Prints the median user time and the median total CPU time (user + system) of
-# each, and the ratios mpg123 / mpunpack: 1.0 or more means mpunpack is at least as fast.
+# to a WAV file. Each program runs on both of its code paths: mpunpack's x86-64-v3 build and its
+# baseline build (VELTRANE_SIMD=baseline, what a processor without AVX2 runs), mpg123's own
+# choice and its x86-64 (SSE) decoder (--cpu x86-64). Prints the median user time and the median
+# total CPU time (user + system) of each, and the ratios mpg123 / mpunpack of the paired paths
+# (v3 against mpg123's choice, baseline against x86-64): 1.0 or more means mpunpack is at least
+# as fast.
 #
 #   bash mp3tool/bench/mpunpack_bench.sh [runs]     (default 5 runs of each program)
 #
@@ -64,25 +68,32 @@ ratio() {
 }
 
 wav="$dir/out.wav"
-printf '%-14s %-9s | %-19s | %-19s | %-13s\n' "" "" "mpunpack (s)" "mpg123 (s)" "mpg123/ours"
-printf '%-14s %-9s | %9s %9s | %9s %9s | %6s %6s\n' "file" "output" "user" "total" "user" \
-    "total" "user" "total"
+# Median "user total" of `runs` runs of one command.
+measure() {
+    local users=() totals=() u s
+    for ((i = 0; i < runs; i++)); do
+        read -r u s < <(cpu_times "$@")
+        users+=("$u")
+        totals+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.3f", u + s }')")
+    done
+    echo "$(median "${users[@]}") $(median "${totals[@]}")"
+}
+
+printf '%-14s %-9s | %-15s | %-15s | %-15s | %-15s | %-11s | %-11s\n' "" "" "mpunpack v3" \
+    "mpunpack base" "mpg123" "mpg123 x86-64" "v3 ratio" "base ratio"
+printf '%-14s %-9s |' "file" "output"
+for _ in 1 2 3 4; do printf ' %7s %7s |' "user" "total"; done
+printf ' %5s %5s | %5s %5s\n' "user" "total" "user" "total"
 for input in "$dir"/music-l3.mp3 "$dir"/music-l2.mp2 "$dir"/tones-l3.mp3 "$dir"/tones-l2.mp2; do
     for output in /dev/null "$wav"; do
-        ours_user=() ours_total=() theirs_user=() theirs_total=()
-        for ((i = 0; i < runs; i++)); do
-            read -r u s < <(cpu_times "$mpunpack" "$input" "$output")
-            ours_user+=("$u")
-            ours_total+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.3f", u + s }')")
-            read -r u s < <(cpu_times mpg123 -q -w "$output" "$input")
-            theirs_user+=("$u")
-            theirs_total+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.3f", u + s }')")
-        done
-        ou=$(median "${ours_user[@]}") ot=$(median "${ours_total[@]}")
-        tu=$(median "${theirs_user[@]}") tt=$(median "${theirs_total[@]}")
+        read -r vu vt < <(measure env -u VELTRANE_SIMD "$mpunpack" "$input" "$output")
+        read -r bu bt < <(measure env VELTRANE_SIMD=baseline "$mpunpack" "$input" "$output")
+        read -r mu mt < <(measure mpg123 -q -w "$output" "$input")
+        read -r xu xt < <(measure mpg123 --cpu x86-64 -q -w "$output" "$input")
         label=$([ "$output" = /dev/null ] && echo /dev/null || echo "wav file")
-        printf '%-14s %-9s | %9s %9s | %9s %9s | %6s %6s\n' "$(basename "$input")" "$label" \
-            "$ou" "$ot" "$tu" "$tt" "$(ratio "$ou" "$tu")" "$(ratio "$ot" "$tt")"
+        printf '%-14s %-9s | %7s %7s | %7s %7s | %7s %7s | %7s %7s | %5s %5s | %5s %5s\n' \
+            "$(basename "$input")" "$label" "$vu" "$vt" "$bu" "$bt" "$mu" "$mt" "$xu" "$xt" \
+            "$(ratio "$vu" "$mu")" "$(ratio "$vt" "$mt")" "$(ratio "$bu" "$xu")" "$(ratio "$bt" "$xt")"
     done
 done
 rm -f "$wav"

@@ -22,7 +22,7 @@ namespace velt::desk {
 
 namespace {
 
-constexpr float kFinished = 100000.0f;
+constexpr float kFinished = KVX_STATUS_FINISHED;
 constexpr float kCancelled = -1.0f;
 constexpr int32_t kFullScale = 32768;
 constexpr int32_t kClipLevel = 0x7F00;

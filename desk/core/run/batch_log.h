@@ -1,6 +1,6 @@
 // The log of command-line conversions: one line per run, appended to LogFile as
 // "<date and time>  <project>  <outcome>". The file is created when missing; when it can't be
-// written the line is lost and nothing else happens (the exit status still tells the outcome).
+// written the caller is told (the command-line run then fails and says so on standard error).
 #pragma once
 
 #include <ctime>

@@ -22,9 +22,9 @@ bool looksLikeText(const std::string& bytes) {
     });
 }
 
-// The engine's reading: the last line holding the key with at least one character after it.
-std::string audioFileOf(const std::string& text) {
-    const std::string key = "AudioFile=";
+}  // namespace
+
+std::string EngineKeyValue(const std::string& text, const std::string& key) {
     std::string value;
     size_t start = 0;
     while (start < text.size()) {
@@ -40,17 +40,15 @@ std::string audioFileOf(const std::string& text) {
     return value;
 }
 
-}  // namespace
-
 std::optional<std::string> BatchProjectRefusal(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!looksLikeText(bytes)) return "The file '" + path + "' is not a valid Veltrane project.";
-    const std::string audio = audioFileOf(bytes);
+    const std::string audio = EngineKeyValue(bytes, "AudioFile=");
     if (audio.empty()) return DescribeOutcome(kNoAudioFile).text;
-    // A FIFO, a device or a folder would leave the engine waiting on its first read for ever.
-    // A missing file is the engine's to report.
+    // A FIFO, a device or a folder would leave the engine (or the decoder) waiting on its first
+    // read for ever. A missing file is the engine's to report.
     std::error_code ec;
     const auto status = std::filesystem::status(audio, ec);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))

@@ -18,4 +18,8 @@ namespace velt::desk {
 // value after it.
 std::optional<std::string> BatchProjectRefusal(const std::string& path);
 
+// The value of `key` ("AudioFile=", "MidiFile=") in the project text as the engine reads it: the
+// last line that holds the key with at least one character after it; empty when none does.
+std::string EngineKeyValue(const std::string& text, const std::string& key);
+
 }  // namespace velt::desk

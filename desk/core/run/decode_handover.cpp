@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "desk/core/global.h"
 #include "desk/media/frm_aac.h"
 #include "desk/media/frm_aiff.h"
 #include "desk/media/frm_mp3.h"
@@ -13,11 +14,15 @@ namespace velt::desk {
 
 namespace {
 
-// The hand-over: shown modally, released afterwards; the window sets WaveReady itself.
+// The hand-over: shown modally, released afterwards; the window sets WaveReady itself. A
+// command-line run keeps it minimized, as it keeps its progress window.
 template <class F>
 void decodeWith() {
     ui::Load<F>();
-    if (ui::isLoaded<F>()) ui::forms::get<F>().Show(ui::Modal);
+    if (ui::isLoaded<F>()) {
+        if (G().BatchMode) ui::forms::get<F>().setWindowState(1);
+        ui::forms::get<F>().Show(ui::Modal);
+    }
     ui::Release<F>();
 }
 

@@ -30,9 +30,6 @@ const Action kActions[] = {
      "Build a MIDI score by recording and converting one track at a time."},
 };
 
-constexpr int kConvertAgain = 2;
-constexpr int kBuildScore = 5;
-
 }  // namespace
 
 std::string TuningText(float referencePitch) {
@@ -124,7 +121,7 @@ void frmResults::design() {
 void frmResults::Form_Load() {
     // Only the Close command chooses a follow-up; a window closed by its frame chooses none
     // (an older choice must not convert again or start a score once more).
-    G().ResultAction = 0;
+    G().ResultAction = ResultNone;
     txtFile.setText(G().MidiFiles(1));
     ShowEstimates();
 }
@@ -150,8 +147,8 @@ void frmResults::optAction_Click(int Index) {
             g.MidiFileToEdit = g.MidiFiles(1);
             OpenMidiInEditor();
             break;
-        case kConvertAgain:
-        case kBuildScore:
+        case ResultConvertAgain:
+        case ResultBuildScore:
             cmdClose_Click();
             break;
         case 3:
@@ -173,7 +170,7 @@ void frmResults::cmdClose_Click() {
     Global& g = G();
     for (int i = 0; i <= 5; ++i)
         if (optAction(i).Value()) g.ResultAction = i;
-    if (optAction(kConvertAgain).Value() && g.BeatDetect == 0 && g.Constrain == 0) {
+    if (optAction(ResultConvertAgain).Value() && g.BeatDetect == 0 && g.Constrain == 0) {
         const std::string key = KeyName(g.KeySignature, g.MajorMinor);
         if (!key.empty() &&
             ShowMessage("Do you want to constrain the notes to the specified key of " + key + "?",
@@ -181,7 +178,7 @@ void frmResults::cmdClose_Click() {
             g.Constrain = 1;
         }
     }
-    if (optAction(kBuildScore).Value()) {
+    if (optAction(ResultBuildScore).Value()) {
         g.ScoreBuilderMaster = g.MidiFiles(1);
         g.ScoreBuilderPatch = g.PartPatch[0];
     }

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kTickMs = 56;
 constexpr long kConverterHelp = 98;
-constexpr float kFinished = 100000.0f;
+constexpr float kFinished = KVX_STATUS_FINISHED;
 constexpr float kEngineStopped = -8.0f;  // the bridge's outcome for an engine that vanished
 
 // Halves to even, as the window has always rounded its percent and estimates.

@@ -94,7 +94,7 @@ OutcomeMessage DescribeOutcome(float status) {
 
 bool PlausibleStatus(const ConvertStatus& r) {
     // Percent (or a live input level) up to 32767, the finished mark 100000, or an outcome code.
-    bool status = within(r.status, -1000.0, 32767.0) || std::trunc(r.status) == 100000.0f;
+    bool status = within(r.status, -1000.0, 32767.0) || std::trunc(r.status) == KVX_STATUS_FINISHED;
     return status && within(r.lowKey, -1, 128) && within(r.highKey, -1, 128) &&
            within(r.keySig, -7, 8) && within(r.keyMode, 0, 1) && within(r.tempo, 0.0, 10000.0) &&
            within(r.resolution, -1.0, 16.0) && within(r.startPoint, -86400.0, 1e7) &&

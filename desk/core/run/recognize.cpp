@@ -2,17 +2,20 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 
 #include "desk/core/global.h"
 #include "desk/core/project/project_file.h"
+#include "desk/core/run/batch_decode.h"
 #include "desk/core/run/batch_log.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
 #include "desk/core/run/main_window_link.h"
 #include "desk/core/shared/message.h"
+#include "desk/media/decode_files.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {
@@ -20,9 +23,6 @@ namespace velt::desk {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kConvertAgain = 2;
-constexpr int kBuildScore = 5;
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
@@ -197,8 +197,8 @@ bool recognizeOnce() {
     if (!converted || (outcome != "Finished" && outcome != "User abort")) return false;
     showModal<frmResults>();
     mainToFront();
-    if (g.ResultAction == kConvertAgain) return true;
-    if (g.ResultAction == kBuildScore) main_window::run(MainWindow().runNewCommand);
+    if (g.ResultAction == ResultConvertAgain) return true;
+    if (g.ResultAction == ResultBuildScore) main_window::run(MainWindow().runNewCommand);
     return false;
 }
 
@@ -219,13 +219,26 @@ int RunBatchConversion() {
     g.BatchMode = true;
     ui::runtime().batchMode = true;
     g.ConvertDuration = 0;
+    const BatchAudio audio = PrepareBatchAudio();
+    if (audio.failure) {
+        AppendBatchLog(*audio.failure);
+        RemoveFileQuietly(audio.workingWave);
+        return 1;
+    }
     frmStatus* window = showModal<frmStatus>();
-    return window != nullptr && window->Succeeded ? 0 : 1;
+    const bool succeeded = window != nullptr && window->Succeeded;
+    RemoveFileQuietly(audio.workingWave);
+    return succeeded && !g.BatchLogLost ? 0 : 1;
 }
 
 void AppendBatchLog(const std::string& outcome) {
-    const Global& g = G();
-    AppendLogLine(g.LogFile, g.ProjectFile.empty() ? g.CmdLineProject : g.ProjectFile, outcome);
+    Global& g = G();
+    const std::string& project = g.ProjectFile.empty() ? g.CmdLineProject : g.ProjectFile;
+    if (AppendLogLine(g.LogFile, project, outcome)) return;
+    g.BatchLogLost = true;
+    // The outcome is not lost with the log: whoever started the run reads it here.
+    std::fprintf(stderr, "Cannot write to the log file %s\n%s  %s\n", g.LogFile.c_str(),
+                 project.c_str(), outcome.c_str());
 }
 
 void CloseResultsWindow() {

@@ -76,14 +76,15 @@ TEST_F(BatchConversion, EachRunAppendsOneLineAndTellsByItsExitStatus) {
     EXPECT_FALSE(fs::exists(G().TempProject));
 }
 
-TEST_F(BatchConversion, ALogThatCannotBeWrittenLosesTheLineButNotTheExitStatus) {
+TEST_F(BatchConversion, ALogThatCannotBeWrittenFailsTheRun) {
     installFakeEngine();
     G().LogFile = (work_ / "missing" / "log.txt").string();
     ui.onModal<frmStatus>([&](frmStatus&, User&) {
         writeStatus("100000.000");
         ui.advance(56);
     });
-    EXPECT_EQ(RunBatchConversion(), 0);
+    EXPECT_EQ(RunBatchConversion(), 1);
+    EXPECT_TRUE(G().BatchLogLost);
     EXPECT_FALSE(fs::exists(work_ / "missing"));
 }
 

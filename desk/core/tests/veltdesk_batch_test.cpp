@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "audio_fixtures.h"
 #include "test_support.h"
 #include "veltdesk_process.h"
 
@@ -45,6 +46,31 @@ class VeltdeskBatch : public ::testing::Test {
             notes += line + "\n";
         }
         return notes;
+    }
+
+    // The keys of the note-ons, in the order they sound.
+    std::vector<int> keysInOrder(const fs::path& mid) {
+        std::vector<int> keys;
+        for (const auto& line : test::splitLines(notesOn(mid))) {
+            std::vector<std::string> fields;
+            size_t start = 0;
+            for (size_t comma; (comma = line.find(", ", start)) != std::string::npos;
+                 start = comma + 2)
+                fields.push_back(line.substr(start, comma - start));
+            fields.push_back(line.substr(start));
+            if (fields.size() >= 5) keys.push_back(std::stoi(fields[4]));
+        }
+        return keys;
+    }
+    // Working files the program left in its private temporary folder.
+    std::vector<std::string> leftWorkingFiles() {
+        std::vector<std::string> left;
+        std::error_code ec;
+        for (const auto& e : fs::recursive_directory_iterator(dir / "run", ec)) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind("~", 0) == 0 && e.path().extension() == ".wav") left.push_back(name);
+        }
+        return left;
     }
 
     test::TempDir dir;
@@ -111,10 +137,40 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
         lines[0].find("  " + project.string() + "  Specified Audio File does not exist.  -3.015"),
         std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "song.mid"));
+}
 
-    // A log in a missing folder loses the line; the exit status still tells.
-    convert(project, dir / "no" / "log.txt");
-    EXPECT_EQ(exitCode, 1);
+// A log that cannot be written makes even a successful conversion a failure: exit status 1, and
+// standard error names the log and gives the line it lost.
+TEST_F(VeltdeskBatch, ALogThatCannotBeWrittenFailsTheRun) {
+    const fs::path tone = dir / "tone.wav";
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(tone.string()) +
+                               " synth 1 sine 440 gain -6")
+                  .exitCode,
+              0);
+    const fs::path good = dir / "tone.vpr";
+    writeProject(good, tone, dir / "tone.mid", "PitchMode=1\n");
+    const fs::path bad = dir / "song.vpr";
+    writeProject(bad, dir / "missing.wav", dir / "song.mid", "");
+    fs::create_directories(dir / "a folder");
+    struct Case {
+        const char* name;
+        fs::path project, log;
+        const char* outcome;
+    } cases[] = {
+        {"success, log in a missing folder", good, dir / "no" / "log.txt",
+         "Completed successfully."},
+        {"success, log is a folder", good, dir / "a folder", "Completed successfully."},
+        {"failure, log in a missing folder", bad, dir / "no" / "log.txt",
+         "Specified Audio File does not exist.  -3.015"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string said = convert(c.project, c.log);
+        EXPECT_EQ(exitCode, 1);
+        EXPECT_EQ(said, "Cannot write to the log file " + c.log.string() + "\n" +
+                            c.project.string() + "  " + c.outcome + "\n");
+    }
+    EXPECT_TRUE(fs::exists(dir / "tone.mid"));
 }
 
 // A shared project may name any file as its MIDI file: one that is not a MIDI file (a shell's
@@ -139,6 +195,88 @@ TEST_F(VeltdeskBatch, AMidiFileNameThatIsNoMidiFileIsLeftUntouched) {
               std::string::npos)
         << lines[0];
     EXPECT_EQ(test::readFile(settings), text);
+}
+
+// Compressed audio converts from the command line as Convert converts it: decoded first by the
+// same decoders (mpunpack for MP3, the decoder component for WMA and AAC, our AIFF reader), with
+// no window, one line in the log, the MIDI file where the project names it (or beside the audio
+// when it names none) and the working WAV file removed.
+TEST_F(VeltdeskBatch, CompressedAudioIsDecodedConvertedAndLogged) {
+    const fs::path melody = dir / "melody.wav";
+    ASSERT_TRUE(test::makeMelody(melody, {.rate = 44100, .channels = 2, .noteSeconds = 1.0}));
+    const fs::path music = dir / "my music";
+    fs::create_directories(music);
+    ASSERT_TRUE(test::encode(melody, music / "song.mp3", test::Encoding::Mp3));
+    ASSERT_TRUE(test::encode(melody, music / "song.wma", test::Encoding::Wma));
+    ASSERT_TRUE(test::encode(melody, music / "song.aac", test::Encoding::Aac));
+    ASSERT_TRUE(test::makeMelody(music / "song.aiff", {.rate = 44100, .noteSeconds = 1.0}));
+
+    const fs::path log = dir / "log.txt";
+    const std::string pitch = "PitchMode=1\nKeyMin=36\nKeyMax=84\n";
+    writeProject(dir / "wave.vpr", melody, dir / "wave.mid", pitch);
+    EXPECT_EQ(convert(dir / "wave.vpr", log), "");
+    ASSERT_EQ(exitCode, 0);
+    const std::vector<int> heard = keysInOrder(dir / "wave.mid");
+    EXPECT_EQ(heard, (std::vector<int>{60, 64, 67, 72}));
+
+    struct Case {
+        const char* audio;
+        const char* midi;  // empty: the project names none
+        const char* written;
+    } cases[] = {
+        {"song.mp3", "mp3.mid", "mp3.mid"},
+        {"song.wma", "wma.mid", "wma.mid"},
+        {"song.aac", "aac.mid", "aac.mid"},
+        {"song.aiff", "", "song.mid"},
+    };
+    int lines = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.audio);
+        const fs::path project = dir / (std::string(c.audio) + ".vpr");
+        writeProject(project, music / c.audio, *c.midi ? music / c.midi : fs::path(), pitch);
+        EXPECT_EQ(convert(project, log), "");
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_EQ(keysInOrder(music / c.written), heard);
+        auto logged = test::splitLines(test::readFile(log));
+        ASSERT_EQ(logged.size(), static_cast<size_t>(++lines));
+        EXPECT_NE(logged.back().find("  " + project.string() + "  Completed successfully."),
+                  std::string::npos)
+            << logged.back();
+        EXPECT_EQ(leftWorkingFiles(), std::vector<std::string>{});
+    }
+}
+
+// A file the decoder refuses: the log line gives the decoder's own message, the exit status is
+// 1, and no MIDI file or working WAV file is left.
+TEST_F(VeltdeskBatch, ADecodeFailureIsLoggedWithTheDecodersMessage) {
+    const fs::path music = dir / "music";
+    fs::create_directories(music);
+    std::string noise(20000, '\0');
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    struct Case {
+        const char* audio;
+        std::string message;
+    } cases[] = {
+        {"noise.mp3", "ERROR: Cannot decode mp3 file (unsupported format)"},
+        {"noise.aiff", "Error 99: Not a valid AIFF file."},
+        {"missing.wma", "Specified Audio File does not exist.  -3.015"},
+    };
+    const fs::path log = dir / "log.txt";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.audio);
+        if (std::string(c.audio).rfind("noise", 0) == 0) test::writeFile(music / c.audio, noise);
+        const fs::path project = dir / "noise.vpr";
+        writeProject(project, music / c.audio, dir / "noise.mid", "PitchMode=1\n");
+        fs::remove(log);
+        convert(project, log);
+        EXPECT_EQ(exitCode, 1);
+        auto logged = test::splitLines(test::readFile(log));
+        ASSERT_EQ(logged.size(), 1u);
+        EXPECT_NE(logged[0].find("  " + project.string() + "  " + c.message), std::string::npos)
+            << logged[0];
+        EXPECT_FALSE(fs::exists(dir / "noise.mid"));
+        EXPECT_EQ(leftWorkingFiles(), std::vector<std::string>{});
+    }
 }
 
 // A project the engine would run live (no audio file: the sound card, until someone cancels)

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "desk/ui/dialogs/dialog_owner.h"
 #include "desk/ui/dialogs/message_box.h"
-#include "desk/ui/forms.h"
 #include "desk/ui/runtime.h"
 
 namespace velt::ui {
@@ -105,8 +105,9 @@ DialogResult CommonDialog::show(bool save) {
     }
     if (runtime().driver) return runtime().driver->fileDialog(*this, save, false);
 
-    QFileDialog dialog(forms::dialogParent(), QString::fromStdString(s_.title),
+    QFileDialog dialog(nullptr, QString::fromStdString(s_.title),
                        QString::fromStdString(startFolder()));
+    attachToOwner(dialog);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);  // asked by our own rule
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

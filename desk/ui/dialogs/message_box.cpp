@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "desk/ui/forms.h"
+#include "desk/ui/dialogs/dialog_owner.h"
 #include "desk/ui/runtime.h"
 
 namespace velt::ui {
@@ -117,8 +117,7 @@ constexpr int kWrapWidth = 560;
 // on an OK-only box, and otherwise do nothing: the box stays as it is. F1 is Help.
 class BoxDialog : public QDialog {
   public:
-    BoxDialog(QWidget* parent, int escapeAnswer, long helpTopic)
-        : QDialog(parent), escape_(escapeAnswer), topic_(helpTopic) {}
+    BoxDialog(int escapeAnswer, long helpTopic) : escape_(escapeAnswer), topic_(helpTopic) {}
     int answer = 0;
 
     void answerWith(int a) {
@@ -148,7 +147,8 @@ class BoxDialog : public QDialog {
 // The box itself: text as given, buttons in the classic order, Help that leaves it open.
 int showRealBox(const BoxRequest& box) {
     BoxStyleParts parts = splitStyle(box.style);
-    BoxDialog dialog(forms::dialogParent(), parts.escapeAnswer(), box.helpTopic);
+    BoxDialog dialog(parts.escapeAnswer(), box.helpTopic);
+    attachToOwner(dialog);
     dialog.setObjectName("messageBox");
     dialog.setWindowTitle(QString::fromStdString(shownTitle(box.title)));
     dialog.setModal(true);
@@ -229,13 +229,14 @@ InputResult InputBox(const std::string& prompt, const std::string& title,
         return {true, defaultText};
     }
     if (runtime().driver) return runtime().driver->inputBox(prompt, title, defaultText, false);
-    bool ok = false;
-    QString text = QInputDialog::getText(forms::dialogParent(),
-                                         QString::fromStdString(shownTitle(title)),
-                                         QString::fromStdString(prompt), QLineEdit::Normal,
-                                         QString::fromStdString(defaultText), &ok);
-    if (!ok) return {false, ""};
-    return {true, text.toStdString()};
+    QInputDialog dialog;
+    attachToOwner(dialog);
+    dialog.setWindowTitle(QString::fromStdString(shownTitle(title)));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextValue(QString::fromStdString(defaultText));
+    if (dialog.exec() != QDialog::Accepted) return {false, ""};
+    return {true, dialog.textValue().toStdString()};
 }
 
 }  // namespace velt::ui

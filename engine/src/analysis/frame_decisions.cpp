@@ -38,6 +38,44 @@ int brightnessOf(const std::array<int, 12>& H, std::span<const float> levels, in
     return std::clamp(value, 1, 127);
 }
 
+// Whether the three lowest harmonics of key k at or above lowKey (up to walkTop) all sound.
+bool lowestHarmonicsSound(const std::array<int, 12>& H, std::span<const float> levels, int k,
+                          int lowKey, int walkTop) {
+    constexpr int kNeeded = 3;
+    int seen = 0;
+    for (int i = 1; i <= 11 && k + H[i] <= walkTop && seen < kNeeded; ++i) {
+        const int u = k + H[i];
+        if (u < lowKey) continue;
+        if (levels[u] == 0) return false;
+        ++seen;
+    }
+    return seen == kNeeded;
+}
+
+// The levels of a key's harmonics below lowKey (harmonic i at index i - 1), from an exponential
+// fit of its measured ones in order (n = 1, 2, ...); none when the fit has no solution.
+struct HarmonicsBelow {
+    std::array<double, 11> level{};
+    int count = 0;
+};
+HarmonicsBelow extrapolatedBelow(const std::array<int, 12>& H, std::span<const float> levels, int k,
+                                 int lowKey, int walkTop) {
+    LineFit fit;
+    for (int i = 1; i <= 11 && k + H[i] <= walkTop; ++i) {
+        const int u = k + H[i];
+        if (u >= lowKey) fit.add(fit.count + 1, logLevel(levels[u]));
+    }
+    double slope = 0;
+    double intercept = 0;
+    HarmonicsBelow below;
+    if (!fit.solve(slope, intercept)) return below;
+    for (int i = 1; i <= 11 && k + H[i] < lowKey; ++i) {
+        below.level[size_t(below.count++)] =
+            std::min<double>(LineFit::predict(slope, intercept, i), kMaxFloat);
+    }
+    return below;
+}
+
 void storeSingleLine(const SingleLineParams& params, const SingleLineRows& rows,
                      const SingleLineState& line, const SlotCells& cells) {
     int hi = std::min(params.keyMax, kKeyCount - 1);
@@ -155,34 +193,32 @@ void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows&
             sum = roundHalfUp(double(sum) + rows.levels[u]);
         }
         if (markedCount == 0) continue;
+        // A key below LowKey has no level of its own and is judged by its measured harmonics:
+        // only when its three lowest measured harmonics all sound, so that a lone partial (or
+        // the partials of two neighbouring notes) never makes a key below them.
+        if (k < lowKey && !lowestHarmonicsSound(H, rows.levels, k, lowKey, walkTop)) continue;
         // A measured key that is not sounding itself is an overtone or a gap, never the line's
         // note (keys below LowKey have no level of their own and are judged by their harmonics).
         if (k >= lowKey && rows.levels[k] == 0) continue;
         float signedSum = 0;
         for (int u = first; u <= last; ++u)
             signedSum += marked[u] ? rows.levels[u] : -rows.levels[u];
-        float score = signedSum / static_cast<float>(markedCount);
+        // The lowest harmonics of a key below LowKey lie below the analysed range: they are
+        // extrapolated from its measured ones, and count in its score as a measured key's
+        // harmonics would.
+        HarmonicsBelow below;
+        if (k < first) below = extrapolatedBelow(H, rows.levels, k, lowKey, walkTop);
+        for (int j = 0; j < below.count; ++j) signedSum += static_cast<float>(below.level[j]);
+        float score = signedSum / static_cast<float>(markedCount + below.count);
         if (!(score > bestScore)) continue;
         bestScore = score;
         best = k;
         bestSum = sum;
         if (k < first) {
-            // The lowest harmonics lie below the analysed range: extrapolate them.
             rows.bends[k] = rows.bends[first];
-            LineFit fit;
-            for (int i = 1; i <= 11 && k + H[i] <= walkTop; ++i) {
-                int u = k + H[i];
-                if (u >= lowKey) fit.add(fit.count + 1, logLevel(rows.levels[u]));
-            }
-            double slope = 0;
-            double intercept = 0;
-            if (fit.solve(slope, intercept)) {
-                for (int i = 1; i <= 11 && k + H[i] < lowKey; ++i) {
-                    double level =
-                        std::min<double>(LineFit::predict(slope, intercept, i), kMaxFloat);
-                    rows.levels[k + H[i]] = static_cast<float>(level);
-                    bestSum = roundHalfUp(double(bestSum) + roundHalfUp(level));
-                }
+            for (int j = 0; j < below.count; ++j) {
+                rows.levels[size_t(k + H[j + 1])] = static_cast<float>(below.level[j]);
+                bestSum = roundHalfUp(double(bestSum) + roundHalfUp(below.level[j]));
             }
         }
     }
@@ -194,7 +230,8 @@ void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows&
     int brightness = params.brightness ? brightnessOf(H, rows.levels, best, keyMax) : 0;
 
     // Keep a gliding line on its key: a step of one key that sounds within half a semitone
-    // (also an octave away) becomes a bend of the last key.
+    // (also an octave away) becomes a bend of the last key, as long as that bend stays within
+    // half a semitone.
     double d = (best + rows.bends[best] / 32.0) - (line.LastKey + line.LastBend / 32.0);
     int last = line.LastKey;
     if ((best == last + 1 && d >= 0 && d <= 0.5) || (best == last + 13 && d >= 12 && d <= 12.5) ||
@@ -206,6 +243,17 @@ void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows&
                (best == last + 11 && d >= 11 && d <= 11.5)) {
         rows.bends[best + 1] = rows.bends[best] - 32;
         ++best;
+    }
+    // The written key is the one nearest the measured pitch: a kept key bent by more than half a
+    // semitone gives way to its neighbour (a new note), so an attack that landed a key off does
+    // not hold the whole note there.
+    while (rows.bends[best] > 16 && best + 1 <= topKey) {
+        rows.bends[best + 1] = rows.bends[best] - 32;
+        ++best;
+    }
+    while (rows.bends[best] < -16 && best - 1 >= keyMin) {
+        rows.bends[best - 1] = rows.bends[best] + 32;
+        --best;
     }
     line.LastKey = best;
     line.LastBend = rows.bends[best];

@@ -60,7 +60,8 @@ struct SingleLineRows {
 };
 
 // Single line: the key whose harmonics best explain the frame (most energy at its harmonics,
-// least between them); a step of one key within half a semitone stays a bend of the last key.
+// least between them); a step of one key within half a semitone stays a bend of the last key,
+// and the key written is always the one nearest the pitch (bends within half a semitone).
 // The choice goes into line and, times the gain, into the slot's cells.
 void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows& rows,
                            SingleLineState& line, const SlotCells& cells);

@@ -152,11 +152,11 @@ int BuildBank(const BankParams& params, ResonatorBank& bank) {
         return 0;
     }
     bool singleKey = params.singleKeyMode;
-    // Not where the line also judges keys below LowKey (a live single line analyses from
-    // KeyMin + 19): those keys are scored on their measured upper harmonics only, and against
-    // keys scored over two more octaves they would take two neighbouring tones for their own
-    // upper harmonics.
-    if (params.singleLine && !singleKey && params.lowKey <= params.keyMin) {
+    // A single line (file or live) measures up to two octaves above KeyMax, so that a note's
+    // upper harmonics count for it and its octave is not taken for it. Where it also judges
+    // keys below LowKey (a live single line analyses from KeyMin + 19), the decision holds
+    // those keys to harmonics that really sound (frame_decisions.cpp).
+    if (params.singleLine && !singleKey) {
         int reach =
             std::min({params.keyMax + kHarmonicReach, NyquistKey(rate, reference), kKeyCount - 1});
         bank.harmonicTop = std::max(reach, params.keyMax);

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "kvxvtpd.h"
+
 namespace velt::engine {
 
 namespace {
@@ -37,7 +39,7 @@ std::optional<Command> ParseCommand(const std::string& text) {
     auto code = scanInt(text, at);
     if (!code) return std::nullopt;
     Command command{*code, std::nullopt};
-    if (*code == 3) command.argument = scanInt(text, at);
+    if (*code == KVX_COMMAND_PATCH) command.argument = scanInt(text, at);
     return command;
 }
 

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/key_detection.h"
 #include "driver/analysis_steps.h"
-#include "driver/key_detection.h"
 #include "driver/midi_output.h"
 #include "driver/run_state.h"
 #include "driver/status_report.h"

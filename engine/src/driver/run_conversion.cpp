@@ -15,6 +15,7 @@
 #include "driver/status_report.h"
 #include "driver/stop_request.h"
 #include "midi_events.h"
+#include "kvxvtpd.h"
 
 namespace velt::engine {
 
@@ -213,15 +214,15 @@ void pollCommandFile() {
     auto command = TakeCommand(state.files.commandPath);
     if (!command) return;
     switch (command->code) {
-        case 1:
+        case KVX_COMMAND_CANCEL:
             FinishRun(outcome::kCancelled);
             break;
-        case 2:
+        case KVX_COMMAND_THRESHOLD:
             if (state.geo.liveRun) {
                 state.settings.InputThreshold = std::min(32767, 2 * state.loop.lastPeak);
             }
             break;
-        case 3:
+        case KVX_COMMAND_PATCH:
             if (state.geo.liveRun && command->argument) {
                 state.geo.partProgram = std::clamp(*command->argument, 0, 127);
                 SendLiveProgram(state.geo.partProgram);

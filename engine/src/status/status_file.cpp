@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "file_handle.h"
+#include "kvxvtpd.h"
 
 namespace velt::engine {
 
@@ -54,7 +55,7 @@ void appendInt(std::string& line, int value) {
 }  // namespace
 
 float OutcomeStatusValue(int type, int detail) {
-    if (type == 0) return 100000.0f;
+    if (type == 0) return KVX_STATUS_FINISHED;
     return static_cast<float>(-(type + detail / 1000.0));
 }
 

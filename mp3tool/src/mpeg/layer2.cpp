@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "mpeg/result_codes.h"
+#include "mpeg/simd_path.h"
 
 namespace velt::mpeg {
 namespace {
@@ -113,12 +114,9 @@ bool degroup(std::uint32_t code, std::uint32_t levels, std::uint32_t values[3]) 
     return true;
 }
 
-// Built for AVX2 and for the baseline processor on x86-64 (the loader picks the one the
-// processor runs): the clearing of silent rows and the sample arithmetic use the wider vectors.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("arch=x86-64-v3", "default")))
-#endif
-int decodeLayer2(FrameContext& frame) {
+namespace {
+
+[[gnu::always_inline]] inline int decodeFrame(FrameContext& frame) {
     BitReader& bits = frame.reader.bits();
     const FrameHeader& h = frame.header;
     const AllocationTable& table = layer2Table(h);
@@ -255,6 +253,23 @@ int decodeLayer2(FrameContext& frame) {
     synthesiseSubbands(frame, &samples[0][0][0], channels == 2 ? &samples[1][0][0] : nullptr,
                        kStride, 36);
     return kOk;
+}
+
+// Built for x86-64-v3 and for the baseline processor on x86-64 (simd_path.h chooses): the
+// clearing of silent rows and the sample arithmetic use the wider vectors.
+#ifdef VELT_SIMD_DISPATCH
+VELT_V3 int decodeFrameV3(FrameContext& frame) {
+    return decodeFrame(frame);
+}
+#endif
+
+}  // namespace
+
+int decodeLayer2(FrameContext& frame) {
+#ifdef VELT_SIMD_DISPATCH
+    if (useV3Build()) return decodeFrameV3(frame);
+#endif
+    return decodeFrame(frame);
 }
 
 }  // namespace velt::mpeg

@@ -16,7 +16,7 @@
 namespace velt::mpeg {
 
 // Vectors in a synthesis channel's ring (see SynthesisChannel::history_).
-inline constexpr int kSynthesisRing = 17;
+inline constexpr int kSynthesisRing = 19;
 
 class SynthesisChannel {
   public:
@@ -56,8 +56,9 @@ class SynthesisChannel {
   private:
     // The 16 most recent vectors V in single precision: the windowing is a plain float
     // multiply-add the compiler vectorises.
-    // A ring of 17 vectors: the 16 most recent ones and room for the next, so that two slots
-    // can be windowed together. Each vector is kept twice, at its place and 17 places on, so
+    // A ring of 19 vectors: the 16 most recent ones and room for the next three, so that up to
+    // four slots can be windowed together. Each vector is kept twice, at its place and 19
+    // places on, so
     // that the vectors from the newest on always lie one after the other.
     std::array<std::array<float, 64>, 2 * kSynthesisRing> history_{};
     int ring_ = 0;  // index of the newest vector

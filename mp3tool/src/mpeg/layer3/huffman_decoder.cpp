@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "mpeg/simd_path.h"
+
 namespace velt::mpeg::layer3 {
 namespace {
 
@@ -276,13 +278,11 @@ int decodeHuffmanValue(MainDataBits& bits, const HuffmanCode& code) {
     return treeFor(code).decode(bits);
 }
 
-// Built for x86-64-v3 (whose shifts by a register take no flags) and for the baseline
-// processor on x86-64; the loader picks the one the processor runs.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("arch=x86-64-v3", "default")))
-#endif
-int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
-                   std::array<int, kGranuleLines>& values) {
+namespace {
+
+[[gnu::always_inline]] inline int decodeLines(MainDataBits& bits, const GranuleChannel& gc,
+                                              size_t endBit,
+                                              std::array<int, kGranuleLines>& values) {
     values.fill(0);
     const int bigEnd = std::min(gc.bigValues * 2, kGranuleLines);
     const int regionEnd[3] = {std::min(gc.region1Start, bigEnd), std::min(gc.region2Start, bigEnd),
@@ -386,6 +386,25 @@ int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
         bits.skip(used);
     }
     return line;
+}
+
+// Built for x86-64-v3 (whose shifts by a register take no flags) and for the baseline
+// processor on x86-64 (simd_path.h chooses).
+#ifdef VELT_SIMD_DISPATCH
+VELT_V3 int decodeLinesV3(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
+                          std::array<int, kGranuleLines>& values) {
+    return decodeLines(bits, gc, endBit, values);
+}
+#endif
+
+}  // namespace
+
+int decodeSpectrum(MainDataBits& bits, const GranuleChannel& gc, size_t endBit,
+                   std::array<int, kGranuleLines>& values) {
+#ifdef VELT_SIMD_DISPATCH
+    if (useV3Build()) return decodeLinesV3(bits, gc, endBit, values);
+#endif
+    return decodeLines(bits, gc, endBit, values);
 }
 
 }  // namespace velt::mpeg::layer3

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "mpeg/layer3/scale_factor_tables.h"
+#include "mpeg/simd_path.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef VELT_SIMD_DISPATCH
 #include <immintrin.h>
 #define VELT_REQUANTISE_AVX2 1
 #endif
@@ -80,11 +81,9 @@ __attribute__((target("avx2"))) void scaleLinesAvx2(const float* pow43s, const i
 }
 #endif
 
-void scaleLines(const float* pow43s, const int* values, float* out, int count,
-                const float* gains) {
+void scaleLines(const float* pow43s, const int* values, float* out, int count, const float* gains) {
 #ifdef VELT_REQUANTISE_AVX2
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+    if (useV3Build()) {
         scaleLinesAvx2(pow43s, values, out, count, gains);
         return;
     }

@@ -1,4 +1,4 @@
-#include "driver/key_detection.h"
+#include "analysis/key_detection.h"
 
 namespace velt::engine {
 

@@ -1,0 +1,207 @@
+// Roads through Edit Project with nothing scripted: the real message boxes and file dialogs in
+// their own exec() loops, the real modal loops of the windows and the runtime's real deferred
+// deletion of unloaded windows, driven by a user who clicks (see real_user.h). Each road ends on
+// a box shown right after a window closed, while that window still waits for its deletion: the
+// box must belong to a window that outlives it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "audio_input_double.h"
+#include "desk/core/global.h"
+#include "desk/core/main_window/editor_link.h"
+#include "desk/core/main_window/frm_main.h"
+#include "desk/core/shared/services.h"
+#include "desk/core/startup/start_up.h"
+#include "desk/instruments/ensemble_file.h"
+#include "desk/instruments/frm_drum.h"
+#include "desk/instruments/frm_ens.h"
+#include "desk/media/frm_cd.h"
+#include "desk/media/frm_record.h"
+#include "desk/settings/frm_properties.h"
+#include "desk/ui/runtime.h"
+#include "desk/ui/testing/real_input.h"
+#include "desk/wizard/frm_wizard.h"
+#include "platform/mci/mci.h"
+#include "platform/midi_out/midi_out.h"
+#include "platform/registry/registry.h"
+#include "platform/settings_store/settings_store.h"
+#include "platform/shell/shell.h"
+#include "platform/wave_io/clock_wave_out.h"
+#include "platform/wave_io/fake_wave_in.h"
+#include "real_user.h"
+#include "scoped_env.h"
+#include "test_support.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+using test_real::RealUser;
+
+constexpr const char* kConvertNow = "You will need to regenerate the MIDI file";
+
+class RealBoxRoads : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(ui::runtime().driver, nullptr) << "a test script would answer the boxes";
+        ResetGlobal();
+        UseShell(&shell);
+        UseRegistry(&registry);
+        ProgramEndHook() = [] {};
+        platform::wave_in::useDevices(&input);
+        platform::wave_out::useDevices(&output);
+        platform::midi_out::useDevices(&midi);
+        Global& g = G();
+        g.InstallFolder = folder("install");
+        g.UserFolder = folder("docs/Veltrane");
+        g.MusicFolder = folder("music");
+        g.TempFolder = folder("tmp");
+        g.TempFolder.pop_back();
+        g.TempProject = g.TempFolder + "/~temp.vpr";
+        g.TempTapFile = g.TempFolder + "/~temp.tt";
+        for (const char* file : {"filter.txt", "percussion.txt"})
+            fs::copy_file(test::sourceDir() / "data" / file, dir / "install" / file);
+        for (const char* sub : {"Ensembles", "Drum Kits"})
+            fs::copy(test::sourceDir() / "data" / sub, dir / "install" / sub);
+    }
+    void TearDown() override {
+        G().ProjectChanged = false;  // no save question when the main window goes
+        ui::forms::releaseAll();
+        platform::mci::closeAll();
+        platform::wave_in::useDevices(nullptr);
+        platform::wave_out::useDevices(nullptr);
+        platform::midi_out::useDevices(nullptr);
+        ProgramEndHook() = nullptr;
+        UseShell(nullptr);
+        UseRegistry(nullptr);
+        ResetGlobal();
+    }
+
+    std::string folder(const std::string& name) {
+        fs::create_directories(dir / name);
+        return (dir / name).string() + "/";
+    }
+    // A one-second stereo tone made by sox at `volume` of full scale.
+    std::string tone(const std::string& name, const std::string& volume) {
+        const std::string path = (dir / "music" / name).string();
+        EXPECT_EQ(
+            test::runCommand("sox -D -n -r 44100 -c 2 -b 16 -t wav " + test::shellQuote(path) +
+                             " synth 1 sine 440 vol " + volume + " 2>/dev/null")
+                .exitCode,
+            0);
+        return path;
+    }
+
+    // The main window as the program starts it: the wizard it opens is cancelled with its own
+    // Cancel button and a Yes to its question.
+    frmMain& start() {
+        platform::SettingsStore(G().AppTitle).saveSetting("Path", "AS", "1");
+        user.click<frmWizard>("the wizard's Cancel",
+                              [](frmWizard& w) -> ui::CommandButton& { return w.cmdNav(1); });
+        user.answerBox("Your MIDI file has not yet been created!", "Yes");
+        frmMain& f = MainForm();
+        EXPECT_TRUE(user.done());
+        f.mnuProject.setEnabled(true);
+        return f;
+    }
+    // An audio file added in Edit Project through its browse button and the file dialog.
+    void addAudioFile(const std::string& path) {
+        user.click<frmProperties>(
+            "Browse", [](frmProperties& p) -> ui::CommandButton& { return p.cmdWaveBrowse; });
+        user.chooseFile("Select Audio File", path);
+    }
+    void pressOk() {
+        user.click<frmProperties>("OK in Edit Project",
+                                  [](frmProperties& p) -> ui::CommandButton& { return p.cmdOK; });
+    }
+    // Opens Edit Project from the real Project menu; returns once every window of the road has
+    // closed again. Every queued step has run and nothing went wrong.
+    void editProject(frmMain& f) {
+        ASSERT_TRUE(ui::test::RealInput().menuByMouse(f.mnuProject));
+        for (const std::string& failure : user.failures()) ADD_FAILURE() << failure;
+        EXPECT_TRUE(user.done());
+        EXPECT_FALSE(ui::isLoaded<frmProperties>());
+        EXPECT_TRUE(f.loaded());
+        ui::test::RealInput::settle();
+    }
+
+    test::TempDir dir;
+    test::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
+    platform::RecordingShell shell;
+    platform::RegistryDouble registry;
+    // The machine's devices: a sound input and output, a MIDI output, a level meter.
+    platform::wave_in::FakeWaveIn input;
+    platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
+    platform::midi_out::RecordingMidiOut midi{2};
+    test_audio::FakeAudioInput meter;
+    RealUser user;
+};
+
+TEST_F(RealBoxRoads, QuietAudioFileWarnedThenOk) {
+    frmMain& f = start();
+    const std::string quiet = tone("quiet.wav", "0.1");
+    addAudioFile(quiet);
+    user.answerBox("For best results, we recommend a recording level of at least 25%", "OK");
+    pressOk();
+    user.answerBox(kConvertNow, "No");
+    editProject(f);
+    ASSERT_EQ(G().AudioFileCount, 1);
+    EXPECT_EQ(G().AudioFiles(1), quiet);
+}
+
+TEST_F(RealBoxRoads, RecorderClosedThenOk) {
+    frmMain& f = start();
+    const std::string song = tone("song.wav", "0.5");
+    addAudioFile(song);
+    user.click<frmProperties>("Record",
+                              [](frmProperties& p) -> ui::CommandButton& { return p.cmdRecord; });
+    user.closeWindow<frmRecord>("the recorder's close button");
+    pressOk();
+    user.answerBox(kConvertNow, "No");
+    editProject(f);
+    ASSERT_EQ(G().AudioFileCount, 1);
+    EXPECT_EQ(G().AudioFiles(1), song);
+}
+
+TEST_F(RealBoxRoads, CdWindowClosedThenOk) {
+    frmMain& f = start();
+    const std::string song = tone("song.wav", "0.5");
+    addAudioFile(song);
+    user.click<frmProperties>("CD", [](frmProperties& p) -> ui::CommandButton& { return p.cmdCD; });
+    user.click<frmCD>("Close in the CD window",
+                      [](frmCD& c) -> ui::CommandButton& { return c.cmdOK; });
+    pressOk();
+    user.answerBox(kConvertNow, "No");
+    editProject(f);
+    ASSERT_EQ(G().AudioFileCount, 1);
+    EXPECT_EQ(G().AudioFiles(1), song);
+}
+
+TEST_F(RealBoxRoads, DrumKitCancelledThenEnsembleOkThenOk) {
+    frmMain& f = start();
+    const std::string song = tone("song.wav", "0.5");
+    addAudioFile(song);
+    user.selectTab<frmProperties>(
+        "the MIDI tab", [](frmProperties& p) -> ui::TabControl& { return p.tabProperties; }, 4);
+    user.click<frmProperties>("instruments known: an ensemble",
+                              [](frmProperties& p) -> ui::OptionButton& { return p.optFilter(1); });
+    user.click<frmProperties>(
+        "Edit ensemble", [](frmProperties& p) -> ui::CommandButton& { return p.cmdPatchMapEdit; });
+    user.click<frmEns>("the percussion row on",
+                       [](frmEns& e) -> ui::CheckBox& { return e.chkActive(kPercussionRow); });
+    user.click<frmEns>("Edit drum kit",
+                       [](frmEns& e) -> ui::CommandButton& { return e.cmdDrumKitEdit; });
+    user.click<frmDrum>("Cancel in the drum kit editor",
+                        [](frmDrum& d) -> ui::CommandButton& { return d.cmdCancel; });
+    user.click<frmEns>("OK in the ensemble editor",
+                       [](frmEns& e) -> ui::CommandButton& { return e.cmdOK; });
+    pressOk();
+    user.answerBox(kConvertNow, "No");
+    editProject(f);
+    EXPECT_TRUE(G().EnsembleApplied);
+}
+
+}  // namespace
+}  // namespace velt::desk

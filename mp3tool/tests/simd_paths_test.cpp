@@ -1,0 +1,66 @@
+// The two builds of the decoder's hot loops: the x86-64-v3 one and the baseline that
+// VELTRANE_SIMD=baseline picks give the same samples but for the rounding of fused
+// multiply-adds (at most 1 LSB apart), on Layer III, Layer II and Layer III short blocks.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "requirements.h"
+#include "test_support.h"
+
+namespace velt::mpeg {
+namespace {
+
+namespace fs = std::filesystem;
+using velt::test::readBytes;
+using velt::test::runCommand;
+using velt::test::shellQuote;
+
+std::string q(const fs::path& p) {
+    return shellQuote(p.string());
+}
+
+std::vector<int> samplesAfterHeader(const fs::path& wav) {
+    const auto bytes = readBytes(wav);
+    std::vector<int> samples;
+    for (std::size_t i = 44; i + 1 < bytes.size(); i += 2) {
+        samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+    }
+    return samples;
+}
+
+TEST(SimdPaths, BaselineAndV3BuildsAgreeWithinOneLsb) {
+    VELT_REQUIRE(velt::test::missingTools({"lame", "twolame", "sox"}));
+    velt::test::TempDir dir;
+    // Clicks make lame switch to short blocks.
+    ASSERT_EQ(runCommand("cd " + q(dir.path()) +
+                         " && sox -D -n -r 44100 -c 2 -b 16 tones.wav synth 3 sine 200-4000"
+                         " sine 440 pinknoise gain -8 && sox -D -n -r 44100 -c 2 -b 16 clicks.wav"
+                         " synth 3 square 4 gain -12 && lame --quiet -b 128 tones.wav tones.mp3"
+                         " && lame --quiet -b 96 clicks.wav clicks.mp3"
+                         " && twolame --quiet -b 192 tones.wav tones.mp2 2>&1")
+                  .exitCode,
+              0);
+    const std::string mpunpack = q(velt::test::binDir() / "mpunpack");
+    for (const char* file : {"tones.mp3", "clicks.mp3", "tones.mp2"}) {
+        SCOPED_TRACE(file);
+        const auto v3 = runCommand(mpunpack + " " + q(dir / file) + " " + q(dir / "v3.wav"));
+        const auto baseline = runCommand("VELTRANE_SIMD=baseline " + mpunpack + " " +
+                                         q(dir / file) + " " + q(dir / "baseline.wav"));
+        EXPECT_EQ(v3.output, "DONE\n");
+        EXPECT_EQ(baseline.output, "DONE\n");
+        const auto a = samplesAfterHeader(dir / "v3.wav");
+        const auto b = samplesAfterHeader(dir / "baseline.wav");
+        ASSERT_EQ(a.size(), b.size());
+        ASSERT_GT(a.size(), 100000u);
+        int worst = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
+        EXPECT_LE(worst, 1);
+    }
+}
+
+}  // namespace
+}  // namespace velt::mpeg
