@@ -1,6 +1,7 @@
 #include "conversion.h"
 
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -70,7 +71,8 @@ Result Conversion::status(ConvertStatus& record) {
     collectEndedEngines();
     if (!running_) return KVX_NOT_RUNNING;
     // Ask first, read after: an engine that had ended before the read has written all it ever will.
-    bool engineEnded = !platform::isAlive(engine_);
+    int waitStatus = 0;
+    bool engineEnded = !platform::isAlive(engine_, waitStatus);
     std::optional<std::string> line = readStatusFile(statusFile_);
     bool complete = line && parseStatusLine(*line, record);
     if (complete && isFinalStatus(record.status)) {
@@ -80,7 +82,9 @@ Result Conversion::status(ConvertStatus& record) {
     if (engineEnded) {
         // Crashed, killed or out of memory: report it as the run's outcome instead of waiting
         // for a final line that will never come.
-        record.status = kEngineStoppedStatus;
+        const bool lineLost =
+            WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == KVX_EXIT_STATUS_LOST;
+        record.status = lineLost ? kStatusNotWrittenStatus : kEngineStoppedStatus;
         endRun(true);
         return KVX_DONE;
     }

@@ -190,11 +190,19 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
 }
 
 bool isAlive(pid_t pid) {
+    int ignored = 0;
+    return isAlive(pid, ignored);
+}
+
+bool isAlive(pid_t pid, int& waitStatus) {
     if (pid <= 0) return false;
     int status = 0;
     pid_t reaped = waitpid(pid, &status, WNOHANG);
-    if (reaped == pid) return false;  // our child ended just now; its exit is collected
-    if (reaped == 0) return true;     // our child, still running
+    if (reaped == pid) {  // our child ended just now; its exit is collected
+        waitStatus = status;
+        return false;
+    }
+    if (reaped == 0) return true;  // our child, still running
     // Not our child (or its exit is collected elsewhere): ask the kernel whether it exists.
     return kill(pid, 0) == 0 || errno == EPERM;
 }

@@ -34,6 +34,9 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
 // (so no zombie stays behind and a zombie never counts as alive); ask no more once it said false,
 // since the id may then be given to another process.
 bool isAlive(pid_t pid);
+// As isAlive; when it collects the exit of a child of the caller, `waitStatus` gets the child's
+// wait status (see waitpid), else it is left as it was.
+bool isAlive(pid_t pid, int& waitStatus);
 
 // Ends a process: SIGTERM (and SIGCONT, so that a stopped process can act on it), then SIGKILL
 // when it still runs after `grace`; then waits up to `grace` again for it to go, collecting its
