@@ -356,6 +356,7 @@ class frmProperties : public ui::Form {
     void txtReferencePitch_GotFocus();
     void txtReferencePitch_KeyPress(int& KeyAscii);
     void txtReferencePitch_LostFocus();
+    void applyPolyphony();  // the brightness, gain and Auto Detect rules of the polyphony
     void txtSpeed_Change();
     void txtSpeed_GotFocus();
     void txtSpeed_KeyPress(int& KeyAscii);

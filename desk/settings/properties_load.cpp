@@ -390,15 +390,16 @@ void frmProperties::SetWaveParms() {
     }
 }
 
+// The needles stay on their dials, also for a number still being typed ("1" on the way to 120).
 void frmProperties::SetTempoGauge() {
-    int16_t value = std::min<int16_t>(ToInteger(Val(txtTempo.Text())), 235);
+    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtTempo.Text())), 5, 235);
     auto cx = ToInteger(gauTempo.Left() + gauTempo.Width() / 2);
     auto cy = ToInteger(gauTempo.Top() + gauTempo.Height() / 2);
     gauTempoLine.setEnds(ArcX(cx, 235, 5, value), ArcY(cy, 235, 5, value), cx, cy);
 }
 
 void frmProperties::SetSpeedGauge() {
-    int16_t value = ToInteger(Val(txtSpeed.Text()));
+    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtSpeed.Text())), 25, 400);
     auto cx = ToInteger(gauSpeed.Left() + gauSpeed.Width() / 2);
     auto cy = ToInteger(gauSpeed.Top() + gauSpeed.Height() / 2);
     gauSpeedLine.setEnds(ArcX(cx, 400, 25, value), ArcY(cy, 400, 25, value), cx, cy);

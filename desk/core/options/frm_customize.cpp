@@ -89,7 +89,7 @@ void frmCustomize::design() {
         top += 390;
     }
 
-    lblWaveDevice.Move(120, 2175, 2400, 255);
+    lblWaveDevice.Move(120, 2160, 2040, 255);
     lblWaveDevice.setCaption("Live Audio Device:");
     lblWaveDevice.setHelpContextID(157);
     cboWaveDevice.Move(120, 2430, 3480, 315);
@@ -104,11 +104,11 @@ void frmCustomize::design() {
     cmdDevice.setCaption("...");
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
     cmdDevice.setHelpContextID(178);
-    lblWait.Move(2280, 2175, 1320, 255);
+    lblWait.Move(2280, 2160, 1320, 255);
     lblWait.setCaption("Please wait...");
     lblWait.setVisible(false);
 
-    lblMidiDevice.Move(120, 2865, 2400, 255);
+    lblMidiDevice.Move(120, 2850, 2400, 255);
     lblMidiDevice.setCaption("MIDI Device:");
     lblMidiDevice.setHelpContextID(158);
     cboMidiDevice.Move(120, 3120, 3480, 315);

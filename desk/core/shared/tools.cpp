@@ -10,6 +10,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/ui/help/help_window.h"
 #include "desk/ui/runtime.h"
 #include "platform/shell/shell.h"
 
@@ -77,15 +78,16 @@ std::string upper(std::string text) {
 
 }  // namespace
 
+std::unique_ptr<platform::Help> MakeProgramHelp(const std::string& installFolder) {
+    return std::make_unique<ui::HelpWindow>(
+        std::filesystem::path(installFolder) / "help",
+        [](const std::string& page) { return DeskShell().openDocument(page); });
+}
+
 void ShowHelpTopic(long topic) {
-    if (ui::showHelpTopic(topic)) return;
-    // The help pages are files of the installation that open in the web browser: either the
-    // page is missing or no browser opened it.
-    const std::string page = G().InstallFolder + "help/" + std::to_string(topic) + ".html";
-    ShowMessage("Veltrane could not open the help page '" + page +
-                    "'.  Help pages open in your web browser: check that the page exists and "
-                    "that a web browser is set up as the default program for web pages.",
-                ui::Exclamation, "Help");
+    // The help service shows the page in the program's help window, or names the page it
+    // could not find, as it does for F1 and the boxes' Help buttons.
+    ui::showHelpTopic(topic);
 }
 
 std::vector<std::string> MidiEditorArguments() {

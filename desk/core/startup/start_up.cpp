@@ -14,6 +14,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/core/shared/tools.h"
 #include "desk/core/startup/end_signals.h"
 #include "desk/ui/ui.h"
 #include "platform/folders/folders.h"
@@ -85,9 +86,9 @@ bool displayAvailable() {
     return QGuiApplication::instance() != nullptr && name != "offscreen" && name != "minimal";
 }
 
-// The help of the program: its pages in the install folder, opened in the browser.
-std::unique_ptr<platform::BrowserHelp>& programHelp() {
-    static std::unique_ptr<platform::BrowserHelp> help;
+// The help of the program: its pages in the install folder, shown in its own help window.
+std::unique_ptr<platform::Help>& programHelp() {
+    static std::unique_ptr<platform::Help> help;
     return help;
 }
 
@@ -241,7 +242,7 @@ int StartProgram(const std::string& commandLine, std::unique_ptr<platform::Insta
     RemoveLeftoverWorkingFiles();  // the lock is ours: no other run uses them
 
     // The help lies beside the program, whatever "/dir=" says.
-    programHelp() = std::make_unique<platform::BrowserHelp>(g.InstallFolder, DeskShell());
+    programHelp() = MakeProgramHelp(g.InstallFolder);
     ui::runtime().help = programHelp().get();
 
     g.CmdLineProject = request.project;
