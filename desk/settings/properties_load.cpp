@@ -66,8 +66,6 @@ const char* const kBritishValues[] = {
     "Semiquaver", "Demisemiquaver", "Hemidemisemiquaver", "Quasihemidemisemiquaver"};
 
 constexpr int32_t kTonicNotes[15] = {61, 66, 59, 64, 57, 62, 55, 60, 65, 58, 63, 56, 61, 66, 59};
-constexpr const char* kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                        "F#", "G",  "G#", "A",  "A#", "B"};
 
 // A number as the classic Str writes it: a blank where a plus sign would stand, no zero before
 // the decimal point, up to seven significant digits.
@@ -117,7 +115,6 @@ void frmProperties::Form_Load() {
 
     HideControls();
 
-    for (int i = 0; i < 12; ++i) NoteNames[i] = kNoteNames[i];
     for (int i = 0; i < 15; ++i) TonicNotes[i] = kTonicNotes[i];
 
     chkTempoDetect.setValue(checkValue(g.TempoDetect));
