@@ -1,11 +1,12 @@
 // frmProperties, the project settings dialog ("Edit Project"). It edits a working copy of the open
 // project: Form_Load fills every control from the shared module and the data files beside the
 // program, and only Apply (or OK after an edit) commits the controls back. Note names, the
-// mechanics of test tones and the reading of a wave file's head live in desk/core/shared
-// (note_names.h, test_note.h, wave_head.h); the dialog's KeyToVal, ValToKey, PlaySound and
-// GetWaveInfo use them with what the dialog shows (its key list, patch, channel, time range).
-// The other windows inspect audio (GetWaveInfo) and add to the file lists (AddToFileList,
-// MidiFile) through the dialog, because those update its controls.
+// mechanics of test tones, the reading of a wave file's head and the rows of the file lists live
+// in desk/core/shared (note_names.h, test_note.h, wave_head.h, file_lists.h); the dialog's
+// KeyToVal, ValToKey, PlaySound, GetWaveInfo and AddToFileList use them with what the dialog
+// shows (its key list, patch, channel, time range and lists). Other windows that need the
+// dialog's state (the wizard, the recorder, the CD window, the instrument editors) still call
+// those procedures on it.
 //
 // The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
 // loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and

@@ -5,6 +5,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/instruments/drum_kit_file.h"
@@ -125,7 +126,7 @@ void frmProperties::Form_Load() {
     cboAudioFile.Clear();
     for (int32_t i = 1; i <= g.AudioFileCount; ++i) {
         AudioList.push_back(g.AudioFiles(i));
-        cboAudioFile.AddItem(std::to_string(i) + ". " + BaseNameOf(g.AudioFiles(i)));
+        cboAudioFile.AddItem(FileListRow(i, g.AudioFiles(i)));
     }
     if (g.AudioFileCount > 0) {
         CurrentAudioFile = PreviousAudioFile = AudioList[1];
@@ -219,7 +220,7 @@ void frmProperties::Form_Load() {
     cboMidiFile.Clear();
     for (int32_t i = 1; i <= g.AudioFileCount; ++i) {
         MidiList.push_back(g.MidiFiles(i));
-        cboMidiFile.AddItem(std::to_string(i) + ". " + BaseNameOf(g.MidiFiles(i)));
+        cboMidiFile.AddItem(FileListRow(i, g.MidiFiles(i)));
     }
     if (g.AudioFileCount > 0) {
         CurrentMidiFile = MidiList[1];
