@@ -408,7 +408,7 @@ void frmPlayer::cmdMidiEdit_Click() {
 
 void frmPlayer::cmdVolume_Click() {
     Global& g = G();
-    if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
 }
 

@@ -424,7 +424,7 @@ void frmRecord::cmdCDPlayer_Click() {
         "You should use the Direct CD Transfer feature rather than this window unless Direct CD "
         "Transfer is incompatible with your CD drive.",
         ui::Information, "CD Player");
-    if (!DeskShell().startProgram(g.Quote + g.CDPlayer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.CDPlayer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open CD Player.", ui::Critical, "CD Player", 144);
 }
 

@@ -265,9 +265,12 @@ TEST_F(SettingsFileLists, TheEditorsGetTheSelectedFiles) {
     f.cmdWaveEdit_Click();
     EXPECT_EQ(g.AudioFileToEdit, (dir / "take.wav").string());
     ASSERT_EQ(shell.calls.size(), 3u);
-    EXPECT_EQ(shell.calls[0].text.find(".mid"), std::string::npos);
-    EXPECT_NE(shell.calls[1].text.find("take.mid"), std::string::npos);
-    EXPECT_NE(shell.calls[2].text.find("take.wav"), std::string::npos);
+    using Arguments = std::vector<std::string>;
+    EXPECT_EQ(shell.calls[0].arguments, Arguments{"/opt/editor/midi"});
+    EXPECT_EQ(shell.calls[1].arguments,
+              (Arguments{"/opt/editor/midi", (dir / "take.mid").string()}));
+    EXPECT_EQ(shell.calls[2].arguments,
+              (Arguments{"/opt/editor/audio", (dir / "take.wav").string()}));
 }
 
 TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {
