@@ -52,15 +52,16 @@ frmDrum::frmDrum() : Form("frmDrum") {
 
 void frmDrum::design() {
     setCaption(kTitle);
-    Move(0, 0, 11400, 6600);
+    Move(0, 0, 12360, 6600);
     setHelpContextID(990);
 
-    fraDrums.Move(120, 120, 11160, 5100);
+    fraDrums.Move(120, 120, 12120, 5100);
     fraDrums.setCaption("Select which drums to include in the kit");
     for (int i = 0; i < kNotes; ++i) {
         ui::CheckBox& box = chkDrum(i);
         box.setContainer(fraDrums);
-        box.Move(120 + (i / kRowsPerColumn) * 2740, 300 + (i % kRowsPerColumn) * 300, 2700, 285);
+        // Room for the longest drum name ("35 - Acoustic Bass Drum"), also in bold.
+        box.Move(120 + (i / kRowsPerColumn) * 2980, 300 + (i % kRowsPerColumn) * 300, 2940, 285);
     }
 
     lblDrumKit.Move(120, 5385, 1200, 255);
@@ -70,27 +71,28 @@ void frmDrum::design() {
     cmdLoad.Move(4140, 5340, 420, 315);
     cmdLoad.setCaption("...");
     cmdLoad.setToolTipText("Open Drum Kit");
-    cmdSaveAs.Move(4620, 5340, 420, 315);
+    cmdSaveAs.Move(4620, 5340, 600, 315);
     cmdSaveAs.setCaption("Save");
     cmdSaveAs.setToolTipText("Save Drum Kit");
-    chkAutoName.Move(5280, 5370, 1500, 255);
+    chkAutoName.Move(5340, 5370, 1500, 255);
     chkAutoName.setCaption("Auto &Name");
     lblPitchMode.Move(7080, 5385, 1080, 255);
     lblPitchMode.setCaption("Polyphony:");
     txtPitchMode.Move(8160, 5340, 600, 315);
     spnPitchMode.Move(8760, 5340, 255, 315);
+    spnPitchMode.setBuddy(txtPitchMode);
     spnPitchMode.setMin(1);
     spnPitchMode.setMax(128);
 
-    cmdOK.Move(5760, 6060, 1275, 375);
+    cmdOK.Move(6720, 6060, 1275, 375);
     cmdOK.setCaption("OK");
     cmdOK.setDefault(true);
-    cmdCancel.Move(7140, 6060, 1275, 375);
+    cmdCancel.Move(8100, 6060, 1275, 375);
     cmdCancel.setCaption("&Cancel");
     cmdCancel.setCancel(true);
-    cmdApply.Move(8520, 6060, 1275, 375);
+    cmdApply.Move(9480, 6060, 1275, 375);
     cmdApply.setCaption("&Apply");
-    cmdHelp.Move(9900, 6060, 1275, 375);
+    cmdHelp.Move(10860, 6060, 1275, 375);
     cmdHelp.setCaption("&Help");
 }
 

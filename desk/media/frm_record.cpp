@@ -150,13 +150,14 @@ void frmRecord::design() {
     lblTempo.setCaption("Tempo:");
     txtTempo.Move(1080, 270, 615, 315);
     spnTempo.Move(1695, 270, 255, 315);
+    spnTempo.setBuddy(txtTempo);
     spnTempo.setMin(5);
     spnTempo.setMax(1080);
-    lblTimeNum.Move(120, 735, 1725, 255);
+    lblTimeNum.Move(120, 735, 1800, 255);
     lblTimeNum.setCaption("Beats Per Measure:");
-    txtTimeNum.Move(1860, 675, 615, 315);
+    txtTimeNum.Move(1920, 675, 615, 315);
     txtTimeNum.setText("Auto");
-    spnTimeNum.Move(2475, 675, 255, 315);
+    spnTimeNum.Move(2535, 675, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
     spnTimeNum.setBuddy(txtTimeNum, true);
@@ -169,7 +170,7 @@ void frmRecord::design() {
     lblFaster.Move(1080, 2295, 735, 255);
     lblFaster.setCaption("Faster");
     lblFaster.setAlignment(1);
-    lblVolume.Move(1980, 1095, 1455, 255);
+    lblVolume.Move(1980, 1080, 1455, 255);
     lblVolume.setCaption("Volume");
     sldVolume.Move(1980, 1350, 1455, 375);
     sldVolume.setMin(-127);
@@ -198,9 +199,9 @@ void frmRecord::design() {
              &lblMasterName, &txtMasterFile, &cmdMasterBrowse, &cmdMasterEdit, &lblChannels,
              &lstChannels, &lblKey, &lblKey1})
         c->setContainer(fraMasterFile);
-    lblMasterName.Move(120, 300, 900, 255);
+    lblMasterName.Move(120, 330, 1020, 255);
     lblMasterName.setCaption("File Name:");
-    txtMasterFile.Move(1020, 270, 1515, 315);
+    txtMasterFile.Move(1140, 270, 1395, 315);
     txtMasterFile.setToolTipText("Click a button to select or edit the master MIDI file.");
     cmdMasterBrowse.Move(2580, 270, 420, 315);
     cmdMasterBrowse.setCaption("...");
@@ -291,18 +292,28 @@ void frmRecord::deleteTake() {
 
 // ---- tempo and beats boxes
 
+// A box is checked when it is left, or with Enter (the window has no Default button); while the
+// user types, a number on its way ("1" before "120") stays as typed. What code writes into the
+// tempo box (the load, the spinner, a master file's tempo) is checked at once.
+
 void frmRecord::txtTempo_KeyPress(int& KeyAscii) {
     const bool digit = KeyAscii >= '0' && KeyAscii <= '9';
+    if (KeyAscii == 13 && ActiveControl() == &txtTempo) txtTempo_LostFocus();
     if (!digit && KeyAscii != 8 && KeyAscii != '.' && KeyAscii != ',') KeyAscii = 0;
 }
 
 void frmRecord::txtTimeNum_KeyPress(int& KeyAscii) {
     const bool digit = KeyAscii >= '0' && KeyAscii <= '9';
+    if (KeyAscii == 13 && ActiveControl() == &txtTimeNum) txtTimeNum_LostFocus();
     if (!digit && KeyAscii != 8) KeyAscii = 0;
 }
 
 void frmRecord::txtTempo_Change() {
     cmdKeep.setEnabled(true);
+    if (txtTempo.UserEdit()) {
+        setTempoNeedle(static_cast<float>(Val(txtTempo.Text())));  // the needle follows the typing
+        return;
+    }
     txtTempo_LostFocus();
 }
 
@@ -326,9 +337,13 @@ void frmRecord::txtTempo_LostFocus() {
 }
 
 void frmRecord::setTempoNeedle() {
+    setTempoNeedle(RecordTempo);
+}
+
+void frmRecord::setTempoNeedle(float tempo) {
     const auto cx = static_cast<int16_t>(std::lround(gauTempo.Left() + gauTempo.Width() / 2));
     const auto cy = static_cast<int16_t>(std::lround(gauTempo.Top() + gauTempo.Height() / 2));
-    const float shown = std::clamp(RecordTempo, 5.0f, 235.0f);
+    const float shown = std::clamp(tempo, 5.0f, 235.0f);
     const auto i = static_cast<int16_t>(std::lround(shown));
     gauTempoLine.setX2(ArcX(cx, 235, 5, i));
     gauTempoLine.setY2(ArcY(cy, 235, 5, i));
@@ -409,7 +424,7 @@ void frmRecord::cmdCDPlayer_Click() {
         "You should use the Direct CD Transfer feature rather than this window unless Direct CD "
         "Transfer is incompatible with your CD drive.",
         ui::Information, "CD Player");
-    if (!DeskShell().startProgram(g.Quote + g.CDPlayer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.CDPlayer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open CD Player.", ui::Critical, "CD Player", 144);
 }
 

@@ -78,7 +78,11 @@ void frmRecord::tmrLevel_Timer() {
     const bool wizard = G().WizardRunning;
     if (firstReading_) {
         shpForeground.setVisible(true);
-        cmdThres_Click();  // the first reading after the window opens becomes the threshold
+        // The first reading after the window opens is the room before the take, and becomes the
+        // threshold. A reading at the level of music (a quarter of full scale or more) is the
+        // player already playing: as a threshold it would silence the take's own notes, so the
+        // threshold stays as it is.
+        if (level < kWeak) cmdThres_Click();
         if (wizard) Wizard->thresholdMark(lineThres.Y1(), lineThres.Y2(), line50.Visible());
         firstReading_ = false;
     }

@@ -1,5 +1,7 @@
 #include "desk/settings/frm_properties.h"
 
+#include "desk/core/shared/gauge_face.h"
+
 namespace velt::desk {
 
 namespace {
@@ -197,29 +199,31 @@ void frmProperties::design() {
     in(txtStartPoint, fraTimeRange, 720, 630, 1080, 315);
     txtStartPoint.setMask("##:##:##");
     in(spnStartPoint, fraTimeRange, 1800, 630, 255, 315);
+    spnStartPoint.setBuddy(txtStartPoint);
     in(lblEnd, fraTimeRange, 2400, 690, 600, 255);
     lblEnd.setCaption("End:");
     in(txtEndPoint, fraTimeRange, 3000, 630, 1080, 315);
     txtEndPoint.setMask("##:##:##");
     in(spnEndPoint, fraTimeRange, 4080, 630, 255, 315);
+    spnEndPoint.setBuddy(txtEndPoint);
     in(sldTimeRange, fraTimeRange, 120, 1080, 4560, 435);
     sldTimeRange.setMax(3600);
 
-    on(fraStereo, kAudioTab, 5040, 2040, 3480, 1695);
+    on(fraStereo, kAudioTab, 5040, 2040, 3480, 1995);
     fraStereo.setCaption("Stereo");
     const char* stereo[] = {"Mix", "Split", "Isolate", "Remove"};
     for (int i = 0; i < 4; ++i) {
-        in(optStereo(i), fraStereo, 120 + i * 810, 300, 800, 255);
+        in(optStereo(i), fraStereo, 120 + (i % 2) * 1620, 300 + (i / 2) * 300, 1560, 255);
         optStereo(i).setCaption(stereo[i]);
     }
-    in(lblLeft, fraStereo, 120, 690, 480, 255);
+    in(lblLeft, fraStereo, 120, 990, 600, 255);
     lblLeft.setCaption("Left");
-    in(sldStereoPan, fraStereo, 600, 630, 2280, 435);
+    in(sldStereoPan, fraStereo, 720, 930, 2100, 435);
     sldStereoPan.setMin(-50);
     sldStereoPan.setMax(50);
-    in(lblRight, fraStereo, 2880, 690, 480, 255);
+    in(lblRight, fraStereo, 2820, 990, 600, 255);
     lblRight.setCaption("Right");
-    in(cmdStereoPanZero, fraStereo, 600, 1140, 2280, 375);
+    in(cmdStereoPanZero, fraStereo, 720, 1440, 2100, 375);
     cmdStereoPanZero.setCaption("Center Stereo Balance");
 
     on(lblReferencePitch, kAudioTab, 120, 3960, 1680, 255);
@@ -249,12 +253,14 @@ void frmProperties::design() {
     lblKeyMin.setCaption("Low:");
     in(txtKeyMin, fraNoteRange, 720, 300, 720, 315);
     in(spnKeyMin, fraNoteRange, 1440, 300, 255, 315);
+    spnKeyMin.setBuddy(txtKeyMin);
     in(cmdsndKeyMin, fraNoteRange, 1800, 270, 1440, 375);
     cmdsndKeyMin.setCaption("Play Low Note");
     in(lblKeyMax, fraNoteRange, 3480, 360, 600, 255);
     lblKeyMax.setCaption("High:");
     in(txtKeyMax, fraNoteRange, 4080, 300, 720, 315);
     in(spnKeyMax, fraNoteRange, 4800, 300, 255, 315);
+    spnKeyMax.setBuddy(txtKeyMax);
     in(cmdsndKeyMax, fraNoteRange, 5160, 270, 1440, 375);
     cmdsndKeyMax.setCaption("Play High Note");
     in(chkAutoDetectNote, fraNoteRange, 6840, 330, 1440, 255);
@@ -327,9 +333,12 @@ void frmProperties::design() {
     in(MMControl, fraTempo, 2700, 780, 495, 375);
     MMControl.setVisible(false);
     MMControl.setDeviceType("WaveAudio");
-    in(gauTempo, fraTempo, 3240, 300, 1800, 1080);
+    in(gauTempo, fraTempo, 3240, 300, 1800, kGaugeMinHeight);
+    DrawGaugeFace(gauTempo);
     in(gauTempoLine, fraTempo, 0, 0, 0, 0);
-    gauTempoLine.setEnds(4140, 840, 4140, 540);
+    gauTempoLine.setEnds(4140, 340, 4140, 900);
+    gauTempoLine.setBorderWidth(2);
+    gauTempoLine.ZOrder();  // above the dial
 
     on(fraMeter, kTimingTab, 5400, 480, 3120, 1215);
     fraMeter.setCaption("Meter");
@@ -346,21 +355,25 @@ void frmProperties::design() {
     cboTimeDenom.setStyle(ui::ComboBox::DropDownList);
     for (const char* v : {"1", "2", "4", "8", "16", "32"}) cboTimeDenom.AddItem(v);
 
-    on(fraSpeed, kTimingTab, 5400, 1800, 3120, 1935);
+    on(fraSpeed, kTimingTab, 5400, 1800, 3120, 2415);
     fraSpeed.setCaption("Speed");
     in(lblSpeed, fraSpeed, 120, 360, 720, 255);
     lblSpeed.setCaption("Speed:");
     in(txtSpeed, fraSpeed, 840, 300, 840, 315);
     in(spnSpeed, fraSpeed, 1680, 300, 255, 315);
-    in(cmdSpeedZero, fraSpeed, 120, 1440, 2880, 375);
+    spnSpeed.setBuddy(txtSpeed);
+    in(cmdSpeedZero, fraSpeed, 120, 1920, 2880, 375);
     cmdSpeedZero.setCaption("Zero Out Speed Change");
-    in(lblSpeedSlower, fraSpeed, 120, 1080, 900, 255);
+    in(lblSpeedSlower, fraSpeed, 120, 1560, 900, 255);
     lblSpeedSlower.setCaption("Slower");
-    in(lblSpeedFaster, fraSpeed, 2100, 1080, 900, 255);
+    in(lblSpeedFaster, fraSpeed, 2340, 1560, 660, 255);
     lblSpeedFaster.setCaption("Faster");
-    in(gauSpeed, fraSpeed, 1080, 660, 960, 720);
+    in(gauSpeed, fraSpeed, 1020, 660, 1200, kGaugeMinHeight);
+    DrawGaugeFace(gauSpeed);
     in(gauSpeedLine, fraSpeed, 0, 0, 0, 0);
-    gauSpeedLine.setEnds(1560, 1020, 1560, 720);
+    gauSpeedLine.setEnds(1620, 700, 1620, 1260);
+    gauSpeedLine.setBorderWidth(2);
+    gauSpeedLine.ZOrder();
 
     on(lblRes, kTimingTab, 120, 2880, 1800, 255);
     lblRes.setCaption("Timing Resolution:");
@@ -417,7 +430,11 @@ void frmProperties::design() {
     sldGain.setMax(-25);
     on(lblCut, kDynamicsTab, 5880, 3060, 720, 255);
     lblCut.setCaption("Cut");
-    on(lblNoChange, kDynamicsTab, 3480, 3480, 1200, 255);
+    // "No Change" is centred under the thumb's place at 100 %, which is not the middle.
+    constexpr double kNoChangeWidth = 1200;
+    on(lblNoChange, kDynamicsTab, sldGain.Left() + sldGain.valueCentre(-100) - kNoChangeWidth / 2,
+       3480, kNoChangeWidth, 255);
+    lblNoChange.setAlignment(2);
     lblNoChange.setCaption("No Change");
     on(cmdGainZero, kDynamicsTab, 2280, 3840, 3600, 375);
     cmdGainZero.setCaption("Zero Out Volume Change");
@@ -456,6 +473,7 @@ void frmProperties::design() {
     lblChannel.setCaption("Assign to Channel:");
     in(txtChannel, fraFilter, 2880, 1440, 600, 315);
     in(spnChannel, fraFilter, 3480, 1440, 255, 315);
+    spnChannel.setBuddy(txtChannel);
     in(fraEnsDivider, fraFilter, 0, 0, 0, 0);
     fraEnsDivider.setEnds(120, 1980, 8280, 1980);
     in(lblPatchMap, fraFilter, 120, 2220, 2760, 255);

@@ -8,7 +8,7 @@ namespace velt::desk {
 
 namespace {
 
-constexpr double kWidth = 6000, kHeight = 3600;
+constexpr double kWidth = 6000, kHeight = 3900;
 
 // An arrow pointing left (or right) in the bar's active colour.
 ui::Picture arrow(bool left) {
@@ -46,31 +46,31 @@ frmTapper::frmTapper() : Form("frmTapper") {
 void frmTapper::design() {
     setCaption("Tap Extender");
     Move(0, 0, kWidth, kHeight);
-    lblHeader.Move(240, 180, kWidth - 480, 900);
+    lblHeader.Move(240, 180, kWidth - 480, 1200);
     lblHeader.setWordWrap(true);
     lblHeader.setCaption(
         "For best results, we recommend that you tap during the entire portion of the audio file "
         "you want converted.  However, Veltrane can extend your tapping to the beginning and/or "
         "ending of the audio file if the tempo remains constant.");
-    imgLeftArrow.Move(240, 1200, 360, 240);
+    imgLeftArrow.Move(240, 1500, 360, 240);
     imgLeftArrow.setPicture(arrow(true));
-    picStart.Move(660, 1200, 1320, 240);
-    picMiddle.Move(1980, 1200, 1800, 240);
+    picStart.Move(660, 1500, 1320, 240);
+    picMiddle.Move(1980, 1500, 1800, 240);
     picMiddle.setBackColor(ui::SysColor::ActiveTitleBar);
-    picEnd.Move(3780, 1200, 1320, 240);
-    imgRightArrow.Move(5160, 1200, 360, 240);
+    picEnd.Move(3780, 1500, 1320, 240);
+    imgRightArrow.Move(5160, 1500, 360, 240);
     imgRightArrow.setPicture(arrow(false));
-    chkStart.Move(240, 1620, kWidth - 480, 315);
+    chkStart.Move(240, 1920, kWidth - 480, 315);
     chkStart.setCaption("Extend tapping to the &BEGINNING of the audio file");
-    chkEnd.Move(240, 2010, kWidth - 480, 315);
+    chkEnd.Move(240, 2310, kWidth - 480, 315);
     chkEnd.setCaption("Extend tapping to the &END of the audio file");
-    cmdOK.Move(1440, 2700, 1215, 375);
+    cmdOK.Move(1440, 3000, 1215, 375);
     cmdOK.setCaption("OK");
     cmdOK.setDefault(true);
-    cmdCancel.Move(2760, 2700, 1215, 375);
+    cmdCancel.Move(2760, 3000, 1215, 375);
     cmdCancel.setCaption("&Cancel");
     cmdCancel.setCancel(true);
-    cmdHelp.Move(4080, 2700, 1215, 375);
+    cmdHelp.Move(4080, 3000, 1215, 375);
     cmdHelp.setCaption("&Help");
 }
 

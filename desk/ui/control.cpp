@@ -146,6 +146,7 @@ Status Control::setTabIndex(int v) {
     if (inert()) return Status::Refused;
     if (v < 0) return refused("TabIndex below 0");
     c_.tabIndex = v;
+    c_.tabIndexSet = true;
     return Status::Ok;
 }
 
@@ -293,8 +294,10 @@ void Control::applyFont() {
     if (!widget_) return;
     QFont f = widget_->font();
     f.setBold(c_.fontBold);
-    if (c_.fontSizeSet) f.setPointSizeF(c_.fontSize);
+    // An explicit size follows the user's font as the layout does.
+    if (c_.fontSizeSet) f.setPointSizeF(c_.fontSize * fontPointScale());
     widget_->setFont(f);
+    fontChanged();
 }
 
 void Control::applyColors() {

@@ -77,7 +77,7 @@ class FormWindow : public QWidget {
         QPoint p = form_->client_ ? form_->client_->mapFrom(this, e->position().toPoint())
                                   : e->position().toPoint();
         int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::RightButton ? 2 : 4;
-        form_->userFormClick(twice, button, p.x() * TwipsPerPixel, p.y() * TwipsPerPixel);
+        form_->userFormClick(twice, button, toTwips(p.x()), toTwips(p.y()));
     }
     Form* form_;
 };
@@ -120,7 +120,23 @@ QMenuBar* Form::menuBar() {
     return menuBar_;
 }
 
+void Form::declareLayered(const Control& a, const Control& b) {
+    if (!layered(a, b)) layered_.emplace_back(&a, &b);
+}
+
+bool Form::layered(const Control& a, const Control& b) const {
+    return std::any_of(layered_.begin(), layered_.end(), [&](const auto& pair) {
+        return (pair.first == &a && pair.second == &b) || (pair.first == &b && pair.second == &a);
+    });
+}
+
 void Form::load() {
+    if (loaded_) return;
+    loadDesign();
+    raiseFormEvent("Load", [this] { Form_Load(); });
+}
+
+void Form::loadDesign() {
     if (loaded_) return;
     loaded_ = true;
     pendingTeardown_ = false;
@@ -141,7 +157,6 @@ void Form::load() {
     designing_ = false;
     applyGeometry();
     for (Timer* t : timers_) t->formLoaded();
-    raiseFormEvent("Load", [this] { Form_Load(); });
 }
 
 bool Form::unload(bool force) {
@@ -154,7 +169,7 @@ bool Form::unload(bool force) {
     if (window_) window_->hide();
     shown_ = false;
     loaded_ = false;
-    active_ = nullptr;
+    setActive(nullptr);
     leaving_ = nullptr;
     quitModalLoop();
     if (handlerDepth_ > 0) {
@@ -251,8 +266,8 @@ void Form::applyGeometry() {
 void Form::windowResized(int widthPx, int heightPx) {
     if (!applyingGeometry_ && loaded_) {
         // A change made by the window system stores pixels times 15.
-        if (toPixels(s_.width) != widthPx) s_.width = widthPx * TwipsPerPixel;
-        if (toPixels(s_.height) != heightPx) s_.height = heightPx * TwipsPerPixel;
+        if (toPixels(s_.width) != widthPx) s_.width = toTwips(widthPx);
+        if (toPixels(s_.height) != heightPx) s_.height = toTwips(heightPx);
     }
     layoutBars();
 }
@@ -365,8 +380,8 @@ void Form::placeOnFirstShow(Form* owner) {
         x = std::max(free.left(), std::min(x, free.right() + 1 - width));
         y = std::max(free.top(), std::min(y, free.bottom() + 1 - height));
     }
-    s_.left = x * TwipsPerPixel;
-    s_.top = y * TwipsPerPixel;
+    s_.left = toTwips(x);
+    s_.top = toTwips(y);
     applyGeometry();
 }
 
@@ -444,11 +459,11 @@ void Form::userFormClick(bool doubleClick, int button, double x, double y) {
 namespace Screen {
 double Width() {
     QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().width() * TwipsPerPixel : 1024 * TwipsPerPixel;
+    return s ? toTwips(s->geometry().width()) : toTwips(1024);
 }
 double Height() {
     QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().height() * TwipsPerPixel : 768 * TwipsPerPixel;
+    return s ? toTwips(s->geometry().height()) : toTwips(768);
 }
 }  // namespace Screen
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desk/ui/control.h"
@@ -21,7 +22,9 @@ class QMenuBar;
 namespace velt::ui {
 
 class CommandButton;
+class TabControl;
 class Timer;
+class UpDown;
 class MenuItem;
 
 class Form {
@@ -78,6 +81,9 @@ class Form {
 
     // ---- lifecycle, used by the form registry
     void load();
+    // Builds the window and runs design() only, raising no Load: the form as designed, hidden,
+    // for looking at its layout and captions. Destroy the form afterwards (no Unload is raised).
+    void loadDesign();
     // Runs Form_Unload (its Cancel is ignored when `force`); false when cancelled.
     bool unload(bool force = false);
 
@@ -92,12 +98,23 @@ class Form {
     void registerTimer(Timer* t);
     void unregisterTimer(Timer* t);
     const std::vector<Control*>& controls() const { return controls_; }
+    // Two controls drawn over each other on purpose (a picture under its labels); a layout check
+    // lets such pairs overlap.
+    void declareLayered(const Control& a, const Control& b);
+    bool layered(const Control& a, const Control& b) const;
 
     // Focus (focus.cpp): a user move to `target`, then `action` unless the move was dropped.
     bool userMove(Control& target, FocusReason reason, const std::function<void()>& action);
     Status codeFocus(Control& target);
     void focusLost(Control& control);  // it was hidden or disabled while active
     Control* nextTabStop(Control* from, bool backwards) const;
+    // Every control in tab order: by TabIndex when the form sets any (ties in the order the
+    // controls were declared), otherwise the layout's reading order: lines from top to bottom,
+    // each from left to right, a container's contents at the container's place.
+    std::vector<Control*> tabOrder() const;
+    // Some part of the control lies inside its containers and the window's client area. Tab
+    // passes over a control beyond the edge (the recorder's folded metronome panel).
+    bool onClientArea(const Control& c) const;
     // Keys for the form's active control: Default/Cancel buttons, Tab, KeyPreview, F1.
     void dispatchKey(Key key);
     void dispatchAscii(int keyAscii);
@@ -135,6 +152,9 @@ class Form {
     void windowStateChanged(int state);
     void layoutBars();
     CommandButton* defaultButton(bool cancel) const;
+    void setActive(Control* c);
+    TabControl* switchableTabs() const;  // the tab control Ctrl+Tab and Ctrl+PageDown switch
+    UpDown* spinnerOf(const Control* box) const;  // the up-down whose buddy the box is
     void chooseInitialFocus();
     void quitModalLoop();
     Form* defaultOwner() const;
@@ -169,6 +189,7 @@ class Form {
     QEventLoop* modalLoop_ = nullptr;
     std::vector<Control*> controls_;
     std::vector<Timer*> timers_;
+    std::vector<std::pair<const Control*, const Control*>> layered_;
     Control* active_ = nullptr;
     Control* leaving_ = nullptr;  // the control whose LostFocus is running in a user move
     int focusRequests_ = 0;       // SetFocus calls, to tell a dropped move
@@ -178,8 +199,12 @@ class Form {
 namespace Screen {
 double Width();
 double Height();
-constexpr double TwipsPerPixelX = TwipsPerPixel;
-constexpr double TwipsPerPixelY = TwipsPerPixel;
+inline double TwipsPerPixelX() {
+    return twipsPerPixel();
+}
+inline double TwipsPerPixelY() {
+    return twipsPerPixel();
+}
 }  // namespace Screen
 
 }  // namespace velt::ui

@@ -1,5 +1,8 @@
 #include "desk/ui/runtime.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,6 +10,30 @@
 #include "platform/help/help.h"
 
 namespace velt::ui {
+
+namespace {
+
+// The font size the layouts are drawn for: Qt's default on a desktop without a theme.
+constexpr double kReferenceFontPoints = 9;
+constexpr double kReferenceDpi = 96;
+
+}  // namespace
+
+double fontPointScale() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return 1;
+    const QFont font = QGuiApplication::font();
+    const double points = font.pointSizeF() > 0  ? font.pointSizeF()
+                          : font.pixelSize() > 0 ? font.pixelSize() * 72.0 / kReferenceDpi
+                                                 : kReferenceFontPoints;
+    return points / kReferenceFontPoints;
+}
+
+double pixelScale() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return 1;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen != nullptr ? screen->logicalDotsPerInchY() : kReferenceDpi;
+    return fontPointScale() * dpi / kReferenceDpi;
+}
 
 Runtime& Runtime::instance() {
     static Runtime runtime;

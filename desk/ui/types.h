@@ -46,10 +46,22 @@ constexpr long RGB(int r, int g, int b) {
     return r + 256L * g + 65536L * b;
 }
 
-// Geometry is kept in twips (15 per pixel) as assigned and drawn at the nearest pixel.
+// Geometry is kept in twips as assigned and drawn at the nearest pixel: 15 twips per pixel at
+// the font size the layouts are drawn for. A larger user font (or a font DPI above the screen's)
+// makes the text grow but not Qt's pixels, so the pixels per twip grow with the font by
+// pixelScale() and every control keeps room for its caption. Qt's own high-DPI scaling enlarges
+// text and pixels alike and leaves the scale at 1.
 constexpr double TwipsPerPixel = 15.0;
+double pixelScale();      // the application font's size in pixels against the reference size
+double fontPointScale();  // the application font's point size against the reference size
+inline double twipsPerPixel() {
+    return TwipsPerPixel / pixelScale();
+}
 inline int toPixels(double twips) {
-    return static_cast<int>(std::floor(twips / TwipsPerPixel + 0.5));
+    return static_cast<int>(std::floor(twips * pixelScale() / TwipsPerPixel + 0.5));
+}
+inline double toTwips(double pixels) {
+    return pixels * twipsPerPixel();
 }
 
 // One event of a control: the form wires a handler once; the runtime raises it.

@@ -4,8 +4,10 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/shared/gauge_face.h"
 #include "desk/media/frm_cd.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/wizard/wizard_mirror.h"
@@ -34,7 +36,8 @@ const PageText kPageTexts[frmWizard::kPages] = {
      "Click Test to hear it."},
     {"Record Wave", "Record Audio File", ""},
     {"Select Wave", "Select Audio File",
-     "Select the audio file to convert. Click the folder button to add another file."},
+     "Select the audio file to convert. Click Select Audio File to add another file, or Edit "
+     "Audio File to open the selected one in your audio editor."},
     {"Types of Instruments", "Specify Number of Different Instruments",
      "How many different types of instruments does the audio contain?"},
     {"Instrument in Original Audio", "Instrument in Original Audio", ""},
@@ -42,12 +45,12 @@ const PageText kPageTexts[frmWizard::kPages] = {
     {"Pitch Mode", "Specify Level of Polyphony",
      "What is the largest number of notes that sound at the same time?"},
     {"Tempo Tapper", "Tap in the Tempo",
-     "Click the arrow Play button to start playing the audio file, then tap the Space Bar along "
+     "Click the Play button to start playing the audio file, then tap the Space Bar along "
      "with the beat of the music."},
     {"Timing Resolution", "Specify Timing Resolution (Notes Per Beat)",
      "Select the shortest note that the MIDI file should hold, in notes per beat."},
     {"Midi", "Specify Name for MIDI File",
-     "This is the name of the MIDI file that will be generated. Click the folder button to "
+     "This is the name of the MIDI file that will be generated. Click Select MIDI File to "
      "change it."},
     {"Finish", "Ready to Generate MIDI File", ""},
     {"CD Transfer", "Transfer Audio from CD",
@@ -62,26 +65,51 @@ const PageText kPageTexts[frmWizard::kPages] = {
                                    "treated?"},
 };
 
-// The page picture: a soft gradient with the step's number, drawn rather than loaded.
-ui::Picture pagePicture(int step) {
+// The page picture's background: a soft gradient, drawn rather than loaded.
+QImage pageBackground() {
     QImage image(128, 320, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient g(0, 0, 0, image.height());
     g.setColorAt(0, QColor(38, 84, 140));
     g.setColorAt(1, QColor(120, 170, 210));
     p.fillRect(image.rect(), g);
-    p.setPen(QColor(255, 255, 255, 200));
+    p.end();
+    return image;
+}
+
+}  // namespace
+
+ui::Picture WizardRoadPicture(RoadPosition at) {
+    QImage image = pageBackground();
+    QPainter p(&image);
+    p.setPen(QColor(255, 255, 255, 220));
     QFont font = p.font();
-    font.setPixelSize(56);
+    font.setPixelSize(22);
     font.setBold(true);
     p.setFont(font);
-    p.drawText(image.rect().adjusted(0, 24, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
-               QString::number(step));
+    p.drawText(QRect(0, 20, image.width(), 30), Qt::AlignHCenter, QStringLiteral("Step"));
+    font.setPixelSize(56);
+    p.setFont(font);
+    p.drawText(QRect(0, 50, image.width(), 66), Qt::AlignHCenter, QString::number(at.position));
+    font.setPixelSize(22);
+    p.setFont(font);
+    p.drawText(QRect(0, 120, image.width(), 30), Qt::AlignHCenter,
+               QStringLiteral("of %1").arg(at.total));
     p.end();
     return ui::Picture(std::move(image));
 }
 
-}  // namespace
+// The dial's face, and its needle turning about the dial's centre and pointing at 120 until a
+// tempo is drawn; the needle is drawn above the dial.
+void frmWizard::placeNeedle(ui::PictureBox& dial, ui::Line& needle, ui::Frame& page) {
+    DrawGaugeFace(dial);
+    needle.setContainer(page);
+    const double cx = std::round(dial.Left() + std::round(dial.Width()) / 2);
+    const double cy = std::round(dial.Top() + std::round(dial.Height()) / 2);
+    needle.setEnds(cx, cy - kGaugeRadius - kGaugeArcRaise, cx, cy);
+    needle.setBorderWidth(2);
+    needle.ZOrder();
+}
 
 frmWizard::frmWizard() : Form("frmWizard") {
     for (int i = 0; i < kPages; ++i) {
@@ -125,7 +153,8 @@ void frmWizard::wire() {
     cmdPlay.Click = [this] { cmdPlay_Click(); };
     cmdTempoTapper.Click = [this] { cmdTempoTapper_Click(); };
     cmdStop.Click = [this] { cmdStop_Click(); };
-    txtTempo1.Change = [this] { txtTempo1_LostFocus(); };
+    txtTempo1.Change = [this] { txtTempo1_Change(); };
+    txtTempo1.KeyPress = [this](int& k) { txtTempo1_KeyPress(k); };
     txtTempo1.LostFocus = [this] { txtTempo1_LostFocus(); };
     cmdTest.Click = [this] { cmdTest_Click(); };
     txtTempo.Change = [this] { txtTempo_Change(); };
@@ -203,10 +232,11 @@ void frmWizard::design() {
         page.setTag(kPageTexts[i].title);
         page.setEnabled(false);
         page.setVisible(false);
+        page.setBorderStyle(0);  // the title above the pages names the page
         imgStep(i).setContainer(page);
         imgStep(i).Move(120, 300, 1920, 4560);
         imgStep(i).setStretch(true);
-        imgStep(i).setPicture(pagePicture(i));
+        imgStep(i).setPicture(ui::Picture(pageBackground()));
         lblStep(i).setContainer(page);
         lblStep(i).Move(kContentLeft, 300, kWidth - kContentLeft - 240, 900);
         lblStep(i).setWordWrap(true);
@@ -235,26 +265,24 @@ void frmWizard::design() {
     optWave(0).setValue(true);
 
     // Step 2.
-    place(lblTempo, 2, 0, 60, 1200, 255);
+    place(lblTempo, 2, 0, 60, 1800, 255);
     lblTempo.setCaption("Tempo:");
-    place(txtTempo, 2, 1200, 0, 720, 315);
+    place(txtTempo, 2, 1920, 0, 720, 315);
     txtTempo.setText("120");
-    place(spnTempo, 2, 1920, 0, 255, 315);
-    place(lblTimeNum, 2, 0, 540, 1200, 255);
+    place(spnTempo, 2, 2640, 0, 255, 315);
+    spnTempo.setBuddy(txtTempo);
+    place(lblTimeNum, 2, 0, 540, 1800, 255);
     lblTimeNum.setCaption("Beats per measure:");
-    place(txtTimeNum, 2, 1200, 480, 720, 315);
+    place(txtTimeNum, 2, 1920, 480, 720, 315);
     txtTimeNum.setText("4");
-    place(spnTimeNum, 2, 1920, 480, 255, 315);
+    place(spnTimeNum, 2, 2640, 480, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
     spnTimeNum.setBuddy(txtTimeNum, true);
     place(cmdTest, 2, 0, 1020, 1215, 375);
     cmdTest.setCaption("&Test");
-    place(gauTempo, 2, 3000, 0, 1200, 900);
-    gauTempo.setBackColor(0xFFFFFF);
-    gauTempoLine.setContainer(fraStep(2));
-    gauTempoLine.setEnds(kContentLeft + 3600, kContentTop + 390, kContentLeft + 3600,
-                         kContentTop - 110);
+    place(gauTempo, 2, 3360, 0, 1320, kGaugeMinHeight);
+    placeNeedle(gauTempo, gauTempoLine, fraStep(2));
 
     // Step 3.
     place(MMControl, 3, 0, 1140, 2400, 375);
@@ -278,6 +306,7 @@ void frmWizard::design() {
     cmdCDPlayer.setToolTipText("Open CD Player");
     place(picMetronome, 3, 3960, 2580, 480, 480);
     place(StatusBar, 3, 0, 3300, 5400, 300);
+    StatusBar.setAlign(0);  // in the page's text column, not along the page's bottom
     StatusBar.setToolTipText("Recording Status");
     place(fraLevel, 3, 6240, -960, 1320, 4560);
     fraLevel.setCaption("Level");
@@ -343,7 +372,8 @@ void frmWizard::design() {
     place(ProgressBarCD, 13, 0, 2820, kWidth - kContentLeft - 240, 255);
     place(lblFileNameCD, 13, 0, 3120, kWidth - kContentLeft - 240, 255);
     lblFileNameCD.setCaption("<NONE>");
-    place(StatusBarCD, 13, 0, 3360, kWidth - kContentLeft - 240, 300);
+    place(StatusBarCD, 13, 0, 3420, kWidth - kContentLeft - 240, 300);
+    StatusBarCD.setAlign(0);
 
     // Step 15.
     const char* filter[] = {
@@ -370,18 +400,18 @@ void frmWizard::design() {
     }
 
     // Step 6.
-    place(lblFilter, 6, 0, 60, 2400, 255);
+    place(lblFilter, 6, 0, 60, 2880, 255);
     lblFilter.setCaption("Instrument in Original Audio:");
-    place(cboFilter, 6, 2400, 0, 3600, 315);
+    place(cboFilter, 6, 2880, 0, 3360, 315);
     cboFilter.setStyle(ui::ComboBox::DropDownList);
-    place(cmdsndFilter, 6, 6120, 0, 840, 315);
+    place(cmdsndFilter, 6, 6360, 0, 840, 315);
     cmdsndFilter.setCaption("Play");
     cmdsndFilter.setToolTipText("Play Audio Instrument Sound");
-    place(lblMidiPatch1, 6, 0, 540, 2400, 255);
+    place(lblMidiPatch1, 6, 0, 540, 2880, 255);
     lblMidiPatch1.setCaption("Assign to Patch:");
-    place(cboMidiPatch1, 6, 2400, 480, 3600, 315);
+    place(cboMidiPatch1, 6, 2880, 480, 3360, 315);
     cboMidiPatch1.setStyle(ui::ComboBox::DropDownList);
-    place(cmdsndPatch1, 6, 6120, 480, 840, 315);
+    place(cmdsndPatch1, 6, 6360, 480, 840, 315);
     cmdsndPatch1.setCaption("Play");
     cmdsndPatch1.setToolTipText("Play Midi Patch");
 
@@ -395,17 +425,17 @@ void frmWizard::design() {
     cmdsndPatch.setToolTipText("Play Midi Patch");
 
     // Step 7.
-    place(lblPatchMap, 7, 0, 60, 1500, 255);
+    place(lblPatchMap, 7, 0, 60, 1800, 255);
     lblPatchMap.setCaption("Ensemble Name:");
-    place(txtPatchMap, 7, 1500, 0, 4200, 315);
+    place(txtPatchMap, 7, 1920, 0, 4800, 315);
     txtPatchMap.setLocked(true);
-    place(cmdPatchMapBrowse, 7, 1500, 480, 1215, 375);
+    place(cmdPatchMapBrowse, 7, 1920, 480, 1215, 375);
     cmdPatchMapBrowse.setCaption("Browse");
     cmdPatchMapBrowse.setToolTipText("Select Ensemble");
-    place(cmdPatchMapEdit, 7, 2835, 480, 1215, 375);
+    place(cmdPatchMapEdit, 7, 3255, 480, 1215, 375);
     cmdPatchMapEdit.setCaption("Edit");
     cmdPatchMapEdit.setToolTipText("Edit Ensemble");
-    place(cmdDrumKitEdit, 7, 2835, 480, 1215, 375);
+    place(cmdDrumKitEdit, 7, 3255, 480, 1215, 375);
     cmdDrumKitEdit.setCaption("Edit");
     cmdDrumKitEdit.setToolTipText("Edit Drum Kit");
     cmdDrumKitEdit.setVisible(false);
@@ -471,11 +501,8 @@ void frmWizard::design() {
     lblBeatCount.setCaption("Beats:");
     place(lblBeatCountVal, 9, 1080, 1020, 720, 255);
     lblBeatCountVal.setToolTipText("Counter Display");
-    place(gauTempo1, 9, 3600, 0, 1200, 900);
-    gauTempo1.setBackColor(0xFFFFFF);
-    gauTempoLine1.setContainer(fraStep(9));
-    gauTempoLine1.setEnds(kContentLeft + 4200, kContentTop + 390, kContentLeft + 4200,
-                          kContentTop - 110);
+    place(gauTempo1, 9, 3720, 0, 1320, kGaugeMinHeight);
+    placeNeedle(gauTempo1, gauTempoLine1, fraStep(9));
 
     // Step 10.
     place(lblRes, 10, 0, 60, 2400, 255);
@@ -499,7 +526,7 @@ void frmWizard::design() {
     linButtons.setEnds(120, kPageTop + kPageHeight + 90, kWidth - 120, kPageTop + kPageHeight + 90);
     const char* nav[] = {"&Help", "&Cancel", "< &Back", "&Next >", "&Finish"};
     const double finish = kWidth - 120 - 1215;
-    const double navLeft[] = {120, finish - 3885, finish - 2550, finish - 1335, finish};
+    const double navLeft[] = {120, finish - 3945, finish - 2595, finish - 1335, finish};
     for (int i = 0; i < 5; ++i) {
         cmdNav(i).Move(navLeft[i], kHeight - 540, 1215, 375);
         cmdNav(i).setCaption(nav[i]);
@@ -543,6 +570,7 @@ void frmWizard::Form_Load() {
     // The score-building start is used once: a later New or settings dialog starts afresh.
     g.ResultAction = ResultNone;
     CurrentStep = start;
+    StepsTaken.clear();
     ShowStep(start);
 }
 

@@ -6,12 +6,17 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "desk/ui/ui.h"
 #include "desk/wizard/wizard_navigation.h"
 
 namespace velt::desk {
+
+// The page picture: where the page lies on the road taken ("Step 3 of 7").
+ui::Picture WizardRoadPicture(RoadPosition at);
 
 class frmWizard : public ui::Form {
   public:
@@ -140,8 +145,9 @@ class frmWizard : public ui::Form {
     // Step 12: finish.
     ui::CommandButton cmdProp{this, "cmdProp"};
 
-    // Navigation state: the step shown (1..18).
+    // Navigation state: the step shown (1..18) and the steps taken to reach it, in order.
     int CurrentStep = FirstStep;
+    std::vector<int> StepsTaken;
     // The page values the audio pages keep (see the hand-overs).
     float WizardTempo = 120;
     std::string SavedStartPoint, SavedEndPoint;
@@ -198,6 +204,8 @@ class frmWizard : public ui::Form {
     void cmdPlay_Click();
     void cmdTempoTapper_Click();
     void cmdStop_Click();
+    void txtTempo1_Change();
+    void txtTempo1_KeyPress(int& KeyAscii);
     void txtTempo1_LostFocus();
     void SetTempoGauge();
     void txtTempo_Change();
@@ -241,6 +249,7 @@ class frmWizard : public ui::Form {
     void wire();
     void setUpStep(int step);  // the page's own set-up when it is shown
     void showCommon(int step);
+    void placeNeedle(ui::PictureBox& dial, ui::Line& needle, ui::Frame& page);
     bool nextAllowed();  // the checks of Next; false when a message kept the step
     void runHandover(StepHandover handover);
     void enableEditProject(bool on);
@@ -253,6 +262,7 @@ class frmWizard : public ui::Form {
     void commitTransfer();
     void commitTiming();
     bool finished_ = false;  // Finish applied the settings
+    std::optional<std::string> tempo1AtFocus_;  // the tapping page's tempo when it took the focus
     void copyPolyphonyToEditor();
     void copyRecorderButtons();  // the record page's buttons as the recorder has them
 };

@@ -1,5 +1,7 @@
 #include "desk/wizard/wizard_navigation.h"
 
+#include <algorithm>
+
 namespace velt::desk {
 
 namespace {
@@ -118,6 +120,18 @@ StepMove PreviousStep(int step, const WizardChoices& c) {
         case 18: return {c.instruments == InstrumentChoice::Unknown ? 16 : 7};
         default: return {FirstStep};
     }
+}
+
+RoadPosition PositionOnRoad(int stepsTaken, int step, const WizardChoices& c) {
+    RoadPosition at{std::max(stepsTaken, 1), std::max(stepsTaken, 1)};
+    // Bounded: a road never visits more steps than there are.
+    for (int s = step, i = 0; s != FinishStep && i < 2 * (LastStep + 1); ++i) {
+        const int after = NextStep(s, c).step;
+        if (after == s) break;
+        s = after;
+        ++at.total;
+    }
+    return at;
 }
 
 }  // namespace velt::desk

@@ -49,4 +49,14 @@ StepMove NextStep(int step, const WizardChoices& c);
 // The step before `step` (Back). The first step stays.
 StepMove PreviousStep(int step, const WizardChoices& c);
 
+// Where the user is on the road: the place of the step shown among the steps taken to reach it
+// (1 on the first) and how many steps the road has up to the finish, the steps ahead counted as
+// Next would take them with the choices made.
+struct RoadPosition {
+    int position = 1;
+    int total = 1;
+    bool operator==(const RoadPosition&) const = default;
+};
+RoadPosition PositionOnRoad(int stepsTaken, int step, const WizardChoices& c);
+
 }  // namespace velt::desk

@@ -15,12 +15,12 @@ namespace {
 
 frmProperties& editor() { return ui::forms::get<frmProperties>(); }
 
-constexpr double kEditShown = 2280 + 2835, kEditHidden = 2280 + 885;
+constexpr double kEditShown = 2280 + 3255, kEditHidden = 2280 + 885;
 
 const char* kRecordDirect =
     "Before recording, set the proper recording volume by playing your instrument or singing and "
     "observing the meter on the right.  The bar should be green most of the time.  Adjust the "
-    "recording level as needed by clicking on the Recording Level button and adjusting the "
+    "recording level as needed by clicking on the Level button and adjusting the "
     "sliders. Click on the round Record button to begin recording. The metronome will begin "
     "clicking and give you a one measure lead-in. Click the square Stop button when you are "
     "finished. Click the Save button and select a name for your audio file.";
@@ -28,21 +28,19 @@ const char* kRecordCassette =
     "If you are recording from a CD, click on the CD Player button to select the desired track "
     "and position. Before recording, set the proper recording volume by playing the music and "
     "observing the meter on the right.  The bar should be green most of the time.  Adjust the "
-    "recording level as needed by clicking on the Recording Level button and adjusting the "
+    "recording level as needed by clicking on the Level button and adjusting the "
     "sliders. When you are ready, click on the round Record button to begin recording. Click the "
     "square Stop button when you are finished. Click the Save button and select a name for your "
     "audio file.";
 const char* kInstrument =
-    "Select the instrument played in the original audio. You can click the speaker button to get "
-    "an idea of what the instrument sounds like.  For singing, select 52 or 53.";
+    "Select the instrument played in the original audio. You can click Play beside it to get an "
+    "idea of what the instrument sounds like.  For singing, select 52 or 53.";
 const char* kDrumKit =
-    "Click the folder button to select an existing drum kit that best resembles the set of drums "
-    "in your original audio. You can also click the globe button to create or edit your own drum "
-    "kit.";
+    "Click Browse to select an existing drum kit that best resembles the set of drums in your "
+    "original audio. You can also click Edit to create or edit your own drum kit.";
 const char* kEnsemble =
-    "Click the folder button to select an existing ensemble that best resembles the set of "
-    "instruments in your original audio. You can also click the globe button to create or edit "
-    "your own ensemble.";
+    "Click Browse to select an existing ensemble that best resembles the set of instruments in "
+    "your original audio. You can also click Edit to create or edit your own ensemble.";
 const char* kFinishLive =
     "Congratulations! Veltrane is now ready to convert your live audio to MIDI in near real-time. "
     "If you want, you may adjust some advanced settings now by clicking the button below to open "

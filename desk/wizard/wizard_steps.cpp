@@ -1,5 +1,6 @@
 // The wizard's navigation: the button row, showing a step, leaving it (CommitStep), the checks of
 // Next, Finish, Cancel and closing, and the hand-overs with the recorder and the CD window.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -149,8 +150,8 @@ bool frmWizard::nextAllowed() {
             ui::YesNo + ui::Exclamation + ui::DefaultButton2, kWizardTitle);
         if (answer != ui::Answer::Yes) {
             ui::MessageBox(
-                "Click the folder button to select an ensemble, or click the globe "
-                "button to create your own ensemble.",
+                "Click Browse to select an ensemble, or click Edit to create your own "
+                "ensemble.",
                 ui::Information, kWizardTitle);
             return false;
         }
@@ -159,7 +160,7 @@ bool frmWizard::nextAllowed() {
         if (cmdStop.Enabled()) cmdStop_Click();
         if (!chkTempoDetect.Enabled() && txtTempo1.Text() == "120") {
             ui::MessageBox(
-                "Click the arrow Play button to start playing the audio file, then tap "
+                "Click the Play button to start playing the audio file, then tap "
                 "the Space Bar along with the beat of the music.",
                 ui::Exclamation, kWizardTitle);
             return false;
@@ -289,6 +290,15 @@ void frmWizard::UpdateNavButtons(int step) {
 
 void frmWizard::showCommon(int step) {
     ui::Frame& page = fraStep(step);
+    // The road taken: back to a step already taken forgets the steps after it.
+    auto taken = std::find(StepsTaken.begin(), StepsTaken.end(), step);
+    if (taken != StepsTaken.end()) {
+        StepsTaken.erase(taken + 1, StepsTaken.end());
+    } else {
+        StepsTaken.push_back(step);
+    }
+    imgStep(step).setPicture(
+        WizardRoadPicture(PositionOnRoad(static_cast<int>(StepsTaken.size()), step, Choices())));
     page.setLeft(0);
     page.setEnabled(true);
     page.setVisible(true);

@@ -63,7 +63,9 @@ TEST(TempoDecision, TooLittleToGoOn) {
     };
     const Case cases[] = {
         {"no onsets, tempo to detect", true, 4, {}, 36},
-        {"one onset, resolution to detect", false, -1, {5000}, 36},
+        // A given tempo is enough for an automatic resolution: steady notes have no onsets.
+        {"one onset, tempo given, resolution to detect", false, -1, {5000}, 0},
+        {"no onsets, tempo given, resolution to detect", false, -1, {}, 0},
         {"one onset, tempo and resolution given", false, 4, {5000}, 0},
         {"no pair within the period range, tempo to detect", true, 4, {1000, 24000}, 37},
         {"no pair within the period range, all given", false, 3, {1000, 24000}, 0},

@@ -1,4 +1,4 @@
-// Context help: the contents page or a numbered topic of the program's help. The Linux help opens
+// Context help: the contents page or a numbered topic of the program's help. BrowserHelp opens
 // help/index.html or help/<topic>.html of the install folder in the browser; a missing page
 // opens nothing and reports "no window" (false), as a missing help viewer did.
 #pragma once

@@ -130,10 +130,10 @@ void frmMain::layoutClient() {
     int bottom = sbStatusBar.widget() ? sbStatusBar.widget()->sizeHint().height() : 0;
     int w = clientArea()->width();
     int h = std::max(1, clientArea()->height() - top - bottom);
-    if (std::abs(Image.Width() - w * ui::TwipsPerPixel) < 1 &&
-        std::abs(Image.Height() - h * ui::TwipsPerPixel) < 1)
+    if (std::abs(Image.Width() - ui::toTwips(w)) < 1 &&
+        std::abs(Image.Height() - ui::toTwips(h)) < 1)
         return;
-    Image.Move(0, top * ui::TwipsPerPixel, w * ui::TwipsPerPixel, h * ui::TwipsPerPixel);
+    Image.Move(0, ui::toTwips(top), ui::toTwips(w), ui::toTwips(h));
     Image.setPicture(WelcomePicture(std::max(w, 1), h));
 }
 

@@ -5,7 +5,6 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/audio_input.h"
 #include "desk/core/shared/message.h"
-#include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
@@ -89,7 +88,7 @@ void frmCustomize::design() {
         top += 390;
     }
 
-    lblWaveDevice.Move(120, 2175, 2400, 255);
+    lblWaveDevice.Move(120, 2160, 2040, 255);
     lblWaveDevice.setCaption("Live Audio Device:");
     lblWaveDevice.setHelpContextID(157);
     cboWaveDevice.Move(120, 2430, 3480, 315);
@@ -104,11 +103,11 @@ void frmCustomize::design() {
     cmdDevice.setCaption("...");
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
     cmdDevice.setHelpContextID(178);
-    lblWait.Move(2280, 2175, 1320, 255);
+    lblWait.Move(2280, 2160, 1320, 255);
     lblWait.setCaption("Please wait...");
     lblWait.setVisible(false);
 
-    lblMidiDevice.Move(120, 2865, 2400, 255);
+    lblMidiDevice.Move(120, 2850, 2400, 255);
     lblMidiDevice.setCaption("MIDI Device:");
     lblMidiDevice.setHelpContextID(158);
     cboMidiDevice.Move(120, 3120, 3480, 315);
@@ -356,24 +355,18 @@ void frmCustomize::cmdMixer_Click() {
 void frmCustomize::cmdsndTest_Click() {
     Global& g = G();
     tmrMidi_Timer();
-    g.MidiResult = platform::midi_out::open(g.hMidiOut, cboMidiDevice.ListIndex());
-    if (g.MidiResult != 0) {
+    if (OpenTestTonePort(cboMidiDevice.ListIndex()) != 0) {
         ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Test MIDI", 97);
         return;
     }
-    SendMidiMsg(0xC0, 0, 0);
-    SendMidiMsg(0x90, 60, sldVel.Value());
+    SendTestTone(0, 0, {60}, sldVel.Value());
     tmrMidi.setInterval(sldDur.Value());
     tmrMidi.setEnabled(true);
 }
 
 void frmCustomize::tmrMidi_Timer() {
-    Global& g = G();
     tmrMidi.setEnabled(false);
-    // The reset silences the note; no note-off is sent.
-    g.MidiResult = platform::midi_out::reset(g.hMidiOut);
-    g.MidiResult = platform::midi_out::close(g.hMidiOut);
-    g.hMidiOut = 0;  // the port is gone: nothing may send on its old number
+    EndTestTone();
 }
 
 void frmCustomize::OpenLevelMeter() {

@@ -3,17 +3,27 @@
 // below and change nothing else.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
+
+namespace velt::platform {
+class Help;
+}
 
 namespace velt::desk {
 
-// Opens the help at a topic; when its page can't be opened, says where it should be.
+// The program's help: the pages of installFolder + "help/" in its own help window, which offers
+// the page to a web browser through the desktop's shell.
+std::unique_ptr<platform::Help> MakeProgramHelp(const std::string& installFolder);
+
+// Opens the help at a topic (a page that isn't there is named in a box).
 void ShowHelpTopic(long topic);
 
 // Start MidiEditor on MidiFileToEdit / AudioEditor on AudioFileToEdit (or alone when empty).
-// The command lines are built as the program always built them; exposed for the tests.
-std::string MidiEditorCommand();
-std::string AudioEditorCommand();
+// The argument lists: the editor's path, then the file as one argument, never re-split.
+std::vector<std::string> MidiEditorArguments();
+std::vector<std::string> AudioEditorArguments();
 void OpenMidiInEditor();
 void OpenAudioInEditor();
 

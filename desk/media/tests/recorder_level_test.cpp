@@ -30,11 +30,11 @@ TEST_F(RecorderLevel, ColoursTheBarByLevelAndThreshold) {
     EXPECT_DOUBLE_EQ(f.lineThres.Y1(), top + h - 20000 / 32767.0 * h);
 
     // The first reading becomes the threshold.
-    meter.level = 16384;
+    meter.level = 6000;
     ui.advance(1);
     EXPECT_TRUE(f.shpForeground.Visible());
-    EXPECT_EQ(editor->thresholdValue, -16384);
-    const double y = top + h - 16384 / 32767.0 * h;
+    EXPECT_EQ(editor->thresholdValue, -6000);
+    const double y = top + h - 6000 / 32767.0 * h;
     EXPECT_DOUBLE_EQ(f.lineThres.Y1(), y);
     EXPECT_DOUBLE_EQ(f.lineThres.Y2(), y);
     EXPECT_EQ(f.line50.Visible(), y > f.line50.Y1());
@@ -87,6 +87,28 @@ TEST_F(RecorderLevel, ColoursTheBarByLevelAndThreshold) {
     ui.advance(1);
     ui.user().click(f.cmdThres);
     EXPECT_EQ(editor->thresholdValue, -3000);
+}
+
+// A first reading at the level of music is the player already playing, not the room: taken as
+// the threshold it would silence the notes of the take. The threshold stays; Set Threshold still
+// takes any level the user asks for.
+TEST_F(RecorderLevel, AFirstReadingOfMusicLeavesTheThreshold) {
+    struct Case {
+        int32_t first, threshold;
+    } cases[] = {{8191, -8191}, {8192, -384}, {23101, -384}, {32767, -384}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        editor->thresholdValue = -384;
+        meter.level = c.first;
+        frmRecord& f = shownRecorder();
+        ui.advance(1);
+        EXPECT_TRUE(f.shpForeground.Visible());
+        EXPECT_EQ(editor->thresholdValue, c.threshold);
+        ui.user().click(f.cmdThres);
+        EXPECT_EQ(editor->thresholdValue, -c.first);
+        ui::Unload<frmRecord>();
+        ui::Release<frmRecord>();
+    }
 }
 
 TEST_F(RecorderLevel, ClosedWhileATakeRecordsAndOpenedAfterwards) {

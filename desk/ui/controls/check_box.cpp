@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QSignalBlocker>
 
+#include "desk/ui/controls/button_caption.h"
 #include "desk/ui/form.h"
 
 namespace velt::ui {
@@ -24,7 +25,8 @@ void CheckBox::push() {
     auto* b = qobject_cast<QCheckBox*>(widget_.data());
     if (b == nullptr) return;
     QSignalBlocker block(b);
-    b->setText(QString::fromStdString(s_.caption));
+    b->setText(
+        WrappedButtonCaption(*b, QString::fromStdString(s_.caption), QStyle::SE_CheckBoxContents));
     b->setCheckState(s_.value == 1   ? Qt::Checked
                      : s_.value == 2 ? Qt::PartiallyChecked
                                      : Qt::Unchecked);

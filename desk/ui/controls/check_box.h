@@ -26,6 +26,9 @@ class CheckBox : public Control {
 
   protected:
     QWidget* createWidget(QWidget* parent) override;
+    // The drawn caption is broken to the new width or font.
+    void widgetMoved() override { push(); }
+    void fontChanged() override { push(); }
     void resetState() override { s_ = State{}; }
 
   private:

@@ -6,14 +6,32 @@ namespace velt::ui {
 
 QWidget* Frame::createWidget(QWidget* parent) {
     auto* g = new QGroupBox(parent);
-    g->setTitle(QString::fromStdString(caption_));
+    widget_ = g;
+    apply();
     return g;
+}
+
+void Frame::apply() {
+    auto* g = qobject_cast<QGroupBox*>(widget_.data());
+    if (g == nullptr) return;
+    const bool border = borderStyle_ != 0;
+    g->setTitle(border ? QString::fromStdString(caption_) : QString());
+    g->setFlat(!border);
+    g->setStyleSheet(border ? QString() : QStringLiteral("QGroupBox { border: none; }"));
 }
 
 Status Frame::setCaption(const std::string& v) {
     if (inert()) return Status::Refused;
     caption_ = v;
-    if (auto* g = qobject_cast<QGroupBox*>(widget_.data())) g->setTitle(QString::fromStdString(v));
+    apply();
+    return Status::Ok;
+}
+
+Status Frame::setBorderStyle(int v) {
+    if (inert()) return Status::Refused;
+    if (v != 0 && v != 1) return refused("BorderStyle must be 0 or 1");
+    borderStyle_ = v;
+    apply();
     return Status::Ok;
 }
 

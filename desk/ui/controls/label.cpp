@@ -39,7 +39,7 @@ void Label::apply() {
     l->setAutoFillBackground(s_.backStyle == 1 && BackColor() != SysColor::ButtonFace);
     if (s_.autoSize) {
         l->adjustSize();
-        Move(Left(), Top(), l->width() * TwipsPerPixel, l->height() * TwipsPerPixel);
+        Move(Left(), Top(), toTwips(l->width()), toTwips(l->height()));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "desk/ui/controls/button_caption.h"
 #include "desk/ui/form.h"
 
 namespace velt::ui {
@@ -25,7 +26,8 @@ void OptionButton::push() {
     auto* b = qobject_cast<QRadioButton*>(widget_.data());
     if (b == nullptr) return;
     QSignalBlocker block(b);
-    b->setText(QString::fromStdString(s_.caption));
+    b->setText(WrappedButtonCaption(*b, QString::fromStdString(s_.caption),
+                                    QStyle::SE_RadioButtonContents));
     b->setChecked(s_.value);
 }
 

@@ -26,7 +26,7 @@ class ImageWidget : public QWidget {
 };
 
 int floorPx(double twips) {
-    return static_cast<int>(std::floor(twips / TwipsPerPixel));
+    return static_cast<int>(std::floor(twips / twipsPerPixel()));
 }
 
 }  // namespace
@@ -137,7 +137,7 @@ bool PictureBox::filterEvent(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* me = static_cast<QMouseEvent*>(event);
         int button = me->button() == Qt::LeftButton ? 1 : me->button() == Qt::RightButton ? 2 : 4;
-        userClick(button, me->position().x() * TwipsPerPixel, me->position().y() * TwipsPerPixel,
+        userClick(button, toTwips(me->position().x()), toTwips(me->position().y()),
                   event->type() == QEvent::MouseButtonDblClick);
         return true;
     }

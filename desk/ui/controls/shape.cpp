@@ -125,7 +125,7 @@ QWidget* Line::createWidget(QWidget* parent) {
 
 void Line::place() {
     // The widget covers the line's bounding box plus its width; Left/Top/Width/Height follow.
-    double pad = std::max(s_.borderWidth, 1) * TwipsPerPixel;
+    double pad = toTwips(std::max(s_.borderWidth, 1));
     Move(std::min(s_.x1, s_.x2) - pad, std::min(s_.y1, s_.y2) - pad,
          std::abs(s_.x2 - s_.x1) + 2 * pad, std::abs(s_.y2 - s_.y1) + 2 * pad);
     if (widget_) widget_->update();

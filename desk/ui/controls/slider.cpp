@@ -18,6 +18,18 @@ class SelectionSlider : public QSlider {
   public:
     SelectionSlider(QWidget* parent, const Slider* owner) : QSlider(parent), owner_(owner) {}
 
+    // Where the middle of the thumb is drawn at `value`, in pixels along the slider.
+    double thumbCentre(int value) const {
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        opt.sliderPosition = value;
+        opt.sliderValue = value;
+        const QRect h =
+            style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+        return orientation() == Qt::Horizontal ? h.left() + h.width() / 2.0
+                                               : h.top() + h.height() / 2.0;
+    }
+
   protected:
     void paintEvent(QPaintEvent* e) override {
         QSlider::paintEvent(e);
@@ -156,6 +168,14 @@ double Slider::thumbOffset() const {
     return length * (s_.value - s_.min) / static_cast<double>(s_.max - s_.min);
 }
 
+double Slider::valueCentre(int value) const {
+    if (auto* s = dynamic_cast<SelectionSlider*>(widget_.data()))
+        return toTwips(s->thumbCentre(std::clamp(value, s_.min, s_.max)));
+    const double length = s_.orientation == 1 ? Height() : Width();
+    if (s_.max <= s_.min) return 0;
+    return length * (std::clamp(value, s_.min, s_.max) - s_.min) / (s_.max - s_.min);
+}
+
 bool Slider::userDrag(int button, const std::vector<int>& values) {
     if (inert() || !enabledChain() || !form_->userReachable()) return false;
     bool ok = form_->userMove(*this, FocusReason::Mouse, [&] {
@@ -221,8 +241,8 @@ bool Slider::filterEvent(QObject* watched, QEvent* event) {
         int button = me->button() == Qt::LeftButton ? 1 : me->button() == Qt::RightButton ? 2 : 4;
         pressValue_ = s_.value;
         dragging_ = true;
-        raise("MouseDown", MouseDown, Raise::User, button, 0, me->position().x() * TwipsPerPixel,
-              me->position().y() * TwipsPerPixel);
+        raise("MouseDown", MouseDown, Raise::User, button, 0, toTwips(me->position().x()),
+              toTwips(me->position().y()));
         push();  // the handler may have placed the thumb
         return false;
     }
@@ -230,8 +250,8 @@ bool Slider::filterEvent(QObject* watched, QEvent* event) {
         dragging_ = false;
         auto* me = static_cast<QMouseEvent*>(event);
         int button = me->button() == Qt::LeftButton ? 1 : me->button() == Qt::RightButton ? 2 : 4;
-        raise("MouseUp", MouseUp, Raise::User, button, 0, me->position().x() * TwipsPerPixel,
-              me->position().y() * TwipsPerPixel);
+        raise("MouseUp", MouseUp, Raise::User, button, 0, toTwips(me->position().x()),
+              toTwips(me->position().y()));
         if (s_.value != pressValue_) raise("Change", Change, Raise::User);
         return false;
     }

@@ -43,6 +43,9 @@ class Slider : public Control {
 
     // Pixel-free thumb position in twips along the track, for MouseDown coordinates.
     double thumbOffset() const;
+    // Where the middle of the thumb is drawn at `value`: twips from the slider's left (top when
+    // vertical) edge, so a label can be placed under the value it names.
+    double valueCentre(int value) const;
 
   protected:
     QWidget* createWidget(QWidget* parent) override;

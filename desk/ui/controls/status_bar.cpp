@@ -30,11 +30,19 @@ StatusBar& StatusBar::Panels(int i) {
     return *this;
 }
 
+Status StatusBar::setAlign(int v) {
+    if (inert()) return Status::Refused;
+    if (v != 0 && v != 2) return refused("Align must be 0 or 2");
+    align_ = v;
+    dock();
+    return Status::Ok;
+}
+
 void StatusBar::dock() {
-    if (!widget_ || !widget_->parentWidget()) return;
+    if (align_ == 0 || !widget_ || !widget_->parentWidget()) return;
     QWidget* area = widget_->parentWidget();
     int h = widget_->sizeHint().height();
-    Move(0, (area->height() - h) * TwipsPerPixel, area->width() * TwipsPerPixel, h * TwipsPerPixel);
+    Move(0, toTwips(area->height() - h), toTwips(area->width()), toTwips(h));
 }
 
 }  // namespace velt::ui

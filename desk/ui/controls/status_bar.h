@@ -1,5 +1,6 @@
-// Status bar over QStatusBar, docked at the bottom of the form: one panel whose Text (also
-// Panels(1).Text) reads back exactly what was stored.
+// Status bar over QStatusBar: one panel whose Text (also Panels(1).Text) reads back exactly what
+// was stored. Align 2 (the default) docks it at the bottom of its container at the container's
+// width; Align 0 keeps it where Left, Top, Width and Height place it.
 #pragma once
 
 #include "desk/ui/control.h"
@@ -16,14 +17,21 @@ class StatusBar : public Control {
     // The one panel; Panels(1).Text() and Panels(1).setText() reach the same text.
     StatusBar& Panels(int i);
 
-    void dock();  // follows the form's client width
+    int Align() const { return align_; }
+    Status setAlign(int v);  // 0 none, 2 bottom
+
+    void dock();  // follows the container's width when docked
 
   protected:
     QWidget* createWidget(QWidget* parent) override;
-    void resetState() override { text_.clear(); }
+    void resetState() override {
+        text_.clear();
+        align_ = 2;
+    }
 
   private:
     std::string text_;
+    int align_ = 2;
 };
 
 }  // namespace velt::ui

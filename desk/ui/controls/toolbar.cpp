@@ -120,7 +120,7 @@ void Toolbar::userClick(ToolbarButton& button) {
 void Toolbar::dock() {
     if (!widget_ || !widget_->parentWidget()) return;
     QWidget* area = widget_->parentWidget();
-    Move(0, 0, area->width() * TwipsPerPixel, widget_->sizeHint().height() * TwipsPerPixel);
+    Move(0, 0, toTwips(area->width()), toTwips(widget_->sizeHint().height()));
 }
 
 }  // namespace velt::ui

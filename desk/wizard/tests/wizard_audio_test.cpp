@@ -79,6 +79,7 @@ TEST_F(WizardAudio, TheNeedleSpansTheDialFrom5To235) {
         DrawTempoNeedle(w.gauTempo, w.gauTempoLine, c.tempo);
         EXPECT_EQ(w.gauTempoLine.X1(), c.x) << c.tempo;
         EXPECT_EQ(w.gauTempoLine.Y1(), c.y) << c.tempo;
+        expectNeedleOnDial(w.gauTempo, w.gauTempoLine, c.tempo);
     }
     // Through the page: the recorder validates, then the needle follows.
     w.optWave(0).setValue(true);
@@ -87,6 +88,7 @@ TEST_F(WizardAudio, TheNeedleSpansTheDialFrom5To235) {
     w.txtTempo.setText("120");
     EXPECT_EQ(w.gauTempoLine.X1(), cx);
     EXPECT_EQ(w.gauTempoLine.Y1(), cy - 560);
+    expectNeedleOnDial(w.gauTempo, w.gauTempoLine, "120");
 }
 
 TEST_F(WizardAudio, TheBeatsUpDownAtZeroShowsAuto) {

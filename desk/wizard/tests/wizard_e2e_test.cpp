@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <functional>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -21,6 +21,7 @@
 #include "platform/mci/mci.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
+#include "platform/wave_io/file_wave_in.h"
 #include "scoped_env.h"
 
 namespace velt::desk {
@@ -39,7 +40,8 @@ class WizardE2E : public MainWindowTest {
             fs::copy_file(test::sourceDir() / "data" / file, fs::path(G().InstallFolder) / file);
     }
     void TearDown() override {
-        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
+        if (const BridgeCalls* bridge = Bridge())
+            bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
         platform::mci::closeAll();
         platform::wave_in::useDevices(nullptr);
@@ -68,8 +70,8 @@ class WizardE2E : public MainWindowTest {
         for (const std::string& line : test::splitLines(csv)) {
             int track = 0, channel = 0, a = 0, b = 0;
             long time = 0;
-            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time,
-                            &channel, &a, &b) == 5 &&
+            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
+                            &a, &b) == 5 &&
                 b > 0)
                 content.keys.insert(a);
             else if (std::sscanf(line.c_str(), "%d, %ld, Program_c, %d, %d", &track, &time,
@@ -136,6 +138,8 @@ class WizardE2E : public MainWindowTest {
             sox += std::string(i > 0 ? " :" : "") + " synth 0.7 pluck " + notes[i];
         return test::runCommand(sox + " 2>&1").exitCode == 0;
     }
+
+    std::vector<int> recordDirectly(const std::string& sound);
 
     platform::wave_in::FakeWaveIn input;  // the sound card, for the scenarios that record
     platform::midi_out::RecordingMidiOut midi{2};
@@ -242,7 +246,8 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
         ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
         ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
         u.click(w.cmdSave);
-        nextUntilFinish(w, u, [](int) {}, steps);
+        nextUntilFinish(
+            w, u, [](int) {}, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
@@ -250,6 +255,74 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
     EXPECT_EQ(steps.front(), 15);
     const MidiContent content = convertedAlone(m, take, "record.mid");
     for (int key : {62, 65, 69}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
+}
+
+// The default road: "Record directly" to the metronome with its default tempo and "Auto" beats
+// per measure, a take of twenty notes on the beats, Save, and every later page left as it is.
+// The sound card is the file-backed one, so the level meter's first reading is already the
+// player's first note. `sound` is the sox synth type of each 0.5 s note. Returns the keys of the
+// MIDI file's note-ons in order.
+std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
+    const fs::path played = dir / "played.wav";
+    std::string synth;
+    for (const char* note : {"C4", "E4", "G4", "C5", "D4", "F4", "A4", "D5", "E4", "G4",
+                             "B4", "E5", "F4", "A4", "C5", "F5", "G4", "B4", "D5", "G5"})
+        synth += std::string(synth.empty() ? "" : " :") + " synth 0.5 " + sound + " " + note;
+    EXPECT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " +
+                               test::shellQuote(played.string()) + synth)
+                  .exitCode,
+              0);
+    platform::wave_in::FileDevices soundCard(played, &ui::runtime().clock());
+    platform::wave_in::useDevices(&soundCard);
+    platform::midi_out::useDevices(&midi);  // the metronome plays on it
+    frmMain& m = start();
+    const std::string take = (dir / "music" / "take.wav").string();
+    fs::create_directories(dir / "music");
+    std::vector<int> steps;
+    ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
+        ASSERT_TRUE(w.optWave(0).Value());  // "Record directly" is the default
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 2);
+        EXPECT_EQ(w.txtTimeNum.Text(), "Auto");
+        u.click(w.cmdNav(3));
+        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
+        for (int i = 0; i < 20 && ui::forms::get<frmRecord>().RecordState() != "Record"; ++i)
+            ui.advance(250);
+        ASSERT_EQ(ui::forms::get<frmRecord>().RecordState(), "Record");
+        ui.advance(10500);
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        u.click(w.cmdSave);
+        nextUntilFinish(
+            w, u, [](int) {}, steps);
+    });
+    convertOnFinish();
+    ui.user().toolbar(m.Toolbar, "New");
+
+    EXPECT_EQ(steps, (std::vector<int>{15, 6, 8, 10, 11, 12}));
+    EXPECT_EQ(G().InputThreshold, 384);  // the first reading was music: not a threshold
+    EXPECT_EQ(G().Tempo, 120);
+    convertedAlone(m, take, "record-directly-" + sound + ".mid");
+    std::vector<int> keys;
+    const std::string csv =
+        test::runCommand("midicsv " + test::shellQuote(G().MidiFiles(1))).output;
+    for (const std::string& line : test::splitLines(csv)) {
+        int track = 0, channel = 0, key = 0, velocity = 0;
+        long time = 0;
+        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
+                        &key, &velocity) == 5 &&
+            velocity > 0)
+            keys.push_back(key);
+    }
+    return keys;
+}
+
+const std::vector<int> kTwentyNotes = {60, 64, 67, 72, 62, 65, 69, 74, 64, 67,
+                                       71, 76, 65, 69, 72, 77, 67, 71, 74, 79};
+
+TEST_F(WizardE2E, RecordDirectlyWithTheDefaults) {
+    EXPECT_EQ(recordDirectly("sine"), kTwentyNotes);
 }
 
 TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
@@ -336,7 +409,8 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
         u.click(w.optWave(2));
         ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
         std::vector<int> first;
-        nextUntilFinish(w, u, [](int) {}, first);
+        nextUntilFinish(
+            w, u, [](int) {}, first);
     });
     convertOnFinish(/*closeResults=*/false);
     std::string master;
@@ -364,7 +438,8 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
         ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
         ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
         u.click(w.cmdSave);
-        nextUntilFinish(w, u, [](int) {}, steps);
+        nextUntilFinish(
+            w, u, [](int) {}, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");

@@ -71,6 +71,18 @@ class WizardTest : public ::testing::Test {
                 std::round(dial.Top() + std::round(dial.Height()) / 2)};
     }
 
+    // Both ends of a needle: the pivot at the dial's centre, the tip inside the dial.
+    static void expectNeedleOnDial(const ui::PictureBox& dial, const ui::Line& needle,
+                                   const std::string& tempo) {
+        const auto [cx, cy] = dialCentre(dial);
+        EXPECT_EQ(needle.X2(), cx) << tempo;
+        EXPECT_EQ(needle.Y2(), cy) << tempo;
+        EXPECT_GE(needle.X1(), dial.Left()) << tempo;
+        EXPECT_LE(needle.X1(), dial.Left() + dial.Width()) << tempo;
+        EXPECT_GE(needle.Y1(), dial.Top()) << tempo;
+        EXPECT_LE(needle.Y1(), dial.Top() + dial.Height()) << tempo;
+    }
+
     ui::test::Script ui;
     test::TempDir dir;
     platform::midi_out::RecordingMidiOut midi{2};

@@ -100,8 +100,8 @@ TEST_F(WizardFlow, TheExampleEnsembleIsConfirmedOrExplained) {
         match.defaultAnswer = ui::No;
         ui.expectBox(match).answer(answer);
         if (answer == ui::No)
-            ui.expectBox(Box("Click the folder button to select an ensemble, or click the globe "
-                             "button to create your own ensemble.",
+            ui.expectBox(Box("Click Browse to select an ensemble, or click Edit to create your "
+                             "own ensemble.",
                              "Project Wizard", 64))
                 .answer(ui::OK);
         w.cmdNav_Click(3);
@@ -118,7 +118,7 @@ TEST_F(WizardFlow, TappingPageRefusesTheUntouchedTempo) {
     w.ShowStep(9);
     w.chkTempoDetect.setEnabled(false);
     w.txtTempo1.setText("120");
-    ui.expectBox(Box("Click the arrow Play button to start playing the audio file, then tap the "
+    ui.expectBox(Box("Click the Play button to start playing the audio file, then tap the "
                      "Space Bar along with the beat of the music.",
                      "Project Wizard", 48))
         .answer(ui::OK);

@@ -241,5 +241,42 @@ TEST(WizardNavigation, InvariantsHoldForEveryCombinationOfChoices) {
     }
 }
 
+// The road from the first step to the finish, as Next walks it; empty when it never gets there.
+std::vector<int> roadOf(const WizardChoices& c) {
+    std::vector<int> road{FirstStep};
+    while (road.back() != FinishStep && road.size() <= 2 * LastStep) {
+        const int next = NextStep(road.back(), c).step;
+        if (next == road.back()) return {};
+        road.push_back(next);
+    }
+    return road.back() == FinishStep ? road : std::vector<int>{};
+}
+
+TEST(WizardNavigation, ThePositionCountsTheStepsOfTheRoadTaken) {
+    Choice file;  // an audio file, instruments unknown, easy timing
+    const WizardChoices c = file.snapshot();
+    const std::vector<int> road{1, 4, 15, 16, 14, 11, 12};
+    ASSERT_EQ(roadOf(c), road);
+    for (size_t i = 0; i < road.size(); ++i)
+        EXPECT_EQ(PositionOnRoad(static_cast<int>(i) + 1, road[i], c),
+                  (RoadPosition{static_cast<int>(i) + 1, 7}))
+            << road[i];
+
+    // Every road Next walks to the finish numbers its steps 1, 2, ... of its length.
+    EXPECT_EQ(PositionOnRoad(1, FinishStep, c), (RoadPosition{1, 1}));
+    int failures = 0;
+    for (const WizardChoices& any : everyCombination()) {
+        const std::vector<int> r = roadOf(any);
+        for (size_t i = 0; i < r.size() && failures < 10; ++i) {
+            const RoadPosition at = PositionOnRoad(static_cast<int>(i) + 1, r[i], any);
+            if (at != RoadPosition{static_cast<int>(i) + 1, static_cast<int>(r.size())}) {
+                ADD_FAILURE() << "step " << r[i] << " is " << at.position << " of " << at.total
+                              << ", not " << i + 1 << " of " << r.size();
+                ++failures;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velt::desk

@@ -143,6 +143,7 @@ TEST_F(WizardTempo, TheNeedleSpansFiveToTwoHundredThirtyFive) {
     const double cy = std::round(w.gauTempo1.Top() + std::round(w.gauTempo1.Height()) / 2);
     auto tip = [&](const std::string& tempo) {
         w.txtTempo1.setText(tempo);
+        expectNeedleOnDial(w.gauTempo1, w.gauTempoLine1, tempo);
         return std::pair{w.gauTempoLine1.X1(), w.gauTempoLine1.Y1()};
     };
     const auto right = tip("235");
@@ -157,6 +158,36 @@ TEST_F(WizardTempo, TheNeedleSpansFiveToTwoHundredThirtyFive) {
     EXPECT_EQ(left.first, cx - 500);
     EXPECT_EQ(left.second, cy - 60);
     EXPECT_EQ(w.txtTempo1.Text(), editor().txtTempo.Text());
+}
+
+}  // namespace
+}  // namespace velt::desk
+
+namespace velt::desk {
+namespace {
+
+class WizardPictures : public WizardTest {};
+
+// The page picture tells where the page lies on the road taken, not the page's own number.
+TEST_F(WizardPictures, EachPageShowsItsPlaceOnTheRoad) {
+    frmWizard& w = wizard();
+    addAudio(wave("one.wav"));
+    w.optWave(2).setValue(true);  // an audio file; instruments unknown, easy timing
+    const int road[] = {1, 4, 15, 16, 14, 11, 12};
+    for (int i = 0; i < 7; ++i) {
+        if (road[i] == 4) ui.expectFileDialog({.title = "Select Audio File"}).cancel();
+        w.ShowStep(road[i]);
+        const ui::Picture shown = w.imgStep(road[i]).getPicture();
+        ASSERT_FALSE(shown.empty()) << road[i];
+        EXPECT_EQ(*shown.image(), *WizardRoadPicture({i + 1, 7}).image()) << road[i];
+        if (road[i] != i + 1) {
+            EXPECT_NE(*shown.image(), *WizardRoadPicture({road[i], 7}).image()) << road[i];
+        }
+    }
+    // Back to the second step: it is step 2 again, and the road ahead is counted anew.
+    ui.expectFileDialog({.title = "Select Audio File"}).cancel();
+    w.ShowStep(4);
+    EXPECT_EQ(*w.imgStep(4).getPicture().image(), *WizardRoadPicture({2, 7}).image());
 }
 
 }  // namespace

@@ -12,11 +12,13 @@ namespace velt::engine {
 
 namespace {
 
-// Too little to go on: an error when the tempo or the resolution must come from the audio,
-// otherwise a 4/4 bar with the project's tempo.
+// Too little to go on: an error when the tempo must come from the audio, otherwise a 4/4 bar
+// with the project's tempo. An automatic resolution then follows from that tempo, as it does
+// when the project gives the numerator: a take of steady notes played to a metronome has no
+// loudness onsets, yet its tempo is known.
 TimingDecision withoutEvidence(const TimingSettings& settings, int detail) {
     TimingDecision decision;
-    if (settings.tempoDetect || settings.resolution < 0) {
+    if (settings.tempoDetect) {
         decision.finishType = kTooLittleForTiming;
         decision.finishDetail = detail;
         return decision;
