@@ -9,6 +9,7 @@
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/startup/start_up.h"
 #include "desk/ui/ui.h"
+#include "desk/windows.h"
 #include "platform/folders/instance_lock.h"
 #include "platform/mci/mci.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);  // the main window's closing ends the program
 
     velt::desk::ProgramEndHook() = [] { QCoreApplication::exit(0); };
+    velt::desk::RegisterWindows();
     std::unique_ptr<velt::platform::InstanceLock> lock;
     int status = velt::desk::StartProgram(commandLine, lock, noDisplay);
     if (status < 0) status = velt::desk::LoadedMainForm() != nullptr ? app.exec() : 0;
