@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desk/core/main_window/frm_main.h"
+#include "desk/core/startup/end_signals.h"
 #include "desk/core/startup/start_up.h"
 #include "desk/ui/ui.h"
 #include "platform/folders/instance_lock.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);  // the main window's closing ends the program
 
     velt::desk::ProgramEndHook() = [] { QCoreApplication::exit(0); };
+    const velt::desk::EndSignalWatch endSignals;  // SIGTERM and the like end the helpers too
     std::unique_ptr<velt::platform::InstanceLock> lock;
     int status = velt::desk::StartProgram(commandLine, lock, noDisplay);
     if (status < 0) status = velt::desk::LoadedMainForm() != nullptr ? app.exec() : 0;

@@ -40,6 +40,13 @@ typedef enum KvxResult {
  * A reader compares the whole part, as the line holds it with three decimals. */
 #define KVX_STATUS_FINISHED 100000.0f
 
+/* The engine ended without a final status line: -8.000 when it crashed or was killed, -8.001
+ * when it could not write that line (it exits with KVX_EXIT_STATUS_LOST then): the exchange
+ * folder is full or unwritable. */
+#define KVX_STATUS_ENGINE_STOPPED -8.0f
+#define KVX_STATUS_NOT_WRITTEN -8.001f
+#define KVX_EXIT_STATUS_LOST 3
+
 /* The commands the bridge writes into the command file and the engine obeys, one number each;
  * KVX_COMMAND_PATCH is followed by a blank and the program number. */
 typedef enum KvxCommand {

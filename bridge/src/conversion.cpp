@@ -1,5 +1,8 @@
 #include "conversion.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -53,8 +56,9 @@ Result Conversion::begin(const std::string& projectFile) {
     removeQuietly(commandFile);
 
     fs::path engine = (platform::systemFolder() / kEngineName).lexically_normal();
-    std::optional<pid_t> pid = platform::startDetached(
-        engine, {engine.string(), projectFile, statusFile.string(), commandFile.string()});
+    // The engine ends with the program that started it: SIGTERM, which it takes as a cancel.
+    std::optional<pid_t> pid = platform::startBoundChild(
+        engine, {engine.string(), projectFile, statusFile.string(), commandFile.string()}, SIGTERM);
     if (!pid) return KVX_ENGINE_NOT_STARTED;
     running_ = true;
     statusFile_ = statusFile;
@@ -67,7 +71,8 @@ Result Conversion::status(ConvertStatus& record) {
     collectEndedEngines();
     if (!running_) return KVX_NOT_RUNNING;
     // Ask first, read after: an engine that had ended before the read has written all it ever will.
-    bool engineEnded = !platform::isAlive(engine_);
+    int waitStatus = 0;
+    bool engineEnded = !platform::isAlive(engine_, waitStatus);
     std::optional<std::string> line = readStatusFile(statusFile_);
     bool complete = line && parseStatusLine(*line, record);
     if (complete && isFinalStatus(record.status)) {
@@ -77,7 +82,9 @@ Result Conversion::status(ConvertStatus& record) {
     if (engineEnded) {
         // Crashed, killed or out of memory: report it as the run's outcome instead of waiting
         // for a final line that will never come.
-        record.status = kEngineStoppedStatus;
+        const bool lineLost =
+            WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == KVX_EXIT_STATUS_LOST;
+        record.status = lineLost ? kStatusNotWrittenStatus : kEngineStoppedStatus;
         endRun(true);
         return KVX_DONE;
     }

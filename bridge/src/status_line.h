@@ -17,6 +17,9 @@ bool parseStatusLine(std::string_view line, ConvertStatus& record);
 bool isFinalStatus(float status);
 
 // The status value the bridge reports when the engine ended without a final status line.
-inline constexpr float kEngineStoppedStatus = -8.0f;
+inline constexpr float kEngineStoppedStatus = KVX_STATUS_ENGINE_STOPPED;
+// ... and when the engine said (by its exit status) that it could not write that line: the
+// exchange folder is full or unwritable.
+inline constexpr float kStatusNotWrittenStatus = KVX_STATUS_NOT_WRITTEN;
 
 }  // namespace velt::bridge

@@ -1,6 +1,9 @@
 // The bridge driving the real engine, found where an installation puts it: build/bin beside the
 // library's build/lib (no VELTRANE_SYSTEM_DIR).
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 
 #include "bridge_fixture.h"
 
@@ -84,4 +87,27 @@ TEST_F(RealEngineBridge, ACancelEndsTheRunWithMinusOneAndLeavesTheBridgeIdle) {
     EXPECT_EQ(GetStatus(&record), 1);
     EXPECT_EQ(CancelConvert(), 1);
     EXPECT_FALSE(fs::exists(commandFile()));
+}
+
+// An engine that can write no file (here: a file size limit of 0 bytes; a full exchange folder
+// alike) ends saying so by its exit status, and the run's outcome is that, not a vanished engine.
+TEST_F(RealEngineBridge, AStatusFileThatCannotBeWrittenIsReportedAsSuch) {
+    fs::path midi = root_ / "limited.mid";
+    fs::path project = makeProject(makeWav("limited.wav", 1), midi);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit none = saved;
+    none.rlim_cur = 0;
+    // The engine inherits the limit and the ignored signal (a write past the limit then fails
+    // instead of ending the process).
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const int begun = BeginConvert(project.c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_EQ(begun, 0);
+    const std::vector<ConvertStatus> seen = pollUntilEnd(60);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_FLOAT_EQ(seen.back().status, -8.001f);
+    EXPECT_FALSE(fs::exists(midi));
 }

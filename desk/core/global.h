@@ -198,6 +198,11 @@ struct Global : ProjectRecord {
     bool SplashMode = false;
     std::string RecordMark;
 
+    // The program's own helper running now (the MP3 decoder) and its working files: what an end
+    // of the program by a signal stops and removes. 0 and empty while none runs.
+    int64_t HelperTask = 0;
+    std::vector<std::string> HelperFiles;
+
     // Private state of the outside-tool procedures.
     struct ToolWindows {
         int64_t controlPanelTask = 0;

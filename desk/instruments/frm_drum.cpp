@@ -80,6 +80,7 @@ void frmDrum::design() {
     lblPitchMode.setCaption("Polyphony:");
     txtPitchMode.Move(8160, 5340, 600, 315);
     spnPitchMode.Move(8760, 5340, 255, 315);
+    spnPitchMode.setBuddy(txtPitchMode);
     spnPitchMode.setMin(1);
     spnPitchMode.setMax(128);
 

@@ -6,6 +6,7 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
+#include "desk/core/shared/note_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 #include "desk/instruments/channel_allocation.h"
@@ -33,6 +34,12 @@ std::string startingFileName(const std::string& name, const std::string& extensi
 
 frmProperties& settings() {
     return ui::forms::get<frmProperties>();
+}
+
+// A note's name spelled for the key the settings dialog shows: the editor works beside the
+// dialog's own unapplied edits.
+std::string noteName(int32_t note) {
+    return ValToKey(note, settings().ListedKeySignature());
 }
 
 // A channel or polyphony box's number; an empty box or one that reads no number counts as 0.
@@ -139,6 +146,7 @@ void frmEns::designRow(int row, ui::Control& container, double top) {
     txtChannel(row).Move(3120, top, 420, 315);
     spnChannel(row).setContainer(container);
     spnChannel(row).Move(3540, top, 240, 315);
+    spnChannel(row).setBuddy(txtChannel(row));
     chkMute(row).setContainer(container);
     chkMute(row).Move(3840, top + 60, 255, 255);
     chkMute(row).setToolTipText("Mute");
@@ -146,16 +154,19 @@ void frmEns::designRow(int row, ui::Control& container, double top) {
     txtPoly(row).Move(4200, top, 420, 315);
     spnPoly(row).setContainer(container);
     spnPoly(row).Move(4620, top, 240, 315);
+    spnPoly(row).setBuddy(txtPoly(row));
     txtKeyMin(row).setContainer(container);
     txtKeyMin(row).Move(4980, top, 540, 315);
     spnKeyMin(row).setContainer(container);
     spnKeyMin(row).Move(5520, top, 240, 315);
+    spnKeyMin(row).setBuddy(txtKeyMin(row));
     sldNoteRange(row).setContainer(container);
     sldNoteRange(row).Move(5820, top, 2400, 315);
     txtKeyMax(row).setContainer(container);
     txtKeyMax(row).Move(8280, top, 540, 315);
     spnKeyMax(row).setContainer(container);
     spnKeyMax(row).Move(8820, top, 240, 315);
+    spnKeyMax(row).setBuddy(txtKeyMax(row));
     optTrackL(row).setContainer(container);
     optTrackL(row).Move(9180, top + 30, 420, 255);
     optTrackL(row).setCaption("L");
@@ -203,12 +214,14 @@ void frmEns::design() {
     txtKeyMin(kMasterRange).Move(120, 300, 540, 315);
     spnKeyMin(kMasterRange).setContainer(fraMaster);
     spnKeyMin(kMasterRange).Move(660, 300, 240, 315);
+    spnKeyMin(kMasterRange).setBuddy(txtKeyMin(kMasterRange));
     sldNoteRange(kMasterRange).setContainer(fraMaster);
     sldNoteRange(kMasterRange).Move(960, 300, 1500, 315);
     txtKeyMax(kMasterRange).setContainer(fraMaster);
     txtKeyMax(kMasterRange).Move(2520, 300, 540, 315);
     spnKeyMax(kMasterRange).setContainer(fraMaster);
     spnKeyMax(kMasterRange).Move(3060, 300, 240, 315);
+    spnKeyMax(kMasterRange).setBuddy(txtKeyMax(kMasterRange));
     cmdFullRange.setContainer(fraMaster);
     cmdFullRange.Move(3360, 300, 1020, 315);
     cmdFullRange.setCaption("&Full Range");
@@ -288,8 +301,8 @@ void frmEns::Form_Load() {
     loadRows(rows);
 
     // The master range from the settings dialog's note boxes.
-    const int low = std::clamp(dialog.KeyToVal(dialog.txtKeyMin.Text()), 0, 127);
-    const int high = std::clamp(dialog.KeyToVal(dialog.txtKeyMax.Text()), 0, 127);
+    const int low = std::clamp(KeyToVal(dialog.txtKeyMin.Text()), 0, 127);
+    const int high = std::clamp(KeyToVal(dialog.txtKeyMax.Text()), 0, 127);
     g.PartKeyMax[kMasterRange] = high;
     g.PartKeyMin[kMasterRange] = low;
     SetRange(kMasterRange, std::min(low, high), std::max(low, high));
@@ -457,9 +470,8 @@ void frmEns::cboPatch_Click(int Index) {
     const int low = line->low > 0 ? line->low : 28;
     const int high = line->high > 0 ? line->high : 85;
     const int poly = line->poly > 0 ? std::min(line->poly, kPolyMax) : 30;
-    frmProperties& dialog = settings();
-    const bool differs = txtKeyMin(Index).Text() != dialog.ValToKey(std::clamp(low, 0, 127)) ||
-                         txtKeyMax(Index).Text() != dialog.ValToKey(std::clamp(high, 0, 127)) ||
+    const bool differs = txtKeyMin(Index).Text() != noteName(std::clamp(low, 0, 127)) ||
+                         txtKeyMax(Index).Text() != noteName(std::clamp(high, 0, 127)) ||
                          boxNumber(txtPoly(Index)) != poly;
     if (!differs) return;
     const int answer = ShowMessage(
@@ -503,19 +515,18 @@ int frmEns::boxPoly(int row) {
 
 void frmEns::SetRange(int index, int low, int high) {
     Global& g = G();
-    frmProperties& dialog = settings();
     g.RowKeyMin[index] = low;
     g.RowKeyMax[index] = high;
-    txtKeyMax(index).setText(dialog.ValToKey(high));
+    txtKeyMax(index).setText(noteName(high));
     txtKeyMax_LostFocus(index);
-    txtKeyMin(index).setText(dialog.ValToKey(low));
+    txtKeyMin(index).setText(noteName(low));
     txtKeyMin_LostFocus(index);
 }
 
 void frmEns::txtKeyMin_LostFocus(int Index) {
     Global& g = G();
     frmProperties& dialog = settings();
-    const int n = dialog.KeyToVal(txtKeyMin(Index).Text());
+    const int n = KeyToVal(txtKeyMin(Index).Text());
     if (n == -1) {
         ShowMessage("Invalid Low Note.", ui::Exclamation, kTitle, 95);
         txtKeyMin(Index).SetFocus();
@@ -524,7 +535,7 @@ void frmEns::txtKeyMin_LostFocus(int Index) {
     const int high = g.RowKeyMax[Index];
     g.RowKeyMin[Index] = n > high ? high : std::max(n, 0);
     const int low = g.RowKeyMin[Index];
-    txtKeyMin(Index).setText(dialog.ValToKey(low));
+    txtKeyMin(Index).setText(noteName(low));
     sldNoteRange(Index).setSelStart(low);
     sldNoteRange(Index).setSelLength(g.RowKeyMax[Index] - low);
     ColorPitchRange();
@@ -537,7 +548,7 @@ void frmEns::txtKeyMin_LostFocus(int Index) {
 void frmEns::txtKeyMax_LostFocus(int Index) {
     Global& g = G();
     frmProperties& dialog = settings();
-    const int n = dialog.KeyToVal(txtKeyMax(Index).Text());
+    const int n = KeyToVal(txtKeyMax(Index).Text());
     if (n == -1) {
         ShowMessage("Invalid High Note.", ui::Exclamation, kTitle, 96);
         txtKeyMax(Index).SetFocus();
@@ -546,7 +557,7 @@ void frmEns::txtKeyMax_LostFocus(int Index) {
     const int low = g.RowKeyMin[Index];
     g.RowKeyMax[Index] = n >= 128 ? 127 : n < low ? low : n;
     const int high = g.RowKeyMax[Index];
-    txtKeyMax(Index).setText(dialog.ValToKey(high));
+    txtKeyMax(Index).setText(noteName(high));
     sldNoteRange(Index).setSelLength(high - sldNoteRange(Index).SelStart());
     ColorPitchRange();
     if (!EnsLoading && !Adjusting && !FullRanging) {
@@ -561,7 +572,7 @@ void frmEns::sldNoteRange_MouseDown(int Index, int Button) {
 }
 
 void frmEns::sldNoteRange_MouseUp(int Index, int Button) {
-    const std::string name = settings().ValToKey(sldNoteRange(Index).Value());
+    const std::string name = noteName(sldNoteRange(Index).Value());
     if (Button == 1) {
         txtKeyMax(Index).setText(name);
         txtKeyMax_LostFocus(Index);
@@ -600,7 +611,7 @@ void frmEns::spnPoly_DownClick(int Index) {
 void frmEns::spnKeyMin_UpClick(int Index) {
     const Global& g = G();
     if (g.RowKeyMin[Index] < g.RowKeyMax[Index]) {
-        txtKeyMin(Index).setText(settings().ValToKey(g.RowKeyMin[Index] + 1));
+        txtKeyMin(Index).setText(noteName(g.RowKeyMin[Index] + 1));
         txtKeyMin_LostFocus(Index);
     }
     ui::DoEvents();
@@ -609,7 +620,7 @@ void frmEns::spnKeyMin_UpClick(int Index) {
 void frmEns::spnKeyMin_DownClick(int Index) {
     const Global& g = G();
     if (g.RowKeyMin[Index] > 0) {
-        txtKeyMin(Index).setText(settings().ValToKey(g.RowKeyMin[Index] - 1));
+        txtKeyMin(Index).setText(noteName(g.RowKeyMin[Index] - 1));
         txtKeyMin_LostFocus(Index);
     }
     ui::DoEvents();
@@ -618,7 +629,7 @@ void frmEns::spnKeyMin_DownClick(int Index) {
 void frmEns::spnKeyMax_UpClick(int Index) {
     const Global& g = G();
     if (g.RowKeyMax[Index] < 127) {
-        txtKeyMax(Index).setText(settings().ValToKey(g.RowKeyMax[Index] + 1));
+        txtKeyMax(Index).setText(noteName(g.RowKeyMax[Index] + 1));
         txtKeyMax_LostFocus(Index);
     }
     ui::DoEvents();
@@ -627,7 +638,7 @@ void frmEns::spnKeyMax_UpClick(int Index) {
 void frmEns::spnKeyMax_DownClick(int Index) {
     const Global& g = G();
     if (g.RowKeyMax[Index] > g.RowKeyMin[Index]) {
-        txtKeyMax(Index).setText(settings().ValToKey(g.RowKeyMax[Index] - 1));
+        txtKeyMax(Index).setText(noteName(g.RowKeyMax[Index] - 1));
         txtKeyMax_LostFocus(Index);
     }
     ui::DoEvents();

@@ -110,8 +110,9 @@ bool InstallDriverFiles(const DriverFolders& f, bool sixtyFourBit) {
         if (std::find(kept.begin(), kept.end(), target) != kept.end()) continue;
         if (!copyFile(f.source + from, target)) ok = false;
     }
-    const std::string command = f.base + "regedit.exe /s " + f.source + f.registryFile;
-    if (!DeskShell().startProgram(command, platform::WindowStyle::Hidden)) ok = false;
+    if (!DeskShell().startProgram({f.base + "regedit.exe", "/s", f.source + f.registryFile},
+                                  platform::WindowStyle::Hidden))
+        ok = false;
     return ok;
 }
 

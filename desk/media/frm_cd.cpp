@@ -58,7 +58,8 @@ int TrackItemSeconds(const std::string& item) {
     if (item.size() < 14) return 0;
     auto number = [&](size_t at) {
         const std::string digits = item.substr(at, 2);
-        return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })
+        return std::all_of(digits.begin(), digits.end(),
+                           [](char c) { return c >= '0' && c <= '9'; })
                    ? std::stoi(digits)
                    : 0;
     };
@@ -331,7 +332,8 @@ void frmCD::tmrStatus_Timer() {
             DiscardTransfer();
             LeaveTransferState();
         } else {
-            showList({"Please insert an audio CD", "into the selected drive", "and wait until ready."});
+            showList(
+                {"Please insert an audio CD", "into the selected drive", "and wait until ready."});
             lstTracks.setEnabled(false);
             UpdateWizardTrackList();
             setStatus(kNoCd);
@@ -516,7 +518,7 @@ void frmCD::mmCD_EjectClick(int& Cancel) {
 
 void frmCD::cmdMixer_Click() {
     Global& g = G();
-    if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
 }
 

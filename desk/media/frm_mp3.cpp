@@ -1,5 +1,10 @@
 #include "desk/media/frm_mp3.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "desk/core/global.h"
 #include "desk/core/shared/message.h"
 #include "desk/media/decode_files.h"
@@ -35,12 +40,18 @@ void frmMP3::design() {
 void frmMP3::Form_Load() {
     Global& g = G();
     g.WaveReady = false;
-    StatusFile = g.TempFolder + "/~stat.txt";
+    // Names of this run of the program: a decoder left by an earlier run that was killed can't
+    // write into them, and this decoder writes the WAV file into its place only once it is done.
+    const std::string run = std::to_string(getpid());
+    StatusFile = g.TempFolder + "/~stat-" + run + ".txt";
+    DecodeFile = g.WorkWaveFile + ".~" + run;
     RemoveFileQuietly(StatusFile);  // the next line read must be this decode's own
-    // Three argv elements, passed as they are: paths with blanks need no quoting.
+    RemoveFileQuietly(DecodeFile);
+    // Three argv elements, passed as they are: paths with blanks need no quoting. The decoder
+    // ends with the program, however the program ends.
     const std::string program = g.InstallFolder + "mpunpack";
-    std::optional<pid_t> task =
-        platform::startDetached(program, {program, g.SourceAudioFile, g.WorkWaveFile, StatusFile});
+    std::optional<pid_t> task = platform::startBoundChild(
+        program, {program, g.SourceAudioFile, DecodeFile, StatusFile}, SIGKILL);
     if (!task) {
         // Missing or not runnable: either way there is no decoder to wait for.
         ShowMessage("Unable to run decoder.", ui::Critical, "Converter", kRunHelp);
@@ -48,6 +59,8 @@ void frmMP3::Form_Load() {
         return;
     }
     TaskId = *task;
+    g.HelperTask = TaskId;
+    g.HelperFiles = {StatusFile, DecodeFile};
     tmrStatus.setEnabled(true);
 }
 
@@ -60,7 +73,16 @@ void frmMP3::tmrStatus_Timer() {
 
 bool frmMP3::handleLine(const std::string& line) {
     if (ContainsNoCase(line, "DONE")) {
-        G().WaveReady = true;
+        std::error_code ec;
+        std::filesystem::rename(DecodeFile, G().WorkWaveFile, ec);
+        if (ec) {
+            tmrStatus.setEnabled(false);
+            // "DONE" without its file: no decode to hand over.
+            ShowMessage("Unable to run decoder: Decoder failure.", ui::Critical, "Converter",
+                        kRunHelp);
+        } else {
+            G().WaveReady = true;
+        }
         unload();
         return true;
     }
@@ -99,7 +121,10 @@ void frmMP3::Form_Unload(int&) {
         TaskId = 0;
     }
     RemoveFileQuietly(StatusFile);
+    RemoveFileQuietly(DecodeFile);
     if (!G().WaveReady) RemoveFileQuietly(G().WorkWaveFile);
+    G().HelperTask = 0;
+    G().HelperFiles.clear();
 }
 
 }  // namespace velt::desk

@@ -1,5 +1,6 @@
 // frmMP3, the MP3 decoding window. It starts the decoder program mpunpack from the install folder
-// on SourceAudioFile, with WorkWaveFile and the status file ~stat.txt in the temp folder, and
+// on SourceAudioFile, with a working WAV file beside WorkWaveFile and the status file
+// ~stat-<process id>.txt in the temp folder (the decoder ends with the program), and
 // reads the status file's line every 500 ms: "DONE" sets WaveReady and closes the window, an
 // "ERROR" line is shown in a "Decode Error" box. The window never leaves a decoder running: Cancel
 // and every other way of closing end it (terminate and reap), and every decode that did not
@@ -28,8 +29,11 @@ class frmMP3 : public ui::Form {
     // The decoder gave no line: still running, or ended (then its line is read once more).
     void CheckDecoder();
 
-    // The status file and the decoder's process id (0 once it has ended or never started).
+    // The status file, the file the decoder writes (renamed to WorkWaveFile once it is done),
+    // both named for this run of the program, and the decoder's process id (0 once it has ended
+    // or never started).
     std::string StatusFile;
+    std::string DecodeFile;
     pid_t TaskId = 0;
 
   protected:

@@ -7,6 +7,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
@@ -127,8 +128,8 @@ void frmPlayer::Form_Load() {
     EndPosition = std::lround(g.EndPoint * 1000.0);
     StartPosition = g.StartPoint >= 0 ? std::lround(g.StartPoint * 1000.0) : 0;
     for (int i = 1; i <= g.AudioFileCount; ++i) {
-        cboAudioFile.AddItem(std::to_string(i) + ". " + BaseNameOf(g.AudioFiles(i)));
-        cboMidiFile.AddItem(std::to_string(i) + ". " + BaseNameOf(g.MidiFiles(i)));
+        cboAudioFile.AddItem(FileListRow(i, g.AudioFiles(i)));
+        cboMidiFile.AddItem(FileListRow(i, g.MidiFiles(i)));
     }
     // Selecting the audio row selects the same MIDI row and runs CheckFiles. Without files there
     // is no row: nothing is selected, copied or played.
@@ -407,7 +408,7 @@ void frmPlayer::cmdMidiEdit_Click() {
 
 void frmPlayer::cmdVolume_Click() {
     Global& g = G();
-    if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
 }
 

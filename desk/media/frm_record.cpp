@@ -150,6 +150,7 @@ void frmRecord::design() {
     lblTempo.setCaption("Tempo:");
     txtTempo.Move(1080, 270, 615, 315);
     spnTempo.Move(1695, 270, 255, 315);
+    spnTempo.setBuddy(txtTempo);
     spnTempo.setMin(5);
     spnTempo.setMax(1080);
     lblTimeNum.Move(120, 735, 1800, 255);
@@ -291,18 +292,28 @@ void frmRecord::deleteTake() {
 
 // ---- tempo and beats boxes
 
+// A box is checked when it is left, or with Enter (the window has no Default button); while the
+// user types, a number on its way ("1" before "120") stays as typed. What code writes into the
+// tempo box (the load, the spinner, a master file's tempo) is checked at once.
+
 void frmRecord::txtTempo_KeyPress(int& KeyAscii) {
     const bool digit = KeyAscii >= '0' && KeyAscii <= '9';
+    if (KeyAscii == 13 && ActiveControl() == &txtTempo) txtTempo_LostFocus();
     if (!digit && KeyAscii != 8 && KeyAscii != '.' && KeyAscii != ',') KeyAscii = 0;
 }
 
 void frmRecord::txtTimeNum_KeyPress(int& KeyAscii) {
     const bool digit = KeyAscii >= '0' && KeyAscii <= '9';
+    if (KeyAscii == 13 && ActiveControl() == &txtTimeNum) txtTimeNum_LostFocus();
     if (!digit && KeyAscii != 8) KeyAscii = 0;
 }
 
 void frmRecord::txtTempo_Change() {
     cmdKeep.setEnabled(true);
+    if (txtTempo.UserEdit()) {
+        setTempoNeedle(static_cast<float>(Val(txtTempo.Text())));  // the needle follows the typing
+        return;
+    }
     txtTempo_LostFocus();
 }
 
@@ -326,9 +337,13 @@ void frmRecord::txtTempo_LostFocus() {
 }
 
 void frmRecord::setTempoNeedle() {
+    setTempoNeedle(RecordTempo);
+}
+
+void frmRecord::setTempoNeedle(float tempo) {
     const auto cx = static_cast<int16_t>(std::lround(gauTempo.Left() + gauTempo.Width() / 2));
     const auto cy = static_cast<int16_t>(std::lround(gauTempo.Top() + gauTempo.Height() / 2));
-    const float shown = std::clamp(RecordTempo, 5.0f, 235.0f);
+    const float shown = std::clamp(tempo, 5.0f, 235.0f);
     const auto i = static_cast<int16_t>(std::lround(shown));
     gauTempoLine.setX2(ArcX(cx, 235, 5, i));
     gauTempoLine.setY2(ArcY(cy, 235, 5, i));
@@ -409,7 +424,7 @@ void frmRecord::cmdCDPlayer_Click() {
         "You should use the Direct CD Transfer feature rather than this window unless Direct CD "
         "Transfer is incompatible with your CD drive.",
         ui::Information, "CD Player");
-    if (!DeskShell().startProgram(g.Quote + g.CDPlayer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.CDPlayer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open CD Player.", ui::Critical, "CD Player", 144);
 }
 

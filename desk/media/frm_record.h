@@ -183,7 +183,8 @@ class frmRecord : public ui::Form {
     void setCounter(const std::string& caption);
     void setCounterColour(long colour);
     bool saveTake(const std::string& target);
-    void setTempoNeedle();
+    void setTempoNeedle();  // at RecordTempo
+    void setTempoNeedle(float tempo);
     void deleteTake();
     void placeThresholdLine();
 

@@ -1,6 +1,13 @@
 // The take: Record, Stop, Play and Save of the recording window, and its elapsed-time clock.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "desk/core/global.h"
 #include "desk/core/shared/message.h"
@@ -20,6 +27,46 @@ const char* const kFormat =
 
 std::string inQuotes(const std::string& path) {
     return G().Quote + path + G().Quote;
+}
+
+// A file descriptor closed when it goes.
+struct OpenFile {
+    explicit OpenFile(int descriptor) : fd(descriptor) {}
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd;
+};
+
+// Copies `from` into the new file `to` (which must not exist yet). On failure `why` is the
+// system's own reason ("No space left on device"), which the library's copy turns into
+// "Input/output error" when a disk fills up during the copy.
+bool copyNewFile(const fs::path& from, const fs::path& to, std::string& why) {
+    auto failed = [&why](int error) {
+        why = std::strerror(error);
+        return false;
+    };
+    OpenFile in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.fd < 0) return failed(errno);
+    OpenFile out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (out.fd < 0) return failed(errno);
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const ssize_t got = ::read(in.fd, block.data(), block.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return failed(errno);
+        if (got == 0) break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out.fd, block.data() + done, size_t(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return failed(put < 0 ? errno : ENOSPC);
+            done += put;
+        }
+    }
+    const int descriptor = std::exchange(out.fd, -1);
+    return ::close(descriptor) == 0 || failed(errno);
 }
 
 }  // namespace
@@ -286,8 +333,7 @@ bool frmRecord::saveTake(const std::string& target) {
     const fs::path temporary = destination.parent_path() / partName;
     if (fs::exists(fs::symlink_status(temporary, ec)))
         return fail("A file named " + temporary.filename().string() + " is in the way.");
-    if (!fs::copy_file(takePath_, temporary, ec)) {
-        const std::string why = ec ? ec.message() : "The copy failed.";
+    if (std::string why; !copyNewFile(takePath_, temporary, why)) {
         std::error_code ignored;
         if (fs::is_regular_file(fs::symlink_status(temporary, ignored)))
             fs::remove(temporary, ignored);

@@ -1,6 +1,8 @@
 // The numeric fields: each box selects and remembers its text on focus, filters keys, and on
 // leaving replaces an out-of-range value by the nearer bound and unreadable text by the text it
-// had on focus. Tempo and speed are checked on every change too.
+// had on focus. Tempo and speed are also checked on every change that is not the user's own edit
+// (loading, tapping, the spinners), so what code writes is held at once, while a number being
+// typed ("1" on the way to "120") is left alone until the box is left.
 #include <algorithm>
 #include <cmath>
 
@@ -67,6 +69,12 @@ void frmProperties::txtOctaves_LostFocus() {
 
 void frmProperties::txtPitchMode_Change() {
     edited();
+    // What the user types is taken when the box is left: a "1" on the way to "16" must not reset
+    // the gain, nor an erased box come back before the new number is typed.
+    if (txtPitchMode.UserEdit()) return;
+    applyPolyphony();
+}
+void frmProperties::applyPolyphony() {
     ui::DoEvents();
     double v = 0;
     if (!ReadBoxNumber(txtPitchMode.Text(), v)) {
@@ -92,6 +100,7 @@ void frmProperties::txtPitchMode_KeyPress(int& KeyAscii) {
 }
 void frmProperties::txtPitchMode_LostFocus() {
     HoldBoxNumber(txtPitchMode, 1, 128, remembered(txtPitchMode));
+    applyPolyphony();  // what was typed counts now
 }
 
 void frmProperties::txtReferencePitch_Change() {
@@ -116,6 +125,10 @@ void frmProperties::txtReferencePitch_LostFocus() {
 
 void frmProperties::txtSpeed_Change() {
     edited();
+    if (txtSpeed.UserEdit()) {
+        SetSpeedGauge();  // the needle follows the number being typed
+        return;
+    }
     txtSpeed_LostFocus();
 }
 void frmProperties::txtSpeed_GotFocus() {
@@ -145,6 +158,10 @@ void frmProperties::txtSpeed_LostFocus() {
 
 void frmProperties::txtTempo_Change() {
     edited();
+    if (txtTempo.UserEdit()) {
+        SetTempoGauge();
+        return;
+    }
     txtTempo_LostFocus();
 }
 void frmProperties::txtTempo_GotFocus() {

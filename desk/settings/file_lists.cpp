@@ -1,5 +1,7 @@
 // The audio and MIDI file lists: the two combos show the entries side by side, AudioList and
 // MidiList hold the full paths (1-based), and every audio file gets its MIDI file beside it.
+#include "desk/core/shared/file_lists.h"
+
 #include "desk/core/global.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
@@ -8,10 +10,6 @@
 namespace velt::desk {
 
 namespace {
-
-std::string rowText(size_t i, const std::string& path) {
-    return std::to_string(i) + ". " + BaseNameOf(path);
-}
 
 std::string identity(const std::string& path) {
     return FolderOf(path) + BaseNameOf(path);
@@ -42,12 +40,12 @@ void frmProperties::AddToFileList() {
         if (g.WizardRunning) Wizard->selectFileRows(row, row);
         return;
     }
-    CurrentMidiFile = key + ".mid";
+    CurrentMidiFile = MidiFileBeside(CurrentAudioFile);
     AudioList.push_back(CurrentAudioFile);
-    cboAudioFile.AddItem(rowText(AudioList.size() - 1, CurrentAudioFile));
+    cboAudioFile.AddItem(FileListRow(static_cast<int>(AudioList.size()) - 1, CurrentAudioFile));
     MidiList.resize(AudioList.size());
     MidiList.back() = CurrentMidiFile;
-    cboMidiFile.AddItem(rowText(MidiList.size() - 1, CurrentMidiFile));
+    cboMidiFile.AddItem(FileListRow(static_cast<int>(MidiList.size()) - 1, CurrentMidiFile));
 
     cboAudioFile.setListIndex(cboAudioFile.ListCount() - 1);
     cboMidiFile.setListIndex(cboMidiFile.ListCount() - 1);
@@ -125,10 +123,8 @@ void frmProperties::cboAudioFile_Change() {
         for (int i = CurrentAudioIndex + 1; i <= n - 1; ++i) {
             AudioList[static_cast<size_t>(i)] = AudioList[static_cast<size_t>(i) + 1];
             MidiList[static_cast<size_t>(i)] = MidiList[static_cast<size_t>(i) + 1];
-            cboAudioFile.setList(
-                i - 1, rowText(static_cast<size_t>(i), AudioList[static_cast<size_t>(i)]));
-            cboMidiFile.setList(i - 1,
-                                rowText(static_cast<size_t>(i), MidiList[static_cast<size_t>(i)]));
+            cboAudioFile.setList(i - 1, FileListRow(i, AudioList[static_cast<size_t>(i)]));
+            cboMidiFile.setList(i - 1, FileListRow(i, MidiList[static_cast<size_t>(i)]));
         }
     }
     if (n > 0) {
@@ -180,7 +176,7 @@ void frmProperties::RenumberMidiFileList() {
     const int row = cboMidiFile.ListIndex();
     if (row < 0 || static_cast<size_t>(row) + 1 >= MidiList.size()) return;
     MidiList[static_cast<size_t>(row) + 1] = CurrentMidiFile;
-    cboMidiFile.setList(row, rowText(static_cast<size_t>(row) + 1, CurrentMidiFile));
+    cboMidiFile.setList(row, FileListRow(row + 1, CurrentMidiFile));
     cboAudioFile.setListIndex(row);
     edited();
 }

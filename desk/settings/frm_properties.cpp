@@ -199,11 +199,13 @@ void frmProperties::design() {
     in(txtStartPoint, fraTimeRange, 720, 630, 1080, 315);
     txtStartPoint.setMask("##:##:##");
     in(spnStartPoint, fraTimeRange, 1800, 630, 255, 315);
+    spnStartPoint.setBuddy(txtStartPoint);
     in(lblEnd, fraTimeRange, 2400, 690, 600, 255);
     lblEnd.setCaption("End:");
     in(txtEndPoint, fraTimeRange, 3000, 630, 1080, 315);
     txtEndPoint.setMask("##:##:##");
     in(spnEndPoint, fraTimeRange, 4080, 630, 255, 315);
+    spnEndPoint.setBuddy(txtEndPoint);
     in(sldTimeRange, fraTimeRange, 120, 1080, 4560, 435);
     sldTimeRange.setMax(3600);
 
@@ -251,12 +253,14 @@ void frmProperties::design() {
     lblKeyMin.setCaption("Low:");
     in(txtKeyMin, fraNoteRange, 720, 300, 720, 315);
     in(spnKeyMin, fraNoteRange, 1440, 300, 255, 315);
+    spnKeyMin.setBuddy(txtKeyMin);
     in(cmdsndKeyMin, fraNoteRange, 1800, 270, 1440, 375);
     cmdsndKeyMin.setCaption("Play Low Note");
     in(lblKeyMax, fraNoteRange, 3480, 360, 600, 255);
     lblKeyMax.setCaption("High:");
     in(txtKeyMax, fraNoteRange, 4080, 300, 720, 315);
     in(spnKeyMax, fraNoteRange, 4800, 300, 255, 315);
+    spnKeyMax.setBuddy(txtKeyMax);
     in(cmdsndKeyMax, fraNoteRange, 5160, 270, 1440, 375);
     cmdsndKeyMax.setCaption("Play High Note");
     in(chkAutoDetectNote, fraNoteRange, 6840, 330, 1440, 255);
@@ -357,6 +361,7 @@ void frmProperties::design() {
     lblSpeed.setCaption("Speed:");
     in(txtSpeed, fraSpeed, 840, 300, 840, 315);
     in(spnSpeed, fraSpeed, 1680, 300, 255, 315);
+    spnSpeed.setBuddy(txtSpeed);
     in(cmdSpeedZero, fraSpeed, 120, 1920, 2880, 375);
     cmdSpeedZero.setCaption("Zero Out Speed Change");
     in(lblSpeedSlower, fraSpeed, 120, 1560, 900, 255);
@@ -468,6 +473,7 @@ void frmProperties::design() {
     lblChannel.setCaption("Assign to Channel:");
     in(txtChannel, fraFilter, 2880, 1440, 600, 315);
     in(spnChannel, fraFilter, 3480, 1440, 255, 315);
+    spnChannel.setBuddy(txtChannel);
     in(fraEnsDivider, fraFilter, 0, 0, 0, 0);
     fraEnsDivider.setEnds(120, 1980, 8280, 1980);
     in(lblPatchMap, fraFilter, 120, 2220, 2760, 255);

@@ -1,8 +1,12 @@
 // frmProperties, the project settings dialog ("Edit Project"). It edits a working copy of the open
 // project: Form_Load fills every control from the shared module and the data files beside the
-// program, and only Apply (or OK after an edit) commits the controls back. The dialog is also a
-// service layer for the other windows: audio file inspection (GetWaveInfo), note names (KeyToVal,
-// ValToKey), test tones (PlaySound) and the audio/MIDI file lists (AddToFileList, MidiFile).
+// program, and only Apply (or OK after an edit) commits the controls back. Note names, the
+// mechanics of test tones, the reading of a wave file's head and the rows of the file lists live
+// in desk/core/shared (note_names.h, test_note.h, wave_head.h, file_lists.h); the dialog's
+// KeyToVal, ValToKey, PlaySound, GetWaveInfo and AddToFileList use them with what the dialog
+// shows (its key list, patch, channel, time range and lists). Other windows that need the
+// dialog's state (the wizard, the recorder, the CD window, the instrument editors) still call
+// those procedures on it.
 //
 // The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
 // loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and
@@ -217,8 +221,6 @@ class frmProperties : public ui::Form {
     float WorkReferencePitch = 440;
     std::string CurrentAudioFile;
     std::string CurrentMidiFile;
-    std::array<std::string, 12> NoteNames{"C",  "C#", "D",  "D#", "E",  "F",
-                                          "F#", "G",  "G#", "A",  "A#", "B"};
     std::vector<std::string> AudioList{""};  // 1-based: element 0 unused
     std::vector<std::string> MidiList{""};
     float WorkStart = 0;
@@ -260,9 +262,13 @@ class frmProperties : public ui::Form {
     void CheckEntireRange();
     void CheckWmaSupport();
 
-    // Note names and test tones.
+    // Note names (desk/core/shared/note_names.h), spelled for the key signature the key list
+    // shows: the one being edited, which reaches the project only on Apply.
     int32_t KeyToVal(const std::string& name) const;
     std::string ValToKey(int32_t note) const;
+    int32_t ListedKeySignature() const;  // 8 - the key list's row
+
+    // Test tones.
     void PlaySound(int32_t mode, int32_t i);
     void tmrMidi_Timer();
 
@@ -356,6 +362,7 @@ class frmProperties : public ui::Form {
     void txtReferencePitch_GotFocus();
     void txtReferencePitch_KeyPress(int& KeyAscii);
     void txtReferencePitch_LostFocus();
+    void applyPolyphony();  // the brightness, gain and Auto Detect rules of the polyphony
     void txtSpeed_Change();
     void txtSpeed_GotFocus();
     void txtSpeed_KeyPress(int& KeyAscii);
@@ -422,8 +429,6 @@ class frmProperties : public ui::Form {
     void wire();
     void DefaultWaveInfo();
     void ReadEnsembleRows(const std::string& file);
-    int32_t CvI(int32_t i) const;
-    int32_t CvL(int32_t i) const;
     void edited() { cmdApply.setEnabled(true); }
     void refusedFile(const std::string& text, long help);
     void mirrorIntoWizard();

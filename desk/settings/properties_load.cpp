@@ -5,6 +5,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/instruments/drum_kit_file.h"
@@ -66,8 +67,6 @@ const char* const kBritishValues[] = {
     "Semiquaver", "Demisemiquaver", "Hemidemisemiquaver", "Quasihemidemisemiquaver"};
 
 constexpr int32_t kTonicNotes[15] = {61, 66, 59, 64, 57, 62, 55, 60, 65, 58, 63, 56, 61, 66, 59};
-constexpr const char* kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                        "F#", "G",  "G#", "A",  "A#", "B"};
 
 // A number as the classic Str writes it: a blank where a plus sign would stand, no zero before
 // the decimal point, up to seven significant digits.
@@ -117,7 +116,6 @@ void frmProperties::Form_Load() {
 
     HideControls();
 
-    for (int i = 0; i < 12; ++i) NoteNames[i] = kNoteNames[i];
     for (int i = 0; i < 15; ++i) TonicNotes[i] = kTonicNotes[i];
 
     chkTempoDetect.setValue(checkValue(g.TempoDetect));
@@ -128,7 +126,7 @@ void frmProperties::Form_Load() {
     cboAudioFile.Clear();
     for (int32_t i = 1; i <= g.AudioFileCount; ++i) {
         AudioList.push_back(g.AudioFiles(i));
-        cboAudioFile.AddItem(std::to_string(i) + ". " + BaseNameOf(g.AudioFiles(i)));
+        cboAudioFile.AddItem(FileListRow(i, g.AudioFiles(i)));
     }
     if (g.AudioFileCount > 0) {
         CurrentAudioFile = PreviousAudioFile = AudioList[1];
@@ -222,7 +220,7 @@ void frmProperties::Form_Load() {
     cboMidiFile.Clear();
     for (int32_t i = 1; i <= g.AudioFileCount; ++i) {
         MidiList.push_back(g.MidiFiles(i));
-        cboMidiFile.AddItem(std::to_string(i) + ". " + BaseNameOf(g.MidiFiles(i)));
+        cboMidiFile.AddItem(FileListRow(i, g.MidiFiles(i)));
     }
     if (g.AudioFileCount > 0) {
         CurrentMidiFile = MidiList[1];
@@ -390,15 +388,16 @@ void frmProperties::SetWaveParms() {
     }
 }
 
+// The needles stay on their dials, also for a number still being typed ("1" on the way to 120).
 void frmProperties::SetTempoGauge() {
-    int16_t value = std::min<int16_t>(ToInteger(Val(txtTempo.Text())), 235);
+    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtTempo.Text())), 5, 235);
     auto cx = ToInteger(gauTempo.Left() + gauTempo.Width() / 2);
     auto cy = ToInteger(gauTempo.Top() + gauTempo.Height() / 2);
     gauTempoLine.setEnds(ArcX(cx, 235, 5, value), ArcY(cy, 235, 5, value), cx, cy);
 }
 
 void frmProperties::SetSpeedGauge() {
-    int16_t value = ToInteger(Val(txtSpeed.Text()));
+    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtSpeed.Text())), 25, 400);
     auto cx = ToInteger(gauSpeed.Left() + gauSpeed.Width() / 2);
     auto cy = ToInteger(gauSpeed.Top() + gauSpeed.Height() / 2);
     gauSpeedLine.setEnds(ArcX(cx, 400, 25, value), ArcY(cy, 400, 25, value), cx, cy);

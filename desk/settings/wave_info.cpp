@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 #include "desk/core/global.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/shared/wave_head.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
 #include "platform/outside/wave_check.h"
@@ -28,23 +28,7 @@ std::string upperTail(const std::string& text, size_t n) {
     return tail;
 }
 
-// The subformat of an extensible header that means PCM: 00000001-0000-0010-8000-00aa00389b71.
-constexpr unsigned char kPcmSubformat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                             0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-
 }  // namespace
-
-int32_t frmProperties::CvI(int32_t i) const {
-    return WaveBytes[static_cast<size_t>(i)] + 256 * WaveBytes[static_cast<size_t>(i) + 1];
-}
-
-int32_t frmProperties::CvL(int32_t i) const {
-    uint32_t v = static_cast<uint32_t>(WaveBytes[static_cast<size_t>(i)]) |
-                 static_cast<uint32_t>(WaveBytes[static_cast<size_t>(i) + 1]) << 8 |
-                 static_cast<uint32_t>(WaveBytes[static_cast<size_t>(i) + 2]) << 16 |
-                 static_cast<uint32_t>(WaveBytes[static_cast<size_t>(i) + 3]) << 24;
-    return static_cast<int32_t>(v);  // a top byte of 128 or more reads negative
-}
 
 void frmProperties::DefaultWaveInfo() {
     SampleRate = 44100;
@@ -117,85 +101,54 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
             file = path;
         }
 
-        // The head of the file, byte by byte and as text.
-        std::error_code ec;
-        std::ifstream in(file, std::ios::binary);
-        if (!in || !std::filesystem::is_regular_file(file, ec)) {
-            g.AudioFileValid = false;
-            refusedFile("Error accessing Audio File information.", 92);
-            return true;
+        const WaveHead head = ReadWaveHead(file);
+        if (head.tagsRead) {
+            WaveBytes = head.bytes;
+            RiffTagSum = head.riffTagSum;
+            RiffSize = head.riffSize;
+            WaveTagSum = head.waveTagSum;
         }
-        std::string text(kHeaderBytes, '\0');
-        in.read(text.data(), kHeaderBytes);
-        const auto got = static_cast<int32_t>(in.gcount());
-        text.resize(static_cast<size_t>(got));
-        std::fill(WaveBytes.begin(), WaveBytes.end(), 0);
-        for (int32_t i = 0; i < got; ++i)
-            WaveBytes[static_cast<size_t>(i) + 1] =
-                static_cast<unsigned char>(text[static_cast<size_t>(i)]);
-
-        RiffTagSum = WaveBytes[1] + WaveBytes[2] + WaveBytes[3] + WaveBytes[4];
-        RiffSize = CvL(5);
-        WaveTagSum = WaveBytes[9] + WaveBytes[10] + WaveBytes[11] + WaveBytes[12];
-        const size_t fmtAt = text.find("fmt ");
-        const size_t dataAt = text.find("data");
-        const int32_t F = fmtAt == std::string::npos ? 0 : static_cast<int32_t>(fmtAt) + 1;
-        const int32_t D = dataAt == std::string::npos ? 0 : static_cast<int32_t>(dataAt) + 1;
-        if (F == 0 || D == 0 || WaveTagSum != 307 || RiffTagSum != 295) {
-            refusedFile("Wave file format not supported.  Not a valid wave file.", 91);
-            return true;
+        if (head.formatRead) {
+            FmtSize = head.fmtSize;
+            FormatTag = head.formatTag;
+            ChannelCount = head.channelCount;
+            SampleRate = head.sampleRate;
+            ByteRate = head.byteRate;
+            BlockAlign = head.blockAlign;
+            BitsPerSample = head.bitsPerSample;
+            g.AudioChannels = ChannelCount;
         }
-        // The format fields and the data chunk's size must lie in the bytes read; beyond them
-        // there is nothing to read.
-        if (F + 23 > got || D + 7 > got) {
-            refusedFile("Error accessing Audio File information.", 92);
-            return true;
+        switch (head.verdict) {
+            case WaveVerdict::Accepted:
+                break;
+            case WaveVerdict::Unreadable:
+                refusedFile("Error accessing Audio File information.", 92);
+                return true;
+            case WaveVerdict::NotWave:
+                refusedFile("Wave file format not supported.  Not a valid wave file.", 91);
+                return true;
+            case WaveVerdict::Compressed:
+                refusedFile(
+                    "This wave file is compressed.  Only uncompressed wave files are supported.",
+                    91);
+                return true;
+            case WaveVerdict::Tracks:
+                refusedFile("This audio file has " + std::to_string(ChannelCount) +
+                                " tracks. Only audio files with 1 or 2 tracks are supported.",
+                            91);
+                return true;
+            case WaveVerdict::Bits:
+                refusedFile("This audio file has " + std::to_string(BitsPerSample) +
+                                " bits per sample. Only audio files with 8, 16, 24, or 32 bits "
+                                "per sample are supported.",
+                            91);
+                return true;
+            case WaveVerdict::TooShort:
+                ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
+                DefaultWaveInfo();
+                return true;
         }
-        FmtSize = CvL(F + 4);
-        FormatTag = CvI(F + 8);
-        ChannelCount = CvI(F + 10);
-        SampleRate = CvL(F + 12);
-        ByteRate = CvL(F + 16);
-        BlockAlign = CvI(F + 20);
-        BitsPerSample = CvI(F + 22);
-        g.AudioChannels = ChannelCount;
-        // An extensible header with the PCM subformat is uncompressed PCM (sox writes 24- and
-        // 32-bit files that way); its subformat lies at bytes F+32..F+47.
-        if (FormatTag == 0xFFFE && FmtSize >= 40 && F + 47 <= got &&
-            std::equal(std::begin(kPcmSubformat), std::end(kPcmSubformat),
-                       WaveBytes.begin() + F + 32))
-            FormatTag = 1;
-
-        if (FormatTag != 1) {
-            refusedFile(
-                "This wave file is compressed.  Only uncompressed wave files are supported.", 91);
-            return true;
-        }
-        if (ChannelCount < 1 || ChannelCount > 2) {
-            refusedFile("This audio file has " + std::to_string(ChannelCount) +
-                            " tracks. Only audio files with 1 or 2 tracks are supported.",
-                        91);
-            return true;
-        }
-        if (BitsPerSample != 8 && BitsPerSample != 16 && BitsPerSample != 24 &&
-            BitsPerSample != 32) {
-            refusedFile("This audio file has " + std::to_string(BitsPerSample) +
-                            " bits per sample. Only audio files with 8, 16, 24, or 32 bits per "
-                            "sample are supported.",
-                        91);
-            return true;
-        }
-        // A file that ends before the head we read can't hold the samples its header promises.
-        const int64_t L = static_cast<int64_t>(RiffSize) - D - 115;
-        if (L < 0 || got < kHeaderBytes) {
-            ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
-            DefaultWaveInfo();
-            return true;
-        }
-        if (SampleRate <= 0 || BlockAlign <= 0) {
-            refusedFile("Error accessing Audio File information.", 92);
-            return true;
-        }
+        const int64_t L = head.usableBytes;
 
         g.AudioFileValid = true;
         cmdPlay.setEnabled(true);

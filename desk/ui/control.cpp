@@ -146,6 +146,7 @@ Status Control::setTabIndex(int v) {
     if (inert()) return Status::Refused;
     if (v < 0) return refused("TabIndex below 0");
     c_.tabIndex = v;
+    c_.tabIndexSet = true;
     return Status::Ok;
 }
 

@@ -40,7 +40,12 @@ enum class Key {
     End,
     PageUp,
     PageDown,
-    F1
+    F1,
+    // The tab-switching keys: next and previous tab of the tab control the focus is in.
+    CtrlTab,
+    CtrlShiftTab,
+    CtrlPageDown,
+    CtrlPageUp
 };
 
 enum class FocusReason { Code, Tab, Mouse, Mnemonic };
@@ -117,6 +122,7 @@ class Control {
     Status setTag(const std::string& v);
     int TabIndex() const { return c_.tabIndex; }
     Status setTabIndex(int v);
+    bool tabIndexSet() const { return c_.tabIndexSet; }  // the form chose this control's place
     bool TabStop() const { return c_.tabStop; }
     Status setTabStop(bool v);
     long HelpContextID() const { return c_.helpContextId; }
@@ -160,6 +166,8 @@ class Control {
     virtual void userAscii(int keyAscii);  // after KeyPress; the key's effect
     virtual void userKey(Key key);         // non-character keys
     virtual void focusGained(FocusReason) {}
+    // The control became (true) or stopped being (false) its form's active control.
+    virtual void activeChanged(bool) {}
     virtual bool filterEvent(QObject* watched, QEvent* event);
     // The action of a mnemonic or of a label's mnemonic that moved here.
     virtual void mnemonicAction() {}
@@ -221,6 +229,7 @@ class Control {
         bool visible = true, enabled = true;
         std::string toolTip, tag;
         int tabIndex = 0;
+        bool tabIndexSet = false;
         bool tabStop = true;
         long helpContextId = 0;
         long foreColor = SysColor::ButtonText;

@@ -169,7 +169,7 @@ bool Form::unload(bool force) {
     if (window_) window_->hide();
     shown_ = false;
     loaded_ = false;
-    active_ = nullptr;
+    setActive(nullptr);
     leaving_ = nullptr;
     quitModalLoop();
     if (handlerDepth_ > 0) {

@@ -22,7 +22,9 @@ class QMenuBar;
 namespace velt::ui {
 
 class CommandButton;
+class TabControl;
 class Timer;
+class UpDown;
 class MenuItem;
 
 class Form {
@@ -106,6 +108,13 @@ class Form {
     Status codeFocus(Control& target);
     void focusLost(Control& control);  // it was hidden or disabled while active
     Control* nextTabStop(Control* from, bool backwards) const;
+    // Every control in tab order: by TabIndex when the form sets any (ties in the order the
+    // controls were declared), otherwise the layout's reading order: lines from top to bottom,
+    // each from left to right, a container's contents at the container's place.
+    std::vector<Control*> tabOrder() const;
+    // Some part of the control lies inside its containers and the window's client area. Tab
+    // passes over a control beyond the edge (the recorder's folded metronome panel).
+    bool onClientArea(const Control& c) const;
     // Keys for the form's active control: Default/Cancel buttons, Tab, KeyPreview, F1.
     void dispatchKey(Key key);
     void dispatchAscii(int keyAscii);
@@ -143,6 +152,9 @@ class Form {
     void windowStateChanged(int state);
     void layoutBars();
     CommandButton* defaultButton(bool cancel) const;
+    void setActive(Control* c);
+    TabControl* switchableTabs() const;  // the tab control Ctrl+Tab and Ctrl+PageDown switch
+    UpDown* spinnerOf(const Control* box) const;  // the up-down whose buddy the box is
     void chooseInitialFocus();
     void quitModalLoop();
     Form* defaultOwner() const;

@@ -3,11 +3,14 @@
 namespace velt::ui {
 
 std::optional<Key> translateKey(const QKeyEvent& e) {
+    const bool ctrl = (e.modifiers() & Qt::ControlModifier) != 0;
+    const bool shift = (e.modifiers() & Qt::ShiftModifier) != 0;
     switch (e.key()) {
         case Qt::Key_Tab:
-            return (e.modifiers() & Qt::ShiftModifier) ? Key::ShiftTab : Key::Tab;
+            if (ctrl) return shift ? Key::CtrlShiftTab : Key::CtrlTab;
+            return shift ? Key::ShiftTab : Key::Tab;
         case Qt::Key_Backtab:
-            return Key::ShiftTab;
+            return ctrl ? Key::CtrlShiftTab : Key::ShiftTab;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return Key::Enter;
@@ -28,9 +31,9 @@ std::optional<Key> translateKey(const QKeyEvent& e) {
         case Qt::Key_End:
             return Key::End;
         case Qt::Key_PageUp:
-            return Key::PageUp;
+            return ctrl ? Key::CtrlPageUp : Key::PageUp;
         case Qt::Key_PageDown:
-            return Key::PageDown;
+            return ctrl ? Key::CtrlPageDown : Key::PageDown;
         case Qt::Key_F1:
             return Key::F1;
         default:

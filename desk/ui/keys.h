@@ -8,7 +8,8 @@
 
 namespace velt::ui {
 
-// Tab, Enter, Esc, Delete, arrows, Home/End, PageUp/PageDown and F1.
+// Tab, Enter, Esc, Delete, arrows, Home/End, PageUp/PageDown, F1, and Ctrl+Tab, Ctrl+Shift+Tab,
+// Ctrl+PageDown and Ctrl+PageUp.
 std::optional<Key> translateKey(const QKeyEvent& event);
 // Printable characters (their code), Backspace 8 and Ctrl+A..Z 1..26; 0 for other keys.
 int translateAscii(const QKeyEvent& event);

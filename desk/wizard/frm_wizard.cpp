@@ -155,7 +155,8 @@ void frmWizard::wire() {
     cmdPlay.Click = [this] { cmdPlay_Click(); };
     cmdTempoTapper.Click = [this] { cmdTempoTapper_Click(); };
     cmdStop.Click = [this] { cmdStop_Click(); };
-    txtTempo1.Change = [this] { txtTempo1_LostFocus(); };
+    txtTempo1.Change = [this] { txtTempo1_Change(); };
+    txtTempo1.KeyPress = [this](int& k) { txtTempo1_KeyPress(k); };
     txtTempo1.LostFocus = [this] { txtTempo1_LostFocus(); };
     cmdTest.Click = [this] { cmdTest_Click(); };
     txtTempo.Change = [this] { txtTempo_Change(); };
@@ -271,6 +272,7 @@ void frmWizard::design() {
     place(txtTempo, S::Metronome, 1920, 0, 720, 315);
     txtTempo.setText("120");
     place(spnTempo, S::Metronome, 2640, 0, 255, 315);
+    spnTempo.setBuddy(txtTempo);
     place(lblTimeNum, S::Metronome, 0, 540, 1800, 255);
     lblTimeNum.setCaption("Beats per measure:");
     place(txtTimeNum, S::Metronome, 1920, 480, 720, 315);

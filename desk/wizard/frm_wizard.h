@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -203,6 +204,8 @@ class frmWizard : public ui::Form {
     void cmdPlay_Click();
     void cmdTempoTapper_Click();
     void cmdStop_Click();
+    void txtTempo1_Change();
+    void txtTempo1_KeyPress(int& KeyAscii);
     void txtTempo1_LostFocus();
     void SetTempoGauge();
     void txtTempo_Change();
@@ -259,6 +262,7 @@ class frmWizard : public ui::Form {
     void commitTransfer();
     void commitTiming();
     bool finished_ = false;  // Finish applied the settings
+    std::optional<std::string> tempo1AtFocus_;  // the tapping page's tempo when it took the focus
     void copyPolyphonyToEditor();
     void copyRecorderButtons();  // the record page's buttons as the recorder has them
 };

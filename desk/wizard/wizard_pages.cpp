@@ -6,6 +6,7 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/key_names.h"
+#include "desk/core/shared/numeric_box.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
@@ -23,8 +24,9 @@ frmProperties& editor() { return ui::forms::get<frmProperties>(); }
 }  // namespace
 
 void DrawTempoNeedle(const ui::PictureBox& dial, ui::Line& needle, const std::string& tempoText) {
+    // A number still being typed ("1" on the way to 120) is drawn at the dial's low end.
     const double value = Val(tempoText);
-    const int t = value > 235 ? 235 : static_cast<int>(std::lround(value));
+    const int t = value > 235 ? 235 : value < 5 ? 5 : static_cast<int>(std::lround(value));
     const auto cx = static_cast<int16_t>(std::lround(dial.Left() + std::round(dial.Width()) / 2));
     const auto cy = static_cast<int16_t>(std::lround(dial.Top() + std::round(dial.Height()) / 2));
     const auto tip = static_cast<int16_t>(std::clamp(t, -32768, 32767));
@@ -266,8 +268,32 @@ void frmWizard::cmdStop_Click() {
     cmdTempoTapper.setEnabled(p.cmdTempoTapper.Enabled());
 }
 
+// The tapping page's tempo box is checked by the editor when it is left (or with Enter); while
+// the user types only the needle follows. What code writes into it is checked at once.
+void frmWizard::txtTempo1_Change() {
+    if (txtTempo1.UserEdit()) {
+        SetTempoGauge();
+        return;
+    }
+    txtTempo1_LostFocus();
+}
+
+void frmWizard::txtTempo1_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13) {
+        KeyAscii = 0;
+        txtTempo1_LostFocus();
+        return;
+    }
+    editor().txtTempo_KeyPress(KeyAscii);
+}
+
 void frmWizard::txtTempo1_LostFocus() {
     frmProperties& p = editor();
+    // Text that holds no number (the box erased) gets back the tempo it had on focus.
+    double typed = 0;
+    if (!ReadBoxNumber(txtTempo1.Text(), typed) && tempo1AtFocus_) {
+        txtTempo1.setText(*tempo1AtFocus_);
+    }
     p.txtTempo.setText(txtTempo1.Text());
     p.txtTempo_LostFocus();
     txtTempo1.setText(p.txtTempo.Text());
@@ -309,6 +335,7 @@ void frmWizard::txtMasterFile_KeyPress(int& KeyAscii) {
 }
 
 void frmWizard::txtTempo1_GotFocus() {
+    tempo1AtFocus_ = txtTempo1.Text();
     selectAll(txtTempo1);
     editor().FocusedBox = &txtTempo1;
 }

@@ -78,8 +78,14 @@ void frmWizard::commitMetronome() {
 
 // ---- metronome page
 
+// The metronome page's boxes are checked by the recorder when they are left (or with Enter);
+// while the user types only the needle follows.
 void frmWizard::txtTempo_Change() {
     if (Mirroring) return;
+    if (txtTempo.UserEdit()) {
+        DrawTempoNeedle(gauTempo, gauTempoLine, txtTempo.Text());
+        return;
+    }
     frmRecord& rec = recorder();
     rec.txtTempo.setText(txtTempo.Text());
     rec.RecordTempo = WizardTempo;
@@ -97,7 +103,14 @@ void frmWizard::txtTempo_LostFocus() {
     DrawTempoNeedle(gauTempo, gauTempoLine, txtTempo.Text());
 }
 
-void frmWizard::txtTempo_KeyPress(int& KeyAscii) { recorder().txtTempo_KeyPress(KeyAscii); }
+void frmWizard::txtTempo_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13) {
+        KeyAscii = 0;
+        txtTempo_LostFocus();
+        return;
+    }
+    recorder().txtTempo_KeyPress(KeyAscii);
+}
 
 void frmWizard::spnTempo_DownClick() {
     recorder().spnTempo_DownClick();
@@ -124,7 +137,14 @@ void frmWizard::txtTimeNum_LostFocus() {
     txtTimeNum.setText(rec.txtTimeNum.Text());
 }
 
-void frmWizard::txtTimeNum_KeyPress(int& KeyAscii) { recorder().txtTimeNum_KeyPress(KeyAscii); }
+void frmWizard::txtTimeNum_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13) {
+        KeyAscii = 0;
+        txtTimeNum_LostFocus();
+        return;
+    }
+    recorder().txtTimeNum_KeyPress(KeyAscii);
+}
 
 void frmWizard::cmdTest_Click() {
     recorder().cmdTest_Click();

@@ -27,7 +27,8 @@ constexpr OutcomeEntry kTable[] = {
           "cancelled by command 1 (or stopped by a signal or the loss of the starter: no MIDI file "
           "kept)"),
     entry(kAudioTooShort,
-          "the first 4,132 bytes of the audio file could not be read (file too short)"),
+          "the head of the audio file (its first 4,132 bytes, or the whole of a shorter file) "
+          "could not be read"),
     entry(kAudioSeekFailed, kAudioReadText),
     entry(kAudioReadFailed, kAudioReadText),
     entry(kFilterDataUnreadable, "a filter data file could not be read"),

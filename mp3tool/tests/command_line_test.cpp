@@ -70,8 +70,10 @@ TEST_F(CommandLineTest, OutputsThatCannotBeWrittenAreReported) {
     };
     const Case cases[] = {
         {q("no/such/folder/out.wav"), "ERROR: Cannot write to wav file (open failed)\n"},
-        // Not even the header reaches the device.
-        {"/dev/full", "ERROR: Cannot write to wav file (write failed, header not written)\n"},
+        // Not even the header reaches the device; the line says why, in the system's words.
+        {"/dev/full",
+         "ERROR: Cannot write to wav file (write failed, No space left on device, header not "
+         "written)\n"},
         {"''", "ERROR: Cannot write to wav file (open failed)\n"},
     };
     for (const Case& c : cases) {

@@ -194,18 +194,18 @@ TEST(MpunpackStreams, AFailingOutputEndsTheRunWithTheWriteFailure) {
         {"pipe closed early",
          "{ " + feed + mpunpack() + " - -" + status + " 2>" + q(dir / "out.txt") + rc +
              "; } | head -c 1000 >/dev/null",
-         failed + ")",
+         failed + ", Broken pipe)",
          {}},
         // Nothing reaches the device, not even the header.
         {"full device",
          feed + mpunpack() + " - /dev/full" + status + " >" + q(dir / "out.txt") + rc,
-         failed + ", header not written)",
+         failed + ", No space left on device, header not written)",
          {}},
         // The file may grow to 100 KiB: the write that would pass it fails.
         {"file size limit",
          "ulimit -f 100; " + feed + mpunpack() + " - " + q(dir / "limited.wav") + status + " >" +
              q(dir / "out.txt") + rc,
-         failed + ")", dir / "limited.wav"},
+         failed + ", File too large)", dir / "limited.wav"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

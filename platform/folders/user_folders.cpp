@@ -81,6 +81,14 @@ std::string documentsFolder() {
     return userDir("XDG_DOCUMENTS_DIR", "Documents");
 }
 
+std::string dataFolder() {
+    std::string data = environment("XDG_DATA_HOME");
+    // The XDG rules ignore a relative value.
+    if (!data.empty() && data[0] == '/') return folderText(data);
+    std::string home = environment("HOME");
+    return home.empty() ? std::string() : folderText(home + "/.local/share");
+}
+
 std::vector<std::string> programFilesCandidates() {
     std::vector<std::string> out;
     std::string home = environment("HOME");

@@ -1,5 +1,5 @@
 // The folders of the desktop program, as text ending in "/": its install folder, the user's
-// music and documents folders (XDG user directories), and the folders outside programs are
+// music, documents and data folders (XDG user directories), and the folders outside programs are
 // looked for in (standing in for the classic program files folder).
 #pragma once
 
@@ -15,6 +15,10 @@ std::string installFolder();
 // user's config folder, else $HOME/Music and $HOME/Documents. "" when HOME is unset.
 std::string musicFolder();
 std::string documentsFolder();
+
+// The user's data folder: XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share.
+// "" when neither is there.
+std::string dataFolder();
 
 // Where outside programs are installed, most specific first: $HOME/.local/bin/ (when HOME is
 // set), /usr/local/bin/, /usr/bin/, /opt/.

@@ -7,11 +7,18 @@
 // strictly between 0 and 100; values stay below 99.5 until the WAV file is closed with its final
 // header, then exactly 100. Error codes: kCannotOpen, kNoCodec, kProtected, kFailed. Every failed
 // or stopped decode removes its partial WAV file.
+//
+// Stopping never waits long: the decode's reads give up at the stop request (FFmpeg's interrupt
+// callback), and a worker still blocked in the system after a short wait (a stalled network
+// mount) is left to end on its own. Such a worker writes under a name of its own beside the
+// output and never puts its file in the output's place, so it can't touch the output of a decode
+// started after it.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,9 +58,17 @@ class DecoderControl {
     virtual std::vector<DecoderEvent> takeEvents() = 0;
 };
 
+// The decode a worker runs: DecodeCompressed's shape (below). Tests put a slow one in its place.
+using DecodeFunction =
+    std::function<long(const std::string& source, const std::string& wave, bool wmaOnly,
+                       const std::function<void(double)>& progress, const std::atomic<bool>* stop)>;
+
 class CompressedDecoder final : public DecoderControl {
   public:
-    explicit CompressedDecoder(DecoderFace face);
+    // How long stop waits for the worker before leaving it to end on its own.
+    static constexpr std::chrono::milliseconds kStopWait{250};
+
+    explicit CompressedDecoder(DecoderFace face, DecodeFunction decode = nullptr);
     ~CompressedDecoder() override;
     CompressedDecoder(const CompressedDecoder&) = delete;
     CompressedDecoder& operator=(const CompressedDecoder&) = delete;
@@ -65,15 +80,14 @@ class CompressedDecoder final : public DecoderControl {
     std::vector<DecoderEvent> takeEvents() override;
 
   private:
+    struct Job;
     void start();
     void stop();
-    void raise(DecoderEvent event);
 
     DecoderFace face_;
+    DecodeFunction decode_;
     std::string input_, output_;
-    std::mutex mutex_;
-    std::vector<DecoderEvent> events_;
-    std::atomic<bool> stopRequested_{false};
+    std::shared_ptr<Job> job_;  // the running decode; its worker holds it too
     std::thread worker_;
 };
 
@@ -81,6 +95,8 @@ class CompressedDecoder final : public DecoderControl {
 // `wmaOnly`, ASF with WMA audio only) into a 16-bit PCM WAV file at the stream's rate, mono kept,
 // more than two channels mixed down to stereo. `progress` gets the percents described above
 // except the final 100. Returns 0, one of the decoder_error codes, or -1 when `stop` became true.
+// A source that is not a regular file (a FIFO, a device) can't be opened: its first read could
+// wait for ever.
 long DecodeCompressed(const std::string& source, const std::string& wave, bool wmaOnly,
                       const std::function<void(double)>& progress,
                       const std::atomic<bool>* stop = nullptr);

@@ -144,6 +144,10 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
         if (progress) progress(percent);
     };
     report(0);
+    // Only a regular file (or a link to one): opening a FIFO nobody writes would block for ever,
+    // and no interrupt reaches a thread waiting in open().
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(source, ec)) return kCannotOpen;
     if (wmaOnly) {
         switch (ScanAsfHeader(source)) {
             case AsfHeader::NotAsf:
@@ -163,13 +167,26 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     av_dict_set(&options, "format_whitelist", wmaOnly ? "asf" : kAacContainers, 0);
-    AVFormatContext* opened = nullptr;
+    AVFormatContext* opened = avformat_alloc_context();
+    if (opened == nullptr) {
+        av_dict_free(&options);
+        return kFailed;
+    }
+    // FFmpeg asks this between its reads and gives up at a stop request, so a slow read (a
+    // network mount) doesn't keep a stopped decode going.
+    if (stop != nullptr) {
+        opened->interrupt_callback.callback = [](void* flag) -> int {
+            return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+        };
+        opened->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(stop);
+    }
     const std::string url = "file:" + source;
     const int openResult = avformat_open_input(&opened, url.c_str(), nullptr, &options);
     av_dict_free(&options);
-    if (openResult < 0) return kCannotOpen;
+    if (openResult < 0) return stopped() ? kStopped : kCannotOpen;  // the context is freed
     std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
-    if (avformat_find_stream_info(format.get(), nullptr) < 0) return kCannotOpen;
+    if (avformat_find_stream_info(format.get(), nullptr) < 0)
+        return stopped() ? kStopped : kCannotOpen;
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) return kCannotOpen;
     AVStream& stream = *format->streams[index];
@@ -189,7 +206,6 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
     const int channels = decoder->ch_layout.nb_channels;
     if (rate <= 0 || rate > 768000 || channels <= 0) return kCannotOpen;
 
-    std::error_code ec;
     if (std::filesystem::equivalent(source, wave, ec)) return kFailed;  // would destroy the source
     wav::Writer out;
     wav::Format wanted;
@@ -221,7 +237,7 @@ long DecodeCompressed(const std::string& source, const std::string& wave, bool w
         if (stopped()) return kStopped;
         const int read = av_read_frame(format.get(), packet.get());
         if (read == AVERROR_EOF) break;
-        if (read < 0) return kFailed;  // a read error or a cut-off file
+        if (read < 0) return stopped() ? kStopped : kFailed;  // a read error or a cut-off file
         if (packet->stream_index == index) {
             const double percent = percentAt(*packet, fileBytes, stream);
             const bool sent = avcodec_send_packet(decoder.get(), packet.get()) >= 0;

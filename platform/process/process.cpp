@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,9 @@
 namespace velt::platform {
 
 namespace {
+
+// The signals a child gets back at their default action, whatever the caller did with them.
+constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGCHLD};
 
 // posix_spawn's attribute and file-action objects, released on every path.
 class SpawnSetup {
@@ -38,8 +42,7 @@ class SpawnSetup {
         sigemptyset(&none);
         sigset_t defaults;
         sigemptyset(&defaults);
-        for (int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGCHLD})
-            sigaddset(&defaults, signal);
+        for (int signal : kDefaultSignals) sigaddset(&defaults, signal);
         int error = posix_spawnattr_setflags(
             &attributes_, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
         if (error == 0) error = posix_spawnattr_setsigmask(&attributes_, &none);
@@ -61,6 +64,13 @@ class SpawnSetup {
     bool attributesReady_ = false;
     bool actionsReady_ = false;
 };
+
+// Sends errno down the report pipe and ends the child: only async-signal-safe calls.
+[[noreturn]] void failChild(int report) {
+    const int error = errno;
+    (void)!write(report, &error, sizeof error);
+    _exit(127);
+}
 
 // The state letter of a process in /proc/<pid>/stat ('R', 'S', 'T', 'Z', ...), 0 when gone.
 char processState(pid_t pid) {
@@ -117,12 +127,82 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
     return pid;
 }
 
+std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
+                                     const std::vector<std::string>& arguments, int signal,
+                                     std::string* problem) {
+    // Everything the child needs is made before the fork: after it, in a program with threads,
+    // only async-signal-safe calls are allowed.
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 2);
+    std::string programText = program.string();
+    if (arguments.empty()) argv.push_back(programText.data());
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    auto fail = [&](int error) -> std::optional<pid_t> {
+        if (problem != nullptr) *problem = programText + ": " + std::strerror(error);
+        return std::nullopt;
+    };
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return fail(errno);
+    const pid_t caller = getpid();
+
+    const pid_t child = fork();
+    if (child < 0) {
+        const int error = errno;
+        close(report[0]);
+        close(report[1]);
+        return fail(error);
+    }
+    if (child == 0) {
+        setsid();
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        sigemptyset(&byDefault.sa_mask);
+        for (int s : kDefaultSignals) sigaction(s, &byDefault, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        // The death signal is set first, then the parent checked: a caller that ended in between
+        // left us to another parent and would never send it.
+        if (prctl(PR_SET_PDEATHSIG, signal) != 0) failChild(report[1]);
+        if (getppid() != caller) _exit(127);
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open("/dev/null", O_WRONLY);
+        if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) failChild(report[1]);
+        // Every other file of the caller closes at the exec, the report pipe with them.
+        if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) failChild(report[1]);
+        execve(programText.c_str(), argv.data(), environ);
+        failChild(report[1]);
+    }
+    close(report[1]);
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    if (got == 0) return child;  // the pipe closed at a successful exec
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return fail(got == static_cast<ssize_t>(sizeof error) ? error : ECHILD);
+}
+
 bool isAlive(pid_t pid) {
+    int ignored = 0;
+    return isAlive(pid, ignored);
+}
+
+bool isAlive(pid_t pid, int& waitStatus) {
     if (pid <= 0) return false;
     int status = 0;
     pid_t reaped = waitpid(pid, &status, WNOHANG);
-    if (reaped == pid) return false;  // our child ended just now; its exit is collected
-    if (reaped == 0) return true;     // our child, still running
+    if (reaped == pid) {  // our child ended just now; its exit is collected
+        waitStatus = status;
+        return false;
+    }
+    if (reaped == 0) return true;  // our child, still running
     // Not our child (or its exit is collected elsewhere): ask the kernel whether it exists.
     return kill(pid, 0) == 0 || errno == EPERM;
 }

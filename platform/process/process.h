@@ -20,10 +20,23 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
                                    const std::vector<std::string>& arguments,
                                    std::string* problem = nullptr);
 
+// As startDetached, and the child ends with its caller: it gets `signal` (SIGKILL, or SIGTERM
+// for a program that ends cleanly on it) as soon as the thread that started it ends, which is
+// when the program ends, is killed or crashes; a caller that went before the child was set up
+// ends the child before it runs anything. Start such children from a thread that lives as long
+// as they should (the program's main thread). For the programs' own helpers (decoders, the
+// engine), never for programs the user works in.
+std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
+                                     const std::vector<std::string>& arguments, int signal,
+                                     std::string* problem = nullptr);
+
 // True while the process runs. For a child of the caller that has ended, this collects its exit
 // (so no zombie stays behind and a zombie never counts as alive); ask no more once it said false,
 // since the id may then be given to another process.
 bool isAlive(pid_t pid);
+// As isAlive; when it collects the exit of a child of the caller, `waitStatus` gets the child's
+// wait status (see waitpid), else it is left as it was.
+bool isAlive(pid_t pid, int& waitStatus);
 
 // Ends a process: SIGTERM (and SIGCONT, so that a stopped process can act on it), then SIGKILL
 // when it still runs after `grace`; then waits up to `grace` again for it to go, collecting its

@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/shell/command_line.h"
-
 extern char** environ;
 
 namespace velt::platform {
@@ -55,7 +53,7 @@ bool hasScheme(const std::string& target) {
 }  // namespace
 
 bool launchDetached(const std::vector<std::string>& argv, const std::string& workingFolder) {
-    if (argv.empty()) return false;
+    if (argv.empty() || argv[0].empty()) return false;
     std::string program = findProgram(argv[0]);
     if (program.empty()) return false;
 
@@ -110,19 +108,19 @@ bool SystemShell::openDocument(const std::string& target) {
     return launchDetached({"xdg-open", target});
 }
 
-bool SystemShell::startProgram(const std::string& commandLine, WindowStyle,
+bool SystemShell::startProgram(const std::vector<std::string>& arguments, WindowStyle,
                                const std::string& workingFolder) {
-    return launchDetached(splitCommandLine(commandLine), workingFolder);
+    return launchDetached(arguments, workingFolder);
 }
 
 bool RecordingShell::openDocument(const std::string& target) {
-    calls.push_back({Call::Kind::OpenDocument, target, WindowStyle::Normal, ""});
+    calls.push_back({Call::Kind::OpenDocument, target, {}, WindowStyle::Normal, ""});
     return result;
 }
 
-bool RecordingShell::startProgram(const std::string& commandLine, WindowStyle style,
+bool RecordingShell::startProgram(const std::vector<std::string>& arguments, WindowStyle style,
                                   const std::string& workingFolder) {
-    calls.push_back({Call::Kind::StartProgram, commandLine, style, workingFolder});
+    calls.push_back({Call::Kind::StartProgram, "", arguments, style, workingFolder});
     return result;
 }
 

@@ -1,5 +1,7 @@
 // The shell: open a document or a web address with the user's preferred program, and start an
-// outside program from a command-line string, detached (the caller never waits for it).
+// outside program from its argument list, detached (the caller never waits for it). No shell and
+// no re-split string stands between: each element reaches the program as one argument, whatever
+// blanks, quotes or shell characters a file name holds.
 // SystemShell uses xdg-open and fork/exec; RecordingShell is the test double.
 #pragma once
 
@@ -18,9 +20,9 @@ class Shell {
     // A file path (must exist) or an address with a scheme ("https://..."). False when nothing
     // could be started.
     virtual bool openDocument(const std::string& target) = 0;
-    // A command line split by splitCommandLine; the first argument names the program, found on
-    // PATH when it holds no "/". False when the program doesn't exist or can't be started.
-    virtual bool startProgram(const std::string& commandLine,
+    // The first argument names the program, found on PATH when it holds no "/". False when the
+    // program doesn't exist or can't be started.
+    virtual bool startProgram(const std::vector<std::string>& arguments,
                               WindowStyle style = WindowStyle::Normal,
                               const std::string& workingFolder = "") = 0;
 };
@@ -28,7 +30,8 @@ class Shell {
 class SystemShell : public Shell {
   public:
     bool openDocument(const std::string& target) override;
-    bool startProgram(const std::string& commandLine, WindowStyle style = WindowStyle::Normal,
+    bool startProgram(const std::vector<std::string>& arguments,
+                      WindowStyle style = WindowStyle::Normal,
                       const std::string& workingFolder = "") override;
 };
 
@@ -37,13 +40,15 @@ class RecordingShell : public Shell {
   public:
     struct Call {
         enum class Kind { OpenDocument, StartProgram } kind;
-        std::string text;  // the target or the command line
+        std::string text;                    // the target of OpenDocument
+        std::vector<std::string> arguments;  // the program and its arguments of StartProgram
         WindowStyle style = WindowStyle::Normal;
         std::string workingFolder;
     };
 
     bool openDocument(const std::string& target) override;
-    bool startProgram(const std::string& commandLine, WindowStyle style = WindowStyle::Normal,
+    bool startProgram(const std::vector<std::string>& arguments,
+                      WindowStyle style = WindowStyle::Normal,
                       const std::string& workingFolder = "") override;
 
     std::vector<Call> calls;

@@ -1,9 +1,15 @@
 #include "platform/outside/compressed_decoder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "audio_fixtures.h"
@@ -248,4 +254,151 @@ TEST_F(DecodeComponents, StopEndsADecodeAndRemovesItsFile) {
     decoder.invoke(kAacFace.stop);
     EXPECT_FALSE(fs::exists(out));
     EXPECT_TRUE(decoder.takeEvents().empty()) << "events after stop";
+}
+
+namespace {
+
+// A FIFO that nobody writes: opening it for reading blocks until the test lets it go. `release`
+// opens it for writing (once a reader waits), writes `bytes` and closes it; a watchdog does so
+// after a minute in case the code under test never returns, and `released` then tells.
+class StalledSource {
+  public:
+    explicit StalledSource(fs::path path) : path_(std::move(path)) {
+        ok_ = mkfifo(path_.c_str(), 0600) == 0;
+        watchdog_ = std::thread([this] {
+            std::unique_lock lock(mutex_);
+            if (!done_.wait_for(lock, std::chrono::minutes(1), [this] { return stopped_; })) {
+                released = true;
+                lock.unlock();
+                release("");
+            }
+        });
+    }
+    ~StalledSource() {
+        {
+            std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        done_.notify_all();
+        watchdog_.join();
+        release("");  // a reader still waiting is let go
+    }
+    bool ok() const { return ok_; }
+    const fs::path& path() const { return path_; }
+    void release(const std::string& bytes) {
+        const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd < 0) return;  // no reader waits
+        if (!bytes.empty()) (void)!write(fd, bytes.data(), bytes.size());
+        close(fd);
+    }
+    std::atomic<bool> released{false};
+
+  private:
+    fs::path path_;
+    bool ok_ = false;
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool stopped_ = false;
+    std::thread watchdog_;
+};
+
+// Waits (bounded) until `done` holds.
+template <class Done>
+bool eventually(Done done) {
+    for (int i = 0; i < 2000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
+
+// The files in `folder` whose names start with `stem`.
+std::vector<std::string> filesOf(const fs::path& folder, const std::string& stem) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(stem, 0) == 0) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// A FIFO named like a WMA or AAC file is refused at once (its first read could wait for ever),
+// without anything ever opening it for writing.
+TEST(DecodeStalledInput, AFifoIsRefusedWithoutWaitingForAWriter) {
+    TempDir dir;
+    for (const auto& [face, name] : {std::pair{kAacFace, "x.aac"}, std::pair{kWmaFace, "x.wma"}}) {
+        SCOPED_TRACE(name);
+        StalledSource fifo(dir / name);
+        ASSERT_TRUE(fifo.ok());
+        EXPECT_EQ(errorOf(runDecode(face, fifo.path(), dir / "out.wav")),
+                  decoder_error::kCannotOpen);
+        EXPECT_FALSE(fifo.released) << "the decode waited for a writer";
+        EXPECT_FALSE(fs::exists(dir / "out.wav"));
+    }
+}
+
+// A read blocked in the system (a stalled network mount; here a FIFO the decode opens itself,
+// where no interrupt reaches it): stop returns while the read still waits, the decoder can go,
+// and the worker that ends later discards its file and events and leaves the output of the next
+// decode alone.
+TEST(DecodeStalledInput, StopReturnsWhileTheReadStillWaits) {
+    TempDir dir;
+    StalledSource fifo(dir / "stalled.aac");
+    ASSERT_TRUE(fifo.ok());
+    const fs::path out = dir / "out.wav";
+    auto entered = std::make_shared<std::atomic<int>>(0);
+    auto returned = std::make_shared<std::atomic<int>>(0);
+    // Reads its source to the end (blocking in open on the FIFO), then writes a short WAV.
+    auto decode = [entered, returned](const std::string& source, const std::string& wave, bool,
+                                      const std::function<void(double)>& progress,
+                                      const std::atomic<bool>*) -> long {
+        progress(0);
+        ++*entered;
+        std::string bytes = velt::test::readFile(source);
+        wav::Writer writer;
+        const int16_t frames[4] = {1, 2, 3, 4};
+        const bool written = writer.open(wave, {2, 44100, 16}) &&
+                             writer.write(frames, sizeof frames) && writer.close();
+        progress(50);
+        ++*returned;
+        return written ? 0 : decoder_error::kFailed;
+    };
+    {
+        CompressedDecoder decoder(kAacFace, decode);
+        decoder.setProperty(kAacFace.input, fifo.path().string());
+        decoder.setProperty(kAacFace.output, out.string());
+        decoder.invoke(kAacFace.start);
+        ASSERT_TRUE(eventually([&] { return *entered == 1; }));
+        decoder.invoke(kAacFace.stop);
+        EXPECT_FALSE(fifo.released) << "stop waited for the read";
+        EXPECT_EQ(*returned, 0) << "the read was still waiting";
+        EXPECT_TRUE(decoder.takeEvents().empty());
+
+        // The next decode, of a real file into the same output, runs and finishes meanwhile.
+        const fs::path melody = dir / "melody.wav", aac = dir / "melody.aac";
+        ASSERT_TRUE(velt::test::makeMelody(melody, {.noteSeconds = 0.25}));
+        ASSERT_TRUE(velt::test::encode(melody, aac, velt::test::Encoding::Aac));
+        CompressedDecoder next(kAacFace);
+        next.setProperty(kAacFace.input, aac.string());
+        next.setProperty(kAacFace.output, out.string());
+        next.invoke(kAacFace.start);
+        std::vector<DecoderEvent> events;
+        ASSERT_TRUE(eventually([&] {
+            for (const DecoderEvent& e : next.takeEvents()) events.push_back(e);
+            return !events.empty() && events.back().percent == 100;
+        }));
+        decoder.invoke(kAacFace.start);  // a third start while the first worker still waits
+        ASSERT_TRUE(eventually([&] { return *entered == 2; }));
+    }  // both blocked workers outlive their decoder
+    const std::string decoded = velt::test::readFile(out);
+    EXPECT_GT(decoded.size(), 1000u);
+
+    fifo.release("bytes");  // both waiting readers go on
+    ASSERT_TRUE(eventually([&] { return *returned == 2; }));
+    // Each left worker removes its own file and nothing else.
+    EXPECT_TRUE(eventually([&] { return filesOf(dir.path(), "out.wav").size() == 1; }))
+        << ::testing::PrintToString(filesOf(dir.path(), "out.wav"));
+    EXPECT_EQ(velt::test::readFile(out), decoded);
+    EXPECT_FALSE(fifo.released);
 }

@@ -44,17 +44,18 @@ TEST(SystemShell, StartsProgramsDetachedAndRefusesMissingOnes) {
     test::TempDir dir;
     auto marker = dir / "started";
     SystemShell shell;
-    ASSERT_TRUE(shell.startProgram("sh -c \"echo ran > '" + marker.string() + "'\"",
+    ASSERT_TRUE(shell.startProgram({"sh", "-c", "echo ran > \"$0\"", marker.string()},
                                    WindowStyle::Hidden, dir.path().string()));
     for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(std::filesystem::exists(marker));
 
-    EXPECT_FALSE(shell.startProgram("no-such-program-velt --x"));
-    EXPECT_FALSE(shell.startProgram((dir / "missing").string()));
-    EXPECT_FALSE(shell.startProgram(""));
-    EXPECT_FALSE(shell.startProgram("sh", WindowStyle::Normal, (dir / "nofolder").string()));
+    EXPECT_FALSE(shell.startProgram({"no-such-program-velt", "--x"}));
+    EXPECT_FALSE(shell.startProgram({(dir / "missing").string()}));
+    EXPECT_FALSE(shell.startProgram({}));
+    EXPECT_FALSE(shell.startProgram({""}));
+    EXPECT_FALSE(shell.startProgram({"sh"}, WindowStyle::Normal, (dir / "nofolder").string()));
     EXPECT_FALSE(shell.openDocument((dir / "missing.html").string()));
 }
 

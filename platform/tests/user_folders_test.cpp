@@ -47,6 +47,21 @@ TEST(UserFolders, FollowTheXdgUserDirectories) {
     EXPECT_EQ(programFilesCandidates().front(), "/usr/local/bin/");
 }
 
+TEST(UserFolders, TheDataFolderFollowsXdgDataHome) {
+    ScopedEnv h("HOME", "/home/u");
+    {
+        ScopedEnv data("XDG_DATA_HOME", "/srv/data//");
+        EXPECT_EQ(dataFolder(), "/srv/data/");
+    }
+    for (const char* ignored : {"", "relative/data"}) {
+        ScopedEnv data("XDG_DATA_HOME", std::string(ignored));
+        EXPECT_EQ(dataFolder(), "/home/u/.local/share/") << ignored;
+    }
+    ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+    ScopedEnv noHome("HOME", std::nullopt);
+    EXPECT_EQ(dataFolder(), "");
+}
+
 TEST(UserFolders, FolderTextEndsInOneSlash) {
     EXPECT_EQ(folderText("/a/b"), "/a/b/");
     EXPECT_EQ(folderText("/a/b//"), "/a/b/");

@@ -15,6 +15,7 @@
 #include "desk/core/run/main_window_link.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
+#include "desk/core/shared/note_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 
@@ -468,16 +469,7 @@ void frmLive::Form_Unload(int& Cancel) {
 }
 
 std::string frmLive::ValToKey(int32_t n) const {
-    static const char* const names[] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                        "F#", "G",  "G#", "A",  "A#", "B"};
-    if (n < 0) return "";
-    const int32_t octave = n / 12;
-    std::string name = names[n - 12 * octave];
-    if (name.size() == 2 && name[1] == '#' && G().KeySignature < 0) {
-        name[0] = name[0] == 'G' ? 'A' : static_cast<char>(name[0] + 1);
-        name[1] = 'b';
-    }
-    return name + std::to_string(octave);
+    return desk::ValToKey(n, G().KeySignature);
 }
 
 }  // namespace velt::desk

@@ -45,6 +45,7 @@ class frmLive : public ui::Form {
 
     void Initialize();
     void Deinitialize();
+    // The name of key n, spelled for the project's key signature.
     std::string ValToKey(int32_t n) const;
 
     void tmrStatus_Timer();

@@ -5,7 +5,6 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/audio_input.h"
 #include "desk/core/shared/message.h"
-#include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
@@ -356,24 +355,18 @@ void frmCustomize::cmdMixer_Click() {
 void frmCustomize::cmdsndTest_Click() {
     Global& g = G();
     tmrMidi_Timer();
-    g.MidiResult = platform::midi_out::open(g.hMidiOut, cboMidiDevice.ListIndex());
-    if (g.MidiResult != 0) {
+    if (OpenTestTonePort(cboMidiDevice.ListIndex()) != 0) {
         ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Test MIDI", 97);
         return;
     }
-    SendMidiMsg(0xC0, 0, 0);
-    SendMidiMsg(0x90, 60, sldVel.Value());
+    SendTestTone(0, 0, {60}, sldVel.Value());
     tmrMidi.setInterval(sldDur.Value());
     tmrMidi.setEnabled(true);
 }
 
 void frmCustomize::tmrMidi_Timer() {
-    Global& g = G();
     tmrMidi.setEnabled(false);
-    // The reset silences the note; no note-off is sent.
-    g.MidiResult = platform::midi_out::reset(g.hMidiOut);
-    g.MidiResult = platform::midi_out::close(g.hMidiOut);
-    g.hMidiOut = 0;  // the port is gone: nothing may send on its old number
+    EndTestTone();
 }
 
 void frmCustomize::OpenLevelMeter() {

@@ -4,6 +4,7 @@
 #include "desk/core/global.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/project/tap_file.h"
+#include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/ini_scan.h"
 #include "desk/core/shared/text_pieces.h"
 #include "platform/profile/profile.h"
@@ -189,7 +190,7 @@ void LoadProject(const std::string& path, int format) {
         if (k < midiPieces.size() && !midiPieces[k].empty())
             g.MidiFiles(i) = CheckSamplesPath(midiPieces[k]);
         else
-            g.MidiFiles(i) = FolderOf(g.AudioFiles(i)) + BaseNameOf(g.AudioFiles(i)) + ".mid";
+            g.MidiFiles(i) = MidiFileBeside(g.AudioFiles(i));
     }
 
     if (!path.empty() && !old) loadParts(keys);

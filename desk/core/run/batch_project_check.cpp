@@ -1,6 +1,7 @@
 #include "desk/core/run/batch_project_check.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -44,7 +45,14 @@ std::optional<std::string> BatchProjectRefusal(const std::string& path) {
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!looksLikeText(bytes)) return "The file '" + path + "' is not a valid Veltrane project.";
-    if (EngineKeyValue(bytes, "AudioFile=").empty()) return DescribeOutcome(kNoAudioFile).text;
+    const std::string audio = EngineKeyValue(bytes, "AudioFile=");
+    if (audio.empty()) return DescribeOutcome(kNoAudioFile).text;
+    // A FIFO, a device or a folder would leave the engine (or the decoder) waiting on its first
+    // read for ever. A missing file is the engine's to report.
+    std::error_code ec;
+    const auto status = std::filesystem::status(audio, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return "The file '" + audio + "' is not a valid audio file.";
     return std::nullopt;
 }
 

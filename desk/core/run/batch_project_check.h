@@ -11,7 +11,9 @@ namespace velt::desk {
 // - a file that is not a project at all (not text: binary bytes) gets the program's refusal of
 //   such a file;
 // - a project without an audio file would make the engine a live run, listening to the sound
-//   card and playing until someone cancels it; no window means no one ever would.
+//   card and playing until someone cancels it; no window means no one ever would;
+// - an audio file that exists but is not a regular file (or a link to one): a FIFO or device
+//   would block the engine's read with no one to cancel it.
 // The audio file is found as the engine finds it: the last line that holds "AudioFile=" and a
 // value after it.
 std::optional<std::string> BatchProjectRefusal(const std::string& path);

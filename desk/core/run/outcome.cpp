@@ -25,6 +25,10 @@ const ExactCode kExactCodes[] = {
     {-5.019f, "Unable to write to MIDI File.", 105},
     {-5.020f, "Unable to write to MIDI File.", 105},
     {-5.022f, "Unable to write to MIDI File.", 105},
+    // The bridge's own: the engine ended, saying it could not write its status file.
+    {-8.001f,
+     "The converter could not write its status file: the exchange folder is full or unwritable.",
+     0},
 };
 
 struct TypeRow {

@@ -59,12 +59,15 @@ void defaultTool(std::string& tool, const std::vector<std::string>& candidates,
     tool = lastResort;
 }
 
-std::string editorCommand(const std::string& editor, const std::string& file) {
-    const std::string& q = G().Quote;
-    std::string command = q + editor + q;
-    if (file.empty()) return command;
-    if (file.find(' ') != std::string::npos) return command + " " + q + file + q;
-    return command + " " + file;
+// The file as one argument of its own. A relative name that starts with "-" gets "./" in front,
+// so that no editor takes it for an option.
+std::string fileArgument(const std::string& file) {
+    return !file.empty() && file[0] == '-' ? "./" + file : file;
+}
+
+std::vector<std::string> editorArguments(const std::string& editor, const std::string& file) {
+    if (file.empty()) return {editor};
+    return {editor, fileArgument(file)};
 }
 
 std::string upper(std::string text) {
@@ -87,30 +90,27 @@ void ShowHelpTopic(long topic) {
     ui::showHelpTopic(topic);
 }
 
-std::string MidiEditorCommand() {
-    return editorCommand(G().MidiEditor, G().MidiFileToEdit);
+std::vector<std::string> MidiEditorArguments() {
+    return editorArguments(G().MidiEditor, G().MidiFileToEdit);
 }
 
-std::string AudioEditorCommand() {
+std::vector<std::string> AudioEditorArguments() {
     const Global& g = G();
     const std::string& file = g.AudioFileToEdit;
     // An editor that can't read AAC gets the decoded copy.
     bool aac = file.size() >= 4 && upper(file.substr(file.size() - 4)) == ".AAC";
     if (!aac || g.AudioEditor.find("mplay") == std::string::npos)
-        return editorCommand(g.AudioEditor, file);
-    std::string command = g.Quote + g.AudioEditor + g.Quote;
-    if (file.find(' ') != std::string::npos)
-        return command + " " + g.Quote + g.WorkWaveFile + g.Quote;
-    return command + " " + g.WorkWaveFile;
+        return editorArguments(g.AudioEditor, file);
+    return editorArguments(g.AudioEditor, g.WorkWaveFile);
 }
 
 void OpenMidiInEditor() {
-    if (!DeskShell().startProgram(MidiEditorCommand(), platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram(MidiEditorArguments(), platform::WindowStyle::Normal))
         ShowMessage("Unable to run MIDI Editor.", ui::Critical, "MIDI Editor", 89);
 }
 
 void OpenAudioInEditor() {
-    if (!DeskShell().startProgram(AudioEditorCommand(), platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram(AudioEditorArguments(), platform::WindowStyle::Normal))
         ShowMessage("Unable to run Audio File Editor.", ui::Critical, "Audio File Editor", 86);
 }
 
@@ -127,7 +127,7 @@ void OpenSoundControlPanel() {
     for (const char* name : {"pavucontrol", "pavucontrol-qt"}) {
         std::string program = findOnPath(name);
         if (!program.empty()) {
-            DeskShell().startProgram(G().Quote + program + G().Quote);
+            DeskShell().startProgram({program});
             return;
         }
     }
@@ -135,7 +135,7 @@ void OpenSoundControlPanel() {
 
 void OpenRecordingMixer() {
     const Global& g = G();
-    if (!DeskShell().startProgram(g.Quote + g.Mixer + g.Quote, platform::WindowStyle::Normal))
+    if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
         ShowMessage("Unable to open Mixer.", ui::Critical, "Recording Mixer", 146);
 }
 

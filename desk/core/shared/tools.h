@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velt::platform {
 class Help;
@@ -20,9 +21,9 @@ std::unique_ptr<platform::Help> MakeProgramHelp(const std::string& installFolder
 void ShowHelpTopic(long topic);
 
 // Start MidiEditor on MidiFileToEdit / AudioEditor on AudioFileToEdit (or alone when empty).
-// The command lines are built as the program always built them; exposed for the tests.
-std::string MidiEditorCommand();
-std::string AudioEditorCommand();
+// The argument lists: the editor's path, then the file as one argument, never re-split.
+std::vector<std::string> MidiEditorArguments();
+std::vector<std::string> AudioEditorArguments();
 void OpenMidiInEditor();
 void OpenAudioInEditor();
 

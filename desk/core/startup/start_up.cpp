@@ -15,6 +15,7 @@
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/startup/end_signals.h"
 #include "desk/ui/ui.h"
 #include "platform/folders/folders.h"
 #include "platform/folders/instance_lock.h"
@@ -126,6 +127,19 @@ bool copyWorkingProject(std::string& problem) {
     return true;
 }
 
+// The log of command-line conversions when "/log=" names none: log.txt in the program's folder
+// of the user's data folder (made when missing), else in the private temp folder. Never beside
+// the program, where an installed program can't write.
+std::string defaultLogFile() {
+    const Global& g = G();
+    const std::string data = platform::dataFolder();
+    if (data.empty()) return g.TempFolder + "/log.txt";
+    const fs::path folder = fs::path(data) / g.AppTitle;
+    std::error_code ec;
+    fs::create_directories(folder, ec);  // a folder that can't be made fails the log's write
+    return (folder / "log.txt").string();
+}
+
 }  // namespace
 
 std::string BuildCommandLine(const std::vector<std::string>& args) {
@@ -225,6 +239,7 @@ int StartProgram(const std::string& commandLine, std::unique_ptr<platform::Insta
     while (g.TempFolder.size() > 1 && g.TempFolder.back() == '/') g.TempFolder.pop_back();
     g.TempProject = g.TempFolder + "/~temp.vpr";
     g.TempTapFile = g.TempFolder + "/~temp.tt";
+    RemoveLeftoverWorkingFiles();  // the lock is ours: no other run uses them
 
     // The help lies beside the program, whatever "/dir=" says.
     programHelp() = MakeProgramHelp(g.InstallFolder);
@@ -232,7 +247,11 @@ int StartProgram(const std::string& commandLine, std::unique_ptr<platform::Insta
 
     g.CmdLineProject = request.project;
     if (request.installFolder) g.InstallFolder = *request.installFolder;
-    if (!commandLine.empty()) g.LogFile = request.logFile.value_or(g.InstallFolder + "log.txt");
+    if (request.logFile) {
+        g.LogFile = *request.logFile;
+    } else if (g.BatchMode) {
+        g.LogFile = defaultLogFile();
+    }
 
     if (g.BatchMode) {
         g.ConvertDuration = 0;

@@ -161,7 +161,8 @@ TEST_F(Commands, HelpTopicsGoToTheHelpService) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
-TEST_F(Commands, EditorCommandLines) {
+TEST_F(Commands, EditorArgumentLists) {
+    using Arguments = std::vector<std::string>;
     Global& g = G();
     g.MidiEditor = "/usr/bin/rosegarden";
     g.AudioEditor = "/opt/mplayer/mplay";
@@ -169,28 +170,40 @@ TEST_F(Commands, EditorCommandLines) {
     struct Case {
         const char* name;
         std::string midiFile, audioFile;
-        std::string midiCommand, audioCommand;
+        Arguments midi, audio;
     } cases[] = {
-        {"alone", "", "", "\"/usr/bin/rosegarden\"", "\"/opt/mplayer/mplay\""},
-        {"plain file", "/m/a.mid", "/m/a.wav", "\"/usr/bin/rosegarden\" /m/a.mid",
-         "\"/opt/mplayer/mplay\" /m/a.wav"},
-        {"file with a blank", "/my m/a.mid", "/my m/a.wav",
-         "\"/usr/bin/rosegarden\" \"/my m/a.mid\"", "\"/opt/mplayer/mplay\" \"/my m/a.wav\""},
-        {"AAC to an mplay editor gets the decoded copy", "", "/m/a.aac", "\"/usr/bin/rosegarden\"",
-         "\"/opt/mplayer/mplay\" /tmp/v/~temp.wav"},
-        {"quoting follows the AAC name", "", "/my m/a.AAC", "\"/usr/bin/rosegarden\"",
-         "\"/opt/mplayer/mplay\" \"/tmp/v/~temp.wav\""},
+        {"alone", "", "", {"/usr/bin/rosegarden"}, {"/opt/mplayer/mplay"}},
+        {"plain file",
+         "/m/a.mid",
+         "/m/a.wav",
+         {"/usr/bin/rosegarden", "/m/a.mid"},
+         {"/opt/mplayer/mplay", "/m/a.wav"}},
+        {"file with a blank",
+         "/my m/a.mid",
+         "/my m/a.wav",
+         {"/usr/bin/rosegarden", "/my m/a.mid"},
+         {"/opt/mplayer/mplay", "/my m/a.wav"}},
+        {"AAC to an mplay editor gets the decoded copy",
+         "",
+         "/m/a.aac",
+         {"/usr/bin/rosegarden"},
+         {"/opt/mplayer/mplay", "/tmp/v/~temp.wav"}},
+        {"a relative name that looks like an option",
+         "-x.mid",
+         "--y.wav",
+         {"/usr/bin/rosegarden", "./-x.mid"},
+         {"/opt/mplayer/mplay", "./--y.wav"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g.MidiFileToEdit = c.midiFile;
         g.AudioFileToEdit = c.audioFile;
-        EXPECT_EQ(MidiEditorCommand(), c.midiCommand);
-        EXPECT_EQ(AudioEditorCommand(), c.audioCommand);
+        EXPECT_EQ(MidiEditorArguments(), c.midi);
+        EXPECT_EQ(AudioEditorArguments(), c.audio);
     }
     g.AudioEditor = "/usr/bin/audacity";
     g.AudioFileToEdit = "/m/a.aac";
-    EXPECT_EQ(AudioEditorCommand(), "\"/usr/bin/audacity\" /m/a.aac");
+    EXPECT_EQ(AudioEditorArguments(), (Arguments{"/usr/bin/audacity", "/m/a.aac"}));
 }
 
 TEST_F(Commands, OutsideProgramsAndTheirFailures) {
@@ -204,10 +217,11 @@ TEST_F(Commands, OutsideProgramsAndTheirFailures) {
     OpenRecordingMixer();
     OpenUrl("https://example.org/x");
     ASSERT_EQ(shell.calls.size(), 4u);
-    EXPECT_EQ(shell.calls[0].text, "\"/usr/bin/rosegarden\" /m/a.mid");
+    using Arguments = std::vector<std::string>;
+    EXPECT_EQ(shell.calls[0].arguments, (Arguments{"/usr/bin/rosegarden", "/m/a.mid"}));
     EXPECT_EQ(shell.calls[0].style, platform::WindowStyle::Normal);
-    EXPECT_EQ(shell.calls[1].text, "\"/usr/bin/audacity\"");
-    EXPECT_EQ(shell.calls[2].text, "\"/usr/bin/pavucontrol\"");
+    EXPECT_EQ(shell.calls[1].arguments, Arguments{"/usr/bin/audacity"});
+    EXPECT_EQ(shell.calls[2].arguments, Arguments{"/usr/bin/pavucontrol"});
     EXPECT_EQ(shell.calls[3].kind, platform::RecordingShell::Call::Kind::OpenDocument);
 
     shell.result = false;

@@ -39,6 +39,10 @@ TEST(Outcome, EveryCodeHasItsTextAndHelpTopic) {
         {-6.045f, "Out of memory.  -6.045", 107},
         {-7.024f, "Cannot create MIDI File due to timing settings.  -7.024", 113},
         {-8.0f, "The converter stopped without reporting.  -8", 0},
+        {-8.001f,
+         "The converter could not write its status file: the exchange folder is full or "
+         "unwritable.  -8.001",
+         0},
         {-9.036f,
          "Insufficient information to detect timing settings. You must manually tap in the "
          "tempo and select a Timing Resolution for this audio file.  -9.036",

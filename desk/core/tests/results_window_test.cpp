@@ -79,7 +79,8 @@ TEST_F(ResultsWindow, ActionsRunAtOnceOrCloseWithTheirChoice) {
     show([&](frmResults& r, User& u) {
         u.click(r.optAction(1));
         ASSERT_EQ(shell.calls.size(), 1u);
-        EXPECT_NE(shell.calls[0].text.find("midied"), std::string::npos);
+        EXPECT_EQ(shell.calls[0].arguments,
+                  (std::vector<std::string>{"/opt/editor/bin/midied", g.MidiFiles(1)}));
         EXPECT_EQ(g.MidiFileToEdit, g.MidiFiles(1));
         u.click(r.optAction(0));
         u.click(r.optAction(3));

@@ -2,6 +2,7 @@
 // program, bridge and engine convert a sox tone and a fluidsynth render, each run adds one line
 // to the log, and the exit status tells the outcome.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -17,8 +18,9 @@ namespace fs = std::filesystem;
 class VeltdeskBatch : public ::testing::Test {
   protected:
     // Runs veltdesk with the arguments; gives what it wrote to standard output and error.
-    std::string veltdesk(const std::string& args) {
-        auto result = test_process::runVeltdesk(dir.path(), args);
+    // `seconds`: the longest it may run (0: no bound); `env`: more environment ("NAME=value").
+    std::string veltdesk(const std::string& args, int seconds = 0, const std::string& env = "") {
+        auto result = test_process::runVeltdesk(dir.path(), args, false, seconds, env);
         exitCode = result.exitCode;
         return result.output;
     }
@@ -314,6 +316,60 @@ TEST_F(VeltdeskBatch, AProjectWithoutAudioOrNoProjectAtAllIsRefusedWithoutAnEngi
             << lines[0];
         EXPECT_FALSE(fs::exists(dir / "run" / "veltrane" / "~kvxstat.txt")) << "no engine started";
     }
+}
+
+// An audio file that is no regular file (a FIFO nobody writes, a folder, a device) is refused
+// before any engine starts: waiting on its first read, a run without a window would never end.
+TEST_F(VeltdeskBatch, AnAudioFileThatIsNoRegularFileIsRefused) {
+    const fs::path log = dir / "log.txt";
+    const fs::path fifo = dir / "stream.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directories(dir / "folder.wav");
+    fs::create_symlink(fifo, dir / "link.wav");
+    for (const fs::path& audio :
+         {fifo, dir / "folder.wav", fs::path("/dev/zero"), dir / "link.wav"}) {
+        SCOPED_TRACE(audio);
+        fs::remove(log);
+        const fs::path project = dir / "refused.vpr";
+        writeProject(project, audio, dir / "refused.mid", "");
+        // Bounded: a program that waited on the FIFO would be ended here and fail the test.
+        EXPECT_EQ(veltdesk("/prf=" + test::shellQuote(project.string()) +
+                               " /log=" + test::shellQuote(log.string()),
+                           60),
+                  "");
+        EXPECT_EQ(exitCode, 1);
+        auto lines = test::splitLines(test::readFile(log));
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("  " + project.string() + "  The file '" + audio.string() +
+                                "' is not a valid audio file."),
+                  std::string::npos)
+            << lines[0];
+        EXPECT_FALSE(fs::exists(dir / "run" / "veltrane" / "~kvxstat.txt")) << "no engine started";
+    }
+}
+
+// Without "/log=" the line goes to the user's data folder, which an installed program can
+// write, and never beside the program.
+TEST_F(VeltdeskBatch, TheDefaultLogLivesInTheUsersDataFolder) {
+    const fs::path project = dir / "song.vpr";
+    test::writeFile(project, "[timing]\nTempo=120\n");  // refused at once: no audio file
+    const fs::path besideProgram = test::binDir() / "log.txt";
+    const auto before = fs::exists(besideProgram) ? test::readFile(besideProgram) : "";
+    veltdesk("/prf=" + test::shellQuote(project.string()));
+    EXPECT_EQ(exitCode, 1);
+    const fs::path log = dir / "home" / ".local" / "share" / "Veltrane Rizaduzede" / "log.txt";
+    auto lines = test::splitLines(test::readFile(log));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("  " + project.string() + "  No Audio File specified.  -3.023"),
+              std::string::npos);
+    EXPECT_EQ(fs::exists(besideProgram) ? test::readFile(besideProgram) : "", before);
+
+    // XDG_DATA_HOME, when set, is the data folder.
+    const fs::path data = dir / "data";
+    veltdesk("/prf=" + test::shellQuote(project.string()), 0,
+             "XDG_DATA_HOME=" + test::shellQuote(data.string()));
+    EXPECT_EQ(test::splitLines(test::readFile(data / "Veltrane Rizaduzede" / "log.txt")).size(),
+              1u);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // The CD driver installer on a temporary "windir" tree: the pending-restart box, No, the file
 // plan of each family and word size, a backup that fails, and the window leaving its stalled
 // transfer in every case; the composite version number.
+#include "desk/media/cd_driver_installer.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <optional>
 
-#include "desk/media/cd_driver_installer.h"
 #include "desk/media/frm_cd.h"
 #include "desk/media/windows_version.h"
 #include "main_window_fixture.h"
@@ -164,8 +165,10 @@ TEST_F(CdDriverInstaller, YesBacksUpReplacesAndRegisters) {
     struct Case {
         std::string path, text;
     } cases[] = {
-        {k + "winaspi.dll", "old winaspi"},       {k + "wowpost.exe", "old wowpost"},
-        {k + "wnaspi32.dll", "old wnaspi32"},     {k + "aspi32.sys", "old aspi32"},
+        {k + "winaspi.dll", "old winaspi"},
+        {k + "wowpost.exe", "old wowpost"},
+        {k + "wnaspi32.dll", "old wnaspi32"},
+        {k + "aspi32.sys", "old aspi32"},
         {b + "system/winaspi.dll", "new winaspi.dll"},
         {b + "system/wowpost.exe", "new wowpost.exe"},
         {b + "system32/wnaspi32.dll", "new nt/wnaspi32.dll"},  // 32-bit: the nt files
@@ -173,7 +176,8 @@ TEST_F(CdDriverInstaller, YesBacksUpReplacesAndRegisters) {
     };
     for (const Case& c : cases) EXPECT_EQ(read(c.path), c.text) << c.path;
     ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].text, b + "regedit.exe /s " + b + "system32/aspi/winnt.reg");
+    EXPECT_EQ(shell.calls[0].arguments,
+              (std::vector<std::string>{b + "regedit.exe", "/s", b + "system32/aspi/winnt.reg"}));
     EXPECT_EQ(shell.calls[0].style, platform::WindowStyle::Hidden);
 }
 
@@ -190,14 +194,16 @@ TEST_F(CdDriverInstaller, FilePlansOfEachFamilyAndWordSize) {
     const std::string b = windows + "/system/";
     for (const char* name : {"winaspi.dll", "wnaspi32.dll", "aspienum.vxd", "iosubsys/apix.vxd"})
         file(b + name, std::string("old ") + name);
-    for (const char* name : {"winaspi.dll", "wnaspi32.dll", "aspienum.vxd", "apix.vxd", "win9x.reg"})
+    for (const char* name :
+         {"winaspi.dll", "wnaspi32.dll", "aspienum.vxd", "apix.vxd", "win9x.reg"})
         file(b + "aspi/" + name, std::string("new ") + name);
     const DriverFolders nine = DriverFoldersFor(windows, false);
     EXPECT_EQ(nine.backup, b + "aspi_backup1/");
     EXPECT_TRUE(InstallDriverFiles(nine, false));
     EXPECT_EQ(read(b + "aspi_backup1/apix.vxd"), "old iosubsys/apix.vxd");
     EXPECT_EQ(read(b + "iosubsys/apix.vxd"), "new apix.vxd");
-    EXPECT_EQ(shell.calls.back().text, b + "regedit.exe /s " + b + "aspi/win9x.reg");
+    EXPECT_EQ(shell.calls.back().arguments,
+              (std::vector<std::string>{b + "regedit.exe", "/s", b + "aspi/win9x.reg"}));
 }
 
 TEST_F(CdDriverInstaller, AFailedBackupKeepsTheOriginalAndSaysSo) {

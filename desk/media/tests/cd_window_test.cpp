@@ -10,8 +10,8 @@
 #include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 #include "platform/outside/cd_ripper/cd_ripper.h"
-#include "platform/wave_io/clock_wave_out.h"
 #include "platform/wav/wav_file.h"
+#include "platform/wave_io/clock_wave_out.h"
 
 namespace velt::desk {
 namespace {
@@ -157,7 +157,8 @@ TEST_F(CdWindow, DriveStatesShowTheirTexts) {
         std::string status;
     } cases[] = {
         {1, {"This is a data CD.", "Please insert an audio CD."}, "No CD"},
-        {2, {"Please insert an audio CD", "into the selected drive", "and wait until ready."},
+        {2,
+         {"Please insert an audio CD", "into the selected drive", "and wait until ready."},
          "No CD"},
         {3, {"Track01  00:02"}, "Playing..."},
     };
@@ -446,7 +447,7 @@ TEST_F(CdWindow, MixerStartsOrSaysWhy) {
     frmCD& cd = window();
     cd.cmdMixer_Click();
     ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].text, "\"/usr/bin/my mixer\"");
+    EXPECT_EQ(shell.calls[0].arguments, std::vector<std::string>{"/usr/bin/my mixer"});
     shell.result = false;
     ui.expectBox(Box("Unable to open Mixer.", "Playback Mixer", 16, 146)).answer(ui::OK);
     cd.cmdMixer_Click();

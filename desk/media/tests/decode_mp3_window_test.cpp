@@ -3,6 +3,7 @@
 // outlives the window.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -39,7 +40,9 @@ class DecodeMp3Window : public MainWindowTest {
         Global& g = G();
         g.WorkWaveFile = g.TempFolder + "/~temp.wav";
         g.SourceAudioFile = (dir / "my song.mp3").string();
-        statusFile = g.TempFolder + "/~stat.txt";
+        const std::string run = std::to_string(getpid());
+        statusFile = g.TempFolder + "/~stat-" + run + ".txt";
+        decodeFile = g.WorkWaveFile + ".~" + run;
     }
     // A decoder program in the install folder: a shell script that notes its pid and arguments.
     void installDecoder(const std::string& body) {
@@ -73,6 +76,7 @@ class DecodeMp3Window : public MainWindowTest {
     }
 
     std::string statusFile;
+    std::string decodeFile;  // what the decoder writes before the window renames it
 };
 
 TEST_F(DecodeMp3Window, EachWayItEndsGetsItsMessage) {
@@ -88,6 +92,8 @@ TEST_F(DecodeMp3Window, EachWayItEndsGetsItsMessage) {
         {"error line", "printf 'ERROR: Cannot decode mp3 file (bad data)\\r\\n' > \"$3\"",
          Box("ERROR: Cannot decode mp3 file (bad data)", "Decode Error", 16, 170), false},
         {"a line without an outcome, then gone", "printf 'working\\r\\n' > \"$3\"",
+         Box("Unable to run decoder: Decoder failure.", "Converter", 16, 169), false},
+        {"done without its file", "printf 'DONE\\r\\n' > \"$3\"",
          Box("Unable to run decoder: Decoder failure.", "Converter", 16, 169), false},
         {"done in lower case", "printf 'RIFF' > \"$2\"; printf 'done\\r\\n' > \"$3\"", std::nullopt,
          true},
@@ -124,10 +130,11 @@ TEST_F(DecodeMp3Window, TheRealDecoderTakesPathsWithBlanksAndReportsAMissingFile
 }
 
 TEST_F(DecodeMp3Window, TheDecoderGetsThreeArgumentsAsTheyAre) {
-    installDecoder("printf 'DONE\\r\\n' > \"$3\"");
+    installDecoder("printf 'RIFF' > \"$2\"; printf 'DONE\\r\\n' > \"$3\"");
     show();
+    EXPECT_TRUE(G().WaveReady);
     EXPECT_EQ(test::splitLines(test::readFile(argsFile())),
-              (std::vector<std::string>{G().SourceAudioFile, G().WorkWaveFile, statusFile}));
+              (std::vector<std::string>{G().SourceAudioFile, decodeFile, statusFile}));
 }
 
 TEST_F(DecodeMp3Window, CancelEndsASlowDecoderAndRemovesItsWav) {
@@ -135,8 +142,7 @@ TEST_F(DecodeMp3Window, CancelEndsASlowDecoderAndRemovesItsWav) {
     installDecoder("trap '' TERM; printf 'RIFF' > \"$2\"; while :; do sleep 0.05; done");
     pid_t decoder = 0;
     show([&](frmMP3& f, User& u) {
-        ASSERT_TRUE(
-            waitUntil([&] { return fs::exists(G().WorkWaveFile) && fs::exists(pidFile()); }));
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(decodeFile) && fs::exists(pidFile()); }));
         ui.advance(1500);  // ticks that find no line yet
         EXPECT_TRUE(f.loaded());
         decoder = std::stoi(test::readFile(pidFile()));
@@ -146,6 +152,7 @@ TEST_F(DecodeMp3Window, CancelEndsASlowDecoderAndRemovesItsWav) {
     EXPECT_FALSE(fs::exists("/proc/" + std::to_string(decoder))) << "decoder gone and reaped";
     EXPECT_FALSE(G().WaveReady);
     EXPECT_FALSE(fs::exists(G().WorkWaveFile));
+    EXPECT_FALSE(fs::exists(decodeFile));
 }
 
 TEST_F(DecodeMp3Window, ALineWrittenJustBeforeTheDecoderEndedStillCounts) {

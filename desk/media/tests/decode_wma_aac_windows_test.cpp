@@ -1,9 +1,17 @@
 // The WMA and AAC windows over a scripted decoder control: the messages of each error code, the
 // progress texts, the watchdog that restarts a silent control, and the hand-over (WaveReady, the
 // partial WAV removed on every failure).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <memory>
+#include <thread>
 
 #include "desk/media/frm_aac.h"
 #include "desk/media/frm_wma.h"
@@ -151,6 +159,73 @@ TEST_F(DecodeWmaAacWindows, AacSucceedsAt100AndAFailedDecodeClosesWithItsBox) {
         EXPECT_FALSE(G().WaveReady);
         EXPECT_FALSE(fs::exists(G().WorkWaveFile));
     }
+}
+
+// Opens the FIFO for writing and closes it again, letting every reader waiting on it go on
+// (they read an empty file). False when no reader waits.
+bool releaseReaders(const fs::path& fifo) {
+    const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+// Cancel while the decode's read is blocked in the system (a stalled network mount; here a FIFO
+// the decode opens itself, where no interrupt reaches it): the window closes with the read still
+// waiting, and the decode ends on its own later without a word to anyone.
+TEST_F(DecodeWmaAacWindows, CancelClosesTheWindowWhileTheReadStillWaits) {
+    const fs::path fifo = dir / "x.aac";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    G().SourceAudioFile = fifo.string();
+    auto entered = std::make_shared<std::atomic<int>>(0);
+    auto left = std::make_shared<std::atomic<int>>(0);
+    platform::outside::DecodeFunction decode =
+        [entered, left](const std::string& source, const std::string&, bool,
+                        const std::function<void(double)>&, const std::atomic<bool>*) -> long {
+        ++*entered;
+        test::readFile(source);  // blocks in open until someone writes
+        ++*left;
+        return platform::outside::decoder_error::kFailed;
+    };
+    auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 2000 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return done();
+    };
+    // Should Cancel wait for the read after all, this lets it go after a while and the test fails.
+    std::promise<void> finished;
+    std::atomic<bool> forced = false;
+    std::thread watchdog([&, done = finished.get_future()] {
+        while (done.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+            if (releaseReaders(fifo)) forced = true;
+        }
+    });
+
+    ui::forms::install<frmAAC>([decode] {
+        return std::make_unique<frmAAC>(std::make_unique<platform::outside::CompressedDecoder>(
+            platform::outside::kAacFace, decode));
+    });
+    ui::forms::install<frmWMA>([decode] {
+        return std::make_unique<frmWMA>(std::make_unique<platform::outside::CompressedDecoder>(
+            platform::outside::kWmaFace, decode));
+    });
+    int windows = 0;
+    auto cancel = [&](auto& f) {
+        ++windows;
+        ASSERT_TRUE(waitFor([&] { return *entered == windows; }));
+        ui.user().click(f.cmdCancel);
+        EXPECT_FALSE(f.loaded());
+        EXPECT_FALSE(forced) << "Cancel waited for the read";
+        EXPECT_EQ(*left, 0) << "the read still waits";
+    };
+    show<frmAAC>([&](frmAAC& f) { cancel(f); });
+    show<frmWMA>([&](frmWMA& f) { cancel(f); });
+    EXPECT_FALSE(G().WaveReady);
+
+    EXPECT_TRUE(releaseReaders(fifo));
+    EXPECT_TRUE(waitFor([&] { return *left == 2; }));
+    finished.set_value();
+    watchdog.join();
 }
 
 }  // namespace

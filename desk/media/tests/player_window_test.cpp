@@ -292,7 +292,7 @@ TEST_F(PlayerWindow, EditorsMixerAndHelp) {
     EXPECT_FALSE(p.cmdMidiEdit.Enabled());
     p.cmdVolume_Click();
     ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].text, "\"/opt/mixer\"");
+    EXPECT_EQ(shell.calls[0].arguments, std::vector<std::string>{"/opt/mixer"});
     shell.result = false;
     ui.expectBox(Box("Unable to open Mixer.", "Playback Mixer", 16, 146)).answer(ui::OK);
     p.cmdVolume_Click();
@@ -304,7 +304,7 @@ TEST_F(PlayerWindow, EditorsMixerAndHelp) {
     p.cmdAudioEdit_Click();
     EXPECT_NE(p.mmAudio.Mode(), kPlaying);  // stopped first
     ASSERT_EQ(static_cast<int>(shell.calls.size()), before + 1);
-    EXPECT_NE(shell.calls.back().text.find(wav), std::string::npos);
+    EXPECT_EQ(shell.calls.back().arguments, (std::vector<std::string>{"/opt/editor", wav}));
 }
 
 }  // namespace

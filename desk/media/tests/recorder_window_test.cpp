@@ -3,7 +3,9 @@
 // saving and copying the take; the counter on the clock; the tempo and beats limits; closing with
 // an unsaved take and the wizard's direct Form_Unload.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "desk/core/shared/text_pieces.h"
@@ -239,6 +241,27 @@ TEST_F(RecorderWindow, ACopyThatCannotBeMadeKeepsTheTake) {
         EXPECT_EQ(test::readBytes(takePath()), take);
     }
     EXPECT_TRUE(fs::is_fifo(pipe));
+
+    // A disk that fills up during the copy (a file size limit stands in for it): the box gives
+    // the system's reason, not a generic input/output error.
+    const std::string full = (dir / "full.wav").string();
+    ui.expectFileDialog({.title = "Save Wave File As"}).choose(full);
+    ui.expectBox(Box("Unable to save the recording as " + full + ".\nFile too large",
+                     "Save Wave File As", 48))
+        .answer(ui::Answer::OK);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    f.cmdSave_Click();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(f.TakeSaved());
+    EXPECT_FALSE(fs::exists(full));
+    EXPECT_FALSE(fs::exists(dir / "~full.wav.part"));
+    EXPECT_EQ(test::readBytes(takePath()), take);
     ui.expectFileDialog({}).cancel();  // closing asks once more
 }
 
@@ -342,7 +365,7 @@ TEST_F(RecorderWindow, OutsidePrograms) {
     ui.expectBox(Box("Unable to open CD Player.", "CD Player", 16, 144)).answer(ui::Answer::OK);
     f.cmdCDPlayer_Click();
     ASSERT_FALSE(shell.calls.empty());
-    EXPECT_EQ(shell.calls.back().text, "\"/nowhere/cdplayer\"");
+    EXPECT_EQ(shell.calls.back().arguments, std::vector<std::string>{"/nowhere/cdplayer"});
     f.cmdHelp_Click();
     EXPECT_EQ(ui.helpCalls().back(), 125);
 }

@@ -26,15 +26,15 @@ TEST_F(SettingsFields, TypedTextIsFilteredHeldOrRestored) {
         const char* whileIn;  // the text before leaving; nullptr: as typed
         const char* shown;    // after leaving with Tab
     } cases[] = {
+        // Tempo and speed are checked when the box is left, never while a number is typed.
         {&f.txtTempo, kTimingTab, "90", nullptr, "90"},
-        {&f.txtTempo, kTimingTab, "2", "5", "5"},  // checked on every keystroke
-        {&f.txtTempo, kTimingTab, "2000", "1080", "1080"},
-        {&f.txtTempo, kTimingTab, "\b", "1080", "1080"},  // emptied: the text it had on focus
-        {&f.txtTempo, kTimingTab, "x", "1080", "1080"},   // letters are not typed
-        // Speed is checked on every keystroke too, so a first digit is already below 25.
-        {&f.txtSpeed, kTimingTab, "%", "120%", "120%"},
-        {&f.txtSpeed, kTimingTab, "\b", "120%", "120%"},
-        {&f.txtSpeed, kTimingTab, "x1", "25%", "25%"},
+        {&f.txtTempo, kTimingTab, "2", nullptr, "5"},
+        {&f.txtTempo, kTimingTab, "2000", nullptr, "1080"},
+        {&f.txtTempo, kTimingTab, "\b", "", "1080"},     // emptied: the text it had on focus
+        {&f.txtTempo, kTimingTab, "x", "1080", "1080"},  // letters are not typed
+        {&f.txtSpeed, kTimingTab, "%", nullptr, "120%"},
+        {&f.txtSpeed, kTimingTab, "\b", "", "120%"},
+        {&f.txtSpeed, kTimingTab, "x1", "1", "25%"},
         {&f.txtReferencePitch, kAudioTab, "30", "+30", "+30"},
         {&f.txtReferencePitch, kAudioTab, "-75", nullptr, "-50"},
         {&f.txtReferencePitch, kAudioTab, "60", "+60", "+50"},
@@ -69,13 +69,14 @@ TEST_F(SettingsFields, TypedTextIsFilteredHeldOrRestored) {
     EXPECT_EQ(f.ChannelInBox(), 16);
 
     // Pasting letters: Ctrl+V is not a key of the box, and text put in by other means (the
-    // context menu) is checked at once (tempo) or on leaving.
+    // context menu) is checked on leaving.
     QGuiApplication::clipboard()->setText("abc");
     u.selectTab(f.tabProperties, kTimingTab);
     u.focus(f.txtTempo);
     u.ctrl(f.txtTempo, 'v');
     EXPECT_EQ(f.txtTempo.Text(), "1080");
     f.txtTempo.setText("abc");
+    u.key(f.txtTempo, ui::Key::Tab);
     EXPECT_EQ(f.txtTempo.Text(), "1080");
     u.selectTab(f.tabProperties, kMidiTab);
     u.focus(f.txtChannel);
@@ -145,14 +146,28 @@ TEST_F(SettingsFields, PolyphonyDecidesBrightnessGainAndAutoDetect) {
     u.selectTab(f.tabProperties, kPitchTab);
     EXPECT_FALSE(f.cboCCBright.Enabled());
 
+    // A polyphony is taken when the box is left: typing 16 passes "1" and keeps the gain.
+    f.chkAutoDetectNote.setValue(0);
     u.type(f.txtPitchMode, "1");
+    EXPECT_FALSE(f.cboCCBright.Enabled());
+    EXPECT_EQ(f.sldGain.Value(), -200);
+    u.type(f.txtPitchMode, "6");  // the box is still focused: a second digit
+    EXPECT_EQ(f.txtPitchMode.Text(), "16");
+    u.key(f.txtPitchMode, ui::Key::Tab);
+    EXPECT_EQ(f.sldGain.Value(), -200);
+    EXPECT_EQ(f.chkAutoDetectNote.Value(), 1);
+    EXPECT_FALSE(f.cboCCBright.Enabled());
+
+    u.type(f.txtPitchMode, "1");
+    u.key(f.txtPitchMode, ui::Key::Tab);
     EXPECT_TRUE(f.cboCCBright.Enabled());
     EXPECT_TRUE(f.lblCCBright.Enabled());
     EXPECT_EQ(f.sldGain.Value(), -100);
 
+    // A spinner step counts at once, also from the box's Up key.
     f.chkAutoDetectNote.setValue(0);
-    u.type(f.txtPitchMode, "2");  // the box is still focused: a second digit
-    EXPECT_EQ(f.txtPitchMode.Text(), "12");
+    u.key(f.txtPitchMode, ui::Key::Up);
+    EXPECT_EQ(f.txtPitchMode.Text(), "2");
     EXPECT_EQ(f.chkAutoDetectNote.Value(), 1);
     EXPECT_FALSE(f.cboCCBright.Enabled());
 

@@ -51,8 +51,14 @@ TEST_F(SettingsInspection, HeaderChecksTheirMessagesAndTheUsableLength) {
              put32(b, 4, riff + 12);
          },
          "", 0, (176400.0 - 88) / 4 / 44100},
-        {"exactly 116 data bytes", [](std::string& b) { put32(b, 4, 152); }, "", 0, 0},
-        {"115 data bytes", [](std::string& b) { put32(b, 4, 151); }, tooShort, 0, 0},
+        // Too short is less than the engine's shortest analysis window (0.04269 s, 1882 frames
+        // at 44.1 kHz) where the engine reads the samples.
+        {"exactly one window", [](std::string& b) { put32(b, 4, 1882 * 4 + 152); }, "", 0,
+         1882.0 / 44100},
+        {"a byte under one window", [](std::string& b) { put32(b, 4, 1882 * 4 + 151); }, tooShort,
+         0, 0},
+        {"116 data bytes: no sample the engine reads", [](std::string& b) { put32(b, 4, 152); },
+         tooShort, 0, 0},
         {"4000 bytes", [](std::string& b) { b.resize(4000); }, tooShort, 0, 0},
         {"tag 3", [](std::string& b) { put16(b, 20, 3); },
          "This wave file is compressed.  Only uncompressed wave files are supported.", 91, 0},
@@ -100,6 +106,29 @@ TEST_F(SettingsInspection, HeaderChecksTheirMessagesAndTheUsableLength) {
             EXPECT_EQ(f.SampleRate, 44100);
             EXPECT_EQ(f.ChannelCount, 2);
         }
+    }
+}
+
+// Valid WAV files shorter than the 4,132 bytes the header is searched in are audio like any
+// other: refused as too short only below one analysis window.
+TEST_F(SettingsInspection, SmallValidFilesAreTooShortOnlyBelowOneWindow) {
+    frmProperties& f = dialog();
+    Global& g = G();
+    struct Case {
+        const char* name;
+        const char* seconds;
+        bool accepted;
+    } cases[] = {{"fifty ms", "0.05", true}, {"forty ms", "0.04", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = sox(std::string(c.name) + ".wav", "-r 22050 -c 1 -b 16",
+                                     std::string("synth ") + c.seconds + " sine 440 vol 0.5");
+        ASSERT_LT(fs::file_size(path), 4132u);
+        if (!c.accepted)
+            ui.expectBox(Box("This audio file is too short.", "Project", 48, 0)).answer(ui::OK);
+        f.GetWaveInfo(path);
+        EXPECT_EQ(g.AudioFileValid, c.accepted);
+        EXPECT_EQ(f.cmdPlay.Enabled(), c.accepted);
     }
 }
 

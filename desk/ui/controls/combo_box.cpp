@@ -1,10 +1,13 @@
 #include "desk/ui/controls/combo_box.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "desk/ui/form.h"
+#include "desk/ui/keys.h"
 
 namespace velt::ui {
 
@@ -25,9 +28,16 @@ void ComboBox::push() {
         c->setEditable(editable);
         if (editable) {
             c->setInsertPolicy(QComboBox::NoInsert);
-            QObject::connect(c->lineEdit(), &QLineEdit::textEdited, guard(),
-                             [this](const QString& t) { editText(t.toStdString()); });
-            c->lineEdit()->installEventFilter(guard());
+            QLineEdit* e = c->lineEdit();
+            // Edits Qt makes on its own (Delete, the caret keys' selection, the context menu)
+            // come back as the combo's.
+            QObject::connect(e, &QLineEdit::textEdited, guard(), [this, e](const QString& t) {
+                editText(t.toStdString(), e->cursorPosition());
+            });
+            QObject::connect(e, &QLineEdit::selectionChanged, guard(), [this] { pullSelection(); });
+            QObject::connect(e, &QLineEdit::cursorPositionChanged, guard(),
+                             [this] { pullSelection(); });
+            e->installEventFilter(guard());
         }
     }
     if (c->count() != s_.items.count() || [&] {
@@ -40,7 +50,35 @@ void ComboBox::push() {
         for (const auto& r : s_.items.rows) c->addItem(QString::fromStdString(r));
     }
     c->setCurrentIndex(s_.items.index);
-    if (editable) c->setEditText(QString::fromStdString(s_.text));
+    if (editable && c->lineEdit() != nullptr) {
+        pushing_ = true;
+        QSignalBlocker blockEdit(c->lineEdit());
+        c->setEditText(QString::fromStdString(s_.text));
+        if (s_.selLength > 0) {
+            c->lineEdit()->setSelection(s_.selStart, s_.selLength);
+        } else {
+            c->lineEdit()->setCursorPosition(s_.selStart);
+        }
+        pushing_ = false;
+    }
+}
+
+int ComboBox::length() const {
+    return static_cast<int>(QString::fromStdString(s_.text).size());
+}
+
+void ComboBox::pullSelection() {
+    auto* c = qobject_cast<QComboBox*>(widget_.data());
+    if (c == nullptr || c->lineEdit() == nullptr || pushing_ || inert()) return;
+    QLineEdit* e = c->lineEdit();
+    if (e->text().toStdString() != s_.text) return;  // an edit on its way through textEdited
+    if (e->hasSelectedText()) {
+        s_.selStart = e->selectionStart();
+        s_.selLength = static_cast<int>(e->selectedText().size());
+    } else {
+        s_.selStart = e->cursorPosition();
+        s_.selLength = 0;
+    }
 }
 
 Status ComboBox::setStyle(int v) {
@@ -72,6 +110,7 @@ void ComboBox::Clear() {
     if (inert()) return;
     s_.items = ListItems{};
     s_.text.clear();
+    s_.selStart = s_.selLength = 0;
     push();
 }
 
@@ -87,6 +126,8 @@ Status ComboBox::setList(int i, const std::string& text) {
 void ComboBox::selectRow(int row, Raise kind) {
     s_.items.index = row;
     s_.text = s_.items.at(row);
+    s_.selStart = length();
+    s_.selLength = 0;
     push();
     raise("Click", Click, kind);
 }
@@ -114,21 +155,45 @@ Status ComboBox::setText(const std::string& v) {
     }
     if (v == s_.text) return Status::Ok;
     s_.text = v;
+    s_.selStart = length();
+    s_.selLength = 0;
     s_.items.index = s_.items.find(v);
     push();
     raise("Change", Change, Raise::Code);
     return Status::Ok;
 }
 
-void ComboBox::editText(const std::string& text) {
+void ComboBox::editText(const std::string& text, int caret) {
     if (inert() || text == s_.text) {
         push();
         return;
     }
     s_.text = text;
+    s_.selStart = std::clamp(caret, 0, length());
+    s_.selLength = 0;
     s_.items.index = s_.items.find(text);
     push();
     raise("Change", Change, Raise::Code);
+}
+
+void ComboBox::replaceSelection(const QString& with) {
+    QString text = QString::fromStdString(s_.text);
+    const int start = std::clamp(s_.selStart, 0, static_cast<int>(text.size()));
+    const int count = std::clamp(s_.selLength, 0, static_cast<int>(text.size()) - start);
+    text.replace(start, count, with);
+    editText(text.toStdString(), start + static_cast<int>(with.size()));
+}
+
+void ComboBox::focusGained(FocusReason reason) {
+    if (s_.style != DropDownCombo) return;
+    if (reason == FocusReason::Tab || reason == FocusReason::Mnemonic) {
+        s_.selStart = 0;
+        s_.selLength = length();
+    } else if (reason == FocusReason::Mouse) {
+        s_.selStart = length();
+        s_.selLength = 0;
+    }
+    push();
 }
 
 void ComboBox::userPick(int row) {
@@ -142,13 +207,21 @@ void ComboBox::userPick(int row) {
 
 void ComboBox::userAscii(int k) {
     if (s_.style == DropDownCombo) {
-        // Typing edits the text at its end: a character appends, Backspace shortens.
+        // A character replaces the selection or goes in at the caret; Backspace removes the
+        // selection or the character before the caret.
         if (k >= 32) {
-            editText(s_.text + static_cast<char>(k));
-        } else if (k == 8 && !s_.text.empty()) {
-            QString t = QString::fromStdString(s_.text);
-            t.chop(1);
-            editText(t.toStdString());
+            replaceSelection(QString(QChar(k)));
+        } else if (k == 8) {
+            if (s_.selLength == 0) {
+                if (s_.selStart == 0) return;
+                --s_.selStart;
+                s_.selLength = 1;
+            }
+            replaceSelection(QString());
+        } else if (k == 1) {  // Ctrl+A
+            s_.selStart = 0;
+            s_.selLength = length();
+            push();
         }
         return;
     }
@@ -159,13 +232,54 @@ void ComboBox::userAscii(int k) {
 }
 
 bool ComboBox::filterEvent(QObject* watched, QEvent* event) {
-    // The editable combo's line edit has the focus: its keys count as the combo's.
+    // The editable combo's line edit has the focus: its keys count as the combo's. Its caret
+    // keys and Delete are Qt's own; the edit comes back through textEdited.
     auto* c = qobject_cast<QComboBox*>(widget_.data());
-    if (c != nullptr && c->lineEdit() != nullptr && watched == c->lineEdit()) watched = widget_;
+    if (c != nullptr && c->lineEdit() != nullptr && watched == c->lineEdit()) {
+        if (event->type() == QEvent::KeyPress) {
+            auto key = translateKey(*static_cast<QKeyEvent*>(event));
+            if (key && (*key == Key::Delete || *key == Key::Left || *key == Key::Right ||
+                        *key == Key::Home || *key == Key::End)) {
+                return false;
+            }
+        }
+        watched = widget_;
+    }
     return Control::filterEvent(watched, event);
 }
 
 void ComboBox::userKey(Key key) {
+    if (s_.style == DropDownCombo) {
+        const int len = length();
+        switch (key) {
+            case Key::Delete:
+                if (s_.selLength == 0) {
+                    if (s_.selStart >= len) return;
+                    s_.selLength = 1;
+                }
+                replaceSelection(QString());
+                return;
+            case Key::Left:
+                s_.selStart = std::max(0, s_.selLength > 0 ? s_.selStart : s_.selStart - 1);
+                break;
+            case Key::Right:
+                s_.selStart = std::min(len, s_.selStart + std::max(s_.selLength, 1));
+                break;
+            case Key::Home:
+                s_.selStart = 0;
+                break;
+            case Key::End:
+                s_.selStart = len;
+                break;
+            default:
+                break;
+        }
+        if (key == Key::Left || key == Key::Right || key == Key::Home || key == Key::End) {
+            s_.selLength = 0;
+            push();
+            return;
+        }
+    }
     int row = s_.items.index;
     if (key == Key::Down || (key == Key::Right && s_.style == DropDownList)) {
         ++row;

@@ -2,8 +2,12 @@
 // ListIndex = i raises Click, also for the row already selected (R1 applies); -1 clears the
 // selection without an event. Text on an editable combo raises Change and selects the row of
 // exactly that text without Click; on a drop-down list it selects the first such row (Click) or
-// is refused. Adding, removing, clearing and List(i) raise nothing.
+// is refused. Adding, removing, clearing and List(i) raise nothing. The editable combo's text is
+// edited as a text box's: at the caret or over the selection (focus by Tab selects the whole
+// text), Backspace and Delete remove the selection or one character, each edit one Change.
 #pragma once
+
+#include <QString>
 
 #include "desk/ui/control.h"
 #include "desk/ui/controls/list_items.h"
@@ -29,6 +33,9 @@ class ComboBox : public Control {
     Status setListIndex(int i);
     const std::string& Text() const { return s_.text; }
     Status setText(const std::string& v);
+    // The caret and selection of the editable combo's text, in characters.
+    int SelStart() const { return s_.selStart; }
+    int SelLength() const { return s_.selLength; }
 
     Event<> Click;
     Event<> Change;
@@ -39,6 +46,7 @@ class ComboBox : public Control {
     void userPick(int row);
     void userAscii(int keyAscii) override;
     void userKey(Key key) override;
+    void focusGained(FocusReason reason) override;
     bool filterEvent(QObject* watched, QEvent* event) override;
 
   protected:
@@ -48,13 +56,18 @@ class ComboBox : public Control {
   private:
     void push();
     void selectRow(int row, Raise kind);
-    void editText(const std::string& text);
+    void editText(const std::string& text, int caret);
+    void replaceSelection(const QString& with);
+    void pullSelection();
+    int length() const;
 
     struct State {
         int style = DropDownCombo;
         ListItems items;
         std::string text;
+        int selStart = 0, selLength = 0;
     } s_;
+    bool pushing_ = false;
 };
 
 }  // namespace velt::ui

@@ -1,11 +1,47 @@
 #include "desk/ui/controls/tab_control.h"
 
+#include <QKeyEvent>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyleOptionFocusRect>
 #include <QTabBar>
 
 #include "desk/ui/form.h"
 
 namespace velt::ui {
+
+namespace detail {
+
+// The strip never takes Qt's focus (the control's own widget holds it), so it draws its focus
+// mark itself while the control is its form's active control.
+class FocusTabBar : public QTabBar {
+  public:
+    explicit FocusTabBar(QWidget* parent) : QTabBar(parent) {}
+    void setMarked(bool marked) {
+        if (marked_ == marked) return;
+        marked_ = marked;
+        update();
+    }
+    bool marked() const { return marked_; }
+
+  protected:
+    void paintEvent(QPaintEvent* e) override {
+        QTabBar::paintEvent(e);
+        if (!marked_ || currentIndex() < 0) return;
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+        option.rect = tabRect(currentIndex()).adjusted(4, 4, -4, -3);
+        option.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+
+  private:
+    bool marked_ = false;
+};
+
+}  // namespace detail
 
 void TabControl::resetState() {
     s_ = State{};
@@ -15,8 +51,15 @@ void TabControl::resetState() {
 
 QWidget* TabControl::createWidget(QWidget* parent) {
     auto* w = new QWidget(parent);
-    bar_ = new QTabBar(w);
+    bar_ = new detail::FocusTabBar(w);
     bar_->setFocusPolicy(Qt::NoFocus);
+    // The strip's own mnemonics (Qt grabs one per "&" caption) come to the form.
+    bar_->installEventFilter(guard());
+    // Whatever else moves Qt's current tab (a dropped click, the wheel) is put back: only the
+    // control chooses the page.
+    QObject::connect(bar_, &QTabBar::currentChanged, guard(), [this](int i) {
+        if (i != s_.tab) push();
+    });
     QObject::connect(bar_, &QTabBar::tabBarClicked, guard(), [this](int i) {
         if (i < 0) return;
         if (form_->ActiveControl() != this && !form_->userMove(*this, FocusReason::Mouse, [] {})) {
@@ -27,6 +70,7 @@ QWidget* TabControl::createWidget(QWidget* parent) {
     });
     widget_ = w;
     push();
+    bar_->setMarked(form_ != nullptr && form_->ActiveControl() == this);
     return w;
 }
 
@@ -112,9 +156,48 @@ void TabControl::userSelect(int i) {
     select(i, Raise::User);
 }
 
+void TabControl::userStep(int step) {
+    if (inert() || !visibleChain() || !enabledChain() || !form_->userReachable()) return;
+    const int n = Tabs();
+    const int next = ((s_.tab + step) % n + n) % n;
+    bool onPage = false;
+    Control* active = form_->ActiveControl();
+    for (Control* c = active != nullptr ? active->Container() : nullptr; c != nullptr;
+         c = c->Container()) {
+        onPage = onPage || c == this;
+    }
+    if (onPage) {
+        form_->userMove(*this, FocusReason::Mnemonic, [this, next] { userSelect(next); });
+    } else {
+        userSelect(next);
+    }
+}
+
 void TabControl::userKey(Key key) {
     if (key == Key::Right) userSelect(s_.tab + 1);
     if (key == Key::Left) userSelect(s_.tab - 1);
+}
+
+void TabControl::activeChanged(bool active) {
+    if (bar_ != nullptr && widget_) bar_->setMarked(active);
+}
+
+bool TabControl::focusMarkShown() const {
+    return bar_ != nullptr && widget_ && bar_->marked();
+}
+
+bool TabControl::filterEvent(QObject* watched, QEvent* event) {
+    if (bar_ != nullptr && watched == bar_) {
+        if (event->type() == QEvent::Wheel) return true;
+        if (event->type() != QEvent::Shortcut || form_ == nullptr) return false;
+        const QKeyCombination key = static_cast<QShortcutEvent*>(event)->key()[0];
+        const int k = static_cast<int>(key.key());
+        if (k >= Qt::Key_A && k <= Qt::Key_Z) {
+            form_->dispatchMnemonic(static_cast<char>('a' + (k - Qt::Key_A)));
+        }
+        return true;
+    }
+    return Control::filterEvent(watched, event);
 }
 
 }  // namespace velt::ui

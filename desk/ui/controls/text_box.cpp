@@ -54,25 +54,32 @@ void TextBox::pullFromWidget() {
     }
     if (text != s_.text) {
         s_.text = text;
-        raise("Change", Change, Raise::Code);
+        raiseChange(true);
     }
 }
 
-void TextBox::store(const QString& text, int caret, bool raiseChange) {
+void TextBox::raiseChange(bool user) {
+    const bool outer = userEdit_;
+    userEdit_ = user;
+    raise("Change", Change, Raise::Code);
+    userEdit_ = outer;
+}
+
+void TextBox::store(const QString& text, int caret, bool raiseChange, bool user) {
     std::string next = text.toStdString();
     bool changed = next != s_.text;
     s_.text = next;
     s_.selStart = std::clamp(caret, 0, static_cast<int>(text.size()));
     s_.selLength = 0;
     push();
-    if (changed && raiseChange) raise("Change", Change, Raise::Code);
+    if (changed && raiseChange) this->raiseChange(user);
 }
 
 Status TextBox::setText(const std::string& v) {
     if (inert()) return Status::Refused;
     if (v == s_.text) return Status::Ok;
     QString q = QString::fromStdString(v);
-    store(q, static_cast<int>(q.size()), true);
+    store(q, static_cast<int>(q.size()), true, false);
     return Status::Ok;
 }
 
@@ -132,7 +139,7 @@ void TextBox::replaceSelection(const QString& with, bool user) {
         insert = insert.left(std::max(room, 0));
     }
     text.replace(s_.selStart, s_.selLength, insert);
-    store(text, s_.selStart + static_cast<int>(insert.size()), true);
+    store(text, s_.selStart + static_cast<int>(insert.size()), true, user);
 }
 
 void TextBox::userAscii(int k) {
@@ -215,9 +222,11 @@ bool TextBox::filterEvent(QObject* watched, QEvent* event) {
     if (watched == widget_ && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         auto key = translateKey(*ke);
-        // Caret keys and Delete are Qt's own; the edit comes back through textEdited.
-        if (key && *key != Key::Tab && *key != Key::ShiftTab && *key != Key::Enter &&
-            *key != Key::Esc && *key != Key::F1) {
+        // Caret keys and Delete are Qt's own; the edit comes back through textEdited. The
+        // other keys (Tab, Enter, Esc, F1, the tab-switching keys, Up and Down of a buddy box)
+        // go to the form.
+        if (key && (*key == Key::Delete || *key == Key::Left || *key == Key::Right ||
+                    *key == Key::Home || *key == Key::End)) {
             return false;
         }
     }

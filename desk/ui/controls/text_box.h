@@ -2,7 +2,9 @@
 // leaves the caret at the end. SelStart and SelLength are clamped; positions count characters.
 // User typing raises KeyPress before the key has any effect (0 cancels it, another code replaces
 // it), then edits, then raises one Change per edit. MaxLength limits user input only; Locked
-// text can be selected and copied but not edited.
+// text can be selected and copied but not edited. UserEdit() tells a Change handler that the
+// change is the user's own edit (a key, a paste, a cut, Delete), so a numeric box can leave a
+// number being typed alone until it is left and still check what code writes at once.
 #pragma once
 
 #include <QString>
@@ -30,6 +32,10 @@ class TextBox : public Control {
     int Alignment() const { return s_.alignment; }
     Status setAlignment(int v);
 
+    // True while the Change of a user's edit is handled (not in a Change that code's writes
+    // raise from inside it).
+    bool UserEdit() const { return userEdit_; }
+
     Event<> Change;
     Event<> Click;
     Event<> DblClick;
@@ -46,7 +52,8 @@ class TextBox : public Control {
 
   private:
     void replaceSelection(const QString& with, bool user);
-    void store(const QString& text, int caret, bool raiseChange);
+    void store(const QString& text, int caret, bool raiseChange, bool user);
+    void raiseChange(bool user);
     void push();
     void pullFromWidget();
     int length() const { return static_cast<int>(QString::fromStdString(s_.text).size()); }
@@ -58,6 +65,7 @@ class TextBox : public Control {
         int alignment = 0;
     } s_;
     bool pushing_ = false;
+    bool userEdit_ = false;
 };
 
 }  // namespace velt::ui

@@ -83,7 +83,15 @@ Status UpDown::setIncrement(int v) {
 Status UpDown::setBuddy(TextBox& buddy, bool sync) {
     if (inert()) return Status::Refused;
     s_.buddy = &buddy;
-    s_.sync = sync;
+    s_.synced = sync ? &buddy : nullptr;
+    return Status::Ok;
+}
+
+Status UpDown::setBuddy(Control& buddy) {
+    if (inert()) return Status::Refused;
+    if (buddy.parentForm() != form_) return refused("buddy on another form");
+    s_.buddy = &buddy;
+    s_.synced = nullptr;
     return Status::Ok;
 }
 
@@ -91,15 +99,15 @@ void UpDown::userPress(bool up) {
     if (inert() || !enabledChain() || !form_->userReachable()) return;
     const char* event = up ? "UpClick" : "DownClick";
     if (running(event)) return;  // a repeat step while the last one still runs
-    if (s_.sync && s_.buddy != nullptr) {
+    if (s_.synced != nullptr) {
         int current = s_.value;
-        if (!readWholeNumber(s_.buddy->Text(), current)) current = s_.value;
+        if (!readWholeNumber(s_.synced->Text(), current)) current = s_.value;
         long long next = static_cast<long long>(current) + (up ? s_.increment : -s_.increment);
         int lo = std::min(s_.min, s_.max), hi = std::max(s_.min, s_.max);
         next = std::clamp<long long>(next, lo, hi);
         if (next == current) return;
         s_.value = static_cast<int>(next);
-        s_.buddy->setText(std::to_string(s_.value));
+        s_.synced->setText(std::to_string(s_.value));
         raise("Change", Change, Raise::Code);
     }
     if (up) {

@@ -3,6 +3,7 @@
 // text isn't one), steps by Increment within [Min, Max], writes the buddy, raises Change and
 // then UpClick or DownClick; at a limit nothing happens. An unsynced spinner only raises
 // UpClick or DownClick. A repeat step is skipped while the previous step's handler runs (R2).
+// Up and PageUp in the buddy box press the up arrow once, Down and PageDown the down arrow.
 #pragma once
 
 #include <memory>
@@ -30,6 +31,10 @@ class UpDown : public Control {
     Status setIncrement(int v);
     // The box beside the arrows; `sync` makes each press step and write the box.
     Status setBuddy(TextBox& buddy, bool sync);
+    // The box beside the arrows of an unsynced spinner (its handlers step the box): Up and Down
+    // in the box press the arrows all the same.
+    Status setBuddy(Control& buddy);
+    const Control* Buddy() const { return s_.buddy; }
 
     Event<> UpClick;
     Event<> DownClick;
@@ -48,8 +53,8 @@ class UpDown : public Control {
   private:
     struct State {
         int min = 0, max = 10, value = 0, increment = 1;
-        TextBox* buddy = nullptr;
-        bool sync = false;
+        Control* buddy = nullptr;
+        TextBox* synced = nullptr;  // the buddy whose text each press reads and writes
     } s_;
 };
 

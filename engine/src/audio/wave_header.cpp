@@ -95,11 +95,14 @@ std::optional<ChunkPlaces> searchTags(std::span<const unsigned char> window, int
 }  // namespace
 
 WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSize) {
-    if (window.size() < kWaveHeaderWindow) return fail(outcome::kAudioTooShort);
-    window = window.first(kWaveHeaderWindow);
+    // A file shorter than the searched bytes is searched whole; fewer bytes than the file holds
+    // are a failed read.
+    if (window.size() < kWaveHeaderWindow && static_cast<int64_t>(window.size()) < fileSize)
+        return fail(outcome::kAudioTooShort);
+    window = window.first(std::min(window.size(), kWaveHeaderWindow));
 
     WaveHeader header;
-    if (!tagAt(window, 0, "RIFF") || !tagAt(window, 8, "WAVE")) {
+    if (window.size() < 12 || !tagAt(window, 0, "RIFF") || !tagAt(window, 8, "WAVE")) {
         header.riff = false;
         header.dataOffset = 0;
         header.dataLength = fileSize;

@@ -1,6 +1,7 @@
 #include "driver/audio_input.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "audio/wave_header.h"
 #include "driver/live_devices.h"
@@ -29,6 +30,11 @@ BlockScaling BlockScalingOf(const RunState& state) {
 
 bool ReadWaveHeader() {
     RunState& state = run();
+    // Only a regular file (or a link to one): opening a FIFO or a device would block the run
+    // before it could read its first command.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(state.settings.AudioFile, ec))
+        throw StageFailure{outcome::kAudioNotOpened};
     state.files.audio.reset(std::fopen(state.settings.AudioFile.c_str(), "rb"));
     if (!state.files.audio) throw StageFailure{outcome::kAudioNotOpened};
     const WaveHeader header = ReadWaveFileHeader(state.files.audio.get());

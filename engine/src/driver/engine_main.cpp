@@ -1,8 +1,10 @@
 #include <cstdio>
 
 #include "driver/run_conversion.h"
-#include "driver/stop_request.h"
 #include "driver/status_report.h"
+#include "driver/stop_request.h"
+#include "kvxvtpd.h"
+#include "status/status_file.h"
 
 namespace velt::engine {
 
@@ -29,7 +31,8 @@ int EngineMain(int argc, const char* const* argv) {
     state.status = StatusValues{};
     WriteStatus();
     RunConversion(argv[1]);
-    return 0;
+    // A starter that can't read the last line learns from this why.
+    return state.files.status.finalLineLost ? KVX_EXIT_STATUS_LOST : 0;
 }
 
 }  // namespace velt::engine

@@ -32,20 +32,22 @@ void appendFixed(std::string& line, double value, int decimals) {
 
 // Replaces the file whole: written beside it and renamed over it, so a reader polling the file
 // never sees it half written. Where no file can be made beside it, it is rewritten in place.
-void replaceWhole(const std::string& path, const std::string& line) {
+// False when the line reached neither (a full or unwritable folder).
+bool replaceWhole(const std::string& path, const std::string& line) {
     std::string staged = path + ".new" + std::to_string(getpid());
     {
         FileHandle file(std::fopen(staged.c_str(), "w"));
         if (file && std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() &&
             std::fflush(file.get()) == 0) {
             file.reset();
-            if (std::rename(staged.c_str(), path.c_str()) == 0) return;
+            if (std::rename(staged.c_str(), path.c_str()) == 0) return true;
         }
     }
     std::remove(staged.c_str());
-    FileHandle file(std::fopen(path.c_str(), "w"));
-    if (!file) return;  // the next write tries again
-    std::fwrite(line.data(), 1, line.size(), file.get());
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) return false;  // the next write tries again
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    return std::fclose(file) == 0 && written;
 }
 
 void appendInt(std::string& line, int value) {
@@ -120,7 +122,7 @@ void WriteStatusLine(StatusFileState& file, const StatusValues& status) {
 void WriteFinalStatusLine(StatusFileState& file, const StatusValues& status) {
     file.open.reset();
     if (file.path.empty()) return;
-    replaceWhole(file.path, FormatStatusLine(status));
+    file.finalLineLost = !replaceWhole(file.path, FormatStatusLine(status));
 }
 
 }  // namespace velt::engine

@@ -38,9 +38,10 @@ struct StatusFileState {
     StatusFileState() = default;
     explicit StatusFileState(std::string filePath) : path(std::move(filePath)) {}
 
-    std::string path;       // empty: the run has no status file
-    FileDescriptor open;    // the file, open for rewriting in place during the run
-    size_t length = 0;      // bytes of the file: the longest line written so far
+    std::string path;            // empty: the run has no status file
+    FileDescriptor open;         // the file, open for rewriting in place during the run
+    size_t length = 0;           // bytes of the file: the longest line written so far
+    bool finalLineLost = false;  // the last line could not be written (a full folder)
 };
 
 // The status value of an outcome: 100000 for success, -(type + detail / 1000) otherwise.
@@ -58,7 +59,7 @@ std::string FormatStatusLine(const StatusValues& status);
 void WriteStatusLine(StatusFileState& file, const StatusValues& status);
 
 // The last line: the open file is closed and the file replaced whole by exactly the line (no
-// padding).
+// padding). A line that reaches no file sets `finalLineLost`.
 void WriteFinalStatusLine(StatusFileState& file, const StatusValues& status);
 
 }  // namespace velt::engine

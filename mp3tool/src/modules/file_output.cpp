@@ -26,8 +26,9 @@ constexpr int kDefaultChannels = 2;
 constexpr std::size_t kWriteBufferBytes = 256 * 1024;
 
 // Writes all n bytes, resuming after interruptions and short writes; returns how many reached
-// the file (fewer than n when the file refuses more: a full disk, a size limit, a closed pipe).
-std::size_t writeAll(int fd, const std::uint8_t* data, std::size_t n) {
+// the file (fewer than n when the file refuses more: a full disk, a size limit, a closed pipe),
+// with the system's reason in `error` then.
+std::size_t writeAll(int fd, const std::uint8_t* data, std::size_t n, int& error) {
     std::size_t done = 0;
     while (done < n) {
         const ssize_t r = ::write(fd, data + done, n - done);
@@ -36,6 +37,7 @@ std::size_t writeAll(int fd, const std::uint8_t* data, std::size_t n) {
         } else if (r < 0 && errno == EINTR) {
             continue;
         } else {
+            error = r < 0 ? errno : ENOSPC;  // a write of nothing: no room for more
             break;
         }
     }
@@ -60,6 +62,7 @@ class FileOutput : public OutputInstance {
         headerWritten_ = false;
         refused_ = false;
         failed_ = false;
+        writeError_ = 0;
         sampleRate_ = kDefaultRate;
         channels_ = kDefaultChannels;
 
@@ -126,10 +129,15 @@ class FileOutput : public OutputInstance {
         if (!refused_ && !flush()) failed_ = true;
         buffered_ = 0;
         // The final header, where the file can go back to its start (not a pipe).
-        if (form_ == Form::Wav && ::lseek(fd_, 0, SEEK_CUR) >= 0 && !finishHeader()) {
+        const bool headerFailed =
+            form_ == Form::Wav && ::lseek(fd_, 0, SEEK_CUR) >= 0 && !finishHeader();
+        // The system's reason first (a full disk says "No space left on device"), then the header.
+        std::string detail = writeError_ != 0 ? std::strerror(writeError_) : "";
+        if (headerFailed) {
             failed_ = true;
-            control_.reportError(kWriteFailed, "cannot write output file", "header not written");
+            detail += detail.empty() ? "header not written" : ", header not written";
         }
+        if (!detail.empty()) control_.reportError(kWriteFailed, "cannot write output file", detail);
         if (ownsFile_ && ::close(fd_) != 0) failed_ = true;
         fd_ = -1;
         ownsFile_ = false;
@@ -154,7 +162,7 @@ class FileOutput : public OutputInstance {
     }
 
     bool flush() {
-        const std::size_t done = writeAll(fd_, buffer_.data(), buffered_);
+        const std::size_t done = writeAll(fd_, buffer_.data(), buffered_, writeError_);
         bytesInFile_ += done;
         if (done != buffered_) refused_ = true;
         buffered_ = 0;
@@ -208,6 +216,7 @@ class FileOutput : public OutputInstance {
     int channels_ = kDefaultChannels;
     bool headerWritten_ = false;
     bool refused_ = false;  // the file took fewer bytes than it was given
+    int writeError_ = 0;    // the system's reason for the refusal (errno)
     bool failed_ = false;   // refused, too large for the header, or not closed cleanly
 };
 

@@ -1,0 +1,120 @@
+// The wizard's metronome page (step 2) and tapping page (step 9) typed into key by key: the
+// number on its way stays as typed and its needle stays on the dial, the hidden window behind the
+// page checks the box when it is left (Tab, Next, Enter on Next), and Next hands over what was
+// typed.
+#include "desk/media/frm_record.h"
+#include "wizard_fixture.h"
+
+namespace velt::desk {
+namespace {
+
+class TypedByKeys : public WizardTest {};
+
+struct Case {
+    const char* keys;   // typed as the box takes the focus (its whole text selected)
+    const char* typed;  // the text after the last key: nothing is checked yet
+    ui::Key leave;
+    const char* shown;
+    float tempo;  // the tempo the window behind the page holds afterwards
+};
+
+TEST_F(TypedByKeys, WizardMetronomePage) {
+    frmWizard& w = wizard();
+    w.Show();
+    ui::test::User u = ui.user();
+    ASSERT_TRUE(u.click(w.optWave(0)));  // record directly, to the metronome
+    ASSERT_TRUE(u.click(w.cmdNav(3)));
+    ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
+    frmRecord& rec = ui::forms::get<frmRecord>();
+
+    const Case cases[] = {
+        {"120", "120", ui::Key::Tab, "120", 120}, {"100", "100", ui::Key::Tab, "100", 100},
+        {"40", "40", ui::Key::Tab, "40", 40},     {"\b\b1\b45", "45", ui::Key::Tab, "45", 45},
+        {"3", "3", ui::Key::Tab, "5", 5},         {"2000", "2000", ui::Key::Tab, "1080", 1080},
+        {"\b", "", ui::Key::Tab, "5", 5},         {"9x6", "96", ui::Key::ShiftTab, "96", 96},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        if (w.ActiveControl() == &w.txtTempo) u.focus(w.txtTimeNum);
+        const std::string recorderBefore = rec.txtTempo.Text();
+        ASSERT_TRUE(u.type(w.txtTempo, c.keys));
+        EXPECT_EQ(w.txtTempo.Text(), c.typed);
+        EXPECT_EQ(rec.txtTempo.Text(), recorderBefore);  // nothing checked or handed on yet
+        const double x = w.gauTempoLine.X1(), y = w.gauTempoLine.Y1();
+        u.key(w.txtTempo, c.leave);
+        EXPECT_EQ(w.txtTempo.Text(), c.shown);
+        EXPECT_EQ(rec.txtTempo.Text(), c.shown);
+        EXPECT_FLOAT_EQ(rec.RecordTempo, c.tempo);
+        EXPECT_FLOAT_EQ(w.WizardTempo, c.tempo);
+        // The needle followed the typing, held to the dial as the checked tempo is.
+        if (std::string(c.typed) == "3" || std::string(c.typed) == "2000") {
+            EXPECT_EQ(w.gauTempoLine.X1(), x);
+            EXPECT_EQ(w.gauTempoLine.Y1(), y);
+        }
+    }
+    struct Beats {
+        const char* keys;
+        const char* typed;
+        const char* shown;
+    } beats[] = {{"12", "12", "12"}, {"0", "0", "1"}, {"150", "150", "99"}, {"3", "3", "3"}};
+    for (const Beats& b : beats) {
+        SCOPED_TRACE(b.keys);
+        u.focus(w.txtTempo);
+        ASSERT_TRUE(u.type(w.txtTimeNum, b.keys));
+        EXPECT_EQ(w.txtTimeNum.Text(), b.typed);
+        u.key(w.txtTimeNum, ui::Key::Tab);
+        EXPECT_EQ(w.txtTimeNum.Text(), b.shown);
+        EXPECT_EQ(rec.txtTimeNum.Text(), b.shown);
+    }
+
+    // Enter presses Next, which leaves the box: what was typed reaches the settings dialog.
+    ASSERT_TRUE(u.type(w.txtTempo, "144"));
+    u.key(w.txtTempo, ui::Key::Enter);
+    EXPECT_EQ(w.CurrentStep, WizardStep::RecordAudio);
+    EXPECT_EQ(editor().txtTempo.Text(), "144");
+    EXPECT_EQ(editor().txtTimeNum.Text(), "3");
+}
+
+TEST_F(TypedByKeys, WizardTappingPage) {
+    frmWizard& w = wizard();
+    addAudio(wave("song.wav"));
+    w.optSync(1).setValue(true);  // notation: the tempo is tapped or typed
+    w.Show();
+    w.ShowStep(WizardStep::TapTempo);
+    ASSERT_EQ(w.CurrentStep, WizardStep::TapTempo);
+    ui::test::User u = ui.user();
+    frmProperties& p = editor();
+
+    const Case cases[] = {
+        {"120", "120", ui::Key::Tab, "120", 120}, {"100", "100", ui::Key::Tab, "100", 100},
+        {"40", "40", ui::Key::Tab, "40", 40},     {"\b\b1\b45", "45", ui::Key::Tab, "45", 45},
+        {"3", "3", ui::Key::Tab, "5", 5},         {"2000", "2000", ui::Key::Tab, "1080", 1080},
+        {"\b", "", ui::Key::Tab, "1080", 1080},   {"1a2b0", "120", ui::Key::Tab, "120", 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        if (w.ActiveControl() == &w.txtTempo1) u.focus(w.cmdNav(2));
+        const std::string editorBefore = p.txtTempo.Text();
+        ASSERT_TRUE(u.type(w.txtTempo1, c.keys));
+        EXPECT_EQ(w.txtTempo1.Text(), c.typed);
+        EXPECT_EQ(p.txtTempo.Text(), editorBefore);
+        const double x = w.gauTempoLine1.X1(), y = w.gauTempoLine1.Y1();
+        u.key(w.txtTempo1, c.leave);
+        EXPECT_EQ(w.txtTempo1.Text(), c.shown);
+        EXPECT_EQ(p.txtTempo.Text(), c.shown);
+        EXPECT_FLOAT_EQ(p.WorkTempo, c.tempo);
+        if (std::string(c.typed) == "3" || std::string(c.typed) == "2000") {
+            EXPECT_EQ(w.gauTempoLine1.X1(), x);
+            EXPECT_EQ(w.gauTempoLine1.Y1(), y);
+        }
+    }
+
+    ASSERT_TRUE(u.type(w.txtTempo1, "96"));
+    ASSERT_TRUE(u.click(w.cmdNav(3)));
+    EXPECT_NE(w.CurrentStep, WizardStep::TapTempo);
+    EXPECT_EQ(p.txtTempo.Text(), "96");
+    EXPECT_FLOAT_EQ(p.WorkTempo, 96);
+}
+
+}  // namespace
+}  // namespace velt::desk
