@@ -19,6 +19,12 @@ extern char** environ;
 
 namespace velt::engine::test {
 
+// How the file input of a live run keeps pace.
+enum class LivePace {
+    FileSpeed,  // the engine's reads alone: the file is heard as fast as the engine runs
+    WallClock,  // real time, and no further ahead of the engine's reads than one period
+};
+
 // The engine started as a live run with the file input and log output devices; the input is paced
 // by the engine's reads, so a starved engine hears the same audio later. The process is ended by
 // its id if a test leaves it running.
@@ -26,9 +32,11 @@ class LiveEngine {
   public:
     LiveEngine(const std::filesystem::path& wav, const std::filesystem::path& log,
                const std::filesystem::path& project, const std::filesystem::path& status,
-               const std::filesystem::path& command) {
+               const std::filesystem::path& command, LivePace pace = LivePace::FileSpeed) {
         std::vector<std::string> env = {"VELTRANE_WAVEIN_FILE=" + wav.string(),
-                                        "VELTRANE_WAVEIN_PACED=engine",
+                                        pace == LivePace::FileSpeed
+                                            ? "VELTRANE_WAVEIN_PACED=file"
+                                            : "VELTRANE_WAVEIN_PACED=engine",
                                         "VELTRANE_MIDIOUT_LOG=" + log.string()};
         for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
         std::vector<char*> envp;

@@ -12,10 +12,10 @@
 #include <sstream>
 #include <thread>
 
+#include "driver/live_devices.h"
 #include "driver/run_conversion.h"
 #include "engine_fixtures.h"
 #include "live_engine.h"
-#include "driver/live_devices.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
 
@@ -92,6 +92,15 @@ class LiveProgram : public ::testing::Test {
         }
         return false;
     }
+    // Waits while the engine runs until it has taken (and deleted) the command file.
+    bool waitForCommandTaken(LiveEngine& engine) {
+        const auto limit = std::chrono::steady_clock::now() + 120s;
+        while (engine.running() && std::chrono::steady_clock::now() < limit) {
+            if (!fs::exists(command)) return true;
+            std::this_thread::sleep_for(2ms);
+        }
+        return false;
+    }
     // Joins WAV files with sox.
     fs::path joinWavs(const std::vector<fs::path>& parts, const fs::path& wav) {
         std::string command = "sox -D";
@@ -118,7 +127,8 @@ TEST_F(LiveProgram, SineMelodyPlaysItsKeysInOrder) {
     fs::path tune = makeWav(dir / "melody_cdefg.wav", 44100, 16, 1, synth.substr(1) + " gain -3");
     fs::path noise = makeWav(dir / "noise.wav", 44100, 16, 1, "0.6 whitenoise vol 0.002");
     fs::path wav = joinWavs({noise, tune, noise}, dir / "melody.wav");
-    LiveEngine engine(wav, log, liveProject("OutputThreshold=40\nPatch=5\n"), status, command);
+    LiveEngine engine(wav, log, liveProject("OutputThreshold=40\nPatch=5\n"), status, command,
+                      LivePace::WallClock);
     ASSERT_TRUE(engine.started());
 
     // While the melody plays: the tempo is the live default; a program change goes out at once.
@@ -126,6 +136,7 @@ TEST_F(LiveProgram, SineMelodyPlaysItsKeysInOrder) {
     std::string running = statusLine();
     EXPECT_NE(running.find(" 120.000000 "), std::string::npos) << running;
     velt::test::writeFile(command, "3 40");
+    ASSERT_TRUE(waitForCommandTaken(engine));
 
     // After the last note, field 1 (the input level) falls to that of the noise.
     ASSERT_TRUE(waitForNoteOn(engine, 67));
@@ -163,7 +174,9 @@ TEST_F(LiveProgram, VoicePhraseGivesNotesWithoutErrors) {
     fs::path pause = makeWav(dir / "pause.wav", 44100, 16, 1, "0.3 whitenoise vol 0.002");
     fs::path marker = makeWav(dir / "marker.wav", 44100, 16, 1, "3 sine 440 gain -1");
     fs::path wav = joinWavs({phrase, pause, marker, pause}, dir / "speech_then_tone.wav");
-    LiveEngine engine(wav, log, liveProject("PitchMode=1\nKeyMin=36\n"), status, command);
+    // Real pacing: the marker is heard for 3 s of wall clock, long enough to be seen.
+    LiveEngine engine(wav, log, liveProject("PitchMode=1\nKeyMin=36\n"), status, command,
+                      LivePace::WallClock);
     ASSERT_TRUE(engine.started());
     ASSERT_TRUE(waitForLevel(engine, [](double level) { return level > 20000; }));
     velt::test::writeFile(command, "1");

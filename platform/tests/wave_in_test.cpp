@@ -202,11 +202,17 @@ TEST_F(WaveIn, TheFileDeviceTakesMonoAndStereoFilesInEitherCapture) {
         int32_t channels;
         std::vector<int16_t> expected;  // frames 10 and 11
     } cases[] = {
-        {"stereo file, stereo capture", stereo, 2,
+        {"stereo file, stereo capture",
+         stereo,
+         2,
          {stereoData[20], stereoData[21], stereoData[22], stereoData[23]}},
-        {"mono file on both channels", mono, 2,
+        {"mono file on both channels",
+         mono,
+         2,
          {monoData[10], monoData[10], monoData[11], monoData[11]}},
-        {"stereo file, mono capture", stereo, 1,
+        {"stereo file, mono capture",
+         stereo,
+         1,
          {static_cast<int16_t>((stereoData[20] + stereoData[21]) / 2),
           static_cast<int16_t>((stereoData[22] + stereoData[23]) / 2)}},
     };
@@ -342,6 +348,55 @@ TEST_F(WaveIn, TheReaderPacedFileDeviceStaysOnePeriodAheadOfTheReads) {
     ASSERT_EQ(read(handle, 441, frame), NoError);
     EXPECT_EQ(position(handle, samples), NoError);
     EXPECT_EQ(samples, 441);
+}
+
+// At file speed the reads alone move the device, with the clock standing still: one period
+// past the newest read, the whole file, then done. The environment chooses it by "file".
+TEST_F(WaveIn, AtFileSpeedTheReadsAloneMoveTheFileDevice) {
+    test::TempDir dir;
+    auto wav = soxWav(dir, "sine_440hz_44100hz_mono_0.1s.wav", "-r 44100 -c 1 -b 16",
+                      "synth 0.1 sine 440 vol 0.5");
+    std::vector<int16_t> expected = dataOf(wav);
+    ASSERT_EQ(expected.size(), 4410u);
+    ManualClock clock(0);
+    FileDevices files(wav, &clock, Pacing::FileSpeed);
+    useDevices(&files);
+    int32_t handle = 0;
+    ASSERT_EQ(open(handle, -1), NoError);
+    ASSERT_EQ(start(handle, 44100), NoError);
+    int64_t samples = -1;
+    ASSERT_EQ(position(handle, samples), NoError);
+    EXPECT_EQ(samples, 441) << "one period before any read, with no time gone";
+    std::vector<int16_t> frame(441);
+    ASSERT_EQ(read(handle, 300, std::span(frame).first(300)), NoError);
+    ASSERT_EQ(position(handle, samples), NoError);
+    EXPECT_EQ(samples, 741) << "one period past a short read";
+    bool done = true;
+    for (int reads = 0; reads < 20 && samples < 4410; ++reads) {
+        ASSERT_EQ(isDone(handle, done), NoError);
+        EXPECT_FALSE(done);
+        ASSERT_EQ(read(handle, samples, frame), NoError);
+        EXPECT_TRUE(std::equal(frame.begin(), frame.end(), expected.begin() + samples - 441));
+        ASSERT_EQ(position(handle, samples), NoError);
+    }
+    EXPECT_EQ(samples, 4410);
+    EXPECT_EQ(isDone(handle, done), NoError);
+    EXPECT_TRUE(done);
+    ASSERT_EQ(close(handle), NoError);
+
+    test::ScopedEnv env("VELTRANE_WAVEIN_FILE", wav.string());
+    test::ScopedEnv fileSpeed("VELTRANE_WAVEIN_PACED", "file");
+    useDevices(nullptr);  // choose again, now with the variables set
+    ASSERT_EQ(open(handle, -1), NoError);
+    ASSERT_EQ(start(handle, 44100), NoError);
+    samples = 0;
+    for (int reads = 0; reads < 20 && samples < 4410; ++reads) {
+        ASSERT_EQ(position(handle, samples), NoError);
+        ASSERT_EQ(read(handle, samples, frame), NoError);
+    }
+    ASSERT_EQ(position(handle, samples), NoError);
+    EXPECT_EQ(samples, 4410) << "the whole file at once for a reader that keeps reading";
+    ASSERT_EQ(close(handle), NoError);
 }
 
 TEST_F(WaveIn, TheEnvironmentSelectsTheFileDevice) {

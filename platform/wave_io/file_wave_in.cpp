@@ -69,6 +69,8 @@ class FileCapture : public Capture {
         if (!startMs_) return 0;
         int64_t elapsed = std::max<int64_t>(0, clock_.nowMs() - *startMs_);
         int64_t played = std::min<int64_t>(elapsed * kLiveFormat.sampleRate / 1000, frames_);
+        if (pacing_ == Pacing::FileSpeed)
+            return std::min<int64_t>(readEnd_ + kPacedLeadSamples, frames_);
         if (pacing_ == Pacing::Reader) played = std::min(played, readEnd_ + kPacedLeadSamples);
         return played;
     }
@@ -86,8 +88,8 @@ class FileCapture : public Capture {
 
 }  // namespace
 
-std::optional<std::vector<int16_t>> readLiveWav(const std::filesystem::path& file,
-                                                int32_t& result, int32_t* channels) {
+std::optional<std::vector<int16_t>> readLiveWav(const std::filesystem::path& file, int32_t& result,
+                                                int32_t* channels) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         result = NoDriver;
@@ -112,8 +114,8 @@ std::optional<std::vector<int16_t>> readLiveWav(const std::filesystem::path& fil
             const unsigned char* f = bytes.data() + body;
             // PCM, one or two channels, 44,100 Hz, 16 bits: nothing else is heard.
             fileChannels = le16(f + 2);
-            if (le16(f) != 1 || (fileChannels != 1 && fileChannels != 2) ||
-                le32(f + 4) != 44100 || le16(f + 14) != 16) {
+            if (le16(f) != 1 || (fileChannels != 1 && fileChannels != 2) || le32(f + 4) != 44100 ||
+                le16(f + 14) != 16) {
                 return std::nullopt;
             }
             formatSeen = true;

@@ -9,6 +9,9 @@
 // Paced by the reader (VELTRANE_WAVEIN_PACED=engine, for tests on busy machines), the position
 // also stays at most one period (441 samples, 10 ms) ahead of the end of what has been read: a
 // reader that is starved for a while hears the same audio later instead of missing some of it.
+// At file speed (VELTRANE_WAVEIN_PACED=file, for tests), the reader alone sets the pace: the
+// position is always one period past the end of what has been read, whatever the wall clock
+// says, so a reader that reads as soon as audio is there hears the file as fast as it can.
 #pragma once
 
 #include <filesystem>
@@ -24,6 +27,7 @@ namespace velt::platform::wave_in {
 enum class Pacing {
     WallClock,  // the wall clock alone, like a sound card
     Reader,     // the wall clock, and at most kPacedLeadSamples past the end of the last read
+    FileSpeed,  // always kPacedLeadSamples past the end of the last read: no wall clock
 };
 constexpr int64_t kPacedLeadSamples = 441;
 

@@ -24,8 +24,10 @@ DeviceTable<Devices, OpenCapture>& table() {
         []() -> std::unique_ptr<Devices> {
             const char* file = std::getenv("VELTRANE_WAVEIN_FILE");
             const char* paced = std::getenv("VELTRANE_WAVEIN_PACED");
-            const Pacing pacing =
-                paced && std::string_view(paced) == "engine" ? Pacing::Reader : Pacing::WallClock;
+            const std::string_view pace = paced ? paced : "";
+            const Pacing pacing = pace == "engine" ? Pacing::Reader
+                                  : pace == "file" ? Pacing::FileSpeed
+                                                   : Pacing::WallClock;
             if (file && *file) return std::make_unique<FileDevices>(file, nullptr, pacing);
             return makeSystemDevices();
         },

@@ -12,7 +12,8 @@
 // - with VELTRANE_WAVEIN_FILE=<wav> in the environment, one device that plays that WAV file
 //   (44.1 kHz, 16-bit, mono or stereo) as its input at wall-clock pace from the start, then is done
 //   (file_wave_in.h); VELTRANE_WAVEIN_PACED=engine also keeps it at most 10 ms ahead of what
-//   has been read, so a starved reader hears everything later rather than skipping some;
+//   has been read, so a starved reader hears everything later rather than skipping some, and
+//   VELTRANE_WAVEIN_PACED=file lets the reader alone set the pace (file speed, for tests);
 // - an in-process device set installed by a test (fake_wave_in.h).
 #pragma once
 
