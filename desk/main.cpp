@@ -10,6 +10,7 @@
 #include "desk/core/startup/end_signals.h"
 #include "desk/core/startup/start_up.h"
 #include "desk/ui/ui.h"
+#include "desk/windows.h"
 #include "platform/folders/instance_lock.h"
 #include "platform/mci/mci.h"
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);  // the main window's closing ends the program
 
     velt::desk::ProgramEndHook() = [] { QCoreApplication::exit(0); };
+    velt::desk::RegisterWindows();
     const velt::desk::EndSignalWatch endSignals;  // SIGTERM and the like end the helpers too
     std::unique_ptr<velt::platform::InstanceLock> lock;
     int status = velt::desk::StartProgram(commandLine, lock, noDisplay);

@@ -43,4 +43,9 @@ MainWindowHooks& MainWindow() {
     return hooks;
 }
 
+WindowHooks& Windows() {
+    static WindowHooks hooks;
+    return hooks;
+}
+
 }  // namespace velt::desk

@@ -249,4 +249,26 @@ struct MainWindowHooks {
 };
 MainWindowHooks& MainWindow();
 
+// The windows of the window folders (settings, media, wizard) that the core opens. The core
+// includes no header of those folders: each folder fills its entries when the program starts
+// (RegisterWindows, desk/windows.h), and the core calls through them. Each entry shows its
+// window modally and releases it afterwards. The entries are the program's wiring, not project
+// state, so ResetGlobal keeps them; unset entries do nothing.
+struct WindowHooks {
+    std::function<void()> showWizard;      // the new-project wizard
+    std::function<void()> showProperties;  // the settings dialog
+    std::function<void()> showPlayer;      // the player
+    // The decoding windows of compressed audio; a command-line run keeps them minimized.
+    std::function<void()> decodeMp3;
+    std::function<void()> decodeWma;
+    std::function<void()> decodeAac;
+    std::function<void()> decodeAiff;
+};
+WindowHooks& Windows();
+
+// Runs a hook when it is set.
+inline void CallHook(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
 }  // namespace velt::desk

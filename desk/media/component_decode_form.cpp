@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
-#include "desk/media/decode_files.h"
+#include "desk/core/shared/decode_files.h"
 
 namespace velt::desk {
 

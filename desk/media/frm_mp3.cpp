@@ -7,7 +7,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/shared/message.h"
-#include "desk/media/decode_files.h"
+#include "desk/core/shared/decode_files.h"
 #include "platform/process/process.h"
 
 namespace velt::desk {

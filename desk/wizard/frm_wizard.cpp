@@ -16,6 +16,8 @@ namespace velt::desk {
 
 namespace {
 
+using S = WizardStep;
+
 constexpr double kWidth = 10200, kHeight = 6300;
 constexpr double kPageTop = 600, kPageHeight = 4980;
 constexpr double kContentLeft = 2280;  // right of the page picture
@@ -243,11 +245,11 @@ void frmWizard::design() {
         lblStep(i).setCaption(kPageTexts[i].instruction);
     }
     // The long instructions of the record and finish pages.
-    lblStep(3).Move(kContentLeft, 300, 5880, 2040);
-    lblStep(12).Move(kContentLeft, 300, kWidth - kContentLeft - 240, 2000);
+    lblStep(PageOf(S::RecordAudio)).Move(kContentLeft, 300, 5880, 2040);
+    lblStep(PageOf(S::Finish)).Move(kContentLeft, 300, kWidth - kContentLeft - 240, 2000);
 
-    auto place = [this](ui::Control& c, int step, double l, double t, double w, double h) {
-        c.setContainer(fraStep(step));
+    auto place = [this](ui::Control& c, WizardStep step, double l, double t, double w, double h) {
+        c.setContainer(fraStep(PageOf(step)));
         c.Move(kContentLeft + l, kContentTop + t, w, h);
     };
 
@@ -259,56 +261,56 @@ void frmWizard::design() {
                           "microphone",
                           "My music is recorded on an audio CD"};
     for (int i = 0; i < 5; ++i) {
-        place(optWave(i), 1, 0, i * 480, kWidth - kContentLeft - 240, 375);
+        place(optWave(i), S::AudioSource, 0, i * 480, kWidth - kContentLeft - 240, 375);
         optWave(i).setCaption(wave[i]);
     }
     optWave(0).setValue(true);
 
     // Step 2.
-    place(lblTempo, 2, 0, 60, 1800, 255);
+    place(lblTempo, S::Metronome, 0, 60, 1800, 255);
     lblTempo.setCaption("Tempo:");
-    place(txtTempo, 2, 1920, 0, 720, 315);
+    place(txtTempo, S::Metronome, 1920, 0, 720, 315);
     txtTempo.setText("120");
-    place(spnTempo, 2, 2640, 0, 255, 315);
+    place(spnTempo, S::Metronome, 2640, 0, 255, 315);
     spnTempo.setBuddy(txtTempo);
-    place(lblTimeNum, 2, 0, 540, 1800, 255);
+    place(lblTimeNum, S::Metronome, 0, 540, 1800, 255);
     lblTimeNum.setCaption("Beats per measure:");
-    place(txtTimeNum, 2, 1920, 480, 720, 315);
+    place(txtTimeNum, S::Metronome, 1920, 480, 720, 315);
     txtTimeNum.setText("4");
-    place(spnTimeNum, 2, 2640, 480, 255, 315);
+    place(spnTimeNum, S::Metronome, 2640, 480, 255, 315);
     spnTimeNum.setMin(0);
     spnTimeNum.setMax(99);
     spnTimeNum.setBuddy(txtTimeNum, true);
-    place(cmdTest, 2, 0, 1020, 1215, 375);
+    place(cmdTest, S::Metronome, 0, 1020, 1215, 375);
     cmdTest.setCaption("&Test");
-    place(gauTempo, 2, 3360, 0, 1320, kGaugeMinHeight);
-    placeNeedle(gauTempo, gauTempoLine, fraStep(2));
+    place(gauTempo, S::Metronome, 3360, 0, 1320, kGaugeMinHeight);
+    placeNeedle(gauTempo, gauTempoLine, fraStep(PageOf(S::Metronome)));
 
     // Step 3.
-    place(MMControl, 3, 0, 1140, 2400, 375);
+    place(MMControl, S::RecordAudio, 0, 1140, 2400, 375);
     MMControl.setDeviceType("WaveAudio");
     for (auto b : {ui::MediaControl::Prev, ui::MediaControl::Next, ui::MediaControl::Pause,
                    ui::MediaControl::Back, ui::MediaControl::Step, ui::MediaControl::Eject})
         MMControl.setButtonVisible(b, false);
-    place(lblCounter, 3, 2520, 1200, 1200, 255);
+    place(lblCounter, S::RecordAudio, 2520, 1200, 1200, 255);
     lblCounter.setCaption("00:00:00");
-    place(lblFileName, 3, 0, 1620, 5400, 255);
-    place(cmdSave, 3, 0, 2040, 1215, 375);
+    place(lblFileName, S::RecordAudio, 0, 1620, 5400, 255);
+    place(cmdSave, S::RecordAudio, 0, 2040, 1215, 375);
     cmdSave.setCaption("&Save");
-    place(cmdDevice, 3, 1320, 2040, 1215, 375);
+    place(cmdDevice, S::RecordAudio, 1320, 2040, 1215, 375);
     cmdDevice.setCaption("Device");
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
-    place(cmdMixer, 3, 2640, 2040, 1215, 375);
+    place(cmdMixer, S::RecordAudio, 2640, 2040, 1215, 375);
     cmdMixer.setCaption("Level");
     cmdMixer.setToolTipText("Adjust Recording Level");
-    place(cmdCDPlayer, 3, 3960, 2040, 1215, 375);
+    place(cmdCDPlayer, S::RecordAudio, 3960, 2040, 1215, 375);
     cmdCDPlayer.setCaption("CD Player");
     cmdCDPlayer.setToolTipText("Open CD Player");
-    place(picMetronome, 3, 3960, 2580, 480, 480);
-    place(StatusBar, 3, 0, 3300, 5400, 300);
+    place(picMetronome, S::RecordAudio, 3960, 2580, 480, 480);
+    place(StatusBar, S::RecordAudio, 0, 3300, 5400, 300);
     StatusBar.setAlign(0);  // in the page's text column, not along the page's bottom
     StatusBar.setToolTipText("Recording Status");
-    place(fraLevel, 3, 6240, -960, 1320, 4560);
+    place(fraLevel, S::RecordAudio, 6240, -960, 1320, 4560);
     fraLevel.setCaption("Level");
     fraLevel.setToolTipText("Recording Level");
     fraLevel.setVisible(false);
@@ -327,52 +329,52 @@ void frmWizard::design() {
     lineThres.setBorderColor(0x0000FF);
 
     // Step 17.
-    place(txtMasterFile, 17, 0, 0, 4800, 315);
+    place(txtMasterFile, S::MasterFile, 0, 0, 4800, 315);
     txtMasterFile.setText("<NONE>");
-    place(cmdMasterBrowse, 17, 4920, 0, 960, 315);
+    place(cmdMasterBrowse, S::MasterFile, 4920, 0, 960, 315);
     cmdMasterBrowse.setCaption("Browse");
     cmdMasterBrowse.setToolTipText("Select Master MIDI File");
-    place(cmdMasterEdit, 17, 6000, 0, 960, 315);
+    place(cmdMasterEdit, S::MasterFile, 6000, 0, 960, 315);
     cmdMasterEdit.setCaption("Edit");
     cmdMasterEdit.setToolTipText("Edit Master MIDI File");
-    place(lblChannels, 17, 0, 480, 2400, 255);
+    place(lblChannels, S::MasterFile, 0, 480, 2400, 255);
     lblChannels.setCaption("Channel List:");
-    place(lstChannels, 17, 0, 780, 4800, 2400);
-    place(lblKey, 17, 4920, 780, 960, 255);
+    place(lstChannels, S::MasterFile, 0, 780, 4800, 2400);
+    place(lblKey, S::MasterFile, 4920, 780, 960, 255);
     lblKey.setCaption("Key:");
-    place(lblKey1, 17, 5880, 780, 1080, 255);
+    place(lblKey1, S::MasterFile, 5880, 780, 1080, 255);
 
     // Step 4.
-    place(lblAudioFile, 4, 0, 60, 1200, 255);
+    place(lblAudioFile, S::AudioFile, 0, 60, 1200, 255);
     lblAudioFile.setCaption("Audio File:");
-    place(cboAudioFile, 4, 1200, 0, 5760, 315);
+    place(cboAudioFile, S::AudioFile, 1200, 0, 5760, 315);
     cboAudioFile.setStyle(ui::ComboBox::DropDownCombo);
-    place(cmdWaveBrowse, 4, 1200, 480, 1800, 375);
+    place(cmdWaveBrowse, S::AudioFile, 1200, 480, 1800, 375);
     cmdWaveBrowse.setCaption("Select Audio File");
-    place(cmdWaveEdit, 4, 3120, 480, 1800, 375);
+    place(cmdWaveEdit, S::AudioFile, 3120, 480, 1800, 375);
     cmdWaveEdit.setCaption("Edit Audio File");
 
     // Step 13.
-    place(lblDrives, 13, 0, 60, 1200, 255);
+    place(lblDrives, S::CdTransfer, 0, 60, 1200, 255);
     lblDrives.setCaption("CD Drive:");
-    place(cboDrives, 13, 1200, 0, 3000, 315);
+    place(cboDrives, S::CdTransfer, 1200, 0, 3000, 315);
     cboDrives.setStyle(ui::ComboBox::DropDownList);
-    place(lstTracks, 13, 0, 480, 4200, 1800);
-    place(cmdRip, 13, 4440, 480, 1800, 375);
+    place(lstTracks, S::CdTransfer, 0, 480, 4200, 1800);
+    place(cmdRip, S::CdTransfer, 4440, 480, 1800, 375);
     cmdRip.setCaption("&Transfer Track");
-    place(cmdMixerCD, 13, 4440, 960, 1800, 375);
+    place(cmdMixerCD, S::CdTransfer, 4440, 960, 1800, 375);
     cmdMixerCD.setCaption("Adjust Volume");
-    place(mmCD, 13, 0, 2400, 3000, 375);
+    place(mmCD, S::CdTransfer, 0, 2400, 3000, 375);
     mmCD.setDeviceType("CDAudio");
     for (auto b : {ui::MediaControl::Pause, ui::MediaControl::Back, ui::MediaControl::Step,
                    ui::MediaControl::Record})
         mmCD.setButtonVisible(b, false);
-    place(lblPositionCD, 13, 3120, 2460, 1080, 255);
-    place(pbPlayCD, 13, 4440, 2460, 2520, 255);
-    place(ProgressBarCD, 13, 0, 2820, kWidth - kContentLeft - 240, 255);
-    place(lblFileNameCD, 13, 0, 3120, kWidth - kContentLeft - 240, 255);
+    place(lblPositionCD, S::CdTransfer, 3120, 2460, 1080, 255);
+    place(pbPlayCD, S::CdTransfer, 4440, 2460, 2520, 255);
+    place(ProgressBarCD, S::CdTransfer, 0, 2820, kWidth - kContentLeft - 240, 255);
+    place(lblFileNameCD, S::CdTransfer, 0, 3120, kWidth - kContentLeft - 240, 255);
     lblFileNameCD.setCaption("<NONE>");
-    place(StatusBarCD, 13, 0, 3420, kWidth - kContentLeft - 240, 300);
+    place(StatusBarCD, S::CdTransfer, 0, 3420, kWidth - kContentLeft - 240, 300);
     StatusBarCD.setAlign(0);
 
     // Step 15.
@@ -384,8 +386,8 @@ void frmWizard::design() {
         "&Drum Recognition - My audio is a drum track and I want to know what the drums are "
         "playing"};
     for (int i = 0; i < 4; ++i) {
-        place(imgFilter(i), 15, 0, i * 720, 480, 480);
-        place(optFilter(i), 15, 600, i * 720, 6360, 480);
+        place(imgFilter(i), S::WhatInstruments, 0, i * 720, 480, 480);
+        place(optFilter(i), S::WhatInstruments, 600, i * 720, 6360, 480);
         optFilter(i).setCaption(filter[i]);
     }
 
@@ -395,57 +397,57 @@ void frmWizard::design() {
         "&Single - The audio contains only one type of instrument",
         "&Monophonic instruments on separate stereo tracks"};
     for (int i = 0; i < 3; ++i) {
-        place(optFilter1(i), 5, 0, i * 600, kWidth - kContentLeft - 240, 375);
+        place(optFilter1(i), S::InstrumentTypes, 0, i * 600, kWidth - kContentLeft - 240, 375);
         optFilter1(i).setCaption(types[i]);
     }
 
     // Step 6.
-    place(lblFilter, 6, 0, 60, 2880, 255);
+    place(lblFilter, S::OriginalInstrument, 0, 60, 2880, 255);
     lblFilter.setCaption("Instrument in Original Audio:");
-    place(cboFilter, 6, 2880, 0, 3360, 315);
+    place(cboFilter, S::OriginalInstrument, 2880, 0, 3360, 315);
     cboFilter.setStyle(ui::ComboBox::DropDownList);
-    place(cmdsndFilter, 6, 6360, 0, 840, 315);
+    place(cmdsndFilter, S::OriginalInstrument, 6360, 0, 840, 315);
     cmdsndFilter.setCaption("Play");
     cmdsndFilter.setToolTipText("Play Audio Instrument Sound");
-    place(lblMidiPatch1, 6, 0, 540, 2880, 255);
+    place(lblMidiPatch1, S::OriginalInstrument, 0, 540, 2880, 255);
     lblMidiPatch1.setCaption("Assign to Patch:");
-    place(cboMidiPatch1, 6, 2880, 480, 3360, 315);
+    place(cboMidiPatch1, S::OriginalInstrument, 2880, 480, 3360, 315);
     cboMidiPatch1.setStyle(ui::ComboBox::DropDownList);
-    place(cmdsndPatch1, 6, 6360, 480, 840, 315);
+    place(cmdsndPatch1, S::OriginalInstrument, 6360, 480, 840, 315);
     cmdsndPatch1.setCaption("Play");
     cmdsndPatch1.setToolTipText("Play Midi Patch");
 
     // Step 16.
-    place(lblMidiPatch, 16, 0, 60, 2400, 255);
+    place(lblMidiPatch, S::OutputPatch, 0, 60, 2400, 255);
     lblMidiPatch.setCaption("Assign to Patch:");
-    place(cboMidiPatch, 16, 2400, 0, 3600, 315);
+    place(cboMidiPatch, S::OutputPatch, 2400, 0, 3600, 315);
     cboMidiPatch.setStyle(ui::ComboBox::DropDownList);
-    place(cmdsndPatch, 16, 6120, 0, 840, 315);
+    place(cmdsndPatch, S::OutputPatch, 6120, 0, 840, 315);
     cmdsndPatch.setCaption("Play");
     cmdsndPatch.setToolTipText("Play Midi Patch");
 
     // Step 7.
-    place(lblPatchMap, 7, 0, 60, 1800, 255);
+    place(lblPatchMap, S::Ensemble, 0, 60, 1800, 255);
     lblPatchMap.setCaption("Ensemble Name:");
-    place(txtPatchMap, 7, 1920, 0, 4800, 315);
+    place(txtPatchMap, S::Ensemble, 1920, 0, 4800, 315);
     txtPatchMap.setLocked(true);
-    place(cmdPatchMapBrowse, 7, 1920, 480, 1215, 375);
+    place(cmdPatchMapBrowse, S::Ensemble, 1920, 480, 1215, 375);
     cmdPatchMapBrowse.setCaption("Browse");
     cmdPatchMapBrowse.setToolTipText("Select Ensemble");
-    place(cmdPatchMapEdit, 7, 3255, 480, 1215, 375);
+    place(cmdPatchMapEdit, S::Ensemble, 3255, 480, 1215, 375);
     cmdPatchMapEdit.setCaption("Edit");
     cmdPatchMapEdit.setToolTipText("Edit Ensemble");
-    place(cmdDrumKitEdit, 7, 3255, 480, 1215, 375);
+    place(cmdDrumKitEdit, S::Ensemble, 3255, 480, 1215, 375);
     cmdDrumKitEdit.setCaption("Edit");
     cmdDrumKitEdit.setToolTipText("Edit Drum Kit");
     cmdDrumKitEdit.setVisible(false);
 
     // Step 8.
-    place(lblPitchMode, 8, 0, 60, 1200, 255);
+    place(lblPitchMode, S::Polyphony, 0, 60, 1200, 255);
     lblPitchMode.setCaption("Polyphony:");
-    place(txtPitchMode, 8, 1200, 0, 720, 315);
+    place(txtPitchMode, S::Polyphony, 1200, 0, 720, 315);
     txtPitchMode.setText("10");
-    place(spnPitchMode, 8, 1920, 0, 255, 315);
+    place(spnPitchMode, S::Polyphony, 1920, 0, 255, 315);
     spnPitchMode.setMin(1);
     spnPitchMode.setMax(128);
     spnPitchMode.setBuddy(txtPitchMode, true);
@@ -461,7 +463,7 @@ void frmWizard::design() {
         "&Remove - De-emphasizes notes that are mixed toward the center of the stereo image. Can "
         "be used to help create karaoke tracks."};
     for (int i = 0; i < 4; ++i) {
-        place(optStereo(i), 18, 0, i * 840, kWidth - kContentLeft - 240, 720);
+        place(optStereo(i), S::Stereo, 0, i * 840, kWidth - kContentLeft - 240, 720);
         optStereo(i).setCaption(stereo[i]);
         optStereo(i).setToolTipText(stereo[i]);
     }
@@ -476,50 +478,50 @@ void frmWizard::design() {
         "that it is suitable for notation. In the next step you will be requested to tap along "
         "with the music to tell Veltrane where the beats are."};
     for (int i = 0; i < 2; ++i) {
-        place(optSync(i), 14, 0, i * 1080, kWidth - kContentLeft - 240, 960);
+        place(optSync(i), S::TimingSetting, 0, i * 1080, kWidth - kContentLeft - 240, 960);
         optSync(i).setCaption(sync[i]);
         optSync(i).setToolTipText(sync[i]);
     }
 
     // Step 9.
-    place(cmdPlay, 9, 0, 0, 960, 375);
+    place(cmdPlay, S::TapTempo, 0, 0, 960, 375);
     cmdPlay.setCaption("Play");
     cmdPlay.setToolTipText("Start playing the audio file");
-    place(cmdTempoTapper, 9, 1080, 0, 960, 375);
+    place(cmdTempoTapper, S::TapTempo, 1080, 0, 960, 375);
     cmdTempoTapper.setCaption("Tap");
     cmdTempoTapper.setToolTipText("Tap in the Tempo here or with the space bar");
-    place(cmdStop, 9, 2160, 0, 960, 375);
+    place(cmdStop, S::TapTempo, 2160, 0, 960, 375);
     cmdStop.setCaption("Stop");
     cmdStop.setToolTipText("Stop playing the audio file");
-    place(lblTempo1, 9, 0, 600, 960, 255);
+    place(lblTempo1, S::TapTempo, 0, 600, 960, 255);
     lblTempo1.setCaption("Tempo:");
-    place(txtTempo1, 9, 1080, 540, 720, 315);
+    place(txtTempo1, S::TapTempo, 1080, 540, 720, 315);
     txtTempo1.setText("120");
-    place(chkTempoDetect, 9, 1920, 570, 1440, 255);
+    place(chkTempoDetect, S::TapTempo, 1920, 570, 1440, 255);
     chkTempoDetect.setCaption("Auto Detect");
-    place(lblBeatCount, 9, 0, 1020, 960, 255);
+    place(lblBeatCount, S::TapTempo, 0, 1020, 960, 255);
     lblBeatCount.setCaption("Beats:");
-    place(lblBeatCountVal, 9, 1080, 1020, 720, 255);
+    place(lblBeatCountVal, S::TapTempo, 1080, 1020, 720, 255);
     lblBeatCountVal.setToolTipText("Counter Display");
-    place(gauTempo1, 9, 3720, 0, 1320, kGaugeMinHeight);
-    placeNeedle(gauTempo1, gauTempoLine1, fraStep(9));
+    place(gauTempo1, S::TapTempo, 3720, 0, 1320, kGaugeMinHeight);
+    placeNeedle(gauTempo1, gauTempoLine1, fraStep(PageOf(S::TapTempo)));
 
     // Step 10.
-    place(lblRes, 10, 0, 60, 2400, 255);
+    place(lblRes, S::TimingResolution, 0, 60, 2400, 255);
     lblRes.setCaption("Timing Resolution:");
-    place(cboRes, 10, 2400, 0, 2400, 315);
+    place(cboRes, S::TimingResolution, 2400, 0, 2400, 315);
     cboRes.setStyle(ui::ComboBox::DropDownList);
 
     // Step 11.
-    place(lblMidiFile, 11, 0, 60, 1200, 255);
+    place(lblMidiFile, S::MidiFileName, 0, 60, 1200, 255);
     lblMidiFile.setCaption("File Name:");
-    place(cboMidiFile, 11, 1200, 0, 5760, 315);
+    place(cboMidiFile, S::MidiFileName, 1200, 0, 5760, 315);
     cboMidiFile.setStyle(ui::ComboBox::DropDownList);
-    place(cmdMidiBrowse, 11, 1200, 480, 1800, 375);
+    place(cmdMidiBrowse, S::MidiFileName, 1200, 480, 1800, 375);
     cmdMidiBrowse.setCaption("Select MIDI File");
 
     // Step 12.
-    place(cmdProp, 12, 0, 2160, 2400, 375);
+    place(cmdProp, S::Finish, 0, 2160, 2400, 375);
     cmdProp.setCaption("Open Project Editor");
 
     // The button row.
@@ -535,7 +537,7 @@ void frmWizard::design() {
 
 void frmWizard::Form_Load() {
     Global& g = G();
-    for (int i = 0; i < kPages; ++i) parkPage(i);
+    for (int i = 0; i < kPages; ++i) parkPage(static_cast<WizardStep>(i));
     enableEditProject(false);
     if (g.ResultAction == ResultBuildScore) {
         // The recorder takes its master file from RecMasterFile: without it the score would
@@ -560,11 +562,11 @@ void frmWizard::Form_Load() {
     for (int i = 0; i < props.cboRes.ListCount(); ++i) cboRes.AddItem(props.cboRes.List(i));
     lblRes.setCaption(props.lblRes.Caption());
 
-    int start = FirstStep;
+    WizardStep start = FirstStep;
     if (g.ResultAction == ResultBuildScore) {
         optWave(0).setValue(true);
         optFilter1(1).setValue(true);
-        start = MasterFileStep;
+        start = S::MasterFile;
         SyncRecordMeter();
     }
     // The score-building start is used once: a later New or settings dialog starts afresh.

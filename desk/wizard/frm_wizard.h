@@ -146,8 +146,8 @@ class frmWizard : public ui::Form {
     ui::CommandButton cmdProp{this, "cmdProp"};
 
     // Navigation state: the step shown (1..18) and the steps taken to reach it, in order.
-    int CurrentStep = FirstStep;
-    std::vector<int> StepsTaken;
+    WizardStep CurrentStep = FirstStep;
+    std::vector<WizardStep> StepsTaken;
     // The page values the audio pages keep (see the hand-overs).
     float WizardTempo = 120;
     std::string SavedStartPoint, SavedEndPoint;
@@ -159,8 +159,8 @@ class frmWizard : public ui::Form {
 
     // Navigation.
     void cmdNav_Click(int Index);
-    void ShowStep(int step);
-    void UpdateNavButtons(int step);
+    void ShowStep(WizardStep step);
+    void UpdateNavButtons(WizardStep step);
     void NextStep();
     void PreviousStep();
     void CommitStep();
@@ -247,13 +247,13 @@ class frmWizard : public ui::Form {
 
   private:
     void wire();
-    void setUpStep(int step);  // the page's own set-up when it is shown
-    void showCommon(int step);
+    void setUpStep(WizardStep step);  // the page's own set-up when it is shown
+    void showCommon(WizardStep step);
     void placeNeedle(ui::PictureBox& dial, ui::Line& needle, ui::Frame& page);
     bool nextAllowed();  // the checks of Next; false when a message kept the step
     void runHandover(StepHandover handover);
     void enableEditProject(bool on);
-    void parkPage(int step);
+    void parkPage(WizardStep step);
     // CommitStep's writes, one per step that writes anything.
     void commitSource();
     void commitMetronome();

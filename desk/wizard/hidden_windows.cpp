@@ -29,6 +29,8 @@ bool CDTransferAvailable() {
     return cd && cd->loaded() && cd->cmdRip.Enabled();
 }
 
-void StartCDTransfer() { ui::forms::get<frmCD>().cmdRip_Click(); }
+void StartCDTransfer() {
+    ui::forms::get<frmCD>().cmdRip_Click();
+}
 
 }  // namespace velt::desk::wizard_windows

@@ -7,6 +7,7 @@ namespace velt::desk {
 namespace {
 
 using H = StepHandover;
+using S = WizardStep;
 
 bool is(const WizardChoices& c, AudioSource s) { return c.source == s; }
 bool unknownOrBeat(const WizardChoices& c) {
@@ -27,106 +28,128 @@ bool stereoStep(const WizardChoices& c) {
 }
 // Where the instrument pages lead once the instruments are settled.
 StepMove afterInstruments(const WizardChoices& c) {
-    if (is(c, AudioSource::Record)) return {10};
-    if (is(c, AudioSource::RealTime)) return {12};
-    if (oneFile(c)) return {14};
-    return {11};
+    if (is(c, AudioSource::Record)) return {S::TimingResolution};
+    if (is(c, AudioSource::RealTime)) return {S::Finish};
+    if (oneFile(c)) return {S::TimingSetting};
+    return {S::MidiFileName};
 }
 // The instrument page that the timing pages return to.
 StepMove instrumentPageBefore(const WizardChoices& c) {
-    if (unknownOrBeat(c)) return {16};
-    if (ensembleNeeded(c)) return {7};
-    return {8};
+    if (unknownOrBeat(c)) return {S::OutputPatch};
+    if (ensembleNeeded(c)) return {S::Ensemble};
+    return {S::Polyphony};
 }
 
 }  // namespace
 
-StepMove NextStep(int step, const WizardChoices& c) {
+StepMove NextStep(WizardStep step, const WizardChoices& c) {
     switch (step) {
-        case 1:
-            if (is(c, AudioSource::Record)) return {2, H::SyncRecordMeter};
-            if (is(c, AudioSource::CD)) return {13};
-            if (is(c, AudioSource::Cassette)) return {3, H::SyncRecordMeter};
-            if (is(c, AudioSource::File)) return {4};
-            return {15};
-        case 2: return {3};
-        case 3: return {c.unknownEnabled ? 15 : 7, H::AcceptRecordedFile};
-        case 4:
-        case 13: return {c.unknownEnabled ? 15 : 7};
-        case 5: return {c.types == InstrumentTypes::Single ? 6 : 7};
-        case 6: return {8};
-        case 7:
-            if (stereoStep(c)) return {18};
+        case S::AudioSource:
+            if (is(c, AudioSource::Record)) return {S::Metronome, H::SyncRecordMeter};
+            if (is(c, AudioSource::CD)) return {S::CdTransfer};
+            if (is(c, AudioSource::Cassette)) return {S::RecordAudio, H::SyncRecordMeter};
+            if (is(c, AudioSource::File)) return {S::AudioFile};
+            return {S::WhatInstruments};
+        case S::Metronome:
+            return {S::RecordAudio};
+        case S::RecordAudio:
+            return {c.unknownEnabled ? S::WhatInstruments : S::Ensemble, H::AcceptRecordedFile};
+        case S::AudioFile:
+        case S::CdTransfer:
+            return {c.unknownEnabled ? S::WhatInstruments : S::Ensemble};
+        case S::InstrumentTypes:
+            return {c.types == InstrumentTypes::Single ? S::OriginalInstrument : S::Ensemble};
+        case S::OriginalInstrument:
+            return {S::Polyphony};
+        case S::Ensemble:
+            if (stereoStep(c)) return {S::Stereo};
             return afterInstruments(c);
-        case 8:
-        case 16:
-        case 18: return afterInstruments(c);
-        case 9: return {c.autoDetectTicked ? 11 : 10};
-        case 10: return {11};
-        case 11: return {12};
-        case 14: return {c.notation ? 9 : 11};
-        case 15:
-            if (c.instruments == InstrumentChoice::Known) return {6, H::KnownInstruments};
-            return {drums(c) ? 7 : 16};
-        case 17: return {c.masterFileNamed ? 3 : 2};
-        case FinishStep: return {FinishStep};
+        case S::Polyphony:
+        case S::OutputPatch:
+        case S::Stereo:
+            return afterInstruments(c);
+        case S::TapTempo:
+            return {c.autoDetectTicked ? S::MidiFileName : S::TimingResolution};
+        case S::TimingResolution:
+            return {S::MidiFileName};
+        case S::MidiFileName:
+            return {S::Finish};
+        case S::TimingSetting:
+            return {c.notation ? S::TapTempo : S::MidiFileName};
+        case S::WhatInstruments:
+            if (c.instruments == InstrumentChoice::Known)
+                return {S::OriginalInstrument, H::KnownInstruments};
+            return {drums(c) ? S::Ensemble : S::OutputPatch};
+        case S::MasterFile:
+            return {c.masterFileNamed ? S::RecordAudio : S::Metronome};
+        case S::Finish:
+            return {S::Finish};
         default: return {FirstStep};
     }
 }
 
-StepMove PreviousStep(int step, const WizardChoices& c) {
+StepMove PreviousStep(WizardStep step, const WizardChoices& c) {
     switch (step) {
-        case 2: return {1, H::AcceptRecordedFile};
-        case 3:
-            if (!is(c, AudioSource::Record)) return {1, H::AcceptRecordedFile};
-            return {c.masterFileNamed ? 17 : 2};
-        case 4: return {1};
-        case 5:
-        case 6:
-        case 16: return {15};
-        case 7:
-            if (c.types == InstrumentTypes::Single) return {6};
-            if (c.unknownEnabled) return {drums(c) ? 15 : 5};
-            if (is(c, AudioSource::File)) return {4};
-            if (is(c, AudioSource::CD)) return {13};
-            return {3, H::SyncRecordMeter};
-        case 8: return {6};
-        case 9: return {14};
-        case 10:
-            if (!is(c, AudioSource::Record)) return {9};
-            return {c.types == InstrumentTypes::Single ? 8 : 7};
-        case 11:
-            if (is(c, AudioSource::Record)) return {10};
+        case S::Metronome:
+            return {S::AudioSource, H::AcceptRecordedFile};
+        case S::RecordAudio:
+            if (!is(c, AudioSource::Record)) return {S::AudioSource, H::AcceptRecordedFile};
+            return {c.masterFileNamed ? S::MasterFile : S::Metronome};
+        case S::AudioFile:
+            return {S::AudioSource};
+        case S::InstrumentTypes:
+        case S::OriginalInstrument:
+        case S::OutputPatch:
+            return {S::WhatInstruments};
+        case S::Ensemble:
+            if (c.types == InstrumentTypes::Single) return {S::OriginalInstrument};
+            if (c.unknownEnabled) return {drums(c) ? S::WhatInstruments : S::InstrumentTypes};
+            if (is(c, AudioSource::File)) return {S::AudioFile};
+            if (is(c, AudioSource::CD)) return {S::CdTransfer};
+            return {S::RecordAudio, H::SyncRecordMeter};
+        case S::Polyphony:
+            return {S::OriginalInstrument};
+        case S::TapTempo:
+            return {S::TimingSetting};
+        case S::TimingResolution:
+            if (!is(c, AudioSource::Record)) return {S::TapTempo};
+            return {c.types == InstrumentTypes::Single ? S::Polyphony : S::Ensemble};
+        case S::MidiFileName:
+            if (is(c, AudioSource::Record)) return {S::TimingResolution};
             if (oneFile(c)) {
-                if (!c.notation) return {14};
-                return {c.autoDetectTicked ? 9 : 10};
+                if (!c.notation) return {S::TimingSetting};
+                return {c.autoDetectTicked ? S::TapTempo : S::TimingResolution};
             }
             return instrumentPageBefore(c);
-        case 12:
-            if (!is(c, AudioSource::RealTime)) return {11};
+        case S::Finish:
+            if (!is(c, AudioSource::RealTime)) return {S::MidiFileName};
             return instrumentPageBefore(c);
-        case 13: return {is(c, AudioSource::Record) ? 2 : 1};
-        case 14:
-            if (unknownOrBeat(c)) return {16};
-            if (!ensembleNeeded(c)) return {8};
-            if (stereoStep(c)) return {18};
-            return {7};
-        case 15:
-            if (is(c, AudioSource::File)) return {4};
-            if (is(c, AudioSource::RealTime)) return {1};
-            if (is(c, AudioSource::CD)) return {13};
-            return {3, H::SyncRecordMeter};
-        case MasterFileStep: return {1, H::AcceptRecordedFile};
-        case 18: return {c.instruments == InstrumentChoice::Unknown ? 16 : 7};
+        case S::CdTransfer:
+            return {is(c, AudioSource::Record) ? S::Metronome : S::AudioSource};
+        case S::TimingSetting:
+            if (unknownOrBeat(c)) return {S::OutputPatch};
+            if (!ensembleNeeded(c)) return {S::Polyphony};
+            if (stereoStep(c)) return {S::Stereo};
+            return {S::Ensemble};
+        case S::WhatInstruments:
+            if (is(c, AudioSource::File)) return {S::AudioFile};
+            if (is(c, AudioSource::RealTime)) return {S::AudioSource};
+            if (is(c, AudioSource::CD)) return {S::CdTransfer};
+            return {S::RecordAudio, H::SyncRecordMeter};
+        case S::MasterFile:
+            return {S::AudioSource, H::AcceptRecordedFile};
+        case S::Stereo:
+            return {c.instruments == InstrumentChoice::Unknown ? S::OutputPatch : S::Ensemble};
         default: return {FirstStep};
     }
 }
 
-RoadPosition PositionOnRoad(int stepsTaken, int step, const WizardChoices& c) {
+RoadPosition PositionOnRoad(int stepsTaken, WizardStep step, const WizardChoices& c) {
     RoadPosition at{std::max(stepsTaken, 1), std::max(stepsTaken, 1)};
     // Bounded: a road never visits more steps than there are.
-    for (int s = step, i = 0; s != FinishStep && i < 2 * (LastStep + 1); ++i) {
-        const int after = NextStep(s, c).step;
+    WizardStep s = step;
+    for (int i = 0; s != S::Finish && i < 2 * (PageOf(LastStep) + 1); ++i) {
+        const WizardStep after = NextStep(s, c).step;
         if (after == s) break;
         s = after;
         ++at.total;

@@ -3,6 +3,8 @@
 // choices; the window takes the snapshot, moves to the step returned and runs the hand-over.
 #pragma once
 
+#include "desk/wizard/wizard_step.h"
+
 namespace velt::desk {
 
 // Where the audio comes from (the wizard's first page, in its order).
@@ -34,20 +36,15 @@ enum class StepHandover {
 };
 
 struct StepMove {
-    int step;
+    WizardStep step;
     StepHandover handover = StepHandover::None;
     bool operator==(const StepMove&) const = default;
 };
 
-constexpr int FirstStep = 1;
-constexpr int LastStep = 18;
-constexpr int FinishStep = 12;
-constexpr int MasterFileStep = 17;
-
 // The step after `step` (Next). A step without a following one (the finish step) stays.
-StepMove NextStep(int step, const WizardChoices& c);
+StepMove NextStep(WizardStep step, const WizardChoices& c);
 // The step before `step` (Back). The first step stays.
-StepMove PreviousStep(int step, const WizardChoices& c);
+StepMove PreviousStep(WizardStep step, const WizardChoices& c);
 
 // Where the user is on the road: the place of the step shown among the steps taken to reach it
 // (1 on the first) and how many steps the road has up to the finish, the steps ahead counted as
@@ -57,6 +54,6 @@ struct RoadPosition {
     int total = 1;
     bool operator==(const RoadPosition&) const = default;
 };
-RoadPosition PositionOnRoad(int stepsTaken, int step, const WizardChoices& c);
+RoadPosition PositionOnRoad(int stepsTaken, WizardStep step, const WizardChoices& c);
 
 }  // namespace velt::desk

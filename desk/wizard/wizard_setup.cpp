@@ -13,6 +13,8 @@ namespace velt::desk {
 
 namespace {
 
+using S = WizardStep;
+
 frmProperties& editor() { return ui::forms::get<frmProperties>(); }
 
 constexpr double kEditShown = 2280 + 3255, kEditHidden = 2280 + 885;
@@ -64,15 +66,15 @@ void copyRows(const ui::ComboBox& from, ui::ComboBox& to) {
 
 }  // namespace
 
-void frmWizard::setUpStep(int step) {
+void frmWizard::setUpStep(WizardStep step) {
     Global& g = G();
     frmProperties& p = editor();
     const bool realTime = optWave(3).Value();
     switch (step) {
-        case 1:
+        case S::AudioSource:
             optWave(0).setCaption("Record directly into Veltrane while playing or singing");
             break;
-        case 2: {
+        case S::Metronome: {
             frmRecord& rec = ui::forms::get<frmRecord>();
             Mirroring = true;
             txtTempo.setText(rec.txtTempo.Text());
@@ -83,28 +85,28 @@ void frmWizard::setUpStep(int step) {
             cmdTest.setCaption(rec.cmdTest.Caption());
             break;
         }
-        case 3: {
+        case S::RecordAudio: {
             frmRecord& rec = ui::forms::get<frmRecord>();
             lblFileName.setCaption(rec.lblFileName.Caption());
             StatusBar.setText(rec.StatusBar.Text());
             const bool direct = optWave(0).Value();
             cmdCDPlayer.setVisible(!direct);
             picMetronome.setVisible(direct);
-            lblStep(3).setCaption(direct ? kRecordDirect : kRecordCassette);
+            lblStep(PageOf(S::RecordAudio)).setCaption(direct ? kRecordDirect : kRecordCassette);
             break;
         }
-        case 4:
+        case S::AudioFile:
             // The file dialog opens every time the page is shown.
             p.cmdWaveBrowse_Click();
             Mirroring = true;
             copyRows(p.cboAudioFile, cboAudioFile);
             Mirroring = false;
             break;
-        case 5:
+        case S::InstrumentTypes:
             optFilter1(2).setEnabled(realTime || g.AudioChannels != 1);
             break;
-        case 6: {
-            lblStep(6).setCaption(kInstrument);
+        case S::OriginalInstrument: {
+            lblStep(PageOf(S::OriginalInstrument)).setCaption(kInstrument);
             Mirroring = true;
             copyRows(p.cboMidiPatch, cboMidiPatch1);
             Mirroring = false;
@@ -122,21 +124,21 @@ void frmWizard::setUpStep(int step) {
             for (size_t i = 1; i < g.EnsActive.size(); ++i) g.EnsActive[i] = 0;
             break;
         }
-        case 7: {
+        case S::Ensemble: {
             txtPatchMap.setText(p.txtPatchMap.Text());
             txtPatchMap.setToolTipText(p.txtPatchMap.ToolTipText());
             lblPatchMap.setCaption(p.lblPatchMap.Caption());
             cmdPatchMapBrowse.setToolTipText(p.cmdPatchMapBrowse.ToolTipText());
             const bool drums = optFilter(3).Value();
-            fraStep(7).setTag(drums ? "Select Drum Kit" : "Select Ensemble");
-            lblStep(7).setCaption(drums ? kDrumKit : kEnsemble);
+            fraStep(PageOf(S::Ensemble)).setTag(drums ? "Select Drum Kit" : "Select Ensemble");
+            lblStep(PageOf(S::Ensemble)).setCaption(drums ? kDrumKit : kEnsemble);
             cmdDrumKitEdit.setVisible(drums);
             cmdDrumKitEdit.setLeft(drums ? kEditShown : kEditHidden);
             cmdPatchMapEdit.setVisible(!drums);
             cmdPatchMapEdit.setLeft(drums ? kEditHidden : kEditShown);
             break;
         }
-        case 9:
+        case S::TapTempo:
             txtTempo1.setText(p.txtTempo.Text());
             SetTempoGauge();
             chkTempoDetect.setValue(p.chkTempoDetect.Value());
@@ -145,31 +147,31 @@ void frmWizard::setUpStep(int step) {
             cmdStop.setEnabled(p.cmdStop.Enabled());
             cmdTempoTapper.setEnabled(p.cmdTempoTapper.Enabled());
             break;
-        case 10:
+        case S::TimingResolution:
             Mirroring = true;
             if (p.cboRes.ListIndex() >= 0) cboRes.setListIndex(p.cboRes.ListIndex());
             Mirroring = false;
             break;
-        case 11:
+        case S::MidiFileName:
             Mirroring = true;
             copyRows(p.cboMidiFile, cboMidiFile);
             Mirroring = false;
             break;
-        case 12:
-            lblStep(12).setCaption(realTime ? kFinishLive : kFinishFile);
+        case S::Finish:
+            lblStep(PageOf(S::Finish)).setCaption(realTime ? kFinishLive : kFinishFile);
             break;
-        case 13: {
+        case S::CdTransfer: {
             wizard_windows::LoadCDWindow();
             frmCD& cd = ui::forms::get<frmCD>();
             lblFileNameCD.setCaption(cd.lblFileName.Text());
             StatusBarCD.setText(cd.StatusBar.Text());
             break;
         }
-        case 14:
+        case S::TimingSetting:
             p.chkTempoDetect.setValue(1);
             optSync(0).setValue(true);
             break;
-        case 15: {
+        case S::WhatInstruments: {
             optFilter(1).setCaption("I &know what instruments comprise the original audio");
             optFilter(0).setCaption("I DO &NOT know what instruments comprise the original audio");
             const bool playing = realTime || optWave(0).Value();
@@ -182,18 +184,19 @@ void frmWizard::setUpStep(int step) {
             }
             break;
         }
-        case 16:
-            lblStep(16).setCaption(
-                p.optBeatDetect(1).Value()
-                    ? "Please specify what sound you want to hear at each beat."
-                    : "Please specify what instrument sound you want to hear when the MIDI file "
-                      "is played.");
+        case S::OutputPatch:
+            lblStep(PageOf(S::OutputPatch))
+                .setCaption(p.optBeatDetect(1).Value()
+                                ? "Please specify what sound you want to hear at each beat."
+                                : "Please specify what instrument sound you want to hear when the "
+                                  "MIDI file "
+                                  "is played.");
             Mirroring = true;
             copyRows(p.cboMidiPatch, cboMidiPatch);
             Mirroring = false;
             lblMidiPatch.setCaption(p.lblMidiPatch.Caption());
             break;
-        case 17: {
+        case S::MasterFile: {
             frmRecord& rec = ui::forms::get<frmRecord>();
             Mirroring = true;
             txtMasterFile.setText(rec.txtMasterFile.Text());
@@ -206,7 +209,7 @@ void frmWizard::setUpStep(int step) {
                 lstChannels.AddItem(rec.lstChannels.List(i));
             break;
         }
-        case 18:
+        case S::Stereo:
             for (int i : {0, 2, 3}) optStereo(i).setValue(p.optStereo(i).Value());
             break;
         default: break;

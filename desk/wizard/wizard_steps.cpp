@@ -18,6 +18,8 @@ namespace velt::desk {
 
 namespace {
 
+using S = WizardStep;
+
 constexpr const char* kWizardTitle = "Project Wizard";
 constexpr int kHelp = 0, kCancel = 1, kBack = 2, kNext = 3, kFinish = 4;
 
@@ -45,8 +47,8 @@ void frmWizard::enableEditProject(bool on) {
     }
 }
 
-void frmWizard::parkPage(int step) {
-    ui::Frame& page = fraStep(step);
+void frmWizard::parkPage(WizardStep step) {
+    ui::Frame& page = fraStep(PageOf(step));
     page.setLeft(kParked);
     page.setEnabled(false);
     page.setVisible(false);
@@ -117,8 +119,8 @@ bool frmWizard::nextAllowed() {
     Global& g = G();
     frmProperties& p = editor();
     auto noAudio = [&] { return p.cboAudioFile.ListCount() == 0 || !g.AudioFileValid; };
-    const int step = CurrentStep;
-    if (step == 13) {
+    const WizardStep step = CurrentStep;
+    if (step == S::CdTransfer) {
         if (startsWith(StatusBarCD.Text(), "Transferring")) {
             ui::MessageBox("Please wait until CD track finishes transferring.", ui::Exclamation,
                            kWizardTitle);
@@ -129,7 +131,7 @@ bool frmWizard::nextAllowed() {
             return false;
         }
     }
-    if (step == 3) {
+    if (step == S::RecordAudio) {
         // The recorder stops and offers to save its take, staying loaded.
         frmRecord& rec = ui::forms::get<frmRecord>();
         int cancel = 1;
@@ -138,12 +140,12 @@ bool frmWizard::nextAllowed() {
         StatusBar.setText(rec.StatusBar.Text());
         copyRecorderButtons();
     }
-    if ((step == 3 || step == 4 || step == 13) && noAudio()) {
+    if ((step == S::RecordAudio || step == S::AudioFile || step == S::CdTransfer) && noAudio()) {
         ui::MessageBox("You must record or select a supported audio file before continuing.",
                        ui::Exclamation, kWizardTitle);
         return false;
     }
-    if (step == 7 && p.txtPatchMap.Text() == "Example - Piano and Organ") {
+    if (step == S::Ensemble && p.txtPatchMap.Text() == "Example - Piano and Organ") {
         int answer = ui::MessageBox(
             "You have selected the example ensemble, which means your original audio contains "
             "piano and organ.  Is this correct?",
@@ -156,7 +158,7 @@ bool frmWizard::nextAllowed() {
             return false;
         }
     }
-    if (step == 9) {
+    if (step == S::TapTempo) {
         if (cmdStop.Enabled()) cmdStop_Click();
         if (!chkTempoDetect.Enabled() && txtTempo1.Text() == "120") {
             ui::MessageBox(
@@ -166,7 +168,7 @@ bool frmWizard::nextAllowed() {
             return false;
         }
     }
-    if (step == 11) {
+    if (step == S::MidiFileName) {
         int existing = 0;
         std::string name;
         for (int i = 1; i <= p.cboMidiFile.ListCount(); ++i) {
@@ -227,10 +229,10 @@ void frmWizard::runHandover(StepHandover handover) {
 }
 
 void frmWizard::CommitStep() {
-    static const std::map<int, void (frmWizard::*)()> commits = {
-        {1, &frmWizard::commitSource},    {2, &frmWizard::commitMetronome},
-        {5, &frmWizard::commitTypes},     {9, &frmWizard::commitTapping},
-        {13, &frmWizard::commitTransfer}, {14, &frmWizard::commitTiming},
+    static const std::map<WizardStep, void (frmWizard::*)()> commits = {
+        {S::AudioSource, &frmWizard::commitSource},    {S::Metronome, &frmWizard::commitMetronome},
+        {S::InstrumentTypes, &frmWizard::commitTypes}, {S::TapTempo, &frmWizard::commitTapping},
+        {S::CdTransfer, &frmWizard::commitTransfer},   {S::TimingSetting, &frmWizard::commitTiming},
     };
     if (auto it = commits.find(CurrentStep); it != commits.end()) (this->*(it->second))();
     parkPage(CurrentStep);
@@ -281,15 +283,15 @@ void frmWizard::commitTiming() {
 
 // ---- showing a step
 
-void frmWizard::UpdateNavButtons(int step) {
+void frmWizard::UpdateNavButtons(WizardStep step) {
     cmdNav(kBack).setEnabled(step != FirstStep);
-    cmdNav(kNext).setEnabled(step != FinishStep);
-    cmdNav(kFinish).setEnabled(step == FinishStep);
-    cmdNav(step == FinishStep ? kFinish : kNext).setDefault(true);
+    cmdNav(kNext).setEnabled(step != S::Finish);
+    cmdNav(kFinish).setEnabled(step == S::Finish);
+    cmdNav(step == S::Finish ? kFinish : kNext).setDefault(true);
 }
 
-void frmWizard::showCommon(int step) {
-    ui::Frame& page = fraStep(step);
+void frmWizard::showCommon(WizardStep step) {
+    ui::Frame& page = fraStep(PageOf(step));
     // The road taken: back to a step already taken forgets the steps after it.
     auto taken = std::find(StepsTaken.begin(), StepsTaken.end(), step);
     if (taken != StepsTaken.end()) {
@@ -297,8 +299,9 @@ void frmWizard::showCommon(int step) {
     } else {
         StepsTaken.push_back(step);
     }
-    imgStep(step).setPicture(
-        WizardRoadPicture(PositionOnRoad(static_cast<int>(StepsTaken.size()), step, Choices())));
+    imgStep(PageOf(step))
+        .setPicture(WizardRoadPicture(
+            PositionOnRoad(static_cast<int>(StepsTaken.size()), step, Choices())));
     page.setLeft(0);
     page.setEnabled(true);
     page.setVisible(true);
@@ -307,7 +310,7 @@ void frmWizard::showCommon(int step) {
     UpdateNavButtons(step);
 }
 
-void frmWizard::ShowStep(int step) {
+void frmWizard::ShowStep(WizardStep step) {
     if (step < FirstStep || step > LastStep) return;
     CurrentStep = step;
     showCommon(step);

@@ -4,9 +4,6 @@
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
-#include "desk/media/frm_player.h"
-#include "desk/settings/frm_properties.h"
-#include "desk/wizard/frm_wizard.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/recognize.h"
 #include "desk/core/shared/message.h"
@@ -42,8 +39,7 @@ void frmMain::mnuNew_Click() {
     if (cancel) return;
     OpenProfile("");
     g.WizardRunning = true;
-    ui::forms::get<frmWizard>().Show(ui::Modal);
-    ui::Release<frmWizard>();
+    CallHook(Windows().showWizard);
     BringToFront();
     RefreshToolbar();
     CheckEditFiles(1);
@@ -128,8 +124,7 @@ void frmMain::mnuExit_Click() {
 
 void frmMain::mnuProject_Click() {
     Global& g = G();
-    ui::forms::get<frmProperties>().Show(ui::Modal);
-    ui::Release<frmProperties>();
+    CallHook(Windows().showProperties);
     BringToFront();
     RefreshToolbar();
     CheckEditFiles(1);
@@ -153,8 +148,7 @@ void frmMain::mnuRecognize_Click() {
 }
 
 void frmMain::mnuPlayer_Click() {
-    ui::forms::get<frmPlayer>().Show(ui::Modal);
-    ui::Release<frmPlayer>();
+    CallHook(Windows().showPlayer);
     RefreshToolbar();
 }
 

@@ -4,29 +4,8 @@
 #include <cctype>
 
 #include "desk/core/global.h"
-#include "desk/media/frm_aac.h"
-#include "desk/media/frm_aiff.h"
-#include "desk/media/frm_mp3.h"
-#include "desk/media/frm_wma.h"
-#include "desk/ui/ui.h"
 
 namespace velt::desk {
-
-namespace {
-
-// The hand-over: shown modally, released afterwards; the window sets WaveReady itself. A
-// command-line run keeps it minimized, as it keeps its progress window.
-template <class F>
-void decodeWith() {
-    ui::Load<F>();
-    if (ui::isLoaded<F>()) {
-        if (G().BatchMode) ui::forms::get<F>().setWindowState(1);
-        ui::forms::get<F>().Show(ui::Modal);
-    }
-    ui::Release<F>();
-}
-
-}  // namespace
 
 DecodingWindow DecodingWindowFor(const std::string& audioFile) {
     std::string ending = audioFile.size() >= 4 ? audioFile.substr(audioFile.size() - 4) : audioFile;
@@ -41,16 +20,16 @@ DecodingWindow DecodingWindowFor(const std::string& audioFile) {
 void DecodeSourceAudio(const std::string& chosenBy) {
     switch (DecodingWindowFor(chosenBy)) {
         case DecodingWindow::MP3:
-            decodeWith<frmMP3>();
+            CallHook(Windows().decodeMp3);
             break;
         case DecodingWindow::WMA:
-            decodeWith<frmWMA>();
+            CallHook(Windows().decodeWma);
             break;
         case DecodingWindow::AAC:
-            decodeWith<frmAAC>();
+            CallHook(Windows().decodeAac);
             break;
         case DecodingWindow::AIFF:
-            decodeWith<frmAIFF>();
+            CallHook(Windows().decodeAiff);
             break;
     }
 }

@@ -38,15 +38,17 @@ class FormShots : public MainWindowTest {
     // Every page of the wizard and every tab of the settings dialog; other forms once.
     void saveViews(ui::Form& f, const std::string& name) {
         if (auto* w = dynamic_cast<frmWizard*>(&f)) {
-            for (int step = FirstStep; step <= LastStep; ++step) {
+            for (int page = PageOf(FirstStep); page <= PageOf(LastStep); ++page) {
+                const auto step = static_cast<WizardStep>(page);
                 for (int i = 0; i < frmWizard::kPages; ++i) {
                     w->fraStep(i).setVisible(false);
                     w->fraStep(i).setLeft(frmWizard::kParked);
                 }
                 // The audio page asks for a file when the list is empty.
-                if (step == 4) ui.expectFileDialog({.title = "Select Audio File"}).cancel();
+                if (step == WizardStep::AudioFile)
+                    ui.expectFileDialog({.title = "Select Audio File"}).cancel();
                 w->ShowStep(step);
-                save(f, name + "-step" + (step < 10 ? "0" : "") + std::to_string(step));
+                save(f, name + "-step" + (page < 10 ? "0" : "") + std::to_string(page));
             }
         } else if (auto* p = dynamic_cast<frmProperties*>(&f)) {
             for (int tab = 0; tab < p->tabProperties.Tabs(); ++tab) {

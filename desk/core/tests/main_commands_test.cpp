@@ -63,12 +63,15 @@ TEST_F(MainCommands, NewRunsTheWizardAndConvertsWhatItFinished) {
         // The main road: an audio file, then Next with the default choices up to Finish.
         u.click(w.optWave(2));
         ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(take);
-        std::vector<int> steps;
+        std::vector<WizardStep> steps;
         for (int i = 0; i < 6 && w.cmdNav(3).Enabled(); ++i) {
             u.click(w.cmdNav(3));
             steps.push_back(w.CurrentStep);
         }
-        EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+        EXPECT_EQ(steps,
+                  (std::vector<WizardStep>{WizardStep::AudioFile, WizardStep::WhatInstruments,
+                                           WizardStep::OutputPatch, WizardStep::TimingSetting,
+                                           WizardStep::MidiFileName, WizardStep::Finish}));
         u.click(w.cmdNav(4));
     });
     ui.user().toolbar(f.Toolbar, "New");

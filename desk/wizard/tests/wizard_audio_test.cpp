@@ -52,12 +52,12 @@ class WizardAudio : public WizardTest {
         frmWizard& w = wizard();
         w.optWave(source).setValue(true);
         w.cmdNav_Click(3);
-        if (w.CurrentStep == 2) {
+        if (w.CurrentStep == WizardStep::Metronome) {
             w.txtTempo.setText("100");
             w.txtTimeNum.setText("4");
             w.cmdNav_Click(3);
         }
-        EXPECT_EQ(w.CurrentStep, 3);
+        EXPECT_EQ(w.CurrentStep, WizardStep::RecordAudio);
         return w;
     }
 
@@ -84,7 +84,7 @@ TEST_F(WizardAudio, TheNeedleSpansTheDialFrom5To235) {
     // Through the page: the recorder validates, then the needle follows.
     w.optWave(0).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 2);
+    ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
     w.txtTempo.setText("120");
     EXPECT_EQ(w.gauTempoLine.X1(), cx);
     EXPECT_EQ(w.gauTempoLine.Y1(), cy - 560);
@@ -95,7 +95,7 @@ TEST_F(WizardAudio, TheBeatsUpDownAtZeroShowsAuto) {
     frmWizard& w = wizard();
     w.optWave(0).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 2);
+    ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
     w.Show();
     w.txtTimeNum.setText("1");
     ui.user().spin(w.spnTimeNum, ui::Down);
@@ -140,7 +140,7 @@ TEST_P(WizardAudioTake, IsSavedAndHandedToTheSettingsDialog) {
     EXPECT_EQ(G().RecordMark, c.mark);
 
     w.cmdNav_Click(3);
-    EXPECT_NE(w.CurrentStep, 3);
+    EXPECT_NE(w.CurrentStep, WizardStep::RecordAudio);
     EXPECT_FALSE(ui::isLoaded<frmRecord>());
     EXPECT_FALSE(w.fraLevel.Visible());
     ASSERT_GE(editor().cboAudioFile.ListCount(), 1);
@@ -175,11 +175,11 @@ TEST_F(WizardAudio, LeavingTheRecordPagesWithoutATakeRestoresTheTimeRange) {
     p.txtStartPoint_LostFocus();
     w.optWave(1).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 3);
+    ASSERT_EQ(w.CurrentStep, WizardStep::RecordAudio);
     p.txtStartPoint.setText("00:00:00");
     p.txtEndPoint.setText("00:00:08");
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_EQ(p.txtStartPoint.Text(), "00:00:02");
     EXPECT_EQ(p.txtEndPoint.Text(), "00:00:06");
     EXPECT_EQ(p.CurrentAudioFile, song);
@@ -197,9 +197,9 @@ TEST_F(WizardAudio, BackFromTheMetronomeOfANewProjectHandsNothingOver) {
     const std::string start = p.txtStartPoint.Text(), end = p.txtEndPoint.Text();
     w.optWave(0).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 2);
+    ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_FALSE(ui::isLoaded<frmRecord>());
     // Not switched to real time, no audio marked valid, nothing listed.
     EXPECT_NE(p.CurrentMidiFile, "[Real Time Mode]");
@@ -230,7 +230,7 @@ TEST_F(WizardAudio, ACancelledSaveDialogChangesNothing) {
     // Leaving offers the save once more; cancelled again, nothing reaches the settings dialog.
     ui.expectFileDialog({.title = "Save Wave File As"}).cancel();
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_EQ(editor().cboAudioFile.ListCount(), 0);
     EXPECT_TRUE(editor().CurrentAudioFile.empty());
 }
@@ -254,7 +254,7 @@ TEST_F(WizardAudio, TheFileBoxesRefuseTyping) {
     frmWizard& w = wizard();
     addAudio(wave("only.wav"));
     ui.expectFileDialog({.title = "Select Audio File"}).cancel();  // the page opens it
-    w.ShowStep(4);
+    w.ShowStep(WizardStep::AudioFile);
     w.Show();
     ui::test::User u = ui.user();
     const std::string listed = w.cboAudioFile.Text();
@@ -265,7 +265,7 @@ TEST_F(WizardAudio, TheFileBoxesRefuseTyping) {
     EXPECT_EQ(w.cboAudioFile.Text(), listed);
     EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
 
-    w.ShowStep(17);
+    w.ShowStep(WizardStep::MasterFile);
     frmRecord& rec = ui::forms::get<frmRecord>();
     ui.expectFileDialog({.title = "Select Master MIDI File"}).choose(master);
     w.cmdMasterBrowse_Click();
@@ -291,7 +291,7 @@ TEST_F(WizardAudio, RemovingOneOfTwoFilesRebuildsBothLists) {
     addAudio(first);
     addAudio(second);
     ui.expectFileDialog({.title = "Select Audio File"}).cancel();  // the page opens it
-    w.ShowStep(4);
+    w.ShowStep(WizardStep::AudioFile);
     ASSERT_EQ(w.cboAudioFile.ListCount(), 2);
     ASSERT_EQ(w.cboMidiFile.ListCount(), 2);
     ui.expectBox({.textStartsWith = "Are you sure you want to remove"}).answer(ui::Yes);

@@ -52,14 +52,14 @@ TEST_F(WizardCd, WithoutADiscNextAsksForAudio) {
     frmWizard& w = wizard();
     w.optWave(4).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 13);
+    ASSERT_EQ(w.CurrentStep, WizardStep::CdTransfer);
     EXPECT_EQ(w.cboDrives.ListCount(), 1);
     ui.advance(500);
     EXPECT_FALSE(w.cmdRip.Enabled());
     ui.expectBox(Box(kNoAudio, "Project Wizard", 48)).answer(ui::OK);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 13);
-    EXPECT_TRUE(w.fraStep(13).Visible());
+    EXPECT_EQ(w.CurrentStep, WizardStep::CdTransfer);
+    EXPECT_TRUE(w.fraStep(PageOf(WizardStep::CdTransfer)).Visible());
 }
 
 TEST_F(WizardCd, NextTransfersTheTrackThenMovesOnWithIt) {
@@ -67,7 +67,7 @@ TEST_F(WizardCd, NextTransfersTheTrackThenMovesOnWithIt) {
     frmWizard& w = wizard();
     w.optWave(4).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 13);
+    ASSERT_EQ(w.CurrentStep, WizardStep::CdTransfer);
     ASSERT_TRUE(ui::isLoaded<frmCD>());
     EXPECT_EQ(w.cboDrives.ListCount(), 1);  // the drive double, listed by the window's load
     EXPECT_EQ(w.cboDrives.ListIndex(), 0);
@@ -79,18 +79,18 @@ TEST_F(WizardCd, NextTransfersTheTrackThenMovesOnWithIt) {
     const std::string target = (dir / "track.wav").string();
     ui.expectFileDialog({.title = "Save Wave File As"}).choose(target);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 13);
+    EXPECT_EQ(w.CurrentStep, WizardStep::CdTransfer);
     ui.advance(500);
     ASSERT_EQ(w.StatusBarCD.Text().rfind("Transferring", 0), 0u) << w.StatusBarCD.Text();
     ui.expectBox(Box("Please wait until CD track finishes transferring.", "Project Wizard", 48))
         .answer(ui::OK);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 13);
+    EXPECT_EQ(w.CurrentStep, WizardStep::CdTransfer);
     for (int i = 0; i < 20 && w.StatusBarCD.Text() != "Completed Transfer"; ++i) ui.advance(500);
     EXPECT_EQ(w.StatusBarCD.Text(), "Completed Transfer");
 
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 15);
+    EXPECT_EQ(w.CurrentStep, WizardStep::WhatInstruments);
     EXPECT_FALSE(ui::isLoaded<frmCD>());
     EXPECT_EQ(editor().CurrentAudioFile, target);
     EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
@@ -105,7 +105,7 @@ TEST_F(WizardCd, WithoutDrivesThePageSaysSo) {
     frmWizard& w = wizard();
     w.optWave(4).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 13);
+    ASSERT_EQ(w.CurrentStep, WizardStep::CdTransfer);
     ASSERT_GE(w.lstTracks.ListCount(), 1);
     EXPECT_EQ(w.lstTracks.List(0), "No CD drives found");
     EXPECT_FALSE(w.mmCD.Enabled());
@@ -119,10 +119,10 @@ TEST_F(WizardCd, LeavingWithoutATransferChangesNothing) {
     const int detect = p.chkTempoDetect.Value(), entire = p.chkEntireRange.Value();
     w.optWave(4).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 13);
+    ASSERT_EQ(w.CurrentStep, WizardStep::CdTransfer);
     ui.advance(500);
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_FALSE(ui::isLoaded<frmCD>());
     EXPECT_EQ(G().AudioFolder, folder);
     EXPECT_EQ(p.chkTempoDetect.Value(), detect);

@@ -120,15 +120,16 @@ class WizardE2E : public MainWindowTest {
         return read(mid);
     }
 
-    // Runs `page` on each step reached by Next until Finish is enabled on step 12, then Finish.
-    void nextUntilFinish(frmWizard& w, User& u, const std::function<void(int)>& page,
-                         std::vector<int>& steps) {
-        for (int i = 0; i < 16 && w.CurrentStep != 12; ++i) {
+    // Runs `page` on each step reached by Next until Finish is enabled on the finish step, then
+    // Finish.
+    void nextUntilFinish(frmWizard& w, User& u, const std::function<void(WizardStep)>& page,
+                         std::vector<WizardStep>& steps) {
+        for (int i = 0; i < 16 && w.CurrentStep != WizardStep::Finish; ++i) {
             page(w.CurrentStep);
             u.click(w.cmdNav(3));
             steps.push_back(w.CurrentStep);
         }
-        ASSERT_EQ(w.CurrentStep, 12);
+        ASSERT_EQ(w.CurrentStep, WizardStep::Finish);
         u.click(w.cmdNav(4));
     }
     // A melody of plucked notes, written by sox in the CD's format.
@@ -158,7 +159,7 @@ TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
                                " synth 0.8 pluck A4 : synth 0.8 pluck C5 : synth 0.8 pluck E5")
                   .exitCode,
               0);
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         u.click(w.optWave(2));
         ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
@@ -182,7 +183,9 @@ TEST_F(WizardE2E, AToneFileWithUnknownInstrumentsAPatchAndEasyTiming) {
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+    EXPECT_EQ(steps, (std::vector<WizardStep>{WizardStep::AudioFile, WizardStep::WhatInstruments,
+                                              WizardStep::OutputPatch, WizardStep::TimingSetting,
+                                              WizardStep::MidiFileName, WizardStep::Finish}));
     EXPECT_EQ(G().TempoDetect, 1);  // easy timing: the tempo is detected
     const MidiContent content = convertedAlone(m, tone.string(), "tone.mid");
     for (int key : {69, 72, 76}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
@@ -197,11 +200,11 @@ TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
     test::ScopedEnv drives("VELTRANE_CD_DRIVES", drive.string());
     const std::string target = (dir / "music" / "track.wav").string();
     fs::create_directories(dir / "music");
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         u.click(w.optWave(4));
         u.click(w.cmdNav(3));
-        ASSERT_EQ(w.CurrentStep, 13);
+        ASSERT_EQ(w.CurrentStep, WizardStep::CdTransfer);
         ui.advance(500);
         ASSERT_GE(w.lstTracks.ListCount(), 1);
         ui.expectFileDialog({.title = "Save Wave File As"}).choose(target);
@@ -211,9 +214,10 @@ TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
         ASSERT_EQ(w.StatusBarCD.Text(), "Completed Transfer");
         nextUntilFinish(
             w, u,
-            [&](int step) {
-                if (step == 15) u.click(w.optFilter(1));  // known instruments: one of them
-                if (step == 6) {
+            [&](WizardStep step) {
+                if (step == WizardStep::WhatInstruments)
+                    u.click(w.optFilter(1));  // known instruments: one of them
+                if (step == WizardStep::OriginalInstrument) {
                     const int row = RowWithLeadingNumber(w.cboFilter, kPiano);
                     ASSERT_GE(row, 0);
                     u.pick(w.cboFilter, row);
@@ -224,7 +228,10 @@ TEST_F(WizardE2E, ACdTrackTransferredAndConvertedAsOneKnownInstrument) {
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(steps, (std::vector<int>{15, 6, 8, 14, 11, 12}));
+    EXPECT_EQ(steps,
+              (std::vector<WizardStep>{WizardStep::WhatInstruments, WizardStep::OriginalInstrument,
+                                       WizardStep::Polyphony, WizardStep::TimingSetting,
+                                       WizardStep::MidiFileName, WizardStep::Finish}));
     const MidiContent content = convertedAlone(m, target, "cd.mid");
     for (int key : {60, 64, 67}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
 }
@@ -235,11 +242,11 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
     const std::vector<int16_t> samples = pluckedSamples("sung.raw", {"D4", "F4", "A4"});
     const std::string take = (dir / "music" / "take.wav").string();
     fs::create_directories(dir / "music");
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         u.click(w.optWave(1));  // from a cassette: no metronome
         u.click(w.cmdNav(3));
-        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_EQ(w.CurrentStep, WizardStep::RecordAudio);
         ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
         input.deliver(samples);
         ui.advance(2200);
@@ -247,12 +254,12 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
         ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
         u.click(w.cmdSave);
         nextUntilFinish(
-            w, u, [](int) {}, steps);
+            w, u, [](WizardStep) {}, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(steps.front(), 15);
+    EXPECT_EQ(steps.front(), WizardStep::WhatInstruments);
     const MidiContent content = convertedAlone(m, take, "record.mid");
     for (int key : {62, 65, 69}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
 }
@@ -278,14 +285,14 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
     frmMain& m = start();
     const std::string take = (dir / "music" / "take.wav").string();
     fs::create_directories(dir / "music");
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         ASSERT_TRUE(w.optWave(0).Value());  // "Record directly" is the default
         u.click(w.cmdNav(3));
-        ASSERT_EQ(w.CurrentStep, 2);
+        ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
         EXPECT_EQ(w.txtTimeNum.Text(), "Auto");
         u.click(w.cmdNav(3));
-        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_EQ(w.CurrentStep, WizardStep::RecordAudio);
         ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
         for (int i = 0; i < 20 && ui::forms::get<frmRecord>().RecordState() != "Record"; ++i)
             ui.advance(250);
@@ -295,12 +302,15 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
         ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
         u.click(w.cmdSave);
         nextUntilFinish(
-            w, u, [](int) {}, steps);
+            w, u, [](WizardStep) {}, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(steps, (std::vector<int>{15, 6, 8, 10, 11, 12}));
+    EXPECT_EQ(steps,
+              (std::vector<WizardStep>{WizardStep::WhatInstruments, WizardStep::OriginalInstrument,
+                                       WizardStep::Polyphony, WizardStep::TimingResolution,
+                                       WizardStep::MidiFileName, WizardStep::Finish}));
     EXPECT_EQ(G().InputThreshold, 384);  // the first reading was music: not a threshold
     EXPECT_EQ(G().Tempo, 120);
     convertedAlone(m, take, "record-directly-" + sound + ".mid");
@@ -353,13 +363,14 @@ TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
         return notes;
     };
     frmMain& m = start();
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         u.click(w.optWave(3));
         nextUntilFinish(
             w, u,
-            [&](int step) {
-                if (step == 15) u.click(w.optFilter(0));  // unknown instruments: one patch
+            [&](WizardStep step) {
+                if (step == WizardStep::WhatInstruments)
+                    u.click(w.optFilter(0));  // unknown instruments: one patch
             },
             steps);
     });
@@ -383,7 +394,8 @@ TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {
     });
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(steps, (std::vector<int>{15, 16, 12}));
+    EXPECT_EQ(steps, (std::vector<WizardStep>{WizardStep::WhatInstruments, WizardStep::OutputPatch,
+                                              WizardStep::Finish}));
     EXPECT_TRUE(live);
     EXPECT_FALSE(ui::isLoaded<frmLive>());
     EXPECT_GT(notesPlayed(), 0) << test::readFile(log);
@@ -408,9 +420,9 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         u.click(w.optWave(2));
         ui.expectFileDialog({.title = "Select Audio File"}).choose(tone.string());
-        std::vector<int> first;
+        std::vector<WizardStep> first;
         nextUntilFinish(
-            w, u, [](int) {}, first);
+            w, u, [](WizardStep) {}, first);
     });
     convertOnFinish(/*closeResults=*/false);
     std::string master;
@@ -421,14 +433,14 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
         u.click(r.cmdClose);
     });
     // The second: the wizard opens on the master file page with the first result.
-    int startStep = 0;
+    WizardStep startStep = WizardStep::Blank;
     std::string masterShown;
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         startStep = w.CurrentStep;
         masterShown = w.txtMasterFile.Text();
         u.click(w.cmdNav(3));
-        ASSERT_EQ(w.CurrentStep, 3);
+        ASSERT_EQ(w.CurrentStep, WizardStep::RecordAudio);
         ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
         for (int i = 0; i < 20 && ui::forms::get<frmRecord>().RecordState() != "Record"; ++i)
             ui.advance(250);  // the count-in
@@ -439,12 +451,12 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
         ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
         u.click(w.cmdSave);
         nextUntilFinish(
-            w, u, [](int) {}, steps);
+            w, u, [](WizardStep) {}, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(startStep, 17);
+    EXPECT_EQ(startStep, WizardStep::MasterFile);
     EXPECT_EQ(masterShown, fs::path(master).stem().string());
     const MidiContent content = convertedAlone(m, take, "score.mid");
     for (int key : {64, 67, 71}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;
@@ -456,7 +468,7 @@ TEST_F(WizardE2E, TheMainRoadConvertsTheChosenFileIntoMidiNotes) {
     const fs::path melody = dir / "music" / "melody.wav";
     ASSERT_TRUE(test::makeMelody(melody, {.rate = 44100, .channels = 2, .noteSeconds = 1.0}));
 
-    std::vector<int> steps;
+    std::vector<WizardStep> steps;
     ui.onModal<frmWizard>([&](frmWizard& w, User& u) {
         u.click(w.optWave(2));
         ui.expectFileDialog({.title = "Select Audio File", .flags = 4}).choose(melody.string());
@@ -469,7 +481,9 @@ TEST_F(WizardE2E, TheMainRoadConvertsTheChosenFileIntoMidiNotes) {
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
 
-    EXPECT_EQ(steps, (std::vector<int>{4, 15, 16, 14, 11, 12}));
+    EXPECT_EQ(steps, (std::vector<WizardStep>{WizardStep::AudioFile, WizardStep::WhatInstruments,
+                                              WizardStep::OutputPatch, WizardStep::TimingSetting,
+                                              WizardStep::MidiFileName, WizardStep::Finish}));
     const MidiContent content = convertedAlone(m, melody.string(), "");
     // The melody's notes C4 E4 G4 C5 are among those heard.
     for (int key : {60, 64, 67, 72}) EXPECT_TRUE(content.keys.count(key)) << "key " << key;

@@ -21,25 +21,26 @@ constexpr const char* kNoAudio = "You must record or select a supported audio fi
 TEST_F(WizardFlow, NextRefusesWithoutAUsableAudioFileAndCommitsNothing) {
     frmWizard& w = wizard();
     const std::string take = wave("take.wav");
-    for (int step : {3, 4}) {
-        if (step == 4) ui.expectFileDialog({.title = "Select Audio File"}).cancel();
+    for (WizardStep step : {WizardStep::RecordAudio, WizardStep::AudioFile}) {
+        if (step == WizardStep::AudioFile)
+            ui.expectFileDialog({.title = "Select Audio File"}).cancel();
         w.ShowStep(step);
         ui.expectBox(Box(kNoAudio, "Project Wizard", 48)).answer(ui::OK);
         w.cmdNav_Click(3);
         EXPECT_EQ(w.CurrentStep, step);
-        EXPECT_TRUE(w.fraStep(step).Visible()) << step;  // no CommitStep: the page stays
+        EXPECT_TRUE(w.fraStep(PageOf(step)).Visible()) << step;  // no CommitStep: the page stays
     }
     // A file that failed inspection is refused as well.
     addAudio(take);
     G().AudioFileValid = false;
     ui.expectFileDialog({.title = "Select Audio File"}).cancel();
-    w.ShowStep(4);
+    w.ShowStep(WizardStep::AudioFile);
     ui.expectBox(Box(kNoAudio, "Project Wizard", 48)).answer(ui::OK);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 4);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioFile);
     G().AudioFileValid = true;
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 15);
+    EXPECT_EQ(w.CurrentStep, WizardStep::WhatInstruments);
 }
 
 TEST_F(WizardFlow, RecordedFilesAreHandedOver) {
@@ -47,13 +48,14 @@ TEST_F(WizardFlow, RecordedFilesAreHandedOver) {
     const std::string take = (dir / "take.wav").string();
     struct Case {
         int source;
-        std::vector<int> stepsBeforeAudio;  // Next from step 1 on, until the audio page
-    } cases[] = {{0, {2, 3}}, {1, {3}}};
+        std::vector<WizardStep> stepsBeforeAudio;  // Next from step 1 on, until the audio page
+    } cases[] = {{0, {WizardStep::Metronome, WizardStep::RecordAudio}},
+                 {1, {WizardStep::RecordAudio}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
         frmWizard& w = wizard();
         w.optWave(c.source).setValue(true);
-        for (int step : c.stepsBeforeAudio) {
+        for (WizardStep step : c.stepsBeforeAudio) {
             w.cmdNav_Click(3);
             ASSERT_EQ(w.CurrentStep, step);
         }
@@ -66,7 +68,7 @@ TEST_F(WizardFlow, RecordedFilesAreHandedOver) {
         EXPECT_EQ(w.lblFileName.Caption(), r.lblFileName.Caption());
         EXPECT_EQ(w.CurrentStep, c.stepsBeforeAudio.back());
         w.cmdNav_Click(3);
-        EXPECT_EQ(w.CurrentStep, 15);
+        EXPECT_EQ(w.CurrentStep, WizardStep::WhatInstruments);
         EXPECT_FALSE(ui::isLoaded<frmRecord>());
         EXPECT_EQ(editor().cboAudioFile.ListCount(), 1);
         EXPECT_EQ(editor().CurrentAudioFile, take);
@@ -78,12 +80,12 @@ TEST_F(WizardFlow, RecordedFilesAreHandedOver) {
 
 TEST_F(WizardFlow, TheCdPageWaitsForATransferUnderWay) {
     frmWizard& w = wizard();
-    w.ShowStep(13);
+    w.ShowStep(WizardStep::CdTransfer);
     w.StatusBarCD.setText("Transferring track 2... 40%");
     ui.expectBox(Box("Please wait until CD track finishes transferring.", "Project Wizard", 48))
         .answer(ui::OK);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 13);
+    EXPECT_EQ(w.CurrentStep, WizardStep::CdTransfer);
 }
 
 TEST_F(WizardFlow, TheExampleEnsembleIsConfirmedOrExplained) {
@@ -94,7 +96,7 @@ TEST_F(WizardFlow, TheExampleEnsembleIsConfirmedOrExplained) {
         "and organ.  Is this correct?";
     for (ui::Answer answer : {ui::No, ui::Yes}) {
         w.optFilter(1).setValue(true);
-        w.ShowStep(7);
+        w.ShowStep(WizardStep::Ensemble);
         editor().txtPatchMap.setText("Example - Piano and Organ");
         auto match = Box(question, "Project Wizard", 48);
         match.defaultAnswer = ui::No;
@@ -106,16 +108,16 @@ TEST_F(WizardFlow, TheExampleEnsembleIsConfirmedOrExplained) {
                 .answer(ui::OK);
         w.cmdNav_Click(3);
         if (answer == ui::No)
-            EXPECT_EQ(w.CurrentStep, 7);
+            EXPECT_EQ(w.CurrentStep, WizardStep::Ensemble);
         else
-            EXPECT_NE(w.CurrentStep, 7);
+            EXPECT_NE(w.CurrentStep, WizardStep::Ensemble);
     }
 }
 
 TEST_F(WizardFlow, TappingPageRefusesTheUntouchedTempo) {
     frmWizard& w = wizard();
     addAudio(wave("take.wav"));
-    w.ShowStep(9);
+    w.ShowStep(WizardStep::TapTempo);
     w.chkTempoDetect.setEnabled(false);
     w.txtTempo1.setText("120");
     ui.expectBox(Box("Click the Play button to start playing the audio file, then tap the "
@@ -123,11 +125,11 @@ TEST_F(WizardFlow, TappingPageRefusesTheUntouchedTempo) {
                      "Project Wizard", 48))
         .answer(ui::OK);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 9);
+    EXPECT_EQ(w.CurrentStep, WizardStep::TapTempo);
     w.txtTempo1.setText("121");
     EXPECT_EQ(editor().txtTempo.Text(), "121");
     w.cmdNav_Click(3);
-    EXPECT_NE(w.CurrentStep, 9);
+    EXPECT_NE(w.CurrentStep, WizardStep::TapTempo);
 }
 
 TEST_F(WizardFlow, ExistingMidiFilesAreReplacedOnlyWhenConfirmed) {
@@ -136,13 +138,13 @@ TEST_F(WizardFlow, ExistingMidiFilesAreReplacedOnlyWhenConfirmed) {
     addAudio(wave("two.wav"));
     ASSERT_EQ(editor().cboMidiFile.ListCount(), 2);
     for (int i = 1; i <= 2; ++i) test::writeFile(editor().MidiFile(i), "MThd");
-    w.ShowStep(11);
+    w.ShowStep(WizardStep::MidiFileName);
     auto two = Box("2 of the MIDI files already exist.  Do you want to replace existing files?",
                    "Converter", 32);
     two.defaultAnswer = ui::No;
     ui.expectBox(two).answer(ui::No);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 11);
+    EXPECT_EQ(w.CurrentStep, WizardStep::MidiFileName);
     // One left: the question names it; Yes goes on to the end.
     fs::remove(editor().MidiFile(1));
     ui.expectBox(Box("The file '" + editor().MidiFile(2) +
@@ -150,18 +152,18 @@ TEST_F(WizardFlow, ExistingMidiFilesAreReplacedOnlyWhenConfirmed) {
                      "Converter", 32))
         .answer(ui::Yes);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, FinishStep);
+    EXPECT_EQ(w.CurrentStep, WizardStep::Finish);
 }
 
 TEST_F(WizardFlow, BackNeverValidatesAndHelpOnlyOpensItsTopic) {
     frmWizard& w = wizard();
     w.cmdNav_Click(0);
     EXPECT_EQ(ui.helpCalls(), std::vector<long>{120});
-    EXPECT_EQ(w.CurrentStep, 1);
-    w.ShowStep(4 - 1);  // the record page without audio: Next would refuse
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
+    w.ShowStep(WizardStep::RecordAudio);  // the record page without audio: Next would refuse
     w.optWave(1).setValue(true);
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_TRUE(ui.boxes().empty());
 }
 
@@ -180,7 +182,7 @@ TEST_F(WizardFlow, ScoreBuildingStartsAtTheMasterFileStepOnce) {
                   .exitCode,
               0);
     frmWizard& w = wizard();
-    EXPECT_EQ(w.CurrentStep, MasterFileStep);
+    EXPECT_EQ(w.CurrentStep, WizardStep::MasterFile);
     EXPECT_EQ(g.MasterFile, g.ScoreBuilderMaster);
     EXPECT_EQ(g.RecMasterFile, g.ScoreBuilderMaster);  // the recorder's master
     EXPECT_EQ(w.txtMasterFile.Text(), ui::forms::get<frmRecord>().txtMasterFile.Text());
@@ -191,11 +193,11 @@ TEST_F(WizardFlow, ScoreBuildingStartsAtTheMasterFileStepOnce) {
     // Used once: the next start is a plain one.
     EXPECT_EQ(g.ResultAction, 0);
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_FALSE(ui::isLoaded<frmRecord>());
     ui::Unload<frmWizard>();
     ui::Release<frmWizard>();
-    EXPECT_EQ(wizard().CurrentStep, 1);
+    EXPECT_EQ(wizard().CurrentStep, WizardStep::AudioSource);
 }
 
 // Seen from the main window: what the wizard leaves behind when it ends.
@@ -237,7 +239,7 @@ TEST_F(WizardEnds, CancelAsksAndOnlyYesEnds) {
         ui.expectBox(match).answer(ui::No);
         u.click(w.cmdNav(1));
         EXPECT_TRUE(w.loaded());
-        EXPECT_EQ(w.CurrentStep, 1);
+        EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
         // Applied in the Project Editor on the way: still nothing may convert after a Cancel.
         w.optWave(2).setValue(true);
         ui.expectFileDialog({.title = "Select Audio File"}).choose(take);
@@ -247,7 +249,7 @@ TEST_F(WizardEnds, CancelAsksAndOnlyYesEnds) {
             pu.click(p.cmdApply);
             pu.closeBox(p);
         });
-        w.ShowStep(12);
+        w.ShowStep(WizardStep::Finish);
         u.click(w.cmdProp);
         EXPECT_TRUE(G().SettingsApplied);
         EXPECT_TRUE(G().AudioFileValid);
@@ -267,16 +269,17 @@ TEST_F(WizardEnds, CancelAsksAndOnlyYesEnds) {
 TEST_F(WizardEnds, TheCloseBoxEndsCleanlyOnAnyStep) {
     frmMain& f = main();
     const std::string take = wave("take.wav");
-    for (int step : {2, 13, 9, FinishStep}) {
+    for (WizardStep step : {WizardStep::Metronome, WizardStep::CdTransfer, WizardStep::TapTempo,
+                            WizardStep::Finish}) {
         ui.onModal<frmWizard>([&](frmWizard& w, ui::test::User& u) {
-            if (step == 2) {
+            if (step == WizardStep::Metronome) {
                 w.optWave(0).setValue(true);
                 u.click(w.cmdNav(3));  // loads the recorder
                 EXPECT_TRUE(ui::isLoaded<frmRecord>());
             } else {
                 w.ShowStep(step);
             }
-            if (step == FinishStep) {
+            if (step == WizardStep::Finish) {
                 // A usable file and applied settings: only Finish may convert them.
                 frmProperties& p = ui::forms::get<frmProperties>();
                 p.CurrentAudioFile = take;
@@ -310,23 +313,23 @@ TEST_F(WizardCommit, LeavingAStepWritesItsChoices) {
     // Step 1: real time has no audio file; it and recording directly mean one instrument.
     w.optWave(3).setValue(true);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 15);
+    EXPECT_EQ(w.CurrentStep, WizardStep::WhatInstruments);
     EXPECT_EQ(p.cboAudioFile.ListCount(), 0);
     EXPECT_TRUE(w.optFilter1(1).Value());
     w.cmdNav_Click(2);
     w.optWave(2).setValue(true);
     ui.expectFileDialog({.title = "Select Audio File"}).cancel();
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 4);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioFile);
     EXPECT_TRUE(w.optFilter1(0).Value());
 
     // Step 15 with "I know": one instrument, its polyphony handed over, stereo mixed.
     w.optFilter(1).setValue(true);
-    w.CurrentStep = 15;
+    w.CurrentStep = WizardStep::WhatInstruments;
     w.txtPitchMode.setText("6");
     p.optStereo(2).setValue(true);
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 6);
+    EXPECT_EQ(w.CurrentStep, WizardStep::OriginalInstrument);
     EXPECT_TRUE(w.optFilter1(1).Value());
     EXPECT_TRUE(p.optStereo(0).Value());
 
@@ -337,7 +340,7 @@ TEST_F(WizardCommit, LeavingAStepWritesItsChoices) {
         int stereo;
     } cases[] = {{2, "1", 1}, {0, "4", 0}};
     for (const Case& c : cases) {
-        w.ShowStep(5);
+        w.ShowStep(WizardStep::InstrumentTypes);
         w.optFilter1(c.types).setValue(true);
         w.txtPitchMode.setText("4");
         w.CommitStep();
@@ -349,7 +352,7 @@ TEST_F(WizardCommit, LeavingAStepWritesItsChoices) {
     w.optFilter(1).setValue(true);
     w.optFilter1(1).setValue(true);
     p.sldOutputThreshold.setValue(-30);
-    w.ShowStep(14);
+    w.ShowStep(WizardStep::TimingSetting);
     w.optSync(1).setValue(true);
     w.CommitStep();
     EXPECT_EQ(p.sldOutputThreshold.Value(), -14);

@@ -46,7 +46,7 @@ TEST_F(WizardInstruments, WhatInstrumentsMapsOntoTheSettingsDialog) {
 TEST_F(WizardInstruments, TheInstrumentHeardSetsPatchAndPolyphony) {
     frmWizard& w = wizard();
     w.optFilter(1).setValue(true);  // known instruments: one of them, named on step 6
-    w.ShowStep(6);
+    w.ShowStep(WizardStep::OriginalInstrument);
     ASSERT_GT(w.cboFilter.ListCount(), 100);
     const std::string filter = G().InstallFolder + "filter.txt";
     for (int program : {73, 40, 52, 71}) {  // flute, violin, choir, clarinet
@@ -67,7 +67,7 @@ TEST_F(WizardInstruments, TheInstrumentHeardSetsPatchAndPolyphony) {
 TEST_F(WizardInstruments, TheAuditionPlaysTheInstrumentsProgramThenMiddleC) {
     frmWizard& w = wizard();
     w.optFilter(1).setValue(true);  // known instruments: one of them, named on step 6
-    w.ShowStep(6);
+    w.ShowStep(WizardStep::OriginalInstrument);
     const int row = RowWithLeadingNumber(w.cboFilter, 68);  // oboe
     ASSERT_GE(row, 0);
     w.cboFilter.setListIndex(row);
@@ -87,7 +87,7 @@ TEST_F(WizardInstruments, TheAuditionPlaysTheInstrumentsProgramThenMiddleC) {
 
 TEST_F(WizardInstruments, ThePolyphonyBoxIsClampedByTheSettingsDialog) {
     frmWizard& w = wizard();
-    w.ShowStep(8);
+    w.ShowStep(WizardStep::Polyphony);
     struct Case {
         const char* typed;
         const char* shown;
@@ -104,7 +104,7 @@ TEST_F(WizardInstruments, ThePolyphonyBoxIsClampedByTheSettingsDialog) {
 TEST_F(WizardInstruments, TheEnsembleIsChosenAndEditedInTheEnsembleEditor) {
     frmWizard& w = wizard();
     w.optFilter(1).setValue(true);
-    w.ShowStep(7);
+    w.ShowStep(WizardStep::Ensemble);
     int edits = 0;
     ui.onModal<frmEns>([&](frmEns& e, ui::test::User& u) {
         ++edits;

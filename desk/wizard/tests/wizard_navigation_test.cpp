@@ -14,6 +14,7 @@ using S = AudioSource;
 using I = InstrumentChoice;
 using T = InstrumentTypes;
 using H = StepHandover;
+using W = WizardStep;
 
 struct Choice {
     S source = S::File;
@@ -35,16 +36,16 @@ struct Choice {
 
 struct Row {
     std::string name;
-    int from;
+    WizardStep from;
     Choice choice;
     StepMove expected;
 };
 
 std::string describe(const StepMove& m) {
-    return std::to_string(m.step) + "/" + std::to_string(static_cast<int>(m.handover));
+    return std::to_string(PageOf(m.step)) + "/" + std::to_string(static_cast<int>(m.handover));
 }
 
-void check(const std::vector<Row>& rows, StepMove (*move)(int, const WizardChoices&)) {
+void check(const std::vector<Row>& rows, StepMove (*move)(WizardStep, const WizardChoices&)) {
     for (const Row& r : rows) {
         StepMove got = move(r.from, r.choice.snapshot());
         EXPECT_EQ(describe(got), describe(r.expected)) << r.name;
@@ -60,53 +61,77 @@ TEST(WizardNavigation, NextFollowsEveryRowOfTheGraph) {
     masterRec.recMasterEmpty = false;
     check(
         {
-            {"1 record", 1, {.source = S::Record}, {2, H::SyncRecordMeter}},
-            {"1 CD", 1, {.source = S::CD}, {13}},
-            {"1 cassette", 1, {.source = S::Cassette}, {3, H::SyncRecordMeter}},
-            {"1 file", 1, {.source = S::File}, {4}},
-            {"1 real time", 1, {.source = S::RealTime}, {15}},
-            {"2", 2, {.source = S::Record}, {3}},
-            {"3 unknown enabled", 3, {.unknownEnabled = true}, {15, H::AcceptRecordedFile}},
-            {"3 unknown disabled", 3, {.unknownEnabled = false}, {7, H::AcceptRecordedFile}},
-            {"4 unknown enabled", 4, {.unknownEnabled = true}, {15}},
-            {"4 unknown disabled", 4, {.unknownEnabled = false}, {7}},
-            {"13 unknown enabled", 13, {.source = S::CD, .unknownEnabled = true}, {15}},
-            {"13 unknown disabled", 13, {.source = S::CD, .unknownEnabled = false}, {7}},
-            {"5 multiple", 5, {.types = T::Multiple}, {7}},
-            {"5 mono per channel", 5, {.types = T::MonoPerChannel}, {7}},
-            {"5 single", 5, {.types = T::Single}, {6}},
-            {"6", 6, file, {8}},
-            {"7 stereo step", 7, s, {18}},
-            {"7 stereo frame disabled, one file", 7, noStereo, {14}},
-            {"7 master recorded against", 7, masterRec, {14}},
-            {"7 record", 7, {.source = S::Record}, {10}},
-            {"7 real time", 7, {.source = S::RealTime}, {12}},
-            {"7 several files", 7, {.files = 2, .stereo = false}, {11}},
-            {"8 record", 8, {.source = S::Record}, {10}},
-            {"8 real time", 8, {.source = S::RealTime, .files = 0}, {12}},
-            {"8 one file (never stereo)", 8, s, {14}},
-            {"8 several files", 8, {.files = 3}, {11}},
-            {"16 record", 16, {.source = S::Record}, {10}},
-            {"16 real time", 16, {.source = S::RealTime}, {12}},
-            {"16 one file", 16, s, {14}},
-            {"16 several files", 16, {.files = 2}, {11}},
-            {"18 record", 18, {.source = S::Record}, {10}},
-            {"18 real time", 18, {.source = S::RealTime}, {12}},
-            {"18 one file", 18, s, {14}},
-            {"18 no file", 18, {.source = S::CD, .files = 0}, {11}},
-            {"9 not ticked", 9, {.ticked = false}, {10}},
-            {"9 ticked", 9, {.ticked = true}, {11}},
-            {"10", 10, file, {11}},
-            {"11", 11, file, {12}},
-            {"12 stays", 12, file, {12}},
-            {"14 easy", 14, {.notation = false}, {11}},
-            {"14 notation", 14, {.notation = true}, {9}},
-            {"15 drum recognition", 15, {.instruments = I::DrumRecognition}, {7}},
-            {"15 unknown", 15, {.instruments = I::Unknown}, {16}},
-            {"15 beat detection", 15, {.instruments = I::BeatDetection}, {16}},
-            {"15 known", 15, {.instruments = I::Known}, {6, H::KnownInstruments}},
-            {"17 no master", 17, {.source = S::Record, .master = false}, {2}},
-            {"17 master", 17, {.source = S::Record, .master = true}, {3}},
+            {"1 record", W::AudioSource, {.source = S::Record}, {W::Metronome, H::SyncRecordMeter}},
+            {"1 CD", W::AudioSource, {.source = S::CD}, {W::CdTransfer}},
+            {"1 cassette",
+             W::AudioSource,
+             {.source = S::Cassette},
+             {W::RecordAudio, H::SyncRecordMeter}},
+            {"1 file", W::AudioSource, {.source = S::File}, {W::AudioFile}},
+            {"1 real time", W::AudioSource, {.source = S::RealTime}, {W::WhatInstruments}},
+            {"2", W::Metronome, {.source = S::Record}, {W::RecordAudio}},
+            {"3 unknown enabled",
+             W::RecordAudio,
+             {.unknownEnabled = true},
+             {W::WhatInstruments, H::AcceptRecordedFile}},
+            {"3 unknown disabled",
+             W::RecordAudio,
+             {.unknownEnabled = false},
+             {W::Ensemble, H::AcceptRecordedFile}},
+            {"4 unknown enabled", W::AudioFile, {.unknownEnabled = true}, {W::WhatInstruments}},
+            {"4 unknown disabled", W::AudioFile, {.unknownEnabled = false}, {W::Ensemble}},
+            {"13 unknown enabled",
+             W::CdTransfer,
+             {.source = S::CD, .unknownEnabled = true},
+             {W::WhatInstruments}},
+            {"13 unknown disabled",
+             W::CdTransfer,
+             {.source = S::CD, .unknownEnabled = false},
+             {W::Ensemble}},
+            {"5 multiple", W::InstrumentTypes, {.types = T::Multiple}, {W::Ensemble}},
+            {"5 mono per channel", W::InstrumentTypes, {.types = T::MonoPerChannel}, {W::Ensemble}},
+            {"5 single", W::InstrumentTypes, {.types = T::Single}, {W::OriginalInstrument}},
+            {"6", W::OriginalInstrument, file, {W::Polyphony}},
+            {"7 stereo step", W::Ensemble, s, {W::Stereo}},
+            {"7 stereo frame disabled, one file", W::Ensemble, noStereo, {W::TimingSetting}},
+            {"7 master recorded against", W::Ensemble, masterRec, {W::TimingSetting}},
+            {"7 record", W::Ensemble, {.source = S::Record}, {W::TimingResolution}},
+            {"7 real time", W::Ensemble, {.source = S::RealTime}, {W::Finish}},
+            {"7 several files", W::Ensemble, {.files = 2, .stereo = false}, {W::MidiFileName}},
+            {"8 record", W::Polyphony, {.source = S::Record}, {W::TimingResolution}},
+            {"8 real time", W::Polyphony, {.source = S::RealTime, .files = 0}, {W::Finish}},
+            {"8 one file (never stereo)", W::Polyphony, s, {W::TimingSetting}},
+            {"8 several files", W::Polyphony, {.files = 3}, {W::MidiFileName}},
+            {"16 record", W::OutputPatch, {.source = S::Record}, {W::TimingResolution}},
+            {"16 real time", W::OutputPatch, {.source = S::RealTime}, {W::Finish}},
+            {"16 one file", W::OutputPatch, s, {W::TimingSetting}},
+            {"16 several files", W::OutputPatch, {.files = 2}, {W::MidiFileName}},
+            {"18 record", W::Stereo, {.source = S::Record}, {W::TimingResolution}},
+            {"18 real time", W::Stereo, {.source = S::RealTime}, {W::Finish}},
+            {"18 one file", W::Stereo, s, {W::TimingSetting}},
+            {"18 no file", W::Stereo, {.source = S::CD, .files = 0}, {W::MidiFileName}},
+            {"9 not ticked", W::TapTempo, {.ticked = false}, {W::TimingResolution}},
+            {"9 ticked", W::TapTempo, {.ticked = true}, {W::MidiFileName}},
+            {"10", W::TimingResolution, file, {W::MidiFileName}},
+            {"11", W::MidiFileName, file, {W::Finish}},
+            {"12 stays", W::Finish, file, {W::Finish}},
+            {"14 easy", W::TimingSetting, {.notation = false}, {W::MidiFileName}},
+            {"14 notation", W::TimingSetting, {.notation = true}, {W::TapTempo}},
+            {"15 drum recognition",
+             W::WhatInstruments,
+             {.instruments = I::DrumRecognition},
+             {W::Ensemble}},
+            {"15 unknown", W::WhatInstruments, {.instruments = I::Unknown}, {W::OutputPatch}},
+            {"15 beat detection",
+             W::WhatInstruments,
+             {.instruments = I::BeatDetection},
+             {W::OutputPatch}},
+            {"15 known",
+             W::WhatInstruments,
+             {.instruments = I::Known},
+             {W::OriginalInstrument, H::KnownInstruments}},
+            {"17 no master", W::MasterFile, {.source = S::Record, .master = false}, {W::Metronome}},
+            {"17 master", W::MasterFile, {.source = S::Record, .master = true}, {W::RecordAudio}},
         },
         NextStep);
 }
@@ -119,73 +144,149 @@ TEST(WizardNavigation, BackFollowsEveryRowOfTheGraph) {
     noS.stereo = false;
     check(
         {
-            {"1 stays", 1, file, {1}},
-            {"2", 2, {.source = S::Record}, {1, H::AcceptRecordedFile}},
-            {"3 cassette", 3, {.source = S::Cassette}, {1, H::AcceptRecordedFile}},
-            {"3 record, no master", 3, {.source = S::Record, .master = false}, {2}},
-            {"3 record, master", 3, {.source = S::Record, .master = true}, {17}},
-            {"4", 4, file, {1}},
-            {"5", 5, file, {15}},
-            {"6", 6, file, {15}},
-            {"16", 16, file, {15}},
-            {"7 single", 7, {.types = T::Single}, {6}},
-            {"7 unknown enabled, drums", 7, {.instruments = I::DrumRecognition}, {15}},
-            {"7 unknown enabled, otherwise", 7, {.instruments = I::Known}, {5}},
-            {"7 unknown disabled, file", 7, {.source = S::File, .unknownEnabled = false}, {4}},
-            {"7 unknown disabled, CD", 7, {.source = S::CD, .unknownEnabled = false}, {13}},
-            {"7 unknown disabled, cassette", 7, {.source = S::Cassette, .unknownEnabled = false},
-             {3, H::SyncRecordMeter}},
-            {"8", 8, file, {6}},
-            {"9", 9, file, {14}},
-            {"10 not record", 10, file, {9}},
-            {"10 record, multiple", 10, {.source = S::Record, .types = T::Multiple}, {7}},
-            {"10 record, mono per channel", 10, {.source = S::Record, .types = T::MonoPerChannel},
-             {7}},
-            {"10 record, single", 10, {.source = S::Record, .types = T::Single}, {8}},
-            {"11 record", 11, {.source = S::Record}, {10}},
-            {"11 one file, easy", 11, {.notation = false}, {14}},
-            {"11 one file, notation, ticked", 11, {.notation = true, .ticked = true}, {9}},
-            {"11 one file, notation, not ticked", 11, {.notation = true, .ticked = false}, {10}},
-            {"11 several, unknown", 11, {.instruments = I::Unknown, .files = 2}, {16}},
-            {"11 several, beat", 11, {.instruments = I::BeatDetection, .files = 2}, {16}},
-            {"11 several, multiple", 11,
-             {.instruments = I::Known, .types = T::Multiple, .files = 2}, {7}},
-            {"11 several, mono per channel", 11,
-             {.instruments = I::Known, .types = T::MonoPerChannel, .files = 2}, {7}},
-            {"11 several, drums", 11,
-             {.instruments = I::DrumRecognition, .types = T::Single, .files = 2}, {7}},
-            {"11 several, otherwise", 11, {.instruments = I::Known, .types = T::Single, .files = 2},
-             {8}},
-            {"12 not real time", 12, file, {11}},
-            {"12 real time, unknown", 12, {.source = S::RealTime, .files = 0}, {16}},
-            {"12 real time, beat", 12,
-             {.source = S::RealTime, .instruments = I::BeatDetection, .files = 0}, {16}},
-            {"12 real time, multiple", 12,
-             {.source = S::RealTime, .instruments = I::Known, .files = 0}, {7}},
-            {"12 real time, drums", 12,
-             {.source = S::RealTime, .instruments = I::DrumRecognition, .types = T::Single,
+            {"1 stays", W::AudioSource, file, {W::AudioSource}},
+            {"2", W::Metronome, {.source = S::Record}, {W::AudioSource, H::AcceptRecordedFile}},
+            {"3 cassette",
+             W::RecordAudio,
+             {.source = S::Cassette},
+             {W::AudioSource, H::AcceptRecordedFile}},
+            {"3 record, no master",
+             W::RecordAudio,
+             {.source = S::Record, .master = false},
+             {W::Metronome}},
+            {"3 record, master",
+             W::RecordAudio,
+             {.source = S::Record, .master = true},
+             {W::MasterFile}},
+            {"4", W::AudioFile, file, {W::AudioSource}},
+            {"5", W::InstrumentTypes, file, {W::WhatInstruments}},
+            {"6", W::OriginalInstrument, file, {W::WhatInstruments}},
+            {"16", W::OutputPatch, file, {W::WhatInstruments}},
+            {"7 single", W::Ensemble, {.types = T::Single}, {W::OriginalInstrument}},
+            {"7 unknown enabled, drums",
+             W::Ensemble,
+             {.instruments = I::DrumRecognition},
+             {W::WhatInstruments}},
+            {"7 unknown enabled, otherwise",
+             W::Ensemble,
+             {.instruments = I::Known},
+             {W::InstrumentTypes}},
+            {"7 unknown disabled, file",
+             W::Ensemble,
+             {.source = S::File, .unknownEnabled = false},
+             {W::AudioFile}},
+            {"7 unknown disabled, CD",
+             W::Ensemble,
+             {.source = S::CD, .unknownEnabled = false},
+             {W::CdTransfer}},
+            {"7 unknown disabled, cassette",
+             W::Ensemble,
+             {.source = S::Cassette, .unknownEnabled = false},
+             {W::RecordAudio, H::SyncRecordMeter}},
+            {"8", W::Polyphony, file, {W::OriginalInstrument}},
+            {"9", W::TapTempo, file, {W::TimingSetting}},
+            {"10 not record", W::TimingResolution, file, {W::TapTempo}},
+            {"10 record, multiple",
+             W::TimingResolution,
+             {.source = S::Record, .types = T::Multiple},
+             {W::Ensemble}},
+            {"10 record, mono per channel",
+             W::TimingResolution,
+             {.source = S::Record, .types = T::MonoPerChannel},
+             {W::Ensemble}},
+            {"10 record, single",
+             W::TimingResolution,
+             {.source = S::Record, .types = T::Single},
+             {W::Polyphony}},
+            {"11 record", W::MidiFileName, {.source = S::Record}, {W::TimingResolution}},
+            {"11 one file, easy", W::MidiFileName, {.notation = false}, {W::TimingSetting}},
+            {"11 one file, notation, ticked",
+             W::MidiFileName,
+             {.notation = true, .ticked = true},
+             {W::TapTempo}},
+            {"11 one file, notation, not ticked",
+             W::MidiFileName,
+             {.notation = true, .ticked = false},
+             {W::TimingResolution}},
+            {"11 several, unknown",
+             W::MidiFileName,
+             {.instruments = I::Unknown, .files = 2},
+             {W::OutputPatch}},
+            {"11 several, beat",
+             W::MidiFileName,
+             {.instruments = I::BeatDetection, .files = 2},
+             {W::OutputPatch}},
+            {"11 several, multiple",
+             W::MidiFileName,
+             {.instruments = I::Known, .types = T::Multiple, .files = 2},
+             {W::Ensemble}},
+            {"11 several, mono per channel",
+             W::MidiFileName,
+             {.instruments = I::Known, .types = T::MonoPerChannel, .files = 2},
+             {W::Ensemble}},
+            {"11 several, drums",
+             W::MidiFileName,
+             {.instruments = I::DrumRecognition, .types = T::Single, .files = 2},
+             {W::Ensemble}},
+            {"11 several, otherwise",
+             W::MidiFileName,
+             {.instruments = I::Known, .types = T::Single, .files = 2},
+             {W::Polyphony}},
+            {"12 not real time", W::Finish, file, {W::MidiFileName}},
+            {"12 real time, unknown",
+             W::Finish,
+             {.source = S::RealTime, .files = 0},
+             {W::OutputPatch}},
+            {"12 real time, beat",
+             W::Finish,
+             {.source = S::RealTime, .instruments = I::BeatDetection, .files = 0},
+             {W::OutputPatch}},
+            {"12 real time, multiple",
+             W::Finish,
+             {.source = S::RealTime, .instruments = I::Known, .files = 0},
+             {W::Ensemble}},
+            {"12 real time, drums",
+             W::Finish,
+             {.source = S::RealTime,
+              .instruments = I::DrumRecognition,
+              .types = T::Single,
               .files = 0},
-             {7}},
-            {"12 real time, single", 12,
+             {W::Ensemble}},
+            {"12 real time, single",
+             W::Finish,
              {.source = S::RealTime, .instruments = I::Known, .types = T::Single, .files = 0},
-             {8}},
-            {"13 not record", 13, {.source = S::CD}, {1}},
-            {"13 record", 13, {.source = S::Record}, {2}},
-            {"14 unknown", 14, {.instruments = I::Unknown}, {16}},
-            {"14 beat", 14, {.instruments = I::BeatDetection}, {16}},
-            {"14 single", 14, {.instruments = I::Known, .types = T::Single}, {8}},
-            {"14 stereo step", 14, s, {18}},
-            {"14 multiple without stereo", 14, noS, {7}},
-            {"14 drums, record", 14,
-             {.source = S::Record, .instruments = I::DrumRecognition, .types = T::Single}, {7}},
-            {"15 file", 15, {.source = S::File}, {4}},
-            {"15 real time", 15, {.source = S::RealTime}, {1}},
-            {"15 CD", 15, {.source = S::CD}, {13}},
-            {"15 record", 15, {.source = S::Record}, {3, H::SyncRecordMeter}},
-            {"15 cassette", 15, {.source = S::Cassette}, {3, H::SyncRecordMeter}},
-            {"17", 17, {.source = S::Record, .master = true}, {1, H::AcceptRecordedFile}},
-            {"18 unknown", 18, {.instruments = I::Unknown}, {16}},
-            {"18 otherwise", 18, {.instruments = I::Known}, {7}},
+             {W::Polyphony}},
+            {"13 not record", W::CdTransfer, {.source = S::CD}, {W::AudioSource}},
+            {"13 record", W::CdTransfer, {.source = S::Record}, {W::Metronome}},
+            {"14 unknown", W::TimingSetting, {.instruments = I::Unknown}, {W::OutputPatch}},
+            {"14 beat", W::TimingSetting, {.instruments = I::BeatDetection}, {W::OutputPatch}},
+            {"14 single",
+             W::TimingSetting,
+             {.instruments = I::Known, .types = T::Single},
+             {W::Polyphony}},
+            {"14 stereo step", W::TimingSetting, s, {W::Stereo}},
+            {"14 multiple without stereo", W::TimingSetting, noS, {W::Ensemble}},
+            {"14 drums, record",
+             W::TimingSetting,
+             {.source = S::Record, .instruments = I::DrumRecognition, .types = T::Single},
+             {W::Ensemble}},
+            {"15 file", W::WhatInstruments, {.source = S::File}, {W::AudioFile}},
+            {"15 real time", W::WhatInstruments, {.source = S::RealTime}, {W::AudioSource}},
+            {"15 CD", W::WhatInstruments, {.source = S::CD}, {W::CdTransfer}},
+            {"15 record",
+             W::WhatInstruments,
+             {.source = S::Record},
+             {W::RecordAudio, H::SyncRecordMeter}},
+            {"15 cassette",
+             W::WhatInstruments,
+             {.source = S::Cassette},
+             {W::RecordAudio, H::SyncRecordMeter}},
+            {"17",
+             W::MasterFile,
+             {.source = S::Record, .master = true},
+             {W::AudioSource, H::AcceptRecordedFile}},
+            {"18 unknown", W::Stereo, {.instruments = I::Unknown}, {W::OutputPatch}},
+            {"18 otherwise", W::Stereo, {.instruments = I::Known}, {W::Ensemble}},
         },
         PreviousStep);
 }
@@ -217,7 +318,8 @@ std::vector<WizardChoices> everyCombination() {
 TEST(WizardNavigation, InvariantsHoldForEveryCombinationOfChoices) {
     int failures = 0;
     for (const WizardChoices& c : everyCombination()) {
-        for (int step = FirstStep; step <= LastStep && failures < 10; ++step) {
+        for (int page = PageOf(FirstStep); page <= PageOf(LastStep) && failures < 10; ++page) {
+            const WizardStep step = static_cast<WizardStep>(page);
             StepMove next = NextStep(step, c);
             StepMove back = PreviousStep(step, c);
             for (const StepMove& m : {next, back}) {
@@ -226,36 +328,39 @@ TEST(WizardNavigation, InvariantsHoldForEveryCombinationOfChoices) {
                     ++failures;
                 }
             }
-            if (next.step == 5) {
-                ADD_FAILURE() << "Next from " << step << " gives 5";
+            if (next.step == W::InstrumentTypes) {
+                ADD_FAILURE() << "Next from " << step << " gives the types of instruments";
                 ++failures;
             }
-            if ((step == 8 || step == 16 || step == 18) && next.step == 18) {
+            if ((step == W::Polyphony || step == W::OutputPatch || step == W::Stereo) &&
+                next.step == W::Stereo) {
                 ADD_FAILURE() << "Next from " << step << " gives the stereo step";
                 ++failures;
             }
         }
-        EXPECT_EQ(PreviousStep(MasterFileStep, c).step, 1);
-        if (PreviousStep(MasterFileStep, c).step != 1) ++failures;
+        EXPECT_EQ(PreviousStep(W::MasterFile, c).step, W::AudioSource);
+        if (PreviousStep(W::MasterFile, c).step != W::AudioSource) ++failures;
         if (failures >= 10) break;
     }
 }
 
 // The road from the first step to the finish, as Next walks it; empty when it never gets there.
-std::vector<int> roadOf(const WizardChoices& c) {
-    std::vector<int> road{FirstStep};
-    while (road.back() != FinishStep && road.size() <= 2 * LastStep) {
-        const int next = NextStep(road.back(), c).step;
+std::vector<WizardStep> roadOf(const WizardChoices& c) {
+    std::vector<WizardStep> road{FirstStep};
+    while (road.back() != W::Finish && road.size() <= 2 * PageOf(LastStep)) {
+        const WizardStep next = NextStep(road.back(), c).step;
         if (next == road.back()) return {};
         road.push_back(next);
     }
-    return road.back() == FinishStep ? road : std::vector<int>{};
+    return road.back() == W::Finish ? road : std::vector<WizardStep>{};
 }
 
 TEST(WizardNavigation, ThePositionCountsTheStepsOfTheRoadTaken) {
     Choice file;  // an audio file, instruments unknown, easy timing
     const WizardChoices c = file.snapshot();
-    const std::vector<int> road{1, 4, 15, 16, 14, 11, 12};
+    const std::vector<WizardStep> road{W::AudioSource, W::AudioFile,     W::WhatInstruments,
+                                       W::OutputPatch, W::TimingSetting, W::MidiFileName,
+                                       W::Finish};
     ASSERT_EQ(roadOf(c), road);
     for (size_t i = 0; i < road.size(); ++i)
         EXPECT_EQ(PositionOnRoad(static_cast<int>(i) + 1, road[i], c),
@@ -263,10 +368,10 @@ TEST(WizardNavigation, ThePositionCountsTheStepsOfTheRoadTaken) {
             << road[i];
 
     // Every road Next walks to the finish numbers its steps 1, 2, ... of its length.
-    EXPECT_EQ(PositionOnRoad(1, FinishStep, c), (RoadPosition{1, 1}));
+    EXPECT_EQ(PositionOnRoad(1, W::Finish, c), (RoadPosition{1, 1}));
     int failures = 0;
     for (const WizardChoices& any : everyCombination()) {
-        const std::vector<int> r = roadOf(any);
+        const std::vector<WizardStep> r = roadOf(any);
         for (size_t i = 0; i < r.size() && failures < 10; ++i) {
             const RoadPosition at = PositionOnRoad(static_cast<int>(i) + 1, r[i], any);
             if (at != RoadPosition{static_cast<int>(i) + 1, static_cast<int>(r.size())}) {

@@ -12,7 +12,7 @@ TEST_F(WizardRecord, TheMetronomePageKeepsItsTempoThroughTheRecorder) {
     frmWizard& w = wizard();
     w.optWave(0).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 2);
+    ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
     frmRecord& rec = ui::forms::get<frmRecord>();
     EXPECT_EQ(w.txtTempo.Text(), rec.txtTempo.Text());
     struct Case {
@@ -31,7 +31,7 @@ TEST_F(WizardRecord, TheMetronomePageKeepsItsTempoThroughTheRecorder) {
     w.txtTimeNum.setText("3");
     w.txtTimeNum_LostFocus();
     w.cmdNav_Click(3);
-    EXPECT_EQ(w.CurrentStep, 3);
+    EXPECT_EQ(w.CurrentStep, WizardStep::RecordAudio);
     EXPECT_EQ(editor().txtTempo.Text(), "96");
     EXPECT_EQ(editor().txtTimeNum.Text(), "3");
     EXPECT_TRUE(w.picMetronome.Visible());    // recording directly: the metronome light
@@ -42,7 +42,7 @@ TEST_F(WizardRecord, TheRecordPageMirrorsTheLevelMeter) {
     frmWizard& w = wizard();
     w.optWave(1).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 3);
+    ASSERT_EQ(w.CurrentStep, WizardStep::RecordAudio);
     frmRecord& rec = ui::forms::get<frmRecord>();
     EXPECT_EQ(w.fraLevel.Visible(), rec.fraLevel.Enabled());
     EXPECT_TRUE(w.cmdCDPlayer.Visible());  // a cassette may come from a CD player too
@@ -55,7 +55,7 @@ TEST_F(WizardRecord, TheRecordPageMirrorsTheLevelMeter) {
     EXPECT_EQ(w.lineThres.Y1(), rec.lineThres.Y1());
     // Back leaves the record pages: the recorder goes and the meter with it.
     w.cmdNav_Click(2);
-    EXPECT_EQ(w.CurrentStep, 1);
+    EXPECT_EQ(w.CurrentStep, WizardStep::AudioSource);
     EXPECT_FALSE(ui::isLoaded<frmRecord>());
     EXPECT_FALSE(w.fraLevel.Visible());
 }

@@ -14,13 +14,13 @@ TEST_F(WizardSetup, StepFourOpensTheAudioDialogOnEveryShow) {
     frmWizard& w = wizard();
     const std::string take = wave("take.wav");
     ui.expectFileDialog({.title = "Select Audio File"}).choose(take);
-    w.ShowStep(4);
+    w.ShowStep(WizardStep::AudioFile);
     EXPECT_EQ(w.cboAudioFile.ListCount(), 1);
     EXPECT_EQ(w.cboAudioFile.ListIndex(), 0);
     EXPECT_TRUE(G().AudioFileValid);
     // Shown again with the file in the list: the dialog opens again; cancelling keeps the list.
     ui.expectFileDialog({.title = "Select Audio File"}).cancel();
-    w.ShowStep(4);
+    w.ShowStep(WizardStep::AudioFile);
     EXPECT_EQ(w.cboAudioFile.ListCount(), 1);
     EXPECT_EQ(w.Caption(), "New Project Wizard - Select Audio File");
 }
@@ -36,7 +36,7 @@ TEST_F(WizardSetup, StepSevenAsksForADrumKitOrAnEnsemble) {
                  {0, "New Project Wizard - Select Ensemble", false}};
     for (const Case& c : cases) {
         w.optFilter(c.option).setValue(true);
-        w.ShowStep(7);
+        w.ShowStep(WizardStep::Ensemble);
         EXPECT_EQ(w.Caption(), c.caption) << c.option;
         EXPECT_EQ(w.cmdDrumKitEdit.Visible(), c.drumKitButton) << c.option;
         EXPECT_EQ(w.cmdPatchMapEdit.Visible(), !c.drumKitButton) << c.option;
@@ -58,7 +58,7 @@ TEST_F(WizardSetup, StepFiveOffersSeparateStereoTracksOnlyWhereThereAreTwo) {
     for (const Case& c : cases) {
         G().AudioChannels = c.channels;
         w.optWave(c.source).setValue(true);
-        w.ShowStep(5);
+        w.ShowStep(WizardStep::InstrumentTypes);
         EXPECT_EQ(w.optFilter1(2).Enabled(), c.offered) << c.source << "/" << c.channels;
     }
 }
@@ -68,7 +68,7 @@ TEST_F(WizardSetup, StepSixNamesTheEnsembleAfterThePatchAndKeepsOnlyRowZero) {
     Global& g = G();
     g.EnsActive.fill(1);
     g.EnsPatch[0] = 41;
-    w.ShowStep(6);
+    w.ShowStep(WizardStep::OriginalInstrument);
     ASSERT_GT(w.cboFilter.ListCount(), 0);
     EXPECT_EQ(w.cboFilter.Text().rfind("41 - ", 0), 0u) << w.cboFilter.Text();
     const std::string patch = w.cboMidiPatch1.Text();
@@ -79,35 +79,39 @@ TEST_F(WizardSetup, StepSixNamesTheEnsembleAfterThePatchAndKeepsOnlyRowZero) {
                             [](int32_t v) { return v == 0; }));
     // A patch the list doesn't hold selects the first entry.
     g.EnsPatch[0] = 9999;
-    w.ShowStep(6);
+    w.ShowStep(WizardStep::OriginalInstrument);
     EXPECT_EQ(w.cboFilter.ListIndex(), 0);
 }
 
 TEST_F(WizardSetup, StepTwelveTellsWhatFinishWillDo) {
     frmWizard& w = wizard();
     w.optWave(3).setValue(true);
-    w.ShowStep(12);
-    EXPECT_EQ(w.lblStep(12).Caption().rfind(
-                  "Congratulations! Veltrane is now ready to convert your live audio to MIDI", 0),
-              0u);
+    w.ShowStep(WizardStep::Finish);
+    EXPECT_EQ(
+        w.lblStep(PageOf(WizardStep::Finish))
+            .Caption()
+            .rfind("Congratulations! Veltrane is now ready to convert your live audio to MIDI", 0),
+        0u);
     EXPECT_TRUE(w.cmdNav(4).Enabled());
     EXPECT_FALSE(w.cmdNav(3).Enabled());
     w.optWave(2).setValue(true);
-    w.ShowStep(12);
-    EXPECT_EQ(w.lblStep(12).Caption().rfind(
-                  "Congratulations! Veltrane is now ready to convert your audio file to a MIDI "
-                  "file.",
-                  0),
-              0u);
+    w.ShowStep(WizardStep::Finish);
+    EXPECT_EQ(
+        w.lblStep(PageOf(WizardStep::Finish))
+            .Caption()
+            .rfind("Congratulations! Veltrane is now ready to convert your audio file to a MIDI "
+                   "file.",
+                   0),
+        0u);
 }
 
 TEST_F(WizardSetup, StepFourteenStartsEasyOnEveryShow) {
     frmWizard& w = wizard();
-    w.ShowStep(14);
+    w.ShowStep(WizardStep::TimingSetting);
     w.optSync(1).setValue(true);
     EXPECT_EQ(editor().chkTempoDetect.Value(), 0);
     EXPECT_FALSE(w.chkTempoDetect.Enabled());  // notation leaves it as easy left it
-    w.ShowStep(14);
+    w.ShowStep(WizardStep::TimingSetting);
     EXPECT_TRUE(w.optSync(0).Value());
     EXPECT_EQ(editor().chkTempoDetect.Value(), 1);
     EXPECT_FALSE(editor().chkTempoDetect.Enabled());
@@ -117,10 +121,11 @@ TEST_F(WizardSetup, OnlyTheStepShownIsInView) {
     frmWizard& w = wizard();
     w.optWave(3).setValue(true);
     w.cmdNav_Click(3);
-    ASSERT_EQ(w.CurrentStep, 15);
+    ASSERT_EQ(w.CurrentStep, WizardStep::WhatInstruments);
     for (int i = 0; i < frmWizard::kPages; ++i) {
-        EXPECT_EQ(w.fraStep(i).Visible(), i == 15) << i;
-        EXPECT_EQ(w.fraStep(i).Left(), i == 15 ? 0 : frmWizard::kParked) << i;
+        const bool shown = i == PageOf(WizardStep::WhatInstruments);
+        EXPECT_EQ(w.fraStep(i).Visible(), shown) << i;
+        EXPECT_EQ(w.fraStep(i).Left(), shown ? 0 : frmWizard::kParked) << i;
     }
     EXPECT_EQ(w.Caption(), "New Project Wizard - What Instruments");
     EXPECT_EQ(w.lblTitle.Caption(), "What Instruments");
@@ -138,7 +143,7 @@ class WizardTempo : public WizardTest {};
 TEST_F(WizardTempo, TheNeedleSpansFiveToTwoHundredThirtyFive) {
     frmWizard& w = wizard();
     addAudio(wave("take.wav"));
-    w.ShowStep(9);
+    w.ShowStep(WizardStep::TapTempo);
     const double cx = std::round(w.gauTempo1.Left() + std::round(w.gauTempo1.Width()) / 2);
     const double cy = std::round(w.gauTempo1.Top() + std::round(w.gauTempo1.Height()) / 2);
     auto tip = [&](const std::string& tempo) {
@@ -173,21 +178,27 @@ TEST_F(WizardPictures, EachPageShowsItsPlaceOnTheRoad) {
     frmWizard& w = wizard();
     addAudio(wave("one.wav"));
     w.optWave(2).setValue(true);  // an audio file; instruments unknown, easy timing
-    const int road[] = {1, 4, 15, 16, 14, 11, 12};
+    const WizardStep road[] = {WizardStep::AudioSource,     WizardStep::AudioFile,
+                               WizardStep::WhatInstruments, WizardStep::OutputPatch,
+                               WizardStep::TimingSetting,   WizardStep::MidiFileName,
+                               WizardStep::Finish};
     for (int i = 0; i < 7; ++i) {
-        if (road[i] == 4) ui.expectFileDialog({.title = "Select Audio File"}).cancel();
+        if (road[i] == WizardStep::AudioFile)
+            ui.expectFileDialog({.title = "Select Audio File"}).cancel();
         w.ShowStep(road[i]);
-        const ui::Picture shown = w.imgStep(road[i]).getPicture();
+        const ui::Picture shown = w.imgStep(PageOf(road[i])).getPicture();
         ASSERT_FALSE(shown.empty()) << road[i];
         EXPECT_EQ(*shown.image(), *WizardRoadPicture({i + 1, 7}).image()) << road[i];
-        if (road[i] != i + 1) {
-            EXPECT_NE(*shown.image(), *WizardRoadPicture({road[i], 7}).image()) << road[i];
+        // Not the page's own number.
+        if (PageOf(road[i]) != i + 1) {
+            EXPECT_NE(*shown.image(), *WizardRoadPicture({PageOf(road[i]), 7}).image()) << road[i];
         }
     }
     // Back to the second step: it is step 2 again, and the road ahead is counted anew.
     ui.expectFileDialog({.title = "Select Audio File"}).cancel();
-    w.ShowStep(4);
-    EXPECT_EQ(*w.imgStep(4).getPicture().image(), *WizardRoadPicture({2, 7}).image());
+    w.ShowStep(WizardStep::AudioFile);
+    EXPECT_EQ(*w.imgStep(PageOf(WizardStep::AudioFile)).getPicture().image(),
+              *WizardRoadPicture({2, 7}).image());
 }
 
 }  // namespace

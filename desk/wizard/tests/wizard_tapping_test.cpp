@@ -26,7 +26,7 @@ TEST_F(WizardTapping, TapsSetTheTempoAndStopOffersToExtendThem) {
     frmWizard& w = wizard();
     addAudio(tone);
     w.optSync(1).setValue(true);  // notation: the tempo is tapped
-    w.ShowStep(9);
+    w.ShowStep(WizardStep::TapTempo);
     ASSERT_TRUE(w.cmdPlay.Enabled());
     w.cmdPlay_Click();
     EXPECT_TRUE(w.cmdStop.Enabled());
@@ -52,7 +52,7 @@ TEST_F(WizardTapping, TapsSetTheTempoAndStopOffersToExtendThem) {
     EXPECT_FALSE(ui::isLoaded<frmTapper>());
     // The tapped tempo passes Next's check.
     w.cmdNav_Click(3);
-    EXPECT_NE(w.CurrentStep, 9);
+    EXPECT_NE(w.CurrentStep, WizardStep::TapTempo);
 }
 
 }  // namespace

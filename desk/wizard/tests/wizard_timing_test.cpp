@@ -34,7 +34,7 @@ class WizardTiming : public WizardTest {
         frmWizard& w = wizard();
         addAudio(tone);
         w.optSync(1).setValue(true);
-        w.ShowStep(9);
+        w.ShowStep(WizardStep::TapTempo);
         w.cmdPlay_Click();
         EXPECT_TRUE(w.cmdStop.Enabled());
         ui.advance(1000);
@@ -147,7 +147,7 @@ TEST_F(WizardTiming, EasyThenNotationLeavesAutoDetectDisabled) {
 
 TEST_F(WizardTiming, TheTempoBoxIsValidatedByTheDialogAndMovesTheNeedle) {
     frmWizard& w = wizard();
-    w.ShowStep(9);
+    w.ShowStep(WizardStep::TapTempo);
     struct Case {
         const char* typed;
         const char* shown;
@@ -166,7 +166,7 @@ TEST_F(WizardTiming, TheTempoBoxIsValidatedByTheDialogAndMovesTheNeedle) {
 TEST_F(WizardTiming, TheMidiNamesAreChosenOnlyThroughTheBrowseDialog) {
     frmWizard& w = wizard();
     addAudio(wave("one.wav"));
-    w.ShowStep(11);
+    w.ShowStep(WizardStep::MidiFileName);
     w.Show();
     ASSERT_EQ(w.cboMidiFile.ListCount(), 1);
     const std::string name = w.cboMidiFile.List(0);

@@ -24,7 +24,7 @@ TEST_F(TypedByKeys, WizardMetronomePage) {
     ui::test::User u = ui.user();
     ASSERT_TRUE(u.click(w.optWave(0)));  // record directly, to the metronome
     ASSERT_TRUE(u.click(w.cmdNav(3)));
-    ASSERT_EQ(w.CurrentStep, 2);
+    ASSERT_EQ(w.CurrentStep, WizardStep::Metronome);
     frmRecord& rec = ui::forms::get<frmRecord>();
 
     const Case cases[] = {
@@ -70,7 +70,7 @@ TEST_F(TypedByKeys, WizardMetronomePage) {
     // Enter presses Next, which leaves the box: what was typed reaches the settings dialog.
     ASSERT_TRUE(u.type(w.txtTempo, "144"));
     u.key(w.txtTempo, ui::Key::Enter);
-    EXPECT_EQ(w.CurrentStep, 3);
+    EXPECT_EQ(w.CurrentStep, WizardStep::RecordAudio);
     EXPECT_EQ(editor().txtTempo.Text(), "144");
     EXPECT_EQ(editor().txtTimeNum.Text(), "3");
 }
@@ -80,8 +80,8 @@ TEST_F(TypedByKeys, WizardTappingPage) {
     addAudio(wave("song.wav"));
     w.optSync(1).setValue(true);  // notation: the tempo is tapped or typed
     w.Show();
-    w.ShowStep(9);
-    ASSERT_EQ(w.CurrentStep, 9);
+    w.ShowStep(WizardStep::TapTempo);
+    ASSERT_EQ(w.CurrentStep, WizardStep::TapTempo);
     ui::test::User u = ui.user();
     frmProperties& p = editor();
 
@@ -111,7 +111,7 @@ TEST_F(TypedByKeys, WizardTappingPage) {
 
     ASSERT_TRUE(u.type(w.txtTempo1, "96"));
     ASSERT_TRUE(u.click(w.cmdNav(3)));
-    EXPECT_NE(w.CurrentStep, 9);
+    EXPECT_NE(w.CurrentStep, WizardStep::TapTempo);
     EXPECT_EQ(p.txtTempo.Text(), "96");
     EXPECT_FLOAT_EQ(p.WorkTempo, 96);
 }

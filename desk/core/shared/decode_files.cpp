@@ -1,4 +1,4 @@
-#include "desk/media/decode_files.h"
+#include "desk/core/shared/decode_files.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-// Small file helpers of the decoding windows.
+// Small file helpers of the decoding windows and the conversion run.
 #pragma once
 
 #include <optional>

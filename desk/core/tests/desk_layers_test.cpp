@@ -1,0 +1,84 @@
+// The desktop program's folders are layered: desk/ui (the forms runtime) includes nothing of the
+// program, desk/core includes only the runtime and itself, and the window folders (settings,
+// media, instruments, wizard) sit on top. The core reaches a window only through the shared
+// module's window hooks, which desk/windows.cpp fills at start; that file and desk/main.cpp, at
+// the program's top, may include every folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_support.h"
+
+namespace velt::desk {
+namespace {
+
+namespace fs = std::filesystem;
+
+// 0 = the forms runtime, 1 = the core, 2 = a window folder. A file includes only its own layer
+// or a lower one.
+int layerOf(const std::string& folder) {
+    if (folder == "ui") return 0;
+    if (folder == "core") return 1;
+    return 2;
+}
+
+// The program's own sources below desk/: not the test programs, not the runtime's test library.
+std::vector<fs::path> programSources(const fs::path& desk) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(desk)) {
+        const auto extension = entry.path().extension();
+        if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) continue;
+        const fs::path relative = fs::relative(entry.path(), desk);
+        bool testCode = false;
+        for (const fs::path& part : relative)
+            if (part == "tests" || part == "testing") testCode = true;
+        if (!testCode) files.push_back(entry.path());
+    }
+    return files;
+}
+
+// The ties between window folders that are still there; none may be added.
+const std::set<std::pair<std::string, std::string>> knownSideways = {
+    {"instruments", "settings"}, {"media", "instruments"}, {"media", "settings"},
+    {"settings", "instruments"}, {"settings", "media"},    {"wizard", "media"},
+    {"wizard", "settings"},
+};
+
+TEST(DeskLayers, NoIncludeAgainstTheLayering) {
+    const fs::path root = velt::test::sourceDir();
+    const fs::path desk = root / "desk";
+    const std::regex deskInclude(R"(^\s*#\s*include\s*"desk/([^/"]+)/)");
+
+    int layeredFiles = 0;
+    for (const fs::path& file : programSources(desk)) {
+        const fs::path relative = fs::relative(file, desk);
+        if (relative.parent_path().empty()) continue;  // main.cpp, windows.cpp: the top
+        ++layeredFiles;
+        const std::string folder = relative.begin()->string();
+        int lineNumber = 0;
+        for (const std::string& line : velt::test::splitLines(velt::test::readFile(file))) {
+            ++lineNumber;
+            std::smatch match;
+            if (!std::regex_search(line, match, deskInclude)) continue;
+            const std::string target = match[1].str();
+            if (target == folder) continue;
+            const std::string where =
+                fs::relative(file, root).string() + ":" + std::to_string(lineNumber) + ": " + line;
+            EXPECT_LE(layerOf(target), layerOf(folder))
+                << where << " (desk/" << folder << " may not include desk/" << target << ")";
+            if (layerOf(target) == 2 && layerOf(folder) == 2) {
+                EXPECT_TRUE(knownSideways.count({folder, target}) == 1)
+                    << where << " (a new tie between window folders)";
+            }
+        }
+    }
+    EXPECT_GT(layeredFiles, 200) << "the walk found the desk folders";
+}
+
+}  // namespace
+}  // namespace velt::desk
