@@ -25,11 +25,10 @@ std::vector<std::string> csvFields(const std::string& line) {
 
 const std::vector<InstrumentScale>& instrumentScales() {
     static const std::vector<InstrumentScale> scales = {
-        {"piano", 0, 60},       {"violin", 40, 67},     {"viola", 41, 60},
-        {"cello", 42, 48},      {"choir", 52, 60},      {"voice", 53, 60},
-        {"trumpet", 56, 60},    {"trombone", 57, 46},   {"tuba", 58, 38},
-        {"horn", 60, 53},       {"alto sax", 65, 58},   {"oboe", 68, 62},
-        {"bassoon", 70, 43},    {"clarinet", 71, 55},   {"flute", 73, 67},
+        {"piano", 0, 60},    {"violin", 40, 67},   {"viola", 41, 60},    {"cello", 42, 48},
+        {"choir", 52, 60},   {"voice", 53, 60},    {"trumpet", 56, 60},  {"trombone", 57, 46},
+        {"tuba", 58, 38},    {"horn", 60, 53},     {"alto sax", 65, 58}, {"oboe", 68, 62},
+        {"bassoon", 70, 43}, {"clarinet", 71, 55}, {"flute", 73, 67},
     };
     return scales;
 }
@@ -123,10 +122,9 @@ std::vector<ScoreNote> transcribeWav(const std::filesystem::path& engine,
     auto midi = folder / (wav.stem().string() + ".mid");
     auto status = folder / (wav.stem().string() + ".status");
     std::filesystem::remove(midi);
-    writeFile(project, "[audio]\nAudioFile=" + wav.string() + "\n[midi]\nMidiFile=" +
-                           midi.string() +
-                           "\n[timing]\nTempo=120\nTimeSignatureNumerator=4\nChordRes=1\n" +
-                           extraKeys);
+    writeFile(project,
+              "[audio]\nAudioFile=" + wav.string() + "\n[midi]\nMidiFile=" + midi.string() +
+                  "\n[timing]\nTempo=120\nTimeSignatureNumerator=4\nChordRes=1\n" + extraKeys);
     auto result = runCommand(shellQuote(engine.string()) + " " + shellQuote(project.string()) +
                              " " + shellQuote(status.string()) + " " +
                              shellQuote((folder / "command.txt").string()) + " >/dev/null");

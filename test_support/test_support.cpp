@@ -1,11 +1,12 @@
 #include "test_support.h"
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace velt::test {
 
@@ -72,10 +73,18 @@ static fs::path folderFromEnvironment(const char* name) {
     return value;
 }
 
-fs::path binDir() { return folderFromEnvironment("VELTRANE_BIN_DIR"); }
-fs::path libDir() { return folderFromEnvironment("VELTRANE_LIB_DIR"); }
-fs::path sourceDir() { return folderFromEnvironment("VELTRANE_SOURCE_DIR"); }
-fs::path testdataDir() { return folderFromEnvironment("VELTRANE_TESTDATA_DIR"); }
+fs::path binDir() {
+    return folderFromEnvironment("VELTRANE_BIN_DIR");
+}
+fs::path libDir() {
+    return folderFromEnvironment("VELTRANE_LIB_DIR");
+}
+fs::path sourceDir() {
+    return folderFromEnvironment("VELTRANE_SOURCE_DIR");
+}
+fs::path testdataDir() {
+    return folderFromEnvironment("VELTRANE_TESTDATA_DIR");
+}
 
 std::string makePrivateFolder(const fs::path& folder) {
     fs::create_directories(folder);

@@ -2,7 +2,6 @@
 // engines: shell scripts that wait, ignore SIGTERM, are stopped, or have ended without a word.
 #include <signal.h>
 
-
 #include "bridge_fixture.h"
 #include "platform/process/process.h"
 #include "platform/process/process_list.h"
@@ -45,8 +44,8 @@ TEST_F(Abandon, EndsTheEngineWhateverItDoesAndLeavesTheBridgeIdle) {
     struct Case {
         const char* name;
         std::string setup;
-        bool stop;         // SIGSTOP the engine first (a hung engine)
-        bool endsAtOnce;   // the engine ends by itself, without a final line
+        bool stop;        // SIGSTOP the engine first (a hung engine)
+        bool endsAtOnce;  // the engine ends by itself, without a final line
     };
     const Case cases[] = {
         {"waiting", "", false, false},
@@ -108,9 +107,8 @@ TEST_F(Abandon, ALeftoverEngineOnTheSameExchangeFilesIsEndedBeforeTheStart) {
     // One engine on the exchange files (the shell's own short-lived forks carry its arguments
     // until they start their command, so the check waits for a moment without one).
     EXPECT_TRUE(waitFor([&] {
-        return velt::platform::processesWithArguments(statusFile().string(),
-                                                      commandFile().string()) ==
-               std::vector<pid_t>{current};
+        return velt::platform::processesWithArguments(
+                   statusFile().string(), commandFile().string()) == std::vector<pid_t>{current};
     }));
     EXPECT_NE(processState(*reader), 0);
     EXPECT_TRUE(velt::platform::terminate(*reader, std::chrono::milliseconds(1000)));

@@ -3,7 +3,6 @@
 // (hung) engine is given up so that a later conversion works.
 #include <signal.h>
 
-
 #include "bridge_fixture.h"
 #include "platform/process/process.h"
 #include "platform/process/process_list.h"
@@ -29,8 +28,8 @@ bool runsNoMore(pid_t pid) {
 bool outputResetAndClosed(const fs::path& log) {
     std::vector<std::string> lines = velt::test::splitLines(readFile(log));
     auto endsWith = [](const std::string& line, const std::string& tail) {
-        return line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(),
-                                                          tail) == 0;
+        return line.size() >= tail.size() &&
+               line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
     };
     return lines.size() >= 2 && endsWith(lines[lines.size() - 2], " reset") &&
            endsWith(lines.back(), " close");
@@ -43,8 +42,9 @@ class EngineLifetime : public BridgeTest {
                                       " synth 1 sine 440 gain -6 2>&1")
                                .output;
         EXPECT_TRUE(fs::exists(wav_)) << made;
-        writeFile(liveProject_, "[audio]\nAudioFile=\n[pitch]\nPitchMode=1\n[midi]\nMidiFile=\n"
-                                "[timing]\nTempo=120\n");
+        writeFile(liveProject_,
+                  "[audio]\nAudioFile=\n[pitch]\nPitchMode=1\n[midi]\nMidiFile=\n"
+                  "[timing]\nTempo=120\n");
     }
 
     // The engines running on this test's exchange files.
@@ -80,9 +80,9 @@ TEST_F(EngineLifetime, ALiveRunWhoseStarterIsKilledEndsAsACancel) {
         "import os; os.rename(sys.argv[3] + '.part', sys.argv[3])\n"
         "time.sleep(120)\n";
     std::optional<pid_t> starter = velt::platform::startDetached(
-        "/usr/bin/python3", {"python3", "-c", script,
-                             (velt::test::libDir() / "libkvxvtpd.so").string(),
-                             liveProject_.string(), started.string()});
+        "/usr/bin/python3",
+        {"python3", "-c", script, (velt::test::libDir() / "libkvxvtpd.so").string(),
+         liveProject_.string(), started.string()});
     ASSERT_TRUE(starter);
     ASSERT_TRUE(waitFor([&] { return fs::exists(started); }));
     ASSERT_EQ(readFile(started), "0");
@@ -114,8 +114,9 @@ TEST_F(EngineLifetime, AStoppedEngineIsGivenUpAndALaterConversionWorks) {
 
     const fs::path midi = root_ / "later.mid";
     const fs::path project = root_ / "later.vpr";
-    writeFile(project, "[audio]\nAudioFile=" + wav_.string() + "\n[midi]\nMidiFile=" +
-                           midi.string() + "\n[timing]\nTempo=120\nTimeSignatureNumerator=4\n"
+    writeFile(project, "[audio]\nAudioFile=" + wav_.string() +
+                           "\n[midi]\nMidiFile=" + midi.string() +
+                           "\n[timing]\nTempo=120\nTimeSignatureNumerator=4\n"
                            "ChordRes=2\n");
     ASSERT_EQ(BeginConvert(project.c_str()), 0);
     std::vector<ConvertStatus> seen = pollUntilEnd(60);

@@ -107,7 +107,8 @@ void frmDrum::Form_Load() {
                                               : g.EnsKitName);
     for (const std::string& line : ReadDataLines(g.InstallFolder + "percussion.txt")) {
         const int note = LeadingNumber(line);
-        if (note >= kDrumNoteMin && note <= kDrumNoteMax) chkDrum(note - kDrumNoteMin).setCaption(line);
+        if (note >= kDrumNoteMin && note <= kDrumNoteMax)
+            chkDrum(note - kDrumNoteMin).setCaption(line);
     }
     SetDrumChecks(g.EnsDrumKit);
     KitLoading = false;

@@ -1,8 +1,8 @@
 #include "desk/media/frm_aiff.h"
 
 #include "desk/core/global.h"
-#include "desk/core/shared/message.h"
 #include "desk/core/shared/decode_files.h"
+#include "desk/core/shared/message.h"
 #include "platform/outside/aiff_decoder.h"
 
 namespace velt::desk {

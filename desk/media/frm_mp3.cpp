@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
-#include "desk/core/shared/message.h"
 #include "desk/core/shared/decode_files.h"
+#include "desk/core/shared/message.h"
 #include "platform/process/process.h"
 
 namespace velt::desk {

@@ -7,12 +7,12 @@
 
 #include "desk/core/global.h"
 #include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/decode_files.h"
 #include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/core/shared/decode_files.h"
 #include "platform/clock/mm_time.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/shell/shell.h"

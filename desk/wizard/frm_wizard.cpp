@@ -59,12 +59,14 @@ const PageText kPageTexts[frmWizard::kPages] = {
      "Insert the audio CD, select the track and click Transfer Track to copy it into an audio "
      "file."},
     {"Sync", "Timing Setting", "How should the notes of the MIDI file be timed?"},
-    {"What Instruments", "What Instruments", "What do you know about the instruments in the audio?"},
+    {"What Instruments", "What Instruments",
+     "What do you know about the instruments in the audio?"},
     {"Assign to Patch", "Assign to Patch", ""},
     {"Master File", "Select Master MIDI File",
      "Select the MIDI file to record against, or leave <NONE> to record without one."},
-    {"Stereo", "Stereo Processing", "How should the position of the notes in the stereo image be "
-                                   "treated?"},
+    {"Stereo", "Stereo Processing",
+     "How should the position of the notes in the stereo image be "
+     "treated?"},
 };
 
 // The page picture's background: a soft gradient, drawn rather than loaded.
@@ -219,8 +221,7 @@ void frmWizard::wire() {
 
 void frmWizard::design() {
     setCaption("New Project Wizard");
-    Move((ui::Screen::Width() - kWidth) / 2, (ui::Screen::Height() - kHeight) / 2, kWidth,
-         kHeight);
+    Move((ui::Screen::Width() - kWidth) / 2, (ui::Screen::Height() - kHeight) / 2, kWidth, kHeight);
     setHelpContextID(120);
 
     lblTitle.Move(240, 150, kWidth - 480, 375);
@@ -392,10 +393,9 @@ void frmWizard::design() {
     }
 
     // Step 5.
-    const char* types[] = {
-        "&Multiple - The audio contains several different types of instruments",
-        "&Single - The audio contains only one type of instrument",
-        "&Monophonic instruments on separate stereo tracks"};
+    const char* types[] = {"&Multiple - The audio contains several different types of instruments",
+                           "&Single - The audio contains only one type of instrument",
+                           "&Monophonic instruments on separate stereo tracks"};
     for (int i = 0; i < 3; ++i) {
         place(optFilter1(i), S::InstrumentTypes, 0, i * 600, kWidth - kContentLeft - 240, 375);
         optFilter1(i).setCaption(types[i]);

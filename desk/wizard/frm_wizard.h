@@ -89,7 +89,7 @@ class frmWizard : public ui::Form {
     ui::MediaControl mmCD{this, "mmCD"};
     ui::StatusBar StatusBarCD{this, "StatusBarCD"};
     ui::Label lblFileNameCD{this, "lblFileNameCD"};
-    ui::Label lblPositionCD{this, "lblPositionCD"};       // playing position of the track
+    ui::Label lblPositionCD{this, "lblPositionCD"};        // playing position of the track
     ui::ProgressBar pbPlayCD{this, "pbPlayCD"};            // playback through the track
     ui::ProgressBar ProgressBarCD{this, "ProgressBarCD"};  // transfer progress
 
@@ -261,7 +261,7 @@ class frmWizard : public ui::Form {
     void commitTapping();
     void commitTransfer();
     void commitTiming();
-    bool finished_ = false;  // Finish applied the settings
+    bool finished_ = false;                     // Finish applied the settings
     std::optional<std::string> tempo1AtFocus_;  // the tapping page's tempo when it took the focus
     void copyPolyphonyToEditor();
     void copyRecorderButtons();  // the record page's buttons as the recorder has them

@@ -9,18 +9,24 @@ namespace {
 using H = StepHandover;
 using S = WizardStep;
 
-bool is(const WizardChoices& c, AudioSource s) { return c.source == s; }
+bool is(const WizardChoices& c, AudioSource s) {
+    return c.source == s;
+}
 bool unknownOrBeat(const WizardChoices& c) {
     return c.instruments == InstrumentChoice::Unknown ||
            c.instruments == InstrumentChoice::BeatDetection;
 }
-bool drums(const WizardChoices& c) { return c.instruments == InstrumentChoice::DrumRecognition; }
+bool drums(const WizardChoices& c) {
+    return c.instruments == InstrumentChoice::DrumRecognition;
+}
 // Several instruments at once: an ensemble (or drum kit) describes them.
 bool ensembleNeeded(const WizardChoices& c) {
     return c.types == InstrumentTypes::Multiple || c.types == InstrumentTypes::MonoPerChannel ||
            drums(c);
 }
-bool oneFile(const WizardChoices& c) { return c.audioFileCount == 1; }
+bool oneFile(const WizardChoices& c) {
+    return c.audioFileCount == 1;
+}
 // The stereo step is offered for recorded material that has a stereo image to treat.
 bool stereoStep(const WizardChoices& c) {
     return !is(c, AudioSource::RealTime) && !is(c, AudioSource::Record) && c.stereoFrameEnabled &&
@@ -84,7 +90,8 @@ StepMove NextStep(WizardStep step, const WizardChoices& c) {
             return {c.masterFileNamed ? S::RecordAudio : S::Metronome};
         case S::Finish:
             return {S::Finish};
-        default: return {FirstStep};
+        default:
+            return {FirstStep};
     }
 }
 
@@ -140,7 +147,8 @@ StepMove PreviousStep(WizardStep step, const WizardChoices& c) {
             return {S::AudioSource, H::AcceptRecordedFile};
         case S::Stereo:
             return {c.instruments == InstrumentChoice::Unknown ? S::OutputPatch : S::Ensemble};
-        default: return {FirstStep};
+        default:
+            return {FirstStep};
     }
 }
 

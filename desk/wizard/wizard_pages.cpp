@@ -19,7 +19,9 @@ namespace velt::desk {
 
 namespace {
 
-frmProperties& editor() { return ui::forms::get<frmProperties>(); }
+frmProperties& editor() {
+    return ui::forms::get<frmProperties>();
+}
 
 }  // namespace
 
@@ -69,8 +71,12 @@ void frmWizard::cboAudioFile_Change() {
     Refresh();
 }
 
-void frmWizard::cmdWaveBrowse_Click() { editor().cmdWaveBrowse_Click(); }
-void frmWizard::cmdWaveEdit_Click() { editor().cmdWaveEdit_Click(); }
+void frmWizard::cmdWaveBrowse_Click() {
+    editor().cmdWaveBrowse_Click();
+}
+void frmWizard::cmdWaveEdit_Click() {
+    editor().cmdWaveEdit_Click();
+}
 
 void frmWizard::cboMidiFile_Click() {
     if (Mirroring) return;
@@ -81,9 +87,15 @@ void frmWizard::cboMidiFile_Click() {
     Mirroring = false;
 }
 
-void frmWizard::cboMidiFile_KeyPress(int& KeyAscii) { KeyAscii = 0; }
-void frmWizard::cboMidiFile_Change() { Refresh(); }
-void frmWizard::cboMidiFile_DblClick() { cmdMidiBrowse_Click(); }
+void frmWizard::cboMidiFile_KeyPress(int& KeyAscii) {
+    KeyAscii = 0;
+}
+void frmWizard::cboMidiFile_Change() {
+    Refresh();
+}
+void frmWizard::cboMidiFile_DblClick() {
+    cmdMidiBrowse_Click();
+}
 
 void frmWizard::cmdMidiBrowse_Click() {
     frmProperties& p = editor();
@@ -98,7 +110,9 @@ void frmWizard::cmdMidiBrowse_Click() {
     Mirroring = false;
 }
 
-void frmWizard::cmdProp_Click() { editor().Show(ui::Modal); }
+void frmWizard::cmdProp_Click() {
+    editor().Show(ui::Modal);
+}
 
 // ---- instrument pages
 
@@ -123,11 +137,14 @@ void frmWizard::optFilter_Click(int Index) {
             p.optBeatDetect(1).setValue(true);
             optFilter1(0).setValue(true);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
-void frmWizard::optStereo_Click(int Index) { editor().optStereo(Index).setValue(true); }
+void frmWizard::optStereo_Click(int Index) {
+    editor().optStereo(Index).setValue(true);
+}
 
 void frmWizard::cboFilter_Click() {
     Global& g = G();
@@ -161,8 +178,12 @@ void frmWizard::cmdsndFilter_Click() {
     p.PlayFromWizard = false;
 }
 
-void frmWizard::cmdsndPatch_Click() { editor().cmdsndFilter_Click(); }
-void frmWizard::cmdsndPatch1_Click() { editor().cmdsndFilter_Click(); }
+void frmWizard::cmdsndPatch_Click() {
+    editor().cmdsndFilter_Click();
+}
+void frmWizard::cmdsndPatch1_Click() {
+    editor().cmdsndFilter_Click();
+}
 
 void frmWizard::cmdPatchMapBrowse_Click() {
     frmProperties& p = editor();
@@ -194,7 +215,9 @@ void frmWizard::txtPitchMode_Change() {
     G().EnsPoly[0] = LeadingNumber(txtPitchMode.Text());
 }
 
-void frmWizard::txtPitchMode_KeyPress(int& KeyAscii) { editor().txtPitchMode_KeyPress(KeyAscii); }
+void frmWizard::txtPitchMode_KeyPress(int& KeyAscii) {
+    editor().txtPitchMode_KeyPress(KeyAscii);
+}
 
 // ---- timing pages
 
@@ -209,7 +232,9 @@ void frmWizard::optSync_Click(int Index) {
     chkTempoDetect.setEnabled(p.chkTempoDetect.Enabled());
 }
 
-void frmWizard::chkTempoDetect_Click() { editor().chkTempoDetect.setValue(chkTempoDetect.Value()); }
+void frmWizard::chkTempoDetect_Click() {
+    editor().chkTempoDetect.setValue(chkTempoDetect.Value());
+}
 
 void frmWizard::cboRes_Click() {
     if (Mirroring) return;
@@ -300,7 +325,9 @@ void frmWizard::txtTempo1_LostFocus() {
     SetTempoGauge();
 }
 
-void frmWizard::SetTempoGauge() { DrawTempoNeedle(gauTempo1, gauTempoLine1, txtTempo1.Text()); }
+void frmWizard::SetTempoGauge() {
+    DrawTempoNeedle(gauTempo1, gauTempoLine1, txtTempo1.Text());
+}
 
 // ---- record, master file and CD pages: the recorder and the CD window do the work
 
@@ -345,8 +372,12 @@ void frmWizard::txtPitchMode_GotFocus() {
     editor().FocusedBox = &txtPitchMode;
 }
 
-void frmWizard::cmdRip_Click() { ui::forms::get<frmCD>().cmdRip_Click(); }
-void frmWizard::cmdMixerCD_Click() { ui::forms::get<frmCD>().cmdMixer_Click(); }
+void frmWizard::cmdRip_Click() {
+    ui::forms::get<frmCD>().cmdRip_Click();
+}
+void frmWizard::cmdMixerCD_Click() {
+    ui::forms::get<frmCD>().cmdMixer_Click();
+}
 
 void frmWizard::cboDrives_Click() {
     if (Mirroring) return;

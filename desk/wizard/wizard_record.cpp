@@ -10,9 +10,13 @@ namespace velt::desk {
 
 namespace {
 
-frmProperties& editor() { return ui::forms::get<frmProperties>(); }
+frmProperties& editor() {
+    return ui::forms::get<frmProperties>();
+}
 // A forward to a recorder that is not loaded loads it.
-frmRecord& recorder() { return ui::forms::get<frmRecord>(); }
+frmRecord& recorder() {
+    return ui::forms::get<frmRecord>();
+}
 
 }  // namespace
 
@@ -194,9 +198,15 @@ void frmWizard::cmdSave_Click() {
     cmdTest.setCaption(rec.cmdTest.Caption());
 }
 
-void frmWizard::cmdDevice_Click() { recorder().cmdDevice_Click(); }
-void frmWizard::cmdMixer_Click() { recorder().cmdMixer_Click(); }
-void frmWizard::cmdCDPlayer_Click() { recorder().cmdCDPlayer_Click(); }
+void frmWizard::cmdDevice_Click() {
+    recorder().cmdDevice_Click();
+}
+void frmWizard::cmdMixer_Click() {
+    recorder().cmdMixer_Click();
+}
+void frmWizard::cmdCDPlayer_Click() {
+    recorder().cmdCDPlayer_Click();
+}
 
 // ---- master file page
 
@@ -210,10 +220,13 @@ void frmWizard::cmdMasterBrowse_Click() {
     lblKey1.setVisible(rec.lblKey1.Visible());
     lblKey1.setCaption(rec.lblKey1.Caption());
     lstChannels.Clear();
-    for (int i = 0; i < rec.lstChannels.ListCount(); ++i) lstChannels.AddItem(rec.lstChannels.List(i));
+    for (int i = 0; i < rec.lstChannels.ListCount(); ++i)
+        lstChannels.AddItem(rec.lstChannels.List(i));
 }
 
-void frmWizard::cmdMasterEdit_Click() { recorder().cmdMasterEdit_Click(); }
+void frmWizard::cmdMasterEdit_Click() {
+    recorder().cmdMasterEdit_Click();
+}
 
 void frmWizard::txtMasterFile_Change() {
     if (Mirroring) return;

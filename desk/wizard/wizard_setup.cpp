@@ -15,7 +15,9 @@ namespace {
 
 using S = WizardStep;
 
-frmProperties& editor() { return ui::forms::get<frmProperties>(); }
+frmProperties& editor() {
+    return ui::forms::get<frmProperties>();
+}
 
 constexpr double kEditShown = 2280 + 3255, kEditHidden = 2280 + 885;
 
@@ -112,7 +114,8 @@ void frmWizard::setUpStep(WizardStep step) {
             Mirroring = false;
             lblMidiPatch1.setCaption(p.lblMidiPatch.Caption());
             cboFilter.Clear();
-            for (int i = 0; i < p.cboMidiPatch.ListCount(); ++i) cboFilter.AddItem(p.cboMidiPatch.List(i));
+            for (int i = 0; i < p.cboMidiPatch.ListCount(); ++i)
+                cboFilter.AddItem(p.cboMidiPatch.List(i));
             if (cboFilter.ListCount() > 0) {
                 int row = RowWithLeadingNumber(cboFilter, g.EnsPatch[0]);
                 cboFilter.setListIndex(row >= 0 ? row : 0);
@@ -212,7 +215,8 @@ void frmWizard::setUpStep(WizardStep step) {
         case S::Stereo:
             for (int i : {0, 2, 3}) optStereo(i).setValue(p.optStereo(i).Value());
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -20,9 +20,9 @@
 #include "analysis/key_measurement.h"
 #include "analysis/note_tracker.h"
 #include "analysis/resonator_bank.h"
-#include "project/run_geometry.h"
 #include "midi_events.h"
 #include "piano_score.h"
+#include "project/run_geometry.h"
 #include "test_support.h"
 
 namespace {

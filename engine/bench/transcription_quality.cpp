@@ -1,10 +1,9 @@
-// Transcription quality and speed of the engine program: renders major scales (up a ninth and down) of fifteen
-// General MIDI instruments and a 60-second piano piece with fluidsynth, converts each with the
-// engine in single-line mode (PitchMode 1), polyphonic mode (default) and with the instrument's
-// filter (polyphony from filter.txt), and prints the notes found (of the score) and the wrong
-// notes. Then
-// times whole runs on the piano piece with the status and command files on a memory file
-// system and on a disk folder, and prints the real-time factor (keys 28..85).
+// Transcription quality and speed of the engine program: renders major scales (up a ninth and down)
+// of fifteen General MIDI instruments and a 60-second piano piece with fluidsynth, converts each
+// with the engine in single-line mode (PitchMode 1), polyphonic mode (default) and with the
+// instrument's filter (polyphony from filter.txt), and prints the notes found (of the score) and
+// the wrong notes. Then times whole runs on the piano piece with the status and command files on a
+// memory file system and on a disk folder, and prints the real-time factor (keys 28..85).
 //
 //   build/bench/transcription_quality [engine program] [disk folder]
 //
@@ -36,8 +35,8 @@ struct Mode {
 // Single line, polyphonic (the default polyphony), and the instrument's filter with the
 // polyphony its line of filter.txt gives (1 there means a single line, which uses no filter).
 std::vector<Mode> modes(const fs::path& dataFolder, int program) {
-    std::string filter = "ExePath=" + dataFolder.string() + "/\nFilter=0\nPatch=" +
-                         std::to_string(program) + "\n";
+    std::string filter =
+        "ExePath=" + dataFolder.string() + "/\nFilter=0\nPatch=" + std::to_string(program) + "\n";
     return {{"mono", "PitchMode=1\n"}, {"poly", ""}, {"filter", filter}};
 }
 
@@ -71,12 +70,18 @@ const char* fileSystemOf(const fs::path& folder) {
     struct statfs info {};
     if (statfs(folder.c_str(), &info) != 0) return "?";
     switch (info.f_type) {
-        case 0x01021994: return "tmpfs";
-        case 0xEF53: return "ext4";
-        case 0x9123683E: return "btrfs";
-        case 0x58465342: return "xfs";
-        case 0x794C7630: return "overlayfs";
-        default: return "other";
+        case 0x01021994:
+            return "tmpfs";
+        case 0xEF53:
+            return "ext4";
+        case 0x9123683E:
+            return "btrfs";
+        case 0x58465342:
+            return "xfs";
+        case 0x794C7630:
+            return "overlayfs";
+        default:
+            return "other";
     }
 }
 
@@ -127,15 +132,15 @@ int main(int argc, char** argv) {
     for (const Mode& mode : modes(data, 0)) {
         bool ok = false;
         auto found = transcribeWav(engine, pianoWav, dir.path(), mode.keys, ok);
-        std::printf(" %-18s", ok ? cell(countNotes(piece, found), piece.size()).c_str()
-                                 : "run failed");
+        std::printf(" %-18s",
+                    ok ? cell(countNotes(piece, found), piece.size()).c_str() : "run failed");
     }
     std::printf("\n\n");
 
     // Speed: the whole program on the piano piece, keys 28..85, best of three runs.
     fs::path project = dir / "speed.vpr";
-    writeFile(project, "AudioFile=" + pianoWav.string() + "\nMidiFile=" +
-                           (dir / "speed.mid").string() +
+    writeFile(project, "AudioFile=" + pianoWav.string() +
+                           "\nMidiFile=" + (dir / "speed.mid").string() +
                            "\nKeyMin=28\nKeyMax=85\nTempo=120\nTimeSignatureNumerator=4\n"
                            "ChordRes=1\n");
     fs::path memory = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : dir.path();

@@ -6,7 +6,7 @@
 namespace velt::engine {
 
 class MidiEventSink {
-public:
+  public:
     virtual ~MidiEventSink() = default;
     // delta: the caller's accumulator of hops since its last event (one hop = 24 ticks).
     // status: 0x90, 0x80, 0xB0, 0xE0 or another channel status; 0xFF the chord-text meta;

@@ -146,14 +146,10 @@ TEST_F(LoadFiltersTest, MissingFilesOrInstrumentMeanNoFilter) {
         void (*prepare)(const std::filesystem::path&, FilterLoadParams&);
     };
     const Case cases[] = {
-        {"no index",
-         [](const std::filesystem::path& d, FilterLoadParams&) {
-             std::filesystem::remove(d / "filter.txt");
-         }},
-        {"no templates",
-         [](const std::filesystem::path& d, FilterLoadParams&) {
-             std::filesystem::remove(d / "filter.ifd");
-         }},
+        {"no index", [](const std::filesystem::path& d,
+                        FilterLoadParams&) { std::filesystem::remove(d / "filter.txt"); }},
+        {"no templates", [](const std::filesystem::path& d,
+                            FilterLoadParams&) { std::filesystem::remove(d / "filter.ifd"); }},
         {"no such instrument",
          [](const std::filesystem::path&, FilterLoadParams& p) { p.program = 73; }},
     };

@@ -31,7 +31,8 @@ TEST(StageBoundaries, OnlyTheDriverHoldsTheRunState) {
     const fs::path driver = root / "engine/src/driver";
     const std::regex reachesUp(R"(#include "driver/|\brun\(\)|\bresetRun\(|\bFinishRun\()");
     std::vector<fs::path> checked = sourcesUnder(root / "engine/src");
-    for (const fs::path& file : sourcesUnder(root / "tools/filter_builder")) checked.push_back(file);
+    for (const fs::path& file : sourcesUnder(root / "tools/filter_builder"))
+        checked.push_back(file);
 
     int stageFiles = 0;
     for (const fs::path& file : checked) {

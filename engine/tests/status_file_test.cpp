@@ -1,10 +1,11 @@
 // The status line: format, the rule for the started key and its bend, outcome values, cadence.
+#include "status/status_file.h"
+
 #include <iterator>
 #include <sstream>
 
 #include "driver/status_cadence.h"
 #include "engine_fixtures.h"
-#include "status/status_file.h"
 
 namespace velt::engine::test {
 namespace {

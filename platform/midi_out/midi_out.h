@@ -80,8 +80,8 @@ int32_t close(int32_t handle);
 // The output volume of device `id` (-1: the default one) in this process, packed as the classic
 // volume word: left in the low 16 bits, right in the high 16 bits, 0xFFFF = full. MIDI has one
 // level, so the louder side counts. The built-in synthesizer takes it as its gain; other devices
-// get note-on velocities scaled by it (a note keeps at least velocity 1 unless the volume is 0). It holds for
-// ports open now and opened later.
+// get note-on velocities scaled by it (a note keeps at least velocity 1 unless the volume is 0). It
+// holds for ports open now and opened later.
 int32_t setVolume(int32_t id, uint32_t volume);
 int32_t getVolume(int32_t id, uint32_t& volume);
 

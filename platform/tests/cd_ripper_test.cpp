@@ -27,9 +27,9 @@ class CdRipperDouble : public ::testing::Test {
         fs::create_directory(disc_);
         for (int i = 1; i <= 3; ++i) {
             const std::string file = (disc_ / ("Track0" + std::to_string(i) + ".wav")).string();
-            const auto made = test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(file) +
-                                               " synth " + std::to_string(i) + " sine " +
-                                               std::to_string(200 * i) + " 2>&1");
+            const auto made = test::runCommand(
+                "sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(file) + " synth " +
+                std::to_string(i) + " sine " + std::to_string(200 * i) + " 2>&1");
             EXPECT_EQ(made.exitCode, 0) << made.output;
         }
     }
@@ -224,7 +224,8 @@ TEST(CdRipperSystem, TheEnvironmentSelectsTheFolderDouble) {
     test::ScopedEnv drives("VELTRANE_CD_DRIVES", dir.path().string() + ":" + (dir / "b").string());
     CdRipper r;
     r.Initialize();
-    EXPECT_EQ(r.DriveNames(), (std::vector<std::string>{dir.path().string(), (dir / "b").string()}));
+    EXPECT_EQ(r.DriveNames(),
+              (std::vector<std::string>{dir.path().string(), (dir / "b").string()}));
 }
 
 }  // namespace

@@ -115,8 +115,8 @@ TEST_F(MidiOut, VolumeScalesVelocitiesOrBecomesTheDevicesGain) {
     struct Case {
         const char* name;
         uint32_t volume;
-        uint8_t velocity;   // of a note-on at velocity 100 on a port without gain
-        double gain;        // given to a port with a gain of its own
+        uint8_t velocity;  // of a note-on at velocity 100 on a port without gain
+        double gain;       // given to a port with a gain of its own
     } cases[] = {
         {"full", 0xFFFFFFFF, 100, 1.0},
         {"half, both halves alike", 0x80008000, 50, 0x8000 / 65535.0},

@@ -6,9 +6,9 @@ namespace velt::platform {
 namespace {
 
 TEST(MmError, EveryNamedNumberHasItsTextAndOthersNone) {
-    for (int error : {kMmOk, kMmError, kMmBadDeviceId, kMmAllocated, kMmInvalidHandle, kMmNoDriver,
-                      kMmNoMemory, kMmNotSupported, kMmInvalidParam, kWaveBadFormat, kMidiNotReady,
-                      kMidiNoDevice}) {
+    for (int error :
+         {kMmOk, kMmError, kMmBadDeviceId, kMmAllocated, kMmInvalidHandle, kMmNoDriver, kMmNoMemory,
+          kMmNotSupported, kMmInvalidParam, kWaveBadFormat, kMidiNotReady, kMidiNoDevice}) {
         SCOPED_TRACE(error);
         EXPECT_FALSE(mmErrorText(error).empty());
     }

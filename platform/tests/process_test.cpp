@@ -1,10 +1,9 @@
 #include "platform/process/process.h"
 
-#include <sys/wait.h>
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -125,10 +124,10 @@ TEST(Terminate, EndsChildrenThatObeyIgnoreOrAreStoppedAndCollectsThem) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const fs::path ready = dir / "ready";
-        std::optional<pid_t> pid = startDetached(
-            "/bin/sh", {"sh", "-c",
-                        (c.setup.empty() ? "" : c.setup + "; ") + ": > " +
-                            velt::test::shellQuote(ready.string()) + "; " + loop});
+        std::optional<pid_t> pid =
+            startDetached("/bin/sh", {"sh", "-c",
+                                      (c.setup.empty() ? "" : c.setup + "; ") + ": > " +
+                                          velt::test::shellQuote(ready.string()) + "; " + loop});
         ASSERT_TRUE(pid);
         ASSERT_TRUE(waitFor([&] { return fs::exists(ready); }));
         if (c.stop) {

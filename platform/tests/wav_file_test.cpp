@@ -36,8 +36,10 @@ struct SoxCase {
 TEST(WavLayout, ReadsWhatSoxWrites) {
     test::TempDir dir;
     const std::vector<SoxCase> cases = {
-        {"-r 44100 -c 1 -b 8", 1, 8, 44100},   {"-r 22050 -c 2 -b 16", 2, 16, 22050},
-        {"-r 48000 -c 2 -b 24", 2, 24, 48000}, {"-r 44100 -c 1 -b 32", 1, 32, 44100},
+        {"-r 44100 -c 1 -b 8", 1, 8, 44100},
+        {"-r 22050 -c 2 -b 16", 2, 16, 22050},
+        {"-r 48000 -c 2 -b 24", 2, 24, 48000},
+        {"-r 44100 -c 1 -b 32", 1, 32, 44100},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
@@ -67,7 +69,8 @@ TEST(WavLayout, WalksOverChunksBeforeTheData) {
     ASSERT_TRUE(plain);
     // Insert "LIST" with an odd-sized body mentioning data, padded to even, before "data".
     const std::string body = "INFOICMT\x05\0\0\0data\0";
-    std::vector<unsigned char> chunk = {'L', 'I', 'S', 'T', static_cast<unsigned char>(body.size()), 0, 0, 0};
+    std::vector<unsigned char> chunk = {'L', 'I', 'S', 'T', static_cast<unsigned char>(body.size()),
+                                        0,   0,   0};
     chunk.insert(chunk.end(), body.begin(), body.end());
     if (body.size() & 1) chunk.push_back(0);
     const size_t at = plain->dataOffset - 8;

@@ -82,8 +82,8 @@ std::optional<Layout> readLayout(const std::filesystem::path& path, ReadProblem*
             if (layout.formatTag == kTagExtensible) {
                 // cbSize(2) validBits(2) channelMask(4) then the subformat GUID at byte 24.
                 const bool complete = want >= 40 && le16(fmt + 16) >= 22;
-                const bool knownTail =
-                    complete && std::memcmp(fmt + 26, kSubformatTail.data(), kSubformatTail.size()) == 0;
+                const bool knownTail = complete && std::memcmp(fmt + 26, kSubformatTail.data(),
+                                                               kSubformatTail.size()) == 0;
                 layout.formatTag = knownTail ? le16(fmt + 24) : kTagExtensible;
             }
             haveFormat = true;
@@ -132,8 +132,7 @@ bool Writer::open(const std::filesystem::path& path, const Format& format) {
 bool Writer::write(const void* bytes, size_t count) {
     if (!file_ || failed_) return false;
     // The RIFF size field must hold 36 + data bytes.
-    if (dataBytes_ + count > 0xFFFFFFFFull - 37 ||
-        std::fwrite(bytes, 1, count, file_) != count) {
+    if (dataBytes_ + count > 0xFFFFFFFFull - 37 || std::fwrite(bytes, 1, count, file_) != count) {
         failed_ = true;
         return false;
     }
@@ -147,7 +146,8 @@ bool Writer::close() {
         abandon();
         return false;
     }
-    const uint16_t blockAlign = static_cast<uint16_t>(format_.channels * (format_.bitsPerSample / 8));
+    const uint16_t blockAlign =
+        static_cast<uint16_t>(format_.channels * (format_.bitsPerSample / 8));
     const uint32_t dataSize = static_cast<uint32_t>(dataBytes_);
     // A data chunk of odd size is padded to keep the chunk list walkable.
     const uint32_t pad = dataSize & 1;

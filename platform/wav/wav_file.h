@@ -45,8 +45,7 @@ enum class ReadProblem {
 // Walks the chunk list (id, size, padding to an even size) from byte 12. A "data" chunk whose
 // size reaches past the end of the file (an unfinished recording) is held to the file's end.
 // Returns nothing when the file is not a readable WAV file; `problem` then says why.
-std::optional<Layout> readLayout(const std::filesystem::path& file,
-                                 ReadProblem* problem = nullptr);
+std::optional<Layout> readLayout(const std::filesystem::path& file, ReadProblem* problem = nullptr);
 
 struct Format {
     uint16_t channels = 2;

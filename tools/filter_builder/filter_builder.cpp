@@ -23,8 +23,8 @@
 
 #include "analysis/key_measurement.h"
 #include "analysis/resonator_bank.h"
-#include "project/run_geometry.h"
 #include "piano_score.h"
+#include "project/run_geometry.h"
 #include "template_writer.h"
 #include "test_support.h"
 
@@ -38,8 +38,8 @@ constexpr int kLowestKey = 21;  // filter runs analyse from here
 constexpr int kHighestKey = 108;
 constexpr double kNoteSpacing = 1.0;  // seconds between note starts
 constexpr double kNoteLength = 0.6;
-constexpr double kAttackSeconds = 0.1;   // the onset's transient, left out of the templates
-constexpr double kReleaseMargin = 0.05;  // seconds before the note's end that still count
+constexpr double kAttackSeconds = 0.1;     // the onset's transient, left out of the templates
+constexpr double kReleaseMargin = 0.05;    // seconds before the note's end that still count
 constexpr int kLayers[3] = {50, 85, 120};  // velocities of the three layers
 
 struct Instrument {

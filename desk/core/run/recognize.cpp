@@ -14,8 +14,8 @@
 #include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
 #include "desk/core/run/main_window_link.h"
-#include "desk/core/shared/message.h"
 #include "desk/core/shared/decode_files.h"
+#include "desk/core/shared/message.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {

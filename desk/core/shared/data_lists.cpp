@@ -41,8 +41,8 @@ std::optional<InstrumentLine> FindInstrumentLine(const std::string& filterFile, 
         for (int* field : fields) {
             if (at == std::string::npos) break;
             const size_t next = line.find(',', at + 1);
-            *field = LeadingNumber(line.substr(at + 1, next == std::string::npos ? std::string::npos
-                                                                                   : next - at - 1));
+            *field = LeadingNumber(
+                line.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1));
             at = next;
         }
         return found;

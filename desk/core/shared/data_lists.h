@@ -25,7 +25,7 @@ std::string ListEntry(const std::string& line);
 int LeadingNumber(const std::string& text);
 
 struct InstrumentLine {
-    std::string entry;  // "40 - Violin"
+    std::string entry;                // "40 - Violin"
     int low = 0, high = 0, poly = 0;  // 0 where the line gives none
 };
 

@@ -1,5 +1,4 @@
 #include "desk/core/shared/master_file.h"
-
 #include "platform/midi_file/smf_reader.h"
 
 namespace velt::desk {

@@ -11,8 +11,8 @@
 #include "desk/core/live/frm_live.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/project/project_file.h"
-#include "desk/core/run/frm_results.h"
 #include "desk/core/run/bridge_loader.h"
+#include "desk/core/run/frm_results.h"
 #include "desk/core/run/frm_status.h"
 #include "main_window_fixture.h"
 
@@ -30,7 +30,8 @@ class ConvertFromMainWindow : public MainWindowTest {
     }
     void TearDown() override {
         test::writeFile(dir / "system" / "quit", "");
-        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
+        if (const BridgeCalls* bridge = Bridge())
+            bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
     }
     // An engine that reports a finished run at once, then waits to be let go.

@@ -21,15 +21,20 @@ TEST(DataLists, LinesEntriesAndLeadingNumbers) {
         std::string text;
         int number;
     };
-    for (const Case& c : std::vector<Case>{{"35 - Acoustic Bass Drum", 35}, {" 36.5 x", 36},
-                                           {"37.5", 38}, {"Name", 0}, {"-3", -3}, {"9e99", 2147483647}})
+    for (const Case& c : std::vector<Case>{{"35 - Acoustic Bass Drum", 35},
+                                           {" 36.5 x", 36},
+                                           {"37.5", 38},
+                                           {"Name", 0},
+                                           {"-3", -3},
+                                           {"9e99", 2147483647}})
         EXPECT_EQ(LeadingNumber(c.text), c.number) << c.text;
 }
 
 TEST(DataLists, FindsTheInstrumentLineOfAProgram) {
     test::TempDir dir;
     const auto file = (dir / "filter.txt").string();
-    test::writeFile(file, "25 - Guitar,40,88,6\n70 - Bassoon,34\n71 - Clarinet\n25 - Again,1,2,3\n");
+    test::writeFile(file,
+                    "25 - Guitar,40,88,6\n70 - Bassoon,34\n71 - Clarinet\n25 - Again,1,2,3\n");
     const auto guitar = FindInstrumentLine(file, 25);
     ASSERT_TRUE(guitar);
     EXPECT_EQ(guitar->entry, "25 - Guitar");

@@ -7,13 +7,13 @@
 
 #include "audio_input_double.h"
 #include "desk/core/options/frm_customize.h"
-#include "desk/media/frm_player.h"
-#include "single_audio_file.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
+#include "desk/media/frm_player.h"
+#include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
+#include "single_audio_file.h"
 
 namespace velt::desk {
 namespace {
@@ -43,7 +43,8 @@ class MainCommands : public MainWindowTest {
         return path;
     }
     void editorCloses() {
-        ui.onModal<frmProperties>([](frmProperties& p, ui::test::User& u) { u.click(p.cmdCancel); });
+        ui.onModal<frmProperties>(
+            [](frmProperties& p, ui::test::User& u) { u.click(p.cmdCancel); });
     }
 
     int converts = 0;

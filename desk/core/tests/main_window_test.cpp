@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "desk/core/about/frm_about.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/core/project/project_file.h"
+#include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 
 namespace velt::desk {
@@ -282,11 +282,12 @@ TEST_F(MainWindowTest, TheEditorLinkAsksOnceAndTakesAnInstalledEditor) {
             ui.expectBox({.textStartsWith = std::string("You can install a MIDI editor")})
                 .answer(ui::OK);
         } else {
-            auto howTo = Box("Install Rosegarden or MuseScore with your system's software manager, "
-                             "or in a terminal:\n\nsudo apt install rosegarden\nor\nsudo apt "
-                             "install musescore3\n\nClick OK after the MIDI editor has finished "
-                             "installing to continue.",
-                             "Veltrane Rizaduzede", 64);
+            auto howTo =
+                Box("Install Rosegarden or MuseScore with your system's software manager, "
+                    "or in a terminal:\n\nsudo apt install rosegarden\nor\nsudo apt "
+                    "install musescore3\n\nClick OK after the MIDI editor has finished "
+                    "installing to continue.",
+                    "Veltrane Rizaduzede", 64);
             std::string installed = c.installed;
             ui.expectBox(howTo).answer(ui::OK).meanwhile([&, installed] {
                 if (!installed.empty()) program(installed);

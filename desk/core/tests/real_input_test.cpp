@@ -1,10 +1,11 @@
 // The main window under real Qt input: the File menu's Exit chosen with the mouse and with the
 // keyboard on the real menu bar and popup menu. The window and its menus must outlive Qt's own
 // menu code that delivered the click; they go once control is back in the event loop.
+#include "desk/ui/testing/real_input.h"
+
 #include <QMenu>
 #include <QPointer>
 
-#include "desk/ui/testing/real_input.h"
 #include "main_window_fixture.h"
 
 namespace velt::desk {

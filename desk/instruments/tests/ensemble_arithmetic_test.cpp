@@ -38,16 +38,28 @@ TEST(ChannelAllocation, TableOfCases) {
     std::vector<ChannelRow> mutedAndMoved = {{true, 0}, {true, 4}, {false, 9}, {true, 5}};
     std::vector<int> ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 1, 1, 1, 1, 1, 10};
     const std::vector<Case> cases = {
-        {"rows 0, 2 and 5 take 1, 2, 3; percussion keeps 10", spread, {},
-         {1, 0, 2, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10}, false},
+        {"rows 0, 2 and 5 take 1, 2, 3; percussion keeps 10",
+         spread,
+         {},
+         {1, 0, 2, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10},
+         false},
         {"ten rows take 1..9 and 11", rows(10), {}, ten, false},
         {"a master on 1 and 2 starts at 3", {{true, 1}, {true, 2}}, inUse({1, 2}), {3, 4}, false},
-        {"fifteen rows with 16 in use: the last is muted", rows(15), inUse({16}),
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 0, 10}, true},
-        {"muted stays muted, inactive keeps, a moved percussion row takes part", mutedAndMoved, {},
-         {0, 1, 9, 2}, false},
-        {"every channel but 10 in use mutes all", {{true, 1}, {true, 2}},
-         inUse({1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16}), {0, 0}, true},
+        {"fifteen rows with 16 in use: the last is muted",
+         rows(15),
+         inUse({16}),
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 0, 10},
+         true},
+        {"muted stays muted, inactive keeps, a moved percussion row takes part",
+         mutedAndMoved,
+         {},
+         {0, 1, 9, 2},
+         false},
+        {"every channel but 10 in use mutes all",
+         {{true, 1}, {true, 2}},
+         inUse({1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16}),
+         {0, 0},
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,12 +94,12 @@ TEST(PitchCoverage, ColoursAtTheMasterRangeBoundaries) {
         long colour;
     };
     const std::vector<Probe> probes = {
-        {39, kCoverageOutside}, {40, kCoverageBeyond},  {44, kCoverageBeyond},
-        {45, kCoverageOne},     {49, kCoverageOne},     {50, kCoverageMany},
-        {60, kCoverageMany},    {61, kCoverageOne},     {70, kCoverageOne},
-        {71, kCoverageNone},    {79, kCoverageNone},    {80, kCoverageOne},
-        {85, kCoverageOne},     {86, kCoverageBeyond},  {90, kCoverageBeyond},
-        {91, kCoverageOutside}, {0, kCoverageOutside},  {127, kCoverageOutside},
+        {39, kCoverageOutside}, {40, kCoverageBeyond}, {44, kCoverageBeyond},
+        {45, kCoverageOne},     {49, kCoverageOne},    {50, kCoverageMany},
+        {60, kCoverageMany},    {61, kCoverageOne},    {70, kCoverageOne},
+        {71, kCoverageNone},    {79, kCoverageNone},   {80, kCoverageOne},
+        {85, kCoverageOne},     {86, kCoverageBeyond}, {90, kCoverageBeyond},
+        {91, kCoverageOutside}, {0, kCoverageOutside}, {127, kCoverageOutside},
     };
     for (const auto& p : probes) EXPECT_EQ(colours[p.note], p.colour) << "note " << p.note;
 }

@@ -26,7 +26,8 @@ class EnsembleEndToEnd : public MainWindowTest {};
 
 TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
     fs::copy_file(test::sourceDir() / "data" / "filter.txt", dir / "install" / "filter.txt");
-    fs::copy_file(test::sourceDir() / "data" / "percussion.txt", dir / "install" / "percussion.txt");
+    fs::copy_file(test::sourceDir() / "data" / "percussion.txt",
+                  dir / "install" / "percussion.txt");
     frmMain& f = start();
     const std::string tune = (dir / "music" / "duet.wav").string();
     ASSERT_TRUE(soxWave(tune, "synth 0.6 sine 262 synth 0.6 sine 330 : synth 0.6 sine 392"));
@@ -43,7 +44,7 @@ TEST_F(EnsembleEndToEnd, AnEnsembleMadeInTheEditorIsSavedReadBackAndConverts) {
         u.type(p.txtTempo, "100");
         u.type(p.txtTimeNum, "4");
         u.selectTab(p.tabProperties, 4);  // the MIDI tab
-        u.click(p.optFilter(1));  // the instruments are known: an ensemble
+        u.click(p.optFilter(1));          // the instruments are known: an ensemble
         ui.onModal<frmEns>([&](frmEns& e, ui::test::User& eu) {
             for (int row = 0; row < kEnsembleRows; ++row) {
                 if (row > 1 && e.chkActive(row).Value() == 1) eu.click(e.chkActive(row));

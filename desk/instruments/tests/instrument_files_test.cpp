@@ -21,10 +21,10 @@ TEST(DrumList, ParsesPiecesBeforeCommas) {
     };
     const std::vector<Case> cases = {
         {"35,38,42,47,57,", {35, 38, 42, 47, 57}},
-        {"35,38,x,99,42", {35, 38}},        // x reads 0, 99 is no drum, 42 has no comma after it
-        {" 36.5,", {36}},                   // halves go to even
+        {"35,38,x,99,42", {35, 38}},  // x reads 0, 99 is no drum, 42 has no comma after it
+        {" 36.5,", {36}},             // halves go to even
         {"37.5, 26.6,87.4,87.6,", {27, 38, 87}},
-        {"42,42,35,", {35, 42}},            // duplicates and order do not matter
+        {"42,42,35,", {35, 42}},  // duplicates and order do not matter
         {"-40,+40,1e300,,", {40}},
         {"", {}},
     };
@@ -51,7 +51,7 @@ TEST(DrumKitFile, PolyphonyFromPolyThenPoly0ThenFour) {
         {"[midi]\nDrumKit=36,40,\n[pitch]\nPoly=6\nPoly0=2\n", 6, "36,40,"},
         {"[pitch]\nPoly=0\nPoly0=2\n", 2, kDefaultDrumList},
         {"[pitch]\nPoly0=5\n", 5, kDefaultDrumList},
-        {"[other]\ndrumkit=44,\n", 4, "44,"},   // any section, any case
+        {"[other]\ndrumkit=44,\n", 4, "44,"},  // any section, any case
         {"[pitch]\nPoly=300\n", 128, kDefaultDrumList},
         {"[pitch]\nPoly=-3\n", 1, kDefaultDrumList},
         {"\x01\x02 binary \xff\n", 4, kDefaultDrumList},

@@ -27,7 +27,8 @@ namespace fs = std::filesystem;
 class CdEndToEnd : public MainWindowTest {
   protected:
     void TearDown() override {
-        if (const BridgeCalls* bridge = Bridge()) bridge->AbandonConvert();  // idle for the next test
+        if (const BridgeCalls* bridge = Bridge())
+            bridge->AbandonConvert();  // idle for the next test
         MainWindowTest::TearDown();
         platform::wave_out::useDevices(nullptr);
         platform::midi_out::useDevices(nullptr);

@@ -1,12 +1,12 @@
 #include "desk/ui/testing/script.h"
 
-#include "platform/mci/mci.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QString>
 #include <algorithm>
+
+#include "platform/mci/mci.h"
 
 namespace velt::ui::test {
 

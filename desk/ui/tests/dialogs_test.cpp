@@ -93,8 +93,7 @@ int realBox(const std::string& text, int style, const std::function<bool(QDialog
     int round = 0;
     std::function<void()> step = [&] {
         auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible() || act(*box, round++))
-            QTimer::singleShot(0, step);
+        if (box == nullptr || !box->isVisible() || act(*box, round++)) QTimer::singleShot(0, step);
     };
     QTimer::singleShot(0, step);
     int answer = MessageBox(text, style, "Box");
@@ -149,13 +148,13 @@ TEST(MessageBoxReal, ShortTextsStayOnOneLineAndLongOnesWrap) {
         std::string text;
         bool wraps;
         int lines;  // as shown, when not wrapped
-    } cases[] = {{"Unable to open audio device.", false, 1},
-                 {"Conversion failed.\r\nSee the log.", false, 2},
-                 {"Error saving project: No such file or directory (/tmp/velt/projects/song.vpr)",
-                  false, 1},
-                 {"The file '/home/someone/Music/projects/a rather long folder name/and a "
-                  "song.vpr' has been changed.  Do you want to save these changes?",
-                  true, 0}};
+    } cases[] = {
+        {"Unable to open audio device.", false, 1},
+        {"Conversion failed.\r\nSee the log.", false, 2},
+        {"Error saving project: No such file or directory (/tmp/velt/projects/song.vpr)", false, 1},
+        {"The file '/home/someone/Music/projects/a rather long folder name/and a "
+         "song.vpr' has been changed.  Do you want to save these changes?",
+         true, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         realBox(c.text, OKOnly, [&](QDialog& box, int) {

@@ -111,7 +111,9 @@ struct TakeCase {
     bool clicks;
 };
 
-void PrintTo(const TakeCase& c, std::ostream* os) { *os << "source " << c.source; }
+void PrintTo(const TakeCase& c, std::ostream* os) {
+    *os << "source " << c.source;
+}
 
 class WizardAudioTake : public WizardAudio, public ::testing::WithParamInterface<TakeCase> {};
 

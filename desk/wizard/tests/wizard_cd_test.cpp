@@ -45,7 +45,8 @@ class WizardCd : public WizardTest {
     std::optional<test::ScopedEnv> drives;
 };
 
-constexpr const char* kNoAudio = "You must record or select a supported audio file before continuing.";
+constexpr const char* kNoAudio =
+    "You must record or select a supported audio file before continuing.";
 
 TEST_F(WizardCd, WithoutADiscNextAsksForAudio) {
     drive({});

@@ -1,15 +1,15 @@
 // The wizard under test: a fresh shared module with install and temporary folders of their own,
-// the data files beside the program, the recording MIDI device, a sound input double, WAV files made by sox, and every
-// window forgotten afterwards. wizard() opens it hidden as the main window's New does, with
-// WizardRunning set.
+// the data files beside the program, the recording MIDI device, a sound input double, WAV files
+// made by sox, and every window forgotten afterwards. wizard() opens it hidden as the main window's
+// New does, with WizardRunning set.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "audio_input_double.h"
 #include "box_match.h"

@@ -16,7 +16,8 @@ using test_boxes::Box;
 
 class WizardFlow : public WizardTest {};
 
-constexpr const char* kNoAudio = "You must record or select a supported audio file before continuing.";
+constexpr const char* kNoAudio =
+    "You must record or select a supported audio file before continuing.";
 
 TEST_F(WizardFlow, NextRefusesWithoutAUsableAudioFileAndCommitsNothing) {
     frmWizard& w = wizard();

@@ -29,8 +29,8 @@ struct Choice {
     bool recMasterEmpty = true;
 
     WizardChoices snapshot() const {
-        return {source, instruments, types, notation, ticked, master, files, unknownEnabled, stereo,
-                recMasterEmpty};
+        return {source, instruments, types,          notation, ticked,
+                master, files,       unknownEnabled, stereo,   recMasterEmpty};
     }
 };
 

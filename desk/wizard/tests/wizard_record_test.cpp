@@ -34,7 +34,7 @@ TEST_F(WizardRecord, TheMetronomePageKeepsItsTempoThroughTheRecorder) {
     EXPECT_EQ(w.CurrentStep, WizardStep::RecordAudio);
     EXPECT_EQ(editor().txtTempo.Text(), "96");
     EXPECT_EQ(editor().txtTimeNum.Text(), "3");
-    EXPECT_TRUE(w.picMetronome.Visible());    // recording directly: the metronome light
+    EXPECT_TRUE(w.picMetronome.Visible());  // recording directly: the metronome light
     EXPECT_FALSE(w.cmdCDPlayer.Visible());
 }
 

@@ -75,8 +75,8 @@ TEST_F(WizardSetup, StepSixNamesTheEnsembleAfterThePatchAndKeepsOnlyRowZero) {
     ASSERT_NE(patch.find(" - "), std::string::npos) << patch;
     EXPECT_EQ(editor().txtPatchMap.Text(), patch.substr(patch.find(" - ") + 3));
     EXPECT_EQ(g.EnsActive[0], 1);
-    EXPECT_TRUE(std::all_of(g.EnsActive.begin() + 1, g.EnsActive.end(),
-                            [](int32_t v) { return v == 0; }));
+    EXPECT_TRUE(
+        std::all_of(g.EnsActive.begin() + 1, g.EnsActive.end(), [](int32_t v) { return v == 0; }));
     // A patch the list doesn't hold selects the first entry.
     g.EnsPatch[0] = 9999;
     w.ShowStep(WizardStep::OriginalInstrument);

@@ -26,11 +26,11 @@ class WizardTiming : public WizardTest {
     // Step 9 over a plucked tone of `seconds`, playing, one second in.
     frmWizard& playing(int seconds = 8) {
         const std::string tone = (dir / "tone.wav").string();
-        EXPECT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " +
-                                   test::shellQuote(tone) + " synth " + std::to_string(seconds) +
-                                   " pluck 330")
-                      .exitCode,
-                  0);
+        EXPECT_EQ(
+            test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(tone) +
+                             " synth " + std::to_string(seconds) + " pluck 330")
+                .exitCode,
+            0);
         frmWizard& w = wizard();
         addAudio(tone);
         w.optSync(1).setValue(true);

@@ -113,15 +113,15 @@ struct TrackerState {
 
 // State shared between the block loop, the key measurement, the note decisions and the tracker.
 struct AnalysisState {
-    std::vector<int> samples;                 // current block: element 0 unused, samples from 1
+    std::vector<int> samples;  // current block: element 0 unused, samples from 1
     std::vector<HistoryCell> history = std::vector<HistoryCell>(kKeyCount * kSlotCount);
-    int slot = -1;                            // ring position; -1 = ring empty
+    int slot = -1;  // ring position; -1 = ring empty
     std::vector<float> KeyLevel = std::vector<float>(kKeyCount + 2);
-    std::vector<float> KeyBend = std::vector<float>(kKeyCount + 2);   // 1/32 semitone
+    std::vector<float> KeyBend = std::vector<float>(kKeyCount + 2);  // 1/32 semitone
     std::vector<int> NoteLevel = std::vector<int>(kKeyCount + 2);
     std::vector<uint8_t> KeyEnabled = std::vector<uint8_t>(kKeyCount + 2, 1);
-    std::vector<int> beatLengths = std::vector<int>(kSlotCount);      // per-slot beat length, ms
-    std::array<int64_t, 12> pitchClassTotals{};                       // for key detection
+    std::vector<int> beatLengths = std::vector<int>(kSlotCount);  // per-slot beat length, ms
+    std::array<int64_t, 12> pitchClassTotals{};                   // for key detection
     double TuningSum = 0;
     double TuningWeight = 0;
 

@@ -1,7 +1,7 @@
 #include "driver/live_devices.h"
 
-#include "driver/run_state.h"
 #include "driver/midi_output.h"
+#include "driver/run_state.h"
 #include "midi_events.h"
 
 namespace velt::engine {
@@ -14,8 +14,7 @@ class LiveSink : public MidiEventSink {
   public:
     void emit(int& delta, int status, int data1, int data2, int channel) override {
         const RunState& state = run();
-        SendLiveEvent(state.live, NoteMappingParamsOf(state), delta, status, data1, data2,
-                      channel);
+        SendLiveEvent(state.live, NoteMappingParamsOf(state), delta, status, data1, data2, channel);
     }
 };
 LiveSink liveSink;  // stateless: the devices are in run().live

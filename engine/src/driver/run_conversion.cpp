@@ -14,8 +14,8 @@
 #include "driver/status_cadence.h"
 #include "driver/status_report.h"
 #include "driver/stop_request.h"
-#include "midi_events.h"
 #include "kvxvtpd.h"
+#include "midi_events.h"
 
 namespace velt::engine {
 

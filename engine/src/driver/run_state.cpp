@@ -7,7 +7,9 @@ RunState& run() {
     return state;
 }
 
-void resetRun() { run() = RunState{}; }
+void resetRun() {
+    run() = RunState{};
+}
 
 void EmitMidiEvent(int& delta, int status, int data1, int data2, int channel) {
     if (MidiEventSink* sink = run().eventSink) sink->emit(delta, status, data1, data2, channel);

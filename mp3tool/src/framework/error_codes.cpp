@@ -39,7 +39,7 @@ constexpr std::array<std::string_view, 15> kInputOutput = {"open failed",
                                                            "no such file",
                                                            "end of input stream"};
 constexpr std::array<std::string_view, 2> kCodec = {"no codec found for this stream",
-                                                     "sample rate changed"};
+                                                    "sample rate changed"};
 constexpr std::array<std::string_view, 1> kBitStream = {"invalid frame"};
 constexpr std::array<std::string_view, 2> kLibraries = {"library not found", "symbol not found"};
 constexpr std::array<std::string_view, 2> kProperties = {

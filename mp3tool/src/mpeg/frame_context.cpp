@@ -46,8 +46,8 @@ void synthesiseSlots(FrameContext& frame, const float (*ch0)[32], const float (*
     slots = std::min(slots, kMaxSlots);
     float keptA[kMaxSlots][32];
     float keptB[kMaxSlots][32];
-    const float (*a)[32] = ch0;
-    const float (*b)[32] = stereoStream ? ch1 : nullptr;
+    const float(*a)[32] = ch0;
+    const float(*b)[32] = stereoStream ? ch1 : nullptr;
     if (kept < 32) {
         for (int s = 0; s < slots; ++s) {
             for (int sb = 0; sb < 32; ++sb) {
@@ -117,11 +117,10 @@ void synthesiseSubbands(FrameContext& frame, const float* ch0, const float* ch1,
             break;
         }
         default:
-            synthesiseInterleaved(frame.left, frame.right,
-                                  [&](SynthesisChannel& channel, int which) {
-                                      channel.synthesizeSubbands(which == 0 ? ch0 : ch1, stride,
-                                                                 slots, kept);
-                                  });
+            synthesiseInterleaved(
+                frame.left, frame.right, [&](SynthesisChannel& channel, int which) {
+                    channel.synthesizeSubbands(which == 0 ? ch0 : ch1, stride, slots, kept);
+                });
             break;
     }
 }

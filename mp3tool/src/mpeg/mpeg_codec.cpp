@@ -316,7 +316,8 @@ int MpegCodec::emit(const std::int16_t* samples, const mpeg::DecodedFrame& frame
     if (frame.channels != layoutChannels_) {
         if (layoutChannels_ == 2) {
             // A mono frame in a stereo stream: the same sample on both sides.
-            for (std::size_t i = 0; i < n; ++i) converted[2 * i] = converted[2 * i + 1] = samples[i];
+            for (std::size_t i = 0; i < n; ++i)
+                converted[2 * i] = converted[2 * i + 1] = samples[i];
         } else {
             // A stereo frame in a mono stream: the mean of the two sides.
             for (std::size_t i = 0; i < n; ++i) {

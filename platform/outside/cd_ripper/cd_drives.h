@@ -14,8 +14,8 @@ constexpr int kSectorsPerSecond = 75;
 constexpr int kBytesPerSector = 2352;  // 588 frames of 16-bit stereo at 44,100 Hz
 
 struct Disc {
-    bool present = false;  // a disc is in the drive
-    bool audio = false;    // its first track holds audio
+    bool present = false;               // a disc is in the drive
+    bool audio = false;                 // its first track holds audio
     std::vector<int64_t> trackSectors;  // the leading audio tracks' lengths
     int tracks = 0;                     // every track of the table, data tracks included
 };

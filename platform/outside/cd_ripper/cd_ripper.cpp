@@ -170,7 +170,8 @@ void CdRipper::PlayTrack(int track) {
     } else {
         Playback* job = playback_.get();
         Drive* drive = drive_.get();
-        job->reader = std::thread([job, drive, track, sectors] { job->readTrack(*drive, track, sectors); });
+        job->reader =
+            std::thread([job, drive, track, sectors] { job->readTrack(*drive, track, sectors); });
     }
     startOutput();
 }

@@ -24,7 +24,8 @@ class CdRipper {
   public:
     // `clock` (not owned) times the double's transfers and the play position; the steady clock
     // when none is given.
-    explicit CdRipper(std::unique_ptr<Drives> drives = systemDrives(), const Clock* clock = nullptr);
+    explicit CdRipper(std::unique_ptr<Drives> drives = systemDrives(),
+                      const Clock* clock = nullptr);
     ~CdRipper();  // ends a running transfer (its file removed) and closes the drive
     CdRipper(const CdRipper&) = delete;
     CdRipper& operator=(const CdRipper&) = delete;

@@ -4,9 +4,8 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
-#include <cstring>
-
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <sstream>
 

@@ -22,8 +22,8 @@ TEST(SustainTemplates, SustainedInstrumentsGiveEvenFrames) {
         const char* line;  // filter.txt line: program, lowest and highest key
         int key;
     };
-    const Case cases[] = {{"73 Flute,60,61,1", 60}, {"40 Violin,55,56,1", 55},
-                          {"71 Clarinet,50,51,1", 51}};
+    const Case cases[] = {
+        {"73 Flute,60,61,1", 60}, {"40 Violin,55,56,1", 55}, {"71 Clarinet,50,51,1", 51}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         velt::test::writeFile(dir / "filter.txt", std::string(c.line) + "\n");
