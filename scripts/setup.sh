@@ -9,7 +9,7 @@ packages=(
     sox libsox-fmt-all midicsv python3-mido
     fluidsynth fluid-soundfont-gm libfluidsynth-dev
     lame mpg123 twolame ffmpeg espeak-ng
-    clang libclang-rt-14-dev
+    clang clang-format libclang-rt-14-dev
     librtaudio-dev librtmidi-dev libasound2-dev
     qt6-base-dev
     libcdio-dev libcdio-paranoia-dev

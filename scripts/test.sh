@@ -10,6 +10,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# Every tracked C and C++ file is formatted with the repository's .clang-format; the README
+# names the command that formats them.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z '*.c' '*.cpp' '*.h'
+else
+    find . -path './build*' -prune -o -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \) -print0
+fi | xargs -0 clang-format --dry-run -Werror
 bash scripts/build.sh
 export VELTRANE_REQUIRE_ALL=1
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
