@@ -1,5 +1,7 @@
 #include "desk/ui/keys.h"
 
+#include <algorithm>
+
 namespace velt::ui {
 
 std::optional<Key> translateKey(const QKeyEvent& e) {
@@ -51,6 +53,21 @@ int translateAscii(const QKeyEvent& e) {
     if (text.size() != 1) return 0;
     int code = text.at(0).unicode();
     return (code >= 32 && code != 127 && code < 256) ? code : 0;
+}
+
+std::optional<int> caretAfterKey(Key key, int selStart, int selLength, int length) {
+    switch (key) {
+        case Key::Left:
+            return std::max(0, selLength > 0 ? selStart : selStart - 1);
+        case Key::Right:
+            return std::min(length, selStart + std::max(selLength, 1));
+        case Key::Home:
+            return 0;
+        case Key::End:
+            return length;
+        default:
+            return std::nullopt;
+    }
 }
 
 }  // namespace velt::ui

@@ -14,4 +14,9 @@ std::optional<Key> translateKey(const QKeyEvent& event);
 // Printable characters (their code), Backspace 8 and Ctrl+A..Z 1..26; 0 for other keys.
 int translateAscii(const QKeyEvent& event);
 
+// Where a caret key (Left, Right, Home, End) puts the caret of a one-line edit holding `length`
+// characters: Left and Right leave a selection at its start or past its end. Nothing for other
+// keys.
+std::optional<int> caretAfterKey(Key key, int selStart, int selLength, int length);
+
 }  // namespace velt::ui

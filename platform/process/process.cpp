@@ -100,19 +100,26 @@ bool waitForEnd(pid_t pid, std::chrono::milliseconds limit) {
     }
 }
 
+// The exec argument vector: pointers into `programText` and `arguments`, which must outlive it.
+// A program always gets at least its own name as argv[0].
+std::vector<char*> argumentVector(std::string& programText,
+                                  const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 2);
+    if (arguments.empty()) argv.push_back(programText.data());
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
 }  // namespace
 
 std::optional<pid_t> startDetached(const std::filesystem::path& program,
                                    const std::vector<std::string>& arguments,
                                    std::string* problem) {
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 2);
     std::string programText = program.string();
-    // A program always gets at least its own name as argv[0].
-    if (arguments.empty()) argv.push_back(programText.data());
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argumentVector(programText, arguments);
 
     SpawnSetup setup;
     int error = setup.prepare();
@@ -132,13 +139,8 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
                                      std::string* problem) {
     // Everything the child needs is made before the fork: after it, in a program with threads,
     // only async-signal-safe calls are allowed.
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 2);
     std::string programText = program.string();
-    if (arguments.empty()) argv.push_back(programText.data());
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argumentVector(programText, arguments);
     auto fail = [&](int error) -> std::optional<pid_t> {
         if (problem != nullptr) *problem = programText + ": " + std::strerror(error);
         return std::nullopt;

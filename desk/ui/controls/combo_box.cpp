@@ -259,22 +259,11 @@ void ComboBox::userKey(Key key) {
                 }
                 replaceSelection(QString());
                 return;
-            case Key::Left:
-                s_.selStart = std::max(0, s_.selLength > 0 ? s_.selStart : s_.selStart - 1);
-                break;
-            case Key::Right:
-                s_.selStart = std::min(len, s_.selStart + std::max(s_.selLength, 1));
-                break;
-            case Key::Home:
-                s_.selStart = 0;
-                break;
-            case Key::End:
-                s_.selStart = len;
-                break;
             default:
                 break;
         }
-        if (key == Key::Left || key == Key::Right || key == Key::Home || key == Key::End) {
+        if (auto caret = caretAfterKey(key, s_.selStart, s_.selLength, len)) {
+            s_.selStart = *caret;
             s_.selLength = 0;
             push();
             return;

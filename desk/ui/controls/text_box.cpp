@@ -187,21 +187,12 @@ void TextBox::userKey(Key key) {
             if (s_.selLength == 0 && s_.selStart < len) s_.selLength = 1;
             replaceSelection(QString(), true);
             return;
-        case Key::Left:
-            s_.selStart = std::max(0, s_.selLength > 0 ? s_.selStart : s_.selStart - 1);
-            break;
-        case Key::Right:
-            s_.selStart = std::min(len, s_.selStart + std::max(s_.selLength, 1));
-            break;
-        case Key::Home:
-            s_.selStart = 0;
-            break;
-        case Key::End:
-            s_.selStart = len;
-            break;
         default:
-            return;
+            break;
     }
+    auto caret = caretAfterKey(key, s_.selStart, s_.selLength, len);
+    if (!caret) return;
+    s_.selStart = *caret;
     s_.selLength = 0;
     push();
 }
