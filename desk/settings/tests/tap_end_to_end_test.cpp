@@ -3,6 +3,7 @@
 // and the program converting it from the command line with the tempo of the taps. With
 // VELT_E2E_OUT set, the project is kept there as tap.vpr and tap.tt.
 #include <cstdlib>
+#include <optional>
 
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/frm_tapper.h"
@@ -20,15 +21,25 @@ class TapEndToEnd : public MainWindowTest {
     void TearDown() override {
         MainWindowTest::TearDown();
         platform::wave_out::useDevices(nullptr);
+        output_.reset();
     }
+
+    // The audio plays on a wave output that follows the test clock; the tone the taps follow is
+    // made at `tone`.
+    bool playOnTheTestClock(const std::string& tone) {
+        output_.emplace(&ui::runtime().clock());
+        platform::wave_out::useDevices(&*output_);
+        return soxWave(tone, "synth 4 pluck 440");
+    }
+
+  private:
+    std::optional<platform::wave_out::ClockWaveOut> output_;
 };
 
 TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
     frmMain& f = start();
-    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
-    platform::wave_out::useDevices(&output);
     const std::string tone = (dir / "music" / "tap tone.wav").string();
-    ASSERT_TRUE(soxWave(tone, "synth 4 pluck 440"));
+    ASSERT_TRUE(playOnTheTestClock(tone));
     enableProjectEditing(f);
 
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
@@ -77,10 +88,8 @@ TEST_F(TapEndToEnd, TappedTempoIsSavedAndFollowedByTheConversion) {
 // keeps the negative start the tap file counts from.
 TEST_F(TapEndToEnd, TapsExtendedToTheBeginningSaveTheirStart) {
     frmMain& f = start();
-    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
-    platform::wave_out::useDevices(&output);
     const std::string tone = (dir / "music" / "tap tone.wav").string();
-    ASSERT_TRUE(soxWave(tone, "synth 4 pluck 440"));
+    ASSERT_TRUE(playOnTheTestClock(tone));
     enableProjectEditing(f);
 
     ui.onModal<frmProperties>([&](frmProperties& p, ui::test::User& u) {
