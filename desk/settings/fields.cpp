@@ -7,10 +7,10 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/shared/channel_allocation.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
-#include "desk/instruments/channel_allocation.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"

@@ -5,6 +5,7 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/settings/frm_properties.h"
 
 namespace velt::desk {
@@ -24,8 +25,8 @@ std::vector<std::string> rowsOf(const ui::ComboBox& list) {
 }  // namespace
 
 void frmProperties::mirrorIntoWizard() {
-    Wizard->copyFileLists(rowsOf(cboAudioFile), rowsOf(cboMidiFile), cboAudioFile.ListIndex(),
-                          cboMidiFile.ListIndex());
+    WizardFiles().copyFileLists(rowsOf(cboAudioFile), rowsOf(cboMidiFile), cboAudioFile.ListIndex(),
+                                cboMidiFile.ListIndex());
 }
 
 void frmProperties::AddToFileList() {
@@ -37,7 +38,7 @@ void frmProperties::AddToFileList() {
         cboAudioFile.setListIndex(row);
         cboMidiFile.setListIndex(row);
         CurrentMidiFile = i < MidiList.size() ? MidiList[i] : "";
-        if (g.WizardRunning) Wizard->selectFileRows(row, row);
+        if (g.WizardRunning) WizardFiles().selectFileRows(row, row);
         return;
     }
     CurrentMidiFile = MidiFileBeside(CurrentAudioFile);

@@ -2,9 +2,7 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/text_pieces.h"
-#include "desk/instruments/frm_ens.h"
-#include "desk/media/frm_cd.h"
-#include "desk/media/frm_record.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
@@ -125,7 +123,7 @@ void frmProperties::cmdStereoPanZero_Click() {
 
 void frmProperties::MMControl_Done(int) {
     if (G().WizardRunning)
-        Wizard->stopPlayback();
+        WizardFiles().stopPlayback();
     else
         cmdStop_Click();
 }
@@ -142,9 +140,7 @@ void frmProperties::cmdCD_Click() {
     // While the wizard runs, the window adds the track to the list itself; that list click
     // must not take back the flag the window has just set.
     cdShowing_ = true;
-    ui::Load<frmCD>();
-    if (ui::isLoaded<frmCD>()) ui::forms::get<frmCD>().Show(ui::Modal);
-    ui::Release<frmCD>();
+    CallHook(Windows().showCdWindow);
     cdShowing_ = false;
     if (!g.CDTransferDone) return;
     g.AudioFolder = FolderOf(CurrentAudioFile);
@@ -162,9 +158,7 @@ void frmProperties::cmdRecord_Click() {
     Global& g = G();
     const std::string start = txtStartPoint.Text(), end = txtEndPoint.Text();
     g.RecordingSaved = false;
-    ui::Load<frmRecord>();
-    if (ui::isLoaded<frmRecord>()) ui::forms::get<frmRecord>().Show(ui::Modal);
-    ui::Release<frmRecord>();
+    CallHook(Windows().showRecorder);
     if (g.RecordingSaved) {
         PreviousAudioFile = CurrentAudioFile;
         g.WaveReady = true;
@@ -220,20 +214,10 @@ void frmProperties::cmdPatchMapBrowse_Click() {
         cmdPatchMapEdit_Click();
 }
 
-namespace {
-
-void showEnsembleEditor() {
-    ui::Load<frmEns>();
-    if (ui::isLoaded<frmEns>()) ui::forms::get<frmEns>().Show(ui::Modal);
-    ui::Release<frmEns>();
-}
-
-}  // namespace
-
 void frmProperties::cmdPatchMapEdit_Click() {
     const Global& g = G();
     if (!optBeatDetect(0).Value()) return;
-    showEnsembleEditor();
+    CallHook(Windows().showEnsembleEditor);
     if (!g.EnsembleApplied) return;
     int active = 0;
     int32_t patch = 0;
@@ -254,7 +238,7 @@ void frmProperties::cmdPatchMapEdit_Click() {
 
 void frmProperties::cmdDrumKitEdit_Click() {
     // The ensemble holds the percussion part with its drum kit.
-    if (optBeatDetect(0).Value()) showEnsembleEditor();
+    if (optBeatDetect(0).Value()) CallHook(Windows().showEnsembleEditor);
 }
 
 }  // namespace velt::desk

@@ -5,11 +5,11 @@
 
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/core/shared/drum_kit_file.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
-#include "desk/instruments/drum_kit_file.h"
-#include "desk/instruments/ensemble_file.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
