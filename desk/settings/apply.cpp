@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 #include "desk/settings/frm_properties.h"
@@ -113,7 +114,7 @@ void frmProperties::cmdCancel_Click() {
 }
 
 void frmProperties::cmdHelp_Click() {
-    ShowHelpTopic(33);
+    ShowHelpTopic(help_topic::ProjectSettingsWindow);
 }
 
 void frmProperties::cmdGainZero_Click() {

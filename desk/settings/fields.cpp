@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/channel_allocation.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
@@ -228,7 +229,7 @@ void frmProperties::txtKeyMax_GotFocus() {
 void frmProperties::txtKeyMax_LostFocus() {
     int32_t v = KeyToVal(txtKeyMax.Text());
     if (v == -1) {
-        ShowMessage("Invalid High Note.", ui::Exclamation, "Project", 96);
+        ShowMessage("Invalid High Note.", ui::Exclamation, "Project", help_topic::InvalidHighNote);
         txtKeyMax.SetFocus();
         return;
     }
@@ -248,7 +249,7 @@ void frmProperties::txtKeyMin_GotFocus() {
 void frmProperties::txtKeyMin_LostFocus() {
     int32_t v = KeyToVal(txtKeyMin.Text());
     if (v == -1) {
-        ShowMessage("Invalid Low Note.", ui::Exclamation, "Project", 95);
+        ShowMessage("Invalid Low Note.", ui::Exclamation, "Project", help_topic::InvalidLowNote);
         txtKeyMin.SetFocus();
         return;
     }
@@ -269,7 +270,8 @@ void frmProperties::txtStartPoint_GotFocus() {
 void frmProperties::txtStartPoint_LostFocus() {
     int32_t s = ParseHMS(txtStartPoint.Text());
     if (s == -1) {
-        ShowMessage("Invalid Start Time format.", ui::Exclamation, "Project", 93);
+        ShowMessage("Invalid Start Time format.", ui::Exclamation, "Project",
+                    help_topic::StartTimeFormat);
         txtStartPoint.SetFocus();
     } else {
         int32_t e = ParseHMS(txtEndPoint.Text());
@@ -296,7 +298,8 @@ void frmProperties::txtEndPoint_GotFocus() {
 void frmProperties::txtEndPoint_LostFocus() {
     int32_t e = ParseHMS(txtEndPoint.Text());
     if (e == -1) {
-        ShowMessage("Invalid End Time format.", ui::Exclamation, "Project", 94);
+        ShowMessage("Invalid End Time format.", ui::Exclamation, "Project",
+                    help_topic::EndTimeFormat);
         txtEndPoint.SetFocus();
         return;
     }
