@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
@@ -387,7 +388,8 @@ void frmProperties::txtStartPoint_GotFocus() {
 void frmProperties::txtStartPoint_LostFocus() {
     int32_t s = ParseHMS(txtStartPoint.Text());
     if (s == -1) {
-        ShowMessage("Invalid Start Time format.", ui::Exclamation, "Project", 93);
+        ShowMessage("Invalid Start Time format.", ui::Exclamation, "Project",
+                    help_topic::StartTimeFormat);
         txtStartPoint.SetFocus();
     } else {
         int32_t e = ParseHMS(txtEndPoint.Text());
@@ -414,7 +416,8 @@ void frmProperties::txtEndPoint_GotFocus() {
 void frmProperties::txtEndPoint_LostFocus() {
     int32_t e = ParseHMS(txtEndPoint.Text());
     if (e == -1) {
-        ShowMessage("Invalid End Time format.", ui::Exclamation, "Project", 94);
+        ShowMessage("Invalid End Time format.", ui::Exclamation, "Project",
+                    help_topic::EndTimeFormat);
         txtEndPoint.SetFocus();
         return;
     }

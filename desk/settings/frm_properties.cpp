@@ -4,6 +4,7 @@
 // (Form_Load's order, Apply, OK, Cancel, Help) is in properties_dialog.cpp.
 #include "desk/settings/frm_properties.h"
 
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/gauge_face.h"
 
 namespace velt::desk {
@@ -35,7 +36,7 @@ void frmProperties::wire() {
 void frmProperties::design() {
     setCaption("Edit Project");
     Move((ui::Screen::Width() - 9000) / 2, (ui::Screen::Height() - 6600) / 2, 9000, 6600);
-    setHelpContextID(33);
+    setHelpContextID(help_topic::ProjectSettingsWindow);
 
     tabProperties.Move(120, 120, 8760, 5760);
     tabProperties.setTabs(5);

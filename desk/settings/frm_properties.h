@@ -252,8 +252,6 @@ class frmProperties : public ui::Form {
     bool ExtendToStart = false;  // the Tap Extender's choices
     bool ExtendToEnd = false;
 
-    // The help page that names the packages which decode compressed audio.
-    static constexpr long kDecoderHelpTopic = 231;
     // Decodes a compressed file through its decoding window (tests script it).
     std::function<DecodeOutcome(const std::string&)> DecodeAudio = [](const std::string& file) {
         DecodeSourceAudio(file);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/settings/data_files.h"
@@ -252,7 +253,7 @@ void frmProperties::txtKeyMax_GotFocus() {
 void frmProperties::txtKeyMax_LostFocus() {
     int32_t v = KeyToVal(txtKeyMax.Text());
     if (v == -1) {
-        ShowMessage("Invalid High Note.", ui::Exclamation, "Project", 96);
+        ShowMessage("Invalid High Note.", ui::Exclamation, "Project", help_topic::InvalidHighNote);
         txtKeyMax.SetFocus();
         return;
     }
@@ -272,7 +273,7 @@ void frmProperties::txtKeyMin_GotFocus() {
 void frmProperties::txtKeyMin_LostFocus() {
     int32_t v = KeyToVal(txtKeyMin.Text());
     if (v == -1) {
-        ShowMessage("Invalid Low Note.", ui::Exclamation, "Project", 95);
+        ShowMessage("Invalid Low Note.", ui::Exclamation, "Project", help_topic::InvalidLowNote);
         txtKeyMin.SetFocus();
         return;
     }

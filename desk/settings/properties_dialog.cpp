@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
@@ -166,7 +167,7 @@ void frmProperties::cmdCancel_Click() {
 }
 
 void frmProperties::cmdHelp_Click() {
-    ShowHelpTopic(33);
+    ShowHelpTopic(help_topic::ProjectSettingsWindow);
 }
 
 void frmProperties::tabProperties_Click(int) {
