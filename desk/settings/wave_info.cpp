@@ -207,22 +207,6 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
     VirtualSRChange();
 }
 
-void frmProperties::CheckEntireRange() {
-    std::initializer_list<ui::Control*> range = {&sldTimeRange,  &txtStartPoint, &txtEndPoint,
-                                                 &spnStartPoint, &spnEndPoint,   &lblStart,
-                                                 &lblEnd};
-    if (chkEntireRange.Value() == 1) {
-        sldTimeRange.setSelStart(0);
-        txtStartPoint.setText(FormatHMS(0));
-        WorkStart = 0;
-        sldTimeRange.setSelLength(AudioSeconds);
-        txtEndPoint.setText(FormatHMS(AudioSeconds));
-        for (ui::Control* c : range) c->setEnabled(false);
-    } else {
-        for (ui::Control* c : range) c->setEnabled(true);
-    }
-}
-
 void frmProperties::CheckWmaSupport() {
     const SystemVersion version = VersionProvider ? VersionProvider() : SystemVersion{};
     const int32_t family = version.major + 10 * version.platformId;
