@@ -8,10 +8,8 @@
 #include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
-#include "desk/instruments/frm_ens.h"
 #include "desk/media/frm_record.h"
 #include "platform/clock/mm_time.h"
-#include "platform/midi_out/midi_out.h"
 
 namespace velt::desk {
 
@@ -24,9 +22,9 @@ constexpr int32_t kWoodblock = 115;
 // hidden instance with stale rows). A muted part (0) or anything outside 1..16 clicks on
 // channel 1.
 int32_t metronomeChannel() {
-    frmEns* editor = ui::forms::existing<frmEns>();
-    const double channel = editor != nullptr && editor->loaded() ? Val(editor->txtChannel(0).Text())
-                                                                 : G().EnsChannel[0];
+    const std::optional<std::string> box =
+        Windows().ensembleFirstChannel ? Windows().ensembleFirstChannel() : std::nullopt;
+    const double channel = box ? Val(*box) : G().EnsChannel[0];
     return channel >= 1 && channel <= 16 ? static_cast<int32_t>(channel) : 1;
 }
 
@@ -72,10 +70,7 @@ void frmRecord::StartMetronome() {
     Global& g = G();
     beatPeriod_ = 60000.0f / RecordTempo;
     if (recordState_ != "Play") {
-        int32_t handle = 0;
-        g.MidiResult = platform::midi_out::open(handle, g.MidiDevice);
-        g.hMidiOut = handle;
-        if (g.MidiResult != 0) {
+        if (OpenTestTonePort(g.MidiDevice) != 0) {
             ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome",
                         help_topic::MidiAndAudioDeviceErrors);
             return;
@@ -96,13 +91,10 @@ void frmRecord::StartMetronome() {
 }
 
 void frmRecord::StopMetronome() {
-    Global& g = G();
     if (metronomePeriodHeld_) platform::timeEndPeriod(1);
     metronomePeriodHeld_ = false;
     if (midiPortOpen_) {
-        g.MidiResult = platform::midi_out::reset(g.hMidiOut);
-        g.MidiResult = platform::midi_out::close(g.hMidiOut);
-        g.hMidiOut = 0;
+        EndTestTone();
         midiPortOpen_ = false;
     }
     cmdTest.setCaption("&Test");
@@ -148,9 +140,9 @@ void frmRecord::tmrMetronome_Timer() {
     ++beatCounter_;
     nextBeatTime_ += beatPeriod_;
     if (G().WizardRunning) {
-        Wizard->counter(lblCounter.Caption(), lblCounter.ForeColor());
-        Wizard->saveEnabled(cmdSave.Enabled());
-        Wizard->light(picMetronome.getPicture());
+        wizardPage().counter(lblCounter.Caption(), lblCounter.ForeColor());
+        wizardPage().saveEnabled(cmdSave.Enabled());
+        wizardPage().light(picMetronome.getPicture());
     }
 }
 
