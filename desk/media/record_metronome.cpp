@@ -3,6 +3,7 @@
 // light, all on one 1 ms timer that compares the multimedia clock itself and handles at most one
 // beat per tick (a late tick plays one beat; the next tick the overdue one).
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
@@ -75,7 +76,8 @@ void frmRecord::StartMetronome() {
         g.MidiResult = platform::midi_out::open(handle, g.MidiDevice);
         g.hMidiOut = handle;
         if (g.MidiResult != 0) {
-            ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome", 97);
+            ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome",
+                        help_topic::MidiAndAudioDeviceErrors);
             return;
         }
         midiPortOpen_ = true;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/settings/frm_properties.h"
@@ -19,13 +20,9 @@ namespace velt::desk {
 
 namespace {
 
-constexpr long kMediaErrorTopic = 97;
-constexpr long kTooLongTopic = 114;
-constexpr long kNotEnoughTopic = 115;
-
 // The media control's error shown as the tapping dialog shows it: the text, titled by the step.
 void mediaError(const std::string& text, const std::string& title) {
-    ShowMessage(text, ui::Exclamation, title, kMediaErrorTopic);
+    ShowMessage(text, ui::Exclamation, title, help_topic::MidiAndAudioDeviceErrors);
 }
 
 std::string errorText(int32_t error) {
@@ -147,13 +144,13 @@ void frmProperties::cmdStop_Click() {
             break;
         case -1:
             ShowMessage("You waited too long between taps.  New tempo recording will be discarded.",
-                        ui::Exclamation, "Project", kTooLongTopic);
+                        ui::Exclamation, "Project", help_topic::TappingPauseTooLong);
             break;
         case 0:
             break;
         case 1:
             ShowMessage("Not enough taps.  New tempo recording will be discarded.", ui::Exclamation,
-                        "Project", kNotEnoughTopic);
+                        "Project", help_topic::TappingTooFewTaps);
             break;
         default: {
             auto tempo = TappedTempo(TapCount, msBetween(FirstTapTime, LastTapTime));
