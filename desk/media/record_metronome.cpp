@@ -11,7 +11,6 @@
 #include "desk/instruments/frm_ens.h"
 #include "desk/media/frm_record.h"
 #include "platform/clock/mm_time.h"
-#include "platform/midi_out/midi_out.h"
 
 namespace velt::desk {
 
@@ -72,10 +71,7 @@ void frmRecord::StartMetronome() {
     Global& g = G();
     beatPeriod_ = 60000.0f / RecordTempo;
     if (recordState_ != "Play") {
-        int32_t handle = 0;
-        g.MidiResult = platform::midi_out::open(handle, g.MidiDevice);
-        g.hMidiOut = handle;
-        if (g.MidiResult != 0) {
+        if (OpenTestTonePort(g.MidiDevice) != 0) {
             ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome",
                         help_topic::MidiAndAudioDeviceErrors);
             return;
@@ -96,13 +92,10 @@ void frmRecord::StartMetronome() {
 }
 
 void frmRecord::StopMetronome() {
-    Global& g = G();
     if (metronomePeriodHeld_) platform::timeEndPeriod(1);
     metronomePeriodHeld_ = false;
     if (midiPortOpen_) {
-        g.MidiResult = platform::midi_out::reset(g.hMidiOut);
-        g.MidiResult = platform::midi_out::close(g.hMidiOut);
-        g.hMidiOut = 0;
+        EndTestTone();
         midiPortOpen_ = false;
     }
     cmdTest.setCaption("&Test");

@@ -459,6 +459,7 @@ class frmProperties : public ui::Form {
     void loadTimingSwitches();
     void loadTimingTab();
     void applyTimingTab();
+    std::string beatCounterText() const;  // the tapping counter for BeatCount
 
     void wireDynamicsTab();
     void loadDynamicsTab();

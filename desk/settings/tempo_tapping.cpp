@@ -36,15 +36,6 @@ int64_t msBetween(int64_t earlier, int64_t later) {
     return static_cast<uint32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
 }
 
-// The counter's text: measure and beat from 1 while transcribing with beats per measure, else
-// the plain count.
-std::string beatCounterText(int32_t beatCount, const std::string& beatsText) {
-    const int32_t beats = ToLong(Val(beatsText));
-    if (G().Transcribe != 0 && Val(beatsText) > 0 && beats > 0)
-        return std::to_string(beatCount / beats + 1) + ":" + std::to_string(beatCount % beats + 1);
-    return std::to_string(beatCount);
-}
-
 }  // namespace
 
 void frmProperties::cmdPlay_Click() {
@@ -117,7 +108,7 @@ void frmProperties::cmdTempoTapper_Click() {
         }
         AppendTapGap(TapBuffer, gap);
         ++BeatCount;
-        lblBeatCountVal.setCaption(beatCounterText(BeatCount, txtTimeNum.Text()));
+        lblBeatCountVal.setCaption(beatCounterText());
         if (TapCount > 1) {
             // The taps up to the previous one: LastTapTime has not moved yet.
             if (auto tempo = TappedTempo(TapCount, msBetween(FirstTapTime, LastTapTime))) {
@@ -192,7 +183,7 @@ void frmProperties::ExtendTaps() {
         WorkTaps = padding.gaps + WorkTaps;
         WorkStart = padding.start;
         BeatCount += TapCount;
-        lblBeatCountVal.setCaption(beatCounterText(BeatCount, txtTimeNum.Text()));
+        lblBeatCountVal.setCaption(beatCounterText());
         txtStartPoint.setText(FormatHMS(0));
     } else {
         selStart = FloorLong(WorkStart);

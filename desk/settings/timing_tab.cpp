@@ -156,16 +156,20 @@ void frmProperties::chkTempoDetect_Click() {
 void frmProperties::CheckTempoStatus() {
     if (!WorkTaps.empty()) {
         BeatCount = static_cast<int32_t>(WorkTaps.size() / 2);
-        int32_t beats = ToLong(Val(txtTimeNum.Text()));
-        if (G().Transcribe != 0 && beats > 0)
-            lblBeatCountVal.setCaption(std::to_string(BeatCount / beats + 1) + ":" +
-                                       std::to_string(BeatCount % beats + 1));
-        else
-            lblBeatCountVal.setCaption(std::to_string(BeatCount));
+        lblBeatCountVal.setCaption(beatCounterText());
     } else {
         BeatCount = 0;
         lblBeatCountVal.setCaption("");
     }
+}
+
+// The counter's text: measure and beat from 1 while transcribing with beats per measure, else
+// the plain count.
+std::string frmProperties::beatCounterText() const {
+    const int32_t beats = ToLong(Val(txtTimeNum.Text()));
+    if (G().Transcribe != 0 && beats > 0)
+        return std::to_string(BeatCount / beats + 1) + ":" + std::to_string(BeatCount % beats + 1);
+    return std::to_string(BeatCount);
 }
 
 void frmProperties::MMControl_Done(int) {
@@ -181,15 +185,7 @@ void frmProperties::txtTimeNum_Change() {
     edited();
     int32_t beats = ToLong(Val(txtTimeNum.Text()));
     LoadChordRes(beats);
-    if (BeatCount != 0) {
-        if (Val(txtTimeNum.Text()) > 0 && G().Transcribe != 0 && beats > 0)
-            lblBeatCountVal.setCaption(std::to_string(BeatCount / beats + 1) + ":" +
-                                       std::to_string(BeatCount % beats + 1));
-        else
-            lblBeatCountVal.setCaption(std::to_string(BeatCount));
-    } else {
-        lblBeatCountVal.setCaption("");
-    }
+    lblBeatCountVal.setCaption(BeatCount != 0 ? beatCounterText() : "");
 }
 void frmProperties::txtTimeNum_GotFocus() {
     rememberFocus(txtTimeNum);
