@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "installed_devices.h"
 #include "platform/clock/clock.h"
 #include "platform/wave_io/fake_wave_in.h"
 #include "platform/wave_io/file_wave_in.h"
@@ -15,50 +16,45 @@
 namespace velt::platform::outside {
 namespace {
 
+// Each test installs its input devices for its own body; the process's meter closes after it.
 class LevelMeterTest : public ::testing::Test {
   protected:
-    void TearDown() override {
-        WaveClose();
-        wave_in::useDevices(nullptr);
-    }
+    void TearDown() override { WaveClose(); }
 };
 
 TEST_F(LevelMeterTest, TellsThePeakOfTheNewestFiftyMilliseconds) {
-    wave_in::FakeWaveIn input;
-    wave_in::useDevices(&input);
+    test::InstalledDevices<wave_in::FakeWaveIn> input;
     EXPECT_EQ(WaveLevel(), 0) << "closed";
     ASSERT_EQ(WaveOpen(-1), 0);
     EXPECT_EQ(WaveLevel(), 0) << "nothing heard yet";
 
     std::vector<int16_t> loud(100, 1000), quiet(2205, 300), clipped(10, -32768);
-    input.deliver(loud);
+    input->deliver(loud);
     EXPECT_EQ(WaveLevel(), 1000);
-    input.deliver(quiet);
+    input->deliver(quiet);
     EXPECT_EQ(WaveLevel(), 300) << "the loud samples are older than 50 ms now";
-    input.deliver(clipped);
+    input->deliver(clipped);
     EXPECT_EQ(WaveLevel(), 32767);
 
     // The options dialog opens twice for one device: the second open starts over.
     ASSERT_EQ(WaveOpen(0), 0);
-    EXPECT_EQ(input.opens, 2);
+    EXPECT_EQ(input->opens, 2);
     EXPECT_EQ(WaveLevel(), 0);
     EXPECT_EQ(WaveClose(), 0);
-    EXPECT_FALSE(input.capturing) << "the device is free after the close";
+    EXPECT_FALSE(input->capturing) << "the device is free after the close";
     EXPECT_EQ(WaveLevel(), 0);
 }
 
 TEST_F(LevelMeterTest, OpenFailuresComeBackAsTheirNumbers) {
-    wave_in::FakeWaveIn none(0);
-    wave_in::useDevices(&none);
+    test::InstalledDevices<wave_in::FakeWaveIn> none(0);
     EXPECT_EQ(WaveOpen(-1), wave_in::NoDevice);
 
-    wave_in::FakeWaveIn input;
-    wave_in::useDevices(&input);
+    test::InstalledDevices<wave_in::FakeWaveIn> input;
     EXPECT_EQ(WaveOpen(3), wave_in::BadDeviceId);
-    input.ringFails = true;
+    input->ringFails = true;
     EXPECT_EQ(WaveOpen(0), wave_in::NoMemory);
-    EXPECT_FALSE(input.capturing);
-    input.ringFails = false;
+    EXPECT_FALSE(input->capturing);
+    input->ringFails = false;
 
     LevelMeter recorder;  // holds the device, as a recording would
     ASSERT_EQ(recorder.open(0), 0);
@@ -82,8 +78,7 @@ TEST_F(LevelMeterTest, AnInputThatHasEndedReadsAsSilence) {
     ASSERT_GT(peak, 10000);
 
     ManualClock clock;
-    wave_in::FileDevices files(wav, &clock);
-    wave_in::useDevices(&files);
+    test::InstalledDevices<wave_in::FileDevices> files(wav, &clock);
     ASSERT_EQ(WaveOpen(-1), 0);
     clock.advance(200);
     EXPECT_EQ(WaveLevel(), peak);

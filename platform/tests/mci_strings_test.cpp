@@ -108,6 +108,7 @@ TEST_F(MciStrings, ErrorNumbersOfBadCommandsAliasesAndFiles) {
     failing.openResult = wave_out::NoDriver;
     wave_out::useDevices(&failing);
     EXPECT_EQ(mciSendString("open \"" + wav.string() + "\" alias broken"), kMciHardwareFailure);
+    wave_out::useDevices(&output);  // the fixture's again: `none` and `failing` die first
     midi_out::RecordingMidiOut noMidi(0);
     midi_out::useDevices(&noMidi);
     ASSERT_EQ(mciSendString("open \"" + mid.string() + "\" alias seq"), kMciOk);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "installed_devices.h"
 #include "platform/midi_out/soft_synth.h"
 #include "platform/midi_out/system_devices.h"
 #include "requirements.h"
@@ -23,14 +24,15 @@ std::string missingSoftSynth() {
     return font.empty() ? "FluidSynth (libfluidsynth-dev at build time)" : font;
 }
 
+// A test installs its devices for its own body (test::InstalledDevices); the layer goes back to
+// its own choice after each test, which matters where the environment chose it.
 class MidiOut : public ::testing::Test {
   protected:
     void TearDown() override { useDevices(nullptr); }
 };
 
 TEST_F(MidiOut, HandlesAndResultNumbers) {
-    RecordingMidiOut devices(2);
-    useDevices(&devices);
+    test::InstalledDevices<RecordingMidiOut> devices(2);
     EXPECT_EQ(deviceCount(), 2);
     EXPECT_EQ(deviceName(1), "Recording MIDI device 2");
     EXPECT_EQ(deviceName(2), "");
@@ -52,19 +54,19 @@ TEST_F(MidiOut, HandlesAndResultNumbers) {
     EXPECT_EQ(shortMessage(0, 0x90), InvalidHandle);
 
     using K = RecordingMidiOut::Event::Kind;
-    ASSERT_EQ(devices.events.size(), 6u);
-    EXPECT_EQ(devices.events[0].kind, K::Open);
-    EXPECT_EQ(devices.events[1].bytes, (std::vector<uint8_t>{0x90, 60, 100}));
-    EXPECT_EQ(devices.events[2].bytes, (std::vector<uint8_t>{0x90, 64, 90}));
-    EXPECT_EQ(devices.events[3].bytes, (std::vector<uint8_t>{0xC3, 5}));
-    EXPECT_EQ(devices.events[4].kind, K::Reset);
-    EXPECT_EQ(devices.events[5].kind, K::Close);
+    ASSERT_EQ(devices->events.size(), 6u);
+    EXPECT_EQ(devices->events[0].kind, K::Open);
+    EXPECT_EQ(devices->events[1].bytes, (std::vector<uint8_t>{0x90, 60, 100}));
+    EXPECT_EQ(devices->events[2].bytes, (std::vector<uint8_t>{0x90, 64, 90}));
+    EXPECT_EQ(devices->events[3].bytes, (std::vector<uint8_t>{0xC3, 5}));
+    EXPECT_EQ(devices->events[4].kind, K::Reset);
+    EXPECT_EQ(devices->events[5].kind, K::Close);
 
     // A device that refuses: its number comes back unchanged.
-    devices.sendResult = NotReady;
+    devices->sendResult = NotReady;
     EXPECT_EQ(open(handle, 1), NoError);
     EXPECT_EQ(shortMessage(handle, 0x80 + 60 * 256), NotReady);
-    devices.openResult = NoDriver;
+    devices->openResult = NoDriver;
     EXPECT_EQ(open(second, 0), NoDriver);
 }
 
@@ -85,28 +87,27 @@ TEST_F(MidiOut, ShortMessagesBecomeTheBytesTheirStatusTakes) {
         {"song select", 0xF3 + 7 * 256, {0xF3, 7}},
         {"timing clock", 0xF8, {0xF8}},
     };
-    RecordingMidiOut devices;
-    useDevices(&devices);
+    test::InstalledDevices<RecordingMidiOut> devices;
     int32_t handle = 0;
     ASSERT_EQ(open(handle, 0), NoError);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        devices.events.clear();
+        devices->events.clear();
         EXPECT_EQ(shortMessage(handle, c.packed), c.bytes.empty() ? InvalidParam : NoError);
         if (c.bytes.empty()) {
-            EXPECT_TRUE(devices.events.empty());
+            EXPECT_TRUE(devices->events.empty());
         } else {
-            ASSERT_EQ(devices.events.size(), 1u);
-            EXPECT_EQ(devices.events[0].bytes, c.bytes);
+            ASSERT_EQ(devices->events.size(), 1u);
+            EXPECT_EQ(devices->events[0].bytes, c.bytes);
         }
     }
     // Real-time messages keep the running status, system common messages end it.
     ASSERT_EQ(shortMessage(handle, 0x91 + 60 * 256 + 1 * 65536), NoError);
     ASSERT_EQ(shortMessage(handle, 0xF8), NoError);
-    devices.events.clear();
+    devices->events.clear();
     EXPECT_EQ(shortMessage(handle, 62 + 2 * 256), NoError);
-    ASSERT_EQ(devices.events.size(), 1u);
-    EXPECT_EQ(devices.events[0].bytes, (std::vector<uint8_t>{0x91, 62, 2}));
+    ASSERT_EQ(devices->events.size(), 1u);
+    EXPECT_EQ(devices->events[0].bytes, (std::vector<uint8_t>{0x91, 62, 2}));
     ASSERT_EQ(shortMessage(handle, 0xF3 + 7 * 256), NoError);
     EXPECT_NE(shortMessage(handle, 62 + 2 * 256), NoError);
 }
@@ -126,9 +127,7 @@ TEST_F(MidiOut, VolumeScalesVelocitiesOrBecomesTheDevicesGain) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RecordingMidiOut plain(2), withGain;
-        withGain.hasGain = true;
-        useDevices(&plain);
+        test::InstalledDevices<RecordingMidiOut> plain(2);
         int32_t early = 0, late = 0, other = 0;
         ASSERT_EQ(open(early, 0), NoError);
         ASSERT_EQ(open(other, 1), NoError);
@@ -143,24 +142,23 @@ TEST_F(MidiOut, VolumeScalesVelocitiesOrBecomesTheDevicesGain) {
         ASSERT_EQ(open(late, 0), NoError);  // a later open keeps the volume
         ASSERT_EQ(shortMessage(late, 0x90 + 62 * 256 + 100 * 65536), NoError);
         std::vector<std::vector<uint8_t>> sent;
-        for (const auto& e : plain.events)
+        for (const auto& e : plain->events)
             if (e.kind == RecordingMidiOut::Event::Kind::Message) sent.push_back(e.bytes);
         const std::vector<std::vector<uint8_t>> expected = {
             {0x90, 60, c.velocity}, {0x80, 60, 100}, {0x90, 60, 100}, {0x90, 62, c.velocity}};
         EXPECT_EQ(sent, expected);
 
-        useDevices(&withGain);
+        test::InstalledDevices<RecordingMidiOut> withGain;  // releases what is open on `plain`
+        withGain->hasGain = true;
         int32_t synth = 0;
         ASSERT_EQ(open(synth, 0), NoError);
         ASSERT_EQ(setVolume(0, c.volume), NoError);
         ASSERT_EQ(shortMessage(synth, 0x90 + 60 * 256 + 100 * 65536), NoError);
-        ASSERT_EQ(withGain.gains.size(), 1u);
-        EXPECT_NEAR(withGain.gains[0], c.gain, 1e-9);
-        EXPECT_EQ(withGain.events.back().bytes, (std::vector<uint8_t>{0x90, 60, 100}));
-        useDevices(nullptr);
+        ASSERT_EQ(withGain->gains.size(), 1u);
+        EXPECT_NEAR(withGain->gains[0], c.gain, 1e-9);
+        EXPECT_EQ(withGain->events.back().bytes, (std::vector<uint8_t>{0x90, 60, 100}));
     }
-    RecordingMidiOut none(0);
-    useDevices(&none);
+    test::InstalledDevices<RecordingMidiOut> none(0);
     uint32_t volume = 0;
     EXPECT_EQ(setVolume(-1, 0), NoDevice);
     EXPECT_EQ(getVolume(-1, volume), NoDevice);
@@ -203,8 +201,7 @@ TEST_F(MidiOut, SystemDevicesWithoutASequencerReportNoDeviceAndSayNothing) {
     SoftSynthOptions noFont;
     noFont.soundFont = "/nonexistent/font.sf2";
     testing::internal::CaptureStderr();
-    std::unique_ptr<Devices> system = makeSystemDevices(noFont);
-    useDevices(system.get());
+    test::InstalledDevices<Devices> system(makeSystemDevices(noFont));
     int32_t count = deviceCount();
     int32_t handle = 5;
     int32_t opened = open(handle, -1);
@@ -220,8 +217,7 @@ TEST_F(MidiOut, SystemDevicesWithoutASequencerReportNoDeviceAndSayNothing) {
 TEST_F(MidiOut, TheSynthesizerWithoutSoundOutputFailsQuietly) {
     VELT_REQUIRE(missingSoftSynth());
     testing::internal::CaptureStderr();
-    std::unique_ptr<Devices> system = makeSystemDevices();
-    useDevices(system.get());
+    test::InstalledDevices<Devices> system(makeSystemDevices());
     int32_t handle = 0;
     int32_t opened = open(handle, -1);
     close(handle);
@@ -238,8 +234,8 @@ TEST_F(MidiOut, DeviceNamesAreThePortsOwnNamesCutTo31Characters) {
     class LongNames : public RecordingMidiOut {
       public:
         std::string name(int32_t) override { return std::string(40, 'x'); }
-    } devices;
-    useDevices(&devices);
+    };
+    test::InstalledDevices<LongNames> devices;
     EXPECT_EQ(deviceName(0), std::string(kMaxDeviceNameLength, 'x'));
 }
 
@@ -267,8 +263,7 @@ TEST_F(MidiOut, TheSoftwareSynthesizerIsTheDefaultDeviceAndSoundsItsNotes) {
     SoftSynthOptions options;
     options.audioDriver = "file";  // renders into a WAV file in real time
     options.outputFile = dir / "synth.wav";
-    std::unique_ptr<Devices> system = makeSystemDevices(options);
-    useDevices(system.get());
+    test::InstalledDevices<Devices> system(makeSystemDevices(options));
     EXPECT_EQ(deviceName(0), "Software Synthesizer (GM)");
     int32_t handle = 0;
     ASSERT_EQ(open(handle, -1), NoError);

@@ -10,6 +10,7 @@
 #include <numeric>
 #include <thread>
 
+#include "installed_devices.h"
 #include "platform/clock/clock.h"
 #include "platform/wave_io/fake_wave_in.h"
 #include "platform/wave_io/file_wave_in.h"
@@ -20,6 +21,8 @@
 namespace velt::platform::wave_in {
 namespace {
 
+// A test installs its devices for its own body (test::InstalledDevices); the layer goes back to
+// its own choice after each test, which matters where the environment chose it.
 class WaveIn : public ::testing::Test {
   protected:
     void TearDown() override { useDevices(nullptr); }
@@ -54,15 +57,13 @@ std::vector<int16_t> dataOf(const std::filesystem::path& file) {
 }
 
 TEST_F(WaveIn, HandlesAndResultNumbers) {
-    FakeWaveIn none(0);
-    useDevices(&none);
+    test::InstalledDevices<FakeWaveIn> none(0);
     int32_t handle = 7;
     EXPECT_EQ(open(handle, -1), NoDevice);
     EXPECT_EQ(open(handle, 0), NoDevice);
     EXPECT_EQ(handle, 0);
 
-    FakeWaveIn devices(2);
-    useDevices(&devices);
+    test::InstalledDevices<FakeWaveIn> devices(2);
     EXPECT_EQ(deviceCount(), 2);
     EXPECT_EQ(deviceName(1), "Fake Input 2");
     EXPECT_EQ(deviceName(2), "");
@@ -85,7 +86,7 @@ TEST_F(WaveIn, HandlesAndResultNumbers) {
     }
     EXPECT_EQ(open(second, 0), NoError) << "a closed device can be opened again";
 
-    devices.openResult = Allocated;
+    devices->openResult = Allocated;
     EXPECT_EQ(open(handle, 1), Allocated) << "the device's own answer comes back";
     EXPECT_EQ(errorText(BadFormat),
               "The specified format is not supported or cannot be translated.");
@@ -94,18 +95,17 @@ TEST_F(WaveIn, HandlesAndResultNumbers) {
 }
 
 TEST_F(WaveIn, TheRingKeepsTheNewestSamplesAndRefusesOthers) {
-    FakeWaveIn devices;
-    useDevices(&devices);
+    test::InstalledDevices<FakeWaveIn> devices;
     int32_t handle = 0;
     ASSERT_EQ(open(handle, 0), NoError);
-    devices.deliver(ramp(0, 5));  // before the start: not captured
+    devices->deliver(ramp(0, 5));  // before the start: not captured
     int64_t samples = -1;
     EXPECT_EQ(position(handle, samples), NoError);
     EXPECT_EQ(samples, 0);
     EXPECT_EQ(start(handle, 0), InvalidParam);
     ASSERT_EQ(start(handle, 8), NoError);
     EXPECT_EQ(start(handle, 1000), NoError) << "a second start changes nothing";
-    devices.deliver(ramp(100, 5));
+    devices->deliver(ramp(100, 5));
     EXPECT_EQ(position(handle, samples), NoError);
     EXPECT_EQ(samples, 5);
 
@@ -115,7 +115,7 @@ TEST_F(WaveIn, TheRingKeepsTheNewestSamplesAndRefusesOthers) {
     EXPECT_EQ(read(handle, 6, three), InvalidParam) << "sample 5 has not arrived";
     EXPECT_EQ(read(handle, 2, three), InvalidParam) << "starts before the first sample";
 
-    devices.deliver(ramp(105, 10));  // 15 captured, the ring holds 7..14
+    devices->deliver(ramp(105, 10));  // 15 captured, the ring holds 7..14
     std::vector<int16_t> eight(8), nine(9);
     EXPECT_EQ(read(handle, 15, eight), NoError);
     EXPECT_EQ(eight, ramp(107, 8));
@@ -124,34 +124,33 @@ TEST_F(WaveIn, TheRingKeepsTheNewestSamplesAndRefusesOthers) {
     EXPECT_EQ(three, ramp(107, 3));
 
     EXPECT_EQ(stop(handle), NoError);
-    devices.deliver(ramp(0, 4));
+    devices->deliver(ramp(0, 4));
     EXPECT_EQ(position(handle, samples), NoError);
     EXPECT_EQ(samples, 15) << "nothing arrives after a stop";
     EXPECT_EQ(read(handle, 15, three), NoError) << "what arrived stays readable";
 }
 
 TEST_F(WaveIn, TheDoubleFailsAsTold) {
-    FakeWaveIn devices;
-    useDevices(&devices);
+    test::InstalledDevices<FakeWaveIn> devices;
     int32_t handle = 0;
     ASSERT_EQ(open(handle, 0), NoError);
-    devices.ringFails = true;
+    devices->ringFails = true;
     EXPECT_EQ(start(handle, 100), NoMemory);
-    devices.ringFails = false;
+    devices->ringFails = false;
     ASSERT_EQ(start(handle, 100), NoError);
-    devices.reportsPosition = false;
+    devices->reportsPosition = false;
     int64_t samples = -1;
     EXPECT_EQ(position(handle, samples), NotSupported);
     EXPECT_EQ(samples, 0);
     bool done = true;
     EXPECT_EQ(isDone(handle, done), NoError);
     EXPECT_FALSE(done);
-    devices.finish();
+    devices->finish();
     EXPECT_EQ(isDone(handle, done), NoError);
     EXPECT_TRUE(done);
-    EXPECT_TRUE(devices.capturing);
+    EXPECT_TRUE(devices->capturing);
     EXPECT_EQ(close(handle), NoError);
-    EXPECT_FALSE(devices.capturing);
+    EXPECT_FALSE(devices->capturing);
 }
 
 TEST_F(WaveIn, TheFileDeviceRefusesWhatIsNotLiveFormat) {
@@ -175,14 +174,12 @@ TEST_F(WaveIn, TheFileDeviceRefusesWhatIsNotLiveFormat) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FileDevices files(c.file);
-        useDevices(&files);
+        test::InstalledDevices<FileDevices> files(c.file);
         int32_t handle = 0;
         EXPECT_EQ(open(handle, 0), c.result);
         close(handle);
     }
-    FileDevices files(dir / "ok.wav");
-    useDevices(&files);
+    test::InstalledDevices<FileDevices> files(dir / "ok.wav");
     int32_t handle = 0;
     EXPECT_EQ(open(handle, 0, Format{22050, 1, 16}), BadFormat);
     EXPECT_EQ(open(handle, 0, Format{44100, 2, 8}), BadFormat);
@@ -219,8 +216,7 @@ TEST_F(WaveIn, TheFileDeviceTakesMonoAndStereoFilesInEitherCapture) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ManualClock clock;
-        FileDevices files(c.file, &clock);
-        useDevices(&files);
+        test::InstalledDevices<FileDevices> files(c.file, &clock);
         int32_t handle = 0;
         ASSERT_EQ(open(handle, 0, Format{44100, c.channels, 16}), NoError);
         ASSERT_EQ(start(handle, 4096), NoError);
@@ -243,8 +239,7 @@ TEST_F(WaveIn, TheFileDevicePlaysAtWallClockPaceAndThenIsDone) {
     ASSERT_EQ(expected.size(), 44100u);
 
     ManualClock clock(5000);
-    FileDevices files(wav, &clock);
-    useDevices(&files);
+    test::InstalledDevices<FileDevices> files(wav, &clock);
     EXPECT_EQ(deviceName(0), "WAV File Input");
     int32_t handle = 0;
     ASSERT_EQ(open(handle, -1), NoError);
@@ -290,8 +285,7 @@ TEST_F(WaveIn, TheReaderPacedFileDeviceStaysOnePeriodAheadOfTheReads) {
     ASSERT_EQ(expected.size(), 4410u);
 
     ManualClock clock(0);
-    FileDevices files(wav, &clock, Pacing::Reader);
-    useDevices(&files);
+    test::InstalledDevices<FileDevices> files(wav, &clock, Pacing::Reader);
     int32_t handle = 0;
     ASSERT_EQ(open(handle, -1), NoError);
     ASSERT_EQ(start(handle, 44100), NoError);
@@ -359,8 +353,7 @@ TEST_F(WaveIn, AtFileSpeedTheReadsAloneMoveTheFileDevice) {
     std::vector<int16_t> expected = dataOf(wav);
     ASSERT_EQ(expected.size(), 4410u);
     ManualClock clock(0);
-    FileDevices files(wav, &clock, Pacing::FileSpeed);
-    useDevices(&files);
+    test::InstalledDevices<FileDevices> files(wav, &clock, Pacing::FileSpeed);
     int32_t handle = 0;
     ASSERT_EQ(open(handle, -1), NoError);
     ASSERT_EQ(start(handle, 44100), NoError);
@@ -452,8 +445,7 @@ TEST_F(WaveIn, TheEnvironmentPacesTheFileDeviceByItsReader) {
 
 TEST_F(WaveIn, WithoutSoundHardwareThereIsNoDeviceAndNothingIsPrinted) {
     testing::internal::CaptureStderr();
-    std::unique_ptr<Devices> system = makeSystemDevices();
-    useDevices(system.get());
+    test::InstalledDevices<Devices> system(makeSystemDevices());
     int32_t count = deviceCount();
     int32_t handle = 9;
     int32_t opened = open(handle, -1);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installed_devices.h"
 #include "platform/clock/clock.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "platform/wave_io/system_wave_out.h"
@@ -15,6 +16,8 @@ namespace {
 
 using Kind = ClockWaveOut::Event::Kind;
 
+// A test installs its devices for its own body (test::InstalledDevices); the layer goes back to
+// its own choice after each test, which matters where the environment chose it.
 class WaveOut : public ::testing::Test {
   protected:
     void TearDown() override { useDevices(nullptr); }
@@ -45,8 +48,7 @@ TEST_F(WaveOut, FormatsAndSamples) {
         {"three channels", 3, 16, {0, 0, 0, 0, 0, 0}, 0.0f, BadFormat},
     };
     platform::ManualClock clock;
-    ClockWaveOut out(&clock);
-    useDevices(&out);
+    test::InstalledDevices<ClockWaveOut> out(&clock);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto sound = std::make_shared<PcmSound>();
@@ -59,7 +61,7 @@ TEST_F(WaveOut, FormatsAndSamples) {
         if (c.result != NoError) continue;
         EXPECT_EQ(sound->frames(), 1);
         EXPECT_FLOAT_EQ(sound->sample(0, 0), c.expected);
-        const auto& opened = out.events.back();
+        const auto& opened = out->events.back();
         EXPECT_EQ(opened.kind, Kind::Open);
         EXPECT_EQ(opened.sampleRate, 22050);
         EXPECT_EQ(opened.channels, c.channels);
@@ -70,8 +72,7 @@ TEST_F(WaveOut, FormatsAndSamples) {
 
 TEST_F(WaveOut, PlaysInClockTimeWithPauseAndStop) {
     platform::ManualClock clock(1000);
-    ClockWaveOut out(&clock);
-    useDevices(&out);
+    test::InstalledDevices<ClockWaveOut> out(&clock);
     auto sound = silence(44100, 2, 16, 44100);  // one second
     int32_t handle = 0;
     ASSERT_EQ(open(handle, 0, sound), NoError);
@@ -96,10 +97,10 @@ TEST_F(WaveOut, PlaysInClockTimeWithPauseAndStop) {
     EXPECT_TRUE(finished);
     position(handle, frame);
     EXPECT_EQ(frame, 33075);
-    EXPECT_EQ(out.framesPlayed(1), 33075 - 11025);
+    EXPECT_EQ(out->framesPlayed(1), 33075 - 11025);
 
     ASSERT_EQ(play(handle, 40000, 99999999), NoError);  // end clamped to the sound
-    EXPECT_EQ(out.events.back().end, 44100);
+    EXPECT_EQ(out->events.back().end, 44100);
     clock.advance(10);
     stop(handle);
     isFinished(handle, finished);
@@ -110,7 +111,7 @@ TEST_F(WaveOut, PlaysInClockTimeWithPauseAndStop) {
     EXPECT_EQ(close(handle), NoError);
     EXPECT_EQ(play(handle, 0, 1), InvalidHandle);
     std::vector<Kind> kinds;
-    for (const auto& e : out.events) kinds.push_back(e.kind);
+    for (const auto& e : out->events) kinds.push_back(e.kind);
     EXPECT_EQ(kinds,
               (std::vector<Kind>{Kind::Open, Kind::Play, Kind::Pause, Kind::Resume, Kind::Play,
                                  Kind::Stop, Kind::Play, Kind::Stop, Kind::Close}));
@@ -118,32 +119,30 @@ TEST_F(WaveOut, PlaysInClockTimeWithPauseAndStop) {
 
 TEST_F(WaveOut, StreamGainAndDeviceVolume) {
     platform::ManualClock clock;
-    ClockWaveOut out(&clock, 2);
-    useDevices(&out);
+    test::InstalledDevices<ClockWaveOut> out(&clock, 2);
     auto sound = silence(8000, 1, 16, 800);
     int32_t a = 0, b = 0;
     ASSERT_EQ(open(a, 0, sound), NoError);
     ASSERT_EQ(open(b, 1, sound), NoError);
     EXPECT_EQ(setGain(a, {0.5, 2.0}), NoError);
-    EXPECT_EQ(out.lastGain(1), (Gain{0.5, 1.0})) << "gains are clamped to 0..1";
+    EXPECT_EQ(out->lastGain(1), (Gain{0.5, 1.0})) << "gains are clamped to 0..1";
     // The device volume scales the streams of that device only, now and at later opens.
     EXPECT_EQ(setVolume(0, 0x8000FFFF), NoError);
-    EXPECT_NEAR(out.lastGain(1).left, 0.5, 1e-9);
-    EXPECT_NEAR(out.lastGain(1).right, 0x8000 / 65535.0, 1e-9);
-    EXPECT_EQ(out.lastGain(2), Gain{});
+    EXPECT_NEAR(out->lastGain(1).left, 0.5, 1e-9);
+    EXPECT_NEAR(out->lastGain(1).right, 0x8000 / 65535.0, 1e-9);
+    EXPECT_EQ(out->lastGain(2), Gain{});
     uint32_t volume = 0;
     EXPECT_EQ(getVolume(-1, volume), NoError);
     EXPECT_EQ(volume, 0x8000FFFFu);
     EXPECT_EQ(setVolume(2, 0), BadDeviceId);
     int32_t c = 0;
     ASSERT_EQ(open(c, 0, sound), NoError);
-    EXPECT_NEAR(out.lastGain(3).right, 0x8000 / 65535.0, 1e-9);
+    EXPECT_NEAR(out->lastGain(3).right, 0x8000 / 65535.0, 1e-9);
 }
 
 TEST_F(WaveOut, NoDeviceAndFailingOpens) {
     platform::ManualClock clock;
-    ClockWaveOut none(&clock, 0);
-    useDevices(&none);
+    test::InstalledDevices<ClockWaveOut> none(&clock, 0);
     auto sound = silence(44100, 1, 16, 10);
     int32_t handle = 5;
     EXPECT_EQ(deviceCount(), 0);
@@ -153,9 +152,8 @@ TEST_F(WaveOut, NoDeviceAndFailingOpens) {
     EXPECT_EQ(setVolume(-1, 0), NoDevice);
     EXPECT_EQ(getVolume(-1, volume), NoDevice);
 
-    ClockWaveOut failing(&clock);
-    failing.openResult = Allocated;
-    useDevices(&failing);
+    test::InstalledDevices<ClockWaveOut> failing(&clock);
+    failing->openResult = Allocated;
     EXPECT_EQ(open(handle, 0, sound), Allocated);
     EXPECT_EQ(open(handle, 1, sound), BadDeviceId);
     EXPECT_EQ(open(handle, 0, nullptr), InvalidParam);
@@ -163,12 +161,13 @@ TEST_F(WaveOut, NoDeviceAndFailingOpens) {
 
     // The system's devices: a machine without sound hardware has none, quietly.
     testing::internal::CaptureStderr();
-    std::unique_ptr<Devices> system = makeSystemDevices();
-    useDevices(system.get());
-    int32_t count = deviceCount();
-    int32_t opened = open(handle, -1, sound);
-    close(handle);
-    useDevices(nullptr);
+    int32_t count = 0, opened = 0;
+    {
+        test::InstalledDevices<Devices> system(makeSystemDevices());
+        count = deviceCount();
+        opened = open(handle, -1, sound);
+        close(handle);
+    }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     if (count == 0) {
         EXPECT_EQ(opened, NoDevice);
