@@ -4,7 +4,8 @@
 # runs mpunpack's tests and sweep on its baseline build (VELTRANE_SIMD=baseline); then runs the
 # damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders') and the desktop's roads
 # with real message boxes (desk_real_box_tests, label "real_boxes") once more in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer (only these are built there, in build-asan/).
+# AddressSanitizer and UndefinedBehaviorSanitizer, together with platform_tests whole (the device
+# layers and their test doubles under the sanitizers); only these are built there, in build-asan/.
 # VELTRANE_REQUIRE_ALL=1 makes a test whose program, font, sound font or data file is missing fail
 # with its name instead of skipping: setup.sh installs all of them.
 set -euo pipefail
@@ -47,5 +48,10 @@ ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)" --target mpunpack mp3tool_sweep platform_sweep \
-    desk_real_box_tests
+    desk_real_box_tests platform_tests
 ctest --test-dir build-asan -L "sweep|real_boxes" --output-on-failure -j"$(nproc)" --timeout 600
+(
+    . build-asan/tests/environment.sh
+    echo "Running platform_tests whole in the sanitizer build"
+    build-asan/tests/platform_tests --gtest_brief=1
+)
