@@ -244,7 +244,7 @@ class LiveFakes : public ::testing::Test {
         resetRun();
         RunState& state = run();
         state.files.status.path = (dir / "s.txt").string();
-        state.files.commandPath = (dir / "c.txt").string();
+        state.files.command = (dir / "c.txt").string();
         platform::wave_in::useDevices(&input);
         output.events.clear();
         platform::midi_out::useDevices(&output);
@@ -314,7 +314,7 @@ TEST_F(LiveFakes, SetUpSendsProgramAndPanAndCommandsAct) {
     run().loop.lastPeak = 1000;
     velt::test::writeFile(dir / "c.txt", "2");
     PollCommandFile();
-    EXPECT_EQ(run().settings.InputThreshold, 2000);
+    EXPECT_EQ(run().loop.inputThreshold, 2000) << "the next frames are classified with it";
     output.events.clear();
     velt::test::writeFile(dir / "c.txt", "3 71");
     PollCommandFile();

@@ -299,7 +299,7 @@ TEST(BlockLoop, CancelIsTakenAfterTheFirstBlock) {
     fs::path wav = makeWav(dir / "sine_3s.wav", 44100, 16, 1, "3 sine 440");
     fs::path project = writeProject(dir / "p.vpr", timedProject(wav, dir / "o.mid"));
     ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
-    run().files.commandPath = (dir / "cmd.txt").string();
+    run().files.command = (dir / "cmd.txt").string();
     RunOutcome outcome;
     try {
         SetUpAnalysis();

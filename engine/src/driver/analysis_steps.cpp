@@ -176,8 +176,8 @@ void MeasureKeyEnergies() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
     TuningTotals tuning{a.TuningSum, a.TuningWeight};
-    MeasureFrameKeys(KeyMeasurementParamsOf(state), a.bank,
-                     viewFrame(a.samples, a.bank.framePlanes), a.KeyLevel, a.KeyBend, tuning);
+    MeasureFrameKeys(state.params.keyMeasurement, a.bank, viewFrame(a.samples, a.bank.framePlanes),
+                     a.KeyLevel, a.KeyBend, tuning);
     a.TuningSum = tuning.sum;
     a.TuningWeight = tuning.weight;
 }
@@ -193,17 +193,17 @@ void AnalyseFrame() {
     if (state.settings.PitchMode == 1)
         DecideSingleLine();
     else if (state.geo.filterInUse)
-        MatchFilterFrame(FilterMatchParamsOf(state), {a.KeyLevel, a.KeyBend, a.KeyEnabled},
-                         a.filter, currentSlot(a));
+        MatchFilterFrame(state.params.filterMatch, {a.KeyLevel, a.KeyBend, a.KeyEnabled}, a.filter,
+                         currentSlot(a));
     else
-        DecidePolyphonicFrame(PolyDecisionParamsOf(state), a.KeyLevel, a.KeyBend, a.KeyEnabled,
+        DecidePolyphonicFrame(state.params.polyDecision, a.KeyLevel, a.KeyBend, a.KeyEnabled,
                               currentSlot(a));
 }
 
 void DecideSingleLine() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
-    DecideSingleLineFrame(SingleLineParamsOf(state),
+    DecideSingleLineFrame(state.params.singleLine,
                           SingleLineRows{a.KeyLevel, a.KeyBend, a.NoteLevel, a.KeyEnabled},
                           a.singleLine, currentSlot(a));
 }
@@ -211,13 +211,13 @@ void DecideSingleLine() {
 void NameChord() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
-    NameRingChord(ChordNamingParamsOf(state), a.history, a.slot, a.pitchClassTotals,
+    NameRingChord(state.params.chordNaming, a.history, a.slot, a.pitchClassTotals,
                   state.status.chordText);
 }
 
 void StartNoteTracker() {
     RunState& state = run();
-    StartTracker(TrackerParamsOf(state), state.analysis.tracker);
+    StartTracker(state.params.tracker, state.analysis.tracker);
 }
 
 void TrackSlot() {
@@ -231,13 +231,13 @@ void TrackSlot() {
     frame.chordText = state.status.chordText;
     TrackerReport report = reportOf(state.status);
     InstalledSink sink;
-    TrackFrame(TrackerParamsOf(state), frame, a.tracker, report, sink);
+    TrackFrame(state.params.tracker, frame, a.tracker, report, sink);
     keepReport(report, state.status);
 }
 
 bool TrackerIdle() {
     const RunState& state = run();
-    return TrackerIsIdle(TrackerParamsOf(state), state.analysis.tracker, state.status.chordText);
+    return TrackerIsIdle(state.params.tracker, state.analysis.tracker, state.status.chordText);
 }
 
 int TailFrameCount() {

@@ -53,16 +53,17 @@ bool ReadWaveHeader() {
 int ReadBlock(int64_t position) {
     RunState& state = run();
     const std::span<int> samples(state.analysis.samples.data(), size_t(state.geo.blockLength) + 1);
-    const int peak = ReadFileBlock(state.files.audio.get(), BlockLayoutOf(state), position,
+    const int peak = ReadFileBlock(state.files.audio.get(), state.params.blockLayout, position,
                                    state.loop.readBuffer, samples);
-    ScaleBlock(samples, peak, BlockScalingOf(state), state.loop.compressorHistory);
+    ScaleBlock(samples, peak, state.params.blockScaling, state.loop.compressorHistory);
     return peak;
 }
 
 int ReadLiveBlock() {
     RunState& state = run();
     const int peak = ReadLiveSamples();
-    BlockScaling scaling = BlockScalingOf(state);
+    BlockScaling scaling = state.params.blockScaling;
+    scaling.inputThreshold = state.loop.inputThreshold;  // the threshold command may have moved it
     scaling.normaliser = 1;  // live frames are scaled only by the compressor
     ScaleBlock(std::span<int>(state.analysis.samples.data(), size_t(state.geo.blockLength) + 1),
                peak, scaling, state.loop.compressorHistory);

@@ -11,6 +11,7 @@
 #include "driver/live_devices.h"
 #include "driver/midi_output.h"
 #include "driver/run_setup.h"
+#include "driver/stage_params.h"
 #include "driver/status_cadence.h"
 #include "driver/status_report.h"
 #include "driver/stop_request.h"
@@ -133,7 +134,7 @@ void advanceHop(RunState& state, double& h) {
 void classifyBlock(RunState& state, int peak) {
     const ProjectSettings& s = state.settings;
     LoopState& loop = state.loop;
-    const int threshold = s.InputThreshold;
+    const int threshold = loop.inputThreshold;
     const bool pausedOut = s.PauseBetweenNotes == 1 && loop.previousPeak > threshold;
     if (!state.geo.singleKeyMode) {
         if (peak <= threshold || pausedOut) {
@@ -178,6 +179,8 @@ void setUpAnalysis() {
 
     allocate(state.analysis.samples, size_t(g.sampleBufferLength), memory_detail::kRunBuffers);
     BuildResonatorBank();
+    BuildHarmonicTable();
+    ReserveFramePlanes(state.analysis.samples, state.analysis.bank.framePlanes);
     if (!g.liveRun) {
         const int64_t blocks = g.singleKeyMode ? 3 : 1;
         allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1),
@@ -187,8 +190,11 @@ void setUpAnalysis() {
 
     state.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
+    state.loop.inputThreshold = s.InputThreshold;
 
-    BuildHarmonicTable();
+    // The project is settled: each stage's parameters are built once, before the first event.
+    SettleStageParams(state);
+    if (g.liveRun) ReserveLiveFrame(state.live, state.params.liveFrame);
     if (!g.liveRun) CreateMidiFile(state);
     sendStartControllers(state);
 
@@ -211,44 +217,50 @@ void pollCommandFile() {
         state.stoppedFromOutside = true;
         FinishRun(outcome::kCancelled);
     }
-    auto command = TakeCommand(state.files.commandPath);
+    auto command = TakeCommand(state.files.command);
     if (!command) return;
     switch (command->code) {
         case KVX_COMMAND_CANCEL:
             FinishRun(outcome::kCancelled);
             break;
         case KVX_COMMAND_THRESHOLD:
-            if (state.geo.liveRun) {
-                state.settings.InputThreshold = std::min(32767, 2 * state.loop.lastPeak);
-            }
+            if (state.geo.liveRun)
+                state.loop.inputThreshold = std::min(32767, 2 * state.loop.lastPeak);
             break;
         case KVX_COMMAND_PATCH:
-            if (state.geo.liveRun && command->argument) {
-                state.geo.partProgram = std::clamp(*command->argument, 0, 127);
-                SendLiveProgram(state.geo.partProgram);
-            }
+            // The program goes to the device at once; nothing later reads it back.
+            if (state.geo.liveRun && command->argument)
+                SendLiveProgram(std::clamp(*command->argument, 0, 127));
             break;
         default:
             break;
     }
 }
 
-void runBlockLoop() {
+BlockPosition FirstBlock() {
+    return {run().geo.startByte, 0};
+}
+
+void AnalyseBlock(BlockPosition& at) {
     RunState& state = run();
     const Geometry& g = state.geo;
     AnalysisState& a = state.analysis;
+    if (a.slot == -1) std::fill(a.beatLengths.begin(), a.beatLengths.end(), 0);
+    a.slot += 1;
+    const int peak = ReadBlock(at.byte);
+    state.loop.peaks[size_t(a.slot)] = peak;
+    classifyBlock(state, peak);
+    advanceHop(state, at.hop);
+    at.byte = g.startByte + g.bytesPerFrame * int64_t(roundHalfUp(at.hop));
+    if (a.slot + 1 >= g.slotCount) flushRing(state, a.slot);
+}
+
+void runBlockLoop() {
+    RunState& state = run();
+    const Geometry& g = state.geo;
     StatusCadence cadence(wholeSeconds());
-    int64_t p = g.startByte;
-    double h = 0;
-    while (p < g.endByte) {
-        if (a.slot == -1) std::fill(a.beatLengths.begin(), a.beatLengths.end(), 0);
-        a.slot += 1;
-        const int peak = ReadBlock(p);
-        state.loop.peaks[size_t(a.slot)] = peak;
-        classifyBlock(state, peak);
-        advanceHop(state, h);
-        p = g.startByte + g.bytesPerFrame * int64_t(roundHalfUp(h));
-        if (a.slot + 1 >= g.slotCount) flushRing(state, a.slot);
+    for (BlockPosition at = FirstBlock(); at.byte < g.endByte;) {
+        AnalyseBlock(at);
         PollCommandFile();
         state.loop.progress += state.loop.progressStep;
         // A tempo file of beats shorter than the project's tempo makes more blocks than the step

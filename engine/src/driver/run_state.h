@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "analysis/analysis_types.h"
+#include "driver/command_file.h"
+#include "driver/stage_params.h"
 #include "file_handle.h"
 #include "live/live_state.h"
 #include "midi/midi_file_writer.h"
@@ -28,7 +30,7 @@ namespace velt::engine {
 // Paths from the command line and the project, and the files the run holds open.
 struct RunFiles {
     StatusFileState status;  // the status file: its path and, during the run, the open file
-    std::string commandPath;
+    CommandFile command;
     std::string midiPath;  // the output this run writes
     FileHandle audio;
     FileHandle tempo;
@@ -44,6 +46,7 @@ struct LoopState {
     int lastPeak = 0;            // peak of the last block read (live threshold command)
     std::array<int, 15> compressorHistory{};  // block peaks, newest first
     std::vector<unsigned char> readBuffer;
+    int inputThreshold = 0;  // the settings' InputThreshold; a live run's threshold command sets it
     bool tempoWordsDone = false;  // an end word or the end of the tempo file was read
     int blockInBeat = 0;          // tempo file: blocks of the current beat so far
     int beatWord = 0;             // tempo file: the current beat length in ms
@@ -54,6 +57,7 @@ struct RunState {
     Geometry geo;
     StatusValues status;
     AnalysisState analysis;
+    StageParams params;  // built once at set-up (SettleStageParams)
     RunFiles files;
     LoopState loop;
     std::optional<MidiFileWriter> midi;  // a file run's MIDI file, from the set-up on
