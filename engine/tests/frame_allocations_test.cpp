@@ -108,7 +108,7 @@ TEST(FrameAllocations, NoneOnTheFramePathOfASetUpRun) {
         long allocations = 0;
         {
             AllocationCount counting;
-            for (BlockPosition at = FirstBlock(); at.byte < run().geo.endByte; ++frames) {
+            for (BlockPosition at = FirstBlock(); at.byte < run().geo().endByte; ++frames) {
                 AnalyseBlock(at);
                 PollCommandFile();
             }

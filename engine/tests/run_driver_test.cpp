@@ -224,7 +224,7 @@ TEST(BlockLoop, RunsOverTheTimeRange) {
         outcome = o;
     }
     ASSERT_EQ(outcome.type, 0);
-    const Geometry& g = run().geo;
+    const Geometry& g = run().geo();
     // 2 s of a 11025-sample hop: blocks at 0, 11025, ..., 77175 samples after the start: 8.
     EXPECT_DOUBLE_EQ(g.hopSamples, 11025);
     const float step = float(100 * g.hopBytes / (double(g.endByte - g.startByte) + g.hopBytes));
@@ -245,7 +245,7 @@ TEST(BlockLoop, BlocksAreScaledByTheNormaliserOfTheAnalysedRange) {
     } catch (const RunOutcome& outcome) {
         FAIL() << "set-up ended with " << outcome.type << "." << outcome.detail;
     }
-    const Geometry& g = run().geo;
+    const Geometry& g = run().geo();
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(wav.c_str(), "rb"),
                                                          &std::fclose);
     ASSERT_TRUE(file);

@@ -22,11 +22,11 @@ LiveSink liveSink;  // stateless: the devices are in run().live
 }  // namespace
 
 LivePart LivePartOf(const RunState& state) {
-    return {state.geo.partChannel, state.geo.partProgram};
+    return {state.geo().partChannel, state.geo().partProgram};
 }
 
 LiveFrameLayout LiveFrameLayoutOf(const RunState& state) {
-    return {state.geo.blockLength, state.geo.filterInUse};
+    return {state.geo().blockLength, state.geo().filterInUse};
 }
 
 int OpenLiveInput(int device) {

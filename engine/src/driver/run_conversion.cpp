@@ -44,7 +44,7 @@ void allocate(Buffer& buffer, size_t size, int detail) {
 
 void clearKeyMeasurements(RunState& state) {
     AnalysisState& a = state.analysis;
-    for (int k = state.settings.KeyMin; k <= state.settings.KeyMax; ++k) {
+    for (int k = state.settings().KeyMin; k <= state.settings().KeyMax; ++k) {
         a.KeyLevel[size_t(k)] = 0;
         a.KeyBend[size_t(k)] = 0;
         a.NoteLevel[size_t(k)] = 0;
@@ -52,8 +52,8 @@ void clearKeyMeasurements(RunState& state) {
 }
 
 void sendStartControllers(const RunState& state) {
-    if (!state.geo.partActive) return;
-    const int channel = state.geo.partChannel;
+    if (!state.geo().partActive) return;
+    const int channel = state.geo().partChannel;
     int delta = 0;
     auto control = [&](int controller, int value) {
         EmitMidiEvent(delta, 0xB0, controller, value, channel);
@@ -62,12 +62,12 @@ void sendStartControllers(const RunState& state) {
     control(101, 0);
     control(100, 2);
     control(6, 64);
-    const int cents = int(1200 * std::log2(state.settings.ReferencePitch / 440) + 8192.5);
+    const int cents = int(1200 * std::log2(state.settings().ReferencePitch / 440) + 8192.5);
     control(101, 0);
     control(100, 1);
     control(6, cents / 128);
     control(38, cents % 128);
-    if (state.settings.PitchBend == 1) {
+    if (state.settings().PitchBend == 1) {
         control(101, 0);
         control(100, 0);
         control(6, 2);
@@ -85,7 +85,7 @@ int readTempoWord(std::FILE* file) {
 
 // Advances the cumulative hop h after the block of the current slot.
 void advanceHop(RunState& state, double& h) {
-    const Geometry& g = state.geo;
+    const Geometry& g = state.geo();
     LoopState& loop = state.loop;
     std::FILE* tempo = state.files.tempo.get();
     if (tempo == nullptr || loop.tempoWordsDone) {
@@ -132,11 +132,11 @@ void advanceHop(RunState& state, double& h) {
 }
 
 void classifyBlock(RunState& state, int peak) {
-    const ProjectSettings& s = state.settings;
+    const ProjectSettings& s = state.settings();
     LoopState& loop = state.loop;
     const int threshold = loop.inputThreshold;
     const bool pausedOut = s.PauseBetweenNotes == 1 && loop.previousPeak > threshold;
-    if (!state.geo.singleKeyMode) {
+    if (!state.geo().singleKeyMode) {
         if (peak <= threshold || pausedOut) {
             clearKeyMeasurements(state);
         } else {
@@ -174,8 +174,9 @@ void flushRing(RunState& state, int last) {
 
 void setUpAnalysis() {
     RunState& state = run();
-    const Geometry& g = state.geo;
-    const ProjectSettings& s = state.settings;
+    RunSetUp setUp(state);
+    const Geometry& g = state.geo();
+    const ProjectSettings& s = state.settings();
 
     allocate(state.analysis.samples, size_t(g.sampleBufferLength), memory_detail::kRunBuffers);
     BuildResonatorBank();
@@ -188,7 +189,7 @@ void setUpAnalysis() {
     }
     allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 
-    state.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
+    setUp.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
     state.loop.inputThreshold = s.InputThreshold;
 
@@ -224,12 +225,12 @@ void pollCommandFile() {
             FinishRun(outcome::kCancelled);
             break;
         case KVX_COMMAND_THRESHOLD:
-            if (state.geo.liveRun)
+            if (state.geo().liveRun)
                 state.loop.inputThreshold = std::min(32767, 2 * state.loop.lastPeak);
             break;
         case KVX_COMMAND_PATCH:
             // The program goes to the device at once; nothing later reads it back.
-            if (state.geo.liveRun && command->argument)
+            if (state.geo().liveRun && command->argument)
                 SendLiveProgram(std::clamp(*command->argument, 0, 127));
             break;
         default:
@@ -238,12 +239,12 @@ void pollCommandFile() {
 }
 
 BlockPosition FirstBlock() {
-    return {run().geo.startByte, 0};
+    return {run().geo().startByte, 0};
 }
 
 void AnalyseBlock(BlockPosition& at) {
     RunState& state = run();
-    const Geometry& g = state.geo;
+    const Geometry& g = state.geo();
     AnalysisState& a = state.analysis;
     if (a.slot == -1) std::fill(a.beatLengths.begin(), a.beatLengths.end(), 0);
     a.slot += 1;
@@ -257,7 +258,7 @@ void AnalyseBlock(BlockPosition& at) {
 
 void runBlockLoop() {
     RunState& state = run();
-    const Geometry& g = state.geo;
+    const Geometry& g = state.geo();
     StatusCadence cadence(wholeSeconds());
     for (BlockPosition at = FirstBlock(); at.byte < g.endByte;) {
         AnalyseBlock(at);
@@ -307,7 +308,7 @@ RunOutcome RunConversion(const std::string& projectPath) {
         try {
             ReadProject(projectPath);
             SetUpAnalysis();
-            if (run().geo.liveRun) {
+            if (run().geo().liveRun) {
                 RunLiveLoop();
             } else {
                 RunBlockLoop();

@@ -52,9 +52,14 @@ struct LoopState {
     int beatWord = 0;             // tempo file: the current beat length in ms
 };
 
+class RunSetUp;
+
 struct RunState {
-    ProjectSettings settings;
-    Geometry geo;
+    // The project as the set-up settled it: read-only for the rest of the run (only a RunSetUp
+    // writes them).
+    const ProjectSettings& settings() const { return settings_; }
+    const Geometry& geo() const { return geo_; }
+
     StatusValues status;
     AnalysisState analysis;
     StageParams params;  // built once at set-up (SettleStageParams)
@@ -66,6 +71,23 @@ struct RunState {
     bool finishing = false;              // the finish has begun
     bool stoppedFromOutside = false;     // a signal or the loss of the starter ends the run: it
                                          // ends as a cancel, but a file run places no file
+
+  private:
+    friend class RunSetUp;
+    ProjectSettings settings_;
+    Geometry geo_;
+};
+
+// The set-up's write access to the run's settings and geometry. Only the set-up makes one
+// (ReadProject, SetUpAnalysis) and hands it to the steps that read and derive the project; every
+// later step sees RunState::settings() and geo() alone, so nothing after the set-up can change
+// what the stage parameters were built from.
+class RunSetUp {
+  public:
+    explicit RunSetUp(RunState& run) : state(run), settings(run.settings_), geo(run.geo_) {}
+    RunState& state;
+    ProjectSettings& settings;
+    Geometry& geo;
 };
 
 // The one run of this process.

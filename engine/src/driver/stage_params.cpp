@@ -20,7 +20,7 @@ void SettleStageParams(RunState& state) {
     p.chordNaming = ChordNamingParamsOf(state);
     p.tracker = TrackerParamsOf(state);
     p.noteMapping = NoteMappingParamsOf(state);
-    if (state.geo.filterInUse) PrepareFilterMatching(p.filterMatch, state.analysis.filter);
+    if (state.geo().filterInUse) PrepareFilterMatching(p.filterMatch, state.analysis.filter);
 }
 
 }  // namespace velt::engine
