@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
@@ -53,7 +54,7 @@ frmDrum::frmDrum() : Form("frmDrum") {
 void frmDrum::design() {
     setCaption(kTitle);
     Move(0, 0, 12360, 6600);
-    setHelpContextID(990);
+    setHelpContextID(help_topic::DrumKitEditorWindow);
 
     fraDrums.Move(120, 120, 12120, 5100);
     fraDrums.setCaption("Select which drums to include in the kit");
@@ -133,7 +134,8 @@ std::string frmDrum::GetDrumList() {
     for (int i = 0; i < kNotes; ++i)
         if (chkDrum(i).Value() == 1) notes.push_back(i + kDrumNoteMin);
     if (notes.empty()) {
-        ShowMessage("Drum kit must contain at least one drum.", ui::Exclamation, kTitle, 990);
+        ShowMessage("Drum kit must contain at least one drum.", ui::Exclamation, kTitle,
+                    help_topic::DrumKitEditorWindow);
         return "";
     }
     return FormatDrumList(notes);
@@ -247,7 +249,7 @@ void frmDrum::cmdCancel_Click() {
 }
 
 void frmDrum::cmdHelp_Click() {
-    ShowHelpTopic(990);
+    ShowHelpTopic(help_topic::DrumKitEditorWindow);
 }
 
 void frmDrum::cmdLoad_Click() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/note_names.h"
@@ -178,7 +179,7 @@ void frmEns::designRow(int row, ui::Control& container, double top) {
 void frmEns::design() {
     setCaption(kTitle);
     Move(0, 0, 10800, 7500);
-    setHelpContextID(194);
+    setHelpContextID(help_topic::EnsembleEditorWindow);
 
     lblHeader.Move(120, 330, 10200, 255);
     lblHeader.setCaption(
@@ -528,7 +529,7 @@ void frmEns::txtKeyMin_LostFocus(int Index) {
     frmProperties& dialog = settings();
     const int n = KeyToVal(txtKeyMin(Index).Text());
     if (n == -1) {
-        ShowMessage("Invalid Low Note.", ui::Exclamation, kTitle, 95);
+        ShowMessage("Invalid Low Note.", ui::Exclamation, kTitle, help_topic::InvalidLowNote);
         txtKeyMin(Index).SetFocus();
         return;
     }
@@ -550,7 +551,7 @@ void frmEns::txtKeyMax_LostFocus(int Index) {
     frmProperties& dialog = settings();
     const int n = KeyToVal(txtKeyMax(Index).Text());
     if (n == -1) {
-        ShowMessage("Invalid High Note.", ui::Exclamation, kTitle, 96);
+        ShowMessage("Invalid High Note.", ui::Exclamation, kTitle, help_topic::InvalidHighNote);
         txtKeyMax(Index).SetFocus();
         return;
     }
@@ -718,7 +719,7 @@ void frmEns::AllocateChannels() {
     if (shortage) {
         ShowMessage(
             "Not enough MIDI channels available for Rerar Odaduza. Some channels have been muted.",
-            ui::Exclamation, kShortageTitle, 194);
+            ui::Exclamation, kShortageTitle, help_topic::EnsembleEditorWindow);
     }
     allocating_ = false;
 }
@@ -907,7 +908,7 @@ void frmEns::cmdCancel_Click() {
 }
 
 void frmEns::cmdHelp_Click() {
-    ShowHelpTopic(194);
+    ShowHelpTopic(help_topic::EnsembleEditorWindow);
 }
 
 }  // namespace velt::desk

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
@@ -29,8 +30,6 @@ constexpr const char* kCompleted = "Completed Transfer";
 constexpr int kStatusTickMs = 500;
 constexpr int kEventTickMs = 100;
 constexpr long kStallTicks = 8;
-constexpr long kHelpTopic = 200;
-constexpr long kMixerHelp = 146;
 constexpr long kSaveFlags = 2054;  // overwrite prompt, hide read-only, path must exist
 
 std::string twoDigits(long n) {
@@ -519,11 +518,11 @@ void frmCD::mmCD_EjectClick(int& Cancel) {
 void frmCD::cmdMixer_Click() {
     Global& g = G();
     if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
+        ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", help_topic::Mixer);
 }
 
 void frmCD::cmdHelp_Click() {
-    ShowHelpTopic(kHelpTopic);
+    ShowHelpTopic(help_topic::CdTransferWindow);
 }
 
 void frmCD::cmdOK_Click() {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/decode_files.h"
 #include "desk/core/shared/message.h"
 #include "platform/process/process.h"
@@ -15,8 +16,6 @@ namespace velt::desk {
 namespace {
 
 constexpr int kTickMs = 500;
-constexpr long kRunHelp = 169;
-constexpr long kDecodeHelp = 170;
 
 }  // namespace
 
@@ -54,7 +53,8 @@ void frmMP3::Form_Load() {
         program, {program, g.SourceAudioFile, DecodeFile, StatusFile}, SIGKILL);
     if (!task) {
         // Missing or not runnable: either way there is no decoder to wait for.
-        ShowMessage("Unable to run decoder.", ui::Critical, "Converter", kRunHelp);
+        ShowMessage("Unable to run decoder.", ui::Critical, "Converter",
+                    help_topic::DecoderMissing);
         unload();
         return;
     }
@@ -79,7 +79,7 @@ bool frmMP3::handleLine(const std::string& line) {
             tmrStatus.setEnabled(false);
             // "DONE" without its file: no decode to hand over.
             ShowMessage("Unable to run decoder: Decoder failure.", ui::Critical, "Converter",
-                        kRunHelp);
+                        help_topic::DecoderMissing);
         } else {
             G().WaveReady = true;
         }
@@ -91,7 +91,7 @@ bool frmMP3::handleLine(const std::string& line) {
         // The line from six characters before "ERROR" on: the whole line as the decoder writes it.
         tmrStatus.setEnabled(false);
         ShowMessage(line.substr(error >= 6 ? error - 6 : 0), ui::Critical, "Decode Error",
-                    kDecodeHelp);
+                    help_topic::DecodeError);
         unload();
         return true;
     }
@@ -106,7 +106,8 @@ void frmMP3::CheckDecoder() {
     std::optional<std::string> line = ReadFirstLine(StatusFile);
     if (line && handleLine(*line)) return;
     tmrStatus.setEnabled(false);
-    ShowMessage("Unable to run decoder: Decoder failure.", ui::Critical, "Converter", kRunHelp);
+    ShowMessage("Unable to run decoder: Decoder failure.", ui::Critical, "Converter",
+                help_topic::DecoderMissing);
     unload();
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/core/shared/decode_files.h"
 #include "desk/core/shared/file_lists.h"
@@ -25,9 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kModePlaying = 526;
-constexpr long kOpenHelp = 97;
-constexpr long kMixerHelp = 146;
-constexpr long kHelpTopic = 207;
 
 bool copyFile(const std::string& from, const std::string& to) {
     std::error_code ec;
@@ -247,12 +245,14 @@ void frmPlayer::OpenDevices() {
     if (selected(BothInSync) || selected(AudioOnly)) {
         mmAudio.setCommand("Open");
         if (mmAudio.Error() != 0)
-            ShowMessage(mmAudio.ErrorMessage(), ui::Exclamation, "Open Audio", kOpenHelp);
+            ShowMessage(mmAudio.ErrorMessage(), ui::Exclamation, "Open Audio",
+                        help_topic::MidiAndAudioDeviceErrors);
     }
     if (selected(BothInSync) || selected(MidiOnly)) {
         mmMidi.setCommand("Open");
         if (mmMidi.Error() != 0)
-            ShowMessage(mmMidi.ErrorMessage(), ui::Exclamation, "Open MIDI", kOpenHelp);
+            ShowMessage(mmMidi.ErrorMessage(), ui::Exclamation, "Open MIDI",
+                        help_topic::MidiAndAudioDeviceErrors);
     }
     int cancel = 0;
     mmControl_PlayClick(cancel);
@@ -409,11 +409,11 @@ void frmPlayer::cmdMidiEdit_Click() {
 void frmPlayer::cmdVolume_Click() {
     Global& g = G();
     if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", kMixerHelp);
+        ShowMessage("Unable to open Mixer.", ui::Critical, "Playback Mixer", help_topic::Mixer);
 }
 
 void frmPlayer::cmdHelp_Click() {
-    ShowHelpTopic(kHelpTopic);
+    ShowHelpTopic(help_topic::PlayerWindow);
 }
 
 void frmPlayer::cmdClose_Click() {

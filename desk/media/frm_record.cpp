@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
@@ -407,7 +408,7 @@ void frmRecord::cmdOK_Click() {
 }
 
 void frmRecord::cmdHelp_Click() {
-    ShowHelpTopic(125);
+    ShowHelpTopic(help_topic::RecorderWindow);
 }
 
 void frmRecord::cmdDevice_Click() {
@@ -425,7 +426,7 @@ void frmRecord::cmdCDPlayer_Click() {
         "Transfer is incompatible with your CD drive.",
         ui::Information, "CD Player");
     if (!DeskShell().startProgram({g.CDPlayer}, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open CD Player.", ui::Critical, "CD Player", 144);
+        ShowMessage("Unable to open CD Player.", ui::Critical, "CD Player", help_topic::CdPlayer);
 }
 
 }  // namespace velt::desk

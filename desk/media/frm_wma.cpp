@@ -1,13 +1,13 @@
 #include "desk/media/frm_wma.h"
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 
 namespace velt::desk {
 
 namespace {
 constexpr int kWatchdogMs = 250;
-constexpr long kNotDecodedHelp = 215;
 }  // namespace
 
 frmWMA::frmWMA(std::unique_ptr<platform::outside::DecoderControl> control)
@@ -42,7 +42,7 @@ void frmWMA::WMADecoder_Progress(double percent) {
         G().WaveReady = true;
     else
         ShowMessage("Error: Unable to decode WMA file. Click Help button for more information.",
-                    ui::Critical, "Decode Error", kNotDecodedHelp);
+                    ui::Critical, "Decode Error", help_topic::WmaDecoding);
     unload();
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/audio_input.h"
 #include "desk/core/shared/message.h"
 #include "desk/media/frm_record.h"
@@ -27,14 +28,15 @@ void frmRecord::OpenLevelMeter() {
     if (tmrLevel.Enabled()) return;
     AudioInput& input = Audio();
     if (!input.meterAvailable()) {
-        ShowMessage("Unable to monitor recording level.", ui::Exclamation, "Level Error", 171);
+        ShowMessage("Unable to monitor recording level.", ui::Exclamation, "Level Error",
+                    help_topic::LevelMeter);
         fraLevel.setEnabled(false);
         return;
     }
     const int32_t result = input.meterOpen(-1);
     if (result != 0) {
         ShowMessage("ERROR " + std::to_string(result) + ": Unable to open audio device.",
-                    ui::Critical, "Level Error", 172);
+                    ui::Critical, "Level Error", help_topic::DeviceAndFileErrors);
         fraLevel.setEnabled(false);
         return;
     }

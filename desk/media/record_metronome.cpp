@@ -3,6 +3,7 @@
 // light, all on one 1 ms timer that compares the multimedia clock itself and handles at most one
 // beat per tick (a late tick plays one beat; the next tick the overdue one).
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
@@ -10,7 +11,6 @@
 #include "desk/instruments/frm_ens.h"
 #include "desk/media/frm_record.h"
 #include "platform/clock/mm_time.h"
-#include "platform/midi_out/midi_out.h"
 
 namespace velt::desk {
 
@@ -71,11 +71,9 @@ void frmRecord::StartMetronome() {
     Global& g = G();
     beatPeriod_ = 60000.0f / RecordTempo;
     if (recordState_ != "Play") {
-        int32_t handle = 0;
-        g.MidiResult = platform::midi_out::open(handle, g.MidiDevice);
-        g.hMidiOut = handle;
-        if (g.MidiResult != 0) {
-            ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome", 97);
+        if (OpenTestTonePort(g.MidiDevice) != 0) {
+            ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Metronome",
+                        help_topic::MidiAndAudioDeviceErrors);
             return;
         }
         midiPortOpen_ = true;
@@ -94,13 +92,10 @@ void frmRecord::StartMetronome() {
 }
 
 void frmRecord::StopMetronome() {
-    Global& g = G();
     if (metronomePeriodHeld_) platform::timeEndPeriod(1);
     metronomePeriodHeld_ = false;
     if (midiPortOpen_) {
-        g.MidiResult = platform::midi_out::reset(g.hMidiOut);
-        g.MidiResult = platform::midi_out::close(g.hMidiOut);
-        g.hMidiOut = 0;
+        EndTestTone();
         midiPortOpen_ = false;
     }
     cmdTest.setCaption("&Test");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/media/frm_record.h"
@@ -76,7 +77,7 @@ bool frmRecord::command(const std::string& text, const std::string& step) {
     if (lastMciResult_ == 0) return true;
     std::string message;
     platform::mci::mciGetErrorString(lastMciResult_, message);
-    ShowMessage(message, ui::Exclamation, step, 97);
+    ShowMessage(message, ui::Exclamation, step, help_topic::MidiAndAudioDeviceErrors);
     return false;
 }
 

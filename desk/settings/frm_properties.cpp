@@ -1,5 +1,10 @@
+// The settings dialog's form: its controls wired to their handlers and laid out on the five tabs.
+// Each tab's handlers, its part of loading and its part of Apply are in audio_tab.cpp,
+// pitch_tab.cpp, timing_tab.cpp, dynamics_tab.cpp and midi_tab.cpp; what the whole dialog does
+// (Form_Load's order, Apply, OK, Cancel, Help) is in properties_dialog.cpp.
 #include "desk/settings/frm_properties.h"
 
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/gauge_face.h"
 
 namespace velt::desk {
@@ -15,146 +20,23 @@ frmProperties::frmProperties() : Form("frmProperties") {
 }
 
 void frmProperties::wire() {
+    tabProperties.Click = [this](int previous) { tabProperties_Click(previous); };
     cmdOK.Click = [this] { cmdOK_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
     cmdApply.Click = [this] { cmdApply_Click(); };
     cmdHelp.Click = [this] { cmdHelp_Click(); };
-    cmdGainZero.Click = [this] { cmdGainZero_Click(); };
     tmrMidi.Tick = [this] { tmrMidi_Timer(); };
-    tabProperties.Click = [this](int previous) { tabProperties_Click(previous); };
-
-    cboAudioFile.Click = [this] { cboAudioFile_Click(); };
-    cboAudioFile.Change = [this] { cboAudioFile_Change(); };
-    cboAudioFile.KeyPress = [this](int& k) { cboAudioFile_KeyPress(k); };
-    cboMidiFile.Click = [this] { cboMidiFile_Click(); };
-    cboMidiFile.Change = [this] { cboMidiFile_Change(); };
-    cboMidiFile.KeyPress = [this](int& k) { cboMidiFile_KeyPress(k); };
-    cmdWaveBrowse.Click = [this] { cmdWaveBrowse_Click(); };
-    cmdWaveEdit.Click = [this] { cmdWaveEdit_Click(); };
-    cmdMidiBrowse.Click = [this] { cmdMidiBrowse_Click(); };
-    cmdMidiEdit.Click = [this] { cmdMidiEdit_Click(); };
-
-    cboCCBright.Click = [this] { cboCCBright_Click(); };
-    cboCCVolume.Click = [this] { cboCCVolume_Click(); };
-    cboChordRes.Click = [this] { cboChordRes_Click(); };
-    cboRes.Click = [this] { cboRes_Click(); };
-    cboTimeDenom.Click = [this] { cboTimeDenom_Click(); };
-    cboKey.Click = [this] { cboKey_Click(); };
-    cboMidiPatch.Click = [this] { cboMidiPatch_Click(); };
-    chkAGC.Click = [this] { chkAGC_Click(); };
-    chkAutoDetectNote.Click = [this] { chkAutoDetectNote_Click(); };
-    chkConstrain.Click = [this] { chkConstrain_Click(); };
-    chkPitchBend.Click = [this] { chkPitchBend_Click(); };
-    chkTrackTempo.Click = [this] { chkTrackTempo_Click(); };
-    chkVelocityOff.Click = [this] { chkVelocityOff_Click(); };
-    chkVelocityOn.Click = [this] { chkVelocityOn_Click(); };
-    chkAutoTiming.Click = [this] { chkAutoTiming_Click(); };
-    chkEntireRange.Click = [this] { chkEntireRange_Click(); };
-    chkTempoDetect.Click = [this] { chkTempoDetect_Click(); };
-    optMajorMinor.on(&ui::OptionButton::Click, [this](int i) { optMajorMinor_Click(i); });
-    optBeatDetect.on(&ui::OptionButton::Click, [this](int i) { optBeatDetect_Click(i); });
-    optFilter.on(&ui::OptionButton::Click, [this](int i) { optFilter_Click(i); });
-    optStereo.on(&ui::OptionButton::Click, [this](int i) { optStereo_Click(i); });
-    cmdsndKey.Click = [this] { cmdsndKey_Click(); };
-    cmdsndKeyMax.Click = [this] { cmdsndKeyMax_Click(); };
-    cmdsndKeyMin.Click = [this] { cmdsndKeyMin_Click(); };
-    cmdsndFilter.Click = [this] { cmdsndFilter_Click(); };
-    cmdSpeedZero.Click = [this] { cmdSpeedZero_Click(); };
-    cmdStereoPanZero.Click = [this] { cmdStereoPanZero_Click(); };
-    cmdPlay.Click = [this] { cmdPlay_Click(); };
-    cmdStop.Click = [this] { cmdStop_Click(); };
-    cmdTempoTapper.Click = [this] { cmdTempoTapper_Click(); };
-    MMControl.Done = [this](int code) { MMControl_Done(code); };
-    cmdCD.Click = [this] { cmdCD_Click(); };
-    cmdRecord.Click = [this] { cmdRecord_Click(); };
-    cmdPatchMapBrowse.Click = [this] { cmdPatchMapBrowse_Click(); };
-    cmdPatchMapEdit.Click = [this] { cmdPatchMapEdit_Click(); };
-    cmdDrumKitEdit.Click = [this] { cmdDrumKitEdit_Click(); };
-
-    // The numeric boxes: Change, GotFocus, KeyPress, LostFocus.
-    txtHalfSteps.Change = [this] { txtHalfSteps_Change(); };
-    txtHalfSteps.GotFocus = [this] { txtHalfSteps_GotFocus(); };
-    txtHalfSteps.KeyPress = [this](int& k) { txtHalfSteps_KeyPress(k); };
-    txtHalfSteps.LostFocus = [this] { txtHalfSteps_LostFocus(); };
-    txtOctaves.Change = [this] { txtOctaves_Change(); };
-    txtOctaves.GotFocus = [this] { txtOctaves_GotFocus(); };
-    txtOctaves.KeyPress = [this](int& k) { txtOctaves_KeyPress(k); };
-    txtOctaves.LostFocus = [this] { txtOctaves_LostFocus(); };
-    txtPitchMode.Change = [this] { txtPitchMode_Change(); };
-    txtPitchMode.GotFocus = [this] { txtPitchMode_GotFocus(); };
-    txtPitchMode.KeyPress = [this](int& k) { txtPitchMode_KeyPress(k); };
-    txtPitchMode.LostFocus = [this] { txtPitchMode_LostFocus(); };
-    txtReferencePitch.Change = [this] { txtReferencePitch_Change(); };
-    txtReferencePitch.GotFocus = [this] { txtReferencePitch_GotFocus(); };
-    txtReferencePitch.KeyPress = [this](int& k) { txtReferencePitch_KeyPress(k); };
-    txtReferencePitch.LostFocus = [this] { txtReferencePitch_LostFocus(); };
-    txtSpeed.Change = [this] { txtSpeed_Change(); };
-    txtSpeed.GotFocus = [this] { txtSpeed_GotFocus(); };
-    txtSpeed.KeyPress = [this](int& k) { txtSpeed_KeyPress(k); };
-    txtSpeed.LostFocus = [this] { txtSpeed_LostFocus(); };
-    txtTempo.Change = [this] { txtTempo_Change(); };
-    txtTempo.GotFocus = [this] { txtTempo_GotFocus(); };
-    txtTempo.KeyPress = [this](int& k) { txtTempo_KeyPress(k); };
-    txtTempo.LostFocus = [this] { txtTempo_LostFocus(); };
-    txtTimeNum.Change = [this] { txtTimeNum_Change(); };
-    txtTimeNum.GotFocus = [this] { txtTimeNum_GotFocus(); };
-    txtTimeNum.KeyPress = [this](int& k) { txtTimeNum_KeyPress(k); };
-    txtTimeNum.LostFocus = [this] { txtTimeNum_LostFocus(); };
-    txtKeyMax.Change = [this] { txtKeyMax_Change(); };
-    txtKeyMax.GotFocus = [this] { txtKeyMax_GotFocus(); };
-    txtKeyMax.LostFocus = [this] { txtKeyMax_LostFocus(); };
-    txtKeyMin.Change = [this] { txtKeyMin_Change(); };
-    txtKeyMin.GotFocus = [this] { txtKeyMin_GotFocus(); };
-    txtKeyMin.LostFocus = [this] { txtKeyMin_LostFocus(); };
-    txtStartPoint.Change = [this] { txtStartPoint_Change(); };
-    txtStartPoint.GotFocus = [this] { txtStartPoint_GotFocus(); };
-    txtStartPoint.LostFocus = [this] { txtStartPoint_LostFocus(); };
-    txtEndPoint.Change = [this] { txtEndPoint_Change(); };
-    txtEndPoint.GotFocus = [this] { txtEndPoint_GotFocus(); };
-    txtEndPoint.LostFocus = [this] { txtEndPoint_LostFocus(); };
-    txtChannel.Change = [this] { txtChannel_Change(); };
-    txtChannel.GotFocus = [this] { txtChannel_GotFocus(); };
-    txtChannel.KeyPress = [this](int& k) { txtChannel_KeyPress(k); };
-    txtChannel.LostFocus = [this] { txtChannel_LostFocus(); };
-
-    spnStartPoint.DownClick = [this] { spnStartPoint_DownClick(); };
-    spnStartPoint.UpClick = [this] { spnStartPoint_UpClick(); };
-    spnEndPoint.DownClick = [this] { spnEndPoint_DownClick(); };
-    spnEndPoint.UpClick = [this] { spnEndPoint_UpClick(); };
-    spnKeyMin.DownClick = [this] { spnKeyMin_DownClick(); };
-    spnKeyMin.UpClick = [this] { spnKeyMin_UpClick(); };
-    spnKeyMax.DownClick = [this] { spnKeyMax_DownClick(); };
-    spnKeyMax.UpClick = [this] { spnKeyMax_UpClick(); };
-    spnSpeed.DownClick = [this] { spnSpeed_DownClick(); };
-    spnSpeed.UpClick = [this] { spnSpeed_UpClick(); };
-    spnTimeNum.Change = [this] { spnTimeNum_Change(); };
-    spnChannel.DownClick = [this] { spnChannel_DownClick(); };
-    spnChannel.UpClick = [this] { spnChannel_UpClick(); };
-
-    sldGain.Scroll = [this] { sldGain_Scroll(); };
-    sldInputThreshold.Scroll = [this] { sldInputThreshold_Scroll(); };
-    sldOutputThreshold.Scroll = [this] { sldOutputThreshold_Scroll(); };
-    sldStereoPan.Scroll = [this] { sldStereoPan_Scroll(); };
-    sldNoteRange.Scroll = [this] { sldNoteRange_Scroll(); };
-    sldTimeRange.Scroll = [this] { sldTimeRange_Scroll(); };
-    sldNoteRange.MouseDown = [this](int b, int s, double x, double y) {
-        sldNoteRange_MouseDown(b, s, x, y);
-    };
-    sldNoteRange.MouseUp = [this](int b, int s, double x, double y) {
-        sldNoteRange_MouseUp(b, s, x, y);
-    };
-    sldTimeRange.MouseDown = [this](int b, int s, double x, double y) {
-        sldTimeRange_MouseDown(b, s, x, y);
-    };
-    sldTimeRange.MouseUp = [this](int b, int s, double x, double y) {
-        sldTimeRange_MouseUp(b, s, x, y);
-    };
+    wireAudioTab();
+    wirePitchTab();
+    wireTimingTab();
+    wireDynamicsTab();
+    wireMidiTab();
 }
 
 void frmProperties::design() {
     setCaption("Edit Project");
     Move((ui::Screen::Width() - 9000) / 2, (ui::Screen::Height() - 6600) / 2, 9000, 6600);
-    setHelpContextID(33);
+    setHelpContextID(help_topic::ProjectSettingsWindow);
 
     tabProperties.Move(120, 120, 8760, 5760);
     tabProperties.setTabs(5);

@@ -11,6 +11,13 @@
 // The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
 // loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and
 // while WizardRunning is set closing it only hides it.
+//
+// The code is grouped by tab: audio_tab.cpp, pitch_tab.cpp, timing_tab.cpp, dynamics_tab.cpp and
+// midi_tab.cpp each wire that tab's controls and hold its handlers, its part of Form_Load and its
+// part of Apply (the audio file inspection in wave_info.cpp, the tempo tapping in
+// tempo_tapping.cpp). frm_properties.cpp lays the form out; properties_dialog.cpp holds what the
+// dialog does as a whole (Form_Load's order, Apply, OK, Cancel, Help); note_names.cpp the note
+// names and test tones that several tabs and the wizard use.
 #pragma once
 
 #include <array>
@@ -245,8 +252,6 @@ class frmProperties : public ui::Form {
     bool ExtendToStart = false;  // the Tap Extender's choices
     bool ExtendToEnd = false;
 
-    // The help page that names the packages which decode compressed audio.
-    static constexpr long kDecoderHelpTopic = 231;
     // Decodes a compressed file through its decoding window (tests script it).
     std::function<DecodeOutcome(const std::string&)> DecodeAudio = [](const std::string& file) {
         DecodeSourceAudio(file);
@@ -257,186 +262,215 @@ class frmProperties : public ui::Form {
     // The wizard's controls that this dialog mirrors while WizardRunning is set.
     std::shared_ptr<WizardLink> Wizard = std::make_shared<WizardLink>();
 
-    // Audio file inspection.
-    void GetWaveInfo(const std::string& audioPath);
-    void CheckEntireRange();
-    void CheckWmaSupport();
-
-    // Note names (desk/core/shared/note_names.h), spelled for the key signature the key list
-    // shows: the one being edited, which reaches the project only on Apply.
-    int32_t KeyToVal(const std::string& name) const;
-    std::string ValToKey(int32_t note) const;
-    int32_t ListedKeySignature() const;  // 8 - the key list's row
-
-    // Test tones.
-    void PlaySound(int32_t mode, int32_t i);
-    void tmrMidi_Timer();
-
-    // Loading and layout.
-    void HideControls();
-    void LoadChordRes(const int32_t& beats);
-    void SetWaveParms();
-    void SetTempoGauge();
-    void SetSpeedGauge();
-    void VirtualSRChange();
-    void CheckTempoStatus();
-    void LoadEnsembleFile(const std::string& file);
-
-    // Apply, OK, Cancel.
+    // Dialog-wide (properties_dialog.cpp): the buttons below the tabs, the hiding by user level
+    // and mode, the unloading.
     void cmdApply_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdHelp_Click();
-    void cmdGainZero_Click();
-    void ResetGainSlider();
+    void tabProperties_Click(int PreviousTab);
+    void HideControls();
+    void Form_Unload(int& Cancel) override;
 
-    // File lists.
+    // Note names (desk/core/shared/note_names.h), spelled for the key signature the key list
+    // shows: the one being edited, which reaches the project only on Apply (note_names.cpp).
+    int32_t KeyToVal(const std::string& name) const;
+    std::string ValToKey(int32_t note) const;
+    int32_t ListedKeySignature() const;  // 8 - the key list's row
+
+    // Test tones of the pitch and MIDI tabs and of the wizard (note_names.cpp).
+    void PlaySound(int32_t mode, int32_t i);
+    void tmrMidi_Timer();
+
+    // Audio tab (audio_tab.cpp; the inspection of the audio file in wave_info.cpp).
+    void GetWaveInfo(const std::string& audioPath);
+    void CheckWmaSupport();
+    void SetWaveParms();
     void AddToFileList();
-    std::string MidiFile(int32_t index) const;
     void cboAudioFile_Click();
     void cboAudioFile_Change();
     void cboAudioFile_KeyPress(int& KeyAscii);
-    void cboMidiFile_Click();
-    void cboMidiFile_Change();
-    void cboMidiFile_KeyPress(int& KeyAscii);
-    void RenumberMidiFileList();
     void cmdWaveBrowse_Click();
     void cmdWaveEdit_Click();
-    void cmdMidiBrowse_Click();
-    void cmdMidiEdit_Click();
-
-    // Lists, check boxes, options and buttons.
-    void cboCCBright_Click();
-    void cboCCVolume_Click();
-    void cboChordRes_Click();
-    void cboRes_Click();
-    void cboTimeDenom_Click();
-    void cboKey_Click();
-    void cboMidiPatch_Click();
-    void chkAGC_Click();
-    void chkAutoDetectNote_Click();
-    void chkConstrain_Click();
-    void chkPitchBend_Click();
-    void chkTrackTempo_Click();
-    void chkVelocityOff_Click();
-    void chkVelocityOn_Click();
-    void chkAutoTiming_Click();
-    void chkEntireRange_Click();
-    void chkTempoDetect_Click();
-    void optMajorMinor_Click(int Index);
-    void optBeatDetect_Click(int Index);
-    void optFilter_Click(int Index);
-    void optStereo_Click(int Index);
-    void cmdsndKey_Click();
-    void cmdsndKeyMax_Click();
-    void cmdsndKeyMin_Click();
-    void cmdsndFilter_Click();
-    void cmdSpeedZero_Click();
-    void cmdStereoPanZero_Click();
-    void cmdPlay_Click();
-    void cmdStop_Click();
-    void cmdTempoTapper_Click();
-    void MMControl_Done(int NotifyCode);
-    void tabProperties_Click(int PreviousTab);
     void cmdCD_Click();
     void cmdRecord_Click();
-    void cmdPatchMapBrowse_Click();
-    void cmdPatchMapEdit_Click();
-    void cmdDrumKitEdit_Click();
-    void ExtendTaps();
-
-    // Numeric fields.
-    void txtHalfSteps_Change();
-    void txtHalfSteps_GotFocus();
-    void txtHalfSteps_KeyPress(int& KeyAscii);
-    void txtHalfSteps_LostFocus();
-    void txtOctaves_Change();
-    void txtOctaves_GotFocus();
-    void txtOctaves_KeyPress(int& KeyAscii);
-    void txtOctaves_LostFocus();
-    void txtPitchMode_Change();
-    void txtPitchMode_GotFocus();
-    void txtPitchMode_KeyPress(int& KeyAscii);
-    void txtPitchMode_LostFocus();
-    void txtReferencePitch_Change();
-    void txtReferencePitch_GotFocus();
-    void txtReferencePitch_KeyPress(int& KeyAscii);
-    void txtReferencePitch_LostFocus();
-    void applyPolyphony();  // the brightness, gain and Auto Detect rules of the polyphony
-    void txtSpeed_Change();
-    void txtSpeed_GotFocus();
-    void txtSpeed_KeyPress(int& KeyAscii);
-    void txtSpeed_LostFocus();
-    void txtTempo_Change();
-    void txtTempo_GotFocus();
-    void txtTempo_KeyPress(int& KeyAscii);
-    void txtTempo_LostFocus();
-    void txtTimeNum_Change();
-    void txtTimeNum_GotFocus();
-    void txtTimeNum_KeyPress(int& KeyAscii);
-    void txtTimeNum_LostFocus();
-    void txtKeyMax_Change();
-    void txtKeyMax_GotFocus();
-    void txtKeyMax_LostFocus();
-    void txtKeyMin_Change();
-    void txtKeyMin_GotFocus();
-    void txtKeyMin_LostFocus();
+    void CheckEntireRange();
+    void chkEntireRange_Click();
     void txtStartPoint_Change();
     void txtStartPoint_GotFocus();
     void txtStartPoint_LostFocus();
     void txtEndPoint_Change();
     void txtEndPoint_GotFocus();
     void txtEndPoint_LostFocus();
-    void txtChannel_Change();
-    void txtChannel_GotFocus();
-    void txtChannel_KeyPress(int& KeyAscii);
-    void txtChannel_LostFocus();
     void spnStartPoint_DownClick();
     void spnStartPoint_UpClick();
     void spnEndPoint_DownClick();
     void spnEndPoint_UpClick();
+    void sldTimeRange_Scroll();
+    void sldTimeRange_MouseDown(int Button, int Shift, double x, double y);
+    void sldTimeRange_MouseUp(int Button, int Shift, double x, double y);
+    void optStereo_Click(int Index);
+    void sldStereoPan_Scroll();
+    void cmdStereoPanZero_Click();
+    void txtReferencePitch_Change();
+    void txtReferencePitch_GotFocus();
+    void txtReferencePitch_KeyPress(int& KeyAscii);
+    void txtReferencePitch_LostFocus();
+
+    // Pitch tab (pitch_tab.cpp).
+    void txtPitchMode_Change();
+    void txtPitchMode_GotFocus();
+    void txtPitchMode_KeyPress(int& KeyAscii);
+    void txtPitchMode_LostFocus();
+    void applyPolyphony();  // the brightness, gain and Auto Detect rules of the polyphony
+    void optBeatDetect_Click(int Index);
+    void chkPitchBend_Click();
+    void VirtualSRChange();
+    void txtKeyMax_Change();
+    void txtKeyMax_GotFocus();
+    void txtKeyMax_LostFocus();
+    void txtKeyMin_Change();
+    void txtKeyMin_GotFocus();
+    void txtKeyMin_LostFocus();
     void spnKeyMin_DownClick();
     void spnKeyMin_UpClick();
     void spnKeyMax_DownClick();
     void spnKeyMax_UpClick();
-    void spnSpeed_DownClick();
-    void spnSpeed_UpClick();
-    void spnTimeNum_Change();
-    void spnChannel_DownClick();
-    void spnChannel_UpClick();
-    void sldGain_Scroll();
-    void sldInputThreshold_Scroll();
-    void sldOutputThreshold_Scroll();
-    void sldStereoPan_Scroll();
     void sldNoteRange_Scroll();
-    void sldTimeRange_Scroll();
     void sldNoteRange_MouseDown(int Button, int Shift, double x, double y);
     void sldNoteRange_MouseUp(int Button, int Shift, double x, double y);
-    void sldTimeRange_MouseDown(int Button, int Shift, double x, double y);
-    void sldTimeRange_MouseUp(int Button, int Shift, double x, double y);
-    void AssignChannels();
+    void cmdsndKeyMax_Click();
+    void cmdsndKeyMin_Click();
+    void chkAutoDetectNote_Click();
+    void txtOctaves_Change();
+    void txtOctaves_GotFocus();
+    void txtOctaves_KeyPress(int& KeyAscii);
+    void txtOctaves_LostFocus();
+    void txtHalfSteps_Change();
+    void txtHalfSteps_GotFocus();
+    void txtHalfSteps_KeyPress(int& KeyAscii);
+    void txtHalfSteps_LostFocus();
+    void cboKey_Click();
+    void cmdsndKey_Click();
+    void chkConstrain_Click();
+    void optMajorMinor_Click(int Index);
+    void cboCCBright_Click();
+
+    // Timing tab (timing_tab.cpp; the tempo tapping in tempo_tapping.cpp).
+    void txtTempo_Change();
+    void txtTempo_GotFocus();
+    void txtTempo_KeyPress(int& KeyAscii);
+    void txtTempo_LostFocus();
+    void SetTempoGauge();
+    void chkTempoDetect_Click();
+    void CheckTempoStatus();
+    void cmdPlay_Click();
+    void cmdTempoTapper_Click();
+    void cmdStop_Click();
+    void MMControl_Done(int NotifyCode);
+    void ExtendTaps();
+    void txtTimeNum_Change();
+    void txtTimeNum_GotFocus();
+    void txtTimeNum_KeyPress(int& KeyAscii);
+    void txtTimeNum_LostFocus();
+    void spnTimeNum_Change();
+    void cboTimeDenom_Click();
+    void LoadChordRes(const int32_t& beats);
+    void cboChordRes_Click();
+    void txtSpeed_Change();
+    void txtSpeed_GotFocus();
+    void txtSpeed_KeyPress(int& KeyAscii);
+    void txtSpeed_LostFocus();
+    void spnSpeed_DownClick();
+    void spnSpeed_UpClick();
+    void cmdSpeedZero_Click();
+    void SetSpeedGauge();
+    void cboRes_Click();
+    void chkTrackTempo_Click();
+    void chkAutoTiming_Click();
+
+    // Dynamics tab (dynamics_tab.cpp).
+    void sldInputThreshold_Scroll();
+    void sldOutputThreshold_Scroll();
+    void chkVelocityOn_Click();
+    void chkVelocityOff_Click();
+    void cboCCVolume_Click();
+    void chkAGC_Click();
+    void sldGain_Scroll();
+    void cmdGainZero_Click();
+    void ResetGainSlider();
+
+    // MIDI tab (midi_tab.cpp).
+    std::string MidiFile(int32_t index) const;
+    void cboMidiFile_Click();
+    void cboMidiFile_Change();
+    void cboMidiFile_KeyPress(int& KeyAscii);
+    void RenumberMidiFileList();
+    void cmdMidiBrowse_Click();
+    void cmdMidiEdit_Click();
+    void optFilter_Click(int Index);
+    void cboMidiPatch_Click();
+    void cmdsndFilter_Click();
+    void txtChannel_Change();
+    void txtChannel_GotFocus();
+    void txtChannel_KeyPress(int& KeyAscii);
+    void txtChannel_LostFocus();
+    void spnChannel_DownClick();
+    void spnChannel_UpClick();
     // The channel of the single-instrument box as Apply and the test notes use it: 1..16; a box
     // that holds no number gives the project's channel.
     int32_t ChannelInBox() const;
-
-    void Form_Unload(int& Cancel) override;
+    void AssignChannels();
+    void LoadEnsembleFile(const std::string& file);
+    void cmdPatchMapBrowse_Click();
+    void cmdPatchMapEdit_Click();
+    void cmdDrumKitEdit_Click();
 
   protected:
     void design() override;
     void Form_Load() override;
 
   private:
+    // Dialog-wide (frm_properties.cpp, properties_dialog.cpp).
     void wire();
-    void DefaultWaveInfo();
-    void ReadEnsembleRows(const std::string& file);
     void edited() { cmdApply.setEnabled(true); }
-    void refusedFile(const std::string& text, long help);
-    void mirrorIntoWizard();
     void repaintLists();
     void rememberFocus(ui::TextBox& box);
-
-    void switchPatchList(int32_t channel);
     const std::string* remembered(const ui::TextBox& box) const { return boxMemory_.textOf(box); }
+    // The keys a numeric box takes: backspace, digits and the characters of `extra`.
+    static bool boxTakes(int key, const std::string& extra);
+
+    // Each tab wires its controls, fills them in its part of Form_Load and commits them in its
+    // part of Apply; Form_Load calls the parts in the order the controls' events need.
+    void wireAudioTab();
+    void loadAudioTab();
+    void applyAudioTab();
+    void DefaultWaveInfo();
+    void refusedFile(const std::string& text, long help);
+    void mirrorIntoWizard();
+
+    void wirePitchTab();
+    void loadPitchTab();
+    void loadPolyphonyOption();
+    void applyPitchTab();
+
+    void wireTimingTab();
+    void loadMeter();
+    void loadTimingSwitches();
+    void loadTimingTab();
+    void applyTimingTab();
+    std::string beatCounterText() const;  // the tapping counter for BeatCount
+
+    void wireDynamicsTab();
+    void loadDynamicsTab();
+    void applyDynamicsTab();
+
+    void wireMidiTab();
+    void loadMidiTab(const std::vector<std::string>& instrumentLines);
+    void loadEnsemble(const std::vector<std::string>& instrumentLines);
+    void applyMidiTab();
+    void switchPatchList(int32_t channel);
+    void ReadEnsembleRows(const std::string& file);
 
     bool undoingRemoval_ = false;  // cboAudioFile_Change's own rewrite of the combo text
     BoxMemory boxMemory_;          // the text of each numeric box at its last focus

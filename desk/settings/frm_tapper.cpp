@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/tools.h"
 
 namespace velt::desk {
@@ -112,7 +113,7 @@ void frmTapper::cmdCancel_Click() {
 }
 
 void frmTapper::cmdHelp_Click() {
-    ShowHelpTopic(kHelpTopic);
+    ShowHelpTopic(help_topic::TapExtenderWindow);
 }
 
 }  // namespace velt::desk

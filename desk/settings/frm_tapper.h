@@ -35,8 +35,6 @@ class frmTapper : public ui::Form {
     void cmdCancel_Click();
     void cmdHelp_Click();
 
-    static constexpr long kHelpTopic = 137;
-
   protected:
     void design() override;
     void Form_Load() override;

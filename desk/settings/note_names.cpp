@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
@@ -33,7 +34,8 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
     Global& g = G();
     tmrMidi_Timer();
     if (OpenTestTonePort(g.MidiDevice) != 0 && !g.SuppressMidiErrors) {
-        ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Open MIDI", 97);
+        ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Open MIDI",
+                    help_topic::MidiAndAudioDeviceErrors);
         return;
     }
     int32_t program = WorkPatch;

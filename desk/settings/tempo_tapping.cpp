@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/settings/frm_properties.h"
@@ -19,13 +20,9 @@ namespace velt::desk {
 
 namespace {
 
-constexpr long kMediaErrorTopic = 97;
-constexpr long kTooLongTopic = 114;
-constexpr long kNotEnoughTopic = 115;
-
 // The media control's error shown as the tapping dialog shows it: the text, titled by the step.
 void mediaError(const std::string& text, const std::string& title) {
-    ShowMessage(text, ui::Exclamation, title, kMediaErrorTopic);
+    ShowMessage(text, ui::Exclamation, title, help_topic::MidiAndAudioDeviceErrors);
 }
 
 std::string errorText(int32_t error) {
@@ -37,15 +34,6 @@ std::string errorText(int32_t error) {
 // Milliseconds between two readings of the wrapping 32-bit multimedia clock.
 int64_t msBetween(int64_t earlier, int64_t later) {
     return static_cast<uint32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
-}
-
-// The counter's text: measure and beat from 1 while transcribing with beats per measure, else
-// the plain count.
-std::string beatCounterText(int32_t beatCount, const std::string& beatsText) {
-    const int32_t beats = ToLong(Val(beatsText));
-    if (G().Transcribe != 0 && Val(beatsText) > 0 && beats > 0)
-        return std::to_string(beatCount / beats + 1) + ":" + std::to_string(beatCount % beats + 1);
-    return std::to_string(beatCount);
 }
 
 }  // namespace
@@ -120,7 +108,7 @@ void frmProperties::cmdTempoTapper_Click() {
         }
         AppendTapGap(TapBuffer, gap);
         ++BeatCount;
-        lblBeatCountVal.setCaption(beatCounterText(BeatCount, txtTimeNum.Text()));
+        lblBeatCountVal.setCaption(beatCounterText());
         if (TapCount > 1) {
             // The taps up to the previous one: LastTapTime has not moved yet.
             if (auto tempo = TappedTempo(TapCount, msBetween(FirstTapTime, LastTapTime))) {
@@ -147,13 +135,13 @@ void frmProperties::cmdStop_Click() {
             break;
         case -1:
             ShowMessage("You waited too long between taps.  New tempo recording will be discarded.",
-                        ui::Exclamation, "Project", kTooLongTopic);
+                        ui::Exclamation, "Project", help_topic::TappingPauseTooLong);
             break;
         case 0:
             break;
         case 1:
             ShowMessage("Not enough taps.  New tempo recording will be discarded.", ui::Exclamation,
-                        "Project", kNotEnoughTopic);
+                        "Project", help_topic::TappingTooFewTaps);
             break;
         default: {
             auto tempo = TappedTempo(TapCount, msBetween(FirstTapTime, LastTapTime));
@@ -195,7 +183,7 @@ void frmProperties::ExtendTaps() {
         WorkTaps = padding.gaps + WorkTaps;
         WorkStart = padding.start;
         BeatCount += TapCount;
-        lblBeatCountVal.setCaption(beatCounterText(BeatCount, txtTimeNum.Text()));
+        lblBeatCountVal.setCaption(beatCounterText());
         txtStartPoint.setText(FormatHMS(0));
     } else {
         selStart = FloorLong(WorkStart);

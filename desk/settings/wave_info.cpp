@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/run/decode_handover.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
@@ -64,7 +65,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
         g.AudioFileValid = false;
         std::error_code missing;
         if (!std::filesystem::exists(path, missing)) {
-            refusedFile("Audio file does not currently exist.", 90);
+            refusedFile("Audio file does not currently exist.", help_topic::AudioFileNotFound);
             return true;
         }
 
@@ -90,7 +91,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                     ShowMessage(
                         "Audio file format not supported.  Select a wave, MP3, WMA, AAC, or AIFF "
                         "file.",
-                        ui::Exclamation, kTitle, 91);
+                        ui::Exclamation, kTitle, help_topic::AudioFormats);
                 }
                 if (!g.WaveReady) return false;
                 file = decoded;
@@ -122,26 +123,28 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
             case WaveVerdict::Accepted:
                 break;
             case WaveVerdict::Unreadable:
-                refusedFile("Error accessing Audio File information.", 92);
+                refusedFile("Error accessing Audio File information.",
+                            help_topic::AudioFileReadError);
                 return true;
             case WaveVerdict::NotWave:
-                refusedFile("Wave file format not supported.  Not a valid wave file.", 91);
+                refusedFile("Wave file format not supported.  Not a valid wave file.",
+                            help_topic::AudioFormats);
                 return true;
             case WaveVerdict::Compressed:
                 refusedFile(
                     "This wave file is compressed.  Only uncompressed wave files are supported.",
-                    91);
+                    help_topic::AudioFormats);
                 return true;
             case WaveVerdict::Tracks:
                 refusedFile("This audio file has " + std::to_string(ChannelCount) +
                                 " tracks. Only audio files with 1 or 2 tracks are supported.",
-                            91);
+                            help_topic::AudioFormats);
                 return true;
             case WaveVerdict::Bits:
                 refusedFile("This audio file has " + std::to_string(BitsPerSample) +
                                 " bits per sample. Only audio files with 8, 16, 24, or 32 bits "
                                 "per sample are supported.",
-                            91);
+                            help_topic::AudioFormats);
                 return true;
             case WaveVerdict::TooShort:
                 ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
@@ -166,7 +169,8 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                         "This audio file has a distortion level of " +
                             std::to_string(distortion) +
                             "%.  Click the Help button for more information.",
-                        ui::Exclamation, "Distortion Level Warning", 154);
+                        ui::Exclamation, "Distortion Level Warning",
+                        help_topic::RecordingLevelAndDistortion);
                 PeakLevel = ToLong(checker.GetMax() * 100.0);
                 if (!g.CDTransferDone && PeakLevel < 25)
                     ShowMessage(
@@ -175,7 +179,8 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
                             std::to_string(PeakLevel) +
                             "%.  Click the Help button for instructions on increasing the "
                             "recording level.",
-                        ui::Exclamation, "Audio Recording Level Warning", 154);
+                        ui::Exclamation, "Audio Recording Level Warning",
+                        help_topic::RecordingLevelAndDistortion);
             }
         }
         return true;
@@ -202,22 +207,6 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
     VirtualSRChange();
 }
 
-void frmProperties::CheckEntireRange() {
-    std::initializer_list<ui::Control*> range = {&sldTimeRange,  &txtStartPoint, &txtEndPoint,
-                                                 &spnStartPoint, &spnEndPoint,   &lblStart,
-                                                 &lblEnd};
-    if (chkEntireRange.Value() == 1) {
-        sldTimeRange.setSelStart(0);
-        txtStartPoint.setText(FormatHMS(0));
-        WorkStart = 0;
-        sldTimeRange.setSelLength(AudioSeconds);
-        txtEndPoint.setText(FormatHMS(AudioSeconds));
-        for (ui::Control* c : range) c->setEnabled(false);
-    } else {
-        for (ui::Control* c : range) c->setEnabled(true);
-    }
-}
-
 void frmProperties::CheckWmaSupport() {
     const SystemVersion version = VersionProvider ? VersionProvider() : SystemVersion{};
     const int32_t family = version.major + 10 * version.platformId;
@@ -227,7 +216,7 @@ void frmProperties::CheckWmaSupport() {
                         "Media Player " +
                             player + ".  Would you like to install it now?",
                         ui::YesNo + ui::Question, "Decode") == ui::Yes)
-            ShowHelpTopic(kDecoderHelpTopic);
+            ShowHelpTopic(help_topic::CompressedAudioDecoders);
     };
     if (v >= 251) {
         ask("10");

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/gauge_face.h"
 #include "desk/media/frm_cd.h"
 #include "desk/settings/frm_properties.h"
@@ -222,7 +223,7 @@ void frmWizard::wire() {
 void frmWizard::design() {
     setCaption("New Project Wizard");
     Move((ui::Screen::Width() - kWidth) / 2, (ui::Screen::Height() - kHeight) / 2, kWidth, kHeight);
-    setHelpContextID(120);
+    setHelpContextID(help_topic::NewProjectWizard);
 
     lblTitle.Move(240, 150, kWidth - 480, 375);
     lblTitle.setFontBold(true);

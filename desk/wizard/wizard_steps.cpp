@@ -5,6 +5,7 @@
 #include <map>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
@@ -76,7 +77,7 @@ void frmWizard::cmdNav_Click(int Index) {
     Global& g = G();
     switch (Index) {
         case kHelp:
-            ShowHelpTopic(120);
+            ShowHelpTopic(help_topic::NewProjectWizard);
             break;
         case kCancel: {
             int answer = ui::MessageBox(

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/main_window_link.h"
 #include "desk/core/shared/data_lists.h"
@@ -84,15 +85,15 @@ std::string failureText(float status) {
 }
 
 long failureHelp(float status) {
-    if (status == -3.008f) return 99;
+    if (status == -3.008f) return help_topic::OpeningProject;
     switch (static_cast<int>(std::trunc(status))) {
         case -6:
-            return 107;
+            return help_topic::OutOfMemory;
         case -10:
         case -11:
-            return 172;
+            return help_topic::DeviceAndFileErrors;
         default:
-            return 0;
+            return help_topic::None;
     }
 }
 
@@ -122,7 +123,7 @@ frmLive::frmLive() : Form("frmLive") {
 void frmLive::design() {
     setCaption("Real Time Control Panel");
     Move(0, 0, 5400, 3720);
-    setHelpContextID(159);
+    setHelpContextID(help_topic::LiveConversionWindow);
 
     tmrStatus.setInterval(56);
     tmrStatus.setEnabled(false);
@@ -154,7 +155,7 @@ void frmLive::design() {
     lblPatch.setCaption("Current Patch:");
     cboPatch.Move(2100, 400, 3120, 315);
     cboPatch.setStyle(ui::ComboBox::DropDownList);
-    cboPatch.setHelpContextID(177);
+    cboPatch.setHelpContextID(help_topic::LiveOutputPatch);
 
     lblLive.Move(2100, 840, 3120, 1335);
     lblLive.setWordWrap(true);
@@ -183,18 +184,18 @@ void frmLive::design() {
 
     cmdThres.Move(2100, 2280, 1440, 375);
     cmdThres.setCaption("Set &Threshold");
-    cmdThres.setHelpContextID(161);
+    cmdThres.setHelpContextID(help_topic::LiveSetThreshold);
     cmdMixer.Move(3660, 2280, 420, 375);
     cmdMixer.setCaption("...");
     cmdMixer.setToolTipText("Adjust Recording Level");
-    cmdMixer.setHelpContextID(163);
+    cmdMixer.setHelpContextID(help_topic::LiveRecordingLevel);
     cmdClose.Move(2100, 2760, 1440, 375);
     cmdClose.setCaption("&Close");
     cmdClose.setCancel(true);
-    cmdClose.setHelpContextID(160);
+    cmdClose.setHelpContextID(help_topic::LiveCloseButton);
     cmdHelp.Move(3660, 2760, 1440, 375);
     cmdHelp.setCaption("&Help");
-    cmdHelp.setHelpContextID(162);
+    cmdHelp.setHelpContextID(help_topic::LiveHelpButton);
 
     StatusBar.setToolTipText("Recognition Status");
     StatusBar.setText("Initializing...");
@@ -286,7 +287,8 @@ void frmLive::fillPatchList() {
 void frmLive::Initialize() {
     const BridgeCalls* bridge = Bridge();
     if (bridge == nullptr) {
-        ShowMessage("Unable to run converter. Invalid install.", ui::Critical, "Converter", 98);
+        ShowMessage("Unable to run converter. Invalid install.", ui::Critical, "Converter",
+                    help_topic::ConverterErrors);
         unload();
         return;
     }
@@ -300,7 +302,7 @@ void frmLive::Initialize() {
     }
     ShowMessage("Unable to run converter. Error: " + std::to_string(StartResult) +
                     "\r\nVeltrane must now close. Please try again.",
-                ui::Critical, "Converter", 98);
+                ui::Critical, "Converter", help_topic::ConverterErrors);
     unload();
     main_window::run(MainWindow().closeProgram);
 }
@@ -424,7 +426,7 @@ void frmLive::cmdMixer_Click() {
 }
 
 void frmLive::cmdHelp_Click() {
-    ShowHelpTopic(159);
+    ShowHelpTopic(help_topic::LiveConversionWindow);
 }
 
 void frmLive::cmdClose_Click() {
@@ -447,7 +449,7 @@ void frmLive::tmrClose_Timer() {
         tmrClose.setEnabled(false);
         main_window::setStatusText("Error");
         ShowMessage("The converter did not confirm that it stopped.", ui::Critical, "Converter",
-                    98);
+                    help_topic::ConverterErrors);
         unload();
         return;
     }

@@ -96,7 +96,6 @@ class frmMain : public ui::Form {
     // The web addresses of the Help menu.
     static std::string WebSiteAddress();
     static std::string UpdateAddress();
-    static constexpr long kMidiEditorHelp = 89;
 
   protected:
     void design() override;

@@ -2,6 +2,7 @@
 // into editing or converting the project; the windows they open are modal.
 #include "desk/core/about/frm_about.h"
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/core/project/project_file.h"
@@ -168,11 +169,11 @@ void frmMain::mnuTopics_Click() {
 }
 
 void frmMain::mnuHow_Click() {
-    ShowHelpTopic(116);
+    ShowHelpTopic(help_topic::HowVeltraneWorks);
 }
 
 void frmMain::mnuProblems_Click() {
-    ShowHelpTopic(173);
+    ShowHelpTopic(help_topic::SolvingProblems);
 }
 
 void frmMain::mnuWeb_Click() {
@@ -184,7 +185,7 @@ void frmMain::mnuUpdate_Click() {
 }
 
 void frmMain::mnuAS_Click() {
-    ShowHelpTopic(kMidiEditorHelp);  // which MIDI editors there are and how to install one
+    ShowHelpTopic(help_topic::MidiEditor);  // which MIDI editors there are and how to install one
 }
 
 void frmMain::Toolbar_ButtonClick(ui::ToolbarButton& Button) {

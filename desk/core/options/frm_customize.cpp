@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/audio_input.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/test_note.h"
@@ -49,20 +50,20 @@ frmCustomize::frmCustomize() : Form("frmCustomize") {
     }
     tmrLevel.Tick = [this] { tmrLevel_Timer(); };
     tmrMidi.Tick = [this] { tmrMidi_Timer(); };
-    wirePathBox(txtWave, "Audio Editor", 84);
-    wirePathBox(txtMidi, "MIDI Editor", 87);
-    wirePathBox(txtCDPlayer, "CD Player", 143);
-    wirePathBox(txtMixer, "Mixer", 145);
+    wirePathBox(txtWave, "Audio Editor", help_topic::AudioEditorPath);
+    wirePathBox(txtMidi, "MIDI Editor", help_topic::MidiEditorPath);
+    wirePathBox(txtCDPlayer, "CD Player", help_topic::CdPlayerPath);
+    wirePathBox(txtMixer, "Mixer", help_topic::MixerPath);
 }
 
 void frmCustomize::design() {
     setCaption("Options");
     Move(0, 0, 9000, 5400);
-    setHelpContextID(25);
+    setHelpContextID(help_topic::OptionsWindow);
 
     fraApps.Move(120, 120, 4560, 1935);
     fraApps.setCaption("Linked Applications");
-    fraApps.setHelpContextID(26);
+    fraApps.setHelpContextID(help_topic::OptionsLinkedApplications);
     struct PathRow {
         ui::Label& label;
         ui::TextBox& box;
@@ -90,10 +91,10 @@ void frmCustomize::design() {
 
     lblWaveDevice.Move(120, 2160, 2040, 255);
     lblWaveDevice.setCaption("Live Audio Device:");
-    lblWaveDevice.setHelpContextID(157);
+    lblWaveDevice.setHelpContextID(help_topic::OptionsLiveAudioDevice);
     cboWaveDevice.Move(120, 2430, 3480, 315);
     cboWaveDevice.setStyle(ui::ComboBox::DropDownList);
-    cboWaveDevice.setHelpContextID(157);
+    cboWaveDevice.setHelpContextID(help_topic::OptionsLiveAudioDevice);
     shpAudio.Move(3660, 2490, 195, 195);
     shpAudio.setShape(3);
     shpAudio.setFillStyle(0);
@@ -102,26 +103,26 @@ void frmCustomize::design() {
     cmdDevice.Move(3960, 2430, 420, 315);
     cmdDevice.setCaption("...");
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
-    cmdDevice.setHelpContextID(178);
+    cmdDevice.setHelpContextID(help_topic::OptionsRecordingDevice);
     lblWait.Move(2280, 2160, 1320, 255);
     lblWait.setCaption("Please wait...");
     lblWait.setVisible(false);
 
     lblMidiDevice.Move(120, 2850, 2400, 255);
     lblMidiDevice.setCaption("MIDI Device:");
-    lblMidiDevice.setHelpContextID(158);
+    lblMidiDevice.setHelpContextID(help_topic::OptionsMidiDevice);
     cboMidiDevice.Move(120, 3120, 3480, 315);
     cboMidiDevice.setStyle(ui::ComboBox::DropDownList);
-    cboMidiDevice.setHelpContextID(158);
+    cboMidiDevice.setHelpContextID(help_topic::OptionsMidiDevice);
     cmdsndTest.Move(3960, 3120, 420, 315);
     cmdsndTest.setCaption("♪");
     cmdsndTest.setToolTipText("Test MIDI Device");
-    cmdsndTest.setHelpContextID(158);
+    cmdsndTest.setHelpContextID(help_topic::OptionsMidiDevice);
     cmdsndTest.setEnabled(false);
 
     fraSpeaker.Move(120, 3600, 4560, 1215);
     fraSpeaker.setCaption("Speaker Button Settings");
-    fraSpeaker.setHelpContextID(27);
+    fraSpeaker.setHelpContextID(help_topic::OptionsSpeakerButtons);
     struct SliderRow {
         ui::Label& name;
         ui::Label& low;
@@ -156,7 +157,7 @@ void frmCustomize::design() {
 
     fraUsage.Move(4800, 120, 4080, 1335);
     fraUsage.setCaption("MIDI File Usage");
-    fraUsage.setHelpContextID(111);
+    fraUsage.setHelpContextID(help_topic::OptionsMidiFileUsage);
     chkPlayEdit.setContainer(fraUsage);
     chkPlayEdit.Move(120, 300, 2400, 255);
     chkPlayEdit.setCaption("&Playback");
@@ -166,11 +167,11 @@ void frmCustomize::design() {
     chkAutoPlay.setContainer(fraUsage);
     chkAutoPlay.Move(120, 900, 3840, 255);
     chkAutoPlay.setCaption("Auto S&yncPlay following recognition");
-    chkAutoPlay.setHelpContextID(199);
+    chkAutoPlay.setHelpContextID(help_topic::OptionsPlayAutomatically);
 
     fraUserLevel.Move(4800, 1575, 4080, 975);
     fraUserLevel.setCaption("User Level");
-    fraUserLevel.setHelpContextID(110);
+    fraUserLevel.setHelpContextID(help_topic::OptionsUserLevel);
     const char* levels[] = {"&Basic", "A&dvanced"};
     const char* styles[] = {"A&merican", "B&ritish"};
     for (int i = 0; i < 2; ++i) {
@@ -190,10 +191,10 @@ void frmCustomize::design() {
         ui::CommandButton& button;
         const char* caption;
         long help;
-    } buttons[] = {{cmdOK, "&OK", 30},
-                   {cmdCancel, "&Cancel", 31},
-                   {cmdApply, "&Apply", 32},
-                   {cmdHelp, "&Help", 150}};
+    } buttons[] = {{cmdOK, "&OK", help_topic::OptionsOkButton},
+                   {cmdCancel, "&Cancel", help_topic::OptionsCancelButton},
+                   {cmdApply, "&Apply", help_topic::OptionsApplyButton},
+                   {cmdHelp, "&Help", help_topic::OptionsHelpButton}};
     double left = 3960;
     for (ButtonRow& b : buttons) {
         b.button.Move(left, 4920, 1140, 375);
@@ -293,7 +294,7 @@ void frmCustomize::cmdCancel_Click() {
 }
 
 void frmCustomize::cmdHelp_Click() {
-    ShowHelpTopic(25);
+    ShowHelpTopic(help_topic::OptionsWindow);
 }
 
 void frmCustomize::cmdDevice_Click() {
@@ -356,7 +357,8 @@ void frmCustomize::cmdsndTest_Click() {
     Global& g = G();
     tmrMidi_Timer();
     if (OpenTestTonePort(cboMidiDevice.ListIndex()) != 0) {
-        ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Test MIDI", 97);
+        ShowMessage(testNoteError(g.MidiResult), ui::Exclamation, "Test MIDI",
+                    help_topic::MidiAndAudioDeviceErrors);
         return;
     }
     SendTestTone(0, 0, {60}, sldVel.Value());
@@ -373,7 +375,7 @@ void frmCustomize::OpenLevelMeter() {
     meterTried_ = true;
     if (!Audio().meterAvailable()) {
         ShowMessage("Unable to monitor recording level.", ui::Exclamation,
-                    "Audio Device Test Error", 171);
+                    "Audio Device Test Error", help_topic::LevelMeter);
         shpAudio.setFillColor(kFailed);
         lblWait.setVisible(false);
         return;
@@ -381,7 +383,7 @@ void frmCustomize::OpenLevelMeter() {
     const int32_t r = Audio().meterOpen(cboWaveDevice.ListIndex());
     if (r != 0) {
         ShowMessage("ERROR " + std::to_string(r) + ": Unable to open audio device.", ui::Critical,
-                    "Audio Device Test Error", 172);
+                    "Audio Device Test Error", help_topic::DeviceAndFileErrors);
         shpAudio.setFillColor(kFailed);
         lblWait.setVisible(false);
         return;

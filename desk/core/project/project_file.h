@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "desk/core/help_topics.h"
+
 namespace velt::desk {
 
 // The text of the project file for the shared state: a saved project (the audio and MIDI lists)
@@ -30,7 +32,7 @@ bool SaveProfile(bool saveToTemp = false);
 // Why a file can't be opened as a project, or nothing when it can. `format` gets its VprFormat.
 struct OpenRefusal {
     std::string text;
-    long helpTopic = 0;
+    long helpTopic = help_topic::None;
 };
 std::optional<OpenRefusal> ProjectRefusal(const std::string& path, int& format);
 

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/project/tap_file.h"
 #include "desk/core/shared/file_lists.h"
@@ -107,16 +108,17 @@ std::optional<OpenRefusal> ProjectRefusal(const std::string& path, int& format) 
     format = 0;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
-        return OpenRefusal{"The file '" + path + "' does not exist.", 99};
+        return OpenRefusal{"The file '" + path + "' does not exist.", help_topic::OpeningProject};
     if (std::filesystem::is_regular_file(path, ec))
         format = platform::profile::readInt("other", "VprFormat", 0, path);
     if (format <= 0)
-        return OpenRefusal{"The file '" + path + "' is not a valid Veltrane project.", 0};
+        return OpenRefusal{"The file '" + path + "' is not a valid Veltrane project.",
+                           help_topic::None};
     if (format >= 4)
         return OpenRefusal{"The project '" + path +
                                "' is not supported by this version of Veltrane.  Please upgrade "
                                "to a newer version.",
-                           0};
+                           help_topic::None};
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/recognize.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/main_window_link.h"
@@ -18,7 +19,6 @@ namespace velt::desk {
 namespace {
 
 constexpr int kTickMs = 56;
-constexpr long kConverterHelp = 98;
 constexpr float kFinished = KVX_STATUS_FINISHED;
 constexpr float kEngineStopped = -8.0f;  // the bridge's outcome for an engine that vanished
 
@@ -109,7 +109,7 @@ void frmStatus::Form_Load() {
     if (bridge == nullptr) {
         const std::string text = "Unable to run converter. Invalid install.";
         if (g.BatchMode) AppendBatchLog(text);
-        ShowMessage(text, ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
+        ShowMessage(text, ui::Critical + ui::SystemModal, "Converter", help_topic::ConverterErrors);
         closeWindow();
         return;
     }
@@ -118,7 +118,7 @@ void frmStatus::Form_Load() {
         const std::string text = "Unable to run converter. Error: " + std::to_string(BeginResult);
         if (g.BatchMode) AppendBatchLog(text);
         ShowMessage(text + "\r\nVeltrane must now close. Please try again.",
-                    ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
+                    ui::Critical + ui::SystemModal, "Converter", help_topic::ConverterErrors);
         closeWindow();
         if (!g.BatchMode) main_window::run(MainWindow().closeProgram);
         return;
@@ -245,7 +245,7 @@ void frmStatus::giveUpRun() {
         AppendBatchLog(text);
     } else {
         main_window::setStatusText("Error");
-        ShowMessage(text, ui::Critical + ui::SystemModal, "Converter", kConverterHelp);
+        ShowMessage(text, ui::Critical + ui::SystemModal, "Converter", help_topic::ConverterErrors);
     }
     closeWindow();
 }

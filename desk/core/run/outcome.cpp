@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "desk/core/help_topics.h"
+
 namespace velt::desk {
 
 namespace {
@@ -15,20 +17,20 @@ struct ExactCode {
 
 // Checked first, in this order.
 const ExactCode kExactCodes[] = {
-    {-3.023f, "No Audio File specified.", 100},
-    {-3.006f, "Unable to create MIDI File.", 104},
-    {-3.008f, "Specified Project does not exist.", 99},
-    {-3.015f, "Specified Audio File does not exist.", 101},
-    {-2.016f, "Unable to read Audio File.", 102},
-    {-2.021f, "Unable to read Audio File.", 102},
-    {-5.007f, "Unable to write to MIDI File.", 105},
-    {-5.019f, "Unable to write to MIDI File.", 105},
-    {-5.020f, "Unable to write to MIDI File.", 105},
-    {-5.022f, "Unable to write to MIDI File.", 105},
+    {-3.023f, "No Audio File specified.", help_topic::NoAudioFile},
+    {-3.006f, "Unable to create MIDI File.", help_topic::MidiFileNotCreated},
+    {-3.008f, "Specified Project does not exist.", help_topic::OpeningProject},
+    {-3.015f, "Specified Audio File does not exist.", help_topic::AudioFileMissing},
+    {-2.016f, "Unable to read Audio File.", help_topic::AudioFileUnreadable},
+    {-2.021f, "Unable to read Audio File.", help_topic::AudioFileUnreadable},
+    {-5.007f, "Unable to write to MIDI File.", help_topic::MidiFileNotWritten},
+    {-5.019f, "Unable to write to MIDI File.", help_topic::MidiFileNotWritten},
+    {-5.020f, "Unable to write to MIDI File.", help_topic::MidiFileNotWritten},
+    {-5.022f, "Unable to write to MIDI File.", help_topic::MidiFileNotWritten},
     // The bridge's own: the engine ended, saying it could not write its status file.
     {-8.001f,
      "The converter could not write its status file: the exchange folder is full or unwritable.",
-     0},
+     help_topic::None},
 };
 
 struct TypeRow {
@@ -40,18 +42,18 @@ struct TypeRow {
 // By the integer part of the value. Type 8 is the bridge's own: the engine ended without
 // writing a final status line (it crashed or was killed).
 const TypeRow kTypes[] = {
-    {1, "User aborted conversion process.", 106},
-    {2, "Error reading from file.", 0},
-    {3, "Error opening file.", 0},
-    {4, "Wave format not supported or invalid.", 103},
-    {5, "Error writing to file.", 0},
-    {6, "Out of memory.", 107},
-    {7, "Cannot create MIDI File due to timing settings.", 113},
-    {8, "The converter stopped without reporting.", 0},
+    {1, "User aborted conversion process.", help_topic::ConversionStopped},
+    {2, "Error reading from file.", help_topic::None},
+    {3, "Error opening file.", help_topic::None},
+    {4, "Wave format not supported or invalid.", help_topic::AudioFormatNotSupported},
+    {5, "Error writing to file.", help_topic::None},
+    {6, "Out of memory.", help_topic::OutOfMemory},
+    {7, "Cannot create MIDI File due to timing settings.", help_topic::TimingSettings},
+    {8, "The converter stopped without reporting.", help_topic::None},
     {9,
      "Insufficient information to detect timing settings. You must manually tap in the tempo "
      "and select a Timing Resolution for this audio file.",
-     167},
+     help_topic::TimingNotDetected},
 };
 
 bool within(float value, double low, double high) {

@@ -5,13 +5,14 @@
 
 #include <string>
 
+#include "desk/core/help_topics.h"
 #include "kvxvtpd.h"
 
 namespace velt::desk {
 
 struct OutcomeMessage {
     std::string text;  // the message, two blanks and the status value ("...  -3.015")
-    long helpTopic = 0;
+    long helpTopic = help_topic::None;
 };
 
 // The message of a negative status value. Codes with a message of their own are matched exactly

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 
 namespace velt::desk {
@@ -22,7 +23,8 @@ bool CheckMasterFile(const std::string& path) {
     }
     MasterFileAnalysis result = AnalyseMasterFile(bytes);
     if (!result.valid) {
-        ShowMessage(result.refusal, ui::Critical, "Master File Error", 172);
+        ShowMessage(result.refusal, ui::Critical, "Master File Error",
+                    help_topic::DeviceAndFileErrors);
         return false;
     }
     g.ChannelUsed = result.channelUsed;

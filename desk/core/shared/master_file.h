@@ -29,7 +29,7 @@ MasterFileAnalysis AnalyseMasterFile(const std::vector<unsigned char>& bytes);
 
 // CheckMasterFile(path): clears ChannelUsed and ChannelProgram, refuses an empty path (false),
 // analyses the file and copies its channels into the shared state. A refusal shows its message
-// (title "Master File Error", stop icon, help topic 172) and gives false.
+// (title "Master File Error", stop icon, help topic DeviceAndFileErrors) and gives false.
 bool CheckMasterFile(const std::string& path);
 
 }  // namespace velt::desk

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "desk/core/help_topics.h"
 #include "desk/ui/dialogs/message_box.h"
 
 namespace velt::desk {
 
-int ShowMessage(const std::string& text, int style, const std::string& title, long helpTopic = 0);
+int ShowMessage(const std::string& text, int style, const std::string& title,
+                long helpTopic = help_topic::None);
 
 }  // namespace velt::desk

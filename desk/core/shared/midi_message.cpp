@@ -3,6 +3,7 @@
 #include <string>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "platform/midi_out/midi_out.h"
 
@@ -26,7 +27,7 @@ void SendMidiMsg(int32_t status, int32_t data1, int32_t data2) {
         default:
             text = "MMSYSTEM: Error " + std::to_string(g.MidiResult);
     }
-    ShowMessage(text, ui::Exclamation, "Send MIDI", 97);
+    ShowMessage(text, ui::Exclamation, "Send MIDI", help_topic::MidiAndAudioDeviceErrors);
 }
 
 }  // namespace velt::desk

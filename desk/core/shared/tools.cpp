@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
@@ -106,12 +107,14 @@ std::vector<std::string> AudioEditorArguments() {
 
 void OpenMidiInEditor() {
     if (!DeskShell().startProgram(MidiEditorArguments(), platform::WindowStyle::Normal))
-        ShowMessage("Unable to run MIDI Editor.", ui::Critical, "MIDI Editor", 89);
+        ShowMessage("Unable to run MIDI Editor.", ui::Critical, "MIDI Editor",
+                    help_topic::MidiEditor);
 }
 
 void OpenAudioInEditor() {
     if (!DeskShell().startProgram(AudioEditorArguments(), platform::WindowStyle::Normal))
-        ShowMessage("Unable to run Audio File Editor.", ui::Critical, "Audio File Editor", 86);
+        ShowMessage("Unable to run Audio File Editor.", ui::Critical, "Audio File Editor",
+                    help_topic::AudioEditor);
 }
 
 void OpenUrl(const std::string& address) {
@@ -120,7 +123,7 @@ void OpenUrl(const std::string& address) {
                         " is unable to open your Web browser.  Please open it manually and enter "
                         "the address: " +
                         address,
-                    ui::Exclamation, "Open Web Page", 155);
+                    ui::Exclamation, "Open Web Page", help_topic::WebBrowser);
 }
 
 void OpenSoundControlPanel() {
@@ -136,7 +139,7 @@ void OpenSoundControlPanel() {
 void OpenRecordingMixer() {
     const Global& g = G();
     if (!DeskShell().startProgram({g.Mixer}, platform::WindowStyle::Normal))
-        ShowMessage("Unable to open Mixer.", ui::Critical, "Recording Mixer", 146);
+        ShowMessage("Unable to open Mixer.", ui::Critical, "Recording Mixer", help_topic::Mixer);
 }
 
 std::string FindMidiEditor() {

@@ -1,9 +1,7 @@
-// Every help topic the program offers has a page: the topics of message boxes (their Help
-// button), of ShowHelpTopic and of the controls' F1 help are gathered from the sources of desk/,
-// and each must have data/help/<topic>.html. The sources hold topics in a few forms: a literal
-// (or a named constant) at the help position of a call whose declaration names that parameter
-// as a help topic, a row of a table whose text is followed by its topic, and the literal results
-// of a function whose name says it gives a help topic.
+// Every help topic the program offers has a page: the topics are named once, in
+// desk/core/help_topics.h, whose table lists each of them, and each must have
+// data/help/<topic>.html; no page is left without its topic. The sources name topics only by
+// those constants: no call passes a bare number where its declaration takes a help topic.
 //
 // Each page explains: at least 120 words, and every control it names by its caption is one the
 // window has. A page marks such a caption as <b class="caption">Caption</b> and names its
@@ -12,6 +10,8 @@
 // their code gives later (a literal passed to setCaption, setTabCaption or setToolTipText).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -26,6 +26,7 @@
 
 #include "desk/core/about/frm_about.h"
 #include "desk/core/global.h"
+#include "desk/core/help_topics.h"
 #include "desk/core/live/frm_live.h"
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/options/frm_customize.h"
@@ -55,6 +56,7 @@ struct Source {
     std::string path, text;
 };
 
+// The program's sources in desk/ (tests and test support left out).
 std::vector<Source> deskSources() {
     std::vector<Source> out;
     for (const auto& e : fs::recursive_directory_iterator(test::sourceDir() / "desk")) {
@@ -69,24 +71,57 @@ std::vector<Source> deskSources() {
     return out;
 }
 
+// The text with comments and the contents of string and character literals blanked (line
+// breaks kept), so that only code is left to read.
+std::string codeOnly(const std::string& text) {
+    std::string out = text;
+    auto blank = [&out](size_t from, size_t to) {
+        for (size_t i = from; i < to && i < out.size(); ++i)
+            if (out[i] != '\n') out[i] = ' ';
+    };
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const bool wordBefore =
+            i > 0 && (std::isalnum(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '_');
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+            size_t end = text.find('\n', i);
+            if (end == std::string::npos) end = text.size();
+            blank(i, end);
+            i = end;
+        } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            size_t end = text.find("*/", i + 2);
+            end = end == std::string::npos ? text.size() : end + 2;
+            blank(i, end);
+            i = end;
+        } else if (c == 'R' && !wordBefore && i + 1 < text.size() && text[i + 1] == '"') {
+            const size_t open = text.find('(', i + 2);
+            if (open == std::string::npos) break;
+            std::string close = ")";  // built piece by piece: GCC 12 misreads a + b + c here
+            close += text.substr(i + 2, open - i - 2);
+            close += '"';
+            size_t end = text.find(close, open);
+            end = end == std::string::npos ? text.size() : end + close.size();
+            blank(i + 1, end);
+            i = end;
+        } else if (c == '"' || (c == '\'' && !wordBefore)) {
+            size_t end = i + 1;
+            while (end < text.size() && text[end] != c && text[end] != '\n')
+                end += text[end] == '\\' ? 2 : 1;
+            blank(i + 1, end);
+            i = end + 1;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
 // The arguments of the call whose "(" is at `open`, split at top-level commas.
-std::vector<std::string> callArguments(const std::string& text, size_t open) {
+std::vector<std::string> callArguments(const std::string& code, size_t open) {
     std::vector<std::string> args(1);
     int depth = 0;
-    bool quoted = false;
-    for (size_t i = open + 1; i < text.size(); ++i) {
-        char c = text[i];
-        if (quoted) {
-            if (c == '\\') {
-                args.back() += c;
-                c = text[++i];
-            } else if (c == '"') {
-                quoted = false;
-            }
-            args.back() += c;
-            continue;
-        }
-        if (c == '"') quoted = true;
+    for (size_t i = open + 1; i < code.size(); ++i) {
+        const char c = code[i];
         if (c == '(' || c == '{' || c == '[') ++depth;
         if (c == ')' || c == '}' || c == ']') {
             if (depth == 0) return args;
@@ -107,94 +142,98 @@ std::string trim(const std::string& s) {
     return b == std::string::npos ? "" : s.substr(b, e - b + 1);
 }
 
-bool isHelpName(const std::string& name) {
-    static const std::regex help("^(help|helpTopic|topic|helpContextId)$");
-    return std::regex_match(name, help);
-}
-
-// Function name → position of its help-topic parameter, from the declarations in the sources.
-std::map<std::string, size_t> helpParameters(const std::vector<Source>& sources) {
+// Function name → position of its help-topic parameter, from the declarations in the sources:
+// a `long` parameter named help, helpTopic, topic or helpContextId.
+std::map<std::string, size_t> helpParameters(const std::vector<Source>& code) {
     std::map<std::string, size_t> out{{"setHelpContextID", 0}};
     static const std::regex decl(R"((\w+)\s*\(((?:[^()]|\n)*)\)\s*(?:const\s*)?[;{])");
-    for (const Source& s : sources) {
+    static const std::regex param(R"(\blong\s+(help|helpTopic|topic|helpContextId)\s*(=.*)?$)");
+    for (const Source& s : code) {
         for (auto it = std::sregex_iterator(s.text.begin(), s.text.end(), decl);
              it != std::sregex_iterator(); ++it) {
             std::string list = "(";
             list += (*it)[2].str();
             list += ')';
-            std::vector<std::string> params = callArguments(list, 0);
+            const std::vector<std::string> params = callArguments(list, 0);
             for (size_t i = 0; i < params.size(); ++i) {
-                static const std::regex param(R"(\blong\s+(\w+)\s*(=.*)?$)");
-                std::smatch m;
-                std::string p = trim(params[i]);
-                if (std::regex_search(p, m, param) && isHelpName(m[1])) out[(*it)[1]] = i;
+                if (std::regex_search(trim(params[i]), param)) out[(*it)[1]] = i;
             }
         }
     }
     return out;
 }
 
-std::map<long, std::set<std::string>> topicsInSources() {
-    const std::vector<Source> sources = deskSources();
-    const std::map<std::string, size_t> helpParams = helpParameters(sources);
-    std::map<long, std::set<std::string>> topics;  // topic → where it is used
-    // Named constants: "constexpr long kConverterHelp = 98;".
-    std::map<std::string, long> constants;
-    for (const Source& s : sources) {
-        static const std::regex constant(R"(constexpr\s+long\s+(\w+)\s*=\s*(\d+)\s*;)");
-        for (auto it = std::sregex_iterator(s.text.begin(), s.text.end(), constant);
-             it != std::sregex_iterator(); ++it) {
-            constants[(*it)[1]] = std::stol((*it)[2]);
-        }
+const HelpTopicName* tableEntry(long topic) {
+    for (const HelpTopicName& entry : kHelpTopics)
+        if (entry.topic == topic) return &entry;
+    return nullptr;
+}
+
+TEST(HelpTopics, TheTableNamesEachConstantOnce) {
+    std::set<long> topics;
+    std::set<std::string_view> names;
+    for (const HelpTopicName& entry : kHelpTopics) {
+        EXPECT_NE(entry.topic, help_topic::None) << entry.name;
+        EXPECT_TRUE(topics.insert(entry.topic).second) << "topic " << entry.topic << " twice";
+        EXPECT_TRUE(names.insert(entry.name).second) << entry.name << " twice";
     }
-    for (const Source& s : sources) {
-        const std::string where = fs::path(s.path).filename().string();
-        auto add = [&](const std::string& arg) {
-            std::string a = trim(arg);
-            static const std::regex number(R"(\d+)");
-            if (std::regex_match(a, number)) {
-                if (long t = std::stol(a); t != 0) topics[t].insert(where);
-            } else if (auto c = constants.find(a); c != constants.end() && c->second != 0) {
-                topics[c->second].insert(where);
-            }
+    // Each constant of the header is a row of its table, under its own name.
+    const std::string header = test::readFile(test::sourceDir() / "desk/core/help_topics.h");
+    static const std::regex constant(R"(inline\s+constexpr\s+long\s+(\w+)\s*=\s*(\d+)\s*;)");
+    size_t constants = 0;
+    for (auto it = std::sregex_iterator(header.begin(), header.end(), constant);
+         it != std::sregex_iterator(); ++it) {
+        const std::string name = (*it)[1];
+        const long topic = std::stol((*it)[2]);
+        if (name == "None") continue;
+        ++constants;
+        const HelpTopicName* entry = tableEntry(topic);
+        EXPECT_TRUE(entry != nullptr && entry->name == name)
+            << "help_topic::" << name << " (" << topic << ") is not in kHelpTopics as " << name;
+    }
+    EXPECT_EQ(constants, kHelpTopics.size()) << "kHelpTopics has rows no constant names";
+}
+
+TEST(HelpTopics, NoSourcePassesABareNumberAsATopic) {
+    std::vector<Source> code = deskSources();
+    for (Source& s : code) s.text = codeOnly(s.text);
+    const std::map<std::string, size_t> helpParams = helpParameters(code);
+    // The walk must know the ways a topic reaches the runtime.
+    for (const char* entry : {"setHelpContextID", "ShowHelpTopic", "ShowMessage", "MessageBox"})
+        EXPECT_TRUE(helpParams.count(entry)) << entry << " not seen as taking a help topic";
+
+    static const std::regex call(R"((\w+)\s*\()");
+    static const std::regex number(R"([-+]?\s*(0[xX])?[0-9][0-9a-fA-FxXuUlL']*)");
+    static const std::regex localConstant(
+        R"(constexpr\s+long\s+\w*(Help|Topic)\w*\s*=\s*[0-9][^;]*;)");
+    size_t named = 0;
+    for (const Source& s : code) {
+        if (fs::path(s.path).filename() == "help_topics.h") continue;
+        auto where = [&s](size_t at) {
+            return fs::relative(s.path, test::sourceDir()).string() + ":" +
+                   std::to_string(std::count(s.text.begin(), s.text.begin() + at, '\n') + 1);
         };
-        // Calls with a help parameter.
-        static const std::regex call(R"((\w+)\s*\()");
         for (auto it = std::sregex_iterator(s.text.begin(), s.text.end(), call);
              it != std::sregex_iterator(); ++it) {
             auto p = helpParams.find((*it)[1]);
             if (p == helpParams.end()) continue;
-            size_t open = static_cast<size_t>(it->position(0) + it->length(0) - 1);
-            std::vector<std::string> args = callArguments(s.text, open);
-            if (p->second < args.size()) add(args[p->second]);
+            const size_t open = static_cast<size_t>(it->position(0) + it->length(0) - 1);
+            const std::vector<std::string> args = callArguments(s.text, open);
+            if (p->second >= args.size()) continue;
+            const std::string arg = trim(args[p->second]);
+            EXPECT_FALSE(std::regex_match(arg, number))
+                << where(static_cast<size_t>(it->position(0))) << ": " << (*it)[1].str()
+                << " is given the bare topic " << arg << "; name it in desk/core/help_topics.h";
+            if (arg.starts_with("help_topic::")) ++named;
         }
-        // Table rows and refusals: a text followed by its topic, "{..., "text", 104}".
-        static const std::regex row(R"re("\s*,\s*(\d+)\s*\})re");
-        for (auto it = std::sregex_iterator(s.text.begin(), s.text.end(), row);
+        // A topic of its own beside the header's, "constexpr long kOpenHelp = 97;".
+        for (auto it = std::sregex_iterator(s.text.begin(), s.text.end(), localConstant);
              it != std::sregex_iterator(); ++it) {
-            add((*it)[1]);
-        }
-        // Functions giving a topic: "long failureHelp(float status) { ... return 107; ... }".
-        static const std::regex giver(R"(long\s+\w*[Hh]elp\w*\s*\([^()]*\)\s*\{)");
-        for (auto it = std::sregex_iterator(s.text.begin(), s.text.end(), giver);
-             it != std::sregex_iterator(); ++it) {
-            size_t begin = static_cast<size_t>(it->position(0) + it->length(0));
-            int depth = 1;
-            size_t end = begin;
-            while (end < s.text.size() && depth > 0) {
-                if (s.text[end] == '{') ++depth;
-                if (s.text[end] == '}') --depth;
-                ++end;
-            }
-            const std::string body = s.text.substr(begin, end - begin);
-            static const std::regex ret(R"(return\s+(\d+)\s*;)");
-            for (auto r = std::sregex_iterator(body.begin(), body.end(), ret);
-                 r != std::sregex_iterator(); ++r) {
-                add((*r)[1]);
-            }
+            ADD_FAILURE() << where(static_cast<size_t>(it->position(0))) << ": " << it->str()
+                          << "; name the topic in desk/core/help_topics.h";
         }
     }
-    return topics;
+    EXPECT_GT(named, 50u) << "the walk found the calls that give a topic";
 }
 
 // A caption as a reader sees it: without its "&" mnemonic, blanks collapsed, and without a
@@ -324,30 +363,34 @@ std::string plain(std::string html) {
 }
 
 TEST(HelpPages, EveryTopicOfferedHasAPage) {
-    const auto topics = topicsInSources();
-    // The walk must see each form of topic: the outcome tables, the refusals, the path boxes'
-    // checks, the live window's failure topics, the F1 topics, the help commands and named
-    // constants.
-    for (long expected : {25L,  84L,  87L,  89L,  98L,  99L,  100L, 103L, 104L, 105L,
-                          106L, 107L, 113L, 116L, 143L, 145L, 159L, 167L, 172L, 173L}) {
-        EXPECT_TRUE(topics.count(expected)) << "topic " << expected << " not found in desk/";
-    }
     const fs::path help = test::sourceDir() / "data" / "help";
-    for (const auto& [topic, files] : topics) {
-        std::string users;
-        for (const auto& f : files) users += " " + f;
-        const fs::path page = help / (std::to_string(topic) + ".html");
+    const std::string contents = test::readFile(help / "index.html");
+    for (const HelpTopicName& entry : kHelpTopics) {
+        const fs::path page = help / (std::to_string(entry.topic) + ".html");
         EXPECT_TRUE(fs::is_regular_file(page))
-            << "no help page for topic " << topic << ", used in" << users;
+            << "no help page for topic " << entry.topic << " (" << entry.name << ")";
         if (!fs::is_regular_file(page)) continue;
         // A page of ours: a title, some text and the way back to the contents.
         const std::string text = test::readFile(page);
         EXPECT_NE(text.find("<h1>"), std::string::npos) << page;
         EXPECT_NE(text.find("href=\"index.html\""), std::string::npos) << page;
-        EXPECT_NE(test::readFile(help / "index.html").find("href=\"" + page.filename().string()),
-                  std::string::npos)
+        EXPECT_NE(contents.find("href=\"" + page.filename().string()), std::string::npos)
             << page.filename() << " is not listed in the contents";
     }
+}
+
+TEST(HelpPages, EveryPageIsATopicOffered) {
+    size_t pages = 0;
+    for (const auto& e : fs::directory_iterator(test::sourceDir() / "data" / "help")) {
+        if (e.path().extension() != ".html" || e.path().filename() == "index.html") continue;
+        ++pages;
+        const std::string stem = e.path().stem().string();
+        const bool number =
+            !stem.empty() && stem.find_first_not_of("0123456789") == std::string::npos;
+        EXPECT_TRUE(number && tableEntry(std::stol(stem)) != nullptr)
+            << e.path().filename() << " is the page of no topic in kHelpTopics";
+    }
+    EXPECT_EQ(pages, kHelpTopics.size());
 }
 
 TEST(HelpPages, EveryPageExplainsWithTheWindowsOwnCaptions) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <thread>
 
+#include "desk/core/help_topics.h"
 #include "desk/media/frm_mp3.h"
 #include "settings_fixture.h"
 
@@ -369,7 +370,7 @@ TEST_F(SettingsInspection, AMissingDecoderExplainsWhatTheSystemNeeds) {
         EXPECT_FALSE(g.AudioFileValid);
         EXPECT_EQ(f.AudioSeconds, 3600);
     }
-    EXPECT_EQ(ui.helpCalls(), std::vector<long>{frmProperties::kDecoderHelpTopic});
+    EXPECT_EQ(ui.helpCalls(), std::vector<long>{help_topic::CompressedAudioDecoders});
 }
 
 }  // namespace
