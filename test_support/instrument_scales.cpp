@@ -1,27 +1,12 @@
 #include "instrument_scales.h"
 
 #include <cmath>
-#include <sstream>
 #include <stdexcept>
 
+#include "midicsv_reader.h"
 #include "test_support.h"
 
 namespace velt::test {
-
-namespace {
-
-std::vector<std::string> csvFields(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string field;
-    while (std::getline(in, field, ',')) {
-        size_t a = field.find_first_not_of(' ');
-        out.push_back(a == std::string::npos ? "" : field.substr(a));
-    }
-    return out;
-}
-
-}  // namespace
 
 const std::vector<InstrumentScale>& instrumentScales() {
     static const std::vector<InstrumentScale> scales = {
@@ -47,46 +32,6 @@ std::vector<ScoreNote> scaleScore(int firstKey) {
     for (int step : kSteps) {
         notes.push_back({onset, 0.45, firstKey + step, 90});
         onset += 0.5;
-    }
-    return notes;
-}
-
-std::vector<ScoreNote> readMidiNotes(const std::filesystem::path& midiFile) {
-    auto csv = runCommand("midicsv " + shellQuote(midiFile.string()) + " 2>/dev/null");
-    long division = 480;
-    std::vector<std::pair<long, long>> tempos;  // tick, microseconds a quarter
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : splitLines(csv.output)) {
-        auto f = csvFields(line);
-        if (f.size() > 5 && f[2] == "Header") division = std::stol(f[5]);
-        if (f.size() > 3 && f[2] == "Tempo") tempos.emplace_back(std::stol(f[1]), std::stol(f[3]));
-        rows.push_back(std::move(f));
-    }
-    auto seconds = [&](long tick) {
-        double s = 0;
-        long at = 0;
-        long tempo = 500000;
-        for (auto [when, value] : tempos) {
-            if (when >= tick) break;
-            s += double(when - at) * tempo / 1e6 / division;
-            at = when;
-            tempo = value;
-        }
-        return s + double(tick - at) * tempo / 1e6 / division;
-    };
-    // The bend in force at a note-on: the last one sent up to the note's tick (the engine
-    // sends a note's bend at its own tick, beside the note-on).
-    std::vector<ScoreNote> notes;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const auto& f = rows[i];
-        if (f.size() < 6 || f[2] != "Note_on_c" || std::stoi(f[5]) == 0) continue;
-        long tick = std::stol(f[1]);
-        int bend = 8192;
-        for (const auto& g : rows)
-            if (g.size() > 4 && g[2] == "Pitch_bend_c" && g[3] == f[3] && std::stol(g[1]) <= tick)
-                bend = std::stoi(g[4]);
-        int key = std::stoi(f[4]) + static_cast<int>(std::lround((bend - 8192) / 4096.0));
-        notes.push_back({seconds(tick), 0.1, key, std::stoi(f[5])});
     }
     return notes;
 }
@@ -129,7 +74,10 @@ std::vector<ScoreNote> transcribeWav(const std::filesystem::path& engine,
                              " " + shellQuote(status.string()) + " " +
                              shellQuote((folder / "command.txt").string()) + " >/dev/null");
     ok = result.exitCode == 0 && readFile(status).rfind("100000", 0) == 0;
-    return ok ? readMidiNotes(midi) : std::vector<ScoreNote>{};
+    if (!ok) return {};
+    const MidiContents contents = readMidi(midi);
+    ok = contents.read;
+    return scoreNotes(contents, true);
 }
 
 }  // namespace velt::test

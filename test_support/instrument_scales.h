@@ -1,6 +1,6 @@
 // Instrument scales for transcription checks: major scales played by General MIDI
 // programs (winds, strings, voices, piano) and rendered by fluidsynth, the engine's MIDI output
-// read back by midicsv, and the count of notes found and wrong against the score.
+// read back (readMidi), and the count of notes found and wrong against the score.
 #pragma once
 
 #include <filesystem>
@@ -25,11 +25,6 @@ const InstrumentScale& instrumentScale(const std::string& name);
 // second, 0.45 s long.
 std::vector<ScoreNote> scaleScore(int firstKey);
 
-// The note-ons of a MIDI file as score notes (onset in seconds through the file's tempo map).
-// The key includes the channel's pitch bend at the note-on (two half steps range), rounded to
-// the nearest key: a line kept on its key with a bend sounds the next key.
-std::vector<ScoreNote> readMidiNotes(const std::filesystem::path& midiFile);
-
 struct NoteCount {
     int found = 0;  // score notes matched by a transcribed note of the same key
     int wrong = 0;  // transcribed notes that match no score note
@@ -42,8 +37,8 @@ NoteCount countNotes(const std::vector<ScoreNote>& score, const std::vector<Scor
                      double window = 0.25);
 
 // Runs the engine program on a WAV file with a project of the given extra keys (Tempo 120, 4/4
-// given, so no tempo detection) and returns the MIDI file's notes; ok tells whether the run
-// finished with success. Work files go into folder.
+// given, so no tempo detection) and returns the MIDI file's notes, pitch bends applied; ok tells
+// whether the run finished with success and its file was read. Work files go into folder.
 std::vector<ScoreNote> transcribeWav(const std::filesystem::path& engine,
                                      const std::filesystem::path& wav,
                                      const std::filesystem::path& folder,

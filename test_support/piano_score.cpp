@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "midicsv_reader.h"
 #include "test_support.h"
 
 namespace velt::test {
@@ -102,6 +103,23 @@ bool renderScore(const std::vector<ScoreNote>& notes, const std::filesystem::pat
                          " /usr/share/sounds/sf2/FluidR3_GM.sf2 " + shellQuote(mid.string()) +
                          " >/dev/null 2>&1";
     return runCommand(render).exitCode == 0 && std::filesystem::exists(wav);
+}
+
+std::vector<ScoreNote> scoreNotes(const MidiContents& midi, bool applyBends) {
+    std::vector<ScoreNote> notes;
+    for (const MidiNote& n : midi.notes) {
+        // The bend in force at a note-on: the last one sent up to the note's tick (the engine
+        // sends a note's bend at its own tick, beside the note-on).
+        int bend = 8192;
+        if (applyBends)
+            for (const MidiPitchBend& b : midi.pitchBends)
+                if (b.channel == n.channel && b.tick <= n.tick) bend = b.value;
+        const int key = n.key + static_cast<int>(std::lround((bend - 8192) / 4096.0));
+        const double onset = midi.seconds(n.tick);
+        const double length = n.length < 0 ? 0 : midi.seconds(n.tick + n.length) - onset;
+        notes.push_back({onset, length, key, n.velocity});
+    }
+    return notes;
 }
 
 double onsetFMeasure(const std::vector<ScoreNote>& score, const std::vector<ScoreNote>& found,

@@ -1,5 +1,6 @@
 // A reproducible test piece for transcription: a score, its MIDI text for csvmidi, and its audio
-// rendered by fluidsynth with the General MIDI sound font (reverb and chorus off).
+// rendered by fluidsynth with the General MIDI sound font (reverb and chorus off); transcribed
+// notes as a score, to measure them against it.
 #pragma once
 
 #include <filesystem>
@@ -26,6 +27,13 @@ std::string scoreCsv(const std::vector<ScoreNote>& notes, int program = 0);
 // Returns false when a tool failed.
 bool renderScore(const std::vector<ScoreNote>& notes, const std::filesystem::path& folder,
                  const std::filesystem::path& wav, int rate = 44100, int program = 0);
+
+struct MidiContents;
+
+// The notes of a MIDI file as score notes (onset and length in seconds through its tempo map).
+// With bends applied a key includes the channel's pitch bend at the note-on (two half steps
+// range), rounded to the nearest key: a line kept on its key with a bend sounds the next key.
+std::vector<ScoreNote> scoreNotes(const MidiContents& midi, bool applyBends);
 
 // Onset-and-pitch F-measure of transcribed notes against the score: a transcribed note matches
 // an unmatched score note of the same key whose onset lies within the window (seconds).

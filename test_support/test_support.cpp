@@ -100,17 +100,4 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-std::set<int> soundedKeys(const std::string& midicsvText) {
-    std::set<int> keys;
-    for (const std::string& line : splitLines(midicsvText)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long time = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            keys.insert(key);
-    }
-    return keys;
-}
-
 }  // namespace velt::test

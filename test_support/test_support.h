@@ -2,7 +2,6 @@
 #pragma once
 
 #include <filesystem>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -47,9 +46,6 @@ std::filesystem::path testdataDir();  // the test data in the repository (mp3too
 // Makes `folder` (and its parents) open to its owner only, as a runtime folder must be; gives its
 // path as text.
 std::string makePrivateFolder(const std::filesystem::path& folder);
-
-// The keys sounded (note-ons with a velocity above 0) in midicsv's text of a MIDI file.
-std::set<int> soundedKeys(const std::string& midicsvText);
 
 // Splits text into lines (a trailing line end gives no empty last line).
 std::vector<std::string> splitLines(const std::string& text);

@@ -11,10 +11,22 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "desk/core/window_links/offered_window.h"
+
 namespace velt::desk {
+
+struct SettingsDialogParts;
+struct RecorderParts;
+struct CdWindowParts;
+class RecorderEditor;
+class WizardFilePages;
+class WizardRecordPage;
+class WizardCdPage;
 
 // A 1-based list of texts whose length is kept in a separate count (AudioFiles(1 To n)).
 // Reading or writing an index outside 1..size() touches a scratch element, never memory past the
@@ -249,20 +261,43 @@ struct MainWindowHooks {
 };
 MainWindowHooks& MainWindow();
 
-// The windows of the window folders (settings, media, wizard) that the core opens. The core
-// includes no header of those folders: each folder fills its entries when the program starts
-// (RegisterWindows, desk/windows.h), and the core calls through them. Each entry shows its
-// window modally and releases it afterwards. The entries are the program's wiring, not project
-// state, so ResetGlobal keeps them; unset entries do nothing.
+// The windows of the window folders (settings, media, instruments, wizard) as the core and the
+// other window folders reach them. No folder includes a header of another window folder (nor
+// the core one of them): each folder fills its entries when the program starts (RegisterWindows,
+// desk/windows.h), and the others call through them. The entries are the program's wiring, not
+// project state, so ResetGlobal keeps them.
 struct WindowHooks {
-    std::function<void()> showWizard;      // the new-project wizard
-    std::function<void()> showProperties;  // the settings dialog
-    std::function<void()> showPlayer;      // the player
+    // Each of these shows its window modally (when its load succeeds) and releases it
+    // afterwards; unset entries do nothing.
+    std::function<void()> showWizard;          // the new-project wizard
+    std::function<void()> showProperties;      // the settings dialog
+    std::function<void()> showPlayer;          // the player
+    std::function<void()> showCdWindow;        // the CD transfer window (settings dialog)
+    std::function<void()> showRecorder;        // the recording window (settings dialog)
+    std::function<void()> showEnsembleEditor;  // the ensemble editor (settings dialog)
     // The decoding windows of compressed audio; a command-line run keeps them minimized.
     std::function<void()> decodeMp3;
     std::function<void()> decodeWma;
     std::function<void()> decodeAac;
     std::function<void()> decodeAiff;
+
+    // What the windows offer one another (declared in desk/core/window_links/). RegisterWindows
+    // fills every one of these before any window opens.
+    OfferedWindow<SettingsDialogParts> settingsDialog;  // settings: to the wizard and editors
+    OfferedWindow<RecorderParts> recorder;              // media: to the wizard
+    OfferedWindow<CdWindowParts> cdWindow;              // media: to the wizard
+    // Media: the CD window loaded hidden with the wizard's CD page as its mirror.
+    std::function<void()> loadCdWindowForWizard;
+    // Settings: the recorder's link to the settings dialog.
+    std::function<std::shared_ptr<RecorderEditor>()> recorderEditor;
+    // Instruments: the text of the ensemble editor's first channel box while it is loaded; none
+    // otherwise (the editor is never loaded for this).
+    std::function<std::optional<std::string>()> ensembleFirstChannel;
+    // Wizard: its pages, which the windows it drives mirror into (WizardFiles and the others in
+    // desk/core/window_links/wizard_pages.h give do-nothing pages while these are unset).
+    std::shared_ptr<WizardFilePages> wizardFiles;
+    std::shared_ptr<WizardRecordPage> wizardRecordPage;
+    std::shared_ptr<WizardCdPage> wizardCdPage;
 };
 WindowHooks& Windows();
 

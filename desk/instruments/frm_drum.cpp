@@ -6,14 +6,14 @@
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/core/shared/drum_kit_file.h"
+#include "desk/core/shared/drum_list.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/instruments/drum_kit_file.h"
-#include "desk/instruments/drum_list.h"
-#include "desk/instruments/ensemble_file.h"
+#include "desk/core/window_links/settings_dialog.h"
 #include "desk/instruments/frm_ens.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/ui/dialogs/message_box.h"
 
 namespace velt::desk {
@@ -171,7 +171,7 @@ void frmDrum::chkDrum_Click(int Index) {
         box.setFontBold(true);
         if (!KitLoading) {
             G().SuppressMidiErrors = true;
-            ui::forms::get<frmProperties>().PlaySound(5, Index + kDrumNoteMin);
+            Windows().settingsDialog.get().PlaySound(5, Index + kDrumNoteMin);
         }
     } else {
         box.setFontBold(false);

@@ -5,17 +5,17 @@
 
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
+#include "desk/core/shared/channel_allocation.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/core/shared/drum_kit_file.h"
+#include "desk/core/shared/drum_list.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/note_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/instruments/channel_allocation.h"
-#include "desk/instruments/drum_kit_file.h"
-#include "desk/instruments/drum_list.h"
+#include "desk/core/window_links/settings_dialog.h"
 #include "desk/instruments/frm_drum.h"
 #include "desk/instruments/pitch_coverage.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/ui/dialogs/message_box.h"
 
 namespace velt::desk {
@@ -33,8 +33,8 @@ std::string startingFileName(const std::string& name, const std::string& extensi
     return name == "[unnamed]" ? "" : name + extension;
 }
 
-frmProperties& settings() {
-    return ui::forms::get<frmProperties>();
+SettingsDialogParts settings() {
+    return Windows().settingsDialog.get();
 }
 
 // A note's name spelled for the key the settings dialog shows: the editor works beside the
@@ -276,7 +276,7 @@ void frmEns::rememberKit() {
 
 void frmEns::Form_Load() {
     Global& g = G();
-    frmProperties& dialog = settings();
+    const SettingsDialogParts dialog = settings();
     g.EnsembleApplied = false;
     rememberKit();
     NoteWidth = picPitchRange.ScaleWidth() / 127;
@@ -526,7 +526,7 @@ void frmEns::SetRange(int index, int low, int high) {
 
 void frmEns::txtKeyMin_LostFocus(int Index) {
     Global& g = G();
-    frmProperties& dialog = settings();
+    const SettingsDialogParts dialog = settings();
     const int n = KeyToVal(txtKeyMin(Index).Text());
     if (n == -1) {
         ShowMessage("Invalid Low Note.", ui::Exclamation, kTitle, help_topic::InvalidLowNote);
@@ -548,7 +548,7 @@ void frmEns::txtKeyMin_LostFocus(int Index) {
 
 void frmEns::txtKeyMax_LostFocus(int Index) {
     Global& g = G();
-    frmProperties& dialog = settings();
+    const SettingsDialogParts dialog = settings();
     const int n = KeyToVal(txtKeyMax(Index).Text());
     if (n == -1) {
         ShowMessage("Invalid High Note.", ui::Exclamation, kTitle, help_topic::InvalidHighNote);
@@ -879,7 +879,7 @@ void frmEns::cmdApply_Click() {
         g.EnsKeyMax[i] = row.keyMax;
         g.EnsKeyMin[i] = row.keyMin;
     }
-    frmProperties& dialog = settings();
+    const SettingsDialogParts dialog = settings();
     dialog.txtKeyMax.setText(txtKeyMax(kMasterRange).Text());
     dialog.txtKeyMax_LostFocus();
     dialog.txtKeyMin.setText(txtKeyMin(kMasterRange).Text());

@@ -13,7 +13,7 @@
 #include <array>
 #include <string>
 
-#include "desk/instruments/ensemble_file.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {

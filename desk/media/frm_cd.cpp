@@ -11,9 +11,9 @@
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/window_links/settings_dialog.h"
 #include "desk/media/cd_driver_installer.h"
 #include "desk/media/windows_version.h"
-#include "desk/settings/frm_properties.h"
 #include "platform/outside/cd_ripper/cd_ripper.h"
 #include "platform/shell/shell.h"
 
@@ -141,7 +141,7 @@ void frmCD::showList(std::initializer_list<const char*> lines) {
 
 void frmCD::Form_Load() {
     Global& g = G();
-    auto& props = ui::forms::get<frmProperties>();
+    const SettingsDialogParts props = Windows().settingsDialog.get();
     if (props.CurrentAudioFile.empty())
         lblFileName.setText("<NONE>");
     else if (props.cboAudioFile.ListCount() == 1)
@@ -150,7 +150,7 @@ void frmCD::Form_Load() {
         std::string count = std::to_string(props.cboAudioFile.ListCount());
         lblFileName.setText(count.insert(0, 1, '<').append(" files>"));
     }
-    if (g.WizardRunning) Wizard->setFileName(lblFileName.Text());
+    if (g.WizardRunning) wizardPage().setFileName(lblFileName.Text());
 
     ripper_ = std::make_unique<platform::cd::CdRipper>(platform::cd::systemDrives(),
                                                        &ui::runtime().clock());
@@ -161,17 +161,17 @@ void frmCD::Form_Load() {
         setStatus("Error");
         showList({"No CD drives found", "on your computer."});
         UpdateWizardTrackList();
-        if (g.WizardRunning) Wizard->setStatus(StatusBar.Text());
+        if (g.WizardRunning) wizardPage().setStatus(StatusBar.Text());
         return;
     }
-    if (g.WizardRunning) Wizard->clearDrives();
+    if (g.WizardRunning) wizardPage().clearDrives();
     for (const std::string& name : ripper_->DriveNames()) {
         cboDrives.AddItem(name);
-        if (g.WizardRunning) Wizard->addDrive(name);
+        if (g.WizardRunning) wizardPage().addDrive(name);
     }
     CurrentDrive = -1;
     cboDrives.setListIndex(0);
-    if (g.WizardRunning) Wizard->selectDrive(0);
+    if (g.WizardRunning) wizardPage().selectDrive(0);
     WindowsVersion = GetCompositeVersion();
 }
 
@@ -188,14 +188,14 @@ void frmCD::Form_Unload(int&) {
 
 void frmCD::EnableCDControls(bool enabled) {
     mmCD.setEnabled(enabled);
-    if (G().WizardRunning) Wizard->setButtonBarEnabled(enabled);
+    if (G().WizardRunning) wizardPage().setButtonBarEnabled(enabled);
 }
 
 void frmCD::UpdateWizardTrackList() {
     if (!G().WizardRunning) return;
     std::vector<std::string> rows;
     for (int i = 0; i < lstTracks.ListCount(); ++i) rows.push_back(lstTracks.List(i));
-    Wizard->copyTrackList(rows, lstTracks.Enabled());
+    wizardPage().copyTrackList(rows, lstTracks.Enabled());
 }
 
 void frmCD::cboDrives_Click() {
@@ -225,7 +225,7 @@ void frmCD::cboDrives_Click() {
     showList({"CD drive already in use", "by another program.", "Close the other program."});
     if (G().WizardRunning) {
         UpdateWizardTrackList();
-        Wizard->setStatus(StatusBar.Text());
+        wizardPage().setStatus(StatusBar.Text());
     }
 }
 
@@ -255,7 +255,7 @@ void frmCD::Ripper_PositionChanged(long seconds) {
         length > 0 ? static_cast<int>(std::clamp(seconds * 100L / length, 0L, 100L)) : 0;
     pbPlay.setValue(percent);
     pbPlay.setVisible(true);
-    if (G().WizardRunning) Wizard->setPlayProgress(percent);
+    if (G().WizardRunning) wizardPage().setPlayProgress(percent);
 }
 
 void frmCD::clearPosition() {
@@ -304,8 +304,8 @@ void frmCD::tmrStatus_Timer() {
             setStatus(kNoCd);
             clearPosition();
             if (g.WizardRunning) {
-                Wizard->clearPosition();
-                Wizard->selectTrack(-1);
+                wizardPage().clearPosition();
+                wizardPage().selectTrack(-1);
             }
             skipToEnd = true;
         } else {
@@ -318,7 +318,7 @@ void frmCD::tmrStatus_Timer() {
             mmCD.setStopEnabled(true);
             UpdateWizardTrackList();
             lstTracks.setListIndex(0);
-            if (g.WizardRunning) Wizard->selectTrack(0);
+            if (g.WizardRunning) wizardPage().selectTrack(0);
             setStatus(kPlaying);
             ripper_->PlayTrack(1);
         }
@@ -346,7 +346,7 @@ void frmCD::tmrStatus_Timer() {
             const int current = ripper_->CurrentTrack();
             if (lstTracks.ListIndex() != current - 1) {
                 lstTracks.setListIndex(current - 1);
-                if (g.WizardRunning) Wizard->selectTrack(current - 1);
+                if (g.WizardRunning) wizardPage().selectTrack(current - 1);
             }
             if (!mmCD.Enabled() && TransferRunning) {
                 // A transfer whose reader stopped without completing the file (a read error):
@@ -401,7 +401,7 @@ void frmCD::tmrStatus_Timer() {
         m.stopEnabled = mmCD.StopEnabled();
         m.prevEnabled = mmCD.PrevEnabled();
         m.nextEnabled = mmCD.NextEnabled();
-        Wizard->mirror(m);
+        wizardPage().mirror(m);
     }
 }
 
@@ -431,7 +431,7 @@ void frmCD::transferEnded() {
     lblFileName.setText(BaseNameOf(OutputFile));
     setStatus(kCompleted);
     g.CDTransferDone = true;
-    auto& props = ui::forms::get<frmProperties>();
+    const SettingsDialogParts props = Windows().settingsDialog.get();
     props.CurrentAudioFile = OutputFile;
     if (props.CurrentMidiFile.empty() || props.chkAutoName.Value() == 1)
         props.CurrentMidiFile = g.MidiFolder + BaseNameOf(OutputFile) + ".mid";
@@ -468,7 +468,7 @@ void frmCD::cmdRip_Click() {
     EnableCDControls(false);
     lstTracks.setEnabled(false);
     lblPosition.setCaption("");
-    if (g.WizardRunning) Wizard->hidePlayProgress();
+    if (g.WizardRunning) wizardPage().hidePlayProgress();
     AbortRequested = false;
     TransferRunning = true;
     ProgressBar.setValue(0);

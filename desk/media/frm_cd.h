@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "desk/media/cd_wizard_link.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/ui/ui.h"
 
 namespace velt::platform::cd {
@@ -79,8 +79,9 @@ class frmCD : public ui::Form {
     bool TransferRunning = false;
     std::string OutputFile;  // the file of the transfer running or last run
 
-    // The wizard's CD page, mirrored while WizardRunning is set.
-    std::shared_ptr<CdWizardLink> Wizard = std::make_shared<CdWizardLink>();
+    // Set by the wizard on the window it drives: only that one mirrors into its CD page while
+    // WizardRunning is set.
+    bool MirrorsWizard = false;
 
   protected:
     void design() override;
@@ -88,6 +89,7 @@ class frmCD : public ui::Form {
     void Form_Unload(int& Cancel) override;
 
   private:
+    WizardCdPage& wizardPage() const { return WizardCdPageFor(MirrorsWizard); }
     void takeRipperEvents();
     void showList(std::initializer_list<const char*> lines);
     void setStatus(const std::string& text);

@@ -43,7 +43,7 @@ std::string wholeTempo(float tempo) {
 
 frmRecord::frmRecord(std::shared_ptr<RecorderEditor> editor)
     : Form("frmRecord"), Editor(std::move(editor)) {
-    if (!Editor) Editor = SettingsEditorLink();
+    if (!Editor && Windows().recorderEditor) Editor = Windows().recorderEditor();
     SendCommand = [](const std::string& text) { return platform::mci::mciSendString(text); };
 
     MMControl.RecordClick = [this](int& Cancel) { MMControl_RecordClick(Cancel); };

@@ -18,7 +18,8 @@
 #include <memory>
 #include <string>
 
-#include "desk/media/recorder_links.h"
+#include "desk/core/window_links/recorder_editor.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/ui/media_control.h"
 #include "desk/ui/ui.h"
 
@@ -26,7 +27,8 @@ namespace velt::desk {
 
 class frmRecord : public ui::Form {
   public:
-    // Without an editor link, the window works with the program's settings dialog.
+    // Without an editor link, the window works with the program's settings dialog (the link
+    // the settings folder registers).
     explicit frmRecord(std::shared_ptr<RecorderEditor> editor = nullptr);
 
     ui::MediaControl MMControl{this, "MMControl"};
@@ -94,7 +96,8 @@ class frmRecord : public ui::Form {
     // The command strings go through here (tests log and fail them).
     std::function<int32_t(const std::string&)> SendCommand;
     std::shared_ptr<RecorderEditor> Editor;
-    std::shared_ptr<RecorderWizardMirror> Wizard = std::make_shared<RecorderWizardMirror>();
+    // Set by the wizard on the recorder it drives: only that one mirrors into its record page.
+    bool MirrorsWizard = false;
 
     // Lifecycle; the wizard calls Form_Unload itself.
     void Form_Load() override;
@@ -170,6 +173,7 @@ class frmRecord : public ui::Form {
     void design() override;
 
   private:
+    WizardRecordPage& wizardPage() const { return WizardRecordPageFor(MirrorsWizard); }
     // Sends a command string and keeps its result; a failure shows its text titled `step`.
     bool command(const std::string& text, const std::string& step);
     void commandQuietly(const std::string& text) { SendCommand(text); }

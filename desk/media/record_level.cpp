@@ -85,10 +85,10 @@ void frmRecord::tmrLevel_Timer() {
         // player already playing: as a threshold it would silence the take's own notes, so the
         // threshold stays as it is.
         if (level < kWeak) cmdThres_Click();
-        if (wizard) Wizard->thresholdMark(lineThres.Y1(), lineThres.Y2(), line50.Visible());
+        if (wizard) wizardPage().thresholdMark(lineThres.Y1(), lineThres.Y2(), line50.Visible());
         firstReading_ = false;
     }
-    if (wizard) Wizard->levelBar(colour, top, height);
+    if (wizard) wizardPage().levelBar(colour, top, height);
 }
 
 void frmRecord::cmdThres_Click() {

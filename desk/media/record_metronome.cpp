@@ -8,7 +8,6 @@
 #include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
-#include "desk/instruments/frm_ens.h"
 #include "desk/media/frm_record.h"
 #include "platform/clock/mm_time.h"
 
@@ -23,9 +22,9 @@ constexpr int32_t kWoodblock = 115;
 // hidden instance with stale rows). A muted part (0) or anything outside 1..16 clicks on
 // channel 1.
 int32_t metronomeChannel() {
-    frmEns* editor = ui::forms::existing<frmEns>();
-    const double channel = editor != nullptr && editor->loaded() ? Val(editor->txtChannel(0).Text())
-                                                                 : G().EnsChannel[0];
+    const std::optional<std::string> box =
+        Windows().ensembleFirstChannel ? Windows().ensembleFirstChannel() : std::nullopt;
+    const double channel = box ? Val(*box) : G().EnsChannel[0];
     return channel >= 1 && channel <= 16 ? static_cast<int32_t>(channel) : 1;
 }
 
@@ -141,9 +140,9 @@ void frmRecord::tmrMetronome_Timer() {
     ++beatCounter_;
     nextBeatTime_ += beatPeriod_;
     if (G().WizardRunning) {
-        Wizard->counter(lblCounter.Caption(), lblCounter.ForeColor());
-        Wizard->saveEnabled(cmdSave.Enabled());
-        Wizard->light(picMetronome.getPicture());
+        wizardPage().counter(lblCounter.Caption(), lblCounter.ForeColor());
+        wizardPage().saveEnabled(cmdSave.Enabled());
+        wizardPage().light(picMetronome.getPicture());
     }
 }
 

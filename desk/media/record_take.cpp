@@ -110,7 +110,7 @@ void frmRecord::stopClock() {
 
 void frmRecord::setCounter(const std::string& caption) {
     lblCounter.setCaption(caption);
-    if (G().WizardRunning) Wizard->counter(caption, lblCounter.ForeColor());
+    if (G().WizardRunning) wizardPage().counter(caption, lblCounter.ForeColor());
 }
 
 void frmRecord::setCounterColour(long colour) {
@@ -252,7 +252,7 @@ void frmRecord::MMControl_PlayClick(int& Cancel) {
 void frmRecord::mmControl_Done(int NotifyCode) {
     (void)NotifyCode;
     if (G().WizardRunning) {
-        Wizard->stopPlayback();
+        wizardPage().stopPlayback();
     } else {
         int cancel = 0;
         MMControl_StopClick(cancel);

@@ -10,8 +10,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/media/frm_cd.h"
-#include "desk/media/frm_record.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
 #include "desk/settings/stored_values.h"
@@ -153,8 +152,8 @@ void frmProperties::applyAudioTab() {
 // the entries side by side, and every audio file gets its MIDI file beside it.
 
 void frmProperties::mirrorIntoWizard() {
-    Wizard->copyFileLists(rowsOf(cboAudioFile), rowsOf(cboMidiFile), cboAudioFile.ListIndex(),
-                          cboMidiFile.ListIndex());
+    WizardFiles().copyFileLists(rowsOf(cboAudioFile), rowsOf(cboMidiFile), cboAudioFile.ListIndex(),
+                                cboMidiFile.ListIndex());
 }
 
 void frmProperties::AddToFileList() {
@@ -166,7 +165,7 @@ void frmProperties::AddToFileList() {
         cboAudioFile.setListIndex(row);
         cboMidiFile.setListIndex(row);
         CurrentMidiFile = i < MidiList.size() ? MidiList[i] : "";
-        if (g.WizardRunning) Wizard->selectFileRows(row, row);
+        if (g.WizardRunning) WizardFiles().selectFileRows(row, row);
         return;
     }
     CurrentMidiFile = MidiFileBeside(CurrentAudioFile);
@@ -301,9 +300,7 @@ void frmProperties::cmdCD_Click() {
     // While the wizard runs, the window adds the track to the list itself; that list click
     // must not take back the flag the window has just set.
     cdShowing_ = true;
-    ui::Load<frmCD>();
-    if (ui::isLoaded<frmCD>()) ui::forms::get<frmCD>().Show(ui::Modal);
-    ui::Release<frmCD>();
+    CallHook(Windows().showCdWindow);
     cdShowing_ = false;
     if (!g.CDTransferDone) return;
     g.AudioFolder = FolderOf(CurrentAudioFile);
@@ -321,9 +318,7 @@ void frmProperties::cmdRecord_Click() {
     Global& g = G();
     const std::string start = txtStartPoint.Text(), end = txtEndPoint.Text();
     g.RecordingSaved = false;
-    ui::Load<frmRecord>();
-    if (ui::isLoaded<frmRecord>()) ui::forms::get<frmRecord>().Show(ui::Modal);
-    ui::Release<frmRecord>();
+    CallHook(Windows().showRecorder);
     if (g.RecordingSaved) {
         PreviousAudioFile = CurrentAudioFile;
         g.WaveReady = true;

@@ -1,6 +1,6 @@
 // Where the data files beside the program lie that the settings dialog reads: the instrument list
 // "filter.txt", the example ensemble and the basic drum kit (read with desk/core/shared/data_lists
-// and desk/instruments).
+// and the instrument files there).
 #pragma once
 
 #include <string>

@@ -5,8 +5,10 @@
 // in desk/core/shared (note_names.h, test_note.h, wave_head.h, file_lists.h); the dialog's
 // KeyToVal, ValToKey, PlaySound, GetWaveInfo and AddToFileList use them with what the dialog
 // shows (its key list, patch, channel, time range and lists). Other windows that need the
-// dialog's state (the wizard, the recorder, the CD window, the instrument editors) still call
-// those procedures on it.
+// dialog's state (the wizard, the recorder, the CD window, the instrument editors) call those
+// procedures through the parts and the link it offers them (desk/core/window_links/), which
+// settings_windows.cpp registers; while WizardRunning is set it mirrors into the wizard's pages
+// registered there.
 //
 // The main window shows it modally and releases it afterwards; the New Project Wizard keeps it
 // loaded and hidden and drives its procedures, so everything here works on a hidden dialog, and
@@ -29,7 +31,6 @@
 
 #include "desk/core/run/decode_handover.h"
 #include "desk/core/shared/numeric_box.h"
-#include "desk/settings/wizard_link.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {
@@ -258,9 +259,6 @@ class frmProperties : public ui::Form {
         return DecodeOutcome::Shown;
     };
     std::function<SystemVersion()> VersionProvider = [] { return SystemVersion{}; };
-
-    // The wizard's controls that this dialog mirrors while WizardRunning is set.
-    std::shared_ptr<WizardLink> Wizard = std::make_shared<WizardLink>();
 
     // Dialog-wide (properties_dialog.cpp): the buttons below the tabs, the hiding by user level
     // and mode, the unloading.

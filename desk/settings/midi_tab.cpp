@@ -4,15 +4,14 @@
 #include <algorithm>
 
 #include "desk/core/global.h"
+#include "desk/core/shared/channel_allocation.h"
 #include "desk/core/shared/data_lists.h"
+#include "desk/core/shared/drum_kit_file.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/instruments/channel_allocation.h"
-#include "desk/instruments/drum_kit_file.h"
-#include "desk/instruments/ensemble_file.h"
-#include "desk/instruments/frm_ens.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
@@ -27,12 +26,6 @@ constexpr int32_t kDrumChannel = 10;
 bool ReadsChannel(const std::string& text) {
     double v = 0;
     return ReadBoxNumber(text, v) && v >= 1 && v <= 16;
-}
-
-void showEnsembleEditor() {
-    ui::Load<frmEns>();
-    if (ui::isLoaded<frmEns>()) ui::forms::get<frmEns>().Show(ui::Modal);
-    ui::Release<frmEns>();
 }
 
 }  // namespace
@@ -448,7 +441,7 @@ void frmProperties::cmdPatchMapBrowse_Click() {
 void frmProperties::cmdPatchMapEdit_Click() {
     const Global& g = G();
     if (!optBeatDetect(0).Value()) return;
-    showEnsembleEditor();
+    CallHook(Windows().showEnsembleEditor);
     if (!g.EnsembleApplied) return;
     int active = 0;
     int32_t patch = 0;
@@ -469,7 +462,7 @@ void frmProperties::cmdPatchMapEdit_Click() {
 
 void frmProperties::cmdDrumKitEdit_Click() {
     // The ensemble holds the percussion part with its drum kit.
-    if (optBeatDetect(0).Value()) showEnsembleEditor();
+    if (optBeatDetect(0).Value()) CallHook(Windows().showEnsembleEditor);
 }
 
 }  // namespace velt::desk

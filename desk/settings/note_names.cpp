@@ -9,6 +9,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
 
@@ -78,7 +79,7 @@ void frmProperties::PlaySound(int32_t mode, int32_t i) {
             break;
         case 6:
             notes = {60};
-            program = ToLong(Val(Wizard->instrumentRow()));
+            program = ToLong(Val(WizardFiles().instrumentRow()));
             break;
         default:
             return;

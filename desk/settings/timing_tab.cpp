@@ -7,6 +7,7 @@
 #include "desk/core/global.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
 #include "desk/settings/stored_values.h"
@@ -174,7 +175,7 @@ std::string frmProperties::beatCounterText() const {
 
 void frmProperties::MMControl_Done(int) {
     if (G().WizardRunning)
-        Wizard->stopPlayback();
+        WizardFiles().stopPlayback();
     else
         cmdStop_Click();
 }

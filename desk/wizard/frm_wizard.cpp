@@ -9,9 +9,7 @@
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
 #include "desk/core/shared/gauge_face.h"
-#include "desk/media/frm_cd.h"
-#include "desk/settings/frm_properties.h"
-#include "desk/wizard/wizard_mirror.h"
+#include "desk/wizard/hidden_windows.h"
 
 namespace velt::desk {
 
@@ -196,27 +194,27 @@ void frmWizard::wire() {
     mmCD.PlayClick = [](int& cancel) {
         cancel = 1;
         int c = 1;
-        ui::forms::get<frmCD>().mmCD_PlayClick(c);
+        wizard_windows::cdWindow().mmCD_PlayClick(c);
     };
     mmCD.StopClick = [](int& cancel) {
         cancel = 1;
         int c = 1;
-        ui::forms::get<frmCD>().mmCD_StopClick(c);
+        wizard_windows::cdWindow().mmCD_StopClick(c);
     };
     mmCD.PrevClick = [](int& cancel) {
         cancel = 1;
         int c = 1;
-        ui::forms::get<frmCD>().mmCD_PrevClick(c);
+        wizard_windows::cdWindow().mmCD_PrevClick(c);
     };
     mmCD.NextClick = [](int& cancel) {
         cancel = 1;
         int c = 1;
-        ui::forms::get<frmCD>().mmCD_NextClick(c);
+        wizard_windows::cdWindow().mmCD_NextClick(c);
     };
     mmCD.EjectClick = [](int& cancel) {
         cancel = 1;
         int c = 1;
-        ui::forms::get<frmCD>().mmCD_EjectClick(c);
+        wizard_windows::cdWindow().mmCD_EjectClick(c);
     };
 }
 
@@ -547,8 +545,7 @@ void frmWizard::Form_Load() {
         g.RecMasterFile = g.ScoreBuilderMaster;
     }
 
-    frmProperties& props = ui::Load<frmProperties>();
-    props.Wizard = std::make_shared<WizardMirror>();
+    const SettingsDialogParts props = wizard_windows::editor();
 
     optFilter(0).setValue(true);
     for (int i : {2, 3}) {

@@ -1,16 +1,16 @@
-// The settings dialog's view of the wizard while WizardRunning is set: its file lists mirrored
-// into the wizard's audio and MIDI pages, the wizard's instrument row for test tones, and the end
-// of the tapping playback handed to the wizard's Stop. It reaches the wizard through the form
-// registry each time, so a closed wizard is simply absent.
+// The wizard's pages that the windows it drives mirror into (desk/core/window_links/
+// wizard_pages.h), registered in the shared module's window hooks at start. Each reaches the
+// wizard through the form registry each time, so a closed wizard is simply absent.
 #pragma once
 
-#include "desk/media/cd_wizard_link.h"
-#include "desk/media/recorder_links.h"
-#include "desk/settings/wizard_link.h"
+#include "desk/core/window_links/wizard_pages.h"
 
 namespace velt::desk {
 
-class WizardMirror : public WizardLink {
+// The settings dialog's view: its file lists mirrored into the wizard's audio and MIDI pages,
+// the wizard's instrument row for test tones, and the end of the tapping playback handed to the
+// wizard's Stop.
+class WizardMirror : public WizardFilePages {
   public:
     void copyFileLists(const std::vector<std::string>& audioRows,
                        const std::vector<std::string>& midiRows, int audioRow,
@@ -22,7 +22,7 @@ class WizardMirror : public WizardLink {
 
 // The recorder's view of the wizard: its counter, metronome light, Save button and level meter
 // mirrored into the record page, and the end of a playback handed to the page's Stop.
-class WizardRecorderMirror : public RecorderWizardMirror {
+class WizardRecorderMirror : public WizardRecordPage {
   public:
     void counter(const std::string& caption, long colour) override;
     void saveEnabled(bool enabled) override;
@@ -34,7 +34,7 @@ class WizardRecorderMirror : public RecorderWizardMirror {
 
 // The CD window's view of the wizard: drives, tracks, position, progress and status mirrored into
 // the CD page.
-class WizardCdMirror : public CdWizardLink {
+class WizardCdMirror : public WizardCdPage {
   public:
     void setFileName(const std::string& text) override;
     void setStatus(const std::string& text) override;

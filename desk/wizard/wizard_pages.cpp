@@ -8,22 +8,14 @@
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/numeric_box.h"
 #include "desk/core/shared/text_pieces.h"
-#include "desk/media/frm_cd.h"
-#include "desk/media/frm_record.h"
-#include "desk/settings/frm_properties.h"
-#include "desk/settings/frm_tapper.h"
 #include "desk/wizard/frm_wizard.h"
 #include "desk/wizard/hidden_windows.h"
 
 namespace velt::desk {
 
-namespace {
-
-frmProperties& editor() {
-    return ui::forms::get<frmProperties>();
-}
-
-}  // namespace
+using wizard_windows::cdWindow;
+using wizard_windows::editor;
+using wizard_windows::recorder;
 
 void DrawTempoNeedle(const ui::PictureBox& dial, ui::Line& needle, const std::string& tempoText) {
     // A number still being typed ("1" on the way to 120) is drawn at the dial's low end.
@@ -49,7 +41,7 @@ void frmWizard::cboAudioFile_KeyPress(int& KeyAscii) {
 
 void frmWizard::cboAudioFile_Change() {
     if (Mirroring) return;
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     Mirroring = true;
     if (cboAudioFile.ListCount() == 1) {
         // The last file can't be removed here.
@@ -80,7 +72,7 @@ void frmWizard::cmdWaveEdit_Click() {
 
 void frmWizard::cboMidiFile_Click() {
     if (Mirroring) return;
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cboMidiFile.setListIndex(cboMidiFile.ListIndex());
     Mirroring = true;
     if (p.cboAudioFile.ListIndex() >= 0) cboAudioFile.setListIndex(p.cboAudioFile.ListIndex());
@@ -98,7 +90,7 @@ void frmWizard::cboMidiFile_DblClick() {
 }
 
 void frmWizard::cmdMidiBrowse_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cmdMidiBrowse_Click();
     Mirroring = true;
     const int row = p.cboMidiFile.ListIndex();
@@ -111,13 +103,13 @@ void frmWizard::cmdMidiBrowse_Click() {
 }
 
 void frmWizard::cmdProp_Click() {
-    editor().Show(ui::Modal);
+    editor().form.Show(ui::Modal);
 }
 
 // ---- instrument pages
 
 void frmWizard::optFilter_Click(int Index) {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     switch (Index) {
         case 0:
         case 1:
@@ -148,7 +140,7 @@ void frmWizard::optStereo_Click(int Index) {
 
 void frmWizard::cboFilter_Click() {
     Global& g = G();
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     g.EnsPatch[0] = LeadingNumber(cboFilter.Text());
     p.cboMidiPatch.setListIndex(cboFilter.ListIndex());
     txtPitchMode.setText(p.txtPitchMode.Text());
@@ -159,20 +151,20 @@ void frmWizard::cboFilter_Click() {
 
 void frmWizard::cboMidiPatch_Click() {
     if (Mirroring) return;
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cboMidiPatch.setListIndex(cboMidiPatch.ListIndex());
     txtPitchMode.setText(p.txtPitchMode.Text());
 }
 
 void frmWizard::cboMidiPatch1_Click() {
     if (Mirroring) return;
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cboMidiPatch.setListIndex(cboMidiPatch1.ListIndex());
     txtPitchMode.setText(p.txtPitchMode.Text());
 }
 
 void frmWizard::cmdsndFilter_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.PlayFromWizard = true;
     p.PlaySound(6, -1);
     p.PlayFromWizard = false;
@@ -186,25 +178,25 @@ void frmWizard::cmdsndPatch1_Click() {
 }
 
 void frmWizard::cmdPatchMapBrowse_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cmdPatchMapBrowse_Click();
     txtPatchMap.setText(p.txtPatchMap.Text());
 }
 
 void frmWizard::cmdPatchMapEdit_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cmdPatchMapEdit_Click();
     txtPatchMap.setText(p.txtPatchMap.Text());
 }
 
 void frmWizard::cmdDrumKitEdit_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cmdDrumKitEdit_Click();
     txtPatchMap.setText(p.txtPatchMap.Text());
 }
 
 void frmWizard::txtPitchMode_LostFocus() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.txtPitchMode.setText(txtPitchMode.Text());
     p.txtPitchMode_LostFocus();
     txtPitchMode.setText(p.txtPitchMode.Text());
@@ -222,7 +214,7 @@ void frmWizard::txtPitchMode_KeyPress(int& KeyAscii) {
 // ---- timing pages
 
 void frmWizard::optSync_Click(int Index) {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     if (Index == 0) {
         p.chkTempoDetect.setValue(1);
         p.chkTempoDetect.setEnabled(false);
@@ -242,7 +234,7 @@ void frmWizard::cboRes_Click() {
 }
 
 void frmWizard::cmdPlay_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cmdPlay_Click();
     cmdPlay.setEnabled(p.cmdPlay.Enabled());
     cmdStop.setEnabled(p.cmdStop.Enabled());
@@ -251,7 +243,7 @@ void frmWizard::cmdPlay_Click() {
 }
 
 void frmWizard::cmdTempoTapper_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.cmdTempoTapper_Click();
     // A tap that ended the take (a gap too long) leaves a negative count: no beats to show.
     lblBeatCountVal.setCaption(p.TapCount > 0 ? std::to_string(p.TapCount) : "");
@@ -263,7 +255,7 @@ void frmWizard::cmdTempoTapper_Click() {
 }
 
 void frmWizard::cmdStop_Click() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     // A Stop that finds the dialog not playing (the end-of-playback notice after a user Stop)
     // leaves its tap status from the earlier take: reading it again would reopen the Tap
     // Extender and pad the kept taps a second time.
@@ -272,15 +264,7 @@ void frmWizard::cmdStop_Click() {
     const int s = p.TapStatus;
     if (playing && s > 1) {
         // The Tap Extender asks how far to extend the taps; one already on screen is left alone.
-        frmTapper* open = ui::forms::existing<frmTapper>();
-        if (!open || !open->Visible()) {
-            auto& tapper = ui::Load<frmTapper>();
-            tapper.Show(ui::Modal);
-            p.ExtendToStart = tapper.ExtendToStart;
-            p.ExtendToEnd = tapper.ExtendToEnd;
-            ui::Release<frmTapper>();
-        }
-        p.ExtendTaps();
+        p.ExtendTapsAsked();
     }
     txtTempo1.setText(p.txtTempo.Text());
     SetTempoGauge();
@@ -313,7 +297,7 @@ void frmWizard::txtTempo1_KeyPress(int& KeyAscii) {
 }
 
 void frmWizard::txtTempo1_LostFocus() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     // Text that holds no number (the box erased) gets back the tempo it had on focus.
     double typed = 0;
     if (!ReadBoxNumber(txtTempo1.Text(), typed) && tempo1AtFocus_) {
@@ -340,12 +324,12 @@ void selectAll(ui::TextBox& box) {
 
 void frmWizard::txtTempo_GotFocus() {
     selectAll(txtTempo);
-    ui::forms::get<frmRecord>().FocusedBox = &txtTempo;
+    recorder().FocusedBox = &txtTempo;
 }
 
 void frmWizard::txtTimeNum_GotFocus() {
     selectAll(txtTimeNum);
-    ui::forms::get<frmRecord>().FocusedBox = &txtTimeNum;
+    recorder().FocusedBox = &txtTimeNum;
 }
 
 void frmWizard::spnTimeNum_Change() {
@@ -373,20 +357,20 @@ void frmWizard::txtPitchMode_GotFocus() {
 }
 
 void frmWizard::cmdRip_Click() {
-    ui::forms::get<frmCD>().cmdRip_Click();
+    cdWindow().cmdRip_Click();
 }
 void frmWizard::cmdMixerCD_Click() {
-    ui::forms::get<frmCD>().cmdMixer_Click();
+    cdWindow().cmdMixer_Click();
 }
 
 void frmWizard::cboDrives_Click() {
     if (Mirroring) return;
-    ui::forms::get<frmCD>().cboDrives.setListIndex(cboDrives.ListIndex());
+    cdWindow().cboDrives.setListIndex(cboDrives.ListIndex());
 }
 
 void frmWizard::lstTracks_Click() {
     if (Mirroring) return;
-    ui::forms::get<frmCD>().lstTracks.setListIndex(lstTracks.ListIndex());
+    cdWindow().lstTracks.setListIndex(lstTracks.ListIndex());
 }
 
 }  // namespace velt::desk

@@ -1,27 +1,17 @@
 // The metronome, record and master file pages: the recorder, loaded hidden, does the work; its
 // handlers run with Cancel set on the page's own button bar, and the page copies its state back.
 #include "desk/core/global.h"
-#include "desk/media/frm_record.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
-#include "desk/wizard/wizard_mirror.h"
+#include "desk/wizard/hidden_windows.h"
 
 namespace velt::desk {
 
-namespace {
-
-frmProperties& editor() {
-    return ui::forms::get<frmProperties>();
-}
 // A forward to a recorder that is not loaded loads it.
-frmRecord& recorder() {
-    return ui::forms::get<frmRecord>();
-}
-
-}  // namespace
+using wizard_windows::editor;
+using wizard_windows::recorder;
 
 void frmWizard::copyRecorderButtons() {
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     MMControl.setPlayEnabled(rec.MMControl.PlayEnabled());
     MMControl.setStopEnabled(rec.MMControl.StopEnabled());
     MMControl.setRecordEnabled(rec.MMControl.RecordEnabled());
@@ -29,11 +19,11 @@ void frmWizard::copyRecorderButtons() {
 }
 
 void frmWizard::SyncRecordMeter() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     SavedStartPoint = p.txtStartPoint.Text();
     SavedEndPoint = p.txtEndPoint.Text();
-    frmRecord& rec = recorder();
-    rec.Wizard = std::make_shared<WizardRecorderMirror>();
+    const RecorderParts rec = recorder();
+    rec.MirrorsWizard = true;
     copyRecorderButtons();
     fraLevel.setVisible(rec.fraLevel.Enabled());
     shpForeground.setTop(rec.shpForeground.Top());
@@ -47,10 +37,9 @@ void frmWizard::SyncRecordMeter() {
 
 void frmWizard::AcceptRecordedFile() {
     Global& g = G();
-    ui::Unload<frmRecord>();
-    ui::Release<frmRecord>();
+    wizard_windows::UnloadRecorder();
     fraLevel.setVisible(false);
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     // With no take and no audio file yet there is nothing to hand over: reading the empty name
     // would switch the dialog to real time and mark a file project as having its audio.
     if (!p.CurrentAudioFile.empty()) {
@@ -74,7 +63,7 @@ void frmWizard::AcceptRecordedFile() {
 }
 
 void frmWizard::commitMetronome() {
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.RecordTempo = WizardTempo;
     rec.txtTempo_LostFocus();
     rec.cmdKeep_Click();
@@ -90,7 +79,7 @@ void frmWizard::txtTempo_Change() {
         DrawTempoNeedle(gauTempo, gauTempoLine, txtTempo.Text());
         return;
     }
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.txtTempo.setText(txtTempo.Text());
     rec.RecordTempo = WizardTempo;
     rec.txtTempo_Change();
@@ -98,7 +87,7 @@ void frmWizard::txtTempo_Change() {
 }
 
 void frmWizard::txtTempo_LostFocus() {
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.txtTempo.setText(txtTempo.Text());
     rec.RecordTempo = WizardTempo;
     rec.txtTempo_LostFocus();
@@ -128,14 +117,14 @@ void frmWizard::spnTempo_UpClick() {
 
 void frmWizard::txtTimeNum_Change() {
     if (Mirroring) return;
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.txtTimeNum.setText(txtTimeNum.Text());
     rec.txtTimeNum_Change();
     txtTimeNum.setText(rec.txtTimeNum.Text());
 }
 
 void frmWizard::txtTimeNum_LostFocus() {
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.txtTimeNum.setText(txtTimeNum.Text());
     rec.txtTimeNum_LostFocus();
     txtTimeNum.setText(rec.txtTimeNum.Text());
@@ -159,7 +148,7 @@ void frmWizard::cmdTest_Click() {
 
 void frmWizard::MMControl_PlayClick(int& Cancel) {
     Cancel = 1;
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     int cancel = 1;
     rec.MMControl_PlayClick(cancel);
     StatusBar.setText(rec.StatusBar.Text());
@@ -169,7 +158,7 @@ void frmWizard::MMControl_PlayClick(int& Cancel) {
 
 void frmWizard::MMControl_RecordClick(int& Cancel) {
     Cancel = 1;
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.cmdMetronome.setCaption(optWave(0).Value() ? "<<&Metronome" : "&Metronome>>");
     int cancel = 1;
     rec.MMControl_RecordClick(cancel);
@@ -182,7 +171,7 @@ void frmWizard::MMControl_RecordClick(int& Cancel) {
 
 void frmWizard::MMControl_StopClick(int& Cancel) {
     Cancel = 1;
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     int cancel = 1;
     rec.MMControl_StopClick(cancel);
     cmdTest.setCaption(rec.cmdTest.Caption());
@@ -192,7 +181,7 @@ void frmWizard::MMControl_StopClick(int& Cancel) {
 }
 
 void frmWizard::cmdSave_Click() {
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.cmdSave_Click();
     lblFileName.setCaption(rec.lblFileName.Caption());
     cmdTest.setCaption(rec.cmdTest.Caption());
@@ -211,7 +200,7 @@ void frmWizard::cmdCDPlayer_Click() {
 // ---- master file page
 
 void frmWizard::cmdMasterBrowse_Click() {
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     rec.cmdMasterBrowse_Click();
     Mirroring = true;
     txtMasterFile.setText(rec.txtMasterFile.Text());
@@ -230,7 +219,7 @@ void frmWizard::cmdMasterEdit_Click() {
 
 void frmWizard::txtMasterFile_Change() {
     if (Mirroring) return;
-    frmRecord& rec = recorder();
+    const RecorderParts rec = recorder();
     if (txtMasterFile.Text().empty()) {
         // Emptying the box removes the master file.
         lstChannels.Clear();

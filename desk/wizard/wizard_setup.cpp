@@ -3,9 +3,6 @@
 // again each time.
 #include "desk/core/global.h"
 #include "desk/core/shared/data_lists.h"
-#include "desk/media/frm_cd.h"
-#include "desk/media/frm_record.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
 #include "desk/wizard/hidden_windows.h"
 
@@ -15,9 +12,9 @@ namespace {
 
 using S = WizardStep;
 
-frmProperties& editor() {
-    return ui::forms::get<frmProperties>();
-}
+using wizard_windows::cdWindow;
+using wizard_windows::editor;
+using wizard_windows::recorder;
 
 constexpr double kEditShown = 2280 + 3255, kEditHidden = 2280 + 885;
 
@@ -70,14 +67,14 @@ void copyRows(const ui::ComboBox& from, ui::ComboBox& to) {
 
 void frmWizard::setUpStep(WizardStep step) {
     Global& g = G();
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     const bool realTime = optWave(3).Value();
     switch (step) {
         case S::AudioSource:
             optWave(0).setCaption("Record directly into Veltrane while playing or singing");
             break;
         case S::Metronome: {
-            frmRecord& rec = ui::forms::get<frmRecord>();
+            const RecorderParts rec = recorder();
             Mirroring = true;
             txtTempo.setText(rec.txtTempo.Text());
             txtTimeNum.setText(rec.txtTimeNum.Text());
@@ -88,7 +85,7 @@ void frmWizard::setUpStep(WizardStep step) {
             break;
         }
         case S::RecordAudio: {
-            frmRecord& rec = ui::forms::get<frmRecord>();
+            const RecorderParts rec = recorder();
             lblFileName.setCaption(rec.lblFileName.Caption());
             StatusBar.setText(rec.StatusBar.Text());
             const bool direct = optWave(0).Value();
@@ -165,7 +162,7 @@ void frmWizard::setUpStep(WizardStep step) {
             break;
         case S::CdTransfer: {
             wizard_windows::LoadCDWindow();
-            frmCD& cd = ui::forms::get<frmCD>();
+            const CdWindowParts cd = cdWindow();
             lblFileNameCD.setCaption(cd.lblFileName.Text());
             StatusBarCD.setText(cd.StatusBar.Text());
             break;
@@ -200,7 +197,7 @@ void frmWizard::setUpStep(WizardStep step) {
             lblMidiPatch.setCaption(p.lblMidiPatch.Caption());
             break;
         case S::MasterFile: {
-            frmRecord& rec = ui::forms::get<frmRecord>();
+            const RecorderParts rec = recorder();
             Mirroring = true;
             txtMasterFile.setText(rec.txtMasterFile.Text());
             Mirroring = false;

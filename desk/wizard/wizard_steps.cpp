@@ -9,9 +9,6 @@
 #include "desk/core/main_window/frm_main.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/media/frm_cd.h"
-#include "desk/media/frm_record.h"
-#include "desk/settings/frm_properties.h"
 #include "desk/wizard/frm_wizard.h"
 #include "desk/wizard/hidden_windows.h"
 
@@ -20,13 +17,11 @@ namespace velt::desk {
 namespace {
 
 using S = WizardStep;
+using wizard_windows::editor;
+using wizard_windows::recorder;
 
 constexpr const char* kWizardTitle = "Project Wizard";
 constexpr int kHelp = 0, kCancel = 1, kBack = 2, kNext = 3, kFinish = 4;
-
-frmProperties& editor() {
-    return ui::forms::get<frmProperties>();
-}
 
 template <class Array>
 int selectedIndex(Array& options, int count) {
@@ -56,7 +51,7 @@ void frmWizard::parkPage(WizardStep step) {
 }
 
 WizardChoices frmWizard::Choices() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     WizardChoices c;
     c.source = static_cast<AudioSource>(selectedIndex(optWave, 5));
     c.instruments = static_cast<InstrumentChoice>(selectedIndex(optFilter, 4));
@@ -103,7 +98,7 @@ void frmWizard::cmdNav_Click(int Index) {
             break;
         case kFinish: {
             g.WizardRunning = false;
-            frmProperties& p = editor();
+            const SettingsDialogParts p = editor();
             p.cmdApply.setEnabled(true);
             p.cmdOK_Click();
             enableEditProject(true);
@@ -118,7 +113,7 @@ void frmWizard::cmdNav_Click(int Index) {
 
 bool frmWizard::nextAllowed() {
     Global& g = G();
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     auto noAudio = [&] { return p.cboAudioFile.ListCount() == 0 || !g.AudioFileValid; };
     const WizardStep step = CurrentStep;
     if (step == S::CdTransfer) {
@@ -134,7 +129,7 @@ bool frmWizard::nextAllowed() {
     }
     if (step == S::RecordAudio) {
         // The recorder stops and offers to save its take, staying loaded.
-        frmRecord& rec = ui::forms::get<frmRecord>();
+        const RecorderParts rec = recorder();
         int cancel = 1;
         rec.Form_Unload(cancel);
         cmdTest.setCaption(rec.cmdTest.Caption());
@@ -243,7 +238,7 @@ void frmWizard::commitSource() {
     const auto source = static_cast<AudioSource>(selectedIndex(optWave, 5));
     if (source == AudioSource::RealTime) {
         // Real time converts the sound card's input: the project has no audio file.
-        frmProperties& p = editor();
+        const SettingsDialogParts p = editor();
         p.cboAudioFile.Clear();
         p.cboMidiFile.Clear();
         p.AudioList.assign(1, "");
@@ -256,7 +251,7 @@ void frmWizard::commitSource() {
 }
 
 void frmWizard::copyPolyphonyToEditor() {
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     p.txtPitchMode.setText(txtPitchMode.Text());
     p.txtPitchMode_LostFocus();
 }
@@ -328,29 +323,14 @@ void frmWizard::Form_Unload(int& Cancel) {
     // Only Finish converts: settings applied from the Project Editor on the way are kept in the
     // project, but a wizard that ends otherwise starts nothing.
     if (!finished_) g.SettingsApplied = false;
-    // The windows that outlive a page must not keep pointing at its boxes.
-    if (frmProperties* p = ui::forms::existing<frmProperties>();
-        p && (p->FocusedBox == &txtTempo1 || p->FocusedBox == &txtPitchMode))
-        p->FocusedBox = nullptr;
-    if (frmRecord* r = ui::forms::existing<frmRecord>();
-        r && (r->FocusedBox == &txtTempo || r->FocusedBox == &txtTimeNum))
-        r->FocusedBox = nullptr;
-    // The windows it drove are unloaded here and forgotten with the wizard (see the destructor):
-    // a program that is ending unloads every form in turn, so none may vanish under it now.
-    ui::Unload<frmCD>();
-    ui::Unload<frmRecord>();
-    if (ui::isLoaded<frmProperties>()) {
-        editor().Wizard = std::make_shared<WizardLink>();
-        g.WizardClosing = true;
-        ui::Unload<frmProperties>();
-        g.WizardClosing = false;
-    }
+    // The windows that outlive a page must not keep pointing at its boxes. The windows it drove
+    // are unloaded here and forgotten with the wizard (see the destructor): a program that is
+    // ending unloads every form in turn, so none may vanish under it now.
+    wizard_windows::UnloadDrivenWindows({&txtTempo1, &txtPitchMode, &txtTempo, &txtTimeNum});
 }
 
 frmWizard::~frmWizard() {
-    if (!ui::isLoaded<frmCD>()) ui::Release<frmCD>();
-    if (!ui::isLoaded<frmRecord>()) ui::Release<frmRecord>();
-    if (!ui::isLoaded<frmProperties>()) ui::Release<frmProperties>();
+    wizard_windows::ReleaseDrivenWindows();
 }
 
 // ---- hand-overs with the recorder and the CD window
@@ -359,7 +339,7 @@ void frmWizard::AcceptTransferredFile() {
     Global& g = G();
     wizard_windows::UnloadCDWindow();
     if (!g.CDTransferDone) return;
-    frmProperties& p = editor();
+    const SettingsDialogParts p = editor();
     g.AudioFolder = FolderOf(p.CurrentAudioFile);
     g.WaveReady = false;
     p.GetWaveInfo(p.CurrentAudioFile);

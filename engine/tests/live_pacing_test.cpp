@@ -13,6 +13,7 @@
 
 #include "engine_fixtures.h"
 #include "live_engine.h"
+#include "midicsv_reader.h"
 #include "piano_score.h"
 
 namespace velt::engine::test {
@@ -128,23 +129,13 @@ class LivePacing : public ::testing::Test {
     velt::test::TempDir dir;
 };
 
-// The keys of the note-ons of a file run of the same audio and keys (midicsv), in order.
+// The keys of the notes of a file run of the same audio and keys, in order.
 std::vector<int> fileRunKeys(const fs::path& folder, const fs::path& wav, const std::string& keys) {
     fs::path midi = folder / "file.mid";
     EngineRun run = runEngine(writeProject(folder / "file.vpr", timedProject(wav, midi, keys)),
                               folder / "file-status.txt", folder / "file-command.txt");
     EXPECT_EQ(statusValue(run.status), "100000.000");
-    auto csv = runCommand("midicsv " + shellQuote(midi.string()));
-    std::vector<int> found;
-    for (const std::string& line : velt::test::splitLines(csv.output)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long tick = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &tick, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            found.push_back(key);
-    }
-    return found;
+    return velt::test::readMidi(midi).keysInOrder();
 }
 
 // A melody rendered by fluidsynth with a General MIDI program and made mono: one note every

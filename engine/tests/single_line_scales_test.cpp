@@ -2,11 +2,11 @@
 // played keys, not their overtones, and the keys of pure tones stay as they were.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <string>
 
 #include "instrument_scales.h"
+#include "midicsv_reader.h"
 #include "test_support.h"
 
 namespace {
@@ -28,21 +28,10 @@ class SingleLineRuns : public ::testing::Test {
         for (const ScoreNote& n : notes) keys.insert(n.key);
         return keys;
     }
-    // The keys of the note-ons as written (midicsv, no bend applied), in order.
+    // The keys of the notes as written (no bend applied), in order.
     std::vector<int> writtenKeys(const fs::path& wav) {
         transcribe(wav);
-        auto csv =
-            runCommand("midicsv " + shellQuote((dir / (wav.stem().string() + ".mid")).string()));
-        std::vector<int> keys;
-        for (const std::string& line : splitLines(csv.output)) {
-            int track = 0, channel = 0, key = 0, velocity = 0;
-            long tick = 0;
-            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &tick, &channel,
-                            &key, &velocity) == 5 &&
-                velocity > 0)
-                keys.push_back(key);
-        }
-        return keys;
+        return readMidi(dir / (wav.stem().string() + ".mid")).keysInOrder();
     }
     fs::path sox(const std::string& name, const std::string& synth) {
         fs::path wav = dir / name;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine_fixtures.h"
+#include "midicsv_reader.h"
 #include "tempo_fixtures.h"
 
 namespace velt::engine::test {
@@ -18,25 +19,20 @@ std::vector<std::string> statusFields(const std::string& line) {
     return fields;
 }
 
-// The time signature and tempo rows of a MIDI file as midicsv prints them.
+// The last time signature and tempo of a MIDI file.
 struct MidiTimingRows {
     std::string timeSignature;  // "numerator, exponent"
     double tempoMicros = 0;
 };
 MidiTimingRows midiTiming(const fs::path& midi) {
     MidiTimingRows rows;
-    auto csv = runCommand("midicsv " + shellQuote(midi.string()) + " 2>&1");
-    EXPECT_EQ(csv.exitCode, 0) << csv.output;
-    for (const std::string& line : velt::test::splitLines(csv.output)) {
-        const auto at = [&](const char* tag) { return line.find(tag); };
-        if (at("Time_signature, ") != std::string::npos) {
-            const size_t from = at("Time_signature, ") + 16;
-            const size_t second = line.find(',', line.find(',', from) + 1);
-            rows.timeSignature = line.substr(from, second - from);
-        } else if (at("Tempo, ") != std::string::npos) {
-            rows.tempoMicros = std::stod(line.substr(at("Tempo, ") + 7));
-        }
+    const auto read = velt::test::readMidi(midi);
+    if (!read.timeSignatures.empty()) {
+        const auto& last = read.timeSignatures.back();
+        rows.timeSignature =
+            std::to_string(last.numerator) + ", " + std::to_string(last.denominatorPower);
     }
+    if (!read.tempos.empty()) rows.tempoMicros = double(read.tempos.back().microsPerQuarter);
     return rows;
 }
 

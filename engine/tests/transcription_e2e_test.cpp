@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "midicsv_reader.h"
 #include "piano_score.h"
 #include "test_support.h"
 
@@ -14,44 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 using velt::test::shellQuote;
 
-struct MidiNote {
-    double seconds;
-    long ticks;
-    int channel;
-    int key;
-    int velocity;
-};
-
 struct Transcription {
-    std::string status;            // the final status line
-    std::vector<std::string> csv;  // midicsv lines
-    std::vector<MidiNote> notes;   // note ons with a velocity
-    std::vector<std::string> fields(const std::string& type) const;
-    std::set<int> keys() const {
-        std::set<int> out;
-        for (const MidiNote& n : notes) out.insert(n.key);
-        return out;
-    }
+    std::string status;             // the final status line
+    velt::test::MidiContents midi;  // the MIDI file
 };
-
-std::vector<std::string> splitCsv(const std::string& line) {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string field;
-    while (std::getline(in, field, ',')) {
-        size_t a = field.find_first_not_of(' ');
-        out.push_back(a == std::string::npos ? "" : field.substr(a));
-    }
-    return out;
-}
-
-std::vector<std::string> Transcription::fields(const std::string& type) const {
-    for (const std::string& line : csv) {
-        auto f = splitCsv(line);
-        if (f.size() > 2 && f[2] == type) return f;
-    }
-    return {};
-}
 
 // Status field n (1-based) of a status line.
 std::string statusField(const std::string& status, int n) {
@@ -77,6 +44,7 @@ class Transcribe : public ::testing::Test {
         fs::path project = dir / (wav.stem().string() + ".vpr");
         fs::path mid = dir / (wav.stem().string() + ".mid");
         fs::path status = dir / "status.txt";
+        fs::remove(mid);  // no file of an earlier run in its place
         velt::test::writeFile(
             project, "[audio]\nAudioFile=" + wav.string() + "\n[midi]\nMidiFile=" + mid.string() +
                          "\n[timing]\nTempo=120\nTimeSignatureNumerator=4\nChordRes=1\n" + keys);
@@ -86,36 +54,8 @@ class Transcribe : public ::testing::Test {
         EXPECT_EQ(velt::test::runCommand(cmd).exitCode, 0);
         Transcription t;
         t.status = velt::test::readFile(status);
-        auto csv = velt::test::runCommand("midicsv " + shellQuote(mid.string()));
-        t.csv = velt::test::splitLines(csv.output);
-        long division = 480;
-        std::vector<std::pair<long, long>> tempos;  // tick, microseconds a quarter
-        for (const std::string& line : t.csv) {
-            auto f = splitCsv(line);
-            if (f.size() > 5 && f[2] == "Header") division = std::stol(f[5]);
-            if (f.size() > 3 && f[2] == "Tempo")
-                tempos.emplace_back(std::stol(f[1]), std::stol(f[3]));
-        }
-        auto seconds = [&](long tick) {
-            double s = 0;
-            long at = 0;
-            long tempo = 500000;
-            for (auto [when, value] : tempos) {
-                if (when >= tick) break;
-                s += (when - at) * tempo / 1e6 / division;
-                at = when;
-                tempo = value;
-            }
-            return s + (tick - at) * tempo / 1e6 / division;
-        };
-        for (const std::string& line : t.csv) {
-            auto f = splitCsv(line);
-            if (f.size() > 5 && f[2] == "Note_on_c" && std::stoi(f[5]) > 0) {
-                long tick = std::stol(f[1]);
-                t.notes.push_back(
-                    {seconds(tick), tick, std::stoi(f[3]), std::stoi(f[4]), std::stoi(f[5])});
-            }
-        }
+        // A run that ends with an error writes no MIDI file.
+        if (statusField(t.status, 1) == "100000.000") t.midi = velt::test::readMidi(mid);
         return t;
     }
 
@@ -127,7 +67,7 @@ TEST_F(Transcribe, SineA4GivesOnlyKey69) {
         SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(bits) + " bits");
         auto t = transcribe(sox("a4.wav", "synth 2 sine 440 vol 0.5", rate, bits), "");
         EXPECT_EQ(statusField(t.status, 1), "100000.000") << t.status;
-        EXPECT_EQ(t.keys(), (std::set<int>{69}));
+        EXPECT_EQ(t.midi.keys(), (std::set<int>{69}));
         EXPECT_EQ(statusField(t.status, 2), "69");
         EXPECT_EQ(statusField(t.status, 3), "69");
     }
@@ -136,13 +76,13 @@ TEST_F(Transcribe, SineA4GivesOnlyKey69) {
 TEST_F(Transcribe, SineTriadGivesItsThreeKeys) {
     auto t =
         transcribe(sox("triad.wav", "synth 2 sine 261.63 sine 329.63 sine 392.00 remix 1-3"), "");
-    EXPECT_EQ(t.keys(), (std::set<int>{60, 64, 67}));
+    EXPECT_EQ(t.midi.keys(), (std::set<int>{60, 64, 67}));
 }
 
 TEST_F(Transcribe, ThreePartialToneGivesOnlyItsFundamental) {
     auto t = transcribe(
         sox("c3.wav", "synth 2 sine 130.81 sine 261.63 sine 392.44 remix 1v0.5,2v0.3,3v0.2"), "");
-    EXPECT_EQ(t.keys(), (std::set<int>{48}));
+    EXPECT_EQ(t.midi.keys(), (std::set<int>{48}));
 }
 
 TEST_F(Transcribe, DMajorScaleGivesItsKeysAndKeySignature) {
@@ -151,18 +91,17 @@ TEST_F(Transcribe, DMajorScaleGivesItsKeysAndKeySignature) {
         args += (args.empty() ? "" : " : ") + std::string("synth 0.5 sine ") + std::to_string(f) +
                 " vol 0.5";
     auto t = transcribe(sox("scale.wav", args), "");
-    EXPECT_EQ(t.keys(), (std::set<int>{62, 64, 66, 67, 69, 71, 73, 74}));
-    auto key = t.fields("Key_signature");
-    ASSERT_GE(key.size(), 5u);
-    EXPECT_EQ(key[3], "2");
-    EXPECT_EQ(key[4], "\"major\"");
+    EXPECT_EQ(t.midi.keys(), (std::set<int>{62, 64, 66, 67, 69, 71, 73, 74}));
+    ASSERT_FALSE(t.midi.keySignatures.empty()) << t.midi.text;
+    EXPECT_EQ(t.midi.keySignatures[0].sharps, 2);
+    EXPECT_EQ(t.midi.keySignatures[0].mode, "major");
 }
 
 TEST_F(Transcribe, DrumClicksGiveOneNoteEachOnChannel10) {
     auto t = transcribe(sox("clicks.wav", "synth 0.004 square 800 pad 0 0.246 repeat 15"),
                         "[pitch]\nPitchMode=0\n[midi]\nChannel=10\nMidiPat=38\n");
-    EXPECT_EQ(t.notes.size(), 16u);
-    for (const MidiNote& n : t.notes) {
+    EXPECT_EQ(t.midi.notes.size(), 16u);
+    for (const velt::test::MidiNote& n : t.midi.notes) {
         EXPECT_EQ(n.channel, 9);
         EXPECT_EQ(n.key, 38);
     }
@@ -170,11 +109,8 @@ TEST_F(Transcribe, DrumClicksGiveOneNoteEachOnChannel10) {
 
 TEST_F(Transcribe, AGlideGivesPitchBends) {
     auto t = transcribe(sox("glide.wav", "synth 3 sine 440-494 vol 0.5"), "[pitch]\nPitchMode=1\n");
-    int bends = 0;
-    for (const std::string& line : t.csv)
-        if (line.find("Pitch_bend_c") != std::string::npos) ++bends;
-    EXPECT_GT(bends, 3);
-    EXPECT_FALSE(t.notes.empty());
+    EXPECT_GT(t.midi.pitchBends.size(), 3u);
+    EXPECT_FALSE(t.midi.notes.empty());
 }
 
 TEST_F(Transcribe, TheFinalReferencePitchReportsTheMeasuredTuning) {
@@ -187,8 +123,7 @@ TEST_F(Transcribe, PianoRenderScoresAgainstItsScore) {
     fs::path wav = dir / "piano.wav";
     ASSERT_TRUE(velt::test::renderScore(score, dir.path(), wav));
     auto t = transcribe(wav, "");
-    std::vector<velt::test::ScoreNote> found;
-    for (const MidiNote& n : t.notes) found.push_back({n.seconds, 0.1, n.key, n.velocity});
+    const std::vector<velt::test::ScoreNote> found = velt::test::scoreNotes(t.midi, false);
     double f = velt::test::onsetFMeasure(score, found, 0.07);
     std::printf("piano render: %zu notes found, %zu in the score, F-measure %.3f\n", found.size(),
                 score.size(), f);
@@ -218,8 +153,7 @@ TEST_F(TranscribeWithFilter, PianoRenderWithThePianoFilter) {
     for (int withFilter : {0, 1}) {
         auto t = transcribe(wav, withFilter ? filterKeys(installedData(), 0, 0) : "");
         EXPECT_EQ(statusField(t.status, 1), "100000.000") << t.status;
-        std::vector<velt::test::ScoreNote> notes;
-        for (const MidiNote& n : t.notes) notes.push_back({n.seconds, 0.1, n.key, n.velocity});
+        const std::vector<velt::test::ScoreNote> notes = velt::test::scoreNotes(t.midi, false);
         f[withFilter] = velt::test::onsetFMeasure(score, notes, 0.07);
         found[withFilter] = notes.size();
     }
@@ -245,16 +179,16 @@ TEST_F(TranscribeWithFilter, MissingFilesOrInstrumentRunAsWithoutAFilter) {
     for (const fs::path& folder : {empty, noPiano, onlyIndex}) {
         auto t = transcribe(wav, filterKeys(folder, 0, 0));
         EXPECT_EQ(t.status, plain.status) << folder;
-        EXPECT_EQ(t.csv, plain.csv) << folder;
+        EXPECT_EQ(t.midi.text, plain.midi.text) << folder;
     }
-    EXPECT_EQ(plain.keys(), (std::set<int>{60, 64, 67}));
+    EXPECT_EQ(plain.midi.keys(), (std::set<int>{60, 64, 67}));
 }
 
 TEST_F(TranscribeWithFilter, OtherFilterNumbersGiveNoNotes) {
     auto t =
         transcribe(sox("a4.wav", "synth 1.5 sine 440 vol 0.5"), filterKeys(installedData(), 3, 0));
     EXPECT_EQ(statusField(t.status, 1), "100000.000") << t.status;
-    EXPECT_TRUE(t.notes.empty());
+    EXPECT_TRUE(t.midi.notes.empty());
 }
 
 // Where the data files are looked for: ExePath with or without its separator, and the engine's
@@ -279,7 +213,7 @@ TEST_F(TranscribeWithFilter, DataFolderFromExePathOrTheEnginesOwnFolder) {
     for (const Case& c : cases) {
         auto t = transcribe(wav, "[midi]\n" + c.keys);
         EXPECT_EQ(statusField(t.status, 1), "100000.000") << c.name << ": " << t.status;
-        EXPECT_EQ(t.notes.empty(), c.found) << c.name;
+        EXPECT_EQ(t.midi.notes.empty(), c.found) << c.name;
     }
 }
 
@@ -324,17 +258,15 @@ TEST_F(Transcribe, TheFinishTailEndsNotesWithoutStrayTempos) {
     velt::test::writeFile(dir / "beats.bin", beats);
     auto t = transcribe(sox("a4.wav", "synth 2 sine 440 vol 0.5"),
                         "ChordRes=4\nTempoFile=" + (dir / "beats.bin").string() + "\n");
-    ASSERT_EQ(t.keys(), (std::set<int>{69}));
+    ASSERT_EQ(t.midi.keys(), (std::set<int>{69}));
     long lastNoteOff = -1;
-    std::vector<long> tempoTicks;
-    for (const std::string& line : t.csv) {
-        auto f = splitCsv(line);
-        if (f.size() > 2 && f[2] == "Note_off_c") lastNoteOff = std::stol(f[1]);
-        if (f.size() > 2 && f[2] == "Tempo") tempoTicks.push_back(std::stol(f[1]));
+    for (const velt::test::MidiNote& n : t.midi.notes) {
+        EXPECT_GE(n.length, 0) << n;  // ended
+        lastNoteOff = std::max(lastNoteOff, n.tick + n.length);
     }
     ASSERT_GT(lastNoteOff, 0);
-    EXPECT_GT(tempoTicks.size(), 2u);  // the tempo file's changes are there
-    for (long tick : tempoTicks) EXPECT_LT(tick, lastNoteOff);
+    EXPECT_GT(t.midi.tempos.size(), 2u);  // the tempo file's changes are there
+    for (const velt::test::MidiTempo& tempo : t.midi.tempos) EXPECT_LT(tempo.tick, lastNoteOff);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "audio/wave_header.h"
 #include "driver/run_conversion.h"
 #include "engine_fixtures.h"
+#include "midicsv_reader.h"
 
 namespace velt::engine::test {
 namespace {
@@ -159,23 +160,13 @@ fs::path makeMelody(const fs::path& file) {
     return makeWav(file, 44100, 16, 1, melody);
 }
 
-// Converts the WAV with the built engine; the keys of its note-ons (midicsv) in order.
+// Converts the WAV with the built engine; the keys of its notes in order.
 std::vector<int> convertedKeys(const fs::path& wav, const fs::path& dir) {
     fs::path midi = dir / "melody.mid";
     EngineRun result = runEngine(writeProject(dir / "p.vpr", timedProject(wav, midi)),
                                  dir / "status.txt", dir / "command.txt");
     EXPECT_EQ(statusValue(result.status), "100000.000");
-    auto csv = velt::test::runCommand("midicsv " + shellQuote(midi.string()));
-    std::vector<int> found;
-    for (const std::string& line : velt::test::splitLines(csv.output)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long tick = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &tick, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            found.push_back(key);
-    }
-    return found;
+    return velt::test::readMidi(midi).keysInOrder();
 }
 
 const std::vector<int> kMelodyKeys = {60, 62, 64, 65, 67, 69, 71, 72};

@@ -7,6 +7,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/project/project_file.h"
+#include "midicsv_reader.h"
 #include "test_support.h"
 
 namespace velt::desk {
@@ -57,11 +58,7 @@ class EngineReadsTheWorkingProject : public ::testing::Test {
         return fields;
     }
 
-    std::string notes() {
-        auto csv = test::runCommand("midicsv " + test::shellQuote((dir / "a4 tone.mid").string()));
-        EXPECT_EQ(csv.exitCode, 0);
-        return csv.output;
-    }
+    test::MidiContents midi() { return test::readMidi(dir / "a4 tone.mid"); }
 
     test::TempDir dir;
     std::filesystem::path wav = dir / "a4 tone.wav";
@@ -77,7 +74,7 @@ TEST_F(EngineReadsTheWorkingProject, ConvertsASoxWav) {
     EXPECT_EQ(fields[9], "4");          // beats per measure
     // The engine wrote the MIDI file the project names, with the tone's note (A4 = 69) on the
     // single-instrument channel.
-    EXPECT_NE(notes().find(", Note_on_c, 0, 69, "), std::string::npos);
+    EXPECT_TRUE(midi().hasNote(0, 69));
 }
 
 TEST_F(EngineReadsTheWorkingProject, FollowsTheTapFile) {
@@ -91,9 +88,9 @@ TEST_F(EngineReadsTheWorkingProject, FollowsTheTapFile) {
     ASSERT_EQ(fields.size(), 14u);
     EXPECT_EQ(fields[0], "100000.000");
     EXPECT_EQ(test::readFile(dir / "~temp.tt"), taps);
-    const std::string csv = notes();
-    EXPECT_NE(csv.find(", Tempo, 1000000"), std::string::npos) << csv;
-    EXPECT_NE(csv.find(", Note_on_c, 0, 69, "), std::string::npos);
+    const test::MidiContents written = midi();
+    EXPECT_TRUE(written.hasTempo(1000000)) << written.text;
+    EXPECT_TRUE(written.hasNote(0, 69));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "desk/instruments/channel_allocation.h"
+#include "desk/core/shared/channel_allocation.h"
 #include "desk/instruments/pitch_coverage.h"
 
 namespace velt::desk {

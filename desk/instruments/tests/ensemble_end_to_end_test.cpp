@@ -9,7 +9,7 @@
 #include "box_match.h"
 #include "desk/core/global.h"
 #include "desk/core/main_window/frm_main.h"
-#include "desk/instruments/ensemble_file.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/instruments/frm_ens.h"
 #include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"

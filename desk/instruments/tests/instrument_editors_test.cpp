@@ -10,8 +10,8 @@
 
 #include "box_match.h"
 #include "desk/core/global.h"
-#include "desk/instruments/drum_kit_file.h"
-#include "desk/instruments/ensemble_file.h"
+#include "desk/core/shared/drum_kit_file.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/instruments/frm_drum.h"
 #include "desk/instruments/frm_ens.h"
 #include "desk/settings/frm_properties.h"

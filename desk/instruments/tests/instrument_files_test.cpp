@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "desk/instruments/drum_kit_file.h"
-#include "desk/instruments/drum_list.h"
-#include "desk/instruments/ensemble_file.h"
+#include "desk/core/shared/drum_kit_file.h"
+#include "desk/core/shared/drum_list.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "platform/profile/profile.h"
 #include "test_support.h"
 

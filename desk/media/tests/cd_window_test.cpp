@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <optional>
 
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/media/frm_cd.h"
 #include "desk/settings/frm_properties.h"
 #include "main_window_fixture.h"
 #include "platform/outside/cd_ripper/cd_ripper.h"
 #include "platform/wav/wav_file.h"
 #include "platform/wave_io/clock_wave_out.h"
+#include "scoped_hook.h"
 
 namespace velt::desk {
 namespace {
@@ -385,7 +387,7 @@ TEST_F(CdWindow, UnwritableTargetIsReportedAtOnce) {
 }
 
 // What the wizard's CD page receives.
-struct RecordingPage : CdWizardLink {
+struct RecordingPage : WizardCdPage {
     std::vector<std::string> calls;
     std::vector<std::string> rows;
     CdPageMirror last;
@@ -408,10 +410,11 @@ TEST_F(CdWindow, WhileTheWizardRunsItsPageFollowsAndGetsTheTrack) {
     drives({disc("disc", {2, 20})});
     G().WizardRunning = true;
     auto page = std::make_shared<RecordingPage>();
-    // The wizard makes the window with its page, so the load is mirrored too.
-    ui::forms::install<frmCD>([page] {
+    ScopedHook<std::shared_ptr<WizardCdPage>> registered(Windows().wizardCdPage, page);
+    // The wizard makes the window as its page's mirror, so the load is mirrored too.
+    ui::forms::install<frmCD>([] {
         auto cd = std::make_unique<frmCD>();
-        cd->Wizard = page;
+        cd->MirrorsWizard = true;
         return cd;
     });
     auto& props = ui::forms::get<frmProperties>();

@@ -22,6 +22,7 @@
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "platform/wave_io/fake_wave_in.h"
+#include "scoped_hook.h"
 
 namespace velt::desk::test_recorder {
 
@@ -123,7 +124,7 @@ class HeldEditor : public RecorderEditor {
 };
 
 // The wizard's side of the mirror, recording what it is given.
-class RecordingMirror : public RecorderWizardMirror {
+class RecordingMirror : public WizardRecordPage {
   public:
     void counter(const std::string& caption, long colour) override {
         counters.push_back(caption);

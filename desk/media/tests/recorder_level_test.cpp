@@ -21,8 +21,9 @@ TEST_F(RecorderLevel, ColoursTheBarByLevelAndThreshold) {
     G().WizardRunning = true;
     auto mirror = std::make_shared<RecordingMirror>();
     editor->thresholdValue = -20000;
+    ScopedHook<std::shared_ptr<WizardRecordPage>> registered(Windows().wizardRecordPage, mirror);
     frmRecord& f = shownRecorder();
-    f.Wizard = mirror;
+    f.MirrorsWizard = true;
     EXPECT_TRUE(f.tmrLevel.Enabled());
     EXPECT_TRUE(f.cmdThres.Enabled());
     EXPECT_FALSE(f.shpForeground.Visible());

@@ -327,8 +327,9 @@ TEST_F(RecorderWindow, TheWizardsFormUnloadOnAHiddenWindow) {
     Global& g = G();
     g.WizardRunning = true;
     auto mirror = std::make_shared<RecordingMirror>();
+    ScopedHook<std::shared_ptr<WizardRecordPage>> registered(Windows().wizardRecordPage, mirror);
     frmRecord& f = recorder();  // hidden, driven by calls
-    f.Wizard = mirror;
+    f.MirrorsWizard = true;
     recordTake(f, 1500);
     EXPECT_EQ(mirror->counters.back(), ":01");
 

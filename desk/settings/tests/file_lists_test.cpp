@@ -7,8 +7,10 @@
 
 #include "audio_input_double.h"
 #include "desk/core/shared/services.h"
+#include "desk/core/window_links/wizard_pages.h"
 #include "desk/media/frm_record.h"
 #include "platform/shell/shell.h"
+#include "scoped_hook.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -274,7 +276,7 @@ TEST_F(SettingsFileLists, TheEditorsGetTheSelectedFiles) {
 }
 
 TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {
-    struct Mirror : WizardLink {
+    struct Mirror : WizardFilePages {
         void copyFileLists(const std::vector<std::string>& audio,
                            const std::vector<std::string>& midi, int audioRow,
                            int midiRow) override {
@@ -292,8 +294,8 @@ TEST_F(SettingsFileLists, TheWizardSeesEveryChangeOfTheLists) {
     };
     auto mirror = std::make_shared<Mirror>();
     G().WizardRunning = true;
+    ScopedHook<std::shared_ptr<WizardFilePages>> registered(Windows().wizardFiles, mirror);
     frmProperties& f = dialog();
-    f.Wizard = mirror;
     f.CurrentAudioFile = sox("a.wav");
     f.AddToFileList();
     f.CurrentAudioFile = sox("b.wav");

@@ -1,6 +1,8 @@
 // Note names and test tones: KeyToVal and ValToKey, the tone of every PlaySound mode on the
 // recording MIDI device, the end of the tone after Duration, and the port's open errors.
 #include "desk/core/shared/test_note.h"
+#include "desk/core/window_links/wizard_pages.h"
+#include "scoped_hook.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -42,10 +44,11 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
     g.MidiDevice = 1;
     g.RowKeyMax[3] = 90;
     g.RowKeyMin[3] = 33;
-    struct WizardRow : WizardLink {
+    struct WizardRow : WizardFilePages {
         std::string instrumentRow() override { return "24 - Acoustic Guitar (nylon)"; }
     };
-    f.Wizard = std::make_shared<WizardRow>();
+    ScopedHook<std::shared_ptr<WizardFilePages>> registered(Windows().wizardFiles,
+                                                            std::make_shared<WizardRow>());
     f.WorkPatch = 40;
     f.WorkKeyMax = 84;
     f.WorkKeyMin = 36;

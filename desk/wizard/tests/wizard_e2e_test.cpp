@@ -18,6 +18,7 @@
 #include "desk/core/shared/data_lists.h"
 #include "desk/media/frm_record.h"
 #include "main_window_fixture.h"
+#include "midicsv_reader.h"
 #include "platform/mci/mci.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
@@ -60,24 +61,14 @@ class WizardE2E : public MainWindowTest {
         if (closeResults)
             ui.onModal<frmResults>([](frmResults& r, User& u) { u.click(r.cmdClose); });
     }
-    // The MIDI file's note-on keys and program changes, read by midicsv.
+    // The MIDI file's keys and programs.
     struct MidiContent {
         std::set<int> keys, programs;
     };
     MidiContent read(const std::string& midi) {
-        MidiContent content;
-        const std::string csv = test::runCommand("midicsv " + test::shellQuote(midi)).output;
-        for (const std::string& line : test::splitLines(csv)) {
-            int track = 0, channel = 0, a = 0, b = 0;
-            long time = 0;
-            if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                            &a, &b) == 5 &&
-                b > 0)
-                content.keys.insert(a);
-            else if (std::sscanf(line.c_str(), "%d, %ld, Program_c, %d, %d", &track, &time,
-                                 &channel, &a) == 4)
-                content.programs.insert(a);
-        }
+        const test::MidiContents contents = test::readMidi(midi);
+        MidiContent content{contents.keys(), {}};
+        for (const test::MidiProgram& p : contents.programs) content.programs.insert(p.program);
         return content;
     }
     void keep(const std::string& midi, const std::string& name) {
@@ -314,18 +305,7 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
     EXPECT_EQ(G().InputThreshold, 384);  // the first reading was music: not a threshold
     EXPECT_EQ(G().Tempo, 120);
     convertedAlone(m, take, "record-directly-" + sound + ".mid");
-    std::vector<int> keys;
-    const std::string csv =
-        test::runCommand("midicsv " + test::shellQuote(G().MidiFiles(1))).output;
-    for (const std::string& line : test::splitLines(csv)) {
-        int track = 0, channel = 0, key = 0, velocity = 0;
-        long time = 0;
-        if (std::sscanf(line.c_str(), "%d, %ld, Note_on_c, %d, %d, %d", &track, &time, &channel,
-                        &key, &velocity) == 5 &&
-            velocity > 0)
-            keys.push_back(key);
-    }
-    return keys;
+    return test::readMidi(G().MidiFiles(1)).keysInOrder();
 }
 
 const std::vector<int> kTwentyNotes = {60, 64, 67, 72, 62, 65, 69, 74, 64, 67,

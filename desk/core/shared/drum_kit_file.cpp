@@ -1,12 +1,12 @@
-#include "desk/instruments/drum_kit_file.h"
+#include "desk/core/shared/drum_kit_file.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "desk/core/shared/drum_list.h"
+#include "desk/core/shared/ensemble_file.h"
 #include "desk/core/shared/ini_scan.h"
-#include "desk/instruments/drum_list.h"
-#include "desk/instruments/ensemble_file.h"
 #include "platform/profile/profile.h"
 
 namespace velt::desk {

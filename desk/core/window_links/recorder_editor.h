@@ -1,15 +1,12 @@
-// What the recording window asks of the windows around it. The settings editor gives it the
-// project's tempo, metre, key and input threshold and takes a saved take over; the New Project
-// Wizard mirrors the window's counter, light, save button and level meter while WizardRunning is
-// set, and stops a playback that has reached the end of the take. The window reaches both only
-// through these links, so it runs with a held editor (tests) and with no wizard at all.
+// What the recording window (desk/media) asks of the settings dialog (desk/settings): the
+// project's tempo, metre, key and input threshold to start from, the audio and MIDI file the
+// dialog works on, and the take-over of a saved take. The settings folder registers its link in
+// the shared module's window hooks at start (Windows().recorderEditor); a recorder made with a
+// link of its own (tests hold one) runs without the dialog.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
-
-#include "desk/ui/picture.h"
 
 namespace velt::desk {
 
@@ -52,27 +49,6 @@ class RecorderEditor {
     virtual void takeOver(const RecordedSettings& settings) = 0;
     virtual void keep(float tempo, const std::string& timeNum) = 0;
     virtual void setTempoDetect(bool ticked) = 0;
-};
-
-// The link to the program's settings dialog.
-std::shared_ptr<RecorderEditor> SettingsEditorLink();
-
-// The wizard's recording step as the window mirrors into it. This link has no wizard behind it
-// and does nothing; the wizard installs its own on the window it drives.
-class RecorderWizardMirror {
-  public:
-    virtual ~RecorderWizardMirror() = default;
-    virtual void counter(const std::string& caption, long colour) { (void)caption, (void)colour; }
-    virtual void saveEnabled(bool enabled) { (void)enabled; }
-    virtual void light(const ui::Picture& picture) { (void)picture; }
-    virtual void levelBar(long colour, double top, double height) {
-        (void)colour, (void)top, (void)height;
-    }
-    virtual void thresholdMark(double y1, double y2, bool line50Visible) {
-        (void)y1, (void)y2, (void)line50Visible;
-    }
-    // The wizard's Stop, which ends a playback that has reached the end of the take.
-    virtual void stopPlayback() {}
 };
 
 }  // namespace velt::desk

@@ -1,4 +1,4 @@
-#include "desk/instruments/drum_list.h"
+#include "desk/core/shared/drum_list.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "desk/instruments/channel_allocation.h"
+#include "desk/core/shared/channel_allocation.h"
 
 namespace velt::desk {
 
