@@ -36,6 +36,9 @@ std::string shellQuote(const std::string& text);
 std::string readFile(const std::filesystem::path& file);
 std::vector<unsigned char> readBytes(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& content);
+// The names of the files in `folder` that start with `stem` (all of them for an empty one), in
+// order: an output file and the working files written beside it.
+std::vector<std::string> filesOf(const std::filesystem::path& folder, const std::string& stem = "");
 
 // Folders the build hands to every test through the environment.
 std::filesystem::path binDir();       // the built programs and the data files

@@ -1,13 +1,10 @@
 #include "platform/outside/compressed_decoder.h"
 
-#include <unistd.h>
-
-#include <condition_variable>
-#include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <utility>
+
+#include "platform/folders/working_file.h"
+#include "platform/outside/worker_job.h"
 
 namespace velt::platform::outside {
 
@@ -15,11 +12,8 @@ namespace fs = std::filesystem;
 
 // What one decode shares with its worker. The worker holds it to the end, so a decoder that
 // stopped waiting for the worker (or was destroyed) leaves nothing the worker still uses.
-struct CompressedDecoder::Job {
-    std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool finished = false;  // the worker is done: its file renamed into place or removed
+// Its finished flag says the worker is done: its file renamed into place or removed.
+struct CompressedDecoder::Job : WorkerJob {
     std::vector<DecoderEvent> events;
 
     void raise(DecoderEvent event) {
@@ -30,22 +24,11 @@ struct CompressedDecoder::Job {
 
 namespace {
 
-// The worker's own file beside the output: the process and the job make it unique among the
-// decodes that may be running, so a worker left behind never writes over a newer one's file.
-std::string workingName(const std::string& output, const void* job) {
-    char tag[48];
-    std::snprintf(tag, sizeof tag, ".~%ld-%llx", static_cast<long>(getpid()),
-                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(job)));
-    return output + tag;
-}
-
-// The checks the output name itself needs: never the source (writing would destroy it), never
-// anything but a regular file (a device or a FIFO named as the output is not replaced).
+// The checks the output name itself needs: never the source (writing would destroy it), and only
+// what may be replaced.
 bool outputAllowed(const std::string& input, const std::string& output) {
     std::error_code ec;
-    if (fs::equivalent(input, output, ec)) return false;
-    const auto status = fs::symlink_status(output, ec);
-    return !fs::exists(status) || fs::is_regular_file(status);
+    return !fs::equivalent(input, output, ec) && replaceableOutput(output);
 }
 
 }  // namespace
@@ -80,7 +63,7 @@ void CompressedDecoder::start() {
     worker_ = std::thread(
         [job, decode = decode_, input = input_, output = output_, wmaOnly = face_.wmaOnly] {
             long result = decoder_error::kFailed;
-            const std::string working = workingName(output, job.get());
+            const std::string working = workingFileName(output, job.get());
             if (outputAllowed(input, output)) {
                 auto progress = [&job](double percent) {
                     job->raise({DecoderEvent::Kind::Progress, percent, 0});
@@ -98,27 +81,14 @@ void CompressedDecoder::start() {
             if (result != 0) fs::remove(working, ec);
             if (result == 0) job->events.push_back({DecoderEvent::Kind::Progress, 100, 0});
             if (result > 0) job->events.push_back({DecoderEvent::Kind::Error, 0, result});
-            job->finished = true;
-            job->ended.notify_all();
+            job->finishLocked();
         });
 }
 
 void CompressedDecoder::stop() {
     if (!job_) return;
-    const std::shared_ptr<Job> job = std::exchange(job_, nullptr);
-    bool finished = false;
-    {
-        std::unique_lock lock(job->mutex);
-        job->stop = true;
-        finished = job->ended.wait_for(lock, kStopWait, [&job] { return job->finished; });
-    }
-    // A worker that ended is joined at once; one still blocked in a read ends on its own later,
-    // its events and file discarded.
-    if (finished) {
-        worker_.join();
-    } else {
-        worker_.detach();
-    }
+    // A worker still blocked in a read ends on its own later, its events and file discarded.
+    stopWorker(*std::exchange(job_, nullptr), worker_);
 }
 
 }  // namespace velt::platform::outside

@@ -65,9 +65,6 @@ using DecodeFunction =
 
 class CompressedDecoder final : public DecoderControl {
   public:
-    // How long stop waits for the worker before leaving it to end on its own.
-    static constexpr std::chrono::milliseconds kStopWait{250};
-
     explicit CompressedDecoder(DecoderFace face, DecodeFunction decode = nullptr);
     ~CompressedDecoder() override;
     CompressedDecoder(const CompressedDecoder&) = delete;

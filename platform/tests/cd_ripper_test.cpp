@@ -1,13 +1,20 @@
 // The CD ripper component on the folder double (tracks are WAV files) and on the machine's real
 // drives through libcdio (none here): drive and track tables, transfers with their progress on
-// the clock, aborts, a disc removed mid-transfer, a stalled drive and unwritable targets.
+// the clock, aborts, a disc removed mid-transfer, a stalled drive and unwritable targets; and,
+// on a drive whose reads block until the test lets them go, stops that return at once.
 #include "platform/outside/cd_ripper/cd_ripper.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/wave_io/clock_wave_out.h"
@@ -154,6 +161,7 @@ TEST_F(CdRipperDouble, AbortsRemovalsStallsAndBadTargetsLeaveNoFile) {
     EXPECT_TRUE(r.Ripping());
     r.AbortRip();
     EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(test::filesOf(dir_.path(), "t.wav"), std::vector<std::string>{});
 
     std::string problem;
     r.setOutputFile((dir_ / "no folder" / "x.wav").string());
@@ -202,6 +210,180 @@ TEST_F(CdRipperDouble, PlayingReportsItsPositionEachSecond) {
     EXPECT_TRUE(r.TakeEvents().empty());
     EXPECT_EQ(output_.events.back().kind, WaveKind::Close);
     EXPECT_EQ(output_.events.back().stream, 3);  // each track choice played on a stream of its own
+}
+
+// A drive whose sector reads wait at a gate, as a read stalled in the system does, until the
+// test opens it. Sector bytes tell the track and the sector, so a file shows whose reads it holds.
+struct ReadGate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    int reads = 0;         // reads that reached the gate
+    int drivesClosed = 0;  // drives destroyed: the last holder let the drive go
+
+    void pass() {
+        std::unique_lock lock(mutex);
+        ++reads;
+        changed.notify_all();
+        changed.wait(lock, [this] { return open; });
+    }
+    void release() {
+        std::lock_guard lock(mutex);
+        open = true;
+        changed.notify_all();
+    }
+    void driveClosed() {
+        std::lock_guard lock(mutex);
+        ++drivesClosed;
+        changed.notify_all();
+    }
+    // Waits (bounded, generously) until `done` holds.
+    bool waitUntil(const std::function<bool()>& done) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(5), done);
+    }
+};
+
+constexpr int64_t kStalledTrackSectors = 40;
+
+// The byte at offset `at` of the data of track `track` (either read of it).
+uint8_t trackByte(int track, size_t at) {
+    const auto sector = static_cast<int64_t>(at / kBytesPerSector);
+    return static_cast<uint8_t>(track * 31 + sector * 7 + static_cast<int64_t>(at % 5));
+}
+
+class GatedDrive : public Drive {
+  public:
+    explicit GatedDrive(std::shared_ptr<ReadGate> gate) : gate_(std::move(gate)) {}
+    ~GatedDrive() override { gate_->driveClosed(); }
+    Disc readDisc(bool& changed) override {
+        changed = false;
+        return {true, true, {kStalledTrackSectors, kStalledTrackSectors}, 2};
+    }
+    bool readSectors(int track, int64_t sector, int count, std::vector<uint8_t>& out) override {
+        gate_->pass();
+        out.resize(static_cast<size_t>(count) * kBytesPerSector);
+        const size_t first = static_cast<size_t>(sector) * kBytesPerSector;
+        for (size_t i = 0; i < out.size(); ++i) out[i] = trackByte(track, first + i);
+        return true;
+    }
+    void eject() override {}
+    void closeTray() override {}
+
+  private:
+    std::shared_ptr<ReadGate> gate_;
+};
+
+class GatedDrives : public Drives {
+  public:
+    explicit GatedDrives(std::shared_ptr<ReadGate> gate) : gate_(std::move(gate)) {}
+    std::vector<std::string> names() override { return {"gated"}; }
+    std::unique_ptr<Drive> open(int) override { return std::make_unique<GatedDrive>(gate_); }
+
+  private:
+    std::shared_ptr<ReadGate> gate_;
+};
+
+class CdRipperBlockedRead : public ::testing::Test {
+  protected:
+    CdRipperBlockedRead() {
+        wave_out::useDevices(&output_);
+        ripper_ = std::make_unique<CdRipper>(std::make_unique<GatedDrives>(gate_), &clock_);
+        ripper_->Initialize();
+        EXPECT_NE(ripper_->OpenDrive(0), 0);
+        ripper_->Refresh();
+        EXPECT_EQ(ripper_->TrackCount(), 2);
+    }
+    ~CdRipperBlockedRead() override {
+        ripper_.reset();
+        gate_->release();
+        // Every worker left behind ends once its read returns, and the drive is closed.
+        EXPECT_TRUE(gate_->waitUntil([this] { return gate_->drivesClosed == 1; }));
+        wave_out::useDevices(nullptr);
+    }
+    // Runs `call` and tells whether it returned while the reads still wait; one that does not
+    // return in a generous bound is let go by opening the gate, so the test ends either way.
+    bool returnsWhileBlocked(const std::function<void()>& call) {
+        std::promise<void> returned;
+        std::future<void> done = returned.get_future();
+        std::thread caller([&] {
+            call();
+            returned.set_value();
+        });
+        const bool inTime = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!inTime) gate_->release();
+        caller.join();
+        return inTime;
+    }
+    bool readsReached(int count) {
+        return gate_->waitUntil([this, count] { return gate_->reads >= count; });
+    }
+
+    std::shared_ptr<ReadGate> gate_ = std::make_shared<ReadGate>();
+    test::TempDir dir_;
+    ManualClock clock_;
+    wave_out::ClockWaveOut output_{&clock_};
+    std::unique_ptr<CdRipper> ripper_;
+};
+
+// Stopping a transfer or a playback whose read is blocked returns at once; the drive is left
+// alone while the leftover worker holds it; a new transfer into the same file waits for the
+// drive on its own worker and, once the reads go on, its file is the only one and holds its
+// track, however the leftover worker ends.
+TEST_F(CdRipperBlockedRead, StopsReturnWhileTheReadIsBlocked) {
+    CdRipper& r = *ripper_;
+    const fs::path out = dir_ / "Track02.wav";
+    r.setOutputFile(out.string());
+    r.setFromTrack(1);
+    ASSERT_TRUE(r.StartRip());
+    ASSERT_TRUE(readsReached(1));
+    EXPECT_TRUE(returnsWhileBlocked([&] { r.AbortRip(); }));
+    EXPECT_FALSE(r.Ripping());
+
+    r.PlayTrack(2);
+    EXPECT_EQ(r.CurrentTrack(), 2);
+    EXPECT_TRUE(returnsWhileBlocked([&] {
+        r.Refresh();
+        r.StopPlay();
+        r.Eject();
+    }));
+    EXPECT_EQ(r.TrackCount(), 2);
+
+    r.setFromTrack(2);
+    ASSERT_TRUE(r.StartRip());
+    EXPECT_TRUE(r.Ripping());
+    EXPECT_EQ(gate_->reads, 1) << "a read of the new transfer while the old one still reads";
+    gate_->release();
+    bool completed = false;
+    for (int i = 0; i < 500 && !completed; ++i) {
+        for (const auto& e : r.TakeEvents())
+            if (e.kind == Kind::Progress && e.percent == 100) completed = true;
+        if (!completed) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(completed);
+    EXPECT_FALSE(r.RipFailed());
+    const auto layout = wav::readLayout(out);
+    ASSERT_TRUE(layout);
+    const auto bytes = test::readBytes(out);
+    ASSERT_EQ(layout->dataBytes, static_cast<uint64_t>(kStalledTrackSectors) * kBytesPerSector);
+    bool samplesOfTrack2 = true;
+    for (size_t i = 0; i < layout->dataBytes; ++i)
+        samplesOfTrack2 = samplesOfTrack2 && bytes[layout->dataOffset + i] == trackByte(2, i);
+    EXPECT_TRUE(samplesOfTrack2);
+    EXPECT_EQ(test::filesOf(dir_.path()), std::vector<std::string>{"Track02.wav"});
+}
+
+// The ripper goes while its worker's read is blocked: nothing waits for the read, and when it
+// returns the worker closes the drive (the fixture's end waits for that) and leaves no file.
+TEST_F(CdRipperBlockedRead, TheRipperCanGoWhileTheReadIsBlocked) {
+    const fs::path out = dir_ / "gone.wav";
+    ripper_->setOutputFile(out.string());
+    ASSERT_TRUE(ripper_->StartRip());
+    ASSERT_TRUE(readsReached(1));
+    EXPECT_TRUE(returnsWhileBlocked([&] { ripper_.reset(); }));
+    gate_->release();
+    EXPECT_TRUE(gate_->waitUntil([this] { return gate_->drivesClosed == 1; }));
+    EXPECT_EQ(test::filesOf(dir_.path()), std::vector<std::string>{});
 }
 
 // This machine has no CD drive: the real drives are none, and libcdio says nothing about it.

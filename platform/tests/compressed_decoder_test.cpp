@@ -310,17 +310,6 @@ bool eventually(Done done) {
     return done();
 }
 
-// The files in `folder` whose names start with `stem`.
-std::vector<std::string> filesOf(const fs::path& folder, const std::string& stem) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind(stem, 0) == 0) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 // A FIFO named like a WMA or AAC file is refused at once (its first read could wait for ever),
@@ -397,8 +386,8 @@ TEST(DecodeStalledInput, StopReturnsWhileTheReadStillWaits) {
     fifo.release("bytes");  // both waiting readers go on
     ASSERT_TRUE(eventually([&] { return *returned == 2; }));
     // Each left worker removes its own file and nothing else.
-    EXPECT_TRUE(eventually([&] { return filesOf(dir.path(), "out.wav").size() == 1; }))
-        << ::testing::PrintToString(filesOf(dir.path(), "out.wav"));
+    EXPECT_TRUE(eventually([&] { return velt::test::filesOf(dir.path(), "out.wav").size() == 1; }))
+        << ::testing::PrintToString(velt::test::filesOf(dir.path(), "out.wav"));
     EXPECT_EQ(velt::test::readFile(out), decoded);
     EXPECT_FALSE(fifo.released);
 }

@@ -68,7 +68,9 @@ class CdDriverInstaller : public MainWindowTest {
         ui.expectFileDialog({}).choose(target);
         cd.cmdRip_Click();
         EXPECT_TRUE(cd.TransferRunning);
-        EXPECT_TRUE(fs::exists(target));
+        // Written under a working name beside the target until it is complete.
+        EXPECT_FALSE(fs::exists(target));
+        EXPECT_EQ(test::filesOf(fs::path(target).parent_path(), "Track01.wav.~").size(), 1u);
         return cd;
     }
     void expectIdle(frmCD& cd) {

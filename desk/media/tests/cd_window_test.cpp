@@ -289,6 +289,8 @@ TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
     frmCD& cd = window();
     tick();
     const std::string target = G().AudioFolder + "Track01.wav";
+    // The target and the working files of transfers into it.
+    auto files = [] { return test::filesOf(G().AudioFolder, "Track01.wav"); };
 
     ui.expectFileDialog({.fileName = "Track01.wav"}).cancel();
     cd.cmdRip_Click();
@@ -297,14 +299,16 @@ TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
 
     transfer(cd, target);
     tick();
-    EXPECT_TRUE(fs::exists(target));
+    // Written under a working name beside the target until it is complete.
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(files().size(), 1u);
     cd.cmdRip_Click();  // Abort
     EXPECT_TRUE(cd.AbortRequested);
     tick();
     EXPECT_EQ(cd.StatusBar.Text(), "Aborted Transfer");
     EXPECT_EQ(cd.cmdRip.Caption(), "&Transfer Track");
     EXPECT_TRUE(cd.mmCD.Enabled());
-    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(files(), std::vector<std::string>{});
     EXPECT_FALSE(G().CDTransferDone);
 
     transfer(cd, target);
@@ -314,7 +318,7 @@ TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
     EXPECT_EQ(cd.StatusBar.Text(), "Aborted Transfer");
     EXPECT_FALSE(cd.TransferRunning);
     EXPECT_EQ(cd.cmdRip.Caption(), "&Transfer Track");
-    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(files(), std::vector<std::string>{});
     EXPECT_FALSE(G().CDTransferDone);
     tick();
     EXPECT_EQ(cd.StatusBar.Text(), "No CD");  // the next tick finds no disc
@@ -328,7 +332,7 @@ TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
     EXPECT_EQ(cd.StatusBar.Text(), "Aborted Transfer");
     EXPECT_FALSE(cd.TransferRunning);
     EXPECT_EQ(cd.cmdRip.Caption(), "&Transfer Track");
-    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(files(), std::vector<std::string>{});
     tick();
     EXPECT_EQ(cd.lstTracks.List(0), "Track01  00:02");
 
@@ -337,10 +341,12 @@ TEST_F(CdWindow, AbortDiscRemovalAndCancelLeaveNoFile) {
     tick();
     transfer(cd, target);
     tick();
-    EXPECT_TRUE(fs::exists(target));
+    // Written under a working name beside the target until it is complete.
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(files().size(), 1u);
     cd.cmdOK_Click();
     EXPECT_FALSE(cd.loaded());
-    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(files(), std::vector<std::string>{});
 }
 
 TEST_F(CdWindow, StalledTransferGetsTheDriverBoxOnTheEighthTickOnce) {

@@ -5,53 +5,90 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
+#include "platform/folders/working_file.h"
+#include "platform/outside/worker_job.h"
 #include "platform/wave_io/wave_out.h"
 
 namespace velt::platform::cd {
 
-// One transfer: a reader, the file it goes into, and how far it got. A real drive's transfer
-// runs on `worker`; the double's is stepped by the clock on the owner's thread.
-struct CdRipper::Rip {
+// The open drive and who may use it: a worker holds `busy` for as long as it reads, the owner's
+// thread only tries it. Workers hold the drive itself too, so a worker left behind by a stop
+// still has it when its read returns, and the last holder closes it.
+struct CdRipper::SharedDrive {
+    explicit SharedDrive(std::unique_ptr<Drive> opened)
+        : drive(std::move(opened)), onClock(drive->transfersOnClock()) {}
+    std::mutex busy;
+    const std::unique_ptr<Drive> drive;
+    const bool onClock;  // the double: read on the owner's thread, stepped by the clock
+};
+
+// One transfer: a reader, the working file it goes into, and how far it got. A real drive's
+// transfer runs on a worker that holds the job to its end; the double's is stepped by the clock
+// on the owner's thread.
+struct CdRipper::Rip : outside::WorkerJob {
     std::unique_ptr<Drive::TrackReader> reader;
     wav::Writer writer;
+    std::string output;   // where the complete file goes
+    std::string working;  // where it is written until then
+    int track = 0;
     int64_t sectors = 0;
     std::atomic<int64_t> done = 0;
-    std::atomic<bool> stop = false;
-    std::atomic<bool> finished = false;  // the worker is done, file closed or removed
-    std::atomic<bool> complete = false;  // the whole track is in the closed file
+    std::atomic<bool> failed = false;    // the disc could not be read to the end
+    std::atomic<bool> complete = false;  // the whole track is in the output file
     bool onClock = false;
     bool stalls = false;
     int64_t startMs = 0;
-    std::thread worker;
 
-    // Copies one sector; false at the end or on a read failure.
-    bool copyOne() {
+    // Copies sectors until `due` are done, `stopped` says so or a read or write fails.
+    template <class Stopped>
+    void copyUpTo(int64_t due, Stopped stopped) {
         std::vector<uint8_t> sector;
-        if (!reader->next(sector) || !writer.write(sector.data(), sector.size())) return false;
-        ++done;
-        return true;
+        while (reader && done < due && !stopped()) {
+            if (!reader->next(sector) || !writer.write(sector.data(), sector.size())) {
+                failed = true;
+                return;
+            }
+            ++done;
+        }
     }
-    // Ends the transfer: the file is kept only when every sector is in it and it closed well.
+    // The worker's transfer: the drive is its own until the transfer has ended, so a transfer
+    // that waits for the drive starts only once the one before it is done with its file.
+    void run(SharedDrive& shared) {
+        std::lock_guard use(shared.busy);
+        if (!stop) reader = shared.drive->readTrack(track, sectors);
+        if (!stop && !reader) failed = true;
+        copyUpTo(sectors, [this] { return stop.load(); });
+        reader.reset();
+        end();
+    }
+    // Ends the transfer: the file is put in place only when every sector is in it, it closed
+    // well and no stop came; decided under the lock the stop takes.
     void end() {
-        if (done == sectors && !stop && writer.close()) {
-            complete = true;
+        std::lock_guard lock(mutex);
+        if (finished) return;
+        bool placed = false;
+        if (!failed && done == sectors && !stop && writer.close()) {
+            std::error_code ec;
+            std::filesystem::rename(working, output, ec);
+            placed = !ec;
+            if (!placed) std::filesystem::remove(working, ec);
         } else {
             writer.abandon();
         }
-        finished = true;
+        complete = placed;
+        finishLocked();
     }
 };
 
-// One track playing digitally: its sectors are read into a sound (on `reader` for a real drive,
+// One track playing digitally: its sectors are read into a sound (on a worker for a real drive,
 // at once for the double), which then plays on the default wave output from the frame the
-// clock has reached.
-struct CdRipper::Playback {
+// clock has reached. The job is finished once the reading is done (the whole track, or as far
+// as it got).
+struct CdRipper::Playback : outside::WorkerJob {
     std::shared_ptr<PcmSound> sound = std::make_shared<PcmSound>();
-    std::thread reader;
-    std::atomic<bool> stop = false;
-    std::atomic<bool> read = false;  // the reader is done (the whole track, or as far as it got)
-    int32_t handle = 0;              // the output stream, 0 until it plays
+    int32_t handle = 0;  // the output stream, 0 until it plays
     bool started = false;
 
     void readTrack(Drive& drive, int track, int64_t sectors) {
@@ -62,7 +99,8 @@ struct CdRipper::Playback {
             if (!drive.readSectors(track, at, count, chunk)) break;
             sound->data.insert(sound->data.end(), chunk.begin(), chunk.end());
         }
-        read = true;
+        std::lock_guard lock(mutex);
+        finishLocked();
     }
 };
 
@@ -104,17 +142,18 @@ void CdRipper::PrepareDrive() {
 int CdRipper::OpenDrive(int index) {
     CloseDrive();
     if (!drives_ || index < 0 || index >= DriveCount()) return 0;
-    drive_ = drives_->open(index);
-    if (!drive_) return 0;
+    std::unique_ptr<Drive> opened = drives_->open(index);
+    if (!opened) return 0;
+    drive_ = std::make_shared<SharedDrive>(std::move(opened));
     bool changed = false;
-    disc_ = drive_->readDisc(changed);
+    disc_ = drive_->drive->readDisc(changed);
     return 1;
 }
 
 void CdRipper::CloseDrive() {
     AbortRip();
     StopPlay();
-    drive_.reset();
+    drive_.reset();  // a worker still reading closes it when its read returns
     disc_ = Disc{};
     currentTrack_ = 0;
 }
@@ -125,8 +164,12 @@ void CdRipper::Refresh() {
     if (Ripping()) return;  // the drive belongs to the transfer
     startOutput();
     if (playbackReading()) return;  // and to the playback's reader until it is done
+    // A worker left behind by a stop may still be reading: the table waits for the next tick.
+    std::unique_lock use(drive_->busy, std::try_to_lock);
+    if (!use) return;
     bool changed = false;
-    disc_ = drive_->readDisc(changed);
+    disc_ = drive_->drive->readDisc(changed);
+    use.unlock();
     if (changed) {
         StopPlay();
         currentTrack_ = 0;
@@ -163,22 +206,22 @@ void CdRipper::PlayTrack(int track) {
     playStartMs_ = nowMs();
     lastPosition_ = -1;
     const int64_t sectors = disc_.trackSectors[static_cast<size_t>(track - 1)];
-    playback_ = std::make_unique<Playback>();
+    playback_ = std::make_shared<Playback>();
     playback_->sound->data.reserve(static_cast<size_t>(sectors) * kBytesPerSector);
-    if (drive_->transfersOnClock()) {
-        playback_->readTrack(*drive_, track, sectors);
+    if (drive_->onClock) {
+        playback_->readTrack(*drive_->drive, track, sectors);
     } else {
-        Playback* job = playback_.get();
-        Drive* drive = drive_.get();
-        job->reader =
-            std::thread([job, drive, track, sectors] { job->readTrack(*drive, track, sectors); });
+        playReader_ = std::thread([job = playback_, shared = drive_, track, sectors] {
+            std::lock_guard use(shared->busy);
+            job->readTrack(*shared->drive, track, sectors);
+        });
     }
     startOutput();
 }
 
 void CdRipper::startOutput() {
-    if (!playback_ || playback_->started || !playback_->read) return;
-    if (playback_->reader.joinable()) playback_->reader.join();
+    if (!playback_ || playback_->started || !playback_->isFinished()) return;
+    if (playReader_.joinable()) playReader_.join();
     playback_->started = true;
     const std::shared_ptr<PcmSound>& sound = playback_->sound;
     if (sound->frames() == 0) return;
@@ -194,17 +237,17 @@ void CdRipper::StopPlay() {
     playing_ = false;
     lastPosition_ = -1;
     if (!playback_) return;
-    playback_->stop = true;
-    if (playback_->reader.joinable()) playback_->reader.join();
-    if (playback_->handle != 0) {
-        wave_out::stop(playback_->handle);
-        wave_out::close(playback_->handle);
+    const std::shared_ptr<Playback> playback = std::exchange(playback_, nullptr);
+    // A reader still blocked in a drive read is left to end on its own, its sound thrown away.
+    outside::stopWorker(*playback, playReader_);
+    if (playback->handle != 0) {
+        wave_out::stop(playback->handle);
+        wave_out::close(playback->handle);
     }
-    playback_.reset();
 }
 
 bool CdRipper::playbackReading() const {
-    return playback_ && !playback_->read;
+    return playback_ && !playback_->isFinished();
 }
 
 void CdRipper::PreviousTrack() {
@@ -218,11 +261,16 @@ void CdRipper::NextTrack() {
 void CdRipper::Eject() {
     AbortRip();
     StopPlay();
-    if (drive_) drive_->eject();
+    if (!drive_) return;
+    // Not while a worker left behind still reads: the drive is not to be touched until then.
+    std::unique_lock use(drive_->busy, std::try_to_lock);
+    if (use) drive_->drive->eject();
 }
 
 void CdRipper::CloseTray() {
-    if (drive_) drive_->closeTray();
+    if (!drive_) return;
+    std::unique_lock use(drive_->busy, std::try_to_lock);
+    if (use) drive_->drive->closeTray();
 }
 
 bool CdRipper::StartRip(std::string* problem) {
@@ -234,29 +282,32 @@ bool CdRipper::StartRip(std::string* problem) {
     if (!drive_) return fail("No CD drive is open.");
     if (fromTrack_ < 1 || fromTrack_ > audioTracks()) return fail("The track does not exist.");
     StopPlay();
-    auto rip = std::make_unique<Rip>();
+    if (rip_) releaseRip();
+    auto rip = std::make_shared<Rip>();
+    rip->output = outputFile_;
+    rip->working = workingFileName(outputFile_, rip.get());
+    rip->track = fromTrack_;
     rip->sectors = disc_.trackSectors[static_cast<size_t>(fromTrack_ - 1)];
-    rip->reader = drive_->readTrack(fromTrack_, rip->sectors);
-    if (!rip->reader) return fail("The track cannot be read.");
-    if (!rip->writer.open(outputFile_, {2, 44100, 16})) {
+    // The double's reader is made here; a real drive's on the worker, which waits for the drive
+    // while a worker left behind still reads it.
+    if (drive_->onClock) {
+        rip->reader = drive_->drive->readTrack(rip->track, rip->sectors);
+        if (!rip->reader) return fail("The track cannot be read.");
+    }
+    if (!replaceableOutput(outputFile_)) {
+        return fail("Unable to create " + outputFile_ + ": it is not a regular file.");
+    }
+    if (!rip->writer.open(rip->working, {2, 44100, 16})) {
         return fail("Unable to create " + outputFile_ + ": " + std::strerror(errno));
     }
     ripFailed_ = false;
     lastPercent_ = -1;
-    rip->onClock = drive_->transfersOnClock();
-    rip->stalls = drive_->stalls();
     rip->startMs = nowMs();
-    if (!rip->onClock) {
-        Rip* job = rip.get();
-        rip->worker = std::thread([this, job] {
-            while (!job->stop && job->done < job->sectors) {
-                if (!job->copyOne()) {
-                    ripFailed_ = true;
-                    break;
-                }
-            }
-            job->end();
-        });
+    rip->onClock = drive_->onClock;
+    if (rip->onClock) {
+        rip->stalls = drive_->drive->stalls();
+    } else {
+        ripWorker_ = std::thread([job = rip, shared = drive_] { job->run(*shared); });
     }
     rip_ = std::move(rip);
     return true;
@@ -264,35 +315,43 @@ bool CdRipper::StartRip(std::string* problem) {
 
 void CdRipper::stepRipOnClock() {
     Rip& rip = *rip_;
-    if (rip.finished || rip.stalls) return;
+    if (rip.isFinished() || rip.stalls) return;
     const int64_t due =
         std::min(rip.sectors, (nowMs() - rip.startMs) * kClockSectorsPerSecond / 1000);
-    while (rip.done < due) {
-        if (!rip.copyOne()) {
-            ripFailed_ = true;
-            break;
-        }
-    }
-    if (ripFailed_ || rip.done == rip.sectors) rip.end();
+    rip.copyUpTo(due, [] { return false; });
+    if (rip.failed || rip.done == rip.sectors) rip.end();
 }
 
 bool CdRipper::Ripping() const {
-    return rip_ != nullptr && !rip_->finished;
+    return rip_ != nullptr && !rip_->isFinished();
+}
+
+bool CdRipper::RipFailed() const {
+    return rip_ ? rip_->failed.load() : ripFailed_;
 }
 
 void CdRipper::AbortRip() {
     if (!rip_) return;
-    rip_->stop = true;
-    finishRip(false);
+    const std::shared_ptr<Rip> rip = std::exchange(rip_, nullptr);
+    ripFailed_ = rip->failed;
+    if (rip->onClock) {
+        rip->stop = true;
+        rip->end();
+    } else {
+        // A worker still blocked in a drive read is left to end on its own; it never places
+        // its file, the stop having come first.
+        outside::stopWorker(*rip, ripWorker_);
+    }
+    if (rip->complete) {
+        // Done before the stop came: given up all the same.
+        std::error_code ec;
+        std::filesystem::remove(rip->output, ec);
+    }
 }
 
-void CdRipper::finishRip(bool keepFile) {
-    if (rip_->worker.joinable()) rip_->worker.join();
-    if (!rip_->finished) rip_->end();
-    if (!keepFile && rip_->complete) {
-        std::error_code ec;
-        std::filesystem::remove(outputFile_, ec);
-    }
+void CdRipper::releaseRip() {
+    if (ripWorker_.joinable()) ripWorker_.join();  // finished: it has only to return
+    ripFailed_ = rip_->failed;
     rip_.reset();
 }
 
@@ -309,7 +368,7 @@ std::vector<CdRipper::Event> CdRipper::TakeEvents() {
             events.push_back({Event::Kind::Progress, percent, 0});
             lastPercent_ = percent;
         }
-        if (rip_->finished) finishRip(rip_->complete);
+        if (rip_->isFinished()) releaseRip();
     }
     startOutput();
     if (playing_ && currentTrack_ > 0) {

@@ -4,12 +4,19 @@
 // through the operations below and learn about progress through two events, which the component
 // queues and the owner takes from its event loop (TakeEvents), so no window code ever runs on
 // the transfer's thread.
+//
+// A real drive is read on worker threads, and a read can stall in the system (a scratched disc,
+// a hung drive). Stopping a transfer or a playback never waits long for it: a worker still
+// blocked after a short wait is left to end on its own, holding the drive and its own state to
+// its end, and its sound or file is thrown away. A transfer writes under a name of its own beside
+// the output file and renames it into place only when complete, so a worker left behind never
+// places, overwrites or removes the file of a later transfer. While such a worker still holds
+// the drive, the owner's thread leaves the drive alone (no table of contents read, no eject),
+// and a new transfer or playback waits for the drive on its own worker.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,7 +33,9 @@ class CdRipper {
     // when none is given.
     explicit CdRipper(std::unique_ptr<Drives> drives = systemDrives(),
                       const Clock* clock = nullptr);
-    ~CdRipper();  // ends a running transfer (its file removed) and closes the drive
+    // Ends a running transfer (its file never placed) and closes the drive; a worker still
+    // blocked in a read outlives the ripper and lets the drive go when the read returns.
+    ~CdRipper();
     CdRipper(const CdRipper&) = delete;
     CdRipper& operator=(const CdRipper&) = delete;
 
@@ -64,10 +73,11 @@ class CdRipper {
     // started, `problem` says why) when no drive is open, the track does not exist or the file
     // cannot be created.
     bool StartRip(std::string* problem = nullptr);
-    // Stops a running transfer; its file is removed.
+    // Stops a running transfer; its file is removed (or, by a worker blocked in a read, never
+    // placed). Returns without waiting for such a read.
     void AbortRip();
     bool Ripping() const;
-    bool RipFailed() const { return ripFailed_; }  // the disc could not be read to the end
+    bool RipFailed() const;  // the disc could not be read to the end
 
     struct Event {
         enum class Kind { Progress, PositionChanged } kind;
@@ -80,9 +90,10 @@ class CdRipper {
     std::vector<Event> TakeEvents();
 
   private:
+    struct SharedDrive;
     struct Rip;
     struct Playback;
-    void finishRip(bool keepFile);
+    void releaseRip();   // lets a finished transfer go
     void startOutput();  // plays the track's sound once it has been read
     bool playbackReading() const;
     void stepRipOnClock();
@@ -94,7 +105,7 @@ class CdRipper {
     const Clock* clock_;
     std::vector<std::string> names_;
     int driveIndex_ = 0;
-    std::unique_ptr<Drive> drive_;
+    std::shared_ptr<SharedDrive> drive_;  // the workers reading it hold it too
     Disc disc_;
     int selected_ = 1;
     int currentTrack_ = 0;
@@ -103,9 +114,11 @@ class CdRipper {
     long lastPosition_ = -1;
     int fromTrack_ = 1, toTrack_ = 2;
     std::string outputFile_;
-    std::unique_ptr<Rip> rip_;
-    std::unique_ptr<Playback> playback_;
-    std::atomic<bool> ripFailed_ = false;
+    std::shared_ptr<Rip> rip_;  // the running transfer; its worker holds it too
+    std::thread ripWorker_;
+    std::shared_ptr<Playback> playback_;  // the playing track; its reader holds it too
+    std::thread playReader_;
+    bool ripFailed_ = false;  // of the last transfer let go
     double lastPercent_ = -1;
 };
 
