@@ -44,7 +44,9 @@ std::string wholeTempo(float tempo) {
 frmRecord::frmRecord(std::shared_ptr<RecorderEditor> editor)
     : Form("frmRecord"), Editor(std::move(editor)) {
     if (!Editor && Windows().recorderEditor) Editor = Windows().recorderEditor();
-    SendCommand = [](const std::string& text) { return platform::mci::mciSendString(text); };
+    SendCommand = [](const std::string& text, std::string& returned) {
+        return platform::mci::mciSendString(text, returned);
+    };
 
     MMControl.RecordClick = [this](int& Cancel) { MMControl_RecordClick(Cancel); };
     MMControl.StopClick = [this](int& Cancel) { MMControl_StopClick(Cancel); };

@@ -93,8 +93,9 @@ class frmRecord : public ui::Form {
     std::string RecordFile;             // the master MIDI file, "" for none
     ui::TextBox* FocusedBox = nullptr;  // the box of this window that last took the focus
 
-    // The command strings go through here (tests log and fail them).
-    std::function<int32_t(const std::string&)> SendCommand;
+    // The command strings go through here (tests log and fail them); a failure may give the
+    // system's reason in the second argument (a take that could not be written).
+    std::function<int32_t(const std::string&, std::string&)> SendCommand;
     std::shared_ptr<RecorderEditor> Editor;
     // Set by the wizard on the recorder it drives: only that one mirrors into its record page.
     bool MirrorsWizard = false;
@@ -176,7 +177,10 @@ class frmRecord : public ui::Form {
     WizardRecordPage& wizardPage() const { return WizardRecordPageFor(MirrorsWizard); }
     // Sends a command string and keeps its result; a failure shows its text titled `step`.
     bool command(const std::string& text, const std::string& step);
-    void commandQuietly(const std::string& text) { SendCommand(text); }
+    void commandQuietly(const std::string& text) {
+        std::string ignored;
+        SendCommand(text, ignored);
+    }
     void resetButtons(bool record, bool play, bool stop);
     void readyToRecord();
     void stopMetronomeRun();  // tmrMetronome off, master buttons on, StopMetronome

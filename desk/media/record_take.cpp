@@ -70,14 +70,23 @@ bool copyNewFile(const fs::path& from, const fs::path& to, std::string& why) {
     return ::close(descriptor) == 0 || failed(errno);
 }
 
+// A failure's text with the system's reason ("No space left on device"), when there is one, on
+// a line of its own: every box of the take gives it so.
+std::string withReason(std::string text, const std::string& why) {
+    if (!why.empty()) text.append("\n").append(why);
+    return text;
+}
+
 }  // namespace
 
 bool frmRecord::command(const std::string& text, const std::string& step) {
-    lastMciResult_ = SendCommand(text);
+    std::string why;
+    lastMciResult_ = SendCommand(text, why);
     if (lastMciResult_ == 0) return true;
     std::string message;
     platform::mci::mciGetErrorString(lastMciResult_, message);
-    ShowMessage(message, ui::Exclamation, step, help_topic::MidiAndAudioDeviceErrors);
+    ShowMessage(withReason(message, why), ui::Exclamation, step,
+                help_topic::MidiAndAudioDeviceErrors);
     return false;
 }
 
@@ -318,8 +327,8 @@ void frmRecord::cmdSave_Click() {
 // the old file stays until the new one is complete. Failures are shown and keep the take.
 bool frmRecord::saveTake(const std::string& target) {
     auto fail = [&](const std::string& why) {
-        ShowMessage("Unable to save the recording as " + target + ".\n" + why, ui::Exclamation,
-                    "Save Wave File As");
+        ShowMessage(withReason("Unable to save the recording as " + target + ".", why),
+                    ui::Exclamation, "Save Wave File As");
         return false;
     };
     std::error_code ec;

@@ -57,7 +57,11 @@ class Device {
     // Recording devices only; the others answer kMciUnknownCommand.
     virtual int32_t set(const WaveSettings&) { return kMciUnknownCommand; }
     virtual int32_t record() { return kMciUnknownCommand; }
-    virtual int32_t save(const std::filesystem::path&) { return kMciUnknownCommand; }
+    // Writes the take; when it cannot be written, `reason` is the system's ("No space left on
+    // device").
+    virtual int32_t save(const std::filesystem::path&, std::string& /*reason*/) {
+        return kMciUnknownCommand;
+    }
     virtual int32_t erase() { return kMciUnknownCommand; }
 
     // The handler of a playback that ends by itself (nullptr: none).

@@ -244,7 +244,7 @@ int32_t mciSendString(const std::string& command, std::string& returned) {
     if (verb == "status") return status(device, words, returned);
     if (verb == "save") {
         if (words.size() < 3) return kMciBadString;
-        return device.save(span(command, words, 2, words.size() - 1));
+        return device.save(span(command, words, 2, words.size() - 1), returned);
     }
     if (verb == "seek") {
         if (words.size() != 4) return words.size() < 4 ? kMciBadString : kMciUnknownKeyword;

@@ -11,7 +11,9 @@
 //   play <alias> [from ms] [to ms]
 //   pause <alias> | resume <alias> | stop <alias> | close <alias> | close all
 //   seek <alias> to start|end|ms
-//   save <alias> <file>            the rest of the string is the path (quoted or not)
+//   save <alias> <file>            the rest of the string is the path (quoted or not); a take
+//                                  that cannot be written answers kMciWriteFailed with the
+//                                  system's reason ("No space left on device") in `returned`
 //   delete <alias>                 empties a take
 //   status <alias> mode|position|length|ready   the answer goes into `returned`
 // A file path may be written in double quotes to hold blanks; the open string's unquoted path

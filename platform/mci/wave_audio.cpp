@@ -1,6 +1,7 @@
 #include "platform/mci/wave_audio.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/mci/sound_playback.h"
@@ -158,17 +159,20 @@ class NewTakeDevice : public Device {
         return playback_.isOpen() ? playback_.mode() : Mode::Stopped;
     }
 
-    int32_t save(const std::filesystem::path& file) override {
+    int32_t save(const std::filesystem::path& file, std::string& reason) override {
         if (recording_) return kMciBusy;
         wav::Writer writer;
         wav::Format format;
         format.channels = static_cast<uint16_t>(channels_);
         format.sampleRate = static_cast<uint32_t>(rate_);
         format.bitsPerSample = 16;
-        if (!writer.open(file, format)) return kMciWriteFailed;
-        std::vector<uint8_t> bytes = takeBytes();
-        if (!bytes.empty() && !writer.write(bytes.data(), bytes.size())) return kMciWriteFailed;
-        return writer.close() ? kMciOk : kMciWriteFailed;
+        const std::vector<uint8_t> bytes = takeBytes();
+        if (writer.open(file, format) &&
+            (bytes.empty() || writer.write(bytes.data(), bytes.size())) && writer.close()) {
+            return kMciOk;
+        }
+        if (writer.error() != 0) reason = std::strerror(writer.error());
+        return kMciWriteFailed;
     }
 
     int32_t erase() override {

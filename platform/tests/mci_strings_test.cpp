@@ -2,6 +2,9 @@
 // text, and waveaudio playback of WAV files in clock time.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "mci_fixture.h"
 #include "platform/mci/command_words.h"
 
@@ -120,8 +123,10 @@ TEST_F(MciStrings, ErrorNumbersOfBadCommandsAliasesAndFiles) {
               kMciFormatNotSupported);
     EXPECT_EQ(mciSendString("set take bitspersample 8"), kMciFormatNotSupported);
     EXPECT_EQ(mciSendString("set take alignment 3"), kMciOutOfRange);
-    EXPECT_EQ(mciSendString("save take " + (dir / "no folder" / "x.wav").string()),
+    std::string reason;
+    EXPECT_EQ(mciSendString("save take " + (dir / "no folder" / "x.wav").string(), reason),
               kMciWriteFailed);
+    EXPECT_EQ(reason, std::strerror(ENOENT));  // the system's reason comes with the number
     EXPECT_FALSE(std::filesystem::exists(dir / "no folder"));
     EXPECT_EQ(mciSendString("close all"), kMciOk);
     EXPECT_EQ(mciSendString("close tone"), kMciAliasNotOpen);

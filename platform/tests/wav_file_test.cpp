@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -175,5 +176,7 @@ TEST(WavWriter, LeavesNoFileBehindWhenItFails) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
     wav::Writer nowhere;
     EXPECT_FALSE(nowhere.open(dir / "missing" / "x.wav", {1, 8000, 16}));
+    EXPECT_EQ(nowhere.error(), ENOENT);  // the system's reason is kept for the message
     EXPECT_FALSE(nowhere.open(dir / "x.wav", {1, 8000, 12}));
+    EXPECT_EQ(nowhere.error(), 0);  // refused by the writer itself
 }

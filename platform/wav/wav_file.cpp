@@ -105,6 +105,7 @@ Writer::~Writer() {
 
 bool Writer::open(const std::filesystem::path& path, const Format& format) {
     if (file_) abandon();
+    error_ = 0;
     const uint16_t bits = format.bitsPerSample;
     if (format.channels == 0 || format.sampleRate == 0 ||
         (bits != 8 && bits != 16 && bits != 24 && bits != 32)) {
@@ -120,21 +121,32 @@ bool Writer::open(const std::filesystem::path& path, const Format& format) {
     dataBytes_ = 0;
     failed_ = false;
     file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) return false;
+    if (!file_) return noteError(errno);
     unsigned char header[44] = {};
     if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
+        noteError(errno);
         abandon();
         return false;
     }
     return true;
 }
 
+bool Writer::noteError(int error) {
+    // A failure the library reports without a number of its own is an input/output error.
+    if (error_ == 0) error_ = error != 0 ? error : EIO;
+    return false;
+}
+
 bool Writer::write(const void* bytes, size_t count) {
     if (!file_ || failed_) return false;
     // The RIFF size field must hold 36 + data bytes.
-    if (dataBytes_ + count > 0xFFFFFFFFull - 37 || std::fwrite(bytes, 1, count, file_) != count) {
+    if (dataBytes_ + count > 0xFFFFFFFFull - 37) {
         failed_ = true;
-        return false;
+        return noteError(EFBIG);
+    }
+    if (std::fwrite(bytes, 1, count, file_) != count) {
+        failed_ = true;
+        return noteError(errno);
     }
     dataBytes_ += count;
     return true;
@@ -168,12 +180,14 @@ bool Writer::close() {
                     std::fwrite(header, 1, sizeof header, file_) == sizeof header &&
                     std::fflush(file_) == 0;
     if (!ok) {
+        noteError(errno);
         abandon();
         return false;
     }
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!closed) {
+        noteError(errno);
         std::error_code ec;
         std::filesystem::remove(path_, ec);
         return false;

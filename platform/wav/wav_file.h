@@ -77,13 +77,18 @@ class Writer {
     bool isOpen() const { return file_ != nullptr; }
     uint64_t dataBytes() const { return dataBytes_; }
     const std::filesystem::path& path() const { return path_; }
+    // The system's error number of the first failure since open (ENOSPC for a full disk, EFBIG
+    // for a file too large); 0 when nothing failed, or when open refused the format or the path.
+    int error() const { return error_; }
 
   private:
+    bool noteError(int error);  // keeps the first failure's number; false
     std::FILE* file_ = nullptr;
     std::filesystem::path path_;
     Format format_;
     uint64_t dataBytes_ = 0;
     bool failed_ = false;
+    int error_ = 0;
 };
 
 }  // namespace velt::platform::wav

@@ -177,12 +177,12 @@ class RecorderTest : public MainWindowTest {
     // The window, loaded hidden, its command strings logged.
     frmRecord& recorder() {
         frmRecord& f = ui::forms::get<frmRecord>();
-        f.SendCommand = [this](const std::string& text) {
+        f.SendCommand = [this](const std::string& text, std::string& returned) {
             mci.push_back(text);
             mciTimes.push_back(ui.now());
             for (const auto& [prefix, error] : failures)
                 if (text.rfind(prefix, 0) == 0) return error;
-            return platform::mci::mciSendString(text);
+            return platform::mci::mciSendString(text, returned);
         };
         return f;
     }

@@ -3,13 +3,12 @@
 // saving and copying the take; the counter on the clock; the tempo and beats limits; closing with
 // an unsaved take and the wizard's direct Form_Unload.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "desk/core/shared/text_pieces.h"
 #include "recorder_fixture.h"
+#include "scoped_file_size_limit.h"
 
 namespace velt::desk::test_recorder {
 namespace {
@@ -207,6 +206,19 @@ TEST_F(RecorderWindow, FailuresOfTheInputAndOfWritingTheTake) {
     EXPECT_EQ(f.StatusBar.Text(), "Ready to Record");
     EXPECT_FALSE(f.MMControl.PlayEnabled());
     EXPECT_TRUE(f.TakeSaved());  // nothing to ask about when closing
+
+    // A disk that fills up while the take is written (a file size limit stands in for it): the
+    // box gives the system's reason below the error's own text, and no partial take is left.
+    failures.clear();
+    ui.expectBox(Box(text + "\nFile too large", "Save", 48, 97)).answer(ui::Answer::OK);
+    {
+        test::ScopedFileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.held());
+        recordTake(f, 300);
+    }
+    EXPECT_EQ(f.StatusBar.Text(), "Ready to Record");
+    EXPECT_FALSE(f.MMControl.PlayEnabled());
+    EXPECT_FALSE(fs::exists(takePath()));
 }
 
 TEST_F(RecorderWindow, ACopyThatCannotBeMadeKeepsTheTake) {
@@ -249,15 +261,11 @@ TEST_F(RecorderWindow, ACopyThatCannotBeMadeKeepsTheTake) {
     ui.expectBox(Box("Unable to save the recording as " + full + ".\nFile too large",
                      "Save Wave File As", 48))
         .answer(ui::Answer::OK);
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 4096;
-    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    f.cmdSave_Click();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    {
+        test::ScopedFileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.held());
+        f.cmdSave_Click();
+    }
     EXPECT_FALSE(f.TakeSaved());
     EXPECT_FALSE(fs::exists(full));
     EXPECT_FALSE(fs::exists(dir / "~full.wav.part"));

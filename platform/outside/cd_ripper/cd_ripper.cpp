@@ -298,7 +298,7 @@ bool CdRipper::StartRip(std::string* problem) {
         return fail("Unable to create " + outputFile_ + ": it is not a regular file.");
     }
     if (!rip->writer.open(rip->working, {2, 44100, 16})) {
-        return fail("Unable to create " + outputFile_ + ": " + std::strerror(errno));
+        return fail("Unable to create " + outputFile_ + ": " + std::strerror(rip->writer.error()));
     }
     ripFailed_ = false;
     lastPercent_ = -1;
