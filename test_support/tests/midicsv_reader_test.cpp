@@ -105,6 +105,9 @@ TEST_F(MidicsvReader, NotesEndByChannelAndKeyEarliestFirst) {
                                                  {96, 64, 90, 1, 96},
                                                  {200, 36, 100, 15, -1}}))
         << midi.text;
+    EXPECT_TRUE(midi.hasNote(1, 64));
+    EXPECT_FALSE(midi.hasNote(0, 64));
+    EXPECT_FALSE(midi.hasNote(3, 60)) << "a note-off alone sounds no note";
     EXPECT_EQ(midi.keys(), (std::set<int>{36, 48, 60, 62, 64}));
     EXPECT_EQ(midi.keysInOrder(), (std::vector<int>{48, 60, 62, 60, 64, 36}));
 }
@@ -118,6 +121,8 @@ TEST_F(MidicsvReader, MetaEventsAndChannelMessagesInTheFilesOrder) {
               std::pair(0L, 500000L));
     EXPECT_EQ(std::pair(midi.tempos[1].tick, midi.tempos[1].microsPerQuarter),
               std::pair(96L, 1000000L));
+    EXPECT_TRUE(midi.hasTempo(1000000));
+    EXPECT_FALSE(midi.hasTempo(600000));
     // Half a second a quarter up to tick 96, a second after it.
     EXPECT_DOUBLE_EQ(midi.seconds(48), 0.25);
     EXPECT_DOUBLE_EQ(midi.seconds(96), 0.5);

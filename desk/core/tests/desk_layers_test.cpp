@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "desk/core/global.h"
+#include "desk/core/window_links/cd_window.h"
+#include "desk/core/window_links/recorder_window.h"
+#include "desk/core/window_links/settings_dialog.h"
 #include "test_support.h"
 
 namespace velt::desk {
@@ -70,6 +74,38 @@ TEST(DeskLayers, NoIncludeAgainstTheLayering) {
         }
     }
     EXPECT_GT(layeredFiles, 200) << "the walk found the desk folders";
+}
+
+// Every test program registers the window folders as the program does (registered_windows.cpp):
+// an entry left empty would be called by a window of another folder and fail there.
+TEST(DeskLayers, EveryWindowFolderFillsWhatItOffers) {
+    const WindowHooks& w = Windows();
+    const struct {
+        const char* name;
+        bool filled;
+    } entries[] = {
+        {"showWizard", bool(w.showWizard)},
+        {"showProperties", bool(w.showProperties)},
+        {"showPlayer", bool(w.showPlayer)},
+        {"showCdWindow", bool(w.showCdWindow)},
+        {"showRecorder", bool(w.showRecorder)},
+        {"showEnsembleEditor", bool(w.showEnsembleEditor)},
+        {"decodeMp3", bool(w.decodeMp3)},
+        {"decodeWma", bool(w.decodeWma)},
+        {"decodeAac", bool(w.decodeAac)},
+        {"decodeAiff", bool(w.decodeAiff)},
+        {"settingsDialog",
+         w.settingsDialog.get && w.settingsDialog.existing && w.settingsDialog.release},
+        {"recorder", w.recorder.get && w.recorder.existing && w.recorder.release},
+        {"cdWindow", w.cdWindow.get && w.cdWindow.existing && w.cdWindow.release},
+        {"loadCdWindowForWizard", bool(w.loadCdWindowForWizard)},
+        {"recorderEditor", bool(w.recorderEditor)},
+        {"ensembleFirstChannel", bool(w.ensembleFirstChannel)},
+        {"wizardFiles", w.wizardFiles != nullptr},
+        {"wizardRecordPage", w.wizardRecordPage != nullptr},
+        {"wizardCdPage", w.wizardCdPage != nullptr},
+    };
+    for (const auto& entry : entries) EXPECT_TRUE(entry.filled) << entry.name;
 }
 
 }  // namespace

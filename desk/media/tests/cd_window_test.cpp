@@ -450,6 +450,21 @@ TEST_F(CdWindow, WhileTheWizardRunsItsPageFollowsAndGetsTheTrack) {
     G().WizardRunning = false;
 }
 
+// A CD window the wizard does not drive (one opened from the settings dialog while the wizard
+// runs) leaves the wizard's CD page alone.
+TEST_F(CdWindow, AWindowTheWizardDoesNotDriveLeavesItsPageAlone) {
+    drives({disc("disc", {2, 20})});
+    G().WizardRunning = true;
+    auto page = std::make_shared<RecordingPage>();
+    ScopedHook<std::shared_ptr<WizardCdPage>> registered(Windows().wizardCdPage, page);
+    window();
+    tick();
+    EXPECT_TRUE(page->calls.empty());
+    EXPECT_TRUE(page->rows.empty());
+    EXPECT_TRUE(page->last.status.empty());
+    G().WizardRunning = false;
+}
+
 TEST_F(CdWindow, MixerStartsOrSaysWhy) {
     drives({disc("disc", {2})});
     G().Mixer = "/usr/bin/my mixer";

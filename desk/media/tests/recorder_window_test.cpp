@@ -362,6 +362,24 @@ TEST_F(RecorderWindow, TheWizardsFormUnloadOnAHiddenWindow) {
     EXPECT_EQ(meter.calls.back(), "close");
 }
 
+// A recorder the wizard does not drive (one opened from the settings dialog while the wizard
+// runs) leaves the wizard's record page alone.
+TEST_F(RecorderWindow, OnlyTheRecorderTheWizardDrivesMirrorsIntoItsPage) {
+    G().WizardRunning = true;
+    auto mirror = std::make_shared<RecordingMirror>();
+    ScopedHook<std::shared_ptr<WizardRecordPage>> registered(Windows().wizardRecordPage, mirror);
+    frmRecord& f = recorder();
+    recordTake(f, 1500);
+    EXPECT_TRUE(mirror->counters.empty());
+    ui.expectFileDialog({.title = "Save Wave File As"}).choose(folder("plain") + "take.wav");
+    f.cmdSave_Click();
+    int cancel = 0;
+    f.MMControl_PlayClick(cancel);
+    ui.advance(1500);
+    EXPECT_EQ(mirror->stops, 0);
+    f.MMControl_StopClick(cancel);
+}
+
 TEST_F(RecorderWindow, OutsidePrograms) {
     Global& g = G();
     g.CDPlayer = "/nowhere/cdplayer";
