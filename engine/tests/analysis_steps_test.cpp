@@ -14,14 +14,15 @@ namespace {
 TEST(NoteTrackerParams, ComeFromTheRunsSettingsGeometryAndBank) {
     resetRun();
     RunState& state = run();
-    state.settings.KeyMin = -3;
-    state.geo.TopKey = 140;
-    state.settings.OutputThreshold = 7;
-    state.settings.MinimumLength = 4;
-    state.settings.CropSilence = 1;
-    state.settings.TempoTrack = 0;
-    state.geo.partChannel = 9;
-    state.geo.subdivisionExp = 2;
+    RunSetUp setUp(state);  // the test plays the set-up
+    setUp.settings.KeyMin = -3;
+    setUp.geo.TopKey = 140;
+    setUp.settings.OutputThreshold = 7;
+    setUp.settings.MinimumLength = 4;
+    setUp.settings.CropSilence = 1;
+    setUp.settings.TempoTrack = 0;
+    setUp.geo.partChannel = 9;
+    setUp.geo.subdivisionExp = 2;
     state.analysis.bank.records.assign(3, KeyRecord{});
     state.analysis.bank.records[2].minFrames = 11;
     struct Case {
@@ -31,7 +32,7 @@ TEST(NoteTrackerParams, ComeFromTheRunsSettingsGeometryAndBank) {
     for (const Case& c :
          {Case{0, 1, true}, Case{1, 1, false}, Case{2, 2, false}, Case{30, 30, false}}) {
         SCOPED_TRACE(c.pitchMode);
-        state.settings.PitchMode = c.pitchMode;
+        setUp.settings.PitchMode = c.pitchMode;
         TrackerParams p = TrackerParamsOf(state);
         EXPECT_EQ(p.polyphony, c.polyphony);
         EXPECT_EQ(p.drums, c.drums);
@@ -51,10 +52,11 @@ TEST(NoteTrackerParams, ComeFromTheRunsSettingsGeometryAndBank) {
 TEST(ChordNamingParams, ComeFromTheRunsSettingsAndStatus) {
     resetRun();
     RunState& state = run();
-    state.settings.KeyMin = 28;
-    state.geo.TopKey = 85;
-    state.settings.MajorMinor = 1;
-    state.settings.Transpose = -2;
+    RunSetUp setUp(state);  // the test plays the set-up
+    setUp.settings.KeyMin = 28;
+    setUp.geo.TopKey = 85;
+    setUp.settings.MajorMinor = 1;
+    setUp.settings.Transpose = -2;
     state.status.keySignature = -3;
     struct Case {
         int pitchMode;
@@ -69,10 +71,10 @@ TEST(ChordNamingParams, ComeFromTheRunsSettingsAndStatus) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.pitchMode << (c.live ? " live" : ""));
-        state.settings.PitchMode = c.pitchMode;
-        state.geo.liveRun = c.live;
-        state.settings.AutoDetectKey = c.autoDetectKey;
-        state.settings.AutoTiming = c.autoTiming;
+        setUp.settings.PitchMode = c.pitchMode;
+        setUp.geo.liveRun = c.live;
+        setUp.settings.AutoDetectKey = c.autoDetectKey;
+        setUp.settings.AutoTiming = c.autoTiming;
         ChordNamingParams p = ChordNamingParamsOf(state);
         EXPECT_EQ(p.enabled, c.enabled);
         EXPECT_EQ(p.keyTotals, c.keyTotals);

@@ -41,21 +41,21 @@ TEST_F(FilterSetUp, IndexDefaultsFillOnlyWhatTheProjectLeavesOut) {
         SCOPED_TRACE(c.project);
         ASSERT_EQ(setUp(c.project).type, 0);
         const RunState& state = run();
-        EXPECT_TRUE(state.geo.filterInUse);
-        EXPECT_EQ(state.settings.KeyMin, c.keyMin);
-        EXPECT_EQ(state.settings.KeyMax, c.keyMax);
-        EXPECT_EQ(state.settings.PitchMode, c.pitchMode);
-        EXPECT_EQ(state.settings.Poly0, c.pitchMode);
-        EXPECT_EQ(state.settings.Compress, 0);
+        EXPECT_TRUE(state.geo().filterInUse);
+        EXPECT_EQ(state.settings().KeyMin, c.keyMin);
+        EXPECT_EQ(state.settings().KeyMax, c.keyMax);
+        EXPECT_EQ(state.settings().PitchMode, c.pitchMode);
+        EXPECT_EQ(state.settings().Poly0, c.pitchMode);
+        EXPECT_EQ(state.settings().Compress, 0);
     }
 }
 
 TEST_F(FilterSetUp, AnInstrumentNotListedRunsWithoutAFilter) {
     ASSERT_EQ(setUp("Patch=73\n").type, 0);
-    EXPECT_FALSE(run().geo.filterInUse);
-    EXPECT_EQ(run().settings.Filter, -1);
-    EXPECT_EQ(run().settings.KeyMin, 28);
-    EXPECT_EQ(run().settings.PitchMode, 30);
+    EXPECT_FALSE(run().geo().filterInUse);
+    EXPECT_EQ(run().settings().Filter, -1);
+    EXPECT_EQ(run().settings().KeyMin, 28);
+    EXPECT_EQ(run().settings().PitchMode, 30);
 }
 
 }  // namespace

@@ -44,15 +44,16 @@ class PacedLiveRun {
         : log_(folder / "midi.log"),
           status_(folder / "status.txt"),
           command_(folder / "command.txt"),
-          engine_(wav, log_, writeProject(folder / "live.vpr", projectText), status_, command_),
-          start_(std::chrono::steady_clock::now()) {}
+          engine_(wav, log_, writeProject(folder / "live.vpr", projectText), status_, command_) {}
 
     // Waits (bounded) for `notes` note-ons in the log and the input level to read 0 (the
     // silence after the last note, or the file heard whole), cancels, and returns the log's
-    // lines; empty when the run did not end as cancelled.
+    // lines; empty when the run did not end as cancelled. The wait counts from this call, not
+    // from the start: the runs are heard one after another, with file runs in between, and on a
+    // loaded machine the earlier ones can take most of a minute.
     std::vector<std::string> playThrough(size_t notes) {
         if (!engine_.started()) return {};
-        const auto limit = start_ + 60s;
+        const auto limit = std::chrono::steady_clock::now() + 60s;
         while (std::chrono::steady_clock::now() < limit) {
             std::this_thread::sleep_for(5ms);
             if (noteOns(velt::test::splitLines(velt::test::readFile(log_))).size() < notes)
@@ -64,16 +65,22 @@ class PacedLiveRun {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             limit - std::chrono::steady_clock::now());
         const bool ended = engine_.waitForEnd(std::max(left, std::chrono::milliseconds(0)));
-        if (!ended || engine_.exitCode() < 0 ||
-            statusValue(velt::test::readFile(status_)) != "-1.000")
+        const std::string status = velt::test::readFile(status_);
+        if (!ended || engine_.exitCode() < 0 || statusValue(status) != "-1.000") {
+            ADD_FAILURE() << "the run did not end as cancelled: "
+                          << (ended ? "exit code " + std::to_string(engine_.exitCode())
+                                    : std::string("still running"))
+                          << ", status \"" << status << "\", "
+                          << noteOns(velt::test::splitLines(velt::test::readFile(log_))).size()
+                          << " note-ons heard";
             return {};
+        }
         return velt::test::splitLines(velt::test::readFile(log_));
     }
 
   private:
     fs::path log_, status_, command_;
     LiveEngine engine_;
-    std::chrono::steady_clock::time_point start_;
 };
 
 // The pitches a single line sounds, in order: each note-on's key moved by the pitch bend in

@@ -244,7 +244,7 @@ class LiveFakes : public ::testing::Test {
         resetRun();
         RunState& state = run();
         state.files.status.path = (dir / "s.txt").string();
-        state.files.commandPath = (dir / "c.txt").string();
+        state.files.command = (dir / "c.txt").string();
         platform::wave_in::useDevices(&input);
         output.events.clear();
         platform::midi_out::useDevices(&output);
@@ -280,7 +280,7 @@ TEST_F(LiveFakes, CaptureErrorPaths) {
 
 TEST_F(LiveFakes, FramesTakeTheNewestSamples) {
     ASSERT_EQ(setUp("").type, 0);
-    const int length = run().geo.blockLength;
+    const int length = run().geo().blockLength;
     const std::vector<int>& samples = run().analysis.samples;
     // Fewer samples than a frame: they start the frame, the rest is silence.
     feed(100);
@@ -309,12 +309,12 @@ TEST_F(LiveFakes, SetUpSendsProgramAndPanAndCommandsAct) {
     ASSERT_GE(sent().size(), 2u);
     EXPECT_EQ(sent()[0], (std::vector<uint8_t>{0xC2, 33}));
     EXPECT_EQ(sent()[1], (std::vector<uint8_t>{0xB2, 10, 64}));
-    EXPECT_EQ(run().geo.beatsPerSecond, 2.0) << "no tempo given: 120 BPM";
+    EXPECT_EQ(run().geo().beatsPerSecond, 2.0) << "no tempo given: 120 BPM";
 
     run().loop.lastPeak = 1000;
     velt::test::writeFile(dir / "c.txt", "2");
     PollCommandFile();
-    EXPECT_EQ(run().settings.InputThreshold, 2000);
+    EXPECT_EQ(run().loop.inputThreshold, 2000) << "the next frames are classified with it";
     output.events.clear();
     velt::test::writeFile(dir / "c.txt", "3 71");
     PollCommandFile();

@@ -34,7 +34,10 @@ TEST(VarLen, Boundaries) {
         {16384, {0x81, 0x80, 0x00}},
         {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}},
     };
-    for (const Case& c : cases) EXPECT_EQ(EncodeVarLen(c.value), c.bytes) << c.value;
+    for (const Case& c : cases) {
+        const VarLenBytes encoded = EncodeVarLen(c.value);
+        EXPECT_EQ(Bytes(encoded.begin(), encoded.end()), c.bytes) << c.value;
+    }
 }
 
 TEST(MidiHeader, BytesForAKnownGeometry) {

@@ -382,7 +382,7 @@ TEST_F(ProjectSetUp, TimeRangeFromStartAndEndPoints) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.project);
         ASSERT_EQ(setUp(c.project, three).type, 0);
-        const Geometry& g = run().geo;
+        const Geometry& g = run().geo();
         EXPECT_EQ(g.startByte, 68 + 2 * int64_t(std::trunc(44100 * c.start + 0.5)));
         EXPECT_EQ(g.endByte, 68 + 2 * int64_t(std::trunc(44100 * c.end + 0.5)));
         EXPECT_FLOAT_EQ(run().status.startTime, float(c.start));
@@ -399,7 +399,7 @@ TEST_F(ProjectSetUp, TempoNotGivenOrUnusableIsDetected) {
         RunOutcome outcome = setUpProject(project, dir / "status.txt");
         EXPECT_EQ(outcome.type, 9);
         EXPECT_EQ(outcome.detail, 36);
-        EXPECT_EQ(run().settings.TempoDetect, 1);
+        EXPECT_EQ(run().settings().TempoDetect, 1);
     }
 }
 

@@ -223,7 +223,7 @@ TEST(BlockLoop, RunsOverTheTimeRange) {
         outcome = o;
     }
     ASSERT_EQ(outcome.type, 0);
-    const Geometry& g = run().geo;
+    const Geometry& g = run().geo();
     // 2 s of a 11025-sample hop: blocks at 0, 11025, ..., 77175 samples after the start: 8.
     EXPECT_DOUBLE_EQ(g.hopSamples, 11025);
     const float step = float(100 * g.hopBytes / (double(g.endByte - g.startByte) + g.hopBytes));
@@ -244,7 +244,7 @@ TEST(BlockLoop, BlocksAreScaledByTheNormaliserOfTheAnalysedRange) {
     } catch (const RunOutcome& outcome) {
         FAIL() << "set-up ended with " << outcome.type << "." << outcome.detail;
     }
-    const Geometry& g = run().geo;
+    const Geometry& g = run().geo();
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(wav.c_str(), "rb"),
                                                          &std::fclose);
     ASSERT_TRUE(file);
@@ -298,7 +298,7 @@ TEST(BlockLoop, CancelIsTakenAfterTheFirstBlock) {
     fs::path wav = makeWav(dir / "sine_3s.wav", 44100, 16, 1, "3 sine 440");
     fs::path project = writeProject(dir / "p.vpr", timedProject(wav, dir / "o.mid"));
     ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
-    run().files.commandPath = (dir / "cmd.txt").string();
+    run().files.command = (dir / "cmd.txt").string();
     RunOutcome outcome;
     try {
         SetUpAnalysis();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -46,6 +47,22 @@ TEST(StageBoundaries, OnlyTheDriverHoldsTheRunState) {
         }
     }
     EXPECT_GT(stageFiles, 40) << "the walk found the stage folders";
+}
+
+// The settings and geometry change only while the run is set up: their one writer, a RunSetUp, is
+// made by the set-up's two steps (ReadProject, SetUpAnalysis) and nowhere else, so no loop,
+// command or finish can change what the stages' parameters were built from.
+TEST(StageBoundaries, OnlyTheSetUpChangesTheSettings) {
+    const fs::path root = velt::test::sourceDir();
+    const std::regex makesOne(R"(\bRunSetUp\s*(\w+\s*)?[({])");
+    std::map<std::string, int> made;
+    for (const fs::path& file : sourcesUnder(root / "engine/src")) {
+        if (file.filename() == "run_state.h") continue;  // where the class is defined
+        for (const std::string& line : velt::test::splitLines(velt::test::readFile(file)))
+            if (std::regex_search(line, makesOne)) ++made[fs::relative(file, root).string()];
+    }
+    EXPECT_EQ(made, (std::map<std::string, int>{{"engine/src/driver/run_conversion.cpp", 1},
+                                                {"engine/src/driver/run_setup.cpp", 1}}));
 }
 
 }  // namespace

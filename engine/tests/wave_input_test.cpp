@@ -275,7 +275,7 @@ TEST_F(WaveInput, RawFileIsReadWholeWithTheProjectsFormat) {
         writeProject(dir / "raw.vpr", timedProject(dir / "tone.raw", dir / "raw.mid",
                                                    "Tracks=1\nRate=44100\nBitsPerSample=16\n"));
     ASSERT_EQ(setUpProject(project, dir / "s.txt").type, 0);
-    EXPECT_EQ(run().geo.endByte, int64_t(raw.size()));
+    EXPECT_EQ(run().geo().endByte, int64_t(raw.size()));
 }
 
 TEST_F(WaveInput, UnsupportedFormatsEndTheRunWithTheirCodes) {

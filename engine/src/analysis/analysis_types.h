@@ -54,7 +54,7 @@ struct ResonatorBank {
 struct SingleLineState {
     int LastKey = 0;
     float LastBend = 0;
-    std::vector<int> brightness;  // per key, this frame's brightness value
+    std::array<int, kKeyCount + 2> brightness{};  // per key, this frame's brightness value
 };
 
 // The note tracker's record of one key.
@@ -94,6 +94,11 @@ struct FilterState {
     std::vector<double> norm;
     int sparseKeyMin = -1;
     int sparseTopKey = -1;
+
+    // Scratch of one matching, fixed in size so that the frame path allocates nothing: the
+    // observation (segment x key, the first 9 x key count entries in use) and the coefficients.
+    std::array<double, size_t{kFilterSegments} * kKeyCount> observation{};
+    std::array<double, kKeyCount> coefficient{};
 
     float at(int key, int i, int j, int bin) const {
         return table[((key * 3 + i) * 3 + j) * kFilterBins + bin];

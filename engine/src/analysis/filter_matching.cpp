@@ -11,37 +11,20 @@ namespace {
 
 constexpr int kIterationsPerVoice = 64;  // far above what a real frame needs; only stops runaways
 
+// Keys the templates cover: bins up to 127, key slots up to 109.
+int matchedTopKey(const FilterMatchParams& params) {
+    return std::min({params.topKey, kFilterKeySlots - 1, kFilterBins - 2});
+}
+
 }  // namespace
 
-void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& rows,
-                      FilterState& filter, const SlotCells& cells) {
-    if (cells.slot < 0 || cells.slot >= kSlotCount) return;
-
-    // Keys the templates cover: bins up to 127, key slots up to 109.
-    const int keyMin = params.keyMin;
-    const int topKey = std::min({params.topKey, kFilterKeySlots - 1, kFilterBins - 2});
-    const int keyMax = params.keyMax;
-    for (int k = keyMin; k <= topKey; ++k) {
-        cells.at(k)->level = 0;
-        cells.at(k)->bend = 0;
-    }
-
+void PrepareFilterMatching(const FilterMatchParams& params, FilterState& filter) {
     for (auto& frame : filter.history) frame.resize(kKeyCount, 0.0f);
-    for (int k = keyMin; k <= keyMax; ++k) {
-        filter.history[0][k] = filter.history[1][k];
-        filter.history[1][k] = filter.history[2][k];
-        filter.history[2][k] = 127 * rows.levels[k];
-    }
-    filter.lastIterations = 0;
+    const int keyMin = params.keyMin;
+    const int topKey = matchedTopKey(params);
     if (filter.table.empty() || topKey < keyMin) return;
-
-    // Observation: nine segments (i, j) over keys keyMin..topKey, segment (i, j) = frame j.
-    const int width = topKey - keyMin + 1;
-    std::vector<double> observation(size_t{kFilterSegments} * width);
-    for (int s = 0; s < kFilterSegments; ++s)
-        for (int b = 0; b < width; ++b)
-            observation[s * width + b] = filter.history[s % 3][keyMin + b];
     if (filter.sparseKeyMin != keyMin || filter.sparseTopKey != topKey) {
+        const int width = topKey - keyMin + 1;
         // Templates hold few non-zero values: keep those, and each template's squared norm.
         filter.sparse.assign(kKeyCount, {});
         filter.norm.assign(kKeyCount, 0.0);
@@ -58,19 +41,50 @@ void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& ro
         filter.sparseKeyMin = keyMin;
         filter.sparseTopKey = topKey;
     }
+}
+
+void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& rows,
+                      FilterState& filter, const SlotCells& cells) {
+    if (cells.slot < 0 || cells.slot >= kSlotCount) return;
+
+    const int keyMin = params.keyMin;
+    const int topKey = matchedTopKey(params);
+    const int keyMax = params.keyMax;
+    for (int k = keyMin; k <= topKey; ++k) {
+        cells.at(k)->level = 0;
+        cells.at(k)->bend = 0;
+    }
+
+    PrepareFilterMatching(params, filter);
+    for (int k = keyMin; k <= keyMax; ++k) {
+        filter.history[0][k] = filter.history[1][k];
+        filter.history[1][k] = filter.history[2][k];
+        filter.history[2][k] = 127 * rows.levels[k];
+    }
+    filter.lastIterations = 0;
+    if (filter.table.empty() || topKey < keyMin) return;
+
+    // Observation: nine segments (i, j) over keys keyMin..topKey, segment (i, j) = frame j.
+    const int width = topKey - keyMin + 1;
+    const int observed = kFilterSegments * width;
+    auto& observation = filter.observation;
+    for (int s = 0; s < kFilterSegments; ++s)
+        for (int b = 0; b < width; ++b)
+            observation[s * width + b] = filter.history[s % 3][keyMin + b];
 
     const int polyphony = params.polyphony;
     const int partLow = params.partKeyMin;
     const int partHigh = params.partKeyMax;
     const double gain = params.gain;
-    std::vector<double> coefficient(kKeyCount, 0.0);
+    auto& coefficient = filter.coefficient;
+    coefficient.fill(0.0);
     int chosen = 0;
     double previous = 2147483647.0;
     double stopLevel = 0;
     const int cap = kIterationsPerVoice * std::max(polyphony, 1);
     for (int iteration = 0; iteration < cap; ++iteration) {
         double energy = 0;  // sum of Y^2
-        for (double y : observation) energy += y * y;
+        for (int i = 0; i < observed; ++i) energy += observation[i] * observation[i];
         double bestResidual = 2147483647.0;
         double t = 0;
         int bestKey = -1;

@@ -29,6 +29,10 @@ struct FilterMatchRows {
     std::span<const uint8_t> keyEnabled;
 };
 
+// Readies filter for frames of params: the three-frame history sized, the templates' non-zero
+// values for the key range gathered. The set-up calls it once; a frame does it when it is not done.
+void PrepareFilterMatching(const FilterMatchParams& params, FilterState& filter);
+
 // Decides one frame into the slot's cells with the templates and history in filter.
 void MatchFilterFrame(const FilterMatchParams& params, const FilterMatchRows& rows,
                       FilterState& filter, const SlotCells& cells);

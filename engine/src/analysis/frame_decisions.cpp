@@ -151,7 +151,7 @@ void DecidePolyphonicFrame(const PolyDecisionParams& params, std::span<float> le
 void DecideSingleLineFrame(const SingleLineParams& params, const SingleLineRows& rows,
                            SingleLineState& line, const SlotCells& cells) {
     const auto& H = params.harmonicOffsets;
-    line.brightness.assign(kKeyCount + 2, 0);
+    line.brightness.fill(0);
     if (params.singleKeyMode) {
         storeSingleLine(params, rows, line, cells);
         return;

@@ -1,6 +1,7 @@
 #include "analysis/note_tracker.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "midi_events.h"
@@ -146,10 +147,13 @@ void confirm(TrackerContext& c) {
     }
 }
 
+// The keys chosen to sound this tick, on the stack: the frame path allocates nothing.
+using KeySelection = std::array<bool, kKeyCount>;
+
 // Chooses the keys that may sound this tick; a chosen key's sounding and start are negated.
-std::vector<bool> selectKeys(TrackerContext& c) {
+KeySelection selectKeys(TrackerContext& c) {
     TrackerState& t = c.tracker;
-    std::vector<bool> selected(kKeyCount, false);
+    KeySelection selected{};
     int alreadySent = 0;
     int wanting = 0;
     for (int k = c.p.keyMin; k <= c.p.topKey; ++k) {
@@ -335,7 +339,7 @@ void frameForm(TrackerContext& c, const TrackerFrame& frame) {
         return;
     }
     if (c.p.cropSilence && t.leadingSilence) return;
-    std::vector<bool> selected = selectKeys(c);
+    const KeySelection selected = selectKeys(c);
     for (int k = c.p.keyMin; k <= c.p.topKey; ++k) emitKey(c, k, selected[k]);
     endFrame(c);
 }

@@ -87,6 +87,10 @@ FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& buffe
     return view;
 }
 
+void ReserveFramePlanes(const std::vector<int>& samples, std::vector<int16_t>& buffer) {
+    if (samples.size() >= 2) buffer.reserve(size_t{kMaxPlanes} * (samples.size() - 1));
+}
+
 double WindowEnergy(const ResonatorBank& bank, int key, int window, const FrameView& frame) {
     if (!validWindow(bank, key, window) || frame.wide == nullptr) return 0;
     const KeyRecord& record = bank.records[key];

@@ -47,6 +47,9 @@ struct FrameView {
 
 // A view of samples[1..] (element 0 precedes the window); buffer receives the planes.
 FrameView viewFrame(const std::vector<int>& samples, std::vector<int16_t>& buffer);
+// Gives buffer room for the planes of any frame of samples' size, so that viewFrame never grows
+// it on the frame path (out of memory throws std::bad_alloc).
+void ReserveFramePlanes(const std::vector<int>& samples, std::vector<int16_t>& buffer);
 
 // Energy of one window of one key over a frame: 4 x 127 x |(S, C)| / N. A full-scale sine at the
 // key's pitch gives about 127.

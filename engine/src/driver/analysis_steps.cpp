@@ -36,8 +36,8 @@ SlotCells currentSlot(AnalysisState& a) {
 }  // namespace
 
 BankParams BankParamsOf(const RunState& state) {
-    const Geometry& g = state.geo;
-    const ProjectSettings& s = state.settings;
+    const Geometry& g = state.geo();
+    const ProjectSettings& s = state.settings();
     BankParams p;
     p.sampleRate = g.sampleRate;
     p.referencePitch = s.ReferencePitch;
@@ -55,59 +55,59 @@ BankParams BankParamsOf(const RunState& state) {
 
 KeyMeasurementParams KeyMeasurementParamsOf(const RunState& state) {
     KeyMeasurementParams p;
-    p.lowKey = state.geo.LowKey;
-    p.keyMax = state.settings.KeyMax;
+    p.lowKey = state.geo().LowKey;
+    p.keyMax = state.settings().KeyMax;
     return p;
 }
 
 PolyDecisionParams PolyDecisionParamsOf(const RunState& state) {
     PolyDecisionParams p;
-    p.firstKey = std::max(state.settings.KeyMin, 0);
-    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
-    p.harmonicTop = std::min(state.settings.KeyMax, kKeyCount);
-    p.gain = state.geo.gainFactor;
+    p.firstKey = std::max(state.settings().KeyMin, 0);
+    p.lastKey = std::min(state.geo().TopKey, kKeyCount - 1);
+    p.harmonicTop = std::min(state.settings().KeyMax, kKeyCount);
+    p.gain = state.geo().gainFactor;
     p.harmonicOffsets = state.analysis.HarmonicOffsets;
     return p;
 }
 
 SingleLineParams SingleLineParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
+    const ProjectSettings& s = state.settings();
     SingleLineParams p;
     p.firstKey = std::max(s.KeyMin, 0);
-    p.lastKey = std::min(state.geo.TopKey, kKeyCount - 1);
+    p.lastKey = std::min(state.geo().TopKey, kKeyCount - 1);
     p.keyMax = std::min(s.KeyMax, kKeyCount);
     p.harmonicTop = state.analysis.bank.harmonicTop;
-    p.lowKey = state.geo.LowKey;
+    p.lowKey = state.geo().LowKey;
     p.partSelected = s.Track0 == 0;
     p.partKeyMin = s.KeyMin0;
     p.partKeyMax = s.KeyMax0;
     p.brightness = s.Brightness != 0;
-    p.singleKeyMode = state.geo.singleKeyMode;
-    p.gain = state.geo.gainFactor;
+    p.singleKeyMode = state.geo().singleKeyMode;
+    p.gain = state.geo().gainFactor;
     p.harmonicOffsets = state.analysis.HarmonicOffsets;
     return p;
 }
 
 FilterMatchParams FilterMatchParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
+    const ProjectSettings& s = state.settings();
     FilterMatchParams p;
     p.keyMin = std::max(s.KeyMin, 0);
-    p.topKey = state.geo.TopKey;
+    p.topKey = state.geo().TopKey;
     p.keyMax = std::min(s.KeyMax, kKeyCount - 1);
     p.polyphony = s.Poly0;
     p.partSelected = s.Track0 == 0;
     p.partKeyMin = s.KeyMin0;
     p.partKeyMax = s.KeyMax0;
-    p.gain = state.geo.gainFactor;
+    p.gain = state.geo().gainFactor;
     return p;
 }
 
 ChordNamingParams ChordNamingParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
+    const ProjectSettings& s = state.settings();
     ChordNamingParams p;
-    p.enabled = !(s.PitchMode == 0 || (state.geo.liveRun && s.PitchMode <= 1));
+    p.enabled = !(s.PitchMode == 0 || (state.geo().liveRun && s.PitchMode <= 1));
     p.keyMin = s.KeyMin;
-    p.topKey = state.geo.TopKey;
+    p.topKey = state.geo().TopKey;
     p.keyTotals = s.AutoDetectKey == 1;
     p.nameChord = s.AutoTiming == 0;
     p.keySignature = state.status.keySignature;
@@ -117,8 +117,8 @@ ChordNamingParams ChordNamingParamsOf(const RunState& state) {
 }
 
 TrackerParams TrackerParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
-    const Geometry& g = state.geo;
+    const ProjectSettings& s = state.settings();
+    const Geometry& g = state.geo();
     TrackerParams p;
     p.keyMin = std::max(s.KeyMin, 0);
     p.topKey = std::min(g.TopKey, kKeyCount - 1);
@@ -142,9 +142,9 @@ TrackerParams TrackerParamsOf(const RunState& state) {
     return p;
 }
 
-void LoadFilters() {
-    RunState& state = run();
-    ProjectSettings& s = state.settings;
+void LoadFilters(RunSetUp& setUp) {
+    RunState& state = setUp.state;
+    ProjectSettings& s = setUp.settings;
     FilterChoice choice{s.Filter, s.KeyMin, s.KeyMax, s.PitchMode};
     // The settings take what the loading completed, also when the template file is damaged.
     auto keepChoice = [&] {
@@ -176,34 +176,34 @@ void MeasureKeyEnergies() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
     TuningTotals tuning{a.TuningSum, a.TuningWeight};
-    MeasureFrameKeys(KeyMeasurementParamsOf(state), a.bank,
-                     viewFrame(a.samples, a.bank.framePlanes), a.KeyLevel, a.KeyBend, tuning);
+    MeasureFrameKeys(state.params.keyMeasurement, a.bank, viewFrame(a.samples, a.bank.framePlanes),
+                     a.KeyLevel, a.KeyBend, tuning);
     a.TuningSum = tuning.sum;
     a.TuningWeight = tuning.weight;
 }
 
 void MeasureKeys(int peak) {
     RunState& state = run();
-    MeasureDrumKey(state.settings.KeyMin, peak, state.analysis.NoteLevel, state.analysis.KeyBend);
+    MeasureDrumKey(state.settings().KeyMin, peak, state.analysis.NoteLevel, state.analysis.KeyBend);
 }
 
 void AnalyseFrame() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
-    if (state.settings.PitchMode == 1)
+    if (state.settings().PitchMode == 1)
         DecideSingleLine();
-    else if (state.geo.filterInUse)
-        MatchFilterFrame(FilterMatchParamsOf(state), {a.KeyLevel, a.KeyBend, a.KeyEnabled},
-                         a.filter, currentSlot(a));
+    else if (state.geo().filterInUse)
+        MatchFilterFrame(state.params.filterMatch, {a.KeyLevel, a.KeyBend, a.KeyEnabled}, a.filter,
+                         currentSlot(a));
     else
-        DecidePolyphonicFrame(PolyDecisionParamsOf(state), a.KeyLevel, a.KeyBend, a.KeyEnabled,
+        DecidePolyphonicFrame(state.params.polyDecision, a.KeyLevel, a.KeyBend, a.KeyEnabled,
                               currentSlot(a));
 }
 
 void DecideSingleLine() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
-    DecideSingleLineFrame(SingleLineParamsOf(state),
+    DecideSingleLineFrame(state.params.singleLine,
                           SingleLineRows{a.KeyLevel, a.KeyBend, a.NoteLevel, a.KeyEnabled},
                           a.singleLine, currentSlot(a));
 }
@@ -211,13 +211,13 @@ void DecideSingleLine() {
 void NameChord() {
     RunState& state = run();
     AnalysisState& a = state.analysis;
-    NameRingChord(ChordNamingParamsOf(state), a.history, a.slot, a.pitchClassTotals,
+    NameRingChord(state.params.chordNaming, a.history, a.slot, a.pitchClassTotals,
                   state.status.chordText);
 }
 
 void StartNoteTracker() {
     RunState& state = run();
-    StartTracker(TrackerParamsOf(state), state.analysis.tracker);
+    StartTracker(state.params.tracker, state.analysis.tracker);
 }
 
 void TrackSlot() {
@@ -231,18 +231,18 @@ void TrackSlot() {
     frame.chordText = state.status.chordText;
     TrackerReport report = reportOf(state.status);
     InstalledSink sink;
-    TrackFrame(TrackerParamsOf(state), frame, a.tracker, report, sink);
+    TrackFrame(state.params.tracker, frame, a.tracker, report, sink);
     keepReport(report, state.status);
 }
 
 bool TrackerIdle() {
     const RunState& state = run();
-    return TrackerIsIdle(TrackerParamsOf(state), state.analysis.tracker, state.status.chordText);
+    return TrackerIsIdle(state.params.tracker, state.analysis.tracker, state.status.chordText);
 }
 
 int TailFrameCount() {
     const RunState& state = run();
-    return ShortestNoteFrames(state.analysis.bank, state.settings.KeyMin);
+    return ShortestNoteFrames(state.analysis.bank, state.settings().KeyMin);
 }
 
 }  // namespace velt::engine

@@ -13,8 +13,9 @@
 namespace velt::engine {
 
 struct RunState;
+class RunSetUp;
 
-// Adapters: each stage's parameters from the run state.
+// Adapters: each stage's parameters from the run state (SettleStageParams calls them once).
 BankParams BankParamsOf(const RunState& state);
 KeyMeasurementParams KeyMeasurementParamsOf(const RunState& state);
 PolyDecisionParams PolyDecisionParamsOf(const RunState& state);
@@ -26,7 +27,7 @@ TrackerParams TrackerParamsOf(const RunState& state);
 // Set-up: the instrument filter's templates and the index's defaults for the settings not given
 // (Filter becomes -1 when no filter can be used); the harmonic table; the resonator bank (out of
 // memory throws StageFailure).
-void LoadFilters();
+void LoadFilters(RunSetUp& setUp);
 void BuildHarmonicTable();
 void BuildResonatorBank();
 

@@ -9,6 +9,7 @@
 namespace velt::engine {
 
 struct RunState;
+class RunSetUp;
 
 // Where the run's samples lie and how long a block is, from its geometry and stereo balance.
 BlockLayout BlockLayoutOf(const RunState& state);
@@ -17,7 +18,7 @@ BlockScaling BlockScalingOf(const RunState& state);
 
 // Opens the project's audio file for the run and reads its header into the run's geometry.
 // Throws StageFailure 3.15 (not opened), 2.16, 4.43, 4.17 or 4.18. Returns true for a RIFF file.
-bool ReadWaveHeader();
+bool ReadWaveHeader(RunSetUp& setUp);
 
 // Reads the block at byte position of the run's audio file into the run's sample buffer, scales
 // it and returns its peak before scaling (see ReadFileBlock, ScaleBlock).

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "kvxvtpd.h"
 
@@ -43,10 +44,14 @@ std::optional<Command> ParseCommand(const std::string& text) {
     return command;
 }
 
-std::optional<Command> TakeCommand(const std::string& commandPath) {
-    if (commandPath.empty()) return std::nullopt;
-    const std::string taken = commandPath + ".taken" + std::to_string(getpid());
-    if (std::rename(commandPath.c_str(), taken.c_str()) != 0) return std::nullopt;
+CommandFile::CommandFile(std::string commandPath) : path(std::move(commandPath)) {
+    if (!path.empty()) takenPath = path + ".taken" + std::to_string(getpid());
+}
+
+std::optional<Command> TakeCommand(const CommandFile& file) {
+    if (file.path.empty()) return std::nullopt;
+    const std::string& taken = file.takenPath;
+    if (std::rename(file.path.c_str(), taken.c_str()) != 0) return std::nullopt;
     std::ostringstream content;
     {
         std::ifstream in(taken, std::ios::binary);

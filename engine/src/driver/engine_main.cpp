@@ -17,7 +17,7 @@ int EngineMain(int argc, const char* const* argv) {
     WatchForStopRequests();
     RunState& state = run();
     state.files.status.path = argv[2];
-    state.files.commandPath = argv[3];
+    state.files.command = std::string(argv[3]);
 
     std::fputs("Veltrane(R) ", stdout);
     std::fputs("Rizaduzede", stdout);

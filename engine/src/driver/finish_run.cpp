@@ -22,8 +22,8 @@ namespace velt::engine {
 namespace {
 
 void completeOutput(RunState& state) {
-    const Geometry& g = state.geo;
-    const ProjectSettings& s = state.settings;
+    const Geometry& g = state.geo();
+    const ProjectSettings& s = state.settings();
     AnalysisState& a = state.analysis;
 
     if (!g.liveRun && a.slot >= 0) {
@@ -57,8 +57,7 @@ void completeOutput(RunState& state) {
             state.status.keySignature = key.keySignature;
             state.status.majorMinor = key.majorMinor;
         }
-        CorrectAutoTimingTempo(state);
-        WriteMidiHeader(state);
+        WriteMidiHeader(state, CorrectAutoTimingTempo(state));
         ScaleVelocities(state);
         if (a.TuningWeight != 0 && s.PitchMode > 0) {
             state.status.referencePitch *= std::pow(2.0, (a.TuningSum / a.TuningWeight) / 12);
@@ -71,7 +70,7 @@ void completeOutput(RunState& state) {
 void FinishRun(RunOutcome ending) {
     auto [type, detail] = ending;
     RunState& state = run();
-    const bool live = state.geo.liveRun;
+    const bool live = state.geo().liveRun;
     // A file run stopped from outside drops its file, so there is nothing to complete; a live
     // run still ends every sounding note.
     const bool placesFile = !state.stoppedFromOutside;

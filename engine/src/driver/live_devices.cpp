@@ -8,13 +8,13 @@ namespace velt::engine {
 
 namespace {
 
-// The run's events to the output device. The note mapping is taken from the run at every event,
-// as the set-up completes the settings it depends on after the device is opened.
+// The run's events to the output device, keys and velocities mapped as the set-up settled them
+// (the first event comes after that).
 class LiveSink : public MidiEventSink {
   public:
     void emit(int& delta, int status, int data1, int data2, int channel) override {
         const RunState& state = run();
-        SendLiveEvent(state.live, NoteMappingParamsOf(state), delta, status, data1, data2, channel);
+        SendLiveEvent(state.live, state.params.noteMapping, delta, status, data1, data2, channel);
     }
 };
 LiveSink liveSink;  // stateless: the devices are in run().live
@@ -22,11 +22,11 @@ LiveSink liveSink;  // stateless: the devices are in run().live
 }  // namespace
 
 LivePart LivePartOf(const RunState& state) {
-    return {state.geo.partChannel, state.geo.partProgram};
+    return {state.geo().partChannel, state.geo().partProgram};
 }
 
 LiveFrameLayout LiveFrameLayoutOf(const RunState& state) {
-    return {state.geo.blockLength, state.geo.filterInUse};
+    return {state.geo().blockLength, state.geo().filterInUse};
 }
 
 int OpenLiveInput(int device) {
@@ -55,7 +55,7 @@ void WaitForLiveAudio(int64_t samples) {
 
 int ReadLiveSamples() {
     RunState& state = run();
-    return ReadLiveSamples(state.live, LiveFrameLayoutOf(state), state.analysis.samples);
+    return ReadLiveSamples(state.live, state.params.liveFrame, state.analysis.samples);
 }
 
 }  // namespace velt::engine

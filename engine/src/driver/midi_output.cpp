@@ -35,25 +35,25 @@ double tickSecondsOf(const Geometry& g) {
 }  // namespace
 
 NoteMappingParams NoteMappingParamsOf(const RunState& state) {
-    const ProjectSettings& s = state.settings;
+    const ProjectSettings& s = state.settings();
     NoteMappingParams p;
     p.transpose = s.Transpose;
-    p.singleKeyMode = state.geo.singleKeyMode;
+    p.singleKeyMode = state.geo().singleKeyMode;
     p.compressed = s.Compress != 0;
     p.velocityOn = s.VelocityOn != 0;
     p.velocityOff = s.VelocityOff != 0;
-    p.fixedVelocity = state.geo.fixedVelocity;
+    p.fixedVelocity = state.geo().fixedVelocity;
     return p;
 }
 
 MidiWriterParams MidiWriterParamsOf(const RunState& state) {
-    const Geometry& g = state.geo;
+    const Geometry& g = state.geo();
     MidiWriterParams p;
     p.target = state.files.midiPath;
-    p.audio = state.settings.AudioFile;
+    p.audio = state.settings().AudioFile;
     p.reservedBytes = g.reservedBytes;
     p.notes = NoteMappingParamsOf(state);
-    p.autoTiming = state.settings.AutoTiming == 1;
+    p.autoTiming = state.settings().AutoTiming == 1;
     p.tickSeconds = tickSecondsOf(g);
     p.resolution = g.resolution;
     p.denominatorExp = g.denominatorExp;
@@ -62,12 +62,12 @@ MidiWriterParams MidiWriterParamsOf(const RunState& state) {
     return p;
 }
 
-HeaderInput MidiHeaderOf(const RunState& state) {
-    const Geometry& g = state.geo;
+HeaderInput MidiHeaderOf(const RunState& state, double tempoFactor) {
+    const Geometry& g = state.geo();
     HeaderInput in;
     SetHeaderTiming(
         in, ComputeMidiTiming({double(g.sampleRate), g.hopSamples, g.beatsPerSecond,
-                               g.subdivisionExp, g.denominatorExp, g.speedFactor, g.tempoFactor}));
+                               g.subdivisionExp, g.denominatorExp, g.speedFactor, tempoFactor}));
     in.numerator = state.status.numerator;
     in.denominatorExp = g.denominatorExp;
     in.keySignature = state.status.keySignature;
@@ -80,10 +80,10 @@ HeaderInput MidiHeaderOf(const RunState& state) {
 
 VelocityPassParams VelocityPassParamsOf(const RunState& state) {
     VelocityPassParams p;
-    p.gainFactor = state.geo.gainFactor;
-    p.keyMin = state.settings.KeyMin;
-    p.topKey = state.geo.TopKey;
-    p.threshold = state.settings.OutputThreshold;
+    p.gainFactor = state.geo().gainFactor;
+    p.keyMin = state.settings().KeyMin;
+    p.topKey = state.geo().TopKey;
+    p.threshold = state.settings().OutputThreshold;
     return p;
 }
 
@@ -96,18 +96,17 @@ void WriteEndOfTrack(RunState& state) {
     writerOf(state, outcome::kMidiFileNotCompleted).writeEndOfTrack();
 }
 
-void CorrectAutoTimingTempo(RunState& state) {
-    state.geo.tempoFactor = 1;
-    if (state.settings.AutoTiming != 1 || !state.midi) return;
+double CorrectAutoTimingTempo(RunState& state) {
+    if (state.settings().AutoTiming != 1 || !state.midi) return 1;
     const auto measured =
-        MeasuredTempo(state.status.tempo, state.midi->meter(), tickSecondsOf(state.geo));
-    if (!measured) return;
-    state.geo.tempoFactor = measured->factor;
+        MeasuredTempo(state.status.tempo, state.midi->meter(), tickSecondsOf(state.geo()));
+    if (!measured) return 1;
     state.status.tempo = measured->tempo;
+    return measured->factor;
 }
 
-void WriteMidiHeader(RunState& state) {
-    writerOf(state, outcome::kMidiHeaderNotWritten).writeHeader(MidiHeaderOf(state));
+void WriteMidiHeader(RunState& state, double tempoFactor) {
+    writerOf(state, outcome::kMidiHeaderNotWritten).writeHeader(MidiHeaderOf(state, tempoFactor));
 }
 
 void ScaleVelocities(RunState& state) {

@@ -11,8 +11,9 @@ namespace velt::engine {
 
 NoteMappingParams NoteMappingParamsOf(const RunState& state);
 MidiWriterParams MidiWriterParamsOf(const RunState& state);
-// The header's timing, key and metre as the run ends (tempo factor included).
-HeaderInput MidiHeaderOf(const RunState& state);
+// The header's timing, key and metre as the run ends, its timing scaled by the AutoTiming tempo
+// factor.
+HeaderInput MidiHeaderOf(const RunState& state, double tempoFactor);
 VelocityPassParams VelocityPassParamsOf(const RunState& state);
 
 // Set-up of a file run: creates the writer (StageFailure 3.6, 5.7, 6.45) and installs it as the
@@ -21,10 +22,10 @@ void CreateMidiFile(RunState& state);
 
 // The finish of a file run, in this order.
 void WriteEndOfTrack(RunState& state);
-// AutoTiming: the measured tempo replaces the nominal one in the status and sets the header's
-// tempo factor; without AutoTiming (or a measurement) the factor is 1.
-void CorrectAutoTimingTempo(RunState& state);
-void WriteMidiHeader(RunState& state);
+// AutoTiming: the measured tempo replaces the nominal one in the status; returns the header's
+// tempo factor, 1 without AutoTiming (or a measurement).
+double CorrectAutoTimingTempo(RunState& state);
+void WriteMidiHeader(RunState& state, double tempoFactor);
 void ScaleVelocities(RunState& state);
 
 // The end of every run: success and a cancel the user asked for put the file in place of the

@@ -11,6 +11,7 @@
 #include "driver/live_devices.h"
 #include "driver/midi_output.h"
 #include "driver/run_setup.h"
+#include "driver/stage_params.h"
 #include "driver/status_cadence.h"
 #include "driver/status_report.h"
 #include "driver/stop_request.h"
@@ -43,7 +44,7 @@ void allocate(Buffer& buffer, size_t size, int detail) {
 
 void clearKeyMeasurements(RunState& state) {
     AnalysisState& a = state.analysis;
-    for (int k = state.settings.KeyMin; k <= state.settings.KeyMax; ++k) {
+    for (int k = state.settings().KeyMin; k <= state.settings().KeyMax; ++k) {
         a.KeyLevel[size_t(k)] = 0;
         a.KeyBend[size_t(k)] = 0;
         a.NoteLevel[size_t(k)] = 0;
@@ -51,8 +52,8 @@ void clearKeyMeasurements(RunState& state) {
 }
 
 void sendStartControllers(const RunState& state) {
-    if (!state.geo.partActive) return;
-    const int channel = state.geo.partChannel;
+    if (!state.geo().partActive) return;
+    const int channel = state.geo().partChannel;
     int delta = 0;
     auto control = [&](int controller, int value) {
         EmitMidiEvent(delta, 0xB0, controller, value, channel);
@@ -61,12 +62,12 @@ void sendStartControllers(const RunState& state) {
     control(101, 0);
     control(100, 2);
     control(6, 64);
-    const int cents = int(1200 * std::log2(state.settings.ReferencePitch / 440) + 8192.5);
+    const int cents = int(1200 * std::log2(state.settings().ReferencePitch / 440) + 8192.5);
     control(101, 0);
     control(100, 1);
     control(6, cents / 128);
     control(38, cents % 128);
-    if (state.settings.PitchBend == 1) {
+    if (state.settings().PitchBend == 1) {
         control(101, 0);
         control(100, 0);
         control(6, 2);
@@ -84,7 +85,7 @@ int readTempoWord(std::FILE* file) {
 
 // Advances the cumulative hop h after the block of the current slot.
 void advanceHop(RunState& state, double& h) {
-    const Geometry& g = state.geo;
+    const Geometry& g = state.geo();
     LoopState& loop = state.loop;
     std::FILE* tempo = state.files.tempo.get();
     if (tempo == nullptr || loop.tempoWordsDone) {
@@ -131,11 +132,11 @@ void advanceHop(RunState& state, double& h) {
 }
 
 void classifyBlock(RunState& state, int peak) {
-    const ProjectSettings& s = state.settings;
+    const ProjectSettings& s = state.settings();
     LoopState& loop = state.loop;
-    const int threshold = s.InputThreshold;
+    const int threshold = loop.inputThreshold;
     const bool pausedOut = s.PauseBetweenNotes == 1 && loop.previousPeak > threshold;
-    if (!state.geo.singleKeyMode) {
+    if (!state.geo().singleKeyMode) {
         if (peak <= threshold || pausedOut) {
             clearKeyMeasurements(state);
         } else {
@@ -173,11 +174,14 @@ void flushRing(RunState& state, int last) {
 
 void setUpAnalysis() {
     RunState& state = run();
-    const Geometry& g = state.geo;
-    const ProjectSettings& s = state.settings;
+    RunSetUp setUp(state);
+    const Geometry& g = state.geo();
+    const ProjectSettings& s = state.settings();
 
     allocate(state.analysis.samples, size_t(g.sampleBufferLength), memory_detail::kRunBuffers);
     BuildResonatorBank();
+    BuildHarmonicTable();
+    ReserveFramePlanes(state.analysis.samples, state.analysis.bank.framePlanes);
     if (!g.liveRun) {
         const int64_t blocks = g.singleKeyMode ? 3 : 1;
         allocate(state.loop.readBuffer, size_t(blocks * g.blockBytes + 1),
@@ -185,10 +189,13 @@ void setUpAnalysis() {
     }
     allocate(state.analysis.beatLengths, kSlotCount, memory_detail::kBeatLengths);
 
-    state.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
+    setUp.geo.normaliser = !g.liveRun && s.Compress != 1 ? RunNormaliserGain() : 1;
     if (s.Compress == 1) state.loop.compressorHistory.fill(32767);
+    state.loop.inputThreshold = s.InputThreshold;
 
-    BuildHarmonicTable();
+    // The project is settled: each stage's parameters are built once, before the first event.
+    SettleStageParams(state);
+    if (g.liveRun) ReserveLiveFrame(state.live, state.params.liveFrame);
     if (!g.liveRun) CreateMidiFile(state);
     sendStartControllers(state);
 
@@ -211,44 +218,50 @@ void pollCommandFile() {
         state.stoppedFromOutside = true;
         FinishRun(outcome::kCancelled);
     }
-    auto command = TakeCommand(state.files.commandPath);
+    auto command = TakeCommand(state.files.command);
     if (!command) return;
     switch (command->code) {
         case KVX_COMMAND_CANCEL:
             FinishRun(outcome::kCancelled);
             break;
         case KVX_COMMAND_THRESHOLD:
-            if (state.geo.liveRun) {
-                state.settings.InputThreshold = std::min(32767, 2 * state.loop.lastPeak);
-            }
+            if (state.geo().liveRun)
+                state.loop.inputThreshold = std::min(32767, 2 * state.loop.lastPeak);
             break;
         case KVX_COMMAND_PATCH:
-            if (state.geo.liveRun && command->argument) {
-                state.geo.partProgram = std::clamp(*command->argument, 0, 127);
-                SendLiveProgram(state.geo.partProgram);
-            }
+            // The program goes to the device at once; nothing later reads it back.
+            if (state.geo().liveRun && command->argument)
+                SendLiveProgram(std::clamp(*command->argument, 0, 127));
             break;
         default:
             break;
     }
 }
 
+BlockPosition FirstBlock() {
+    return {run().geo().startByte, 0};
+}
+
+void AnalyseBlock(BlockPosition& at) {
+    RunState& state = run();
+    const Geometry& g = state.geo();
+    AnalysisState& a = state.analysis;
+    if (a.slot == -1) std::fill(a.beatLengths.begin(), a.beatLengths.end(), 0);
+    a.slot += 1;
+    const int peak = ReadBlock(at.byte);
+    state.loop.peaks[size_t(a.slot)] = peak;
+    classifyBlock(state, peak);
+    advanceHop(state, at.hop);
+    at.byte = g.startByte + g.bytesPerFrame * int64_t(roundHalfUp(at.hop));
+    if (a.slot + 1 >= g.slotCount) flushRing(state, a.slot);
+}
+
 void runBlockLoop() {
     RunState& state = run();
-    const Geometry& g = state.geo;
-    AnalysisState& a = state.analysis;
+    const Geometry& g = state.geo();
     StatusCadence cadence(wholeSeconds());
-    int64_t p = g.startByte;
-    double h = 0;
-    while (p < g.endByte) {
-        if (a.slot == -1) std::fill(a.beatLengths.begin(), a.beatLengths.end(), 0);
-        a.slot += 1;
-        const int peak = ReadBlock(p);
-        state.loop.peaks[size_t(a.slot)] = peak;
-        classifyBlock(state, peak);
-        advanceHop(state, h);
-        p = g.startByte + g.bytesPerFrame * int64_t(roundHalfUp(h));
-        if (a.slot + 1 >= g.slotCount) flushRing(state, a.slot);
+    for (BlockPosition at = FirstBlock(); at.byte < g.endByte;) {
+        AnalyseBlock(at);
         PollCommandFile();
         state.loop.progress += state.loop.progressStep;
         // A tempo file of beats shorter than the project's tempo makes more blocks than the step
@@ -295,7 +308,7 @@ RunOutcome RunConversion(const std::string& projectPath) {
         try {
             ReadProject(projectPath);
             SetUpAnalysis();
-            if (run().geo.liveRun) {
+            if (run().geo().liveRun) {
                 RunLiveLoop();
             } else {
                 RunBlockLoop();

@@ -19,6 +19,16 @@ void RunBlockLoop();   // file runs: every block from the start point to the end
 void RunLiveLoop();    // live runs: one frame of the newest input after another, until a cancel
 void PollCommandFile();
 
+// One frame of a file run, as the block loop runs it between command polls: the block at `at` is
+// read, measured and decided into the ring, the ring goes through chord naming and the tracker
+// when full, and `at` moves on to the next block (the loop ends at the geometry's end byte).
+struct BlockPosition {
+    int64_t byte = 0;  // file offset of the block
+    double hop = 0;    // samples from the start point to the block, unrounded
+};
+BlockPosition FirstBlock();
+void AnalyseBlock(BlockPosition& at);
+
 // The process entry: arguments (program, project, status file, command file), banner, first
 // status line, the run. Returns the exit status: 0, or 2 with a usage line for missing arguments.
 int EngineMain(int argc, const char* const* argv);

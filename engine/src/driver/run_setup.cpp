@@ -18,19 +18,20 @@ namespace velt::engine {
 namespace {
 
 // An instrument filter may give the polyphony the project leaves out (and the key range).
-void loadFilters(ProjectSettings& s, bool pitchModeGiven) {
+void loadFilters(RunSetUp& setUp, bool pitchModeGiven) {
+    ProjectSettings& s = setUp.settings;
     const int projectPitchMode = s.PitchMode;
     if (!pitchModeGiven) s.PitchMode = kKeyNotGiven;
-    LoadFilters();
+    LoadFilters(setUp);
     if (s.PitchMode == kKeyNotGiven) s.PitchMode = projectPitchMode;
     s.PitchMode = std::clamp(s.PitchMode, 0, 128);
     s.Poly0 = PartPolyphony(s.PitchMode);
 }
 
 // Audio input: the file's header (or the project's format for raw PCM), or the live devices.
-void openAudioInput(RunState& state) {
-    ProjectSettings& s = state.settings;
-    Geometry& g = state.geo;
+void openAudioInput(RunSetUp& setUp) {
+    ProjectSettings& s = setUp.settings;
+    Geometry& g = setUp.geo;
     if (g.liveRun) {
         int error = OpenLiveInput(s.AudioDevice);
         if (error != 0) throw StageFailure{{kWaveInDeviceFailed, error}};
@@ -40,7 +41,7 @@ void openAudioInput(RunState& state) {
         ApplyInputDefaults(s, true);
     } else {
         ApplyInputDefaults(s, false);
-        if (!ReadWaveHeader()) {
+        if (!ReadWaveHeader(setUp)) {
             g.channels = s.Tracks;
             g.sampleRate = s.Rate;
             g.bitsPerSample = s.BitsPerSample;
@@ -51,9 +52,10 @@ void openAudioInput(RunState& state) {
 }
 
 // Geometry and timing; the status line reports the start, tempo, metre and resolution.
-void deriveGeometry(RunState& state) {
-    ProjectSettings& s = state.settings;
-    Geometry& g = state.geo;
+void deriveGeometry(RunSetUp& setUp) {
+    RunState& state = setUp.state;
+    ProjectSettings& s = setUp.settings;
+    Geometry& g = setUp.geo;
     StatusValues& status = state.status;
 
     DeriveBlockGeometry(s, g);
@@ -69,7 +71,7 @@ void deriveGeometry(RunState& state) {
     } else {
         resolution = BeginFileTiming(s, g);
         if (s.AutoTiming == 1) status.tempo = s.Tempo;
-        DetectTempo(state, resolution);
+        DetectTempo(setUp, resolution);
         status.chordRes = s.ChordRes;
     }
     FinishTiming(s, g, resolution);
@@ -83,14 +85,15 @@ void deriveGeometry(RunState& state) {
 
 void readProject(const std::string& projectPath) {
     RunState& state = run();
-    Geometry& g = state.geo;
+    RunSetUp setUp(state);
+    Geometry& g = setUp.geo;
 
     // 1. Every key, part 0 and the single-key mode.
     auto text = ProjectText::Load(projectPath);
     if (!text) throw StageFailure{outcome::kProjectNotOpened};
     ProjectReading reading = ReadProjectKeys(*text);
-    state.settings = std::move(reading.settings);
-    ProjectSettings& s = state.settings;
+    setUp.settings = std::move(reading.settings);
+    ProjectSettings& s = setUp.settings;
     g.singleKeyMode = reading.singleKeyMode;
     g.reservedBytes = reading.reservedBytes;
     g.partActive = reading.partActive;
@@ -98,9 +101,9 @@ void readProject(const std::string& projectPath) {
     state.files.midiPath = reading.midiPath;
 
     // 2. Filters and the audio input.
-    if (s.Filter != -1 && s.PitchMode != 1) loadFilters(s, reading.pitchModeGiven);
+    if (s.Filter != -1 && s.PitchMode != 1) loadFilters(setUp, reading.pitchModeGiven);
     g.filterInUse = s.Filter != -1 && s.PitchMode != 1;
-    openAudioInput(state);
+    openAudioInput(setUp);
 
     // 3. Part 0's channel and program, the live output.
     ResolvePartOutput(s, g);
@@ -113,7 +116,7 @@ void readProject(const std::string& projectPath) {
     // 4. Clamps, keys, geometry and timing, key mask.
     ClampSettings(s, g);
     ResolveKeyRange(s, g);
-    deriveGeometry(state);
+    deriveGeometry(setUp);
     SettleKeyConstraint(s);
     state.analysis.KeyEnabled = KeyMask(s, g.singleKeyMode, state.analysis.KeyEnabled.size());
     state.status.keySignature = s.KeySignature;

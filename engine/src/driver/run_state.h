@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "analysis/analysis_types.h"
+#include "driver/command_file.h"
+#include "driver/stage_params.h"
 #include "file_handle.h"
 #include "live/live_state.h"
 #include "midi/midi_file_writer.h"
@@ -28,7 +30,7 @@ namespace velt::engine {
 // Paths from the command line and the project, and the files the run holds open.
 struct RunFiles {
     StatusFileState status;  // the status file: its path and, during the run, the open file
-    std::string commandPath;
+    CommandFile command;
     std::string midiPath;  // the output this run writes
     FileHandle audio;
     FileHandle tempo;
@@ -44,16 +46,23 @@ struct LoopState {
     int lastPeak = 0;            // peak of the last block read (live threshold command)
     std::array<int, 15> compressorHistory{};  // block peaks, newest first
     std::vector<unsigned char> readBuffer;
+    int inputThreshold = 0;  // the settings' InputThreshold; a live run's threshold command sets it
     bool tempoWordsDone = false;  // an end word or the end of the tempo file was read
     int blockInBeat = 0;          // tempo file: blocks of the current beat so far
     int beatWord = 0;             // tempo file: the current beat length in ms
 };
 
+class RunSetUp;
+
 struct RunState {
-    ProjectSettings settings;
-    Geometry geo;
+    // The project as the set-up settled it: read-only for the rest of the run (only a RunSetUp
+    // writes them).
+    const ProjectSettings& settings() const { return settings_; }
+    const Geometry& geo() const { return geo_; }
+
     StatusValues status;
     AnalysisState analysis;
+    StageParams params;  // built once at set-up (SettleStageParams)
     RunFiles files;
     LoopState loop;
     std::optional<MidiFileWriter> midi;  // a file run's MIDI file, from the set-up on
@@ -62,6 +71,23 @@ struct RunState {
     bool finishing = false;              // the finish has begun
     bool stoppedFromOutside = false;     // a signal or the loss of the starter ends the run: it
                                          // ends as a cancel, but a file run places no file
+
+  private:
+    friend class RunSetUp;
+    ProjectSettings settings_;
+    Geometry geo_;
+};
+
+// The set-up's write access to the run's settings and geometry. Only the set-up makes one
+// (ReadProject, SetUpAnalysis) and hands it to the steps that read and derive the project; every
+// later step sees RunState::settings() and geo() alone, so nothing after the set-up can change
+// what the stage parameters were built from.
+class RunSetUp {
+  public:
+    explicit RunSetUp(RunState& run) : state(run), settings(run.settings_), geo(run.geo_) {}
+    RunState& state;
+    ProjectSettings& settings;
+    Geometry& geo;
 };
 
 // The one run of this process.

@@ -6,30 +6,31 @@ namespace velt::engine {
 
 TimingSettings TimingSettingsOf(const RunState& state, double resolution) {
     TimingSettings settings;
-    settings.tempoDetect = state.settings.TempoDetect == 1;
-    settings.beatsPerSecond = state.geo.beatsPerSecond;
+    settings.tempoDetect = state.settings().TempoDetect == 1;
+    settings.beatsPerSecond = state.geo().beatsPerSecond;
     settings.numerator = state.status.numerator;
     settings.resolution = resolution;
-    settings.chordRes = state.settings.ChordRes;
+    settings.chordRes = state.settings().ChordRes;
     return settings;
 }
 
 OnsetScanParams OnsetScanParamsOf(const RunState& state) {
-    const Geometry& g = state.geo;
+    const Geometry& g = state.geo();
     OnsetScanParams scan;
     scan.sampleRate = g.sampleRate;
     scan.channels = g.channels;
     scan.bitsPerSample = g.bitsPerSample;
-    scan.stereoPan = state.settings.StereoPan;
-    scan.inputThreshold = state.settings.InputThreshold;
+    scan.stereoPan = state.settings().StereoPan;
+    scan.inputThreshold = state.settings().InputThreshold;
     scan.dataOffset = g.dataOffset;
     scan.startByte = g.startByte;
     scan.endByte = g.endByte;
     return scan;
 }
 
-void DetectTempo(RunState& state, double resolution) {
-    Geometry& g = state.geo;
+void DetectTempo(RunSetUp& setUp, double resolution) {
+    RunState& state = setUp.state;
+    Geometry& g = setUp.geo;
     StatusValues& status = state.status;
     const OnsetScanParams scan = OnsetScanParamsOf(state);
     AudioFileSource audio(state.files.audio.get());
@@ -43,9 +44,9 @@ void DetectTempo(RunState& state, double resolution) {
     status.tempo = decision.beatsPerSecond * 60;
     status.numerator = decision.numerator;
     if (decision.denominatorExp >= 0) {
-        state.settings.TimeSignatureDenominator = decision.denominatorExp;
+        setUp.settings.TimeSignatureDenominator = decision.denominatorExp;
     }
-    state.settings.ChordRes = decision.chordRes;
+    setUp.settings.ChordRes = decision.chordRes;
     status.chordRes = decision.chordRes;
     if (decision.startMoved) {
         g.startByte = DetectedStartByte(scan, decision);

@@ -15,6 +15,6 @@ OnsetScanParams OnsetScanParamsOf(const RunState& state);
 
 // Detects what the project leaves open, from the run's open audio file. A failure ends the run
 // (StageFailure 9.36, 9.37, 2.37, 2.38).
-void DetectTempo(RunState& state, double resolution);
+void DetectTempo(RunSetUp& setUp, double resolution);
 
 }  // namespace velt::engine

@@ -112,6 +112,10 @@ void WaitForLiveAudio(const LiveState& live, int64_t samples) {
     }
 }
 
+void ReserveLiveFrame(LiveState& live, const LiveFrameLayout& layout) {
+    live.frame.reserve(size_t(std::max(layout.blockLength, 0)));
+}
+
 int ReadLiveSamples(LiveState& live, const LiveFrameLayout& layout, std::span<int> samples) {
     namespace wave_in = platform::wave_in;
     if (live.input == 0) return 0;

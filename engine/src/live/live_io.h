@@ -48,6 +48,9 @@ void SendLiveEvent(const LiveState& live, const NoteMappingParams& mapping, int&
 // goes on after its input ends does not spin either.
 void WaitForLiveAudio(const LiveState& live, int64_t samples);
 
+// Gives the frame buffer room for a whole frame of layout, so that reading a frame never grows it.
+void ReserveLiveFrame(LiveState& live, const LiveFrameLayout& layout);
+
 // The newest frame of captured samples into samples[1..blockLength] (samples[0] unused; samples
 // holds at least blockLength + 1 values); returns its peak. Without capture: 0, samples as they
 // were.

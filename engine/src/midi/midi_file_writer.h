@@ -7,6 +7,7 @@
 // One hop of the analysis is 24 ticks; the division follows the run's geometry.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -28,8 +29,15 @@ constexpr int64_t kMaxTempoMicros = 16777215;
 // Bytes of the header area: 47 + the creator text + the reserved program and pan bytes.
 int64_t HeaderAreaSize(int reserved);
 
-// A MIDI variable-length quantity (7-bit groups, most significant first, bit 7 on all but last).
-std::vector<unsigned char> EncodeVarLen(uint32_t value);
+// A MIDI variable-length quantity (7-bit groups, most significant first, bit 7 on all but last),
+// held in place: every event's delta is one, and writing an event allocates nothing.
+struct VarLenBytes {
+    std::array<unsigned char, 5> bytes{};  // 32 bits take at most five groups
+    int size = 0;
+    const unsigned char* begin() const { return bytes.data(); }
+    const unsigned char* end() const { return bytes.data() + size; }
+};
+VarLenBytes EncodeVarLen(uint32_t value);
 
 // Ticks per quarter note and microseconds per quarter note from the run's timing.
 struct MidiTiming {

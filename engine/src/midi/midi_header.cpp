@@ -11,10 +11,16 @@ int64_t HeaderAreaSize(int reserved) {
     return 47 + int64_t(kCreatorText.size()) + reserved;
 }
 
-std::vector<unsigned char> EncodeVarLen(uint32_t value) {
-    std::vector<unsigned char> groups{static_cast<unsigned char>(value & 0x7F)};
-    while ((value >>= 7) != 0) groups.insert(groups.begin(), (value & 0x7F) | 0x80);
-    return groups;
+VarLenBytes EncodeVarLen(uint32_t value) {
+    // The groups come least significant first and are written out the other way round.
+    std::array<unsigned char, 5> groups{};
+    int count = 0;
+    groups[size_t(count++)] = static_cast<unsigned char>(value & 0x7F);
+    while ((value >>= 7) != 0) groups[size_t(count++)] = static_cast<unsigned char>(value | 0x80);
+    VarLenBytes encoded;
+    encoded.size = count;
+    for (int i = 0; i < count; ++i) encoded.bytes[size_t(i)] = groups[size_t(count - 1 - i)];
+    return encoded;
 }
 
 MidiTiming ComputeMidiTiming(const TimingInput& in) {

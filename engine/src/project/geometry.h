@@ -44,7 +44,6 @@ struct Geometry {
     double speedFactor = 1;  // Speed / 100
     double gainFactor = 1;   // Gain / 100
     int fixedVelocity = 64;
-    double tempoFactor = 1;  // AutoTiming correction of the header's timing
 
     int64_t startByte = 0;    // first byte of the analysed range
     int64_t endByte = 0;      // end of the analysed range
