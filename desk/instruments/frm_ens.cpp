@@ -13,6 +13,7 @@
 #include "desk/core/shared/note_names.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/shared/working_parts.h"
 #include "desk/core/window_links/settings_dialog.h"
 #include "desk/instruments/frm_drum.h"
 #include "desk/instruments/pitch_coverage.h"
@@ -869,16 +870,7 @@ void frmEns::cmdLoad_Click() {
 void frmEns::cmdApply_Click() {
     Global& g = G();
     const EnsembleFile rows = rowsToFile();
-    for (int i = 0; i < kEnsembleRows; ++i) {
-        const EnsembleRow& row = rows.rows[i];
-        g.EnsActive[i] = row.active;
-        g.EnsChannel[i] = row.channel;
-        g.EnsTrack[i] = row.track;
-        g.EnsPatch[i] = row.patch;
-        g.EnsPoly[i] = row.poly;
-        g.EnsKeyMax[i] = row.keyMax;
-        g.EnsKeyMin[i] = row.keyMin;
-    }
+    for (int i = 0; i < kEnsembleRows; ++i) SetWorkingPart(g, i, rows.rows[i]);
     const SettingsDialogParts dialog = settings();
     dialog.txtKeyMax.setText(txtKeyMax(kMasterRange).Text());
     dialog.txtKeyMax_LostFocus();

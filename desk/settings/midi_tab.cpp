@@ -12,6 +12,7 @@
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/shared/working_parts.h"
 #include "desk/settings/data_files.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
@@ -95,20 +96,9 @@ void frmProperties::loadEnsemble(const std::vector<std::string>& instrumentLines
         WorkFilter = -1;
     }
 
-    auto takeCommitted = [&g] {
-        for (int i = 0; i < PartCount; ++i) {
-            g.EnsActive[i] = g.PartActive[i];
-            g.EnsChannel[i] = g.PartChannel[i];
-            g.EnsTrack[i] = g.PartTrack[i];
-            g.EnsPoly[i] = g.PartPoly[i];
-            g.EnsPatch[i] = g.PartPatch[i];
-            g.EnsKeyMax[i] = g.PartKeyMax[i];
-            g.EnsKeyMin[i] = g.PartKeyMin[i];
-        }
-    };
     if (!g.Ensemble.empty()) {
         txtPatchMap.setText(g.Ensemble);
-        takeCommitted();
+        TakeStoredParts(g);
         g.EnsDrumKit = g.DrumKit;
         g.EnsKitName = g.KitName;
     } else {
@@ -131,7 +121,7 @@ void frmProperties::loadEnsemble(const std::vector<std::string>& instrumentLines
                 }
             }
             txtPatchMap.setText(name);
-            takeCommitted();
+            TakeStoredParts(g);
         }
     }
 
@@ -151,15 +141,7 @@ void frmProperties::applyMidiTab() {
     g.AutoEnsName = g.EnsAutoName;
     g.DrumKit = g.EnsDrumKit;
     g.KitName = g.EnsKitName;
-    for (int i = 0; i < PartCount; ++i) {
-        g.PartActive[i] = g.EnsActive[i];
-        g.PartChannel[i] = g.EnsChannel[i];
-        g.PartTrack[i] = g.EnsTrack[i];
-        g.PartPoly[i] = g.EnsPoly[i];
-        g.PartPatch[i] = g.EnsPatch[i];
-        g.PartKeyMax[i] = g.EnsKeyMax[i];
-        g.PartKeyMin[i] = g.EnsKeyMin[i];
-    }
+    StoreWorkingParts(g);
 }
 
 // The MIDI file list: one entry beside each audio file (audio_tab.cpp adds them).
@@ -367,16 +349,7 @@ void frmProperties::AssignChannels() {
 void frmProperties::ReadEnsembleRows(const std::string& file) {
     Global& g = G();
     EnsembleFile ensemble = ReadEnsembleFile(file);
-    for (int i = 0; i < PartCount; ++i) {
-        const EnsembleRow& row = ensemble.rows[static_cast<size_t>(i)];
-        g.EnsActive[i] = row.active;
-        g.EnsChannel[i] = row.channel;
-        g.EnsTrack[i] = row.track;
-        g.EnsPoly[i] = row.poly;
-        g.EnsPatch[i] = row.patch;
-        g.EnsKeyMin[i] = row.keyMin;
-        g.EnsKeyMax[i] = row.keyMax;
-    }
+    for (int i = 0; i < PartCount; ++i) SetWorkingPart(g, i, ensemble.rows[static_cast<size_t>(i)]);
 }
 
 void frmProperties::LoadEnsembleFile(const std::string& file) {
