@@ -13,6 +13,7 @@
 #include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/tools.h"
+#include "installed_devices.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/shell/shell.h"
 #include "scoped_env.h"
@@ -82,14 +83,13 @@ TEST_F(Commands, CheckChangesAsksOnlyAfterChanges) {
 }
 
 TEST_F(Commands, SendMidiMsgPacksAndReports) {
-    platform::midi_out::RecordingMidiOut devices;
-    platform::midi_out::useDevices(&devices);
+    test::InstalledDevices<platform::midi_out::RecordingMidiOut> devices;
     ASSERT_EQ(platform::midi_out::open(G().hMidiOut, 0), 0);
 
     SendMidiMsg(0x90, 60, 100);
     EXPECT_EQ(G().MidiResult, 0);
-    ASSERT_EQ(devices.events.size(), 2u);
-    EXPECT_EQ(devices.events[1].bytes, (std::vector<uint8_t>{0x90, 60, 100}));
+    ASSERT_EQ(devices->events.size(), 2u);
+    EXPECT_EQ(devices->events[1].bytes, (std::vector<uint8_t>{0x90, 60, 100}));
 
     struct Case {
         int32_t result;
@@ -100,13 +100,13 @@ TEST_F(Commands, SendMidiMsgPacksAndReports) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        devices.sendResult = c.result;
+        devices->sendResult = c.result;
         ui.expectBox(Box(c.text, "Send MIDI", 48, 97)).answer(ui::OK);
         SendMidiMsg(0x80, 60, 0);
         EXPECT_EQ(G().MidiResult, c.result);
     }
     // A closed port: the handle is no longer valid.
-    devices.sendResult = 0;
+    devices->sendResult = 0;
     platform::midi_out::close(G().hMidiOut);
     ui.expectBox(Box("MMSYSTEM: The specified device handle is invalid.", "Send MIDI", 48, 97))
         .pressHelp()

@@ -10,6 +10,7 @@
 #include "desk/core/project/project_file.h"
 #include "desk/media/frm_player.h"
 #include "desk/settings/frm_properties.h"
+#include "installed_devices.h"
 #include "main_window_fixture.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
@@ -316,8 +317,7 @@ TEST_F(MainCommands, EditProjectAsksToConvertAfterAppliedChanges) {
 }
 
 TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
-    platform::midi_out::RecordingMidiOut midi{1};
-    platform::midi_out::useDevices(&midi);
+    test::InstalledDevices<platform::midi_out::RecordingMidiOut> midi{1};
     test_audio::FakeAudioInput audio;
     frmMain& f = main();
     const std::string tool = (dir / "tool").string();
@@ -363,11 +363,7 @@ TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
     CheckRecognize();
     {
         // The player plays the audio at once: on the clock-time output double.
-        platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
-        struct Devices {
-            explicit Devices(platform::wave_out::Devices* d) { platform::wave_out::useDevices(d); }
-            ~Devices() { platform::wave_out::useDevices(nullptr); }
-        } devices(&output);
+        test::InstalledDevices<platform::wave_out::ClockWaveOut> output{&ui::runtime().clock()};
         ui.onModal<frmPlayer>([](frmPlayer& p, ui::test::User& user) {
             EXPECT_EQ(p.mmAudio.Mode(), 526);
             user.click(p.cmdClose);
@@ -388,7 +384,6 @@ TEST_F(MainCommands, ToolbarHelpWebAndPicture) {
     editorCloses();
     u.click(f.Image);
     EXPECT_EQ(f.Image.ToolTipText(), "Click here to create or edit a project");
-    platform::midi_out::useDevices(nullptr);
 }
 
 }  // namespace

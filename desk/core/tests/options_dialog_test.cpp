@@ -11,6 +11,7 @@
 #include "desk/core/global.h"
 #include "desk/core/options/frm_customize.h"
 #include "desk/ui/testing/real_input.h"
+#include "installed_devices.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
 #include "test_support.h"
@@ -328,27 +329,26 @@ TEST_F(OptionsDialog, MissingMeterAndMissingDevices) {
     // No capture device and no MIDI device: no indicator, no meter, no test note.
     audio.names.clear();
     audio.calls.clear();
-    platform::midi_out::RecordingMidiOut none(0);
-    platform::midi_out::useDevices(&none);
-    G().AudioDevice = 0;
-    frmCustomize& empty = shown();
-    EXPECT_EQ(empty.cboWaveDevice.ListIndex(), -1);
-    EXPECT_FALSE(empty.shpAudio.Visible());
-    EXPECT_FALSE(empty.cmdsndTest.Enabled());
-    EXPECT_TRUE(audio.calls.empty());
-    ui.user().click(empty.cmdOK);
-    EXPECT_EQ(G().AudioDevice, 0);  // OK without edits
-    platform::midi_out::useDevices(&midi);
+    {
+        test::InstalledDevices<platform::midi_out::RecordingMidiOut> none(0);
+        G().AudioDevice = 0;
+        frmCustomize& empty = shown();
+        EXPECT_EQ(empty.cboWaveDevice.ListIndex(), -1);
+        EXPECT_FALSE(empty.shpAudio.Visible());
+        EXPECT_FALSE(empty.cmdsndTest.Enabled());
+        EXPECT_TRUE(audio.calls.empty());
+        ui.user().click(empty.cmdOK);
+        EXPECT_EQ(G().AudioDevice, 0);  // OK without edits
+    }
+    platform::midi_out::useDevices(&midi);  // the fixture's again, for the teardown
 }
 
 // Without a stand-in the dialog lists the platform's devices and watches the platform's meter.
 TEST(OptionsDialogDevices, ListsAndMeterComeFromThePlatform) {
     ResetGlobal();
     ui::test::Script ui;
-    platform::midi_out::RecordingMidiOut midi(1);
-    platform::midi_out::useDevices(&midi);
-    platform::wave_in::FakeWaveIn input(2);
-    platform::wave_in::useDevices(&input);
+    test::InstalledDevices<platform::midi_out::RecordingMidiOut> midi(1);
+    test::InstalledDevices<platform::wave_in::FakeWaveIn> input(2);
     G().AudioDevice = 1;
     G().InputThreshold = 384;
 
@@ -358,19 +358,17 @@ TEST(OptionsDialogDevices, ListsAndMeterComeFromThePlatform) {
     EXPECT_EQ(f.cboWaveDevice.List(0), platform::wave_in::deviceName(0));
     EXPECT_EQ(f.cboWaveDevice.ListIndex(), 1);
     EXPECT_EQ(f.cboMidiDevice.List(0), platform::midi_out::deviceName(0));
-    EXPECT_TRUE(input.capturing);
+    EXPECT_TRUE(input->capturing);
     ui.advance(1);
     EXPECT_EQ(f.shpAudio.FillColor(), frmCustomize::kQuiet);
     const std::vector<int16_t> loud(4410, 12000);
-    input.deliver(loud);
+    input->deliver(loud);
     ui.advance(1);
     EXPECT_EQ(f.shpAudio.FillColor(), frmCustomize::kSignal);
     ui.user().click(f.cmdCancel);
-    EXPECT_FALSE(input.capturing);
+    EXPECT_FALSE(input->capturing);
 
     ui::Release<frmCustomize>();
-    platform::wave_in::useDevices(nullptr);
-    platform::midi_out::useDevices(nullptr);
     ResetGlobal();
 }
 

@@ -36,6 +36,9 @@ class CdEndToEnd : public MainWindowTest {
     }
 
     RealEngineEnv realEngine{dir.path()};
+    // Installed once the main window is up; they outlive the teardown, which closes its windows.
+    platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
+    platform::midi_out::RecordingMidiOut midi{1};
 };
 
 TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
@@ -54,9 +57,7 @@ TEST_F(CdEndToEnd, TrackThreeIsTransferredConvertedAndPlayedInSync) {
               0);
     test::ScopedEnv drives("VELTRANE_CD_DRIVES", disc);
     frmMain& f = start();
-    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
     platform::wave_out::useDevices(&output);
-    platform::midi_out::RecordingMidiOut midi(1);
     platform::midi_out::useDevices(&midi);
     G().AudioFolder = folder("music");
     G().TempoDetect = 0;

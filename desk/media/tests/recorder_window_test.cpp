@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "desk/core/shared/text_pieces.h"
+#include "installed_devices.h"
 #include "recorder_fixture.h"
 #include "scoped_file_size_limit.h"
 
@@ -180,15 +181,16 @@ TEST_F(RecorderWindow, AFailedFormatClosesTheTakeSoTheNextRecordWorks) {
 TEST_F(RecorderWindow, FailuresOfTheInputAndOfWritingTheTake) {
     frmRecord& f = shownRecorder();
     // No input device: the box, and the buttons back to idle.
-    platform::wave_in::FakeWaveIn none(0);
-    platform::wave_in::useDevices(&none);
-    ui.expectBox({.title = "Open Record", .icon = 48, .help = 97}).answer(ui::Answer::OK);
     int cancel = 0;
-    f.MMControl_RecordClick(cancel);
-    EXPECT_EQ(f.StatusBar.Text(), "Ready to Record");
-    EXPECT_TRUE(f.MMControl.RecordEnabled());
-    EXPECT_FALSE(f.MMControl.PlayEnabled());
-    EXPECT_FALSE(f.MMControl.StopEnabled());
+    {
+        test::InstalledDevices<platform::wave_in::FakeWaveIn> none(0);
+        ui.expectBox({.title = "Open Record", .icon = 48, .help = 97}).answer(ui::Answer::OK);
+        f.MMControl_RecordClick(cancel);
+        EXPECT_EQ(f.StatusBar.Text(), "Ready to Record");
+        EXPECT_TRUE(f.MMControl.RecordEnabled());
+        EXPECT_FALSE(f.MMControl.PlayEnabled());
+        EXPECT_FALSE(f.MMControl.StopEnabled());
+    }
     // An input that fails to open when the take's format is set: the box titled by that step.
     platform::wave_in::useDevices(&input);
     input.openResult = platform::wave_in::Allocated;

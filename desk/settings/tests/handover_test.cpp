@@ -4,6 +4,7 @@
 #include "desk/instruments/frm_ens.h"
 #include "desk/media/frm_cd.h"
 #include "desk/media/frm_record.h"
+#include "installed_devices.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "scoped_env.h"
 #include "settings_fixture.h"
@@ -101,11 +102,7 @@ TEST_F(SettingsHandlers, CdTracksComeBackThroughTheCdWindow) {
     fs::create_directories(dir / "disc");
     sox("disc/Track01.wav", "-r 44100 -c 2 -b 16", "synth 95.5 sine 440 vol 0.5");
     test::ScopedEnv drives("VELTRANE_CD_DRIVES", (dir / "disc").string());
-    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
-    struct Output {
-        explicit Output(platform::wave_out::Devices* d) { platform::wave_out::useDevices(d); }
-        ~Output() { platform::wave_out::useDevices(nullptr); }
-    } playsOn(&output);
+    test::InstalledDevices<platform::wave_out::ClockWaveOut> output(&ui::runtime().clock());
     const std::string track = (dir / "cd" / "track 1.wav").string();
     struct Case {
         const char* name;

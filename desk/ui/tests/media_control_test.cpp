@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "desk/ui/testing/script.h"
+#include "installed_devices.h"
 #include "platform/clock/mm_time.h"
 #include "platform/mci/mci_error.h"
 #include "platform/midi_out/midi_out.h"
@@ -220,8 +221,7 @@ TEST_F(MediaControlTest, OpenErrorsAndTheSequencer) {
         EXPECT_NE(f.mmAudio.Error(), 0);
     }
     // A sequence: Done at its end, timed by the runtime clock.
-    platform::midi_out::RecordingMidiOut midi;
-    platform::midi_out::useDevices(&midi);
+    velt::test::InstalledDevices<platform::midi_out::RecordingMidiOut> midi;
     velt::test::writeFile(dir / "m.csv",
                           "0, 0, Header, 0, 1, 96\n1, 0, Start_track\n"
                           "1, 0, Note_on_c, 0, 60, 90\n1, 192, Note_off_c, 0, 60, 0\n"
@@ -240,7 +240,6 @@ TEST_F(MediaControlTest, OpenErrorsAndTheSequencer) {
     ui.advance(2000);
     EXPECT_EQ(f.done, (std::vector<std::pair<int64_t, int>>{{start + 1000, 1}}));
     f.unload();
-    platform::midi_out::useDevices(nullptr);
 }
 
 // Under the real clock the device's notices come through Qt's event loop (bounded wait, no
@@ -251,8 +250,7 @@ TEST(MediaControlRealClock, DoneArrivesThroughTheEventLoop) {
                                       velt::test::shellQuote((dir / "short.wav").string()) +
                                       " synth 0.05 sine 440 2>&1");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    platform::wave_out::ClockWaveOut output;  // the real clock
-    platform::wave_out::useDevices(&output);
+    velt::test::InstalledDevices<platform::wave_out::ClockWaveOut> output;  // the real clock
     {
         auto& f = forms::get<frmMedia>();
         f.mmAudio.setFileName((dir / "short.wav").string());
@@ -266,7 +264,6 @@ TEST(MediaControlRealClock, DoneArrivesThroughTheEventLoop) {
         EXPECT_EQ(f.mmAudio.Mode(), 525);
     }
     forms::releaseAll();
-    platform::wave_out::useDevices(nullptr);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "desk/media/frm_record.h"
+#include "installed_devices.h"
 #include "platform/mci/mci.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "platform/wave_io/fake_wave_in.h"
@@ -328,18 +329,19 @@ TEST_F(WizardAudio, TheBoxesHandThemselvesOverAsTheFocusedBox) {
 
 TEST_F(WizardAudio, AFailingRecordingDeviceGivesOnlyTheRecordersBox) {
     frmWizard& w = recordPage(1);
-    platform::wave_in::FakeWaveIn none(0);  // no input device at all
-    platform::wave_in::useDevices(&none);
-    ui.expectBox({.title = "Open Record", .icon = 48, .help = 97}).answer(ui::Answer::OK);
-    int cancel = 0;
-    w.MMControl_RecordClick(cancel);
-    EXPECT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(w.StatusBar.Text(), "Ready to Record");
-    EXPECT_TRUE(w.MMControl.RecordEnabled());
-    EXPECT_FALSE(w.MMControl.PlayEnabled());
-    EXPECT_FALSE(w.MMControl.StopEnabled());
-    EXPECT_FALSE(w.cmdSave.Enabled());
-    platform::wave_in::useDevices(&input);
+    {
+        test::InstalledDevices<platform::wave_in::FakeWaveIn> none(0);  // no input device at all
+        ui.expectBox({.title = "Open Record", .icon = 48, .help = 97}).answer(ui::Answer::OK);
+        int cancel = 0;
+        w.MMControl_RecordClick(cancel);
+        EXPECT_EQ(ui.boxes().size(), 1u);
+        EXPECT_EQ(w.StatusBar.Text(), "Ready to Record");
+        EXPECT_TRUE(w.MMControl.RecordEnabled());
+        EXPECT_FALSE(w.MMControl.PlayEnabled());
+        EXPECT_FALSE(w.MMControl.StopEnabled());
+        EXPECT_FALSE(w.cmdSave.Enabled());
+    }
+    platform::wave_in::useDevices(&input);  // the fixture's again, for the teardown
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "desk/core/run/frm_status.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/media/frm_record.h"
+#include "installed_devices.h"
 #include "main_window_fixture.h"
 #include "midicsv_reader.h"
 #include "platform/mci/mci.h"
@@ -270,8 +271,8 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
                                test::shellQuote(played.string()) + synth)
                   .exitCode,
               0);
-    platform::wave_in::FileDevices soundCard(played, &ui::runtime().clock());
-    platform::wave_in::useDevices(&soundCard);
+    test::InstalledDevices<platform::wave_in::FileDevices> soundCard(played,
+                                                                     &ui::runtime().clock());
     platform::midi_out::useDevices(&midi);  // the metronome plays on it
     frmMain& m = start();
     const std::string take = (dir / "music" / "take.wav").string();

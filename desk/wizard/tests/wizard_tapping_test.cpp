@@ -1,23 +1,20 @@
 // Tapping the tempo on the wizard's page: the settings dialog plays and counts, the page shows
 // the count and the tempo, and Stop brings up the Tap Extender before the tempo comes back.
 #include "desk/settings/frm_tapper.h"
+#include "installed_devices.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "wizard_fixture.h"
 
 namespace velt::desk {
 namespace {
 
+// The audio plays on the clock-time output double, installed until the windows are gone.
 class WizardTapping : public WizardTest {
   protected:
-    void TearDown() override {
-        WizardTest::TearDown();
-        platform::wave_out::useDevices(nullptr);
-    }
+    test::InstalledDevices<platform::wave_out::ClockWaveOut> output{&ui::runtime().clock()};
 };
 
 TEST_F(WizardTapping, TapsSetTheTempoAndStopOffersToExtendThem) {
-    platform::wave_out::ClockWaveOut output(&ui::runtime().clock());
-    platform::wave_out::useDevices(&output);
     const std::string tone = (dir / "tone.wav").string();
     ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -b 16 -c 1 -t wav " + test::shellQuote(tone) +
                                " synth 4 pluck 440")
