@@ -70,4 +70,16 @@ std::optional<int> caretAfterKey(Key key, int selStart, int selLength, int lengt
     }
 }
 
+std::optional<EditSelection> selectionOnFocus(FocusReason reason, int length) {
+    switch (reason) {
+        case FocusReason::Tab:
+        case FocusReason::Mnemonic:
+            return EditSelection{0, length};
+        case FocusReason::Mouse:
+            return EditSelection{length, 0};
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace velt::ui

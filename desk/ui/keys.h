@@ -19,4 +19,13 @@ int translateAscii(const QKeyEvent& event);
 // keys.
 std::optional<int> caretAfterKey(Key key, int selStart, int selLength, int length);
 
+// The selection a one-line edit holding `length` characters takes when it gains the focus: all
+// of its text by Tab or a mnemonic, the caret after the last character by a click. Nothing when
+// code moved the focus: the selection stays.
+struct EditSelection {
+    int start = 0;
+    int length = 0;
+};
+std::optional<EditSelection> selectionOnFocus(FocusReason reason, int length);
+
 }  // namespace velt::ui

@@ -21,6 +21,7 @@
 #include "platform/settings_store/settings_store.h"
 #include "platform/shell/shell.h"
 #include "scoped_env.h"
+#include "test_folders.h"
 #include "test_support.h"
 #include "veltdesk_process.h"
 
@@ -43,14 +44,7 @@ class MainWindowTest : public ::testing::Test {
         UseShell(&shell);
         UseRegistry(&registry);
         ProgramEndHook() = [this] { ++programEnds; };
-        Global& g = G();
-        g.InstallFolder = folder("install");
-        g.UserFolder = folder("docs/Veltrane");
-        g.MusicFolder = folder("music");
-        g.TempFolder = folder("tmp");
-        g.TempFolder.pop_back();
-        g.TempProject = g.TempFolder + "/~temp.vpr";
-        g.TempTapFile = g.TempFolder + "/~temp.tt";
+        useTestFolders(dir.path());
     }
     void TearDown() override {
         ui::forms::releaseAll();
@@ -61,10 +55,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     // A folder of the test, made, as text ending in "/".
-    std::string folder(const std::string& name) {
-        std::filesystem::create_directories(dir / name);
-        return (dir / name).string() + "/";
-    }
+    std::string folder(const std::string& name) { return makeTestFolder(dir.path(), name); }
     platform::SettingsStore store() { return platform::SettingsStore(G().AppTitle); }
 
     // Loads the main window with the editor link settled; the start's wizard is cancelled.

@@ -186,12 +186,9 @@ void ComboBox::replaceSelection(const QString& with) {
 
 void ComboBox::focusGained(FocusReason reason) {
     if (s_.style != DropDownCombo) return;
-    if (reason == FocusReason::Tab || reason == FocusReason::Mnemonic) {
-        s_.selStart = 0;
-        s_.selLength = length();
-    } else if (reason == FocusReason::Mouse) {
-        s_.selStart = length();
-        s_.selLength = 0;
+    if (auto selection = selectionOnFocus(reason, length())) {
+        s_.selStart = selection->start;
+        s_.selLength = selection->length;
     }
     push();
 }

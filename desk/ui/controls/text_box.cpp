@@ -198,13 +198,9 @@ void TextBox::userKey(Key key) {
 }
 
 void TextBox::focusGained(FocusReason reason) {
-    if (reason == FocusReason::Tab || reason == FocusReason::Mnemonic) {
-        s_.selStart = 0;
-        s_.selLength = length();
-    } else if (reason == FocusReason::Mouse) {
-        // A test's click lands after the last character.
-        s_.selStart = length();
-        s_.selLength = 0;
+    if (auto selection = selectionOnFocus(reason, length())) {
+        s_.selStart = selection->start;
+        s_.selLength = selection->length;
     }
     push();
 }

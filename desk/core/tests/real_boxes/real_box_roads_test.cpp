@@ -32,6 +32,7 @@
 #include "platform/wave_io/fake_wave_in.h"
 #include "real_user.h"
 #include "scoped_env.h"
+#include "test_folders.h"
 #include "test_support.h"
 
 namespace velt::desk {
@@ -53,14 +54,7 @@ class RealBoxRoads : public ::testing::Test {
         platform::wave_in::useDevices(&input);
         platform::wave_out::useDevices(&output);
         platform::midi_out::useDevices(&midi);
-        Global& g = G();
-        g.InstallFolder = folder("install");
-        g.UserFolder = folder("docs/Veltrane");
-        g.MusicFolder = folder("music");
-        g.TempFolder = folder("tmp");
-        g.TempFolder.pop_back();
-        g.TempProject = g.TempFolder + "/~temp.vpr";
-        g.TempTapFile = g.TempFolder + "/~temp.tt";
+        useTestFolders(dir.path());
         for (const char* file : {"filter.txt", "percussion.txt"})
             fs::copy_file(test::sourceDir() / "data" / file, dir / "install" / file);
         for (const char* sub : {"Ensembles", "Drum Kits"})
@@ -79,10 +73,6 @@ class RealBoxRoads : public ::testing::Test {
         ResetGlobal();
     }
 
-    std::string folder(const std::string& name) {
-        fs::create_directories(dir / name);
-        return (dir / name).string() + "/";
-    }
     // A one-second stereo tone made by sox at `volume` of full scale.
     std::string tone(const std::string& name, const std::string& volume) {
         const std::string path = (dir / "music" / name).string();
