@@ -124,6 +124,15 @@ class WizardE2E : public MainWindowTest {
         ASSERT_EQ(w.CurrentStep, WizardStep::Finish);
         u.click(w.cmdNav(4));
     }
+    // Stops the take being recorded, saves it as `take` and leaves every later page as it is.
+    void stopSaveAndFinish(frmWizard& w, User& u, const std::string& take,
+                           std::vector<WizardStep>& steps) {
+        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
+        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
+        u.click(w.cmdSave);
+        nextUntilFinish(
+            w, u, [](WizardStep) {}, steps);
+    }
     // A melody of plucked notes, written by sox in the CD's format.
     static bool melody(const fs::path& file, const std::vector<const char*>& notes) {
         std::string sox = "sox -D -n -r 44100 -c 2 -b 16 " + test::shellQuote(file.string());
@@ -242,11 +251,7 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
         ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Record));
         input.deliver(samples);
         ui.advance(2200);
-        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
-        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
-        u.click(w.cmdSave);
-        nextUntilFinish(
-            w, u, [](WizardStep) {}, steps);
+        stopSaveAndFinish(w, u, take, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
@@ -290,11 +295,7 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
             ui.advance(250);
         ASSERT_EQ(ui::forms::get<frmRecord>().RecordState(), "Record");
         ui.advance(10500);
-        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
-        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
-        u.click(w.cmdSave);
-        nextUntilFinish(
-            w, u, [](WizardStep) {}, steps);
+        stopSaveAndFinish(w, u, take, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
@@ -428,11 +429,7 @@ TEST_F(WizardE2E, ScoreBuildingRecordsAPartOverTheFirstResult) {
         ASSERT_EQ(ui::forms::get<frmRecord>().RecordState(), "Record");
         input.deliver(samples);
         ui.advance(2200);
-        ASSERT_TRUE(w.MMControl.userClick(ui::MediaControl::Stop));
-        ui.expectFileDialog({.title = "Save Wave File As"}).choose(take);
-        u.click(w.cmdSave);
-        nextUntilFinish(
-            w, u, [](WizardStep) {}, steps);
+        stopSaveAndFinish(w, u, take, steps);
     });
     convertOnFinish();
     ui.user().toolbar(m.Toolbar, "New");
