@@ -20,6 +20,10 @@
 
 namespace velt::mpeg {
 
+// True when this build has the x86-64-v3 loops and the processor can run them, whatever
+// VELTRANE_SIMD asks.
+bool processorRunsV3Build();
+
 // True when the x86-64-v3 build runs (never on other processors).
 bool useV3Build();
 
