@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "requirements.h"
 #include "test_support.h"
 #include "wav_bytes.h"
 
@@ -109,6 +110,48 @@ TEST_F(CommandLineTest, PcmOnStandardOutputKeepsTheOutcomeOnStandardError) {
     EXPECT_TRUE(r.output.substr(44) == in.substr(44));
     EXPECT_EQ(wavbytes::readHeader(r.output).dataSize, 0u);
     EXPECT_EQ(readFile(path("err.txt")), "DONE\n");
+}
+
+// Standard output that is a file holding bytes before the decoder's (a script's group of
+// commands) or opened to append: the final header goes where the WAV begins, so the bytes after
+// the others are the same WAV a file of its own gets, sizes included, and sox reads all of it.
+TEST_F(CommandLineTest, TheHeaderOnStandardOutputGoesWhereTheWavBegan) {
+    VELT_REQUIRE(velt::test::missingTools({"lame", "sox", "soxi"}));
+    const auto made = velt::test::runCommand(
+        "sox -D -n -r 44100 -c 2 -b 16 " + q("in.wav") + " synth 1.5 sine 300-900 gain -6" +
+        " && lame --quiet -b 128 " + q("in.wav") + " " + q("in.mp3") + " 2>&1");
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    ASSERT_EQ(mpunpack(q("in.mp3") + " " + q("own.wav")).output, "DONE\n");
+    const std::string own = readFile(path("own.wav"));
+    ASSERT_GT(own.size(), 44u + 4 * 44100);
+    ASSERT_EQ(wavbytes::readHeader(own).dataSize, own.size() - 44);
+
+    const std::string tool = shellQuote((velt::test::binDir() / "mpunpack").string());
+    const std::string run = tool + " " + q("in.mp3") + " - 2>" + q("err.txt");
+    const struct {
+        const char* form;
+        std::string command;
+        std::string before;  // what the file holds ahead of the WAV
+    } cases[] = {
+        {"after other output", "{ printf x; " + run + "; } > " + q("f"), "x"},
+        {"appended", "printf 'RIFF....' > " + q("f") + " && " + run + " >> " + q("f"), "RIFF...."},
+        {"appended to an empty file", ": > " + q("f") + " && " + run + " >> " + q("f"), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.form);
+        fs::remove(path("f"));
+        const auto r = velt::test::runCommand(c.command);
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_EQ(readFile(path("err.txt")), "DONE\n");
+        const std::string file = readFile(path("f"));
+        ASSERT_EQ(file.size(), c.before.size() + own.size());
+        EXPECT_EQ(file.substr(0, c.before.size()), c.before);
+        EXPECT_TRUE(file.substr(c.before.size()) == own) << "the WAV after the other bytes";
+
+        velt::test::writeFile(path("rest.wav"), file.substr(c.before.size()));
+        const auto samples = velt::test::runCommand("soxi -s " + q("rest.wav") + " 2>&1");
+        EXPECT_EQ(samples.output, std::to_string((own.size() - 44) / 4) + "\n");
+    }
 }
 
 TEST_F(CommandLineTest, InputsThatGiveNoAudioEndInAnError) {

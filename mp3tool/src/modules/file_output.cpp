@@ -1,12 +1,14 @@
 #include "modules/file_output.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,28 @@ std::size_t writeAll(int fd, const std::uint8_t* data, std::size_t n, int& error
         }
     }
     return done;
+}
+
+// A descriptor this module opened itself, closed when it goes.
+class OwnedDescriptor {
+  public:
+    explicit OwnedDescriptor(int fd) : fd_(fd) {}
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+    ~OwnedDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+bool sameFile(int a, int b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 // The file is written through the system's own calls with a buffer of its own, so that the
@@ -84,6 +108,7 @@ class FileOutput : public OutputInstance {
         if (rest == "-") {
             fd_ = STDOUT_FILENO;
             ownsFile_ = false;
+            findStandardOutputStart();
             return kOk;
         }
         const std::string path(rest);
@@ -99,6 +124,8 @@ class FileOutput : public OutputInstance {
             return kOpenFailed;
         }
         ownsFile_ = true;
+        start_ = 0;
+        appending_ = false;
         return kOk;
     }
 
@@ -128,9 +155,9 @@ class FileOutput : public OutputInstance {
         // After the file refused bytes the buffered rest is not written: it ends where it failed.
         if (!refused_ && !flush()) failed_ = true;
         buffered_ = 0;
-        // The final header, where the file can go back to its start (not a pipe).
+        // The final header, where the file can go back to where this output began (not a pipe).
         const bool headerFailed =
-            form_ == Form::Wav && ::lseek(fd_, 0, SEEK_CUR) >= 0 && !finishHeader();
+            form_ == Form::Wav && start_ && ::lseek(fd_, 0, SEEK_CUR) >= 0 && !finishHeader();
         // The system's reason first (a full disk says "No space left on device"), then the header.
         std::string detail = writeError_ != 0 ? std::strerror(writeError_) : "";
         if (headerFailed) {
@@ -145,6 +172,22 @@ class FileOutput : public OutputInstance {
     }
 
   private:
+    // Standard output may be a file that already holds bytes before this output's first one
+    // (`{ printf x; mpunpack in.mp3 -; } > f`) or one opened to append (`>> f`): the header
+    // belongs where this output begins, not at the file's start. Appended writes land at the
+    // file's end, which is where this output begins when nothing else writes to the file.
+    void findStandardOutputStart() {
+        start_.reset();
+        const int flags = ::fcntl(fd_, F_GETFL);
+        appending_ = flags >= 0 && (flags & O_APPEND) != 0;
+        if (appending_) {
+            struct stat st {};
+            if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) start_ = st.st_size;
+            return;
+        }
+        if (const off_t at = ::lseek(fd_, 0, SEEK_CUR); at >= 0) start_ = at;
+    }
+
     // Adds bytes to the buffer, writing it out whenever it is full; false (and failed) when the
     // file refused some of it.
     bool put(std::span<const std::uint8_t> data) {
@@ -169,10 +212,26 @@ class FileOutput : public OutputInstance {
         return !refused_;
     }
 
-    // Rewrites the header at the file's start with the sizes the file really has: after the
+    // Rewrites the header where this output began with the sizes the file really has: after the
     // file refused bytes, the whole sample frames that reached it (a piece of a frame at the end is
-    // cut off). False when the header could not be written.
+    // cut off). False when the header could not be written. A file opened to append places every
+    // write at its end, so the header goes through a descriptor of its own on the same file, when
+    // this output's bytes are still the file's last ones; else the streaming header stays.
     bool finishHeader() {
+        std::optional<OwnedDescriptor> placing;
+        int fd = fd_;
+        if (appending_) {
+            struct stat st {};
+            if (::fstat(fd_, &st) != 0 ||
+                static_cast<std::uint64_t>(st.st_size - *start_) != bytesInFile_) {
+                return true;
+            }
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+            placing.emplace(::open(self.c_str(), O_WRONLY | O_CLOEXEC));
+            if (placing->get() < 0 || !sameFile(placing->get(), fd_)) return true;
+            fd = placing->get();
+        }
+        const off_t start = *start_;
         std::uint64_t dataBytes = bytesWritten_;
         if (refused_) {
             const std::uint64_t inFile =
@@ -183,15 +242,15 @@ class FileOutput : public OutputInstance {
                 // Shortening a file needs no room; should it fail, the header still counts only
                 // the whole frames.
                 [[maybe_unused]] const int r =
-                    ::ftruncate(fd_, static_cast<off_t>(kWavHeaderSize + dataBytes));
+                    ::ftruncate(fd, start + static_cast<off_t>(kWavHeaderSize + dataBytes));
             }
         }
         const auto header =
             makeWavHeader(static_cast<std::uint32_t>(dataBytes), channels_, sampleRate_);
         std::size_t done = 0;
         while (done < header.size()) {
-            const ssize_t r =
-                ::pwrite(fd_, header.data() + done, header.size() - done, static_cast<off_t>(done));
+            const ssize_t r = ::pwrite(fd, header.data() + done, header.size() - done,
+                                       start + static_cast<off_t>(done));
             if (r > 0) {
                 done += static_cast<std::size_t>(r);
             } else if (r < 0 && errno == EINTR) {
@@ -208,7 +267,9 @@ class FileOutput : public OutputInstance {
     std::vector<std::uint8_t> buffer_;
     std::size_t buffered_ = 0;
     int fd_ = -1;
-    bool ownsFile_ = false;  // standard output is left open
+    bool ownsFile_ = false;       // standard output is left open
+    std::optional<off_t> start_;  // where this output's first byte is in the file; none: a pipe
+    bool appending_ = false;      // every write goes to the file's end (O_APPEND)
     Form form_ = Form::Raw;
     std::uint64_t bytesWritten_ = 0;  // data bytes taken (the header not included)
     std::uint64_t bytesInFile_ = 0;   // bytes that reached the file, the header included
