@@ -78,22 +78,28 @@ class DroppingSink : public MidiEventSink {
 // work on.
 struct AnalysisRun {
     AnalysisRun(int keyMin, int keyMax) {
-        const double f = 440;  // the reference pitch
-        blockLength = BlockLengthSamples(kRate, f, keyMin, false);
-        double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
-        double beatsPerSecond = 2;
-        int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
-        double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
-        int sensitivity = std::clamp(static_cast<int>(std::log2(hop / window) + 0.5), 0, 7);
-        hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
+        ProjectSettings settings;
+        settings.KeyMin = keyMin;
+        settings.KeyMax = keyMax;
+        settings.Tempo = 120;
+        Geometry audio;
+        audio.channels = 1;
+        audio.sampleRate = kRate;
+        audio.bitsPerSample = 16;
+        const Geometry g = FileRunGeometry(settings, audio);
+        const double f = settings.ReferencePitch;
+        blockLength = g.blockLength;
+        hopSamples = g.hopSamples;
         a.samples.assign(blockLength + 2, 0);
         a.HarmonicOffsets = HarmonicOffsetTable();
 
         BankParams bankParams;
         bankParams.sampleRate = kRate;
         bankParams.referencePitch = f;
-        bankParams.lowKey = bankParams.keyMin = keyMin;
-        bankParams.keyMax = bankParams.topKey = keyMax;
+        bankParams.lowKey = g.LowKey;
+        bankParams.keyMin = keyMin;
+        bankParams.keyMax = keyMax;
+        bankParams.topKey = g.TopKey;
         bankParams.hopSamples = hopSamples;
         bankParams.minimumLength = 2;
         if (BuildBank(bankParams, a.bank) != 0) {
@@ -114,7 +120,7 @@ struct AnalysisRun {
         tracker.minimumLength = 2;
         for (const KeyRecord& record : a.bank.records)
             tracker.minFrames.push_back(record.minFrames);
-        tracker.subdivisionExp = sensitivity;
+        tracker.subdivisionExp = g.subdivisionExp;
         tracker.tempoTrack = true;
         tracker.controller = 11;
         tracker.brightness = 74;

@@ -389,6 +389,48 @@ TEST_F(ProjectSetUp, TimeRangeFromStartAndEndPoints) {
     }
 }
 
+// Programs that analyse as a run does (the filter builder, the benchmarks) take their geometry
+// from FileRunGeometry: it gives what the whole set-up of a project with the same settings gives.
+TEST_F(ProjectSetUp, FileRunGeometryIsTheSetUpsGeometry) {
+    struct Case {
+        const char* project;
+        int keyMin, keyMax;
+        double tempo, resolution;
+        int sensitivity;
+    };
+    const Case cases[] = {
+        {"KeyMin=21\nKeyMax=108\n", 21, 108, 120, -1, kKeyNotGiven},
+        {"KeyMin=28\nKeyMax=85\n", 28, 85, 120, -1, kKeyNotGiven},
+        {"KeyMin=48\nKeyMax=50\nTempo=95\n", 48, 50, 95, -1, kKeyNotGiven},
+        {"KeyMin=30\nKeyMax=100\nTempo=200\nResolution=3\n", 30, 100, 200, 3, kKeyNotGiven},
+        {"KeyMin=60\nKeyMax=72\nSensitivity=2\n", 60, 72, 120, -1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        ASSERT_EQ(setUp(c.project).type, 0);
+        const Geometry& settled = run().geo();
+        ProjectSettings s;
+        s.KeyMin = c.keyMin;
+        s.KeyMax = c.keyMax;
+        s.Tempo = c.tempo;
+        s.Resolution = c.resolution;
+        s.Sensitivity = c.sensitivity;
+        Geometry audio;
+        audio.channels = 1;
+        audio.sampleRate = 44100;
+        audio.bitsPerSample = 16;
+        const Geometry g = FileRunGeometry(s, audio);
+        EXPECT_EQ(g.LowKey, settled.LowKey);
+        EXPECT_EQ(g.TopKey, settled.TopKey);
+        EXPECT_EQ(g.blockLength, settled.blockLength);
+        EXPECT_EQ(g.analysisWindow, settled.analysisWindow);
+        EXPECT_EQ(g.resolution, settled.resolution);
+        EXPECT_EQ(g.hopSamples, settled.hopSamples);
+        EXPECT_EQ(g.subdivisionExp, settled.subdivisionExp);
+        EXPECT_EQ(g.beatsPerSecond, settled.beatsPerSecond);
+    }
+}
+
 TEST_F(ProjectSetUp, TempoNotGivenOrUnusableIsDetected) {
     // Detection ends with "too little to go on" until it is built; never a loop without end.
     for (const char* tempo : {"Tempo=0\n", "Tempo=-5\n", "Tempo=nan\n", "Tempo=inf\n"}) {

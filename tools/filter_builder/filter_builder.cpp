@@ -70,22 +70,28 @@ std::vector<Instrument> readIndex(const fs::path& index) {
 // resolution and sensitivity, with the geometry the engine's set-up derives for it.
 struct FilterRunMeasurement {
     FilterRunMeasurement(int keyMin, int keyMax) {
-        const double f = 440;  // the reference pitch
-        blockLength = BlockLengthSamples(kRate, f, keyMin, false);
-        const double window = 17.0 * kRate / (f * std::pow(2.0, (keyMax - 69) / 12.0));
-        const double beatsPerSecond = 2;
-        int e = std::min(6, static_cast<int>(std::log2(kRate / beatsPerSecond / window) + 2.5));
-        double hop = kRate / (beatsPerSecond * std::pow(2.0, e) / 4);
-        int sensitivity =
-            std::clamp(static_cast<int>(std::floor(std::log2(hop / window) + 0.5)), 0, 7);
-        hopSamples = kRate / (beatsPerSecond * std::pow(2.0, e + sensitivity) / 4);
+        ProjectSettings settings;
+        settings.KeyMin = keyMin;
+        settings.KeyMax = keyMax;
+        settings.Tempo = 120;
+        Geometry audio;
+        audio.channels = 1;
+        audio.sampleRate = kRate;
+        audio.bitsPerSample = 16;
+        audio.filterInUse = true;
+        const Geometry g = FileRunGeometry(settings, audio);
+        const double f = settings.ReferencePitch;
+        blockLength = g.blockLength;
+        hopSamples = g.hopSamples;
         samples.assign(size_t(blockLength) + 3, 0);
 
         BankParams bankParams;
         bankParams.sampleRate = kRate;
         bankParams.referencePitch = f;
-        bankParams.lowKey = bankParams.keyMin = keyMin;
-        bankParams.keyMax = bankParams.topKey = keyMax;
+        bankParams.lowKey = g.LowKey;
+        bankParams.keyMin = keyMin;
+        bankParams.keyMax = keyMax;
+        bankParams.topKey = g.TopKey;
         bankParams.hopSamples = hopSamples;
         bankParams.minimumLength = 0;
         if (BuildBank(bankParams, bank) != 0) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "midi/midi_file_writer.h"
+#include "project/key_range.h"
 #include "run_outcomes.h"
 
 namespace velt::engine {
@@ -147,6 +148,16 @@ void FinishTiming(const ProjectSettings& s, Geometry& g, double resolution) {
 
     g.slotCount = int(std::min(double(kMaxSlots), roundHalfUp(s.ChordRes * framesPerBeat)));
     if (g.slotCount < 1 || g.liveRun || g.singleKeyMode) g.slotCount = 1;
+}
+
+Geometry FileRunGeometry(ProjectSettings s, Geometry g) {
+    g.liveRun = false;
+    TakeAudioLayout(s, g);
+    ResolveKeyRange(s, g);
+    DeriveBlockGeometry(s, g);
+    const double resolution = BeginFileTiming(s, g);
+    FinishTiming(s, g, resolution);
+    return g;
 }
 
 void CheckMidiTiming(const Geometry& g) {

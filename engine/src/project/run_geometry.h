@@ -38,6 +38,13 @@ double BeginFileTiming(ProjectSettings& s, Geometry& g);
 // the tempo file's blocks per beat and the chord slots, from the beat in g.
 void FinishTiming(const ProjectSettings& s, Geometry& g, double resolution);
 
+// The geometry of a file run that takes its tempo from s (no tempo detection): its key range, the
+// audio layout g gives (channels, sample rate, bits; with the kind of run), blocks and timing, in
+// the set-up's order. s holds the settings as the set-up's clamps leave them. For programs that
+// analyse audio as a run does (the filter builder, the benchmarks), so that their window,
+// resolution, hop and sensitivity are the engine's.
+Geometry FileRunGeometry(ProjectSettings s, Geometry g);
+
 // File runs: the ticks per quarter and the tempo must fit the MIDI header, both as the analysis
 // counts them and as the header will write them; else StageFailure 7.24 ... 7.27.
 void CheckMidiTiming(const Geometry& g);
