@@ -1,8 +1,10 @@
 // The file output module: the 44-byte WAV header rewritten with the final sizes at close, the raw
 // forms chosen by prefix, and every failure to write the file reported at close.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -139,6 +141,68 @@ TEST(FileOutputLimits, RefusesDataTheWavHeaderCannotDescribe) {
     for (int i = 0; i < 4096; ++i) accepted += out->write(mebibyte, 2, 2, 44100);
     EXPECT_EQ(static_cast<std::uint64_t>(accepted), 4095ull << 20);  // the last one would overflow
     EXPECT_EQ(out->close(), kWriteFailed);
+}
+
+// Points the process's standard output at another file while it lives.
+class StandardOutputTo {
+  public:
+    explicit StandardOutputTo(int fd) : saved_(::dup(STDOUT_FILENO)) {
+        std::fflush(stdout);
+        ::dup2(fd, STDOUT_FILENO);
+    }
+    StandardOutputTo(const StandardOutputTo&) = delete;
+    StandardOutputTo& operator=(const StandardOutputTo&) = delete;
+    ~StandardOutputTo() {
+        std::fflush(stdout);
+        ::dup2(saved_, STDOUT_FILENO);
+        ::close(saved_);
+    }
+
+  private:
+    int saved_;
+};
+
+// Standard output opened to append: when something else appended to the file while the WAV was
+// written, where the WAV began is no longer known, and the streaming header stays (never a
+// header written over the other bytes or added after the data).
+TEST(FileOutputOnStandardOutput, AnAppendedFileSomethingElseWroteToKeepsTheStreamingHeader) {
+    velt::test::TempDir dir;
+    const fs::path path = dir / "f";
+    velt::test::writeFile(path, "before");
+    std::unique_ptr<OutputInstance> out;
+    ControlBlock control;
+    ASSERT_EQ(fileOutputModule().create(out, "wav:-", 0, control), kOk);
+    const std::vector<std::uint8_t> pcm(400, 0x5a);
+    int opened = -1;
+    std::int64_t written = 0;
+    int closed = -1;
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        const StandardOutputTo redirect(fd);
+        ::close(fd);
+        opened = out->open();
+        if (opened == kOk) {
+            written = out->write(pcm, 2, 2, 44100);
+            const int other = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+            if (other >= 0) {
+                [[maybe_unused]] const ssize_t r = ::write(other, "other", 5);
+                ::close(other);
+            }
+            closed = out->close();
+        }
+    }
+    ASSERT_EQ(opened, kOk);
+    EXPECT_EQ(written, 400);
+    EXPECT_EQ(closed, kOk);
+    const std::string file = velt::test::readFile(path);
+    ASSERT_EQ(file.size(), 11u + 44u + 400u);
+    EXPECT_EQ(file.substr(0, 11), "beforeother");
+    const std::string wav = file.substr(11);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(readHeader(wav).dataSize, 0u);
+    EXPECT_EQ(readHeader(wav).sampleRate, 44100u);
+    EXPECT_EQ(wav.substr(44), std::string(400, '\x5a'));
 }
 
 }  // namespace
