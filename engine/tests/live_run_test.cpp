@@ -316,8 +316,14 @@ TEST_F(LiveFakes, SetUpSendsProgramAndPanAndCommandsAct) {
     PollCommandFile();
     EXPECT_EQ(run().loop.inputThreshold, 2000) << "the next frames are classified with it";
     output.events.clear();
+    // The program as the bridge writes it, without a line end: taken once it has stood a moment
+    // (digits might still follow).
     velt::test::writeFile(dir / "c.txt", "3 71");
-    PollCommandFile();
+    const auto limit = std::chrono::steady_clock::now() + 60s;
+    while (fs::exists(dir / "c.txt") && std::chrono::steady_clock::now() < limit) {
+        PollCommandFile();
+        std::this_thread::sleep_for(5ms);
+    }
     EXPECT_EQ(sent(), (std::vector<std::vector<uint8_t>>{{0xC2, 71}}));
 
     // Cancel: the output is reset before the final status.
