@@ -84,4 +84,10 @@ inline bool writeCommand(const std::filesystem::path& file, const std::string& t
     return false;
 }
 
+// `printf %s text > file`, as the README tells users to write a command.
+inline bool printfCommand(const std::filesystem::path& file, const std::string& text) {
+    std::mt19937 unused;
+    return writeCommand(file, text, CommandWriter::ShellPrintf, unused);
+}
+
 }  // namespace velt::engine::test

@@ -237,6 +237,12 @@ TEST(CommandFile, TakesAWholeCommandAndLeavesTheRestForItsWriter) {
         EXPECT_FALSE(TakeCommand(file, true, t0 + kNoCommandWait));
         EXPECT_TRUE(fs::is_empty(dir.path()));
     }
+    // A fifo in its place reads as empty (the poll does not wait for a writer) and goes in time.
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(TakeCommand(file, true, t0));
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_FALSE(TakeCommand(file, true, t0 + kNoCommandWait));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
     // The second counts from the first look at this file: one that comes after the last one was
     // removed starts its own wait.
     velt::test::writeFile(path, "");

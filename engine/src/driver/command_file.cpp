@@ -37,9 +37,10 @@ std::optional<int> scanInt(const std::string& text, size_t& at) {
 }
 
 // The file's text, nullopt when there is no file. A file that cannot be read counts as one
-// without a command, so that it is removed in time as an empty one is.
+// without a command, so that it is removed in time as an empty one is; a fifo put there reads
+// as empty instead of holding the run until someone writes to it.
 std::optional<std::string> readText(const std::string& path) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
         return std::string();
