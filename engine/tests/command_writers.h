@@ -44,8 +44,8 @@ inline const char* commandWriterName(CommandWriter writer) {
 }
 
 // Writes text into the command file in place, as the writer does; false when it could not.
-inline bool writeCommand(const std::filesystem::path& file, const std::string& text,
-                         CommandWriter writer, std::mt19937& random) {
+inline bool writeCommandInPlace(const std::filesystem::path& file, const std::string& text,
+                                CommandWriter writer, std::mt19937& random) {
     using velt::test::shellQuote;
     auto pause = [&](int longestMs) {
         std::uniform_int_distribution<int> ms(0, longestMs);
@@ -84,10 +84,25 @@ inline bool writeCommand(const std::filesystem::path& file, const std::string& t
     return false;
 }
 
+// A write in place and how long it took from start to end. The engine takes a command that has
+// stood unchanged for a while as whole, so a writer held up for longer than that in the middle
+// of a number (a machine too busy to run it) is outside what the engine can tell apart.
+struct CommandWrite {
+    bool written = false;
+    bool heldUpTooLong = false;  // the write took longer than the engine waits for more digits
+};
+inline CommandWrite writeCommand(const std::filesystem::path& file, const std::string& text,
+                                 CommandWriter writer, std::mt19937& random,
+                                 std::chrono::milliseconds settleTime) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool written = writeCommandInPlace(file, text, writer, random);
+    return {written, std::chrono::steady_clock::now() - start > settleTime};
+}
+
 // `printf %s text > file`, as the README tells users to write a command.
 inline bool printfCommand(const std::filesystem::path& file, const std::string& text) {
     std::mt19937 unused;
-    return writeCommand(file, text, CommandWriter::ShellPrintf, unused);
+    return writeCommandInPlace(file, text, CommandWriter::ShellPrintf, unused);
 }
 
 }  // namespace velt::engine::test

@@ -93,7 +93,8 @@ void waitForBlockLoop(EngineProcess& engine, const fs::path& status) {
 // 100 file runs, ten at a time, each cancelled at a random moment by one of the writers: most
 // in the block loop, which polls the command file after every block, some during the set-up.
 // A cancel that comes after the run has finished (the run reports 100000 and the command file
-// is still there as written) is written into a new run.
+// is still there as written) is written into a new run, and so is one whose writer stood still
+// for longer than the engine leaves an empty file to its writer (a machine too busy to run it).
 TEST(CommandsWrittenInPlace, EveryCancelEndsItsFileRun) {
     velt::test::TempDir dir;
     const fs::path wav = makeWav(dir / "sine_60s.wav", 44100, 16, 1, "60 sine 440 gain -3");
@@ -101,7 +102,7 @@ TEST(CommandsWrittenInPlace, EveryCancelEndsItsFileRun) {
     constexpr int kCancels = 100;
     constexpr int kTriesEach = 20;
     Failures failures;
-    std::atomic<int> late{0};
+    std::atomic<int> late{0}, heldUp{0};
     onThreads(kCancels, 10, [&](int i) {
         std::mt19937 random(seed + unsigned(i));
         std::uniform_int_distribution<int> moment(0, 80);
@@ -127,13 +128,18 @@ TEST(CommandsWrittenInPlace, EveryCancelEndsItsFileRun) {
             if (!engine.started()) return failures.add(what + "the engine did not start");
             if (!duringSetUp) waitForBlockLoop(engine, status);
             std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
-            if (!writeCommand(command, "1", writer, random))
-                return failures.add(what + "the command file could not be written");
+            const CommandWrite write = writeCommand(command, "1", writer, random, kNoCommandWait);
+            if (!write.written) return failures.add(what + "the command file could not be written");
             if (!engine.waitForEnd(120s)) return failures.add(what + "the run did not end");
             const std::string value = statusValue(velt::test::readFile(status));
             const bool left = fs::exists(command);
             if (value == "100000.000" && left && velt::test::readFile(command) == written) {
                 ++late;  // finished before the write: nothing to obey
+                fs::remove_all(folder);
+                continue;
+            }
+            if ((value != "-1.000" || left) && write.heldUpTooLong) {
+                ++heldUp;  // the file stood empty so long that it was taken for abandoned
                 fs::remove_all(folder);
                 continue;
             }
@@ -147,12 +153,15 @@ TEST(CommandsWrittenInPlace, EveryCancelEndsItsFileRun) {
     });
     failures.report(seed);
     RecordProperty("cancels written after the run had finished", late.load());
+    RecordProperty("cancels whose writer was held up for a second", heldUp.load());
 }
 
 // 100 live runs, 25 at a time, on a melody of notes that follow one another without a gap at one
 // level. Each run gets two program changes `3 n` (taken whole, even from a writer that writes one
 // character at a time), then `2` (the threshold goes above the melody's level: no note starts
 // after it), then `1` (the run ends as cancelled), each at a random moment by one of the writers.
+// A run whose writer stood still mid-command for longer than the engine waits for more of it is
+// counted apart.
 TEST(CommandsWrittenInPlace, LiveRunsObeyEveryCommand) {
     velt::test::TempDir dir;
     std::string synth;
@@ -166,70 +175,86 @@ TEST(CommandsWrittenInPlace, LiveRunsObeyEveryCommand) {
     const unsigned seed = std::random_device{}();
     constexpr int kRuns = 100;
     Failures failures;
+    std::atomic<int> heldUp{0};
     onThreads(kRuns, 25, [&](int i) {
         std::mt19937 random(seed + unsigned(i));
         std::uniform_int_distribution<int> moment(0, 60);
         std::uniform_int_distribution<int> program(1, 127);
-        const std::string what = "live run " + std::to_string(i) + ": ";
         const fs::path folder = dir / ("live" + std::to_string(i));
         fs::create_directories(folder);
         const fs::path command = folder / "command.txt", status = folder / "status.txt",
                        log = folder / "midi.log";
         const fs::path project = writeProject(
             folder / "live.vpr", "[audio]\nAudioFile=\n[pitch]\nKeyMin=48\nKeyMax=84\nPatch=0\n");
-        LiveEngine engine(wav, log, project, status, command, LivePace::WallClock);
-        if (!engine.started()) return failures.add(what + "the engine did not start");
-        size_t writerIndex = size_t(i);
-        auto send = [&](const std::string& text) {
-            const CommandWriter writer =
-                kCommandWriters[writerIndex++ % std::size(kCommandWriters)];
-            std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
-            const std::string by = "\"" + text + "\" by " + commandWriterName(writer) + ": ";
-            if (!writeCommand(command, text, writer, random)) {
-                failures.add(what + by + "the command file could not be written");
-                return false;
-            }
-            if (text != "1" && !waitForCommandTaken(engine, command)) {
-                failures.add(what + by + "not taken while the run went on");
-                return false;
-            }
-            return true;
+        std::vector<std::string> found;
+        bool writerHeldUp = false;
+        auto fail = [&](const std::string& what) {
+            found.push_back("live run " + std::to_string(i) + ": " + what);
         };
-        std::vector<int> programs = {0, program(random), program(random)};
-        for (size_t p = 1; p < programs.size(); ++p) {
-            if (!send("3 " + std::to_string(programs[p]))) return;
-        }
-        if (!send("2")) return;
-        const size_t linesBeforeThreshold =
-            velt::test::splitLines(velt::test::readFile(log)).size();
-        // The melody heard out: the level reads 0 once the file device has played it all.
-        const auto limit = std::chrono::steady_clock::now() + 120s;
-        while (std::chrono::steady_clock::now() < limit && engine.running()) {
-            const std::string line = velt::test::readFile(status);
-            if (!line.empty() && statusValue(line) == "0.000") break;
-            std::this_thread::sleep_for(5ms);
-        }
-        if (!send("1")) return;
-        if (!engine.waitForEnd(60s)) return failures.add(what + "\"1\" did not end the run");
-        const std::string value = statusValue(velt::test::readFile(status));
-        if (value != "-1.000" || fs::exists(command))
-            failures.add(what + "after \"1\": status " + value);
-        const std::vector<std::string> lines = velt::test::splitLines(velt::test::readFile(log));
-        const LogEvents all = logEvents(lines);
-        if (all.programs != programs) {
-            std::ostringstream text;
-            for (int p : all.programs) text << ' ' << p;
-            failures.add(what + "programs sent:" + text.str() + ", written: 0 " +
-                         std::to_string(programs[1]) + " " + std::to_string(programs[2]));
-        }
-        const LogEvents after = logEvents(lines, linesBeforeThreshold);
-        if (!after.noteOns.empty()) {
-            failures.add(what + std::to_string(after.noteOns.size()) +
-                         " note-ons after \"2\" was taken");
+        [&] {
+            LiveEngine engine(wav, log, project, status, command, LivePace::WallClock);
+            if (!engine.started()) return fail("the engine did not start");
+            size_t writerIndex = size_t(i);
+            auto send = [&](const std::string& text) {
+                const CommandWriter writer =
+                    kCommandWriters[writerIndex++ % std::size(kCommandWriters)];
+                std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
+                const std::string by = "\"" + text + "\" by " + commandWriterName(writer) + ": ";
+                const CommandWrite write =
+                    writeCommand(command, text, writer, random,
+                                 text[0] == '3' ? kProgramSettleTime : kNoCommandWait);
+                writerHeldUp |= write.heldUpTooLong;
+                if (!write.written) {
+                    fail(by + "the command file could not be written");
+                    return false;
+                }
+                if (text != "1" && !waitForCommandTaken(engine, command)) {
+                    fail(by + "not taken while the run went on");
+                    return false;
+                }
+                return true;
+            };
+            std::vector<int> programs = {0, program(random), program(random)};
+            for (size_t p = 1; p < programs.size(); ++p) {
+                if (!send("3 " + std::to_string(programs[p]))) return;
+            }
+            if (!send("2")) return;
+            const size_t linesBeforeThreshold =
+                velt::test::splitLines(velt::test::readFile(log)).size();
+            // The melody heard out: the level reads 0 once the file device has played it all.
+            const auto limit = std::chrono::steady_clock::now() + 120s;
+            while (std::chrono::steady_clock::now() < limit && engine.running()) {
+                const std::string line = velt::test::readFile(status);
+                if (!line.empty() && statusValue(line) == "0.000") break;
+                std::this_thread::sleep_for(5ms);
+            }
+            if (!send("1")) return;
+            if (!engine.waitForEnd(60s)) return fail("\"1\" did not end the run");
+            const std::string value = statusValue(velt::test::readFile(status));
+            if (value != "-1.000" || fs::exists(command)) fail("after \"1\": status " + value);
+            const std::vector<std::string> lines =
+                velt::test::splitLines(velt::test::readFile(log));
+            const LogEvents all = logEvents(lines);
+            if (all.programs != programs) {
+                std::ostringstream text;
+                for (int p : all.programs) text << ' ' << p;
+                fail("programs sent:" + text.str() + ", written: 0 " + std::to_string(programs[1]) +
+                     " " + std::to_string(programs[2]));
+            }
+            const LogEvents after = logEvents(lines, linesBeforeThreshold);
+            if (!after.noteOns.empty()) {
+                fail(std::to_string(after.noteOns.size()) + " note-ons after \"2\" was taken");
+            }
+        }();
+        if (!found.empty() && writerHeldUp) {
+            ++heldUp;  // a writer stood still mid-command longer than the engine waits for it
+        } else {
+            for (const std::string& what : found) failures.add(what);
         }
         fs::remove_all(folder);
     });
     failures.report(seed);
+    RecordProperty("runs whose writer was held up too long", heldUp.load());
 }
 
 }  // namespace
