@@ -172,10 +172,10 @@ TEST(CommandFile, JudgesWhetherTheTextHoldsAWholeCommand) {
         {"", true, NoCommand},       {"  \n", true, NoCommand}, {"-", true, NoCommand},
         {"cancel", true, NoCommand}, {"1", true, Whole},        {" 1\n", true, Whole},
         {"2", true, Whole},          {"7", true, Whole},        {"3", true, NoCommand},
-        {"3 ", true, NoCommand},     {"3 -", true, NoCommand},  {"3 4", true, Unsettled},
-        {"3 40", true, Unsettled},   {"3 -1", true, Unsettled}, {"3 40\n", true, Whole},
-        {"3 40 ", true, Whole},      {"3\n40\n", true, Whole},  {"3 x", true, Whole},
-        {"3", false, Whole},         {"3 4", false, Whole},
+        {"3 ", true, NoCommand},     {"3 -", true, NoCommand},  {"3-", true, NoCommand},
+        {"3 4", true, Unsettled},    {"3 40", true, Unsettled}, {"3 -1", true, Unsettled},
+        {"3 40\n", true, Whole},     {"3 40 ", true, Whole},    {"3\n40\n", true, Whole},
+        {"3 x", true, Whole},        {"3", false, Whole},       {"3 4", false, Whole},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(JudgeCommandText(c.text, c.programMatters), c.expected)

@@ -103,12 +103,11 @@ CommandText JudgeCommandText(const std::string& text, bool programMatters) {
     if (!code) return CommandText::NoCommand;
     // Codes are single digits: more digits after one make a code that is ignored all the same.
     if (*code != KVX_COMMAND_PATCH || !programMatters) return CommandText::Whole;
-    const size_t afterCode = at;
     if (scanInt(text, at)) return at == text.size() ? CommandText::Unsettled : CommandText::Whole;
     // No program: blanks or a lone sign may still be followed by one; anything else never will.
     while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
     if (at == text.size()) return CommandText::NoCommand;
-    if (at + 1 == text.size() && (text[at] == '+' || text[at] == '-') && at > afterCode)
+    if (at + 1 == text.size() && (text[at] == '+' || text[at] == '-'))
         return CommandText::NoCommand;
     return CommandText::Whole;
 }
