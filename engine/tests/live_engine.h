@@ -1,5 +1,5 @@
-// The engine as a separate process in a live run, for the live tests: input from a WAV file
-// through the file device, notes to the MIDI log device.
+// The engine as a separate process: any run, and the live run of the live tests (input from a WAV
+// file through the file device, notes to the MIDI log device).
 #pragma once
 
 #include <fcntl.h>
@@ -25,19 +25,12 @@ enum class LivePace {
     WallClock,  // real time, and no further ahead of the engine's reads than one period
 };
 
-// The engine started as a live run with the file input and log output devices; the input is paced
-// by the engine's reads, so a starved engine hears the same audio later. The process is ended by
-// its id if a test leaves it running.
-class LiveEngine {
+// The engine started as its own process with extra environment variables; ended by its id if a
+// test leaves it running.
+class EngineProcess {
   public:
-    LiveEngine(const std::filesystem::path& wav, const std::filesystem::path& log,
-               const std::filesystem::path& project, const std::filesystem::path& status,
-               const std::filesystem::path& command, LivePace pace = LivePace::FileSpeed) {
-        std::vector<std::string> env = {"VELTRANE_WAVEIN_FILE=" + wav.string(),
-                                        pace == LivePace::FileSpeed
-                                            ? "VELTRANE_WAVEIN_PACED=file"
-                                            : "VELTRANE_WAVEIN_PACED=engine",
-                                        "VELTRANE_MIDIOUT_LOG=" + log.string()};
+    EngineProcess(const std::filesystem::path& project, const std::filesystem::path& status,
+                  const std::filesystem::path& command, std::vector<std::string> env = {}) {
         for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
         std::vector<char*> envp;
         for (std::string& e : env) envp.push_back(e.data());
@@ -55,7 +48,9 @@ class LiveEngine {
             posix_spawn(&pid_, engine.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0;
         posix_spawn_file_actions_destroy(&actions);
     }
-    ~LiveEngine() {
+    EngineProcess(const EngineProcess&) = delete;
+    EngineProcess& operator=(const EngineProcess&) = delete;
+    ~EngineProcess() {
         if (running()) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
@@ -86,6 +81,19 @@ class LiveEngine {
     bool started_ = false;
     bool ended_ = false;
     int exitCode_ = -1;
+};
+
+// The engine started as a live run with the file input and log output devices.
+class LiveEngine : public EngineProcess {
+  public:
+    LiveEngine(const std::filesystem::path& wav, const std::filesystem::path& log,
+               const std::filesystem::path& project, const std::filesystem::path& status,
+               const std::filesystem::path& command, LivePace pace = LivePace::FileSpeed)
+        : EngineProcess(project, status, command,
+                        {"VELTRANE_WAVEIN_FILE=" + wav.string(),
+                         pace == LivePace::FileSpeed ? "VELTRANE_WAVEIN_PACED=file"
+                                                     : "VELTRANE_WAVEIN_PACED=engine",
+                         "VELTRANE_MIDIOUT_LOG=" + log.string()}) {}
 };
 
 }  // namespace velt::engine::test

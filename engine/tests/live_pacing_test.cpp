@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "command_writers.h"
 #include "engine_fixtures.h"
 #include "live_engine.h"
 #include "midicsv_reader.h"
@@ -61,7 +62,7 @@ class PacedLiveRun {
             std::string line = velt::test::readFile(status_);
             if (!line.empty() && std::atof(line.c_str()) == 0) break;
         }
-        velt::test::writeFile(command_, "1");
+        EXPECT_TRUE(printfCommand(command_, "1"));
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             limit - std::chrono::steady_clock::now());
         const bool ended = engine_.waitForEnd(std::max(left, std::chrono::milliseconds(0)));

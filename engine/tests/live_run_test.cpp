@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "command_writers.h"
 #include "driver/live_devices.h"
 #include "driver/run_conversion.h"
 #include "engine_fixtures.h"
@@ -135,14 +136,14 @@ TEST_F(LiveProgram, SineMelodyPlaysItsKeysInOrder) {
     ASSERT_TRUE(waitForNoteOn(engine, 60));
     std::string running = statusLine();
     EXPECT_NE(running.find(" 120.000000 "), std::string::npos) << running;
-    velt::test::writeFile(command, "3 40");
+    EXPECT_TRUE(printfCommand(command, "3 40"));
     ASSERT_TRUE(waitForCommandTaken(engine));
 
     // After the last note, field 1 (the input level) falls to that of the noise.
     ASSERT_TRUE(waitForNoteOn(engine, 67));
     ASSERT_TRUE(waitForLevel(engine, [](double level) { return level >= 0 && level < 100; }));
     EXPECT_TRUE(engine.running());
-    velt::test::writeFile(command, "1");
+    EXPECT_TRUE(printfCommand(command, "1"));
     ASSERT_TRUE(engine.waitForEnd(120s));
     EXPECT_EQ(engine.exitCode(), 0);
     EXPECT_EQ(statusValue(statusLine()), "-1.000");
@@ -179,7 +180,7 @@ TEST_F(LiveProgram, VoicePhraseGivesNotesWithoutErrors) {
                       LivePace::WallClock);
     ASSERT_TRUE(engine.started());
     ASSERT_TRUE(waitForLevel(engine, [](double level) { return level > 20000; }));
-    velt::test::writeFile(command, "1");
+    EXPECT_TRUE(printfCommand(command, "1"));
     ASSERT_TRUE(engine.waitForEnd(120s));
     EXPECT_EQ(statusValue(statusLine()), "-1.000");
     std::vector<LogLine> lines = readLog(log);
@@ -316,8 +317,14 @@ TEST_F(LiveFakes, SetUpSendsProgramAndPanAndCommandsAct) {
     PollCommandFile();
     EXPECT_EQ(run().loop.inputThreshold, 2000) << "the next frames are classified with it";
     output.events.clear();
+    // The program as the bridge writes it, without a line end: taken once it has stood a moment
+    // (digits might still follow).
     velt::test::writeFile(dir / "c.txt", "3 71");
-    PollCommandFile();
+    const auto limit = std::chrono::steady_clock::now() + 60s;
+    while (fs::exists(dir / "c.txt") && std::chrono::steady_clock::now() < limit) {
+        PollCommandFile();
+        std::this_thread::sleep_for(5ms);
+    }
     EXPECT_EQ(sent(), (std::vector<std::vector<uint8_t>>{{0xC2, 71}}));
 
     // Cancel: the output is reset before the final status.

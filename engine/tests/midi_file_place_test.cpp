@@ -6,9 +6,13 @@
 // refused and left alone.
 #include "midi/midi_file_place.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -40,6 +44,48 @@ bool waitFor(const std::function<bool()>& condition, int seconds = 60) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+// The user the permission tests run the engine as: the test's own, or under root (whom file
+// permissions do not stop) the unprivileged "nobody".
+struct EngineUser {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    bool dropsRoot = false;
+};
+std::optional<EngineUser> unprivilegedUser() {
+    if (geteuid() != 0) return EngineUser{geteuid(), getegid(), false};
+    const passwd* nobody = getpwnam("nobody");
+    if (nobody == nullptr) return std::nullopt;
+    return EngineUser{nobody->pw_uid, nobody->pw_gid, true};
+}
+
+// Starts the engine as the user: the child gives up root, if it has it, before the engine runs.
+pid_t startEngineAs(const EngineUser& user, const std::vector<std::string>& arguments) {
+    const std::string engine = (velt::test::binDir() / "kvxvtpd64").string();
+    std::vector<std::string> args = {engine};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, 1);
+        if (user.dropsRoot &&
+            (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0))
+            _exit(127);
+        execv(engine.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// The exit code of the process, -1 when it did not exit normally.
+int waitForExitCode(pid_t pid) {
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Readers accept the file: midicsv reads it to its End of Track.
@@ -245,6 +291,94 @@ TEST_F(MidiFilePlace, AFileThatIsNotAMidiFileIsNeverReplaced) {
     EXPECT_EQ(statusValue(convert(shortWav, link).status), "-3.006");
     EXPECT_EQ(velt::test::readFile(settings), "color=blue\n");
     EXPECT_TRUE(fs::is_symlink(link));
+}
+
+// A MIDI file its user made read-only is protected as a program that opens it for writing would
+// find it: the run ends with -3.006 and the file is left as it was, also through a link and also
+// when it is made read-only while the run goes on. (The working file renamed over it would need
+// only the folder's permission: before, `chmod 444` did not protect a result.) The engine runs
+// as an unprivileged user, since root may write any file.
+TEST_F(MidiFilePlace, AFileTheUserMayNotWriteIsNeverReplaced) {
+    const std::optional<EngineUser> user = unprivilegedUser();
+    ASSERT_TRUE(user) << "no user \"nobody\" to run the engine as";
+    // A folder of the user's own, inside the test's folder that the user may pass through.
+    const fs::path home = dir / "user";
+    fs::create_directory(home);
+    chmod(dir.path().c_str(), 0711);
+    auto give = [&](const fs::path& path) {
+        if (user->dropsRoot) {
+            ASSERT_EQ(lchown(path.c_str(), user->uid, user->gid), 0) << path;
+        }
+    };
+    give(home);
+    const fs::path real = home / "real.mid", link = home / "link.mid";
+    const fs::path userStatus = home / "status.txt", userCommand = home / "command.txt";
+    auto run = [&](const fs::path& wav, const fs::path& target) {
+        const fs::path project = writeProject(home / "p.vpr", timedProject(wav, target));
+        give(project);
+        return startEngineAs(*user, {project.string(), userStatus.string(), userCommand.string()});
+    };
+    auto mode = [](const fs::path& path) {
+        struct stat info {};
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0u;
+    };
+
+    struct Case {
+        const char* name;
+        mode_t mode;
+        std::string content;
+        bool throughLink;
+        const char* outcome;
+    };
+    const Case cases[] = {
+        {"read-only MIDI file", 0444, earlier, false, "-3.006"},
+        {"read-only empty file", 0444, "", false, "-3.006"},
+        {"link to a read-only MIDI file", 0444, earlier, true, "-3.006"},
+        {"writable MIDI file", 0644, earlier, false, "100000.000"},
+        {"link to a writable MIDI file", 0600, earlier, true, "100000.000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        velt::test::writeFile(real, c.content);
+        give(real);
+        chmod(real.c_str(), c.mode);
+        if (c.throughLink) {
+            fs::create_symlink(real, link);
+            give(link);
+        }
+        EXPECT_EQ(waitForExitCode(run(shortWav, c.throughLink ? link : real)), 0);
+        EXPECT_EQ(statusValue(velt::test::readFile(userStatus)), c.outcome);
+        if (std::string(c.outcome) == "-3.006") {
+            EXPECT_EQ(velt::test::readFile(real), c.content) << "left as it was";
+        } else {
+            expectCompleteMidi(real);
+        }
+        EXPECT_EQ(mode(real), c.mode);
+        if (c.throughLink) {
+            EXPECT_TRUE(fs::is_symlink(link));
+        }
+        EXPECT_TRUE(workFiles(real).empty());
+        fs::remove(link);
+        fs::remove(real);
+    }
+
+    // Made read-only while the run goes on: the cancel's result is not placed over it.
+    const fs::path longWav = makeWav(dir / "long.wav", 22050, 16, 1, "120 sine 220-880");
+    velt::test::writeFile(real, earlier);
+    give(real);
+    fs::remove(userStatus);
+    const pid_t engine = run(longWav, real);
+    ASSERT_GT(engine, 0);
+    EXPECT_TRUE(waitFor([&] {
+        const double progress = std::atof(velt::test::readFile(userStatus).c_str());
+        return progress > 0 && progress < 100;
+    })) << "progress reported";
+    chmod(real.c_str(), 0444);
+    velt::test::writeFile(userCommand, "1");
+    EXPECT_EQ(waitForExitCode(engine), 0);
+    EXPECT_EQ(statusValue(velt::test::readFile(userStatus)), "-3.006");
+    EXPECT_EQ(velt::test::readFile(real), earlier);
+    EXPECT_TRUE(workFiles(real).empty());
 }
 
 TEST_F(MidiFilePlace, AMidiFileThatIsNotARegularFileIsRefusedAndLeftAlone) {

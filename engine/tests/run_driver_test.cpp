@@ -159,27 +159,96 @@ TEST_F(EngineProgram, HugeMinimumLengthStillFinishes) {
     }
 }
 
-TEST(CommandFile, TakenAndDeletedWhetherItHoldsANumberOrNot) {
+// Whether a command file's text holds a whole command yet. A writer creates the file and then
+// writes it, a piece at a time at worst: until the text cannot change the command, it is left.
+TEST(CommandFile, JudgesWhetherTheTextHoldsAWholeCommand) {
+    using enum CommandText;
+    struct Case {
+        const char* text;
+        bool programMatters;
+        CommandText expected;
+    };
+    const Case cases[] = {
+        {"", true, NoCommand},       {"  \n", true, NoCommand}, {"-", true, NoCommand},
+        {"cancel", true, NoCommand}, {"1", true, Whole},        {" 1\n", true, Whole},
+        {"2", true, Whole},          {"7", true, Whole},        {"3", true, NoCommand},
+        {"3 ", true, NoCommand},     {"3 -", true, NoCommand},  {"3-", true, NoCommand},
+        {"3 4", true, Unsettled},    {"3 40", true, Unsettled}, {"3 -1", true, Unsettled},
+        {"3 40\n", true, Whole},     {"3 40 ", true, Whole},    {"3\n40\n", true, Whole},
+        {"3 x", true, Whole},        {"3", false, Whole},       {"3 4", false, Whole},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JudgeCommandText(c.text, c.programMatters), c.expected)
+            << '"' << c.text << "\" program matters: " << c.programMatters;
+    }
+}
+
+// A command file is taken (and deleted) once it holds a whole command; an empty one, or a
+// program that may still grow, is left for the writer. A file that stays without a command is
+// removed after a second. Nothing else is ever left behind.
+TEST(CommandFile, TakesAWholeCommandAndLeavesTheRestForItsWriter) {
     velt::test::TempDir dir;
-    fs::path file = dir / "cmd.txt";
-    EXPECT_FALSE(TakeCommand(file.string()));
-    velt::test::writeFile(file, " 1\n");
-    auto command = TakeCommand(file.string());
+    const fs::path path = dir / "cmd.txt";
+    CommandFile file(path.string());
+    const auto t0 = CommandFile::Clock::now();
+    using std::chrono::milliseconds;
+    EXPECT_FALSE(TakeCommand(file, true, t0)) << "no file";
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+
+    // Created, then written: the empty file stays until the number is in it.
+    velt::test::writeFile(path, "");
+    EXPECT_FALSE(TakeCommand(file, true, t0));
+    EXPECT_TRUE(fs::exists(path)) << "an empty command file is its writer's, not yet the engine's";
+    velt::test::writeFile(path, "1");
+    auto command = TakeCommand(file, true, t0 + milliseconds(1));
     ASSERT_TRUE(command);
     EXPECT_EQ(command->code, 1);
-    EXPECT_FALSE(fs::exists(file));
-    velt::test::writeFile(file, "3 17");
-    command = TakeCommand(file.string());
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+
+    // A program at the end of the file is taken when it has stood unchanged for a while; digits
+    // added meanwhile start the wait again.
+    velt::test::writeFile(path, "3 1");
+    EXPECT_FALSE(TakeCommand(file, true, t0));
+    velt::test::writeFile(path, "3 12");
+    EXPECT_FALSE(TakeCommand(file, true, t0 + kProgramSettleTime - milliseconds(1)));
+    EXPECT_FALSE(TakeCommand(file, true, t0 + kProgramSettleTime + milliseconds(1)))
+        << "the program grew since the first look";
+    command = TakeCommand(file, true, t0 + 2 * kProgramSettleTime);
     ASSERT_TRUE(command);
-    EXPECT_EQ(command->argument.value_or(-1), 17);
-    // No number: no command, and the file is deleted (left in place it would be read again at
-    // every later poll); nothing else is left behind.
-    for (const char* text : {"", "cancel", "-\n", "  \n"}) {
-        velt::test::writeFile(file, text);
-        EXPECT_FALSE(TakeCommand(file.string())) << text;
-        EXPECT_FALSE(fs::exists(file)) << text;
-        EXPECT_TRUE(fs::is_empty(dir.path())) << text;
+    EXPECT_EQ(command->code, 3);
+    EXPECT_EQ(command->argument.value_or(-1), 12);
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    // With a line end, or in a file run (which ignores the program), at once.
+    for (bool programMatters : {true, false}) {
+        velt::test::writeFile(path, programMatters ? "3 17\n" : "3 17");
+        command = TakeCommand(file, programMatters, t0);
+        ASSERT_TRUE(command) << programMatters;
+        EXPECT_EQ(command->argument.value_or(-1), 17);
+        EXPECT_TRUE(fs::is_empty(dir.path()));
     }
+
+    // Without a command the file is left for a second, then removed.
+    for (const char* text : {"", "cancel", "-\n", "  \n", "3 "}) {
+        SCOPED_TRACE(text);
+        velt::test::writeFile(path, text);
+        EXPECT_FALSE(TakeCommand(file, true, t0));
+        EXPECT_FALSE(TakeCommand(file, true, t0 + kNoCommandWait - milliseconds(1)));
+        EXPECT_TRUE(fs::exists(path));
+        EXPECT_FALSE(TakeCommand(file, true, t0 + kNoCommandWait));
+        EXPECT_TRUE(fs::is_empty(dir.path()));
+    }
+    // A fifo in its place reads as empty (the poll does not wait for a writer) and goes in time.
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(TakeCommand(file, true, t0));
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_FALSE(TakeCommand(file, true, t0 + kNoCommandWait));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    // The second counts from the first look at this file: one that comes after the last one was
+    // removed starts its own wait.
+    velt::test::writeFile(path, "");
+    EXPECT_FALSE(TakeCommand(file, true, t0 + 3 * kNoCommandWait));
+    EXPECT_TRUE(fs::exists(path));
+    fs::remove(path);
 }
 
 TEST(KeyDetection, EdgeCasesAndClearKeys) {

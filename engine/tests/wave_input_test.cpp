@@ -138,9 +138,23 @@ TEST_F(WaveInput, DataRangeEndsAtTheEarliestEnd) {
         put32(streamed, 40, 0xFFFFFFFF);
         EXPECT_EQ(parse(streamed).endOfData, int64_t(streamed.size()));
     }
-    Bytes shortRiff = monoTone;
-    put32(shortRiff, 4, 37 + 74 + 1000);
-    EXPECT_EQ(parse(shortRiff).endOfData, 37 + 1000) << "a RIFF size past the data tag holds";
+    // Sizes that end before the audio does are not believed either: a RIFF size that ends
+    // inside the data chunk, a data size of 0 (the samples run to the end of the file, or of
+    // the RIFF size when that covers the file).
+    for (uint32_t riffSize : {37u, 37u + 74 + 1000, uint32_t(chunkEnd) - 9}) {
+        SCOPED_TRACE(riffSize);
+        Bytes shortRiff = monoTone;
+        put32(shortRiff, 4, riffSize);
+        EXPECT_EQ(parse(shortRiff).endOfData, chunkEnd);
+    }
+    Bytes noDataSize = monoTone;
+    put32(noDataSize, 40, 0);
+    EXPECT_EQ(parse(noDataSize).endOfData, int64_t(get32(monoTone, 4)) - 74);
+    for (uint32_t riffSize : {0u, 40u, 1000u}) {
+        SCOPED_TRACE(riffSize);
+        put32(noDataSize, 4, riffSize);
+        EXPECT_EQ(parse(noDataSize).endOfData, int64_t(noDataSize.size()));
+    }
 
     Bytes truncated(monoTone.begin(), monoTone.begin() + 20000);
     WaveHeader cut = parse(truncated);
@@ -205,6 +219,38 @@ TEST_F(WaveInput, StreamingHeaderConvertsTheMelody) {
     EXPECT_NE(seen.output.find("Length (seconds):      4.800000"), std::string::npos)
         << seen.output;
     EXPECT_EQ(convertedKeys(wav, dir.path()), kMelodyKeys);
+}
+
+// Size fields that end before the audio does, as writers that cannot seek back leave them, in a
+// melody made by sox: every key is heard, as sox and ffmpeg read the file (before, a RIFF size
+// ending inside the data chunk or a data size of 0 gave success and a MIDI file without notes).
+// A data size past the end of the file is read to the end of the file.
+TEST_F(WaveInput, SizesThatEndTooEarlyStillGiveTheWholeMelody) {
+    const fs::path wav = makeMelody(dir / "melody.wav");
+    const Bytes plain = velt::test::readBytes(wav);
+    ASSERT_EQ(find(plain, "data"), 36u);
+    struct Case {
+        const char* name;
+        std::optional<uint32_t> riffSize, dataSize;
+    };
+    const Case cases[] = {
+        {"RIFF size 40", 40, std::nullopt},
+        {"RIFF size 200", 200, std::nullopt},
+        {"RIFF size 1000", 1000, std::nullopt},
+        {"data size 0", std::nullopt, 0},
+        {"data size 0, RIFF size 0", 0, 0},
+        {"data size 0, RIFF size 1000", 1000, 0},
+        {"data size past the end", std::nullopt, 0x7FFFFFF0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = plain;
+        if (c.riffSize) put32(bytes, 4, *c.riffSize);
+        if (c.dataSize) put32(bytes, 40, *c.dataSize);
+        const fs::path patched = dir / "patched.wav";
+        writeBytes(patched, bytes);
+        EXPECT_EQ(convertedKeys(patched, dir.path()), kMelodyKeys);
+    }
 }
 
 TEST_F(WaveInput, DamagedHeaders) {

@@ -131,12 +131,15 @@ WaveHeader ParseWaveHeader(std::span<const unsigned char> window, int64_t fileSi
     header.sampleRate = static_cast<int>(std::min<uint32_t>(le32(window, fmt + 12), INT32_MAX));
     header.bitsPerSample = static_cast<int>(le16(window, fmt + 22));
 
-    // A RIFF size of 0, or one that ends before the data chunk's first sample, is what a writer
-    // that could not seek back leaves (a streaming or unfinished header): like 0xFFFFFFFF, the
+    // A writer that could not seek back (a streaming or unfinished recording) leaves size fields
+    // that end too early: a data size of 0 with the samples after it, a RIFF size of 0 or one
+    // that ends inside the data chunk. Such a size is read as unknown, like 0xFFFFFFFF: the
     // samples then run to the end of the data chunk or of the file.
+    const int64_t dataSize = le32(window, data + 4);
+    const int64_t chunkEnd = dataSize == 0 ? fileSize : int64_t(data) + 8 + dataSize;
     int64_t riffSize = le32(window, 4);
-    if (riffSize <= int64_t(data)) riffSize = 0xFFFFFFFF;
-    int64_t chunkEnd = int64_t(data) + 8 + le32(window, data + 4);
+    if (riffSize <= int64_t(data) || riffSize + 8 < std::min(chunkEnd, fileSize))
+        riffSize = 0xFFFFFFFF;
     header.dataOffset = int64_t(data) + 32;
     header.endOfData = std::min({riffSize - 74, chunkEnd, fileSize});
     header.dataLength = std::max<int64_t>(0, header.endOfData - header.dataOffset);

@@ -7,7 +7,7 @@
 // before the RIFF size (the offsets every canonical 44-byte-header file has always been read
 // with); the end is also held to the end of the "data" chunk and the end of the file, so chunks
 // after the audio are not analysed and an unfinished recording (RIFF size 0xFFFFFFFF, 0 or
-// ending before the data chunk; truncated body) still converts.
+// ending before the end of the data chunk; data size 0; truncated body) still converts.
 #pragma once
 
 #include <cstddef>

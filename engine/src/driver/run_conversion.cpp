@@ -218,7 +218,7 @@ void pollCommandFile() {
         state.stoppedFromOutside = true;
         FinishRun(outcome::kCancelled);
     }
-    auto command = TakeCommand(state.files.command);
+    auto command = TakeCommand(state.files.command, state.geo().liveRun);
     if (!command) return;
     switch (command->code) {
         case KVX_COMMAND_CANCEL:

@@ -94,6 +94,9 @@ bool MayReplaceMidiTarget(const std::string& target) {
     struct stat existing {};
     if (stat(target.c_str(), &existing) != 0) return errno == ENOENT;
     if (!S_ISREG(existing.st_mode)) return false;
+    // The rename needs only the folder; a file its user made read-only stays protected all the
+    // same, as it would from a program that opens it for writing.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
     if (existing.st_size == 0) return true;
     FileHandle file(std::fopen(target.c_str(), "rb"));
     char tag[4] = {};

@@ -19,9 +19,10 @@ namespace velt::engine {
 // final rename stays on one file system.
 std::string MidiWorkPrefix(const std::string& target);
 
-// Whether a run may replace the file at target: none is there, or a regular file that is empty
-// or a MIDI file (it begins with "MThd"). Anything else (a text, a program's settings, a
-// device, fifo or folder) is never written, replaced or deleted.
+// Whether a run may replace the file at target: none is there, or a regular file that the user
+// may write and that is empty or a MIDI file (it begins with "MThd"). Anything else (a
+// read-only file, a text, a program's settings, a device, fifo or folder) is never written,
+// replaced or deleted.
 bool MayReplaceMidiTarget(const std::string& target);
 
 // Creates the run's working file (exclusively, under a fresh name; it is held locked while the
