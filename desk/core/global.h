@@ -190,8 +190,9 @@ struct Global : ProjectRecord {
     int32_t Volume = 63;     // metronome velocity
     int32_t AudioDevice = 0;
     int32_t MidiDevice = 0;
-    int32_t hMidiOut = 0;    // the open MIDI output port, 0 = none
-    int32_t MidiResult = 0;  // last multimedia result of opening or sending
+    int32_t hMidiOut = 0;     // the open MIDI output port, 0 = none
+    int32_t MidiResult = 0;   // last multimedia result of opening or sending
+    int32_t TestToneEnd = 0;  // the scheduled end of the sounding test tone, 0 = none
 
     // Flags.
     bool ProjectChanged = false;

@@ -10,9 +10,9 @@
 #include "desk/core/shared/drum_list.h"
 #include "desk/core/shared/ensemble_file.h"
 #include "desk/core/shared/message.h"
+#include "desk/core/shared/test_tones.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/core/window_links/settings_dialog.h"
 #include "desk/instruments/frm_ens.h"
 #include "desk/ui/dialogs/message_box.h"
 
@@ -171,7 +171,7 @@ void frmDrum::chkDrum_Click(int Index) {
         box.setFontBold(true);
         if (!KitLoading) {
             G().SuppressMidiErrors = true;
-            Windows().settingsDialog.get().PlaySound(5, Index + kDrumNoteMin);
+            PlayDrumSound(Index + kDrumNoteMin);
         }
     } else {
         box.setFontBold(false);

@@ -11,6 +11,7 @@
 #include "desk/core/shared/drum_list.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/note_names.h"
+#include "desk/core/shared/test_tones.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 #include "desk/core/shared/working_parts.h"
@@ -465,7 +466,8 @@ void frmEns::cboPatch_Click(int Index) {
     RowPatch[Index] = LeadingNumber(cboPatch(Index).Text());
     if (EnsLoading) return;
     G().SuppressMidiErrors = true;
-    settings().PlaySound(3, Index);
+    // Middle C on the settings dialog's patch and channel, as the dialog's patch preview.
+    PlayTestNote(settings().TestToneVoice(), kMiddleC);
     const auto line = FindInstrumentLine(G().InstallFolder + "filter.txt", RowPatch[Index]);
     if (!line) return;  // no line: the range and polyphony stay as they are
     CheckName(Index);
@@ -543,7 +545,7 @@ void frmEns::txtKeyMin_LostFocus(int Index) {
     ColorPitchRange();
     if (!EnsLoading && !Adjusting && !FullRanging) {
         g.SuppressMidiErrors = true;
-        dialog.PlaySound(2, Index);
+        PlayTestNote(dialog.TestToneVoice(), g.RowKeyMin[Index]);
     }
 }
 
@@ -564,7 +566,7 @@ void frmEns::txtKeyMax_LostFocus(int Index) {
     ColorPitchRange();
     if (!EnsLoading && !Adjusting && !FullRanging) {
         g.SuppressMidiErrors = true;
-        dialog.PlaySound(1, Index);
+        PlayTestNote(dialog.TestToneVoice(), g.RowKeyMax[Index]);
     }
 }
 

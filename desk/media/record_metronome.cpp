@@ -5,7 +5,6 @@
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
-#include "desk/core/shared/midi_message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/media/frm_record.h"
@@ -76,7 +75,7 @@ void frmRecord::StartMetronome() {
             return;
         }
         midiPortOpen_ = true;
-        SendMidiMsg(192 + metronomeChannel() - 1, kWoodblock, 0);
+        SetMetronomeProgram(metronomeChannel() - 1, kWoodblock);
         beatCounter_ = -beatsPerMeasure();
     } else {
         beatCounter_ = 0;  // play-back runs the counter silently from the downbeat
@@ -103,8 +102,8 @@ void frmRecord::StopMetronome() {
 void frmRecord::PlaySound() {
     if (!midiPortOpen_) return;
     const int32_t beats = beatsPerMeasure();
-    const int32_t key = beats == 0 ? 55 : (beatCounter_ % beats == 0 ? 60 : 55);
-    SendMidiMsg(144 + metronomeChannel() - 1, key, -sldVolume.Value());
+    const bool firstBeat = beats != 0 && beatCounter_ % beats == 0;
+    SendMetronomeClick(metronomeChannel() - 1, firstBeat, -sldVolume.Value());
 }
 
 void frmRecord::tmrMetronome_Timer() {

@@ -25,7 +25,6 @@ void frmProperties::wire() {
     cmdCancel.Click = [this] { cmdCancel_Click(); };
     cmdApply.Click = [this] { cmdApply_Click(); };
     cmdHelp.Click = [this] { cmdHelp_Click(); };
-    tmrMidi.Tick = [this] { tmrMidi_Timer(); };
     wireAudioTab();
     wirePitchTab();
     wireTimingTab();
@@ -383,7 +382,6 @@ void frmProperties::design() {
     cmdApply.setCaption("&Apply");
     cmdHelp.Move(7800, 6030, 1080, 375);
     cmdHelp.setCaption("&Help");
-    tmrMidi.setEnabled(false);
 }
 
 }  // namespace velt::desk

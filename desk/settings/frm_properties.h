@@ -1,10 +1,10 @@
 // frmProperties, the project settings dialog ("Edit Project"). It edits a working copy of the open
 // project: Form_Load fills every control from the shared module and the data files beside the
-// program, and only Apply (or OK after an edit) commits the controls back. Note names, the
-// mechanics of test tones, the reading of a wave file's head and the rows of the file lists live
-// in desk/core/shared (note_names.h, test_note.h, wave_head.h, file_lists.h); the dialog's
-// KeyToVal, ValToKey, PlaySound, GetWaveInfo and AddToFileList use them with what the dialog
-// shows (its key list, patch, channel, time range and lists). Other windows that need the
+// program, and only Apply (or OK after an edit) commits the controls back. Note names, the test
+// tones, the inspection of an audio file and the rows of the file lists live in desk/core/shared
+// (note_names.h, test_tones.h, audio_inspection.h, file_lists.h); the dialog's KeyToVal,
+// ValToKey, test tones, GetWaveInfo and AddToFileList use them with what the dialog shows (its
+// key list, patch, channel, time range and lists). Other windows that need the
 // dialog's state (the wizard, the recorder, the CD window, the instrument editors) call those
 // procedures through the parts and the link it offers them (desk/core/window_links/), which
 // settings_windows.cpp registers; while WizardRunning is set it mirrors into the wizard's pages
@@ -29,15 +29,12 @@
 #include <string>
 #include <vector>
 
-#include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/audio_inspection.h"
 #include "desk/core/shared/numeric_box.h"
+#include "desk/core/shared/test_tones.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {
-
-// How a decoding window ended: it ran (WaveReady tells whether it decoded), or the decoder of
-// the format is not installed.
-enum class DecodeOutcome { Shown, ComponentMissing };
 
 // The operating system's version as the WMA support check weighs it. The default is a modern
 // system: (major + 10 * platform) * 10 + minor = 251.
@@ -58,7 +55,6 @@ class frmProperties : public ui::Form {
     ui::CommandButton cmdCancel{this, "cmdCancel"};
     ui::CommandButton cmdApply{this, "cmdApply"};
     ui::CommandButton cmdHelp{this, "cmdHelp"};
-    ui::Timer tmrMidi{this, "tmrMidi"};
     ui::CommonDialog cdlFile{this, "cdlFile"};
 
     // Audio tab.
@@ -254,10 +250,7 @@ class frmProperties : public ui::Form {
     bool ExtendToEnd = false;
 
     // Decodes a compressed file through its decoding window (tests script it).
-    std::function<DecodeOutcome(const std::string&)> DecodeAudio = [](const std::string& file) {
-        DecodeSourceAudio(file);
-        return DecodeOutcome::Shown;
-    };
+    AudioDecoder DecodeAudio = DecodeWithWindow;
     std::function<SystemVersion()> VersionProvider = [] { return SystemVersion{}; };
 
     // Dialog-wide (properties_dialog.cpp): the buttons below the tabs, the hiding by user level
@@ -276,9 +269,12 @@ class frmProperties : public ui::Form {
     std::string ValToKey(int32_t note) const;
     int32_t ListedKeySignature() const;  // 8 - the key list's row
 
-    // Test tones of the pitch and MIDI tabs and of the wizard (note_names.cpp).
-    void PlaySound(int32_t mode, int32_t i);
-    void tmrMidi_Timer();
+    // Test tones (desk/core/shared/test_tones.h) on the channel in the box and the patch chosen
+    // (note_names.cpp): the key's tonic chord, and the patch (on channel 10, or with "Drums
+    // only", the drum it names).
+    ToneVoice TestToneVoice() const;
+    void PlayKeyChord();
+    void PlayPatch();
 
     // Audio tab (audio_tab.cpp; the inspection of the audio file in wave_info.cpp).
     void GetWaveInfo(const std::string& audioPath);
@@ -445,6 +441,13 @@ class frmProperties : public ui::Form {
     void applyAudioTab();
     void DefaultWaveInfo();
     void refusedFile(const std::string& text, long help);
+    // Showing what GetWaveInfo's inspection found (wave_info.cpp); false: a failed or cancelled
+    // decode, which leaves the time range as it is.
+    void ShowRealTimeMode();
+    bool ShowInspection(const AudioInspection& found);
+    void ShowWave(const AudioInspection& found);
+    void ShowRecordingLevel(const RecordingLevel& level);
+    void FitControlsToAudio(bool realTime);
     void mirrorIntoWizard();
 
     void wirePitchTab();

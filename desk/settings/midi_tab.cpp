@@ -251,7 +251,7 @@ void frmProperties::cboMidiPatch_Click() {
 }
 
 void frmProperties::cmdsndFilter_Click() {
-    PlaySound(4, -1);
+    PlayPatch();
 }
 
 void frmProperties::txtChannel_Change() {

@@ -350,10 +350,10 @@ void frmProperties::sldNoteRange_MouseUp(int Button, int, double, double) {
 }
 
 void frmProperties::cmdsndKeyMax_Click() {
-    PlaySound(1, -1);
+    PlayTestNote(TestToneVoice(), WorkKeyMax);
 }
 void frmProperties::cmdsndKeyMin_Click() {
-    PlaySound(2, -1);
+    PlayTestNote(TestToneVoice(), WorkKeyMin);
 }
 
 void frmProperties::chkAutoDetectNote_Click() {
@@ -410,7 +410,7 @@ void frmProperties::cboKey_Click() {
 }
 
 void frmProperties::cmdsndKey_Click() {
-    PlaySound(0, -1);
+    PlayKeyChord();
 }
 
 void frmProperties::chkConstrain_Click() {

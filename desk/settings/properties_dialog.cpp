@@ -125,7 +125,7 @@ void frmProperties::Form_Unload(int& Cancel) {
         Hide();
         return;
     }
-    tmrMidi_Timer();
+    StopTestTone();
     if (!g.WizardClosing && g.SettingsApplied && !g.AudioFileValid) {
         int answer = ui::MessageBox(
             "You must specify a supported audio file before running the converter.  Do you want "

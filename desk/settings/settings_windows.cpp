@@ -88,7 +88,7 @@ SettingsDialogParts partsOf(frmProperties& d) {
         .cmdStop_Click = [&d] { d.cmdStop_Click(); },
         .cmdTempoTapper_Click = [&d] { d.cmdTempoTapper_Click(); },
         .cmdOK_Click = [&d] { d.cmdOK_Click(); },
-        .PlaySound = [&d](int32_t mode, int32_t i) { d.PlaySound(mode, i); },
+        .TestToneVoice = [&d] { return d.TestToneVoice(); },
         .ListedKeySignature = [&d] { return d.ListedKeySignature(); },
         .GetWaveInfo = [&d](const std::string& path) { d.GetWaveInfo(path); },
         .AddToFileList = [&d] { d.AddToFileList(); },

@@ -1,33 +1,20 @@
-// Audio file inspection: GetWaveInfo reads the head of the project's audio file, rejects what the
-// converter cannot take, finds the usable length and the recording level, and leaves its findings
-// in the dialog's audio-description fields, a few project values and the time-range controls.
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-
+// Showing an audio file: GetWaveInfo has the file inspected (desk/core/shared/audio_inspection.h)
+// and shows what was found: the refusals and level warnings, the dialog's audio-description
+// fields, a few project values and the time-range and stereo controls.
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
-#include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/audio_inspection.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
-#include "desk/core/shared/wave_head.h"
 #include "desk/settings/frm_properties.h"
 #include "desk/settings/numbers.h"
-#include "platform/outside/wave_check.h"
 
 namespace velt::desk {
 
 namespace {
 
 constexpr const char* kTitle = "Project";
-
-std::string upperTail(const std::string& text, size_t n) {
-    std::string tail = text.size() >= n ? text.substr(text.size() - n) : text;
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return tail;
-}
 
 }  // namespace
 
@@ -43,151 +30,142 @@ void frmProperties::refusedFile(const std::string& text, long help) {
 }
 
 void frmProperties::GetWaveInfo(const std::string& audioPath) {
-    Global& g = G();
     const std::string path = audioPath;
     cmdPlay.setEnabled(false);
-
-    // What the inspection found; every road but a failed decode ends in the common end below.
-    auto inspect = [&]() {
-        if (path.empty()) {
-            cboMidiFile.Clear();
-            CurrentMidiFile = "[Real Time Mode]";
-            cboMidiFile.setText(CurrentMidiFile);
-            g.SourceAudioFile.clear();
-            cboMidiFile.setEnabled(false);
-            cmdMidiBrowse.setEnabled(false);
-            g.AudioFileValid = true;
-            DefaultWaveInfo();
-            return true;
-        }
+    if (path.empty()) {
+        ShowRealTimeMode();
+    } else {
         cboMidiFile.setEnabled(true);
         cmdMidiBrowse.setEnabled(true);
-        g.AudioFileValid = false;
-        std::error_code missing;
-        if (!std::filesystem::exists(path, missing)) {
+        G().AudioFileValid = false;
+        // A failed or cancelled decode ends here: the controls keep what they show.
+        if (!ShowInspection(InspectAudioFile(path, PreviousAudioFile, DecodeAudio))) return;
+    }
+    FitControlsToAudio(path.empty());
+}
+
+void frmProperties::ShowRealTimeMode() {
+    Global& g = G();
+    cboMidiFile.Clear();
+    CurrentMidiFile = "[Real Time Mode]";
+    cboMidiFile.setText(CurrentMidiFile);
+    g.SourceAudioFile.clear();
+    cboMidiFile.setEnabled(false);
+    cmdMidiBrowse.setEnabled(false);
+    g.AudioFileValid = true;
+    DefaultWaveInfo();
+}
+
+bool frmProperties::ShowInspection(const AudioInspection& found) {
+    switch (found.finding) {
+        case AudioFinding::RealTime:
+            ShowRealTimeMode();
+            return true;
+        case AudioFinding::Missing:
             refusedFile("Audio file does not currently exist.", help_topic::AudioFileNotFound);
             return true;
-        }
+        case AudioFinding::NotSupported:
+            ShowMessage(
+                "Audio file format not supported.  Select a wave, MP3, WMA, AAC, or AIFF file.",
+                ui::Exclamation, kTitle, help_topic::AudioFormats);
+            return false;
+        case AudioFinding::DecoderMissing:
+            // The decoder for this format is not installed: say what is needed.
+            CheckWmaSupport();
+            G().AudioFileValid = false;
+            DefaultWaveInfo();
+            return true;
+        case AudioFinding::NotDecoded:
+            return false;
+        case AudioFinding::Wave:
+            ShowWave(found);
+            return true;
+    }
+    return true;
+}
 
-        const std::string decoded = g.TempFolder + "/~temp.wav";
-        std::string file;
-        if (upperTail(path, 4) != ".WAV") {
-            if (g.WaveReady) {
-                file = decoded;  // the earlier decode is reused
-            } else {
-                g.SourceAudioFile = path;
-                g.WorkWaveFile = decoded;
-                std::string ext4 = upperTail(path, 4);
-                if (ext4 == ".MP3" || ext4 == ".WMA" || ext4 == ".AAC" || ext4 == ".AIF" ||
-                    upperTail(path, 5) == ".AIFF") {
-                    if (DecodeAudio(path) == DecodeOutcome::ComponentMissing) {
-                        // The decoder for this format is not installed: say what is needed.
-                        CheckWmaSupport();
-                        g.AudioFileValid = false;
-                        DefaultWaveInfo();
-                        return true;
-                    }
-                } else {
-                    ShowMessage(
-                        "Audio file format not supported.  Select a wave, MP3, WMA, AAC, or AIFF "
-                        "file.",
-                        ui::Exclamation, kTitle, help_topic::AudioFormats);
-                }
-                if (!g.WaveReady) return false;
-                file = decoded;
-            }
-        } else {
-            g.SourceAudioFile.clear();
-            g.WaveReady = true;
-            file = path;
-        }
+void frmProperties::ShowWave(const AudioInspection& found) {
+    Global& g = G();
+    const WaveHead& head = found.head;
+    if (head.tagsRead) {
+        WaveBytes = head.bytes;
+        RiffTagSum = head.riffTagSum;
+        RiffSize = head.riffSize;
+        WaveTagSum = head.waveTagSum;
+    }
+    if (head.formatRead) {
+        FmtSize = head.fmtSize;
+        FormatTag = head.formatTag;
+        ChannelCount = head.channelCount;
+        SampleRate = head.sampleRate;
+        ByteRate = head.byteRate;
+        BlockAlign = head.blockAlign;
+        BitsPerSample = head.bitsPerSample;
+        g.AudioChannels = ChannelCount;
+    }
+    switch (head.verdict) {
+        case WaveVerdict::Accepted:
+            break;
+        case WaveVerdict::Unreadable:
+            refusedFile("Error accessing Audio File information.", help_topic::AudioFileReadError);
+            return;
+        case WaveVerdict::NotWave:
+            refusedFile("Wave file format not supported.  Not a valid wave file.",
+                        help_topic::AudioFormats);
+            return;
+        case WaveVerdict::Compressed:
+            refusedFile(
+                "This wave file is compressed.  Only uncompressed wave files are supported.",
+                help_topic::AudioFormats);
+            return;
+        case WaveVerdict::Tracks:
+            refusedFile("This audio file has " + std::to_string(ChannelCount) +
+                            " tracks. Only audio files with 1 or 2 tracks are supported.",
+                        help_topic::AudioFormats);
+            return;
+        case WaveVerdict::Bits:
+            refusedFile("This audio file has " + std::to_string(BitsPerSample) +
+                            " bits per sample. Only audio files with 8, 16, 24, or 32 bits "
+                            "per sample are supported.",
+                        help_topic::AudioFormats);
+            return;
+        case WaveVerdict::TooShort:
+            ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
+            DefaultWaveInfo();
+            return;
+    }
 
-        const WaveHead head = ReadWaveHead(file);
-        if (head.tagsRead) {
-            WaveBytes = head.bytes;
-            RiffTagSum = head.riffTagSum;
-            RiffSize = head.riffSize;
-            WaveTagSum = head.waveTagSum;
-        }
-        if (head.formatRead) {
-            FmtSize = head.fmtSize;
-            FormatTag = head.formatTag;
-            ChannelCount = head.channelCount;
-            SampleRate = head.sampleRate;
-            ByteRate = head.byteRate;
-            BlockAlign = head.blockAlign;
-            BitsPerSample = head.bitsPerSample;
-            g.AudioChannels = ChannelCount;
-        }
-        switch (head.verdict) {
-            case WaveVerdict::Accepted:
-                break;
-            case WaveVerdict::Unreadable:
-                refusedFile("Error accessing Audio File information.",
-                            help_topic::AudioFileReadError);
-                return true;
-            case WaveVerdict::NotWave:
-                refusedFile("Wave file format not supported.  Not a valid wave file.",
-                            help_topic::AudioFormats);
-                return true;
-            case WaveVerdict::Compressed:
-                refusedFile(
-                    "This wave file is compressed.  Only uncompressed wave files are supported.",
-                    help_topic::AudioFormats);
-                return true;
-            case WaveVerdict::Tracks:
-                refusedFile("This audio file has " + std::to_string(ChannelCount) +
-                                " tracks. Only audio files with 1 or 2 tracks are supported.",
-                            help_topic::AudioFormats);
-                return true;
-            case WaveVerdict::Bits:
-                refusedFile("This audio file has " + std::to_string(BitsPerSample) +
-                                " bits per sample. Only audio files with 8, 16, 24, or 32 bits "
-                                "per sample are supported.",
-                            help_topic::AudioFormats);
-                return true;
-            case WaveVerdict::TooShort:
-                ShowMessage("This audio file is too short.", ui::Exclamation, kTitle);
-                DefaultWaveInfo();
-                return true;
-        }
-        const int64_t L = head.usableBytes;
+    g.AudioFileValid = true;
+    cmdPlay.setEnabled(true);
+    ExactAudioSeconds = found.exactSeconds;
+    AudioSeconds = FloorLong(ExactAudioSeconds);
+    if (ParseHMS(txtEndPoint.Text()) > AudioSeconds) g.AudioLength = ExactAudioSeconds;
+    if (found.level) ShowRecordingLevel(*found.level);
+}
 
-        g.AudioFileValid = true;
-        cmdPlay.setEnabled(true);
-        ExactAudioSeconds = static_cast<float>(static_cast<double>(L) / BlockAlign / SampleRate);
-        AudioSeconds = FloorLong(ExactAudioSeconds);
-        if (ParseHMS(txtEndPoint.Text()) > AudioSeconds) g.AudioLength = ExactAudioSeconds;
+// The level warnings are for the user's own recordings: a transferred CD track is taken as it is.
+void frmProperties::ShowRecordingLevel(const RecordingLevel& level) {
+    const bool warn = !G().CDTransferDone;
+    const int32_t distortion = ToLong(level.distortion * 100.0);
+    if (warn && distortion >= 10)
+        ShowMessage(
+            "For best results, we recommend using a cleanly recorded audio file.  This audio file "
+            "has a distortion level of " +
+                std::to_string(distortion) + "%.  Click the Help button for more information.",
+            ui::Exclamation, "Distortion Level Warning", help_topic::RecordingLevelAndDistortion);
+    PeakLevel = ToLong(level.peak * 100.0);
+    if (warn && PeakLevel < 25)
+        ShowMessage(
+            "For best results, we recommend a recording level of at least 25%.  This audio file "
+            "was recorded at only " +
+                std::to_string(PeakLevel) +
+                "%.  Click the Help button for instructions on increasing the recording level.",
+            ui::Exclamation, "Audio Recording Level Warning",
+            help_topic::RecordingLevelAndDistortion);
+}
 
-        if (file != PreviousAudioFile) {
-            platform::outside::WaveChecker checker;
-            if (checker.CheckWave(file) != -1) {
-                int32_t distortion = ToLong(checker.GetDistort() * 100.0);
-                if (!g.CDTransferDone && distortion >= 10)
-                    ShowMessage(
-                        "For best results, we recommend using a cleanly recorded audio file.  "
-                        "This audio file has a distortion level of " +
-                            std::to_string(distortion) +
-                            "%.  Click the Help button for more information.",
-                        ui::Exclamation, "Distortion Level Warning",
-                        help_topic::RecordingLevelAndDistortion);
-                PeakLevel = ToLong(checker.GetMax() * 100.0);
-                if (!g.CDTransferDone && PeakLevel < 25)
-                    ShowMessage(
-                        "For best results, we recommend a recording level of at least 25%.  This "
-                        "audio file was recorded at only " +
-                            std::to_string(PeakLevel) +
-                            "%.  Click the Help button for instructions on increasing the "
-                            "recording level.",
-                        ui::Exclamation, "Audio Recording Level Warning",
-                        help_topic::RecordingLevelAndDistortion);
-            }
-        }
-        return true;
-    };
-    if (!inspect()) return;
-
-    // Common end: the time range and the stereo controls follow the file.
+// The time range and the stereo controls follow the file (or the real-time input).
+void frmProperties::FitControlsToAudio(bool realTime) {
     sldTimeRange.setMax(2147483647);
     if (ParseHMS(txtEndPoint.Text()) > AudioSeconds) txtEndPoint.setText(FormatHMS(AudioSeconds));
     if (ParseHMS(txtStartPoint.Text()) > ParseHMS(txtEndPoint.Text()))
@@ -196,7 +174,7 @@ void frmProperties::GetWaveInfo(const std::string& audioPath) {
     sldTimeRange.setSelLength(ParseHMS(txtEndPoint.Text()) - sldTimeRange.SelStart());
     sldTimeRange.setMax(AudioSeconds);
     CheckEntireRange();
-    bool stereo = path.empty() || ChannelCount == 2;
+    const bool stereo = realTime || ChannelCount == 2;
     sldStereoPan.setEnabled(stereo);
     cmdStereoPanZero.setEnabled(stereo);
     for (int i = 0; i < 4; ++i) optStereo(i).setEnabled(stereo);

@@ -38,11 +38,6 @@ void WizardMirror::selectFileRows(int audioRow, int midiRow) {
     w->Mirroring = false;
 }
 
-std::string WizardMirror::instrumentRow() {
-    frmWizard* w = loadedWizard();
-    return w ? w->cboFilter.Text() : "";
-}
-
 void WizardMirror::stopPlayback() {
     if (frmWizard* w = loadedWizard()) w->cmdStop_Click();
 }

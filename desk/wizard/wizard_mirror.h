@@ -16,7 +16,6 @@ class WizardMirror : public WizardFilePages {
                        const std::vector<std::string>& midiRows, int audioRow,
                        int midiRow) override;
     void selectFileRows(int audioRow, int midiRow) override;
-    std::string instrumentRow() override;
     void stopPlayback() override;
 };
 

@@ -7,6 +7,7 @@
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/numeric_box.h"
+#include "desk/core/shared/test_tones.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/wizard/frm_wizard.h"
 #include "desk/wizard/hidden_windows.h"
@@ -166,7 +167,9 @@ void frmWizard::cboMidiPatch1_Click() {
 void frmWizard::cmdsndFilter_Click() {
     const SettingsDialogParts p = editor();
     p.PlayFromWizard = true;
-    p.PlaySound(6, -1);
+    // Middle C on the instrument's program (the number its row starts with), on the channel the
+    // settings dialog holds.
+    PlayTestNote({p.TestToneVoice().channel, LeadingNumber(cboFilter.Text())}, kMiddleC);
     p.PlayFromWizard = false;
 }
 

@@ -43,6 +43,14 @@ void EndTestTone() {
     g.hMidiOut = 0;  // the port is gone: nothing may send on its old number
 }
 
+void SetMetronomeProgram(int32_t channel, int32_t program) {
+    SendMidiMsg(0xC0 + channel, program, 0);
+}
+
+void SendMetronomeClick(int32_t channel, bool firstBeat, int32_t velocity) {
+    SendMidiMsg(0x90 + channel, firstBeat ? 60 : 55, velocity);
+}
+
 std::vector<int32_t> TonicChord(int32_t root, bool major) {
     int32_t fifth = root + 7;
     if (fifth > 66) fifth -= 12;

@@ -23,6 +23,12 @@ void SendTestTone(int32_t channel, int32_t program, const std::vector<int32_t>& 
 // Ends the tone: the reset silences it (no note-off is sent), then the port closes.
 void EndTestTone();
 
+// The recording window's metronome holds the port for a whole run: the program is chosen once,
+// then each beat clicks, middle C on the first beat of a bar and G below it on the others (and on
+// every beat when the metre is automatic).
+void SetMetronomeProgram(int32_t channel, int32_t program);
+void SendMetronomeClick(int32_t channel, bool firstBeat, int32_t velocity);
+
 // The tonic chord of `root` as it sounds: root, fifth, then the major or minor third, the fifth
 // and the third an octave lower when above 66.
 std::vector<int32_t> TonicChord(int32_t root, bool major);

@@ -1,7 +1,8 @@
 // The settings dialog (desk/settings, frmProperties) as the other windows drive it: the New
 // Project Wizard keeps it loaded and hidden and forwards its pages to the dialog's controls and
 // procedures, the CD window hands a transferred track to its file list, and the instrument
-// editors play its test tones and write back the ranges and the ensemble. The settings folder
+// editors sound their test tones on its channel and patch and write back the ranges and the
+// ensemble. The settings folder
 // fills the shared module's window hooks with these parts of the registry's one dialog
 // (Windows().settingsDialog); the parts name the dialog's own members, so a forward reads as a
 // call on the dialog itself. They refer to one instance: a part kept past the dialog's release
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "desk/core/shared/test_tones.h"
 #include "desk/ui/ui.h"
 
 namespace velt::desk {
@@ -82,7 +84,7 @@ struct SettingsDialogParts {
     std::function<void()> cmdStop_Click;
     std::function<void()> cmdTempoTapper_Click;
     std::function<void()> cmdOK_Click;
-    std::function<void(int32_t, int32_t)> PlaySound;
+    std::function<ToneVoice()> TestToneVoice;     // the channel box's channel, the patch chosen
     std::function<int32_t()> ListedKeySignature;  // 8 - the key list's row
     std::function<void(const std::string&)> GetWaveInfo;
     std::function<void()> AddToFileList;

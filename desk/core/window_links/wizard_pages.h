@@ -28,8 +28,6 @@ class WizardFilePages {
     }
     // Selects rows of the wizard's audio and MIDI combos (the file already had an entry).
     virtual void selectFileRows(int audioRow, int midiRow) { (void)audioRow, (void)midiRow; }
-    // The text of the selected row of the wizard's instrument list ("" without a wizard).
-    virtual std::string instrumentRow() { return ""; }
     // The wizard's Stop for its tapping step (end of playback).
     virtual void stopPlayback() {}
 };

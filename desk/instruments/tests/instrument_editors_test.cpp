@@ -99,6 +99,63 @@ TEST_F(InstrumentEditors, DrumKitTicksPreviewAndApplyWritesBack) {
     EXPECT_FALSE(kit.cmdApply.Enabled());
 }
 
+// The editors' previews sound without the settings dialog's own procedures: a row's range limit
+// and patch preview on the dialog's channel and patch, a drum on channel 10; each tone ends after
+// the test-note length.
+TEST_F(InstrumentEditors, PreviewsSoundOnTheDialogsVoiceAndEndAfterTheirLength) {
+    using Bytes = std::vector<uint8_t>;
+    Global& g = G();
+    g.EnsActive = {1, 1};
+    g.Duration = 300;
+    frmProperties& dialog = ui::forms::get<frmProperties>();
+    dialog.txtChannel.setText("3");
+    dialog.WorkPatch = 40;
+    frmEns& ens = ensemble();
+    auto u = ui.user();
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        std::vector<Bytes> messages;
+    } cases[] = {
+        {"a row's high note",
+         [&] {
+             u.type(ens.txtKeyMax(1), "\b\b\b\bC7");
+             u.focus(ens.txtPoly(1));
+         },
+         {{0xC2, 40}, {0x92, 84, 127}}},
+        {"a row's low note",
+         [&] {
+             u.type(ens.txtKeyMin(1), "\b\b\b\bC3");
+             u.focus(ens.txtPoly(1));
+         },
+         {{0xC2, 40}, {0x92, 36, 127}}},
+        {"a row's patch: middle C on the dialog's patch",
+         [&] {
+             ui.expectBox({.textStartsWith = "Automatically adjust"}).answer(ui::No);
+             u.pick(ens.cboPatch(1), 1);
+         },
+         {{0xC2, 40}, {0x92, 60, 127}}},
+        {"a drum of the kit",
+         [&] { u.click(drumKit().chkDrum(36 - 27)); },
+         {{0xC9, 0}, {0x99, 36, 127}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midi.events.clear();
+        c.act();
+        std::vector<Bytes> sent;
+        for (const auto& e : midi.events)
+            if (e.kind == Kind::Message) sent.push_back(e.bytes);
+        EXPECT_EQ(sent, c.messages);
+        ASSERT_FALSE(midi.events.empty());
+        EXPECT_EQ(midi.events.back().kind, Kind::Message);  // still sounding
+        ui.advance(300);
+        ASSERT_GE(midi.events.size(), 2u);
+        EXPECT_EQ(midi.events[midi.events.size() - 2].kind, Kind::Reset);
+        EXPECT_EQ(midi.events.back().kind, Kind::Close);
+    }
+}
+
 TEST_F(InstrumentEditors, DrumKitNamesAndTheEmptyKit) {
     G().EnsDrumKit = "42,";
     frmDrum& kit = drumKit();

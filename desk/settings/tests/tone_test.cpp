@@ -1,8 +1,8 @@
-// Note names and test tones: KeyToVal and ValToKey, the tone of every PlaySound mode on the
-// recording MIDI device, the end of the tone after Duration, and the port's open errors.
+// Note names and test tones: KeyToVal and ValToKey, the tone of every button of the dialog and of
+// the shared test tones on the dialog's voice on the recording MIDI device, the end of the tone
+// after Duration, and the port's open errors.
 #include "desk/core/shared/test_note.h"
-#include "desk/core/window_links/wizard_pages.h"
-#include "scoped_hook.h"
+#include "desk/core/shared/test_tones.h"
 #include "settings_fixture.h"
 
 namespace velt::desk {
@@ -36,19 +36,12 @@ TEST_F(SettingsTone, NoteNamesBothWays) {
     }
 }
 
-TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
+TEST_F(SettingsTone, EveryToneSoundsUntilTheDurationEnds) {
     frmProperties& f = dialog();
     Global& g = G();
     g.Duration = 500;
     g.Velocity = 100;
     g.MidiDevice = 1;
-    g.RowKeyMax[3] = 90;
-    g.RowKeyMin[3] = 33;
-    struct WizardRow : WizardFilePages {
-        std::string instrumentRow() override { return "24 - Acoustic Guitar (nylon)"; }
-    };
-    ScopedHook<std::shared_ptr<WizardFilePages>> registered(Windows().wizardFiles,
-                                                            std::make_shared<WizardRow>());
     f.WorkPatch = 40;
     f.WorkKeyMax = 84;
     f.WorkKeyMin = 36;
@@ -56,7 +49,7 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
     struct Case {
         const char* name;
         std::function<void()> prepare;
-        int32_t mode, index;
+        std::function<void()> play;
         std::vector<Bytes> messages;  // what is sent; empty: nothing sounds
     } cases[] = {
         {"major tonic chord of C",
@@ -64,28 +57,26 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
              f.cboKey.setListIndex(8);
              f.optMajorMinor(0).setValue(true);
          },
-         0,
-         -1,
+         [&] { f.cmdsndKey_Click(); },
          {{0xC2, 40}, {0x92, 60, 100}, {0x92, 55, 100}, {0x92, 64, 100}}},
         {"minor tonic chord of C",
          [&] { f.optMajorMinor(1).setValue(true); },
-         0,
-         -1,
+         [&] { f.cmdsndKey_Click(); },
          {{0xC2, 40}, {0x92, 60, 100}, {0x92, 55, 100}, {0x92, 63, 100}}},
         {"major tonic chord of F#",
          [&] {
              f.cboKey.setListIndex(2);
              f.optMajorMinor(0).setValue(true);
          },
-         0,
-         -1,
+         [&] { f.cmdsndKey_Click(); },
          {{0xC2, 40}, {0x92, 66, 100}, {0x92, 61, 100}, {0x92, 58, 100}}},
-        {"high note", [] {}, 1, -1, {{0xC2, 40}, {0x92, 84, 100}}},
-        {"high note of an ensemble row", [] {}, 1, 3, {{0xC2, 40}, {0x92, 90, 100}}},
-        {"low note", [] {}, 2, -1, {{0xC2, 40}, {0x92, 36, 100}}},
-        {"low note of an ensemble row", [] {}, 2, 3, {{0xC2, 40}, {0x92, 33, 100}}},
-        {"patch preview", [] {}, 3, 7, {{0xC2, 40}, {0x92, 60, 100}}},
-        {"patch test", [] {}, 4, -1, {{0xC2, 40}, {0x92, 60, 100}}},
+        {"high note", [] {}, [&] { f.cmdsndKeyMax_Click(); }, {{0xC2, 40}, {0x92, 84, 100}}},
+        {"low note", [] {}, [&] { f.cmdsndKeyMin_Click(); }, {{0xC2, 40}, {0x92, 36, 100}}},
+        {"a note on the dialog's voice",
+         [] {},
+         [&] { PlayTestNote(f.TestToneVoice(), 90); },
+         {{0xC2, 40}, {0x92, 90, 100}}},
+        {"patch test", [] {}, [&] { f.cmdsndFilter_Click(); }, {{0xC2, 40}, {0x92, 60, 100}}},
         // Drums only: the patch is a percussion key, and the layout puts the channel on 10 (the
         // list switches to percussion, which this install folder lacks: the key is chosen here).
         {"drum test",
@@ -93,16 +84,13 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
              f.optBeatDetect(1).setValue(true);
              f.WorkPatch = 40;
          },
-         4,
-         -1,
+         [&] { f.cmdsndFilter_Click(); },
          {{0xC9, 0}, {0x99, 40, 100}}},
-        {"drum note", [] {}, 5, 38, {{0xC9, 0}, {0x99, 38, 100}}},
-        {"wizard instrument", [] {}, 6, -1, {{0xC2, 24}, {0x92, 60, 100}}},
+        {"drum sound", [] {}, [] { PlayDrumSound(38); }, {{0xC9, 0}, {0x99, 38, 100}}},
         // A channel box that holds no channel plays on channel 1.
         {"channel box out of range",
          [&] { f.txtChannel.setText("0"); },
-         3,
-         -1,
+         [&] { PlayTestNote(f.TestToneVoice(), kMiddleC); },
          {{0xC0, 40}, {0x90, 60, 100}}},
     };
     for (const Case& c : cases) {
@@ -110,7 +98,7 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
         f.txtChannel.setText("3");
         c.prepare();
         midi.events.clear();
-        f.PlaySound(c.mode, c.index);
+        c.play();
         ASSERT_FALSE(midi.events.empty());
         EXPECT_EQ(midi.events[0].kind, Kind::Open);
         EXPECT_EQ(midi.events[0].device, 1);
@@ -118,7 +106,7 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
         for (const auto& e : midi.events)
             if (e.kind == Kind::Message) sent.push_back(e.bytes);
         EXPECT_EQ(sent, c.messages);
-        EXPECT_TRUE(f.tmrMidi.Enabled());
+        EXPECT_TRUE(TestToneSounding());
         ui.advance(499);
         EXPECT_EQ(midi.events.back().kind, Kind::Message);  // still sounding
         ui.advance(1);
@@ -126,25 +114,32 @@ TEST_F(SettingsTone, EveryModeSoundsItsToneUntilTheDurationEnds) {
         EXPECT_EQ(midi.events[midi.events.size() - 2].kind, Kind::Reset);
         EXPECT_EQ(midi.events.back().kind, Kind::Close);
         EXPECT_EQ(g.hMidiOut, 0);
+        EXPECT_FALSE(TestToneSounding());
     }
 
     // "Auto Detect" has no tonic: nothing sounds.
     f.cboKey.setListIndex(0);
     midi.events.clear();
-    f.PlaySound(0, -1);
+    f.cmdsndKey_Click();
     for (const auto& e : midi.events) EXPECT_NE(e.kind, Kind::Message);
-    EXPECT_FALSE(f.tmrMidi.Enabled());
-    f.tmrMidi_Timer();
+    EXPECT_FALSE(TestToneSounding());
+    StopTestTone();
 
-    // A second tone ends the first one before it starts.
-    f.PlaySound(3, -1);
+    // A second tone ends the first one before it starts, and only the second's end is due.
+    PlayTestNote(f.TestToneVoice(), kMiddleC);
+    ui.advance(250);
     midi.events.clear();
-    f.PlaySound(3, -1);
+    PlayDrumSound(38);
     ASSERT_GE(midi.events.size(), 3u);
     EXPECT_EQ(midi.events[0].kind, Kind::Reset);
     EXPECT_EQ(midi.events[1].kind, Kind::Close);
     EXPECT_EQ(midi.events[2].kind, Kind::Open);
-    f.tmrMidi_Timer();
+    ui.advance(499);
+    EXPECT_TRUE(TestToneSounding());
+    EXPECT_EQ(midi.events.back().kind, Kind::Message);
+    ui.advance(1);
+    EXPECT_FALSE(TestToneSounding());
+    EXPECT_EQ(midi.events.back().kind, Kind::Close);
 }
 
 // "Play MIDI Patch" sounds what the list beside it names: on channel 10 the list holds the
@@ -182,7 +177,7 @@ TEST_F(SettingsTone, PlayMidiPatchSoundsTheChosenDrumOnChannelTen) {
         for (const auto& e : midi.events)
             if (e.kind == Kind::Message) sent.push_back(e.bytes);
         EXPECT_EQ(sent, c.messages);
-        f.tmrMidi_Timer();
+        StopTestTone();
     }
     EXPECT_TRUE(ui.boxes().empty());
 }
@@ -195,9 +190,9 @@ TEST_F(SettingsTone, APortThatWontOpenIsReportedUnlessSuppressed) {
         midi.openResult = result;
         midi.events.clear();
         ui.expectBox(Box(text, "Open MIDI", 48, 97)).answer(ui::OK);
-        f.PlaySound(3, -1);
+        f.cmdsndKeyMax_Click();
         EXPECT_TRUE(midi.events.empty());
-        EXPECT_FALSE(f.tmrMidi.Enabled());
+        EXPECT_FALSE(TestToneSounding());
         EXPECT_EQ(g.MidiResult, result);
     }
     EXPECT_EQ(testNoteError(4),
@@ -207,10 +202,10 @@ TEST_F(SettingsTone, APortThatWontOpenIsReportedUnlessSuppressed) {
 
     // Suppressed: no box, and the flag is used up.
     g.SuppressMidiErrors = true;
-    f.PlaySound(3, -1);
+    PlayDrumSound(38);
     EXPECT_FALSE(g.SuppressMidiErrors);
     EXPECT_EQ(ui.boxes().size(), test_boxes::midiOpenErrors().size());
-    f.tmrMidi_Timer();
+    StopTestTone();
 }
 
 }  // namespace
