@@ -26,6 +26,7 @@ set(VELTRANE_LONG_TESTS
     "^TempoAudioChain\\.TenMinutesOfSixteenthNotes$"
     "^SingleLineRuns\\.RenderedScalesGiveThePlayedKeys$"
     "^LivePacing\\.MelodiesGiveTheirNotesOnce$"
+    "^CommandsWrittenInPlace\\."  # a hundred file runs and a hundred live runs each
     "^VeltdeskBatch\\.CompressedAudioIsDecodedConvertedAndLogged$"
     "^VeltdeskBatch\\.ConvertsASoxToneAndAFluidsynthRenderWithoutADisplay$"
     "^VeltdeskBatch\\.AProjectWithoutAudioOrNoProjectAtAllIsRefusedWithoutAnEngine$"
