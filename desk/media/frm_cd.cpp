@@ -11,6 +11,7 @@
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
+#include "desk/core/shared/wave_save_dialog.h"
 #include "desk/core/window_links/settings_dialog.h"
 #include "desk/media/cd_driver_installer.h"
 #include "desk/media/windows_version.h"
@@ -122,8 +123,7 @@ void frmCD::design() {
     cmdOK.setCancel(true);
     StatusBar.setToolTipText("Recording Status");
     StatusBar.dock();
-    cdlFile.setDialogTitle("Save Wave File As");
-    cdlFile.setFilter("Wave Files (*.wav)|*.wav|All Files (*.*)|*.*");
+    PrepareWaveSaveDialog(cdlFile);
     tmrStatus.setInterval(kStatusTickMs);
     tmrStatus.setEnabled(false);
     tmrEvents.setInterval(kEventTickMs);

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "desk/core/global.h"
@@ -49,8 +50,9 @@ void frmMP3::Form_Load() {
     // Three argv elements, passed as they are: paths with blanks need no quoting. The decoder
     // ends with the program, however the program ends.
     const std::string program = g.InstallFolder + "mpunpack";
-    std::optional<pid_t> task = platform::startBoundChild(
-        program, {program, g.SourceAudioFile, DecodeFile, StatusFile}, SIGKILL);
+    std::optional<pid_t> task =
+        platform::startBoundChild(program, {program, g.SourceAudioFile, DecodeFile, StatusFile},
+                                  SIGKILL, nullptr, &decoderOutput_);
     if (!task) {
         // Missing or not runnable: either way there is no decoder to wait for.
         ShowMessage("Unable to run decoder.", ui::Critical, "Converter",
@@ -105,10 +107,34 @@ void frmMP3::CheckDecoder() {
     // read once more before calling it a failure.
     std::optional<std::string> line = ReadFirstLine(StatusFile);
     if (line && handleLine(*line)) return;
+    // No status line: a folder that is full or unwritable takes no line either. The decoder
+    // said why on its output; its line names the system's reason ("No space left on device").
+    if (handleLine(decoderSaid())) return;
     tmrStatus.setEnabled(false);
     ShowMessage("Unable to run decoder: Decoder failure.", ui::Critical, "Converter",
                 help_topic::DecoderMissing);
     unload();
+}
+
+std::string frmMP3::decoderSaid() {
+    std::string said;
+    if (decoderOutput_ < 0) return said;
+    char block[512];
+    for (;;) {
+        const ssize_t got = ::read(decoderOutput_, block, sizeof block);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0 || said.size() > 4096) break;
+        said.append(block, static_cast<size_t>(got));
+    }
+    // The line that holds the outcome, without its line end.
+    const size_t error = said.find("ERROR");
+    if (error == std::string::npos) return "";
+    const size_t start = said.rfind('\n', error);
+    const size_t end = said.find_first_of("\r\n", error);
+    return said.substr(start == std::string::npos ? 0 : start + 1,
+                       end == std::string::npos
+                           ? std::string::npos
+                           : end - (start == std::string::npos ? 0 : start + 1));
 }
 
 void frmMP3::cmdCancel_Click() {
@@ -121,6 +147,8 @@ void frmMP3::Form_Unload(int&) {
         platform::terminate(TaskId);
         TaskId = 0;
     }
+    if (decoderOutput_ >= 0) ::close(decoderOutput_);
+    decoderOutput_ = -1;
     RemoveFileQuietly(StatusFile);
     RemoveFileQuietly(DecodeFile);
     if (!G().WaveReady) RemoveFileQuietly(G().WorkWaveFile);

@@ -44,6 +44,11 @@ class frmMP3 : public ui::Form {
   private:
     // Acts on the status line; false when the line holds no outcome yet.
     bool handleLine(const std::string& line);
+    // What the decoder wrote on its standard output (its outcome line, also when the status
+    // file could not be written, as in a full folder); read once the decoder has ended.
+    std::string decoderSaid();
+
+    int decoderOutput_ = -1;  // the reading end of the pipe on the decoder's standard output
 };
 
 }  // namespace velt::desk

@@ -13,6 +13,7 @@
 #include "desk/core/help_topics.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/text_pieces.h"
+#include "desk/core/shared/wave_save_dialog.h"
 #include "desk/media/frm_record.h"
 #include "platform/clock/mm_time.h"
 #include "platform/mci/mci.h"
@@ -286,9 +287,7 @@ void frmRecord::cmdSave_Click() {
     if (recordState_ != "Idle") MMControl_StopClick(cancel);
     if (tmrMetronome.Enabled()) stopMetronomeRun();
 
-    cdlFile.setDialogTitle("Save Wave File As");
-    cdlFile.setFilter("Wave Files (*.wav)|*.wav|All Files (*.*)|*.*");
-    cdlFile.setDefaultExt("*.wav");
+    PrepareWaveSaveDialog(cdlFile);
     cdlFile.setFlags(2054);
     cdlFile.setCancelError(true);
     const std::string selected = Editor->selectedAudioFile();

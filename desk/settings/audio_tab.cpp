@@ -398,7 +398,11 @@ void frmProperties::txtStartPoint_LostFocus() {
             sldTimeRange.setSelLength(0);
         }
     }
-    WorkStart = static_cast<float>(ParseHMS(txtStartPoint.Text()));
+    // The box shows whole seconds: while it shows the start's own second, a loaded start keeps
+    // its fraction (leaving the box as it was found changes nothing).
+    const int32_t shown = ParseHMS(txtStartPoint.Text());
+    if (shown == -1 || WorkStart < 0 || shown != FloorLong(WorkStart))
+        WorkStart = static_cast<float>(shown);
 }
 
 void frmProperties::txtEndPoint_Change() {

@@ -431,6 +431,12 @@ class frmProperties : public ui::Form {
     void repaintLists();
     void rememberFocus(ui::TextBox& box);
     const std::string* remembered(const ui::TextBox& box) const { return boxMemory_.textOf(box); }
+    // True when a numeric box holds the text it had when it took the focus: the user left it
+    // without changing it.
+    bool leftAsFound(const ui::TextBox& box) const {
+        const std::string* before = remembered(box);
+        return before != nullptr && *before == box.Text();
+    }
     // The keys a numeric box takes: backspace, digits and the characters of `extra`.
     static bool boxTakes(int key, const std::string& extra);
 

@@ -163,7 +163,10 @@ void frmProperties::txtPitchMode_KeyPress(int& KeyAscii) {
 }
 void frmProperties::txtPitchMode_LostFocus() {
     HoldBoxNumber(txtPitchMode, 1, 128, remembered(txtPitchMode));
-    applyPolyphony();  // what was typed counts now
+    // What was typed counts now. A box left as it was found changes nothing: the rule would tick
+    // Auto Detect behind the user's back and replace their low and high notes at the next
+    // conversion. Run from code on a box never focused, the rule always applies.
+    if (!leftAsFound(txtPitchMode)) applyPolyphony();
 }
 
 void frmProperties::optBeatDetect_Click(int Index) {
@@ -373,7 +376,9 @@ void frmProperties::txtOctaves_KeyPress(int& KeyAscii) {
 }
 void frmProperties::txtOctaves_LostFocus() {
     HoldBoxNumber(txtOctaves, -10, 10, remembered(txtOctaves));
-    txtPitchMode_Change();
+    // A new transposition re-applies the polyphony rules; an octave box left as it was found
+    // changes nothing.
+    if (!leftAsFound(txtOctaves)) txtPitchMode_Change();
 }
 
 void frmProperties::txtHalfSteps_Change() {

@@ -18,7 +18,10 @@ void frmProperties::wireTimingTab() {
     txtTempo.Change = [this] { txtTempo_Change(); };
     txtTempo.GotFocus = [this] { txtTempo_GotFocus(); };
     txtTempo.KeyPress = [this](int& k) { txtTempo_KeyPress(k); };
-    txtTempo.LostFocus = [this] { txtTempo_LostFocus(); };
+    // The box shows the tempo's whole number: left as it was found, the tempo keeps its fraction.
+    txtTempo.LostFocus = [this] {
+        if (!leftAsFound(txtTempo)) txtTempo_LostFocus();
+    };
     chkTempoDetect.Click = [this] { chkTempoDetect_Click(); };
     cmdPlay.Click = [this] { cmdPlay_Click(); };
     cmdTempoTapper.Click = [this] { cmdTempoTapper_Click(); };
@@ -33,7 +36,10 @@ void frmProperties::wireTimingTab() {
     txtSpeed.Change = [this] { txtSpeed_Change(); };
     txtSpeed.GotFocus = [this] { txtSpeed_GotFocus(); };
     txtSpeed.KeyPress = [this](int& k) { txtSpeed_KeyPress(k); };
-    txtSpeed.LostFocus = [this] { txtSpeed_LostFocus(); };
+    // Left as it was found, the speed box's check would still move the needle and enable Apply.
+    txtSpeed.LostFocus = [this] {
+        if (!leftAsFound(txtSpeed)) txtSpeed_LostFocus();
+    };
     spnSpeed.DownClick = [this] { spnSpeed_DownClick(); };
     spnSpeed.UpClick = [this] { spnSpeed_UpClick(); };
     cmdSpeedZero.Click = [this] { cmdSpeedZero_Click(); };
@@ -70,6 +76,8 @@ void frmProperties::loadTimingTab() {
 
     WorkTempo = g.Tempo;
     txtTempo.setText(std::to_string(ToInteger(g.Tempo)));
+    // The box's check takes its whole number; a tempo inside the range keeps its fraction.
+    if (txtTempo.Text() == std::to_string(ToInteger(g.Tempo))) WorkTempo = g.Tempo;
     SetTempoGauge();
     txtSpeed.setText(std::to_string(g.Speed));
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "platform/process/process_list.h"
 
@@ -136,7 +137,7 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
 
 std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
                                      const std::vector<std::string>& arguments, int signal,
-                                     std::string* problem) {
+                                     std::string* problem, int* output) {
     // Everything the child needs is made before the fork: after it, in a program with threads,
     // only async-signal-safe calls are allowed.
     std::string programText = program.string();
@@ -147,6 +148,19 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
     };
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0) return fail(errno);
+    int said[2] = {-1, -1};  // the child's standard output, when the caller reads it
+    if (output != nullptr && pipe2(said, O_CLOEXEC) != 0) {
+        const int error = errno;
+        close(report[0]);
+        close(report[1]);
+        return fail(error);
+    }
+    auto closeSaid = [&said] {
+        for (int& end : said) {
+            if (end >= 0) close(end);
+            end = -1;
+        }
+    };
     const pid_t caller = getpid();
 
     const pid_t child = fork();
@@ -154,6 +168,7 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
         const int error = errno;
         close(report[0]);
         close(report[1]);
+        closeSaid();
         return fail(error);
     }
     if (child == 0) {
@@ -170,7 +185,7 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
         if (prctl(PR_SET_PDEATHSIG, signal) != 0) failChild(report[1]);
         if (getppid() != caller) _exit(127);
         const int in = open("/dev/null", O_RDONLY);
-        const int out = open("/dev/null", O_WRONLY);
+        const int out = said[1] >= 0 ? said[1] : open("/dev/null", O_WRONLY);
         if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) failChild(report[1]);
         // Every other file of the caller closes at the exec, the report pipe with them.
         if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) failChild(report[1]);
@@ -178,13 +193,21 @@ std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
         failChild(report[1]);
     }
     close(report[1]);
+    if (said[1] >= 0) close(std::exchange(said[1], -1));
     int error = 0;
     ssize_t got;
     do {
         got = read(report[0], &error, sizeof error);
     } while (got < 0 && errno == EINTR);
     close(report[0]);
-    if (got == 0) return child;  // the pipe closed at a successful exec
+    if (got == 0) {  // the pipe closed at a successful exec
+        if (output != nullptr) {
+            fcntl(said[0], F_SETFL, fcntl(said[0], F_GETFL) | O_NONBLOCK);
+            *output = std::exchange(said[0], -1);
+        }
+        return child;
+    }
+    closeSaid();
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

@@ -26,9 +26,12 @@ std::optional<pid_t> startDetached(const std::filesystem::path& program,
 // ends the child before it runs anything. Start such children from a thread that lives as long
 // as they should (the program's main thread). For the programs' own helpers (decoders, the
 // engine), never for programs the user works in.
+// With `output` given, the child's standard output goes into a pipe instead of /dev/null and
+// *output is its reading end (non-blocking, closed at exec; the caller closes it), so a helper's
+// last words reach the caller even when no file can be written.
 std::optional<pid_t> startBoundChild(const std::filesystem::path& program,
                                      const std::vector<std::string>& arguments, int signal,
-                                     std::string* problem = nullptr);
+                                     std::string* problem = nullptr, int* output = nullptr);
 
 // True while the process runs. For a child of the caller that has ended, this collects its exit
 // (so no zombie stays behind and a zombie never counts as alive); ask no more once it said false,

@@ -205,3 +205,29 @@ TEST(Terminate, EndsAndCollectsAChildWhetherItObeysTermOrNot) {
     velt::platform::terminate(0);
     velt::platform::terminate(-1);
 }
+
+// A bound child's standard output reaches the caller through the pipe it asked for, whole, and
+// the pipe ends when the child does; without the request the output goes nowhere.
+TEST(StartBoundChild, GivesTheChildsOutputToACallerThatAsks) {
+    int output = -1;
+    auto pid = velt::platform::startBoundChild(
+        "/bin/sh", {"sh", "-c", "printf 'working\\n'; printf 'ERROR: no room\\n'; exit 1"}, SIGKILL,
+        nullptr, &output);
+    ASSERT_TRUE(pid);
+    ASSERT_GE(output, 0);
+    EXPECT_TRUE(fcntl(output, F_GETFD) & FD_CLOEXEC);
+    int status = 0;
+    ASSERT_EQ(waitpid(*pid, &status, 0), *pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    std::string said;
+    char block[64];
+    for (ssize_t got; (got = read(output, block, sizeof block)) > 0;) said.append(block, got);
+    close(output);
+    EXPECT_EQ(said, "working\nERROR: no room\n");
+
+    // A program that can't start leaves no pipe behind.
+    int none = -1;
+    EXPECT_FALSE(velt::platform::startBoundChild("/nonexistent/program", {"program"}, SIGKILL,
+                                                 nullptr, &none));
+    EXPECT_EQ(none, -1);
+}

@@ -14,6 +14,7 @@
 #include "desk/core/help_topics.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/main_window_link.h"
+#include "desk/core/shared/button_pictures.h"
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/note_names.h"
@@ -186,7 +187,7 @@ void frmLive::design() {
     cmdThres.setCaption("Set &Threshold");
     cmdThres.setHelpContextID(help_topic::LiveSetThreshold);
     cmdMixer.Move(3660, 2280, 420, 375);
-    cmdMixer.setCaption("...");
+    cmdMixer.setPicture(LevelButtonPicture());
     cmdMixer.setToolTipText("Adjust Recording Level");
     cmdMixer.setHelpContextID(help_topic::LiveRecordingLevel);
     cmdClose.Move(2100, 2760, 1440, 375);

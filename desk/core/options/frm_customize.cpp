@@ -5,6 +5,7 @@
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
 #include "desk/core/shared/audio_input.h"
+#include "desk/core/shared/button_pictures.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/test_note.h"
 #include "desk/core/shared/text_pieces.h"
@@ -101,7 +102,7 @@ void frmCustomize::design() {
     shpAudio.setFillColor(kWaiting);
     shpAudio.setVisible(false);
     cmdDevice.Move(3960, 2430, 420, 315);
-    cmdDevice.setCaption("...");
+    cmdDevice.setPicture(RecordingDeviceButtonPicture());
     cmdDevice.setToolTipText("Set Default Audio Recording Device");
     cmdDevice.setHelpContextID(help_topic::OptionsRecordingDevice);
     lblWait.Move(2280, 2160, 1320, 255);

@@ -9,6 +9,7 @@
 #include "desk/core/global.h"
 #include "desk/core/run/batch_project_check.h"
 #include "desk/core/run/decode_handover.h"
+#include "desk/core/shared/wave_head.h"
 
 namespace velt::desk {
 
@@ -72,6 +73,16 @@ BatchAudio PrepareBatchAudio() {
     append.close();
     if (!append) out.failure = "Unable to write the working project " + g.TempProject + ".";
     return out;
+}
+
+bool BatchAudioTooShort(const std::string& workingWave) {
+    std::string audio = workingWave;
+    if (audio.empty()) {
+        const std::optional<std::string> project = readText(G().TempProject);
+        if (!project) return false;
+        audio = EngineKeyValue(*project, "AudioFile=");
+    }
+    return !audio.empty() && ReadWaveHead(audio).verdict == WaveVerdict::TooShort;
 }
 
 }  // namespace velt::desk

@@ -21,4 +21,8 @@ struct BatchAudio {
 // WAV file's name into the working project. A failed decode gives the decoder's own message.
 BatchAudio PrepareBatchAudio();
 
+// True when the WAV file the run converts (`workingWave`, else the working project's audio
+// file) is a PCM file shorter than the engine's shortest analysis window.
+bool BatchAudioTooShort(const std::string& workingWave);
+
 }  // namespace velt::desk

@@ -225,6 +225,13 @@ int RunBatchConversion() {
         RemoveFileQuietly(audio.workingWave);
         return 1;
     }
+    // Audio shorter than one analysis window gives the engine nothing to analyse: it would
+    // report success and leave an empty MIDI file. Refused in the desktop's own words.
+    if (BatchAudioTooShort(audio.workingWave)) {
+        AppendBatchLog("This audio file is too short.");
+        RemoveFileQuietly(audio.workingWave);
+        return 1;
+    }
     frmStatus* window = showModal<frmStatus>();
     const bool succeeded = window != nullptr && window->Succeeded;
     RemoveFileQuietly(audio.workingWave);

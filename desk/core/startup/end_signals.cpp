@@ -11,6 +11,7 @@
 #include <string>
 
 #include "desk/core/global.h"
+#include "desk/core/recognize.h"
 #include "desk/core/run/bridge_loader.h"
 #include "platform/process/process.h"
 
@@ -77,6 +78,9 @@ EndSignalWatch::EndSignalWatch() {
         if (read(pipe_[0], &number, 1) != 1) return;
         notifier_->setEnabled(false);
         EndHelpers();
+        // A command-line run leaves its line in the log: whoever reads it learns the run stopped.
+        if (G().BatchMode)
+            AppendBatchLog(std::string("Conversion stopped: ") + sigdescr_np(number) + ".");
         // Ended by the signal itself, as without the handler: the exit status tells which.
         setAction(SIG_DFL);
         raise(number);

@@ -7,7 +7,9 @@
 // window has. A page marks such a caption as <b class="caption">Caption</b> and names its
 // windows in <meta name="windows" content="frmCustomize frmMain">; the captions are those of
 // the windows as designed (loaded without their Load event, so nothing starts) and the ones
-// their code gives later (a literal passed to setCaption, setTabCaption or setToolTipText).
+// their code gives later (a literal passed to setCaption or setTabCaption). A control known only
+// by its tooltip (a picture button) is named as a tip, <b class="tip">Tip</b>, after words that
+// say so ("the button whose tip reads"); a tip is never passed off as a caption.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -290,19 +292,26 @@ const std::map<std::string, Window>& windows() {
     return all;
 }
 
-// Every caption the window shows, as shownCaption gives it.
-std::set<std::string> captionsOf(const std::string& name) {
+// What a window shows as shownCaption gives it: the captions on screen, and the tips that
+// name picture buttons and other controls without a caption.
+struct Names {
+    std::set<std::string> captions, tips;
+};
+
+Names namesOf(const std::string& name) {
     const Window& w = windows().at(name);
-    std::set<std::string> out;
-    auto add = [&out](const std::string& caption) {
+    Names out;
+    auto addTo = [](std::set<std::string>& set, const std::string& caption) {
         std::string shown = shownCaption(caption);
-        if (!shown.empty()) out.insert(shown);
+        if (!shown.empty()) set.insert(shown);
     };
+    auto add = [&](const std::string& caption) { addTo(out.captions, caption); };
+    auto tip = [&](const std::string& text) { addTo(out.tips, text); };
     std::unique_ptr<ui::Form> form = w.make();
     form->loadDesign();
     add(form->Caption());
     for (ui::Control* c : form->controls()) {
-        add(c->ToolTipText());
+        tip(c->ToolTipText());
         if (auto* b = dynamic_cast<ui::CommandButton*>(c)) add(b->Caption());
         if (auto* l = dynamic_cast<ui::Label*>(c)) add(l->Caption());
         if (auto* f = dynamic_cast<ui::Frame*>(c)) add(f->Caption());
@@ -313,12 +322,12 @@ std::set<std::string> captionsOf(const std::string& name) {
             for (int i = 0; i < t->Tabs(); ++i) add(t->TabCaption(i));
         }
         if (auto* t = dynamic_cast<ui::Toolbar*>(c)) {
-            for (int i = 1; i <= t->ButtonCount(); ++i) add(t->Buttons(i).ToolTipText());
+            for (int i = 1; i <= t->ButtonCount(); ++i) tip(t->Buttons(i).ToolTipText());
         }
     }
     form.reset();
     static const std::regex given(
-        R"re((?:setCaption|setToolTipText)\(\s*"((?:[^"\\]|\\.)*)"\s*\)|setTabCaption\(\s*\w+\s*,\s*"((?:[^"\\]|\\.)*)"\s*\))re");
+        R"re((setCaption|setToolTipText)\(\s*"((?:[^"\\]|\\.)*)"\s*\)|setTabCaption\(\s*\w+\s*,\s*"((?:[^"\\]|\\.)*)"\s*\))re");
     for (const std::string& source : w.sources) {
         const fs::path where = test::sourceDir() / "desk" / source;
         std::vector<fs::path> files;
@@ -332,7 +341,10 @@ std::set<std::string> captionsOf(const std::string& name) {
             const std::string text = test::readFile(file);
             for (auto it = std::sregex_iterator(text.begin(), text.end(), given);
                  it != std::sregex_iterator(); ++it) {
-                add((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
+                if ((*it)[1].matched && (*it)[1].str() == "setToolTipText")
+                    tip((*it)[2].str());
+                else
+                    add((*it)[2].matched ? (*it)[2].str() : (*it)[3].str());
             }
         }
     }
@@ -393,24 +405,62 @@ TEST(HelpPages, EveryPageIsATopicOffered) {
     EXPECT_EQ(pages, kHelpTopics.size());
 }
 
+// A button without words shows a picture that says what it does. "..." is the browse caption:
+// it is left to buttons that choose a file ("Locate ...", "Select ...", "Open ..."), never to a
+// button that does something else (the level and recording device buttons).
+TEST(HelpPages, EveryButtonWithoutWordsShowsWhatItDoes) {
+    ui::test::Script ui;
+    ResetGlobal();
+    size_t pictured = 0;
+    for (const auto& [name, w] : windows()) {
+        std::unique_ptr<ui::Form> form = w.make();
+        form->loadDesign();
+        for (ui::Control* c : form->controls()) {
+            auto* b = dynamic_cast<ui::CommandButton*>(c);
+            if (b == nullptr) continue;
+            SCOPED_TRACE(name + "." + b->Name() + " \"" + b->ToolTipText() + "\"");
+            const std::string tip = b->ToolTipText();
+            if (!b->getPicture().empty()) {
+                ++pictured;
+                EXPECT_FALSE(tip.empty()) << "a picture button is named by its tip";
+            } else if (b->Caption() == "...") {
+                const bool browse = tip.rfind("Locate ", 0) == 0 || tip.rfind("Select ", 0) == 0 ||
+                                    tip.rfind("Open ", 0) == 0;
+                EXPECT_TRUE(browse) << "\"...\" on a button that chooses no file";
+            } else {
+                EXPECT_FALSE(trim(b->Caption()).empty())
+                    << "a button with neither words nor picture";
+            }
+        }
+    }
+    ResetGlobal();
+    EXPECT_GE(pictured, 2u);  // the level and the recording device buttons at least
+}
+
 TEST(HelpPages, EveryPageExplainsWithTheWindowsOwnCaptions) {
     ui::test::Script ui;  // any box a window's design raised would fail the test
     ResetGlobal();
-    std::map<std::string, std::set<std::string>> captions;
-    for (const auto& [name, w] : windows()) captions[name] = captionsOf(name);
+    std::map<std::string, Names> names;
+    for (const auto& [name, w] : windows()) names[name] = namesOf(name);
     ResetGlobal();
     if (const char* dump = std::getenv("VELTRANE_DUMP_CAPTIONS"); dump != nullptr && *dump) {
-        for (const auto& [name, set] : captions) {
+        for (const auto& [name, n] : names) {
             std::cout << name << ":";
-            for (const auto& c : set) std::cout << " [" << c << "]";
+            for (const auto& c : n.captions) std::cout << " [" << c << "]";
+            std::cout << "\n  tips:";
+            for (const auto& c : n.tips) std::cout << " [" << c << "]";
             std::cout << "\n";
         }
     }
-    // The walk sees what the windows really show, including captions set by their code later.
-    EXPECT_TRUE(captions["frmCustomize"].count("Linked Applications"));
-    EXPECT_TRUE(captions["frmMain"].count("New Project Wizard"));
-    EXPECT_TRUE(captions["frmLive"].count("Current Chord"));
-    EXPECT_FALSE(captions["frmCustomize"].count("Set Threshold"));
+    // The walk sees what the windows really show, including captions set by their code later,
+    // and tells a caption on screen from a tip that only shows under the pointer.
+    EXPECT_TRUE(names["frmCustomize"].captions.count("Linked Applications"));
+    EXPECT_TRUE(names["frmMain"].captions.count("New Project Wizard"));
+    EXPECT_FALSE(names["frmMain"].captions.count("Open ZeruZirado"));
+    EXPECT_TRUE(names["frmLive"].captions.count("Current Chord"));
+    EXPECT_TRUE(names["frmLive"].tips.count("Adjust Recording Level"));
+    EXPECT_FALSE(names["frmLive"].captions.count("Adjust Recording Level"));
+    EXPECT_FALSE(names["frmCustomize"].captions.count("Set Threshold"));
 
     const fs::path help = test::sourceDir() / "data" / "help";
     size_t pages = 0;
@@ -421,24 +471,39 @@ TEST(HelpPages, EveryPageExplainsWithTheWindowsOwnCaptions) {
         const std::string text = test::readFile(e.path());
         EXPECT_GE(wordCount(text), 120u) << page << " says too little";
         std::smatch m;
-        std::set<std::string> known;
+        Names known;
         std::string named;
         if (std::regex_search(text, m,
                               std::regex(R"re(<meta name="windows" content="([^"]*)">)re"))) {
             std::istringstream list(m[1].str());
             for (std::string w; list >> w;) {
                 named += " " + w;
-                EXPECT_TRUE(captions.count(w)) << page << " names the unknown window " << w;
-                known.insert(captions[w].begin(), captions[w].end());
+                EXPECT_TRUE(names.count(w)) << page << " names the unknown window " << w;
+                known.captions.insert(names[w].captions.begin(), names[w].captions.end());
+                known.tips.insert(names[w].tips.begin(), names[w].tips.end());
             }
         }
-        static const std::regex mark(R"re(<b class="caption">([^<]*)</b>)re");
+        // A caption is named as it shows; a control known only by its tip is named as a tip:
+        // <b class="tip"> right after words that call it one ("the button whose tip reads").
+        static const std::regex mark(R"re(<b class="(caption|tip)">([^<]*)</b>)re");
         for (auto it = std::sregex_iterator(text.begin(), text.end(), mark);
              it != std::sregex_iterator(); ++it) {
-            const std::string caption = shownCaption(plain((*it)[1].str()));
-            EXPECT_TRUE(known.count(caption))
-                << page << " names \"" << caption << "\", which none of its windows (" << named
-                << " ) has";
+            const std::string shown = shownCaption(plain((*it)[2].str()));
+            if ((*it)[1].str() == "caption") {
+                EXPECT_TRUE(known.captions.count(shown))
+                    << page << " names \"" << shown << "\" as a caption, which none of its "
+                    << "windows (" << named << " ) shows"
+                    << (known.tips.count(shown) ? " (it is a tip)" : "");
+                continue;
+            }
+            EXPECT_TRUE(known.tips.count(shown))
+                << page << " names \"" << shown << "\" as a tip, which none of its windows ("
+                << named << " ) has";
+            const size_t at = static_cast<size_t>(it->position(0));
+            const std::string before =
+                plain(text.substr(at >= 80 ? at - 80 : 0, at >= 80 ? 80 : at));
+            EXPECT_NE(before.find("tip reads"), std::string::npos)
+                << page << " names the tip \"" << shown << "\" without calling it a tip";
         }
     }
     EXPECT_GT(pages, 60u);

@@ -114,6 +114,38 @@ TEST_F(VeltdeskBatch, AFailedConversionIsLoggedAndExitsWithOne) {
     EXPECT_FALSE(fs::exists(dir / "song.mid"));
 }
 
+// Audio shorter than one analysis window (0.04269 s) is refused in the program's own words,
+// with no MIDI file; a little longer converts.
+TEST_F(VeltdeskBatch, AudioShorterThanOneAnalysisWindowIsRefused) {
+    struct Case {
+        const char* seconds;
+        int exitCode;
+        const char* outcome;
+    } cases[] = {{"0.02", 1, "This audio file is too short."},
+                 {"0.5", 0, "Completed successfully."}};
+    const fs::path log = dir / "log.txt";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        fs::remove(log);
+        const fs::path tone = dir / (std::string(c.seconds) + " s.wav");
+        const fs::path mid = dir / (std::string(c.seconds) + " s.mid");
+        ASSERT_EQ(
+            test::runCommand("sox -D -n -r 44100 -b 16 -c 1 " + test::shellQuote(tone.string()) +
+                             " synth " + c.seconds + " sine 440 gain -6")
+                .exitCode,
+            0);
+        const fs::path project = dir / "short.vpr";
+        writeProject(project, tone, mid, "PitchMode=1\n");
+        EXPECT_EQ(convert(project, log), "");
+        EXPECT_EQ(exitCode, c.exitCode);
+        auto lines = test::splitLines(test::readFile(log));
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("  " + project.string() + "  " + c.outcome), std::string::npos)
+            << lines[0];
+        EXPECT_EQ(fs::exists(mid), c.exitCode == 0);
+    }
+}
+
 // A log that cannot be written makes even a successful conversion a failure: exit status 1, and
 // standard error names the log and gives the line it lost.
 TEST_F(VeltdeskBatch, ALogThatCannotBeWrittenFailsTheRun) {

@@ -75,16 +75,20 @@ class VeltdeskEnd : public ::testing::Test {
         }
     }
 
-    // Starts veltdesk on the project (offscreen) and waits until its decoder writes.
-    void startDecoding() {
+    // Starts veltdesk on the project (offscreen) and waits until its decoder writes; with a
+    // log, as a command-line conversion ("/prf=", "/log=").
+    void startDecoding(const fs::path& log = {}) {
         test::ScopedEnv runtime("XDG_RUNTIME_DIR", (dir / "run").string());
         test::ScopedEnv config("XDG_CONFIG_HOME", (dir / "cfg").string());
         test::ScopedEnv home("HOME", (dir / "home").string());
         test::ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
         test::ScopedEnv system("VELTRANE_SYSTEM_DIR", std::nullopt);
         test::ScopedEnv path("PATH", (dir / "home").string());  // no browser, no tools
-        auto pid =
-            platform::startDetached(test::binDir() / "veltdesk", {"veltdesk", project.string()});
+        const std::vector<std::string> arguments =
+            log.empty() ? std::vector<std::string>{"veltdesk", project.string()}
+                        : std::vector<std::string>{"veltdesk", "/prf=" + project.string(),
+                                                   "/log=" + log.string()};
+        auto pid = platform::startDetached(test::binDir() / "veltdesk", arguments);
         ASSERT_TRUE(pid);
         program = *pid;
         decodeFile = dir / "run" / "veltrane" / ("~temp.wav.~" + std::to_string(program));
@@ -142,6 +146,27 @@ TEST_F(VeltdeskEnd, AnEndSignalEndsTheDecoderAndRemovesItsFiles) {
         for (const auto& entry : fs::directory_iterator(dir / "run" / "veltrane"))
             EXPECT_EQ(entry.path().filename().string().rfind("~stat-", 0), std::string::npos)
                 << entry.path() << " left";
+    }
+}
+
+// A command-line conversion ended by a signal says so in its log, and its end status is no
+// success.
+TEST_F(VeltdeskEnd, ACommandLineRunEndedByASignalLogsThatItStopped) {
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(strsignal(signal));
+        const fs::path log = dir / ("log " + std::to_string(signal) + ".txt");
+        startDecoding(log);
+        if (HasFatalFailure()) return;
+        kill(program, signal);
+        const int status = programEnd();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        expectNothingLeftWriting();
+        const auto lines = test::splitLines(test::readFile(log));
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("  " + project.string() +
+                                "  Conversion stopped: " + sigdescr_np(signal) + "."),
+                  std::string::npos)
+            << lines[0];
     }
 }
 

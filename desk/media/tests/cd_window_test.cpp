@@ -376,6 +376,27 @@ TEST_F(CdWindow, StalledTransferGetsTheDriverBoxOnTheEighthTickOnce) {
     EXPECT_EQ(cd.StatusBar.Text(), "Ready");
 }
 
+// A name typed without an extension under the "Wave Files" filter still makes a WAV file, one
+// the program accepts as audio.
+TEST_F(CdWindow, ANameTypedWithoutExtensionBecomesAWaveFile) {
+    drives({disc("disc", {2})});
+    frmCD& cd = window();
+    cd.Show();
+    tick();
+    const std::string typed = folder("out") + "cdtrack";
+    ui.expectFileDialog({.title = "Save Wave File As",
+                         .filter = "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*",
+                         .defaultExt = "*.wav",
+                         .save = true})
+        .choose(typed);
+    ASSERT_TRUE(ui.user().click(cd.cmdRip));
+    for (int i = 0; i < 12 && cd.StatusBar.Text() != "Completed Transfer"; ++i) tick();
+    EXPECT_EQ(cd.StatusBar.Text(), "Completed Transfer");
+    EXPECT_EQ(cd.OutputFile, typed + ".wav");
+    EXPECT_TRUE(fs::exists(typed + ".wav"));
+    EXPECT_FALSE(fs::exists(typed));
+}
+
 TEST_F(CdWindow, UnwritableTargetIsReportedAtOnce) {
     drives({disc("disc", {2})});
     frmCD& cd = window();

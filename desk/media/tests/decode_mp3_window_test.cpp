@@ -16,6 +16,7 @@
 #include "main_window_fixture.h"
 #include "platform/process/process.h"
 #include "platform/wav/wav_file.h"
+#include "scoped_file_size_limit.h"
 
 namespace velt::desk {
 namespace {
@@ -95,6 +96,13 @@ TEST_F(DecodeMp3Window, EachWayItEndsGetsItsMessage) {
          Box("Unable to run decoder: Decoder failure.", "Converter", 16, 169), false},
         {"done without its file", "printf 'DONE\\r\\n' > \"$3\"",
          Box("Unable to run decoder: Decoder failure.", "Converter", 16, 169), false},
+        // A full folder takes no status line: the decoder's own line on its output tells why.
+        {"an error line on the output only",
+         "echo 'decoding'; printf 'ERROR: Cannot write to wav file (write failed, No space left "
+         "on device)\\n'; exit 1",
+         Box("ERROR: Cannot write to wav file (write failed, No space left on device)",
+             "Decode Error", 16, 170),
+         false},
         {"done in lower case", "printf 'RIFF' > \"$2\"; printf 'done\\r\\n' > \"$3\"", std::nullopt,
          true},
     };
@@ -125,6 +133,27 @@ TEST_F(DecodeMp3Window, TheRealDecoderTakesPathsWithBlanksAndReportsAMissingFile
     ui.expectBox(Box("ERROR: Cannot open mp3 file (no such file)", "Decode Error", 16, 170))
         .answer(ui::OK);
     show();
+    EXPECT_FALSE(G().WaveReady);
+    EXPECT_FALSE(fs::exists(G().WorkWaveFile));
+}
+
+// The real decoder into a folder where nothing can be written (a file size limit of 0 bytes,
+// which the decoder inherits, fails every write as a full disk does): neither the WAV file nor
+// the status line can be written, and the box gives the system's reason all the same.
+TEST_F(DecodeMp3Window, AFolderThatTakesNoBytesIsReportedWithTheSystemsReason) {
+    useRealDecoder();
+    const fs::path melody = dir / "melody.wav";
+    ASSERT_TRUE(test::makeMelody(melody, {.noteSeconds = 0.25}));
+    ASSERT_TRUE(test::encode(melody, G().SourceAudioFile, test::Encoding::Mp3));
+    ui.expectBox({.textStartsWith = "ERROR: Cannot write to wav file (write failed, File too large",
+                  .title = "Decode Error",
+                  .icon = 16})
+        .answer(ui::OK);
+    {
+        test::ScopedFileSizeLimit nothing(0);
+        ASSERT_TRUE(nothing.held());
+        show();
+    }
     EXPECT_FALSE(G().WaveReady);
     EXPECT_FALSE(fs::exists(G().WorkWaveFile));
 }
