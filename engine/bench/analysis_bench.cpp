@@ -78,16 +78,8 @@ class DroppingSink : public MidiEventSink {
 // work on.
 struct AnalysisRun {
     AnalysisRun(int keyMin, int keyMax) {
-        ProjectSettings settings;
-        settings.KeyMin = keyMin;
-        settings.KeyMax = keyMax;
-        settings.Tempo = 120;
-        Geometry audio;
-        audio.channels = 1;
-        audio.sampleRate = kRate;
-        audio.bitsPerSample = 16;
-        const Geometry g = FileRunGeometry(settings, audio);
-        const double f = settings.ReferencePitch;
+        const Geometry g = FileRunGeometry(keyMin, keyMax, kRate, false);
+        const double f = ProjectSettings{}.ReferencePitch;
         blockLength = g.blockLength;
         hopSamples = g.hopSamples;
         a.samples.assign(blockLength + 2, 0);

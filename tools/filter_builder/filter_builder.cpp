@@ -70,17 +70,8 @@ std::vector<Instrument> readIndex(const fs::path& index) {
 // resolution and sensitivity, with the geometry the engine's set-up derives for it.
 struct FilterRunMeasurement {
     FilterRunMeasurement(int keyMin, int keyMax) {
-        ProjectSettings settings;
-        settings.KeyMin = keyMin;
-        settings.KeyMax = keyMax;
-        settings.Tempo = 120;
-        Geometry audio;
-        audio.channels = 1;
-        audio.sampleRate = kRate;
-        audio.bitsPerSample = 16;
-        audio.filterInUse = true;
-        const Geometry g = FileRunGeometry(settings, audio);
-        const double f = settings.ReferencePitch;
+        const Geometry g = FileRunGeometry(keyMin, keyMax, kRate, true);
+        const double f = ProjectSettings{}.ReferencePitch;
         blockLength = g.blockLength;
         hopSamples = g.hopSamples;
         samples.assign(size_t(blockLength) + 3, 0);

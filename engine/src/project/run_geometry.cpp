@@ -160,6 +160,19 @@ Geometry FileRunGeometry(ProjectSettings s, Geometry g) {
     return g;
 }
 
+Geometry FileRunGeometry(int keyMin, int keyMax, int sampleRate, bool filterInUse) {
+    ProjectSettings settings;
+    settings.KeyMin = keyMin;
+    settings.KeyMax = keyMax;
+    settings.Tempo = 120;
+    Geometry audio;
+    audio.channels = 1;
+    audio.sampleRate = sampleRate;
+    audio.bitsPerSample = 16;
+    audio.filterInUse = filterInUse;
+    return FileRunGeometry(settings, audio);
+}
+
 void CheckMidiTiming(const Geometry& g) {
     const double bps = g.beatsPerSecond;
     const double d = std::pow(2.0, g.denominatorExp);

@@ -45,6 +45,10 @@ void FinishTiming(const ProjectSettings& s, Geometry& g, double resolution);
 // resolution, hop and sensitivity are the engine's.
 Geometry FileRunGeometry(ProjectSettings s, Geometry g);
 
+// The same for mono 16-bit audio at sampleRate, 120 BPM, over keyMin..keyMax with every other
+// setting at its default: what the filter builder and the analysis benchmark measure at.
+Geometry FileRunGeometry(int keyMin, int keyMax, int sampleRate, bool filterInUse);
+
 // File runs: the ticks per quarter and the tempo must fit the MIDI header, both as the analysis
 // counts them and as the header will write them; else StageFailure 7.24 ... 7.27.
 void CheckMidiTiming(const Geometry& g);

@@ -28,6 +28,7 @@
 #include "platform/settings_store/settings_store.h"
 #include "platform/shell/shell.h"
 #include "platform/wave_io/clock_wave_out.h"
+#include "real_box_program.h"
 #include "real_user.h"
 #include "scoped_env.h"
 #include "single_audio_file.h"
@@ -44,45 +45,8 @@ constexpr int kTabs = 5;
 // More Tab presses than any tab has stops: the walk stops earlier, when the focus comes back.
 constexpr int kMostStops = 80;
 
-class EditProjectKeyboard : public ::testing::Test {
+class EditProjectKeyboard : public RealBoxProgram {
   protected:
-    void SetUp() override {
-        ASSERT_EQ(ui::runtime().driver, nullptr) << "a test script would answer the boxes";
-        ResetGlobal();
-        UseShell(&shell);
-        UseRegistry(&registry);
-        ProgramEndHook() = [] {};
-        platform::wave_out::useDevices(&output);
-        platform::midi_out::useDevices(&midi);
-        useTestFolders(dir.path());
-        for (const char* file : {"filter.txt", "percussion.txt"})
-            fs::copy_file(test::sourceDir() / "data" / file, dir / "install" / file);
-        for (const char* sub : {"Ensembles", "Drum Kits"})
-            fs::copy(test::sourceDir() / "data" / sub, dir / "install" / sub);
-    }
-    void TearDown() override {
-        G().ProjectChanged = false;  // no save question when the main window goes
-        ui::forms::releaseAll();
-        platform::mci::closeAll();
-        platform::wave_out::useDevices(nullptr);
-        platform::midi_out::useDevices(nullptr);
-        ProgramEndHook() = nullptr;
-        UseShell(nullptr);
-        UseRegistry(nullptr);
-        ResetGlobal();
-    }
-
-    frmMain& start() {
-        platform::SettingsStore(G().AppTitle).saveSetting("Path", "AS", "1");
-        user.click<frmWizard>("the wizard's Cancel",
-                              [](frmWizard& w) -> ui::CommandButton& { return w.cmdNav(1); });
-        user.answerBox("Your MIDI file has not yet been created!", "Yes");
-        frmMain& f = MainForm();
-        EXPECT_TRUE(user.done());
-        f.mnuProject.setEnabled(true);
-        return f;
-    }
-
     // A key pressed on the widget that has the keyboard focus in Edit Project.
     void press(const std::string& what, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
         user.step(
@@ -115,13 +79,6 @@ class EditProjectKeyboard : public ::testing::Test {
             });
     }
 
-    test::TempDir dir;
-    test::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
-    platform::RecordingShell shell;
-    platform::RegistryDouble registry;
-    platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
-    platform::midi_out::RecordingMidiOut midi{2};
-    RealUser user;
     std::set<std::string> visited;
     int walked = 0;
 };

@@ -30,6 +30,7 @@
 #include "platform/shell/shell.h"
 #include "platform/wave_io/clock_wave_out.h"
 #include "platform/wave_io/fake_wave_in.h"
+#include "real_box_program.h"
 #include "real_user.h"
 #include "scoped_env.h"
 #include "test_folders.h"
@@ -43,34 +44,15 @@ using test_real::RealUser;
 
 constexpr const char* kConvertNow = "You will need to regenerate the MIDI file";
 
-class RealBoxRoads : public ::testing::Test {
+class RealBoxRoads : public RealBoxProgram {
   protected:
     void SetUp() override {
-        ASSERT_EQ(ui::runtime().driver, nullptr) << "a test script would answer the boxes";
-        ResetGlobal();
-        UseShell(&shell);
-        UseRegistry(&registry);
-        ProgramEndHook() = [] {};
+        RealBoxProgram::SetUp();
         platform::wave_in::useDevices(&input);
-        platform::wave_out::useDevices(&output);
-        platform::midi_out::useDevices(&midi);
-        useTestFolders(dir.path());
-        for (const char* file : {"filter.txt", "percussion.txt"})
-            fs::copy_file(test::sourceDir() / "data" / file, dir / "install" / file);
-        for (const char* sub : {"Ensembles", "Drum Kits"})
-            fs::copy(test::sourceDir() / "data" / sub, dir / "install" / sub);
     }
     void TearDown() override {
-        G().ProjectChanged = false;  // no save question when the main window goes
-        ui::forms::releaseAll();
-        platform::mci::closeAll();
+        RealBoxProgram::TearDown();
         platform::wave_in::useDevices(nullptr);
-        platform::wave_out::useDevices(nullptr);
-        platform::midi_out::useDevices(nullptr);
-        ProgramEndHook() = nullptr;
-        UseShell(nullptr);
-        UseRegistry(nullptr);
-        ResetGlobal();
     }
 
     // A one-second stereo tone made by sox at `volume` of full scale.
@@ -84,18 +66,6 @@ class RealBoxRoads : public ::testing::Test {
         return path;
     }
 
-    // The main window as the program starts it: the wizard it opens is cancelled with its own
-    // Cancel button and a Yes to its question.
-    frmMain& start() {
-        platform::SettingsStore(G().AppTitle).saveSetting("Path", "AS", "1");
-        user.click<frmWizard>("the wizard's Cancel",
-                              [](frmWizard& w) -> ui::CommandButton& { return w.cmdNav(1); });
-        user.answerBox("Your MIDI file has not yet been created!", "Yes");
-        frmMain& f = MainForm();
-        EXPECT_TRUE(user.done());
-        f.mnuProject.setEnabled(true);
-        return f;
-    }
     // An audio file added in Edit Project through its browse button and the file dialog.
     void addAudioFile(const std::string& path) {
         user.click<frmProperties>(
@@ -117,16 +87,9 @@ class RealBoxRoads : public ::testing::Test {
         ui::test::RealInput::settle();
     }
 
-    test::TempDir dir;
-    test::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").string()};
-    platform::RecordingShell shell;
-    platform::RegistryDouble registry;
-    // The machine's devices: a sound input and output, a MIDI output, a level meter.
+    // The machine's sound input and level meter (the base holds the outputs).
     platform::wave_in::FakeWaveIn input;
-    platform::wave_out::ClockWaveOut output{&ui::runtime().clock()};
-    platform::midi_out::RecordingMidiOut midi{2};
     test_audio::FakeAudioInput meter;
-    RealUser user;
 };
 
 TEST_F(RealBoxRoads, QuietAudioFileWarnedThenOk) {
