@@ -63,9 +63,14 @@ TEST(TempoDecision, TooLittleToGoOn) {
     };
     const Case cases[] = {
         {"no onsets, tempo to detect", true, 4, {}, 36},
-        // A given tempo is enough for an automatic resolution: steady notes have no onsets.
-        {"one onset, tempo given, resolution to detect", false, -1, {5000}, 0},
-        {"no onsets, tempo given, resolution to detect", false, -1, {}, 0},
+        // An automatic resolution is fitted to the onsets: a given tempo alone is not enough.
+        {"one onset, tempo given, resolution to detect", false, -1, {5000}, 36},
+        {"no onsets, tempo given, resolution to detect", false, -1, {}, 36},
+        {"no pair within the period range, tempo given, resolution to detect",
+         false,
+         -1,
+         {1000, 24000},
+         37},
         {"one onset, tempo and resolution given", false, 4, {5000}, 0},
         {"no pair within the period range, tempo to detect", true, 4, {1000, 24000}, 37},
         {"no pair within the period range, all given", false, 3, {1000, 24000}, 0},

@@ -12,13 +12,12 @@ namespace velt::engine {
 
 namespace {
 
-// Too little to go on: an error when the tempo must come from the audio, otherwise a 4/4 bar
-// with the project's tempo. An automatic resolution then follows from that tempo, as it does
-// when the project gives the numerator: a take of steady notes played to a metronome has no
-// loudness onsets, yet its tempo is known.
+// Too little to go on: an error when the tempo or the resolution must come from the audio (the
+// grid of an automatic resolution is fitted to the onsets), otherwise a 4/4 bar with the
+// project's tempo and resolution.
 TimingDecision withoutEvidence(const TimingSettings& settings, int detail) {
     TimingDecision decision;
-    if (settings.tempoDetect) {
+    if (settings.tempoDetect || settings.resolution < 0) {
         decision.finishType = kTooLittleForTiming;
         decision.finishDetail = detail;
         return decision;
