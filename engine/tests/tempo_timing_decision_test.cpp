@@ -176,8 +176,9 @@ TEST(TempoDecision, FinestTernaryLevelMakesACompoundMetre) {
         double resolution;
         int numerator, denominatorExp;
     };
-    // Only the automatic resolution -1 turns 4 into 12/8; other automatic values keep 4/4.
-    const Case cases[] = {{-1, 12, 3}, {-2, 4, 2}};
+    // Only the automatic resolution -1 turns 4 into 12/8; other automatic values keep 4/4, and
+    // so do resolutions too fine for a given grid, which are refined automatically too.
+    const Case cases[] = {{-1, 12, 3}, {-2, 4, 2}, {-1e20, 4, 2}, {7, 4, 2}, {1e20, 4, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.resolution);
         TimingSettings settings = detectAll();

@@ -31,12 +31,12 @@ TimingDecision withoutEvidence(const TimingSettings& settings, int detail) {
 
 RefinedGrid fitGrid(const MetricalGrid& grid, const std::vector<int32_t>& onsets,
                     const SmoothedHistogram& smoothed, double resolution) {
-    if (resolution >= 0) {
-        const int levels = static_cast<int>(std::trunc(resolution)) - 2;
-        if (levels >= 0 && levels <= 3) {
-            const bool triplets = resolution != std::trunc(resolution);
-            return RefineGiven(grid, onsets, levels, triplets);
-        }
+    // The levels are counted in floating point: a resolution of any size chooses, and only a
+    // count of 0 ... 3 becomes an integer.
+    const double levels = std::trunc(resolution) - 2;
+    if (resolution >= 0 && levels >= 0 && levels <= 3) {
+        const bool triplets = resolution != std::trunc(resolution);
+        return RefineGiven(grid, onsets, static_cast<int>(levels), triplets);
     }
     return RefineAutomatically(grid, onsets, smoothed);
 }
