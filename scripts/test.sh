@@ -2,8 +2,9 @@
 # Sets up, builds and runs every test; then runs every test binary once more as one process (tests
 # must leave no state behind for the next one, which ctest's process per test would hide); then
 # runs mpunpack's tests and sweep on its baseline build (VELTRANE_SIMD=baseline); then runs the
-# damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders') and the desktop's roads
-# with real message boxes (desk_real_box_tests, label "real_boxes") once more in a build with
+# damaged-input sweeps (mpunpack's, and the AIFF and WMA/AAC decoders'), the engine's sweep of
+# every numeric project key (engine_sweep, with kvxvtpd64) and the desktop's roads with real
+# message boxes (desk_real_box_tests, label "real_boxes") once more in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, together with platform_tests whole (the device
 # layers and their test doubles under the sanitizers); only these are built there, in build-asan/.
 # VELTRANE_REQUIRE_ALL=1 makes a test whose program, font, sound font or data file is missing fail
@@ -48,7 +49,7 @@ ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 600
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)" --target mpunpack mp3tool_sweep platform_sweep \
-    desk_real_box_tests platform_tests
+    kvxvtpd64 engine_sweep desk_real_box_tests platform_tests
 ctest --test-dir build-asan -L "sweep|real_boxes" --output-on-failure -j"$(nproc)" --timeout 600
 (
     . build-asan/tests/environment.sh

@@ -12,6 +12,7 @@
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/message.h"
 #include "desk/core/shared/services.h"
+#include "desk/core/shared/tempo_range.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 #include "platform/mci/mci.h"
@@ -20,6 +21,8 @@
 namespace velt::desk {
 
 namespace {
+
+constexpr double kTempoSpinStep = 5;  // BPM per click of the tempo spinner
 
 // The metronome light: a dark lamp and a lit one.
 ui::Picture lamp(QColor colour) {
@@ -154,8 +157,8 @@ void frmRecord::design() {
     txtTempo.Move(1080, 270, 615, 315);
     spnTempo.Move(1695, 270, 255, 315);
     spnTempo.setBuddy(txtTempo);
-    spnTempo.setMin(5);
-    spnTempo.setMax(1080);
+    spnTempo.setMin(kSlowestTempo);
+    spnTempo.setMax(kFastestTempo);
     lblTimeNum.Move(120, 735, 1800, 255);
     lblTimeNum.setCaption("Beats Per Measure:");
     txtTimeNum.Move(1920, 675, 615, 315);
@@ -326,12 +329,12 @@ void frmRecord::txtTimeNum_Change() {
 
 void frmRecord::txtTempo_LostFocus() {
     const double value = Val(txtTempo.Text());
-    if (value > 1080) {
-        txtTempo.setText("1080");
-        RecordTempo = 1080;
-    } else if (value < 5) {
-        txtTempo.setText("5");
-        RecordTempo = 5;
+    if (value > kFastestTempo) {
+        txtTempo.setText(std::to_string(kFastestTempo));
+        RecordTempo = kFastestTempo;
+    } else if (value < kSlowestTempo) {
+        txtTempo.setText(std::to_string(kSlowestTempo));
+        RecordTempo = kSlowestTempo;
     } else if (txtTempo.Enabled()) {
         // A disabled box is being written with a rounded tempo whose exact value is kept.
         RecordTempo = static_cast<float>(value);
@@ -346,22 +349,25 @@ void frmRecord::setTempoNeedle() {
 void frmRecord::setTempoNeedle(float tempo) {
     const auto cx = static_cast<int16_t>(std::lround(gauTempo.Left() + gauTempo.Width() / 2));
     const auto cy = static_cast<int16_t>(std::lround(gauTempo.Top() + gauTempo.Height() / 2));
-    const float shown = std::clamp(tempo, 5.0f, 235.0f);
+    const float shown = std::clamp(tempo, static_cast<float>(kSlowestTempo),
+                                   static_cast<float>(kFastestGaugeTempo));
     const auto i = static_cast<int16_t>(std::lround(shown));
-    gauTempoLine.setX2(ArcX(cx, 235, 5, i));
-    gauTempoLine.setY2(ArcY(cy, 235, 5, i));
+    gauTempoLine.setX2(ArcX(cx, kFastestGaugeTempo, kSlowestTempo, i));
+    gauTempoLine.setY2(ArcY(cy, kFastestGaugeTempo, kSlowestTempo, i));
 }
 
 void frmRecord::spnTempo_DownClick() {
     const double value = Val(txtTempo.Text());
-    if (value >= 10) txtTempo.setText(FormatSingle(static_cast<float>(value - 5)));
+    if (value - kTempoSpinStep >= kSlowestTempo)
+        txtTempo.setText(FormatSingle(static_cast<float>(value - kTempoSpinStep)));
     txtTempo_LostFocus();
     ui::DoEvents();
 }
 
 void frmRecord::spnTempo_UpClick() {
     const double value = Val(txtTempo.Text());
-    if (value < 1075) txtTempo.setText(FormatSingle(static_cast<float>(value + 5)));
+    if (value + kTempoSpinStep < kFastestTempo)
+        txtTempo.setText(FormatSingle(static_cast<float>(value + kTempoSpinStep)));
     txtTempo_LostFocus();
     ui::DoEvents();
 }

@@ -12,11 +12,11 @@
 #include <optional>
 #include <string>
 
+#include "desk/core/shared/tempo_range.h"
+
 namespace velt::desk {
 
 constexpr int64_t kLongestTapGapMs = 65534;
-constexpr int32_t kSlowestTempo = 5;  // the tempo box's own range
-constexpr int32_t kFastestTempo = 1080;
 
 enum class TapGap { SameMillisecond, Kept, TooLong };
 TapGap ClassifyTapGap(int64_t gapMs);
@@ -25,7 +25,7 @@ TapGap ClassifyTapGap(int64_t gapMs);
 // for fewer than two taps or a span of 0 ms or less.
 std::optional<double> TappedTempo(int64_t taps, int64_t spanMs);
 
-// The tempo box's number for a tempo: rounded half to even, held to 5..1080.
+// The tempo box's number for a tempo: rounded half to even, held to the tempo range.
 int32_t TempoBoxNumber(double bpm);
 
 // Appends a gap (0..65535 ms) as two characters, low byte first.

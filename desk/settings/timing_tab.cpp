@@ -6,6 +6,7 @@
 
 #include "desk/core/global.h"
 #include "desk/core/shared/key_names.h"
+#include "desk/core/shared/tempo_range.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/window_links/wizard_pages.h"
 #include "desk/settings/frm_properties.h"
@@ -135,12 +136,12 @@ void frmProperties::txtTempo_LostFocus() {
         if (before) txtTempo.setText(*before);
         return;
     }
-    if (v > 1080) {
-        txtTempo.setText("1080");
-        WorkTempo = 1080;
-    } else if (v < 5) {
-        txtTempo.setText("5");
-        WorkTempo = 5;
+    if (v > kFastestTempo) {
+        txtTempo.setText(std::to_string(kFastestTempo));
+        WorkTempo = kFastestTempo;
+    } else if (v < kSlowestTempo) {
+        txtTempo.setText(std::to_string(kSlowestTempo));
+        WorkTempo = kSlowestTempo;
     } else if (txtTempo.Enabled()) {
         WorkTempo = static_cast<float>(v);
     }
@@ -149,10 +150,12 @@ void frmProperties::txtTempo_LostFocus() {
 
 // The needles stay on their dials, also for a number still being typed ("1" on the way to 120).
 void frmProperties::SetTempoGauge() {
-    int16_t value = std::clamp<int16_t>(ToInteger(Val(txtTempo.Text())), 5, 235);
+    int16_t value =
+        std::clamp<int16_t>(ToInteger(Val(txtTempo.Text())), kSlowestTempo, kFastestGaugeTempo);
     auto cx = ToInteger(gauTempo.Left() + gauTempo.Width() / 2);
     auto cy = ToInteger(gauTempo.Top() + gauTempo.Height() / 2);
-    gauTempoLine.setEnds(ArcX(cx, 235, 5, value), ArcY(cy, 235, 5, value), cx, cy);
+    gauTempoLine.setEnds(ArcX(cx, kFastestGaugeTempo, kSlowestTempo, value),
+                         ArcY(cy, kFastestGaugeTempo, kSlowestTempo, value), cx, cy);
 }
 
 void frmProperties::chkTempoDetect_Click() {

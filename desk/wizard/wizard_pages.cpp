@@ -7,6 +7,7 @@
 #include "desk/core/shared/data_lists.h"
 #include "desk/core/shared/key_names.h"
 #include "desk/core/shared/numeric_box.h"
+#include "desk/core/shared/tempo_range.h"
 #include "desk/core/shared/test_tones.h"
 #include "desk/core/shared/text_pieces.h"
 #include "desk/wizard/frm_wizard.h"
@@ -21,12 +22,14 @@ using wizard_windows::recorder;
 void DrawTempoNeedle(const ui::PictureBox& dial, ui::Line& needle, const std::string& tempoText) {
     // A number still being typed ("1" on the way to 120) is drawn at the dial's low end.
     const double value = Val(tempoText);
-    const int t = value > 235 ? 235 : value < 5 ? 5 : static_cast<int>(std::lround(value));
+    const int t = value > kFastestGaugeTempo ? kFastestGaugeTempo
+                  : value < kSlowestTempo    ? kSlowestTempo
+                                             : static_cast<int>(std::lround(value));
     const auto cx = static_cast<int16_t>(std::lround(dial.Left() + std::round(dial.Width()) / 2));
     const auto cy = static_cast<int16_t>(std::lround(dial.Top() + std::round(dial.Height()) / 2));
     const auto tip = static_cast<int16_t>(std::clamp(t, -32768, 32767));
-    needle.setX1(ArcX(cx, 235, 5, tip));
-    needle.setY1(ArcY(cy, 235, 5, tip));
+    needle.setX1(ArcX(cx, kFastestGaugeTempo, kSlowestTempo, tip));
+    needle.setY1(ArcY(cy, kFastestGaugeTempo, kSlowestTempo, tip));
 }
 
 // ---- audio file and MIDI name pages (the settings dialog's lists)

@@ -10,7 +10,8 @@ class MidiEventSink {
     virtual ~MidiEventSink() = default;
     // delta: the caller's accumulator of hops since its last event (one hop = 24 ticks).
     // status: 0x90, 0x80, 0xB0, 0xE0 or another channel status; 0xFF the chord-text meta;
-    // 0x51 the tempo meta with data1 = beat length in ms. channel is 0-based, -1 = no channel.
+    // platform::smf::kTempoMeta (0x51) the tempo meta with data1 = beat length in ms. channel is
+    // 0-based, -1 = no channel.
     virtual void emit(int& delta, int status, int data1, int data2, int channel) = 0;
 };
 

@@ -165,6 +165,39 @@ TEST(ProjectKeys, KeyClampsTable) {
     }
 }
 
+// Decimal keys: values that are no number, infinite or far out of range are held to the key's
+// range as they are read, before anything converts them to an integer.
+TEST(ProjectKeys, DecimalKeyClampsTable) {
+    struct Case {
+        const char* project;
+        double ProjectSettings::*field;
+        double expected;
+    };
+    const Case cases[] = {
+        {"Resolution=1e20\n", &ProjectSettings::Resolution, 7},
+        {"Resolution=99999999999999999999\n", &ProjectSettings::Resolution, 7},
+        {"Resolution=7,5\n", &ProjectSettings::Resolution, 7},
+        {"Resolution=2,5\n", &ProjectSettings::Resolution, 2.5},
+        {"Resolution=-1e20\n", &ProjectSettings::Resolution, -7},  // automatic, but not -1
+        {"Resolution=-2\n", &ProjectSettings::Resolution, -2},
+        {"Resolution=nan\n", &ProjectSettings::Resolution, -1},
+        {"Resolution=1e400\n", &ProjectSettings::Resolution, -1},
+        {"Resolution=text\n", &ProjectSettings::Resolution, 0},
+        {"ReferencePitch=1e20\n", &ProjectSettings::ReferencePitch, 452.8},
+        {"ReferencePitch=-1e20\n", &ProjectSettings::ReferencePitch, 427.5},
+        {"ReferencePitch=nan\n", &ProjectSettings::ReferencePitch, 440},
+        {"Tempo=1e20\n", &ProjectSettings::Tempo, 1e9},
+        {"Tempo=-1\n", &ProjectSettings::Tempo, 0},
+        {"Tempo=nan\n", &ProjectSettings::Tempo, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project);
+        ProjectSettings s = ReadProjectKeys(ProjectText(project(c.project))).settings;
+        ClampSettings(s, Geometry{});
+        EXPECT_EQ(s.*c.field, c.expected);
+    }
+}
+
 TEST(ProjectKeys, KeyMaxStaysBelowHalfTheSampleRate) {
     const Settled settled = settle(project("KeyMax=120\nKeyMax0=120\n"), {.sampleRate = 8000});
     ASSERT_EQ(settled.outcome.type, 0);

@@ -92,23 +92,40 @@ TEST_F(TempoEngine, ClickTracksGiveTempoMetreAndStart) {
     }
 }
 
+// Too few onsets, or none a beat apart, end the run when the tempo or the resolution has to come
+// from them; with both given the run goes on in 4/4 at the project's tempo.
 TEST_F(TempoEngine, TooLittleAudioEndsTheRun) {
+    // A legato melody of sines: one level onset at its start, none between its notes.
+    const std::string legato =
+        "synth 0.5 sine C4 : synth 0.5 sine E4 : synth 0.5 sine G4 : synth 0.5 sine C5 "
+        ": synth 0.5 sine D4 : synth 0.5 sine F4 : synth 0.5 sine A4 : synth 0.5 sine D5";
     const struct {
         const char* name;
         std::string effects;
+        std::string project;
         const char* outcome;
     } cases[] = {
-        {"silence", "trim 0 10", "-9.036"},
-        {"a single click", "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 2 5", "-9.036"},
+        {"silence", "trim 0 10", "", "-9.036"},
+        {"a single click", "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 2 5", "", "-9.036"},
         {"two clicks too far apart for a beat",
-         "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 0 2.5 repeat 1 pad 1 1", "-9.037"},
+         "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 0 2.5 repeat 1 pad 1 1", "", "-9.037"},
+        {"a legato melody, tempo to detect", legato, "", "-9.036"},
+        {"a legato melody, tempo given, resolution automatic", legato, "Tempo=120\n", "-9.036"},
+        {"a legato melody, tempo given, resolution below 0", legato, "Tempo=120\nResolution=-2\n",
+         "-9.036"},
+        {"two clicks too far apart, tempo given, resolution automatic",
+         "synth 0.02 sine 1000 fade 0 0.02 0.02 pad 0 2.5 repeat 1 pad 1 1", "Tempo=120\n",
+         "-9.037"},
+        {"a legato melody, tempo and resolution given", legato, "Tempo=120\nResolution=4\n",
+         "100000.000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto fields = convert(soxWav("little.wav", c.effects));
+        fs::remove(midi);
+        const auto fields = convert(soxWav("little.wav", c.effects), c.project);
         ASSERT_FALSE(fields.empty());
         EXPECT_EQ(fields[0], c.outcome);
-        EXPECT_FALSE(fs::exists(midi));
+        EXPECT_EQ(fs::exists(midi), std::string(c.outcome) == "100000.000");
     }
 }
 

@@ -63,9 +63,14 @@ TEST(TempoDecision, TooLittleToGoOn) {
     };
     const Case cases[] = {
         {"no onsets, tempo to detect", true, 4, {}, 36},
-        // A given tempo is enough for an automatic resolution: steady notes have no onsets.
-        {"one onset, tempo given, resolution to detect", false, -1, {5000}, 0},
-        {"no onsets, tempo given, resolution to detect", false, -1, {}, 0},
+        // An automatic resolution is fitted to the onsets: a given tempo alone is not enough.
+        {"one onset, tempo given, resolution to detect", false, -1, {5000}, 36},
+        {"no onsets, tempo given, resolution to detect", false, -1, {}, 36},
+        {"no pair within the period range, tempo given, resolution to detect",
+         false,
+         -1,
+         {1000, 24000},
+         37},
         {"one onset, tempo and resolution given", false, 4, {5000}, 0},
         {"no pair within the period range, tempo to detect", true, 4, {1000, 24000}, 37},
         {"no pair within the period range, all given", false, 3, {1000, 24000}, 0},
@@ -171,8 +176,9 @@ TEST(TempoDecision, FinestTernaryLevelMakesACompoundMetre) {
         double resolution;
         int numerator, denominatorExp;
     };
-    // Only the automatic resolution -1 turns 4 into 12/8; other automatic values keep 4/4.
-    const Case cases[] = {{-1, 12, 3}, {-2, 4, 2}};
+    // Only the automatic resolution -1 turns 4 into 12/8; other automatic values keep 4/4, and
+    // so do resolutions too fine for a given grid, which are refined automatically too.
+    const Case cases[] = {{-1, 12, 3}, {-2, 4, 2}, {-1e20, 4, 2}, {7, 4, 2}, {1e20, 4, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.resolution);
         TimingSettings settings = detectAll();

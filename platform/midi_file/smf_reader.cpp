@@ -4,6 +4,8 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/midi_file/smf_meta.h"
+
 namespace velt::platform::smf {
 
 namespace {
@@ -164,7 +166,7 @@ Refusal readFile(const std::filesystem::path& path, File& out) {
 }
 
 uint32_t tempoOf(const Event& event) {
-    if (event.status != 0xFF || event.meta != 0x51 || event.data.size() != 3) return 0;
+    if (event.status != 0xFF || event.meta != kTempoMeta || event.data.size() != 3) return 0;
     return uint32_t{event.data[0]} << 16 | uint32_t{event.data[1]} << 8 | event.data[2];
 }
 

@@ -7,6 +7,7 @@
 #include "desk/core/project/tap_file.h"
 #include "desk/core/shared/file_lists.h"
 #include "desk/core/shared/ini_scan.h"
+#include "desk/core/shared/tempo_range.h"
 #include "desk/core/shared/text_pieces.h"
 #include "platform/profile/profile.h"
 
@@ -149,7 +150,7 @@ void LoadProject(const std::string& path, int format) {
 
     g.TempoDetect = keys.flag("timing", "TempoDetect", format == 1 ? 0 : d.TempoDetect);
     g.TempoTrack = keys.flag("timing", "TempoTrack", d.TempoTrack);
-    g.Tempo = single(path, "Tempo", 120, 1, 1080);
+    g.Tempo = single(path, "Tempo", 120, 1, kFastestTempo);  // a stored tempo below 5 is kept
     g.Speed = keys.read("timing", "Speed", d.Speed, 1, 999);
     g.Resolution = single(path, "Resolution", -1, -1, 8);
     g.TimeSignatureNumerator =

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "audio_fixtures.h"
+#include "box_match.h"
 #include "desk/core/live/frm_live.h"
 #include "desk/core/run/bridge_loader.h"
 #include "desk/core/run/frm_results.h"
@@ -20,6 +21,7 @@
 #include "installed_devices.h"
 #include "main_window_fixture.h"
 #include "midicsv_reader.h"
+#include "piano_score.h"
 #include "platform/mci/mci.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/fake_wave_in.h"
@@ -141,7 +143,7 @@ class WizardE2E : public MainWindowTest {
         return test::runCommand(sox + " 2>&1").exitCode == 0;
     }
 
-    std::vector<int> recordDirectly(const std::string& sound);
+    void recordDirectly(const fs::path& played, bool finishes);
 
     platform::wave_in::FakeWaveIn input;  // the sound card, for the scenarios that record
     platform::midi_out::RecordingMidiOut midi{2};
@@ -262,20 +264,11 @@ TEST_F(WizardE2E, ATakeRecordedFromTheSoundCardIsSavedAndConverted) {
 }
 
 // The default road: "Record directly" to the metronome with its default tempo and "Auto" beats
-// per measure, a take of twenty notes on the beats, Save, and every later page left as it is.
-// The sound card is the file-backed one, so the level meter's first reading is already the
-// player's first note. `sound` is the sox synth type of each 0.5 s note. Returns the keys of the
-// MIDI file's note-ons in order.
-std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
-    const fs::path played = dir / "played.wav";
-    std::string synth;
-    for (const char* note : {"C4", "E4", "G4", "C5", "D4", "F4", "A4", "D5", "E4", "G4",
-                             "B4", "E5", "F4", "A4", "C5", "F5", "G4", "B4", "D5", "G5"})
-        synth += std::string(synth.empty() ? "" : " :") + " synth 0.5 " + sound + " " + note;
-    EXPECT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " +
-                               test::shellQuote(played.string()) + synth)
-                  .exitCode,
-              0);
+// per measure, a take of `played` (what the player plays, heard by the file-backed sound card,
+// so the level meter's first reading is already the player's first note), Save, and every later
+// page left as it is. Then the conversion: it finishes, or (`finishes` false) it ends with the
+// box of timing that could not be detected.
+void WizardE2E::recordDirectly(const fs::path& played, bool finishes) {
     test::InstalledDevices<platform::wave_in::FileDevices> soundCard(played,
                                                                      &ui::runtime().clock());
     platform::midi_out::useDevices(&midi);  // the metronome plays on it
@@ -297,7 +290,14 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
         ui.advance(10500);
         stopSaveAndFinish(w, u, take, steps);
     });
-    convertOnFinish();
+    convertOnFinish(/*closeResults=*/finishes);
+    if (!finishes) {
+        ui.expectBox(test_boxes::Box("Insufficient information to detect timing settings. You "
+                                     "must manually tap in the tempo and select a Timing "
+                                     "Resolution for this audio file.  -9.036",
+                                     "Conversion error", 16, 167))
+            .answer(ui::OK);
+    }
     ui.user().toolbar(m.Toolbar, "New");
 
     EXPECT_EQ(steps,
@@ -306,15 +306,45 @@ std::vector<int> WizardE2E::recordDirectly(const std::string& sound) {
                                        WizardStep::MidiFileName, WizardStep::Finish}));
     EXPECT_EQ(G().InputThreshold, 384);  // the first reading was music: not a threshold
     EXPECT_EQ(G().Tempo, 120);
-    convertedAlone(m, take, "record-directly-" + sound + ".mid");
-    return test::readMidi(G().MidiFiles(1)).keysInOrder();
+    EXPECT_EQ(m.sbStatusBar.Text(), finishes ? "Finished" : "Error");
+    if (!finishes) G().ProjectChanged = false;  // no save question when the window closes
 }
 
+// Twenty notes on the beats of the metronome's default 120 BPM, 0.5 s apart.
 const std::vector<int> kTwentyNotes = {60, 64, 67, 72, 62, 65, 69, 74, 64, 67,
                                        71, 76, 65, 69, 72, 77, 67, 71, 74, 79};
 
 TEST_F(WizardE2E, RecordDirectlyWithTheDefaults) {
-    EXPECT_EQ(recordDirectly("sine"), kTwentyNotes);
+    // A piano, as a player would record it: every note has its attack.
+    std::vector<test::ScoreNote> score;
+    for (size_t i = 0; i < kTwentyNotes.size(); ++i)
+        score.push_back({.onset = 0.5 * double(i), .duration = 0.45, .key = kTwentyNotes[i]});
+    const fs::path rendered = dir / "rendered.wav", played = dir / "played.wav";
+    ASSERT_TRUE(test::renderScore(score, dir.path(), rendered));
+    // Recorded at a good level (the recorder warns below a quarter of full scale).
+    ASSERT_EQ(test::runCommand("sox " + test::shellQuote(rendered.string()) + " " +
+                               test::shellQuote(played.string()) + " norm -3")
+                  .exitCode,
+              0);
+    recordDirectly(played, /*finishes=*/true);
+    convertedAlone(MainForm(), (dir / "music" / "take.wav").string(), "record-directly.mid");
+    EXPECT_EQ(test::readMidi(G().MidiFiles(1)).keysInOrder(), kTwentyNotes);
+}
+
+// The same melody of sines played legato: one level onset at its start and none after it, so no
+// grid can be fitted to the take, and the conversion says so.
+TEST_F(WizardE2E, RecordDirectlyALegatoSineMelodyEndsWithTimingNotDetected) {
+    const fs::path played = dir / "played.wav";
+    std::string synth;
+    for (const char* note : {"C4", "E4", "G4", "C5", "D4", "F4", "A4", "D5", "E4", "G4",
+                             "B4", "E5", "F4", "A4", "C5", "F5", "G4", "B4", "D5", "G5"})
+        synth += std::string(synth.empty() ? "" : " :") + " synth 0.5 sine " + note;
+    ASSERT_EQ(test::runCommand("sox -D -n -r 44100 -c 2 -b 16 " +
+                               test::shellQuote(played.string()) + synth)
+                  .exitCode,
+              0);
+    recordDirectly(played, /*finishes=*/false);
+    EXPECT_FALSE(fs::exists(G().MidiFiles(1)));
 }
 
 TEST_F(WizardE2E, RealTimeRunsTheLiveWindowAndPlaysTheNotesHeard) {

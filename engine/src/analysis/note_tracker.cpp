@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "midi_events.h"
+#include "platform/midi_file/smf_meta.h"
 #include "rounding.h"
 
 namespace velt::engine {
@@ -16,7 +17,7 @@ constexpr int kNoteOff = 0x80;
 constexpr int kControlChange = 0xB0;
 constexpr int kPitchBend = 0xE0;
 constexpr int kChordMeta = 0xFF;
-constexpr int kTempoMeta = 0x51;
+using platform::smf::kTempoMeta;
 constexpr int kNoBendSent = 127;  // makes the first bend of a key always go out
 
 struct TrackerContext {

@@ -9,10 +9,13 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/midi_file/smf_meta.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/wave_in.h"
 
 namespace velt::engine {
+
+using platform::smf::kTempoMeta;
 
 namespace {
 
@@ -37,7 +40,7 @@ void SendLiveEvent(const LiveState& live, const NoteMappingParams& mapping, int&
                    int data1, int data2, int channel) {
     if (channel < 0) return;  // no output channel: dropped
     // Chord names and tempo are file events; a device gets channel messages only.
-    if (status == 0xFF || status == 0x51) {
+    if (status == 0xFF || status == kTempoMeta) {
         delta = 0;
         return;
     }

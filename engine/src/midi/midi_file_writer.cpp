@@ -11,8 +11,11 @@
 
 #include "midi/auto_timing.h"
 #include "midi/midi_file_place.h"
+#include "platform/midi_file/smf_meta.h"
 
 namespace velt::engine {
+
+using platform::smf::kTempoMeta;
 
 MidiFileWriter::MidiFileWriter(MidiWriterParams params)
     : params_(std::move(params)), chordPending_(params_.firstChordWaits) {
@@ -113,14 +116,15 @@ double MidiFileWriter::write(int& delta, int status, int data1, int data2, int c
         writeChordMetas(chordText.substr(0, 5), false);
         return leadingSeconds;
     }
-    if (status == 0x51) {
+    if (status == kTempoMeta) {
         const double micros = std::trunc(data1 * params_.speedFactor * 1000 *
                                          std::pow(2.0, params_.denominatorExp) / 4);
         const int64_t m = int64_t(std::clamp(micros, 0.0, double(kMaxTempoMicros)));
-        for (int b : {0xFF, 0x51, 0x03, int(m >> 16) & 0xFF, int(m >> 8) & 0xFF, int(m) & 0xFF}) {
+        for (int b :
+             {0xFF, kTempoMeta, 0x03, int(m >> 16) & 0xFF, int(m >> 8) & 0xFF, int(m) & 0xFF}) {
             writeByte(b);
         }
-        runningStatus_ = 0x51;
+        runningStatus_ = kTempoMeta;
         return leadingSeconds;
     }
 

@@ -156,7 +156,7 @@ class MidiFileWriter {
     bool created_ = false;  // this writer created workPath_ (only that file may be deleted)
     FileHandle file_;
     int64_t eventBytes_ = 0;     // track bytes written after the header area
-    int runningStatus_ = -1;     // last status byte written (0xFF after a chord meta, 0x51 tempo)
+    int runningStatus_ = -1;     // last status byte written (0xFF after a chord meta, kTempoMeta)
     int64_t velocityTotal_ = 0;  // note-on velocities, for the velocity pass
     int64_t velocityCount_ = 0;
     bool chordPending_ = true;  // the first chord name waits for the first event

@@ -3,9 +3,12 @@
 #include <cmath>
 
 #include "midi/midi_file_writer.h"
+#include "platform/midi_file/smf_meta.h"
 #include "run_outcomes.h"
 
 namespace velt::engine {
+
+using platform::smf::kTempoMeta;
 
 int64_t HeaderAreaSize(int reserved) {
     return 47 + int64_t(kCreatorText.size()) + reserved;
@@ -70,7 +73,7 @@ std::vector<unsigned char> BuildHeaderArea(const HeaderInput& in) {
          int(trackLength >> 8) & 0xFF, int(trackLength) & 0xFF});
     put({0x00, 0xFF, 0x58, 0x04, in.numerator & 0xFF, in.denominatorExp, 0x18, 0x08});
     const int64_t m = in.tempoMicros;
-    put({0x00, 0xFF, 0x51, 0x03, int(m >> 16) & 0xFF, int(m >> 8) & 0xFF, int(m) & 0xFF});
+    put({0x00, 0xFF, kTempoMeta, 0x03, int(m >> 16) & 0xFF, int(m >> 8) & 0xFF, int(m) & 0xFF});
     const int key = in.keySignature == 8 ? 0 : in.keySignature;
     put({0x00, 0xFF, 0x59, 0x02, key & 0xFF, in.majorMinor});
     put({0x00, 0xFF, 0x01, int(textLength)});

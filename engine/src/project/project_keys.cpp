@@ -216,7 +216,12 @@ void ClampSettings(ProjectSettings& s, const Geometry& g) {
     constexpr double kHighestTempo = 1e9;
     s.Tempo = std::min(s.Tempo, kHighestTempo);
     if (s.Tempo == 0) s.TempoDetect = 1;
+    // A resolution that is no finite number is automatic. Beyond the finest (a 128th note) a
+    // resolution means what the finest does, and every value below 0 is automatic: the bounds
+    // keep it a small number for every conversion to an integer, and -1, automatic as the
+    // desktop writes it, stays apart from the other negative values.
     if (!std::isfinite(s.Resolution)) s.Resolution = -1;
+    s.Resolution = std::clamp(s.Resolution, -kFinestResolution, kFinestResolution);
     if (!std::isfinite(s.ReferencePitch)) s.ReferencePitch = 440;
     s.ReferencePitch = std::clamp(s.ReferencePitch, 427.5, 452.8);
     s.BufferIncrement = 1;

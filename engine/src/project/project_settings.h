@@ -8,6 +8,9 @@ namespace velt::engine {
 // A numeric key that holds this value was not given by the project.
 constexpr int kKeyNotGiven = 999;
 
+// The finest resolution: log2 of 128 notes per whole note.
+constexpr double kFinestResolution = 7;
+
 struct ProjectSettings {
     std::string ExePath;
     std::string AudioFile;

@@ -125,7 +125,7 @@ void FinishTiming(const ProjectSettings& s, Geometry& g, double resolution) {
         resolution =
             std::min(6.0, std::trunc(std::log2(r / g.beatsPerSecond / g.analysisWindow) + 2.5));
     }
-    resolution = std::min(resolution, 7.0);
+    resolution = std::min(resolution, kFinestResolution);
     g.resolution = resolution;
 
     g.denominatorExp = s.TimeSignatureDenominator;

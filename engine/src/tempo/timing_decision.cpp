@@ -12,13 +12,12 @@ namespace velt::engine {
 
 namespace {
 
-// Too little to go on: an error when the tempo must come from the audio, otherwise a 4/4 bar
-// with the project's tempo. An automatic resolution then follows from that tempo, as it does
-// when the project gives the numerator: a take of steady notes played to a metronome has no
-// loudness onsets, yet its tempo is known.
+// Too little to go on: an error when the tempo or the resolution must come from the audio (the
+// grid of an automatic resolution is fitted to the onsets), otherwise a 4/4 bar with the
+// project's tempo and resolution.
 TimingDecision withoutEvidence(const TimingSettings& settings, int detail) {
     TimingDecision decision;
-    if (settings.tempoDetect) {
+    if (settings.tempoDetect || settings.resolution < 0) {
         decision.finishType = kTooLittleForTiming;
         decision.finishDetail = detail;
         return decision;
@@ -32,12 +31,12 @@ TimingDecision withoutEvidence(const TimingSettings& settings, int detail) {
 
 RefinedGrid fitGrid(const MetricalGrid& grid, const std::vector<int32_t>& onsets,
                     const SmoothedHistogram& smoothed, double resolution) {
-    if (resolution >= 0) {
-        const int levels = static_cast<int>(std::trunc(resolution)) - 2;
-        if (levels >= 0 && levels <= 3) {
-            const bool triplets = resolution != std::trunc(resolution);
-            return RefineGiven(grid, onsets, levels, triplets);
-        }
+    // The levels are counted in floating point: a resolution of any size chooses, and only a
+    // count of 0 ... 3 becomes an integer.
+    const double levels = std::trunc(resolution) - 2;
+    if (resolution >= 0 && levels >= 0 && levels <= 3) {
+        const bool triplets = resolution != std::trunc(resolution);
+        return RefineGiven(grid, onsets, static_cast<int>(levels), triplets);
     }
     return RefineAutomatically(grid, onsets, smoothed);
 }

@@ -5,8 +5,7 @@
 // - Tempo given, numerator and ChordRes given: nothing to do.
 // - Tempo given and numerator given: no scan; the grid is fitted with the given beat.
 // - Otherwise the onsets are scanned. Fewer than two, or no period peak, end the run (9.36, 9.37)
-//   when the tempo has to be detected; else the numerator defaults to 4 (and an automatic
-//   resolution follows from the given tempo).
+//   when the tempo or the resolution has to be detected; else the numerator defaults to 4.
 // - The beat period comes from the onset-distance histogram (folded into 60 ... 120 BPM), the
 //   numerator from it when not given (or when a detected tempo meets a numerator without a bar
 //   grid), then a bar grid (detected tempo) or a beat grid (given tempo) is fitted and refined.
