@@ -26,7 +26,6 @@ set(VELTRANE_LONG_TESTS
     "^TempoAudioChain\\.TenMinutesOfSixteenthNotes$"
     "^SingleLineRuns\\.RenderedScalesGiveThePlayedKeys$"
     "^LivePacing\\.MelodiesGiveTheirNotesOnce$"
-    "^Keys/ProjectKeySweep\\.EveryValueEndsWithAnOutcome/"  # every numeric project key
     "^CommandsWrittenInPlace\\."  # a hundred file runs and a hundred live runs each
     "^VeltdeskBatch\\.CompressedAudioIsDecodedConvertedAndLogged$"
     "^VeltdeskBatch\\.ConvertsASoxToneAndAFluidsynthRenderWithoutADisplay$"
