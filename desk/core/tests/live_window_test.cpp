@@ -514,7 +514,7 @@ TEST_F(LiveWindow, RealEngineHearsAMelodyAndStopsOnClose) {
 
     Global& g = G();
     g.PitchMode = 1;
-    g.KeyMin = 38;  // a single voice live is analysed from KeyMin + 19 up
+    g.KeyMin = 38;  // a single voice
     g.KeyMax = 84;
     g.OutputThreshold = 40;
     g.InputThreshold = 100;
