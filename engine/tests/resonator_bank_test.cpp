@@ -271,10 +271,10 @@ TEST(ResonatorBank, LiveSingleLineKeysBelowTheBankKeepTheMinimumLength) {
 }
 
 // A live single line given a file run's hop holds each key to that run's shortest note in audio:
-// max(6, window / hop + 1) frames of the hop, counted in 441-sample live frames and rounded up
-// (never below the run's MinimumLength). Counted as six live frames, a key passed in 60 ms where
-// the file run wanted 94 ms (140 ms at key 48), and the mixed partials of a note change became
-// notes.
+// its max(6, window / hop + 1) frames in a row span n - 1 hops, and the live frames in a row
+// (441 samples apart) span at least as much (never fewer than the run's MinimumLength). Counted
+// as six live frames, a key passed in 50 ms where the file run wanted 78 ms in a row (125 ms at
+// key 48), and the mixed partials of a note change became notes.
 TEST(ResonatorBank, LiveSingleLineKeepsTheFileRunsNoteLengths) {
     const double hop = 44100 / 64.0;  // a file run's hop at 120 BPM and keys 28..85
     struct Case {
@@ -283,9 +283,9 @@ TEST(ResonatorBank, LiveSingleLineKeepsTheFileRunsNoteLengths) {
         int frames;
     };
     const Case cases[] = {
-        {85, 676, 10},   // six file frames: 4134 samples
-        {60, 2866, 10},  // still six
-        {48, 5731, 15},  // nine: 6202 samples
+        {85, 676, 9},    // six file frames: five hops, 3445 samples
+        {60, 2866, 9},   // still six
+        {48, 5731, 14},  // nine: 5512.5 samples, 12.5 live frames
         {40, 9098, 22},  // below the bank: fourteen
     };
     PitchedFrame frame(44100, 40, 85);
@@ -310,7 +310,7 @@ TEST(ResonatorBank, LiveSingleLineKeepsTheFileRunsNoteLengths) {
     longer.params.minimumLength = 12;
     ASSERT_TRUE(longer.build());
     EXPECT_EQ(ShortestNoteFrames(longer.analysis.bank, 85), 12);
-    EXPECT_EQ(ShortestNoteFrames(longer.analysis.bank, 48), 15);
+    EXPECT_EQ(ShortestNoteFrames(longer.analysis.bank, 48), 14);
 }
 
 TEST(SingleKeyMode, ReportsThePeakOnTheDrumKeyWhateverTheSpectrum) {

@@ -239,8 +239,9 @@ int BuildBank(const BankParams& params, ResonatorBank& bank) {
 
 int LiveMinimumFrames(int windowLength, double fileRunHop, double liveFrameSamples) {
     if (!(fileRunHop > 0) || !(liveFrameSamples > 0)) return 0;
+    // n frames in a row span n - 1 hops: as many live frames as span at least that much audio.
     const int fileFrames = std::max(6, truncToInt(windowLength / fileRunHop + 1));
-    return truncToInt(std::ceil(fileFrames * fileRunHop / liveFrameSamples));
+    return truncToInt(std::ceil((fileFrames - 1) * fileRunHop / liveFrameSamples)) + 1;
 }
 
 int ShortestNoteFrames(const ResonatorBank& bank, int key) {

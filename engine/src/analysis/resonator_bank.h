@@ -38,9 +38,10 @@ int BuildBank(const BankParams& params, ResonatorBank& bank);
 // The key distance of harmonic i (index 1..11; index 0 stays 0) that the decisions walk.
 std::array<int, 12> HarmonicOffsetTable();
 
-// The live frames that span the audio of a file run's shortest note of a key whose middle window
-// is windowLength samples: that run's max(6, window / hop + 1) frames of fileRunHop samples, in
-// frames of liveFrameSamples, rounded up. 0 when either frame size is not above 0.
+// The live frames in a row that span the audio of a file run's shortest note of a key whose
+// middle window is windowLength samples: that run's n = max(6, window / hop + 1) frames in a row
+// span n - 1 hops of fileRunHop samples; so many live frames span at least as many samples in
+// steps of liveFrameSamples. 0 when either frame size is not above 0.
 int LiveMinimumFrames(int windowLength, double fileRunHop, double liveFrameSamples);
 
 // The shortest note of a key in frames (its record's minFrames); 0 for a key outside the bank's
