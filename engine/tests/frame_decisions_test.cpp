@@ -233,9 +233,11 @@ TEST_F(SingleLine, AStepWithinHalfASemitoneBendsTheLastKeyUpToHalfASemitone) {
     }
 }
 
-// A live single line measures from KeyMin + 19 (here 47) and up to two octaves above KeyMax; a
-// key below that is judged by its measured harmonics, and chosen only when its three lowest
-// measured harmonics sound.
+// A key below the measured range (here 47 up, and two octaves above KeyMax) has no level of its
+// own and is judged by its measured harmonics: it is chosen only when its three lowest measured
+// harmonics all sound. Each case below the range would win the frame if the rule let it in
+// (its extrapolated fundamental adds to its score); the answer changes with the count of
+// sounding harmonics needed and with a silent one skipped instead of refusing the key.
 TEST_F(SingleLine, KeysBelowTheMeasuredRangeNeedTheirLowestHarmonicsToSound) {
     struct Case {
         const char* name;
@@ -251,6 +253,11 @@ TEST_F(SingleLine, KeysBelowTheMeasuredRangeNeedTheirLowestHarmonicsToSound) {
         {"a note below the range",
          {{52, 80}, {59, 60}, {64, 45}, {68, 30}, {71, 20}, {74, 12}},
          40},
+        {"three lowest sound, the fourth silent", {{52, 80}, {59, 60}, {64, 45}, {71, 20}}, 40},
+        {"the third lowest silent", {{52, 80}, {59, 60}, {68, 30}, {71, 20}, {74, 12}}, 59},
+        {"a silent harmonic between sounding ones",
+         {{52, 80}, {64, 45}, {68, 30}, {71, 20}, {74, 12}},
+         52},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

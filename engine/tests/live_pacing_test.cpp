@@ -166,7 +166,7 @@ fs::path renderMelody(const fs::path& folder, const std::string& name, int progr
 // and keys: single line at the default range and at the instrument's range (filter.txt's, and
 // the violin's 55..85 of the wizard), and polyphonic. Frames that straddle two notes once gave
 // keys between them (before the frames followed the audio, 12 note-ons for the five sines, 44
-// for the piano), and a live single line, which judges the keys below KeyMin + 19 by their
+// for the piano), and a live single line, which judged the keys below KeyMin + 19 by their
 // harmonics alone, gave piano and flute notes an octave up or a key below the note, and a
 // violin at 55..85 most notes an octave up. All runs play at the same time.
 TEST_F(LivePacing, MelodiesGiveTheirNotesOnce) {

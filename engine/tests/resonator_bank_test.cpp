@@ -255,8 +255,8 @@ TEST(FinePitch, FlatEnergiesGiveNoOffset) {
     EXPECT_EQ(EstimateFinePitch(frame.analysis.bank, 60, 0.0, frame.view()), 0.0);
 }
 
-// A live single line analyses from KeyMin + 19 up, yet every key from KeyMin on has its shortest
-// note, and the finish's tail is measured on KeyMin's.
+// A live bank that starts above KeyMin still gives every key from KeyMin on its shortest note,
+// and the finish's tail is measured on KeyMin's.
 TEST(ResonatorBank, LiveSingleLineKeysBelowTheBankKeepTheMinimumLength) {
     PitchedFrame frame(44100, 40, 85);
     frame.params.liveRun = true;
@@ -268,6 +268,49 @@ TEST(ResonatorBank, LiveSingleLineKeysBelowTheBankKeepTheMinimumLength) {
     EXPECT_EQ(bank.firstKey, 58);
     for (int k : {40, 57, 58, 85}) EXPECT_EQ(bank.records[k].minFrames, 6) << k;
     EXPECT_EQ(ShortestNoteFrames(bank, 40), 6);
+}
+
+// A live single line given a file run's hop holds each key to that run's shortest note in audio:
+// its max(6, window / hop + 1) frames in a row span n - 1 hops, and the live frames in a row
+// (441 samples apart) span at least as much (never fewer than the run's MinimumLength). Counted
+// as six live frames, a key passed in 50 ms where the file run wanted 78 ms in a row (125 ms at
+// key 48), and the mixed partials of a note change became notes.
+TEST(ResonatorBank, LiveSingleLineKeepsTheFileRunsNoteLengths) {
+    const double hop = 44100 / 64.0;  // a file run's hop at 120 BPM and keys 28..85
+    struct Case {
+        int key;
+        int windowLength;  // 17 periods of the key, rounded
+        int frames;
+    };
+    const Case cases[] = {
+        {85, 676, 9},    // six file frames: five hops, 3445 samples
+        {60, 2866, 9},   // still six
+        {48, 5731, 14},  // nine: 5512.5 samples, 12.5 live frames
+        {40, 9098, 22},  // below the bank: fourteen
+    };
+    PitchedFrame frame(44100, 40, 85);
+    frame.params.liveRun = true;
+    frame.params.lowKey = 47;
+    frame.params.singleLine = true;
+    frame.params.minimumLength = 6;
+    frame.params.fileRunHop = hop;
+    frame.params.liveFrameSamples = 441;
+    ASSERT_TRUE(frame.build());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(LiveMinimumFrames(c.windowLength, hop, 441), c.frames);
+        EXPECT_EQ(ShortestNoteFrames(frame.analysis.bank, c.key), c.frames);
+    }
+    EXPECT_EQ(LiveMinimumFrames(676, 0, 441), 0);
+    EXPECT_EQ(LiveMinimumFrames(676, hop, 0), 0);
+
+    // A longer MinimumLength of the project stays the floor.
+    PitchedFrame longer(44100, 40, 85);
+    longer.params = frame.params;
+    longer.params.minimumLength = 12;
+    ASSERT_TRUE(longer.build());
+    EXPECT_EQ(ShortestNoteFrames(longer.analysis.bank, 85), 12);
+    EXPECT_EQ(ShortestNoteFrames(longer.analysis.bank, 48), 14);
 }
 
 TEST(SingleKeyMode, ReportsThePeakOnTheDrumKeyWhateverTheSpectrum) {

@@ -497,10 +497,11 @@ TEST_F(LiveWindow, RealEngineHearsAMelodyAndStopsOnClose) {
         synth += std::string(synth.empty() ? "" : " : ") + "synth 0.4 sine " + f +
                  " fade t 0.01 0.4 0.39";
     const std::string sox = "sox -D -n -r 44100 -b 16 -c 1 ";
-    // Quiet noise before and after the melody: its level (below 100) tells that the melody is over.
+    // Quiet noise before and after the melody: its level (below 100, also as the peak of a frame
+    // of a quarter second) tells that the melody is over.
     for (const std::string& cmd :
-         {sox + test::shellQuote(lead.string()) + " synth 2 whitenoise vol 0.002",
-          sox + test::shellQuote(noise.string()) + " synth 0.6 whitenoise vol 0.002",
+         {sox + test::shellQuote(lead.string()) + " synth 2 whitenoise vol 0.001",
+          sox + test::shellQuote(noise.string()) + " synth 0.6 whitenoise vol 0.001",
           sox + test::shellQuote(tune.string()) + " " + synth + " gain -3",
           "sox -D " + test::shellQuote(lead.string()) + " " + test::shellQuote(tune.string()) +
               " " + test::shellQuote(noise.string()) + " " + test::shellQuote(wav.string())}) {
@@ -514,7 +515,7 @@ TEST_F(LiveWindow, RealEngineHearsAMelodyAndStopsOnClose) {
 
     Global& g = G();
     g.PitchMode = 1;
-    g.KeyMin = 38;  // a single voice live is analysed from KeyMin + 19 up
+    g.KeyMin = 38;  // a single voice
     g.KeyMax = 84;
     g.OutputThreshold = 40;
     g.InputThreshold = 100;

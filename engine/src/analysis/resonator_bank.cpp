@@ -23,6 +23,12 @@ double keyFrequency(double reference, double key) {
     return reference * std::pow(2.0, (key - 69) / 12.0);
 }
 
+// Samples of a key's middle window, also for a key below the bank (same rounding as its record).
+int middleWindowLength(const BankParams& params, int key) {
+    return roundHalfUp(kPeriodsPerWindow * params.sampleRate /
+                       keyFrequency(params.referencePitch, key));
+}
+
 double energyOf(const Correlation& sums, double normaliser) {
     double s = static_cast<double>(sums.sine) / normaliser;
     double c = static_cast<double>(sums.cosine) / normaliser;
@@ -157,9 +163,9 @@ int BuildBank(const BankParams& params, ResonatorBank& bank) {
     }
     bool singleKey = params.singleKeyMode;
     // A single line (file or live) measures up to two octaves above KeyMax, so that a note's
-    // upper harmonics count for it and its octave is not taken for it. Where it also judges
-    // keys below LowKey (a live single line analyses from KeyMin + 19), the decision holds
-    // those keys to harmonics that really sound (frame_decisions.cpp).
+    // upper harmonics count for it and its octave is not taken for it. Where a bank starts above
+    // the decided keys, the decision judges the keys below it by harmonics that really sound
+    // (frame_decisions.cpp).
     if (params.singleLine && !singleKey) {
         int reach =
             std::min({params.keyMax + kHarmonicReach, NyquistKey(rate, reference), kKeyCount - 1});
@@ -206,21 +212,36 @@ int BuildBank(const BankParams& params, ResonatorBank& bank) {
         }
     }
 
-    // Shortest note per key: the middle window's span in frames, at least six frames. Keys below
-    // the bank (a live single line analyses from KeyMin + 19 up) keep their records too: a note
-    // found there by extrapolation still needs its minimum length.
+    // Shortest note per key: the middle window's span in frames, at least six frames. A live run
+    // given a file run's hop keeps that run's lengths in audio, counted in its own frames. Keys
+    // below the bank keep their records too: a note found there by extrapolation still needs its
+    // minimum length.
     int lowest = std::max(params.keyMin, 0);
     int highest = std::min(params.topKey, bank.lastKey);
+    const bool fileLengthsLive =
+        params.liveRun && params.fileRunHop > 0 && params.liveFrameSamples > 0;
     for (int k = lowest; k <= highest; ++k) {
         KeyRecord& record = bank.records[k];
-        if (params.liveRun || singleKey || params.hopSamples <= 0)
+        if (singleKey || (params.liveRun && !fileLengthsLive) || params.hopSamples <= 0)
             record.minFrames = params.minimumLength;
+        else if (fileLengthsLive)
+            record.minFrames =
+                std::max(params.minimumLength,
+                         LiveMinimumFrames(middleWindowLength(params, k), params.fileRunHop,
+                                           params.liveFrameSamples));
         else
             record.minFrames = std::max(6, truncToInt(record.length[1] / params.hopSamples + 1));
     }
 
     if (!singleKey) buildFineResponse(bank, reference, rate);
     return 0;
+}
+
+int LiveMinimumFrames(int windowLength, double fileRunHop, double liveFrameSamples) {
+    if (!(fileRunHop > 0) || !(liveFrameSamples > 0)) return 0;
+    // n frames in a row span n - 1 hops: as many live frames as span at least that much audio.
+    const int fileFrames = std::max(6, truncToInt(windowLength / fileRunHop + 1));
+    return truncToInt(std::ceil((fileFrames - 1) * fileRunHop / liveFrameSamples)) + 1;
 }
 
 int ShortestNoteFrames(const ResonatorBank& bank, int key) {

@@ -21,9 +21,14 @@ struct BankParams {
     int topKey = kKeyCount - 1;        // highest tracked key: minimum lengths up to here
     bool singleLine = false;           // a single line also measures up to two octaves above keyMax
     bool singleKeyMode = false;        // drums: periods only, no tables
-    bool liveRun = false;              // live: every key's minimum length is minimumLength
+    bool liveRun = false;              // live: minimum lengths in live frames (see below)
     double hopSamples = 44100 / 64.0;  // samples per frame
     int minimumLength = 6;             // frames: the minimum length of live and single-key runs
+    // A live run that keeps a file run's note lengths (the single line): the frame hop of a file
+    // run of the same project and the samples of a live frame. Each key's shortest note then
+    // spans as much audio as in that file run; with either 0 every key has minimumLength.
+    double fileRunHop = 0;
+    double liveFrameSamples = 0;
 };
 
 // Builds the bank into `bank`. Returns 0, or the detail of the out-of-memory outcome when a table
@@ -32,6 +37,12 @@ int BuildBank(const BankParams& params, ResonatorBank& bank);
 
 // The key distance of harmonic i (index 1..11; index 0 stays 0) that the decisions walk.
 std::array<int, 12> HarmonicOffsetTable();
+
+// The live frames in a row that span the audio of a file run's shortest note of a key whose
+// middle window is windowLength samples: that run's n = max(6, window / hop + 1) frames in a row
+// span n - 1 hops of fileRunHop samples; so many live frames span at least as many samples in
+// steps of liveFrameSamples. 0 when either frame size is not above 0.
+int LiveMinimumFrames(int windowLength, double fileRunHop, double liveFrameSamples);
 
 // The shortest note of a key in frames (its record's minFrames); 0 for a key outside the bank's
 // records. The finish's silent tail is measured on KeyMin's.

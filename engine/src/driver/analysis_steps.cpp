@@ -4,7 +4,9 @@
 
 #include "analysis/filter_tables.h"
 #include "driver/run_state.h"
+#include "live/live_io.h"
 #include "midi_events.h"
+#include "project/run_geometry.h"
 
 namespace velt::engine {
 
@@ -33,6 +35,16 @@ SlotCells currentSlot(AnalysisState& a) {
     return SlotCells{a.history, a.slot};
 }
 
+// The frame hop of a file run of this project (its tempo, metre and resolution, the sensitivity
+// derived as when the project gives none): the grid of a live run's timing, settled the file way.
+double FileRunHop(const RunState& state) {
+    ProjectSettings s = state.settings();
+    Geometry g = state.geo();
+    s.Sensitivity = kKeyNotGiven;
+    FinishTiming(s, g, s.Resolution);
+    return g.hopSamples;
+}
+
 }  // namespace
 
 BankParams BankParamsOf(const RunState& state) {
@@ -50,6 +62,13 @@ BankParams BankParamsOf(const RunState& state) {
     p.liveRun = g.liveRun;
     p.hopSamples = g.hopSamples;
     p.minimumLength = s.MinimumLength;
+    // A live single line holds its keys to a file run's note lengths: a frame every 10 ms would
+    // otherwise let the mixed partials of a note change (a key below the notes, an octave up)
+    // last long enough to become notes that the file run of the same audio never writes.
+    if (g.liveRun && p.singleLine && !g.singleKeyMode) {
+        p.fileRunHop = FileRunHop(state);
+        p.liveFrameSamples = double(kLiveFrameSamples);
+    }
     return p;
 }
 

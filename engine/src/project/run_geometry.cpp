@@ -50,8 +50,10 @@ void DeriveBlockGeometry(ProjectSettings& s, Geometry& g) {
     const double f = s.ReferencePitch;
     const int b = g.bytesPerFrame;
 
+    // Every run measures from KeyMin: a live single line that measured from KeyMin + 19 (a
+    // shorter frame) had to guess the keys below from their harmonics and named notes at note
+    // changes that a file run of the same audio does not.
     g.LowKey = s.KeyMin;
-    if (g.liveRun && s.PitchMode == 1) g.LowKey = std::min(127, s.KeyMin + 19);
     g.blockLength = BlockLengthSamples(r, f, g.LowKey, g.singleKeyMode);
     g.blockBytes = int64_t(g.blockLength) * b;
     // The longest resonator window (17 periods of LowKey - 4/3, rounded) reads one sample past its
