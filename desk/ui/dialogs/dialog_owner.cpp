@@ -20,11 +20,16 @@ void attachToOwner(QDialog& dialog) {
 FocusComesBack::FocusComesBack() {
     QWidget* owner = forms::dialogParent();
     QWidget* focused = QApplication::focusWidget();
-    // The window that takes the keys now; when none does (the program is not the active one),
-    // the control its owner window would focus on activation.
-    if (focused == nullptr && owner != nullptr) focused = owner->focusWidget();
-    control_ = focused;
-    window_ = focused != nullptr ? focused->window() : owner;
+    if (owner == nullptr) {
+        window_ = focused != nullptr ? focused->window() : nullptr;
+        control_ = focused;
+        return;
+    }
+    // Qt's focus may still sit in a window that has just closed (a modal form whose caller
+    // asks a question): then the owner's own focus child is the one to come back to.
+    window_ = owner->window();
+    control_ = focused != nullptr && focused->window() == window_ ? focused
+                                                                  : window_->focusWidget();
 }
 
 FocusComesBack::~FocusComesBack() {
