@@ -267,6 +267,10 @@ TEST_F(RealBoxRoads, FocusComesBackAfterRemoveYesAndConvertNowNo) {
 // the Tab went to.
 TEST_F(RealBoxRoads, FocusComesBackAfterTheOptionsPathWarning) {
     frmMain& f = start();
+    // A MIDI editor that is there: the box after the audio editor's is left without a word.
+    const fs::path editor = dir / "midi-editor";
+    test::writeFile(editor, "#!/bin/sh\n");
+    G().MidiEditor = editor.string();
     user.step(
         "type a path that isn't there into the audio editor's box, then Tab",
         [] {
