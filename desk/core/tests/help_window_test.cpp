@@ -145,7 +145,9 @@ TEST_F(HelpWindowTest, HelpBesideTheModalWizardLeavesBothWorking) {
     h->installEventFilter(&hidden);
 
     ui.onModal<frmWizard>([&](frmWizard& w, ui::test::User&) {
+        QCoreApplication::processEvents();  // help's own activation, from before
         test_keys::activate(w);
+
         ASSERT_TRUE(test_keys::press(Qt::Key_F1));
         expectShown(w.HelpContextID());
         EXPECT_EQ(h->windowModality(), Qt::NonModal);
@@ -163,6 +165,8 @@ TEST_F(HelpWindowTest, HelpBesideTheModalWizardLeavesBothWorking) {
         QApplication::setActiveWindow(h);
         QTest::keyClick(h->focusWidget() != nullptr ? h->focusWidget() : h, Qt::Key_Escape);
         EXPECT_FALSE(h->isVisible());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), w.window()) << "the keys went nowhere";
         ASSERT_TRUE(test_keys::press(Qt::Key_F1));
         EXPECT_TRUE(h->isVisible());
         auto* close = h->findChild<QPushButton*>("close");

@@ -148,6 +148,12 @@ void HelpWindow::follow(QWidget* owner) {
         QObject::connect(ownerWindow, &QObject::destroyed, watch_, [this] { ownerGone(); });
 }
 
+void HelpWindow::closeWindow() {
+    window_->close();
+    // The keys go back to the window help was explaining.
+    if (!owner_.isNull() && owner_->isVisible()) owner_->activateWindow();
+}
+
 void HelpWindow::ownerGone() {
     // The owner closed (a box answered, a modal form hidden) or went: help goes on as a window
     // of the modal window now on top, if any, once the owner's close has finished.
@@ -166,7 +172,7 @@ void HelpWindow::build() {
     window->resize(880, 620);
     watch_ = new OwnerWatch(window, [this] { ownerGone(); });
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    QObject::connect(esc, &QShortcut::activated, window, &QWidget::close);
+    QObject::connect(esc, &QShortcut::activated, window, [this] { closeWindow(); });
     // The window goes when the program's event loop ends, before the application object.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
                      [w = window_] { delete w.data(); });
@@ -193,7 +199,7 @@ void HelpWindow::build() {
     close->setObjectName("close");
     close->setAutoDefault(false);
     bar->addWidget(close);
-    QObject::connect(close, &QPushButton::clicked, window, &QWidget::close);
+    QObject::connect(close, &QPushButton::clicked, window, [this] { closeWindow(); });
     layout->addLayout(bar);
 
     auto* split = new QSplitter(window);

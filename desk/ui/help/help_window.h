@@ -59,6 +59,7 @@ class HelpWindow : public platform::Help {
     // owner lets it take input; it stays where it is and as it is.
     void follow(QWidget* owner);
     void ownerGone();
+    void closeWindow();  // Close and Esc
     void openInBrowser();
     void reportMissing(const std::filesystem::path& page);
     void syncContents();

@@ -137,7 +137,8 @@ TEST_F(TypedByKeys, WizardDefaultRecordRoadByKeysOnly) {
     frmRecord& rec = ui::forms::get<frmRecord>();
     for (int i = 0; i < 20 && rec.RecordState() != "Record"; ++i) ui.advance(250);
     ASSERT_EQ(rec.RecordState(), "Record");
-    std::vector<int16_t> samples(2 * 44100, 8000);
+    std::vector<int16_t> samples(2 * 44100);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 100) % 2 != 0 ? 20000 : -20000;
     input->deliver(samples);
     ui.advance(1000);
 
@@ -150,6 +151,8 @@ TEST_F(TypedByKeys, WizardDefaultRecordRoadByKeysOnly) {
     EXPECT_NE(rec.RecordState(), "Record");
     EXPECT_GT(rec.TakeLengthMs(), 0);
     EXPECT_TRUE(w.cmdSave.Enabled());
+    // The take is not saved: the recorder offers to save it as it goes.
+    ui.expectFileDialog({.title = "Save Wave File As"}).cancel();
     ui::forms::releaseAll();  // while the sound card is still installed
 }
 
