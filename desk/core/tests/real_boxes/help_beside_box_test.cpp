@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -43,21 +44,22 @@ TEST(HelpBesideABox, OkAnswersTheBoxWhileHelpIsOpen) {
     auto& helpWindow = static_cast<ui::HelpWindow&>(*help);
     ui::forms::get<frmAsking>().Show();
     RealUser user;
+    QPointer<QDialog> box;
     user.step(
         "press Help in the box", [] { return RealUser::openBox() != nullptr; },
-        [] {
-            QPushButton* helpButton = buttonOf(RealUser::openBox(), "&Help");
+        [&box] {
+            box = RealUser::openBox();
+            QPushButton* helpButton = buttonOf(box, "&Help");
             ASSERT_NE(helpButton, nullptr);
             test_keys::click(helpButton);
         });
     user.step(
         "OK while help is open",
-        [&helpWindow] {
+        [&helpWindow, &box] {
             QWidget* h = helpWindow.window();
-            return h != nullptr && h->isVisible() && RealUser::openBox() != nullptr;
+            return h != nullptr && h->isVisible() && box != nullptr;
         },
-        [&helpWindow] {
-            QDialog* box = RealUser::openBox();
+        [&helpWindow, &box] {
             QWidget* h = helpWindow.window();
             EXPECT_EQ(h->windowModality(), Qt::NonModal);
             EXPECT_EQ(h->windowHandle()->transientParent(), box->windowHandle());
