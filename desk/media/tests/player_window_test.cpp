@@ -12,11 +12,11 @@
 #include "audio_fixtures.h"
 #include "desk/media/frm_mp3.h"
 #include "desk/media/frm_player.h"
-#include "window_user.h"
 #include "main_window_fixture.h"
 #include "platform/clock/mm_time.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
+#include "window_user.h"
 
 namespace velt::desk {
 namespace {

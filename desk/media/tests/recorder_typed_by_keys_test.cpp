@@ -3,8 +3,8 @@
 // from the Up key in the box), and Keep hands over exactly what was typed.
 #include <gtest/gtest.h>
 
-#include "window_user.h"
 #include "recorder_fixture.h"
+#include "window_user.h"
 
 namespace velt::desk::test_recorder {
 namespace {

@@ -28,8 +28,8 @@ FocusComesBack::FocusComesBack() {
     // Qt's focus may still sit in a window that has just closed (a modal form whose caller
     // asks a question): then the owner's own focus child is the one to come back to.
     window_ = owner->window();
-    control_ = focused != nullptr && focused->window() == window_ ? focused
-                                                                  : window_->focusWidget();
+    control_ =
+        focused != nullptr && focused->window() == window_ ? focused : window_->focusWidget();
 }
 
 FocusComesBack::~FocusComesBack() {

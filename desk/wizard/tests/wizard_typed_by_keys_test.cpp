@@ -4,8 +4,8 @@
 // typed. The default record road is walked with keys only, a take recorded and stopped.
 #include "desk/media/frm_record.h"
 #include "installed_devices.h"
-#include "window_user.h"
 #include "platform/wave_io/fake_wave_in.h"
+#include "window_user.h"
 #include "wizard_fixture.h"
 
 namespace velt::desk {
