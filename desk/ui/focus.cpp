@@ -11,6 +11,7 @@
 #include "desk/ui/controls/tab_control.h"
 #include "desk/ui/controls/up_down.h"
 #include "desk/ui/form.h"
+#include "desk/ui/media_control.h"
 #include "desk/ui/runtime.h"
 
 namespace velt::ui {
@@ -332,6 +333,11 @@ void Form::dispatchKey(Key key) {
             auto* focusedButton = dynamic_cast<CommandButton*>(active_);
             if (!esc && focusedButton != nullptr) {
                 focusedButton->userClick();
+                return;
+            }
+            // Enter presses the marked button of a focused media control, as of a button.
+            if (auto* media = dynamic_cast<MediaControl*>(active_); !esc && media != nullptr) {
+                media->pressFocused();
                 return;
             }
             CommandButton* target = defaultButton(esc);

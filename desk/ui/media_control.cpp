@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QToolButton>
 #include <algorithm>
 
@@ -26,6 +27,33 @@ std::string lowered(std::string text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
+
+// A button of the bar; the one the keys would press carries the focus mark while the bar has the
+// focus.
+class BarButton : public QToolButton {
+  public:
+    using QToolButton::QToolButton;
+    void setMarked(bool marked) {
+        if (marked_ == marked) return;
+        marked_ = marked;
+        update();
+    }
+    bool marked() const { return marked_; }
+
+  protected:
+    void paintEvent(QPaintEvent* e) override {
+        QToolButton::paintEvent(e);
+        if (!marked_) return;
+        QPainter p(this);
+        QStyleOptionFocusRect mark;
+        mark.initFrom(this);
+        mark.rect = rect().adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &mark, &p, this);
+    }
+
+  private:
+    bool marked_ = false;
+};
 
 // Record and Eject have no standard transport icon: a red dot, and a bar under a triangle.
 QIcon drawnIcon(MediaControl::Button b) {
@@ -82,7 +110,7 @@ QWidget* MediaControl::createWidget(QWidget* parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (int i = 0; i < kButtons; ++i) {
-        auto* tool = new QToolButton(bar);
+        auto* tool = new BarButton(bar);
         tool->setObjectName(QString::fromLatin1(kButtonNames[i]));
         tool->setToolTip(QString::fromLatin1(kButtonNames[i]));
         tool->setIcon(iconOf(bar->style(), static_cast<Button>(i)));
@@ -93,6 +121,8 @@ QWidget* MediaControl::createWidget(QWidget* parent) {
         layout->addWidget(tool);
         tools_[static_cast<size_t>(i)] = tool;
     }
+    // The bar is one Tab stop; its buttons take no focus of their own.
+    bar->setFocusPolicy(Qt::StrongFocus);
     widget_ = bar;
     applyButtons();
     return bar;
@@ -104,6 +134,8 @@ void MediaControl::resetState() {
     statusPost_ = 0;
     tools_.fill(nullptr);
     s_ = State{};
+    focused_ = Play;
+    active_ = false;
 }
 
 void MediaControl::applyButtons() {
@@ -113,6 +145,63 @@ void MediaControl::applyButtons() {
         tool->setEnabled(s_.buttons[static_cast<size_t>(i)].enabled);
         tool->setVisible(s_.buttons[static_cast<size_t>(i)].visible);
     }
+    keepFocusedUsable();
+    showMark();
+}
+
+bool MediaControl::usable(int b) const {
+    const ButtonState& state = s_.buttons[static_cast<size_t>(b)];
+    return state.enabled && state.visible;
+}
+
+void MediaControl::keepFocusedUsable() {
+    if (usable(focused_)) return;
+    // The nearest usable button, the one to the right on a tie: Record pressed gives way to Stop
+    // beside it, Play to Pause.
+    for (int distance = 1; distance < kButtons; ++distance) {
+        for (int b : {focused_ + distance, focused_ - distance}) {
+            if (b >= 0 && b < kButtons && usable(b)) {
+                focused_ = static_cast<Button>(b);
+                return;
+            }
+        }
+    }
+}
+
+void MediaControl::showMark() {
+    for (int i = 0; i < kButtons; ++i) {
+        if (auto* tool = static_cast<BarButton*>(tools_[static_cast<size_t>(i)]))
+            tool->setMarked(active_ && i == focused_ && usable(i));
+    }
+}
+
+void MediaControl::activeChanged(bool active) {
+    active_ = active;
+    keepFocusedUsable();
+    showMark();
+}
+
+void MediaControl::userKey(Key key) {
+    if (key != Key::Left && key != Key::Right) return;
+    const int step = key == Key::Right ? 1 : -1;
+    // Left and Right go round the usable buttons.
+    for (int n = 1; n < kButtons; ++n) {
+        const int b = ((focused_ + step * n) % kButtons + kButtons) % kButtons;
+        if (usable(b)) {
+            focused_ = static_cast<Button>(b);
+            break;
+        }
+    }
+    showMark();
+}
+
+void MediaControl::userAscii(int keyAscii) {
+    if (keyAscii == 32 || keyAscii == 13) pressFocused();
+}
+
+bool MediaControl::pressFocused() {
+    if (!usable(focused_)) return false;
+    return userClick(focused_);
 }
 
 Status MediaControl::setDeviceType(const std::string& v) {

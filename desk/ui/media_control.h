@@ -17,6 +17,8 @@
 //   XxxVisible (the control never changes them itself). A click on an enabled, visible button
 //   raises XxxClick(Cancel); unless the handler sets Cancel, the control then runs the command of
 //   the button's name.
+// - The bar is one Tab stop: Left and Right move the focus mark round its enabled, visible
+//   buttons, Space and Enter press the marked one (as a click would).
 // Device notices arrive through the event loop (the runtime's scheduler), so under the test clock
 // they come in clock order as a test advances it.
 #pragma once
@@ -104,6 +106,19 @@ class MediaControl : public Control {
     // A user click on a button; false when it was not delivered (disabled, hidden, form not
     // reachable).
     bool userClick(Button b);
+    // The button Space and Enter press while the bar has the focus.
+    Button FocusedButton() const {
+        return focused_;
+    }
+    // Presses that button as the user's key does; false when it was not delivered.
+    bool pressFocused();
+
+    bool takesFocus() const override {
+        return true;
+    }
+    void userKey(Key key) override;
+    void userAscii(int keyAscii) override;
+    void activeChanged(bool active) override;
 
   protected:
     QWidget* createWidget(QWidget* parent) override;
@@ -117,6 +132,9 @@ class MediaControl : public Control {
     void statusTick();
     void applyButtons();
     void deviceEnded();
+    bool usable(int b) const;  // enabled and visible
+    void keepFocusedUsable();
+    void showMark();
 
     struct ButtonState {
         bool enabled = true, visible = true;
@@ -133,6 +151,8 @@ class MediaControl : public Control {
     std::unique_ptr<platform::mci::Device> device_;
     int statusPost_ = 0;  // the pending StatusUpdate of the scheduler, 0 for none
     std::array<QToolButton*, kButtons> tools_{};
+    Button focused_ = Play;
+    bool active_ = false;  // the form's active control: the mark shows
 };
 
 }  // namespace velt::ui

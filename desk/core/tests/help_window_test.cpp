@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWindow>
 #include <filesystem>
 #include <regex>
 
@@ -21,9 +24,11 @@
 #include "desk/core/shared/services.h"
 #include "desk/core/shared/tools.h"
 #include "desk/ui/testing/script.h"
+#include "desk/wizard/frm_wizard.h"
 #include "platform/midi_out/midi_out.h"
 #include "scoped_env.h"
 #include "test_support.h"
+#include "window_user.h"
 
 namespace velt::desk {
 namespace {
@@ -65,6 +70,7 @@ class HelpWindowTest : public ::testing::Test {
     }
     void TearDown() override {
         ui::Release<frmCustomize>();
+        ui::Release<frmWizard>();
         ui::runtime().help = nullptr;
         platform::midi_out::useDevices(nullptr);
         ResetGlobal();
@@ -112,6 +118,65 @@ TEST_F(HelpWindowTest, F1AndHelpButtonsOpenThePageWithoutABrowser) {
     ShowMessage("Master file is not a valid MIDI file.", ui::Critical, "Master File Error", 172);
     expectShown(172);
     EXPECT_EQ(ui.boxes().size(), 1u);
+}
+
+// Counts the times a window is hidden.
+class HideCount : public QObject {
+  public:
+    int hides = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide) ++hides;
+        return false;
+    }
+};
+
+// Help opened by F1 in the modal wizard: the wizard's Next still works with help open, help
+// becomes a window of the wizard without being hidden or moved, Esc and Close close it.
+TEST_F(HelpWindowTest, HelpBesideTheModalWizardLeavesBothWorking) {
+    G().WizardRunning = true;
+    // Open already, beside the program's windows, where the user put it.
+    ASSERT_TRUE(help->showContents());
+    QWidget* h = window().window();
+    h->move(40, 60);
+    const QPoint placed = h->pos();
+    HideCount hidden;
+    h->installEventFilter(&hidden);
+
+    ui.onModal<frmWizard>([&](frmWizard& w, ui::test::User&) {
+        QCoreApplication::processEvents();  // help's own activation, from before
+        test_keys::activate(w);
+
+        ASSERT_TRUE(test_keys::press(Qt::Key_F1));
+        expectShown(w.HelpContextID());
+        EXPECT_EQ(h->windowModality(), Qt::NonModal);
+        EXPECT_EQ(h->windowHandle()->transientParent(), w.window()->windowHandle());
+        EXPECT_EQ(hidden.hides, 0) << "help was hidden on its way to the wizard";
+        EXPECT_EQ(h->pos(), placed);
+
+        const WizardStep before = w.CurrentStep;
+        test_keys::click(w.cmdNav(3).widget());
+        EXPECT_NE(w.CurrentStep, before) << "Next did nothing while help was open";
+        EXPECT_TRUE(h->isVisible());
+
+        // Esc in help closes it; the Close button too.
+        QCoreApplication::processEvents();
+        QApplication::setActiveWindow(h);
+        QTest::keyClick(h->focusWidget() != nullptr ? h->focusWidget() : h, Qt::Key_Escape);
+        EXPECT_FALSE(h->isVisible());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), w.window()) << "the keys went nowhere";
+        ASSERT_TRUE(test_keys::press(Qt::Key_F1));
+        EXPECT_TRUE(h->isVisible());
+        auto* close = h->findChild<QPushButton*>("close");
+        ASSERT_NE(close, nullptr);
+        test_keys::click(close);
+        EXPECT_FALSE(h->isVisible());
+        w.Hide();
+    });
+    ui::forms::get<frmWizard>().Show(ui::Modal);
+    h->removeEventFilter(&hidden);
 }
 
 TEST_F(HelpWindowTest, ContentsLinksBackAndForward) {

@@ -5,6 +5,8 @@
 // the start failures.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,7 +17,11 @@
 #include "desk/core/live/frm_live.h"
 #include "desk/core/project/project_file.h"
 #include "desk/core/run/other_windows.h"
+#include "desk/core/shared/tools.h"
+#include "desk/ui/help/help_window.h"
 #include "run_fixture.h"
+#include "scoped_hook.h"
+#include "window_user.h"
 
 namespace velt::desk {
 namespace {
@@ -477,6 +483,39 @@ TEST_F(LiveWindow, ShownModallyUntilTheRunEnds) {
     EXPECT_FALSE(ui::isLoaded<frmLive>());
     EXPECT_EQ(ui.helpCalls(), std::vector<long>{159});
     EXPECT_EQ(shell.calls.size(), 1u);  // the recording mixer
+}
+
+// The program's help window opened from the modal live window stays open beside it: the window's
+// Close still ends the run, and Esc closes help afterwards.
+TEST_F(LiveWindow, HelpStaysOpenBesideThePanelAndCloseStillWorks) {
+    G().InputThreshold = 100;
+    std::unique_ptr<platform::Help> help = MakeProgramHelp(test::binDir().string() + "/");
+    ScopedHook<platform::Help*> realHelp(ui::runtime().help, help.get());
+    QWidget* helpWindow = nullptr;
+    ui.onModal<frmLive>([&](frmLive& f, User&) {
+        ASSERT_TRUE(waitUntil([&] { return !startedProjects().empty(); }));
+        test_keys::activate(f);
+        test_keys::click(f.cmdHelp.widget());
+        helpWindow = static_cast<ui::HelpWindow&>(*help).window();
+        ASSERT_NE(helpWindow, nullptr);
+        EXPECT_TRUE(helpWindow->isVisible());
+        EXPECT_EQ(helpWindow->windowModality(), Qt::NonModal);
+        EXPECT_EQ(helpWindow->windowHandle()->transientParent(), f.window()->windowHandle());
+        test_keys::click(f.cmdClose.widget());
+        EXPECT_EQ(f.StatusBar.Text(), "Closing...") << "Close did nothing while help was open";
+        ASSERT_TRUE(
+            waitUntil([&] { return test::readFile(statusFile()).rfind("-1.000", 0) == 0; }));
+        ui.advance(56);
+    });
+    ShowLiveWindow();
+    EXPECT_FALSE(ui::isLoaded<frmLive>());
+    ASSERT_NE(helpWindow, nullptr);
+    EXPECT_TRUE(helpWindow->isVisible()) << "help went with the panel";
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(helpWindow);
+    QTest::keyClick(helpWindow->focusWidget() != nullptr ? helpWindow->focusWidget() : helpWindow,
+                    Qt::Key_Escape);
+    EXPECT_FALSE(helpWindow->isVisible());
 }
 
 // The whole road without a sound card: the real engine hears a sox melody through the file-backed

@@ -16,6 +16,7 @@
 #include "platform/clock/mm_time.h"
 #include "platform/midi_out/midi_out.h"
 #include "platform/wave_io/clock_wave_out.h"
+#include "window_user.h"
 
 namespace velt::desk {
 namespace {
@@ -190,6 +191,36 @@ TEST_F(PlayerWindow, BothPlayToTheEndCountingSecondsThenPauseAndBalance) {
     p.cmdClose_Click();
     EXPECT_FALSE(fs::exists(G().TempFolder + "/~temp.mid"));
     EXPECT_TRUE(fs::exists(G().TempFolder + "/~temp.wav"));  // the main window removes it
+}
+
+// The button bar from the keyboard: Tab reaches it, Space stops and plays, Enter stops.
+TEST_F(PlayerWindow, StopAndPlayWithKeysOnly) {
+    project({{audio("song.wav", 4), midiFile("song.mid", 4)}});
+    frmPlayer& p = player();
+    p.Show();
+    ASSERT_EQ(p.mmAudio.Mode(), kPlaying);
+    test_keys::activate(p);
+    ASSERT_TRUE(test_keys::tabTo(p, p.mmControl));
+    ui.advance(1000);
+
+    ASSERT_TRUE(test_keys::pressBar(p, p.mmControl, ui::MediaControl::Stop));
+    EXPECT_NE(p.mmAudio.Mode(), kPlaying);
+    EXPECT_NE(p.mmMidi.Mode(), kPlaying);
+    EXPECT_TRUE(p.mmControl.PlayEnabled());
+
+    ASSERT_TRUE(test_keys::pressBar(p, p.mmControl, ui::MediaControl::Play));
+    EXPECT_EQ(p.mmAudio.Mode(), kPlaying);
+    EXPECT_EQ(p.mmMidi.Mode(), kPlaying);
+    ui.advance(500);
+    for (int i = 0;
+         i < ui::MediaControl::kButtons && p.mmControl.FocusedButton() != ui::MediaControl::Stop;
+         ++i)
+        test_keys::press(Qt::Key_Left);
+    ASSERT_EQ(p.mmControl.FocusedButton(), ui::MediaControl::Stop);
+    test_keys::press(Qt::Key_Return);
+    EXPECT_NE(p.mmAudio.Mode(), kPlaying);
+    EXPECT_NE(p.mmMidi.Mode(), kPlaying);
+    EXPECT_EQ(p.ActiveControl(), &p.mmControl);
 }
 
 TEST_F(PlayerWindow, NegativeStartPointDelaysTheAudioInSyncOnly) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "recorder_fixture.h"
+#include "window_user.h"
 
 namespace velt::desk::test_recorder {
 namespace {
@@ -74,6 +75,50 @@ TEST_F(TypedByKeys, RecorderTempoAndBeats) {
     ASSERT_TRUE(u.click(f.cmdKeep));
     EXPECT_FLOAT_EQ(editor->settings.tempo, 144);
     EXPECT_EQ(editor->settings.timeNum, "3");
+}
+
+// Tab reaches the button bar; Space records, Enter stops, Space plays the take back.
+TEST_F(TypedByKeys, ATakeRecordedStoppedAndPlayedWithKeysOnly) {
+    frmRecord& f = shownRecorder();
+    test_keys::activate(f);
+    ASSERT_TRUE(test_keys::tabTo(f, f.MMControl));
+    EXPECT_EQ(QApplication::focusWidget(), f.MMControl.widget());
+
+    const size_t start = mci.size();
+    ASSERT_TRUE(test_keys::pressBar(f, f.MMControl, ui::MediaControl::Record));
+    EXPECT_EQ(sentSince(start).back(), "record wavefile");
+    EXPECT_EQ(f.RecordState(), "Record");
+    ASSERT_EQ(f.ActiveControl(), &f.MMControl);
+    // Record is off now: the mark moves to a button still there.
+    EXPECT_TRUE(f.MMControl.ButtonEnabled(f.MMControl.FocusedButton()));
+    feed(1500);
+    ui.advance(1500);
+
+    const size_t stop = mci.size();
+    for (int i = 0;
+         i < ui::MediaControl::kButtons && f.MMControl.FocusedButton() != ui::MediaControl::Stop;
+         ++i)
+        test_keys::press(Qt::Key_Left);
+    ASSERT_EQ(f.MMControl.FocusedButton(), ui::MediaControl::Stop);
+    test_keys::press(Qt::Key_Return);
+    EXPECT_EQ(sentSince(stop),
+              (std::vector<std::string>{"stop wavefile", "save wavefile " + quoted(takePath()),
+                                        "close wavefile"}));
+    EXPECT_EQ(f.TakeLengthMs(), 1500);
+    EXPECT_EQ(f.StatusBar.Text(), "Wave File Recorded");
+
+    ASSERT_TRUE(f.MMControl.PlayEnabled());
+    const size_t play = mci.size();
+    ASSERT_TRUE(test_keys::pressBar(f, f.MMControl, ui::MediaControl::Play));
+    std::vector<std::string> played = sentSince(play);
+    EXPECT_TRUE(std::any_of(played.begin(), played.end(), [](const std::string& s) {
+        return s.rfind("play ", 0) == 0;
+    })) << ::testing::PrintToString(played);
+    EXPECT_EQ(f.ActiveControl(), &f.MMControl);
+    // The take is not saved: closing offers to save it.
+    ui.expectFileDialog({.title = "Save Wave File As"}).cancel();
+    ui.user().closeBox(f);
+    EXPECT_FALSE(f.loaded());
 }
 
 }  // namespace

@@ -105,6 +105,7 @@ DialogResult CommonDialog::show(bool save) {
     }
     if (runtime().driver) return runtime().driver->fileDialog(*this, save, false);
 
+    FocusComesBack focusBack;  // made first: it acts once the dialog is gone
     QFileDialog dialog(nullptr, QString::fromStdString(s_.title),
                        QString::fromStdString(startFolder()));
     attachToOwner(dialog);

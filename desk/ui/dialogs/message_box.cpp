@@ -147,6 +147,7 @@ class BoxDialog : public QDialog {
 // The box itself: text as given, buttons in the classic order, Help that leaves it open.
 int showRealBox(const BoxRequest& box) {
     BoxStyleParts parts = splitStyle(box.style);
+    FocusComesBack focusBack;  // made first: it acts once the dialog is gone
     BoxDialog dialog(parts.escapeAnswer(), box.helpTopic);
     attachToOwner(dialog);
     dialog.setObjectName("messageBox");
@@ -229,6 +230,7 @@ InputResult InputBox(const std::string& prompt, const std::string& title,
         return {true, defaultText};
     }
     if (runtime().driver) return runtime().driver->inputBox(prompt, title, defaultText, false);
+    FocusComesBack focusBack;
     QInputDialog dialog;
     attachToOwner(dialog);
     dialog.setWindowTitle(QString::fromStdString(shownTitle(title)));

@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cstdio>
 #include <regex>
 
@@ -32,6 +37,22 @@ std::string plainText(std::string html) {
     }
     return html;
 }
+
+// Tells the help window when the window it belongs to closes.
+class OwnerWatch : public QObject {
+  public:
+    OwnerWatch(QObject* parent, std::function<void()> gone)
+        : QObject(parent), gone_(std::move(gone)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide) gone_();
+        return false;
+    }
+
+  private:
+    std::function<void()> gone_;
+};
 
 bool isWebAddress(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
@@ -97,19 +118,50 @@ bool HelpWindow::open(const fs::path& page) {
     if (window_.isNull()) build();
     browser_->setSource(
         QUrl::fromLocalFile(QString::fromStdString(fs::absolute(page, ec).string())));
-    // Opened from a modal box or dialog, the window must be modal itself to take clicks; from
-    // a plain window it stays beside the program's windows.
+    // Never modal: it explains a window and leaves it working. A modal window (a box, the
+    // wizard, a modal form) blocks every window but its own, so help opened from one becomes one
+    // of its windows; moving it to a new owner neither hides it nor moves it.
     QWidget* modal = QApplication::activeModalWidget();
-    Qt::WindowModality wanted =
-        modal != nullptr && modal != window_ ? Qt::ApplicationModal : Qt::NonModal;
-    if (window_->windowModality() != wanted) {
-        window_->hide();
-        window_->setWindowModality(wanted);
-    }
+    follow(modal != window_ ? modal : nullptr);
     window_->show();
     window_->raise();
     window_->activateWindow();
     return true;
+}
+
+void HelpWindow::follow(QWidget* owner) {
+    if (window_.isNull()) return;
+    QWidget* ownerWindow = owner != nullptr ? owner->window() : nullptr;
+    if (ownerWindow != nullptr) ownerWindow->winId();  // its platform window, to be owned by
+    window_->winId();
+    QWindow* handle = window_->windowHandle();
+    QWindow* ownerHandle = ownerWindow != nullptr ? ownerWindow->windowHandle() : nullptr;
+    if (handle == nullptr) return;
+    if (handle->transientParent() != ownerHandle) handle->setTransientParent(ownerHandle);
+    if (owner_ == ownerWindow) return;
+    if (!owner_.isNull()) owner_->removeEventFilter(watch_);
+    QObject::disconnect(ownerDestroyed_);
+    owner_ = ownerWindow;
+    if (ownerWindow == nullptr) return;
+    ownerWindow->installEventFilter(watch_);
+    ownerDestroyed_ =
+        QObject::connect(ownerWindow, &QObject::destroyed, watch_, [this] { ownerGone(); });
+}
+
+void HelpWindow::closeWindow() {
+    window_->close();
+    // The keys go back to the window help was explaining.
+    if (!owner_.isNull() && owner_->isVisible()) owner_->activateWindow();
+}
+
+void HelpWindow::ownerGone() {
+    // The owner closed (a box answered, a modal form hidden) or went: help goes on as a window
+    // of the modal window now on top, if any, once the owner's close has finished.
+    QTimer::singleShot(0, window_.data(), [this] {
+        if (window_.isNull() || !window_->isVisible()) return;
+        QWidget* modal = QApplication::activeModalWidget();
+        follow(modal != window_ ? modal : nullptr);
+    });
 }
 
 void HelpWindow::build() {
@@ -118,6 +170,9 @@ void HelpWindow::build() {
     window->setObjectName("helpWindow");
     window->setWindowTitle(QString::fromStdString(runtime().appTitle + " Help"));
     window->resize(880, 620);
+    watch_ = new OwnerWatch(window, [this] { ownerGone(); });
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(esc, &QShortcut::activated, window, [this] { closeWindow(); });
     // The window goes when the program's event loop ends, before the application object.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
                      [w = window_] { delete w.data(); });
@@ -140,6 +195,11 @@ void HelpWindow::build() {
     QToolButton* outside = nullptr;
     if (openOutside_)
         outside = button("webBrowser", "Open in &Web Browser", "This page in a web browser");
+    auto* close = new QPushButton("Close", window);
+    close->setObjectName("close");
+    close->setAutoDefault(false);
+    bar->addWidget(close);
+    QObject::connect(close, &QPushButton::clicked, window, [this] { closeWindow(); });
     layout->addLayout(bar);
 
     auto* split = new QSplitter(window);

@@ -2,9 +2,11 @@
 // text browser, with the contents beside them, Back and Forward, and links between the pages, so
 // help needs no outside program. A web browser is optional: the window's "Open in Web Browser"
 // button hands the page to one. A page that isn't there is named in a box; the window then
-// keeps what it showed.
+// keeps what it showed. The window is never modal: it has a Close button and closes on Esc, and
+// opened from a modal window it becomes a window of that one, so that both take input.
 #pragma once
 
+#include <QMetaObject>
 #include <QPointer>
 #include <filesystem>
 #include <functional>
@@ -53,6 +55,11 @@ class HelpWindow : public platform::Help {
     bool open(const std::filesystem::path& page);
     void build();
     void followLink(const QUrl& link);
+    // Makes the window one of `owner`'s windows (none: a window of its own), so that a modal
+    // owner lets it take input; it stays where it is and as it is.
+    void follow(QWidget* owner);
+    void ownerGone();
+    void closeWindow();  // Close and Esc
     void openInBrowser();
     void reportMissing(const std::filesystem::path& page);
     void syncContents();
@@ -60,6 +67,9 @@ class HelpWindow : public platform::Help {
     std::filesystem::path folder_;
     OpenOutside openOutside_;
     QPointer<QWidget> window_;
+    QPointer<QWidget> owner_;   // the window it belongs to, if any
+    QObject* watch_ = nullptr;  // watches the owner's close; a child of the window
+    QMetaObject::Connection ownerDestroyed_;
     QTextBrowser* browser_ = nullptr;
     QListWidget* contents_ = nullptr;
     QToolButton* back_ = nullptr;

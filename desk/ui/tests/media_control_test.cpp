@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeySequence>
+#include <QTest>
 #include <QToolButton>
 
 #include "desk/ui/testing/script.h"
@@ -264,6 +267,117 @@ TEST(MediaControlRealClock, DoneArrivesThroughTheEventLoop) {
         EXPECT_EQ(f.mmAudio.Mode(), 525);
     }
     forms::releaseAll();
+}
+
+}  // namespace
+}  // namespace velt::ui
+
+namespace velt::ui {
+namespace {
+
+// A box, a button bar and a Default button, in that tab order.
+class frmBar : public Form {
+  public:
+    frmBar() : Form("frmBar") {
+        for (auto [button, name] : {std::pair{&mmBar.PlayClick, "Play"},
+                                    {&mmBar.StopClick, "Stop"},
+                                    {&mmBar.RecordClick, "Record"}}) {
+            *button = [this, name](int& cancel) {
+                pressed.push_back(name);
+                cancel = 1;
+            };
+        }
+        cmdOK.Click = [this] { pressed.push_back("OK"); };
+    }
+    TextBox txtName{this, "txtName"};
+    MediaControl mmBar{this, "mmBar"};
+    CommandButton cmdOK{this, "cmdOK"};
+    std::vector<std::string> pressed;
+
+  protected:
+    void design() override {
+        setCaption("Bar");
+        Move(0, 0, 6000, 2400);
+        txtName.Move(120, 120, 2400, 360);
+        txtName.setTabIndex(0);
+        mmBar.Move(120, 600, 4200, 420);
+        mmBar.setTabIndex(1);
+        cmdOK.Move(120, 1200, 1200, 420);
+        cmdOK.setCaption("OK");
+        cmdOK.setDefault(true);
+        cmdOK.setTabIndex(2);
+    }
+};
+
+QImage look(QWidget* w) {
+    return w->grab().toImage();
+}
+
+// The bar from the keyboard alone, through Qt key events on the focused widget: Tab reaches it
+// once, the arrows go round its usable buttons, Space and Enter press the marked one (Enter not
+// the form's Default button), and the mark is seen only while the bar has the focus.
+TEST(MediaControlKeys, OneTabStopArrowsSpaceAndEnter) {
+    test::Script ui;
+    auto& f = forms::get<frmBar>();
+    f.Show();
+    for (MediaControl::Button b : {MediaControl::Prev, MediaControl::Next, MediaControl::Back,
+                                   MediaControl::Step, MediaControl::Eject})
+        f.mmBar.setButtonVisible(b, false);
+    f.mmBar.setPauseEnabled(false);
+    QApplication::setActiveWindow(f.window());
+    auto key = [](Qt::Key k) {
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        QTest::keyClick(focused, k);
+    };
+    QWidget* playButton = f.mmBar.widget()->findChild<QToolButton*>("Play");
+    ASSERT_NE(playButton, nullptr);
+    const QImage playUnmarked = look(playButton);
+
+    ASSERT_EQ(f.ActiveControl(), &f.txtName);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(f.ActiveControl(), &f.mmBar);
+    EXPECT_EQ(QApplication::focusWidget(), f.mmBar.widget());
+    EXPECT_EQ(f.mmBar.FocusedButton(), MediaControl::Play);
+    EXPECT_NE(look(playButton), playUnmarked) << "no focus mark on the marked button";
+
+    struct Step {
+        Qt::Key key;
+        MediaControl::Button marked;
+        std::vector<std::string> pressed;  // all presses so far
+    } steps[] = {
+        {Qt::Key_Right, MediaControl::Stop, {}},  // Pause is disabled: skipped
+        {Qt::Key_Right, MediaControl::Record, {}},
+        {Qt::Key_Right, MediaControl::Play, {}},  // round past the hidden Eject
+        {Qt::Key_Left, MediaControl::Record, {}},
+        {Qt::Key_Space, MediaControl::Record, {"Record"}},
+        {Qt::Key_Left, MediaControl::Stop, {"Record"}},
+        {Qt::Key_Return, MediaControl::Stop, {"Record", "Stop"}},
+        {Qt::Key_Enter, MediaControl::Stop, {"Record", "Stop", "Stop"}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(QKeySequence(s.key).toString().toStdString());
+        key(s.key);
+        EXPECT_EQ(f.mmBar.FocusedButton(), s.marked);
+        EXPECT_EQ(f.pressed, s.pressed);
+        EXPECT_EQ(f.ActiveControl(), &f.mmBar);
+    }
+    EXPECT_EQ(look(playButton), playUnmarked) << "the mark left Play";
+
+    // The window turns the marked button off: the mark goes to its neighbour.
+    f.mmBar.setStopEnabled(false);
+    EXPECT_EQ(f.mmBar.FocusedButton(), MediaControl::Record);
+    key(Qt::Key_Space);
+    EXPECT_EQ(f.pressed.back(), "Record");
+
+    // One stop only: Tab leaves for the next control, Shift+Tab comes back to the bar.
+    key(Qt::Key_Tab);
+    EXPECT_EQ(f.ActiveControl(), &f.cmdOK);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(f.ActiveControl(), &f.mmBar);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Return);
+    EXPECT_EQ(f.pressed.back(), "OK");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The wizard's metronome page (step 2) and tapping page (step 9) typed into key by key: the
 // number on its way stays as typed and its needle stays on the dial, the hidden window behind the
 // page checks the box when it is left (Tab, Next, Enter on Next), and Next hands over what was
-// typed.
+// typed. The default record road is walked with keys only, a take recorded and stopped.
 #include "desk/media/frm_record.h"
+#include "installed_devices.h"
+#include "platform/wave_io/fake_wave_in.h"
+#include "window_user.h"
 #include "wizard_fixture.h"
 
 namespace velt::desk {
@@ -114,6 +117,43 @@ TEST_F(TypedByKeys, WizardTappingPage) {
     EXPECT_NE(w.CurrentStep, WizardStep::TapTempo);
     EXPECT_EQ(p.txtTempo.Text(), "96");
     EXPECT_FLOAT_EQ(p.WorkTempo, 96);
+}
+
+// "Record directly" as it stands, Next twice and the take, all by keys on the focused widget:
+// Tab reaches Next and the button bar, Space presses them, Enter stops the take.
+TEST_F(TypedByKeys, WizardDefaultRecordRoadByKeysOnly) {
+    test::InstalledDevices<platform::wave_in::FakeWaveIn> input;
+    frmWizard& w = wizard();
+    w.Show();
+    test_keys::activate(w);
+    ASSERT_TRUE(w.optWave(0).Value());
+    for (WizardStep next : {WizardStep::Metronome, WizardStep::RecordAudio}) {
+        ASSERT_TRUE(test_keys::tabTo(w, w.cmdNav(3)));
+        test_keys::press(Qt::Key_Space);
+        ASSERT_EQ(w.CurrentStep, next);
+    }
+    ASSERT_TRUE(test_keys::tabTo(w, w.MMControl));
+    ASSERT_TRUE(test_keys::pressBar(w, w.MMControl, ui::MediaControl::Record));
+    frmRecord& rec = ui::forms::get<frmRecord>();
+    for (int i = 0; i < 20 && rec.RecordState() != "Record"; ++i) ui.advance(250);
+    ASSERT_EQ(rec.RecordState(), "Record");
+    std::vector<int16_t> samples(2 * 44100);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 100) % 2 != 0 ? 20000 : -20000;
+    input->deliver(samples);
+    ui.advance(1000);
+
+    for (int i = 0;
+         i < ui::MediaControl::kButtons && w.MMControl.FocusedButton() != ui::MediaControl::Stop;
+         ++i)
+        test_keys::press(Qt::Key_Left);
+    ASSERT_EQ(w.MMControl.FocusedButton(), ui::MediaControl::Stop);
+    test_keys::press(Qt::Key_Return);
+    EXPECT_NE(rec.RecordState(), "Record");
+    EXPECT_GT(rec.TakeLengthMs(), 0);
+    EXPECT_TRUE(w.cmdSave.Enabled());
+    // The take is not saved: the recorder offers to save it as it goes.
+    ui.expectFileDialog({.title = "Save Wave File As"}).cancel();
+    ui::forms::releaseAll();  // while the sound card is still installed
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 // box must belong to a window that outlives it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
 #include <filesystem>
 #include <string>
 
@@ -12,6 +16,7 @@
 #include "desk/core/global.h"
 #include "desk/core/main_window/editor_link.h"
 #include "desk/core/main_window/frm_main.h"
+#include "desk/core/options/frm_customize.h"
 #include "desk/core/shared/ensemble_file.h"
 #include "desk/core/shared/services.h"
 #include "desk/core/startup/start_up.h"
@@ -35,6 +40,7 @@
 #include "scoped_env.h"
 #include "test_folders.h"
 #include "test_support.h"
+#include "window_user.h"
 
 namespace velt::desk {
 namespace {
@@ -85,6 +91,27 @@ class RealBoxRoads : public RealBoxProgram {
         EXPECT_FALSE(ui::isLoaded<frmProperties>());
         EXPECT_TRUE(f.loaded());
         ui::test::RealInput::settle();
+    }
+
+    // A step once the form F takes input again after a box: Qt's focus is on the widget of the
+    // form's active control (so typed keys reach the control the form has focused), and a Tab
+    // typed there moves the form's focus on.
+    template <class F>
+    void focusComesBack(const std::string& after) {
+        user.step(
+            "the focus back after " + after,
+            [] { return RealUser::reachable<F>() != nullptr && RealUser::openBox() == nullptr; },
+            [after] {
+                QCoreApplication::processEvents();  // the window system's activation
+                F& f = *RealUser::reachable<F>();
+                QWidget* focused = QApplication::focusWidget();
+                ASSERT_NE(focused, nullptr) << "no widget has the focus after " << after;
+                ui::Control* before = f.ActiveControl();
+                ASSERT_NE(before, nullptr) << after;
+                EXPECT_EQ(focused, before->widget()) << after << ", " << before->Name();
+                QTest::keyClick(focused, Qt::Key_Tab);
+                EXPECT_NE(f.ActiveControl(), before) << "a Tab typed after " << after;
+            });
     }
 
     // The machine's sound input and level meter (the base holds the outputs).
@@ -154,6 +181,84 @@ TEST_F(RealBoxRoads, DrumKitCancelledThenEnsembleOkThenOk) {
     user.answerBox(kConvertNow, "No");
     editProject(f);
     EXPECT_TRUE(G().EnsembleApplied);
+}
+
+// The box asking to remove a file from the list, then "Convert now?": each time the focus comes
+// back where it was, and the keyboard works at once.
+TEST_F(RealBoxRoads, FocusComesBackAfterRemoveYesAndConvertNowNo) {
+    frmMain& f = start();
+    const std::string first = tone("first.wav", "0.5");
+    const std::string second = tone("second.wav", "0.5");
+    addAudioFile(first);
+    addAudioFile(second);
+    user.step(
+        "Tab to the audio file's name, clear it with Ctrl+A and Backspace",
+        [] {
+            return RealUser::reachable<frmProperties>() != nullptr &&
+                   QApplication::focusWidget() != nullptr;
+        },
+        [] {
+            frmProperties& p = *RealUser::reachable<frmProperties>();
+            ASSERT_TRUE(test_keys::tabTo(p, p.cboAudioFile));
+            QWidget* nameBox = QApplication::focusWidget();
+            QTest::keyClick(nameBox, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(nameBox, Qt::Key_Backspace);  // the box waits in here
+        });
+    user.answerBox("Are you sure you want to remove", "Yes");
+    // The removal repaints the lists by showing another tab and the first again, which leaves
+    // the focus on the tab strip.
+    focusComesBack<frmProperties>("the removal's Yes");
+    pressOk();
+    user.answerBox(kConvertNow, "No");
+    ASSERT_TRUE(ui::test::RealInput().menuByMouse(f.mnuProject));
+    for (const std::string& failure : user.failures()) ADD_FAILURE() << failure;
+    EXPECT_TRUE(user.done());
+    EXPECT_EQ(G().AudioFileCount, 1);
+
+    // The main window has no control that takes the focus: it is the active window again, and
+    // its menus answer their Alt keys.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), f.window()) << "after \"Convert now?\" No";
+    QTest::keyClick(QApplication::activeWindow(), Qt::Key_E, Qt::AltModifier);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+E opened no menu";
+    QTest::keyClick(popup, Qt::Key_Escape);
+    ui::test::RealInput::settle();
+}
+
+// The Options window's warning on a path box left by Tab: after OK the focus is on the control
+// the Tab went to.
+TEST_F(RealBoxRoads, FocusComesBackAfterTheOptionsPathWarning) {
+    frmMain& f = start();
+    // A MIDI editor that is there: the box after the audio editor's is left without a word.
+    const fs::path editor = dir / "midi-editor";
+    test::writeFile(editor, "#!/bin/sh\n");
+    G().MidiEditor = editor.string();
+    user.step(
+        "type a path that isn't there into the audio editor's box, then Tab",
+        [] {
+            frmCustomize* c = RealUser::reachable<frmCustomize>();
+            return c != nullptr && QApplication::focusWidget() != nullptr;
+        },
+        [] {
+            frmCustomize& c = *RealUser::reachable<frmCustomize>();
+            ASSERT_EQ(c.ActiveControl(), &c.txtWave);  // the first stop
+            QWidget* box = QApplication::focusWidget();
+            QTest::keyClick(box, Qt::Key_End);
+            for (size_t i = c.txtWave.Text().size(); i > 0; --i)
+                QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClicks(box, "/no/such/editor");
+            QTest::keyClick(box, Qt::Key_Tab);  // the warning waits in here
+        });
+    user.answerBox("The Audio Editor file '/no/such/editor' does not exist.", "OK");
+    focusComesBack<frmCustomize>("the path warning");
+    user.click<frmCustomize>("Cancel",
+                             [](frmCustomize& c) -> ui::CommandButton& { return c.cmdCancel; });
+    ASSERT_TRUE(ui::test::RealInput().menuByMouse(f.mnuCustomize));
+    for (const std::string& failure : user.failures()) ADD_FAILURE() << failure;
+    EXPECT_TRUE(user.done());
+    EXPECT_FALSE(ui::isLoaded<frmCustomize>());
+    ui::test::RealInput::settle();
 }
 
 }  // namespace
