@@ -21,7 +21,21 @@ bool isExecutableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-std::string findProgram(const std::string& name) {
+bool hasScheme(const std::string& target) {
+    size_t colon = target.find("://");
+    if (colon == std::string::npos || colon == 0) return false;
+    for (size_t i = 0; i < colon; ++i) {
+        char c = target[i];
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string FindProgram(const std::string& name) {
     if (name.empty()) return "";
     if (name.find('/') != std::string::npos) return isExecutableFile(name) ? name : "";
     const char* path = std::getenv("PATH");
@@ -38,23 +52,9 @@ std::string findProgram(const std::string& name) {
     return "";
 }
 
-bool hasScheme(const std::string& target) {
-    size_t colon = target.find("://");
-    if (colon == std::string::npos || colon == 0) return false;
-    for (size_t i = 0; i < colon; ++i) {
-        char c = target[i];
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 bool launchDetached(const std::vector<std::string>& argv, const std::string& workingFolder) {
     if (argv.empty() || argv[0].empty()) return false;
-    std::string program = findProgram(argv[0]);
+    std::string program = FindProgram(argv[0]);
     if (program.empty()) return false;
 
     // Everything the children need is built before fork: only async-signal-safe calls follow.

@@ -55,6 +55,10 @@ class RecordingShell : public Shell {
     bool result = true;
 };
 
+// The program `name` names: itself when it holds a "/", else the first executable file of that
+// name in the folders of PATH (an empty entry is the current folder). "" when there is none.
+std::string FindProgram(const std::string& name);
+
 // Starts argv[0] (searched on PATH when it holds no "/") with the arguments, in its own session,
 // not as a child of this process (no zombie is left behind). False when it can't be executed.
 bool launchDetached(const std::vector<std::string>& argv, const std::string& workingFolder = "");

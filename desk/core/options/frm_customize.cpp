@@ -1,6 +1,7 @@
 #include "desk/core/options/frm_customize.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "desk/core/global.h"
 #include "desk/core/help_topics.h"
@@ -11,6 +12,7 @@
 #include "desk/core/shared/text_pieces.h"
 #include "desk/core/shared/tools.h"
 #include "platform/midi_out/midi_out.h"
+#include "platform/shell/shell.h"
 
 namespace velt::desk {
 
@@ -303,7 +305,11 @@ void frmCustomize::cmdDevice_Click() {
 }
 
 void frmCustomize::wirePathBox(ui::TextBox& box, const std::string& kind, long help) {
-    box.GotFocus = [&box] {
+    // What the box held when the focus came: a box only passed through says nothing, whatever
+    // it holds (a stored path, or a default program named without its folder).
+    auto onEntry = std::make_shared<std::string>();
+    box.GotFocus = [&box, onEntry] {
+        *onEntry = box.Text();
         box.setSelStart(0);
         box.setSelLength(static_cast<int>(box.Text().size()));
     };
@@ -311,12 +317,15 @@ void frmCustomize::wirePathBox(ui::TextBox& box, const std::string& kind, long h
         if (KeyAscii == '"') KeyAscii = 0;
     };
     box.Change = [this] { edited(); };
-    box.LostFocus = [&box, kind, help] {
+    box.LostFocus = [&box, kind, help, onEntry] {
         box.setText(StripQuotes(box.Text()));
         const std::string& text = box.Text();
+        if (text == *onEntry) return;
         std::error_code ec;
-        // An empty box asks for the default program, which Apply fills in.
+        // An empty box asks for the default program, which Apply fills in; a name without a
+        // folder is a program found on PATH.
         if (text.empty() || std::filesystem::is_regular_file(text, ec)) return;
+        if (text.find('/') == std::string::npos && !platform::FindProgram(text).empty()) return;
         ShowMessage("The " + kind + " file '" + text + "' does not exist.", ui::Exclamation,
                     "Customize", help);
     };

@@ -25,23 +25,6 @@ bool isProgram(const std::string& path) {
            access(path.c_str(), X_OK) == 0;
 }
 
-// The full path of a program on PATH, or "".
-std::string findOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= folders.size()) {
-        size_t colon = folders.find(':', start);
-        std::string folder =
-            folders.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-        if (!folder.empty() && isProgram(folder + "/" + name)) return folder + "/" + name;
-        if (colon == std::string::npos) break;
-        start = colon + 1;
-    }
-    return "";
-}
-
 // The MIDI editors that can be installed here, the favoured first.
 const std::vector<std::string> kMidiEditors = {"rosegarden", "musescore", "mscore",
                                                "musescore3", "mscore3",   "musescore4"};
@@ -51,7 +34,7 @@ void defaultTool(std::string& tool, const std::vector<std::string>& candidates,
     std::error_code ec;
     if (!tool.empty() && std::filesystem::exists(tool, ec)) return;
     for (const auto& name : candidates) {
-        std::string found = findOnPath(name);
+        std::string found = platform::FindProgram(name);
         if (!found.empty()) {
             tool = found;
             return;
@@ -128,7 +111,7 @@ void OpenUrl(const std::string& address) {
 
 void OpenSoundControlPanel() {
     for (const char* name : {"pavucontrol", "pavucontrol-qt"}) {
-        std::string program = findOnPath(name);
+        std::string program = platform::FindProgram(name);
         if (!program.empty()) {
             DeskShell().startProgram({program});
             return;
@@ -144,7 +127,7 @@ void OpenRecordingMixer() {
 
 std::string FindMidiEditor() {
     for (const auto& name : kMidiEditors) {
-        std::string found = findOnPath(name);
+        std::string found = platform::FindProgram(name);
         if (!found.empty()) return found;
     }
     return "";
@@ -163,7 +146,7 @@ void SetDefaultToolPaths() {
     // xdg-open is named by its full path when installed, so it counts as an existing file.
     for (std::string* tool : {&g.AudioEditor, &g.MidiEditor, &g.CDPlayer, &g.Mixer}) {
         if (tool->find('/') == std::string::npos) {
-            std::string found = findOnPath(*tool);
+            std::string found = platform::FindProgram(*tool);
             if (!found.empty()) *tool = found;
         }
     }

@@ -199,6 +199,26 @@ TEST_F(OptionsDialog, PathBoxesStripQuotesAndReportMissingFiles) {
     EXPECT_EQ(f.txtWave.Text(), "/no/such/x.exe");  // the boxes are not refreshed
 }
 
+// A path box only passed through says nothing, whatever it holds: a path stored before its file
+// went away, or a default program that is not installed. A program named without its folder is
+// looked for on PATH.
+TEST_F(OptionsDialog, PathBoxesPassedThroughOrNamingAProgramOnPathSayNothing) {
+    G().AudioEditor = "/no/such/editor";
+    G().MidiEditor = "no-such-program-here";
+    frmCustomize& f = shown();
+    ui::test::User u = ui.user();
+    for (ui::TextBox* box : {&f.txtWave, &f.txtMidi, &f.txtCDPlayer, &f.txtMixer}) u.focus(*box);
+    u.focus(f.cboMidiDevice);
+    EXPECT_EQ(f.txtWave.Text(), "/no/such/editor");
+
+    u.type(f.txtCDPlayer, "sh");
+    u.focus(f.cboMidiDevice);
+    u.type(f.txtMixer, "no-such-program-here");
+    ui.expectBox(Box("The Mixer file 'no-such-program-here' does not exist.", "Customize", 48, 145))
+        .answer(ui::OK);
+    u.focus(f.cboMidiDevice);
+}
+
 TEST_F(OptionsDialog, BrowseProposesTheStoredProgram) {
     G().AudioEditor = editor;
     frmCustomize& f = shown();
