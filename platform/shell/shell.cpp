@@ -45,6 +45,7 @@ std::string FindProgram(const std::string& name) {
         size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
         std::string dir = dirs.substr(start, end - start);
+        while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
         std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
         if (isExecutableFile(candidate)) return candidate;
         start = end + 1;
