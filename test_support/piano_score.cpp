@@ -105,6 +105,16 @@ bool renderScore(const std::vector<ScoreNote>& notes, const std::filesystem::pat
     return runCommand(render).exitCode == 0 && std::filesystem::exists(wav);
 }
 
+bool renderMonoScore(const std::vector<ScoreNote>& notes, const std::filesystem::path& folder,
+                     const std::filesystem::path& wav, int program) {
+    std::filesystem::path stereo = wav;
+    stereo.replace_filename(wav.stem().string() + "_stereo.wav");
+    return renderScore(notes, folder, stereo, 44100, program) &&
+           runCommand("sox -D " + shellQuote(stereo.string()) + " -r 44100 -b 16 -c 1 " +
+                      shellQuote(wav.string()) + " 2>/dev/null")
+                   .exitCode == 0;
+}
+
 std::vector<ScoreNote> scoreNotes(const MidiContents& midi, bool applyBends) {
     std::vector<ScoreNote> notes;
     for (const MidiNote& n : midi.notes) {

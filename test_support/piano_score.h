@@ -28,6 +28,11 @@ std::string scoreCsv(const std::vector<ScoreNote>& notes, int program = 0);
 bool renderScore(const std::vector<ScoreNote>& notes, const std::filesystem::path& folder,
                  const std::filesystem::path& wav, int rate = 44100, int program = 0);
 
+// The same at 44.1 kHz, mixed down to mono 16-bit as the sound input takes it (the stereo render
+// is left beside `wav`). Returns false when a tool failed.
+bool renderMonoScore(const std::vector<ScoreNote>& notes, const std::filesystem::path& folder,
+                     const std::filesystem::path& wav, int program = 0);
+
 struct MidiContents;
 
 // The notes of a MIDI file as score notes (onset and length in seconds through its tempo map).

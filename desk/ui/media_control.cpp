@@ -3,10 +3,10 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QToolButton>
 #include <algorithm>
 
+#include "desk/ui/focus_mark.h"
 #include "desk/ui/form.h"
 #include "desk/ui/runtime.h"
 #include "desk/ui/scheduler.h"
@@ -30,29 +30,17 @@ std::string lowered(std::string text) {
 
 // A button of the bar; the one the keys would press carries the focus mark while the bar has the
 // focus.
-class BarButton : public QToolButton {
+class BarButton : public FocusMarked<QToolButton> {
   public:
-    using QToolButton::QToolButton;
-    void setMarked(bool marked) {
-        if (marked_ == marked) return;
-        marked_ = marked;
-        update();
-    }
-    bool marked() const { return marked_; }
+    using FocusMarked<QToolButton>::FocusMarked;
 
   protected:
     void paintEvent(QPaintEvent* e) override {
         QToolButton::paintEvent(e);
-        if (!marked_) return;
+        if (!marked()) return;
         QPainter p(this);
-        QStyleOptionFocusRect mark;
-        mark.initFrom(this);
-        mark.rect = rect().adjusted(2, 2, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &mark, &p, this);
+        drawFocusMark(p, rect().adjusted(2, 2, -2, -2));
     }
-
-  private:
-    bool marked_ = false;
 };
 
 // Record and Eject have no standard transport icon: a red dot, and a bar under a triangle.

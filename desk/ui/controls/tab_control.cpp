@@ -3,9 +3,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QSignalBlocker>
-#include <QStyleOptionFocusRect>
 #include <QTabBar>
 
+#include "desk/ui/focus_mark.h"
 #include "desk/ui/form.h"
 
 namespace velt::ui {
@@ -14,31 +14,17 @@ namespace detail {
 
 // The strip never takes Qt's focus (the control's own widget holds it), so it draws its focus
 // mark itself while the control is its form's active control.
-class FocusTabBar : public QTabBar {
+class FocusTabBar : public FocusMarked<QTabBar> {
   public:
-    explicit FocusTabBar(QWidget* parent) : QTabBar(parent) {}
-    void setMarked(bool marked) {
-        if (marked_ == marked) return;
-        marked_ = marked;
-        update();
-    }
-    bool marked() const { return marked_; }
+    explicit FocusTabBar(QWidget* parent) : FocusMarked<QTabBar>(parent) {}
 
   protected:
     void paintEvent(QPaintEvent* e) override {
         QTabBar::paintEvent(e);
-        if (!marked_ || currentIndex() < 0) return;
+        if (!marked() || currentIndex() < 0) return;
         QPainter painter(this);
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
-        option.rect = tabRect(currentIndex()).adjusted(4, 4, -4, -3);
-        option.backgroundColor = palette().color(QPalette::Window);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        drawFocusMark(painter, tabRect(currentIndex()).adjusted(4, 4, -4, -3));
     }
-
-  private:
-    bool marked_ = false;
 };
 
 }  // namespace detail
