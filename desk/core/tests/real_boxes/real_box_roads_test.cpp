@@ -175,6 +175,8 @@ TEST_F(RealBoxRoads, DrumKitCancelledThenEnsembleOkThenOk) {
                        [](frmEns& e) -> ui::CommandButton& { return e.cmdDrumKitEdit; });
     user.click<frmDrum>("Cancel in the drum kit editor",
                         [](frmDrum& d) -> ui::CommandButton& { return d.cmdCancel; });
+    // A modal form hands the keyboard back as a box does.
+    focusComesBack<frmEns>("the drum kit editor's Cancel");
     user.click<frmEns>("OK in the ensemble editor",
                        [](frmEns& e) -> ui::CommandButton& { return e.cmdOK; });
     pressOk();
