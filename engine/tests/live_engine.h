@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -95,5 +96,19 @@ class LiveEngine : public EngineProcess {
                                                      : "VELTRANE_WAVEIN_PACED=engine",
                          "VELTRANE_MIDIOUT_LOG=" + log.string()}) {}
 };
+
+// The keys of the note-ons in a MIDI device log (one "ms status key velocity" line a message, in
+// hex), in order.
+inline std::vector<int> noteOnKeys(const std::vector<std::string>& log) {
+    std::vector<int> keys;
+    for (const std::string& line : log) {
+        long ms = 0;
+        unsigned status = 0, key = 0, velocity = 0;
+        if (std::sscanf(line.c_str(), "%ld %x %x %x", &ms, &status, &key, &velocity) == 4 &&
+            (status & 0xF0) == 0x90 && velocity > 0)
+            keys.push_back(int(key));
+    }
+    return keys;
+}
 
 }  // namespace velt::engine::test

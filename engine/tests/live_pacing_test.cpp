@@ -22,19 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The keys of the note-ons in order.
-std::vector<int> noteOns(const std::vector<std::string>& log) {
-    std::vector<int> keys;
-    for (const std::string& line : log) {
-        long ms = 0;
-        unsigned status = 0, key = 0, velocity = 0;
-        if (std::sscanf(line.c_str(), "%ld %x %x %x", &ms, &status, &key, &velocity) == 4 &&
-            (status & 0xF0) == 0x90 && velocity > 0)
-            keys.push_back(int(key));
-    }
-    return keys;
-}
-
 // Runs the engine live on a WAV file, its input at file speed, until the notes have come and the
 // input reads silent again, then cancels it; returns the MIDI device log. The input is paced by
 // the engine's reads, so an engine starved on a busy machine hears every sample, later. The
@@ -57,7 +44,7 @@ class PacedLiveRun {
         const auto limit = std::chrono::steady_clock::now() + 60s;
         while (std::chrono::steady_clock::now() < limit) {
             std::this_thread::sleep_for(5ms);
-            if (noteOns(velt::test::splitLines(velt::test::readFile(log_))).size() < notes)
+            if (noteOnKeys(velt::test::splitLines(velt::test::readFile(log_))).size() < notes)
                 continue;
             std::string line = velt::test::readFile(status_);
             if (!line.empty() && std::atof(line.c_str()) == 0) break;
@@ -72,7 +59,7 @@ class PacedLiveRun {
                           << (ended ? "exit code " + std::to_string(engine_.exitCode())
                                     : std::string("still running"))
                           << ", status \"" << status << "\", "
-                          << noteOns(velt::test::splitLines(velt::test::readFile(log_))).size()
+                          << noteOnKeys(velt::test::splitLines(velt::test::readFile(log_))).size()
                           << " note-ons heard";
             return {};
         }
@@ -211,7 +198,7 @@ TEST_F(LivePacing, MelodiesGiveTheirNotesOnce) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> log = runs[i]->playThrough(c.expected.size());
         ASSERT_FALSE(log.empty());
-        EXPECT_EQ(noteOns(log), c.expected);
+        EXPECT_EQ(noteOnKeys(log), c.expected);
         if (c.singleLine) {
             EXPECT_EQ(soundingPitches(log), c.expected);
             // No more frames than 10 ms stretches of the audio (a frame loop that ran as fast

@@ -18,19 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The keys of the log's note-ons, in order.
-std::vector<int> loggedNoteOns(const fs::path& log) {
-    std::vector<int> keys;
-    for (const std::string& line : velt::test::splitLines(velt::test::readFile(log))) {
-        long ms = 0;
-        unsigned status = 0, key = 0, velocity = 0;
-        if (std::sscanf(line.c_str(), "%ld %x %x %x", &ms, &status, &key, &velocity) == 4 &&
-            (status & 0xF0) == 0x90 && velocity > 0)
-            keys.push_back(int(key));
-    }
-    return keys;
-}
-
 // One live run at file speed: started at once, so that all cases play at the same time.
 class LiveLine {
   public:
@@ -48,14 +35,15 @@ class LiveLine {
         const auto limit = std::chrono::steady_clock::now() + 60s;
         while (engine_.started() && std::chrono::steady_clock::now() < limit) {
             std::this_thread::sleep_for(5ms);
-            if (loggedNoteOns(log).size() < notes) continue;
+            if (noteOnKeys(velt::test::splitLines(velt::test::readFile(log))).size() < notes)
+                continue;
             const std::string line = velt::test::readFile(status);
             if (!line.empty() && std::atof(line.c_str()) == 0) break;
         }
         velt::test::writeFile(folder_ / "command.txt", "1");
         EXPECT_TRUE(engine_.waitForEnd(60s)) << "the run did not end";
         EXPECT_EQ(statusValue(velt::test::readFile(status)), "-1.000");
-        return loggedNoteOns(log);
+        return noteOnKeys(velt::test::splitLines(velt::test::readFile(log)));
     }
 
   private:
